@@ -1,0 +1,90 @@
+#include "platform/settings/ini_file.h"
+#include "platform/settings/registry.h"
+
+#include "testsupport/qt_printers.h"
+#include "testsupport/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+namespace {
+
+class SettingsFolder : public testsupport::TempFolder {
+protected:
+    void SetUp() override {
+        TempFolder::SetUp();
+        settings::SetConfigRoot(Path());
+    }
+    void TearDown() override { settings::SetConfigRoot({}); }
+};
+
+TEST_F(SettingsFolder, registry_keys_hold_typed_values_in_a_real_file) {
+    settings::Registry reg;
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\SOFTWARE\\Dossara\\Paths"), true));
+    EXPECT_TRUE(reg.WriteString(QStringLiteral("Library"), QStringLiteral("/data/Lib = x\\y\nz")));
+    EXPECT_TRUE(reg.WriteInteger(QStringLiteral("Count"), -42));
+    EXPECT_TRUE(reg.WriteBool(QStringLiteral("Flag"), true));
+    EXPECT_TRUE(QFile::exists(settings::Registry::StorePath()));
+
+    settings::Registry again;
+    ASSERT_TRUE(again.OpenKey(QStringLiteral("software\\dossara\\paths\\"), false));
+    EXPECT_EQ(again.ReadString(QStringLiteral("library")), QStringLiteral("/data/Lib = x\\y\nz"));
+    EXPECT_EQ(again.ReadInteger(QStringLiteral("Count"), 0), -42);
+    EXPECT_TRUE(again.ReadBool(QStringLiteral("Flag"), false));
+    EXPECT_EQ(again.ReadInteger(QStringLiteral("Flag"), 0), 1);
+}
+
+TEST_F(SettingsFolder, registry_reads_answer_the_default_on_missing_or_mistyped_values) {
+    settings::Registry reg;
+    EXPECT_EQ(reg.ReadString(QStringLiteral("X"), QStringLiteral("dflt")), "dflt");  // no key open
+    EXPECT_FALSE(reg.OpenKey(QStringLiteral("\\SOFTWARE\\Dossara\\Missing"), false));
+    EXPECT_FALSE(reg.KeyExists(QStringLiteral("\\SOFTWARE\\Dossara\\Missing")));
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\SOFTWARE\\Dossara\\Preferences"), true));
+    reg.WriteString(QStringLiteral("Text"), QStringLiteral("abc"));
+    EXPECT_EQ(reg.ReadInteger(QStringLiteral("Text"), 7), 7);
+    EXPECT_EQ(reg.ReadString(QStringLiteral("Nothing"), QStringLiteral("d")), "d");
+    EXPECT_TRUE(reg.ReadBool(QStringLiteral("Nothing"), true));
+    // A damaged file is read as far as it makes sense and never throws.
+    QFile f(settings::Registry::StorePath());
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("\xff\xfe garbage without equals\n[unterminated\n");
+    f.close();
+    EXPECT_EQ(reg.ReadString(QStringLiteral("Text")), "abc");
+}
+
+TEST_F(SettingsFolder, registry_keys_are_created_listed_and_deleted_with_their_subkeys) {
+    settings::Registry reg;
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\SOFTWARE\\Dossara\\RecentFiles"), true));
+    reg.WriteString(QStringLiteral("File1"), QStringLiteral("a"));
+    reg.WriteString(QStringLiteral("File2"), QStringLiteral("b"));
+    EXPECT_EQ(reg.GetValueNames(), QStringList({"File1", "File2"}));
+    EXPECT_TRUE(reg.DeleteValue(QStringLiteral("File1")));
+    EXPECT_FALSE(reg.ValueExists(QStringLiteral("File1")));
+    EXPECT_TRUE(reg.CreateKey(QStringLiteral("\\SOFTWARE\\Dossara\\URL")));
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\SOFTWARE\\Dossara"), false));
+    EXPECT_EQ(reg.GetKeyNames(), QStringList({"RecentFiles", "URL"}));
+    EXPECT_TRUE(reg.DeleteKey(QStringLiteral("\\SOFTWARE\\Dossara")));
+    EXPECT_FALSE(reg.KeyExists(QStringLiteral("\\SOFTWARE\\Dossara\\RecentFiles")));
+}
+
+TEST_F(SettingsFolder, ini_file_by_bare_name_lives_in_the_configuration_folder) {
+    settings::IniFile ini(QStringLiteral("Marlisk.ini"));
+    EXPECT_EQ(ini.FileName(), FilePath(QStringLiteral("Marlisk.ini")));
+    EXPECT_TRUE(ini.WriteString(QStringLiteral("Designer"), QStringLiteral("Left"), QStringLiteral("10")));
+    EXPECT_TRUE(ini.WriteBool(QStringLiteral("Designer"), QStringLiteral("GridVisible"), true));
+    EXPECT_TRUE(ini.WriteInteger(QStringLiteral("Explorer"), QStringLiteral("Width"), 640));
+
+    settings::IniFile again(QStringLiteral("Marlisk.ini"));
+    EXPECT_EQ(again.ReadInteger(QStringLiteral("designer"), QStringLiteral("LEFT"), 0), 10);
+    EXPECT_TRUE(again.ReadBool(QStringLiteral("Designer"), QStringLiteral("GridVisible"), false));
+    EXPECT_EQ(again.ReadSections(), QStringList({"Designer", "Explorer"}));
+    EXPECT_EQ(again.ReadSection(QStringLiteral("Designer")), QStringList({"Left", "GridVisible"}));
+    EXPECT_EQ(again.ReadInteger(QStringLiteral("Designer"), QStringLiteral("Missing"), 5), 5);
+    EXPECT_TRUE(again.EraseSection(QStringLiteral("Designer")));
+    EXPECT_FALSE(again.SectionExists(QStringLiteral("Designer")));
+    EXPECT_TRUE(again.DeleteKey(QStringLiteral("Explorer"), QStringLiteral("Width")));
+    EXPECT_FALSE(again.ValueExists(QStringLiteral("Explorer"), QStringLiteral("Width")));
+}
+
+}  // namespace

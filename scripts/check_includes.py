@@ -1,0 +1,119 @@
+#!/usr/bin/env python3
+"""Checks the include direction between areas.
+
+Fails when a file includes another area's internal/ folder, or includes a header of an
+area that its own area may not depend on. `--self-test` plants bad includes in a
+temporary tree and fails unless both are found.
+"""
+import os
+import re
+import sys
+import tempfile
+
+AREAS = [
+    "platform", "fulltext", "core", "services",
+    "report/model", "report/output", "report/data", "report/script", "report/crosstab",
+    "report/designer", "editor", "testsupport", "bench",
+]
+
+# What each area may include besides itself.
+ALLOWED = {
+    "platform": {"platform"},
+    "fulltext": {"platform"},
+    "core": {"platform", "fulltext", "report/designer"},
+    "services": {"platform", "fulltext", "core"},
+    "report/model": {"platform"},
+    "report/output": {"platform", "report/model"},
+    "report/data": {"platform", "report/model", "report/output"},
+    "report/script": {"platform", "report/model", "report/output"},
+    "report/crosstab": {"platform", "report/model", "report/output"},
+    "report/designer": {"platform", "report/model", "report/output", "report/data",
+                        "report/script", "report/crosstab"},
+    "editor": {"platform", "core", "services"},
+    "testsupport": {"platform"},
+    "bench": set(AREAS),
+}
+
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+SOURCE_EXT = (".h", ".hpp", ".cpp", ".cc")
+
+
+def area_of(path):
+    for a in sorted(AREAS, key=len, reverse=True):
+        if path == a or path.startswith(a + "/"):
+            return a
+    return None
+
+
+def check(root):
+    problems = []
+    for top in {a.split("/")[0] for a in AREAS}:
+        base = os.path.join(root, top)
+        if not os.path.isdir(base):
+            continue
+        for dirpath, _, files in os.walk(base):
+            for name in files:
+                if not name.endswith(SOURCE_EXT):
+                    continue
+                full = os.path.join(dirpath, name)
+                rel = os.path.relpath(full, root).replace(os.sep, "/")
+                own = area_of(rel)
+                if own is None:
+                    continue
+                in_tests = "/tests/" in rel or "/fuzz/" in rel
+                with open(full, encoding="utf-8", errors="replace") as f:
+                    for lineno, line in enumerate(f, 1):
+                        m = INCLUDE.match(line)
+                        if not m:
+                            continue
+                        target = m.group(1)
+                        other = area_of(target)
+                        if other is None:
+                            continue
+                        if "/internal/" in "/" + target and other != own:
+                            problems.append(f"{rel}:{lineno}: includes another area's internal header {target}")
+                            continue
+                        if other == own or other in ALLOWED.get(own, set()):
+                            continue
+                        if in_tests and other == "testsupport":
+                            continue
+                        problems.append(f"{rel}:{lineno}: {own} may not include {target} ({other})")
+    return problems
+
+
+def self_test():
+    with tempfile.TemporaryDirectory() as root:
+        def write(path, text):
+            full = os.path.join(root, path)
+            os.makedirs(os.path.dirname(full), exist_ok=True)
+            with open(full, "w") as f:
+                f.write(text)
+        write("fulltext/engine.cpp", '#include "core/main_window.h"\n')
+        write("platform/db/table.cpp", '#include "fulltext/internal/cache.h"\n')
+        write("core/ok.cpp", '#include "fulltext/engine.h"\n#include "platform/db/table.h"\n')
+        write("core/tests/ok_test.cpp", '#include "testsupport/dialog_answerer.h"\n')
+        found = check(root)
+        expected = 2
+        if len(found) != expected:
+            print(f"self-test: expected {expected} violations, found {len(found)}:", *found, sep="\n  ")
+            return 1
+        print("self-test: planted bad includes were found:", *found, sep="\n  ")
+        return 0
+
+
+def main():
+    if len(sys.argv) > 1 and sys.argv[1] == "--self-test":
+        return self_test()
+    root = sys.argv[1] if len(sys.argv) > 1 else os.getcwd()
+    problems = check(root)
+    for p in problems:
+        print(p)
+    if problems:
+        print(f"{len(problems)} include(s) against the dependency direction")
+        return 1
+    print("include direction: ok")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the benchmarks need.
+# Idempotent: packages already installed are skipped, and `apt-get update` runs
+# only when something is missing. Run as root (CI and the developer machines are).
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build ccache make
+  qt6-base-dev libqt6sql6-sqlite
+  libsqlite3-dev
+  libjpeg62-turbo-dev
+  libzip-dev
+  zlib1g-dev
+  libgtest-dev libgmock-dev
+  libbenchmark-dev
+  xvfb
+  fonts-dejavu-core
+  fpc
+  fortunes fortunes-min
+  man-db manpages
+)
+# Optional: libFuzzer targets (-DDOSSARA_FUZZ=ON).
+if [ "${DOSSARA_FUZZ:-OFF}" = "ON" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "install-deps: installing ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
