@@ -1,0 +1,3 @@
+#include "platform/stream/log.h"
+
+Q_LOGGING_CATEGORY(lcStream, "dossara.stream")
