@@ -1,0 +1,20 @@
+#include "platform/db/fault_injection.h"
+
+#include "platform/db/internal/fault_injection.h"
+
+namespace db {
+
+namespace {
+int g_countdown = 0;
+}
+
+void testing::FailNthWrite(int n) { g_countdown = n > 0 ? n : 0; }
+
+int testing::WritesUntilFailure() { return g_countdown; }
+
+bool internal::FaultInjection::takeWrite() {
+    if (g_countdown <= 0) return false;
+    return --g_countdown == 0;
+}
+
+}  // namespace db

@@ -1,0 +1,189 @@
+#include "platform/db/gui/data_controls.h"
+
+#include "platform/db/gui/field_data_link.h"
+#include "platform/db/gui/picture.h"
+#include "platform/ui/run_guarded.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace db::gui {
+
+// ---- DBEdit ----
+
+DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), m_link(new FieldDataLink(this)) {
+    m_link->Reload = [this] { reload(); };
+    m_link->Flush = [this] { flush(); };
+    connect(this, &QLineEdit::textEdited, this, &DBEdit::userEdited);
+    connect(this, &QLineEdit::editingFinished, this, &DBEdit::flush);
+    reload();
+}
+
+DataSource* DBEdit::GetDataSource() const { return m_link->GetDataSource(); }
+void DBEdit::SetDataSource(DataSource* source) { m_link->SetDataSource(source); }
+QString DBEdit::DataField() const { return m_link->DataField(); }
+void DBEdit::SetDataField(const QString& name) { m_link->SetDataField(name); }
+
+void DBEdit::SetReadOnly(bool readOnly) {
+    m_readOnly = readOnly;
+    reload();
+}
+
+void DBEdit::reload() {
+    m_pending = false;
+    const Field* f = m_link->GetField();
+    setMaxLength(f && f->DataType() == FieldType::ftString ? f->Size() : 32767);
+    QString text;
+    if (f) ui::RunGuarded(this, [&] { text = f->AsString(); });
+    if (this->text() != text) setText(text);
+    setReadOnly(m_readOnly || !m_link->CanModify());
+}
+
+void DBEdit::userEdited(const QString& text) {
+    if (isReadOnly()) return;
+    const bool ok = ui::RunGuarded(this, [&] {
+        const Field* f = m_link->GetField();
+        if (f && f->DataType() == FieldType::ftString) {
+            m_link->Write([&](Field& field) { field.SetAsString(text); });
+        } else {
+            m_link->Write([](Field&) {});  // edit state now; the value when editing ends
+            m_pending = true;
+        }
+    });
+    if (!ok) reload();
+}
+
+void DBEdit::flush() {
+    if (!m_pending) return;
+    m_pending = false;
+    const QString typed = text();
+    if (!ui::RunGuarded(this, [&] { m_link->Write([&](Field& field) { field.SetAsString(typed); }); })) reload();
+}
+
+// ---- DBMemo ----
+
+DBMemo::DBMemo(QWidget* parent) : QPlainTextEdit(parent), m_link(new FieldDataLink(this)) {
+    m_link->Reload = [this] { reload(); };
+    connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::userChanged);
+    reload();
+}
+
+DataSource* DBMemo::GetDataSource() const { return m_link->GetDataSource(); }
+void DBMemo::SetDataSource(DataSource* source) { m_link->SetDataSource(source); }
+QString DBMemo::DataField() const { return m_link->DataField(); }
+void DBMemo::SetDataField(const QString& name) { m_link->SetDataField(name); }
+
+void DBMemo::SetReadOnly(bool readOnly) {
+    m_readOnly = readOnly;
+    reload();
+}
+
+void DBMemo::reload() {
+    const Field* f = m_link->GetField();
+    QString text;
+    if (f) ui::RunGuarded(this, [&] { text = f->AsString(); });
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(u'\r', u'\n');
+    m_loading = true;
+    if (toPlainText() != text) setPlainText(text);
+    m_loading = false;
+    setReadOnly(m_readOnly || !m_link->CanModify());
+}
+
+void DBMemo::userChanged() {
+    if (m_loading || isReadOnly()) return;
+    QString text = toPlainText();
+    text.replace(u'\n', QLatin1String("\r\n"));
+    if (!ui::RunGuarded(this, [&] { m_link->Write([&](Field& field) { field.SetAsString(text); }); })) reload();
+}
+
+// ---- DBCheckBox ----
+
+DBCheckBox::DBCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent), m_link(new FieldDataLink(this)) {
+    m_link->Reload = [this] { reload(); };
+    connect(this, &QCheckBox::clicked, this, &DBCheckBox::userClicked);
+    reload();
+}
+
+DataSource* DBCheckBox::GetDataSource() const { return m_link->GetDataSource(); }
+void DBCheckBox::SetDataSource(DataSource* source) { m_link->SetDataSource(source); }
+QString DBCheckBox::DataField() const { return m_link->DataField(); }
+void DBCheckBox::SetDataField(const QString& name) { m_link->SetDataField(name); }
+
+void DBCheckBox::SetReadOnly(bool readOnly) {
+    m_readOnly = readOnly;
+    reload();
+}
+
+void DBCheckBox::reload() {
+    const Field* f = m_link->GetField();
+    bool on = false;
+    if (f) ui::RunGuarded(this, [&] { on = f->AsBoolean(); });
+    setChecked(on);
+}
+
+void DBCheckBox::userClicked(bool checked) {
+    if (m_readOnly || !m_link->CanModify()) {
+        reload();
+        return;
+    }
+    if (!ui::RunGuarded(this, [&] { m_link->Write([&](Field& field) { field.SetAsBoolean(checked); }); })) reload();
+}
+
+// ---- DBImage ----
+
+DBImage::DBImage(QWidget* parent) : QFrame(parent), m_link(new FieldDataLink(this)) {
+    setFrameShape(QFrame::StyledPanel);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+    m_link->Reload = [this] { reload(); };
+}
+
+DataSource* DBImage::GetDataSource() const { return m_link->GetDataSource(); }
+void DBImage::SetDataSource(DataSource* source) { m_link->SetDataSource(source); }
+QString DBImage::DataField() const { return m_link->DataField(); }
+void DBImage::SetDataField(const QString& name) { m_link->SetDataField(name); }
+
+void DBImage::SetStretch(bool stretch) {
+    m_stretch = stretch;
+    update();
+}
+
+void DBImage::reload() {
+    const Field* f = m_link->GetField();
+    QByteArray bytes;
+    if (f && f->IsBlob()) ui::RunGuarded(this, [&] { bytes = f->AsBytes(); });
+    m_picture = PictureFromBytes(bytes);
+    update();
+}
+
+bool DBImage::SetPicture(const QImage& picture) {
+    if (m_readOnly || !m_link->CanModify()) return false;
+    bool written = false;
+    m_link->Write([&](Field& field) {
+        field.SetAsBytes(PictureToBytes(picture));
+        written = true;
+    });
+    reload();
+    return written;
+}
+
+void DBImage::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (m_picture.isNull()) return;
+    QPainter p(this);
+    const QRect area = contentsRect();
+    QSize size = m_picture.size();
+    if (m_stretch) size = size.scaled(area.size(), Qt::KeepAspectRatio);
+    QRect target(QPoint(0, 0), size);
+    target.moveCenter(area.center());
+    p.setClipRect(area);
+    p.drawImage(target, m_picture);
+}
+
+void DBImage::mouseDoubleClickEvent(QMouseEvent* event) {
+    emit doubleClicked();
+    QFrame::mouseDoubleClickEvent(event);
+}
+
+}  // namespace db::gui

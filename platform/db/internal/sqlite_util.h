@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+namespace db::internal {
+
+struct ConnectionCloser {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using ConnectionPtr = std::unique_ptr<sqlite3, ConnectionCloser>;
+using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+/// Resets a statement (and clears its bindings) when the scope ends, so no statement stays
+/// open between calls: an open statement would hold the file's read lock.
+class StatementReset {
+public:
+    explicit StatementReset(sqlite3_stmt* s) : m_s(s) {}
+    ~StatementReset() {
+        sqlite3_reset(m_s);
+        sqlite3_clear_bindings(m_s);
+    }
+    StatementReset(const StatementReset&) = delete;
+    StatementReset& operator=(const StatementReset&) = delete;
+
+private:
+    sqlite3_stmt* m_s;
+};
+
+/// Engine error code for a SQLite result code (extended codes understood).
+int EngineCodeOf(int sqliteResult);
+/// Throws EDBEngineError for a failed SQLite call: the engine code, then the SQLite text
+/// and the context given (the table file).
+[[noreturn]] void RaiseSqlite(sqlite3* db, int result, const QString& context);
+
+/// A name quoted for SQL: "a""b".
+QString Quote(const QString& name);
+
+/// Binds a storage value (null, qlonglong/int/bool, double, QString, QByteArray).
+void Bind(sqlite3_stmt* s, int position, const QVariant& value);
+/// Reads a column as a storage value.
+QVariant ColumnValue(sqlite3_stmt* s, int column);
+
+/// Runs one statement without results; throws on failure. Counts as a write for the
+/// fault-injection hook when `isWrite`.
+void Exec(sqlite3* db, const QString& sql, const QString& context, bool isWrite = true);
+
+/// Fault injection: decrements the countdown and throws (as a disk I/O error) when it
+/// reaches zero. Called before every write step of the layer.
+void CountWrite(const QString& context);
+
+/// Registers the layer's collation "DOSSARA_NOCASE" (Unicode case-insensitive) and the
+/// function dossara_fold(text) on a connection.
+void RegisterExtensions(sqlite3* db);
+
+}  // namespace db::internal

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "platform/db/field_def.h"
+#include "platform/db/internal/sqlite_util.h"
+
+#include <QHash>
+#include <QString>
+
+#include <memory>
+
+namespace db::internal {
+
+/// One open table file, shared by every Table of this process that has the file open: the
+/// SQLite connection, the stored definition, cached statements and the open/lock counts.
+///
+/// Stored format inside the file (SQLite, rollback journal):
+/// | SQLite table        | columns                                      | meaning |
+/// |---------------------|----------------------------------------------|---------|
+/// | "dossara_table"     | key TEXT PRIMARY KEY, value TEXT             | "format" = "1"; "rowtable" = name of the row table |
+/// | "dossara_fields"    | pos INTEGER PRIMARY KEY, name, type, size, required | one row per field, in field order; type = FieldTypeName |
+/// | "dossara_indexes"   | pos INTEGER PRIMARY KEY, name, fields, options | one row per index; options = IndexOptions bits; the primary index has name "" |
+/// | <rowtable>          | one column per field, named as the field     | the rows; alpha/memo TEXT, integers INTEGER, numbers and dates REAL/INTEGER day numbers, BLOBs BLOB |
+/// Each index is a SQLite index named "<rowtable>:<index name>" ("<rowtable>:" for the
+/// primary one; UNIQUE), case-insensitive fields with COLLATE DOSSARA_NOCASE, descending
+/// ones DESC.
+///
+/// Locks: open-file-description locks on a descriptor of the file kept open by the
+/// process (never closed while the file exists, so SQLite's own locks are not dropped),
+/// at an offset SQLite never uses: shared opens hold a read lock, exclusive ones a write
+/// lock; inside the process the open counts decide.
+class TableFile {
+public:
+    enum class Mode { Shared, Exclusive };
+
+    /// Opens (or joins the process's open instance of) the file at `path`. Raises
+    /// kTableNotFound, kTableBusy (exclusive refused), kTableLocked (held exclusively
+    /// elsewhere), kCorruptHeader (not a table), kCorruptFile (definition does not match).
+    static std::shared_ptr<TableFile> Open(const QString& path, Mode mode, bool readOnly);
+    ~TableFile();
+
+    /// Called by each Table that closes; the last one releases the locks and connection.
+    void Release(Mode mode);
+
+    sqlite3* db() const { return m_db.get(); }
+    const QString& path() const { return m_path; }
+    const TableDef& def() const { return m_def; }
+    /// Quoted name of the row table.
+    const QString& rowTable() const { return m_rowTableQuoted; }
+    const QString& rowTableName() const { return m_rowTable; }
+    bool readOnly() const { return m_readOnly; }
+    bool exclusive() const { return m_exclusiveCount > 0; }
+
+    /// A cached prepared statement (reset on StatementReset scope end).
+    sqlite3_stmt* statement(const QString& sql);
+    /// Drops the cached statements (after a schema change).
+    void clearStatements();
+
+    /// Grows on every write this process makes to the file.
+    qint64 localVersion() const { return m_localVersion; }
+    void bumpLocalVersion() { ++m_localVersion; }
+    /// The file's change counter (changes whenever any connection commits a write).
+    quint32 externalVersion() const;
+
+    /// Write transactions: Begin starts one unless one runs (answers whether it started).
+    bool beginWrite();
+    void commitWrite();
+    void rollbackWrite() noexcept;
+    bool inTransaction() const;
+    /// A database transaction holds this file's transaction open until it commits.
+    bool heldByDatabase = false;
+
+    /// Re-reads the stored definition (after a change of it).
+    void reloadDefinition();
+
+    /// Path of every file the process has open, for whole-table operations.
+    static bool IsOpenInProcess(const QString& path);
+
+    /// Record locks of this process: true when the row could be locked.
+    bool lockRecord(qint64 rowId);
+    void unlockRecord(qint64 rowId);
+
+private:
+    TableFile() = default;
+    void readDefinition();
+    void checkRowsMatchDefinition();
+
+    QString m_path;
+    ConnectionPtr m_db;
+    TableDef m_def;
+    QString m_rowTable;
+    QString m_rowTableQuoted;
+    bool m_readOnly = false;
+    int m_sharedCount = 0;
+    int m_exclusiveCount = 0;
+    int m_lockFd = -1;
+    qint64 m_localVersion = 0;
+    QHash<QString, sqlite3_stmt*> m_statements;
+    QHash<qint64, int> m_recordLocks;
+};
+
+/// Creates a table file's contents on an empty connection (within the caller's transaction).
+void WriteDefinition(sqlite3* db, const QString& rowTable, const TableDef& def, const QString& context);
+/// SQL creating the row table and its indexes.
+QString CreateRowTableSql(const QString& rowTable, const TableDef& def);
+QString CreateIndexSql(const QString& rowTable, const TableDef& def, const IndexDef& index);
+QString SqliteIndexName(const QString& rowTable, const IndexDef& index);
+QString ColumnType(FieldType type);
+
+/// Whole-table operations open the file exclusively for their duration.
+class ExclusiveFile {
+public:
+    explicit ExclusiveFile(const QString& path);
+    ~ExclusiveFile();
+    TableFile& operator*() const { return *m_file; }
+    TableFile* operator->() const { return m_file.get(); }
+    std::shared_ptr<TableFile> shared() const { return m_file; }
+
+private:
+    std::shared_ptr<TableFile> m_file;
+};
+
+/// Locks of whole-table operations keyed by file identity; kept open for the process.
+int LockDescriptor(const QString& path);
+void ForgetLockDescriptor(const QString& path);
+/// Closes a lock descriptor of a file that was replaced or removed.
+void ForgetLockDescriptorFd(int fd);
+/// Takes or releases the whole-table write lock on a lock descriptor.
+bool LockTableWrite(int fd, bool lock);
+
+}  // namespace db::internal

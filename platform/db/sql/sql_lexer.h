@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/base/result.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace db::sql {
+
+/// The kinds of token of a query text. Every character of the text belongs to exactly one
+/// token, so joining the texts of all tokens gives the input back unchanged.
+enum class TokenKind {
+    Space,         ///< blanks, tabs and line breaks
+    Comment,       ///< "-- ..." to the end of the line, or "/* ... */"
+    Word,          ///< a name or keyword: letter or "_" first, then letters, digits, "_" and "$"
+    DoubleQuoted,  ///< "..." with "" standing for one double quote inside
+    SingleQuoted,  ///< '...' with '' standing for one single quote inside
+    Number,        ///< 12, 1.5, .5, 1e3, 2.5E-4
+    Symbol,        ///< one operator or punctuation: ( ) , . ; + - * / = < > <= >= <> != || and others
+};
+
+struct Token {
+    TokenKind kind = TokenKind::Space;
+    QString text;     ///< exactly as written, quotes included
+    int offset = 0;   ///< 0-based position in the text
+    int line = 1;     ///< 1-based
+    int column = 1;   ///< 1-based
+
+    bool IsWord(const char* upperWord) const;  ///< a Word equal to it, ignoring case
+    bool IsSymbol(const char* symbol) const;
+    bool Significant() const { return kind != TokenKind::Space && kind != TokenKind::Comment; }
+    /// The contents of a quoted token without its quotes and with doubled quotes undone.
+    QString Unquoted() const;
+};
+
+/// Error codes of the lexer and translator (base::Error::code).
+inline constexpr int kUnterminatedString = 1;
+inline constexpr int kUnterminatedName = 2;
+inline constexpr int kUnterminatedComment = 3;
+
+/// Splits a query text into tokens. Fails, with the line and column of the opening quote,
+/// on an unterminated string, quoted name or block comment.
+base::Result<std::vector<Token>> Tokenize(const QString& text);
+
+/// Writes a text as an SQL string literal in single quotes, doubling single quotes inside.
+QString SingleQuote(const QString& text);
+/// Writes a name in double quotes, doubling double quotes inside.
+QString DoubleQuote(const QString& name);
+
+}  // namespace db::sql

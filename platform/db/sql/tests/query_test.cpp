@@ -1,0 +1,237 @@
+#include "platform/db/sql/query.h"
+
+#include "platform/db/database.h"
+#include "platform/db/db_error.h"
+#include "platform/db/table.h"
+#include "testsupport/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QFile>
+
+namespace db::sql {
+namespace {
+
+/// A folder with Hierarchy.DB and Orders.db filled with a few rows.
+class Query : public testsupport::TempFolder {
+protected:
+    void SetUp() override {
+        TempFolder::SetUp();
+        TableDef hierarchy;
+        hierarchy.Fields = {{"NodeID", FieldType::ftInteger, 0, true},
+                            {"ParentNodeID", FieldType::ftInteger, 0, false},
+                            {"NodeName", FieldType::ftString, 100, false},
+                            {"NodeType", FieldType::ftSmallint, 0, false}};
+        hierarchy.Indexes = {{"", "NodeID", IndexOption::ixPrimary | IndexOption::ixUnique},
+                             {"ByName", "NodeName", IndexOption::ixCaseInsensitive}};
+        CreateTableFile(Path(), "Hierarchy.DB", hierarchy);
+        Fill("Hierarchy.DB", {{1000, 0, "Root", 0}, {1001, 1000, "abbot", 1}, {1002, 1000, "Abbey Road", 1},
+                              {1003, 1001, QString::fromUtf8("Größe"), 2}});
+
+        TableDef orders;
+        orders.Fields = {{"OrderNo", FieldType::ftAutoInc, 0, false},
+                         {"NodeID", FieldType::ftInteger, 0, false},
+                         {"Placed", FieldType::ftDate, 0, false},
+                         {"Amount", FieldType::ftCurrency, 0, false},
+                         {"Paid", FieldType::ftBoolean, 0, false},
+                         {"Note", FieldType::ftMemo, 0, false}};
+        orders.Indexes = {{"", "OrderNo", IndexOption::ixPrimary | IndexOption::ixUnique}};
+        CreateTableFile(Path(), "Orders.db", orders);
+        // Placed: 32888 = 01/15/1990, 36526 = 01/01/2000
+        Fill("Orders.db", {{1, 1001, 32888.0, 10.5, true, "first"},
+                           {2, 1001, 36526.0, 4.25, false, QVariant()},
+                           {3, 1002, 36526.0, 100.0, true, "a\r\nlong note"}});
+    }
+
+    void Fill(const QString& table, const std::vector<QVariantList>& rows) {
+        Table t;
+        t.SetDatabaseName(Path());
+        t.SetTableName(table);
+        t.Open();
+        for (const QVariantList& row : rows) {
+            t.Append();
+            for (int i = 0; i < row.size(); ++i) {
+                if (!row[i].isNull() && t.Fields(i)->CanModify()) t.Fields(i)->SetValue(row[i]);
+            }
+            t.Post();
+        }
+    }
+
+    /// The cursor as text: "name:type[size]" of each field, then one line per row.
+    static QString Dump(Table& t) {
+        QStringList lines;
+        QStringList head;
+        for (int i = 0; i < t.FieldCount(); ++i) {
+            const Field* f = t.Fields(i);
+            QString h = f->FieldName() + u':' + FieldTypeName(f->DataType());
+            if (f->DataType() == FieldType::ftString) h += QStringLiteral("(%1)").arg(f->Size());
+            head << h;
+        }
+        lines << head.join(u'|');
+        for (t.First(); !t.Eof(); t.Next()) {
+            QStringList cells;
+            for (int i = 0; i < t.FieldCount(); ++i) cells << (t.Fields(i)->IsNull() ? QStringLiteral("-") : t.Fields(i)->AsString());
+            lines << cells.join(u'|');
+        }
+        return lines.join(u'\n');
+    }
+
+    QByteArray FileHash(const QString& name) const {
+        QFile f(FilePath(name));
+        f.open(QIODevice::ReadOnly);
+        return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    }
+};
+
+TEST_F(Query, answers_rows_and_typed_fields_for_local_sql_texts) {
+    struct Case {
+        const char* sql;
+        const char* result;
+    };
+    static const Case kCases[] = {
+        {R"(SELECT NodeID, NodeName FROM "Hierarchy.DB" ORDER BY NodeID)",
+         "NodeID:Long|NodeName:Alpha(100)\n1000|Root\n1001|abbot\n1002|Abbey Road\n1003|Größe"},
+        {R"(SELECT * FROM "Hierarchy.DB" WHERE 'c' <> 'c' )",
+         "NodeID:Long|ParentNodeID:Long|NodeName:Alpha(100)|NodeType:Short"},
+        // LIKE compares case-sensitively; UPPER knows every letter
+        {R"(SELECT NodeName FROM Hierarchy WHERE NodeName LIKE "Ab%")", "NodeName:Alpha(100)\nAbbey Road"},
+        {R"(SELECT h.NodeName FROM Hierarchy.DB h WHERE ( UPPER(h.NodeName) LIKE "AB%" ) ORDER BY h.NodeID)",
+         "NodeName:Alpha(100)\nabbot\nAbbey Road"},
+        {R"(SELECT NodeID FROM hierarchy.db WHERE UPPER(NodeName) LIKE "GRÖ%")", "NodeID:Long\n1003"},
+        // a name used twice is made unique; an autoincrement column reads as long integer
+        {R"(SELECT h.NodeID, o.NodeID, o.OrderNo, o.Amount FROM "Hierarchy.DB" h INNER JOIN "Orders.db" o ON (h.NodeID = o.NodeID) ORDER BY o.OrderNo)",
+         "NodeID:Long|NodeID_1:Long|OrderNo:Long|Amount:Money\n1001|1001|1|10.5\n1001|1001|2|4.25\n1002|1002|3|100"},
+        // dates written MM/DD/YYYY; logical values
+        {R"(SELECT OrderNo, Placed FROM Orders WHERE Placed > '01/15/1990' AND Paid = TRUE)", "OrderNo:Long|Placed:Date\n3|2000-01-01"},
+        {R"(SELECT OrderNo FROM Orders WHERE Placed = '1/15/1990')", "OrderNo:Long\n1"},
+        // computed columns are typed from their expression
+        {R"(SELECT NodeID, COUNT(*), SUM(Amount), AVG(Amount), MAX(Placed), MIN(OrderNo) FROM Orders GROUP BY NodeID ORDER BY 1)",
+         "NodeID:Long|COUNT(*):Long|SUM(Amount):Money|AVG(Amount):Number|MAX(Placed):Date|MIN(OrderNo):Long\n"
+         "1001|2|14.75|7.375|2000-01-01|1\n1002|1|100|100|2000-01-01|3"},
+        {R"(SELECT h.NodeName || " #" || h.NodeID AS Label, h.NodeID * 2 AS Twice, h.NodeID > 1001 AS Big FROM Hierarchy h WHERE h.NodeID < 1002)",
+         "Label:Alpha(102)|Twice:Long|Big:Logical\nRoot #1000|2000|False\nabbot #1001|2002|False"},
+        {R"(SELECT COUNT(*) AS N, MAX(NodeName) FROM Hierarchy WHERE 1 = 0)", "N:Long|MAX(NodeName):Alpha(100)\n0|-"},
+        {R"(SELECT OrderNo, Note FROM Orders ORDER BY OrderNo DESC)", "OrderNo:Long|Note:Memo\n3|a\r\nlong note\n2|-\n1|first"},
+        // a sub-query over a third use of a table and a self-join
+        {R"(SELECT c.NodeName, p.NodeName FROM Hierarchy c, Hierarchy p WHERE c.ParentNodeID = p.NodeID AND c.NodeID IN (SELECT NodeID FROM Orders) ORDER BY 1)",
+         "NodeName:Alpha(100)|NodeName_1:Alpha(100)\nAbbey Road|Root\nabbot|Root"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.sql);
+        try {
+            auto cursor = OpenQuery(Path(), QString::fromUtf8(c.sql));
+            EXPECT_EQ(Dump(*cursor), QString::fromUtf8(c.result));
+        } catch (const base::Exception& e) {
+            ADD_FAILURE() << e.Message().toStdString();
+        }
+    }
+}
+
+TEST_F(Query, refuses_bad_queries_with_an_engine_code_and_changes_nothing) {
+    struct Case {
+        const char* sql;
+        int code;
+    };
+    static const Case kCases[] = {
+        {R"(SELECT * FORM "Hierarchy.DB")", kInvalidSql},
+        {R"(SELECT Nope FROM "Hierarchy.DB")", kInvalidSql},
+        {R"(SELECT * FROM "Hierarchy.DB" WHERE NodeName = "abc)", kInvalidSql},
+        {R"(SELECT * FROM Orders WHERE Placed = '02/30/2001')", kInvalidSql},
+        {R"(SELECT 1 FROM Hierarchy; DELETE FROM Hierarchy)", kInvalidSql},
+        {R"(DELETE FROM "Hierarchy.DB")", kInvalidSql},
+        {R"(UPDATE "Hierarchy.DB" SET NodeName = "x")", kInvalidSql},
+        {"", kInvalidSql},
+        {R"(SELECT * FROM "Missing.DB")", ErrorCode::kTableNotFound},
+        {R"(SELECT * FROM Hierarchy h JOIN Missing m ON h.NodeID = m.NodeID)", ErrorCode::kTableNotFound},
+    };
+    const QByteArray before = FileHash("Hierarchy.DB");
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.sql);
+        try {
+            OpenQuery(Path(), QString::fromUtf8(c.sql));
+            ADD_FAILURE() << "no error";
+        } catch (const EDBEngineError& e) {
+            EXPECT_EQ(e.Code(), c.code) << e.Message().toStdString();
+            EXPECT_GE(e.ErrorCount(), 1);
+        }
+    }
+    EXPECT_EQ(FileHash("Hierarchy.DB"), before);
+    auto check = OpenQuery(Path(), QStringLiteral("SELECT COUNT(*) FROM Hierarchy"));
+    EXPECT_EQ(check->Fields(0)->AsInteger(), 4);
+}
+
+TEST_F(Query, says_why_a_statement_is_invalid) {
+    try {
+        OpenQuery(Path(), QStringLiteral("SELECT Nope FROM \"Hierarchy.DB\""));
+        FAIL() << "no error";
+    } catch (const EDBEngineError& e) {
+        EXPECT_EQ(e.Errors(0).Message, QStringLiteral("Invalid SQL statement."));
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("no such column: Nope"))) << e.Message().toStdString();
+    }
+}
+
+TEST_F(Query, a_query_over_more_tables_than_can_be_attached_says_so) {
+    TableDef small;
+    small.Fields = {{"ID", FieldType::ftInteger, 0, false}};
+    QStringList from;
+    for (int i = 1; i <= 11; ++i) {
+        CreateTableFile(Path(), QStringLiteral("T%1.db").arg(i), small);
+        from << QStringLiteral("\"T%1.db\"").arg(i);
+    }
+    // ten tables are fine
+    EXPECT_NO_THROW(OpenQuery(Path(), QStringLiteral("SELECT * FROM ") + from.mid(0, 10).join(u',')));
+    try {
+        OpenQuery(Path(), QStringLiteral("SELECT * FROM ") + from.join(u','));
+        FAIL() << "no error";
+    } catch (const EDBEngineError& e) {
+        EXPECT_EQ(e.Code(), ErrorCode::kTooManyTables);
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("The query uses 11 tables; at most 10 tables can be used in one query.")))
+            << e.Message().toStdString();
+    }
+}
+
+TEST_F(Query, a_missing_folder_is_reported_as_database_not_found) {
+    try {
+        OpenQuery(FilePath("nowhere"), QStringLiteral("SELECT * FROM Hierarchy"));
+        FAIL() << "no error";
+    } catch (const EDBEngineError& e) {
+        EXPECT_EQ(e.Code(), ErrorCode::kDatabaseNotFound);
+    }
+}
+
+TEST_F(Query, the_answer_is_a_read_only_cursor_that_walks_like_a_table) {
+    auto cursor = OpenQuery(Path(), QStringLiteral("SELECT NodeID, NodeName FROM Hierarchy ORDER BY NodeName DESC"));
+    EXPECT_EQ(cursor->State(), DataSetState::dsBrowse);
+    EXPECT_EQ(cursor->RecordCount(), 4);
+    EXPECT_EQ(cursor->FieldByName("nodename")->AsString(), QStringLiteral("Root"));  // first row of the answer
+    cursor->Last();
+    EXPECT_EQ(cursor->FieldByName("NodeID")->AsInteger(), 1002);
+    EXPECT_TRUE(cursor->Locate(QStringLiteral("NodeID"), {1001}));
+    const Bookmark mark = cursor->GetBookmark();
+    cursor->First();
+    cursor->GotoBookmark(mark);
+    EXPECT_EQ(cursor->FieldByName("NodeName")->AsString(), QStringLiteral("abbot"));
+    EXPECT_FALSE(cursor->CanModify());
+    EXPECT_THROW(cursor->Edit(), EDBEngineError);
+    EXPECT_EQ(cursor->LocalSql(), QStringLiteral("SELECT NodeID, NodeName FROM Hierarchy ORDER BY NodeName DESC"));
+}
+
+TEST_F(Query, tables_of_a_connected_database_are_reached_by_its_name) {
+    Database database;
+    database.SetDatabaseName(QStringLiteral("QueryTestDb"));
+    database.SetDirectory(Path());
+    database.Open();
+    auto cursor = OpenQuery(QStringLiteral("QueryTestDb"), QStringLiteral("SELECT NodeName FROM \"Hierarchy.DB\" WHERE NodeID = 1000"));
+    EXPECT_EQ(cursor->Fields(0)->AsString(), QStringLiteral("Root"));
+}
+
+TEST_F(Query, field_definitions_are_given_without_reading_rows) {
+    const auto defs = QueryFieldDefs(Path(), QStringLiteral("SELECT o.*, 'x' AS Mark, SUM(o.Amount) FROM Orders o"));
+    QStringList got;
+    for (const FieldDef& d : defs) got << d.Name + u':' + FieldTypeName(d.DataType);
+    EXPECT_EQ(got.join(u'|'), QStringLiteral("OrderNo:Long|NodeID:Long|Placed:Date|Amount:Money|Paid:Logical|Note:Memo|Mark:Alpha|SUM(o.Amount):Money"));
+}
+
+}  // namespace
+}  // namespace db::sql

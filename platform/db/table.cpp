@@ -1,0 +1,1252 @@
+#include "platform/db/table.h"
+
+#include "platform/db/database.h"
+#include "platform/db/db_error.h"
+#include "platform/db/db_log.h"
+#include "platform/db/internal/table_file.h"
+#include "platform/db/internal/values.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+
+#include <algorithm>
+
+namespace db {
+
+using internal::Bind;
+using internal::ColumnValue;
+using internal::Quote;
+using internal::TableFile;
+
+namespace {
+
+struct Row {
+    qint64 rowId = 0;
+    std::vector<QVariant> values;
+};
+
+bool isLazyBlob(FieldType t) { return t == FieldType::ftGraphic || t == FieldType::ftBlob; }
+
+constexpr int kFirstBatch = 32;
+constexpr int kMaxBatch = 1024;
+
+}  // namespace
+
+struct Table::Impl {
+    std::shared_ptr<TableFile> file;
+    TableFile::Mode mode = TableFile::Mode::Shared;
+
+    // order: index fields, then rowid
+    std::vector<int> orderFields;
+    bool desc = false;
+    bool nocase = false;
+    QStringList orderExprs;  // SQL expressions of the order fields, rowid last
+    QString orderForward;
+    QString orderBackward;
+    QString select;  // "SELECT rowid, ... FROM t"
+    int columnCount = 0;
+
+    // range
+    QString rangeWhere;
+    QVariantList rangeBinds;
+
+    // position
+    bool hasCurrent = false;
+    Row current;
+    std::vector<Row> batch;
+    int pos = -1;
+    bool batchValid = false;
+    bool batchEndKnown = false;    // no rows after the batch
+    bool batchStartKnown = false;  // no rows before the batch
+    int nextBatch = kFirstBatch;
+    qint64 seenLocal = -1;
+    quint32 seenExternal = 0;
+
+    // edit buffer
+    std::vector<QVariant> buffer;
+    std::vector<bool> changed;
+    qint64 lockedRow = 0;
+
+    // BLOB cache of the current record
+    qint64 blobRow = 0;
+    QHash<int, QByteArray> blobs;
+
+    QString ctx() const { return QStringLiteral("Table: %1").arg(file ? file->path() : QString()); }
+
+    void invalidate() {
+        batchValid = false;
+        batch.clear();
+        pos = -1;
+    }
+
+    void sync() {
+        const qint64 local = file->localVersion();
+        const quint32 external = file->externalVersion();
+        if (local != seenLocal || external != seenExternal) {
+            invalidate();
+            seenLocal = local;
+            seenExternal = external;
+            blobRow = 0;
+            blobs.clear();
+        }
+    }
+
+    Row readRow(sqlite3_stmt* s) const {
+        Row r;
+        r.rowId = sqlite3_column_int64(s, 0);
+        r.values.reserve(size_t(columnCount));
+        for (int i = 0; i < columnCount; ++i) r.values.push_back(ColumnValue(s, i + 1));
+        return r;
+    }
+
+    QVariantList keyOf(const Row& r) const {
+        QVariantList key;
+        key.reserve(qsizetype(orderFields.size() + 1));
+        for (int f : orderFields) key << r.values[size_t(f)];
+        key << QVariant(qlonglong(r.rowId));
+        return key;
+    }
+
+    /// Lexicographic comparison of the first key.size() order expressions with the key,
+    /// with null below every value. `greater`: the tuple lies after the key in natural
+    /// (ascending) order; `inclusive` adds equality.
+    static QString lex(const QStringList& exprs, const QVariantList& key, bool greater, bool inclusive,
+                       QVariantList& binds) {
+        const int n = int(key.size());
+        bool anyNull = false;
+        for (const auto& v : key) anyNull = anyNull || v.isNull();
+        if (!anyNull && (greater || n == 1)) {
+            QStringList l;
+            for (int i = 0; i < n; ++i) {
+                l << exprs[i];
+                binds << key[i];
+            }
+            const QString op = greater ? (inclusive ? QStringLiteral(">=") : QStringLiteral(">"))
+                                       : (inclusive ? QStringLiteral("<=") : QStringLiteral("<"));
+            if (n == 1) {
+                if (greater) return QStringLiteral("%1 %2 ?").arg(exprs[0], op);
+                return QStringLiteral("(%1 %2 ? OR %1 IS NULL)").arg(exprs[0], op);
+            }
+            QStringList qs(n, QStringLiteral("?"));
+            return QStringLiteral("(%1) %2 (%3)").arg(l.join(QLatin1Char(',')), op, qs.join(QLatin1Char(',')));
+        }
+        // General form: e1 op k1 OR (e1 = k1 AND (e2 op k2 OR (... AND (last op/ = ))))
+        QString result = inclusive ? QStringLiteral("1") : QStringLiteral("0");
+        for (int i = n - 1; i >= 0; --i) {
+            const QVariant& v = key[i];
+            QString strict;
+            QString equal;
+            QVariantList strictBinds, equalBinds;
+            if (v.isNull()) {
+                strict = greater ? QStringLiteral("%1 IS NOT NULL").arg(exprs[i]) : QStringLiteral("0");
+                equal = QStringLiteral("%1 IS NULL").arg(exprs[i]);
+            } else {
+                strict = greater ? QStringLiteral("%1 > ?").arg(exprs[i]) : QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(exprs[i]);
+                strictBinds << v;
+                equal = QStringLiteral("%1 = ?").arg(exprs[i]);
+                equalBinds << v;
+            }
+            // binds are collected in textual order later; build with placeholders recorded
+            result = QStringLiteral("(%1 OR (%2 AND %3))").arg(strict, equal, result);
+            Q_UNUSED(strictBinds);
+            Q_UNUSED(equalBinds);
+        }
+        // Collect binds in textual order: strict_0, equal_0, strict_1, equal_1, ...
+        for (int i = 0; i < n; ++i) {
+            if (!key[i].isNull()) binds << key[i] << key[i];
+        }
+        return result;
+    }
+
+    QString where(const QString& extra) const {
+        QStringList parts;
+        if (!rangeWhere.isEmpty()) parts << rangeWhere;
+        if (!extra.isEmpty()) parts << extra;
+        return parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
+    }
+
+    std::vector<Row> query(const QString& sql, const QVariantList& binds) {
+        sqlite3_stmt* s = file->statement(sql);
+        internal::StatementReset reset(s);
+        int at = 1;
+        for (const auto& v : binds) Bind(s, at++, v);
+        std::vector<Row> rows;
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) rows.push_back(readRow(s));
+        if (rc != SQLITE_DONE) internal::RaiseSqlite(file->db(), sqlite3_extended_errcode(file->db()), ctx());
+        return rows;
+    }
+
+    /// Rows after (forward) or before (backward) the key in the current order, nearest
+    /// first; without a key from the start or the end.
+    std::vector<Row> fetch(bool forward, const QVariantList* key, bool inclusive, int limit) {
+        QVariantList binds = rangeBinds;
+        QString keyWhere;
+        if (key) {
+            // forward in an ascending order means "greater"; a descending order flips it
+            const bool greater = forward != desc;
+            keyWhere = lex(orderExprs, *key, greater, inclusive, binds);
+        }
+        const QString sql = select + where(keyWhere) + (forward ? orderForward : orderBackward) +
+                            QStringLiteral(" LIMIT %1").arg(limit);
+        return query(sql, binds);
+    }
+
+    int growBatch() {
+        const int n = nextBatch;
+        nextBatch = std::min(nextBatch * 2, kMaxBatch);
+        return n;
+    }
+};
+
+Table::Table(QObject* parent) : QObject(parent), d(std::make_unique<Impl>()) {}
+
+Table::~Table() {
+    if (Active()) {
+        // Closing quietly: no events from a destructor.
+        if (d->lockedRow) d->file->unlockRecord(d->lockedRow);
+        d->file->Release(d->mode);
+        d->file.reset();
+    }
+}
+
+// ---- setup ----
+
+void Table::checkActive() const {
+    if (!Active()) Raise(ErrorCode::kTableClosed, QStringLiteral("Table: %1").arg(m_tableName));
+}
+
+void Table::checkInactive() const {
+    if (Active()) Raise(ErrorCode::kTableOpen, QStringLiteral("Table: %1").arg(m_tableName));
+}
+
+void Table::SetDatabaseName(const QString& name) {
+    checkInactive();
+    m_databaseName = name;
+}
+
+void Table::SetTableName(const QString& name) {
+    checkInactive();
+    m_tableName = name;
+}
+
+void Table::SetExclusive(bool exclusive) {
+    checkInactive();
+    m_exclusive = exclusive;
+}
+
+void Table::SetReadOnly(bool readOnly) {
+    checkInactive();
+    m_readOnly = readOnly;
+}
+
+QString Table::Folder() const { return Database::ResolveFolder(m_databaseName); }
+
+QString Table::FilePath() const { return TableFilePath(Folder(), m_tableName); }
+
+bool Table::Exists() const { return !FindTableFile(Folder(), m_tableName).isEmpty(); }
+
+void Table::UpdateDefs() {
+    if (Active()) {
+        m_def = d->file->def();
+        return;
+    }
+    m_def = ReadTableDef(Folder(), m_tableName);
+}
+
+void Table::CreateTable() {
+    checkInactive();
+    CreateTableFile(Folder(), m_tableName, m_def, true);
+}
+
+// ---- opening ----
+
+void Table::fire(const NotifyEvent& event) {
+    if (event) event(*this);
+}
+
+void Table::DoBeforeOpen() { fire(BeforeOpen); }
+void Table::DoAfterOpen() { fire(AfterOpen); }
+void Table::DoBeforeClose() { fire(BeforeClose); }
+void Table::DoAfterClose() { fire(AfterClose); }
+void Table::DoBeforeEdit() { fire(BeforeEdit); }
+void Table::DoAfterEdit() { fire(AfterEdit); }
+void Table::DoBeforeInsert() { fire(BeforeInsert); }
+void Table::DoAfterInsert() { fire(AfterInsert); }
+void Table::DoBeforePost() { fire(BeforePost); }
+void Table::DoAfterPost() { fire(AfterPost); }
+void Table::DoBeforeCancel() { fire(BeforeCancel); }
+void Table::DoAfterCancel() { fire(AfterCancel); }
+void Table::DoBeforeDelete() { fire(BeforeDelete); }
+void Table::DoAfterDelete() { fire(AfterDelete); }
+void Table::DoBeforeScroll() { fire(BeforeScroll); }
+void Table::DoAfterScroll() { fire(AfterScroll); }
+void Table::DoOnNewRecord() { fire(OnNewRecord); }
+
+void Table::notifyScrolled() {
+    if (m_disableCount == 0) emit Scrolled();
+}
+
+void Table::notifyData() {
+    if (m_disableCount == 0) emit DataChanged();
+}
+
+void Table::EnableControls() {
+    if (m_disableCount > 0 && --m_disableCount == 0) {
+        emit DataChanged();
+        emit Scrolled();
+    }
+}
+
+void Table::Open() {
+    if (Active()) return;
+    DoBeforeOpen();
+    const QString folder = Folder();
+    const QString found = FindTableFile(folder, m_tableName);
+    if (m_tableName.isEmpty() || found.isEmpty())
+        Raise(ErrorCode::kTableNotFound, QStringLiteral("Table: %1").arg(QDir(folder).filePath(m_tableName)));
+    const QString path = QDir(folder).filePath(found);
+    d->mode = m_exclusive ? TableFile::Mode::Exclusive : TableFile::Mode::Shared;
+    d->file = TableFile::Open(path, d->mode, m_readOnly);
+    try {
+        m_def = d->file->def();
+        bool same = m_fields.size() == m_def.Fields.size();
+        for (size_t i = 0; same && i < m_fields.size(); ++i) same = m_fields[i]->Def() == m_def.Fields[i];
+        if (!same) {
+            m_fields.clear();
+            for (size_t i = 0; i < m_def.Fields.size(); ++i)
+                m_fields.push_back(std::make_unique<Field>(this, int(i), m_def.Fields[i]));
+        }
+        d->rangeWhere.clear();
+        d->rangeBinds.clear();
+        resolveOrder();
+        m_state = DataSetState::dsBrowse;
+        d->hasCurrent = false;
+        d->invalidate();
+        d->seenLocal = -1;
+        d->nextBatch = kFirstBatch;
+        d->sync();
+        auto rows = d->fetch(true, nullptr, false, d->growBatch());
+        d->batch = std::move(rows);
+        d->batchValid = true;
+        d->batchStartKnown = true;
+        d->batchEndKnown = int(d->batch.size()) < kFirstBatch;
+        d->pos = d->batch.empty() ? -1 : 0;
+        d->hasCurrent = !d->batch.empty();
+        if (d->hasCurrent) d->current = d->batch[0];
+        m_bof = true;
+        m_eof = !d->hasCurrent;
+    } catch (...) {
+        m_state = DataSetState::dsInactive;
+        d->file->Release(d->mode);
+        d->file.reset();
+        throw;
+    }
+    emit StateChanged();
+    DoAfterOpen();
+    DoAfterScroll();
+    notifyScrolled();
+}
+
+void Table::Close() {
+    if (!Active()) return;
+    DoBeforeClose();
+    if (d->lockedRow) {
+        d->file->unlockRecord(d->lockedRow);
+        d->lockedRow = 0;
+    }
+    m_state = DataSetState::dsInactive;
+    m_modified = false;
+    d->file->Release(d->mode);
+    d->file.reset();
+    d->invalidate();
+    d->hasCurrent = false;
+    d->buffer.clear();
+    d->blobs.clear();
+    d->blobRow = 0;
+    m_bof = m_eof = true;
+    emit StateChanged();
+    DoAfterClose();
+}
+
+// ---- order ----
+
+void Table::resolveOrder() {
+    std::vector<int> fields;
+    IndexOptions options;
+    if (!m_indexFieldNames.isEmpty()) {
+        const QStringList names = IndexDef{QString(), m_indexFieldNames, {}}.FieldList();
+        for (const QString& n : names) {
+            const int at = m_def.FieldIndex(n);
+            if (at < 0) Raise(ErrorCode::kFieldNotFound, QStringLiteral("Field: %1").arg(n));
+            if (IsBlobType(m_def.Fields[size_t(at)].DataType))
+                Raise(ErrorCode::kIndexNotFound, QStringLiteral("Field: %1").arg(n));
+            fields.push_back(at);
+        }
+        for (const auto& ix : m_def.Indexes) {
+            const QStringList ixFields = ix.FieldList();
+            if (ixFields.size() != names.size()) continue;
+            bool match = true;
+            for (int i = 0; match && i < names.size(); ++i) match = ixFields[i].compare(names[i], Qt::CaseInsensitive) == 0;
+            if (match) {
+                options = ix.Options;
+                break;
+            }
+        }
+    } else if (!m_indexName.isEmpty()) {
+        const IndexDef* ix = m_def.FindIndex(m_indexName);
+        if (!ix) Raise(ErrorCode::kIndexNotFound, QStringLiteral("Index: %1").arg(m_indexName));
+        for (const QString& n : ix->FieldList()) fields.push_back(m_def.FieldIndex(n));
+        options = ix->Options;
+    } else if (const IndexDef* pk = m_def.PrimaryIndex()) {
+        for (const QString& n : pk->FieldList()) fields.push_back(m_def.FieldIndex(n));
+        options = pk->Options;
+    }
+    d->orderFields = fields;
+    d->desc = options.testFlag(IndexOption::ixDescending);
+    d->nocase = options.testFlag(IndexOption::ixCaseInsensitive);
+    d->orderExprs.clear();
+    for (int f : fields) {
+        QString e = Quote(m_def.Fields[size_t(f)].Name);
+        if (d->nocase && IsTextType(m_def.Fields[size_t(f)].DataType)) e += QStringLiteral(" COLLATE DOSSARA_NOCASE");
+        d->orderExprs << e;
+    }
+    d->orderExprs << QStringLiteral("rowid");
+    QStringList fwd, back;
+    for (const QString& e : std::as_const(d->orderExprs)) {
+        fwd << e + (d->desc ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+        back << e + (d->desc ? QStringLiteral(" ASC") : QStringLiteral(" DESC"));
+    }
+    d->orderForward = QStringLiteral(" ORDER BY ") + fwd.join(QStringLiteral(", "));
+    d->orderBackward = QStringLiteral(" ORDER BY ") + back.join(QStringLiteral(", "));
+    QStringList cols{QStringLiteral("rowid")};
+    for (const auto& f : m_def.Fields) {
+        cols << (isLazyBlob(f.DataType) ? QStringLiteral("length(%1)").arg(Quote(f.Name)) : Quote(f.Name));
+    }
+    d->columnCount = int(m_def.Fields.size());
+    d->select = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), d->file->rowTable());
+}
+
+void Table::SetIndexName(const QString& name) {
+    if (Active()) checkBrowseMode();
+    const QString oldName = m_indexName, oldFields = m_indexFieldNames;
+    m_indexName = name;
+    m_indexFieldNames.clear();
+    if (!Active()) return;
+    try {
+        resolveOrder();
+    } catch (...) {
+        m_indexName = oldName;
+        m_indexFieldNames = oldFields;
+        resolveOrder();
+        throw;
+    }
+    d->rangeWhere.clear();
+    d->rangeBinds.clear();
+    Refresh();
+}
+
+void Table::SetIndexFieldNames(const QString& fields) {
+    if (Active()) checkBrowseMode();
+    const QString oldName = m_indexName, oldFields = m_indexFieldNames;
+    m_indexFieldNames = fields;
+    m_indexName.clear();
+    if (!Active()) return;
+    try {
+        resolveOrder();
+    } catch (...) {
+        m_indexName = oldName;
+        m_indexFieldNames = oldFields;
+        resolveOrder();
+        throw;
+    }
+    d->rangeWhere.clear();
+    d->rangeBinds.clear();
+    Refresh();
+}
+
+QStringList Table::IndexFields() const {
+    QStringList names;
+    if (Active()) {
+        for (int f : d->orderFields) names << m_def.Fields[size_t(f)].Name;
+        return names;
+    }
+    if (!m_indexFieldNames.isEmpty()) return IndexDef{QString(), m_indexFieldNames, {}}.FieldList();
+    if (!m_indexName.isEmpty()) {
+        if (const IndexDef* ix = m_def.FindIndex(m_indexName)) return ix->FieldList();
+        return {};
+    }
+    if (const IndexDef* pk = m_def.PrimaryIndex()) return pk->FieldList();
+    return {};
+}
+
+int Table::IndexFieldCount() const { return int(IndexFields().size()); }
+
+// ---- navigation ----
+
+void Table::checkBrowseMode() {
+    checkActive();
+    if (m_state == DataSetState::dsEdit || m_state == DataSetState::dsInsert) {
+        if (m_modified) {
+            Post();
+        } else {
+            Cancel();
+        }
+    }
+}
+
+void Table::First() {
+    checkBrowseMode();
+    DoBeforeScroll();
+    d->sync();
+    d->nextBatch = kFirstBatch;
+    d->batch = d->fetch(true, nullptr, false, d->growBatch());
+    d->batchValid = true;
+    d->batchStartKnown = true;
+    d->batchEndKnown = int(d->batch.size()) < kFirstBatch;
+    d->pos = d->batch.empty() ? -1 : 0;
+    d->hasCurrent = !d->batch.empty();
+    if (d->hasCurrent) d->current = d->batch[0];
+    m_bof = true;
+    m_eof = !d->hasCurrent;
+    DoAfterScroll();
+    notifyScrolled();
+}
+
+void Table::Last() {
+    checkBrowseMode();
+    DoBeforeScroll();
+    d->sync();
+    d->nextBatch = kFirstBatch;
+    auto rows = d->fetch(false, nullptr, false, d->growBatch());
+    std::reverse(rows.begin(), rows.end());
+    d->batch = std::move(rows);
+    d->batchValid = true;
+    d->batchEndKnown = true;
+    d->batchStartKnown = int(d->batch.size()) < kFirstBatch;
+    d->pos = int(d->batch.size()) - 1;
+    d->hasCurrent = !d->batch.empty();
+    if (d->hasCurrent) d->current = d->batch.back();
+    m_eof = true;
+    m_bof = !d->hasCurrent;
+    DoAfterScroll();
+    notifyScrolled();
+}
+
+void Table::Next() {
+    checkBrowseMode();
+    if (!d->hasCurrent) {
+        m_eof = true;
+        return;
+    }
+    DoBeforeScroll();
+    d->sync();
+    bool moved = false;
+    if (d->batchValid && d->pos >= 0 && d->pos + 1 < int(d->batch.size())) {
+        d->current = d->batch[size_t(++d->pos)];
+        moved = true;
+    } else if (!(d->batchValid && d->batchEndKnown && d->pos == int(d->batch.size()) - 1)) {
+        const QVariantList key = d->keyOf(d->current);
+        const int limit = d->growBatch();
+        auto rows = d->fetch(true, &key, false, limit);
+        if (!rows.empty()) {
+            d->batch = std::move(rows);
+            d->batchValid = true;
+            d->batchStartKnown = false;
+            d->batchEndKnown = int(d->batch.size()) < limit;
+            d->pos = 0;
+            d->current = d->batch[0];
+            moved = true;
+        } else {
+            d->invalidate();
+        }
+    }
+    if (moved) {
+        m_bof = false;
+        m_eof = false;
+        DoAfterScroll();
+        notifyScrolled();
+    } else {
+        m_eof = true;
+    }
+}
+
+void Table::Prior() {
+    checkBrowseMode();
+    if (!d->hasCurrent) {
+        m_bof = true;
+        return;
+    }
+    DoBeforeScroll();
+    d->sync();
+    bool moved = false;
+    if (d->batchValid && d->pos > 0) {
+        d->current = d->batch[size_t(--d->pos)];
+        moved = true;
+    } else if (!(d->batchValid && d->batchStartKnown && d->pos == 0)) {
+        const QVariantList key = d->keyOf(d->current);
+        const int limit = d->growBatch();
+        auto rows = d->fetch(false, &key, false, limit);
+        if (!rows.empty()) {
+            std::reverse(rows.begin(), rows.end());
+            d->batch = std::move(rows);
+            d->batchValid = true;
+            d->batchEndKnown = false;
+            d->batchStartKnown = int(d->batch.size()) < limit;
+            d->pos = int(d->batch.size()) - 1;
+            d->current = d->batch.back();
+            moved = true;
+        } else {
+            d->invalidate();
+        }
+    }
+    if (moved) {
+        m_bof = false;
+        m_eof = false;
+        DoAfterScroll();
+        notifyScrolled();
+    } else {
+        m_bof = true;
+    }
+}
+
+int Table::MoveBy(int distance) {
+    int moved = 0;
+    while (distance > 0 && !m_eof) {
+        Next();
+        if (!m_eof) ++moved;
+        --distance;
+    }
+    while (distance < 0 && !m_bof) {
+        Prior();
+        if (!m_bof) --moved;
+        ++distance;
+    }
+    return moved;
+}
+
+bool Table::IsEmpty() const { return RecordCount() == 0; }
+
+int Table::RecordCount() const {
+    checkActive();
+    const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(d->file->rowTable()) + d->where(QString());
+    sqlite3_stmt* s = d->file->statement(sql);
+    internal::StatementReset reset(s);
+    int at = 1;
+    for (const auto& v : d->rangeBinds) Bind(s, at++, v);
+    if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(d->file->db(), sqlite3_extended_errcode(d->file->db()), d->ctx());
+    return int(sqlite3_column_int64(s, 0));
+}
+
+int Table::RecNo() const {
+    checkActive();
+    if (m_state == DataSetState::dsInsert || !d->hasCurrent) return -1;
+    QVariantList binds = d->rangeBinds;
+    const QVariantList key = d->keyOf(d->current);
+    const QString before = Impl::lex(d->orderExprs, key, d->desc, false, binds);
+    const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(d->file->rowTable()) + d->where(before);
+    sqlite3_stmt* s = d->file->statement(sql);
+    internal::StatementReset reset(s);
+    int at = 1;
+    for (const auto& v : binds) Bind(s, at++, v);
+    if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(d->file->db(), sqlite3_extended_errcode(d->file->db()), d->ctx());
+    return int(sqlite3_column_int64(s, 0)) + 1;
+}
+
+// ---- fields ----
+
+Field* Table::Fields(int index) const {
+    if (index < 0 || index >= int(m_fields.size()))
+        Raise(ErrorCode::kFieldNotFound, QStringLiteral("Field number %1 of table %2").arg(index).arg(m_tableName));
+    return m_fields[size_t(index)].get();
+}
+
+Field* Table::FindField(const QString& name) const {
+    for (const auto& f : m_fields) {
+        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0) return f.get();
+    }
+    return nullptr;
+}
+
+Field* Table::FieldByName(const QString& name) const {
+    Field* f = FindField(name);
+    if (!f) Raise(ErrorCode::kFieldNotFound, QStringLiteral("Field: %1 (table %2)").arg(name, m_tableName));
+    return f;
+}
+
+QStringList Table::GetFieldNames() const {
+    QStringList names;
+    if (!m_fields.empty()) {
+        for (const auto& f : m_fields) names << f->FieldName();
+    } else {
+        for (const auto& f : m_def.Fields) names << f.Name;
+    }
+    return names;
+}
+
+const QVariant& Table::currentValue(int field) const {
+    static const QVariant null;
+    if (m_state == DataSetState::dsEdit || m_state == DataSetState::dsInsert) return d->buffer[size_t(field)];
+    if (!Active() || !d->hasCurrent) return null;
+    return d->current.values[size_t(field)];
+}
+
+void Table::setBufferValue(int field, const QVariant& value) {
+    if (m_state != DataSetState::dsEdit && m_state != DataSetState::dsInsert)
+        Raise(ErrorCode::kNotEditing, QStringLiteral("Table: %1").arg(m_tableName));
+    const Field* f = m_fields[size_t(field)].get();
+    if (f->ReadOnly()) Raise(ErrorCode::kReadOnly, QStringLiteral("Field: %1").arg(f->FieldName()));
+    QVariant stored = value;
+    if (isLazyBlob(f->DataType())) {
+        // keep BLOB contents whole in the buffer; the row keeps only their length
+        d->blobs[field] = value.toByteArray();
+    }
+    d->buffer[size_t(field)] = stored;
+    d->changed[size_t(field)] = true;
+    m_modified = true;
+    notifyData();
+}
+
+QByteArray Table::blobValue(int field) const {
+    if (!Active()) return {};
+    if ((m_state == DataSetState::dsEdit || m_state == DataSetState::dsInsert) && d->changed[size_t(field)])
+        return d->buffer[size_t(field)].toByteArray();
+    if (m_state == DataSetState::dsInsert || !d->hasCurrent) return {};
+    if (d->current.values[size_t(field)].isNull()) return {};
+    if (d->blobRow != d->current.rowId) {
+        d->blobs.clear();
+        d->blobRow = d->current.rowId;
+    }
+    auto it = d->blobs.constFind(field);
+    if (it != d->blobs.constEnd()) return *it;
+    const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                            .arg(Quote(m_def.Fields[size_t(field)].Name), d->file->rowTable());
+    sqlite3_stmt* s = d->file->statement(sql);
+    internal::StatementReset reset(s);
+    sqlite3_bind_int64(s, 1, d->current.rowId);
+    QByteArray bytes;
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW) {
+        bytes = QByteArray(static_cast<const char*>(sqlite3_column_blob(s, 0)), sqlite3_column_bytes(s, 0));
+    } else if (rc != SQLITE_DONE) {
+        internal::RaiseSqlite(d->file->db(), sqlite3_extended_errcode(d->file->db()), d->ctx());
+    }
+    d->blobs.insert(field, bytes);
+    return bytes;
+}
+
+qint64 Table::blobSize(int field) const {
+    if (!Active()) return 0;
+    if ((m_state == DataSetState::dsEdit || m_state == DataSetState::dsInsert) && d->changed[size_t(field)])
+        return d->buffer[size_t(field)].toByteArray().size();
+    if (m_state == DataSetState::dsInsert || !d->hasCurrent) return 0;
+    return d->current.values[size_t(field)].toLongLong();
+}
+
+// ---- seeks ----
+
+static QVariantList convertKey(const TableDef& def, const std::vector<int>& fields, const QVariantList& values,
+                               const QString& table) {
+    if (values.size() > qsizetype(fields.size()))
+        Raise(ErrorCode::kInvalidParameter, QStringLiteral("More key values than index fields (table %1).").arg(table));
+    QVariantList key;
+    for (qsizetype i = 0; i < values.size(); ++i) key << internal::ToStorage(def.Fields[size_t(fields[size_t(i)])], values[i]);
+    return key;
+}
+
+bool Table::positionOnFirstMatch(const QString& whereSql, const QVariantList& binds, bool forward) {
+    QVariantList all = d->rangeBinds;
+    all += binds;
+    const QString sql = d->select + d->where(whereSql) + (forward ? d->orderForward : d->orderBackward) +
+                        QStringLiteral(" LIMIT 1");
+    d->sync();
+    auto rows = d->query(sql, all);
+    if (rows.empty()) return false;
+    d->current = rows[0];
+    d->hasCurrent = true;
+    d->batch = std::move(rows);
+    d->batchValid = true;
+    d->batchStartKnown = false;
+    d->batchEndKnown = false;
+    d->pos = 0;
+    d->nextBatch = kFirstBatch;
+    m_bof = m_eof = false;
+    return true;
+}
+
+bool Table::FindKey(const QVariantList& keyValues) {
+    checkBrowseMode();
+    const QVariantList key = convertKey(m_def, d->orderFields, keyValues, m_tableName);
+    QStringList conds;
+    QVariantList binds;
+    for (qsizetype i = 0; i < key.size(); ++i) {
+        if (key[i].isNull()) {
+            conds << QStringLiteral("%1 IS NULL").arg(d->orderExprs[i]);
+        } else {
+            conds << QStringLiteral("%1 = ?").arg(d->orderExprs[i]);
+            binds << key[i];
+        }
+    }
+    DoBeforeScroll();
+    if (!positionOnFirstMatch(conds.join(QStringLiteral(" AND ")), binds, true)) return false;
+    DoAfterScroll();
+    notifyScrolled();
+    return true;
+}
+
+void Table::FindNearest(const QVariantList& keyValues) {
+    checkBrowseMode();
+    const QVariantList key = convertKey(m_def, d->orderFields, keyValues, m_tableName);
+    DoBeforeScroll();
+    QVariantList binds;
+    const QString cond = key.isEmpty() ? QString() : Impl::lex(d->orderExprs, key, !d->desc, true, binds);
+    if (!positionOnFirstMatch(cond, binds, true)) {
+        // nothing at or after the key: the end of the table
+        d->sync();
+        auto rows = d->fetch(false, nullptr, false, 1);
+        d->invalidate();
+        d->hasCurrent = !rows.empty();
+        if (d->hasCurrent) {
+            d->current = rows[0];
+            d->batch = std::move(rows);
+            d->batchValid = true;
+            d->batchEndKnown = true;
+            d->pos = 0;
+        }
+        m_eof = true;
+        m_bof = !d->hasCurrent;
+    }
+    DoAfterScroll();
+    notifyScrolled();
+}
+
+void Table::SetRange(const QVariantList& startValues, const QVariantList& endValues) {
+    checkBrowseMode();
+    const QVariantList start = convertKey(m_def, d->orderFields, startValues, m_tableName);
+    const QVariantList end = convertKey(m_def, d->orderFields, endValues, m_tableName);
+    QStringList parts;
+    QVariantList binds;
+    bool equal = start.size() == end.size();
+    for (qsizetype i = 0; equal && i < start.size(); ++i) equal = !start[i].isNull() && start[i] == end[i];
+    if (equal) {
+        for (qsizetype i = 0; i < start.size(); ++i) {
+            parts << QStringLiteral("%1 = ?").arg(d->orderExprs[i]);
+            binds << start[i];
+        }
+    } else {
+        if (!start.isEmpty()) parts << Impl::lex(d->orderExprs, start, !d->desc, true, binds);
+        if (!end.isEmpty()) parts << Impl::lex(d->orderExprs, end, d->desc, true, binds);
+    }
+    d->rangeWhere = parts.join(QStringLiteral(" AND "));
+    d->rangeBinds = binds;
+    d->invalidate();
+    First();
+}
+
+void Table::CancelRange() {
+    checkBrowseMode();
+    d->rangeWhere.clear();
+    d->rangeBinds.clear();
+    d->invalidate();
+    First();
+}
+
+bool Table::HasRange() const { return Active() && !d->rangeWhere.isEmpty(); }
+
+static QString locateWhere(const TableDef& def, const QString& fieldNames, const QVariantList& values,
+                           LocateOptions options, QVariantList& binds) {
+    const QStringList names = IndexDef{QString(), fieldNames, {}}.FieldList();
+    if (names.size() != values.size() || names.isEmpty())
+        Raise(ErrorCode::kInvalidParameter, QStringLiteral("Locate needs one value per field."));
+    QStringList conds;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const int at = def.FieldIndex(names[i]);
+        if (at < 0) Raise(ErrorCode::kFieldNotFound, QStringLiteral("Field: %1").arg(names[i]));
+        const FieldDef& f = def.Fields[size_t(at)];
+        const QString col = Quote(f.Name);
+        if (IsTextType(f.DataType)) {
+            QString text = values[i].isNull() ? QString() : values[i].toString();
+            if (f.DataType == FieldType::ftString && text.size() > f.Size) text.truncate(f.Size);
+            if (text.isEmpty()) {
+                if (options.testFlag(LocateOption::loPartialKey)) continue;  // every value starts with ""
+                conds << QStringLiteral("%1 IS NULL").arg(col);
+                continue;
+            }
+            const bool ci = options.testFlag(LocateOption::loCaseInsensitive);
+            const QString expr = ci ? QStringLiteral("dossara_fold(%1)").arg(col) : col;
+            const QString value = ci ? text.toCaseFolded() : text;
+            if (options.testFlag(LocateOption::loPartialKey)) {
+                conds << QStringLiteral("substr(%1, 1, ?) = ?").arg(expr);
+                binds << qlonglong(value.toUcs4().size()) << value;
+            } else {
+                conds << QStringLiteral("%1 = ? COLLATE BINARY").arg(expr);
+                binds << value;
+            }
+        } else {
+            const QVariant v = internal::ToStorage(f, values[i]);
+            if (v.isNull()) {
+                conds << QStringLiteral("%1 IS NULL").arg(col);
+            } else {
+                conds << QStringLiteral("%1 = ?").arg(col);
+                binds << v;
+            }
+        }
+    }
+    return conds.isEmpty() ? QStringLiteral("1") : conds.join(QStringLiteral(" AND "));
+}
+
+bool Table::Locate(const QString& fieldNames, const QVariantList& values, LocateOptions options) {
+    checkBrowseMode();
+    QVariantList binds;
+    const QString cond = locateWhere(m_def, fieldNames, values, options, binds);
+    DoBeforeScroll();
+    if (!positionOnFirstMatch(cond, binds, true)) return false;
+    DoAfterScroll();
+    notifyScrolled();
+    return true;
+}
+
+QVariant Table::Lookup(const QString& keyFields, const QVariantList& values, const QString& resultField) {
+    checkActive();
+    Field* result = FieldByName(resultField);
+    QVariantList binds = d->rangeBinds;
+    const QString cond = locateWhere(m_def, keyFields, values, {}, binds);
+    const QString sql = QStringLiteral("SELECT %1 FROM %2").arg(Quote(result->FieldName()), d->file->rowTable()) +
+                        d->where(cond) + d->orderForward + QStringLiteral(" LIMIT 1");
+    sqlite3_stmt* s = d->file->statement(sql);
+    internal::StatementReset reset(s);
+    int at = 1;
+    for (const auto& v : binds) Bind(s, at++, v);
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW) return ColumnValue(s, 0);
+    if (rc != SQLITE_DONE) internal::RaiseSqlite(d->file->db(), sqlite3_extended_errcode(d->file->db()), d->ctx());
+    return {};
+}
+
+// ---- bookmarks ----
+
+Bookmark Table::GetBookmark() const {
+    if (!Active() || !d->hasCurrent || m_state == DataSetState::dsInsert) return {};
+    return Bookmark{d->current.rowId};
+}
+
+bool Table::BookmarkValid(const Bookmark& bookmark) const {
+    if (!Active() || bookmark.IsNull()) return false;
+    auto rows = d->query(d->select + QStringLiteral(" WHERE rowid = ?"), {QVariant(qlonglong(bookmark.rowId))});
+    return !rows.empty();
+}
+
+void Table::GotoBookmark(const Bookmark& bookmark) {
+    checkBrowseMode();
+    if (bookmark.IsNull()) Raise(ErrorCode::kInvalidParameter, QStringLiteral("Bookmark is empty."));
+    DoBeforeScroll();
+    if (!positionOnFirstMatch(QStringLiteral("rowid = ?"), {QVariant(qlonglong(bookmark.rowId))}, true))
+        Raise(ErrorCode::kRecordDeleted, d->ctx());
+    DoAfterScroll();
+    notifyScrolled();
+}
+
+void Table::Refresh() {
+    checkBrowseMode();
+    d->invalidate();
+    d->seenLocal = -1;
+    d->sync();
+    if (d->hasCurrent) {
+        const Row old = d->current;
+        auto rows = d->query(d->select + d->where(QStringLiteral("rowid = ?")),
+                             [&] {
+                                 QVariantList b = d->rangeBinds;
+                                 b << qlonglong(old.rowId);
+                                 return b;
+                             }());
+        if (!rows.empty()) {
+            d->current = rows[0];
+            d->batch = std::move(rows);
+            d->batchValid = true;
+            d->pos = 0;
+            d->batchStartKnown = d->batchEndKnown = false;
+        } else {
+            // the row is gone (or left the range): the next one in order, else the one before
+            const QVariantList key = d->keyOf(old);
+            auto next = d->fetch(true, &key, false, 1);
+            if (next.empty()) next = d->fetch(false, &key, false, 1);
+            d->hasCurrent = !next.empty();
+            if (d->hasCurrent) d->current = next[0];
+            m_bof = m_eof = !d->hasCurrent;
+        }
+    } else {
+        auto rows = d->fetch(true, nullptr, false, 1);
+        d->hasCurrent = !rows.empty();
+        if (d->hasCurrent) d->current = rows[0];
+        m_bof = true;
+        m_eof = !d->hasCurrent;
+    }
+    notifyData();
+}
+
+// ---- editing ----
+
+bool Table::CanModify() const { return Active() && !m_readOnly && !d->file->readOnly(); }
+
+void Table::Edit() {
+    checkActive();
+    if (m_state == DataSetState::dsEdit || m_state == DataSetState::dsInsert) return;
+    if (!d->hasCurrent) {
+        Insert();
+        return;
+    }
+    if (!CanModify()) Raise(ErrorCode::kReadOnly, d->ctx());
+    DoBeforeEdit();
+    if (!d->file->lockRecord(d->current.rowId)) Raise(ErrorCode::kRecordLocked, d->ctx());
+    try {
+        auto rows = d->query(d->select + QStringLiteral(" WHERE rowid = ?"), {QVariant(qlonglong(d->current.rowId))});
+        if (rows.empty()) Raise(ErrorCode::kRecordDeleted, d->ctx());
+        d->current = rows[0];
+    } catch (...) {
+        d->file->unlockRecord(d->current.rowId);
+        throw;
+    }
+    d->lockedRow = d->current.rowId;
+    d->buffer = d->current.values;
+    d->changed.assign(d->buffer.size(), false);
+    m_modified = false;
+    m_state = DataSetState::dsEdit;
+    emit StateChanged();
+    DoAfterEdit();
+}
+
+void Table::insertOrAppend(bool append) {
+    checkBrowseMode();
+    if (!CanModify()) Raise(ErrorCode::kReadOnly, d->ctx());
+    DoBeforeInsert();
+    DoBeforeScroll();
+    Q_UNUSED(append);
+    d->buffer.assign(m_def.Fields.size(), QVariant());
+    d->changed.assign(m_def.Fields.size(), false);
+    m_state = DataSetState::dsInsert;
+    m_modified = false;
+    emit StateChanged();
+    try {
+        DoOnNewRecord();
+    } catch (...) {
+        m_state = DataSetState::dsBrowse;
+        emit StateChanged();
+        throw;
+    }
+    m_modified = false;
+    DoAfterInsert();
+    DoAfterScroll();
+    notifyScrolled();
+}
+
+void Table::Insert() { insertOrAppend(false); }
+
+void Table::Append() { insertOrAppend(true); }
+
+void Table::Cancel() {
+    checkActive();
+    if (m_state != DataSetState::dsEdit && m_state != DataSetState::dsInsert) return;
+    DoBeforeCancel();
+    if (d->lockedRow) {
+        d->file->unlockRecord(d->lockedRow);
+        d->lockedRow = 0;
+    }
+    m_state = DataSetState::dsBrowse;
+    m_modified = false;
+    d->blobs.clear();
+    d->blobRow = 0;
+    emit StateChanged();
+    notifyData();
+    DoAfterCancel();
+}
+
+namespace {
+
+/// Runs a write in one transaction of the file, or inside the database's transaction.
+template <typename F>
+void writeTransaction(TableFile& file, const std::shared_ptr<TableFile>& shared, const QString& databaseName, F&& work) {
+    Database* database = Database::FindDatabase(databaseName);
+    const bool inDatabase = database && database->InTransaction();
+    const bool started = file.beginWrite();
+    if (inDatabase) database->joinTransaction(shared);
+    try {
+        work();
+        if (started && !inDatabase) file.commitWrite();
+    } catch (...) {
+        if (started && !inDatabase) file.rollbackWrite();
+        file.bumpLocalVersion();
+        throw;
+    }
+    file.bumpLocalVersion();
+}
+
+void step(TableFile& file, sqlite3_stmt* s, const QString& ctx) {
+    internal::CountWrite(ctx);
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) internal::RaiseSqlite(file.db(), sqlite3_extended_errcode(file.db()), ctx);
+}
+
+}  // namespace
+
+void Table::Post() {
+    checkActive();
+    if (m_state != DataSetState::dsEdit && m_state != DataSetState::dsInsert) return;
+    DoBeforePost();
+    const bool inserting = m_state == DataSetState::dsInsert;
+    TableFile& file = *d->file;
+    const QString ctx = d->ctx();
+    for (size_t i = 0; i < m_def.Fields.size(); ++i) {
+        const FieldDef& f = m_def.Fields[i];
+        if (f.Required && f.DataType != FieldType::ftAutoInc && d->buffer[i].isNull()) {
+            throw EDBEngineError({{ErrorCode::kRequiredField, EngineMessage(ErrorCode::kRequiredField)},
+                                      {0, QStringLiteral("Field: %1").arg(f.Name)},
+                                      {0, ctx}});
+        }
+    }
+    qint64 rowId = d->current.rowId;
+    std::vector<QVariant> values = d->buffer;
+    writeTransaction(file, d->file, m_databaseName, [&] {
+        // autoincrement fields take the highest value so far + 1
+        if (inserting) {
+            for (size_t i = 0; i < m_def.Fields.size(); ++i) {
+                if (m_def.Fields[i].DataType != FieldType::ftAutoInc || !values[i].isNull()) continue;
+                sqlite3_stmt* s = file.statement(QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM %2")
+                                                     .arg(Quote(m_def.Fields[i].Name), file.rowTable()));
+                internal::StatementReset reset(s);
+                if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(file.db(), sqlite3_extended_errcode(file.db()), ctx);
+                values[i] = qlonglong(sqlite3_column_int64(s, 0));
+            }
+        }
+        // a blank key part does not make two keys different
+        if (const IndexDef* pk = m_def.PrimaryIndex()) {
+            QStringList conds;
+            QVariantList binds;
+            bool anyNull = false;
+            for (const QString& n : pk->FieldList()) {
+                const int at = m_def.FieldIndex(n);
+                anyNull = anyNull || values[size_t(at)].isNull();
+                conds << QStringLiteral("%1 IS ?").arg(Quote(m_def.Fields[size_t(at)].Name));
+                binds << values[size_t(at)];
+            }
+            if (anyNull) {
+                sqlite3_stmt* s = file.statement(QStringLiteral("SELECT 1 FROM %1 WHERE %2 AND rowid IS NOT ?")
+                                                     .arg(file.rowTable(), conds.join(QStringLiteral(" AND "))));
+                internal::StatementReset reset(s);
+                int at = 1;
+                for (const auto& v : binds) Bind(s, at++, v);
+                sqlite3_bind_int64(s, at, inserting ? 0 : rowId);
+                if (sqlite3_step(s) == SQLITE_ROW) Raise(ErrorCode::kKeyViolation, ctx);
+            }
+        }
+        if (inserting) {
+            QStringList cols, marks;
+            for (const auto& f : m_def.Fields) {
+                cols << Quote(f.Name);
+                marks << QStringLiteral("?");
+            }
+            sqlite3_stmt* s = file.statement(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                                 .arg(file.rowTable(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+            internal::StatementReset reset(s);
+            for (size_t i = 0; i < values.size(); ++i) Bind(s, int(i) + 1, values[i]);
+            step(file, s, ctx);
+            rowId = sqlite3_last_insert_rowid(file.db());
+        } else {
+            QStringList sets;
+            QVariantList binds;
+            for (size_t i = 0; i < values.size(); ++i) {
+                if (!d->changed[i]) continue;
+                sets << QStringLiteral("%1 = ?").arg(Quote(m_def.Fields[i].Name));
+                binds << values[i];
+            }
+            if (!sets.isEmpty()) {
+                sqlite3_stmt* s = file.statement(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                                                     .arg(file.rowTable(), sets.join(QLatin1Char(','))));
+                internal::StatementReset reset(s);
+                int at = 1;
+                for (const auto& v : binds) Bind(s, at++, v);
+                sqlite3_bind_int64(s, at, rowId);
+                step(file, s, ctx);
+            }
+        }
+    });
+    if (d->lockedRow) {
+        file.unlockRecord(d->lockedRow);
+        d->lockedRow = 0;
+    }
+    m_state = DataSetState::dsBrowse;
+    m_modified = false;
+    d->blobs.clear();
+    d->blobRow = 0;
+    // stay on the posted row in its new position
+    d->sync();
+    auto rows = d->query(d->select + QStringLiteral(" WHERE rowid = ?"), {QVariant(qlonglong(rowId))});
+    if (!rows.empty()) {
+        d->current = rows[0];
+        d->hasCurrent = true;
+        d->batch = std::move(rows);
+        d->batchValid = true;
+        d->batchStartKnown = d->batchEndKnown = false;
+        d->pos = 0;
+        m_bof = m_eof = false;
+    }
+    emit StateChanged();
+    notifyData();
+    DoAfterPost();
+}
+
+void Table::Delete() {
+    checkActive();
+    if (m_state == DataSetState::dsInsert) {
+        Cancel();
+        return;
+    }
+    if (m_state == DataSetState::dsEdit) Cancel();
+    if (!d->hasCurrent) Raise(ErrorCode::kRecordNotFound, d->ctx());
+    if (!CanModify()) Raise(ErrorCode::kReadOnly, d->ctx());
+    DoBeforeDelete();
+    DoBeforeScroll();
+    TableFile& file = *d->file;
+    const QString ctx = d->ctx();
+    const Row old = d->current;
+    if (!file.lockRecord(old.rowId)) Raise(ErrorCode::kRecordLocked, ctx);
+    try {
+        writeTransaction(file, d->file, m_databaseName, [&] {
+            sqlite3_stmt* s = file.statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(file.rowTable()));
+            internal::StatementReset reset(s);
+            sqlite3_bind_int64(s, 1, old.rowId);
+            step(file, s, ctx);
+        });
+    } catch (...) {
+        file.unlockRecord(old.rowId);
+        throw;
+    }
+    file.unlockRecord(old.rowId);
+    d->sync();
+    const QVariantList key = d->keyOf(old);
+    auto rows = d->fetch(true, &key, false, 1);
+    m_eof = rows.empty();
+    m_bof = false;
+    if (rows.empty()) {
+        rows = d->fetch(false, &key, false, 1);
+        m_bof = rows.empty();
+        m_eof = true;
+    }
+    d->invalidate();
+    d->hasCurrent = !rows.empty();
+    if (d->hasCurrent) {
+        d->current = rows[0];
+        d->batch = std::move(rows);
+        d->batchValid = true;
+        d->pos = 0;
+        d->batchStartKnown = d->batchEndKnown = false;
+        if (m_eof) m_eof = false;  // standing on the row before the deleted last one
+    }
+    if (!d->hasCurrent) m_bof = m_eof = true;
+    notifyData();
+    DoAfterDelete();
+    DoAfterScroll();
+    notifyScrolled();
+}
+
+}  // namespace db
