@@ -1,0 +1,273 @@
+#include "platform/format/date_time_parse.h"
+
+#include "platform/format/errors.h"
+
+#include <optional>
+
+namespace format {
+
+namespace {
+
+constexpr int kMaxDigits = 9;  // more digits than any date or time part can have
+
+// A cursor over the text being read.
+class Scanner {
+public:
+    explicit Scanner(const QString& text, qsizetype start = 0) : m_text(text), m_pos(start) {}
+
+    void skipBlanks() {
+        while (m_pos < m_text.size() && m_text[m_pos].isSpace()) ++m_pos;
+    }
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    qsizetype pos() const { return m_pos; }
+
+    /// A run of ASCII digits after optional blanks; nullopt when none or too many.
+    std::optional<int> number(int* digits = nullptr) {
+        skipBlanks();
+        const qsizetype start = m_pos;
+        int value = 0;
+        while (m_pos < m_text.size() && m_text[m_pos] >= QLatin1Char('0') && m_text[m_pos] <= QLatin1Char('9')) {
+            if (m_pos - start >= kMaxDigits) return std::nullopt;
+            value = value * 10 + (m_text[m_pos].unicode() - '0');
+            ++m_pos;
+        }
+        if (m_pos == start) return std::nullopt;
+        if (digits) *digits = static_cast<int>(m_pos - start);
+        return value;
+    }
+
+    /// One of the separators after optional blanks. A blank separator is matched by the
+    /// blanks themselves.
+    bool separator(QChar first, QChar second) {
+        const qsizetype before = m_pos;
+        skipBlanks();
+        if (m_pos < m_text.size() && !m_text[m_pos].isSpace() &&
+            (m_text[m_pos] == first || (!second.isNull() && m_text[m_pos] == second))) {
+            ++m_pos;
+            return true;
+        }
+        if ((first.isSpace() || (!second.isNull() && second.isSpace())) && m_pos > before) return true;
+        m_pos = before;
+        return false;
+    }
+
+    /// Matches one of the words (case-insensitive) after optional blanks.
+    int word(const QStringList& words) {
+        skipBlanks();
+        int best = -1;
+        qsizetype bestLength = 0;
+        for (int i = 0; i < words.size(); ++i) {
+            const QString& w = words[i];
+            if (w.isEmpty() || w.size() <= bestLength) continue;
+            if (m_text.mid(m_pos, w.size()).compare(w, Qt::CaseInsensitive) == 0) {
+                best = i;
+                bestLength = w.size();
+            }
+        }
+        if (best >= 0) m_pos += bestLength;
+        return best;
+    }
+
+private:
+    const QString& m_text;
+    qsizetype m_pos;
+};
+
+// Order of day, month and year in the short date format: "dmy", "mdy" or "ymd" and so on.
+QString dateOrder(const QString& format) {
+    QString order;
+    QChar quote;
+    for (QChar c : format) {
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+            continue;
+        }
+        const QChar l = c.toLower();
+        if ((l == QLatin1Char('d') || l == QLatin1Char('m') || l == QLatin1Char('y')) && !order.contains(l)) order += l;
+    }
+    for (QChar l : {QLatin1Char('m'), QLatin1Char('d'), QLatin1Char('y')}) {
+        if (!order.contains(l)) order += l;
+    }
+    return order;
+}
+
+// The separator that the short date format itself writes between its parts, when it is
+// not the date separator of the settings ("dd.mm.yyyy" writes "." whatever the setting).
+QChar formatSeparator(const QString& format) {
+    QChar quote;
+    for (QChar c : format) {
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+            continue;
+        }
+        if (c.isLetter()) continue;
+        if (c == QLatin1Char('/')) return {};  // "/" already means the date separator
+        return c;
+    }
+    return {};
+}
+
+int expandYear(int year, int digits, int cutoff) {
+    if (digits > 2) return year;
+    return year < cutoff ? 2000 + year : 1900 + year;
+}
+
+// Reads a date at the scanner; the scanner is left after it.
+std::optional<QDate> scanDate(Scanner& sc, const FormatSettings& s) {
+    const QString order = dateOrder(s.shortDateFormat);
+    const QChar sep = s.dateSeparator.isNull() ? QChar(QLatin1Char('/')) : s.dateSeparator;
+    QChar other = formatSeparator(s.shortDateFormat);
+    if (other == sep) other = QChar();
+
+    int digits[3] = {0, 0, 0};
+    int values[3] = {0, 0, 0};
+    int count = 0;
+    for (; count < 3; ++count) {
+        if (count > 0 && !sc.separator(sep, other)) break;
+        auto n = sc.number(&digits[count]);
+        if (!n) return std::nullopt;
+        values[count] = *n;
+    }
+    if (count < 2) return std::nullopt;
+
+    int day = 0, month = 0, year = 0, yearDigits = 4;
+    if (count == 3) {
+        for (int i = 0; i < 3; ++i) {
+            switch (order[i].unicode()) {
+            case 'd': day = values[i]; break;
+            case 'm': month = values[i]; break;
+            default:
+                year = values[i];
+                yearDigits = digits[i];
+            }
+        }
+        if (yearDigits > 4) return std::nullopt;
+        year = expandYear(year, yearDigits, s.twoDigitYearCutoff);
+    } else {
+        // Day and month in the order the format gives them, in the current year.
+        const QString dm = QString(order).remove(QLatin1Char('y'));
+        day = dm[0] == QLatin1Char('d') ? values[0] : values[1];
+        month = dm[0] == QLatin1Char('d') ? values[1] : values[0];
+        year = QDate::currentDate().year();
+    }
+    const QDate date(year, month, day);
+    if (!date.isValid() || year < 1 || year > 9999) return std::nullopt;
+    return date;
+}
+
+std::optional<QTime> scanTime(Scanner& sc, const FormatSettings& s) {
+    const QChar sep = s.timeSeparator.isNull() ? QChar(QLatin1Char(':')) : s.timeSeparator;
+    auto hour = sc.number();
+    if (!hour) return std::nullopt;
+    int minute = 0, second = 0, msec = 0;
+    bool hasMinute = false;
+    if (sc.separator(sep, QChar())) {
+        auto m = sc.number();
+        if (!m) return std::nullopt;
+        minute = *m;
+        hasMinute = true;
+        if (sc.separator(sep, QChar())) {
+            auto sec = sc.number();
+            if (!sec) return std::nullopt;
+            second = *sec;
+            if (sc.separator(s.decimalSeparator, QLatin1Char('.'))) {
+                int digits = 0;
+                auto ms = sc.number(&digits);
+                if (!ms || digits > 3) return std::nullopt;
+                msec = *ms;
+                for (int i = digits; i < 3; ++i) msec *= 10;
+            }
+        }
+    }
+    const QStringList markers{s.timeAMString, s.timePMString, QStringLiteral("AM"), QStringLiteral("PM"),
+                              QStringLiteral("A"), QStringLiteral("P")};
+    const int marker = sc.word(markers);
+    int h = *hour;
+    if (marker >= 0) {
+        const bool pm = marker == 1 || marker == 3 || marker == 5;
+        if (h < 1 || h > 12) return std::nullopt;
+        h %= 12;
+        if (pm) h += 12;
+    } else if (!hasMinute) {
+        return std::nullopt;
+    }
+    if (h > 23 || minute > 59 || second > 59) return std::nullopt;
+    return QTime(h, minute, second, msec);
+}
+
+QString quoted(const QString& text) { return QLatin1Char('\'') + text + QLatin1Char('\''); }
+
+base::Error dateError(const QString& text) {
+    return base::MakeError(kInvalidDate, QStringLiteral("%1 is not a valid date").arg(quoted(text)));
+}
+
+}  // namespace
+
+base::Result<QDate> TryStrToDate(const QString& text, const FormatSettings& settings) {
+    Scanner sc(text);
+    auto date = scanDate(sc, settings);
+    sc.skipBlanks();
+    if (!date || !sc.atEnd()) return dateError(text);
+    return *date;
+}
+
+base::Result<QTime> TryStrToTime(const QString& text, const FormatSettings& settings) {
+    Scanner sc(text);
+    auto time = scanTime(sc, settings);
+    sc.skipBlanks();
+    if (!time || !sc.atEnd())
+        return base::MakeError(kInvalidTime, QStringLiteral("%1 is not a valid time").arg(quoted(text)));
+    return *time;
+}
+
+base::Result<QDateTime> TryStrToDateTime(const QString& text, const FormatSettings& settings) {
+    {
+        Scanner sc(text);
+        if (auto date = scanDate(sc, settings)) {
+            sc.skipBlanks();
+            if (sc.atEnd()) return QDateTime(*date, QTime(0, 0));
+            if (auto time = scanTime(sc, settings)) {
+                sc.skipBlanks();
+                if (sc.atEnd()) return QDateTime(*date, *time);
+            }
+        }
+    }
+    {
+        Scanner sc(text);
+        if (auto time = scanTime(sc, settings)) {
+            sc.skipBlanks();
+            if (sc.atEnd()) return QDateTime(QDate(1899, 12, 30), *time);
+        }
+    }
+    return base::MakeError(kInvalidDateTime, QStringLiteral("%1 is not a valid date and time").arg(quoted(text)));
+}
+
+namespace {
+template <typename T>
+T valueOrThrow(base::Result<T> result) {
+    if (!result.ok()) throw EConvertError(result.error().text, result.error().code);
+    return std::move(result).value();
+}
+}  // namespace
+
+QDate StrToDate(const QString& text, const FormatSettings& settings) {
+    return valueOrThrow(TryStrToDate(text, settings));
+}
+
+QTime StrToTime(const QString& text, const FormatSettings& settings) {
+    return valueOrThrow(TryStrToTime(text, settings));
+}
+
+QDateTime StrToDateTime(const QString& text, const FormatSettings& settings) {
+    return valueOrThrow(TryStrToDateTime(text, settings));
+}
+
+}  // namespace format
