@@ -1,0 +1,140 @@
+#include "platform/richtext/code_page.h"
+
+#include "platform/richtext/log.h"
+
+#include <QStringDecoder>
+
+#include <map>
+#include <mutex>
+#include <set>
+
+Q_LOGGING_CATEGORY(lcRichText, "dossara.richtext")
+
+namespace richtext {
+
+namespace {
+
+// Windows-1252 positions 0x80..0x9F; 0xA0..0xFF are the Latin-1 characters of the same number.
+constexpr char16_t kAnsi80[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+bool isUndefinedAnsi(unsigned char byte) {
+    return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+}
+
+// Names under which Qt's converters know a Windows code page, tried in order.
+QList<QByteArray> converterNames(int codePage) {
+    switch (codePage) {
+    case 437: return {"IBM437"};
+    case 850: return {"IBM850"};
+    case 932: return {"windows-31j", "Shift_JIS"};
+    case 936: return {"GBK", "windows-936"};
+    case 949: return {"windows-949", "EUC-KR"};
+    case 950: return {"windows-950", "Big5"};
+    case 10000: return {"macintosh"};
+    default: break;
+    }
+    return {"windows-" + QByteArray::number(codePage), "cp" + QByteArray::number(codePage)};
+}
+
+// One converter per code page, made on first use; an invalid entry marks a code page
+// nobody knows. Rich text is read on the GUI thread, but the fuzz target and tests may
+// not be, so the cache is guarded.
+struct ConverterCache {
+    std::mutex mutex;
+    std::map<int, QStringDecoder> decoders;
+};
+
+ConverterCache& cache() {
+    static ConverterCache c;
+    return c;
+}
+
+QStringDecoder* decoderFor(int codePage) {
+    auto& c = cache();
+    auto it = c.decoders.find(codePage);
+    if (it == c.decoders.end()) {
+        QStringDecoder found;
+        if (codePage > 0 && codePage <= 65535) {
+            for (const QByteArray& name : converterNames(codePage)) {
+                QStringDecoder d(name.constData(), QStringConverter::Flag::Stateless);
+                if (d.isValid()) {
+                    found = std::move(d);
+                    break;
+                }
+            }
+        }
+        if (!found.isValid()) qCInfo(lcRichText) << "code page" << codePage << "is not known; read as Windows-1252";
+        it = c.decoders.emplace(codePage, std::move(found)).first;
+    }
+    return it->second.isValid() ? &it->second : nullptr;
+}
+
+QString decodeAnsi(QByteArrayView bytes) {
+    QString out;
+    out.reserve(bytes.size());
+    for (char b : bytes) out.append(QChar(AnsiToUnicode(static_cast<unsigned char>(b))));
+    return out;
+}
+
+}  // namespace
+
+int CodePageForCharset(int charset) {
+    switch (charset) {
+    case 77: return 10000;   // Macintosh
+    case 128: return 932;    // Shift-JIS
+    case 129: return 949;    // Hangul
+    case 130: return 1361;   // Johab
+    case 134: return 936;    // GB2312
+    case 136: return 950;    // Big5
+    case 161: return 1253;   // Greek
+    case 162: return 1254;   // Turkish
+    case 163: return 1258;   // Vietnamese
+    case 177: return 1255;   // Hebrew
+    case 178: return 1256;   // Arabic
+    case 186: return 1257;   // Baltic
+    case 204: return 1251;   // Cyrillic
+    case 222: return 874;    // Thai
+    case 238: return 1250;   // Central European
+    case 254: return 437;    // PC 437
+    case 255: return 850;    // OEM
+    default: return 0;       // ANSI, DEFAULT, SYMBOL and unknown ones
+    }
+}
+
+char16_t AnsiToUnicode(unsigned char byte) {
+    if (byte >= 0x80 && byte < 0xA0) return kAnsi80[byte - 0x80];
+    return byte;
+}
+
+int UnicodeToAnsi(char16_t ch) {
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) return ch;
+    for (int i = 0; i < 32; ++i)
+        if (kAnsi80[i] == ch && !isUndefinedAnsi(static_cast<unsigned char>(0x80 + i))) return 0x80 + i;
+    return -1;
+}
+
+bool IsKnownCodePage(int codePage) {
+    if (codePage == kAnsiCodePage) return true;
+    std::lock_guard lock(cache().mutex);
+    return decoderFor(codePage) != nullptr;
+}
+
+QString DecodeCodePage(QByteArrayView bytes, int codePage) {
+    if (bytes.isEmpty()) return {};
+    if (codePage != kAnsiCodePage) {
+        std::lock_guard lock(cache().mutex);
+        if (QStringDecoder* d = decoderFor(codePage)) {
+            QString out = d->decode(bytes);
+            d->resetState();
+            return out;
+        }
+    }
+    return decodeAnsi(bytes);
+}
+
+}  // namespace richtext

@@ -1,0 +1,818 @@
+#include "platform/richtext/rtf_reader.h"
+
+#include "platform/richtext/code_page.h"
+#include "platform/richtext/log.h"
+
+#include <QColor>
+#include <QFont>
+#include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace richtext {
+
+namespace {
+
+/// RTF measures in twips (1/1440 inch); documents are laid out in units of 1/96 inch.
+constexpr qreal kTwipsPerUnit = 15.0;
+/// Letters of a control word beyond this are read but not kept (no known word is longer).
+constexpr int kMaxWordLength = 32;
+/// A control word's parameter is clamped to this magnitude; further digits are read and dropped.
+constexpr std::int64_t kMaxParam = 2147483647;
+
+enum class Dest {
+    Body,        // document text
+    FontTable,   // \fonttbl and its entries
+    ColorTable,  // \colortbl
+    Pn,          // \pn: the numbering of the enclosing paragraph
+    Skip,        // anything whose content is not shown
+};
+
+/// Character properties in force in a group.
+struct CharProps {
+    int font = -1;         ///< font table number; -1 the document's default font (\deff)
+    int halfPoints = 24;   ///< \fs: size in half points
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    int fg = 0;            ///< colour table index of the text; 0 automatic
+    int bg = 0;            ///< colour table index of the background; 0 none
+    bool operator==(const CharProps&) const = default;
+};
+
+/// Paragraph properties in force in a group; lengths in twips.
+struct ParaProps {
+    Qt::Alignment align = Qt::AlignLeft;
+    int left = 0;
+    int right = 0;
+    int first = 0;
+    int before = 0;
+    int after = 0;
+    QList<QTextOption::Tab> tabs;
+    QTextOption::TabType nextTabType = QTextOption::LeftTab;  ///< kind of the next \tx
+    QTextListFormat::Style list = QTextListFormat::ListStyleUndefined;  ///< undefined: no list
+    bool listFromPn = false;  ///< the list kind came from \pn, which wins over \ls
+};
+
+/// Numbering read inside a \pn group, applied to the paragraph when the group closes.
+struct PnProps {
+    enum Kind { None, Bullet, Body, Continue } kind = None;
+    QTextListFormat::Style style = QTextListFormat::ListDecimal;
+};
+
+struct Group {
+    Dest dest = Dest::Body;
+    CharProps chr;
+    ParaProps para;
+    int uc = 1;          ///< \uc: fallback characters that follow each \uN
+    bool star = false;   ///< "\*" seen: the next control word names an optional destination
+    bool fresh = true;   ///< nothing but "\*" read in the group yet: a destination may start it
+};
+
+struct FontEntry {
+    QString name;
+    bool nameDone = false;  ///< the ";" that ends the name was read
+    int charset = -1;
+    int codePage = 0;       ///< \cpg, 0 when not given
+    QFont::StyleHint hint = QFont::AnyStyle;
+};
+
+enum class Word {
+    // destinations
+    FontTable, ColorTable, Pn, Field, FieldResult, SkipDest,
+    // document
+    Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U, Bin,
+    // font table
+    F, FCharset, Cpg, FNil, FRoman, FSwiss, FModern, FScript, FDecor, FTech,
+    // colour table
+    Red, Green, Blue,
+    // characters
+    Plain, Fs, B, I, Ul, UlOn, UlNone, Strike, Cf, Cb, Highlight,
+    // paragraphs
+    Pard, Ql, Qr, Qc, Qj, Li, Ri, Fi, Sb, Sa, Tx, Tb, Tqr, Tqc, Tqdec, Ls,
+    // numbering inside \pn
+    PnLvlBlt, PnLvlBody, PnLvlCont, PnLvl, PnDec, PnUcLtr, PnLcLtr, PnUcRm, PnLcRm,
+    // text
+    Par, Line, Tab, Cell, Row, Page, Sect, Char,
+};
+
+struct WordInfo {
+    Word word;
+    char16_t ch = 0;  ///< the character of Word::Char
+};
+
+const std::unordered_map<std::string_view, WordInfo>& wordTable() {
+    static const std::unordered_map<std::string_view, WordInfo> table = {
+        {"fonttbl", {Word::FontTable}}, {"colortbl", {Word::ColorTable}}, {"pn", {Word::Pn}},
+        {"field", {Word::Field}}, {"fldrslt", {Word::FieldResult}},
+        {"stylesheet", {Word::SkipDest}}, {"info", {Word::SkipDest}}, {"pict", {Word::SkipDest}},
+        {"object", {Word::SkipDest}}, {"header", {Word::SkipDest}}, {"headerl", {Word::SkipDest}},
+        {"headerr", {Word::SkipDest}}, {"headerf", {Word::SkipDest}}, {"footer", {Word::SkipDest}},
+        {"footerl", {Word::SkipDest}}, {"footerr", {Word::SkipDest}}, {"footerf", {Word::SkipDest}},
+        {"footnote", {Word::SkipDest}}, {"fldinst", {Word::SkipDest}}, {"pntext", {Word::SkipDest}},
+        {"listtext", {Word::SkipDest}}, {"pntxta", {Word::SkipDest}}, {"pntxtb", {Word::SkipDest}},
+        {"xe", {Word::SkipDest}}, {"tc", {Word::SkipDest}}, {"txe", {Word::SkipDest}},
+        {"rxe", {Word::SkipDest}}, {"shp", {Word::SkipDest}}, {"nonshppict", {Word::SkipDest}},
+        {"do", {Word::SkipDest}}, {"ftnsep", {Word::SkipDest}}, {"ftnsepc", {Word::SkipDest}},
+        {"aftnsep", {Word::SkipDest}}, {"aftnsepc", {Word::SkipDest}}, {"filetbl", {Word::SkipDest}},
+        {"revtbl", {Word::SkipDest}}, {"listtable", {Word::SkipDest}},
+        {"listoverridetable", {Word::SkipDest}}, {"template", {Word::SkipDest}},
+        {"author", {Word::SkipDest}}, {"title", {Word::SkipDest}}, {"subject", {Word::SkipDest}},
+        {"operator", {Word::SkipDest}}, {"keywords", {Word::SkipDest}}, {"comment", {Word::SkipDest}},
+        {"doccomm", {Word::SkipDest}}, {"nextfile", {Word::SkipDest}}, {"private", {Word::SkipDest}},
+        {"ansi", {Word::Ansi}}, {"mac", {Word::Mac}}, {"pc", {Word::Pc}}, {"pca", {Word::Pca}},
+        {"ansicpg", {Word::AnsiCpg}}, {"deff", {Word::Deff}}, {"uc", {Word::Uc}}, {"u", {Word::U}},
+        {"bin", {Word::Bin}},
+        {"f", {Word::F}}, {"fcharset", {Word::FCharset}}, {"cpg", {Word::Cpg}}, {"fnil", {Word::FNil}},
+        {"froman", {Word::FRoman}}, {"fswiss", {Word::FSwiss}}, {"fmodern", {Word::FModern}},
+        {"fscript", {Word::FScript}}, {"fdecor", {Word::FDecor}}, {"ftech", {Word::FTech}},
+        {"red", {Word::Red}}, {"green", {Word::Green}}, {"blue", {Word::Blue}},
+        {"plain", {Word::Plain}}, {"fs", {Word::Fs}}, {"b", {Word::B}}, {"i", {Word::I}},
+        {"ul", {Word::Ul}}, {"uld", {Word::UlOn}}, {"uldb", {Word::UlOn}}, {"uldash", {Word::UlOn}},
+        {"uldashd", {Word::UlOn}}, {"uldashdd", {Word::UlOn}}, {"ulhair", {Word::UlOn}},
+        {"ulth", {Word::UlOn}}, {"ulw", {Word::UlOn}}, {"ulwave", {Word::UlOn}},
+        {"ulthd", {Word::UlOn}}, {"ulthdash", {Word::UlOn}}, {"ulnone", {Word::UlNone}},
+        {"strike", {Word::Strike}}, {"striked", {Word::Strike}}, {"cf", {Word::Cf}},
+        {"cb", {Word::Cb}}, {"highlight", {Word::Highlight}},
+        {"pard", {Word::Pard}}, {"ql", {Word::Ql}}, {"qr", {Word::Qr}}, {"qc", {Word::Qc}},
+        {"qj", {Word::Qj}}, {"li", {Word::Li}}, {"ri", {Word::Ri}}, {"fi", {Word::Fi}},
+        {"sb", {Word::Sb}}, {"sa", {Word::Sa}}, {"tx", {Word::Tx}}, {"tb", {Word::Tb}},
+        {"tqr", {Word::Tqr}}, {"tqc", {Word::Tqc}}, {"tqdec", {Word::Tqdec}}, {"ls", {Word::Ls}},
+        {"pnlvlblt", {Word::PnLvlBlt}}, {"pnlvlbody", {Word::PnLvlBody}},
+        {"pnlvlcont", {Word::PnLvlCont}}, {"pnlvl", {Word::PnLvl}}, {"pndec", {Word::PnDec}},
+        {"pnucltr", {Word::PnUcLtr}}, {"pnlcltr", {Word::PnLcLtr}}, {"pnucrm", {Word::PnUcRm}},
+        {"pnlcrm", {Word::PnLcRm}},
+        {"par", {Word::Par}}, {"line", {Word::Line}}, {"tab", {Word::Tab}}, {"cell", {Word::Cell}},
+        {"nestcell", {Word::Cell}}, {"row", {Word::Row}}, {"nestrow", {Word::Row}},
+        {"page", {Word::Page}}, {"sect", {Word::Sect}},
+        {"emdash", {Word::Char, 0x2014}}, {"endash", {Word::Char, 0x2013}},
+        {"emspace", {Word::Char, 0x2003}}, {"enspace", {Word::Char, 0x2002}},
+        {"qmspace", {Word::Char, 0x2005}}, {"bullet", {Word::Char, 0x2022}},
+        {"lquote", {Word::Char, 0x2018}}, {"rquote", {Word::Char, 0x2019}},
+        {"ldblquote", {Word::Char, 0x201C}}, {"rdblquote", {Word::Char, 0x201D}},
+        {"zwj", {Word::Char, 0x200D}}, {"zwnj", {Word::Char, 0x200C}},
+    };
+    return table;
+}
+
+int clampInt(std::int64_t v, int lo, int hi) { return static_cast<int>(std::clamp<std::int64_t>(v, lo, hi)); }
+
+/// A character that may go into a QTextDocument as text: controls other than the tab
+/// are dropped, the vertical tab (the rich-edit control's line break) becomes a line
+/// separator, and characters the document reserves for its own structure become U+FFFD.
+/// Answers 0 for "drop".
+char16_t sanitize(char16_t c) {
+    if (c == u'\t') return c;
+    if (c == 0x0B) return QChar::LineSeparator;
+    if (c < 0x20 || c == 0x7F || c == QChar::ParagraphSeparator) return 0;
+    if (c == QChar::ObjectReplacementCharacter || (c >= 0xFDD0 && c <= 0xFDEF)) return 0xFFFD;
+    return c;
+}
+
+/// Replaces surrogates that are not part of a pair by U+FFFD.
+void fixSurrogates(QString& s) {
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s.at(i);
+        if (c.isHighSurrogate()) {
+            if (i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
+                ++i;
+                continue;
+            }
+            s[i] = QChar(QChar::ReplacementCharacter);
+        } else if (c.isLowSurrogate()) {
+            s[i] = QChar(QChar::ReplacementCharacter);
+        }
+    }
+}
+
+class Reader {
+public:
+    Reader(QByteArrayView data, QTextDocument& doc) : m_data(data), m_doc(doc), m_cursor(&doc) {}
+
+    RtfReadStatus run();
+
+private:
+    Group& top() { return m_stack.back(); }
+
+    void openGroup();
+    void closeGroup();
+    void controlWord(std::size_t& pos);
+    void controlSymbol(char c, std::size_t& pos);
+    void word(std::string_view name, bool hasParam, int param);
+    void textByte(unsigned char b);
+    void escapedByte(unsigned char b);
+    void character(char16_t c);
+    void bodyChar(char16_t c);
+    void flushBytes();
+    void flushText();
+    void paragraph();
+    void newBlock();
+    void applyParagraph(const ParaProps& para, const CharProps& chr);
+    void finish();
+    int codePageNow() const;
+    int fontCodePage(int font) const;
+    QTextCharFormat charFormat(const CharProps& chr);
+    FontEntry* definedFont() { return m_fontDef ? &m_fonts[*m_fontDef] : nullptr; }
+    void damage(const char* what);
+
+    QByteArrayView m_data;
+    QTextDocument& m_doc;
+    QTextCursor m_cursor;
+    std::vector<Group> m_stack;
+    RtfReadStatus m_status{true, false};
+    bool m_done = false;
+    int m_overflow = 0;  ///< depth of groups being skipped beyond kMaxRtfGroupDepth
+    int m_ucSkip = 0;    ///< fallback characters still to skip after a \uN
+
+    int m_codePage = kAnsiCodePage;
+    int m_deff = 0;
+    std::map<int, FontEntry> m_fonts;
+    std::optional<int> m_fontDef;  ///< font being defined in the font table
+    std::vector<QColor> m_colors;  ///< index 0 is the automatic colour unless the table says otherwise
+    int m_red = -1, m_green = -1, m_blue = -1;
+    PnProps m_pn;
+
+    QByteArray m_bytes;  ///< \'hh and 8-bit bytes not yet decoded
+    int m_bytesCodePage = kAnsiCodePage;
+    QString m_text;      ///< body text not yet inserted, all with m_textProps
+    CharProps m_textProps;
+    bool m_pendingPar = false;  ///< a paragraph ended; the next one starts with the next text
+    bool m_blockHasText = false;
+    QTextList* m_list = nullptr;  ///< list of the previous paragraph, when it was in one
+    std::optional<CharProps> m_formatKey;
+    QTextCharFormat m_format;
+};
+
+void Reader::damage(const char* what) {
+    if (!m_status.damaged) qCDebug(lcRichText) << "damaged RTF:" << what;
+    m_status.damaged = true;
+}
+
+RtfReadStatus Reader::run() {
+    const std::size_t n = static_cast<std::size_t>(m_data.size());
+    std::size_t pos = 0;
+    while (pos < n && !m_done) {
+        const char c = m_data[pos++];
+        if (m_overflow > 0) {
+            if (c == '{') ++m_overflow;
+            else if (c == '}') --m_overflow;
+            else if (c == '\\' && pos < n) ++pos;  // an escaped brace does not count
+            continue;
+        }
+        switch (c) {
+        case '{': openGroup(); break;
+        case '}': closeGroup(); break;
+        case '\\':
+            if (pos >= n) {
+                damage("backslash at the end");
+                break;
+            }
+            if (std::isalpha(static_cast<unsigned char>(m_data[pos]))) controlWord(pos);
+            else controlSymbol(m_data[pos++], pos);
+            break;
+        case '\r':
+        case '\n':
+            break;
+        default:
+            if (m_stack.empty()) break;  // nothing precedes the outer group but white space
+            textByte(static_cast<unsigned char>(c));
+            break;
+        }
+    }
+    if (!m_done) {
+        if (m_overflow > 0 || !m_stack.empty()) damage("groups left open");
+        finish();
+    }
+    return m_status;
+}
+
+void Reader::openGroup() {
+    flushBytes();
+    m_ucSkip = 0;
+    if (static_cast<int>(m_stack.size()) >= kMaxRtfGroupDepth) {
+        damage("groups nested too deep");
+        m_overflow = 1;
+        return;
+    }
+    if (m_stack.empty()) {
+        m_stack.emplace_back();
+        return;
+    }
+    Group g = top();
+    g.star = false;
+    g.fresh = true;
+    m_stack.push_back(std::move(g));
+}
+
+void Reader::closeGroup() {
+    flushBytes();
+    m_ucSkip = 0;
+    if (m_stack.empty()) return;
+    if (m_stack.size() == 1) {
+        finish();
+        m_done = true;
+        return;
+    }
+    const Group closing = top();
+    m_stack.pop_back();
+    if (closing.dest == Dest::Pn && top().dest != Dest::Pn) {
+        ParaProps& para = top().para;
+        switch (m_pn.kind) {
+        case PnProps::Bullet: para.list = QTextListFormat::ListDisc; break;
+        case PnProps::Body: para.list = m_pn.style; break;
+        case PnProps::Continue:
+        case PnProps::None: para.list = QTextListFormat::ListStyleUndefined; break;
+        }
+        para.listFromPn = true;
+    }
+    if (closing.dest == Dest::FontTable && top().dest != Dest::FontTable) m_fontDef.reset();
+}
+
+void Reader::controlWord(std::size_t& pos) {
+    const std::size_t n = static_cast<std::size_t>(m_data.size());
+    const std::size_t start = pos;
+    while (pos < n && std::isalpha(static_cast<unsigned char>(m_data[pos]))) ++pos;
+    const std::string_view name(m_data.data() + start, std::min<std::size_t>(pos - start, kMaxWordLength));
+    bool negative = false;
+    bool hasParam = false;
+    std::int64_t value = 0;
+    if (pos + 1 < n && m_data[pos] == '-' && std::isdigit(static_cast<unsigned char>(m_data[pos + 1]))) {
+        negative = true;
+        ++pos;
+    }
+    while (pos < n && std::isdigit(static_cast<unsigned char>(m_data[pos]))) {
+        hasParam = true;
+        value = std::min<std::int64_t>(value * 10 + (m_data[pos] - '0'), kMaxParam + 1);
+        ++pos;
+    }
+    if (pos < n && m_data[pos] == ' ') ++pos;  // the delimiter belongs to the word
+    const int param = clampInt(negative ? -value : value, -kMaxParam - 1, kMaxParam);
+
+    if (name == "bin") {  // binary data is skipped in every state, also while skipping fallbacks
+        flushBytes();
+        const std::size_t count = hasParam && param > 0 ? static_cast<std::size_t>(param) : 0;
+        if (count > n - pos) damage("binary data runs past the end");
+        pos += std::min(count, n - pos);
+        return;
+    }
+    if (m_ucSkip > 0) {
+        --m_ucSkip;
+        return;
+    }
+    flushBytes();
+    if (m_stack.empty()) return;
+    word(name, hasParam, param);
+}
+
+void Reader::controlSymbol(char c, std::size_t& pos) {
+    if (c == '\'') {
+        const std::size_t n = static_cast<std::size_t>(m_data.size());
+        int value = 0;
+        int digits = 0;
+        while (digits < 2 && pos < n && std::isxdigit(static_cast<unsigned char>(m_data[pos]))) {
+            const char h = m_data[pos++];
+            value = value * 16 + (std::isdigit(static_cast<unsigned char>(h)) ? h - '0' : (std::tolower(h) - 'a' + 10));
+            ++digits;
+        }
+        if (digits < 2) {
+            damage("truncated \\' escape");
+            return;
+        }
+        if (m_ucSkip > 0) {
+            --m_ucSkip;
+            return;
+        }
+        if (!m_stack.empty()) escapedByte(static_cast<unsigned char>(value));
+        return;
+    }
+    if (m_ucSkip > 0) {
+        --m_ucSkip;
+        return;
+    }
+    if (m_stack.empty()) return;
+    switch (c) {
+    case '\\':
+    case '{':
+    case '}':
+        textByte(static_cast<unsigned char>(c));
+        return;
+    case '*':
+        flushBytes();
+        top().star = true;
+        return;
+    default:
+        break;
+    }
+    flushBytes();
+    switch (c) {
+    case '~': character(0x00A0); break;
+    case '-': character(0x00AD); break;
+    case '_': character(0x2011); break;
+    case '\t': character(u'\t'); break;
+    case '\r':
+    case '\n': if (top().dest == Dest::Body) paragraph(); break;
+    default: break;  // \| \: and unknown symbols
+    }
+}
+
+void Reader::word(std::string_view name, bool hasParam, int param) {
+    Group& g = top();
+    const bool star = g.star;
+    const bool fresh = g.fresh;
+    g.star = false;
+    g.fresh = false;
+    const auto& table = wordTable();
+    const auto it = table.find(name);
+    if (it == table.end()) {
+        if (star) g.dest = Dest::Skip;
+        return;
+    }
+    const Word w = it->second.word;
+    if (g.dest == Dest::Skip) return;
+
+    // Destinations start a group; one named elsewhere is ignored. An optional ("\*")
+    // destination is taken only when it is one of ours.
+    switch (fresh ? w : Word::Char) {
+    case Word::FontTable: g.dest = Dest::FontTable; return;
+    case Word::ColorTable:
+        g.dest = Dest::ColorTable;
+        m_colors.clear();
+        m_red = m_green = m_blue = -1;
+        return;
+    case Word::Pn:
+        if (g.dest == Dest::Body) {
+            g.dest = Dest::Pn;
+            m_pn = PnProps{};
+        } else {
+            g.dest = Dest::Skip;
+        }
+        return;
+    case Word::SkipDest: g.dest = Dest::Skip; return;
+    case Word::Field:
+    case Word::FieldResult: return;  // the shown result of a field is document text
+    default:
+        if (star) {
+            g.dest = Dest::Skip;
+            return;
+        }
+        break;
+    }
+
+    const bool on = !hasParam || param != 0;
+    switch (g.dest) {
+    case Dest::FontTable: {
+        switch (w) {
+        case Word::F:
+            m_fontDef = param;
+            m_fonts[param] = FontEntry{};
+            break;
+        case Word::FCharset: if (FontEntry* f = definedFont()) f->charset = param; break;
+        case Word::Cpg: if (FontEntry* f = definedFont()) f->codePage = param; break;
+        case Word::FRoman: if (FontEntry* f = definedFont()) f->hint = QFont::Serif; break;
+        case Word::FSwiss: if (FontEntry* f = definedFont()) f->hint = QFont::SansSerif; break;
+        case Word::FModern: if (FontEntry* f = definedFont()) f->hint = QFont::TypeWriter; break;
+        case Word::FScript: if (FontEntry* f = definedFont()) f->hint = QFont::Cursive; break;
+        case Word::FDecor: if (FontEntry* f = definedFont()) f->hint = QFont::Decorative; break;
+        case Word::FNil:
+        case Word::FTech: if (FontEntry* f = definedFont()) f->hint = QFont::AnyStyle; break;
+        case Word::U:
+            if (hasParam) {
+                character(param >= -32768 && param <= 65535 ? static_cast<char16_t>(param < 0 ? param + 65536 : param)
+                                                             : char16_t(0xFFFD));
+                m_ucSkip = g.uc;
+            }
+            break;
+        default: break;
+        }
+        return;
+    }
+    case Dest::ColorTable:
+        switch (w) {
+        case Word::Red: m_red = clampInt(param, 0, 255); break;
+        case Word::Green: m_green = clampInt(param, 0, 255); break;
+        case Word::Blue: m_blue = clampInt(param, 0, 255); break;
+        default: break;
+        }
+        return;
+    case Dest::Pn:
+        switch (w) {
+        case Word::PnLvlBlt: m_pn.kind = PnProps::Bullet; break;
+        case Word::PnLvlBody:
+        case Word::PnLvl: m_pn.kind = PnProps::Body; break;
+        case Word::PnLvlCont: m_pn.kind = PnProps::Continue; break;
+        case Word::PnDec: m_pn.style = QTextListFormat::ListDecimal; break;
+        case Word::PnUcLtr: m_pn.style = QTextListFormat::ListUpperAlpha; break;
+        case Word::PnLcLtr: m_pn.style = QTextListFormat::ListLowerAlpha; break;
+        case Word::PnUcRm: m_pn.style = QTextListFormat::ListUpperRoman; break;
+        case Word::PnLcRm: m_pn.style = QTextListFormat::ListLowerRoman; break;
+        default: break;
+        }
+        return;
+    case Dest::Skip: return;
+    case Dest::Body: break;
+    }
+
+    CharProps& chr = g.chr;
+    ParaProps& para = g.para;
+    switch (w) {
+    case Word::Ansi: m_codePage = kAnsiCodePage; break;
+    case Word::Mac: m_codePage = 10000; break;
+    case Word::Pc: m_codePage = 437; break;
+    case Word::Pca: m_codePage = 850; break;
+    case Word::AnsiCpg: if (hasParam && param > 0) m_codePage = param; break;
+    case Word::Deff: m_deff = param; break;
+    case Word::Uc: g.uc = clampInt(param, 0, 255); break;
+    case Word::U:
+        if (hasParam) {
+            character(param >= -32768 && param <= 65535 ? static_cast<char16_t>(param < 0 ? param + 65536 : param)
+                                                         : char16_t(0xFFFD));
+            m_ucSkip = g.uc;
+        }
+        break;
+    case Word::F: chr.font = param; break;
+    case Word::Plain: chr = CharProps{}; break;
+    case Word::Fs: chr.halfPoints = hasParam && param > 0 ? clampInt(param, 2, 3276) : 24; break;
+    case Word::B: chr.bold = on; break;
+    case Word::I: chr.italic = on; break;
+    case Word::Ul: chr.underline = on; break;
+    case Word::UlOn: chr.underline = true; break;
+    case Word::UlNone: chr.underline = false; break;
+    case Word::Strike: chr.strike = on; break;
+    case Word::Cf: chr.fg = std::max(0, param); break;
+    case Word::Cb:
+    case Word::Highlight: chr.bg = std::max(0, param); break;
+    case Word::Pard: para = ParaProps{}; break;
+    case Word::Ql: para.align = Qt::AlignLeft; break;
+    case Word::Qr: para.align = Qt::AlignRight; break;
+    case Word::Qc: para.align = Qt::AlignHCenter; break;
+    case Word::Qj: para.align = Qt::AlignJustify; break;
+    case Word::Li: para.left = clampInt(param, -31680, 31680); break;
+    case Word::Ri: para.right = clampInt(param, -31680, 31680); break;
+    case Word::Fi: para.first = clampInt(param, -31680, 31680); break;
+    case Word::Sb: para.before = clampInt(param, 0, 31680); break;
+    case Word::Sa: para.after = clampInt(param, 0, 31680); break;
+    case Word::Tqr: para.nextTabType = QTextOption::RightTab; break;
+    case Word::Tqc: para.nextTabType = QTextOption::CenterTab; break;
+    case Word::Tqdec: para.nextTabType = QTextOption::DelimiterTab; break;
+    case Word::Tx:
+    case Word::Tb: {
+        QTextOption::Tab tab(clampInt(param, 0, 31680) / kTwipsPerUnit, w == Word::Tb ? QTextOption::LeftTab : para.nextTabType,
+                             para.nextTabType == QTextOption::DelimiterTab ? QChar(u'.') : QChar());
+        para.nextTabType = QTextOption::LeftTab;
+        if (para.tabs.size() < 64) para.tabs.append(tab);
+        break;
+    }
+    case Word::Ls:
+        if (!para.listFromPn) para.list = param > 0 ? QTextListFormat::ListDisc : QTextListFormat::ListStyleUndefined;
+        break;
+    case Word::Par:
+    case Word::Row:
+    case Word::Page:
+    case Word::Sect: paragraph(); break;
+    case Word::Line: character(QChar::LineSeparator); break;
+    case Word::Tab:
+    case Word::Cell: character(u'\t'); break;
+    case Word::Char: character(it->second.ch); break;
+    default: break;
+    }
+}
+
+int Reader::fontCodePage(int font) const {
+    const auto it = m_fonts.find(font);
+    if (it == m_fonts.end()) return 0;
+    if (it->second.codePage > 0) return it->second.codePage;
+    return CodePageForCharset(it->second.charset);
+}
+
+int Reader::codePageNow() const {
+    int cp = 0;
+    if (!m_stack.empty()) {
+        const Group& g = m_stack.back();
+        if (g.dest == Dest::FontTable) {
+            if (m_fontDef) cp = fontCodePage(*m_fontDef);
+        } else {
+            cp = fontCodePage(g.chr.font < 0 ? m_deff : g.chr.font);
+        }
+    }
+    return cp > 0 ? cp : m_codePage;
+}
+
+void Reader::textByte(unsigned char b) {
+    if (m_ucSkip > 0) {
+        --m_ucSkip;
+        return;
+    }
+    top().fresh = false;
+    const Dest dest = top().dest;
+    if (dest == Dest::Skip || dest == Dest::Pn) return;
+    if (b == ';' && dest == Dest::ColorTable) {
+        m_colors.push_back(m_red < 0 && m_green < 0 && m_blue < 0
+                               ? QColor()
+                               : QColor(std::max(m_red, 0), std::max(m_green, 0), std::max(m_blue, 0)));
+        m_red = m_green = m_blue = -1;
+        return;
+    }
+    if (dest == Dest::ColorTable) return;
+    if (b == ';' && dest == Dest::FontTable) {
+        flushBytes();
+        if (FontEntry* f = definedFont()) f->nameDone = true;
+        return;
+    }
+    if (b >= 0x80) {
+        escapedByte(b);
+        return;
+    }
+    flushBytes();
+    character(b);
+}
+
+void Reader::escapedByte(unsigned char b) {
+    top().fresh = false;
+    const Dest dest = top().dest;
+    if (dest != Dest::Body && dest != Dest::FontTable) return;
+    const int cp = codePageNow();
+    if (!m_bytes.isEmpty() && cp != m_bytesCodePage) flushBytes();
+    m_bytesCodePage = cp;
+    m_bytes.append(static_cast<char>(b));
+}
+
+void Reader::flushBytes() {
+    if (m_bytes.isEmpty()) return;
+    const QString decoded = DecodeCodePage(m_bytes, m_bytesCodePage);
+    m_bytes.clear();
+    for (QChar c : decoded) character(c.unicode());
+}
+
+void Reader::character(char16_t c) {
+    if (m_stack.empty()) return;
+    const Dest dest = top().dest;
+    if (dest == Dest::FontTable) {
+        FontEntry* f = definedFont();
+        if (f && !f->nameDone && c >= 0x20 && f->name.size() < 256) f->name.append(QChar(c));
+        return;
+    }
+    if (dest != Dest::Body) return;
+    const char16_t s = sanitize(c);
+    if (s) bodyChar(s);
+}
+
+void Reader::bodyChar(char16_t c) {
+    if (m_pendingPar) {
+        flushText();
+        newBlock();
+    }
+    const CharProps& chr = top().chr;
+    if (!m_text.isEmpty() && !(chr == m_textProps)) flushText();
+    m_textProps = chr;
+    m_text.append(QChar(c));
+}
+
+void Reader::flushText() {
+    if (m_text.isEmpty()) return;
+    fixSurrogates(m_text);
+    m_cursor.insertText(m_text, charFormat(m_textProps));
+    m_text.clear();
+    m_blockHasText = true;
+}
+
+void Reader::newBlock() {
+    m_cursor.insertBlock(QTextBlockFormat(), charFormat(top().chr));
+    m_pendingPar = false;
+    m_blockHasText = false;
+}
+
+void Reader::paragraph() {
+    flushText();
+    if (m_pendingPar) newBlock();
+    applyParagraph(top().para, top().chr);
+    m_pendingPar = true;
+}
+
+void Reader::applyParagraph(const ParaProps& para, const CharProps& chr) {
+    const bool inList = para.list != QTextListFormat::ListStyleUndefined;
+    QTextBlockFormat bf;
+    bf.setAlignment(para.align);
+    const qreal left = para.left / kTwipsPerUnit;
+    if (inList) {
+        bf.setLeftMargin(std::max<qreal>(0, left - m_doc.indentWidth()));
+    } else {
+        bf.setLeftMargin(std::max<qreal>(0, left));
+        bf.setTextIndent(para.first / kTwipsPerUnit);
+    }
+    bf.setRightMargin(std::max<qreal>(0, para.right / kTwipsPerUnit));
+    bf.setTopMargin(para.before / kTwipsPerUnit);
+    bf.setBottomMargin(para.after / kTwipsPerUnit);
+    if (!para.tabs.isEmpty()) bf.setTabPositions(para.tabs);
+    m_cursor.setBlockFormat(bf);
+    if (!m_blockHasText) m_cursor.setBlockCharFormat(charFormat(chr));
+
+    if (!inList) {
+        m_list = nullptr;
+        return;
+    }
+    if (m_list && m_list->format().style() == para.list) {
+        m_list->add(m_cursor.block());
+    } else {
+        QTextListFormat lf;
+        lf.setStyle(para.list);
+        lf.setIndent(1);
+        m_list = m_cursor.createList(lf);
+    }
+}
+
+void Reader::finish() {
+    flushBytes();
+    flushText();
+    if (!m_pendingPar && !m_stack.empty()) applyParagraph(top().para, top().chr);
+    m_pendingPar = false;
+}
+
+QTextCharFormat Reader::charFormat(const CharProps& chr) {
+    if (m_formatKey && *m_formatKey == chr) return m_format;
+    QTextCharFormat fmt;
+    const auto font = m_fonts.find(chr.font < 0 ? m_deff : chr.font);
+    if (font != m_fonts.end()) {
+        const QString family = font->second.name.trimmed();
+        if (!family.isEmpty()) {
+            fmt.setFontFamilies(QStringList{family});
+            fmt.setFontStyleHint(font->second.hint);
+        }
+    }
+    fmt.setFontPointSize(chr.halfPoints / 2.0);
+    fmt.setFontWeight(chr.bold ? QFont::Bold : QFont::Normal);
+    fmt.setFontItalic(chr.italic);
+    fmt.setFontUnderline(chr.underline);
+    fmt.setFontStrikeOut(chr.strike);
+    auto color = [this](int index) -> QColor {
+        return index > 0 && index < static_cast<int>(m_colors.size()) ? m_colors[index] : QColor();
+    };
+    if (const QColor c = color(chr.fg); c.isValid()) fmt.setForeground(c);
+    if (const QColor c = color(chr.bg); c.isValid()) fmt.setBackground(c);
+    m_formatKey = chr;
+    m_format = fmt;
+    return fmt;
+}
+
+/// Plain text: UTF-8 when it is valid UTF-8, else Windows-1252; one paragraph per line,
+/// the line break that ends the text starting no further paragraph.
+void readPlain(QByteArrayView text, QTextDocument& doc) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString s = utf8.decode(text);
+    if (utf8.hasError()) s = DecodeCodePage(text, kAnsiCodePage);
+    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    s.replace(u'\r', u'\n');
+    if (s.endsWith(u'\n')) s.chop(1);
+    QString clean;
+    clean.reserve(s.size());
+    for (QChar c : s) {
+        if (c == u'\n') {
+            clean.append(c);
+        } else if (const char16_t k = sanitize(c.unicode())) {
+            clean.append(QChar(k));
+        }
+    }
+    fixSurrogates(clean);
+    doc.setPlainText(clean);
+}
+
+}  // namespace
+
+bool LooksLikeRtf(QByteArrayView text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
+    return text.sliced(i).startsWith("{\\rtf");
+}
+
+RtfReadStatus ReadRtf(QByteArrayView text, QTextDocument& doc) {
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);
+    doc.clear();
+    RtfReadStatus status;
+    if (LooksLikeRtf(text)) {
+        status = Reader(text, doc).run();
+    } else {
+        readPlain(text, doc);
+    }
+    doc.setUndoRedoEnabled(undo);
+    return status;
+}
+
+std::unique_ptr<QTextDocument> DocumentFromRtf(QByteArrayView text) {
+    auto doc = std::make_unique<QTextDocument>();
+    ReadRtf(text, *doc);
+    return doc;
+}
+
+}  // namespace richtext
