@@ -36,6 +36,8 @@ QString MaskedLineEdit::Text() const { return IsMasked() ? m_mask.ValueOf(text()
 void MaskedLineEdit::SetText(const QString& value) {
     m_reshaping = true;
     setText(IsMasked() ? m_mask.FormatValue(value) : value);
+    // Overwriting starts at the first input position, not after the last.
+    if (IsMasked()) setCursorPosition(qMax(0, m_mask.NextInput(0)));
     m_reshaping = false;
     m_original = text();
 }
