@@ -154,6 +154,7 @@ void DBImage::reload() {
     QByteArray bytes;
     if (f && f->IsBlob()) ui::RunGuarded(this, [&] { bytes = f->AsBytes(); });
     m_picture = PictureFromBytes(bytes);
+    updateGeometry();
     update();
 }
 
@@ -166,6 +167,11 @@ bool DBImage::SetPicture(const QImage& picture) {
     });
     reload();
     return written;
+}
+
+QSize DBImage::sizeHint() const {
+    const int frame = 2 * frameWidth();
+    return m_picture.size().expandedTo(QSize(64, 64)) + QSize(frame, frame);
 }
 
 void DBImage::paintEvent(QPaintEvent* event) {

@@ -111,6 +111,9 @@ public:
     /// be modified. Engine errors propagate.
     bool SetPicture(const QImage& picture);
 
+    /// Room for the picture, at least 64 by 64 pixels.
+    QSize sizeHint() const override;
+
 signals:
     void doubleClicked();
 

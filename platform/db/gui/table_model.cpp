@@ -121,7 +121,13 @@ void TableModel::readRows() {
 void TableModel::followCursor() {
     Table* cursor = m_source ? m_source->DataSet() : nullptr;
     int row = -1;
-    if (cursor && cursor->Active() && !cursor->IsEmpty() && cursor->State() == DataSetState::dsBrowse) {
+    if (cursor && cursor->Active() && m_reader &&
+        (m_reader->IndexName() != cursor->IndexName() || m_reader->IndexFieldNames() != cursor->IndexFieldNames()) &&
+        cursor->State() == DataSetState::dsBrowse) {
+        Reload();  // the cursor took another order
+        return;
+    }
+    if (cursor && cursor->Active() && !cursor->IsEmpty() && cursor->State() != DataSetState::dsInsert) {
         const Bookmark mark = cursor->GetBookmark();
         for (size_t i = 0; i < m_rows.size(); ++i) {
             if (m_rows[i].mark.rowId == mark.rowId) row = int(i);
