@@ -30,7 +30,7 @@ enum class PropertyKind {
     Single,      ///< float; a single float
     Currency,    ///< ten-thousandths (integral getter) or an amount (floating getter)
     Date,        ///< a day number
-    String,      ///< QString; ANSI text when ASCII, else UTF-8
+    String,      ///< QString; ANSI text when every character has an ANSI byte, else wide
     WideString,  ///< QString; always a wide string
     Event,       ///< the name of an event handler; an identifier
     Strings,     ///< QStringList, stored as "<name>.Strings" = list of texts

@@ -18,29 +18,43 @@ namespace {
 constexpr int kLineLength = 64;    ///< characters of text per line before a " +" break
 constexpr int kBytesPerLine = 32;  ///< bytes of binary data per line
 
-/// The shortest general decimal form of `v` that reads back to the same value of a type
-/// with `digits` significant decimal digits at most.
-QByteArray FormatFloat(long double v, int maxDigits, bool (*same)(long double, long double)) {
+/// The general decimal form of `v` with at most 15 significant digits, the fewest that
+/// read back to the same value of its type (15 when none does): fixed notation for
+/// 0.00001 <= |v| < 1E15 ("1234.5678", "0.0001"), otherwise scientific ("1.5E300",
+/// "1E-7").
+QByteArray FormatFloat(long double v, bool (*same)(long double, long double)) {
     if (std::isnan(v)) return "NAN";
     if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
+    if (v == 0) return "0";
+    constexpr int kMaxDigits = 15;
     char buf[64];
-    for (int digits = 1; digits <= maxDigits; ++digits) {
-        std::snprintf(buf, sizeof buf, "%.*Lg", digits, v);
-        const long double back = std::strtold(buf, nullptr);
-        if (same(back, v) || digits == maxDigits) break;
+    for (int digits = 1; digits <= kMaxDigits; ++digits) {
+        std::snprintf(buf, sizeof buf, "%.*Le", digits - 1, v);
+        if (same(std::strtold(buf, nullptr), v)) break;
     }
-    // "%g" writes "1e+20" and "1.5e-07"; the text form writes "1E20" and "1.5E-7".
-    QByteArray s(buf);
-    const qsizetype e = s.indexOf('e');
-    if (e >= 0) {
-        QByteArray mantissa = s.left(e);
-        QByteArray exponent = s.mid(e + 1);
-        const bool negative = exponent.startsWith('-');
-        if (exponent.startsWith('+') || negative) exponent.remove(0, 1);
-        while (exponent.size() > 1 && exponent.startsWith('0')) exponent.remove(0, 1);
-        s = mantissa + 'E' + (negative ? "-" : "") + exponent;
+    // buf is "-d.ddde+XX": collect the significant digits and the exponent.
+    const QByteArray e(buf);
+    const qsizetype ePos = e.indexOf('e');
+    const bool negative = e.startsWith('-');
+    QByteArray digits = e.left(ePos);
+    digits.replace("-", "").replace(".", "");
+    while (digits.size() > 1 && digits.endsWith('0')) digits.chop(1);
+    const int exponent = e.mid(ePos + 1).toInt();
+    QByteArray out = negative ? "-" : "";
+    if (exponent < -5 || exponent > 14) {
+        out += digits.left(1);
+        if (digits.size() > 1) out += '.' + digits.mid(1);
+        out += 'E' + QByteArray::number(exponent);
+    } else if (exponent >= 0) {
+        if (digits.size() <= exponent + 1) {
+            out += digits + QByteArray(exponent + 1 - digits.size(), '0');
+        } else {
+            out += digits.left(exponent + 1) + '.' + digits.mid(exponent + 1);
+        }
+    } else {
+        out += "0." + QByteArray(-exponent - 1, '0') + digits;
     }
-    return s;
+    return out;
 }
 
 bool SameExtended(long double a, long double b) { return a == b; }
@@ -94,10 +108,10 @@ public:
         case ValueType::Int16:
         case ValueType::Int32:
         case ValueType::Int64: m_out += QByteArray::number(v.AsInteger()); return;
-        case ValueType::Extended: m_out += FormatFloat(v.AsExtended(), 21, SameExtended); return;
-        case ValueType::Single: m_out += FormatFloat(v.AsExtended(), 9, SameSingle) + 's'; return;
+        case ValueType::Extended: m_out += FormatFloat(v.AsExtended(), SameExtended); return;
+        case ValueType::Single: m_out += FormatFloat(v.AsExtended(), SameSingle) + 's'; return;
         case ValueType::Currency: m_out += QByteArray::number(v.AsCurrency()) + 'c'; return;
-        case ValueType::Date: m_out += FormatFloat(v.AsExtended(), 17, SameDouble) + 'd'; return;
+        case ValueType::Date: m_out += FormatFloat(v.AsExtended(), SameDouble) + 'd'; return;
         case ValueType::String:
         case ValueType::LString:
         case ValueType::WString:

@@ -30,8 +30,10 @@ struct TextOptions {
 /// filer flags, "[n]" for a child position. Texts are quoted with '' for a quote; control
 /// and non-ASCII characters are written as #<code>. A text longer than 64 characters
 /// starts on its own line and is cut into pieces of at most 64 characters joined by " +".
-/// Binary data is hexadecimal in "{ }", 32 bytes a line. Integers in decimal; floats in
-/// their shortest decimal form with the suffixes s (single), c (currency) and d (date).
+/// Binary data is hexadecimal in "{ }", 32 bytes a line. Integers in decimal; floats with
+/// at most 15 significant digits (fixed from 0.00001 up to 1E15, else "1.5E300"), singles
+/// with the suffix s, dates with d, currency as its ten-thousandths with c ("12345678c" is
+/// 1234.5678). A float with an integral value has no decimals and reads back as an integer.
 QByteArray ObjectDataToText(const ObjectData& root, const TextOptions& options = {});
 
 /// Parses the text form (UTF-8, or ANSI when not valid UTF-8; line breaks CR LF or LF).

@@ -1,5 +1,7 @@
 #include "platform/stream/value.h"
 
+#include "platform/stream/internal/ansi.h"
+
 #include <QtEndian>
 
 #include <cmath>
@@ -56,17 +58,13 @@ Value Value::IntegerOf(ValueType type, qint64 v) {
     return Value(type, v);
 }
 
-namespace {
-bool IsAscii(const QString& s) {
-    for (QChar c : s)
-        if (c.unicode() > 127) return false;
-    return true;
-}
-}  // namespace
-
 Value Value::Text(const QString& s) {
-    if (!IsAscii(s)) return Value(ValueType::Utf8String, s);
-    return Value(s.size() <= 255 ? ValueType::String : ValueType::LString, s);
+    QByteArray ansi;
+    bool latin1 = true;
+    for (QChar c : s)
+        if (c.unicode() > 0xFF) latin1 = false;
+    if (!latin1 || !internal::UnicodeToAnsi(s, ansi)) return Value(ValueType::WString, s);
+    return Value(ansi.size() <= 255 ? ValueType::String : ValueType::LString, s);
 }
 
 Value Value::TextOf(ValueType type, const QString& s) {

@@ -56,9 +56,10 @@ struct CollectionItem;
 
 /// One value of a component stream with its stored type. Integers keep their width and
 /// texts their stored kind, so that a stream read into values is written back byte for
-/// byte. The factories `Integer` and `Text` choose the kind the writer of this system uses
-/// (the smallest integer that holds the value; ANSI text when it is plain ASCII, otherwise
-/// UTF-8).
+/// byte. The factories `Integer` and `Text` choose the kind the writer of this system uses:
+/// the smallest integer that holds the value; for text a String (at most 255 bytes) or an
+/// LString when every character is a Latin-1 character with an ANSI byte, otherwise a
+/// WString. UTF-8 strings are read and kept, but never chosen.
 class Value {
 public:
     Value() = default;  ///< Null
@@ -73,7 +74,7 @@ public:
     static Value Single(float v) { return Value(ValueType::Single, v); }
     static Value Currency(qint64 tenThousandths) { return Value(ValueType::Currency, tenThousandths); }
     static Value Date(double dayNumber) { return Value(ValueType::Date, dayNumber); }
-    static Value Text(const QString& s);  ///< String, LString or Utf8String
+    static Value Text(const QString& s);  ///< String, LString or WString (see above)
     /// Text with the given text tag (String, LString, WString, Utf8String).
     static Value TextOf(ValueType type, const QString& s);
     static Value Ident(const QString& name);  ///< "True", "False", "nil" and "Null" give those kinds

@@ -303,7 +303,13 @@ ObjectData ValueReader::ReadObjectAt(int depth) {
         obj.properties.push_back(std::move(prop));
     }
     ++m_pos;
-    while (!EndOfList()) obj.children.push_back(ReadObjectAt(depth + 1));
+    // Children begin with a prefix byte (0xF0 and up) or a class name, never a value tag,
+    // so only the end marker is looked at here.
+    for (;;) {
+        Need(1, "the children of an object");
+        if (m_data.at(m_pos) == '\0') break;
+        obj.children.push_back(ReadObjectAt(depth + 1));
+    }
     ++m_pos;
     return obj;
 }

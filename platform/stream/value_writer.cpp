@@ -30,7 +30,7 @@ void ValueWriter::WriteTextValue(ValueType type, const QString& s) {
     if (type == ValueType::String || type == ValueType::LString) {
         QByteArray bytes;
         if (!internal::UnicodeToAnsi(s, bytes)) {
-            WriteTextValue(ValueType::Utf8String, s);
+            WriteTextValue(ValueType::WString, s);
             return;
         }
         if (type == ValueType::String && bytes.size() <= 255) {

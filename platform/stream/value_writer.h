@@ -8,8 +8,8 @@
 namespace stream {
 
 /// Writes the binary component stream (layout: see value_reader.h) into a byte buffer.
-/// Texts keep the kind their `Value` carries, except that ANSI kinds fall back to UTF-8
-/// when a character has no ANSI byte, and a String longer than 255 bytes becomes an
+/// Texts keep the kind their `Value` carries, except that ANSI kinds fall back to a wide
+/// string when a character has no ANSI byte, and a String longer than 255 bytes becomes an
 /// LString, so nothing is ever cut or lost.
 class ValueWriter {
 public:

@@ -26,9 +26,9 @@ const stream::PropertyTable<TFixComponent>& TFixComponent::Table() {
     using T = TFixComponent;
     static const auto table = stream::PropertyTable<T>()
         .Integer("Int8Value", [](const T& t) { return t.Int8Value; }, [](T& t, qint32 v) { t.Int8Value = v; }, stream::kNoDefault)
-        .Integer("Int16Value", [](const T& t) { return t.Int16Value; }, [](T& t, qint32 v) { t.Int16Value = v; })
-        .Integer("Int32Value", [](const T& t) { return t.Int32Value; }, [](T& t, qint32 v) { t.Int32Value = v; })
-        .Int64("Int64Value", [](const T& t) { return t.Int64Value; }, [](T& t, qint64 v) { t.Int64Value = v; })
+        .Integer("Int16Value", [](const T& t) { return t.Int16Value; }, [](T& t, qint32 v) { t.Int16Value = v; }, stream::kNoDefault)
+        .Integer("Int32Value", [](const T& t) { return t.Int32Value; }, [](T& t, qint32 v) { t.Int32Value = v; }, stream::kNoDefault)
+        .Int64("Int64Value", [](const T& t) { return t.Int64Value; }, [](T& t, qint64 v) { t.Int64Value = v; }, stream::kNoDefault)
         .Integer("SmallValue", [](const T& t) { return t.SmallValue; }, [](T& t, qint16 v) { t.SmallValue = v; }, 3)
         .Float("FloatValue", [](const T& t) { return t.FloatValue; }, [](T& t, long double v) { t.FloatValue = v; })
         .Float("DoubleValue", [](const T& t) { return t.DoubleValue; }, [](T& t, double v) { t.DoubleValue = v; })
@@ -37,7 +37,6 @@ const stream::PropertyTable<TFixComponent>& TFixComponent::Table() {
         .Date("When", [](const T& t) { return t.When; }, [](T& t, double v) { t.When = v; })
         .String("ShortText", [](const T& t) { return t.ShortText; }, [](T& t, const QString& v) { t.ShortText = v; })
         .String("LongText", [](const T& t) { return t.LongText; }, [](T& t, const QString& v) { t.LongText = v; })
-        .WideString("WideText", [](const T& t) { return t.WideText; }, [](T& t, const QString& v) { t.WideText = v; })
         .Boolean("Flag", [](const T& t) { return t.Flag; }, [](T& t, bool v) { t.Flag = v; }, false)
         .Enum("Color", [](const T& t) { return t.Color; }, [](T& t, FixColor v) { t.Color = v; }, kColors, FixColor::fcRed)
         .Set("Styles", [](const T& t) { return t.Styles; }, [](T& t, FixStyles v) { t.Styles = v; }, kStyles)
@@ -52,6 +51,14 @@ const stream::PropertyTable<TFixComponent>& TFixComponent::Table() {
 void TFixComponent::DefineProperties(stream::Filer& filer) {
     filer.DefineBinaryProperty(
         QStringLiteral("Data"), [this](const QByteArray& b) { Data = b; }, [this] { return Data; }, !Data.isEmpty());
+    filer.DefineProperty(
+        QStringLiteral("WideText"),
+        [this](const stream::Value& v) {
+            if (!v.IsText())
+                throw stream::StreamError(stream::StreamErrorKind::WrongValueKind, QStringLiteral("String expected"));
+            WideText = v.AsText();
+        },
+        [this] { return stream::Value::TextOf(stream::ValueType::WString, WideText); }, !WideText.isEmpty());
 }
 
 stream::ClassRegistry& FixRegistry() {

@@ -97,7 +97,8 @@ public:
     float SingleValue = 0;
     qint64 Money = 0;  ///< ten-thousandths
     double When = 0;
-    QString ShortText, LongText, WideText;
+    QString ShortText, LongText;
+    QString WideText;  ///< defined property "WideText", always a wide string
     bool Flag = false;
     FixColor Color = FixColor::fcRed;
     FixStyles Styles;
