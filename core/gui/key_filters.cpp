@@ -1,0 +1,36 @@
+#include "core/gui/key_filters.h"
+
+#include "core/globals.h"
+#include "core/mask_helpers.h"
+
+#include "platform/ui/help.h"
+
+#include <QLineEdit>
+#include <QVariant>
+
+namespace core {
+
+namespace {
+
+QChar refusedOr(QChar result) {
+    if (result.isNull() && UserPrefs().BeepOnKeyError) ui::Beep();
+    return result;
+}
+
+int caretOf(const QLineEdit* edit) { return edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition(); }
+
+}  // namespace
+
+QChar FilterDigitKey(QChar key) { return refusedOr(DigitKeyRule(key)); }
+
+QChar FilterNumberKey(QChar key, const QLineEdit* edit, bool integerOnly) {
+    return refusedOr(NumberKeyRule(key, edit->text(), caretOf(edit), integerOnly));
+}
+
+QChar FilterMaskedNumberKey(QChar key, const QLineEdit* edit, bool integerOnly) {
+    const QVariant maskProperty = edit->property("EditMask");
+    const QString mask = maskProperty.isValid() ? maskProperty.toString() : edit->text();
+    return refusedOr(MaskedNumberKeyRule(key, mask, edit->text(), caretOf(edit), integerOnly));
+}
+
+}  // namespace core
