@@ -1,0 +1,184 @@
+#include "fulltext/cx_bits.h"
+
+#include "fulltext/cx_strings.h"
+
+#include "platform/stream/value_reader.h"
+#include "platform/stream/value_writer.h"
+
+#include <QIODevice>
+
+#include <climits>
+#include <cstring>
+
+namespace {
+constexpr std::size_t byteCountOf(int maxBits) { return std::size_t((maxBits + 8) / 8); }
+}  // namespace
+
+const std::uint8_t TCxBits::kBitCount[256] = {
+#define B2(n) n, n + 1, n + 1, n + 2
+#define B4(n) B2(n), B2(n + 1), B2(n + 1), B2(n + 2)
+#define B6(n) B4(n), B4(n + 1), B4(n + 1), B4(n + 2)
+    B6(0), B6(1), B6(1), B6(2)
+#undef B6
+#undef B4
+#undef B2
+};
+
+TCxBits::TCxBits(int maxBits) {
+    if (maxBits < 0) throw ECxContainerError(53);
+    m_maxBits = maxBits;
+    m_own.assign(byteCountOf(maxBits), 0);
+    m_bytes = m_own.data();
+    m_size = m_own.size();
+}
+
+TCxBits::~TCxBits() = default;
+
+void TCxBits::SetStorage(std::uint8_t* bytes, std::size_t size, int maxBits, int count) {
+    m_bytes = bytes;
+    m_size = size;
+    m_maxBits = maxBits;
+    m_count = count;
+}
+
+void TCxBits::Resize(int maxBits) {
+    if (maxBits < 0) throw ECxContainerError(53);
+    const std::size_t size = byteCountOf(maxBits);
+    if (m_bytes != m_own.data()) {
+        // Leaving borrowed storage: take its bytes along.
+        std::vector<std::uint8_t> copy(size, 0);
+        std::memcpy(copy.data(), m_bytes, std::min(size, m_size));
+        m_own.swap(copy);
+    } else {
+        m_own.resize(size, 0);  // throws std::bad_alloc with the set unchanged
+    }
+    m_bytes = m_own.data();
+    m_size = size;
+    m_maxBits = maxBits;
+    Recount();
+}
+
+void TCxBits::SetBitOn(int n) {
+    std::uint8_t& b = m_bytes[n >> 3];
+    const std::uint8_t mask = std::uint8_t(1u << (n & 7));
+    if (!(b & mask)) {
+        b |= mask;
+        ++m_count;
+    }
+}
+
+void TCxBits::SetBitOff(int n) {
+    std::uint8_t& b = m_bytes[n >> 3];
+    const std::uint8_t mask = std::uint8_t(1u << (n & 7));
+    if (b & mask) {
+        b &= std::uint8_t(~mask);
+        --m_count;
+    }
+}
+
+void TCxBits::ClearAllBits() {
+    std::memset(m_bytes, 0, m_size);
+    m_count = 0;
+}
+
+void TCxBits::SetAllBits() {
+    std::memset(m_bytes, 0xFF, m_size);
+    Recount();
+}
+
+void TCxBits::Invert() {
+    for (std::size_t i = 0; i < m_size; ++i) m_bytes[i] = std::uint8_t(~m_bytes[i]);
+    Recount();
+}
+
+void TCxBits::IntersectWith(const TCxBits* other) {
+    if (!other || other->m_maxBits != m_maxBits) throw ECxContainerError(52);
+    for (std::size_t i = 0; i < m_size; ++i) m_bytes[i] &= other->m_bytes[i];
+    Recount();
+}
+
+void TCxBits::UnionWith(const TCxBits* other) {
+    if (!other || other->m_maxBits != m_maxBits) throw ECxContainerError(52);
+    for (std::size_t i = 0; i < m_size; ++i) m_bytes[i] |= other->m_bytes[i];
+    Recount();
+}
+
+void TCxBits::CopyFrom(const TCxBits* other) {
+    if (!other || other->m_maxBits != m_maxBits) throw ECxContainerError(52);
+    if (other != this) std::memcpy(m_bytes, other->m_bytes, m_size);
+    m_count = other->m_count;
+}
+
+void TCxBits::Recount() {
+    if (m_size == 0) {
+        m_count = 0;
+        return;
+    }
+    const int used = (m_maxBits & 7) + 1;  // bits of the last byte that belong to the set
+    if (used < 8) m_bytes[m_size - 1] &= std::uint8_t((1u << used) - 1);
+    int count = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= m_size; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, m_bytes + i, 8);
+        count += __builtin_popcountll(w);
+    }
+    for (; i < m_size; ++i) count += kBitCount[m_bytes[i]];
+    m_count = count;
+}
+
+int TCxBits::Scan(int start, bool value, bool upwards, const std::function<bool(int)>& accept) const {
+    const std::uint8_t skip = value ? 0x00 : 0xFF;
+    if (upwards) {
+        int n = std::max(start, 0);
+        while (n <= m_maxBits) {
+            const std::uint8_t b = m_bytes[n >> 3];
+            if ((n & 7) == 0 && b == skip) {
+                n += 8;
+                continue;
+            }
+            if ((((b >> (n & 7)) & 1) != 0) == value && (!accept || accept(n))) return n;
+            ++n;
+        }
+        return -1;
+    }
+    int n = std::min(start, m_maxBits);
+    while (n >= 0) {
+        const std::uint8_t b = m_bytes[n >> 3];
+        if ((n & 7) == 7 && b == skip) {
+            n -= 8;
+            continue;
+        }
+        if ((((b >> (n & 7)) & 1) != 0) == value && (!accept || accept(n))) return n;
+        --n;
+    }
+    return -1;
+}
+
+void TCxBits::StoreToStream(QIODevice& device) {
+    stream::ValueWriter writer;
+    writer.WriteString(ClassName());
+    writer.WriteInteger(m_maxBits);
+    writer.WriteInteger(m_count);
+    writer.WriteBinary(QByteArray(reinterpret_cast<const char*>(m_bytes), qsizetype(m_size)));
+    device.write(writer.Data());
+}
+
+void TCxBits::LoadFromStream(QIODevice& device) {
+    ClearAllBits();
+    stream::ValueReader reader(device.readAll());
+    const QString className = reader.ReadString();
+    if (!fulltext::IsCxClassRegistered(className)) throw ECxContainerError(57, {className});
+    if (!fulltext::CxClassInheritsFrom(ClassName(), className) ||
+        !fulltext::CxClassInheritsFrom(className, QStringLiteral("TCxBits")))
+        throw ECxContainerError(61);
+    const qint64 maxBits = reader.ReadInteger();
+    const qint64 count = reader.ReadInteger();
+    const QByteArray bytes = reader.ReadBinary();
+    if (maxBits < 0 || maxBits > INT_MAX - 8 || bytes.size() != qsizetype((maxBits + 8) / 8))
+        throw ECxContainerError(53);
+    Resize(int(maxBits));
+    std::memcpy(m_bytes, bytes.constData(), m_size);
+    Recount();
+    (void)count;  // the stored count is checked by recounting: the bytes are what counts
+}

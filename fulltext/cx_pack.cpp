@@ -1,0 +1,56 @@
+#include "fulltext/cx_pack.h"
+
+#include <cstring>
+
+int PackRuns(const std::uint8_t* source, int length, std::uint8_t* destination) {
+    if (length <= 1) return -1;
+    const int limit = length - 1;
+    int pos = 0;
+    int literalAt = -1;  // position of the open literal block's control byte, -1 when none
+    int i = 0;
+    while (i < length) {
+        int run = 1;
+        while (i + run < length && run < 127 && source[i + run] == source[i]) ++run;
+        if (run >= 2) {
+            if (pos + 2 >= limit) return -1;
+            destination[pos++] = std::uint8_t(0x80 | run);
+            destination[pos++] = source[i];
+            literalAt = -1;
+            i += run;
+            continue;
+        }
+        if (literalAt < 0 || destination[literalAt] == 127) {
+            if (pos + 1 >= limit) return -1;
+            literalAt = pos;
+            destination[pos++] = 0;
+        }
+        if (pos + 1 >= limit) return -1;
+        destination[pos++] = source[i];
+        ++destination[literalAt];
+        ++i;
+    }
+    return pos;
+}
+
+int UnpackRuns(const std::uint8_t* packed, int packedLength, std::uint8_t* destination, int capacity) {
+    if (packedLength <= 0) return -1;
+    int in = 0;
+    int out = 0;
+    int room = capacity;
+    while (in < packedLength) {
+        const std::uint8_t control = packed[in++];
+        const int n = control & 0x7F;
+        room -= n;
+        if (room < 0) return -1;
+        if (control & 0x80) {
+            if (in >= packedLength) return -1;
+            std::memset(destination + out, packed[in++], std::size_t(n));
+        } else {
+            if (packedLength - in < n) return -1;
+            std::memcpy(destination + out, packed + in, std::size_t(n));
+            in += n;
+        }
+        out += n;
+    }
+    return out;
+}

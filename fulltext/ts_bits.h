@@ -1,0 +1,93 @@
+#pragma once
+
+#include "fulltext/ts_base.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace fulltext {
+
+/// A record-set block as the cache keeps it: a run of bytes starting with three
+/// little-endian 32-bit integers. Raw form:
+///
+/// | offset | meaning                                                                  |
+/// |--------|--------------------------------------------------------------------------|
+/// | 0      | stamp: the cache's access number at the last use; negative while dirty   |
+/// | 4      | count n of members (0 or more marks the raw form)                        |
+/// | 8      | block size = byte count of the bit set + 12                              |
+/// | 12     | the bit set's bytes (bit b in byte b div 8, mask 1 shl (b mod 8))        |
+///
+/// Compressed form:
+///
+/// | offset | meaning                                                   |
+/// |--------|-----------------------------------------------------------|
+/// | 0      | stamp, as above                                           |
+/// | 4      | -n (negative marks the compressed form)                   |
+/// | 8      | block size = 24 + payload length                          |
+/// | 12     | first: the lowest member (0 when n = 0)                   |
+/// | 16     | last: the highest member (equal to first when n <= 1)     |
+/// | 20     | method, 1 to 5                                            |
+/// | 24     | payload                                                   |
+///
+/// Methods: 1 no payload for n <= 2, the middle member for n = 3; 2 the n - 2 members between
+/// first and last as 32-bit numbers; 3 n - 1 gaps as unsigned 16-bit numbers (first + gap1 is
+/// the second member, and so on); 4 the set's bytes from the byte holding first to the byte
+/// holding last; 5 that byte range packed with PackRuns.
+///
+/// The stored form (the word table's) is the compressed block without its stamp: bytes 4 to
+/// the end, starting with -n. An empty compressed block (count 0, size 24, method 1) is told
+/// from an empty raw block by its size and method field (raw bytes of an empty set are 0).
+using Block = std::uint8_t*;
+
+inline std::int32_t ReadInt32(const std::uint8_t* p) {
+    std::int32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void WriteInt32(std::uint8_t* p, std::int32_t v) { std::memcpy(p, &v, 4); }
+
+inline std::int32_t BlockStamp(const std::uint8_t* b) { return ReadInt32(b); }
+inline void SetBlockStamp(std::uint8_t* b, std::int32_t stamp) { WriteInt32(b, stamp); }
+inline std::int32_t BlockCountField(const std::uint8_t* b) { return ReadInt32(b + 4); }
+inline std::int32_t BlockSize(const std::uint8_t* b) { return ReadInt32(b + 8); }
+inline bool IsCompressedBlock(const std::uint8_t* b) {
+    const std::int32_t count = BlockCountField(b);
+    return count < 0 || (count == 0 && BlockSize(b) == 24 && ReadInt32(b + 20) == 1);
+}
+/// Number of members of a block of either form.
+inline std::int32_t BlockMembers(const std::uint8_t* b) {
+    const std::int32_t count = BlockCountField(b);
+    return count < 0 ? -count : count;
+}
+
+}  // namespace fulltext
+
+/// The bit-set component every engine owns: the set of record numbers of one segment (or,
+/// while searching, of the whole table), with its raw and compressed block forms.
+class TtsBaseBits : public TtsBase {
+    Q_OBJECT
+public:
+    using TtsBase::TtsBase;
+
+    /// MaxBits + 1.
+    virtual int Size() const = 0;
+    virtual int Count() const = 0;
+    virtual void SetSize(int n) = 0;
+    virtual bool IsSet(int bit) const = 0;
+    /// Compresses `raw` (or, when null, the set as it is) into `out` (room for
+    /// CompressedMax() bytes); answers the compressed block's size.
+    virtual int Compress(fulltext::Block raw, fulltext::Block out) = 0;
+    /// Largest compressed block: byte count + 24.
+    virtual int CompressedMax() const = 0;
+    /// Raw block size: byte count + 12.
+    virtual int RawSize() const = 0;
+    virtual int ToRaw(fulltext::Block out) = 0;
+    virtual void ClearAll() = 0;
+    /// Makes `target` (a raw block) hold the members of `source` (a block of either form, or
+    /// none) with `bit` switched on or off; answers the new count.
+    virtual int UpdateBit(fulltext::Block source, fulltext::Block target, bool on, int bit) = 0;
+    /// Expands a stored set (`length` bytes, starting with -n) into the set at bit offset
+    /// segment × segmentSize (segmentSize <= 0: straight into the set).
+    virtual void ExpandInto(const std::uint8_t* stored, int length, int segment, int segmentSize) = 0;
+    virtual void LoadRaw(fulltext::Block raw) = 0;
+};

@@ -1,0 +1,446 @@
+#include "fulltext/ts_engine.h"
+
+#include "fulltext/cx_strings.h"
+#include "fulltext/ts_cache.h"
+#include "fulltext/ts_errors.h"
+#include "fulltext/ts_links.h"
+#include "fulltext/ts_text.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Space, the 27 punctuation characters, the caret, tilde, back-quote, double quote,
+// apostrophe, carriage return, line feed and tab, in caret notation (40 characters).
+const QString& defaultDelims() {
+    static const QString d = QStringLiteral(" ,.;:?![]{}()<>/+-*=\\|_&#%$@^^~`\"'^M^J^I");
+    return d;
+}
+
+/// Runs `body` and then `always`, also when `body` raises.
+template <typename Body, typename Always>
+void runThen(Body&& body, Always&& always) {
+    try {
+        body();
+    } catch (...) {
+        always();
+        throw;
+    }
+    always();
+}
+
+}  // namespace
+
+TtsEngine::TtsEngine(QObject* owner)
+    : TtsBase(owner), SoundsLikeProc(&fulltext::SoundsLikeKey), FoldProc(&fulltext::UpperInPlace) {
+    rebuildDelimiters();
+}
+
+TtsEngine::~TtsEngine() {
+    for (TtsBase* c : {static_cast<TtsBase*>(m_textLink.data()), static_cast<TtsBase*>(m_wordsLink.data()),
+                       static_cast<TtsBase*>(m_cache.data())})
+        if (c) c->RemoveLinkedEngine(this);
+}
+
+QString TtsEngine::DefaultWordDelims() {
+    return defaultDelims();
+}
+
+QString TtsEngine::WordDelims() const {
+    return m_delimsSet ? fulltext::CaretEncode(m_delims) : defaultDelims();
+}
+
+void TtsEngine::SetWordDelims(const QString& caretText) {
+    m_delims = fulltext::CaretDecode(caretText);
+    m_delimsSet = true;
+    rebuildDelimiters();
+}
+
+void TtsEngine::rebuildDelimiters() {
+    const QString decoded = m_delimsSet ? m_delims : fulltext::CaretDecode(defaultDelims());
+    fulltext::AnsiSet set;
+    if (decoded.contains(QLatin1String("<<<")))
+        for (int c = 0; c < 32; ++c) set.set(std::size_t(c));
+    if (decoded.contains(QLatin1String(">>>")))
+        for (int c = 128; c < 256; ++c) set.set(std::size_t(c));
+    for (QChar ch : decoded) {
+        const int code = fulltext::AnsiCode(ch.unicode());
+        if (code >= 0) set.set(std::size_t(code));
+    }
+    m_classes = std::make_unique<fulltext::CharClassTable>(set);
+}
+
+void TtsEngine::SetMinWordLen(int n) {
+    if (n >= 1) m_minWordLen = n;
+}
+
+void TtsEngine::SetSegmentSize(int n) {
+    if (n <= 0 || n > 2147483632) m_segmentSize = kUnsegmented;
+    else m_segmentSize = (n + 15) & ~15;
+}
+
+void TtsEngine::SetAnsi(bool) {
+    throw ETessick(fulltext::msgReadOnlyProperty);
+}
+
+void TtsEngine::SetTextLink(TtsTextLink* link) {
+    if (m_textLink == link) return;
+    if (m_textLink) m_textLink->RemoveLinkedEngine(this);
+    m_textLink = link;
+    if (link) link->AddLinkedEngine(this);
+}
+
+void TtsEngine::SetWordsLink(TtsWordsLink* link) {
+    if (m_wordsLink == link) return;
+    if (m_wordsLink) m_wordsLink->RemoveLinkedEngine(this);
+    m_wordsLink = link;
+    if (link) link->AddLinkedEngine(this);
+}
+
+void TtsEngine::SetCache(TtsBaseCache* cache) {
+    if (m_cache == cache) return;
+    if (m_cache) m_cache->RemoveLinkedEngine(this);
+    m_cache = cache;
+    if (cache) cache->AddLinkedEngine(this);
+}
+
+void TtsEngine::CheckAssigned(bool cache, bool textLink, bool wordsLink) const {
+    if (cache && !m_cache) throw ETessick(fulltext::msgCacheNotAssigned);
+    if (textLink && !m_textLink) throw ETessick(fulltext::msgTextLinkNotAssigned);
+    if (wordsLink && !m_wordsLink) throw ETessick(fulltext::msgWordsLinkNotAssigned);
+}
+
+void TtsEngine::ComponentRemoving(TtsBase* component) {
+    const bool linked = component == m_cache || component == m_wordsLink || component == m_textLink ||
+                        component == m_bits.get();
+    if (!linked) return;
+    if (m_cache && m_wordsLink) {
+        try {
+            FlushCache();
+        } catch (const std::exception& e) {
+            qCWarning(lcFulltext) << "Writing back the word cache failed:" << e.what();
+        }
+    }
+    if (component == m_cache) m_cache = nullptr;
+    if (component == m_wordsLink) m_wordsLink = nullptr;
+    if (component == m_textLink) m_textLink = nullptr;
+}
+
+void TtsEngine::SetState(TEngineStates newStates) {
+    const TEngineStates old = m_states;
+    if (newStates == old) return;
+    runThen(
+        [&] {
+            for (int s = 0; s <= 10; ++s)
+                if (newStates.Contains(s) && !old.Contains(s) && m_ownMask.Contains(s))
+                    StateEntered(this, TEngineState(s));
+            for (int s = 0; s <= 10; ++s)
+                if (!newStates.Contains(s) && old.Contains(s) && m_ownMask.Contains(s))
+                    StateLeft(this, TEngineState(s));
+            if (OnStateChange) OnStateChange(this, newStates);
+        },
+        [&] { m_states = newStates; });
+}
+
+void TtsEngine::StateLeft(TtsBase* sender, TEngineState state) {
+    TtsBase* order[] = {m_cache.data(), m_bits.get(), m_wordsLink.data(), m_textLink.data()};
+    for (TtsBase* c : order)
+        if (c && c->NotifyMask().Contains(state)) c->StateLeft(sender, state);
+}
+
+void TtsEngine::StateEntered(TtsBase* sender, TEngineState state) {
+    TtsBase* order[] = {m_wordsLink.data(), m_textLink.data(), m_bits.get(), m_cache.data()};
+    for (TtsBase* c : order)
+        if (c && c->NotifyMask().Contains(state)) c->StateEntered(sender, state);
+    if (m_bits) SetBufferSize(m_bits->CompressedMax());
+}
+
+bool TtsEngine::AcceptWord(QStringView word) {
+    return OnAcceptWord ? OnAcceptWord(this, word.toString()) : true;
+}
+
+void TtsEngine::SetRecord(int n) {
+    if (n == m_record) return;
+    CheckAssigned(false, true, false);
+    const qint64 relative = qint64(n) - m_textLink->MinIndex();
+    const qint64 segment = relative / m_segmentSize;
+    SetSegment(int(segment));
+    SetBitOffset(int(relative - segment * m_segmentSize));
+    m_record = n;
+}
+
+void TtsEngine::SetBitOffset(int n) {
+    if (n < 0) throw ETessick(fulltext::msgInvalidParameter);
+    m_bitOffset = n;
+}
+
+void TtsEngine::SetSegment(int n) {
+    m_segment = n;
+}
+
+void TtsEngine::Halt() {
+    SetState(m_states.With(TEngineState::esHalt));
+}
+
+QString TtsEngine::PairKey(QStringView first, QStringView second, int wordFieldSize) {
+    if (first.size() + second.size() + 2 > wordFieldSize) {
+        const qsizetype half = std::max(wordFieldSize / 2 - 1, 0);
+        first = first.left(fulltext::CutLength(first.data(), first.size(), half));
+        second = second.left(fulltext::CutLength(second.data(), second.size(), half));
+    }
+    QString key;
+    key.reserve(first.size() + second.size() + 2);
+    key += u'.';
+    key += first;
+    key += second;
+    key += u'.';
+    return key;
+}
+
+void TtsEngine::AddWord(QStringView word, bool fold) {
+    if (m_states.Contains(TEngineState::esHalt) || !m_wordsLink) return;
+    if (fold) {
+        m_foldScratch = word.toString();
+        FoldProc(m_foldScratch.data(), m_foldScratch.size());
+        word = m_foldScratch;
+    }
+    const int fieldSize = m_wordsLink->WordFieldSize();
+    word = word.left(fulltext::CutLength(word.data(), word.size(), fieldSize));
+    if (word.size() >= m_minWordLen && AcceptWord(word)) ProcessWord(word);
+    if (m_wordPairs) {
+        // The pair comes from the previous word whether or not either was accepted.
+        if (!m_previous.isEmpty()) ProcessWord(PairKey(m_previous, word, fieldSize));
+        m_previous = word.toString();
+    }
+}
+
+void TtsEngine::ClearPrevious() {
+    m_previous.clear();
+}
+
+void TtsEngine::extractWords(QChar* text, qsizetype length, bool foldUpper) {
+    // With the default fold the text is folded while it is scanned: each unit is replaced by
+    // its upper case and then classified, which is what folding the whole text first and
+    // splitting it afterwards gives (the upper case of an upper case is itself).
+    char16_t* p = reinterpret_cast<char16_t*>(text);
+    const char16_t* upper = fulltext::UpperTable();
+    const fulltext::CharClassTable& classes = *m_classes;
+    auto classAt = [&](qsizetype i) {
+        if (foldUpper) p[i] = upper[p[i]];
+        return classes.Class(p[i]);
+    };
+    // A high surrogate: folds its pair and answers the width of a word character, or 0.
+    auto pairWordWidth = [&](qsizetype i) -> int {
+        if (foldUpper) fulltext::UpperInPlace(text + i, std::min<qsizetype>(2, length - i));
+        int width = 1;
+        return classes.IsDelimiterAt(p, i, length, width) ? 0 : width;
+    };
+    qsizetype i = 0;
+    while (i < length) {
+        while (i < length) {
+            const std::uint8_t c = classAt(i);
+            if (c == fulltext::CharClassTable::Word) break;
+            if (c == fulltext::CharClassTable::HighSurrogate) {
+                if (pairWordWidth(i)) break;
+                i += (i + 1 < length && QChar::isLowSurrogate(p[i + 1])) ? 2 : 1;
+                continue;
+            }
+            ++i;
+        }
+        if (i >= length) return;
+        const qsizetype start = i;
+        while (i < length) {
+            const std::uint8_t c = classAt(i);
+            if (c == fulltext::CharClassTable::Word) {
+                ++i;
+            } else if (c == fulltext::CharClassTable::HighSurrogate) {
+                const int width = pairWordWidth(i);
+                if (!width) break;
+                i += width;
+            } else {
+                break;
+            }
+        }
+        AddWord(QStringView(text + start, fulltext::CutLength(text + start, i - start, kMaxExtractedWord)), false);
+        if (m_states.Contains(TEngineState::esHalt)) {
+            if (foldUpper) fulltext::UpperInPlace(text + i, length - i);  // the rest is folded too
+            return;
+        }
+    }
+}
+
+void TtsEngine::ParseText(QChar* text, qsizetype length) {
+    if (length <= 0) return;
+    if (!OnParseWord && FoldProc == &fulltext::UpperInPlace) {
+        extractWords(text, length, true);
+        return;
+    }
+    FoldProc(text, length);
+    if (!OnParseWord) {
+        extractWords(text, length, false);
+        return;
+    }
+    const QChar* s = text;
+    quint32 left = quint32(length);
+    while (left > 0 && !m_states.Contains(TEngineState::esHalt)) {
+        const quint32 before = left;
+        const QString word = OnParseWord(this, s, left, false);
+        if (!word.isEmpty()) AddWord(word, false);
+        if (left >= before) break;  // a parser that does not advance would loop for ever
+    }
+}
+
+void TtsEngine::ParseString(const QString& text) {
+    if (text.isEmpty()) return;
+    // A private buffer, reused from text to text, so that folding never reallocates.
+    QString scratch = std::move(m_parseScratch);
+    scratch.resize(text.size());
+    std::memcpy(static_cast<void*>(scratch.data()), text.constData(), std::size_t(text.size()) * sizeof(QChar));
+    ParseText(scratch.data(), scratch.size());
+    m_parseScratch = std::move(scratch);
+}
+
+void TtsEngine::ParseLines(const QStringList& lines, bool split) {
+    for (const QString& line : lines) {
+        if (split) ParseString(line);
+        else AddWord(line, true);
+    }
+}
+
+void TtsEngine::LoadOmitList() {
+    CheckAssigned(true, false, false);
+    for (const QString& w : m_omitList) {
+        if (w.isEmpty()) continue;
+        QString folded = w;
+        FoldProc(folded.data(), folded.size());
+        try {
+            m_cache->AddEntry(folded, nullptr);
+        } catch (const ECxContainerError& e) {
+            if (e.ErrorCode() != 54) throw;
+        }
+    }
+}
+
+const std::uint8_t* TtsEngine::StoredForm(fulltext::Block set, int& length) {
+    if (fulltext::IsCompressedBlock(set)) {
+        length = fulltext::BlockSize(set) - 4;
+        return set + 4;
+    }
+    if (!m_bits) throw ETessick(fulltext::msgInvalidParameter);
+    if (BufferSize() < m_bits->CompressedMax()) SetBufferSize(m_bits->CompressedMax());
+    const int size = m_bits->Compress(set, Buffer());
+    length = size - 4;
+    return Buffer() + 4;
+}
+
+void TtsEngine::InsertWord(QStringView word, fulltext::Block& set) {
+    if (m_states.Contains(TEngineState::esHalt) || !set) return;
+    CheckAssigned(false, false, true);
+    int length = 0;
+    const std::uint8_t* stored = StoredForm(set, length);
+    m_wordsLink->Append();
+    m_wordsLink->SetLikeKey(SoundsLikeProc(word));
+    m_wordsLink->SetSegment(m_segment);
+    m_wordsLink->SetWord(word);
+    m_wordsLink->SetCount(fulltext::BlockMembers(set));
+    m_wordsLink->WriteSet(stored, length);
+    m_wordsLink->Post();
+    if (m_states.Contains(TEngineState::esMake) && m_cache) {
+        m_cache->FreeBlock(set);
+        set = nullptr;
+    }
+}
+
+void TtsEngine::WriteIfDirty(const QString& word, fulltext::Block& set) {
+    if (!set || fulltext::BlockStamp(set) >= 0) return;
+    CheckAssigned(false, false, true);
+    const std::int32_t stamp = fulltext::BlockStamp(set);
+    if (m_wordsLink->Locate(word, m_segment)) {
+        int length = 0;
+        const std::uint8_t* stored = StoredForm(set, length);
+        m_wordsLink->Edit();
+        m_wordsLink->SetCount(fulltext::BlockMembers(set));
+        m_wordsLink->WriteSet(stored, length);
+        m_wordsLink->Post();
+    } else {
+        InsertWord(word, set);
+    }
+    if (set) fulltext::SetBlockStamp(set, -stamp);
+}
+
+void TtsEngine::WriteBackCache() {
+    CheckAssigned(true, false, true);
+    m_cache->Iterate(false, false, [this](const QString& word, fulltext::Block& block, bool&) {
+        WriteIfDirty(word, block);
+    });
+}
+
+void TtsEngine::FlushCache() {
+    CheckAssigned(true, false, true);
+    TtsBaseCache* cache = m_cache;
+    cache->Iterate(false, false, [this, cache](const QString& word, fulltext::Block& block, bool& remove) {
+        WriteIfDirty(word, block);
+        if (block) cache->FreeBlock(block);
+        block = nullptr;
+        remove = true;
+    });
+}
+
+void TtsEngine::FlushOld() {
+    CheckAssigned(true, false, true);
+    TtsBaseCache* cache = m_cache;
+    const int mark = cache->FlushMark();
+    cache->Iterate(false, false, [this, cache, mark](const QString& word, fulltext::Block& block, bool& remove) {
+        if (!block || std::abs(fulltext::BlockStamp(block)) > mark) return;
+        WriteIfDirty(word, block);
+        if (block) cache->FreeBlock(block);
+        block = nullptr;
+        remove = true;
+    });
+}
+
+void TtsEngine::Reset() {
+    TtsBase::Reset();
+    m_record = INT_MIN;
+    m_segment = 0;
+    m_bitOffset = 0;
+    m_previous.clear();
+    if (m_bits) m_bits->Reset();
+    if (m_cache) m_cache->Reset();
+    if (m_textLink) m_textLink->Reset();
+    if (m_wordsLink) m_wordsLink->Reset();
+}
+
+TtsReadEngine::TtsReadEngine(QObject* owner) : TtsEngine(owner) {}
+
+void TtsReadEngine::Reset() {
+    if (Cache() && WordsLink()) FlushCache();
+    m_propertiesRead = false;
+    TtsEngine::Reset();
+}
+
+void TtsReadEngine::StateEntered(TtsBase* sender, TEngineState state) {
+    // The properties come first: they may change the segment size the bit set sizes itself by.
+    if (state == TEngineState::esUpdate || state == TEngineState::esSearch) ReadIndexProperties();
+    TtsEngine::StateEntered(sender, state);
+}
+
+void TtsReadEngine::ReadWordSet() {
+    CheckAssigned(false, false, true);
+    if (!m_bits) throw ETessick(fulltext::msgInvalidParameter);
+    TtsWordsLink* link = WordsLink();
+    if (BufferSize() < m_bits->CompressedMax()) SetBufferSize(m_bits->CompressedMax());
+    if (link->Segmented()) {
+        m_bits->ClearAll();
+        const QString word = link->CurrentWord();
+        while (!link->EndOfTable() && link->CurrentWord() == word) {
+            const int length = link->ReadSet(Buffer(), BufferSize());
+            m_bits->ExpandInto(Buffer(), length, link->Segment(), SegmentSize());
+            link->Next();
+        }
+    } else {
+        const int length = link->ReadSet(Buffer(), BufferSize());
+        m_bits->ExpandInto(Buffer(), length, 0, 0);
+    }
+}
