@@ -1,7 +1,8 @@
 #include "core/text_helpers.h"
 
-#include "platform/format/errors.h"
 #include "core/internal/format_bridge.h"
+
+#include "platform/format/errors.h"
 
 #include <QFont>
 

@@ -1,5 +1,7 @@
 #include "core/library_helpers.h"
 
+#include "core/file_helpers.h"
+
 #include "core/settings_store.h"
 #include "core/system_helpers.h"
 #include "core/tests/settings_fixture.h"
@@ -8,6 +10,11 @@
 #include "platform/db/db_error.h"
 #include "platform/db/table.h"
 #include "testsupport/dialog_answerer.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -123,6 +130,26 @@ TEST(SystemHelpers, engine_texts_and_version) {
     answers.ExpectMessage("^This program requires version 99\\.1 \\(or higher\\)", ui::Button::Ok,
                           ui::MessageKind::Warning);
     core::CheckComCtlVersion(99, 1);
+}
+
+TEST(SystemHelpers, macro_dates_special_folders_and_waiting) {
+    EXPECT_EQ(core::GetMacroDateText(0), "");
+    EXPECT_EQ(core::GetMacroDateText(7), "");
+    EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d$").match(core::GetMacroDateText(5)).hasMatch())
+        << core::GetMacroDateText(5).toStdString();
+    EXPECT_FALSE(core::GetMacroDateText(3).isEmpty());
+
+    EXPECT_EQ(core::GetSpecialFolder(nullptr, core::SpecialFolderId::kPersonal),
+              QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    EXPECT_EQ(core::GetSpecialFolder(nullptr, 9999), "");
+
+    bool handled = false;
+    QTimer::singleShot(0, [&] { handled = true; });
+    QElapsedTimer timer;
+    timer.start();
+    core::DelayWithMessages(30);
+    EXPECT_GE(timer.elapsed(), 30);
+    EXPECT_TRUE(handled);
 }
 
 TEST(SystemHelpers, table_update_errors_quote_the_engine_code_or_the_message) {
