@@ -6,7 +6,6 @@
 
 #include <map>
 #include <mutex>
-#include <set>
 
 Q_LOGGING_CATEGORY(lcRichText, "dossara.richtext")
 
@@ -55,17 +54,16 @@ ConverterCache& cache() {
 }
 
 QStringDecoder* decoderFor(int codePage) {
+    if (codePage <= 0 || codePage > 65535) return nullptr;  // no such code page; nothing is cached for it
     auto& c = cache();
     auto it = c.decoders.find(codePage);
     if (it == c.decoders.end()) {
         QStringDecoder found;
-        if (codePage > 0 && codePage <= 65535) {
-            for (const QByteArray& name : converterNames(codePage)) {
-                QStringDecoder d(name.constData(), QStringConverter::Flag::Stateless);
-                if (d.isValid()) {
-                    found = std::move(d);
-                    break;
-                }
+        for (const QByteArray& name : converterNames(codePage)) {
+            QStringDecoder d(name.constData(), QStringConverter::Flag::Stateless);
+            if (d.isValid()) {
+                found = std::move(d);
+                break;
             }
         }
         if (!found.isValid()) qCInfo(lcRichText) << "code page" << codePage << "is not known; read as Windows-1252";

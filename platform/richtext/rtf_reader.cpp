@@ -338,6 +338,7 @@ void Reader::closeGroup() {
         para.listFromPn = true;
     }
     if (closing.dest == Dest::FontTable && top().dest != Dest::FontTable) m_fontDef.reset();
+    if (closing.dest == Dest::FontTable || closing.dest == Dest::ColorTable) m_formatKey.reset();
 }
 
 void Reader::controlWord(std::size_t& pos) {
@@ -532,7 +533,10 @@ void Reader::word(std::string_view name, bool hasParam, int param) {
     case Word::Pc: m_codePage = 437; break;
     case Word::Pca: m_codePage = 850; break;
     case Word::AnsiCpg: if (hasParam && param > 0) m_codePage = param; break;
-    case Word::Deff: m_deff = param; break;
+    case Word::Deff:
+        m_deff = param;
+        m_formatKey.reset();
+        break;
     case Word::Uc: g.uc = clampInt(param, 0, 255); break;
     case Word::U:
         if (hasParam) {
