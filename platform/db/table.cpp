@@ -5,6 +5,7 @@
 #include "platform/db/db_log.h"
 #include "platform/db/internal/table_file.h"
 #include "platform/db/internal/values.h"
+#include "platform/db/table_utils.h"
 
 #include <QDir>
 #include <QFile>
@@ -258,6 +259,54 @@ void Table::UpdateDefs() {
 void Table::CreateTable() {
     checkInactive();
     CreateTableFile(Folder(), m_tableName, m_def, true);
+}
+
+namespace {
+
+/// Runs a whole-table operation on a closed table, or on one this cursor holds
+/// exclusively by closing it around the operation and opening it again.
+template <typename F>
+void aroundExclusive(Table& t, F&& work) {
+    if (!t.Active()) {
+        work();
+        return;
+    }
+    if (!t.Exclusive()) Raise(ErrorCode::kNeedExclusive, QStringLiteral("Table: %1").arg(t.TableName()));
+    t.Close();
+    try {
+        work();
+    } catch (...) {
+        t.Open();
+        throw;
+    }
+    t.Open();
+}
+
+}  // namespace
+
+void Table::DeleteTable() {
+    checkInactive();
+    DeleteTableFile(Folder(), m_tableName);
+}
+
+void Table::EmptyTable() {
+    aroundExclusive(*this, [&] { EmptyTableFile(Folder(), m_tableName); });
+}
+
+void Table::RenameTable(const QString& newTableName) {
+    checkInactive();
+    RenameTableFile(Folder(), m_tableName, newTableName);
+    m_tableName = newTableName;
+}
+
+void Table::AddIndex(const QString& name, const QString& fields, IndexOptions options) {
+    aroundExclusive(*this, [&] { AddIndexToFile(Folder(), m_tableName, IndexDef{name, fields, options}); });
+    if (!Active()) UpdateDefs();
+}
+
+void Table::DeleteIndex(const QString& name) {
+    aroundExclusive(*this, [&] { DeleteIndexFromFile(Folder(), m_tableName, name); });
+    if (!Active()) UpdateDefs();
 }
 
 // ---- opening ----
@@ -697,12 +746,7 @@ void Table::setBufferValue(int field, const QVariant& value) {
         Raise(ErrorCode::kNotEditing, QStringLiteral("Table: %1").arg(m_tableName));
     const Field* f = m_fields[size_t(field)].get();
     if (f->ReadOnly()) Raise(ErrorCode::kReadOnly, QStringLiteral("Field: %1").arg(f->FieldName()));
-    QVariant stored = value;
-    if (isLazyBlob(f->DataType())) {
-        // keep BLOB contents whole in the buffer; the row keeps only their length
-        d->blobs[field] = value.toByteArray();
-    }
-    d->buffer[size_t(field)] = stored;
+    d->buffer[size_t(field)] = value;
     d->changed[size_t(field)] = true;
     m_modified = true;
     notifyData();
@@ -1089,6 +1133,30 @@ void step(TableFile& file, sqlite3_stmt* s, const QString& ctx) {
 
 }  // namespace
 
+void Table::StartBatch() {
+    checkActive();
+    if (!CanModify()) Raise(ErrorCode::kReadOnly, d->ctx());
+    if (d->file->inTransaction()) Raise(ErrorCode::kTransactionActive, d->ctx());
+    d->file->beginWrite();
+}
+
+void Table::EndBatch(bool commit) {
+    checkActive();
+    if (!d->file->inTransaction() || d->file->heldByDatabase) Raise(ErrorCode::kNoTransaction, d->ctx());
+    if (commit) {
+        try {
+            d->file->commitWrite();
+        } catch (...) {
+            d->file->rollbackWrite();
+            d->file->bumpLocalVersion();
+            throw;
+        }
+    } else {
+        d->file->rollbackWrite();
+    }
+    d->file->bumpLocalVersion();
+}
+
 void Table::Post() {
     checkActive();
     if (m_state != DataSetState::dsEdit && m_state != DataSetState::dsInsert) return;
@@ -1180,16 +1248,25 @@ void Table::Post() {
     d->blobRow = 0;
     // stay on the posted row in its new position
     d->sync();
-    auto rows = d->query(d->select + QStringLiteral(" WHERE rowid = ?"), {QVariant(qlonglong(rowId))});
-    if (!rows.empty()) {
-        d->current = rows[0];
-        d->hasCurrent = true;
-        d->batch = std::move(rows);
-        d->batchValid = true;
-        d->batchStartKnown = d->batchEndKnown = false;
-        d->pos = 0;
-        m_bof = m_eof = false;
+    if (!inserting) {
+        // columns not written keep what the row held
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (!d->changed[i]) values[i] = d->current.values[i];
+        }
     }
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (isLazyBlob(m_def.Fields[i].DataType) && (inserting || d->changed[i]))
+            values[i] = values[i].isNull() ? QVariant() : QVariant(qlonglong(values[i].toByteArray().size()));
+    }
+    d->current.rowId = rowId;
+    d->current.values = std::move(values);
+    d->hasCurrent = true;
+    d->invalidate();
+    d->batch.push_back(d->current);
+    d->batchValid = true;
+    d->batchStartKnown = d->batchEndKnown = false;
+    d->pos = 0;
+    m_bof = m_eof = false;
     emit StateChanged();
     notifyData();
     DoAfterPost();

@@ -210,6 +210,11 @@ public:
     NotifyEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
     NotifyEvent OnNewRecord;
 
+    /// Groups this table's posts and deletes in one transaction of its file until EndBatch
+    /// (commit true: keep them; false: roll them back). Not with a database transaction.
+    void StartBatch();
+    void EndBatch(bool commit);
+
     // ---- used by Field ----
     const QVariant& currentValue(int field) const;
     void setBufferValue(int field, const QVariant& value);

@@ -28,14 +28,34 @@ struct FileId {
     bool operator<(const FileId& o) const { return dev != o.dev ? dev < o.dev : ino < o.ino; }
 };
 
-std::map<FileId, int>& lockDescriptors() {
+std::map<FileId, int>& lockDescriptorMap() {
     static std::map<FileId, int> map;
     return map;
 }
 
-QHash<QString, std::weak_ptr<TableFile>>& openFiles() {
+QHash<QString, std::weak_ptr<TableFile>>& openFileMap() {
     static QHash<QString, std::weak_ptr<TableFile>> files;
     return files;
+}
+
+/// A child made by fork() shares the parent's lock descriptors (and so their locks) and
+/// must not use the parent's connections: it starts with empty tables of its own.
+void forgetParentsFiles() {
+    static pid_t owner = getpid();
+    if (owner == getpid()) return;
+    owner = getpid();
+    lockDescriptorMap().clear();
+    openFileMap().clear();
+}
+
+std::map<FileId, int>& lockDescriptors() {
+    forgetParentsFiles();
+    return lockDescriptorMap();
+}
+
+QHash<QString, std::weak_ptr<TableFile>>& openFiles() {
+    forgetParentsFiles();
+    return openFileMap();
 }
 
 bool ofdLock(int fd, short type, off_t offset) {

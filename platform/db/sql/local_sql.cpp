@@ -67,6 +67,86 @@ QString DayNumberLiteral(const QDateTime& value, bool hasTime) {
     return QString::number(days, 'g', 17);
 }
 
+/// Rewrites the functions whose arguments are separated by keywords into SQLite's forms:
+/// SUBSTRING(s FROM i [FOR n]) -> substr(s, i[, n]); TRIM([BOTH|LEADING|TRAILING] [c] FROM s)
+/// -> trim/ltrim/rtrim(s[, c]); EXTRACT(YEAR|MONTH|DAY|HOUR|MINUTE|SECOND FROM d) -> the
+/// part of the day number d as an integer. Works from the last call to the first, so a
+/// call inside another's arguments is rewritten first.
+void RewriteKeywordFunctions(const std::vector<Token>& tokens, const std::vector<int>& sig, std::vector<QString>& out) {
+    for (int p = int(sig.size()) - 2; p >= 0; --p) {
+        const Token& name = tokens[sig[p]];
+        const bool substring = name.IsWord("SUBSTRING"), trim = name.IsWord("TRIM"), extract = name.IsWord("EXTRACT");
+        if (!(substring || trim || extract) || !tokens[sig[p + 1]].IsSymbol("(")) continue;
+        int close = -1;
+        int depth = 0;
+        for (int q = p + 1; q < int(sig.size()); ++q) {
+            if (tokens[sig[q]].IsSymbol("(")) ++depth;
+            if (tokens[sig[q]].IsSymbol(")") && --depth == 0) {
+                close = q;
+                break;
+            }
+        }
+        if (close < 0) continue;
+
+        // The arguments as segments, each led by the keyword before it ("" for the first).
+        std::vector<std::pair<QString, QString>> segments(1);
+        depth = 0;
+        for (int k = sig[p + 1] + 1; k < sig[close]; ++k) {
+            const Token& t = tokens[k];
+            if (t.IsSymbol("(")) ++depth;
+            if (t.IsSymbol(")")) --depth;
+            if (depth == 0 && (t.IsWord("FROM") || t.IsWord("FOR") || t.IsWord("BOTH") || t.IsWord("LEADING") || t.IsWord("TRAILING"))) {
+                segments.emplace_back(t.text.toUpper(), QString());
+                continue;
+            }
+            segments.back().second += out[k];
+        }
+        for (auto& seg : segments) seg.second = seg.second.trimmed();
+        auto find = [&](const char* keyword) -> const QString* {
+            for (const auto& seg : segments) {
+                if (seg.first == QLatin1String(keyword)) return &seg.second;
+            }
+            return nullptr;
+        };
+
+        QString replacement;
+        if (substring) {
+            const QString* from = find("FROM");
+            const QString* length = find("FOR");
+            if (!from) continue;  // substring(s, i, n) is SQLite's own
+            replacement = QStringLiteral("substr(%1, %2").arg(segments[0].second, *from);
+            if (length) replacement += QStringLiteral(", ") + *length;
+            replacement += u')';
+        } else if (trim) {
+            const QString* from = find("FROM");
+            if (!from) continue;  // trim(s)
+            QString function = QStringLiteral("trim");
+            QString character = segments[0].second;
+            if (segments.size() > 1 && segments[1].first != QLatin1String("FROM")) {
+                if (segments[1].first == QLatin1String("LEADING")) function = QStringLiteral("ltrim");
+                if (segments[1].first == QLatin1String("TRAILING")) function = QStringLiteral("rtrim");
+                character = segments[1].second;
+            }
+            replacement = character.isEmpty() ? QStringLiteral("%1(%2)").arg(function, *from)
+                                               : QStringLiteral("%1(%2, %3)").arg(function, *from, character);
+        } else {
+            const QString* from = find("FROM");
+            if (!from) continue;
+            static const std::pair<const char*, const char*> kParts[] = {
+                {"YEAR", "%Y"}, {"MONTH", "%m"}, {"DAY", "%d"}, {"HOUR", "%H"}, {"MINUTE", "%M"}, {"SECOND", "%S"}};
+            const char* format = nullptr;
+            for (const auto& [part, f] : kParts) {
+                if (segments[0].second.compare(QLatin1String(part), Qt::CaseInsensitive) == 0) format = f;
+            }
+            if (!format) continue;
+            // day numbers count from 1899-12-30, Julian day 2415018.5
+            replacement = QStringLiteral("CAST(strftime('%1', (%2) + 2415018.5) AS INTEGER)").arg(QLatin1String(format), *from);
+        }
+        out[sig[p]] = replacement;
+        for (int k = sig[p] + 1; k <= sig[close]; ++k) out[k].clear();
+    }
+}
+
 }  // namespace
 
 QString SchemaName(int tableIndex) { return QStringLiteral("t%1").arg(tableIndex + 1); }
@@ -245,6 +325,8 @@ base::Result<Translation> TranslateLocalSql(const QString& localSql, const Trans
     }
     if (collecting && itemStart >= 0) itemRanges.emplace_back(itemStart, int(sig.size()) - 1);
 
+    const std::vector<QString> beforeRewrite = out;
+    RewriteKeywordFunctions(tokens, sig, out);
     for (const QString& s : out) result.text += s;
 
     for (const auto& [first, lastIn] : itemRanges) {
@@ -257,7 +339,7 @@ base::Result<Translation> TranslateLocalSql(const QString& localSql, const Trans
         for (int k = sig[first]; last >= first && k <= sig[last]; ++k) item.text += out[k];
         for (int q = first; q <= last; ++q) {
             Token tr = tokens[sig[q]];
-            tr.text = out[sig[q]];
+            tr.text = beforeRewrite[size_t(sig[q])];
             tr.kind = outKind[sig[q]];
             item.tokens.push_back(std::move(tr));
         }

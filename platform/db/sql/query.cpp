@@ -186,7 +186,7 @@ private:
     }
 
     ColumnType function(const QString& name, const std::vector<Token>& args) const {
-        if (name == QLatin1String("COUNT")) return {FieldType::ftInteger, 0};
+        if (name == QLatin1String("COUNT") || name == QLatin1String("EXTRACT")) return {FieldType::ftInteger, 0};
         if (name == QLatin1String("AVG")) return {FieldType::ftFloat, 0};
         std::vector<Token> arg = args;
         if (!arg.empty() && (arg.front().IsWord("DISTINCT") || arg.front().IsWord("ALL"))) arg.erase(arg.begin());
@@ -212,9 +212,18 @@ private:
         static const char* const kText[] = {"UPPER", "LOWER", "TRIM", "LTRIM", "RTRIM", "SUBSTRING", "SUBSTR"};
         for (const char* t : kText) {
             if (name == QLatin1String(t)) {
-                const auto parts = split(arg, {","});
+                auto parts = split(arg, {","});
+                if (!parts.empty()) {
+                    // SUBSTRING(s FROM i FOR n): the text is before FROM
+                    for (size_t i = 0; i < parts.front().size(); ++i) {
+                        if (parts.front()[i].IsWord("FROM")) {
+                            parts.front().resize(i);
+                            break;
+                        }
+                    }
+                }
                 ColumnType c = parts.empty() ? ColumnType{} : Infer(parts.front());
-                if (name.startsWith(u'T') || name.endsWith(QLatin1String("TRIM"))) {
+                if (name.endsWith(QLatin1String("TRIM"))) {
                     // TRIM(BOTH 'x' FROM s): the text is after FROM
                     for (size_t i = 0; i < arg.size(); ++i) {
                         if (arg[i].IsWord("FROM")) c = Infer(std::vector<Token>(arg.begin() + long(i) + 1, arg.end()));

@@ -1,83 +1,376 @@
 #include "platform/db/table.h"
 
-#include "platform/db/database.h"
-#include "platform/db/db_error.h"
-
-#include "testsupport/temp_folder.h"
+#include "platform/db/tests/db_fixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using db::FieldType;
-using db::IndexOption;
+using namespace dbtest;
+using db::DataSetState;
 
-db::TableDef registryDef() {
-    db::TableDef def;
-    def.Fields = {{"Section", FieldType::ftString, 50, true},
-                  {"Key1", FieldType::ftString, 50, false},
-                  {"Key2", FieldType::ftString, 50, false},
-                  {"Variable", FieldType::ftString, 50, false},
-                  {"Value", FieldType::ftString, 200, false},
-                  {"CRC", FieldType::ftInteger, 0, false}};
-    def.Indexes = {{"", "Section;Key1;Key2;Variable", IndexOption::ixPrimary}};
-    return def;
-}
-
-class TableBasics : public testsupport::TempFolder {};
-
-TEST_F(TableBasics, posted_rows_walk_in_primary_order_and_seek_by_key) {
-    db::CreateTableFile(Path(), "Registry.DB", registryDef());
-    db::Table t;
-    t.SetDatabaseName(Path());
-    t.SetTableName("REGISTRY.db");
-    t.Open();
-    EXPECT_TRUE(t.Bof());
-    EXPECT_TRUE(t.Eof());
-    const char* rows[][4] = {{"Views", "Control", "", "Count"}, {"Forms", "Main", "", "Pos"}, {"Forms", "Main", "", "Dock"}};
-    for (auto& r : rows) {
-        t.Append();
-        t.FieldByName("Section")->SetAsString(r[0]);
-        t.FieldByName("Key1")->SetAsString(r[1]);
-        t.FieldByName("Key2")->SetAsString(r[2]);
-        t.FieldByName("variable")->SetAsString(r[3]);
-        t.Post();
-        EXPECT_EQ(t.FieldByName("Variable")->AsString(), r[3]);
+class TableCursor : public DbFolder {
+protected:
+    void SetUp() override {
+        DbFolder::SetUp();
+        db::CreateTableFile(Path(), "Hierarchy.DB", HierarchyDef());
+        auto t = OpenTable("Hierarchy.DB");
+        // NodeID, ParentNodeID, NodeName
+        const QVariantList rows[] = {
+            {1005, 0, "Zeta"}, {1001, 0, "alpha"}, {1003, 1001, "Émile"}, {1002, 1001, "bravo"},
+            {1004, 1001, "Charlie"}, {1006, 1005, "delta"}, {1007, 0, "Beta"},
+        };
+        for (const auto& r : rows) AppendRow(*t, r);
     }
-    QStringList order;
-    for (t.First(); !t.Eof(); t.Next()) order << t.FieldByName("Variable")->AsString();
-    EXPECT_EQ(order, (QStringList{"Dock", "Pos", "Count"}));
-    EXPECT_TRUE(t.FindKey({"Forms", "Main", "", "Pos"}));
-    EXPECT_EQ(t.FieldByName("Variable")->AsString(), "Pos");
-    EXPECT_FALSE(t.FindKey({"Forms", "Main", "", "Nope"}));
-    t.SetRange({"Forms"}, {"Forms"});
-    EXPECT_EQ(t.RecordCount(), 2);
-    t.CancelRange();
-    EXPECT_EQ(t.RecordCount(), 3);
+};
+
+TEST_F(TableCursor, walks_primary_index_both_ways_with_bof_and_eof) {
+    auto t = OpenTable("hierarchy.db");
+    EXPECT_EQ(Column(*t, "NodeID"), (QStringList{"1001", "1002", "1003", "1004", "1005", "1006", "1007"}));
+    EXPECT_TRUE(t->Eof());
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1007);  // Next at the end stays on the last row
+    t->Last();
+    QStringList back;
+    while (!t->Bof()) {
+        back << t->FieldByName("NodeID")->AsString();
+        t->Prior();
+    }
+    EXPECT_EQ(back, (QStringList{"1007", "1006", "1005", "1004", "1003", "1002", "1001"}));
+    EXPECT_EQ(t->RecordCount(), 7);
+    t->First();
+    EXPECT_EQ(t->MoveBy(3), 3);
+    EXPECT_EQ(t->RecNo(), 4);
+    EXPECT_EQ(t->MoveBy(10), 3);
+    EXPECT_TRUE(t->Eof());
+    EXPECT_EQ(t->MoveBy(-2), -2);
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1005);
 }
 
-TEST_F(TableBasics, duplicate_primary_key_raises_key_violation) {
-    db::CreateTableFile(Path(), "Registry.DB", registryDef());
-    db::Table t;
-    t.SetDatabaseName(Path());
-    t.SetTableName("Registry.DB");
-    t.Open();
-    for (int i = 0; i < 2; ++i) {
-        t.Append();
-        t.FieldByName("Section")->SetAsString("A");
-        t.FieldByName("Key1")->SetAsString("B");
-        if (i == 0) {
-            t.Post();
+TEST_F(TableCursor, secondary_index_orders_case_insensitively_and_index_switch_keeps_the_row) {
+    auto t = OpenTable("Hierarchy.DB");
+    ASSERT_TRUE(t->FindKey({1004}));
+    t->SetIndexName("byparent");
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1004);  // same row, new order
+    EXPECT_EQ(Column(*t, "NodeName"), (QStringList{"alpha", "Beta", "Zeta", "bravo", "Charlie", "Émile", "delta"}));
+    t->SetIndexFieldNames("ParentNodeID;NodeName");
+    EXPECT_EQ(t->IndexFields(), (QStringList{"ParentNodeID", "NodeName"}));
+    EXPECT_EQ(Column(*t, "NodeName"), (QStringList{"alpha", "Beta", "Zeta", "bravo", "Charlie", "Émile", "delta"}));
+    t->SetIndexName("");
+    EXPECT_EQ(t->IndexFields(), QStringList{"NodeID"});
+    ExpectEngineError(db::ErrorCode::kIndexNotFound, [&] { t->SetIndexName("NoSuchIndex"); });
+    EXPECT_EQ(t->IndexFields(), QStringList{"NodeID"});  // the previous order stays
+}
+
+struct SeekCase {
+    const char* index;   // "" primary, else secondary name
+    QVariantList key;
+    bool nearest;
+    bool found;          // FindKey answer (exact cases)
+    int nodeId;          // row expected after the seek; 0 = Eof at the end
+};
+
+TEST_F(TableCursor, exact_and_nearest_seeks_on_all_or_leading_fields) {
+    static const SeekCase cases[] = {
+        {"", {1003}, false, true, 1003},
+        {"", {999}, false, false, 1001},          // not found: stays where it was (First)
+        {"", {1003}, true, true, 1003},
+        {"", {1000}, true, true, 1001},
+        {"", {1008}, true, true, 0},              // past the end
+        {"ByParent", {1001}, false, true, 1002},  // leading field only: first in order
+        {"ByParent", {1001, "CHARLIE"}, false, true, 1004},
+        {"ByParent", {1001, "c"}, true, true, 1004},
+        {"ByParent", {1001, "émile"}, false, true, 1003},
+        {"ByParent", {0, "Gamma"}, true, true, 1005},
+        {"ByParent", {2000}, true, true, 0},
+    };
+    auto t = OpenTable("Hierarchy.DB");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 %2").arg(c.index, c.key.value(0).toString() + "/" + c.key.value(1).toString()).toStdString());
+        t->SetIndexName(c.index);
+        t->First();
+        if (c.nearest) {
+            t->FindNearest(c.key);
         } else {
-            try {
-                t.Post();
-                FAIL() << "no key violation";
-            } catch (const db::EDBEngineError& e) {
-                EXPECT_EQ(e.Errors(0).ErrorCode, 9729);
-                EXPECT_EQ(db::EngineErrorText(e.Code()), "9729: Key violation.");
-            }
+            EXPECT_EQ(t->FindKey(c.key), c.found);
+        }
+        if (c.nodeId == 0) {
+            EXPECT_TRUE(t->Eof());
+        } else {
+            EXPECT_FALSE(t->Eof());
+            EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), c.nodeId);
         }
     }
+    ExpectEngineError(db::ErrorCode::kInvalidParameter, [&] { t->FindKey({1, "a", 3}); });
+    ExpectEngineError(db::ErrorCode::kInvalidValue, [&] { t->FindKey({"not a number", "a"}); });
+}
+
+struct RangeCase {
+    const char* index;
+    QVariantList start;
+    QVariantList end;
+    QStringList names;
+};
+
+TEST_F(TableCursor, ranges_hold_the_rows_between_their_ends_including_non_ascii_text) {
+    static const RangeCase cases[] = {
+        {"ByParent", {1001}, {1001}, {"bravo", "Charlie", "Émile"}},
+        {"ByParent", {1001, "b"}, {1001, "d"}, {"bravo", "Charlie"}},
+        {"ByParent", {0, "Beta"}, {1001, "bravo"}, {"Beta", "Zeta", "bravo"}},
+        {"ByParent", {5000}, {6000}, {}},
+        {"", {1002}, {1004}, {"bravo", "Émile", "Charlie"}},
+        {"", {1006}, {}, {"delta", "Beta"}},
+    };
+    auto t = OpenTable("Hierarchy.DB");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.names.join(",").toStdString());
+        t->SetIndexName(c.index);
+        t->SetRange(c.start, c.end);
+        EXPECT_EQ(Column(*t, "NodeName"), c.names);
+        EXPECT_EQ(t->RecordCount(), c.names.size());
+        EXPECT_FALSE(t->FindKey({1007}) && c.names.isEmpty());
+        t->CancelRange();
+        EXPECT_EQ(t->RecordCount(), 7);
+    }
+}
+
+TEST_F(TableCursor, locate_finds_first_row_in_index_order_with_options) {
+    auto t = OpenTable("Hierarchy.DB");
+    EXPECT_TRUE(t->Locate("NodeName", {"charlie"}, db::LocateOption::loCaseInsensitive));
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1004);
+    EXPECT_FALSE(t->Locate("NodeName", {"charlie"}, {}));
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1004);  // a failed locate does not move
+    EXPECT_TRUE(t->Locate("NodeName", {"ém"}, db::LocateOption::loCaseInsensitive | db::LocateOption::loPartialKey));
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1003);
+    EXPECT_TRUE(t->Locate("ParentNodeID;NodeName", {1001, "bravo"}, {}));
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1002);
+    EXPECT_EQ(t->Lookup("NodeID", {1006}, "NodeName").toString(), "delta");
+    EXPECT_TRUE(t->Lookup("NodeID", {4242}, "NodeName").isNull());
+    ExpectEngineError(db::ErrorCode::kFieldNotFound, [&] { t->Locate("Nope", {1}, {}); });
+}
+
+TEST_F(TableCursor, nested_bookmarks_return_to_their_rows_until_the_row_is_deleted) {
+    auto t = OpenTable("Hierarchy.DB");
+    t->FindKey({1002});
+    db::Bookmark outer = t->GetBookmark();
+    t->FindKey({1006});
+    db::Bookmark inner = t->GetBookmark();
+    t->Last();
+    t->GotoBookmark(inner);
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1006);
+    t->GotoBookmark(outer);
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1002);
+    t->FreeBookmark(outer);
+    EXPECT_TRUE(outer.IsNull());
+    t->FindKey({1006});
+    t->Delete();
+    EXPECT_FALSE(t->BookmarkValid(inner));
+    ExpectEngineError(db::ErrorCode::kRecordDeleted, [&] { t->GotoBookmark(inner); });
+}
+
+TEST_F(TableCursor, post_stays_on_the_posted_row_in_its_new_position) {
+    auto t = OpenTable("Hierarchy.DB");
+    t->SetIndexName("ByParent");
+    ASSERT_TRUE(t->FindKey({1001, "bravo"}));
+    t->Edit();
+    t->FieldByName("NodeName")->SetAsString("Zulu");
+    t->Post();
+    EXPECT_EQ(t->FieldByName("NodeName")->AsString(), "Zulu");
+    EXPECT_EQ(t->RecNo(), 5);  // alpha, Beta, Zeta | Charlie, Zulu, Émile (by code point) | delta
+    t->Prior();
+    EXPECT_EQ(t->FieldByName("NodeName")->AsString(), "Charlie");
+    t->Next();
+    t->Next();
+    EXPECT_EQ(t->FieldByName("NodeName")->AsString(), "Émile");
+}
+
+TEST_F(TableCursor, delete_moves_to_the_next_row_or_the_last_when_it_was_last) {
+    auto t = OpenTable("Hierarchy.DB");
+    t->FindKey({1003});
+    t->Delete();
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1004);
+    t->Last();
+    t->Delete();
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1006);
+    EXPECT_EQ(t->RecordCount(), 5);
+    while (t->RecordCount() > 0) t->Delete();
+    EXPECT_TRUE(t->Bof());
+    EXPECT_TRUE(t->Eof());
+    ExpectEngineError(db::ErrorCode::kRecordNotFound, [&] { t->Delete(); });
+}
+
+TEST_F(TableCursor, cursors_see_each_others_posts_on_their_next_move_or_refresh) {
+    auto a = OpenTable("Hierarchy.DB");
+    auto b = OpenTable("Hierarchy.DB");
+    b->First();  // b caches a batch of rows
+    a->FindKey({1002});
+    a->Edit();
+    a->FieldByName("NodeName")->SetAsString("changed");
+    a->Post();
+    b->Next();
+    EXPECT_EQ(b->FieldByName("NodeName")->AsString(), "changed");
+    AppendRow(*a, {1000, 0, "first"});
+    b->Prior();
+    b->Prior();
+    EXPECT_EQ(b->FieldByName("NodeID")->AsInteger(), 1000);
+    a->FindKey({1000});
+    a->Delete();
+    b->Refresh();
+    EXPECT_EQ(b->FieldByName("NodeID")->AsInteger(), 1001);
+}
+
+TEST_F(TableCursor, editing_states_and_cancel) {
+    auto t = OpenTable("Hierarchy.DB");
+    EXPECT_EQ(t->State(), DataSetState::dsBrowse);
+    ExpectEngineError(db::ErrorCode::kNotEditing, [&] { t->FieldByName("NodeName")->SetAsString("x"); });
+    t->Edit();
+    EXPECT_EQ(t->State(), DataSetState::dsEdit);
+    t->FieldByName("NodeName")->SetAsString("temporary");
+    EXPECT_TRUE(t->Modified());
+    t->Cancel();
+    EXPECT_EQ(t->State(), DataSetState::dsBrowse);
+    EXPECT_EQ(t->FieldByName("NodeName")->AsString(), "alpha");
+    t->Insert();
+    EXPECT_EQ(t->State(), DataSetState::dsInsert);
+    EXPECT_TRUE(t->FieldByName("NodeID")->IsNull());
+    t->FieldByName("NodeName")->SetAsString("no key");
+    ExpectEngineError(db::ErrorCode::kRequiredField, [&] { t->Post(); });
+    EXPECT_EQ(t->State(), DataSetState::dsInsert);
+    t->FieldByName("NodeID")->SetAsInteger(1001);
+    ExpectEngineError(db::ErrorCode::kKeyViolation, [&] { t->Post(); });
+    t->FieldByName("NodeID")->SetAsInteger(1100);
+    t->Next();  // a move posts the modified record first
+    EXPECT_EQ(t->State(), DataSetState::dsBrowse);
+    EXPECT_TRUE(t->Locate("NodeName", {"no key"}, {}));
+    t->Close();
+    EXPECT_EQ(t->State(), DataSetState::dsInactive);
+    ExpectEngineError(db::ErrorCode::kTableClosed, [&] { t->First(); });
+}
+
+/// A table class that hooks around the table's own handling, as indexed tables do.
+class HookedTable : public db::Table {
+public:
+    QStringList* log = nullptr;
+
+protected:
+    void DoBeforeEdit() override {
+        *log << "hook:BeforeEdit";
+        db::Table::DoBeforeEdit();
+    }
+    void DoAfterPost() override {
+        db::Table::DoAfterPost();
+        *log << "hook:AfterPost";
+    }
+    void DoBeforeDelete() override {
+        *log << "hook:BeforeDelete";
+        db::Table::DoBeforeDelete();
+    }
+    void DoAfterDelete() override {
+        db::Table::DoAfterDelete();
+        *log << "hook:AfterDelete";
+    }
+};
+
+TEST_F(TableCursor, events_fire_in_order_and_a_subclass_hooks_around_them) {
+    QStringList log;
+    HookedTable t;
+    t.log = &log;
+    auto record = [&log](const char* name) { return [&log, name](db::Table&) { log << name; }; };
+    t.BeforeOpen = record("BeforeOpen");
+    t.AfterOpen = record("AfterOpen");
+    t.BeforeEdit = record("BeforeEdit");
+    t.AfterEdit = record("AfterEdit");
+    t.BeforeInsert = record("BeforeInsert");
+    t.AfterInsert = record("AfterInsert");
+    t.OnNewRecord = [&log](db::Table& table) {
+        log << "OnNewRecord";
+        table.FieldByName("NodeID")->SetAsInteger(2000);
+    };
+    t.BeforePost = record("BeforePost");
+    t.AfterPost = record("AfterPost");
+    t.BeforeDelete = record("BeforeDelete");
+    t.AfterDelete = record("AfterDelete");
+    t.BeforeScroll = record("BeforeScroll");
+    t.AfterScroll = record("AfterScroll");
+    t.BeforeCancel = record("BeforeCancel");
+    t.AfterCancel = record("AfterCancel");
+    t.SetDatabaseName(Path());
+    t.SetTableName("Hierarchy.DB");
+    t.Open();
+    t.Edit();
+    t.FieldByName("NodeName")->SetAsString("x");
+    t.Post();
+    t.Insert();
+    EXPECT_EQ(t.FieldByName("NodeID")->AsInteger(), 2000);
+    EXPECT_FALSE(t.Modified());
+    t.Cancel();
+    t.Delete();
+    EXPECT_EQ(log, (QStringList{"BeforeOpen", "AfterOpen", "AfterScroll",
+                                "hook:BeforeEdit", "BeforeEdit", "AfterEdit",
+                                "BeforePost", "AfterPost", "hook:AfterPost",
+                                "BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert", "AfterScroll",
+                                "BeforeCancel", "AfterCancel",
+                                "hook:BeforeDelete", "BeforeDelete", "BeforeScroll", "AfterDelete", "hook:AfterDelete",
+                                "AfterScroll"}));
+}
+
+TEST_F(TableCursor, a_throwing_before_event_stops_the_operation) {
+    auto t = OpenTable("Hierarchy.DB");
+    t->BeforeDelete = [](db::Table&) { throw db::EDBEngineError(db::ErrorCode::kReadOnly); };
+    ExpectEngineError(db::ErrorCode::kReadOnly, [&] { t->Delete(); });
+    EXPECT_EQ(t->RecordCount(), 7);
+    t->BeforePost = [](db::Table&) { throw db::EDBEngineError(db::ErrorCode::kReadOnly); };
+    t->Edit();
+    t->FieldByName("NodeName")->SetAsString("never");
+    ExpectEngineError(db::ErrorCode::kReadOnly, [&] { t->Post(); });
+    EXPECT_EQ(t->State(), DataSetState::dsEdit);
+    t->Cancel();
+    EXPECT_EQ(t->FieldByName("NodeName")->AsString(), "alpha");
+}
+
+TEST_F(TableCursor, controls_disable_and_enable_nest) {
+    auto t = OpenTable("Hierarchy.DB");
+    int scrolled = 0;
+    QObject::connect(t.get(), &db::Table::Scrolled, t.get(), [&] { ++scrolled; });
+    t->DisableControls();
+    t->DisableControls();
+    t->Next();
+    t->EnableControls();
+    t->Next();
+    EXPECT_TRUE(t->ControlsDisabled());
+    EXPECT_EQ(scrolled, 0);
+    t->EnableControls();
+    EXPECT_FALSE(t->ControlsDisabled());
+    EXPECT_EQ(scrolled, 1);
+    t->Next();
+    EXPECT_EQ(scrolled, 2);
+}
+
+TEST_F(TableCursor, walks_past_many_batches_and_a_table_without_key_keeps_insert_order) {
+    db::TableDef def;
+    def.Fields = {{"N", FieldType::ftInteger, 0, false}, {"Name", FieldType::ftString, 10, false}};
+    db::CreateTableFile(Path(), "Plain.db", def);
+    auto t = OpenTable("Plain.db");
+    t->StartBatch();
+    for (int i = 0; i < 3000; ++i) AppendRow(*t, {(i * 7919) % 3000, i % 3 ? QVariant("x") : QVariant()});
+    t->EndBatch(true);
+    int n = 0;
+    bool ordered = true;
+    for (t->First(); !t->Eof(); t->Next()) {
+        ++n;
+        ordered = ordered && t->FieldByName("N")->AsInteger() == (n - 1) * 7919 % 3000;
+    }
+    EXPECT_EQ(n, 3000);
+    EXPECT_TRUE(ordered);
+    t->SetIndexFieldNames("Name;N");  // an order without an index of its own, nulls first
+    std::vector<std::pair<bool, int>> seen, expected;
+    for (t->First(); !t->Eof(); t->Next())
+        seen.push_back({!t->FieldByName("Name")->IsNull(), t->FieldByName("N")->AsInteger()});
+    for (int i = 0; i < 3000; ++i) expected.push_back({i % 3 != 0, (i * 7919) % 3000});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(seen, expected);
+    int back = 0;
+    for (t->Last(); !t->Bof(); t->Prior()) ++back;
+    EXPECT_EQ(back, 3000);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "testsupport/temp_folder.h"
 #include "testsupport/widget_helpers.h"
 
+#include "testsupport/qt_printers.h"
+
 #include <gtest/gtest.h>
 
 #include <QFormLayout>

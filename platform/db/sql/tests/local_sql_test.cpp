@@ -1,5 +1,7 @@
 #include "platform/db/sql/local_sql.h"
 
+#include "testsupport/qt_printers.h"
+
 #include <gtest/gtest.h>
 
 namespace db::sql {
@@ -61,8 +63,14 @@ TEST(LocalSql, translates_names_strings_and_dates_by_their_place_in_the_query) {
         {R"(SELECT * FROM Orders o WHERE o.NodeID IN (SELECT NodeID FROM "HierarchyDict.db"))",
          R"(SELECT * FROM "t1"."Orders.db" o WHERE o.NodeID IN (SELECT NodeID FROM "t2"."HierarchyDict.db"))",
          "Orders.db|HierarchyDict.db"},
-        {R"(SELECT TRIM(BOTH "x" FROM o.Name) FROM Orders o)",
-         R"(SELECT TRIM(BOTH 'x' FROM o.Name) FROM "t1"."Orders.db" o)", "Orders.db"},
+        // functions with keywords between their arguments, nested too
+        {R"(SELECT TRIM(BOTH "x" FROM o.Name), TRIM(LEADING FROM o.Name), TRIM(TRAILING '.' FROM o.Name), TRIM(o.Name) FROM Orders o)",
+         R"(SELECT trim(o.Name, 'x'), ltrim(o.Name), rtrim(o.Name, '.'), TRIM(o.Name) FROM "t1"."Orders.db" o)", "Orders.db"},
+        {R"(SELECT SUBSTRING(UPPER(SUBSTRING(Name FROM 2)) FROM 1 FOR 3), SUBSTRING(Name, 1, 2) FROM Orders)",
+         R"(SELECT substr(UPPER(substr(Name, 2)), 1, 3), SUBSTRING(Name, 1, 2) FROM "t1"."Orders.db" AS "Orders")", "Orders.db"},
+        {R"(SELECT EXTRACT(YEAR FROM o.Placed), EXTRACT(minute FROM o.Stamp) FROM Orders o WHERE EXTRACT(MONTH FROM o.Placed) = 1)",
+         R"(SELECT CAST(strftime('%Y', (o.Placed) + 2415018.5) AS INTEGER), CAST(strftime('%M', (o.Stamp) + 2415018.5) AS INTEGER) FROM "t1"."Orders.db" o WHERE CAST(strftime('%m', (o.Placed) + 2415018.5) AS INTEGER) = 1)",
+         "Orders.db"},
         // comments and layout are kept
         {"SELECT *\n  FROM \"Orders.db\" -- all \"rows\"\n  /* \"x\" */ WHERE 1 = 1;",
          "SELECT *\n  FROM \"t1\".\"Orders.db\" -- all \"rows\"\n  /* \"x\" */ WHERE 1 = 1;", "Orders.db"},

@@ -5,6 +5,8 @@
 #include "platform/db/table.h"
 #include "testsupport/temp_folder.h"
 
+#include "testsupport/qt_printers.h"
+
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
@@ -113,6 +115,10 @@ TEST_F(Query, answers_rows_and_typed_fields_for_local_sql_texts) {
          "Label:Alpha(102)|Twice:Long|Big:Logical\nRoot #1000|2000|False\nabbot #1001|2002|False"},
         {R"(SELECT COUNT(*) AS N, MAX(NodeName) FROM Hierarchy WHERE 1 = 0)", "N:Long|MAX(NodeName):Alpha(100)\n0|-"},
         {R"(SELECT OrderNo, Note FROM Orders ORDER BY OrderNo DESC)", "OrderNo:Long|Note:Memo\n3|a\r\nlong note\n2|-\n1|first"},
+        // functions written with keywords
+        {R"(SELECT OrderNo, EXTRACT(YEAR FROM Placed) AS Y, EXTRACT(DAY FROM Placed) AS D, SUBSTRING(Note FROM 4 FOR 4) AS Part FROM Orders WHERE EXTRACT(MONTH FROM Placed) = 1 ORDER BY 1)",
+         "OrderNo:Long|Y:Long|D:Long|Part:Alpha(255)\n1|1990|15|st\n2|2000|1|-\n3|2000|1|long"},
+        {R"(SELECT TRIM(LEADING "A" FROM NodeName) AS T FROM Hierarchy WHERE NodeID = 1002)", "T:Alpha(100)\nbbey Road"},
         // a sub-query over a third use of a table and a self-join
         {R"(SELECT c.NodeName, p.NodeName FROM Hierarchy c, Hierarchy p WHERE c.ParentNodeID = p.NodeID AND c.NodeID IN (SELECT NodeID FROM Orders) ORDER BY 1)",
          "NodeName:Alpha(100)|NodeName_1:Alpha(100)\nAbbey Road|Root\nabbot|Root"},

@@ -1,5 +1,7 @@
 #include "platform/db/sql/sql_functions.h"
 
+#include "testsupport/qt_printers.h"
+
 #include <gtest/gtest.h>
 
 namespace db::sql {

@@ -1,5 +1,7 @@
 #include "platform/db/sql/sql_lexer.h"
 
+#include "testsupport/qt_printers.h"
+
 #include <gtest/gtest.h>
 
 #include <QStringList>

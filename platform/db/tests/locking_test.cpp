@@ -1,0 +1,150 @@
+#include "platform/db/tests/db_fixture.h"
+#include "platform/db/tests/process_helper.h"
+
+#include "platform/db/table_utils.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace dbtest;
+
+class TableLocks : public DbFolder {
+protected:
+    void SetUp() override {
+        DbFolder::SetUp();
+        db::CreateTableFile(Path(), "Hierarchy.DB", HierarchyDef());
+        auto t = OpenTable("Hierarchy.DB");
+        for (int i = 1; i <= 5; ++i) AppendRow(*t, {1000 + i, 0, QString("n%1").arg(i)});
+    }
+
+    /// Child: opens the table (exclusive or shared), tells 'o' or the error's last digit,
+    /// then waits for any byte and closes.
+    ChildProcess holdOpen(bool exclusive) {
+        const QString folder = Path();
+        return ChildProcess([folder, exclusive](int in, int out) {
+            try {
+                db::Table t;
+                t.SetDatabaseName(folder);
+                t.SetTableName("Hierarchy.DB");
+                t.SetExclusive(exclusive);
+                t.Open();
+                ChildProcess::ChildSend(out, 'o');
+                ChildProcess::ChildReceive(in);
+                return 0;
+            } catch (const db::EDBEngineError& e) {
+                ChildProcess::ChildSend(out, 'e');
+                return e.Code() % 100;
+            }
+        });
+    }
+};
+
+TEST_F(TableLocks, exclusive_open_fails_while_another_process_has_the_table_open) {
+    ChildProcess child = holdOpen(false);
+    ASSERT_TRUE(child.started());
+    ASSERT_EQ(child.Receive(), 'o');
+    ExpectEngineError(db::ErrorCode::kTableBusy, [&] { OpenTable("Hierarchy.DB", true); });
+    ExpectEngineError(db::ErrorCode::kTableBusy, [&] { db::EmptyTableFile(Path(), "Hierarchy.DB"); });
+    auto shared = OpenTable("Hierarchy.DB");  // shared opens are fine
+    EXPECT_EQ(shared->RecordCount(), 5);
+    child.Send('x');
+    EXPECT_EQ(child.Wait(), 0);
+    shared->Close();
+    EXPECT_NO_THROW(OpenTable("Hierarchy.DB", true));
+}
+
+TEST_F(TableLocks, shared_open_fails_while_another_process_holds_the_table_exclusively) {
+    ChildProcess child = holdOpen(true);
+    ASSERT_TRUE(child.started());
+    ASSERT_EQ(child.Receive(), 'o');
+    ExpectEngineError(db::ErrorCode::kTableLocked, [&] { OpenTable("Hierarchy.DB"); });
+    child.Send('x');
+    EXPECT_EQ(child.Wait(), 0);
+    EXPECT_NO_THROW(OpenTable("Hierarchy.DB"));
+}
+
+TEST_F(TableLocks, opens_in_this_process_count_like_other_processes) {
+    auto held = OpenTable("Hierarchy.DB");
+    {
+        auto second = OpenTable("hierarchy.db");  // opening and closing a second cursor...
+    }
+    ExpectEngineError(db::ErrorCode::kTableBusy, [&] { OpenTable("Hierarchy.DB", true); });
+    ChildProcess child = holdOpen(true);  // ...keeps the first one's lock for other processes
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(child.Receive(), 'e');
+    EXPECT_EQ(child.Wait(), db::ErrorCode::kTableBusy % 100);
+    held->Close();
+    auto exclusive = OpenTable("Hierarchy.DB", true);
+    ExpectEngineError(db::ErrorCode::kTableLocked, [&] { OpenTable("Hierarchy.DB"); });
+}
+
+TEST_F(TableLocks, another_processes_posts_show_on_the_next_move) {
+    auto t = OpenTable("Hierarchy.DB");
+    t->First();  // the first rows are cached now
+    const QString folder = Path();
+    ChildProcess child([folder](int in, int out) {
+        db::Table c;
+        c.SetDatabaseName(folder);
+        c.SetTableName("Hierarchy.DB");
+        c.Open();
+        c.FindKey({1002});
+        c.Edit();
+        c.FieldByName("NodeName")->SetAsString("from child");
+        c.Post();
+        c.Append();
+        c.FieldByName("NodeID")->SetAsInteger(1000);
+        c.Post();
+        ChildProcess::ChildSend(out, 'p');
+        ChildProcess::ChildReceive(in);
+        return 0;
+    });
+    ASSERT_TRUE(child.started());
+    ASSERT_EQ(child.Receive(), 'p');
+    t->Next();
+    EXPECT_EQ(t->FieldByName("NodeName")->AsString(), "from child");
+    t->Prior();
+    t->Prior();
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1000);
+    EXPECT_EQ(t->RecordCount(), 6);
+    child.Send('x');
+    EXPECT_EQ(child.Wait(), 0);
+}
+
+TEST_F(TableLocks, a_record_in_edit_elsewhere_is_locked_until_posted) {
+    const QString folder = Path();
+    ChildProcess child([folder](int in, int out) {
+        db::Table c;
+        c.SetDatabaseName(folder);
+        c.SetTableName("Hierarchy.DB");
+        c.Open();
+        c.FindKey({1003});
+        c.Edit();
+        ChildProcess::ChildSend(out, 'e');
+        ChildProcess::ChildReceive(in);
+        c.FieldByName("NodeName")->SetAsString("child wins");
+        c.Post();
+        ChildProcess::ChildSend(out, 'p');
+        ChildProcess::ChildReceive(in);
+        return 0;
+    });
+    ASSERT_TRUE(child.started());
+    ASSERT_EQ(child.Receive(), 'e');
+    auto t = OpenTable("Hierarchy.DB");
+    t->FindKey({1003});
+    ExpectEngineError(db::ErrorCode::kRecordLocked, [&] { t->Edit(); });
+    ExpectEngineError(db::ErrorCode::kRecordLocked, [&] { t->Delete(); });
+    t->FindKey({1004});
+    EXPECT_NO_THROW(t->Edit());  // other rows are free
+    t->Cancel();
+    child.Send('g');
+    ASSERT_EQ(child.Receive(), 'p');
+    t->FindKey({1003});
+    t->Edit();
+    EXPECT_EQ(t->FieldByName("NodeName")->AsString(), "child wins");
+    t->Cancel();
+    child.Send('x');
+    EXPECT_EQ(child.Wait(), 0);
+}
+
+}  // namespace
