@@ -3,6 +3,7 @@
 #include "core/internal/format_bridge.h"
 
 #include "platform/format/errors.h"
+#include "platform/format/number_parse.h"
 
 #include <QFont>
 
@@ -28,19 +29,11 @@ bool IsDigit(QChar ch) {
     return c >= u'0' && c <= u'9';
 }
 
-bool IsIntegerText(const QString& text) {
-    bool ok = false;
-    (void)text.toInt(&ok, 10);
-    return ok;
-}
+bool IsIntegerText(const QString& text) { return format::TryStrToInt(text).ok(); }
 
 bool IsFloatText(const QString& text) { return ParseFloat(text).has_value(); }
 
-int TextToIntOrZero(const QString& text) {
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    return ok ? value : 0;
-}
+int TextToIntOrZero(const QString& text) { return format::StrToIntDef(text, 0); }
 
 QChar FirstChar(const QString& text) { return text.isEmpty() ? QChar(u' ') : text.front(); }
 

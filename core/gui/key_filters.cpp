@@ -3,10 +3,10 @@
 #include "core/globals.h"
 #include "core/mask_helpers.h"
 
+#include "platform/format/gui/masked_line_edit.h"
 #include "platform/ui/help.h"
 
 #include <QLineEdit>
-#include <QVariant>
 
 namespace core {
 
@@ -28,8 +28,9 @@ QChar FilterNumberKey(QChar key, const QLineEdit* edit, bool integerOnly) {
 }
 
 QChar FilterMaskedNumberKey(QChar key, const QLineEdit* edit, bool integerOnly) {
-    const QVariant maskProperty = edit->property("EditMask");
-    const QString mask = maskProperty.isValid() ? maskProperty.toString() : edit->text();
+    // The number area lies in the mask itself, the part before its ";" fields.
+    const auto* masked = qobject_cast<const format::MaskedLineEdit*>(edit);
+    const QString mask = masked ? masked->EditMaskText().section(u';', 0, 0) : edit->text();
     return refusedOr(MaskedNumberKeyRule(key, mask, edit->text(), caretOf(edit), integerOnly));
 }
 

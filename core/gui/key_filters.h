@@ -16,8 +16,8 @@ QChar FilterDigitKey(QChar key);
 /// only when not `integerOnly` and the edit's text has no "." yet.
 QChar FilterNumberKey(QChar key, const QLineEdit* edit, bool integerOnly);
 /// As FilterNumberKey, for an edit with a number mask: other keys than control characters
-/// first need MaskPositionAllows at the caret. The mask is the edit's property "EditMask"
-/// when it has one, else its text.
+/// first need MaskPositionAllows at the caret. The mask is the edit mask of a masked edit
+/// (its part before the ";" fields), else the edit's text.
 QChar FilterMaskedNumberKey(QChar key, const QLineEdit* edit, bool integerOnly);
 
 }  // namespace core

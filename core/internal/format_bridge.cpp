@@ -3,8 +3,7 @@
 #include "platform/format/date_time_format.h"
 #include "platform/format/date_time_parse.h"
 #include "platform/format/format_settings.h"
-
-#include <QLocale>
+#include "platform/format/number_parse.h"
 
 namespace core {
 
@@ -13,17 +12,9 @@ QString ShortDateFormat() { return format::Settings().shortDateFormat; }
 QChar DateSeparator() { return format::Settings().dateSeparator; }
 
 std::optional<double> ParseFloat(const QString& text) {
-    QString t = text.trimmed();
-    if (t.isEmpty()) return std::nullopt;
-    const QChar separator = DecimalSeparator();
-    if (separator != u'.') {
-        if (t.contains(QChar(u'.'))) return std::nullopt;
-        t.replace(separator, QChar(u'.'));
-    }
-    bool ok = false;
-    const double value = QLocale::c().toDouble(t, &ok);
-    if (!ok) return std::nullopt;
-    return value;
+    const base::Result<double> value = format::TryStrToFloat(text);
+    if (!value) return std::nullopt;
+    return value.value();
 }
 
 std::optional<QDate> ParseShortDate(const QString& text) {

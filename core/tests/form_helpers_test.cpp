@@ -9,10 +9,12 @@
 
 #include "platform/db/database.h"
 #include "platform/format/errors.h"
+#include "platform/format/gui/masked_line_edit.h"
 #include "platform/ui/help.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
@@ -98,6 +100,32 @@ TEST(FormPlacement, on_screen_tests_and_placements) {
         EXPECT_EQ(core::IsOnScreen(&w), c.onScreen);
     }
 
+    struct Toolbox {
+        QRect window;
+        QPoint expected;
+    };
+    const int w = screen.width();
+    const int h = screen.height();
+    const Toolbox boxes[] = {
+        {QRect(100, 100, 200, 100), QPoint(302, 100)},               // right of the window
+        {QRect(w - 220, 100, 200, 100), QPoint(w - 220, 202)},       // below it
+        {QRect(w - 220, h - 110, 200, 100), QPoint(w - 220, h - 162)},  // above it
+        {QRect(w - 100, 0, 100, h), QPoint(w - 100, h - 50)},        // above is off the screen: pulled in
+    };
+    for (const Toolbox& b : boxes) {
+        SCOPED_TRACE(testing::Message() << b.window.x() << "," << b.window.y());
+        QWidget window;
+        window.setGeometry(b.window);
+        QWidget toolbox;
+        toolbox.resize(50, 50);
+        EXPECT_EQ(core::PlaceToolboxBesideWindow(&window, &toolbox), b.expected);
+    }
+
+    QWidget large;
+    large.resize(w + 100, 50);
+    core::CenterOnScreen(&large);
+    EXPECT_EQ(large.geometry(), QRect(0, (h - 50) / 2, w, 50));
+
     QWidget parent;
     parent.resize(400, 300);
     QWidget control(&parent);
@@ -169,14 +197,27 @@ TEST_F(FormHelpers, key_filters_refuse_with_a_beep_when_the_preference_asks) {
     EXPECT_TRUE(core::FilterDigitKey(u'x').isNull());
     EXPECT_EQ(beeps, 2);
 
-    QLineEdit masked;
-    masked.setProperty("EditMask", "$###.##");
-    masked.setText("$");
+    format::MaskedLineEdit masked;
+    masked.SetEditMask("$###.##;1; ");
     masked.setCursorPosition(0);
     EXPECT_TRUE(core::FilterMaskedNumberKey(u'5', &masked, false).isNull());
     masked.setCursorPosition(1);
     EXPECT_EQ(core::FilterMaskedNumberKey(u'5', &masked, false), QChar(u'5'));
     ui::SetBeeper(nullptr);
+}
+
+TEST(FormControls, floating_windows_are_switched_around_modal_work) {
+    QWidget floating;
+    QDialog dialog;
+    QWidget listed;
+    for (QWidget* w : {&floating, static_cast<QWidget*>(&dialog), &listed}) w->show();
+    dialog.setEnabled(false);
+    core::EnableFloatingForms({&listed}, false);
+    EXPECT_FALSE(floating.isEnabled());
+    EXPECT_TRUE(dialog.isEnabled());
+    EXPECT_TRUE(listed.isEnabled());
+    core::EnableFloatingForms({}, true);
+    EXPECT_TRUE(floating.isEnabled());
 }
 
 TEST(FormControls, small_control_routines) {
