@@ -149,4 +149,26 @@ TEST(ForeignFixtures, every_cut_of_a_valid_stream_is_reported_as_truncated) {
     }
 }
 
+TEST(ForeignFixtures, any_damaged_byte_is_read_or_reported_never_a_crash) {
+    const QByteArray bytes = Fixture("all_kinds.bin");
+    stream::ReadOptions options;
+    options.registry = &streamtest::FixRegistry();
+    int reported = 0;
+    for (qsizetype i = 4; i < bytes.size(); ++i) {
+        for (const char damage : {'\x00', '\x15', '\x7F', '\xFF'}) {
+            QByteArray damaged = bytes;
+            damaged[i] = damage;
+            try {
+                const stream::ObjectData tree = stream::ReadObjectBinary(damaged);
+                stream::ParseObjectText(stream::ObjectDataToText(tree));
+                stream::ReadComponent(tree, options);
+            } catch (const stream::StreamError& e) {
+                ++reported;
+                EXPECT_FALSE(e.Message().isEmpty());
+            }
+        }
+    }
+    EXPECT_GT(reported, 0);
+}
+
 }  // namespace
