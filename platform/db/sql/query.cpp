@@ -295,6 +295,7 @@ public:
         const int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
         m_db.reset(raw);
         if (rc != SQLITE_OK) internal::RaiseSqlite(raw, rc, QStringLiteral("query"));
+        sqlite3_busy_timeout(m_db.get(), 5000);  // as long as the tables wait for each other
         internal::RegisterExtensions(m_db.get());
         RegisterLocalSqlFunctions(m_db.get());
 
@@ -309,7 +310,8 @@ public:
         QHash<QString, QString> rowTables;
         for (int i = 0; i < m_tableFiles.size(); ++i) {
             const QString path = QDir(folder).absoluteFilePath(m_tableFiles[i]);
-            if (!QFileInfo(path).isFile() || !IsTableFile(path)) Raise(ErrorCode::kTableNotFound, m_tableFiles[i]);
+            if (!QFileInfo(path).isFile()) Raise(ErrorCode::kTableNotFound, m_tableFiles[i]);
+            if (!IsTableFile(path)) Raise(ErrorCode::kCorruptHeader, m_tableFiles[i]);
             QUrl uri = QUrl::fromLocalFile(path);
             uri.setQuery(QStringLiteral("mode=ro"));
             exec(QStringLiteral("ATTACH DATABASE %1 AS %2").arg(SingleQuote(uri.toString(QUrl::FullyEncoded)), DoubleQuote(SchemaName(i))),

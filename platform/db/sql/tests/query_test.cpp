@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 
 namespace db::sql {
@@ -194,6 +195,28 @@ TEST_F(Query, a_query_over_more_tables_than_can_be_attached_says_so) {
         EXPECT_EQ(e.Code(), ErrorCode::kTooManyTables);
         EXPECT_TRUE(e.Message().contains(QStringLiteral("The query uses 11 tables; at most 10 tables can be used in one query.")))
             << e.Message().toStdString();
+    }
+}
+
+TEST_F(Query, tables_are_found_in_sub_folders_and_a_damaged_file_is_reported) {
+    ASSERT_TRUE(QDir(Path()).mkpath(QStringLiteral("old #1")));
+    TableDef def;
+    def.Fields = {{"Code", FieldType::ftString, 5, false}};
+    CreateTableFile(FilePath("old #1"), "Codes.db", def);
+    auto cursor = OpenQuery(Path(), QStringLiteral("SELECT * FROM \"old #1/Codes.db\" WHERE \"old #1/Codes.db\".Code IS NULL"));
+    EXPECT_EQ(cursor->FieldCount(), 1);
+    EXPECT_EQ(cursor->RecordCount(), 0);
+
+    QFile broken(FilePath("Broken.DB"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("this is not a table at all");
+    broken.close();
+    try {
+        OpenQuery(Path(), QStringLiteral("SELECT * FROM \"Broken.DB\""));
+        FAIL() << "no error";
+    } catch (const EDBEngineError& e) {
+        EXPECT_EQ(e.Code(), ErrorCode::kCorruptHeader);
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("Broken.DB")));
     }
 }
 
