@@ -36,6 +36,11 @@ void TableModel::SetColumnTitle(int column, const QString& title) {
     }
 }
 
+void TableModel::SetColumnTitleAlignment(int column, Qt::Alignment alignment) {
+    m_titleAlignments.insert(column, alignment);
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
 bool TableModel::IsPictureColumn(int column) const {
     return column >= 0 && column < int(m_info.size()) && m_info[size_t(column)].picture;
 }
@@ -163,6 +168,9 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role == Qt::TextAlignmentRole && orientation == Qt::Horizontal) {
+        return QVariant::fromValue(m_titleAlignments.value(section, Qt::AlignLeft | Qt::AlignVCenter));
+    }
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Horizontal) return section < int(m_info.size()) ? m_info[size_t(section)].title : QVariant();
     return {};

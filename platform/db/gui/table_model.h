@@ -42,6 +42,8 @@ public:
     void SetColumns(const QStringList& fieldNames);
     /// A column's title; the field's display label until set.
     void SetColumnTitle(int column, const QString& title);
+    /// Where a column's title stands; left and centred vertically until set.
+    void SetColumnTitleAlignment(int column, Qt::Alignment alignment);
     /// True when the column shows pictures (a graphic or binary field).
     bool IsPictureColumn(int column) const;
     /// The field name of a column.
@@ -83,6 +85,7 @@ private:
     QPointer<DataSource> m_source;
     QStringList m_columns;
     QHash<int, QString> m_titles;
+    QHash<int, Qt::Alignment> m_titleAlignments;
     std::vector<ColumnInfo> m_info;
     std::vector<Row> m_rows;
     int m_currentRow = -1;
