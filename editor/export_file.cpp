@@ -1,0 +1,81 @@
+#include "editor/export_file.h"
+
+#include <QStringList>
+
+namespace editor {
+
+QString RowKeyText(const SettingsRow& row) {
+    return QStringLiteral("[%1 | %2 | %3 | %4]").arg(row.Section, row.Key1, row.Key2, row.Variable);
+}
+
+QString TrimBlanks(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ') ++begin;
+    while (end > begin && text[end - 1] == u' ') --end;
+    return text.mid(begin, end - begin);
+}
+
+namespace {
+bool hasLineBreak(const QString& s) { return s.contains(u'\r') || s.contains(u'\n'); }
+}  // namespace
+
+base::Result<QByteArray> FormatExportFile(const QString& delimiter, const std::vector<SettingsRow>& rows) {
+    if (delimiter.size() != 1 || hasLineBreak(delimiter))
+        return base::MakeError(kBadDelimiter, QStringLiteral("The delimiter must be one character."));
+    QString out = delimiter + QStringLiteral("\r\n");
+    for (const SettingsRow& r : rows) {
+        for (const QString* key : {&r.Section, &r.Key1, &r.Key2, &r.Variable}) {
+            if (key->contains(delimiter))
+                return base::MakeError(kUnexportableRow,
+                                       QStringLiteral("The key %1 contains the delimiter \"%2\". "
+                                                      "Choose another delimiter.")
+                                           .arg(RowKeyText(r), delimiter));
+        }
+        for (const QString* field : {&r.Section, &r.Key1, &r.Key2, &r.Variable, &r.Value}) {
+            if (hasLineBreak(*field))
+                return base::MakeError(kUnexportableRow,
+                                       QStringLiteral("The row %1 contains a line break and cannot be exported.")
+                                           .arg(RowKeyText(r)));
+        }
+        out += QStringList{r.Section, r.Key1, r.Key2, r.Variable, r.Value}.join(delimiter);
+        out += QStringLiteral("\r\n");
+    }
+    return out.toUtf8();
+}
+
+base::Result<std::vector<SettingsRow>> ParseExportFile(const QByteArray& content) {
+    const QString formatError = QStringLiteral("Import file format is incorrect");
+    QString text = QString::fromUtf8(content);
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    QStringList lines = text.isEmpty() ? QStringList() : text.split(u'\n');
+    for (QString& l : lines)
+        if (l.endsWith(u'\r')) l.chop(1);
+    // A final line break does not start another line.
+    if (content.endsWith('\n')) lines.removeLast();
+    if (lines.size() < 2) return base::MakeError(kBadFormat, formatError, lines.size() + 1);
+
+    const QString delimiter = lines[0].left(1);
+    std::vector<SettingsRow> rows;
+    for (qsizetype n = 1; n < lines.size(); ++n) {
+        const QString& line = lines[n];
+        if (TrimBlanks(line).isEmpty()) continue;
+        QString fields[4];
+        qsizetype from = 0;
+        bool complete = !delimiter.isEmpty();
+        for (int f = 0; f < 4 && complete; ++f) {
+            const qsizetype at = line.indexOf(delimiter, from);
+            if (at < 0) {
+                complete = false;
+                break;
+            }
+            fields[f] = line.mid(from, at - from);
+            from = at + delimiter.size();
+        }
+        if (!complete) return base::MakeError(kBadFormat, formatError, static_cast<int>(n + 1));
+        rows.push_back(SettingsRow{fields[0], fields[1], fields[2], fields[3], line.mid(from)});
+    }
+    return rows;
+}
+
+}  // namespace editor

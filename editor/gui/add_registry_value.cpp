@@ -1,0 +1,55 @@
+#include "editor/gui/add_registry_value.h"
+
+#include "editor/gui/value_edit.h"
+#include "platform/ui/gui/make.h"
+
+#include <QDialogButtonBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TAddRegistryValue::TAddRegistryValue(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("AddRegistryValue"));
+    setWindowTitle(QStringLiteral("Add Value"));
+
+    auto* frame = ui::Make<QFrame>(this, "Frame");
+    frame->setFrameShape(QFrame::StyledPanel);
+    auto* heading = ui::Make<QLabel>(frame, "Label1", QStringLiteral("Add variable and value for Registry key:"));
+    KeyLabel = ui::Make<QLabel>(frame, "KeyLabel");
+    KeyLabel->setWordWrap(true);
+    auto* variableLabel = ui::Make<QLabel>(frame, "Label2", QStringLiteral("Variable"));
+    KeyKey3 = ui::Make<QLineEdit>(frame, "KeyKey3");
+    KeyKey3->setMaxLength(50);
+    auto* valueLabel = ui::Make<QLabel>(frame, "Label3", QStringLiteral("Value"));
+    KeyValue = ui::Make<editor::ValueEdit>(frame, "KeyValue");
+    KeyValue->SetMaxLength(200);
+    KeyValue->setMinimumSize(480, 80);
+    OKBtn = ui::Make<QPushButton>(this, "OKBtn", QStringLiteral("OK"));
+    OKBtn->setDefault(true);
+    CancelBtn = ui::Make<QPushButton>(this, "CancelBtn", QStringLiteral("Cancel"));
+
+    auto* frameLayout = new QVBoxLayout(frame);
+    frameLayout->addWidget(heading);
+    frameLayout->addWidget(KeyLabel);
+    frameLayout->addWidget(variableLabel);
+    frameLayout->addWidget(KeyKey3);
+    frameLayout->addWidget(valueLabel);
+    frameLayout->addWidget(KeyValue);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(OKBtn, QDialogButtonBox::AcceptRole);
+    buttons->addButton(CancelBtn, QDialogButtonBox::RejectRole);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void TAddRegistryValue::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    KeyKey3->setFocus();
+    KeyKey3->selectAll();
+}

@@ -1,0 +1,219 @@
+#include "editor/main_data.h"
+
+#include "core/settings_store.h"
+#include "editor/log.h"
+#include "platform/base/exception.h"
+#include "platform/db/database.h"
+#include "platform/db/db_error.h"
+#include "platform/db/table.h"
+
+#include <QFileInfo>
+
+#include <atomic>
+
+Q_LOGGING_CATEGORY(lcEditor, "dossara.editor")
+
+using editor::SettingsRow;
+
+namespace {
+
+QVariantList keyList(int level, const SettingsRow& keys) {
+    QVariantList out{keys.Section};
+    if (level >= 1) out << keys.Key1;
+    if (level >= 2) out << keys.Key2;
+    return out;
+}
+
+QString uniqueDatabaseName() {
+    static std::atomic<int> counter{0};
+    return QStringLiteral("TarnwellRegistry%1").arg(++counter);
+}
+
+}  // namespace
+
+TMainData::TMainData(QObject* owner) : QObject(owner) {
+    setObjectName(QStringLiteral("MainData"));
+    Registry = new db::Table(this);
+    Registry->setObjectName(QStringLiteral("Registry"));
+    Registry->SetIndexFieldNames(QStringLiteral("Section;Key1;Key2;Variable"));
+}
+
+TMainData::~TMainData() { CloseTable(); }
+
+void TMainData::OpenTable(const QString& path) {
+    CloseTable();
+    const QFileInfo info(path);
+    m_database = std::make_unique<db::Database>();
+    m_database->SetDatabaseName(uniqueDatabaseName());
+    m_database->SetDirectory(info.absolutePath());
+    try {
+        m_database->Open();
+        Registry->SetDatabaseName(m_database->DatabaseName());
+        Registry->SetTableName(info.fileName());
+        Registry->Open();
+        bindFields();
+    } catch (...) {
+        CloseTable();
+        throw;
+    }
+    qCDebug(lcEditor) << "opened" << path;
+}
+
+void TMainData::bindFields() {
+    static const char* const names[] = {"Section", "Key1", "Key2", "Variable", "Value", "CRC"};
+    db::Field** targets[] = {&RegistrySection, &RegistryKey1, &RegistryKey2, &RegistryVariable, &RegistryValue, &RegistryCRC};
+    for (int i = 0; i < 6; ++i) {
+        db::Field* f = Registry->FindField(QLatin1String(names[i]));
+        if (!f) throw base::Exception(QStringLiteral("The table has no field %1.").arg(QLatin1String(names[i])));
+        *targets[i] = f;
+    }
+}
+
+void TMainData::CloseTable() {
+    RegistrySection = RegistryKey1 = RegistryKey2 = RegistryVariable = RegistryValue = RegistryCRC = nullptr;
+    if (Registry->Active()) Registry->Close();
+    if (m_database && m_database->Connected()) m_database->Close();
+    m_database.reset();
+}
+
+bool TMainData::IsOpen() const { return Registry->Active() && RegistryValue != nullptr; }
+
+SettingsRow TMainData::currentRow() const {
+    return SettingsRow{RegistrySection->AsString(), RegistryKey1->AsString(), RegistryKey2->AsString(),
+                       RegistryVariable->AsString(), RegistryValue->AsString()};
+}
+
+std::vector<SettingsRow> TMainData::AllRows() {
+    if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
+    std::vector<SettingsRow> rows;
+    Registry->Refresh();
+    for (Registry->First(); !Registry->Eof(); Registry->Next()) rows.push_back(currentRow());
+    return rows;
+}
+
+std::vector<SettingsRow> TMainData::RowsOfKey(const QString& section, const QString& key1, const QString& key2) {
+    if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
+    std::vector<SettingsRow> rows;
+    const QVariantList keys{section, key1, key2};
+    Registry->SetRange(keys, keys);
+    try {
+        for (Registry->First(); !Registry->Eof(); Registry->Next()) rows.push_back(currentRow());
+    } catch (...) {
+        Registry->CancelRange();
+        throw;
+    }
+    Registry->CancelRange();
+    return rows;
+}
+
+std::optional<SettingsRow> TMainData::FindRow(const QString& section, const QString& key1, const QString& key2,
+                                              const QString& variable) {
+    if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
+    if (!Registry->FindKey({section, key1, key2, variable})) return std::nullopt;
+    return currentRow();
+}
+
+bool TMainData::HasRowsUnder(int level, const SettingsRow& keys) {
+    if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
+    return Registry->FindKey(keyList(level, keys));
+}
+
+template <typename F>
+void TMainData::inTransaction(F&& body) {
+    m_database->StartTransaction();
+    try {
+        body();
+    } catch (...) {
+        if (Registry->State() == db::DataSetState::dsEdit || Registry->State() == db::DataSetState::dsInsert)
+            Registry->Cancel();
+        m_database->Rollback();
+        Registry->Refresh();
+        throw;
+    }
+    m_database->Commit();
+}
+
+void TMainData::WriteRegistryValue(const QString& section, const QString& key1, const QString& key2,
+                                   const QString& variable, const QString& value) {
+    if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
+    core::WriteSettingsRow(*Registry, section, key1, key2, variable, value);
+    m_lastWritten = currentRow();
+}
+
+std::vector<SettingsRow> TMainData::RenameKey(int level, const SettingsRow& keys, const QString& text) {
+    if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
+    const QString newText = text.left(core::kSettingsKeySize);
+    std::vector<SettingsRow> collisions;
+    const QVariantList prefix = keyList(level, keys);
+    std::vector<SettingsRow> rows;
+    Registry->SetRange(prefix, prefix);
+    for (Registry->First(); !Registry->Eof(); Registry->Next()) rows.push_back(currentRow());
+    Registry->CancelRange();
+    if (rows.empty()) return collisions;
+    const QString oldText = level == 0 ? keys.Section : level == 1 ? keys.Key1 : keys.Key2;
+    if (oldText == newText) return collisions;
+
+    // Every row is checked before the first change: a key is renamed whole or not at all.
+    for (const SettingsRow& row : rows) {
+        SettingsRow renamed = row;
+        (level == 0 ? renamed.Section : level == 1 ? renamed.Key1 : renamed.Key2) = newText;
+        if (Registry->FindKey({renamed.Section, renamed.Key1, renamed.Key2, renamed.Variable})) collisions.push_back(row);
+    }
+    if (!collisions.empty()) return collisions;
+    inTransaction([&] {
+        db::Field* field = level == 0 ? RegistrySection : level == 1 ? RegistryKey1 : RegistryKey2;
+        for (const SettingsRow& row : rows) {
+            if (!Registry->FindKey({row.Section, row.Key1, row.Key2, row.Variable}))
+                db::Raise(db::ErrorCode::kRecordDeleted, editor::RowKeyText(row));
+            Registry->Edit();
+            field->SetAsString(newText);
+            Registry->Post();
+        }
+    });
+    return collisions;
+}
+
+int TMainData::DeleteKey(int level, const SettingsRow& keys) {
+    if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
+    int count = 0;
+    const QVariantList prefix = keyList(level, keys);
+    inTransaction([&] {
+        while (Registry->FindKey(prefix)) {
+            Registry->Delete();
+            ++count;
+        }
+    });
+    return count;
+}
+
+TMainData::RowChange TMainData::RenameVariable(const QString& section, const QString& key1, const QString& key2,
+                                               const QString& oldVariable, const QString& newVariable) {
+    if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
+    if (!Registry->FindKey({section, key1, key2, oldVariable})) return RowChange::NotFound;
+    if (oldVariable == newVariable) return RowChange::Done;
+    Registry->Edit();
+    RegistryVariable->SetAsString(newVariable);
+    try {
+        Registry->Post();
+    } catch (const db::EDBEngineError& e) {
+        Registry->Cancel();
+        if (e.Code() == db::ErrorCode::kKeyViolation) return RowChange::KeyTaken;
+        throw;
+    }
+    return RowChange::Done;
+}
+
+TMainData::RowChange TMainData::DeleteRow(const QString& section, const QString& key1, const QString& key2,
+                                          const QString& variable) {
+    if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
+    if (!Registry->FindKey({section, key1, key2, variable})) return RowChange::NotFound;
+    Registry->Delete();
+    return RowChange::Done;
+}
+
+void TMainData::ImportRows(const std::vector<SettingsRow>& rows) {
+    if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
+    inTransaction([&] {
+        for (const SettingsRow& r : rows) WriteRegistryValue(r.Section, r.Key1, r.Key2, r.Variable, r.Value);
+    });
+}
