@@ -51,7 +51,7 @@ QString DoubleAmpersands(const QString& text) {
 
 QString BarsToLineBreaks(const QString& text) {
     QString result = text;
-    result.replace(QChar(u'|'), QChar(u'\r'));
+    result.replace(QChar(u'|'), QChar(u'\n'));
     return result;
 }
 

@@ -32,7 +32,7 @@ QChar FirstChar(const QString& text);
 QString RemoveBlanks(const QString& text);
 /// Every "&" doubled, so that a caption shows it instead of underlining the next character.
 QString DoubleAmpersands(const QString& text);
-/// Every "|" replaced by a carriage return (field hints are stored with bars).
+/// Every "|" replaced by a line break "\n" (field hints are stored with bars).
 QString BarsToLineBreaks(const QString& text);
 /// The trimmed part before the first "."; the whole trimmed text when there is none.
 QString StripAfterDot(const QString& text);

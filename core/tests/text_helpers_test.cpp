@@ -120,7 +120,7 @@ TEST(TextHelpers, small_text_routines) {
     EXPECT_EQ(core::StripAfterDot(" name "), "name");
     EXPECT_EQ(core::RemoveBlanks(" 1 2 3 "), "123");
     EXPECT_EQ(core::DoubleAmpersands("Salt & Pepper&"), "Salt && Pepper&&");
-    EXPECT_EQ(core::BarsToLineBreaks("one|two"), "one\rtwo");
+    EXPECT_EQ(core::BarsToLineBreaks("one|two||"), "one\ntwo\n\n");
     EXPECT_EQ(core::FirstChar(""), QChar(u' '));
     EXPECT_EQ(core::FirstChar("xy"), QChar(u'x'));
     EXPECT_EQ(core::MakeValidFileName("a\"b*c/d:e<f>g?h|i\\j"), "a_b_c_d_e_f_g_h_i\\j");
