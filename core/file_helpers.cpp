@@ -6,12 +6,10 @@
 #include "platform/ui/dialog_service.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTextStream>
 
 namespace core {
 

@@ -10,6 +10,8 @@
 
 #include <QPointer>
 
+#include <optional>
+
 namespace core {
 
 namespace {
