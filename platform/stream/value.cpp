@@ -39,6 +39,16 @@ QString ValueTypeName(ValueType type) {
 
 Value::Value(ValueType type, Payload payload) : m_type(type), m_data(std::move(payload)) {}
 
+Value Value::Null() { return Value(ValueType::Null, std::monostate{}); }
+Value Value::Nil() { return Value(ValueType::Nil, std::monostate{}); }
+Value Value::Boolean(bool b) { return Value(b ? ValueType::True : ValueType::False, std::monostate{}); }
+Value Value::Extended(long double v) { return Value(ValueType::Extended, v); }
+Value Value::Single(float v) { return Value(ValueType::Single, v); }
+Value Value::Currency(qint64 tenThousandths) { return Value(ValueType::Currency, tenThousandths); }
+Value Value::Date(double dayNumber) { return Value(ValueType::Date, dayNumber); }
+Value Value::Binary(const QByteArray& bytes) { return Value(ValueType::Binary, bytes); }
+Value Value::Set(const QStringList& names) { return Value(ValueType::Set, names); }
+
 Value Value::Integer(qint64 v) {
     if (v >= -128 && v <= 127) return Value(ValueType::Int8, v);
     if (v >= -32768 && v <= 32767) return Value(ValueType::Int16, v);

@@ -64,22 +64,22 @@ class Value {
 public:
     Value() = default;  ///< Null
 
-    static Value Null() { return Value(ValueType::Null, std::monostate{}); }
-    static Value Nil() { return Value(ValueType::Nil, std::monostate{}); }
-    static Value Boolean(bool b) { return Value(b ? ValueType::True : ValueType::False, std::monostate{}); }
+    static Value Null();
+    static Value Nil();
+    static Value Boolean(bool b);
     static Value Integer(qint64 v);  ///< Int8, Int16, Int32 or Int64, the smallest that fits
     /// An integer with the given integer tag; `v` must fit the tag.
     static Value IntegerOf(ValueType type, qint64 v);
-    static Value Extended(long double v) { return Value(ValueType::Extended, v); }
-    static Value Single(float v) { return Value(ValueType::Single, v); }
-    static Value Currency(qint64 tenThousandths) { return Value(ValueType::Currency, tenThousandths); }
-    static Value Date(double dayNumber) { return Value(ValueType::Date, dayNumber); }
+    static Value Extended(long double v);
+    static Value Single(float v);
+    static Value Currency(qint64 tenThousandths);
+    static Value Date(double dayNumber);
     static Value Text(const QString& s);  ///< String, LString or WString (see above)
     /// Text with the given text tag (String, LString, WString, Utf8String).
     static Value TextOf(ValueType type, const QString& s);
     static Value Ident(const QString& name);  ///< "True", "False", "nil" and "Null" give those kinds
-    static Value Binary(const QByteArray& bytes) { return Value(ValueType::Binary, bytes); }
-    static Value Set(const QStringList& names) { return Value(ValueType::Set, names); }
+    static Value Binary(const QByteArray& bytes);
+    static Value Set(const QStringList& names);
     static Value List(std::vector<Value> items);
     static Value Collection(std::vector<CollectionItem> items);
 
