@@ -1,9 +1,11 @@
 #pragma once
 
+#include "fulltext/cx_bits.h"
 #include "fulltext/ts_base.h"
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 namespace fulltext {
 
@@ -90,4 +92,87 @@ public:
     /// segment × segmentSize (segmentSize <= 0: straight into the set).
     virtual void ExpandInto(const std::uint8_t* stored, int length, int segment, int segmentSize) = 0;
     virtual void LoadRaw(fulltext::Block raw) = 0;
+};
+
+/// A bit set that can borrow the bytes of a raw block: while borrowed, the set's bytes and
+/// count are the block's (its own are kept aside); Restore() returns to its own. Resizing
+/// restores first. The block must outlive the borrowing; the record-set component restores
+/// before every operation returns, so nothing stays borrowed between calls.
+class TwbBits : public TCxBits {
+public:
+    explicit TwbBits(int maxBits);
+    ~TwbBits() override;
+
+    QString ClassName() const override { return QStringLiteral("TwbBits"); }
+
+    /// Raw block size for this set: byte count + 12.
+    int RawSize() const { return ByteCount() + 12; }
+    /// Borrows `raw` (a raw block of RawSize(): ETessick 30477 otherwise).
+    void Borrow(fulltext::Block raw);
+    void Restore();
+    bool IsBorrowed() const { return m_borrowed != nullptr; }
+    void Resize(int maxBits) override;
+
+    /// Lowest and highest member (-1 when empty), scanning 64 bits at a time.
+    int FirstMember() const;
+    int LastMember() const;
+    /// Adjusts the count after bytes were changed directly in a known way.
+    void AddToCount(int delta) { m_count += delta; }
+
+private:
+    fulltext::Block m_borrowed = nullptr;
+    int m_ownCount = 0;
+};
+
+/// The engine's record-set component: a main set of Size() record numbers (one segment while
+/// building or updating, the whole table while searching) and, when first needed, a scratch
+/// set for expanding one segment's stored set.
+///
+/// Sizing by state: entering esMake or esUpdate makes the set min(record range + 1,
+/// SegmentSize) bits, entering esSearch record range + 1; leaving esMake shrinks it to one
+/// byte. Every compressed form is chosen by CompressSet (see ts_bits.cpp).
+class TtsBits : public TtsBaseBits {
+    Q_OBJECT
+public:
+    explicit TtsBits(QObject* owner = nullptr);
+    ~TtsBits() override;
+
+    int Size() const override { return m_main.MaxBits() + 1; }
+    int Count() const override { return m_main.Count(); }
+    void SetSize(int n) override;
+    bool IsSet(int bit) const override;
+    int Compress(fulltext::Block raw, fulltext::Block out) override;
+    int CompressedMax() const override { return m_main.ByteCount() + 24; }
+    int RawSize() const override { return m_main.ByteCount() + 12; }
+    int ToRaw(fulltext::Block out) override;
+    void ClearAll() override { m_main.ClearAllBits(); }
+    /// Raises ETessick 30480 when `bit` is outside the set and 30477 when `target` is not a
+    /// raw block of RawSize().
+    int UpdateBit(fulltext::Block source, fulltext::Block target, bool on, int bit) override;
+    /// Raises 30470 when the stored set does not fit, 30480 for a segment beyond the set and
+    /// 30465 when the stored form is damaged or its length disagrees with its header.
+    void ExpandInto(const std::uint8_t* stored, int length, int segment, int segmentSize) override;
+    void LoadRaw(fulltext::Block raw) override;
+
+    /// The main set, for the searches' set operations.
+    TwbBits& Main() { return m_main; }
+    const TwbBits& Main() const { return m_main; }
+
+    void StateLeft(TtsBase* sender, TEngineState state) override;
+    void StateEntered(TtsBase* sender, TEngineState state) override;
+
+    /// Writes the compressed block of `set` into `out` (room for byte count + 24) and answers
+    /// its size; the stamp field is left as it is.
+    static int CompressSet(const TwbBits& set, std::uint8_t* out);
+    /// Expands a stored form (`length` bytes from the -n field on) into `target`, which gets
+    /// exactly its members. Raises 30470 / 30465 as ExpandInto does; never reads outside
+    /// `stored` nor writes outside `target`.
+    static void ExpandStored(const std::uint8_t* stored, int length, TwbBits& target);
+
+private:
+    /// Loads a raw block into the main set by borrowing when it has the raw size.
+    void borrowOrCopy(fulltext::Block raw);
+
+    TwbBits m_main{0};
+    std::unique_ptr<TwbBits> m_scratch;
 };

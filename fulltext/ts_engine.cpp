@@ -34,6 +34,7 @@ void runThen(Body&& body, Always&& always) {
 
 TtsEngine::TtsEngine(QObject* owner)
     : TtsBase(owner), SoundsLikeProc(&fulltext::SoundsLikeKey), FoldProc(&fulltext::UpperInPlace) {
+    m_bits = std::make_unique<TtsBits>();
     rebuildDelimiters();
 }
 
