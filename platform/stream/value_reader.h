@@ -88,6 +88,9 @@ public:
     QString ReadIdent();        ///< Ident, or the words of True, False, nil and Null
     QByteArray ReadBinary();    ///< Binary
     QString ReadStr();          ///< a length byte and ANSI bytes without tag (names)
+    /// `n` raw bytes without tag or length (data that a caller lays out itself, such as
+    /// the bytes of a bit set after its counts).
+    QByteArray ReadRaw(qint64 n) { return Bytes(n, "raw data"); }
 
     /// The next value with its stored type, nested values included.
     Value ReadValue();

@@ -32,6 +32,8 @@ public:
     /// A length byte and ANSI bytes without tag (class, component and property names).
     /// Names are identifiers; a name that is not ANSI or longer than 255 bytes raises.
     void WriteStr(const QString& s);
+    /// Raw bytes without tag or length.
+    void WriteRaw(const QByteArray& bytes) { m_out.append(bytes); }
 
     void WriteValue(const Value& v);
 

@@ -143,9 +143,12 @@ TEST(ValueStream, signature_is_checked_and_other_signatures_can_be_used) {
     stream::ValueWriter w;
     w.WriteSignature("STR0");
     w.WriteInteger(7);
+    w.WriteRaw(QByteArray("\x01\x02", 2));
     stream::ValueReader r(w.Data());
     r.ReadSignature("STR0");
     EXPECT_EQ(r.ReadInteger(), 7);
+    EXPECT_EQ(r.ReadRaw(2), QByteArray("\x01\x02", 2));
+    EXPECT_THROW(r.ReadRaw(1), stream::StreamError);
 }
 
 QByteArray Fixture(const char* name) {
