@@ -175,11 +175,24 @@ QString EditMask::FormatValue(const QString& value) const {
     if (m_saveLiterals) {
         qsizetype vi = 0;
         for (int i = 0; i < Length() && vi < value.size(); ++i) {
-            if (IsInputPosition(i)) {
-                typed += value[vi++];
-            } else if (value[vi] == m_positions[i].literal) {
-                ++vi;
+            if (!IsInputPosition(i)) {
+                if (value[vi] == m_positions[i].literal) ++vi;
+                continue;
             }
+            const QChar c = value[vi];
+            if (!Allows(i, Convert(i, c))) {
+                // The value's part ended early ("5/3/2024" under "99/99/9999"): leave the
+                // rest of this part empty and go on at the literal it names.
+                int j = i;
+                while (j < Length() && IsInputPosition(j)) ++j;
+                if (j < Length() && m_positions[j].literal == c) {
+                    for (; i < j; ++i) typed += QLatin1Char(' ');
+                    --i;
+                    continue;
+                }
+            }
+            typed += c;
+            ++vi;
         }
     } else {
         typed = value.left(static_cast<qsizetype>(inputs.size()));
@@ -195,8 +208,7 @@ QString EditMask::FormatValue(const QString& value) const {
         const int pos = inputs[static_cast<size_t>(k + shift)];
         const QChar c = typed[k];
         if (c == QLatin1Char(' ') || c == m_blank) continue;
-        const QChar converted = Convert(pos, c);
-        if (Allows(pos, converted)) out[pos] = converted;
+        out[pos] = Convert(pos, c);
     }
     return out;
 }

@@ -78,9 +78,12 @@ public:
 
     /// The edit text (literals in place, blanks in empty positions) for a value. The value
     /// holds the literals when the mask saves them and only the typed characters otherwise;
-    /// with literals saved a literal of the value is matched to its position and a missing
-    /// one is skipped. A character that does not fit its position leaves it blank. The value
-    /// is right-justified over the input positions when the mask says so.
+    /// with literals saved a literal of the value is matched to its position, a missing one
+    /// is skipped, and a literal met early ends its part ("5/3/2024" under "99/99/9999" shows
+    /// "5_/3_/2024"). A character that does not fit its position is still shown there (the
+    /// value is never hidden; FirstInvalidPosition reports it), so a number too long for its
+    /// mask can show as "***.**". The value is right-justified over the input positions when
+    /// the mask says so.
     QString FormatValue(const QString& value) const;
 
     /// The empty edit text: literals and blanks.

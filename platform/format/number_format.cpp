@@ -224,6 +224,9 @@ QString writeSection(const QString& section, double value, const FormatSettings&
     QChar quote;
     const int places = shape.integerPlaces;
     auto writeIntegerPlace = [&](int k) {
+        // Only the placeholders counted before any exponent take digits; a section without
+        // any gets its digits at the decimal point or the exponent (k == 0).
+        if (k >= qMax(places, 1)) return;
         const int fromRight = places - 1 - k;
         const qsizetype n = integerPart.size();
         if (k == 0 && n > places) {
@@ -234,7 +237,7 @@ QString writeSection(const QString& section, double value, const FormatSettings&
                 if (!separator.isNull() && left > 0 && left % 3 == 0) out += separator;
             }
         }
-        if (fromRight < n) {
+        if (fromRight >= 0 && fromRight < n) {
             out += integerPart[n - 1 - fromRight];
             if (!separator.isNull() && fromRight > 0 && fromRight % 3 == 0) out += separator;
         }
@@ -254,7 +257,7 @@ QString writeSection(const QString& section, double value, const FormatSettings&
             continue;
         }
         if (isExponentAt(section, i)) {
-            if (!afterPoint && places == 0) writeIntegerPlace(0);
+            if (!afterPoint && places == 0 && placeIndex == 0) writeIntegerPlace(placeIndex++);
             const bool plus = section[i + 1] == QLatin1Char('+');
             qsizetype j = i + 2;
             int minDigits = 0;
@@ -284,7 +287,7 @@ QString writeSection(const QString& section, double value, const FormatSettings&
             continue;
         }
         if (c == QLatin1Char('.') && !pointWritten) {
-            if (places == 0 && integerPart.size() > 0) writeIntegerPlace(0);
+            if (places == 0 && placeIndex == 0 && integerPart.size() > 0) writeIntegerPlace(placeIndex++);
             pointWritten = true;
             afterPoint = true;
             if (!fraction.isEmpty()) out += s.decimalSeparator;

@@ -18,8 +18,9 @@ namespace format {
 /// | E+ E- e+ e- | scientific notation; the "0"s after it give the least exponent digits; "+" writes the sign of positive exponents too |
 /// | "text", 'text' | the text as it stands |
 ///
-/// Every other character (a currency sign, "%", a blank, parentheses) is written where it
-/// stands; "%" does not scale the value. A negative value without its own section is written
+/// Every other character (a currency sign, "%", a blank, parentheses, a second ".") is
+/// written where it stands; "%" does not scale the value. Sections after the third are
+/// ignored; an open quote runs to the end of its section. A negative value without its own section is written
 /// by the first section with a leading "-"; an empty second section counts as none. The zero
 /// section is used for a value that is zero when rounded to the decimals of its section; a
 /// value that rounds to zero is never written with a minus sign. An empty pattern writes the

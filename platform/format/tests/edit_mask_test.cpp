@@ -37,9 +37,11 @@ TEST(FormatMaskText, shows_values_through_the_masks_reports_and_views_use) {
         {">LLL;0;_", "abc", "ABC"},
         {"<LLL;0;_", "ABC", "abc"},
         {">L<ll<>l;0;_", "hELLo", "HelL"},
-        {"00;0;_", "a1", "_1"},
+        {"00;0;_", "a1", "a1"},
+        {"$###.##;1; ", "$ 12.50", "$ 12.50"},
+        {"$###.##;1; ", "$***.**", "$***.**"},
         {"LL;0;_", "éz", "éz"},
-        {"AAA;0;_", "a1-", "a1_"},
+        {"AAA;0;_", "a1-", "a1-"},
         {"###;0;_", "+1-", "+1-"},
         {"ccc;0;*", "a b", "a*b"},
         {"\\;99;0;_", "12", ";12"},
@@ -139,6 +141,8 @@ TEST(EditMask, first_invalid_position_finds_missing_required_characters) {
         {"ll;0;_", "__", -1},
         {"CC;0;_", "a ", 1},
         {"99;0;_", "12345", 2},
+        {"$###.##;1; ", "$***.**", 1},
+        {"$###.##;1; ", "$-12.5 ", -1},
         {"", "anything", -1},
     };
     for (const auto& c : cases) {
