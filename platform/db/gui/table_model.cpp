@@ -4,6 +4,8 @@
 #include "platform/db/gui/picture.h"
 #include "platform/ui/run_guarded.h"
 
+#include <utility>
+
 namespace db::gui {
 
 TableModel::TableModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -57,10 +59,13 @@ void TableModel::stateOrContentChanged() {
 }
 
 void TableModel::Reload() {
+    if (m_reading) return;  // the cursor's own notices while the rows are read
     beginResetModel();
     m_rows.clear();
     m_info.clear();
+    m_reading = true;
     ui::RunGuarded(this, [&] { readRows(); });
+    m_reading = false;
     endResetModel();
     m_currentRow = -2;
     followCursor();
@@ -80,6 +85,34 @@ void TableModel::readRows() {
         info.title = m_titles.value(c, f->DisplayLabel());
         info.picture = f->DataType() == FieldType::ftGraphic || f->DataType() == FieldType::ftBlob;
         m_info.push_back(info);
+    }
+
+    if (cursor->Exclusive()) {
+        // No second cursor can open the file: walk this one with its scroll events held back.
+        m_reader.reset();
+        std::vector<Field*> fields;
+        for (const ColumnInfo& info : m_info) fields.push_back(cursor->FieldByName(info.field));
+        const Bookmark here = cursor->GetBookmark();
+        Table::NotifyEvent before = std::exchange(cursor->BeforeScroll, nullptr);
+        Table::NotifyEvent after = std::exchange(cursor->AfterScroll, nullptr);
+        cursor->DisableControls();
+        struct Restore {
+            Table* cursor;
+            Bookmark here;
+            Table::NotifyEvent& before;
+            Table::NotifyEvent& after;
+            ~Restore() {
+                try {
+                    if (!here.IsNull() && cursor->BookmarkValid(here)) cursor->GotoBookmark(here);
+                } catch (...) {
+                }
+                cursor->BeforeScroll = std::move(before);
+                cursor->AfterScroll = std::move(after);
+                cursor->EnableControls();
+            }
+        } restore{cursor, here, before, after};
+        for (cursor->First(); !cursor->Eof(); cursor->Next()) readRow(fields, cursor->GetBookmark());
+        return;
     }
 
     // A reader on the same file and order; it joins the file the cursor has open.
@@ -106,24 +139,27 @@ void TableModel::readRows() {
     }
     std::vector<Field*> fields;
     for (const ColumnInfo& info : m_info) fields.push_back(m_reader->FieldByName(info.field));
-    for (m_reader->First(); !m_reader->Eof(); m_reader->Next()) {
-        Row row;
-        row.mark = m_reader->GetBookmark();
-        row.pictures.resize(fields.size());
-        for (size_t c = 0; c < fields.size(); ++c) {
-            if (m_info[c].picture) {
-                row.texts << QString();
-                row.pictures[c] = PictureFromBytes(fields[c]->AsBytes());
-            } else {
-                row.texts << fields[c]->AsString();
-            }
-        }
-        m_rows.push_back(std::move(row));
-    }
+    for (m_reader->First(); !m_reader->Eof(); m_reader->Next()) readRow(fields, m_reader->GetBookmark());
     qCDebug(lcDb) << "grid rows read:" << m_rows.size() << "of" << cursor->TableName();
 }
 
+void TableModel::readRow(const std::vector<Field*>& fields, Bookmark mark) {
+    Row row;
+    row.mark = mark;
+    row.pictures.resize(fields.size());
+    for (size_t c = 0; c < fields.size(); ++c) {
+        if (m_info[c].picture) {
+            row.texts << QString();
+            row.pictures[c] = PictureFromBytes(fields[c]->AsBytes());
+        } else {
+            row.texts << fields[c]->AsString();
+        }
+    }
+    m_rows.push_back(std::move(row));
+}
+
 void TableModel::followCursor() {
+    if (m_reading) return;
     Table* cursor = m_source ? m_source->DataSet() : nullptr;
     int row = -1;
     if (cursor && cursor->Active() && m_reader &&

@@ -20,7 +20,9 @@ namespace db::gui {
 /// model never moves the data source's cursor (no scroll events, no post of a record being
 /// edited). They are read again when the cursor opens or closes, changes its order, or a
 /// record is posted, cancelled or deleted; edits in progress show after they are posted.
-/// A cursor restricted to a range shows every row of its order.
+/// A cursor restricted to a range shows every row of its order. A cursor open exclusively
+/// admits no second cursor: its rows are read by walking it with its scroll events held
+/// back (BeforeScroll and AfterScroll do not fire) and returning to its record.
 ///
 /// The current row follows the cursor (CurrentRowChanged after every move) and the cursor
 /// follows SetCurrentRow (the cursor moves with its scroll events, posting an edit in
@@ -79,6 +81,7 @@ private:
     };
 
     void readRows();
+    void readRow(const std::vector<Field*>& fields, Bookmark mark);
     void followCursor();
     void stateOrContentChanged();
 
@@ -89,6 +92,7 @@ private:
     std::vector<ColumnInfo> m_info;
     std::vector<Row> m_rows;
     int m_currentRow = -1;
+    bool m_reading = false;  ///< rows are being read: the cursor's notices are ignored
     std::unique_ptr<Table> m_reader;
 };
 

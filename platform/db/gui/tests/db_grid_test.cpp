@@ -150,6 +150,20 @@ TEST_F(Grid, another_order_of_the_cursor_reorders_the_rows) {
     EXPECT_EQ(grid->Model()->index(grid->currentIndex().row(), 1).data().toString(), table.FieldByName("Name")->AsString());
 }
 
+TEST_F(Grid, an_exclusively_open_cursor_is_shown_without_firing_its_scroll_events) {
+    grid->SetDataSource(nullptr);
+    table.Close();
+    table.SetExclusive(true);
+    table.Open();
+    table.Locate(QStringLiteral("Name"), {QStringLiteral("Folder")});
+    scrolls = 0;
+    grid->SetDataSource(&source);
+    EXPECT_EQ(Names(), (QStringList{"Book", "Contact", "Folder", "Note"}));
+    EXPECT_EQ(scrolls, 0);
+    EXPECT_EQ(table.FieldByName("Name")->AsString(), QStringLiteral("Folder"));
+    EXPECT_EQ(grid->currentIndex().row(), 2);
+}
+
 TEST_F(Grid, shows_chosen_columns_of_a_query_answer) {
     auto answer = sql::OpenQuery(Path(), QStringLiteral("SELECT Name, SmallImage FROM IconLib WHERE ID > 1 ORDER BY Name DESC"));
     DataSource querySource;
