@@ -6,6 +6,8 @@
 #include "platform/stream/value_reader.h"
 #include "platform/stream/value_writer.h"
 
+#include <QHash>
+
 namespace stream {
 
 namespace {
@@ -95,13 +97,13 @@ public:
     }
 
     void Finish() {
+        QHash<QString, Component*> byName;  // upper-cased name; the first component of a name wins
+        for (Component* c : m_read) {
+            const QString key = c->StreamName().toUpper();
+            if (!key.isEmpty() && !byName.contains(key)) byName.insert(key, c);
+        }
         for (const Fixup& f : m_fixups) {
-            Component* found = nullptr;
-            for (Component* c : m_read)
-                if (c->StreamName().compare(f.name, Qt::CaseInsensitive) == 0) {
-                    found = c;
-                    break;
-                }
+            Component* found = byName.value(f.name.toUpper(), nullptr);
             if (!found && m_options.findComponent) found = m_options.findComponent(f.name);
             if (!found) {
                 Report(StreamError(StreamErrorKind::UnresolvedReference,
