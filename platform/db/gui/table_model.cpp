@@ -90,6 +90,7 @@ void TableModel::readRows() {
     if (cursor->Exclusive()) {
         // No second cursor can open the file: walk this one with its scroll events held back.
         m_reader.reset();
+        if (cursor->State() != DataSetState::dsBrowse) return;  // a move would post the edit; read after it
         std::vector<Field*> fields;
         for (const ColumnInfo& info : m_info) fields.push_back(cursor->FieldByName(info.field));
         const Bookmark here = cursor->GetBookmark();
