@@ -81,7 +81,9 @@ void MaskedLineEdit::focusInEvent(QFocusEvent* event) {
 }
 
 void MaskedLineEdit::focusOutEvent(QFocusEvent* event) {
-    ValidateEdit();
+    // Only leaving for another control counts: a message box or pop-up menu taking the
+    // focus for a moment is not the user leaving the edit.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) ValidateEdit();
     QLineEdit::focusOutEvent(event);
 }
 
@@ -195,6 +197,10 @@ void MaskedLineEdit::keyPressEvent(QKeyEvent* event) {
         return;
     }
 
+    if (isReadOnly()) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
     if (key == QChar(27)) {
         if (Modified()) {
             Reset();
@@ -247,7 +253,7 @@ void MaskedLineEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (!key.isNull() && key.unicode() >= 32 && !isReadOnly()) {
+    if (!key.isNull() && key.unicode() >= 32) {
         if (!typeCharacter(key)) ui::Beep();
         event->accept();
         return;

@@ -24,7 +24,8 @@ namespace format {
 /// Text() is the value: with or without literals as the mask says, empty positions as
 /// blanks. EditText() is what the edit shows.
 ///
-/// Leaving the edit after a change checks the text against the mask (ValidateEdit); a
+/// Leaving the edit for another control after a change (not the window losing the focus to
+/// a message box or a pop-up menu) checks the text against the mask (ValidateEdit); a
 /// required position left empty calls ValidateError, which by default beeps, shows an error
 /// message and puts the focus back at the offending position. Escape after a change puts
 /// the text back as it was before editing (Reset).

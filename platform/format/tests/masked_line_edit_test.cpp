@@ -180,6 +180,33 @@ TEST_F(MaskedEdit, leaving_an_edit_that_breaks_its_mask_reports_and_returns_the_
     EXPECT_EQ(answers.Prompts().size(), 1);
 }
 
+TEST_F(MaskedEdit, another_window_taking_the_focus_does_not_validate) {
+    testsupport::DialogAnswerer answers;  // any message would fail the test
+    m_edit->SetEditMask(QStringLiteral("000;0;_"));
+    startAt(0);
+    type(QStringLiteral("1"));
+    QWidget popup;
+    popup.setObjectName(QStringLiteral("OtherWindow"));
+    popup.show();
+    popup.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&popup));
+    QApplication::processEvents();
+    EXPECT_EQ(m_beeps, 0);
+    EXPECT_TRUE(answers.Prompts().isEmpty());
+}
+
+TEST_F(MaskedEdit, read_only_edit_takes_no_keys) {
+    m_edit->SetEditMask(QStringLiteral("000;1;_"));
+    m_edit->SetText(QStringLiteral("123"));
+    m_edit->setReadOnly(true);
+    startAt(1);
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Delete);
+    type(QStringLiteral("9"));
+    EXPECT_EQ(m_edit->EditText(), QStringLiteral("123"));
+    EXPECT_FALSE(m_edit->Modified());
+}
+
 // What a View's field edit does: its own reaction to a broken mask instead of the message.
 class RecordingEdit : public MaskedLineEdit {
 public:
