@@ -52,7 +52,8 @@ private:
 /// Unicode letter.
 ///
 /// Raises EDBEngineError: kDatabaseNotFound (no such folder), kTableNotFound (a table
-/// file is missing), kCorruptHeader (a file that is not a table), kTooManyTables (more than 10 table files), kInvalidSql
+/// file is missing), kCorruptHeader (a file that is not a table), kTableLocked (a table
+/// someone holds exclusively), kTooManyTables (more than 10 table files), kInvalidSql
 /// (bad syntax, unknown column, anything but one SELECT). Nothing on disk changes.
 std::unique_ptr<QueryCursor> OpenQuery(const QString& databaseName, const QString& localSql);
 

@@ -220,6 +220,22 @@ TEST_F(Query, tables_are_found_in_sub_folders_and_a_damaged_file_is_reported) {
     }
 }
 
+TEST_F(Query, a_table_held_exclusively_cannot_be_read) {
+    Table holder;
+    holder.SetDatabaseName(Path());
+    holder.SetTableName("Orders.db");
+    holder.SetExclusive(true);
+    holder.Open();
+    try {
+        OpenQuery(Path(), QStringLiteral("SELECT * FROM Orders"));
+        FAIL() << "no error";
+    } catch (const EDBEngineError& e) {
+        EXPECT_EQ(e.Code(), ErrorCode::kTableLocked);
+    }
+    holder.Close();
+    EXPECT_EQ(OpenQuery(Path(), QStringLiteral("SELECT * FROM Orders"))->RecordCount(), 3);
+}
+
 TEST_F(Query, a_missing_folder_is_reported_as_database_not_found) {
     try {
         OpenQuery(FilePath("nowhere"), QStringLiteral("SELECT * FROM Hierarchy"));
