@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ui/window_message.h"
+
 #include <QMainWindow>
 #include <QString>
 
@@ -39,7 +41,7 @@ class TMainForm : public QMainWindow {
 public:
     /// The window message the window posts itself after a placeholder row was written for a
     /// renamed new node; WParam is the node's level.
-    static constexpr int UM_REFRESHTREE = 0x0400 + 100;
+    static constexpr int UM_REFRESHTREE = ui::kWmUser + 100;
 
     TMainForm();
     ~TMainForm() override;

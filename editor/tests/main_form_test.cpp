@@ -210,10 +210,11 @@ TEST_F(MainWindow, editing_a_value_rewrites_the_selected_row_with_a_fresh_crc) {
         QString title;
         QString typed;
         QString expectedRow;
+        bool doubleClick = false;
     };
     const Case cases[] = {
         {{"Forms", "Main", "Layout"}, "Position", "Enter new value for [Forms | Main | Layout | Position]:",
-         "  1,2,3,4 ", "Forms|Main|Layout|Position=1,2,3,4"},
+         "  1,2,3,4 ", "Forms|Main|Layout|Position=1,2,3,4", true},
         // Key2 equal to Key1, and a row without Variable listed under the Key2's text.
         {{"Forms", "Main", "Main"}, "Caption", "Enter new value for [Forms | Main | Main | Caption]:", "Files",
          "Forms|Main|Main|Caption=Files"},
@@ -233,7 +234,14 @@ TEST_F(MainWindow, editing_a_value_rewrites_the_selected_row_with_a_fresh_crc) {
             EXPECT_EQ(d.NewValue->text(), c.typed);  // all 200 characters are taken
             Click(&d, "OKBtn");
         });
-        Click(form.get(), "EditBtn");
+        if (c.doubleClick) {
+            const QRect at = form->ValueList->visualItemRect(form->ValueList->currentItem());
+            QTest::mouseClick(form->ValueList->viewport(), Qt::LeftButton, {}, at.center());
+            QTest::mousePress(form->ValueList->viewport(), Qt::LeftButton, {}, at.center());
+            QTest::mouseDClick(form->ValueList->viewport(), Qt::LeftButton, {}, at.center());
+        } else {
+            Click(form.get(), "EditBtn");
+        }
         const QStringList table = TableText(Folder);
         EXPECT_TRUE(table.contains(c.expectedRow));
         EXPECT_EQ(table.size(), int(FixtureRows().size()));
@@ -244,6 +252,7 @@ TEST_F(MainWindow, editing_a_value_rewrites_the_selected_row_with_a_fresh_crc) {
 TEST_F(MainWindow, a_new_section_is_named_in_place_then_its_first_subkey) {
     Open();
     FocusTree();
+    EXPECT_EQ(form->AddBtn->toolTip(), QStringLiteral("Add key"));
     form->RegTree->setCurrentItem(nullptr);
     Click(form.get(), "AddBtn");
     ASSERT_NE(form->RegTree->currentItem(), nullptr);
@@ -266,6 +275,8 @@ TEST_F(MainWindow, adding_a_value_writes_it_and_lists_it_once) {
     Open();
     Select({"Forms", "Main", "Layout"});
     FocusList();
+    EXPECT_EQ(form->AddBtn->toolTip(), QStringLiteral("Add value"));
+    EXPECT_EQ(form->DeleteBtn->toolTip(), QStringLiteral("Delete Value"));
     for (const QString& variable : {QStringLiteral("Colour"), QStringLiteral("Position")}) {
         DialogAnswerer answers;
         answers.ExpectModal<TAddRegistryValue>([&](TAddRegistryValue& d) {
