@@ -221,7 +221,6 @@ void CreateTableFile(const QString& folder, const QString& tableName, const Tabl
     }
     // The replaced file is gone; its descriptor only kept the lock.
     if (lockFd >= 0) internal::ForgetLockDescriptorFd(lockFd);
-    qCDebug(lcDb) << "created table" << path;
 }
 
 TableDef ReadTableDef(const QString& folder, const QString& tableName) {

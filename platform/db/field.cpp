@@ -194,6 +194,7 @@ QString StorageToString(const FieldDef& field, const QVariant& stored) {
     case FieldType::ftString:
     case FieldType::ftMemo:
     case FieldType::ftFmtMemo:
+        if (stored.metaType() == QMetaType::fromType<QString>()) return *static_cast<const QString*>(stored.constData());
         return stored.toString();
     case FieldType::ftGraphic:
     case FieldType::ftBlob:

@@ -75,7 +75,18 @@ struct Table::Impl {
 
     QString ctx() const { return QStringLiteral("Table: %1").arg(file ? file->path() : QString()); }
 
+    /// Makes batch[newPos] the current row. The current row is moved out of the batch
+    /// (and back when the cursor leaves it) instead of copied.
+    void take(int newPos) {
+        if (currentInBatch && pos >= 0 && pos < int(batch.size())) batch[size_t(pos)] = std::move(current);
+        pos = newPos;
+        current = std::move(batch[size_t(pos)]);
+        currentInBatch = true;
+    }
+    bool currentInBatch = false;
+
     void invalidate() {
+        currentInBatch = false;
         batchValid = false;
         batch.clear();
         pos = -1;
@@ -96,8 +107,8 @@ struct Table::Impl {
     Row readRow(sqlite3_stmt* s) const {
         Row r;
         r.rowId = sqlite3_column_int64(s, 0);
-        r.values.reserve(size_t(columnCount));
-        for (int i = 0; i < columnCount; ++i) r.values.push_back(ColumnValue(s, i + 1));
+        r.values.resize(size_t(columnCount));
+        for (int i = 0; i < columnCount; ++i) r.values[size_t(i)] = ColumnValue(s, i + 1);
         return r;
     }
 
@@ -174,7 +185,7 @@ struct Table::Impl {
         for (const auto& v : binds) Bind(s, at++, v);
         std::vector<Row> rows;
         int rc;
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) rows.push_back(readRow(s));
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) rows.emplace_back(readRow(s));
         if (rc != SQLITE_DONE) internal::RaiseSqlite(file->db(), sqlite3_extended_errcode(file->db()), ctx());
         return rows;
     }
@@ -377,13 +388,14 @@ void Table::Open() {
         d->nextBatch = kFirstBatch;
         d->sync();
         auto rows = d->fetch(true, nullptr, false, d->growBatch());
+        d->currentInBatch = false;
         d->batch = std::move(rows);
         d->batchValid = true;
         d->batchStartKnown = true;
         d->batchEndKnown = int(d->batch.size()) < kFirstBatch;
-        d->pos = d->batch.empty() ? -1 : 0;
+        d->pos = -1;
         d->hasCurrent = !d->batch.empty();
-        if (d->hasCurrent) d->current = d->batch[0];
+        if (d->hasCurrent) d->take(0);
         m_bof = true;
         m_eof = !d->hasCurrent;
     } catch (...) {
@@ -550,13 +562,14 @@ void Table::First() {
     DoBeforeScroll();
     d->sync();
     d->nextBatch = kFirstBatch;
+    d->currentInBatch = false;
     d->batch = d->fetch(true, nullptr, false, d->growBatch());
     d->batchValid = true;
     d->batchStartKnown = true;
     d->batchEndKnown = int(d->batch.size()) < kFirstBatch;
-    d->pos = d->batch.empty() ? -1 : 0;
+    d->pos = -1;
     d->hasCurrent = !d->batch.empty();
-    if (d->hasCurrent) d->current = d->batch[0];
+    if (d->hasCurrent) d->take(0);
     m_bof = true;
     m_eof = !d->hasCurrent;
     DoAfterScroll();
@@ -570,13 +583,14 @@ void Table::Last() {
     d->nextBatch = kFirstBatch;
     auto rows = d->fetch(false, nullptr, false, d->growBatch());
     std::reverse(rows.begin(), rows.end());
+    d->currentInBatch = false;
     d->batch = std::move(rows);
     d->batchValid = true;
     d->batchEndKnown = true;
     d->batchStartKnown = int(d->batch.size()) < kFirstBatch;
-    d->pos = int(d->batch.size()) - 1;
+    d->pos = -1;
     d->hasCurrent = !d->batch.empty();
-    if (d->hasCurrent) d->current = d->batch.back();
+    if (d->hasCurrent) d->take(int(d->batch.size()) - 1);
     m_eof = true;
     m_bof = !d->hasCurrent;
     DoAfterScroll();
@@ -593,19 +607,20 @@ void Table::Next() {
     d->sync();
     bool moved = false;
     if (d->batchValid && d->pos >= 0 && d->pos + 1 < int(d->batch.size())) {
-        d->current = d->batch[size_t(++d->pos)];
+        d->take(d->pos + 1);
         moved = true;
     } else if (!(d->batchValid && d->batchEndKnown && d->pos == int(d->batch.size()) - 1)) {
         const QVariantList key = d->keyOf(d->current);
         const int limit = d->growBatch();
         auto rows = d->fetch(true, &key, false, limit);
         if (!rows.empty()) {
+            d->currentInBatch = false;
             d->batch = std::move(rows);
             d->batchValid = true;
             d->batchStartKnown = false;
             d->batchEndKnown = int(d->batch.size()) < limit;
-            d->pos = 0;
-            d->current = d->batch[0];
+            d->pos = -1;
+            d->take(0);
             moved = true;
         } else {
             d->invalidate();
@@ -631,7 +646,7 @@ void Table::Prior() {
     d->sync();
     bool moved = false;
     if (d->batchValid && d->pos > 0) {
-        d->current = d->batch[size_t(--d->pos)];
+        d->take(d->pos - 1);
         moved = true;
     } else if (!(d->batchValid && d->batchStartKnown && d->pos == 0)) {
         const QVariantList key = d->keyOf(d->current);
@@ -639,12 +654,13 @@ void Table::Prior() {
         auto rows = d->fetch(false, &key, false, limit);
         if (!rows.empty()) {
             std::reverse(rows.begin(), rows.end());
+            d->currentInBatch = false;
             d->batch = std::move(rows);
             d->batchValid = true;
             d->batchEndKnown = false;
             d->batchStartKnown = int(d->batch.size()) < limit;
-            d->pos = int(d->batch.size()) - 1;
-            d->current = d->batch.back();
+            d->pos = -1;
+            d->take(int(d->batch.size()) - 1);
             moved = true;
         } else {
             d->invalidate();
@@ -809,6 +825,7 @@ bool Table::positionOnFirstMatch(const QString& whereSql, const QVariantList& bi
     if (rows.empty()) return false;
     d->current = rows[0];
     d->hasCurrent = true;
+    d->currentInBatch = false;
     d->batch = std::move(rows);
     d->batchValid = true;
     d->batchStartKnown = false;
@@ -853,6 +870,7 @@ void Table::FindNearest(const QVariantList& keyValues) {
         d->hasCurrent = !rows.empty();
         if (d->hasCurrent) {
             d->current = rows[0];
+            d->currentInBatch = false;
             d->batch = std::move(rows);
             d->batchValid = true;
             d->batchEndKnown = true;
@@ -1006,6 +1024,7 @@ void Table::Refresh() {
                              }());
         if (!rows.empty()) {
             d->current = rows[0];
+            d->currentInBatch = false;
             d->batch = std::move(rows);
             d->batchValid = true;
             d->pos = 0;
@@ -1313,6 +1332,7 @@ void Table::Delete() {
     d->hasCurrent = !rows.empty();
     if (d->hasCurrent) {
         d->current = rows[0];
+        d->currentInBatch = false;
         d->batch = std::move(rows);
         d->batchValid = true;
         d->pos = 0;

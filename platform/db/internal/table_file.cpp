@@ -9,6 +9,7 @@
 #include <QSet>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -243,6 +244,11 @@ std::shared_ptr<TableFile> TableFile::Open(const QString& path, Mode mode, bool 
         Raise(mode == Mode::Exclusive ? ErrorCode::kTableBusy : ErrorCode::kTableLocked, ctx);
     }
     (mode == Mode::Exclusive ? file->m_exclusiveCount : file->m_sharedCount) = 1;
+    struct stat st = {};
+    if (fstat(file->m_lockFd, &st) == 0 && st.st_size >= 4096) {
+        void* map = mmap(nullptr, 4096, PROT_READ, MAP_SHARED, file->m_lockFd, 0);
+        if (map != MAP_FAILED) file->m_header = static_cast<const unsigned char*>(map);
+    }
 
     sqlite3* raw = nullptr;
     const int flags = (file->m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
@@ -263,6 +269,7 @@ TableFile::~TableFile() {
     m_statements.clear();
     if (m_db && !sqlite3_get_autocommit(m_db.get())) rollbackWrite();
     m_db.reset();
+    if (m_header) munmap(const_cast<unsigned char*>(m_header), 4096);
     if (m_lockFd >= 0) {
         ofdLock(m_lockFd, F_UNLCK, kTableLockOffset);
         for (auto it = m_recordLocks.begin(); it != m_recordLocks.end(); ++it)
@@ -306,8 +313,16 @@ void TableFile::readDefinition() {
     m_rowTableQuoted = Quote(m_rowTable);
 
     TableDef def;
+    // a definition that cannot be read is a damaged header; damaged pages stay "corrupt file"
+    auto raiseDefinition = [&] {
+        const int ext = sqlite3_extended_errcode(db);
+        if ((ext & 0xff) == SQLITE_CORRUPT || (ext & 0xff) == SQLITE_BUSY || (ext & 0xff) == SQLITE_IOERR)
+            RaiseSqlite(db, ext, ctx);
+        Raise(ErrorCode::kCorruptHeader, QStringLiteral("The table definition of %1 cannot be read: %2")
+                                             .arg(m_path, QString::fromUtf8(sqlite3_errmsg(db))));
+    };
     rc = sqlite3_prepare_v2(db, "SELECT name, type, size, required FROM dossara_fields ORDER BY pos", -1, &raw, nullptr);
-    if (rc != SQLITE_OK) RaiseSqlite(db, sqlite3_extended_errcode(db), ctx);
+    if (rc != SQLITE_OK) raiseDefinition();
     st.reset(raw);
     while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
         FieldDef f;
@@ -319,7 +334,7 @@ void TableFile::readDefinition() {
     }
     if (rc != SQLITE_DONE) RaiseSqlite(db, sqlite3_extended_errcode(db), ctx);
     rc = sqlite3_prepare_v2(db, "SELECT name, fields, options FROM dossara_indexes ORDER BY pos", -1, &raw, nullptr);
-    if (rc != SQLITE_OK) RaiseSqlite(db, sqlite3_extended_errcode(db), ctx);
+    if (rc != SQLITE_OK) raiseDefinition();
     st.reset(raw);
     while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
         IndexDef ix;
@@ -389,7 +404,12 @@ void TableFile::clearStatements() {
 
 quint32 TableFile::externalVersion() const {
     unsigned char b[4] = {0, 0, 0, 0};
-    if (m_lockFd < 0 || ::pread(m_lockFd, b, 4, 24) != 4) return 0;
+    if (m_header) {
+        const volatile unsigned char* p = m_header + 24;
+        for (int i = 0; i < 4; ++i) b[i] = p[i];
+    } else if (m_lockFd < 0 || ::pread(m_lockFd, b, 4, 24) != 4) {
+        return 0;
+    }
     return (quint32(b[0]) << 24) | (quint32(b[1]) << 16) | (quint32(b[2]) << 8) | quint32(b[3]);
 }
 

@@ -58,7 +58,9 @@ public:
     /// Grows on every write this process makes to the file.
     qint64 localVersion() const { return m_localVersion; }
     void bumpLocalVersion() { ++m_localVersion; }
-    /// The file's change counter (changes whenever any connection commits a write).
+    /// The file's change counter (changes whenever any connection commits a write), read
+    /// from a shared read-only mapping of the first page so that checking it on every move
+    /// costs no system call. Files under one page are read with pread instead.
     quint32 externalVersion() const;
 
     /// Write transactions: Begin starts one unless one runs (answers whether it started).
@@ -93,6 +95,7 @@ private:
     int m_sharedCount = 0;
     int m_exclusiveCount = 0;
     int m_lockFd = -1;
+    const unsigned char* m_header = nullptr;  ///< first page mapped read-only (change counter), or null
     qint64 m_localVersion = 0;
     QHash<QString, sqlite3_stmt*> m_statements;
     QHash<qint64, int> m_recordLocks;

@@ -1,6 +1,7 @@
 #include "platform/db/sql/query.h"
 
 #include "platform/db/database.h"
+#include "platform/db/fault_injection.h"
 #include "platform/db/db_error.h"
 #include "platform/db/table.h"
 #include "testsupport/temp_folder.h"
@@ -12,6 +13,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace db::sql {
 namespace {
@@ -234,6 +236,33 @@ TEST_F(Query, a_table_held_exclusively_cannot_be_read) {
     }
     holder.Close();
     EXPECT_EQ(OpenQuery(Path(), QStringLiteral("SELECT * FROM Orders"))->RecordCount(), 3);
+}
+
+TEST_F(Query, a_failing_write_of_the_answer_fails_the_query_cleanly) {
+    const QByteArray before = FileHash("Orders.db");
+    bool succeeded = false;
+    for (int n = 1; n < 100 && !succeeded; ++n) {
+        SCOPED_TRACE(n);
+        testing::FailNthWrite(n);
+        try {
+            auto cursor = OpenQuery(Path(), QStringLiteral("SELECT OrderNo, Note FROM Orders ORDER BY OrderNo"));
+            succeeded = true;
+            EXPECT_EQ(cursor->RecordCount(), 3);
+        } catch (const EDBEngineError& e) {
+            EXPECT_EQ(e.Code(), ErrorCode::kIoError);
+        }
+        testing::FailNthWrite(0);
+    }
+    EXPECT_TRUE(succeeded);
+    EXPECT_EQ(FileHash("Orders.db"), before);
+}
+
+TEST_F(Query, the_answer_folder_goes_with_the_cursor) {
+    auto cursor = OpenQuery(Path(), QStringLiteral("SELECT * FROM Orders"));
+    const QString folder = cursor->Folder();
+    EXPECT_TRUE(QFileInfo::exists(folder));
+    cursor.reset();
+    EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
 TEST_F(Query, a_missing_folder_is_reported_as_database_not_found) {
