@@ -2,6 +2,8 @@
 
 #include "platform/format/errors.h"
 
+#include <QStringList>
+
 #include <optional>
 
 namespace format {

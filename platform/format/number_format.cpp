@@ -334,7 +334,8 @@ QString FormatFloat(const QString& pattern, double value, const FormatSettings& 
 }
 
 QString FormatCurr(const QString& pattern, double value, const FormatSettings& settings) {
-    if (std::isfinite(value)) value = std::round(value * 10000.0) / 10000.0;
+    // Beyond 15 digits a double has no fourth decimal to round.
+    if (std::isfinite(value) && std::fabs(value) < 1e15) value = std::round(value * 10000.0) / 10000.0;
     return FormatFloat(pattern, value, settings);
 }
 

@@ -105,6 +105,7 @@ TEST(FormatCurr, rounds_to_four_decimals_first) {
     const FormatSettings s;
     EXPECT_EQ(FormatCurr(QStringLiteral("0.00000"), 1.234567, s), QStringLiteral("1.23460"));
     EXPECT_EQ(FormatCurr(QStringLiteral("$#,0.00;($#,0.00)"), -1234.5, s), QStringLiteral("($1,234.50)"));
+    EXPECT_EQ(FormatCurr(QStringLiteral("0"), 1e305, s).size(), 306);
 }
 
 TEST(FloatToStr, general_form_with_fifteen_digits) {
