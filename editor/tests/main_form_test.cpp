@@ -495,6 +495,29 @@ TEST_F(MainWindow, file_open_adds_the_table_to_the_recent_files_and_setup_reopen
     EXPECT_EQ(TreeText(), "Only\n  One\n    Row\n");
 }
 
+TEST_F(MainWindow, start_up_skips_missing_recent_files_and_reports_one_that_is_not_a_table) {
+    auto menuText = [&] {
+        QStringList out;
+        for (QAction* a : form->M_File->actions())
+            if (a->isVisible()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return out.join(u'|');
+    };
+    EXPECT_EQ(menuText(), QStringLiteral("&Open|&Save a copy|-|&Import|&Export|-|E&xit"));
+
+    QFile text(FilePath("Notes.db"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("notes");
+    text.close();
+    ASSERT_TRUE(services::StoreRecentFiles("\\SOFTWARE\\Dossara\\Tarnwell", {FilePath("gone.db"), text.fileName(), TablePath}));
+    form = std::make_unique<TMainForm>();
+    EXPECT_EQ(menuText(), QStringLiteral("&Open|&Save a copy|-|&Import|&Export|-|&1 %1|&2 %2|-|E&xit").arg(text.fileName(), TablePath));
+    DialogAnswerer answers;
+    answers.ExpectMessage("^Unable to open .*Notes\\.db\\. ", ui::Button::Ok, ui::MessageKind::Error);
+    EXPECT_TRUE(form->Setup());
+    EXPECT_EQ(form->RegTree->topLevelItemCount(), 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(MainWindow, export_writes_the_selected_rows_and_import_into_an_empty_table_reproduces_them) {
     Open();
     TriggerAction(form.get(), "M_File_Export");
