@@ -19,6 +19,8 @@ MaskedLineEdit::MaskedLineEdit(QWidget* parent) : QLineEdit(parent) {
 
 void MaskedLineEdit::SetEditMask(const QString& maskText) {
     const QString value = Text();
+    const bool wasMasked = IsMasked();
+    if (!wasMasked) m_plainMaxLength = maxLength();
     m_maskText = maskText;
     auto parsed = EditMask::Parse(maskText);
     if (!parsed.ok()) {
@@ -27,7 +29,11 @@ void MaskedLineEdit::SetEditMask(const QString& maskText) {
     } else {
         m_mask = parsed.value();
     }
-    if (IsMasked()) setMaxLength(m_mask.Length());
+    if (IsMasked()) {
+        setMaxLength(m_mask.Length());
+    } else if (wasMasked) {
+        setMaxLength(m_plainMaxLength);
+    }
     SetText(value);
 }
 

@@ -37,7 +37,7 @@ public:
 
     /// Sets the mask text ("99/99/9999;1; "); the empty text removes the mask. A damaged mask
     /// is read leniently (EditMask::ParseLenient). The current value is shown through the new
-    /// mask.
+    /// mask. A mask sets the maximum length to its own; removing it restores the earlier one.
     void SetEditMask(const QString& maskText);
     const QString& EditMaskText() const { return m_maskText; }
     const EditMask& Mask() const { return m_mask; }
@@ -86,6 +86,7 @@ private:
     QString m_maskText;
     EditMask m_mask;
     QString m_original;   ///< the edit text before editing, for Reset
+    int m_plainMaxLength = 32767;  ///< the maximum length to go back to when the mask is removed
     bool m_reshaping = false;
 };
 

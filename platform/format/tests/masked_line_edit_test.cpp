@@ -247,12 +247,15 @@ TEST_F(MaskedEdit, text_set_directly_or_pasted_is_read_through_the_mask) {
 }
 
 TEST_F(MaskedEdit, changing_the_mask_keeps_the_value) {
+    m_edit->setMaxLength(50);
     m_edit->SetEditMask(QStringLiteral("000\\-0000;0;_"));
+    EXPECT_EQ(m_edit->maxLength(), 8);
     m_edit->SetText(QStringLiteral("1234567"));
     m_edit->SetEditMask(QStringLiteral("000\\ 0000;0;_"));
     EXPECT_EQ(m_edit->EditText(), QStringLiteral("123 4567"));
     m_edit->SetEditMask(QString());
     EXPECT_EQ(m_edit->EditText(), QStringLiteral("1234567"));
+    EXPECT_EQ(m_edit->maxLength(), 50);
     m_edit->SetEditMask(QStringLiteral("99\\"));  // damaged: read leniently
     EXPECT_EQ(m_edit->EditText(), QStringLiteral("12\\"));
 }
