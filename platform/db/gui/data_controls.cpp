@@ -41,23 +41,27 @@ void DBEdit::reload() {
 
 void DBEdit::userEdited(const QString& text) {
     if (isReadOnly()) return;
+    bool written = false;
     const bool ok = ui::RunGuarded(this, [&] {
         const Field* f = m_link->GetField();
         if (f && f->DataType() == FieldType::ftString) {
-            m_link->Write([&](Field& field) { field.SetAsString(text); });
+            written = m_link->Write([&](Field& field) { field.SetAsString(text); });
         } else {
-            m_link->Write([](Field&) {});  // edit state now; the value when editing ends
-            m_pending = true;
+            written = m_link->Write([](Field&) {});  // edit state now; the value when editing ends
+            m_pending = written;
         }
     });
-    if (!ok) reload();
+    if (!ok || !written) reload();
 }
 
 void DBEdit::flush() {
     if (!m_pending) return;
     m_pending = false;
     const QString typed = text();
-    if (!ui::RunGuarded(this, [&] { m_link->Write([&](Field& field) { field.SetAsString(typed); }); })) reload();
+    bool written = false;
+    if (!ui::RunGuarded(this, [&] { written = m_link->Write([&](Field& field) { field.SetAsString(typed); }); }) || !written) {
+        reload();
+    }
 }
 
 // ---- DBMemo ----
@@ -94,7 +98,10 @@ void DBMemo::userChanged() {
     if (m_loading || isReadOnly()) return;
     QString text = toPlainText();
     text.replace(u'\n', QLatin1String("\r\n"));
-    if (!ui::RunGuarded(this, [&] { m_link->Write([&](Field& field) { field.SetAsString(text); }); })) reload();
+    bool written = false;
+    if (!ui::RunGuarded(this, [&] { written = m_link->Write([&](Field& field) { field.SetAsString(text); }); }) || !written) {
+        reload();
+    }
 }
 
 // ---- DBCheckBox ----
@@ -127,7 +134,10 @@ void DBCheckBox::userClicked(bool checked) {
         reload();
         return;
     }
-    if (!ui::RunGuarded(this, [&] { m_link->Write([&](Field& field) { field.SetAsBoolean(checked); }); })) reload();
+    bool written = false;
+    if (!ui::RunGuarded(this, [&] { written = m_link->Write([&](Field& field) { field.SetAsBoolean(checked); }); }) || !written) {
+        reload();
+    }
 }
 
 // ---- DBImage ----
@@ -160,11 +170,7 @@ void DBImage::reload() {
 
 bool DBImage::SetPicture(const QImage& picture) {
     if (m_readOnly || !m_link->CanModify()) return false;
-    bool written = false;
-    m_link->Write([&](Field& field) {
-        field.SetAsBytes(PictureToBytes(picture));
-        written = true;
-    });
+    const bool written = m_link->Write([&](Field& field) { field.SetAsBytes(PictureToBytes(picture)); });
     reload();
     return written;
 }

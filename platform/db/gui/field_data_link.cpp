@@ -47,15 +47,18 @@ bool FieldDataLink::Edit() {
     return m_source->Edit();
 }
 
-void FieldDataLink::Write(const std::function<void(Field&)>& write) {
+bool FieldDataLink::Write(const std::function<void(Field&)>& write) {
     // Entering edit state signals the controls; this one keeps what the user typed.
     struct Guard {
         bool& flag;
         ~Guard() { flag = false; }
     } guard{m_writing};
     m_writing = true;
-    if (!Edit()) return;
-    if (Field* f = GetField()) write(*f);
+    if (!Edit()) return false;
+    Field* f = GetField();
+    if (!f) return false;
+    write(*f);
+    return true;
 }
 
 }  // namespace db::gui

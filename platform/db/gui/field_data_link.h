@@ -40,8 +40,9 @@ public:
     bool Writing() const { return m_writing; }
 
     /// Writes through `write` with the cursor in edit state; the control's own Reload is
-    /// not run for the change it makes. Exceptions reach the caller.
-    void Write(const std::function<void(Field&)>& write);
+    /// not run for the change it makes. Answers false, writing nothing, when the cursor
+    /// cannot be put in edit state (AutoEdit off, a read-only field). Exceptions reach the caller.
+    bool Write(const std::function<void(Field&)>& write);
 
     std::function<void()> Reload;
     std::function<void()> Flush;

@@ -201,6 +201,19 @@ TEST_F(DataControls, controls_over_a_read_only_cursor_change_nothing) {
     EXPECT_EQ(name->text(), QString());
 }
 
+TEST_F(DataControls, without_auto_edit_typing_changes_nothing) {
+    source.SetAutoEdit(false);
+    ASSERT_TRUE(testsupport::Type(&form, "NameEdit", "zz"));
+    ASSERT_TRUE(testsupport::Click(&form, "ActiveBox"));
+    EXPECT_EQ(table.State(), DataSetState::dsBrowse);
+    EXPECT_EQ(name->text(), QStringLiteral("Apple"));
+    EXPECT_TRUE(active->isChecked());
+
+    table.Edit();  // the form starts editing itself
+    ASSERT_TRUE(testsupport::Type(&form, "NameEdit", "s"));
+    EXPECT_EQ(table.FieldByName("Name")->AsString(), QStringLiteral("Apples"));
+}
+
 TEST_F(DataControls, a_move_while_editing_posts_what_the_controls_wrote) {
     ASSERT_TRUE(testsupport::Type(&form, "NameEdit", "X"));
     table.Next();
