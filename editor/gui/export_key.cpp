@@ -88,8 +88,8 @@ TExportKey::TExportKey(TMainData& data, QWidget* parent) : QWidget(parent, Qt::W
     layout->addWidget(KeyList, 1);
     layout->addWidget(StatusBar);
 
-    connect(BrowseBtn, &QToolButton::clicked, this, [this] { BrowseBtnClick(); });
-    connect(ExportBtn, &QPushButton::clicked, this, [this] { ExportBtnClick(); });
+    connect(BrowseBtn, &QToolButton::clicked, this, [this] { ui::RunGuarded(this, [&] { BrowseBtnClick(); }); });
+    connect(ExportBtn, &QPushButton::clicked, this, [this] { ui::RunGuarded(this, [&] { ExportBtnClick(); }); });
     connect(KeyList, &QTableWidget::itemSelectionChanged, this, [this] { KeyListSelectionChanged(); });
 }
 
