@@ -206,7 +206,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role == Qt::TextAlignmentRole && orientation == Qt::Horizontal) {
-        return QVariant::fromValue(m_titleAlignments.value(section, Qt::AlignLeft | Qt::AlignVCenter));
+        return int(m_titleAlignments.value(section, Qt::AlignLeft | Qt::AlignVCenter));
     }
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Horizontal) return section < int(m_info.size()) ? m_info[size_t(section)].title : QVariant();

@@ -16,8 +16,6 @@
 
 #include <sqlite3.h>
 
-#include <optional>
-
 namespace db::sql {
 
 namespace {

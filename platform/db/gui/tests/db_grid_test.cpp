@@ -172,7 +172,10 @@ TEST_F(Grid, shows_chosen_columns_of_a_query_answer) {
     grid->SetColumns({QStringLiteral("SmallImage"), QStringLiteral("Name")});
     grid->Model()->SetColumnTitle(0, QStringLiteral("Icon"));
     grid->Model()->SetColumnTitleAlignment(0, Qt::AlignCenter);
-    EXPECT_EQ(grid->Model()->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::AlignCenter);
+    EXPECT_EQ(grid->Model()->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+    grid->setColumnWidth(0, 60);
+    grid->setColumnWidth(1, 200);
+    testsupport::GrabToPng(grid, "db_grid_query_answer");
     EXPECT_EQ(grid->Model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Icon"));
     QStringList names;
     for (int r = 0; r < grid->Model()->rowCount(); ++r) names << grid->Model()->index(r, 1).data().toString();
