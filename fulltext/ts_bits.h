@@ -56,6 +56,12 @@ inline bool IsCompressedBlock(const std::uint8_t* b) {
     const std::int32_t count = BlockCountField(b);
     return count < 0 || (count == 0 && BlockSize(b) == 24 && ReadInt32(b + 20) == 1);
 }
+/// Marks a block as changed and not yet written (its stamp negative).
+inline void MarkDirty(std::uint8_t* b) {
+    const std::int32_t stamp = BlockStamp(b);
+    if (stamp > 0) SetBlockStamp(b, -stamp);
+}
+inline bool IsDirty(const std::uint8_t* b) { return BlockStamp(b) < 0; }
 /// Number of members of a block of either form.
 inline std::int32_t BlockMembers(const std::uint8_t* b) {
     const std::int32_t count = BlockCountField(b);

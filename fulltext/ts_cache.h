@@ -1,12 +1,16 @@
 #pragma once
 
+#include "fulltext/cx_dictionary.h"
 #include "fulltext/ts_base.h"
 #include "fulltext/ts_bits.h"
 
 #include <QString>
 #include <QStringView>
 
+#include <array>
 #include <functional>
+#include <memory>
+#include <vector>
 
 /// The word cache's operations as the engines use them: word -> record-set block (none for an
 /// omitted word), with access stamps, memory accounting and iteration.
@@ -39,4 +43,156 @@ public:
     virtual int FlushMark() const = 0;
     /// The current access-counter value.
     virtual int AccessCounter() const = 0;
+};
+
+/// A node of the word dictionary.
+class TwbDictNode : public TCxDictNode {
+public:
+    using TCxDictNode::TCxDictNode;
+};
+
+/// The word dictionary: case-sensitive names, the ELF hash, self-organising chains, and
+/// growth by doubling (up to MaxHashSize slots) when the entries exceed GrowthPercent of the
+/// slots. Lookup remembers where a word was missed, so that AddAfterMiss needs no second search.
+class TwbDictionary : public TCxDictionary {
+public:
+    /// Visits one entry; `data` may be changed, `remove` set to drop the entry (its data is
+    /// disposed).
+    using TVisitProc = std::function<void(const QString& name, fulltext::CxData& data, bool& remove)>;
+
+    explicit TwbDictionary(int hashSize);
+
+    QString ClassName() const override { return QStringLiteral("TwbDictionary"); }
+    QString NodeClassName() const override { return QStringLiteral("TwbDictNode"); }
+
+    /// Binary comparison, or the locale's comparison when switched to the code-page one.
+    int Equal(QStringView a, QStringView b) const override;
+    void SetCodePageCompare(bool on) { m_codePageCompare = on; }
+
+    int GrowthPercent = 300;  ///< grow when entries exceed slots × this / 100
+    int GrowthFactor = 200;   ///< new slot count = slots × this / 100
+    int MaxHashSize = 16380;  ///< growth stops here
+
+    /// The node of `word` (moved to the head of its chain), or null; remembers a miss.
+    TwbDictNode* Lookup(QStringView word);
+    /// Adds `word`, which the last Lookup missed; grows the table when due.
+    TwbDictNode* AddAfterMiss(const QString& word, fulltext::CxData data);
+    /// Adds a word that may be present (ECxContainerError 54 then); grows when due.
+    void AddWord(const QString& word, fulltext::CxData data);
+    /// Visits every entry in slot and chain order, removing those flagged.
+    void VisitAll(const TVisitProc& visit);
+
+    static std::uint32_t ElfHash(QStringView word, std::uint32_t slotCount);
+
+protected:
+    std::unique_ptr<TCxDictNode> MakeNode(const QString& name, fulltext::CxData data) override;
+
+private:
+    void growIfDue();
+
+    bool m_codePageCompare = false;
+    std::uint32_t m_missSlot = 0;
+};
+
+namespace fulltext {
+
+/// The cache's statistics, in the order they are reported.
+struct CacheStatistics {
+    int compressedEntries = 0;  ///< entries whose set is compressed
+    int thresholdStamp = 0;     ///< raw sets used at or before this stamp get compressed
+    int bytesInUse = 0;         ///< bytes of the blocks in use (rounded to 16)
+    int accessCounter = 0;      ///< look-ups and additions so far
+    int freeListBytes = 0;      ///< bytes held on the free lists
+    int flushMark = 0;          ///< sets used at or before this stamp were written and dropped
+    int rawEntries = 0;         ///< entries whose set is raw
+    int entriesWithoutSet = 0;  ///< omitted words
+    int dirtyEntries = 0;       ///< entries with changes not yet written
+};
+
+}  // namespace fulltext
+
+/// The word cache: word -> record-set block within a memory limit.
+///
+/// Every look-up counts an access and stamps the block it answers. When the blocks in use
+/// exceed MemoryLimit, CheckMemory compresses the raw sets used longest ago and, for engines
+/// that read an index, writes back and drops the oldest entries (FlushOld); during an index
+/// build's collecting phase it raises the limit instead of writing. The cache owns every
+/// block it hands out; with AltMemMgr freed blocks are kept on free lists by size (eight
+/// lists for 16..128 bytes, chains per size above) and reused.
+class TtsCustomCache : public TtsBaseCache {
+    Q_OBJECT
+public:
+    explicit TtsCustomCache(QObject* owner = nullptr);
+    ~TtsCustomCache() override;
+
+    /// Kilobytes (the stored bytes divided by 1024).
+    int MemoryLimit() const { return int(m_memoryLimitBytes / 1024); }
+    /// Up to 1048575 (0xFFFFF) the value is kilobytes, above it bytes.
+    void SetMemoryLimit(int value);
+    qint64 MemoryLimitBytes() const { return m_memoryLimitBytes; }
+
+    bool AltMemMgr() const { return m_altMemMgr; }
+    /// Off releases the free lists; on prepares them.
+    void SetAltMemMgr(bool on);
+
+    int EntryCount() const override { return m_dict.Count(); }
+    int DirtyCount() const override;
+    bool Lookup(QStringView word, fulltext::Block& oldBlock, bool create, int newestStamp,
+                fulltext::Block& block) override;
+    void AddEntry(const QString& word, fulltext::Block block) override;
+    void CheckMemory(TtsEngine* engine) override;
+    void RemoveWord(QStringView word) override;
+    void FreeBlock(fulltext::Block block) override;
+    fulltext::Block AllocBlock(int size) override;
+    void Iterate(bool freeBlocks, bool reset, const TVisitor& visitor) override;
+    int FlushMark() const override { return m_flushMark; }
+    int AccessCounter() const override { return m_access; }
+
+    fulltext::CacheStatistics Statistics() const;
+    /// Largest sum of bytes in use and bytes on the free lists so far.
+    qint64 PeakBytes() const { return m_peak; }
+    int Hits() const { return m_hits; }
+    int Additions() const { return m_additions; }
+    int Removals() const { return m_removals; }
+    /// Size of a raw block as the engine's bit set last gave it.
+    int RawBlockSize() const { return m_rawSize; }
+    const TwbDictionary& Dictionary() const { return m_dict; }
+
+    void Reset() override;
+    void StateLeft(TtsBase* sender, TEngineState state) override;
+    void StateEntered(TtsBase* sender, TEngineState state) override;
+
+private:
+    struct Chain {
+        int size = 0;
+        void* head = nullptr;
+        int length = 0;
+    };
+    void releaseFreeLists();
+    void freeEveryBlock();
+    void account(qint64 inUseDelta, qint64 freeDelta);
+
+    TwbDictionary m_dict{1000};
+    qint64 m_memoryLimitBytes = 1000 * 1024;
+    bool m_altMemMgr = true;
+    int m_access = 0;
+    int m_threshold = 0;
+    int m_flushMark = 0;
+    static constexpr double kFlushPercent = 0.75;
+    int m_rawSize = 0;
+    qint64 m_bytesInUse = 0;
+    qint64 m_freeBytes = 0;
+    qint64 m_peak = 0;
+    int m_hits = 0;
+    int m_additions = 0;
+    int m_removals = 0;
+    std::array<void*, 8> m_small{};
+    std::vector<Chain> m_chains;
+};
+
+/// The published word cache.
+class TtsCache : public TtsCustomCache {
+    Q_OBJECT
+public:
+    using TtsCustomCache::TtsCustomCache;
 };
