@@ -11,8 +11,6 @@
 
 #include <atomic>
 
-Q_LOGGING_CATEGORY(lcEditor, "dossara.editor")
-
 using editor::SettingsRow;
 
 namespace {
@@ -23,6 +21,24 @@ QVariantList keyList(int level, const SettingsRow& keys) {
     if (level >= 2) out << keys.Key2;
     return out;
 }
+
+/// Restricts a table to the rows under a key prefix for its lifetime.
+class RangeGuard {
+public:
+    RangeGuard(db::Table& table, const QVariantList& prefix) : m_table(table) { m_table.SetRange(prefix, prefix); }
+    ~RangeGuard() {
+        try {
+            m_table.CancelRange();
+        } catch (const std::exception& e) {
+            qCWarning(lcEditor) << "cannot cancel the range:" << e.what();
+        }
+    }
+    RangeGuard(const RangeGuard&) = delete;
+    RangeGuard& operator=(const RangeGuard&) = delete;
+
+private:
+    db::Table& m_table;
+};
 
 QString uniqueDatabaseName() {
     static std::atomic<int> counter{0};
@@ -94,15 +110,10 @@ std::vector<SettingsRow> TMainData::AllRows() {
 std::vector<SettingsRow> TMainData::RowsOfKey(const QString& section, const QString& key1, const QString& key2) {
     if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
     std::vector<SettingsRow> rows;
-    const QVariantList keys{section, key1, key2};
-    Registry->SetRange(keys, keys);
-    try {
+    {
+        const RangeGuard range(*Registry, {section, key1, key2});
         for (Registry->First(); !Registry->Eof(); Registry->Next()) rows.push_back(currentRow());
-    } catch (...) {
-        Registry->CancelRange();
-        throw;
     }
-    Registry->CancelRange();
     return rows;
 }
 
@@ -146,9 +157,10 @@ std::vector<SettingsRow> TMainData::RenameKey(int level, const SettingsRow& keys
     std::vector<SettingsRow> collisions;
     const QVariantList prefix = keyList(level, keys);
     std::vector<SettingsRow> rows;
-    Registry->SetRange(prefix, prefix);
-    for (Registry->First(); !Registry->Eof(); Registry->Next()) rows.push_back(currentRow());
-    Registry->CancelRange();
+    {
+        const RangeGuard range(*Registry, prefix);
+        for (Registry->First(); !Registry->Eof(); Registry->Next()) rows.push_back(currentRow());
+    }
     if (rows.empty()) return collisions;
     const QString oldText = level == 0 ? keys.Section : level == 1 ? keys.Key1 : keys.Key2;
     if (oldText == newText) return collisions;

@@ -1,0 +1,3 @@
+#include "editor/log.h"
+
+Q_LOGGING_CATEGORY(lcEditor, "dossara.editor")
