@@ -104,6 +104,7 @@ TEST_F(Query, answers_rows_and_typed_fields_for_local_sql_texts) {
         {R"(SELECT h.NodeName FROM Hierarchy.DB h WHERE ( UPPER(h.NodeName) LIKE "AB%" ) ORDER BY h.NodeID)",
          "NodeName:Alpha(100)\nabbot\nAbbey Road"},
         {R"(SELECT NodeID FROM hierarchy.db WHERE UPPER(NodeName) LIKE "GRÖ%")", "NodeID:Long\n1003"},
+        {R"(SELECT NodeID FROM Hierarchy WHERE NodeName NOT LIKE "%o%" OR NodeName LIKE "Abbey!_%" ESCAPE "!" ORDER BY 1)", "NodeID:Long\n1003"},
         // a name used twice is made unique; an autoincrement column reads as long integer
         {R"(SELECT h.NodeID, o.NodeID, o.OrderNo, o.Amount FROM "Hierarchy.DB" h INNER JOIN "Orders.db" o ON (h.NodeID = o.NodeID) ORDER BY o.OrderNo)",
          "NodeID:Long|NodeID_1:Long|OrderNo:Long|Amount:Money\n1001|1001|1|10.5\n1001|1001|2|4.25\n1002|1002|3|100"},
