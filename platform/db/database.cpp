@@ -2,6 +2,7 @@
 
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
+#include "platform/db/internal/fault_injection.h"
 #include "platform/db/internal/table_file.h"
 
 #include <QDir>
@@ -200,13 +201,14 @@ void CreateTableFile(const QString& folder, const QString& tableName, const Tabl
     try {
         sqlite3* raw = nullptr;
         const int rc = sqlite3_open_v2(QFile::encodeName(temp).constData(), &raw,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                       internal::LayerVfsName());
         internal::ConnectionPtr conn(raw);
         if (rc != SQLITE_OK) internal::RaiseSqlite(raw, rc, ctx);
         sqlite3_extended_result_codes(raw, 1);
         internal::RegisterExtensions(raw);
-        internal::Exec(raw, QStringLiteral("PRAGMA journal_mode=DELETE"), ctx, false);
-        internal::Exec(raw, QStringLiteral("BEGIN IMMEDIATE"), ctx, false);
+        internal::Exec(raw, QStringLiteral("PRAGMA journal_mode=DELETE"), ctx);
+        internal::Exec(raw, QStringLiteral("BEGIN IMMEDIATE"), ctx);
         internal::WriteDefinition(raw, rowTable, def, ctx);
         internal::Exec(raw, internal::CreateRowTableSql(rowTable, def), ctx);
         for (const auto& ix : def.Indexes) internal::Exec(raw, internal::CreateIndexSql(rowTable, def, ix), ctx);

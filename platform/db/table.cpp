@@ -1145,7 +1145,6 @@ void writeTransaction(TableFile& file, const std::shared_ptr<TableFile>& shared,
 }
 
 void step(TableFile& file, sqlite3_stmt* s, const QString& ctx) {
-    internal::CountWrite(ctx);
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) internal::RaiseSqlite(file.db(), sqlite3_extended_errcode(file.db()), ctx);
 }

@@ -167,7 +167,7 @@ void CopyTableFile(const QString& folder, const QString& tableName, const QStrin
     sqlite3* db = dest->db();
     const QString attach = QStringLiteral("ATTACH DATABASE %1 AS src")
                                .arg(QLatin1Char('\'') + QString(path).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\''));
-    Exec(db, attach, ctx, false);
+    Exec(db, attach, ctx);
     try {
         QStringList cols;
         for (const auto& f : def.Fields) cols << Quote(f.Name);
@@ -180,7 +180,7 @@ void CopyTableFile(const QString& folder, const QString& tableName, const QStrin
         throw;
     }
     tx.Commit();
-    Exec(db, QStringLiteral("DETACH DATABASE src"), ctx, false);
+    Exec(db, QStringLiteral("DETACH DATABASE src"), ctx);
 }
 
 void AddIndexToFile(const QString& folder, const QString& tableName, const IndexDef& index) {
@@ -436,7 +436,6 @@ void rebuild(TableFile& file, const TableDef& newDef, const std::vector<int>& so
                 }
                 internal::Bind(write.get(), int(i) + 2, v);
             }
-            internal::CountWrite(ctx);
             const int wrc = sqlite3_step(write.get());
             sqlite3_reset(write.get());
             if (wrc != SQLITE_DONE) internal::RaiseSqlite(db, sqlite3_extended_errcode(db), ctx);
@@ -456,7 +455,13 @@ void rebuild(TableFile& file, const TableDef& newDef, const std::vector<int>& so
         tx.Commit();
     }
     file.reloadDefinition();
-    Exec(db, QStringLiteral("VACUUM"), ctx, false);
+    // Packing afterwards only gives space back; the change itself is committed already.
+    try {
+        file.clearStatements();
+        Exec(db, QStringLiteral("VACUUM"), ctx);
+    } catch (const EDBEngineError& e) {
+        qCWarning(lcDb) << "packing after a restructure failed:" << e.Message();
+    }
 }
 
 }  // namespace
@@ -548,8 +553,7 @@ void PackTableFile(const QString& folder, const QString& tableName) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
     file->clearStatements();
-    internal::CountWrite(ctxOf(path));
-    Exec(file->db(), QStringLiteral("VACUUM"), ctxOf(path), false);
+    Exec(file->db(), QStringLiteral("VACUUM"), ctxOf(path));
     file->bumpLocalVersion();
 }
 

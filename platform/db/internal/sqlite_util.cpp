@@ -1,7 +1,6 @@
 #include "platform/db/internal/sqlite_util.h"
 
 #include "platform/db/db_error.h"
-#include "platform/db/internal/fault_injection.h"
 
 #include <cstring>
 
@@ -97,16 +96,11 @@ QVariant ColumnValue(sqlite3_stmt* s, int column) {
     }
 }
 
-void Exec(sqlite3* db, const QString& sql, const QString& context, bool isWrite) {
-    if (isWrite) CountWrite(context);
+void Exec(sqlite3* db, const QString& sql, const QString& context) {
     char* error = nullptr;
     const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
     sqlite3_free(error);
     if (rc != SQLITE_OK) RaiseSqlite(db, sqlite3_extended_errcode(db), context);
-}
-
-void CountWrite(const QString& context) {
-    if (FaultInjection::takeWrite()) Raise(ErrorCode::kIoError, QStringLiteral("Write failed (test hook). %1").arg(context));
 }
 
 namespace {

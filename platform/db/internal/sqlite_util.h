@@ -49,13 +49,8 @@ void Bind(sqlite3_stmt* s, int position, const QVariant& value);
 /// Reads a column as a storage value.
 QVariant ColumnValue(sqlite3_stmt* s, int column);
 
-/// Runs one statement without results; throws on failure. Counts as a write for the
-/// fault-injection hook when `isWrite`.
-void Exec(sqlite3* db, const QString& sql, const QString& context, bool isWrite = true);
-
-/// Fault injection: decrements the countdown and throws (as a disk I/O error) when it
-/// reaches zero. Called before every write step of the layer.
-void CountWrite(const QString& context);
+/// Runs statements without results; throws EDBEngineError on failure.
+void Exec(sqlite3* db, const QString& sql, const QString& context);
 
 /// Registers the layer's collation "DOSSARA_NOCASE" (Unicode case-insensitive) and the
 /// function dossara_fold(text) on a connection.

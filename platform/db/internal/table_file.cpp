@@ -2,6 +2,7 @@
 
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
+#include "platform/db/internal/fault_injection.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -180,7 +181,6 @@ void WriteDefinition(sqlite3* db, const QString& rowTable, const TableDef& def, 
     StatementPtr fieldStmt(raw);
     int pos = 0;
     for (const auto& f : def.Fields) {
-        CountWrite(ctx);
         Bind(raw, 1, qlonglong(pos++));
         Bind(raw, 2, f.Name);
         Bind(raw, 3, FieldTypeName(f.DataType));
@@ -196,7 +196,6 @@ void WriteDefinition(sqlite3* db, const QString& rowTable, const TableDef& def, 
     StatementPtr indexStmt(raw);
     pos = 0;
     for (const auto& ix : def.Indexes) {
-        CountWrite(ctx);
         Bind(raw, 1, qlonglong(pos++));
         Bind(raw, 2, ix.Options.testFlag(IndexOption::ixPrimary) ? QString() : ix.Name);
         Bind(raw, 3, ix.FieldList().join(QLatin1Char(';')));
@@ -252,7 +251,7 @@ std::shared_ptr<TableFile> TableFile::Open(const QString& path, Mode mode, bool 
 
     sqlite3* raw = nullptr;
     const int flags = (file->m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, nullptr);
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, flags, LayerVfsName());
     file->m_db.reset(raw);
     if (rc != SQLITE_OK) RaiseSqlite(raw, rc, ctx);
     sqlite3_extended_result_codes(raw, 1);
@@ -418,7 +417,7 @@ bool TableFile::inTransaction() const { return !sqlite3_get_autocommit(m_db.get(
 bool TableFile::beginWrite() {
     if (m_readOnly) Raise(ErrorCode::kReadOnly, context(m_path));
     if (inTransaction()) return false;
-    Exec(m_db.get(), QStringLiteral("BEGIN IMMEDIATE"), context(m_path), false);
+    Exec(m_db.get(), QStringLiteral("BEGIN IMMEDIATE"), context(m_path));
     return true;
 }
 

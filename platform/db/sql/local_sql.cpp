@@ -59,7 +59,7 @@ std::optional<QDateTime> ParseDateLiteral(const QString& text, bool* hasTime, bo
         time = QTime(hour, m.captured(5).toInt(), m.captured(6).toInt(), ms.toInt());
         if (!time.isValid()) return std::nullopt;
     }
-    return QDateTime(date, time);
+    return QDateTime(date, time, Qt::UTC);  // a wall-clock value: no zone, no daylight-saving gaps
 }
 
 QString DayNumberLiteral(const QDateTime& value, bool hasTime) {
