@@ -225,6 +225,8 @@ void CreateTableFile(const QString& folder, const QString& tableName, const Tabl
     if (lockFd >= 0) internal::ForgetLockDescriptorFd(lockFd);
 }
 
+void RegisterSqlExtensions(sqlite3* connection) { internal::RegisterExtensions(connection); }
+
 TableDef ReadTableDef(const QString& folder, const QString& tableName) {
     const QString found = FindTableFile(folder, tableName);
     if (found.isEmpty()) Raise(ErrorCode::kTableNotFound, QStringLiteral("Table: %1").arg(QDir(folder).filePath(tableName)));

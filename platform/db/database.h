@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+struct sqlite3;
+
 namespace db {
 
 namespace internal {
@@ -92,6 +94,12 @@ QStringList TableNamesInFolder(const QString& folder);
 /// for a bad definition; on failure nothing is left behind.
 void CreateTableFile(const QString& folder, const QString& tableName, const TableDef& def,
                      bool replace = false);
+/// Makes a SQLite connection of another part of the system able to read and write table
+/// files: registers the collation "DOSSARA_NOCASE" (Unicode case-insensitive order, used by
+/// case-insensitive indexes; a connection without it cannot write such tables) and the SQL
+/// function dossara_fold(text) (case folding).
+void RegisterSqlExtensions(sqlite3* connection);
+
 /// Reads the definition stored in a table file (kTableNotFound, kCorruptHeader).
 TableDef ReadTableDef(const QString& folder, const QString& tableName);
 

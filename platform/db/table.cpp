@@ -1253,6 +1253,7 @@ void Table::Post() {
                 for (const auto& v : binds) Bind(s, at++, v);
                 sqlite3_bind_int64(s, at, rowId);
                 step(file, s, ctx);
+                if (sqlite3_changes(file.db()) == 0) Raise(ErrorCode::kRecordDeleted, ctx);
             }
         }
     });

@@ -87,8 +87,9 @@ void TableModel::readRows() {
         m_info.push_back(info);
     }
 
-    if (cursor->Exclusive()) {
-        // No second cursor can open the file: walk this one with its scroll events held back.
+    if (cursor->Exclusive() || cursor->HasRange()) {
+        // No second cursor can open the file, or none can take the range: walk this one with
+        // its scroll events held back.
         m_reader.reset();
         if (cursor->State() != DataSetState::dsBrowse) return;  // a move would post the edit; read after it
         std::vector<Field*> fields;

@@ -20,8 +20,8 @@ namespace db::gui {
 /// model never moves the data source's cursor (no scroll events, no post of a record being
 /// edited). They are read again when the cursor opens or closes, changes its order, or a
 /// record is posted, cancelled or deleted; edits in progress show after they are posted.
-/// A cursor restricted to a range shows every row of its order. A cursor open exclusively
-/// admits no second cursor: its rows are read by walking it with its scroll events held
+/// A cursor open exclusively admits no second cursor, and a second cursor cannot take over
+/// a range: the rows of such a cursor are read by walking it with its scroll events held
 /// back (BeforeScroll and AfterScroll do not fire) and returning to its record.
 ///
 /// The current row follows the cursor (CurrentRowChanged after every move) and the cursor

@@ -233,7 +233,10 @@ std::shared_ptr<TableFile> TableFile::Open(const QString& path, Mode mode, bool 
     }
     std::shared_ptr<TableFile> file(new TableFile);
     file->m_path = path;
-    file->m_readOnly = readOnly || !info.isWritable();
+    // The connection is read-write whenever the file is: a read-only Table shares it with
+    // writing ones of this process, and opening recovers a journal left by a crash.
+    Q_UNUSED(readOnly);
+    file->m_readOnly = !info.isWritable();
     file->m_lockFd = LockDescriptor(path);
     if (file->m_lockFd < 0) Raise(ErrorCode::kIoError, ctx);
     if (!ofdLock(file->m_lockFd, mode == Mode::Exclusive ? F_WRLCK : F_RDLCK, kTableLockOffset)) {

@@ -32,7 +32,9 @@ class TableFile {
 public:
     enum class Mode { Shared, Exclusive };
 
-    /// Opens (or joins the process's open instance of) the file at `path`. Raises
+    /// Opens (or joins the process's open instance of) the file at `path`; `readOnly` is
+    /// the caller's intent (writes are refused by the Table), the connection is read-write
+    /// whenever the file is writable. Raises
     /// kTableNotFound, kTableBusy (exclusive refused), kTableLocked (held exclusively
     /// elsewhere), kCorruptHeader (not a table), kCorruptFile (definition does not match).
     static std::shared_ptr<TableFile> Open(const QString& path, Mode mode, bool readOnly);

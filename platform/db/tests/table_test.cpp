@@ -2,6 +2,8 @@
 
 #include "platform/db/tests/db_fixture.h"
 
+#include <sqlite3.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -244,6 +246,32 @@ TEST_F(TableCursor, editing_states_and_cancel) {
     t->Close();
     EXPECT_EQ(t->State(), DataSetState::dsInactive);
     ExpectEngineError(db::ErrorCode::kTableClosed, [&] { t->First(); });
+}
+
+TEST_F(TableCursor, read_only_tables_refuse_changes_and_a_row_deleted_behind_an_edit_is_reported) {
+    db::Table ro;
+    ro.SetDatabaseName(Path());
+    ro.SetTableName("Hierarchy.DB");
+    ro.SetReadOnly(true);
+    ro.Open();
+    EXPECT_FALSE(ro.CanModify());
+    EXPECT_FALSE(ro.FieldByName("NodeName")->CanModify());
+    ExpectEngineError(db::ErrorCode::kReadOnly, [&] { ro.Edit(); });
+    ExpectEngineError(db::ErrorCode::kReadOnly, [&] { ro.Append(); });
+    ExpectEngineError(db::ErrorCode::kReadOnly, [&] { ro.Delete(); });
+    auto t = OpenTable("Hierarchy.DB");  // a writing cursor beside the read-only one
+    t->FindKey({1004});
+    t->Edit();
+    t->FieldByName("NodeName")->SetAsString("gone meanwhile");
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(FilePath("Hierarchy.DB").toUtf8().constData(), &raw), SQLITE_OK);
+    db::RegisterSqlExtensions(raw);  // the tree's case-insensitive index needs the collation
+    ASSERT_EQ(sqlite3_exec(raw, "DELETE FROM \"Hierarchy.DB\" WHERE NodeID = 1004", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    ExpectEngineError(db::ErrorCode::kRecordDeleted, [&] { t->Post(); });
+    t->Cancel();
+    ro.Refresh();
+    EXPECT_EQ(ro.RecordCount(), 6);
 }
 
 /// A table class that hooks around the table's own handling, as indexed tables do.

@@ -164,6 +164,18 @@ TEST_F(Grid, an_exclusively_open_cursor_is_shown_without_firing_its_scroll_event
     EXPECT_EQ(grid->currentIndex().row(), 2);
 }
 
+TEST_F(Grid, a_cursor_within_a_range_shows_the_rows_of_the_range) {
+    table.SetIndexName(QString());
+    table.SetRange({2}, {3});
+    EXPECT_EQ(Names(), (QStringList{"Contact", "Book"}));
+    table.Last();
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    scrolls = 0;
+    table.CancelRange();
+    EXPECT_EQ(Names(), (QStringList{"Folder", "Contact", "Book", "Note"}));
+    EXPECT_EQ(grid->Model()->index(grid->currentIndex().row(), 1).data().toString(), table.FieldByName("Name")->AsString());
+}
+
 TEST_F(Grid, shows_chosen_columns_of_a_query_answer) {
     auto answer = sql::OpenQuery(Path(), QStringLiteral("SELECT Name, SmallImage FROM IconLib WHERE ID > 1 ORDER BY Name DESC"));
     DataSource querySource;
