@@ -164,9 +164,11 @@ void SetConfigRoot(const QString& folder) { configRoot() = folder; }
 
 QString ConfigRoot() {
     if (!configRoot().isEmpty()) return configRoot();
-    QString root = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    if (root.isEmpty()) root = QDir::homePath() + QStringLiteral("/.config/dossara");
-    return root;
+    // One folder for every program of the family, so the records manager and the
+    // settings-table editor share the per-user settings.
+    QString root = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (root.isEmpty()) root = QDir::homePath() + QStringLiteral("/.config");
+    return root + QStringLiteral("/dossara");
 }
 
 }  // namespace settings

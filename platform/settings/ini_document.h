@@ -39,8 +39,8 @@ private:
     std::vector<Section> m_sections;
 };
 
-/// The folder that holds the per-user settings files: by default the user's configuration
-/// folder for the program; tests point it at a temporary folder.
+/// The folder that holds the per-user settings files: by default "dossara" in the user's
+/// configuration folder, shared by both programs; tests point it at a temporary folder.
 void SetConfigRoot(const QString& folder);
 QString ConfigRoot();
 
