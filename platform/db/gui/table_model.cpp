@@ -73,10 +73,12 @@ void TableModel::Reload() {
 
 void TableModel::readRows() {
     Table* cursor = m_source ? m_source->DataSet() : nullptr;
+    m_readWithRange = false;
     if (!cursor || !cursor->Active()) {
         m_reader.reset();
         return;
     }
+    m_readWithRange = cursor->HasRange();
     const QStringList names = m_columns.isEmpty() ? cursor->GetFieldNames() : m_columns;
     for (int c = 0; c < names.size(); ++c) {
         const Field* f = cursor->FieldByName(names[c]);
@@ -164,11 +166,16 @@ void TableModel::followCursor() {
     if (m_reading) return;
     Table* cursor = m_source ? m_source->DataSet() : nullptr;
     int row = -1;
-    if (cursor && cursor->Active() && m_reader &&
-        (m_reader->IndexName() != cursor->IndexName() || m_reader->IndexFieldNames() != cursor->IndexFieldNames()) &&
-        cursor->State() == DataSetState::dsBrowse) {
-        Reload();  // the cursor took another order
-        return;
+    if (cursor && cursor->Active() && cursor->State() == DataSetState::dsBrowse) {
+        // Moves are all the cursor tells of a new order or range.
+        const bool otherOrder = m_reader && (m_reader->IndexName() != cursor->IndexName() ||
+                                             m_reader->IndexFieldNames() != cursor->IndexFieldNames());
+        const bool otherRange = cursor->HasRange() != m_readWithRange ||
+                                (cursor->HasRange() && cursor->RecordCount() != int(m_rows.size()));
+        if (otherOrder || otherRange) {
+            Reload();
+            return;
+        }
     }
     if (cursor && cursor->Active() && !cursor->IsEmpty() && cursor->State() != DataSetState::dsInsert) {
         const Bookmark mark = cursor->GetBookmark();

@@ -22,7 +22,8 @@ namespace db::gui {
 /// record is posted, cancelled or deleted; edits in progress show after they are posted.
 /// A cursor open exclusively admits no second cursor, and a second cursor cannot take over
 /// a range: the rows of such a cursor are read by walking it with its scroll events held
-/// back (BeforeScroll and AfterScroll do not fire) and returning to its record.
+/// back (BeforeScroll and AfterScroll do not fire) and returning to its record. A new range
+/// is noticed at the cursor's next move when it has another number of rows.
 ///
 /// The current row follows the cursor (CurrentRowChanged after every move) and the cursor
 /// follows SetCurrentRow (the cursor moves with its scroll events, posting an edit in
@@ -93,6 +94,7 @@ private:
     std::vector<Row> m_rows;
     int m_currentRow = -1;
     bool m_reading = false;  ///< rows are being read: the cursor's notices are ignored
+    bool m_readWithRange = false;  ///< the rows were read from a cursor within a range
     std::unique_ptr<Table> m_reader;
 };
 
