@@ -3,7 +3,6 @@
 #include "platform/db/database.h"
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
-#include "platform/db/internal/sqlite_util.h"
 #include "platform/db/sql/local_sql.h"
 #include "platform/db/sql/sql_functions.h"
 
@@ -20,8 +19,42 @@ namespace db::sql {
 
 namespace {
 
-using internal::ConnectionPtr;
-using internal::StatementPtr;
+struct ConnectionCloser {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using ConnectionPtr = std::unique_ptr<sqlite3, ConnectionCloser>;
+using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+/// Raises the engine error for a failed SQLite call on the query's connection: the engine
+/// code, then SQLite's text and what was being done.
+[[noreturn]] void RaiseSqlite(sqlite3* db, int result, const QString& context) {
+    int code = ErrorCode::kIoError;
+    switch (result & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        code = ErrorCode::kTableLocked;
+        break;
+    case SQLITE_CORRUPT:
+        code = ErrorCode::kCorruptFile;
+        break;
+    case SQLITE_NOTADB:
+        code = ErrorCode::kCorruptHeader;
+        break;
+    case SQLITE_FULL:
+        code = ErrorCode::kDiskFull;
+        break;
+    case SQLITE_CANTOPEN:
+        code = ErrorCode::kTableNotFound;
+        break;
+    default:
+        break;
+    }
+    const QString text = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(result));
+    throw EDBEngineError(std::vector<DBError>{{code, EngineMessage(code)}, {0, text}, {0, context}});
+}
 
 [[noreturn]] void RaiseInvalidSql(const QString& why) {
     throw EDBEngineError(std::vector<DBError>{{kInvalidSql, QStringLiteral("Invalid SQL statement.")}, {0, why}});
@@ -292,9 +325,9 @@ public:
         sqlite3* raw = nullptr;
         const int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
         m_db.reset(raw);
-        if (rc != SQLITE_OK) internal::RaiseSqlite(raw, rc, QStringLiteral("query"));
+        if (rc != SQLITE_OK) RaiseSqlite(raw, rc, QStringLiteral("query"));
         sqlite3_busy_timeout(m_db.get(), 5000);  // as long as the tables wait for each other
-        internal::RegisterExtensions(m_db.get());
+        RegisterSqlExtensions(m_db.get());
         RegisterLocalSqlFunctions(m_db.get());
 
         const int limit = sqlite3_limit(m_db.get(), SQLITE_LIMIT_ATTACHED, -1);
@@ -412,7 +445,7 @@ private:
         char* err = nullptr;
         const int rc = sqlite3_exec(m_db.get(), sql.toUtf8().constData(), nullptr, nullptr, &err);
         sqlite3_free(err);
-        if (rc != SQLITE_OK) internal::RaiseSqlite(m_db.get(), rc, context);
+        if (rc != SQLITE_OK) RaiseSqlite(m_db.get(), rc, context);
     }
 
     QString rowTableName(int i) {
@@ -529,7 +562,7 @@ std::unique_ptr<QueryCursor> OpenQuery(const QString& databaseName, const QStrin
         if (rc == SQLITE_DONE) break;
         if (rc != SQLITE_ROW) {
             if (rc == SQLITE_ERROR) RaiseInvalidSql(SqliteMessage(query.connection()));
-            internal::RaiseSqlite(query.connection(), rc, QStringLiteral("query"));
+            RaiseSqlite(query.connection(), rc, QStringLiteral("query"));
         }
         std::vector<QVariant> row;
         row.reserve(size_t(columns));
