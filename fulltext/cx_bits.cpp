@@ -128,6 +128,7 @@ void TCxBits::Recount() {
 }
 
 int TCxBits::Scan(int start, bool value, bool upwards, const std::function<bool(int)>& accept) const {
+    if (!accept) return fastScan(start, value, upwards);
     const std::uint8_t skip = value ? 0x00 : 0xFF;
     if (upwards) {
         int n = std::max(start, 0);
@@ -137,7 +138,7 @@ int TCxBits::Scan(int start, bool value, bool upwards, const std::function<bool(
                 n += 8;
                 continue;
             }
-            if ((((b >> (n & 7)) & 1) != 0) == value && (!accept || accept(n))) return n;
+            if ((((b >> (n & 7)) & 1) != 0) == value && accept(n)) return n;
             ++n;
         }
         return -1;
@@ -149,8 +150,53 @@ int TCxBits::Scan(int start, bool value, bool upwards, const std::function<bool(
             n -= 8;
             continue;
         }
-        if ((((b >> (n & 7)) & 1) != 0) == value && (!accept || accept(n))) return n;
+        if ((((b >> (n & 7)) & 1) != 0) == value && accept(n)) return n;
         --n;
+    }
+    return -1;
+}
+
+int TCxBits::fastScan(int start, bool value, bool upwards) const {
+    // Bytes are read as they are when seeking set bits and complemented when seeking clear
+    // ones; whole 64-bit words without a candidate are skipped.
+    const std::uint64_t flip = value ? 0 : ~std::uint64_t(0);
+    const std::size_t size = m_size;
+    if (upwards) {
+        const int n = std::max(start, 0);
+        if (n > m_maxBits) return -1;
+        std::size_t i = std::size_t(n >> 3);
+        std::uint64_t first = (m_bytes[i] ^ std::uint8_t(flip)) & (0xFFu << (n & 7));
+        int found = -1;
+        if (first) {
+            found = int(i * 8) + __builtin_ctzll(first);
+        } else {
+            for (++i; i + 8 <= size; i += 8) {
+                std::uint64_t w;
+                std::memcpy(&w, m_bytes + i, 8);
+                if ((w ^= flip)) {
+                    found = int(i * 8) + __builtin_ctzll(w);
+                    break;
+                }
+            }
+            for (; found < 0 && i < size; ++i)
+                if (const std::uint8_t b = m_bytes[i] ^ std::uint8_t(flip)) found = int(i * 8) + __builtin_ctz(b);
+        }
+        return found >= 0 && found <= m_maxBits ? found : -1;
+    }
+    const int n = std::min(start, m_maxBits);
+    if (n < 0) return -1;
+    std::size_t i = std::size_t(n >> 3);
+    const std::uint8_t first = std::uint8_t((m_bytes[i] ^ std::uint8_t(flip)) & (0xFFu >> (7 - (n & 7))));
+    if (first) return int(i * 8) + 31 - __builtin_clz(first);
+    while (i >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, m_bytes + i - 8, 8);
+        if ((w ^= flip)) return int((i - 8) * 8) + 63 - __builtin_clzll(w);
+        i -= 8;
+    }
+    while (i > 0) {
+        --i;
+        if (const std::uint8_t b = m_bytes[i] ^ std::uint8_t(flip)) return int(i * 8) + 31 - __builtin_clz(b);
     }
     return -1;
 }

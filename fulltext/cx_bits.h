@@ -70,6 +70,9 @@ public:
 protected:
     static const std::uint8_t kBitCount[256];
 
+    /// Scan without a visitor, a 64-bit word at a time.
+    int fastScan(int start, bool value, bool upwards) const;
+
     /// Points the set at other storage (used while a block's bytes are borrowed).
     void SetStorage(std::uint8_t* bytes, std::size_t size, int maxBits, int count);
 
