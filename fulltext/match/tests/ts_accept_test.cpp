@@ -23,7 +23,9 @@ TEST(TtsAccept, default_limits_judge_words_as_a_real_word_filter_should) {
         {"1ABC", false, "leading digit"},
         {"ABC1", true, "digit not leading"},
         {"A1234", false, "4 digits exceed 3"},
-        {"A123", true, "3 digits allowed"},
+        {"A123", false, "1 letter - 3 digits is below the balance of 0"},
+        {"AB12", true, "2 letters - 2 digits meets the balance of 0"},
+        {"ABC123", true, "3 digits allowed"},
         {"BCDF", false, "length 4 without a vowel"},
         {"BCD", true, "shorter than 4 needs no vowel"},
         {"A-B-C-D", false, "3 others exceed 2"},
@@ -35,7 +37,7 @@ TEST(TtsAccept, default_limits_judge_words_as_a_real_word_filter_should) {
         {"abcd", false, "sets are case-sensitive: lower case letters are others"},
         {"\xC3\x89T\xC3\x89S", false, "accented letters are not in the default alphabet: no vowel in a word of 4"},
         {"\xD0\x9F\xD0\xA0\xD0\x98\xD0\x92\xD0\x95\xD0\xA2", true, "Cyrillic letters are letters the vowel test cannot judge"},
-        {"\xD9\xA1\xD9\xA2ABCDE", false, "Arabic-Indic digits are digits: leading digit"},
+        {"\xD9\xA1\xD9\xA2" "ABCDE", false, "Arabic-Indic digits are digits: leading digit"},
         {"E\xCC\x81TE", true, "a combining accent belongs to its letter"},
     };
     TtsAccept accept;
@@ -86,6 +88,8 @@ TEST(TtsAccept, changing_a_limit_or_a_set_judges_the_current_word_again) {
     accept.SetMinVowelCount(2);
     EXPECT_FALSE(accept.Accept());
 
+    accept.SetVowel(QStringLiteral("AEIOUY"));
+    accept.SetMinVowelCount(1);
     accept.SetWord(QStringLiteral("1ABC"));
     EXPECT_FALSE(accept.Accept());
     accept.SetNoLeadingNumbers(false);
@@ -125,8 +129,8 @@ TEST(TtsAccept, as_an_engine_handler_it_keeps_refused_words_out) {
     engine.SetWordsLink(&words);
     auto* accept = new TtsAccept();
     engine.OnAcceptWord = fulltext::AcceptWordBy(accept);
-    engine.ParseString(QStringLiteral("the XXXXXXX bcdf 1abc abc1 a1234 zzzz"));
-    const std::vector<QString> expected = {QStringLiteral("THE"), QStringLiteral("ABC1"), QStringLiteral("ZZZZ")};
+    engine.ParseString(QStringLiteral("the XXXXXXX bcdf 1abc abc1 a1234 zzzz zzz"));
+    const std::vector<QString> expected = {QStringLiteral("THE"), QStringLiteral("ABC1"), QStringLiteral("ZZZ")};
     EXPECT_EQ(engine.words, expected);
 
     delete accept;  // a freed filter accepts everything
