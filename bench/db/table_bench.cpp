@@ -179,6 +179,28 @@ void walkRaw(benchmark::State& state, const char* orderBy) {
     sqlite3_close(db);
 }
 
+void BM_WalkPrimaryQt_Sqlite(benchmark::State& state) {
+    sqlite3* db = openRaw(filled());
+    sqlite3_stmt* s = nullptr;
+    const QByteArray sql = QStringLiteral("SELECT NodeID, Name, City, Code, Remark, Note FROM \"%1\" ORDER BY NodeID").arg(filled()).toUtf8();
+    sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr);
+    for (auto _ : state) {
+        qint64 sum = 0;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            sum += sqlite3_column_int(s, 0);
+            for (int i = 1; i < 6; ++i) {
+                const QString t = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, i)), sqlite3_column_bytes(s, i));
+                sum += t.size();
+            }
+        }
+        sqlite3_reset(s);
+        benchmark::DoNotOptimize(sum);
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+}
+BENCHMARK(BM_WalkPrimaryQt_Sqlite)->Unit(benchmark::kMillisecond);
+
 void BM_WalkPrimary_Layer(benchmark::State& state) { walkLayer(state, QString()); }
 void BM_WalkPrimary_Sqlite(benchmark::State& state) { walkRaw(state, "NodeID"); }
 void BM_WalkSecondary_Layer(benchmark::State& state) { walkLayer(state, QStringLiteral("ByName")); }

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QMetaMethod>
 
 #include <algorithm>
 
@@ -22,9 +23,135 @@ using internal::TableFile;
 
 namespace {
 
-struct Row {
-    qint64 rowId = 0;
-    std::vector<QVariant> values;
+/// Rows read in one query, packed: one cell per field, text and bytes in one buffer, so a
+/// batch costs a few allocations however many rows it holds. Values come out in their
+/// storage form (null, qlonglong, double, QString, QByteArray).
+class RowSet {
+public:
+    explicit RowSet(int columns = 0) : m_columns(columns) {}
+
+    int size() const { return int(m_ids.size()); }
+    bool empty() const { return m_ids.empty(); }
+    qint64 id(int row) const { return m_ids[size_t(row)]; }
+
+    void reserve(int rows) {
+        m_ids.reserve(size_t(rows));
+        m_cells.reserve(size_t(rows) * size_t(m_columns));
+    }
+
+    /// Reads the current row of a statement: rowid in column 0, then the fields; columns
+    /// marked text are read as text whatever their stored kind.
+    void append(sqlite3_stmt* s, const std::vector<bool>& textColumns) {
+        m_ids.push_back(sqlite3_column_int64(s, 0));
+        for (int i = 0; i < m_columns; ++i) {
+            Cell c;
+            const int col = i + 1;
+            if (textColumns[size_t(i)]) {
+                const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+                if (t) store(c, Kind::Text, t, sqlite3_column_bytes(s, col));
+            } else {
+                switch (sqlite3_column_type(s, col)) {
+                case SQLITE_INTEGER:
+                    c.kind = Kind::Int;
+                    c.i = sqlite3_column_int64(s, col);
+                    break;
+                case SQLITE_FLOAT:
+                    c.kind = Kind::Real;
+                    c.d = sqlite3_column_double(s, col);
+                    break;
+                case SQLITE_TEXT: {
+                    const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+                    store(c, Kind::Text, t, sqlite3_column_bytes(s, col));
+                    break;
+                }
+                case SQLITE_BLOB: {
+                    const char* b = static_cast<const char*>(sqlite3_column_blob(s, col));
+                    store(c, Kind::Bytes, b, sqlite3_column_bytes(s, col));
+                    break;
+                }
+                default:
+                    break;
+                }
+            }
+            m_cells.push_back(c);
+        }
+    }
+
+    /// Appends a row from storage values.
+    void append(qint64 id, const std::vector<QVariant>& values) {
+        m_ids.push_back(id);
+        for (int i = 0; i < m_columns; ++i) {
+            const QVariant& v = values[size_t(i)];
+            Cell c;
+            if (v.isNull()) {
+            } else if (v.typeId() == QMetaType::QString) {
+                const QByteArray u = v.toString().toUtf8();
+                store(c, Kind::Text, u.constData(), int(u.size()));
+            } else if (v.typeId() == QMetaType::QByteArray) {
+                const QByteArray b = v.toByteArray();
+                store(c, Kind::Bytes, b.constData(), int(b.size()));
+            } else if (v.typeId() == QMetaType::Double) {
+                c.kind = Kind::Real;
+                c.d = v.toDouble();
+            } else {
+                c.kind = Kind::Int;
+                c.i = v.toLongLong();
+            }
+            m_cells.push_back(c);
+        }
+    }
+
+    QVariant value(int row, int column) const {
+        const Cell& c = m_cells[size_t(row) * size_t(m_columns) + size_t(column)];
+        switch (c.kind) {
+        case Kind::Int:
+            return QVariant(qlonglong(c.i));
+        case Kind::Real:
+            return QVariant(c.d);
+        case Kind::Text:
+            return QVariant(QString::fromUtf8(m_arena.constData() + c.offset, c.length));
+        case Kind::Bytes:
+            return QVariant(QByteArray(m_arena.constData() + c.offset, c.length));
+        case Kind::Null:
+            break;
+        }
+        return QVariant();
+    }
+
+    void reverse() {
+        std::reverse(m_ids.begin(), m_ids.end());
+        const size_t n = m_ids.size();
+        for (size_t a = 0, b = n ? n - 1 : 0; a < b; ++a, --b) {
+            std::swap_ranges(m_cells.begin() + ptrdiff_t(a * size_t(m_columns)),
+                             m_cells.begin() + ptrdiff_t((a + 1) * size_t(m_columns)),
+                             m_cells.begin() + ptrdiff_t(b * size_t(m_columns)));
+        }
+    }
+
+private:
+    enum class Kind : quint8 { Null, Int, Real, Text, Bytes };
+    struct Cell {
+        Kind kind = Kind::Null;
+        qint32 length = 0;
+        union {
+            qint64 i;
+            double d;
+            qint64 offset;
+        };
+        Cell() : i(0) {}
+    };
+
+    void store(Cell& c, Kind kind, const char* data, int length) {
+        c.kind = kind;
+        c.offset = m_arena.size();
+        c.length = length;
+        m_arena.append(data, length);
+    }
+
+    int m_columns;
+    std::vector<qint64> m_ids;
+    std::vector<Cell> m_cells;
+    QByteArray m_arena;
 };
 
 bool isLazyBlob(FieldType t) { return t == FieldType::ftGraphic || t == FieldType::ftBlob; }
@@ -52,11 +179,14 @@ struct Table::Impl {
     QString rangeWhere;
     QVariantList rangeBinds;
 
-    // position
+    // position: the current row is batch row `pos`
     bool hasCurrent = false;
-    Row current;
-    std::vector<Row> batch;
+    RowSet batch;
     int pos = -1;
+    /// Field values of the current row, made on first use after each move.
+    mutable std::vector<QVariant> values;
+    mutable std::vector<quint64> valueStamp;
+    quint64 moveStamp = 1;
     bool batchValid = false;
     bool batchEndKnown = false;    // no rows after the batch
     bool batchStartKnown = false;  // no rows before the batch
@@ -75,22 +205,39 @@ struct Table::Impl {
 
     QString ctx() const { return QStringLiteral("Table: %1").arg(file ? file->path() : QString()); }
 
-    /// Makes batch[newPos] the current row. The current row is moved out of the batch
-    /// (and back when the cursor leaves it) instead of copied.
+    /// Makes batch row newPos the current row.
     void take(int newPos) {
-        if (currentInBatch && pos >= 0 && pos < int(batch.size())) batch[size_t(pos)] = std::move(current);
         pos = newPos;
-        current = std::move(batch[size_t(pos)]);
-        currentInBatch = true;
+        ++moveStamp;
     }
-    bool currentInBatch = false;
 
-    void invalidate() {
-        currentInBatch = false;
-        batchValid = false;
-        batch.clear();
+    /// Replaces the batch and makes its row newPos current (none when it is empty).
+    void setBatch(RowSet&& rows, int newPos) {
+        batch = std::move(rows);
+        hasCurrent = !batch.empty();
         pos = -1;
+        if (hasCurrent) take(newPos < 0 ? batch.size() - 1 : newPos);
     }
+
+    qint64 currentId() const { return batch.id(pos); }
+
+    /// A field of the current row in storage form.
+    const QVariant& value(int field) const {
+        if (valueStamp[size_t(field)] != moveStamp) {
+            values[size_t(field)] = batch.value(pos, field);
+            valueStamp[size_t(field)] = moveStamp;
+        }
+        return values[size_t(field)];
+    }
+
+    std::vector<QVariant> currentValues() const {
+        std::vector<QVariant> all;
+        for (int i = 0; i < columnCount; ++i) all.push_back(value(i));
+        return all;
+    }
+
+    /// Cached rows no longer count as current; the current row itself stays.
+    void invalidate() { batchValid = false; }
 
     void sync() {
         const qint64 local = file->localVersion();
@@ -104,19 +251,14 @@ struct Table::Impl {
         }
     }
 
-    Row readRow(sqlite3_stmt* s) const {
-        Row r;
-        r.rowId = sqlite3_column_int64(s, 0);
-        r.values.resize(size_t(columnCount));
-        for (int i = 0; i < columnCount; ++i) r.values[size_t(i)] = ColumnValue(s, i + 1);
-        return r;
-    }
+    std::vector<bool> textColumns;  ///< columns read as text directly (alpha, memo)
 
-    QVariantList keyOf(const Row& r) const {
+    /// The current row's position in the order: its order fields, then its rowid.
+    QVariantList currentKey() const {
         QVariantList key;
         key.reserve(qsizetype(orderFields.size() + 1));
-        for (int f : orderFields) key << r.values[size_t(f)];
-        key << QVariant(qlonglong(r.rowId));
+        for (int f : orderFields) key << value(f);
+        key << QVariant(qlonglong(currentId()));
         return key;
     }
 
@@ -178,21 +320,22 @@ struct Table::Impl {
         return parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
     }
 
-    std::vector<Row> query(const QString& sql, const QVariantList& binds) {
+    RowSet query(const QString& sql, const QVariantList& binds, int expected = 1) {
         sqlite3_stmt* s = file->statement(sql);
         internal::StatementReset reset(s);
         int at = 1;
         for (const auto& v : binds) Bind(s, at++, v);
-        std::vector<Row> rows;
+        RowSet rows(columnCount);
+        rows.reserve(expected);
         int rc;
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) rows.emplace_back(readRow(s));
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) rows.append(s, textColumns);
         if (rc != SQLITE_DONE) internal::RaiseSqlite(file->db(), sqlite3_extended_errcode(file->db()), ctx());
         return rows;
     }
 
     /// Rows after (forward) or before (backward) the key in the current order, nearest
     /// first; without a key from the start or the end.
-    std::vector<Row> fetch(bool forward, const QVariantList* key, bool inclusive, int limit) {
+    RowSet fetch(bool forward, const QVariantList* key, bool inclusive, int limit) {
         QVariantList binds = rangeBinds;
         QString keyWhere;
         if (key) {
@@ -202,7 +345,7 @@ struct Table::Impl {
         }
         const QString sql = select + where(keyWhere) + (forward ? orderForward : orderBackward) +
                             QStringLiteral(" LIMIT %1").arg(limit);
-        return query(sql, binds);
+        return query(sql, binds, limit);
     }
 
     int growBatch() {
@@ -345,11 +488,13 @@ void Table::DoAfterScroll() { fire(AfterScroll); }
 void Table::DoOnNewRecord() { fire(OnNewRecord); }
 
 void Table::notifyScrolled() {
-    if (m_disableCount == 0) emit Scrolled();
+    static const QMetaMethod signal = QMetaMethod::fromSignal(&Table::Scrolled);
+    if (m_disableCount == 0 && isSignalConnected(signal)) emit Scrolled();
 }
 
 void Table::notifyData() {
-    if (m_disableCount == 0) emit DataChanged();
+    static const QMetaMethod signal = QMetaMethod::fromSignal(&Table::DataChanged);
+    if (m_disableCount == 0 && isSignalConnected(signal)) emit DataChanged();
 }
 
 void Table::EnableControls() {
@@ -387,15 +532,10 @@ void Table::Open() {
         d->seenLocal = -1;
         d->nextBatch = kFirstBatch;
         d->sync();
-        auto rows = d->fetch(true, nullptr, false, d->growBatch());
-        d->currentInBatch = false;
-        d->batch = std::move(rows);
+        d->setBatch(d->fetch(true, nullptr, false, d->growBatch()), 0);
         d->batchValid = true;
         d->batchStartKnown = true;
-        d->batchEndKnown = int(d->batch.size()) < kFirstBatch;
-        d->pos = -1;
-        d->hasCurrent = !d->batch.empty();
-        if (d->hasCurrent) d->take(0);
+        d->batchEndKnown = d->batch.size() < kFirstBatch;
         m_bof = true;
         m_eof = !d->hasCurrent;
     } catch (...) {
@@ -486,6 +626,11 @@ void Table::resolveOrder() {
         cols << (isLazyBlob(f.DataType) ? QStringLiteral("length(%1)").arg(Quote(f.Name)) : Quote(f.Name));
     }
     d->columnCount = int(m_def.Fields.size());
+    d->textColumns.clear();
+    for (const auto& f : m_def.Fields) d->textColumns.push_back(IsTextType(f.DataType));
+    d->values.assign(m_def.Fields.size(), QVariant());
+    d->valueStamp.assign(m_def.Fields.size(), 0);
+    ++d->moveStamp;
     d->select = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), d->file->rowTable());
 }
 
@@ -562,14 +707,10 @@ void Table::First() {
     DoBeforeScroll();
     d->sync();
     d->nextBatch = kFirstBatch;
-    d->currentInBatch = false;
-    d->batch = d->fetch(true, nullptr, false, d->growBatch());
+    d->setBatch(d->fetch(true, nullptr, false, d->growBatch()), 0);
     d->batchValid = true;
     d->batchStartKnown = true;
-    d->batchEndKnown = int(d->batch.size()) < kFirstBatch;
-    d->pos = -1;
-    d->hasCurrent = !d->batch.empty();
-    if (d->hasCurrent) d->take(0);
+    d->batchEndKnown = d->batch.size() < kFirstBatch;
     m_bof = true;
     m_eof = !d->hasCurrent;
     DoAfterScroll();
@@ -582,15 +723,11 @@ void Table::Last() {
     d->sync();
     d->nextBatch = kFirstBatch;
     auto rows = d->fetch(false, nullptr, false, d->growBatch());
-    std::reverse(rows.begin(), rows.end());
-    d->currentInBatch = false;
-    d->batch = std::move(rows);
+    rows.reverse();
+    d->setBatch(std::move(rows), -1);
     d->batchValid = true;
     d->batchEndKnown = true;
-    d->batchStartKnown = int(d->batch.size()) < kFirstBatch;
-    d->pos = -1;
-    d->hasCurrent = !d->batch.empty();
-    if (d->hasCurrent) d->take(int(d->batch.size()) - 1);
+    d->batchStartKnown = d->batch.size() < kFirstBatch;
     m_eof = true;
     m_bof = !d->hasCurrent;
     DoAfterScroll();
@@ -610,17 +747,14 @@ void Table::Next() {
         d->take(d->pos + 1);
         moved = true;
     } else if (!(d->batchValid && d->batchEndKnown && d->pos == int(d->batch.size()) - 1)) {
-        const QVariantList key = d->keyOf(d->current);
+        const QVariantList key = d->currentKey();
         const int limit = d->growBatch();
         auto rows = d->fetch(true, &key, false, limit);
         if (!rows.empty()) {
-            d->currentInBatch = false;
-            d->batch = std::move(rows);
+            d->setBatch(std::move(rows), 0);
             d->batchValid = true;
             d->batchStartKnown = false;
-            d->batchEndKnown = int(d->batch.size()) < limit;
-            d->pos = -1;
-            d->take(0);
+            d->batchEndKnown = d->batch.size() < limit;
             moved = true;
         } else {
             d->invalidate();
@@ -649,18 +783,15 @@ void Table::Prior() {
         d->take(d->pos - 1);
         moved = true;
     } else if (!(d->batchValid && d->batchStartKnown && d->pos == 0)) {
-        const QVariantList key = d->keyOf(d->current);
+        const QVariantList key = d->currentKey();
         const int limit = d->growBatch();
         auto rows = d->fetch(false, &key, false, limit);
         if (!rows.empty()) {
-            std::reverse(rows.begin(), rows.end());
-            d->currentInBatch = false;
-            d->batch = std::move(rows);
+            rows.reverse();
+            d->setBatch(std::move(rows), -1);
             d->batchValid = true;
             d->batchEndKnown = false;
-            d->batchStartKnown = int(d->batch.size()) < limit;
-            d->pos = -1;
-            d->take(int(d->batch.size()) - 1);
+            d->batchStartKnown = d->batch.size() < limit;
             moved = true;
         } else {
             d->invalidate();
@@ -708,7 +839,7 @@ int Table::RecNo() const {
     checkActive();
     if (m_state == DataSetState::dsInsert || !d->hasCurrent) return -1;
     QVariantList binds = d->rangeBinds;
-    const QVariantList key = d->keyOf(d->current);
+    const QVariantList key = d->currentKey();
     const QString before = Impl::lex(d->orderExprs, key, d->desc, false, binds);
     const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(d->file->rowTable()) + d->where(before);
     sqlite3_stmt* s = d->file->statement(sql);
@@ -754,7 +885,7 @@ const QVariant& Table::currentValue(int field) const {
     static const QVariant null;
     if (m_state == DataSetState::dsEdit || m_state == DataSetState::dsInsert) return d->buffer[size_t(field)];
     if (!Active() || !d->hasCurrent) return null;
-    return d->current.values[size_t(field)];
+    return d->value(field);
 }
 
 void Table::setBufferValue(int field, const QVariant& value) {
@@ -773,10 +904,10 @@ QByteArray Table::blobValue(int field) const {
     if ((m_state == DataSetState::dsEdit || m_state == DataSetState::dsInsert) && d->changed[size_t(field)])
         return d->buffer[size_t(field)].toByteArray();
     if (m_state == DataSetState::dsInsert || !d->hasCurrent) return {};
-    if (d->current.values[size_t(field)].isNull()) return {};
-    if (d->blobRow != d->current.rowId) {
+    if (d->value(field).isNull()) return {};
+    if (d->blobRow != d->currentId()) {
         d->blobs.clear();
-        d->blobRow = d->current.rowId;
+        d->blobRow = d->currentId();
     }
     auto it = d->blobs.constFind(field);
     if (it != d->blobs.constEnd()) return *it;
@@ -784,7 +915,7 @@ QByteArray Table::blobValue(int field) const {
                             .arg(Quote(m_def.Fields[size_t(field)].Name), d->file->rowTable());
     sqlite3_stmt* s = d->file->statement(sql);
     internal::StatementReset reset(s);
-    sqlite3_bind_int64(s, 1, d->current.rowId);
+    sqlite3_bind_int64(s, 1, d->currentId());
     QByteArray bytes;
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) {
@@ -801,7 +932,7 @@ qint64 Table::blobSize(int field) const {
     if ((m_state == DataSetState::dsEdit || m_state == DataSetState::dsInsert) && d->changed[size_t(field)])
         return d->buffer[size_t(field)].toByteArray().size();
     if (m_state == DataSetState::dsInsert || !d->hasCurrent) return 0;
-    return d->current.values[size_t(field)].toLongLong();
+    return d->value(field).toLongLong();
 }
 
 // ---- seeks ----
@@ -823,14 +954,10 @@ bool Table::positionOnFirstMatch(const QString& whereSql, const QVariantList& bi
     d->sync();
     auto rows = d->query(sql, all);
     if (rows.empty()) return false;
-    d->current = rows[0];
-    d->hasCurrent = true;
-    d->currentInBatch = false;
-    d->batch = std::move(rows);
+    d->setBatch(std::move(rows), 0);
     d->batchValid = true;
     d->batchStartKnown = false;
     d->batchEndKnown = false;
-    d->pos = 0;
     d->nextBatch = kFirstBatch;
     m_bof = m_eof = false;
     return true;
@@ -865,17 +992,10 @@ void Table::FindNearest(const QVariantList& keyValues) {
     if (!positionOnFirstMatch(cond, binds, true)) {
         // nothing at or after the key: the end of the table
         d->sync();
-        auto rows = d->fetch(false, nullptr, false, 1);
-        d->invalidate();
-        d->hasCurrent = !rows.empty();
-        if (d->hasCurrent) {
-            d->current = rows[0];
-            d->currentInBatch = false;
-            d->batch = std::move(rows);
-            d->batchValid = true;
-            d->batchEndKnown = true;
-            d->pos = 0;
-        }
+        d->setBatch(d->fetch(false, nullptr, false, 1), 0);
+        d->batchValid = d->hasCurrent;
+        d->batchEndKnown = true;
+        d->batchStartKnown = false;
         m_eof = true;
         m_bof = !d->hasCurrent;
     }
@@ -990,7 +1110,7 @@ QVariant Table::Lookup(const QString& keyFields, const QVariantList& values, con
 
 Bookmark Table::GetBookmark() const {
     if (!Active() || !d->hasCurrent || m_state == DataSetState::dsInsert) return {};
-    return Bookmark{d->current.rowId};
+    return Bookmark{d->currentId()};
 }
 
 bool Table::BookmarkValid(const Bookmark& bookmark) const {
@@ -1015,36 +1135,23 @@ void Table::Refresh() {
     d->seenLocal = -1;
     d->sync();
     if (d->hasCurrent) {
-        const Row old = d->current;
-        auto rows = d->query(d->select + d->where(QStringLiteral("rowid = ?")),
-                             [&] {
-                                 QVariantList b = d->rangeBinds;
-                                 b << qlonglong(old.rowId);
-                                 return b;
-                             }());
-        if (!rows.empty()) {
-            d->current = rows[0];
-            d->currentInBatch = false;
-            d->batch = std::move(rows);
-            d->batchValid = true;
-            d->pos = 0;
-            d->batchStartKnown = d->batchEndKnown = false;
-        } else {
+        const QVariantList key = d->currentKey();
+        QVariantList binds = d->rangeBinds;
+        binds << qlonglong(d->currentId());
+        auto rows = d->query(d->select + d->where(QStringLiteral("rowid = ?")), binds);
+        if (rows.empty()) {
             // the row is gone (or left the range): the next one in order, else the one before
-            const QVariantList key = d->keyOf(old);
-            auto next = d->fetch(true, &key, false, 1);
-            if (next.empty()) next = d->fetch(false, &key, false, 1);
-            d->hasCurrent = !next.empty();
-            if (d->hasCurrent) d->current = next[0];
-            m_bof = m_eof = !d->hasCurrent;
+            rows = d->fetch(true, &key, false, 1);
+            if (rows.empty()) rows = d->fetch(false, &key, false, 1);
+            if (rows.empty()) m_bof = m_eof = true;
         }
+        d->setBatch(std::move(rows), 0);
     } else {
-        auto rows = d->fetch(true, nullptr, false, 1);
-        d->hasCurrent = !rows.empty();
-        if (d->hasCurrent) d->current = rows[0];
+        d->setBatch(d->fetch(true, nullptr, false, 1), 0);
         m_bof = true;
         m_eof = !d->hasCurrent;
     }
+    d->batchValid = false;
     notifyData();
 }
 
@@ -1061,17 +1168,20 @@ void Table::Edit() {
     }
     if (!CanModify()) Raise(ErrorCode::kReadOnly, d->ctx());
     DoBeforeEdit();
-    if (!d->file->lockRecord(d->current.rowId)) Raise(ErrorCode::kRecordLocked, d->ctx());
+    const qint64 id = d->currentId();
+    if (!d->file->lockRecord(id)) Raise(ErrorCode::kRecordLocked, d->ctx());
     try {
-        auto rows = d->query(d->select + QStringLiteral(" WHERE rowid = ?"), {QVariant(qlonglong(d->current.rowId))});
+        // edit what the row holds now
+        auto rows = d->query(d->select + QStringLiteral(" WHERE rowid = ?"), {QVariant(qlonglong(id))});
         if (rows.empty()) Raise(ErrorCode::kRecordDeleted, d->ctx());
-        d->current = rows[0];
+        d->setBatch(std::move(rows), 0);
+        d->batchValid = false;
     } catch (...) {
-        d->file->unlockRecord(d->current.rowId);
+        d->file->unlockRecord(id);
         throw;
     }
-    d->lockedRow = d->current.rowId;
-    d->buffer = d->current.values;
+    d->lockedRow = id;
+    d->buffer = d->currentValues();
     d->changed.assign(d->buffer.size(), false);
     m_modified = false;
     m_state = DataSetState::dsEdit;
@@ -1190,7 +1300,7 @@ void Table::Post() {
                                       {0, ctx}});
         }
     }
-    qint64 rowId = d->current.rowId;
+    qint64 rowId = d->hasCurrent && !inserting ? d->currentId() : 0;
     std::vector<QVariant> values = d->buffer;
     writeTransaction(file, d->file, m_databaseName, [&] {
         // autoincrement fields take the highest value so far + 1
@@ -1270,21 +1380,18 @@ void Table::Post() {
     if (!inserting) {
         // columns not written keep what the row held
         for (size_t i = 0; i < values.size(); ++i) {
-            if (!d->changed[i]) values[i] = d->current.values[i];
+            if (!d->changed[i]) values[i] = d->value(int(i));
         }
     }
     for (size_t i = 0; i < values.size(); ++i) {
         if (isLazyBlob(m_def.Fields[i].DataType) && (inserting || d->changed[i]))
             values[i] = values[i].isNull() ? QVariant() : QVariant(qlonglong(values[i].toByteArray().size()));
     }
-    d->current.rowId = rowId;
-    d->current.values = std::move(values);
-    d->hasCurrent = true;
-    d->invalidate();
-    d->batch.push_back(d->current);
-    d->batchValid = true;
+    RowSet posted(d->columnCount);
+    posted.append(rowId, values);
+    d->setBatch(std::move(posted), 0);
+    d->batchValid = false;
     d->batchStartKnown = d->batchEndKnown = false;
-    d->pos = 0;
     m_bof = m_eof = false;
     emit StateChanged();
     notifyData();
@@ -1304,22 +1411,22 @@ void Table::Delete() {
     DoBeforeScroll();
     TableFile& file = *d->file;
     const QString ctx = d->ctx();
-    const Row old = d->current;
-    if (!file.lockRecord(old.rowId)) Raise(ErrorCode::kRecordLocked, ctx);
+    const qint64 oldId = d->currentId();
+    const QVariantList key = d->currentKey();
+    if (!file.lockRecord(oldId)) Raise(ErrorCode::kRecordLocked, ctx);
     try {
         writeTransaction(file, d->file, m_databaseName, [&] {
             sqlite3_stmt* s = file.statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(file.rowTable()));
             internal::StatementReset reset(s);
-            sqlite3_bind_int64(s, 1, old.rowId);
+            sqlite3_bind_int64(s, 1, oldId);
             step(file, s, ctx);
         });
     } catch (...) {
-        file.unlockRecord(old.rowId);
+        file.unlockRecord(oldId);
         throw;
     }
-    file.unlockRecord(old.rowId);
+    file.unlockRecord(oldId);
     d->sync();
-    const QVariantList key = d->keyOf(old);
     auto rows = d->fetch(true, &key, false, 1);
     m_eof = rows.empty();
     m_bof = false;
@@ -1328,17 +1435,9 @@ void Table::Delete() {
         m_bof = rows.empty();
         m_eof = true;
     }
-    d->invalidate();
-    d->hasCurrent = !rows.empty();
-    if (d->hasCurrent) {
-        d->current = rows[0];
-        d->currentInBatch = false;
-        d->batch = std::move(rows);
-        d->batchValid = true;
-        d->pos = 0;
-        d->batchStartKnown = d->batchEndKnown = false;
-        if (m_eof) m_eof = false;  // standing on the row before the deleted last one
-    }
+    d->setBatch(std::move(rows), 0);
+    d->batchValid = false;
+    if (d->hasCurrent && m_eof) m_eof = false;  // standing on the row before the deleted last one
     if (!d->hasCurrent) m_bof = m_eof = true;
     notifyData();
     DoAfterDelete();
