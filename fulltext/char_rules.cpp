@@ -83,20 +83,28 @@ bool IsUnicodeWordChar(char32_t ch) {
     }
 }
 
-CharClassTable::CharClassTable(const AnsiSet& ansiDelimiters) {
-    const Tables& t = tables();
-    for (int u = 0; u < 65536; ++u) {
-        const char16_t unit = char16_t(u);
-        if (QChar::isHighSurrogate(unit)) {
-            m_class[u] = HighSurrogate;
-        } else if (QChar::isLowSurrogate(unit)) {
-            m_class[u] = LowSurrogate;
-        } else if (t.ansiOf[u] >= 0) {
-            m_class[u] = ansiDelimiters.test(std::size_t(t.ansiOf[u])) ? Delim : Word;
-        } else {
-            m_class[u] = IsUnicodeWordChar(unit) ? Word : Delim;
+namespace {
+
+/// The classes that do not depend on a delimiter set, worked out once.
+const std::array<std::uint8_t, 65536>& unicodeClasses() {
+    static const auto classes = [] {
+        std::array<std::uint8_t, 65536> c{};
+        for (int u = 0; u < 65536; ++u) {
+            const char16_t unit = char16_t(u);
+            if (QChar::isHighSurrogate(unit)) c[u] = CharClassTable::HighSurrogate;
+            else if (QChar::isLowSurrogate(unit)) c[u] = CharClassTable::LowSurrogate;
+            else c[u] = IsUnicodeWordChar(unit) ? CharClassTable::Word : CharClassTable::Delim;
         }
-    }
+        return c;
+    }();
+    return classes;
+}
+
+}  // namespace
+
+CharClassTable::CharClassTable(const AnsiSet& ansiDelimiters) : m_class(unicodeClasses()) {
+    for (int code = 0; code < 256; ++code)
+        m_class[AnsiToUnicode(std::uint8_t(code))] = ansiDelimiters.test(std::size_t(code)) ? Delim : Word;
 }
 
 bool CharClassTable::IsDelimiterAt(const char16_t* text, qsizetype i, qsizetype end, int& width) const {

@@ -371,10 +371,6 @@ fulltext::CacheStatistics TtsCustomCache::Statistics() const {
     return s;
 }
 
-void TtsCustomCache::Reset() {
-    TtsBaseCache::Reset();
-}
-
 void TtsCustomCache::StateEntered(TtsBase* sender, TEngineState state) {
     TtsBaseCache::StateEntered(sender, state);
     auto* engine = qobject_cast<TtsEngine*>(sender);

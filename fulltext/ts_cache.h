@@ -158,7 +158,6 @@ public:
     int RawBlockSize() const { return m_rawSize; }
     const TwbDictionary& Dictionary() const { return m_dict; }
 
-    void Reset() override;
     void StateLeft(TtsBase* sender, TEngineState state) override;
     void StateEntered(TtsBase* sender, TEngineState state) override;
 

@@ -221,6 +221,27 @@ TEST_F(WordCache, while_a_build_collects_the_limit_grows_instead_of_writing) {
     engine.SetState({});
 }
 
+TEST_F(WordCache, states_size_the_dictionary_and_take_the_raw_size_from_the_bit_set) {
+    text.SetRange(1, 800);
+    engine.SetSegmentSize(0);
+    engine.SetState({TEngineState::esMake});
+    EXPECT_EQ(cache.Dictionary().HashSize(), 10000);
+    EXPECT_EQ(cache.Dictionary().MaxHashSize, 50000);
+    EXPECT_EQ(cache.RawBlockSize(), 100 + 12);
+    engine.SetState({});
+    engine.SetState({TEngineState::esUpdate});
+    EXPECT_EQ(cache.Dictionary().HashSize(), 5000);
+    engine.SetState({});
+    // Leaving the collecting phase gives the recycled blocks back.
+    EXPECT_TRUE(cache.NotifyMask().Contains(TEngineState::esCollect));
+    cache.FreeBlock(cache.AllocBlock(100));
+    EXPECT_GT(cache.Statistics().freeListBytes, 0);
+    cache.StateLeft(&engine, TEngineState::esCollect);
+    EXPECT_EQ(cache.Statistics().freeListBytes, 0);
+    cache.SetAltMemMgr(false);
+    EXPECT_FALSE(cache.NotifyMask().Contains(TEngineState::esCollect));
+}
+
 TEST_F(WordCache, iterate_removes_flagged_entries_frees_sets_and_resets) {
     engine.SetState({TEngineState::esUpdate});
     engine.SetRecord(1);
@@ -292,6 +313,7 @@ TEST_F(WordCache, a_million_pairs_under_a_small_limit_are_compressed_flushed_and
     EXPECT_GT(compressedSeenDuringLoad, 0);          // sets were compressed along the way
     EXPECT_GT(words.inserts, 0);                     // rows written before the end
     EXPECT_GT(engine.rowsReadBack, 0);               // and read back when their words came again
+    EXPECT_GT(words.edits, 0);                       // then written over in place
     EXPECT_LT(stats.bytesInUse, 3 * cache.MemoryLimitBytes());
     EXPECT_EQ(stats.accessCounter, cache.AccessCounter());
     EXPECT_EQ(stats.compressedEntries + stats.rawEntries + stats.entriesWithoutSet, cache.EntryCount());
