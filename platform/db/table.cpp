@@ -822,7 +822,18 @@ int Table::MoveBy(int distance) {
     return moved;
 }
 
-bool Table::IsEmpty() const { return RecordCount() == 0; }
+bool Table::IsEmpty() const {
+    checkActive();
+    const QString sql = QStringLiteral("SELECT 1 FROM %1").arg(d->file->rowTable()) + d->where(QString()) + QStringLiteral(" LIMIT 1");
+    sqlite3_stmt* s = d->file->statement(sql);
+    internal::StatementReset reset(s);
+    int at = 1;
+    for (const auto& v : d->rangeBinds) Bind(s, at++, v);
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        internal::RaiseSqlite(d->file->db(), sqlite3_extended_errcode(d->file->db()), d->ctx());
+    return rc == SQLITE_DONE;
+}
 
 int Table::RecordCount() const {
     checkActive();

@@ -401,4 +401,76 @@ TEST_F(TableCursor, walks_past_many_batches_and_a_table_without_key_keeps_insert
     EXPECT_EQ(back, 3000);
 }
 
+struct OrderCase {
+    const char* name;
+    db::IndexOptions options;
+};
+
+TEST_F(TableCursor, every_kind_of_order_walks_both_ways_across_batches_with_nulls_in_place) {
+    db::TableDef def;
+    def.Fields = {{"ID", FieldType::ftInteger, 0, true}, {"Word", FieldType::ftString, 20, false},
+                  {"Num", FieldType::ftInteger, 0, false}};
+    def.Indexes = {{"", "ID", IndexOption::ixPrimary},
+                   {"Asc", "Word;Num", {}},
+                   {"Desc", "Word;Num", IndexOption::ixDescending},
+                   {"NoCase", "Word;Num", IndexOption::ixCaseInsensitive},
+                   {"NoCaseDesc", "Word;Num", IndexOption::ixCaseInsensitive | IndexOption::ixDescending}};
+    db::CreateTableFile(Path(), "Words.db", def);
+    auto t = OpenTable("Words.db");
+    const QStringList words{"apple", "Apple", "", "Äpfel", "zebra", "Zulu", "émile", "Émile", "mango"};
+    struct Expect {
+        QString word;
+        int num;
+        int id;
+    };
+    std::vector<Expect> rows;
+    t->StartBatch();
+    for (int i = 0; i < 700; ++i) {
+        const QString w = words[i % words.size()];
+        const QVariant num = i % 11 == 0 ? QVariant() : QVariant(i % 13);
+        AppendRow(*t, {i, w.isEmpty() ? QVariant() : QVariant(w), num});
+        rows.push_back({w, num.isNull() ? -1 : num.toInt(), i});
+    }
+    t->EndBatch(true);
+    static const OrderCase cases[] = {
+        {"Asc", {}}, {"Desc", IndexOption::ixDescending}, {"NoCase", IndexOption::ixCaseInsensitive},
+        {"NoCaseDesc", IndexOption::ixCaseInsensitive | IndexOption::ixDescending}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool nocase = c.options.testFlag(IndexOption::ixCaseInsensitive);
+        const bool desc = c.options.testFlag(IndexOption::ixDescending);
+        // expected: nulls (blank words, missing numbers) lowest; ties in insertion order
+        auto key = [&](const Expect& e) {
+            return std::make_tuple(!e.word.isEmpty(), nocase ? e.word.toCaseFolded() : e.word, e.num);
+        };
+        std::vector<Expect> expected = rows;
+        std::stable_sort(expected.begin(), expected.end(), [&](const Expect& a, const Expect& b) {
+            if (key(a) != key(b)) return desc ? key(b) < key(a) : key(a) < key(b);
+            return desc ? a.id > b.id : a.id < b.id;
+        });
+        QList<int> want, got, back;
+        for (const auto& e : expected) want << e.id;
+        t->SetIndexName(c.name);
+        for (t->First(); !t->Eof(); t->Next()) got << t->FieldByName("ID")->AsInteger();
+        for (t->Last(); !t->Bof(); t->Prior()) back.prepend(t->FieldByName("ID")->AsInteger());
+        EXPECT_EQ(got, want);
+        EXPECT_EQ(back, want);
+        // a prefix range holds exactly the rows of that word, in order
+        t->SetRange({"Émile"}, {"Émile"});
+        QList<int> inRange, wantRange;
+        for (t->First(); !t->Eof(); t->Next()) inRange << t->FieldByName("ID")->AsInteger();
+        for (const auto& e : expected) {
+            if (nocase ? e.word.toCaseFolded() == QString("émile") : e.word == QString("Émile")) wantRange << e.id;
+        }
+        EXPECT_EQ(inRange, wantRange);
+        EXPECT_EQ(t->RecordCount(), wantRange.size());
+        t->CancelRange();
+        // RecNo counts in the order, nulls included
+        t->First();
+        t->MoveBy(123);
+        EXPECT_EQ(t->RecNo(), 124);
+        EXPECT_EQ(t->FieldByName("ID")->AsInteger(), want[123]);
+    }
+}
+
 }  // namespace
