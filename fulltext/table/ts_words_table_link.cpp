@@ -1,0 +1,708 @@
+#include "fulltext/table/ts_words_table_link.h"
+
+#include "fulltext/table/word_table_files.h"
+#include "fulltext/ts_engine.h"
+#include "fulltext/ts_errors.h"
+#include "fulltext/ts_text.h"
+
+#include "platform/db/database.h"
+#include "platform/db/db_error.h"
+#include "platform/db/field.h"
+#include "platform/db/table.h"
+#include "platform/db/table_utils.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const QString kWord = QStringLiteral("tsWord");
+const QString kSegment = QStringLiteral("tsSegment");
+const QString kReverse = QStringLiteral("tsReverse");
+const QString kCount = QStringLiteral("tsCount");
+const QString kLike = QStringLiteral("tsLike");
+const QString kSize = QStringLiteral("tsSize");
+const QString kBytes = QStringLiteral("tsBytes");
+const QString kChar = QStringLiteral("tsChar");
+const QString kBlob = QStringLiteral("tsBlob");
+
+/// The table layer keeps a BLOB's declared inline size within 0..240 and bytes fields
+/// within 1..255.
+constexpr int kMaxBlobInline = 240;
+constexpr int kMaxBytesField = 255;
+
+}  // namespace
+
+TtsWordsDataSetLink::TtsWordsDataSetLink(QObject* owner) : TtsWordsLink(owner) {
+    m_notifyMask = m_notifyMask.With(TEngineState::esWrite);
+}
+
+TtsWordsDataSetLink::~TtsWordsDataSetLink() {
+    AnnounceRemoval();
+    if (m_building) abandonBuild();
+}
+
+QString TtsWordsDataSetLink::PropertiesWord() {
+    return QString(QChar(127)) + QChar(127) + QStringLiteral("Properties") + QChar(127) + QChar(127);
+}
+
+// ---- layout ----
+
+void TtsWordsDataSetLink::checkLayoutWritable() const {
+    if (!m_layoutWritable) throw ETessick(fulltext::msgReadOnlyProperty);
+}
+
+void TtsWordsDataSetLink::SetWordFieldSize(int n) {
+    checkLayoutWritable();
+    if (n >= 5 && n <= 40) m_wordFieldSize = n;
+}
+
+void TtsWordsDataSetLink::SetLikeFieldSize(int n) {
+    checkLayoutWritable();
+    if (n >= 0 && n <= 40) m_likeFieldSize = n;
+}
+
+void TtsWordsDataSetLink::SetBlobFieldSize(int n) {
+    checkLayoutWritable();
+    if (n != 0 && (n < 24 || n > 1024)) return;
+    m_blobFieldSize = n;
+    if (n) m_bytesFieldSize = m_charFieldSize = 0;
+}
+
+void TtsWordsDataSetLink::SetBytesFieldSize(int n) {
+    checkLayoutWritable();
+    if (n != 0 && (n < 24 || n > 1024)) return;
+    m_bytesFieldSize = n;
+    if (n) m_blobFieldSize = m_charFieldSize = 0;
+}
+
+void TtsWordsDataSetLink::SetCharFieldSize(int n) {
+    checkLayoutWritable();
+    if (n != 0 && (n < 32 || n > 252)) return;
+    m_charFieldSize = n & ~3;
+    if (n) m_blobFieldSize = m_bytesFieldSize = 0;
+}
+
+void TtsWordsDataSetLink::SetReverseField(bool on) {
+    checkLayoutWritable();
+    m_reverseField = on;
+}
+
+void TtsWordsDataSetLink::SetTransactions(int n) {
+    if (n >= 0) m_transactions = n;
+}
+
+void TtsWordsDataSetLink::SetTable(db::Table* table) {
+    if (m_table == table) return;
+    resetBindings();
+    m_table = table;
+}
+
+// ---- definitions ----
+
+db::IndexDef TtsWordsDataSetLink::WordIndex() const {
+    // The table layer's primary index has no name; it is the word key.
+    return db::IndexDef{QString(), m_segmented ? kWord + kFieldSeparator + kSegment : kWord,
+                        db::IndexOptions(db::IndexOption::ixPrimary) | db::IndexOption::ixUnique};
+}
+
+db::IndexDef TtsWordsDataSetLink::LikeIndex() const {
+    return db::IndexDef{kLike, kLike + kFieldSeparator + kWord, {}};
+}
+
+db::IndexDef TtsWordsDataSetLink::ReverseIndex() const {
+    return db::IndexDef{kReverse, kReverse, {}};
+}
+
+db::TableDef TtsWordsDataSetLink::FieldDefinitions(bool segmented) const {
+    using db::FieldType;
+    db::TableDef def;
+    def.Fields.push_back({kWord, FieldType::ftString, m_wordFieldSize, true});
+    if (segmented) def.Fields.push_back({kSegment, FieldType::ftSmallint, 0, true});
+    if (m_reverseField) def.Fields.push_back({kReverse, FieldType::ftString, m_wordFieldSize, false});
+    def.Fields.push_back({kCount, FieldType::ftInteger, 0, false});
+    if (m_likeFieldSize > 0) def.Fields.push_back({kLike, FieldType::ftString, m_likeFieldSize, false});
+    def.Fields.push_back({kSize, FieldType::ftInteger, 0, false});
+    if (m_bytesFieldSize > 0)
+        def.Fields.push_back({kBytes, FieldType::ftBytes, std::min(m_bytesFieldSize, kMaxBytesField), false});
+    if (m_charFieldSize > 0) def.Fields.push_back({kChar, FieldType::ftString, m_charFieldSize, false});
+    def.Fields.push_back({kBlob, FieldType::ftBlob, std::min(m_blobFieldSize, kMaxBlobInline), false});
+    return def;
+}
+
+void TtsWordsDataSetLink::CreateTable() {
+    checkTable();
+    m_table->Close();
+    resetBindings();
+    const db::TableDef def = FieldDefinitions(m_segmented);
+    m_table->FieldDefs() = def.Fields;
+    m_table->IndexDefs().clear();
+    m_wordIndexAdded = false;
+    if (ParamBool(QStringLiteral("AddWordIndexAtStart"), false)) {
+        m_table->IndexDefs().push_back(WordIndex());
+        m_wordIndexAdded = true;
+    }
+    try {
+        m_table->CreateTable();
+    } catch (const db::EDBEngineError& e) {
+        qCWarning(lcFulltext) << "Creating the word table failed:" << e.Message();
+        throw ETessick(fulltext::msgTableCreationError);
+    }
+}
+
+// ---- opening ----
+
+void TtsWordsDataSetLink::checkTable() const {
+    if (!m_table) throw ETessick(fulltext::msgInvalidWordsDataSet);
+}
+
+bool TtsWordsDataSetLink::IsActive() const { return m_table && m_table->Active(); }
+
+void TtsWordsDataSetLink::Open() {
+    checkTable();
+    if (!m_table->Active()) {
+        if (!m_building) fulltext::RecoverWordTable(m_table->Folder(), m_table->TableName());
+        m_table->Open();
+        resetBindings();
+    }
+    if (!m_fWord) bindFields();
+}
+
+void TtsWordsDataSetLink::Close() {
+    if (m_inTransaction) Commit();
+    if (m_table) m_table->Close();
+    resetBindings();
+}
+
+void TtsWordsDataSetLink::resetBindings() {
+    m_fWord = m_fSegment = m_fReverse = m_fCount = m_fLike = m_fSize = m_fBytes = m_fChar = m_fBlob = nullptr;
+    m_reverseBound = false;
+    m_keyKind = kkNone;
+}
+
+void TtsWordsDataSetLink::bindFields() {
+    m_fWord = m_table->FindField(kWord);
+    m_fSegment = m_table->FindField(kSegment);
+    m_fReverse = m_table->FindField(kReverse);
+    m_fCount = m_table->FindField(kCount);
+    m_fLike = m_table->FindField(kLike);
+    m_fSize = m_table->FindField(kSize);
+    m_fBytes = m_table->FindField(kBytes);
+    m_fChar = m_table->FindField(kChar);
+    m_fBlob = m_table->FindField(kBlob);
+    if (!m_fWord || !m_fCount || !m_fSize || !m_fBlob) {
+        resetBindings();
+        throw ETessick(fulltext::msgInvalidWordsDataSet);
+    }
+    m_wordFieldSize = m_fWord->Size();
+    m_likeFieldSize = m_fLike ? m_fLike->Size() : 0;
+    m_bytesFieldSize = m_fBytes ? m_fBytes->Size() : 0;
+    m_charFieldSize = m_fChar ? m_fChar->Size() : 0;
+    m_blobFieldSize = m_bytesFieldSize || m_charFieldSize ? 0 : m_fBlob->Size();
+    m_segmented = m_fSegment != nullptr;
+    m_reverseBound = m_fReverse != nullptr;
+    m_reverseField = m_reverseBound;
+    m_likeIndexName.clear();
+    if (m_fLike && hasIndexOver(LikeIndex().Fields)) m_likeIndexName = LikeIndex().Name;
+}
+
+bool TtsWordsDataSetLink::hasIndexOver(const QString& fields) const {
+    const QStringList wanted = fields.split(kFieldSeparator);
+    for (const db::IndexDef& ix : m_table->Definition().Indexes) {
+        const QStringList have = ix.FieldList();
+        if (have.size() != wanted.size()) continue;
+        bool same = true;
+        for (qsizetype i = 0; same && i < have.size(); ++i) same = have[i].compare(wanted[i], Qt::CaseInsensitive) == 0;
+        if (same) return true;
+    }
+    return false;
+}
+
+void TtsWordsDataSetLink::SetKeyKind(int kind) {
+    Open();
+    switch (kind) {
+    case kkWord:
+        if (!m_table->IndexName().isEmpty() || !m_table->IndexFieldNames().isEmpty()) m_table->SetIndexName(QString());
+        break;
+    case kkLike:
+        if (!m_fLike || m_likeIndexName.isEmpty()) throw ETessick(fulltext::msgLikeNotAvailable);
+        if (m_table->IndexName() != m_likeIndexName) m_table->SetIndexName(m_likeIndexName);
+        break;
+    case kkReverse:
+        if (!m_fReverse || !hasIndexOver(kReverse)) throw ETessick(fulltext::msgReverseNotAvailable);
+        if (m_table->IndexName() != ReverseIndex().Name) m_table->SetIndexName(ReverseIndex().Name);
+        break;
+    default:
+        throw ETessick(fulltext::msgInvalidParameter);
+    }
+    m_keyKind = kind;
+}
+
+// ---- navigation ----
+
+bool TtsWordsDataSetLink::Locate(QStringView word, int segment) {
+    Open();
+    if (m_segmented && segment >= 0)
+        return m_table->Locate(kWord + kFieldSeparator + kSegment, {word.toString(), segment});
+    return m_table->Locate(kWord, {word.toString()});
+}
+
+void TtsWordsDataSetLink::skipPropertiesForward() {
+    while (!m_table->Eof() && m_fSize->AsInteger() == 0) m_table->Next();
+}
+
+void TtsWordsDataSetLink::skipPropertiesBackward() {
+    while (!m_table->Bof() && m_fSize->AsInteger() == 0) m_table->Prior();
+}
+
+void TtsWordsDataSetLink::PartialLookup(const QString& prefix, QChar wildcard) {
+    Open();
+    if (m_keyKind == kkNone) SetKeyKind(kkWord);
+    qsizetype cut = prefix.size();
+    for (qsizetype i = 0; i < prefix.size(); ++i) {
+        if (prefix[i] == QChar(1) || (!wildcard.isNull() && prefix[i] == wildcard)) {
+            cut = i;
+            break;
+        }
+    }
+    if (cut == 0) {
+        First();
+        return;
+    }
+    m_table->FindNearest({prefix.left(cut)});
+    if (!m_table->Eof()) skipPropertiesForward();
+}
+
+void TtsWordsDataSetLink::First() {
+    Open();
+    m_table->First();
+    skipPropertiesForward();
+}
+
+void TtsWordsDataSetLink::Next() {
+    m_table->Next();
+    skipPropertiesForward();
+}
+
+void TtsWordsDataSetLink::Prior() {
+    m_table->Prior();
+    skipPropertiesBackward();
+}
+
+bool TtsWordsDataSetLink::EndOfTable() const { return !m_table || !m_table->Active() || m_table->Eof(); }
+
+bool TtsWordsDataSetLink::BeginningOfTable() const { return !m_table || !m_table->Active() || m_table->Bof(); }
+
+// ---- current row ----
+
+QString TtsWordsDataSetLink::CurrentWord() const { return m_fWord ? m_fWord->AsString() : QString(); }
+
+int TtsWordsDataSetLink::Segment() const { return m_fSegment ? m_fSegment->AsInteger() : 0; }
+
+int TtsWordsDataSetLink::Count() const { return m_fCount ? m_fCount->AsInteger() : 0; }
+
+QString TtsWordsDataSetLink::LikeKey() const { return m_fLike ? m_fLike->AsString() : QString(); }
+
+QString TtsWordsDataSetLink::ReversedWord() const { return m_fReverse ? m_fReverse->AsString() : QString(); }
+
+int TtsWordsDataSetLink::Size() const { return m_fSize ? m_fSize->AsInteger() : 0; }
+
+int TtsWordsDataSetLink::ReadSet(std::uint8_t* buffer, int capacity) {
+    if (!m_fSize) throw ETessick(fulltext::msgWordsDatasetClosed);
+    const int length = m_fSize->AsInteger();
+    if (length < 0) throw ETessick(fulltext::msgInconsistentBlobSize);
+    if (length > capacity) throw ETessick(fulltext::msgDecompressBufferTooSmall);
+    int inlined = 0;
+    if (m_fBytes && m_bytesFieldSize > 0) {
+        inlined = std::min(m_bytesFieldSize, length);
+        const QByteArray bytes = m_fBytes->AsBytes();
+        if (bytes.size() < inlined) throw ETessick(fulltext::msgInconsistentBlobSize);
+        std::memcpy(buffer, bytes.constData(), std::size_t(inlined));
+    } else if (m_fChar && m_charFieldSize > 0) {
+        inlined = std::min(m_charFieldSize * 3 / 4, length);
+        const QByteArray bytes = fulltext::DecodeBinary(m_fChar->AsString(), inlined);
+        std::memcpy(buffer, bytes.constData(), std::size_t(inlined));
+    }
+    const QByteArray rest = m_fBlob->AsBytes();
+    if (rest.size() != length - inlined) throw ETessick(fulltext::msgInconsistentBlobSize);
+    if (!rest.isEmpty()) std::memcpy(buffer + inlined, rest.constData(), std::size_t(rest.size()));
+    ++m_rowsRead;
+    return length;
+}
+
+std::vector<std::pair<QString, int>> TtsWordsDataSetLink::WordList(const QString& word, int before, int after) {
+    std::vector<std::pair<QString, int>> list;
+    SetKeyKind(kkWord);
+    if (before > 0) {
+        // Walk back from the first row at or after the word; rows of one word lie together.
+        PartialLookup(word);
+        bool onRow;
+        if (m_table->Eof()) {
+            m_table->Last();
+            onRow = !m_table->Bof();
+        } else {
+            m_table->Prior();
+            onRow = !m_table->Bof();
+        }
+        std::vector<std::pair<QString, int>> earlier;
+        while (onRow) {
+            if (m_fSize->AsInteger() != 0) {
+                const QString w = CurrentWord();
+                if (w < word) {
+                    if (!earlier.empty() && earlier.back().first == w) earlier.back().second += Count();
+                    else if (int(earlier.size()) < before) earlier.push_back({w, Count()});
+                    else break;
+                }
+            }
+            m_table->Prior();
+            onRow = !m_table->Bof();
+        }
+        list.assign(earlier.rbegin(), earlier.rend());
+    }
+    if (after > 0) {
+        PartialLookup(word);
+        int taken = 0;
+        while (!m_table->Eof()) {
+            const QString w = CurrentWord();
+            if (taken > 0 && list.back().first == w) {
+                list.back().second += Count();
+            } else {
+                if (taken == after) break;
+                list.push_back({w, Count()});
+                ++taken;
+            }
+            Next();
+        }
+    }
+    return list;
+}
+
+// ---- writing ----
+
+void TtsWordsDataSetLink::Append() {
+    Open();
+    m_table->Append();
+}
+
+void TtsWordsDataSetLink::Edit() { m_table->Edit(); }
+
+void TtsWordsDataSetLink::Cancel() {
+    if (m_table) m_table->Cancel();
+}
+
+void TtsWordsDataSetLink::countWrite() {
+    if (m_transactions > 0 && m_inTransaction && ++m_transactionCounter >= m_transactions) {
+        Commit();
+        StartTransaction();
+    }
+}
+
+void TtsWordsDataSetLink::Post() {
+    const bool inserting = m_table->State() == db::DataSetState::dsInsert;
+    m_table->Post();
+    ++m_rowsWritten;
+    ++(inserting ? m_rowsInserted : m_rowsEdited);
+    if (AfterPost) AfterPost(this);
+    countWrite();
+}
+
+void TtsWordsDataSetLink::Delete() {
+    m_table->Delete();
+    ++m_rowsDeleted;
+    countWrite();
+}
+
+void TtsWordsDataSetLink::SetWord(QStringView word) {
+    m_fWord->SetAsString(word.toString());
+    if (m_fReverse) m_fReverse->SetAsString(fulltext::Reversed(word));
+}
+
+void TtsWordsDataSetLink::SetSegment(int segment) {
+    if (m_fSegment) m_fSegment->SetAsInteger(segment);
+}
+
+void TtsWordsDataSetLink::SetCount(int count) { m_fCount->SetAsInteger(count); }
+
+void TtsWordsDataSetLink::SetLikeKey(QStringView key) {
+    if (m_fLike) m_fLike->SetAsString(key.toString());
+}
+
+void TtsWordsDataSetLink::WriteSet(const std::uint8_t* data, int length) {
+    m_fSize->SetAsInteger(length);
+    int inlined = 0;
+    const char* bytes = reinterpret_cast<const char*>(data);
+    if (m_fBytes && m_bytesFieldSize > 0) {
+        inlined = std::min(m_bytesFieldSize, length);
+        m_fBytes->SetAsBytes(QByteArray(bytes, inlined));
+    } else if (m_fChar && m_charFieldSize > 0) {
+        inlined = std::min(m_charFieldSize * 3 / 4, length);
+        m_fChar->SetAsString(fulltext::EncodeBinary(QByteArray(bytes, inlined)));
+    }
+    if (length > inlined) m_fBlob->SetAsBytes(QByteArray(bytes + inlined, length - inlined));
+    else m_fBlob->Clear();
+}
+
+// ---- transactions ----
+
+bool TtsWordsDataSetLink::StartTransaction() {
+    if (m_inTransaction || !IsActive()) return false;
+    const db::Database* database = db::Database::FindDatabase(m_table->DatabaseName());
+    if (database && database->InTransaction()) return false;  // the database's transaction holds it
+    m_table->StartBatch();
+    m_inTransaction = true;
+    m_transactionCounter = 0;
+    return true;
+}
+
+void TtsWordsDataSetLink::Commit() {
+    if (!m_inTransaction) return;
+    m_inTransaction = false;
+    m_transactionCounter = 0;
+    if (IsActive()) m_table->EndBatch(true);
+}
+
+void TtsWordsDataSetLink::Rollback() {
+    if (!m_inTransaction) return;
+    m_inTransaction = false;
+    m_transactionCounter = 0;
+    if (IsActive()) {
+        if (m_table->State() == db::DataSetState::dsEdit || m_table->State() == db::DataSetState::dsInsert) m_table->Cancel();
+        m_table->EndBatch(false);
+    }
+}
+
+// ---- properties row ----
+
+QByteArray TtsWordsDataSetLink::ReadPropertiesStream() {
+    Open();
+    m_table->DisableControls();
+    const db::Bookmark mark = m_table->GetBookmark();
+    QByteArray data;
+    bool found = false;
+    try {
+        const QString key = PropertiesWord().left(m_wordFieldSize);
+        found = m_table->Locate(kWord, {key}) && !m_fBlob->IsNull();
+        if (found) data = m_fBlob->AsBytes();
+        if (!mark.IsNull() && m_table->BookmarkValid(mark)) m_table->GotoBookmark(mark);
+    } catch (...) {
+        m_table->EnableControls();
+        throw;
+    }
+    m_table->EnableControls();
+    if (!found) throw ETessick(fulltext::msgPropertiesNotFound);
+    return data;
+}
+
+void TtsWordsDataSetLink::WritePropertiesStream(const QByteArray& data) {
+    if (!ParamBool(QStringLiteral("SaveProperties"), true)) return;
+    Open();
+    m_table->DisableControls();
+    const db::Bookmark mark = m_table->GetBookmark();
+    try {
+        const QString key = PropertiesWord().left(m_wordFieldSize);
+        if (m_table->Locate(kWord, {key})) {
+            m_table->Edit();
+        } else {
+            m_table->Append();
+            m_fWord->SetAsString(key);
+            if (m_fSegment) m_fSegment->SetAsInteger(0);
+            m_fCount->SetAsInteger(0);
+        }
+        m_fSize->SetAsInteger(0);
+        m_fBlob->SetAsBytes(data);
+        Post();
+        if (!mark.IsNull() && m_table->BookmarkValid(mark)) m_table->GotoBookmark(mark);
+    } catch (...) {
+        if (m_table->State() != db::DataSetState::dsBrowse && m_table->Active()) m_table->Cancel();
+        m_table->EnableControls();
+        throw;
+    }
+    m_table->EnableControls();
+}
+
+QString TtsWordsDataSetLink::TableProperty(int number) const {
+    checkTable();
+    switch (number) {
+    case 0: return m_table->DatabaseName();
+    case 1: return m_table->TableName();
+    case 2: return m_table->IndexName();
+    case 3: return m_table->IndexFieldNames();
+    default: throw ETessick(fulltext::msgInvalidParameter);
+    }
+}
+
+void TtsWordsDataSetLink::SetTableProperty(int number, const QString& value) {
+    checkTable();
+    switch (number) {
+    case 0: m_table->SetDatabaseName(value); break;
+    case 1: m_table->SetTableName(value); break;
+    case 2: m_table->SetIndexName(value); break;
+    case 3: m_table->SetIndexFieldNames(value); break;
+    default: throw ETessick(fulltext::msgInvalidParameter);
+    }
+}
+
+void TtsWordsDataSetLink::ResetCounters() {
+    m_rowsRead = m_rowsWritten = m_rowsInserted = m_rowsEdited = m_rowsDeleted = 0;
+}
+
+void TtsWordsDataSetLink::Reset() {
+    TtsWordsLink::Reset();
+    ResetCounters();
+    m_keyKind = kkNone;
+}
+
+// ---- index builds ----
+
+void TtsWordsDataSetLink::addIndex(const db::IndexDef& index) {
+    const bool reopen = m_table->Active();
+    m_table->Close();
+    resetBindings();
+    db::AddIndexToFile(m_table->Folder(), m_table->TableName(), index);
+    m_table->UpdateDefs();
+    if (reopen) Open();
+}
+
+void TtsWordsDataSetLink::beginBuild() {
+    checkTable();
+    if (m_inTransaction) Commit();
+    m_table->Close();
+    resetBindings();
+    const QString folder = m_table->Folder();
+    const QString tableName = m_table->TableName();
+    if (tableName.isEmpty()) throw ETessick(fulltext::msgMissingTableName);
+    if (ParamBool(QStringLiteral("CreateDataSet"), true)) {
+        fulltext::RecoverWordTable(folder, tableName);
+        m_finalDatabaseName = m_table->DatabaseName();
+        m_finalFolder = folder;
+        m_buildFolder = fulltext::BuildFolder(folder, tableName);
+        if (!db::FindTableFile(folder, tableName).isEmpty()) {
+            // Nobody writes into the old word table while the new one is built.
+            m_guard = std::make_unique<db::Table>();
+            m_guard->SetDatabaseName(folder);
+            m_guard->SetTableName(tableName);
+            m_guard->SetExclusive(true);
+            m_guard->Open();
+        }
+        QDir(m_buildFolder).removeRecursively();
+        if (!QDir().mkpath(m_buildFolder)) {
+            m_guard.reset();
+            throw ETessick(fulltext::msgTableCreationError);
+        }
+        m_building = true;
+        try {
+            m_table->SetDatabaseName(m_buildFolder);
+            CreateTable();
+        } catch (...) {
+            abandonBuild();
+            throw;
+        }
+    } else {
+        m_wordIndexAdded = true;
+    }
+    m_table->SetExclusive(true);
+    try {
+        Open();
+    } catch (...) {
+        if (m_building) abandonBuild();
+        throw;
+    }
+}
+
+void TtsWordsDataSetLink::abandonBuild() {
+    if (m_table) {
+        m_inTransaction = false;
+        if (m_table->Active()) {
+            if (m_table->State() != db::DataSetState::dsBrowse) m_table->Cancel();
+            m_table->Close();
+        }
+        m_table->SetExclusive(false);
+        m_table->SetDatabaseName(m_finalDatabaseName);
+    }
+    resetBindings();
+    m_guard.reset();
+    QDir(m_buildFolder).removeRecursively();
+    m_building = false;
+}
+
+void TtsWordsDataSetLink::finishBuild(bool halted) {
+    if (halted && m_building) {
+        // A halted build leaves the word table as it was.
+        abandonBuild();
+        return;
+    }
+    if (!halted) {
+        if (!m_wordIndexAdded && ParamBool(QStringLiteral("AddWordIndex"), true)) {
+            Commit();
+            addIndex(WordIndex());
+            m_wordIndexAdded = true;
+        }
+        if (m_likeFieldSize > 0 && ParamBool(QStringLiteral("AddLikeIndex"), true) && !hasIndexOver(LikeIndex().Fields)) {
+            Commit();
+            addIndex(LikeIndex());
+        }
+        if (m_reverseField && ParamBool(QStringLiteral("AddReverseIndex"), true) && !hasIndexOver(kReverse)) {
+            Commit();
+            addIndex(ReverseIndex());
+        }
+    }
+    Commit();
+    m_table->Close();
+    resetBindings();
+    m_table->SetExclusive(false);
+    if (m_building) {
+        const QString tableName = m_table->TableName();
+        m_table->SetDatabaseName(m_finalDatabaseName);
+        m_guard.reset();
+        m_building = false;
+        fulltext::InstallBuiltWordTable(m_finalFolder, tableName);
+    }
+    Open();
+    if (!halted && ParamBool(QStringLiteral("AddWordIndex"), true)) SetKeyKind(kkWord);
+}
+
+// ---- states ----
+
+void TtsWordsDataSetLink::StateEntered(TtsBase* sender, TEngineState state) {
+    TtsWordsLink::StateEntered(sender, state);
+    switch (state) {
+    case TEngineState::esMake:
+        ResetCounters();
+        beginBuild();
+        break;
+    case TEngineState::esWrite:
+        StartTransaction();
+        break;
+    case TEngineState::esUpdate:
+    case TEngineState::esSearch:
+        Open();
+        break;
+    default:
+        break;
+    }
+}
+
+void TtsWordsDataSetLink::StateLeft(TtsBase* sender, TEngineState state) {
+    TtsWordsLink::StateLeft(sender, state);
+    if (state == TEngineState::esWrite) {
+        Commit();
+    } else if (state == TEngineState::esMake) {
+        auto* engine = qobject_cast<TtsEngine*>(sender);
+        const bool halted = engine && engine->States().Contains(TEngineState::esHalt);
+        finishBuild(halted);
+    }
+}
+
+// ---- the published links ----
+
+TtsMakeWordsTableLink::TtsMakeWordsTableLink(QObject* owner) : TtsCustomWordsTableLink(owner) {}
+
+TtsMakeWordsTableLink::~TtsMakeWordsTableLink() = default;
+
+TtsWordsTableLink::TtsWordsTableLink(QObject* owner) : TtsCustomWordsTableLink(owner) {
+    m_layoutWritable = false;
+}
+
+TtsWordsTableLink::~TtsWordsTableLink() = default;
