@@ -45,7 +45,16 @@ public:
     int FirstSetBit() const { return Scan(0, true, true); }
     int FirstClearBit() const { return Scan(0, false, true); }
     int LastSetBit() const { return Scan(m_maxBits, true, false); }
-    int NextSetBit(int n) const { return Scan(n + 1, true, true); }
+    int NextSetBit(int n) const {
+        // The next member in the same byte is the common case of dense sets.
+        const int s = n < 0 ? 0 : n + 1;
+        if (s > m_maxBits) return -1;
+        if (const unsigned rest = unsigned(m_bytes[s >> 3]) >> (s & 7)) {
+            const int found = s + __builtin_ctz(rest);
+            return found <= m_maxBits ? found : -1;
+        }
+        return fastScan(s, true, true);
+    }
     int NextClearBit(int n) const { return Scan(n + 1, false, true); }
     int PrevSetBit(int n) const { return Scan(n - 1, true, false); }
 
