@@ -202,6 +202,26 @@ void BM_WalkPrimaryQt_Sqlite(benchmark::State& state) {
 BENCHMARK(BM_WalkPrimaryQt_Sqlite)->Unit(benchmark::kMillisecond);
 
 void BM_WalkPrimary_Layer(benchmark::State& state) { walkLayer(state, QString()); }
+void BM_WalkBackward_Layer(benchmark::State& state) {
+    db::Table t;
+    t.SetDatabaseName(folder().path());
+    t.SetTableName(filled());
+    t.Open();
+    db::Field* f[6];
+    for (int i = 0; i < 6; ++i) f[i] = t.Fields(i);
+    for (auto _ : state) {
+        qint64 sum = 0;
+        int rows = 0;
+        for (t.Last(); !t.Bof(); t.Prior()) {
+            sum += f[0]->AsInteger();
+            for (int i = 1; i < 6; ++i) sum += f[i]->AsString().size();
+            ++rows;
+        }
+        if (rows != kRows) state.SkipWithError("wrong row count");
+        benchmark::DoNotOptimize(sum);
+    }
+}
+void BM_WalkBackward_Sqlite(benchmark::State& state) { walkRaw(state, "NodeID DESC"); }
 void BM_WalkPrimary_Sqlite(benchmark::State& state) { walkRaw(state, "NodeID"); }
 void BM_WalkSecondary_Layer(benchmark::State& state) { walkLayer(state, QStringLiteral("ByName")); }
 void BM_WalkSecondary_Sqlite(benchmark::State& state) { walkRaw(state, "Name, rowid"); }
@@ -250,6 +270,8 @@ BENCHMARK(BM_Append_Layer)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Append_Sqlite)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_WalkPrimary_Layer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WalkPrimary_Sqlite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WalkBackward_Layer)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WalkBackward_Sqlite)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Seek_Layer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Seek_Sqlite)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WalkSecondary_Layer)->Unit(benchmark::kMillisecond);

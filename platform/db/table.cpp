@@ -341,11 +341,58 @@ struct Table::Impl {
         if (key) {
             // forward in an ascending order means "greater"; a descending order flips it
             const bool greater = forward != desc;
+            if (!greater) return fetchBelow(forward, *key, inclusive, limit);
             keyWhere = lex(orderExprs, *key, greater, inclusive, binds);
         }
         const QString sql = select + where(keyWhere) + (forward ? orderForward : orderBackward) +
                             QStringLiteral(" LIMIT %1").arg(limit);
         return query(sql, binds, limit);
+    }
+
+    /// Rows below the key in natural order (null lowest), nearest first, as a series of
+    /// index ranges, each over one more leading field fixed to the key: for position i
+    /// from the last to the first, the rows equal to the key before i with field i below
+    /// the key's value, then those with field i null. (A single expression would need OR
+    /// terms that keep SQLite from walking the index.)
+    RowSet fetchBelow(bool forward, const QVariantList& key, bool inclusive, int limit) {
+        RowSet rows(columnCount);
+        const int n = int(key.size());
+        const QString order = forward ? orderForward : orderBackward;
+        for (int i = n - 1; i >= 0 && rows.size() < limit; --i) {
+            QStringList prefix;
+            QVariantList prefixBinds;
+            for (int j = 0; j < i; ++j) {
+                if (key[j].isNull()) {
+                    prefix << QStringLiteral("%1 IS NULL").arg(orderExprs[j]);
+                } else {
+                    prefix << QStringLiteral("%1 = ?").arg(orderExprs[j]);
+                    prefixBinds << key[j];
+                }
+            }
+            if (key[i].isNull()) continue;  // nothing lies below null at this position
+            const bool last = i == n - 1;
+            const bool isRowId = i == int(orderExprs.size()) - 1;
+            QStringList segments;
+            segments << QStringLiteral("%1 %2 ?").arg(orderExprs[i], last && inclusive ? QStringLiteral("<=") : QStringLiteral("<"));
+            if (!isRowId) segments << QStringLiteral("%1 IS NULL").arg(orderExprs[i]);
+            for (int k = 0; k < segments.size() && rows.size() < limit; ++k) {
+                QStringList conds = prefix;
+                conds << segments[k];
+                QVariantList binds = rangeBinds;
+                binds += prefixBinds;
+                if (k == 0) binds << key[i];
+                const QString sql = select + where(conds.join(QStringLiteral(" AND "))) + order + QStringLiteral(" LIMIT ?");
+                binds << qlonglong(limit - rows.size());
+                sqlite3_stmt* s = file->statement(sql);
+                internal::StatementReset reset(s);
+                int at = 1;
+                for (const auto& v : binds) Bind(s, at++, v);
+                int rc;
+                while ((rc = sqlite3_step(s)) == SQLITE_ROW) rows.append(s, textColumns);
+                if (rc != SQLITE_DONE) internal::RaiseSqlite(file->db(), sqlite3_extended_errcode(file->db()), ctx());
+            }
+        }
+        return rows;
     }
 
     int growBatch() {
