@@ -341,7 +341,9 @@ struct Table::Impl {
         if (key) {
             // forward in an ascending order means "greater"; a descending order flips it
             const bool greater = forward != desc;
-            if (!greater) return fetchBelow(forward, *key, inclusive, limit);
+            bool anyNull = false;
+            for (const auto& v : *key) anyNull = anyNull || v.isNull();
+            if (!greater || anyNull) return fetchSegments(forward, greater, *key, inclusive, limit);
             keyWhere = lex(orderExprs, *key, greater, inclusive, binds);
         }
         const QString sql = select + where(keyWhere) + (forward ? orderForward : orderBackward) +
@@ -349,12 +351,13 @@ struct Table::Impl {
         return query(sql, binds, limit);
     }
 
-    /// Rows below the key in natural order (null lowest), nearest first, as a series of
-    /// index ranges, each over one more leading field fixed to the key: for position i
-    /// from the last to the first, the rows equal to the key before i with field i below
-    /// the key's value, then those with field i null. (A single expression would need OR
-    /// terms that keep SQLite from walking the index.)
-    RowSet fetchBelow(bool forward, const QVariantList& key, bool inclusive, int limit) {
+    /// Rows above or below the key in natural order (null lowest), nearest first, as a
+    /// series of index ranges, each with the leading fields fixed to the key: for position
+    /// i from the last to the first, the rows equal to the key before i with field i above
+    /// the key's value (not null when that is null), or below it and then those with field
+    /// i null. (One expression would need OR terms that keep SQLite from walking the index;
+    /// a key without nulls goes above with one row-value comparison instead.)
+    RowSet fetchSegments(bool forward, bool greater, const QVariantList& key, bool inclusive, int limit) {
         RowSet rows(columnCount);
         const int n = int(key.size());
         const QString order = forward ? orderForward : orderBackward;
@@ -369,18 +372,29 @@ struct Table::Impl {
                     prefixBinds << key[j];
                 }
             }
-            if (key[i].isNull()) continue;  // nothing lies below null at this position
             const bool last = i == n - 1;
             const bool isRowId = i == int(orderExprs.size()) - 1;
             QStringList segments;
-            segments << QStringLiteral("%1 %2 ?").arg(orderExprs[i], last && inclusive ? QStringLiteral("<=") : QStringLiteral("<"));
-            if (!isRowId) segments << QStringLiteral("%1 IS NULL").arg(orderExprs[i]);
+            if (last && inclusive && key[i].isNull()) {
+                // the key itself (all fields equal, the last one null) comes first
+                segments << QStringLiteral("%1 IS NULL").arg(orderExprs[i]);
+            }
+            if (greater) {
+                if (key[i].isNull()) {
+                    segments << QStringLiteral("%1 IS NOT NULL").arg(orderExprs[i]);
+                } else {
+                    segments << QStringLiteral("%1 %2 ?").arg(orderExprs[i], last && inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
+                }
+            } else if (!key[i].isNull()) {  // nothing lies below null at this position
+                segments << QStringLiteral("%1 %2 ?").arg(orderExprs[i], last && inclusive ? QStringLiteral("<=") : QStringLiteral("<"));
+                if (!isRowId) segments << QStringLiteral("%1 IS NULL").arg(orderExprs[i]);
+            }
             for (int k = 0; k < segments.size() && rows.size() < limit; ++k) {
                 QStringList conds = prefix;
                 conds << segments[k];
                 QVariantList binds = rangeBinds;
                 binds += prefixBinds;
-                if (k == 0) binds << key[i];
+                if (segments[k].endsWith(QLatin1Char('?'))) binds << key[i];
                 const QString sql = select + where(conds.join(QStringLiteral(" AND "))) + order + QStringLiteral(" LIMIT ?");
                 binds << qlonglong(limit - rows.size());
                 sqlite3_stmt* s = file->statement(sql);
