@@ -201,10 +201,11 @@ QString TtsEngine::PairKey(QStringView first, QStringView second, int wordFieldS
 
 void TtsEngine::AddWord(QStringView word, bool fold) {
     if (m_states.Contains(TEngineState::esHalt) || !m_wordsLink) return;
+    QString folded;
     if (fold) {
-        m_foldScratch = word.toString();
-        FoldProc(m_foldScratch.data(), m_foldScratch.size());
-        word = m_foldScratch;
+        folded = word.toString();
+        FoldProc(folded.data(), folded.size());
+        word = folded;
     }
     const int fieldSize = m_wordsLink->WordFieldSize();
     word = word.left(fulltext::CutLength(word.data(), word.size(), fieldSize));

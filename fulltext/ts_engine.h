@@ -183,7 +183,6 @@ private:
     int m_record = INT_MIN;  ///< INT_MIN: none yet
     bool m_wordPairs = false;
     QString m_previous;
-    QString m_foldScratch;
     QString m_parseScratch;
 
     friend class TtsReadEngine;
