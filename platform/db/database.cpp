@@ -161,9 +161,11 @@ bool IsTableFile(const QString& path) {
     sqlite3_busy_timeout(raw, 2000);
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(raw, "SELECT 1 FROM dossara_table WHERE key = 'rowtable'", -1, &st, nullptr) != SQLITE_OK)
-        return false;
+        return sqlite3_extended_errcode(raw) == SQLITE_READONLY_ROLLBACK;
     internal::StatementPtr guard(st);
-    return sqlite3_step(st) == SQLITE_ROW;
+    const int step = sqlite3_step(st);
+    // a table left with a journal by a crash reads only after a writer rolled it back
+    return step == SQLITE_ROW || sqlite3_extended_errcode(raw) == SQLITE_READONLY_ROLLBACK;
 }
 
 QStringList TableNamesInFolder(const QString& folder) {
@@ -204,7 +206,10 @@ void CreateTableFile(const QString& folder, const QString& tableName, const Tabl
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                                        internal::LayerVfsName());
         internal::ConnectionPtr conn(raw);
-        if (rc != SQLITE_OK) internal::RaiseSqlite(raw, rc, ctx);
+        if (rc != SQLITE_OK) {
+            Raise(QFileInfo(folder).isWritable() ? ErrorCode::kIoError : ErrorCode::kReadOnly,
+                  QStringLiteral("%1 cannot be created: %2").arg(path, QString::fromUtf8(sqlite3_errstr(rc))));
+        }
         sqlite3_extended_result_codes(raw, 1);
         internal::RegisterExtensions(raw);
         internal::Exec(raw, QStringLiteral("PRAGMA journal_mode=DELETE"), ctx);
