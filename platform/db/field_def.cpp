@@ -98,14 +98,16 @@ void TableDef::Validate() const {
             fail(QStringLiteral("Field %1 has no type.").arg(f.Name));
             break;
         case FieldType::ftString:
-        case FieldType::ftBytes:
             if (f.Size < 1 || f.Size > 255) fail(QStringLiteral("Field %1: size %2 is not 1 to 255.").arg(f.Name).arg(f.Size));
+            break;
+        case FieldType::ftBytes:
+            if (f.Size < 1 || f.Size > 1024) fail(QStringLiteral("Field %1: size %2 is not 1 to 1024.").arg(f.Name).arg(f.Size));
             break;
         case FieldType::ftMemo:
         case FieldType::ftFmtMemo:
         case FieldType::ftGraphic:
         case FieldType::ftBlob:
-            if (f.Size < 0 || f.Size > 240) fail(QStringLiteral("Field %1: size %2 is not 0 to 240.").arg(f.Name).arg(f.Size));
+            if (f.Size < 0 || f.Size > 1024) fail(QStringLiteral("Field %1: size %2 is not 0 to 1024.").arg(f.Name).arg(f.Size));
             break;
         case FieldType::ftBCD:
             if (f.Size < 0 || f.Size > 32) fail(QStringLiteral("Field %1: size %2 is not 0 to 32.").arg(f.Name).arg(f.Size));

@@ -23,11 +23,11 @@ enum class FieldType {
     ftTime,      ///< fraction of a day
     ftDateTime,  ///< timestamp: day number with fraction
     ftBoolean,   ///< logical
-    ftBytes,     ///< fixed-size bytes, Size 1..255
+    ftBytes,     ///< fixed-size bytes, Size 1..1024
     ftMemo,      ///< text BLOB
     ftFmtMemo,   ///< formatted memo (text BLOB)
     ftGraphic,   ///< picture BLOB
-    ftBlob,      ///< binary BLOB; Size = inline size declared (0..240), kept for the definition only
+    ftBlob,      ///< binary BLOB; Size = inline size declared (0..1024), kept for the definition only
 };
 
 QString FieldTypeName(FieldType type);
@@ -40,7 +40,7 @@ bool IsIntegerType(FieldType type);  ///< short, long, autoincrement, logical
 struct FieldDef {
     QString Name;
     FieldType DataType = FieldType::ftString;
-    int Size = 0;  ///< alpha and bytes: length (1..255); BLOBs: inline size; others 0
+    int Size = 0;  ///< alpha: characters (1..255); bytes: 1..1024; BLOBs: inline size (0..1024); BCD: decimals; others 0
     bool Required = false;
 
     bool operator==(const FieldDef&) const = default;
