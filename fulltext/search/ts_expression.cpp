@@ -28,7 +28,7 @@ public:
         expression();
         skipBlanks();
         if (m_pos <= m_src.size()) fail(msgSyntaxError);
-        emit(opEnd);
+        emitOp(opEnd);
         return std::move(m_code);
     }
 
@@ -69,7 +69,7 @@ private:
             m_pos = saved;
             return false;
         }
-        QString read(QChar(peek()));
+        QString read{QChar(peek())};
         ++m_pos;
         const QStringView rest = QStringView(kw).mid(1);
         while (!atEnd() && read.size() < kMaxKeywordChars && rest.contains(QChar(peek()))) {
@@ -86,7 +86,7 @@ private:
         // One unit stays free for the end mark.
         if (int(m_code.units.size()) + units + 1 > ExprCode::kMaxCode) fail(msgCodeArrayFull);
     }
-    void emit(ExprOp op) {
+    void emitOp(ExprOp op) {
         if (op != opEnd) reserve(1);
         m_code.units.push_back(op);
         if (op != opEnd) {
@@ -111,13 +111,13 @@ private:
                 if (keyword(kwNear)) {
                     if (m_lastOp != opTerm) fail(msgMissingString);
                     term();
-                    emit(opNear);
+                    emitOp(opNear);
                 }
-                emit(isAnd ? opAnd : opOr);
+                emitOp(isAnd ? opAnd : opOr);
             } else if (keyword(kwNear)) {
                 if (m_lastOp != opTerm) fail(msgMissingString);
                 term();
-                emit(opNear);
+                emitOp(opNear);
             } else {
                 return;
             }
@@ -127,7 +127,7 @@ private:
     void notTerm() {
         if (keyword(kwNot)) {
             unary();
-            emit(opNot);
+            emitOp(opNot);
         } else {
             unary();
         }
@@ -136,7 +136,7 @@ private:
     void unary() {
         if (keyword(kwLike)) {
             term();
-            emit(opLike);
+            emitOp(opLike);
         } else {
             primary();
         }
@@ -154,13 +154,16 @@ private:
         for (;;) {
             if (atEnd()) fail(msgMissingQuote);
             const char16_t c = peek();
-            ++m_pos;
-            if (c == q) break;
+            if (c == q) {
+                ++m_pos;
+                break;
+            }
             if (text.size() >= kMaxTermChars) fail(msgSyntaxError);
             text += QChar(c);
+            ++m_pos;
         }
         emitTerm(text);
-        emit(opPhrase);
+        emitOp(opPhrase);
     }
 
     void factor() {
@@ -176,7 +179,7 @@ private:
         skipBlanks();
         if (atEnd() || peek() != u')') fail(msgMissingParenthesis);
         ++m_pos;
-        emit(opGroup);
+        emitOp(opGroup);
     }
 
     void term() {

@@ -1,0 +1,607 @@
+#include "fulltext/search/ts_basic_search.h"
+
+#include "fulltext/search/search_access.h"
+#include "fulltext/ts_errors.h"
+#include "fulltext/ts_links.h"
+#include "fulltext/ts_text.h"
+
+#include <algorithm>
+#include <climits>
+#include <optional>
+
+namespace {
+
+/// Runs `body`, then `always`, also when `body` raises.
+template <typename Body, typename Always>
+void runThen(Body&& body, Always&& always) {
+    try {
+        body();
+    } catch (...) {
+        always();
+        throw;
+    }
+    always();
+}
+
+constexpr fulltext::CxData packQueryData(int position, int hits) {
+    return fulltext::CxData((quint32(hits & 0xFFFF) << 16) | quint32(position & 0xFFFF));
+}
+constexpr int queryPositionOf(fulltext::CxData d) { return int(quint32(d) & 0xFFFF); }
+constexpr int queryHitsOf(fulltext::CxData d) { return int((quint32(d) >> 16) & 0xFFFF); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TtsBasicSearch
+
+TtsBasicSearch::TtsBasicSearch(QObject* owner) : TtsReadEngine(owner) {}
+
+TtsBasicSearch::~TtsBasicSearch() = default;
+
+fulltext::WordKeyAccess* TtsBasicSearch::KeyAccess() const {
+    return dynamic_cast<fulltext::WordKeyAccess*>(WordsLink());
+}
+
+fulltext::RecordAccess* TtsBasicSearch::Records() const {
+    return dynamic_cast<fulltext::RecordAccess*>(TextLink());
+}
+
+TwbBits& TtsBasicSearch::WordBits() {
+    auto* bits = dynamic_cast<TtsBits*>(Bits());
+    if (!bits) throw ETessick(fulltext::msgInvalidParameter);
+    return bits->Main();
+}
+
+QStringList TtsBasicSearch::QueryWords() const {
+    QStringList words;
+    m_queryWords.ForEach([&](const TCxDictNode& node) {
+        words << node.Name;
+        return true;
+    });
+    words.sort();
+    return words;
+}
+
+void TtsBasicSearch::Execute() {
+    SetState(TEngineStates{TEngineState::esSearch});
+    runThen(
+        [&] {
+            runThen(
+                [&] {
+                    Prepare();
+                    SearchText(m_searchFor);
+                },
+                [&] { Finish(); });
+        },
+        [&] { SetState(States().Without(TEngineState::esSearch)); });
+}
+
+void TtsBasicSearch::Refresh() {
+    Reset();
+    const TEngineStates before = States();
+    SetState(before.With(TEngineState::esSearch));
+    SetState(before.Without(TEngineState::esSearch));
+}
+
+void TtsBasicSearch::Prepare() {
+    CheckAssigned(false, true, true);
+    m_clock.start();
+    // The search's own delimiter set: the engine's, less the wildcard characters.
+    const QString key = WordDelims() + QChar(0) + QueryDelimiterExceptions();
+    if (!m_queryClasses || key != m_classesKey) {
+        const QString decoded = fulltext::CaretDecode(WordDelims());
+        fulltext::AnsiSet set;
+        if (decoded.contains(QLatin1String("<<<")))
+            for (int c = 0; c < 32; ++c) set.set(std::size_t(c));
+        if (decoded.contains(QLatin1String(">>>")))
+            for (int c = 128; c < 256; ++c) set.set(std::size_t(c));
+        for (QChar ch : decoded) {
+            const int code = fulltext::AnsiCode(ch.unicode());
+            if (code >= 0) set.set(std::size_t(code));
+        }
+        for (QChar ch : QueryDelimiterExceptions()) {
+            const int code = fulltext::AnsiCode(ch.unicode());
+            if (code >= 0) set.reset(std::size_t(code));
+        }
+        m_queryClasses = std::make_unique<fulltext::CharClassTable>(set);
+        m_classesKey = key;
+    }
+    m_omit.clear();
+    for (const QString& w : OmitList()) {
+        if (w.isEmpty()) continue;
+        QString folded = w;
+        FoldProc(folded.data(), folded.size());
+        m_omit.insert(folded);
+    }
+    if (auto* records = Records()) {
+        records->SavePosition();
+        m_savedPosition = true;
+    }
+    const int range = TextLink()->RecordRange();
+    if (range < 0) throw ETessick(fulltext::msgInvalidParameter);
+    m_existing.reset();
+    if (m_match.MaxBits() != range) m_match.Resize(range);
+    InitResult();
+}
+
+void TtsBasicSearch::InitResult() {
+    m_queryWords.Clear();
+    m_queryPos = 0;
+    if (m_logic == slOr || m_logic == slNot) m_match.ClearAllBits();
+    else m_match.SetAllBits();
+}
+
+void TtsBasicSearch::Finish() {
+    m_feed = Feed::None;
+    if (Cache()) Cache()->CheckMemory(this);
+    if (m_savedPosition) {
+        m_savedPosition = false;
+        if (auto* records = Records()) records->RestorePosition();
+    }
+    m_elapsedMs = m_clock.isValid() ? m_clock.elapsed() : 0;
+}
+
+void TtsBasicSearch::PreviewWord(QString& word) {
+    if (OnPreviewWord) OnPreviewWord(this, word);
+}
+
+void TtsBasicSearch::DoSearch() {
+    if (OnSearch) OnSearch(this);
+}
+
+void TtsBasicSearch::DoTimeout() {
+    if (OnTimeout) OnTimeout(this);
+    else Halt();
+}
+
+void TtsBasicSearch::CheckTimeLimit() {
+    if (m_timeLimit > 0 && m_clock.isValid() && m_clock.elapsed() > m_timeLimit) DoTimeout();
+}
+
+QStringList TtsBasicSearch::SplitQuery(const QString& folded) {
+    QStringList words;
+    if (OnParseWord) {
+        const QChar* s = folded.constData();
+        quint32 left = quint32(folded.size());
+        while (left > 0) {
+            const quint32 before = left;
+            const QString w = OnParseWord(this, s, left, true);
+            if (!w.isEmpty()) words << w;
+            if (left >= before) break;
+        }
+        return words;
+    }
+    const char16_t* p = reinterpret_cast<const char16_t*>(folded.constData());
+    const qsizetype n = folded.size();
+    const fulltext::CharClassTable& classes = *m_queryClasses;
+    auto isDelim = [&](qsizetype i, int& width) {
+        width = 1;
+        const std::uint8_t c = classes.Class(p[i]);
+        if (c == fulltext::CharClassTable::HighSurrogate) return classes.IsDelimiterAt(p, i, n, width);
+        return c != fulltext::CharClassTable::Word;
+    };
+    qsizetype i = 0;
+    while (i < n) {
+        int width = 1;
+        while (i < n && isDelim(i, width)) i += width;
+        if (i >= n) break;
+        const qsizetype start = i;
+        while (i < n && !isDelim(i, width)) i += width;
+        const QChar* s = folded.constData() + start;
+        words << QString(s, fulltext::CutLength(s, i - start, TtsEngine::kMaxExtractedWord));
+    }
+    return words;
+}
+
+void TtsBasicSearch::SearchText(const QString& text) {
+    if (text.isEmpty()) {
+        m_match.ClearAllBits();
+        return;
+    }
+    QString folded = text;
+    FoldProc(folded.data(), folded.size());
+    m_searched = 0;
+    m_ignored = 0;
+    for (const QString& w : SplitQuery(folded)) {
+        if (Halted()) break;
+        ProcessSearchWord(w);
+    }
+    if (m_logic == slNot) InvertMatch();
+    if (m_searched == 0 && m_logic != slNot) m_match.ClearAllBits();
+}
+
+void TtsBasicSearch::InvertMatch() {
+    m_match.Invert();
+    fulltext::RecordAccess* records = Records();
+    if (!records) return;
+    if (!m_existing || m_existing->MaxBits() != m_match.MaxBits()) {
+        m_existing = std::make_unique<TwbBits>(m_match.MaxBits());
+        records->MarkExistingRecords(*m_existing, TextLink()->MinIndex());
+    }
+    m_match.IntersectWith(m_existing.get());
+}
+
+void TtsBasicSearch::ProcessSearchWord(QString word) {
+    PreviewWord(word);
+    const int size = WordsLink()->WordFieldSize();
+    word.truncate(fulltext::CutLength(word.constData(), word.size(), size));
+    if (IsIgnored(word)) {
+        ++m_ignored;
+        return;
+    }
+    ++m_searched;
+    SearchWord(word);
+}
+
+bool TtsBasicSearch::IsIgnored(const QString& word) const {
+    if (m_logic == slLike) return false;
+    return word.size() < MinWordLen() || IsOmitted(word);
+}
+
+bool TtsBasicSearch::LoadWordSet(const QString& word) {
+    TtsBaseCache* cache = Cache();
+    if (cache) {
+        fulltext::Block old = nullptr;
+        fulltext::Block block = nullptr;
+        if (cache->Lookup(word, old, false, INT_MAX, block) && (block || old)) {
+            if (old && block) {
+                auto* bits = dynamic_cast<TtsBits*>(Bits());
+                if (fulltext::IsCompressedBlock(old))
+                    TtsBits::ExpandStored(old + 4, fulltext::BlockSize(old) - 4, WordBits());
+                else
+                    bits->LoadRaw(old);
+                bits->ToRaw(block);
+                cache->FreeBlock(old);
+            } else if (block) {
+                dynamic_cast<TtsBits*>(Bits())->LoadRaw(block);
+            } else {
+                TtsBits::ExpandStored(old + 4, fulltext::BlockSize(old) - 4, WordBits());
+            }
+            return true;
+        }
+    }
+    if (!WordsLink()->Locate(word, -1)) return false;
+    ReadWordSet();
+    if (cache) {
+        auto* bits = dynamic_cast<TtsBits*>(Bits());
+        fulltext::Block block = cache->AllocBlock(bits->RawSize());
+        bits->ToRaw(block);
+        fulltext::SetBlockStamp(block, 0);
+        try {
+            cache->AddEntry(word, block);
+        } catch (...) {
+            cache->FreeBlock(block);
+        }
+    }
+    return true;
+}
+
+void TtsBasicSearch::RecordQueryWord(const QString& word) {
+    if (word.startsWith(u'.')) return;
+    if (TwbDictNode* node = m_queryWords.Lookup(word)) {
+        node->Data = packQueryData(m_queryPos, queryHitsOf(node->Data));
+        return;
+    }
+    m_queryWords.AddAfterMiss(word, packQueryData(m_queryPos, 0));
+}
+
+int TtsBasicSearch::QueryPosition(const QString& word) {
+    TwbDictNode* node = m_queryWords.Lookup(word);
+    return node ? queryPositionOf(node->Data) : -1;
+}
+
+void TtsBasicSearch::SearchWord(const QString& word) {
+    const bool conjunctive = m_logic == slAnd || m_logic == slPhrase || m_logic == slNear || m_logic == slLike;
+    if (!LoadWordSet(word)) {
+        if (conjunctive) m_match.ClearAllBits();
+        return;
+    }
+    RecordQueryWord(word);
+    if (conjunctive) m_match.IntersectWith(&WordBits());
+    else m_match.UnionWith(&WordBits());
+}
+
+void TtsBasicSearch::ProcessWord(QStringView) {
+    // Words reach a search only through AddWord while it reads records.
+}
+
+void TtsBasicSearch::AddWord(QStringView word, bool fold) {
+    if (m_feed == Feed::None) return;
+    if (Halted() || !WordsLink()) return;
+    QString w = word.toString();
+    if (fold) FoldProc(w.data(), w.size());
+    w.truncate(fulltext::CutLength(w.constData(), w.size(), WordsLink()->WordFieldSize()));
+    if (m_feed == Feed::Verify) VerifyWord(w);
+    else RankWord(w);
+}
+
+void TtsBasicSearch::ClearPrevious() {
+    TtsReadEngine::ClearPrevious();
+}
+
+void TtsBasicSearch::VerifyWord(const QString&) {}
+
+void TtsBasicSearch::RankWord(const QString&) {}
+
+// ---------------------------------------------------------------------------------------------
+// TtsModeSearch
+
+void TtsModeSearch::InitResult() {
+    m_previous.reset();
+    const bool orLike = m_logic == slOr || m_logic == slNot;
+    const bool expression = m_logic == slExpression || m_logic == slSmart;
+    switch (m_mode) {
+    case smSearch:
+        TtsBasicSearch::InitResult();
+        return;
+    case smNarrow:
+        m_queryWords.Clear();
+        m_queryPos = 0;
+        if (!orLike && !expression) return;  // every word narrows the previous result
+        m_previous = std::make_unique<TwbBits>(m_match.MaxBits());
+        m_previous->CopyFrom(&m_match);
+        if (orLike) m_match.ClearAllBits();
+        return;
+    case smWiden:
+        m_queryWords.Clear();
+        m_queryPos = 0;
+        m_previous = std::make_unique<TwbBits>(m_match.MaxBits());
+        m_previous->CopyFrom(&m_match);
+        if (orLike) m_match.ClearAllBits();
+        else m_match.SetAllBits();
+        return;
+    }
+}
+
+void TtsModeSearch::Finish() {
+    if (m_previous) {
+        if (m_mode == smWiden) m_match.UnionWith(m_previous.get());
+        else if (m_mode == smNarrow) m_match.IntersectWith(m_previous.get());
+        m_previous.reset();
+    }
+    TtsBasicSearch::Finish();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TtsWildSearch
+
+void TtsWildSearch::SetAnyChar(QChar c) {
+    if (c == m_any || c == m_one) return;
+    m_any = c;
+}
+
+void TtsWildSearch::SetOneChar(QChar c) {
+    if (c == m_any || c == m_one) return;
+    m_one = c;
+}
+
+QString TtsWildSearch::AccentFold(QString text) {
+    for (QChar& c : text) c = QChar(fulltext::SoundsLikeFold(c.unicode()));
+    return text;
+}
+
+bool TtsWildSearch::IsIgnored(const QString& word) const {
+    if (m_logic == slLike) return false;
+    if (word.size() < MinWordLen() && !word.contains(m_any)) return true;
+    return IsOmitted(word);
+}
+
+void TtsWildSearch::ProcessSearchWord(QString word) {
+    ++m_queryPos;
+    PreviewWord(word);
+    word.truncate(fulltext::CutLength(word.constData(), word.size(), WordsLink()->WordFieldSize()));
+    if (IsIgnored(word)) {
+        ++m_ignored;
+        return;
+    }
+    ++m_searched;
+    if (m_logic == slLike) SoundsLikeSearch(word);
+    else if (HasWildcard(word) || m_international) PatternSearch(word, fulltext::WordKeyAccess::kkWord);
+    else SearchWord(word);
+}
+
+void TtsWildSearch::SoundsLikeSearch(const QString& word) {
+    fulltext::WordKeyAccess* keys = KeyAccess();
+    if (!keys) throw ETessick(fulltext::msgLikeNotAvailable);
+    keys->SetKeyKind(fulltext::WordKeyAccess::kkLike);
+    runThen([&] { PatternSearch(SoundsLikeProc(word), fulltext::WordKeyAccess::kkLike); },
+            [&] { keys->SetKeyKind(fulltext::WordKeyAccess::kkWord); });
+}
+
+void TtsWildSearch::PatternSearch(QString p, int kind) {
+    fulltext::WordKeyAccess* keys = KeyAccess();
+    if (!keys) throw ETessick(fulltext::msgCapabilityNotSupported);
+    if (m_international) p = AccentFold(p);
+    const QString wildcards = QString(m_any) + m_one;
+    const QString prefix = fulltext::LeadingPart(p, wildcards);
+    const QString rsuffix = fulltext::LeadingPart(fulltext::Reversed(p), wildcards);
+    const bool like = kind == fulltext::WordKeyAccess::kkLike;
+    const bool reverse = !like && prefix.isEmpty() && !rsuffix.isEmpty() && keys->HasReverse();
+    const bool wild = HasWildcard(p);
+    std::optional<TWildMatcher> matcher;
+    if (wild) matcher.emplace(reverse ? fulltext::Reversed(p) : p, m_any, m_one, false);
+    if (!like && !reverse && prefix.isEmpty() && WordPairs()) throw ETessick(fulltext::msgLeadingWildcard);
+
+    const bool direct = m_logic == slOr || m_logic == slNot;
+    std::unique_ptr<TwbBits> temp;
+    if (!direct) temp = std::make_unique<TwbBits>(m_match.MaxBits());
+    TwbBits& target = direct ? m_match : *temp;
+
+    const QString start = reverse ? rsuffix : prefix;
+    const QString stop = AccentFold(start);
+    const QString equal = reverse ? fulltext::Reversed(p) : p;
+    TtsWordsLink* words = WordsLink();
+    runThen(
+        [&] {
+            if (!like) keys->SetKeyKind(reverse ? fulltext::WordKeyAccess::kkReverse : fulltext::WordKeyAccess::kkWord);
+            keys->PartialLookup(start, m_any);
+            while (!words->EndOfTable() && !Halted()) {
+                QString key = keys->CurrentKey();
+                if (m_international) key = AccentFold(key);
+                const QString word = words->CurrentWord();
+                bool moved = false;
+                if ((matcher && matcher->Matches(key)) || key == equal) {
+                    RecordQueryWord(word);
+                    if (target.Count() != target.MaxBits() + 1) {
+                        ReadWordSet();
+                        moved = words->Segmented();
+                        target.UnionWith(&WordBits());
+                    }
+                }
+                DoSearch();
+                CheckTimeLimit();
+                if (!(m_international ? key : AccentFold(key)).startsWith(stop)) break;
+                if (!moved) {
+                    if (words->Segmented())
+                        while (!words->EndOfTable() && words->CurrentWord() == word) words->Next();
+                    else
+                        words->Next();
+                }
+            }
+        },
+        [&] {
+            if (!like) keys->SetKeyKind(fulltext::WordKeyAccess::kkWord);
+        });
+    if (temp) m_match.IntersectWith(temp.get());
+}
+
+// ---------------------------------------------------------------------------------------------
+// TtsProximitySearch
+
+void TtsProximitySearch::SearchText(const QString& text) {
+    TtsWildSearch::SearchText(text);
+    fulltext::RecordAccess* records = Records();
+    if ((records && records->HasSubFields()) || m_logic == slPhrase || m_logic == slNear) Verify(text);
+}
+
+void TtsProximitySearch::Verify(const QString& text) {
+    if (text.isEmpty()) return;
+    if (m_match.Count() == 0 && m_logic != slNot) return;
+    fulltext::RecordAccess* records = Records();
+    const bool subFields = records && records->HasSubFields();
+
+    QString folded = text;
+    if (International()) folded = AccentFold(folded);
+    else FoldProc(folded.data(), folded.size());
+    m_phrase = SplitQuery(folded);
+    for (QString& w : m_phrase) w.truncate(fulltext::CutLength(w.constData(), w.size(), WordsLink()->WordFieldSize()));
+    if (m_phrase.isEmpty()) return;
+    m_phraseRepeats = QSet<QString>(m_phrase.begin(), m_phrase.end()).size() != m_phrase.size();
+    const bool proximity = m_logic == slPhrase || m_logic == slNear;
+    if (proximity && !subFields && m_phrase.size() == 1) return;
+
+    bool verified = false;
+    if (WordPairs() && m_logic == slPhrase) {
+        const int size = WordsLink()->WordFieldSize();
+        for (int i = 0; i + 1 < m_phrase.size(); ++i) {
+            const QString key = TtsEngine::PairKey(m_phrase[i], m_phrase[i + 1], size);
+            if (key.contains(AnyChar()) || International()) PatternSearch(key, fulltext::WordKeyAccess::kkWord);
+            else SearchWord(key);
+        }
+        const QString both = m_phrase.size() == 2 ? m_phrase[0] + m_phrase[1] : QString();
+        if (m_phrase.size() == 2 && !both.contains(AnyChar()) && size >= both.size() + 2) verified = true;
+        else if (SearchOptions().testFlag(soLazyPhrase)) verified = true;
+    }
+
+    if (!verified && records) {
+        SetState(States().With(TEngineState::esVerify));
+        runThen(
+            [&] {
+                if (SearchMode() == smNarrow && m_previous) m_match.IntersectWith(m_previous.get());
+                const bool notLogic = m_logic == slNot;
+                const int minIndex = TextLink()->MinIndex();
+                m_feed = Feed::Verify;
+                int bit = notLogic ? m_match.FirstClearBit() : m_match.FirstSetBit();
+                while (bit >= 0 && !Halted()) {
+                    m_found = false;
+                    resetFieldCounters();
+                    // Hit counters of the query words start from zero for each record.
+                    m_queryWords.VisitAll([](const QString&, fulltext::CxData& d, bool&) {
+                        d = fulltext::CxData(quint32(d) & 0xFFFF);
+                    });
+                    const bool exists = records->GotoRecord(minIndex + bit);
+                    if (exists) records->ProcessRecord(this);
+                    if (notLogic) {
+                        if (!m_found && exists) m_match.SetBitOn(bit);
+                    } else if (!m_found) {
+                        m_match.SetBitOff(bit);
+                    }
+                    DoSearch();
+                    CheckTimeLimit();
+                    bit = notLogic ? m_match.NextClearBit(bit) : m_match.NextSetBit(bit);
+                }
+            },
+            [&] {
+                m_feed = Feed::None;
+                SetState(States().Without(TEngineState::esVerify));
+            });
+    }
+    for (const QString& w : m_phrase)
+        if (QueryPosition(w) < 0) RecordQueryWord(w);
+}
+
+void TtsProximitySearch::resetFieldCounters() {
+    m_partial.assign(std::size_t(m_phrase.size()) + 1, 0);
+    m_partial[0] = 1;
+    m_position = 0;
+    m_stored.assign(std::size_t(m_phrase.size()), -1);
+    m_seen.assign(std::size_t(m_phrase.size()), 0);
+}
+
+void TtsProximitySearch::ClearPrevious() {
+    TtsWildSearch::ClearPrevious();
+    if (m_feed == Feed::Verify) resetFieldCounters();
+}
+
+int TtsProximitySearch::wordNumber(const QString& word) {
+    const int pos = QueryPosition(word);
+    if (pos >= 0) {
+        const int n = int(m_phrase.size()) + pos - m_queryPos - 1;
+        if (n >= 0 && n < m_phrase.size()) return n;
+    }
+    return int(m_phrase.indexOf(word));
+}
+
+void TtsProximitySearch::VerifyWord(const QString& rawWord) {
+    if (m_found || m_phrase.isEmpty()) return;
+    const QString word = International() ? AccentFold(rawWord) : rawWord;
+    const int number = wordNumber(word);
+    switch (m_logic) {
+    case slPhrase: {
+        // Every partial match is followed at once, so that a word that breaks one partial
+        // match may still continue a shorter one or start a new one ("a a b" holds "a b").
+        auto matches = [&](int i) {
+            const QString& expected = m_phrase[i];
+            const bool quick = HasWildcard(expected) || expected.size() == word.size();
+            return quick && (number == i || (m_phraseRepeats && word == expected));
+        };
+        const int n = int(m_phrase.size());
+        for (int i = n - 1; i >= 0; --i)
+            m_partial[std::size_t(i + 1)] = m_partial[std::size_t(i)] && matches(i);
+        m_partial[0] = 1;
+        if (m_partial[std::size_t(n)]) m_found = true;
+        break;
+    }
+    case slNear: {
+        ++m_position;
+        if (number >= 0) m_stored[std::size_t(number)] = m_position;
+        bool all = true;
+        for (int p : m_stored)
+            if (p < 0 || m_position >= p + NearWord()) {
+                all = false;
+                break;
+            }
+        if (all) m_found = true;
+        break;
+    }
+    case slOr:
+        if (number >= 0) m_found = true;
+        break;
+    default: {
+        if (number < 0) break;
+        m_seen[std::size_t(number)] = 1;
+        m_found = std::all_of(m_seen.begin(), m_seen.end(), [](char s) { return s != 0; });
+        break;
+    }
+    }
+}

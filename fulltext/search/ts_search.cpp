@@ -1,0 +1,216 @@
+#include "fulltext/search/ts_search.h"
+
+#include "fulltext/search/search_access.h"
+#include "fulltext/ts_errors.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+// ---------------------------------------------------------------------------------------------
+// TtsNavSearch
+
+int TtsNavSearch::CurrentBit() {
+    fulltext::RecordAccess* records = Records();
+    if (!records || !TextLink()) return -1;
+    const int index = records->RecordIndex();
+    if (index == INT_MIN) return -1;
+    const qint64 bit = qint64(index) - TextLink()->MinIndex();
+    if (bit < 0 || bit > m_match.MaxBits()) return -1;
+    return int(bit);
+}
+
+bool TtsNavSearch::IsMatch() {
+    const int bit = CurrentBit();
+    return bit >= 0 && m_match.IsBitSet(bit);
+}
+
+bool TtsNavSearch::Navigate(int direction) {
+    return NavigateRecordOrder(direction);
+}
+
+bool TtsNavSearch::NavigateRecordOrder(int direction) {
+    CheckAssigned(false, true, false);
+    fulltext::RecordAccess* records = Records();
+    if (!records) throw ETessick(fulltext::msgCapabilityNotSupported);
+    if (SearchOptions().testFlag(soNavReverse)) {
+        static const int mirrored[4] = {navLast, navPrior, navNext, navFirst};
+        if (direction >= 0 && direction <= 3) direction = mirrored[direction];
+    }
+    int bit = -1;
+    switch (direction) {
+    case navFirst: bit = m_match.FirstSetBit(); break;
+    case navLast: bit = m_match.LastSetBit(); break;
+    case navNext: {
+        const int current = CurrentBit();
+        bit = m_match.NextSetBit(current);
+        break;
+    }
+    case navPrior: {
+        const int current = CurrentBit();
+        bit = current < 0 ? -1 : m_match.PrevSetBit(current);
+        break;
+    }
+    default: break;
+    }
+    if (bit < 0 || m_match.Count() == 0) return false;
+    return records->GotoRecord(TextLink()->MinIndex() + bit);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TtsRankSearch
+
+void TtsRankSearch::freeList() {
+    m_list.clear();
+    m_list.shrink_to_fit();
+    m_hasList = false;
+    m_listPos = -1;
+}
+
+void TtsRankSearch::SetRankMode(TRankMode mode) {
+    if ((mode == rmPresense) != (m_rankMode == rmPresense)) freeList();
+    m_rankMode = mode;
+}
+
+void TtsRankSearch::SetSearchOptions(TSearchOptions options) {
+    const TSearchOptions nav = TSearchOptions(soNavNatural) | soNavReverse;
+    if ((options & nav) != (SearchOptions() & nav)) freeList();
+    TtsNavSearch::SetSearchOptions(options);
+}
+
+void TtsRankSearch::Prepare() {
+    freeList();
+    TtsNavSearch::Prepare();
+}
+
+bool TtsRankSearch::Navigate(int direction) {
+    const bool ranked = (m_rankMode != rmNone || m_hasList) && !SearchOptions().testFlag(soNavNatural) &&
+                        m_rankLimit != 0;
+    if (!ranked) return NavigateRecordOrder(direction);
+    const std::vector<TRankEntry>& list = RankList();
+    int pos = m_listPos;
+    switch (direction) {
+    case navFirst: pos = 0; break;
+    case navNext: pos = m_listPos + 1; break;
+    case navPrior: pos = m_listPos < 0 ? int(list.size()) - 1 : m_listPos - 1; break;
+    case navLast: pos = int(list.size()) - 1; break;
+    default: return false;
+    }
+    if (pos < 0 || qint64(pos) >= qint64(m_rankLimit) || pos >= int(list.size())) return false;
+    m_listPos = pos;
+    fulltext::RecordAccess* records = Records();
+    if (!records) throw ETessick(fulltext::msgCapabilityNotSupported);
+    return records->GotoRecord(list[std::size_t(pos)].record);
+}
+
+const std::vector<TRankEntry>& TtsRankSearch::RankList() {
+    if (!m_hasList) buildList();
+    return m_list;
+}
+
+void TtsRankSearch::RankWord(const QString& word) {
+    TwbDictNode* node = m_queryWords.Lookup(word);
+    if (!node) return;
+    const int add = OnRankWord ? OnRankWord(this, word) : 1;
+    const quint32 d = quint32(node->Data);
+    const int hits = std::clamp(int(d >> 16) + add, 0, 0xFFFF);
+    node->Data = fulltext::CxData((quint32(hits) << 16) | (d & 0xFFFF));
+}
+
+int TtsRankSearch::countHits() {
+    fulltext::RecordAccess* records = Records();
+    if (!records) throw ETessick(fulltext::msgCapabilityNotSupported);
+    m_queryWords.VisitAll([](const QString&, fulltext::CxData& d, bool&) { d = fulltext::CxData(quint32(d) & 0xFFFF); });
+    const Feed saved = m_feed;
+    m_feed = Feed::Rank;
+    try {
+        records->ProcessRecord(this);
+    } catch (...) {
+        m_feed = saved;
+        throw;
+    }
+    m_feed = saved;
+    int total = 0;
+    m_queryWords.VisitAll([&](const QString&, fulltext::CxData& d, bool&) {
+        const int hits = int(quint32(d) >> 16);
+        total += m_rankMode == rmPresense ? (hits > 0 ? 1 : 0) : hits;
+    });
+    return total;
+}
+
+int TtsRankSearch::GetRecordRank() {
+    if (!IsMatch()) return 0;
+    if (m_hasList && m_rankLimit != 0 && m_rankMode != rmPresense) {
+        const int index = Records()->RecordIndex();
+        for (const TRankEntry& e : m_list)
+            if (e.record == index) return e.rank;
+        return -1;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const int rank = countHits();
+    m_rankMs = clock.elapsed();
+    return rank;
+}
+
+void TtsRankSearch::buildList() {
+    freeList();
+    const int matches = m_match.Count();
+    if (matches == 0 || m_rankLimit == 0) return;
+    const int n = int(std::min<qint64>({qint64(kMaxRankEntries), qint64(matches), qint64(m_rankLimit)}));
+    fulltext::RecordAccess* records = Records();
+    if (!records) throw ETessick(fulltext::msgCapabilityNotSupported);
+    m_list.assign(std::size_t(n), TRankEntry{});
+    m_hasList = true;
+
+    const TRankMode savedMode = m_rankMode;
+    QElapsedTimer clock;
+    clock.start();
+    SetState(States().With(TEngineState::esRank));
+    m_rankMode = rmNone;
+    auto finish = [&] {
+        m_rankMode = savedMode;
+        if (m_rankMode != rmNone && !SearchOptions().testFlag(soNavNatural)) {
+            std::sort(m_list.begin(), m_list.end(), [](const TRankEntry& a, const TRankEntry& b) {
+                if (a.rank != b.rank) return a.rank > b.rank;
+                return a.record < b.record;
+            });
+        }
+        m_listPos = -1;
+        m_rankMs = clock.elapsed();
+        SetState(States().Without(TEngineState::esRank));
+    };
+    try {
+        records->SavePosition();
+        try {
+            int filled = 0;
+            int largest = 0;
+            bool ok = NavigateRecordOrder(navFirst);
+            while (ok && filled < n && !Halted()) {
+                TRankEntry& e = m_list[std::size_t(filled++)];
+                e.record = records->RecordIndex();
+                // rmNone is in force meanwhile; presence is counted for rmPresense.
+                m_rankMode = savedMode;
+                const int hits = countHits();
+                m_rankMode = rmNone;
+                e.rank = std::uint16_t(std::min(hits, 0xFFFF));
+                largest = std::max(largest, int(e.rank));
+                ok = NavigateRecordOrder(navNext);
+            }
+            m_list.resize(std::size_t(filled));
+            if (largest > 0)
+                for (TRankEntry& e : m_list) e.percent = std::uint16_t(std::lround(e.rank * 100.0 / largest));
+        } catch (...) {
+            records->RestorePosition();
+            throw;
+        }
+        records->RestorePosition();
+    } catch (...) {
+        finish();
+        freeList();
+        throw;
+    }
+    finish();
+}

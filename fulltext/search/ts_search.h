@@ -1,0 +1,100 @@
+#pragma once
+
+#include "fulltext/search/ts_logic_search.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+enum TRankMode { rmNone, rmCount, rmPercent, rmPresense };
+
+/// Adds walking the record table through the matches in record order.
+class TtsNavSearch : public TtsLogicSearch {
+    Q_OBJECT
+public:
+    /// Directions of Navigate.
+    enum { navFirst = 0, navNext = 1, navPrior = 2, navLast = 3 };
+
+    using TtsLogicSearch::TtsLogicSearch;
+
+    /// The number of matches (0 before any search).
+    int MatchCount() const { return m_match.Count(); }
+    /// Whether the record the text link stands on is a match.
+    bool IsMatch();
+    /// Moves the text link to the first, next, prior or last match; answers whether it now
+    /// stands on one. With soNavReverse the directions are mirrored.
+    virtual bool Navigate(int direction);
+
+protected:
+    bool NavigateRecordOrder(int direction);
+    /// The current record's bit, or -1 when it lies outside the set.
+    int CurrentBit();
+};
+
+/// One entry of the rank list.
+struct TRankEntry {
+    std::int32_t record = 0;  ///< record index
+    std::uint16_t rank = 0;
+    std::uint16_t percent = 0;  ///< rank × 100 / the largest rank, rounded
+};
+
+/// Adds ranking: a record's rank from the query words found in it, and a list of the best
+/// matches (at most 8000 and RankLimit), sorted by rank, that navigation walks.
+///
+/// The list is built on first need after a search and freed by the next search and by
+/// changes of RankMode to or from rmPresense and of soNavNatural or soNavReverse.
+class TtsRankSearch : public TtsNavSearch {
+    Q_OBJECT
+public:
+    using TRankWordEvent = std::function<int(QObject* sender, const QString& word)>;
+    static constexpr int kMaxRankEntries = 8000;
+
+    using TtsNavSearch::TtsNavSearch;
+
+    TRankMode RankMode() const { return m_rankMode; }
+    void SetRankMode(TRankMode mode);
+    unsigned RankLimit() const { return m_rankLimit; }
+    /// Values above 536870911 are ignored.
+    void SetRankLimit(unsigned limit) {
+        if (limit <= 536870911u) m_rankLimit = limit;
+    }
+    TRankWordEvent OnRankWord;
+
+    void SetSearchOptions(TSearchOptions options) override;
+    bool Navigate(int direction) override;
+    /// The rank of the current record: 0 when it is not a match; from the rank list when
+    /// there is one (-1 when the record is not in it); otherwise counted now.
+    int GetRecordRank();
+    /// The rank list, built when it does not exist.
+    const std::vector<TRankEntry>& RankList();
+    bool HasRankList() const { return m_hasList; }
+    /// Position in the rank list (-1 = none).
+    int RankPosition() const { return m_listPos; }
+    qint64 RankElapsedMs() const { return m_rankMs; }
+
+protected:
+    void Prepare() override;
+    void RankWord(const QString& word) override;
+
+private:
+    void freeList();
+    void buildList();
+    /// Hit count (or, for rmPresense, the number of query words present) of the current record.
+    int countHits();
+
+    TRankMode m_rankMode = rmNone;
+    unsigned m_rankLimit = 8000;
+    std::vector<TRankEntry> m_list;
+    bool m_hasList = false;
+    int m_listPos = -1;
+    qint64 m_rankMs = 0;
+};
+
+/// The published search component.
+class TtsSearch : public TtsRankSearch {
+    Q_OBJECT
+public:
+    using TtsRankSearch::TtsRankSearch;
+};
