@@ -84,6 +84,17 @@ TEST_F(Databases, a_transaction_groups_posts_until_commit_or_rollback) {
     other->Refresh();
     EXPECT_EQ(other->RecordCount(), 49);
     ExpectEngineError(db::ErrorCode::kNoTransaction, [&] { database.Commit(); });
+    // one transaction over two tables
+    db::CreateTableFile(Path(), "Hierarchy.DB", HierarchyDef());
+    auto h = OpenTable("Hierarchy.DB");
+    database.StartTransaction();
+    AppendRow(*h, {1000, 0, "root"});
+    AppendRow(*t, {"T", "x"});
+    database.Rollback();
+    h->Refresh();
+    t->Refresh();
+    EXPECT_EQ(h->RecordCount(), 0);
+    EXPECT_EQ(t->RecordCount(), 49);
 }
 
 TEST(EngineErrors, carry_codes_and_texts_in_the_engine_form) {

@@ -64,6 +64,16 @@ TEST_F(TableLocks, shared_open_fails_while_another_process_holds_the_table_exclu
     EXPECT_NO_THROW(OpenTable("Hierarchy.DB"));
 }
 
+TEST_F(TableLocks, a_killed_holder_leaves_no_lock_behind) {
+    ChildProcess child = holdOpen(true);
+    ASSERT_TRUE(child.started());
+    ASSERT_EQ(child.Receive(), 'o');
+    ExpectEngineError(db::ErrorCode::kTableLocked, [&] { OpenTable("Hierarchy.DB"); });
+    child.Kill();
+    EXPECT_EQ(child.Wait(), -SIGKILL);
+    EXPECT_NO_THROW(OpenTable("Hierarchy.DB", true));
+}
+
 TEST_F(TableLocks, opens_in_this_process_count_like_other_processes) {
     auto held = OpenTable("Hierarchy.DB");
     {
