@@ -72,6 +72,12 @@ bool ofdLock(int fd, short type, off_t offset) {
 
 QString context(const QString& path) { return QStringLiteral("Table: %1").arg(path); }
 
+/// One key per file however its path is spelt (relative, "..", links).
+QString fileKey(const QString& path) {
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? QFileInfo(path).absoluteFilePath() : canonical;
+}
+
 }  // namespace
 
 int LockDescriptor(const QString& path) {
@@ -207,14 +213,15 @@ void WriteDefinition(sqlite3* db, const QString& rowTable, const TableDef& def, 
 }
 
 bool TableFile::IsOpenInProcess(const QString& path) {
-    auto it = openFiles().find(path);
+    auto it = openFiles().find(fileKey(path));
     return it != openFiles().end() && !it->expired();
 }
 
 std::shared_ptr<TableFile> TableFile::Open(const QString& path, Mode mode, bool readOnly) {
     const QString ctx = context(path);
     auto& files = openFiles();
-    if (auto it = files.find(path); it != files.end()) {
+    const QString key = fileKey(path);
+    if (auto it = files.find(key); it != files.end()) {
         if (auto existing = it->lock()) {
             if (mode == Mode::Exclusive) Raise(ErrorCode::kTableBusy, ctx);
             if (existing->m_exclusiveCount > 0) Raise(ErrorCode::kTableLocked, ctx);
@@ -262,7 +269,8 @@ std::shared_ptr<TableFile> TableFile::Open(const QString& path, Mode mode, bool 
     RegisterExtensions(raw);
     file->readDefinition();
     file->checkRowsMatchDefinition();
-    files[path] = file;
+    file->m_key = key;
+    files[key] = file;
     return file;
 }
 
@@ -278,7 +286,7 @@ TableFile::~TableFile() {
             ofdLock(m_lockFd, F_UNLCK, kRecordLockOffset + it.key());
     }
     auto& files = openFiles();
-    if (auto it = files.find(m_path); it != files.end() && it->expired()) files.erase(it);
+    if (auto it = files.find(m_key); it != files.end() && it->expired()) files.erase(it);
 }
 
 void TableFile::Release(Mode mode) {

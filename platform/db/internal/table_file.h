@@ -89,6 +89,7 @@ private:
     void checkRowsMatchDefinition();
 
     QString m_path;
+    QString m_key;  ///< canonical path, the key of the process's open files
     ConnectionPtr m_db;
     TableDef m_def;
     QString m_rowTable;

@@ -3,6 +3,8 @@
 
 #include "platform/db/table_utils.h"
 
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -80,6 +82,11 @@ TEST_F(TableLocks, opens_in_this_process_count_like_other_processes) {
         auto second = OpenTable("hierarchy.db");  // opening and closing a second cursor...
     }
     ExpectEngineError(db::ErrorCode::kTableBusy, [&] { OpenTable("Hierarchy.DB", true); });
+    db::Table otherSpelling;  // the same file by another path
+    otherSpelling.SetDatabaseName(Path() + "/../" + QFileInfo(Path()).fileName());
+    otherSpelling.SetTableName("Hierarchy.DB");
+    otherSpelling.SetExclusive(true);
+    ExpectEngineError(db::ErrorCode::kTableBusy, [&] { otherSpelling.Open(); });
     ChildProcess child = holdOpen(true);  // ...keeps the first one's lock for other processes
     ASSERT_TRUE(child.started());
     EXPECT_EQ(child.Receive(), 'e');
