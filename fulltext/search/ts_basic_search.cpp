@@ -1,6 +1,7 @@
 #include "fulltext/search/ts_basic_search.h"
 
 #include "fulltext/search/search_access.h"
+#include "fulltext/search/table_access.h"
 #include "fulltext/ts_errors.h"
 #include "fulltext/ts_links.h"
 #include "fulltext/ts_text.h"
@@ -39,11 +40,25 @@ TtsBasicSearch::TtsBasicSearch(QObject* owner) : TtsReadEngine(owner) {}
 TtsBasicSearch::~TtsBasicSearch() = default;
 
 fulltext::WordKeyAccess* TtsBasicSearch::KeyAccess() const {
-    return dynamic_cast<fulltext::WordKeyAccess*>(WordsLink());
+    TtsWordsLink* link = WordsLink();
+    if (auto* own = dynamic_cast<fulltext::WordKeyAccess*>(link)) return own;
+    if (!link) return nullptr;
+    if (m_keyAdapterFor != link || !m_keyAdapter) {
+        m_keyAdapter = fulltext::MakeWordKeyAccess(link);
+        m_keyAdapterFor = link;
+    }
+    return m_keyAdapter.get();
 }
 
 fulltext::RecordAccess* TtsBasicSearch::Records() const {
-    return dynamic_cast<fulltext::RecordAccess*>(TextLink());
+    TtsTextLink* link = TextLink();
+    if (auto* own = dynamic_cast<fulltext::RecordAccess*>(link)) return own;
+    if (!link) return nullptr;
+    if (m_recordAdapterFor != link || !m_recordAdapter) {
+        m_recordAdapter = fulltext::MakeRecordAccess(link);
+        m_recordAdapterFor = link;
+    }
+    return m_recordAdapter.get();
 }
 
 TwbBits& TtsBasicSearch::WordBits() {

@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QFlags>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -136,6 +137,10 @@ private:
     QString m_classesKey;
     std::unique_ptr<fulltext::CharClassTable> m_queryClasses;
     bool m_savedPosition = false;
+    mutable std::unique_ptr<fulltext::WordKeyAccess> m_keyAdapter;
+    mutable QPointer<TtsWordsLink> m_keyAdapterFor;
+    mutable std::unique_ptr<fulltext::RecordAccess> m_recordAdapter;
+    mutable QPointer<TtsTextLink> m_recordAdapterFor;
     /// The records that exist, found at the first inversion of a search (null before).
     std::unique_ptr<TwbBits> m_existing;
 };

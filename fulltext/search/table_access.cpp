@@ -1,0 +1,91 @@
+#include "fulltext/search/table_access.h"
+
+#include "fulltext/cx_bits.h"
+#include "fulltext/table/ts_text_table_link.h"
+#include "fulltext/table/ts_words_table_link.h"
+#include "fulltext/ts_errors.h"
+
+#include <QPointer>
+
+#include <climits>
+
+namespace fulltext {
+
+namespace {
+
+class WordsTableKeys : public WordKeyAccess {
+public:
+    explicit WordsTableKeys(TtsWordsDataSetLink* link) : m_link(link) {}
+
+    bool HasReverse() const override { return link()->HasReverse(); }
+    void SetKeyKind(int kind) override { link()->SetKeyKind(kind); }
+    void PartialLookup(QStringView prefix, QChar wildcard) override {
+        link()->PartialLookup(prefix.toString(), wildcard);
+    }
+    QString CurrentKey() const override {
+        switch (link()->CurrentKeyKind()) {
+        case kkLike: return link()->LikeKey();
+        case kkReverse: return link()->ReversedWord();
+        default: return link()->CurrentWord();
+        }
+    }
+
+private:
+    TtsWordsDataSetLink* link() const {
+        if (!m_link) throw ETessick(msgWordsLinkNotAssigned);
+        return m_link;
+    }
+    QPointer<TtsWordsDataSetLink> m_link;
+};
+
+class TextTableRecords : public RecordAccess {
+public:
+    explicit TextTableRecords(TtsTextDataSetLink* link) : m_link(link) {}
+
+    bool GotoRecord(int index) override {
+        if (!link()->GotoRecord(index) || link()->AtEnd()) return false;
+        return link()->RecordIndex() == index;
+    }
+    int RecordIndex() override { return link()->AtEnd() ? INT_MIN : link()->RecordIndex(); }
+    void SavePosition() override { link()->SavePosition(); }
+    void RestorePosition() override { link()->RestorePosition(); }
+    void MarkExistingRecords(TCxBits& set, int minIndex) override {
+        set.ClearAllBits();
+        link()->SavePosition();
+        try {
+            for (link()->First(); !link()->AtEnd(); link()->Next()) {
+                const qint64 bit = qint64(link()->RecordIndex()) - minIndex;
+                if (bit >= 0 && bit <= set.MaxBits()) set.SetBitOn(int(bit));
+            }
+        } catch (...) {
+            link()->RestorePosition();
+            throw;
+        }
+        link()->RestorePosition();
+    }
+    bool HasSubFields() const override { return link()->HasSubFields(); }
+    void ProcessRecord(TtsEngine* engine) override { link()->ProcessRecord(engine); }
+
+private:
+    TtsTextDataSetLink* link() const {
+        if (!m_link) throw ETessick(msgTextLinkNotAssigned);
+        return m_link;
+    }
+    QPointer<TtsTextDataSetLink> m_link;
+};
+
+}  // namespace
+
+std::unique_ptr<WordKeyAccess> MakeWordKeyAccess(TtsWordsLink* link) {
+    auto* table = qobject_cast<TtsWordsDataSetLink*>(link);
+    if (!table) return nullptr;
+    return std::make_unique<WordsTableKeys>(table);
+}
+
+std::unique_ptr<RecordAccess> MakeRecordAccess(TtsTextLink* link) {
+    auto* table = qobject_cast<TtsTextDataSetLink*>(link);
+    if (!table) return nullptr;
+    return std::make_unique<TextTableRecords>(table);
+}
+
+}  // namespace fulltext
