@@ -172,7 +172,8 @@ struct Table::Impl {
     QStringList orderExprs;  // SQL expressions of the order fields, rowid last
     QString orderForward;
     QString orderBackward;
-    QString select;  // "SELECT rowid, ... FROM t"
+    QString select;     // "SELECT rowid, ... FROM t"
+    QString insertSql;  // made on the first insert
     int columnCount = 0;
 
     // range
@@ -687,6 +688,7 @@ void Table::resolveOrder() {
         cols << (isLazyBlob(f.DataType) ? QStringLiteral("length(%1)").arg(Quote(f.Name)) : Quote(f.Name));
     }
     d->columnCount = int(m_def.Fields.size());
+    d->insertSql.clear();
     d->textColumns.clear();
     for (const auto& f : m_def.Fields) d->textColumns.push_back(IsTextType(f.DataType));
     d->values.assign(m_def.Fields.size(), QVariant());
@@ -1215,7 +1217,7 @@ void Table::Refresh() {
             // the row is gone (or left the range): the next one in order, else the one before
             rows = d->fetch(true, &key, false, 1);
             if (rows.empty()) rows = d->fetch(false, &key, false, 1);
-            if (rows.empty()) m_bof = m_eof = true;
+            m_bof = m_eof = rows.empty();
         }
         d->setBatch(std::move(rows), 0);
     } else {
@@ -1408,13 +1410,16 @@ void Table::Post() {
             }
         }
         if (inserting) {
-            QStringList cols, marks;
-            for (const auto& f : m_def.Fields) {
-                cols << Quote(f.Name);
-                marks << QStringLiteral("?");
+            if (d->insertSql.isEmpty()) {
+                QStringList cols, marks;
+                for (const auto& f : m_def.Fields) {
+                    cols << Quote(f.Name);
+                    marks << QStringLiteral("?");
+                }
+                d->insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(file.rowTable(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
             }
-            sqlite3_stmt* s = file.statement(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                 .arg(file.rowTable(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+            sqlite3_stmt* s = file.statement(d->insertSql);
             internal::StatementReset reset(s);
             for (size_t i = 0; i < values.size(); ++i) Bind(s, int(i) + 1, values[i]);
             step(file, s, ctx);
