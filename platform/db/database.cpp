@@ -232,6 +232,23 @@ void CreateTableFile(const QString& folder, const QString& tableName, const Tabl
 
 void RegisterSqlExtensions(sqlite3* connection) { internal::RegisterExtensions(connection); }
 
+TableFileUse::TableFileUse(const QString& folder, const QString& tableName) {
+    const QString found = FindTableFile(folder, tableName);
+    if (tableName.isEmpty() || found.isEmpty())
+        Raise(ErrorCode::kTableNotFound, QStringLiteral("Table: %1").arg(QDir(folder).filePath(tableName)));
+    m_file = TableFile::Open(QDir(folder).filePath(found), TableFile::Mode::Shared, true);
+}
+
+TableFileUse::~TableFileUse() {
+    if (m_file) m_file->Release(TableFile::Mode::Shared);
+}
+
+QString TableFileUse::FilePath() const { return m_file->path(); }
+
+QString TableFileUse::RowTableName() const { return m_file->rowTableName(); }
+
+const TableDef& TableFileUse::Definition() const { return m_file->def(); }
+
 TableDef ReadTableDef(const QString& folder, const QString& tableName) {
     const QString found = FindTableFile(folder, tableName);
     if (found.isEmpty()) Raise(ErrorCode::kTableNotFound, QStringLiteral("Table: %1").arg(QDir(folder).filePath(tableName)));

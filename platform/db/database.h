@@ -94,6 +94,26 @@ QStringList TableNamesInFolder(const QString& folder);
 /// for a bad definition; on failure nothing is left behind.
 void CreateTableFile(const QString& folder, const QString& tableName, const TableDef& def,
                      bool replace = false);
+/// Keeps a table file open for shared use, as an open Table does, for code that reads the
+/// file through a SQLite connection of its own (SQL over attached table files): exclusive
+/// opens elsewhere fail while it lives. Construction raises kTableNotFound, kTableLocked
+/// (held exclusively elsewhere) or kCorruptHeader/kCorruptFile like Table::Open.
+class TableFileUse {
+public:
+    TableFileUse(const QString& folder, const QString& tableName);
+    ~TableFileUse();
+    TableFileUse(const TableFileUse&) = delete;
+    TableFileUse& operator=(const TableFileUse&) = delete;
+
+    QString FilePath() const;
+    /// Name of the SQLite table that holds the rows (the file's name when it was created).
+    QString RowTableName() const;
+    const TableDef& Definition() const;
+
+private:
+    std::shared_ptr<internal::TableFile> m_file;
+};
+
 /// Makes a SQLite connection of another part of the system able to read and write table
 /// files: registers the collation "DOSSARA_NOCASE" (Unicode case-insensitive order, used by
 /// case-insensitive indexes; a connection without it cannot write such tables) and the SQL

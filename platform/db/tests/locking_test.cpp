@@ -66,6 +66,17 @@ TEST_F(TableLocks, shared_open_fails_while_another_process_holds_the_table_exclu
     EXPECT_NO_THROW(OpenTable("Hierarchy.DB"));
 }
 
+TEST_F(TableLocks, a_file_use_without_cursor_counts_as_an_open_table) {
+    {
+        db::TableFileUse use(Path(), "hierarchy.db");
+        EXPECT_EQ(use.RowTableName(), "Hierarchy.DB");
+        EXPECT_EQ(use.Definition().Fields.size(), 6u);
+        ExpectEngineError(db::ErrorCode::kTableBusy, [&] { OpenTable("Hierarchy.DB", true); });
+    }
+    auto exclusive = OpenTable("Hierarchy.DB", true);
+    ExpectEngineError(db::ErrorCode::kTableLocked, [&] { db::TableFileUse use(Path(), "Hierarchy.DB"); });
+}
+
 TEST_F(TableLocks, a_killed_holder_leaves_no_lock_behind) {
     ChildProcess child = holdOpen(true);
     ASSERT_TRUE(child.started());
