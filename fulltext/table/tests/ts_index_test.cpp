@@ -1,0 +1,449 @@
+#include "fulltext/table/tests/index_fixture.h"
+
+#include "fulltext/table/word_table_files.h"
+#include "fulltext/ts_errors.h"
+#include "fulltext/ts_text.h"
+
+#include "platform/db/table_utils.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace fulltext::testing;
+
+namespace {
+
+class IndexBuild : public IndexFixture {};
+class IndexUpdate : public IndexFixture {};
+class IndexCrash : public IndexFixture {};
+
+int ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const ETessick& e) {
+        return e.ErrorCode();
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(IndexBuild, word_rows_and_record_sets_equal_a_plain_computation) {
+    CreateRecords(3000, 10, 3);
+    static const int segmentSizes[] = {0, 256, 1000};
+    for (int segmentSize : segmentSizes) {
+        SCOPED_TRACE(segmentSize);
+        Build(segmentSize);
+        ExpectIndexMatchesRecords(10);
+        EXPECT_FALSE(QFileInfo::exists(fulltext::BuildFolder(Path(), QStringLiteral("NotesDict.DB"))));
+    }
+}
+
+TEST_F(IndexBuild, properties_row_holds_the_settings_an_updater_reads_back) {
+    CreateRecords(50);
+    Build(512, [](TtsMake& maker, TtsMakeWordsTableLink&) {
+        maker.SetMinWordLen(2);
+        maker.SetOmitList({QStringLiteral("red"), QStringLiteral("bus")});
+    });
+    auto x = OpenIndexed();
+    x->updater.ReadIndexProperties();
+    EXPECT_EQ(x->updater.SegmentSize(), 512);
+    EXPECT_EQ(x->updater.MinWordLen(), 2);
+    EXPECT_EQ(x->updater.OmitList(), (QStringList{QStringLiteral("RED"), QStringLiteral("BUS")}));
+    EXPECT_EQ(x->text.FieldNames(), (QStringList{QStringLiteral("Title"), QStringLiteral("Body")}));
+    EXPECT_EQ(x->text.IndexFieldName(), QStringLiteral("NodeID"));
+    // omitted words have no row
+    EXPECT_FALSE(x->wordsLink.Locate(u"RED", -1));
+    EXPECT_TRUE(x->wordsLink.Locate(u"CAR", -1));
+}
+
+TEST_F(IndexBuild, counter_limit_halt_and_last_segment_stop_the_reading_but_write_what_was_read) {
+    CreateRecords(300);
+    struct Case {
+        const char* name;
+        int segmentSize;
+        std::function<void(TtsMake&)> setup;
+        int lastRecordRead;
+    };
+    const Case cases[] = {
+        {"counter limit", 0, [](TtsMake& m) { m.SetCounterLimit(100); }, 100},
+        {"last segment", 64, [](TtsMake& m) { m.SetLastSegment(1); }, 128},
+        {"halt", 0,
+         [](TtsMake& m) {
+             auto* text = qobject_cast<TtsTextDataSetLink*>(m.TextLink());
+             text->AfterProcess = [&m, text](QObject*) {
+                 if (text->RecordCounter() == 40) m.Halt();
+             };
+         },
+         40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Build(c.segmentSize, [&](TtsMake& m, TtsMakeWordsTableLink&) { c.setup(m); });
+        const WordSets all = ExpectedWordSets(Path(), QStringLiteral("Notes.DB"));
+        WordSets expected;
+        for (const auto& [w, recs] : all)
+            for (int r : recs)
+                if (r <= c.lastRecordRead) expected[w].insert(r);
+        const StoredIndex stored = ReadWordTable(Path(), QStringLiteral("NotesDict.DB"), 1, m_segmentSize);
+        EXPECT_EQ(stored.sets, expected);
+    }
+}
+
+TEST_F(IndexBuild, a_failing_build_leaves_the_old_word_table) {
+    CreateRecords(200);
+    Build();
+    const StoredIndex before = ReadWordTable(Path(), QStringLiteral("NotesDict.DB"), 1, INT_MAX);
+    db::Table records;
+    records.SetDatabaseName(Path());
+    records.SetTableName(QStringLiteral("Notes.DB"));
+    db::Table words;
+    words.SetDatabaseName(Path());
+    words.SetTableName(QStringLiteral("NotesDict.DB"));
+    TtsMakeTextTableLink text;
+    text.SetTable(&records);
+    text.SetFieldNames({QStringLiteral("Title"), QStringLiteral("Body")});
+    text.SetIndexFieldName(QStringLiteral("NodeID"));
+    text.OnProcessField = [&](QObject*, TtsEngine* engine, db::Field* f) {
+        if (text.RecordCounter() == 150) throw std::runtime_error("disk gone");
+        engine->ParseString(f->AsString());
+    };
+    TtsMakeWordsTableLink wordsLink;
+    wordsLink.SetTable(&words);
+    TtsCache cache;
+    TtsMake maker;
+    maker.SetTextLink(&text);
+    maker.SetWordsLink(&wordsLink);
+    maker.SetCache(&cache);
+    EXPECT_THROW(maker.Execute(), std::runtime_error);
+    EXPECT_EQ(ReadWordTable(Path(), QStringLiteral("NotesDict.DB"), 1, INT_MAX).sets, before.sets);
+    EXPECT_FALSE(QFileInfo::exists(fulltext::BuildFolder(Path(), QStringLiteral("NotesDict.DB"))));
+}
+
+TEST_F(IndexBuild, refuses_missing_links_field_names_and_long_omit_lists) {
+    CreateRecords(5);
+    TtsMake maker;
+    EXPECT_EQ(ErrorOf([&] { maker.Execute(); }), fulltext::msgCacheNotAssigned);
+    QStringList omit;
+    for (int i = 0; i < 501; ++i) omit << QString::number(i);
+    EXPECT_EQ(ErrorOf([&] { maker.SetOmitList(omit); }), fulltext::msgTooManyOmitWords);
+    omit.removeLast();
+    EXPECT_EQ(ErrorOf([&] { maker.SetOmitList(omit); }), 0);
+    EXPECT_EQ(ErrorOf([&] {
+                  Build(0, [](TtsMake& m, TtsMakeWordsTableLink&) {
+                      qobject_cast<TtsTextDataSetLink*>(m.TextLink())->SetFieldNames({});
+                  });
+              }),
+              fulltext::msgNoFieldNames);
+}
+
+// ---- the word table's stored forms ----
+
+class WordTable : public IndexFixture {};
+
+TEST_F(WordTable, stored_sets_split_between_the_inline_field_and_the_blob) {
+    struct Case {
+        const char* name;
+        int bytes, chars;
+        int inlineBytes;
+    };
+    static const Case cases[] = {{"bytes field", 24, 0, 24}, {"char field", 0, 32, 24}, {"blob only", 0, 0, 0}};
+    std::vector<std::uint8_t> set(30);
+    for (int i = 0; i < 30; ++i) set[size_t(i)] = std::uint8_t(i * 37 + 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        db::Table table;
+        table.SetDatabaseName(Path());
+        table.SetTableName(QStringLiteral("XDict.DB"));
+        TtsMakeWordsTableLink link;
+        link.SetTable(&table);
+        link.SetBytesFieldSize(c.bytes);
+        link.SetCharFieldSize(c.chars);
+        link.CreateTable();
+        link.Open();
+        link.Append();
+        link.SetWord(u"WORD");
+        link.SetCount(3);
+        link.WriteSet(set.data(), 30);
+        link.Post();
+        EXPECT_EQ(table.FieldByName(QStringLiteral("tsBlob"))->BlobSize(), 30 - c.inlineBytes);
+        ASSERT_TRUE(link.Locate(u"WORD", -1));
+        std::vector<std::uint8_t> back(64);
+        ASSERT_EQ(link.ReadSet(back.data(), 64), 30);
+        EXPECT_TRUE(std::equal(set.begin(), set.end(), back.begin()));
+        EXPECT_EQ(ErrorOf([&] { link.ReadSet(back.data(), 29); }), fulltext::msgDecompressBufferTooSmall);
+        // a BLOB that disagrees with tsSize is damage
+        table.Edit();
+        table.FieldByName(QStringLiteral("tsSize"))->SetAsInteger(31);
+        table.Post();
+        EXPECT_EQ(ErrorOf([&] { link.ReadSet(back.data(), 64); }), fulltext::msgInconsistentBlobSize);
+        link.Close();
+        db::DeleteTableFile(Path(), QStringLiteral("XDict.DB"));
+    }
+}
+
+TEST_F(WordTable, layout_setters_keep_their_limits_and_the_plain_link_refuses_them) {
+    TtsMakeWordsTableLink make;
+    make.SetCharFieldSize(50);
+    EXPECT_EQ(make.CharFieldSize(), 48);
+    make.SetCharFieldSize(30);
+    EXPECT_EQ(make.CharFieldSize(), 48);
+    make.SetBytesFieldSize(24);
+    EXPECT_EQ(make.CharFieldSize(), 0);
+    make.SetWordFieldSize(4);
+    EXPECT_EQ(make.WordFieldSize(), 20);
+    TtsWordsTableLink plain;
+    EXPECT_EQ(ErrorOf([&] { plain.SetWordFieldSize(30); }), fulltext::msgReadOnlyProperty);
+}
+
+TEST_F(WordTable, navigation_skips_the_properties_row_and_prefix_lookups_find_the_nearest_word) {
+    CreateRecords(100);
+    Build();
+    db::Table table;
+    table.SetDatabaseName(Path());
+    table.SetTableName(QStringLiteral("NotesDict.DB"));
+    TtsWordsTableLink link;
+    link.SetTable(&table);
+    link.Open();
+    link.SetKeyKind(TtsWordsDataSetLink::kkWord);
+    link.First();
+    EXPECT_NE(link.Size(), 0);
+    link.PartialLookup(QStringLiteral("RIV*ER"), u'*');
+    EXPECT_TRUE(link.CurrentWord().startsWith(QStringLiteral("RIV")));
+    link.SetKeyKind(TtsWordsDataSetLink::kkReverse);
+    link.PartialLookup(QStringLiteral("REVI"));
+    EXPECT_TRUE(link.CurrentWord().endsWith(QStringLiteral("IVER")));
+    link.SetKeyKind(TtsWordsDataSetLink::kkLike);
+    link.PartialLookup(fulltext::SoundsLikeKey(u"RIVER"));
+    EXPECT_EQ(link.LikeKey(), fulltext::SoundsLikeKey(u"RIVER"));
+    const auto list = link.WordList(QStringLiteral("RIVER"), 2, 2);
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[2].first, QStringLiteral("RIVER"));
+    EXPECT_LT(list[1].first, list[2].first);
+    // a word table without its properties row
+    link.Close();
+    table.Open();
+    ASSERT_TRUE(table.Locate(QStringLiteral("tsWord"), {TtsWordsDataSetLink::PropertiesWord()}));
+    table.Delete();
+    table.Close();
+    EXPECT_EQ(ErrorOf([&] { link.ReadPropertiesStream(); }), fulltext::msgPropertiesNotFound);
+}
+
+// ---- updates through the indexed table ----
+
+TEST_F(IndexUpdate, edits_inserts_and_deletes_keep_the_word_table_equal_to_the_records) {
+    CreateRecords(2000, 5, 2);
+    static const int segmentSizes[] = {0, 128};
+    for (int segmentSize : segmentSizes) {
+        SCOPED_TRACE(segmentSize);
+        Build(segmentSize);
+        auto x = OpenIndexed();
+        std::mt19937 rng(11 + unsigned(segmentSize));
+        int nextId = 5000;
+        int updates = 0;
+        x->table.AfterUpdate = [&](QObject*) { ++updates; };
+        for (int step = 0; step < 24; ++step) {
+            SCOPED_TRACE(step);
+            switch (step % 4) {
+            case 0:  // edit a random record
+            case 1: {
+                const int id = 5 + 2 * int(rng() % 2000);
+                ASSERT_TRUE(x->table.FindKey({id}));
+                x->table.Edit();
+                x->table.FieldByName(QStringLiteral("Body"))->SetAsString(RandomText(rng, 1 + int(rng() % 30)));
+                x->table.Post();
+                break;
+            }
+            case 2: {  // insert above the range, or into a gap of it
+                x->table.Insert();
+                const int id = step % 8 == 2 ? nextId++ : 6 + 2 * int(rng() % 1900);
+                x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(id);
+                x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("fresh words"));
+                x->table.FieldByName(QStringLiteral("Body"))->SetAsString(RandomText(rng, 20));
+                x->table.Post();
+                break;
+            }
+            case 3: {  // delete a record other than the first
+                const int id = 7 + 2 * int(rng() % 1990);
+                if (x->table.FindKey({id})) x->table.Delete();
+                break;
+            }
+            }
+            ExpectIndexMatchesRecords(5);
+        }
+        EXPECT_GE(updates, 18);
+        x.reset();
+        db::Table t;
+        t.SetDatabaseName(Path());
+        t.SetTableName(QStringLiteral("Notes.DB"));
+        // back to the original records for the next segment size
+        t.DeleteTable();
+        CreateRecords(2000, 5, 2);
+    }
+}
+
+TEST_F(IndexUpdate, a_changed_word_moves_between_sets_and_a_words_last_record_takes_its_row) {
+    CreateRecords(0);
+    {
+        db::Table t;
+        t.SetDatabaseName(Path());
+        t.SetTableName(QStringLiteral("Notes.DB"));
+        t.Open();
+        for (int id : {1, 2, 3}) {
+            t.Append();
+            t.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(id);
+            t.FieldByName(QStringLiteral("Title"))->SetAsString(id == 2 ? QStringLiteral("red car") : QStringLiteral("red"));
+            t.Post();
+        }
+    }
+    Build();
+    auto x = OpenIndexed();
+    ASSERT_TRUE(x->wordsLink.Locate(u"RED", -1));
+    const int redRowBefore = x->words.FieldByName(QStringLiteral("tsCount"))->AsInteger();
+    ASSERT_TRUE(x->table.FindKey({2}));
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("red bus bus"));
+    x->table.Post();
+    EXPECT_FALSE(x->wordsLink.Locate(u"CAR", -1));  // its only record lost it
+    ASSERT_TRUE(x->wordsLink.Locate(u"BUS", -1));
+    EXPECT_EQ(x->wordsLink.Count(), 1);
+    ASSERT_TRUE(x->wordsLink.Locate(u"RED", -1));
+    EXPECT_EQ(x->wordsLink.Count(), redRowBefore);
+    ExpectIndexMatchesRecords(1);
+
+    // no index maintenance while updates are off, and no AfterUpdate
+    int updates = 0;
+    x->table.AfterUpdate = [&](QObject*) { ++updates; };
+    x->table.SetUpdatesEnabled(false);
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("stone"));
+    x->table.Post();
+    EXPECT_EQ(updates, 0);
+    EXPECT_FALSE(x->wordsLink.Locate(u"STONE", -1));
+
+}
+
+TEST_F(IndexUpdate, deleting_the_first_record_invalidates_the_index) {
+    CreateRecords(20);
+    Build();
+    auto x = OpenIndexed();
+    ASSERT_TRUE(x->table.FindKey({1}));
+    EXPECT_EQ(ErrorOf([&] { x->table.Delete(); }), fulltext::msgDictionaryInvalidated);
+    x->table.Insert();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(0);
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("below"));
+    EXPECT_EQ(ErrorOf([&] { x->table.Post(); }), fulltext::msgDictionaryInvalidated);
+}
+
+TEST_F(IndexUpdate, delayed_writes_leave_the_table_until_switched_off) {
+    CreateRecords(30);
+    Build();
+    auto x = OpenIndexed();
+    x->updater.SetDelayedWrites(true);
+    ASSERT_TRUE(x->table.FindKey({4}));
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("zebra"));
+    x->table.Post();
+    EXPECT_FALSE(x->wordsLink.Locate(u"ZEBRA", -1));
+    x->updater.SetDelayedWrites(false);
+    EXPECT_TRUE(x->wordsLink.Locate(u"ZEBRA", -1));
+    ExpectIndexMatchesRecords(1);
+}
+
+// ---- killed builds and updates ----
+
+namespace {
+
+/// Runs `work` in a child process, which kills itself when `armKill` says so; answers
+/// whether it was killed.
+bool RunKilled(const std::function<void()>& work) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        try {
+            work();
+        } catch (...) {
+            ::_exit(3);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+}  // namespace
+
+TEST_F(IndexCrash, a_build_killed_half_way_leaves_the_old_word_table_and_a_rebuild_finishes) {
+    CreateRecords(1500);
+    Build();
+    const StoredIndex before = ReadWordTable(Path(), QStringLiteral("NotesDict.DB"), 1, INT_MAX);
+    // change records behind the index, then kill a rebuild after some word rows
+    {
+        db::Table t;
+        t.SetDatabaseName(Path());
+        t.SetTableName(QStringLiteral("Notes.DB"));
+        t.Open();
+        t.FindKey({10});
+        t.Edit();
+        t.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("quagmire"));
+        t.Post();
+    }
+    static const int killAfterRows[] = {1, 40, 200};
+    for (int rows : killAfterRows) {
+        SCOPED_TRACE(rows);
+        EXPECT_TRUE(RunKilled([&] {
+            Build(0, [rows](TtsMake&, TtsMakeWordsTableLink& link) {
+                link.AfterPost = [rows, &link](QObject*) {
+                    if (link.RowsWritten() == rows) ::kill(::getpid(), SIGKILL);
+                };
+            });
+        }));
+        EXPECT_EQ(ReadWordTable(Path(), QStringLiteral("NotesDict.DB"), 1, INT_MAX).sets, before.sets);
+    }
+    // killed between removing the old table and renaming the new one: the next open
+    // puts the complete new table in place
+    Build();
+    const QString buildFolder = fulltext::BuildFolder(Path(), QStringLiteral("NotesDict.DB"));
+    ASSERT_TRUE(QDir().mkpath(buildFolder));
+    db::CopyTableFile(Path(), QStringLiteral("NotesDict.DB"), buildFolder, QStringLiteral("NotesDict.DB"));
+    QFile ready(QDir(buildFolder).filePath(QStringLiteral("ready")));
+    ASSERT_TRUE(ready.open(QIODevice::WriteOnly));
+    ready.close();
+    db::DeleteTableFile(Path(), QStringLiteral("NotesDict.DB"));
+    ExpectIndexMatchesRecords(1);
+    EXPECT_FALSE(QFileInfo::exists(buildFolder));
+}
+
+TEST_F(IndexCrash, an_update_killed_half_way_leaves_the_old_or_the_new_word_table) {
+    CreateRecords(800);
+    static const int killAfterRows[] = {1, 5, 25};
+    for (int rows : killAfterRows) {
+        SCOPED_TRACE(rows);
+        Build();
+        const WordSets oldState = ExpectedWordSets(Path(), QStringLiteral("Notes.DB"));
+        EXPECT_TRUE(RunKilled([&] {
+            auto x = OpenIndexed();
+            x->wordsLink.AfterPost = [rows, &x](QObject*) {
+                if (x->wordsLink.RowsWritten() == rows) ::kill(::getpid(), SIGKILL);
+            };
+            x->table.FindKey({100 + rows});
+            x->table.Edit();
+            x->table.FieldByName(QStringLiteral("Body"))->SetAsString(
+                QStringLiteral("alpha1 bravo2 charlie3 delta4 echo5 foxtrot6 golf7 hotel8 india9 juliet10 kilo11 "
+                               "lima12 mike13 november14 oscar15 papa16 quebec17 romeo18 sierra19 tango20 "
+                               "uniform21 victor22 whiskey23 xray24 yankee25 zulu26 amber27 basalt28"));
+            x->table.Post();
+        }));
+        const WordSets newState = ExpectedWordSets(Path(), QStringLiteral("Notes.DB"));
+        const WordSets stored = ReadWordTable(Path(), QStringLiteral("NotesDict.DB"), 1, INT_MAX).sets;
+        EXPECT_TRUE(stored == oldState || stored == newState);
+        EXPECT_NE(newState, oldState);  // the record itself was written before the index
+    }
+    Build();
+    ExpectIndexMatchesRecords(1);
+}

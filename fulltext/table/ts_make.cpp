@@ -1,0 +1,174 @@
+#include "fulltext/table/ts_make.h"
+
+#include "fulltext/table/ts_text_table_link.h"
+#include "fulltext/table/ts_words_table_link.h"
+#include "fulltext/ts_cache.h"
+#include "fulltext/ts_errors.h"
+
+#include "platform/db/table.h"
+#include "platform/stream/value_writer.h"
+
+#include <QCoreApplication>
+
+TtsCustomMake::TtsCustomMake(QObject* owner) : TtsEngine(owner) {
+    const TEngineStates mask{TEngineState::esMake, TEngineState::esCollect, TEngineState::esWrite,
+                             TEngineState::esUpdate, TEngineState::esSearch};
+    m_ownMask = mask;
+    m_notifyMask = mask;
+}
+
+TtsCustomMake::~TtsCustomMake() = default;
+
+void TtsCustomMake::SetFirstSegment(int n) {
+    if (n >= 0 && n <= m_lastSegment) m_firstSegment = n;
+}
+
+void TtsCustomMake::SetLastSegment(int n) {
+    if (n >= m_firstSegment && n <= 32767) m_lastSegment = n;
+}
+
+void TtsCustomMake::SetOmitList(const QStringList& words) {
+    if (words.size() > kMaxOmitWords) throw ETessick(fulltext::msgTooManyOmitWords);
+    TtsEngine::SetOmitList(words);
+}
+
+TtsTextDataSetLink* TtsCustomMake::textLink() const {
+    auto* link = qobject_cast<TtsTextDataSetLink*>(TextLink());
+    if (!link) throw ETessick(fulltext::msgTextLinkNotAssigned);
+    return link;
+}
+
+TtsWordsDataSetLink* TtsCustomMake::wordsLink() const {
+    auto* link = qobject_cast<TtsWordsDataSetLink*>(WordsLink());
+    if (!link) throw ETessick(fulltext::msgWordsLinkNotAssigned);
+    return link;
+}
+
+void TtsCustomMake::StateEntered(TtsBase* sender, TEngineState state) {
+    if (state == TEngineState::esMake) {
+        // Sets are collected in the cache whatever the parameter says: without one there
+        // would be nowhere to collect them.
+        CheckAssigned(true, true, true);
+        wordsLink()->SetSegmented(SegmentSize() != kUnsegmented);
+        m_counter = 0;
+    }
+    TtsEngine::StateEntered(sender, state);
+    if (state == TEngineState::esCollect) LoadOmitList();
+}
+
+void TtsCustomMake::StateLeft(TtsBase* sender, TEngineState state) {
+    TtsEngine::StateLeft(sender, state);
+    if (state == TEngineState::esMake) SetBufferSize(0);
+}
+
+void TtsCustomMake::SetSegment(int n) {
+    if (n != CurrentSegment() && States().Contains(TEngineState::esCollect) && Cache() && Cache()->EntryCount() > 0)
+        WriteCache(false);
+    TtsEngine::SetSegment(n);
+}
+
+void TtsCustomMake::ProcessWord(QStringView word) {
+    TtsBaseCache* cache = Cache();
+    fulltext::Block old = nullptr;
+    fulltext::Block block = nullptr;
+    cache->Lookup(word, old, true, m_recordStart, block);
+    if (!block) return;  // omitted, or already counted for this record
+    Bits()->UpdateBit(old ? old : block, block, true, BitOffset());
+    if (old && old != block) cache->FreeBlock(old);
+    cache->CheckMemory(this);
+}
+
+void TtsCustomMake::WriteCache(bool final) {
+    TtsBaseCache* cache = Cache();
+    SetState(States().Without(TEngineState::esCollect).With(TEngineState::esWrite));
+    cache->Iterate(false, false, [&](const QString& word, fulltext::Block& block, bool& remove) {
+        if (block) InsertWord(word, block);
+        if (block) {
+            cache->FreeBlock(block);
+            block = nullptr;
+        }
+        remove = true;
+    });
+    SetState(States().Without(TEngineState::esWrite));
+    if (!final) SetState(States().With(TEngineState::esCollect));
+}
+
+void TtsCustomMake::writeProperties() {
+    // The omit list is stored folded; the segment size only for a segmented index.
+    const QStringList omit = OmitList();
+    QStringList folded;
+    for (QString w : omit) {
+        FoldProc(w.data(), w.size());
+        folded << w;
+    }
+    const int segmentSize = SegmentSize();
+    TtsEngine::SetOmitList(folded);
+    if (segmentSize == kUnsegmented) TtsEngine::SetSegmentSize(0);
+    stream::ValueWriter writer;
+    try {
+        WriteIndexProperties(writer);
+    } catch (...) {
+        TtsEngine::SetOmitList(omit);
+        TtsEngine::SetSegmentSize(segmentSize);
+        throw;
+    }
+    TtsEngine::SetOmitList(omit);
+    TtsEngine::SetSegmentSize(segmentSize);
+    wordsLink()->WritePropertiesStream(writer.Data());
+}
+
+void TtsCustomMake::Execute() {
+    CheckAssigned(true, true, true);
+    TtsTextDataSetLink* text = textLink();
+    db::Table* table = text->Table();
+    if (!table) throw ETessick(fulltext::msgInvalidTextDataSet);
+    Reset();
+    // The records are read in key order, so that segments follow one another.
+    const QString oldIndexName = table->IndexName();
+    const QString oldIndexFields = table->IndexFieldNames();
+    auto restoreOrder = [&] {
+        if (!table->Active()) return;
+        if (oldIndexFields.isEmpty()) table->SetIndexName(oldIndexName);
+        else table->SetIndexFieldNames(oldIndexFields);
+    };
+    try {
+        SetState(TEngineStates{TEngineState::esMake});
+        if (text->IndexFieldName().isEmpty()) throw ETessick(fulltext::msgMissingIndexFieldName);
+        SetState(States().With(TEngineState::esCollect));
+        table->SetIndexFieldNames(text->IndexFieldName());
+        const bool segmented = SegmentSize() != kUnsegmented;
+        if (segmented && m_firstSegment > 0)
+            text->GotoRecord(int(std::min<qint64>(qint64(text->MinIndex()) + qint64(m_firstSegment) * SegmentSize(), INT_MAX)));
+        else
+            text->First();
+        if (!text->AtEnd()) SetRecord(text->RecordIndex());
+        TtsBaseCache* cache = Cache();
+        while (!text->AtEnd() && !States().Contains(TEngineState::esHalt) &&
+               !(m_counterLimit > 0 && m_counter >= m_counterLimit) && CurrentSegment() <= m_lastSegment) {
+            ++m_counter;
+            m_recordStart = cache->AccessCounter();
+            text->ProcessRecord(this);
+            text->Next();
+            if (CurrentSegment() == m_lastSegment && !text->AtEnd()) SetRecord(text->RecordIndex());
+            if ((m_counter & 63) == 0 && QCoreApplication::instance()) QCoreApplication::processEvents();
+        }
+        // What was collected before a halt is written all the same.
+        if (States().Contains(TEngineState::esHalt)) SetState(States().Without(TEngineState::esHalt));
+        if (cache->EntryCount() > 0) WriteCache(true);
+        else SetState(States().Without(TEngineState::esCollect));
+        writeProperties();
+        restoreOrder();
+    } catch (...) {
+        // The words link leaves the old word table in place when the build ends halted.
+        try {
+            restoreOrder();
+            SetState(States().With(TEngineState::esHalt));
+            SetState(TEngineStates{});
+        } catch (const std::exception& e) {
+            qCWarning(lcFulltext) << "Abandoning the index build failed:" << e.what();
+        }
+        if (Cache()) Cache()->Iterate(true, true, nullptr);
+        throw;
+    }
+    SetState(TEngineStates{});
+}

@@ -1,0 +1,42 @@
+#include "fulltext/table/ts_table.h"
+
+#include "fulltext/table/ts_update.h"
+
+TtsTable::TtsTable(QObject* parent) : db::Table(parent) {}
+
+TtsTable::~TtsTable() = default;
+
+void TtsTable::SetUpdater(TtsBaseUpdate* updater) { m_updater = updater; }
+
+void TtsTable::DoAfterUpdate() {
+    if (AfterUpdate) AfterUpdate(this);
+}
+
+void TtsTable::DoBeforeEdit() {
+    if (updating()) m_updater->BeforeEdit();
+    db::Table::DoBeforeEdit();
+}
+
+void TtsTable::DoBeforeInsert() {
+    if (updating()) m_updater->BeforeInsert();
+    db::Table::DoBeforeInsert();
+}
+
+void TtsTable::DoBeforeDelete() {
+    if (updating()) m_updater->BeforeDelete();
+    db::Table::DoBeforeDelete();
+}
+
+void TtsTable::DoAfterPost() {
+    db::Table::DoAfterPost();
+    if (!updating()) return;
+    m_updater->AfterPost();
+    DoAfterUpdate();
+}
+
+void TtsTable::DoAfterDelete() {
+    db::Table::DoAfterDelete();
+    if (!updating()) return;
+    m_updater->AfterDelete();
+    DoAfterUpdate();
+}

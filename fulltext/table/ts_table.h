@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/db/table.h"
+
+#include <QPointer>
+
+#include <functional>
+
+class TtsBaseUpdate;
+
+/// The table class of every indexed table: it hands each record to its updater before edit,
+/// insert and delete and after post and delete, so that the word table is current as soon as
+/// a post returns. Each hook runs only while an updater is assigned and UpdatesEnabled:
+///
+/// | table event  | updater operation | then                                 |
+/// |--------------|-------------------|--------------------------------------|
+/// | before edit  | BeforeEdit        | the table's own before-edit handling |
+/// | before insert| BeforeInsert      | the table's own before-insert handling |
+/// | before delete| BeforeDelete      | the table's own before-delete handling |
+/// | after post   | (table's own), AfterPost  | DoAfterUpdate                 |
+/// | after delete | (table's own), AfterDelete| DoAfterUpdate                 |
+///
+/// A cancelled edit or insert has no hook: the updater's remembered words wait for the next
+/// before-edit or before-insert. The updater link is cleared when the updater is freed.
+class TtsTable : public db::Table {
+    Q_OBJECT
+public:
+    using TNotifyEvent = std::function<void(QObject* sender)>;
+
+    explicit TtsTable(QObject* parent = nullptr);
+    ~TtsTable() override;
+
+    TtsBaseUpdate* Updater() const { return m_updater; }
+    void SetUpdater(TtsBaseUpdate* updater);
+    bool UpdatesEnabled() const { return m_updatesEnabled; }
+    void SetUpdatesEnabled(bool on) { m_updatesEnabled = on; }
+
+    TNotifyEvent AfterUpdate;
+    /// Fires AfterUpdate.
+    virtual void DoAfterUpdate();
+
+protected:
+    void DoBeforeEdit() override;
+    void DoBeforeInsert() override;
+    void DoBeforeDelete() override;
+    void DoAfterPost() override;
+    void DoAfterDelete() override;
+
+private:
+    bool updating() const { return m_updater && m_updatesEnabled; }
+
+    QPointer<TtsBaseUpdate> m_updater;
+    bool m_updatesEnabled = true;
+};

@@ -1,0 +1,334 @@
+#include "fulltext/table/ts_text_table_link.h"
+
+#include "fulltext/ts_engine.h"
+#include "fulltext/ts_errors.h"
+
+#include "platform/db/db_error.h"
+#include "platform/db/field.h"
+#include "platform/stream/value_reader.h"
+#include "platform/stream/value_writer.h"
+
+#include <algorithm>
+
+TtsTextDataSetLink::TtsTextDataSetLink(QObject* owner) : TtsTextLink(owner) {}
+
+TtsTextDataSetLink::~TtsTextDataSetLink() { AnnounceRemoval(); }
+
+void TtsTextDataSetLink::SetTable(db::Table* table) {
+    if (m_table == table) return;
+    m_table = table;
+    m_keyField = nullptr;
+    m_fields.clear();
+    ForgetRange();
+}
+
+void TtsTextDataSetLink::SetFieldNames(const QStringList& names) {
+    m_fieldNames = names;
+    m_fields.clear();
+    m_keyField = nullptr;
+}
+
+void TtsTextDataSetLink::SetIndexFieldName(const QString& name) {
+    if (m_table && !m_table->Active() && !name.isEmpty()) {
+        m_table->UpdateDefs();
+        if (m_table->Definition().FieldIndex(name) < 0) throw ETessick(fulltext::msgDataSetLacksIndexField);
+    }
+    if (name != m_indexFieldName) ForgetRange();
+    m_indexFieldName = name;
+    m_keyField = nullptr;
+    m_fields.clear();
+}
+
+void TtsTextDataSetLink::checkTable() const {
+    if (!m_table) throw ETessick(fulltext::msgInvalidTextDataSet);
+}
+
+void TtsTextDataSetLink::Open() {
+    checkTable();
+    if (!m_table->Active()) {
+        m_table->Open();
+        m_fields.clear();
+        m_keyField = nullptr;
+    }
+    if (m_fields.empty() && !m_fieldNames.isEmpty()) bind();
+    if (!m_keyField && !m_indexFieldName.isEmpty()) bind();
+}
+
+void TtsTextDataSetLink::Close() {
+    if (m_table) m_table->Close();
+    m_fields.clear();
+    m_keyField = nullptr;
+}
+
+void TtsTextDataSetLink::bind() {
+    m_fields.clear();
+    QStringList kept;
+    for (const QString& name : m_fieldNames) {
+        if (db::Field* f = m_table->FindField(name)) {
+            m_fields.push_back(f);
+            kept << name;
+        }
+    }
+    m_fieldNames = kept;
+    m_subFieldNames.removeIf([&](const QString& n) { return !m_fieldNames.contains(n, Qt::CaseInsensitive); });
+    m_keyField = m_indexFieldName.isEmpty() ? nullptr : m_table->FindField(m_indexFieldName);
+    if (!m_keyField) m_indexFieldName.clear();
+}
+
+int TtsTextDataSetLink::RecordIndex() {
+    if (!m_table || !m_table->Active()) throw ETessick(fulltext::msgTextDatasetClosed);
+    if (!m_keyField) Open();
+    if (!m_keyField) throw ETessick(fulltext::msgMissingIndexFieldName);
+    return m_keyField->AsInteger();
+}
+
+void TtsTextDataSetLink::ForgetRange() { m_min = m_max = kUnknown; }
+
+bool TtsTextDataSetLink::descendingKey() const {
+    if (!m_table) return false;
+    for (const db::IndexDef& ix : m_table->Definition().Indexes) {
+        const QStringList f = ix.FieldList();
+        if (f.size() >= 1 && f[0].compare(m_indexFieldName, Qt::CaseInsensitive) == 0)
+            return ix.Options.testFlag(db::IndexOption::ixDescending);
+    }
+    return false;
+}
+
+void TtsTextDataSetLink::computeRange() {
+    checkTable();
+    if (m_indexFieldName.isEmpty()) throw ETessick(fulltext::msgMissingIndexFieldName);
+    int first = 0;
+    int last = -1;
+    bool any = false;
+    auto readEnds = [&](db::Table& t) {
+        t.First();
+        if (t.Eof()) return;
+        any = true;
+        first = t.FieldByName(m_indexFieldName)->AsInteger();
+        t.Last();
+        last = t.FieldByName(m_indexFieldName)->AsInteger();
+    };
+    if (!OnMinIndex || !OnMaxIndex) {
+        // A cursor of our own, so that the table's cursor stays where it is.
+        db::Table cursor;
+        cursor.SetDatabaseName(m_table->Folder());
+        cursor.SetTableName(m_table->TableName());
+        cursor.SetReadOnly(true);
+        bool opened = false;
+        try {
+            cursor.Open();
+            opened = true;
+        } catch (const db::EDBEngineError&) {
+            // held exclusively by the table itself: walk it between bookmarks
+        }
+        if (opened) {
+            cursor.SetIndexFieldNames(m_indexFieldName);
+            readEnds(cursor);
+        } else {
+            if (m_table->State() != db::DataSetState::dsBrowse) throw ETessick(fulltext::msgTextDatasetClosed);
+            SavePosition();
+            const QString indexName = m_table->IndexName();
+            const QString indexFields = m_table->IndexFieldNames();
+            try {
+                m_table->SetIndexFieldNames(m_indexFieldName);
+                readEnds(*m_table);
+            } catch (...) {
+                if (indexFields.isEmpty()) m_table->SetIndexName(indexName);
+                else m_table->SetIndexFieldNames(indexFields);
+                RestorePosition();
+                throw;
+            }
+            if (indexFields.isEmpty()) m_table->SetIndexName(indexName);
+            else m_table->SetIndexFieldNames(indexFields);
+            RestorePosition();
+        }
+    }
+    if (any && first > last) std::swap(first, last);
+    m_min = OnMinIndex ? OnMinIndex(this) : (any ? first : 0);
+    m_max = OnMaxIndex ? OnMaxIndex(this) : (any ? last : m_min - 1);
+}
+
+int TtsTextDataSetLink::MinIndex() {
+    if (m_min == kUnknown) computeRange();
+    return m_min;
+}
+
+int TtsTextDataSetLink::MaxIndex() {
+    if (m_max == kUnknown) computeRange();
+    return m_max;
+}
+
+bool TtsTextDataSetLink::AtEnd() const { return !m_table || !m_table->Active() || m_table->Eof(); }
+
+void TtsTextDataSetLink::First() {
+    Open();
+    m_table->First();
+}
+
+void TtsTextDataSetLink::Next() { m_table->Next(); }
+
+void TtsTextDataSetLink::Last() {
+    Open();
+    m_table->Last();
+}
+
+bool TtsTextDataSetLink::GotoRecord(int n) {
+    Open();
+    if (!m_keyField) return false;
+    m_table->FindNearest({n});
+    return true;
+}
+
+void TtsTextDataSetLink::ExtendRange(int n, bool adding) {
+    if (m_min == kUnknown || m_max == kUnknown) computeRange();
+    if (adding) {
+        if (n < m_min) throw ETessick(fulltext::msgDictionaryInvalidated);
+        if (n > m_max) m_max = n;
+    } else if (n <= m_min) {
+        throw ETessick(fulltext::msgDictionaryInvalidated);
+    }
+}
+
+void TtsTextDataSetLink::SavePosition() {
+    if (m_saveDepth++ > 0) return;
+    m_table->DisableControls();
+    m_saved = m_table->GetBookmark();
+}
+
+void TtsTextDataSetLink::RestorePosition() {
+    if (m_saveDepth == 0 || --m_saveDepth > 0) return;
+    try {
+        if (m_table && m_table->Active() && !m_saved.IsNull() && m_table->BookmarkValid(m_saved))
+            m_table->GotoBookmark(m_saved);
+    } catch (...) {
+        m_saved = {};
+        if (m_table) m_table->EnableControls();
+        throw;
+    }
+    m_saved = {};
+    if (m_table) m_table->EnableControls();
+}
+
+void TtsTextDataSetLink::processField(TtsEngine* engine, db::Field* field) {
+    if (field->IsNull()) return;
+    switch (field->DataType()) {
+    case db::FieldType::ftString:
+    case db::FieldType::ftMemo:
+    case db::FieldType::ftFmtMemo:
+        engine->ParseString(field->AsString());
+        break;
+    case db::FieldType::ftBlob:
+    case db::FieldType::ftGraphic:
+    case db::FieldType::ftBytes:
+        engine->ParseString(QString::fromLatin1(field->AsBytes()));
+        break;
+    default:
+        engine->AddWord(field->AsString(), true);
+        break;
+    }
+}
+
+void TtsTextDataSetLink::ProcessRecord(TtsEngine* engine) {
+    Open();
+    engine->SetRecord(RecordIndex());
+    const TEngineStates states = engine->States();
+    const bool allFields = m_subFieldNames.isEmpty() || states.Contains(TEngineState::esMake) ||
+                           states.Contains(TEngineState::esUpdate);
+    for (db::Field* f : m_fields) {
+        engine->ClearPrevious();
+        if (!allFields && !m_subFieldNames.contains(f->FieldName(), Qt::CaseInsensitive)) continue;
+        if (OnProcessField) OnProcessField(this, engine, f);
+        else processField(engine, f);
+        if (engine->States().Contains(TEngineState::esHalt)) break;
+    }
+    ++m_counter;
+    if (AfterProcess) AfterProcess(this);
+}
+
+QString TtsTextDataSetLink::TableProperty(int number) const {
+    checkTable();
+    switch (number) {
+    case 0: return m_table->DatabaseName();
+    case 1: return m_table->TableName();
+    case 2: return m_table->IndexName();
+    case 3: return m_table->IndexFieldNames();
+    case 4: {
+        const QStringList f = m_table->IndexFields();
+        return f.isEmpty() ? QString() : f.first();
+    }
+    case 5: return descendingKey() ? QStringLiteral("D") : QStringLiteral("A");
+    default: throw ETessick(fulltext::msgInvalidParameter);
+    }
+}
+
+QStringList TtsTextDataSetLink::IndexList(bool all) const {
+    checkTable();
+    QStringList list;
+    const db::TableDef& def = m_table->Definition();
+    for (const db::IndexDef& ix : def.Indexes) {
+        if (!all) {
+            const QStringList f = ix.FieldList();
+            if (f.size() != 1) continue;
+            const int at = def.FieldIndex(f[0]);
+            if (at < 0) continue;
+            const db::FieldType t = def.Fields[size_t(at)].DataType;
+            if (t != db::FieldType::ftSmallint && t != db::FieldType::ftInteger && t != db::FieldType::ftAutoInc) continue;
+        }
+        list << ix.Fields;
+    }
+    return list;
+}
+
+void TtsTextDataSetLink::ReadProperties(TtsEngine* engine, stream::ValueReader& reader) {
+    QStringList names;
+    reader.ReadListBegin();
+    while (!reader.EndOfList()) names << reader.ReadString();
+    reader.ReadListEnd();
+    const auto* readEngine = qobject_cast<TtsReadEngine*>(engine);
+    if (readEngine && readEngine->IndexVersion() == 200) reader.ReadBoolean();
+    const QString indexField = reader.ReadString();
+    SetFieldNames(names);
+    if (indexField != m_indexFieldName) ForgetRange();
+    m_indexFieldName = indexField;
+    m_keyField = nullptr;
+}
+
+void TtsTextDataSetLink::WriteProperties(TtsEngine*, stream::ValueWriter& writer) {
+    writer.WriteListBegin();
+    for (const QString& n : m_fieldNames) writer.WriteString(n);
+    writer.WriteListEnd();
+    writer.WriteString(m_indexFieldName);
+}
+
+void TtsTextDataSetLink::Reset() {
+    TtsTextLink::Reset();
+    m_counter = 0;
+}
+
+void TtsTextDataSetLink::StateEntered(TtsBase* sender, TEngineState state) {
+    TtsTextLink::StateEntered(sender, state);
+    switch (state) {
+    case TEngineState::esMake:
+        if (m_fieldNames.isEmpty()) throw ETessick(fulltext::msgNoFieldNames);
+        ForgetRange();
+        m_counter = 0;
+        Open();
+        SavePosition();
+        break;
+    case TEngineState::esUpdate:
+        Open();
+        break;
+    case TEngineState::esSearch:
+        Open();
+        if (m_min == kUnknown || m_max == kUnknown) computeRange();
+        if (!m_subFieldNames.isEmpty()) bind();
+        break;
+    default:
+        break;
+    }
+}
+
+void TtsTextDataSetLink::StateLeft(TtsBase* sender, TEngineState state) {
+    TtsTextLink::StateLeft(sender, state);
+    if (state == TEngineState::esMake) RestorePosition();
+}

@@ -1,0 +1,266 @@
+#include "fulltext/table/ts_update.h"
+
+#include "fulltext/table/ts_text_table_link.h"
+#include "fulltext/table/ts_words_table_link.h"
+#include "fulltext/ts_errors.h"
+
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+constexpr fulltext::CxData kOmitted = 0;
+constexpr fulltext::CxData kOldWord = 1;
+constexpr fulltext::CxData kHandled = 2;
+}  // namespace
+
+TtsBaseUpdate::TtsBaseUpdate(QObject* owner) : TtsReadEngine(owner) {}
+
+TtsBaseUpdate::~TtsBaseUpdate() = default;
+
+void TtsBaseUpdate::DoAfterBatch() {
+    if (AfterBatch) AfterBatch(this);
+}
+
+TtsTextDataSetLink* TtsBaseUpdate::textLink() const {
+    auto* link = qobject_cast<TtsTextDataSetLink*>(TextLink());
+    if (!link) throw ETessick(fulltext::msgTextLinkNotAssigned);
+    return link;
+}
+
+TtsWordsDataSetLink* TtsBaseUpdate::wordsLink() const {
+    auto* link = qobject_cast<TtsWordsDataSetLink*>(WordsLink());
+    if (!link) throw ETessick(fulltext::msgWordsLinkNotAssigned);
+    return link;
+}
+
+template <typename F>
+void TtsBaseUpdate::runHook(bool writes, F&& body) {
+    CheckAssigned(false, true, true);
+    const TEngineStates before = States();
+    SetState(before.With(TEngineState::esUpdate));
+    TtsWordsDataSetLink* words = nullptr;
+    bool started = false;
+    try {
+        if (m_words.Count() == 0) {
+            // The omit words of the index, so that they are never indexed.
+            for (const QString& w : OmitList()) {
+                if (w.isEmpty()) continue;
+                QString folded = w;
+                FoldProc(folded.data(), folded.size());
+                if (!m_words.Lookup(folded)) m_words.AddAfterMiss(folded, kOmitted);
+            }
+        }
+        words = wordsLink();
+        if (writes) started = words->StartTransaction();
+        body();
+        if (started) words->Commit();
+    } catch (...) {
+        if (started) words->Rollback();
+        // The cache may hold sets the rolled-back table does not: drop them all.
+        if (Cache()) Cache()->Iterate(true, true, nullptr);
+        SetState(before);
+        throw;
+    }
+    SetState(before);
+}
+
+void TtsBaseUpdate::clearMarkedWords() {
+    m_words.VisitAll([](const QString&, fulltext::CxData& mark, bool& remove) { remove = mark != kOmitted; });
+}
+
+void TtsBaseUpdate::BeforeEdit() {
+    runHook(false, [&] {
+        m_mode = umBeforeEdit;
+        clearMarkedWords();
+        textLink()->ProcessRecord(this);
+    });
+}
+
+void TtsBaseUpdate::BeforeInsert() { m_mode = umBeforeInsert; }
+
+void TtsBaseUpdate::BeforeDelete() {
+    runHook(false, [&] {
+        m_mode = umBeforeDelete;
+        clearMarkedWords();
+        TtsTextDataSetLink* text = textLink();
+        m_deletedRecord = text->RecordIndex();
+        text->ProcessRecord(this);
+    });
+}
+
+void TtsBaseUpdate::AfterDelete() {
+    if (m_mode != umBeforeDelete) return;
+    runHook(true, [&] {
+        SetRecord(m_deletedRecord);
+        std::vector<QString> gone;
+        m_words.VisitAll([&](const QString& w, fulltext::CxData& mark, bool&) {
+            if (mark == kHandled) gone.push_back(w);
+        });
+        for (const QString& w : gone) UpdateWord(w, false);
+        clearMarkedWords();
+        m_mode = umBeforeEdit;
+        textLink()->ExtendRange(m_deletedRecord, false);
+    });
+    DoAfterBatch();
+}
+
+void TtsBaseUpdate::AfterPost() {
+    runHook(true, [&] {
+        TtsTextDataSetLink* text = textLink();
+        const int record = text->RecordIndex();
+        if (m_mode != umBeforeEdit) {
+            const int oldMax = text->MaxIndex();
+            text->ExtendRange(record, true);
+            if (record > oldMax) {
+                // The set grows for the new range, as on entering esUpdate.
+                const qint64 size = std::min<qint64>(qint64(text->RecordRange()) + 1, SegmentSize());
+                Bits()->SetSize(int(size));
+                SetBufferSize(Bits()->CompressedMax() + 16);
+                if (Cache()) {
+                    FlushCache();
+                    Cache()->StateEntered(this, TEngineState::esUpdate);
+                }
+            }
+            m_mode = umBeforeInsert;
+            clearMarkedWords();
+        } else {
+            m_mode = umAfterEdit;
+        }
+        text->ProcessRecord(this);
+        if (m_mode == umAfterEdit) {
+            std::vector<QString> gone;
+            m_words.VisitAll([&](const QString& w, fulltext::CxData& mark, bool& remove) {
+                if (mark == kOldWord) {
+                    gone.push_back(w);
+                    remove = true;
+                }
+            });
+            for (const QString& w : gone) UpdateWord(w, false);
+        }
+        m_mode = umBeforeEdit;
+        clearMarkedWords();
+    });
+    DoAfterBatch();
+}
+
+void TtsBaseUpdate::ProcessWord(QStringView word) {
+    TwbDictNode* node = m_words.Lookup(word);
+    switch (m_mode) {
+    case umBeforeEdit:
+        if (!node) m_words.AddAfterMiss(word.toString(), kOldWord);
+        break;
+    case umBeforeDelete:
+        // gathered now, removed once the delete went through
+        if (!node) m_words.AddAfterMiss(word.toString(), kHandled);
+        break;
+    case umAfterEdit:
+        if (node) {
+            if (node->Data != kOmitted) node->Data = kHandled;
+        } else {
+            const QString w = word.toString();
+            m_words.AddAfterMiss(w, kHandled);
+            UpdateWord(w, true);
+        }
+        break;
+    case umBeforeInsert:
+        if (!node) {
+            const QString w = word.toString();
+            m_words.AddAfterMiss(w, kHandled);
+            UpdateWord(w, true);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void TtsBaseUpdate::Refresh() {
+    Reset();
+    m_words.Clear();
+    SetState(States().With(TEngineState::esUpdate));
+    SetState(States().Without(TEngineState::esUpdate));
+}
+
+// ---- TtsCustomUpdate ----
+
+void TtsCustomUpdate::SetSegment(int n) {
+    if (n != CurrentSegment() && Cache() && WordsLink() && Cache()->EntryCount() > 0) FlushCache();
+    TtsBaseUpdate::SetSegment(n);
+}
+
+void TtsCustomUpdate::SetDelayedWrites(bool on) {
+    if (m_delayedWrites == on) return;
+    m_delayedWrites = on;
+    if (on || !Cache() || !WordsLink()) return;
+    runHook(true, [&] { WriteBackCache(); });
+}
+
+void TtsCustomUpdate::UpdateWord(const QString& word, bool add) {
+    TtsWordsDataSetLink* link = wordsLink();
+    TtsBaseCache* cache = Cache();
+    TtsBaseBits* bits = Bits();
+    const int needed = bits->CompressedMax() + 16;
+    if (BufferSize() < needed) SetBufferSize(needed);
+
+    fulltext::Block old = nullptr;
+    fulltext::Block block = nullptr;
+    bool inCache = false;
+    std::vector<std::uint8_t> local;
+    if (cache) {
+        cache->CheckMemory(this);
+        inCache = cache->Lookup(word, old, true, INT_MAX, block);
+        if (!block) return;  // an omitted word
+    } else {
+        local.assign(std::size_t(bits->RawSize()), 0);
+        fulltext::WriteInt32(local.data() + 8, bits->RawSize());
+        block = local.data();
+    }
+    const int segment = CurrentSegment();
+    fulltext::Block source = old ? old : block;
+    bool located = false;
+    try {
+        if (!inCache) {
+            located = link->Locate(word, segment);
+            if (located) {
+                const int length = link->ReadSet(Buffer() + 4, BufferSize() - 4);
+                Q_UNUSED(length);
+                fulltext::WriteInt32(Buffer(), 0);
+                source = Buffer();
+            } else if (!add) {
+                throw ETessick(fulltext::msgDictionaryInvalidated);
+            }
+        }
+        const int count = bits->UpdateBit(source, block, add, BitOffset());
+        if (old && old != block) {
+            cache->FreeBlock(old);
+            old = nullptr;
+        }
+        if (count == 0) {
+            if (cache) cache->RemoveWord(word);
+            block = nullptr;
+            if (located || link->Locate(word, segment)) link->Delete();
+            return;
+        }
+        if (cache && m_delayedWrites) {
+            fulltext::MarkDirty(block);
+            return;
+        }
+        const int size = bits->Compress(block, Buffer());
+        if (located || link->Locate(word, segment)) {
+            link->Edit();
+        } else {
+            link->Append();
+            link->SetLikeKey(SoundsLikeProc(word));
+            link->SetSegment(segment);
+            link->SetWord(word);
+        }
+        link->SetCount(count);
+        link->WriteSet(Buffer() + 4, size - 4);
+        link->Post();
+        if (cache) fulltext::SetBlockStamp(block, std::abs(fulltext::BlockStamp(block)));
+    } catch (...) {
+        if (cache && block) cache->RemoveWord(word);
+        throw;
+    }
+}

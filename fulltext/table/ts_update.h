@@ -1,0 +1,89 @@
+#pragma once
+
+#include "fulltext/ts_cache.h"
+#include "fulltext/ts_engine.h"
+
+#include <QString>
+
+#include <functional>
+
+class TtsWordsDataSetLink;
+class TtsTextDataSetLink;
+
+/// The index updater: keeps a word table current record by record. The indexed table calls
+/// it before a record is edited, inserted or deleted and after it is posted or deleted; it
+/// works out which words the record gained and lost and adds or removes the record's bit in
+/// those words' sets.
+///
+/// The dictionary of the current record's words carries a mark per word: 0 an omitted word
+/// (the index's omit list), 1 a word of the record before the change, 2 a word already
+/// handled in this change. Modes: 0 before edit, 1 after an edit is posted, 2 before delete,
+/// 3 before insert.
+///
+/// Each hook runs with esUpdate set (which opens the tables and reads the index properties on
+/// first use) and writes its word rows in one transaction of the word table: a hook either
+/// changes the word table wholly or, failing, not at all (the cache is emptied then, so that
+/// it holds nothing the table lacks). The words of a record to be deleted are gathered before
+/// the delete and removed after it, so that a delete that is refused leaves the index alone.
+class TtsBaseUpdate : public TtsReadEngine {
+    Q_OBJECT
+public:
+    using TNotifyEvent = std::function<void(QObject* sender)>;
+    enum Mode { umBeforeEdit = 0, umAfterEdit = 1, umBeforeDelete = 2, umBeforeInsert = 3 };
+
+    explicit TtsBaseUpdate(QObject* owner = nullptr);
+    ~TtsBaseUpdate() override;
+
+    TNotifyEvent AfterBatch;
+    virtual void DoAfterBatch();
+
+    /// Adds the current record to `word`'s set or removes it.
+    virtual void UpdateWord(const QString& word, bool add) = 0;
+    virtual void AfterDelete();
+    virtual void AfterPost();
+    virtual void BeforeDelete();
+    virtual void BeforeEdit();
+    virtual void BeforeInsert();
+
+    void ProcessWord(QStringView word) override;
+    /// Forgets that the properties were read and reads them again.
+    virtual void Refresh();
+
+    int ChangeMode() const { return m_mode; }
+
+protected:
+    TtsTextDataSetLink* textLink() const;
+    TtsWordsDataSetLink* wordsLink() const;
+    /// Runs a hook with esUpdate set, inside a word-table transaction when `writes`.
+    template <typename F>
+    void runHook(bool writes, F&& body);
+    void clearMarkedWords();
+
+    TwbDictionary m_words{701};
+    int m_mode = umBeforeEdit;
+    int m_deletedRecord = 0;
+};
+
+/// The updater with its word operation; a change of segment writes the cache back first.
+class TtsCustomUpdate : public TtsBaseUpdate {
+    Q_OBJECT
+public:
+    using TtsBaseUpdate::TtsBaseUpdate;
+
+    bool DelayedWrites() const { return m_delayedWrites; }
+    /// Switching it off writes every changed set back.
+    void SetDelayedWrites(bool on);
+
+    void UpdateWord(const QString& word, bool add) override;
+    void SetSegment(int n) override;
+
+private:
+    bool m_delayedWrites = false;
+};
+
+/// The published updater.
+class TtsUpdate : public TtsCustomUpdate {
+    Q_OBJECT
+public:
+    using TtsCustomUpdate::TtsCustomUpdate;
+};
