@@ -42,6 +42,7 @@ const CodeText kTexts[] = {
     {ErrorCode::kTooManyTables, "Too many tables in one query."},
     {ErrorCode::kDataLoss, "The change would lose data."},
     {ErrorCode::kInvalidParameter, "Invalid parameter."},
+    {ErrorCode::kInvalidSql, "Invalid SQL statement."},
 };
 
 }  // namespace

@@ -40,6 +40,7 @@ inline constexpr int kDatabaseNotFound = 10502;  ///< "Database not found."
 inline constexpr int kTooManyTables = 10503;     ///< "Too many tables in one query."
 inline constexpr int kDataLoss = 10504;          ///< "The change would lose data."
 inline constexpr int kInvalidParameter = 10505;  ///< "Invalid parameter."
+inline constexpr int kInvalidSql = 10520;        ///< "Invalid SQL statement."
 }  // namespace ErrorCode
 
 /// The engine's own text of a code; empty when the code is not one of the table layer's.

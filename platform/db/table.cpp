@@ -179,6 +179,7 @@ struct Table::Impl {
     // range
     QString rangeWhere;
     QVariantList rangeBinds;
+    QVariantList rangeStart, rangeEnd;  // as given to SetRange
 
     // position: the current row is batch row `pos`
     bool hasCurrent = false;
@@ -576,6 +577,26 @@ void Table::Open() {
     const QString path = QDir(folder).filePath(found);
     d->mode = m_exclusive ? TableFile::Mode::Exclusive : TableFile::Mode::Shared;
     d->file = TableFile::Open(path, d->mode, m_readOnly);
+    openOnFile(nullptr);
+}
+
+void Table::CloneCursor(Table& source) {
+    checkInactive();
+    source.checkActive();
+    DoBeforeOpen();
+    m_databaseName = source.m_databaseName;
+    m_tableName = source.m_tableName;
+    m_indexName = source.m_indexName;
+    m_indexFieldNames = source.m_indexFieldNames;
+    m_readOnly = source.m_readOnly;
+    m_exclusive = false;
+    d->mode = TableFile::Mode::Shared;
+    d->file = source.d->file;
+    d->file->Join();
+    openOnFile(&source);
+}
+
+void Table::openOnFile(const Table* rangeOf) {
     try {
         m_def = d->file->def();
         bool same = m_fields.size() == m_def.Fields.size();
@@ -585,9 +606,18 @@ void Table::Open() {
             for (size_t i = 0; i < m_def.Fields.size(); ++i)
                 m_fields.push_back(std::make_unique<Field>(this, int(i), m_def.Fields[i]));
         }
-        d->rangeWhere.clear();
-        d->rangeBinds.clear();
         resolveOrder();
+        if (rangeOf) {
+            d->rangeWhere = rangeOf->d->rangeWhere;
+            d->rangeBinds = rangeOf->d->rangeBinds;
+            d->rangeStart = rangeOf->d->rangeStart;
+            d->rangeEnd = rangeOf->d->rangeEnd;
+        } else {
+            d->rangeWhere.clear();
+            d->rangeBinds.clear();
+            d->rangeStart.clear();
+            d->rangeEnd.clear();
+        }
         m_state = DataSetState::dsBrowse;
         d->hasCurrent = false;
         d->invalidate();
@@ -712,6 +742,8 @@ void Table::SetIndexName(const QString& name) {
         throw;
     }
     d->rangeWhere.clear();
+    d->rangeStart.clear();
+    d->rangeEnd.clear();
     d->rangeBinds.clear();
     Refresh();
 }
@@ -731,6 +763,8 @@ void Table::SetIndexFieldNames(const QString& fields) {
         throw;
     }
     d->rangeWhere.clear();
+    d->rangeStart.clear();
+    d->rangeEnd.clear();
     d->rangeBinds.clear();
     Refresh();
 }
@@ -1096,6 +1130,8 @@ void Table::SetRange(const QVariantList& startValues, const QVariantList& endVal
     }
     d->rangeWhere = parts.join(QStringLiteral(" AND "));
     d->rangeBinds = binds;
+    d->rangeStart = startValues;
+    d->rangeEnd = endValues;
     d->invalidate();
     First();
 }
@@ -1103,12 +1139,18 @@ void Table::SetRange(const QVariantList& startValues, const QVariantList& endVal
 void Table::CancelRange() {
     checkBrowseMode();
     d->rangeWhere.clear();
+    d->rangeStart.clear();
+    d->rangeEnd.clear();
     d->rangeBinds.clear();
     d->invalidate();
     First();
 }
 
 bool Table::HasRange() const { return Active() && !d->rangeWhere.isEmpty(); }
+
+QVariantList Table::RangeStart() const { return HasRange() ? d->rangeStart : QVariantList(); }
+
+QVariantList Table::RangeEnd() const { return HasRange() ? d->rangeEnd : QVariantList(); }
 
 static QString locateWhere(const TableDef& def, const QString& fieldNames, const QVariantList& values,
                            LocateOptions options, QVariantList& binds) {
@@ -1362,6 +1404,7 @@ void Table::EndBatch(bool commit) {
 void Table::Post() {
     checkActive();
     if (m_state != DataSetState::dsEdit && m_state != DataSetState::dsInsert) return;
+    emit UpdatingRecord();
     DoBeforePost();
     const bool inserting = m_state == DataSetState::dsInsert;
     TableFile& file = *d->file;

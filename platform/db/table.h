@@ -174,6 +174,14 @@ public:
     void SetRange(const QVariantList& startValues, const QVariantList& endValues);
     void CancelRange();
     bool HasRange() const;
+    /// The values given to SetRange (empty without a range).
+    QVariantList RangeStart() const;
+    QVariantList RangeEnd() const;
+
+    /// Opens this closed table as a second cursor of an open one: same file, order and
+    /// range, positioned on the first row; it shares the source's open (so it works also
+    /// when the source holds the table exclusively) and needs no lock of its own.
+    void CloneCursor(Table& source);
 
     /// First row in the current order (within the range) whose fields (";"-separated) equal
     /// the values; case-insensitive and/or prefix match on text with the options.
@@ -222,6 +230,7 @@ public:
     qint64 blobSize(int field) const;
 
 signals:
+    void UpdatingRecord();  ///< Post starts: controls write their pending text into fields now
     void StateChanged();   ///< state or open/close changed
     void DataChanged();    ///< record contents changed (post, cancel, refresh, field set)
     void Scrolled();       ///< the cursor moved to another record
@@ -256,6 +265,7 @@ private:
     void notifyScrolled();
     void notifyData();
     void insertOrAppend(bool append);
+    void openOnFile(const Table* rangeOf);
     bool positionOnFirstMatch(const QString& where, const QVariantList& binds, bool forward);
 
     QString m_databaseName;

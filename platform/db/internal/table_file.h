@@ -40,6 +40,8 @@ public:
     static std::shared_ptr<TableFile> Open(const QString& path, Mode mode, bool readOnly);
     ~TableFile();
 
+    /// A second cursor of this process joins an open file (also one held exclusively).
+    void Join() { ++m_sharedCount; }
     /// Called by each Table that closes; the last one releases the locks and connection.
     void Release(Mode mode);
 

@@ -100,6 +100,7 @@ TEST_F(Databases, a_transaction_groups_posts_until_commit_or_rollback) {
 TEST(EngineErrors, carry_codes_and_texts_in_the_engine_form) {
     EXPECT_EQ(db::EngineErrorText(9729), "9729: Key violation.");
     EXPECT_EQ(db::EngineErrorText(4711), "Unknown error, code is 4711.");
+    EXPECT_EQ(db::EngineErrorText(10520), "10520: Invalid SQL statement.");
     db::EDBEngineError e(db::ErrorCode::kTableNotFound, "Table: x.db");
     EXPECT_EQ(e.ErrorCount(), 2);
     EXPECT_EQ(e.Errors(0).ErrorCode, db::ErrorCode::kTableNotFound);

@@ -274,6 +274,40 @@ TEST_F(TableCursor, read_only_tables_refuse_changes_and_a_row_deleted_behind_an_
     EXPECT_EQ(ro.RecordCount(), 6);
 }
 
+TEST_F(TableCursor, a_clone_cursor_shares_order_range_and_an_exclusive_open) {
+    auto t = OpenTable("Hierarchy.DB", true);
+    t->SetIndexName("ByParent");
+    t->SetRange({1001}, {1001});
+    EXPECT_EQ(t->RangeStart(), QVariantList{1001});
+    EXPECT_EQ(t->RangeEnd(), QVariantList{1001});
+    t->Last();
+    db::Table clone;
+    int scrolls = 0;
+    t->AfterScroll = [&](db::Table&) { ++scrolls; };
+    clone.CloneCursor(*t);
+    EXPECT_EQ(Column(clone, "NodeName"), (QStringList{"bravo", "Charlie", "Émile"}));
+    EXPECT_EQ(t->FieldByName("NodeName")->AsString(), "Émile");  // the source did not move
+    EXPECT_EQ(scrolls, 0);
+    ExpectEngineError(db::ErrorCode::kTableLocked, [&] { OpenTable("Hierarchy.DB"); });
+    clone.Close();
+    t->CancelRange();
+    EXPECT_TRUE(t->RangeStart().isEmpty());
+}
+
+TEST_F(TableCursor, post_announces_itself_before_its_events) {
+    auto t = OpenTable("Hierarchy.DB");
+    QStringList log;
+    QObject::connect(t.get(), &db::Table::UpdatingRecord, t.get(), [&] {
+        log << "UpdatingRecord";
+        t->FieldByName("NodeName")->SetAsString("written by a control");
+    });
+    t->BeforePost = [&](db::Table&) { log << "BeforePost"; };
+    t->Edit();
+    t->Post();
+    EXPECT_EQ(log, (QStringList{"UpdatingRecord", "BeforePost"}));
+    EXPECT_EQ(t->FieldByName("NodeName")->AsString(), "written by a control");
+}
+
 /// A table class that hooks around the table's own handling, as indexed tables do.
 class HookedTable : public db::Table {
 public:
