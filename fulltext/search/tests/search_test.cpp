@@ -202,3 +202,134 @@ TEST_F(Search, random_boolean_expressions_match_a_plain_scan_of_every_record) {
                   (expected.isEmpty() ? QStringLiteral("none") : expected.join(u' ')).toStdString());
     }
 }
+
+TEST_F(Search, a_search_without_links_raises_the_engine_errors) {
+    TtsSearch lone;
+    lone.SetSearchFor(QStringLiteral("red"));
+    try {
+        lone.Execute();
+        FAIL();
+    } catch (const ETessick& e) {
+        EXPECT_EQ(e.ErrorCode(), 30489);
+    }
+    lone.SetTextLink(records.get());
+    try {
+        lone.Execute();
+        FAIL();
+    } catch (const ETessick& e) {
+        EXPECT_EQ(e.ErrorCode(), 30490);
+    }
+    EXPECT_FALSE(lone.States().Contains(TEngineState::esSearch));
+}
+
+TEST_F(Search, omitted_and_short_words_are_ignored_without_emptying_other_operands) {
+    MemoryWordTable::Options options;
+    options.omit = QStringList{"the", "of", "and"};
+    options.minWordLen = 2;
+    build(options);
+    struct Row {
+        TSearchLogic logic;
+        const char* query;
+        const char* expected;
+    };
+    static const Row rows[] = {
+        {slAnd, "the of", "none"},
+        {slOr, "the", "none"},
+        {slNot, "the of", "10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 27"},
+        {slAnd, "the red", "10 12 16 22 25"},
+        {slAnd, "a b", "none"},
+        {slPhrase, "lazy the dog", "none"},
+        {slExpression, "the and of", "none"},
+        {slExpression, "(the or of) and whale", "11"},
+        {slExpression, "whale or the", "11"},
+        {slExpression, "(red and blue) or the", "12"},
+        {slExpression, "(red or whale) and (the or of)", "10 11 12 16 22 25"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.query);
+        EXPECT_EQ(run(r.logic, QString::fromUtf8(r.query)).toStdString(), r.expected);
+    }
+}
+
+TEST_F(Search, prefix_scans_stop_early_and_suffix_scans_use_the_reversed_words) {
+    EXPECT_EQ(run(slAnd, QStringLiteral("comp*")), "14 15 16 22 27");
+    EXPECT_LT(words->RowsVisited(), 10);
+    EXPECT_EQ(searcher->QueryWords(), (QStringList{"COMPUTATION", "COMPUTE", "COMPUTER", "COMPUTERS"}));
+
+    const int before = words->RowsVisited();
+    EXPECT_EQ(run(slAnd, QStringLiteral("*tion")), "13 15 16 27");
+    EXPECT_LT(words->RowsVisited() - before, 10);
+
+    MemoryWordTable::Options noReverse;
+    noReverse.reverse = false;
+    build(noReverse);
+    EXPECT_EQ(run(slAnd, QStringLiteral("*tion")), "13 15 16 27");
+    EXPECT_GE(words->RowsVisited(), words->WordCount());
+
+    MemoryWordTable::Options pairs = noReverse;
+    pairs.wordPairs = true;
+    build(pairs);
+    EXPECT_EQ(run(slAnd, QStringLiteral("*tion")), "error 30504");
+    EXPECT_EQ(run(slAnd, QStringLiteral("comp*")), "14 15 16 22 27");
+
+    MemoryWordTable::Options noLike;
+    noLike.like = false;
+    build(noLike);
+    EXPECT_EQ(run(slLike, QStringLiteral("smith")), "error 30483");
+}
+
+TEST_F(Search, word_pairs_answer_two_word_phrases_without_reading_records) {
+    MemoryWordTable::Options pairs;
+    pairs.wordPairs = true;
+    build(pairs);
+    EXPECT_EQ(run(slPhrase, QStringLiteral("lazy dog")), "10 25");
+    EXPECT_EQ(records->RecordsRead(), 0);
+    EXPECT_EQ(run(slPhrase, QStringLiteral("red fox jumps")), "10");
+    EXPECT_GT(records->RecordsRead(), 0);
+    const int read = records->RecordsRead();
+    searcher->SetSearchOptions(soLazyPhrase);
+    EXPECT_EQ(run(slPhrase, QStringLiteral("red fox jumps")), "10");
+    EXPECT_EQ(records->RecordsRead(), read);
+}
+
+TEST_F(Search, near_word_counts_the_distance_and_international_ignores_accents) {
+    searcher->SetNearWord(0);
+    EXPECT_EQ(searcher->NearWord(), 8);
+    searcher->SetNearWord(7);
+    EXPECT_EQ(run(slNear, QStringLiteral("alpha beta")), "none");
+    searcher->SetNearWord(9);
+    EXPECT_EQ(run(slNear, QStringLiteral("alpha beta")), "17 18");
+
+    EXPECT_EQ(run(slAnd, QStringLiteral("cafe")), "none");
+    searcher->SetInternational(true);
+    EXPECT_EQ(run(slAnd, QStringLiteral("cafe")), "24");
+    EXPECT_EQ(run(slAnd, QStringLiteral("caf*")), "24");
+    EXPECT_EQ(run(slPhrase, QStringLiteral("and cafe are")), "24");
+}
+
+TEST_F(Search, expression_errors_keep_the_position_and_smart_restores_its_logic) {
+    EXPECT_EQ(run(slExpression, QStringLiteral("red blue")), "error 30498");
+    EXPECT_EQ(searcher->ErrorPosition(), 5);
+    EXPECT_FALSE(searcher->ErrorHadOperator());
+    EXPECT_EQ(run(slExpression, QStringLiteral("  (red and blue")), "error 30485");
+    EXPECT_EQ(searcher->ErrorPosition(), 14);
+    EXPECT_TRUE(searcher->ErrorHadOperator());
+    EXPECT_EQ(run(slSmart, QStringLiteral("red blue")), "12");
+    EXPECT_EQ(searcher->SearchLogic(), slSmart);
+    EXPECT_EQ(searcher->ErrorPosition(), 5);
+    EXPECT_EQ(run(slSmart, QStringLiteral("red or blue")), "10 11 12 16 21 22 25 27");
+    EXPECT_EQ(searcher->ErrorPosition(), 0);
+}
+
+TEST_F(Search, replaced_tokens_and_previewed_words_change_what_is_searched) {
+    searcher->SetTokens({"und", "oder", "nicht", "wie", "nahe"});
+    EXPECT_EQ(run(slExpression, QStringLiteral("red und blue")), "12");
+    EXPECT_EQ(run(slExpression, QStringLiteral("red and blue")), "error 30498");
+    searcher->SetTokens({});
+    EXPECT_EQ(run(slExpression, QStringLiteral("red and blue")), "12");
+
+    searcher->OnPreviewWord = [](QObject*, QString& w) {
+        if (w == QLatin1String("SCARLET")) w = QStringLiteral("RED");
+    };
+    EXPECT_EQ(run(slAnd, QStringLiteral("scarlet barn")), "25");
+}
