@@ -596,6 +596,15 @@ void Table::CloneCursor(Table& source) {
     openOnFile(&source);
 }
 
+void Table::OpenInMemory(const TableDef& definition, const std::vector<std::vector<QVariant>>& rows) {
+    checkInactive();
+    DoBeforeOpen();
+    m_exclusive = false;
+    d->mode = TableFile::Mode::Shared;
+    d->file = TableFile::OpenMemory(definition, rows);
+    openOnFile(nullptr);
+}
+
 void Table::openOnFile(const Table* rangeOf) {
     try {
         m_def = d->file->def();

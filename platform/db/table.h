@@ -183,6 +183,12 @@ public:
     /// when the source holds the table exclusively) and needs no lock of its own.
     void CloneCursor(Table& source);
 
+    /// Opens this closed table over rows held in memory instead of a file (a query's
+    /// answer): the definition gives fields and indexes, each row its values by field
+    /// position (converted as field assignment converts them; kInvalidValue otherwise).
+    /// The cursor works as on a file, writes included; the rows are gone on Close.
+    void OpenInMemory(const TableDef& definition, const std::vector<std::vector<QVariant>>& rows);
+
     /// First row in the current order (within the range) whose fields (";"-separated) equal
     /// the values; case-insensitive and/or prefix match on text with the options.
     bool Locate(const QString& fieldNames, const QVariantList& values, LocateOptions options = {});

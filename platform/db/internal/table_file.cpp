@@ -3,6 +3,7 @@
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
 #include "platform/db/internal/fault_injection.h"
+#include "platform/db/internal/values.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -271,6 +272,42 @@ std::shared_ptr<TableFile> TableFile::Open(const QString& path, Mode mode, bool 
     file->checkRowsMatchDefinition();
     file->m_key = key;
     files[key] = file;
+    return file;
+}
+
+std::shared_ptr<TableFile> TableFile::OpenMemory(const TableDef& def, const std::vector<std::vector<QVariant>>& rows) {
+    def.Validate();
+    std::shared_ptr<TableFile> file(new TableFile);
+    file->m_path = QStringLiteral(":memory:");
+    file->m_sharedCount = 1;
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(":memory:", &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    file->m_db.reset(raw);
+    const QString ctx = QStringLiteral("Table: (memory)");
+    if (rc != SQLITE_OK) RaiseSqlite(raw, rc, ctx);
+    sqlite3_extended_result_codes(raw, 1);
+    RegisterExtensions(raw);
+    const QString rowTable = QStringLiteral("Memory");
+    Exec(raw, QStringLiteral("BEGIN"), ctx);
+    WriteDefinition(raw, rowTable, def, ctx);
+    Exec(raw, CreateRowTableSql(rowTable, def), ctx);
+    QStringList marks;
+    for (size_t i = 0; i < def.Fields.size(); ++i) marks << QStringLiteral("?");
+    sqlite3_stmt* st = nullptr;
+    const QByteArray sql = QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(Quote(rowTable), marks.join(QLatin1Char(','))).toUtf8();
+    if (sqlite3_prepare_v2(raw, sql.constData(), -1, &st, nullptr) != SQLITE_OK) RaiseSqlite(raw, sqlite3_extended_errcode(raw), ctx);
+    StatementPtr insert(st);
+    for (const auto& row : rows) {
+        for (size_t i = 0; i < def.Fields.size(); ++i)
+            Bind(st, int(i) + 1, i < row.size() ? ToStorage(def.Fields[i], row[i]) : QVariant());
+        const int step = sqlite3_step(st);
+        sqlite3_reset(st);
+        if (step != SQLITE_DONE) RaiseSqlite(raw, sqlite3_extended_errcode(raw), ctx);
+    }
+    insert.reset();
+    for (const auto& ix : def.Indexes) Exec(raw, CreateIndexSql(rowTable, def, ix), ctx);
+    Exec(raw, QStringLiteral("COMMIT"), ctx);
+    file->readDefinition();
     return file;
 }
 

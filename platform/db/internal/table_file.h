@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 namespace db::internal {
 
@@ -38,6 +39,9 @@ public:
     /// kTableNotFound, kTableBusy (exclusive refused), kTableLocked (held exclusively
     /// elsewhere), kCorruptHeader (not a table), kCorruptFile (definition does not match).
     static std::shared_ptr<TableFile> Open(const QString& path, Mode mode, bool readOnly);
+    /// A private table in memory with the definition and rows given (values converted as
+    /// fields convert them); no file, no locks, gone when the last cursor closes.
+    static std::shared_ptr<TableFile> OpenMemory(const TableDef& def, const std::vector<std::vector<QVariant>>& rows);
     ~TableFile();
 
     /// A second cursor of this process joins an open file (also one held exclusively).

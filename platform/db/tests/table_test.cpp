@@ -308,6 +308,25 @@ TEST_F(TableCursor, post_announces_itself_before_its_events) {
     EXPECT_EQ(t->FieldByName("NodeName")->AsString(), "written by a control");
 }
 
+TEST_F(TableCursor, a_table_over_rows_in_memory_walks_seeks_and_edits_like_a_file) {
+    db::TableDef def;
+    def.Fields = {{"ID", FieldType::ftInteger, 0, true}, {"Name", FieldType::ftString, 3, false}};
+    def.Indexes = {{"", "ID", IndexOption::ixPrimary}, {"ByName", "Name", IndexOption::ixCaseInsensitive}};
+    db::Table t;
+    t.OpenInMemory(def, {{3, "cat"}, {1, "Bird"}, {2, "anteater"}});
+    EXPECT_EQ(Column(t, "ID"), (QStringList{"1", "2", "3"}));
+    t.SetIndexName("ByName");
+    EXPECT_EQ(Column(t, "Name"), (QStringList{"ant", "Bir", "cat"}));  // cut to the size
+    EXPECT_TRUE(t.FindKey({"BIRD"}));
+    t.Edit();
+    t.FieldByName("Name")->SetAsString("bee");
+    t.Post();
+    EXPECT_EQ(t.RecNo(), 2);
+    ExpectEngineError(db::ErrorCode::kInvalidValue, [&] { db::Table bad; bad.OpenInMemory(def, {{"x", "y"}}); });
+    t.Close();
+    EXPECT_TRUE(db::TableNamesInFolder(Path()).contains("Hierarchy.DB"));
+}
+
 /// A table class that hooks around the table's own handling, as indexed tables do.
 class HookedTable : public db::Table {
 public:
