@@ -149,11 +149,8 @@ QString TableFilePath(const QString& folder, const QString& tableName) {
 }
 
 bool IsTableFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    const QByteArray head = f.read(100);
-    if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3\0", 16))) return false;
-    f.close();
+    const auto head = internal::ReadFileHead(path, 100);
+    if (!head || head->size() < 100 || !head->startsWith(QByteArray("SQLite format 3\0", 16))) return false;
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     internal::ConnectionPtr conn(raw);

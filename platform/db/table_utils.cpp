@@ -601,12 +601,12 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
         result.Problems << text;
     };
     {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) {
+        const auto read = internal::ReadFileHead(path, 100);
+        if (!read) {
             add(3, QStringLiteral("The file cannot be read."));
             return result;
         }
-        const QByteArray head = f.read(100);
+        const QByteArray& head = *read;
         if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3\0", 16))) {
             add(3, QStringLiteral("The file header is not that of a table."));
             return result;
@@ -616,7 +616,8 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
             add(3, QStringLiteral("The file header holds an invalid page size."));
             return result;
         }
-        if (f.size() % pageSize != 0) add(2, QStringLiteral("The file is not a whole number of pages (truncated?)."));
+        if (internal::KeptFileSize(path) % pageSize != 0)
+            add(2, QStringLiteral("The file is not a whole number of pages (truncated?)."));
     }
     std::shared_ptr<TableFile> file;
     try {

@@ -107,6 +107,23 @@ void ForgetLockDescriptor(const QString& path) {
     map.erase(it);
 }
 
+std::optional<QByteArray> ReadFileHead(const QString& path, int bytes) {
+    const int fd = LockDescriptor(path);
+    if (fd < 0) return std::nullopt;
+    QByteArray head(bytes, '\0');
+    const ssize_t n = ::pread(fd, head.data(), size_t(bytes), 0);
+    head.resize(n > 0 ? int(n) : 0);
+    if (!head.startsWith(QByteArray("SQLite format 3\0", 16))) ForgetLockDescriptorFd(fd);  // nobody locks it
+    return head;
+}
+
+qint64 KeptFileSize(const QString& path) {
+    const int fd = LockDescriptor(path);
+    struct stat st = {};
+    if (fd < 0 || fstat(fd, &st) != 0) return -1;
+    return qint64(st.st_size);
+}
+
 void ForgetLockDescriptorFd(int fd) {
     auto& map = lockDescriptors();
     for (auto it = map.begin(); it != map.end(); ++it) {
@@ -233,10 +250,9 @@ std::shared_ptr<TableFile> TableFile::Open(const QString& path, Mode mode, bool 
     QFileInfo info(path);
     if (!info.exists() || !info.isFile()) Raise(ErrorCode::kTableNotFound, ctx);
     {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) Raise(ErrorCode::kIoError, ctx);
-        const QByteArray head = f.read(100);
-        if (head.size() < 100 || !head.startsWith(QByteArray("SQLite format 3\0", 16)))
+        const auto head = ReadFileHead(path, 100);
+        if (!head) Raise(ErrorCode::kIoError, ctx);
+        if (head->size() < 100 || !head->startsWith(QByteArray("SQLite format 3\0", 16)))
             Raise(ErrorCode::kCorruptHeader, QStringLiteral("%1 is not a table.").arg(path));
     }
     std::shared_ptr<TableFile> file(new TableFile);

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace db::internal {
@@ -130,6 +131,14 @@ public:
 private:
     std::shared_ptr<TableFile> m_file;
 };
+
+/// The first bytes of a file (fewer when it is shorter), read through the process's kept
+/// descriptor of the file: closing a descriptor of its own would drop every lock SQLite
+/// holds on the file in this process. Null when the file cannot be opened. A file that is
+/// not a SQLite file keeps no descriptor.
+std::optional<QByteArray> ReadFileHead(const QString& path, int bytes);
+/// Size of the file through the kept descriptor (-1 when unknown).
+qint64 KeptFileSize(const QString& path);
 
 /// Locks of whole-table operations keyed by file identity; kept open for the process.
 int LockDescriptor(const QString& path);

@@ -3,7 +3,10 @@
 
 #include "platform/db/table_utils.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -75,6 +78,44 @@ TEST_F(TableLocks, a_file_use_without_cursor_counts_as_an_open_table) {
     }
     auto exclusive = OpenTable("Hierarchy.DB", true);
     ExpectEngineError(db::ErrorCode::kTableLocked, [&] { db::TableFileUse use(Path(), "Hierarchy.DB"); });
+}
+
+/// The record locks this process holds on a file, from /proc/locks (by inode).
+QStringList processLocksOn(const QString& path) {
+    struct stat st = {};
+    if (::stat(path.toUtf8().constData(), &st) != 0) return {};
+    QFile locks("/proc/locks");
+    if (!locks.open(QIODevice::ReadOnly)) return {};
+    const QString pid = QString::number(getpid());
+    const QString inode = QString(":%1 ").arg(qulonglong(st.st_ino));
+    QStringList mine;
+    for (const QString& line : QString::fromLatin1(locks.readAll()).split('\n')) {
+        const QStringList parts = line.simplified().split(' ');
+        if (parts.size() > 5 && parts[1] == "POSIX" && parts[4] == pid && line.contains(inode)) mine << line.simplified();
+    }
+    return mine;
+}
+
+TEST_F(TableLocks, listing_and_verifying_tables_keep_the_locks_of_a_running_transaction) {
+    db::Database database;
+    database.SetDatabaseName(Path());
+    database.Open();
+    auto t = OpenTable("Hierarchy.DB");
+    database.StartTransaction();
+    AppendRow(*t, {2000, 0, "pending"});  // SQLite now holds its write lock on the file
+    const QStringList held = processLocksOn(FilePath("Hierarchy.DB"));
+    ASSERT_FALSE(held.isEmpty());
+    EXPECT_TRUE(db::TableNamesInFolder(Path()).contains("Hierarchy.DB"));
+    EXPECT_TRUE(db::IsTableFile(FilePath("Hierarchy.DB")));
+    db::Table second;  // another cursor opening and closing the file
+    second.SetDatabaseName(Path());
+    second.SetTableName("Hierarchy.DB");
+    second.Open();
+    second.Close();
+    EXPECT_EQ(processLocksOn(FilePath("Hierarchy.DB")), held);
+    database.Commit();
+    t->Refresh();
+    EXPECT_EQ(t->RecordCount(), 6);
 }
 
 TEST_F(TableLocks, a_killed_holder_leaves_no_lock_behind) {
