@@ -171,4 +171,46 @@ TEST_F(CrashSafety, a_failing_write_leaves_a_restructure_undone) {
         });
 }
 
+struct FaultCase {
+    const char* what;
+    std::function<void(const QString& folder)> operation;
+    std::function<void(db::Table&, bool done)> check;
+};
+
+TEST_F(CrashSafety, failing_writes_leave_whole_table_operations_done_or_undone) {
+    static const FaultCase cases[] = {
+        {"add index", [](const QString& f) { db::AddIndexToFile(f, "Hierarchy.DB", {"ByName", "NodeName", {}}); },
+         [](db::Table& t, bool done) { EXPECT_EQ(t.Definition().FindIndex("ByName") != nullptr, done); }},
+        {"delete index", [](const QString& f) { db::DeleteIndexFromFile(f, "Hierarchy.DB", "ByParent"); },
+         [](db::Table& t, bool done) { EXPECT_EQ(t.Definition().FindIndex("ByParent") == nullptr, done); }},
+        {"add field", [](const QString& f) { db::AddTableField(f, "Hierarchy.DB", {"Extra", FieldType::ftMemo, 0, false}); },
+         [](db::Table& t, bool done) {
+             EXPECT_EQ(t.FindField("Extra") != nullptr, done);
+             EXPECT_EQ(t.RecordCount(), 30);
+         }},
+        {"drop field", [](const QString& f) { db::DropTableField(f, "Hierarchy.DB", "Properties"); },
+         [](db::Table& t, bool done) {
+             EXPECT_EQ(t.FindField("Properties") == nullptr, done);
+             EXPECT_EQ(t.RecordCount(), 30);
+         }},
+        {"pack", [](const QString& f) { db::PackTableFile(f, "Hierarchy.DB"); },
+         [](db::Table& t, bool) { EXPECT_EQ(t.RecordCount(), 30); }},
+        {"empty", [](const QString& f) { db::EmptyTableFile(f, "Hierarchy.DB"); },
+         [](db::Table& t, bool done) { EXPECT_EQ(t.RecordCount(), done ? 0 : 30); }},
+    };
+    const QString folder = Path();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        db::DeleteTableFile(folder, "Hierarchy.DB");
+        db::CreateTableFile(folder, "Hierarchy.DB", HierarchyDef());
+        {
+            auto t = OpenTable("Hierarchy.DB");
+            t->StartBatch();
+            for (int i = 1; i <= 30; ++i) AppendRow(*t, {i, i % 3, QString("node %1").arg(i), 0, QString(500, 'p')});
+            t->EndBatch(true);
+        }
+        runWithFaults(folder, [&] { c.operation(folder); }, c.check);
+    }
+}
+
 }  // namespace
