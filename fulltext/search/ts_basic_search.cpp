@@ -92,6 +92,7 @@ void TtsBasicSearch::Execute() {
 }
 
 void TtsBasicSearch::Refresh() {
+    m_existing.reset();
     Reset();
     const TEngineStates before = States();
     SetState(before.With(TEngineState::esSearch));
@@ -134,7 +135,6 @@ void TtsBasicSearch::Prepare() {
     }
     const int range = TextLink()->RecordRange();
     if (range < 0) throw ETessick(fulltext::msgInvalidParameter);
-    m_existing.reset();
     if (m_match.MaxBits() != range) m_match.Resize(range);
     InitResult();
 }
@@ -300,7 +300,7 @@ void TtsBasicSearch::RecordQueryWord(const QString& word) {
     m_queryWords.AddAfterMiss(word, packQueryData(m_queryPos, 0));
 }
 
-int TtsBasicSearch::QueryPosition(const QString& word) {
+int TtsBasicSearch::QueryPosition(QStringView word) {
     TwbDictNode* node = m_queryWords.Lookup(word);
     return node ? queryPositionOf(node->Data) : -1;
 }
@@ -323,20 +323,23 @@ void TtsBasicSearch::ProcessWord(QStringView) {
 void TtsBasicSearch::AddWord(QStringView word, bool fold) {
     if (m_feed == Feed::None) return;
     if (Halted() || !WordsLink()) return;
-    QString w = word.toString();
-    if (fold) FoldProc(w.data(), w.size());
-    w.truncate(fulltext::CutLength(w.constData(), w.size(), WordsLink()->WordFieldSize()));
-    if (m_feed == Feed::Verify) VerifyWord(w);
-    else RankWord(w);
+    if (fold) {
+        m_wordScratch = word.toString();
+        FoldProc(m_wordScratch.data(), m_wordScratch.size());
+        word = m_wordScratch;
+    }
+    word = word.left(fulltext::CutLength(word.data(), word.size(), WordsLink()->WordFieldSize()));
+    if (m_feed == Feed::Verify) VerifyWord(word);
+    else RankWord(word);
 }
 
 void TtsBasicSearch::ClearPrevious() {
     TtsReadEngine::ClearPrevious();
 }
 
-void TtsBasicSearch::VerifyWord(const QString&) {}
+void TtsBasicSearch::VerifyWord(QStringView) {}
 
-void TtsBasicSearch::RankWord(const QString&) {}
+void TtsBasicSearch::RankWord(QStringView) {}
 
 // ---------------------------------------------------------------------------------------------
 // TtsModeSearch
@@ -568,18 +571,25 @@ void TtsProximitySearch::ClearPrevious() {
     if (m_feed == Feed::Verify) resetFieldCounters();
 }
 
-int TtsProximitySearch::wordNumber(const QString& word) {
+int TtsProximitySearch::wordNumber(QStringView word) {
     const int pos = QueryPosition(word);
     if (pos >= 0) {
         const int n = int(m_phrase.size()) + pos - m_queryPos - 1;
         if (n >= 0 && n < m_phrase.size()) return n;
     }
-    return int(m_phrase.indexOf(word));
+    for (int i = 0; i < m_phrase.size(); ++i)
+        if (m_phrase[i] == word) return i;
+    return -1;
 }
 
-void TtsProximitySearch::VerifyWord(const QString& rawWord) {
+void TtsProximitySearch::VerifyWord(QStringView rawWord) {
     if (m_found || m_phrase.isEmpty()) return;
-    const QString word = International() ? AccentFold(rawWord) : rawWord;
+    QString folded;
+    QStringView word = rawWord;
+    if (International()) {
+        folded = AccentFold(rawWord.toString());
+        word = folded;
+    }
     const int number = wordNumber(word);
     switch (m_logic) {
     case slPhrase: {

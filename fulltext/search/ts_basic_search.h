@@ -92,8 +92,8 @@ protected:
     virtual void ProcessSearchWord(QString word);
     virtual bool IsIgnored(const QString& word) const;
     /// A word of a record read while verifying (esVerify) or ranking.
-    virtual void VerifyWord(const QString& word);
-    virtual void RankWord(const QString& word);
+    virtual void VerifyWord(QStringView word);
+    virtual void RankWord(QStringView word);
 
     /// True when `word` (folded) is in the omit list of the index.
     bool IsOmitted(const QString& word) const { return m_omit.contains(word); }
@@ -114,7 +114,7 @@ protected:
     /// Records a word of the query (word-pair keys are not recorded).
     void RecordQueryWord(const QString& word);
     /// Query position of a recorded word, or -1.
-    int QueryPosition(const QString& word);
+    int QueryPosition(QStringView word);
     fulltext::WordKeyAccess* KeyAccess() const;
     fulltext::RecordAccess* Records() const;
 
@@ -135,13 +135,15 @@ private:
     qint64 m_elapsedMs = 0;
     QSet<QString> m_omit;
     QString m_classesKey;
+    QString m_wordScratch;  ///< a fed word being folded
     std::unique_ptr<fulltext::CharClassTable> m_queryClasses;
     bool m_savedPosition = false;
     mutable std::unique_ptr<fulltext::WordKeyAccess> m_keyAdapter;
     mutable QPointer<TtsWordsLink> m_keyAdapterFor;
     mutable std::unique_ptr<fulltext::RecordAccess> m_recordAdapter;
     mutable QPointer<TtsTextLink> m_recordAdapterFor;
-    /// The records that exist, found at the first inversion of a search (null before).
+    /// The records that exist, found at the first inversion and kept until the record range
+    /// changes or Refresh() (null before).
     std::unique_ptr<TwbBits> m_existing;
 };
 
@@ -210,13 +212,13 @@ public:
 
 protected:
     void SearchText(const QString& text) override;
-    void VerifyWord(const QString& word) override;
+    void VerifyWord(QStringView word) override;
     void ClearPrevious() override;
     /// Reads every candidate record and keeps those in which the phrase is found.
     void Verify(const QString& text);
 
 private:
-    int wordNumber(const QString& word);
+    int wordNumber(QStringView word);
     void resetFieldCounters();
 
     int m_nearWord = 8;

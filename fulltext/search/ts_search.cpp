@@ -110,10 +110,10 @@ const std::vector<TRankEntry>& TtsRankSearch::RankList() {
     return m_list;
 }
 
-void TtsRankSearch::RankWord(const QString& word) {
+void TtsRankSearch::RankWord(QStringView word) {
     TwbDictNode* node = m_queryWords.Lookup(word);
     if (!node) return;
-    const int add = OnRankWord ? OnRankWord(this, word) : 1;
+    const int add = OnRankWord ? OnRankWord(this, word.toString()) : 1;
     const quint32 d = quint32(node->Data);
     const int hits = std::clamp(int(d >> 16) + add, 0, 0xFFFF);
     node->Data = fulltext::CxData((quint32(hits) << 16) | (d & 0xFFFF));

@@ -76,7 +76,7 @@ public:
 
 protected:
     void Prepare() override;
-    void RankWord(const QString& word) override;
+    void RankWord(QStringView word) override;
 
 private:
     void freeList();
