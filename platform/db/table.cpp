@@ -287,28 +287,21 @@ struct Table::Impl {
             QStringList qs(n, QStringLiteral("?"));
             return QStringLiteral("(%1) %2 (%3)").arg(l.join(QLatin1Char(',')), op, qs.join(QLatin1Char(',')));
         }
-        // General form: e1 op k1 OR (e1 = k1 AND (e2 op k2 OR (... AND (last op/ = ))))
+        // General form: e1 op k1 OR (e1 = k1 AND (e2 op k2 OR (... AND (1 or 0)))), with the
+        // placeholders in text order strict_0, equal_0, strict_1, equal_1, ...
         QString result = inclusive ? QStringLiteral("1") : QStringLiteral("0");
         for (int i = n - 1; i >= 0; --i) {
-            const QVariant& v = key[i];
             QString strict;
             QString equal;
-            QVariantList strictBinds, equalBinds;
-            if (v.isNull()) {
+            if (key[i].isNull()) {
                 strict = greater ? QStringLiteral("%1 IS NOT NULL").arg(exprs[i]) : QStringLiteral("0");
                 equal = QStringLiteral("%1 IS NULL").arg(exprs[i]);
             } else {
                 strict = greater ? QStringLiteral("%1 > ?").arg(exprs[i]) : QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(exprs[i]);
-                strictBinds << v;
                 equal = QStringLiteral("%1 = ?").arg(exprs[i]);
-                equalBinds << v;
             }
-            // binds are collected in textual order later; build with placeholders recorded
             result = QStringLiteral("(%1 OR (%2 AND %3))").arg(strict, equal, result);
-            Q_UNUSED(strictBinds);
-            Q_UNUSED(equalBinds);
         }
-        // Collect binds in textual order: strict_0, equal_0, strict_1, equal_1, ...
         for (int i = 0; i < n; ++i) {
             if (!key[i].isNull()) binds << key[i] << key[i];
         }
