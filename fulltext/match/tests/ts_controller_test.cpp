@@ -2,8 +2,12 @@
 
 #include "fulltext/match/ts_match_maker.h"
 #include "fulltext/search/tests/memory_index.h"
+#include "fulltext/table/ts_make.h"
+#include "fulltext/table/ts_text_table_link.h"
+#include "fulltext/table/ts_words_table_link.h"
 #include "fulltext/ts_cache.h"
 
+#include "platform/db/field.h"
 #include "platform/db/table.h"
 
 #include "testsupport/qt_printers.h"
@@ -302,6 +306,177 @@ TEST(TtsMatchMaker, keeps_its_settings_within_their_limits_and_forgets_what_goes
     controller.SetMatchMaker(owned);
     delete owned;
     EXPECT_EQ(controller.MatchMaker(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+/// A search data module over real tables: the tree table with the master searcher and two
+/// View tables with their searchers, every component owned by the module, the controller
+/// last, as the records core's quick search holds them.
+class ControllerOnTables : public testsupport::TempFolder {
+protected:
+    struct Searched {
+        db::Table* table = nullptr;
+        TtsTextTableLink* text = nullptr;
+        TtsSearch* searcher = nullptr;
+    };
+
+    void SetUp() override {
+        TempFolder::SetUp();
+        createTable(QStringLiteral("Hierarchy.DB"),
+                    {{"NodeID", db::FieldType::ftInteger, 0, true}, {"NodeName", db::FieldType::ftString, 100, false},
+                     {"NodeType", db::FieldType::ftSmallint, 0, false}},
+                    {{1000, "Red house", 0}, {1001, "Blue boat", 1}, {1002, "Old red barn", 0}, {1003, "Car", 1}},
+                    {"NodeName"});
+        createTable(QStringLiteral("View0.DB"),
+                    {{"NodeID", db::FieldType::ftInteger, 0, true}, {"Owner", db::FieldType::ftString, 40, false},
+                     {"Built", db::FieldType::ftDate, 0, false}, {"Note", db::FieldType::ftMemo, 0, false}},
+                    {{1000, "Ann Red", 40000, "red brick\r\ntwo floors"}, {1002, "Bob", 30000, "a red barn"}},
+                    {"Owner", "Note"});
+        createTable(QStringLiteral("View1.DB"),
+                    {{"NodeID", db::FieldType::ftInteger, 0, true}, {"Maker", db::FieldType::ftString, 40, false},
+                     {"Notes", db::FieldType::ftFmtMemo, 0, false}},
+                    {{1001, "Sea Co", "{\\rtf1 fast {\\b red} sails\\par second line\\par}"},
+                     {1003, "Road Co", "{\\rtf1 blue paint}"}},
+                    {"Maker", "Notes"});
+
+        master = addSearcher(QStringLiteral("Hierarchy.DB"), 999);
+        views.push_back(addSearcher(QStringLiteral("View0.DB"), 0));
+        views.push_back(addSearcher(QStringLiteral("View1.DB"), 1));
+        controller = new TtsController(&module);
+        controller->setObjectName(QStringLiteral("QS_Controller"));
+        controller->SetMasterSearcher(master.searcher);
+    }
+
+    void createTable(const QString& name, const std::vector<db::FieldDef>& fields,
+                     const std::vector<QVariantList>& rows, const QStringList& indexed) {
+        {
+            db::Table t;
+            t.SetDatabaseName(Path());
+            t.SetTableName(name);
+            t.FieldDefs() = fields;
+            t.IndexDefs() = {{QString(), QStringLiteral("NodeID"), db::IndexOption::ixPrimary}};
+            t.CreateTable();
+            t.Open();
+            for (const QVariantList& row : rows) {
+                t.Append();
+                for (int i = 0; i < row.size(); ++i) t.Fields(i)->SetValue(row[i]);
+                t.Post();
+            }
+        }
+        db::Table records, words;
+        records.SetDatabaseName(Path());
+        records.SetTableName(name);
+        words.SetDatabaseName(Path());
+        words.SetTableName(QString(name).replace(QStringLiteral(".DB"), QStringLiteral("Dict.DB")));
+        TtsMakeTextTableLink text;
+        text.SetTable(&records);
+        text.SetFieldNames(indexed);
+        text.SetIndexFieldName(QStringLiteral("NodeID"));
+        TtsMakeWordsTableLink wordsLink;
+        wordsLink.SetTable(&words);
+        TtsCache cache;
+        TtsMake maker;
+        maker.SetTextLink(&text);
+        maker.SetWordsLink(&wordsLink);
+        maker.SetCache(&cache);
+        maker.Execute();
+    }
+
+    Searched addSearcher(const QString& name, int tag) {
+        Searched s;
+        s.table = new db::Table(&module);
+        s.table->SetDatabaseName(Path());
+        s.table->SetTableName(name);
+        s.table->SetTag(tag);
+        auto* words = new db::Table(&module);
+        words->SetDatabaseName(Path());
+        words->SetTableName(QString(name).replace(QStringLiteral(".DB"), QStringLiteral("Dict.DB")));
+        s.text = new TtsTextTableLink(&module);
+        s.text->SetTable(s.table);
+        auto* wordsLink = new TtsWordsTableLink(&module);
+        wordsLink->SetTable(words);
+        auto* cache = new TtsCache(&module);
+        s.searcher = new TtsSearch(&module);
+        s.searcher->SetTextLink(s.text);
+        s.searcher->SetWordsLink(wordsLink);
+        s.searcher->SetCache(cache);
+        s.table->Open();
+        return s;
+    }
+
+    /// "<table tag>:<NodeID>" of every match the controller walks.
+    QStringList walk() {
+        QStringList out;
+        for (bool ok = controller->FirstMatch(); ok; ok = controller->NextMatch()) {
+            TtsRankSearch* s = controller->GetCurrentSearcher();
+            auto* link = static_cast<TtsTextTableLink*>(s->TextLink());
+            out << QStringLiteral("%1:%2").arg(link->Table()->Tag()).arg(link->RecordIndex());
+        }
+        return out;
+    }
+
+    QObject module;
+    Searched master;
+    std::vector<Searched> views;
+    TtsController* controller = nullptr;
+};
+
+TEST_F(ControllerOnTables, one_master_search_runs_over_the_tree_and_every_view_table) {
+    master.searcher->SetSearchFor(QStringLiteral("red"));
+    controller->ExecuteAll();
+    EXPECT_EQ(controller->GetMatchCount(), 5);
+    EXPECT_EQ(walk(), (QStringList{"999:1000", "999:1002", "0:1000", "0:1002", "1:1001"}));
+
+    // Only the ticked Views: the tree and View 1.
+    controller->OnAcceptSearch = [&](QObject*, TtsRankSearch* s) { return s != views[0].searcher; };
+    master.searcher->SetSearchFor(QStringLiteral("blue or sails"));
+    master.searcher->SetSearchLogic(slExpression);
+    controller->ExecuteAll();
+    EXPECT_EQ(controller->GetMatchCount(), 3);
+    EXPECT_EQ(walk(), (QStringList{"999:1001", "1:1001", "1:1003"}));
+
+    // Sub-fields of the master's text link are taken over by the Views' links.
+    master.text->SetSubFieldNames({QStringLiteral("NodeName")});
+    controller->Conform(views[1].searcher);
+    EXPECT_EQ(views[1].text->SubFieldNames(), QStringList{QStringLiteral("NodeName")});
+}
+
+TEST_F(ControllerOnTables, merging_fields_lists_the_indexed_fields_of_the_current_searcher) {
+    master.searcher->SetSearchFor(QStringLiteral("red"));
+    controller->ExecuteAll();
+    ASSERT_TRUE(controller->FirstMatch());
+    ASSERT_TRUE(controller->NextMatch());
+    ASSERT_TRUE(controller->NextMatch());  // View 0, NodeID 1000
+    ASSERT_EQ(controller->GetCurrentSearcher(), views[0].searcher);
+    db::Table* t = views[0].table;
+    t->FieldByName(QStringLiteral("Owner"))->SetDisplayLabel(QStringLiteral("Owned by"));
+    QStringList list;
+    for (int i = 0; i < t->FieldCount(); ++i) controller->MergeField(t->Fields(i), list);
+    EXPECT_EQ(list, (QStringList{"Owned by: Ann Red", "Note:", "red brick", "two floors"}));
+
+    // Every kind of field that has a text, whether indexed or not.
+    list.clear();
+    for (int i = 0; i < t->FieldCount(); ++i) controller->AddFieldText(t->Fields(i), list);
+    EXPECT_EQ(list.size(), 6);  // NodeID, Owner, Built, and the memo as a label and two lines
+    EXPECT_EQ(list.value(0), QStringLiteral("NodeID: 1000"));
+    EXPECT_TRUE(list.value(2).startsWith(QStringLiteral("Built: ")));
+
+    // A formatted memo gives its plain lines.
+    ASSERT_TRUE(controller->NextMatch());
+    ASSERT_TRUE(controller->NextMatch());
+    ASSERT_EQ(controller->GetCurrentSearcher(), views[1].searcher);
+    list.clear();
+    controller->MergeField(views[1].table->FieldByName(QStringLiteral("Notes")), list);
+    EXPECT_EQ(list, (QStringList{"Notes:", "fast red sails", "second line"}));
+
+    // OnMergeField takes over.
+    controller->OnMergeField = [](QObject*, db::Field* f, QStringList& l) { l << f->FieldName(); };
+    list.clear();
+    controller->MergeField(views[1].table->FieldByName(QStringLiteral("NodeID")), list);
+    EXPECT_EQ(list, QStringList{QStringLiteral("NodeID")});
 }
 
 }  // namespace
