@@ -18,10 +18,7 @@ namespace db {
 
 namespace internal {
 class TableFile;
-struct CursorOrder;
-struct RowBatch;
 }  // namespace internal
-class Database;
 
 enum class DataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
@@ -53,7 +50,7 @@ struct Bookmark {
 /// - Open: BeforeOpen, AfterOpen, AfterScroll.        Close: BeforeClose, AfterClose.
 /// - Edit: BeforeEdit, AfterEdit.                      Cancel: BeforeCancel, AfterCancel.
 /// - Insert/Append: BeforeInsert, BeforeScroll, OnNewRecord, AfterInsert, AfterScroll.
-/// - Post: BeforePost, (write), AfterPost.
+/// - Post: (signal UpdatingRecord), BeforePost, (write), AfterPost.
 /// - Delete: BeforeDelete, BeforeScroll, (write), AfterDelete, AfterScroll.
 /// - Moves and seeks: BeforeScroll, (move), AfterScroll.
 /// A subclass hooks around the table's own handling by overriding DoBeforeEdit() and the
