@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -22,6 +23,22 @@ void runThen(Body&& body, Always&& always) {
         throw;
     }
     always();
+}
+
+/// ORs `source` into `target` (same size) without recounting; the caller recounts once.
+void orBytes(TCxBits& target, const TCxBits& source) {
+    std::uint8_t* t = target.Bytes();
+    const std::uint8_t* s = source.Bytes();
+    const std::size_t n = std::size_t(std::min(target.ByteCount(), source.ByteCount()));
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t a, b;
+        std::memcpy(&a, t + i, 8);
+        std::memcpy(&b, s + i, 8);
+        a |= b;
+        std::memcpy(t + i, &a, 8);
+    }
+    for (; i < n; ++i) t[i] |= s[i];
 }
 
 constexpr fulltext::CxData packQueryData(int position, int hits) {
@@ -449,6 +466,8 @@ void TtsWildSearch::PatternSearch(QString p, int kind) {
     const QString stop = AccentFold(start);
     const QString equal = reverse ? fulltext::Reversed(p) : p;
     TtsWordsLink* words = WordsLink();
+    bool full = target.Count() == target.MaxBits() + 1;
+    int merged = 0;
     runThen(
         [&] {
             if (!like) keys->SetKeyKind(reverse ? fulltext::WordKeyAccess::kkReverse : fulltext::WordKeyAccess::kkWord);
@@ -460,10 +479,16 @@ void TtsWildSearch::PatternSearch(QString p, int kind) {
                 bool moved = false;
                 if ((matcher && matcher->Matches(key)) || key == equal) {
                     RecordQueryWord(word);
-                    if (target.Count() != target.MaxBits() + 1) {
+                    // Sets are ORed in without counting; the target is counted once at the end
+                    // (and now and then, to stop reading sets once it is full).
+                    if (!full) {
                         ReadWordSet();
                         moved = words->Segmented();
-                        target.UnionWith(&WordBits());
+                        orBytes(target, WordBits());
+                        if (++merged % 64 == 0) {
+                            target.Recount();
+                            full = target.Count() == target.MaxBits() + 1;
+                        }
                     }
                 }
                 DoSearch();
@@ -478,6 +503,7 @@ void TtsWildSearch::PatternSearch(QString p, int kind) {
             }
         },
         [&] {
+            target.Recount();
             if (!like) keys->SetKeyKind(fulltext::WordKeyAccess::kkWord);
         });
     if (temp) m_match.IntersectWith(temp.get());
