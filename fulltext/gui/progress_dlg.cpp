@@ -249,7 +249,7 @@ void TtsProgressDlg::start() {
         } else if (m_isMaker && segmentSize < 1000000) {
             minimum = low + maker.firstSegment * segmentSize - 1;
             if (maker.lastSegment != kUnlimitedLastSegment)
-                maximum = std::min(high, minimum + segmentSize * (maker.lastSegment + 1) - 1);
+                maximum = std::min(high, low + segmentSize * (maker.lastSegment + 1) - 1);
         }
         ReadingGauge->setRange(int(std::clamp<qint64>(minimum, INT_MIN, INT_MAX)),
                                int(std::clamp<qint64>(std::max(minimum, maximum), INT_MIN, INT_MAX)));

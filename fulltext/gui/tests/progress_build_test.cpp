@@ -187,4 +187,19 @@ TEST_F(ProgressOfBuild, a_segmented_build_sizes_the_writing_gauge_for_the_whole_
     EXPECT_EQ(rowsInserted, writingMax + 1);
 }
 
+TEST_F(ProgressOfBuild, a_build_of_some_segments_runs_the_reading_gauge_over_those_segments) {
+    BuildWithWindow(
+        [](TtsMake& m) {
+            m.SetSegmentSize(1024);
+            m.SetLastSegment(1);
+            m.SetFirstSegment(1);
+        },
+        {});
+    // Segment 1 holds the records 1025..2048.
+    EXPECT_EQ(readingMin, 1024);
+    EXPECT_EQ(readingMax, 2048);
+    EXPECT_EQ(processed, 1024);
+    EXPECT_EQ(finalTitle, QStringLiteral("Done"));
+}
+
 }  // namespace
