@@ -41,6 +41,22 @@ void orBytes(TCxBits& target, const TCxBits& source) {
     for (; i < n; ++i) t[i] |= s[i];
 }
 
+/// ANDs `source` into `target` (same size) without recounting; the caller recounts once.
+void andBytes(TCxBits& target, const TCxBits& source) {
+    std::uint8_t* t = target.Bytes();
+    const std::uint8_t* s = source.Bytes();
+    const std::size_t n = std::size_t(std::min(target.ByteCount(), source.ByteCount()));
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t a, b;
+        std::memcpy(&a, t + i, 8);
+        std::memcpy(&b, s + i, 8);
+        a &= b;
+        std::memcpy(t + i, &a, 8);
+    }
+    for (; i < n; ++i) t[i] &= s[i];
+}
+
 constexpr fulltext::CxData packQueryData(int position, int hits) {
     return fulltext::CxData((quint32(hits & 0xFFFF) << 16) | quint32(position & 0xFFFF));
 }
@@ -146,14 +162,19 @@ void TtsBasicSearch::Prepare() {
         FoldProc(folded.data(), folded.size());
         m_omit.insert(folded);
     }
-    if (auto* records = Records()) {
-        records->SavePosition();
-        m_savedPosition = true;
-    }
     const int range = TextLink()->RecordRange();
     if (range < 0) throw ETessick(fulltext::msgInvalidParameter);
     if (m_match.MaxBits() != range) m_match.Resize(range);
     InitResult();
+}
+
+void TtsBasicSearch::SaveTextPosition() {
+    // Saved on first need: searches that read no record leave the record table alone.
+    if (m_savedPosition) return;
+    if (auto* records = Records()) {
+        records->SavePosition();
+        m_savedPosition = true;
+    }
 }
 
 void TtsBasicSearch::InitResult() {
@@ -238,6 +259,7 @@ void TtsBasicSearch::SearchText(const QString& text) {
         if (Halted()) break;
         ProcessSearchWord(w);
     }
+    m_match.Recount();
     if (m_logic == slNot) InvertMatch();
     if (m_searched == 0 && m_logic != slNot) m_match.ClearAllBits();
 }
@@ -328,9 +350,11 @@ void TtsBasicSearch::SearchWord(const QString& word) {
         if (conjunctive) m_match.ClearAllBits();
         return;
     }
+    if (m_match.MaxBits() != WordBits().MaxBits()) throw ETessick(fulltext::msgInvalidParameter);
     RecordQueryWord(word);
-    if (conjunctive) m_match.IntersectWith(&WordBits());
-    else m_match.UnionWith(&WordBits());
+    // Combined without counting; SearchText counts the match set once at its end.
+    if (conjunctive) andBytes(m_match, WordBits());
+    else orBytes(m_match, WordBits());
 }
 
 void TtsBasicSearch::ProcessWord(QStringView) {
@@ -554,6 +578,7 @@ void TtsProximitySearch::Verify(const QString& text) {
                 if (SearchMode() == smNarrow && m_previous) m_match.IntersectWith(m_previous.get());
                 const bool notLogic = m_logic == slNot;
                 const int minIndex = TextLink()->MinIndex();
+                SaveTextPosition();
                 m_feed = Feed::Verify;
                 int bit = notLogic ? m_match.FirstClearBit() : m_match.FirstSetBit();
                 while (bit >= 0 && !Halted()) {
@@ -580,6 +605,7 @@ void TtsProximitySearch::Verify(const QString& text) {
                 SetState(States().Without(TEngineState::esVerify));
             });
     }
+    m_match.Recount();
     for (const QString& w : m_phrase)
         if (QueryPosition(w) < 0) RecordQueryWord(w);
 }

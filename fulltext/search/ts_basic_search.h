@@ -97,6 +97,9 @@ protected:
 
     /// True when `word` (folded) is in the omit list of the index.
     bool IsOmitted(const QString& word) const { return m_omit.contains(word); }
+    /// Saves the text link's position once per search, before the first record is read; Finish
+    /// restores it.
+    void SaveTextPosition();
     /// Inverts the match set; records that do not exist stay out of it.
     void InvertMatch();
     /// Splits a query text (folded already) into words with the search's delimiters.
