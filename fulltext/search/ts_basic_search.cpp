@@ -555,6 +555,7 @@ void TtsProximitySearch::Verify(const QString& text) {
     for (QString& w : m_phrase) w.truncate(fulltext::CutLength(w.constData(), w.size(), WordsLink()->WordFieldSize()));
     if (m_phrase.isEmpty()) return;
     m_phraseRepeats = QSet<QString>(m_phrase.begin(), m_phrase.end()).size() != m_phrase.size();
+    m_phraseWild = std::any_of(m_phrase.begin(), m_phrase.end(), [&](const QString& w) { return HasWildcard(w); });
     const bool proximity = m_logic == slPhrase || m_logic == slNear;
     if (proximity && !subFields && m_phrase.size() == 1) return;
 
@@ -624,6 +625,17 @@ void TtsProximitySearch::ClearPrevious() {
 }
 
 int TtsProximitySearch::wordNumber(QStringView word) {
+    if (!m_phraseWild) {
+        // Without wildcards only the phrase's own words can have a number: most words of a
+        // record are told apart here without a dictionary look-up.
+        bool inPhrase = false;
+        for (const QString& p : m_phrase)
+            if (p.size() == word.size() && p == word) {
+                inPhrase = true;
+                break;
+            }
+        if (!inPhrase) return -1;
+    }
     const int pos = QueryPosition(word);
     if (pos >= 0) {
         const int n = int(m_phrase.size()) + pos - m_queryPos - 1;
