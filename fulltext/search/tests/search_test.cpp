@@ -333,3 +333,36 @@ TEST_F(Search, replaced_tokens_and_previewed_words_change_what_is_searched) {
     };
     EXPECT_EQ(run(slAnd, QStringLiteral("scarlet barn")), "25");
 }
+
+TEST(SearchRanking, the_rank_list_holds_at_most_eight_thousand_matches) {
+    MemoryRecords records;
+    for (int i = 1; i <= 10000; ++i)
+        records.Add(i, {i % 3 == 0 ? QStringLiteral("common word common") : QStringLiteral("common word")});
+    MemoryWordTable words;
+    words.Build(records, {});
+    TtsSearch searcher;
+    searcher.SetTextLink(&records);
+    searcher.SetWordsLink(&words);
+    searcher.SetRankMode(rmCount);
+    searcher.SetSearchFor(QStringLiteral("common"));
+    searcher.Execute();
+    ASSERT_EQ(searcher.MatchCount(), 10000);
+    const std::vector<TRankEntry>& list = searcher.RankList();
+    ASSERT_EQ(list.size(), 8000u);
+    // The first 8000 records in record order are ranked; those with the word twice come first.
+    EXPECT_EQ(list.front().record, 3);
+    EXPECT_EQ(list.front().rank, 2);
+    EXPECT_EQ(list[2665].record, 7998);
+    EXPECT_EQ(list[2666].record, 1);
+    EXPECT_EQ(list.back().record, 8000);
+    EXPECT_EQ(list.back().percent, 50);
+    ASSERT_TRUE(searcher.Navigate(TtsNavSearch::navLast));
+    EXPECT_EQ(records.RecordIndex(), 8000);
+    EXPECT_FALSE(searcher.Navigate(TtsNavSearch::navNext));
+    ASSERT_TRUE(searcher.Navigate(TtsNavSearch::navPrior));
+    EXPECT_EQ(records.RecordIndex(), 7999);
+
+    searcher.SetSearchOptions(soNavNatural);
+    ASSERT_TRUE(searcher.Navigate(TtsNavSearch::navLast));
+    EXPECT_EQ(records.RecordIndex(), 10000);
+}
