@@ -91,7 +91,9 @@ QStringList processLocksOn(const QString& path) {
     QStringList mine;
     for (const QString& line : QString::fromLatin1(locks.readAll()).split('\n')) {
         const QStringList parts = line.simplified().split(' ');
-        if (parts.size() > 5 && parts[1] == "POSIX" && parts[4] == pid && line.contains(inode)) mine << line.simplified();
+        // Drop the leading ordinal: it shifts when other processes take or drop locks.
+        if (parts.size() > 5 && parts[1] == "POSIX" && parts[4] == pid && line.contains(inode))
+            mine << QStringList(parts.mid(1)).join(' ');
     }
     return mine;
 }
