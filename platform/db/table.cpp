@@ -615,10 +615,7 @@ void Table::openOnFile(const Table* rangeOf) {
             d->rangeStart = rangeOf->d->rangeStart;
             d->rangeEnd = rangeOf->d->rangeEnd;
         } else {
-            d->rangeWhere.clear();
-            d->rangeBinds.clear();
-            d->rangeStart.clear();
-            d->rangeEnd.clear();
+            clearRange();
         }
         m_state = DataSetState::dsBrowse;
         d->hasCurrent = false;
@@ -729,11 +726,15 @@ void Table::resolveOrder() {
     d->select = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), d->file->rowTable());
 }
 
-void Table::SetIndexName(const QString& name) {
+void Table::SetIndexName(const QString& name) { switchOrder(name, {}); }
+
+void Table::SetIndexFieldNames(const QString& fields) { switchOrder({}, fields); }
+
+void Table::switchOrder(const QString& indexName, const QString& fieldNames) {
     if (Active()) checkBrowseMode();
     const QString oldName = m_indexName, oldFields = m_indexFieldNames;
-    m_indexName = name;
-    m_indexFieldNames.clear();
+    m_indexName = indexName;
+    m_indexFieldNames = fieldNames;
     if (!Active()) return;
     try {
         resolveOrder();
@@ -743,32 +744,15 @@ void Table::SetIndexName(const QString& name) {
         resolveOrder();
         throw;
     }
-    d->rangeWhere.clear();
-    d->rangeStart.clear();
-    d->rangeEnd.clear();
-    d->rangeBinds.clear();
+    clearRange();
     Refresh();
 }
 
-void Table::SetIndexFieldNames(const QString& fields) {
-    if (Active()) checkBrowseMode();
-    const QString oldName = m_indexName, oldFields = m_indexFieldNames;
-    m_indexFieldNames = fields;
-    m_indexName.clear();
-    if (!Active()) return;
-    try {
-        resolveOrder();
-    } catch (...) {
-        m_indexName = oldName;
-        m_indexFieldNames = oldFields;
-        resolveOrder();
-        throw;
-    }
+void Table::clearRange() {
     d->rangeWhere.clear();
     d->rangeStart.clear();
     d->rangeEnd.clear();
     d->rangeBinds.clear();
-    Refresh();
 }
 
 QStringList Table::IndexFields() const {
@@ -1140,10 +1124,7 @@ void Table::SetRange(const QVariantList& startValues, const QVariantList& endVal
 
 void Table::CancelRange() {
     checkBrowseMode();
-    d->rangeWhere.clear();
-    d->rangeStart.clear();
-    d->rangeEnd.clear();
-    d->rangeBinds.clear();
+    clearRange();
     d->invalidate();
     First();
 }

@@ -264,6 +264,9 @@ private:
     void checkInactive() const;
     void checkBrowseMode();
     void resolveOrder();
+    /// Switches to an index (by name) or a field-list order; on failure the previous order stays.
+    void switchOrder(const QString& indexName, const QString& fieldNames);
+    void clearRange();
     void fire(const NotifyEvent& event);
     void notifyScrolled();
     void notifyData();
