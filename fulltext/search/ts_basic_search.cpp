@@ -1,6 +1,7 @@
 #include "fulltext/search/ts_basic_search.h"
 
 #include "fulltext/search/search_access.h"
+#include "fulltext/search/stored_set_or.h"
 #include "fulltext/search/table_access.h"
 #include "fulltext/ts_errors.h"
 #include "fulltext/ts_links.h"
@@ -346,15 +347,32 @@ int TtsBasicSearch::QueryPosition(QStringView word) {
 
 void TtsBasicSearch::SearchWord(const QString& word) {
     const bool conjunctive = m_logic == slAnd || m_logic == slPhrase || m_logic == slNear || m_logic == slLike;
-    if (!LoadWordSet(word)) {
-        if (conjunctive) m_match.ClearAllBits();
-        return;
+    const TwbBits* set = nullptr;
+    if (!Cache() && !WordsLink()->Segmented()) {
+        // Without a cache the stored set goes straight into a scratch set, uncounted.
+        if (!WordsLink()->Locate(word, -1)) {
+            if (conjunctive) m_match.ClearAllBits();
+            return;
+        }
+        if (!m_wordSetScratch.has_value() || m_wordSetScratch->MaxBits() != m_match.MaxBits())
+            m_wordSetScratch.emplace(m_match.MaxBits());
+        m_wordSetScratch->ClearAllBits();
+        const int capacity = m_wordSetScratch->ByteCount() + 24;
+        if (BufferSize() < capacity) SetBufferSize(capacity);
+        fulltext::OrStoredSet(Buffer(), WordsLink()->ReadSet(Buffer(), BufferSize()), *m_wordSetScratch);
+        set = &*m_wordSetScratch;
+    } else {
+        if (!LoadWordSet(word)) {
+            if (conjunctive) m_match.ClearAllBits();
+            return;
+        }
+        set = &WordBits();
     }
-    if (m_match.MaxBits() != WordBits().MaxBits()) throw ETessick(fulltext::msgInvalidParameter);
+    if (m_match.MaxBits() != set->MaxBits()) throw ETessick(fulltext::msgInvalidParameter);
     RecordQueryWord(word);
     // Combined without counting; SearchText counts the match set once at its end.
-    if (conjunctive) andBytes(m_match, WordBits());
-    else orBytes(m_match, WordBits());
+    if (conjunctive) andBytes(m_match, *set);
+    else orBytes(m_match, *set);
 }
 
 void TtsBasicSearch::ProcessWord(QStringView) {
@@ -506,9 +524,15 @@ void TtsWildSearch::PatternSearch(QString p, int kind) {
                     // Sets are ORed in without counting; the target is counted once at the end
                     // (and now and then, to stop reading sets once it is full).
                     if (!full) {
-                        ReadWordSet();
-                        moved = words->Segmented();
-                        orBytes(target, WordBits());
+                        if (words->Segmented()) {
+                            ReadWordSet();
+                            moved = true;
+                            orBytes(target, WordBits());
+                        } else {
+                            const int capacity = Bits()->CompressedMax();
+                            if (BufferSize() < capacity) SetBufferSize(capacity);
+                            fulltext::OrStoredSet(Buffer(), words->ReadSet(Buffer(), BufferSize()), target);
+                        }
                         if (++merged % 64 == 0) {
                             target.Recount();
                             full = target.Count() == target.MaxBits() + 1;

@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <memory>
 #include <vector>
 
@@ -139,6 +140,8 @@ private:
     QSet<QString> m_omit;
     QString m_classesKey;
     QString m_wordScratch;  ///< a fed word being folded
+    /// A word's set read without the cache (its count is not kept).
+    std::optional<TwbBits> m_wordSetScratch;
     std::unique_ptr<fulltext::CharClassTable> m_queryClasses;
     bool m_savedPosition = false;
     mutable std::unique_ptr<fulltext::WordKeyAccess> m_keyAdapter;
