@@ -1,5 +1,7 @@
 #include "fulltext/search/stored_set_or.h"
 
+#include "fulltext/search/set_ops.h"
+
 #include "fulltext/cx_bits.h"
 #include "fulltext/cx_pack.h"
 #include "fulltext/ts_bits.h"
@@ -73,14 +75,24 @@ void OrStoredSet(const std::uint8_t* stored, int length, TCxBits& target) {
             if (UnpackRuns(payload, payloadLength, range.data(), k) != k) damaged();
             src = range.data();
         }
+        // The range's end bytes lose the bits outside [first, last]; the members must
+        // number n and include both ends.
+        const std::uint8_t headMask = std::uint8_t(0xFFu << (first & 7));
+        const std::uint8_t tailMask = std::uint8_t(0xFFu >> (7 - (last & 7)));
         int count = 0;
-        for (int i = 0; i < k; ++i) {
-            std::uint8_t b = src[i];
-            if (i == 0) b &= std::uint8_t(0xFFu << (first & 7));
-            if (i == k - 1) b &= std::uint8_t(0xFFu >> (7 - (last & 7)));
-            count += TCxBits::BitsInByte(b);
-            bytes[byteFirst + i] |= b;
+        if (k == 1) {
+            const std::uint8_t b = std::uint8_t(src[0] & headMask & tailMask);
+            count = TCxBits::BitsInByte(b);
+            bytes[byteFirst] |= b;
+        } else {
+            const std::uint8_t head = std::uint8_t(src[0] & headMask);
+            const std::uint8_t tail = std::uint8_t(src[k - 1] & tailMask);
+            count = TCxBits::BitsInByte(head) + TCxBits::BitsInByte(tail) + CountBytes(src + 1, std::size_t(k - 2));
+            bytes[byteFirst] |= head;
+            OrBytes(bytes + byteFirst + 1, src + 1, std::size_t(k - 2));
+            bytes[byteFirst + k - 1] |= tail;
         }
+        if (!((src[0] >> (first & 7)) & 1) || !((src[k - 1] >> (last & 7)) & 1)) damaged();
         if (count != n) damaged();
         return;
     }

@@ -1,6 +1,7 @@
 #include "fulltext/search/ts_basic_search.h"
 
 #include "fulltext/search/search_access.h"
+#include "fulltext/search/set_ops.h"
 #include "fulltext/search/stored_set_or.h"
 #include "fulltext/search/table_access.h"
 #include "fulltext/ts_errors.h"
@@ -24,38 +25,6 @@ void runThen(Body&& body, Always&& always) {
         throw;
     }
     always();
-}
-
-/// ORs `source` into `target` (same size) without recounting; the caller recounts once.
-void orBytes(TCxBits& target, const TCxBits& source) {
-    std::uint8_t* t = target.Bytes();
-    const std::uint8_t* s = source.Bytes();
-    const std::size_t n = std::size_t(std::min(target.ByteCount(), source.ByteCount()));
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t a, b;
-        std::memcpy(&a, t + i, 8);
-        std::memcpy(&b, s + i, 8);
-        a |= b;
-        std::memcpy(t + i, &a, 8);
-    }
-    for (; i < n; ++i) t[i] |= s[i];
-}
-
-/// ANDs `source` into `target` (same size) without recounting; the caller recounts once.
-void andBytes(TCxBits& target, const TCxBits& source) {
-    std::uint8_t* t = target.Bytes();
-    const std::uint8_t* s = source.Bytes();
-    const std::size_t n = std::size_t(std::min(target.ByteCount(), source.ByteCount()));
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t a, b;
-        std::memcpy(&a, t + i, 8);
-        std::memcpy(&b, s + i, 8);
-        a &= b;
-        std::memcpy(t + i, &a, 8);
-    }
-    for (; i < n; ++i) t[i] &= s[i];
 }
 
 constexpr fulltext::CxData packQueryData(int position, int hits) {
@@ -260,7 +229,7 @@ void TtsBasicSearch::SearchText(const QString& text) {
         if (Halted()) break;
         ProcessSearchWord(w);
     }
-    m_match.Recount();
+    fulltext::Recount(m_match);
     if (m_logic == slNot) InvertMatch();
     if (m_searched == 0 && m_logic != slNot) m_match.ClearAllBits();
 }
@@ -273,7 +242,7 @@ void TtsBasicSearch::InvertMatch() {
         m_existing = std::make_unique<TwbBits>(m_match.MaxBits());
         records->MarkExistingRecords(*m_existing, TextLink()->MinIndex());
     }
-    m_match.IntersectWith(m_existing.get());
+    fulltext::Intersect(m_match, *m_existing);
 }
 
 void TtsBasicSearch::ProcessSearchWord(QString word) {
@@ -371,8 +340,8 @@ void TtsBasicSearch::SearchWord(const QString& word) {
     if (m_match.MaxBits() != set->MaxBits()) throw ETessick(fulltext::msgInvalidParameter);
     RecordQueryWord(word);
     // Combined without counting; SearchText counts the match set once at its end.
-    if (conjunctive) andBytes(m_match, *set);
-    else orBytes(m_match, *set);
+    if (conjunctive) fulltext::AndInto(m_match, *set);
+    else fulltext::OrInto(m_match, *set);
 }
 
 void TtsBasicSearch::ProcessWord(QStringView) {
@@ -432,8 +401,8 @@ void TtsModeSearch::InitResult() {
 
 void TtsModeSearch::Finish() {
     if (m_previous) {
-        if (m_mode == smWiden) m_match.UnionWith(m_previous.get());
-        else if (m_mode == smNarrow) m_match.IntersectWith(m_previous.get());
+        if (m_mode == smWiden) fulltext::Unite(m_match, *m_previous);
+        else if (m_mode == smNarrow) fulltext::Intersect(m_match, *m_previous);
         m_previous.reset();
     }
     TtsBasicSearch::Finish();
@@ -527,14 +496,14 @@ void TtsWildSearch::PatternSearch(QString p, int kind) {
                         if (words->Segmented()) {
                             ReadWordSet();
                             moved = true;
-                            orBytes(target, WordBits());
+                            fulltext::OrInto(target, WordBits());
                         } else {
                             const int capacity = Bits()->CompressedMax();
                             if (BufferSize() < capacity) SetBufferSize(capacity);
                             fulltext::OrStoredSet(Buffer(), words->ReadSet(Buffer(), BufferSize()), target);
                         }
                         if (++merged % 64 == 0) {
-                            target.Recount();
+                            fulltext::Recount(target);
                             full = target.Count() == target.MaxBits() + 1;
                         }
                     }
@@ -551,10 +520,10 @@ void TtsWildSearch::PatternSearch(QString p, int kind) {
             }
         },
         [&] {
-            target.Recount();
+            fulltext::Recount(target);
             if (!like) keys->SetKeyKind(fulltext::WordKeyAccess::kkWord);
         });
-    if (temp) m_match.IntersectWith(temp.get());
+    if (temp) fulltext::Intersect(m_match, *temp);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -600,7 +569,7 @@ void TtsProximitySearch::Verify(const QString& text) {
         SetState(States().With(TEngineState::esVerify));
         runThen(
             [&] {
-                if (SearchMode() == smNarrow && m_previous) m_match.IntersectWith(m_previous.get());
+                if (SearchMode() == smNarrow && m_previous) fulltext::Intersect(m_match, *m_previous);
                 const bool notLogic = m_logic == slNot;
                 const int minIndex = TextLink()->MinIndex();
                 SaveTextPosition();
@@ -630,7 +599,7 @@ void TtsProximitySearch::Verify(const QString& text) {
                 SetState(States().Without(TEngineState::esVerify));
             });
     }
-    m_match.Recount();
+    fulltext::Recount(m_match);
     for (const QString& w : m_phrase)
         if (QueryPosition(w) < 0) RecordQueryWord(w);
 }

@@ -1,5 +1,6 @@
 #include "fulltext/search/ts_logic_search.h"
 
+#include "fulltext/search/set_ops.h"
 #include "fulltext/ts_errors.h"
 
 #include <memory>
@@ -113,8 +114,8 @@ void TtsLogicSearch::runCode(const fulltext::ExprCode& code) {
             Item& l = stack.back();
             if (l.kind == Item::Stack) {
                 if (r.kind != Item::Ignored) {
-                    if (isAnd) m_match.IntersectWith(l.bits.get());
-                    else m_match.UnionWith(l.bits.get());
+                    if (isAnd) fulltext::Intersect(m_match, *l.bits);
+                    else fulltext::Unite(m_match, *l.bits);
                 } else {
                     m_match.CopyFrom(l.bits.get());
                 }
