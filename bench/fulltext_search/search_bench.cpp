@@ -41,19 +41,19 @@ QString dataFolder() {
     return QDir::current().absoluteFilePath(QStringLiteral("fulltext_search_bench_data"));
 }
 
-/// The records: the corpus cut into kRecords pieces at line ends.
+/// The records: the corpus cut into kRecords runs of text, each ending at a line end.
 std::vector<QString> makeRecords() {
     const QStringList& corpus = fulltext::bench::Corpus();
     QString all;
     for (const QString& r : corpus) all += r;
     std::vector<QString> records;
     records.reserve(kRecords);
-    const qsizetype piece = all.size() / kRecords;
+    const qsizetype share = all.size() / kRecords;
     qsizetype start = 0;
     for (int i = 0; i < kRecords; ++i) {
-        qsizetype end = i == kRecords - 1 ? all.size() : std::min(all.size(), start + piece);
+        qsizetype end = i == kRecords - 1 ? all.size() : std::min(all.size(), start + share);
         const qsizetype nl = all.indexOf(u'\n', end);
-        if (i < kRecords - 1 && nl >= 0 && nl - end < piece / 2) end = nl + 1;
+        if (i < kRecords - 1 && nl >= 0 && nl - end < share / 2) end = nl + 1;
         records.push_back(all.mid(start, end - start));
         start = end;
     }
