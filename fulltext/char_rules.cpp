@@ -1,16 +1,10 @@
 #include "fulltext/char_rules.h"
 
+#include "platform/base/ansi.h"
+
 namespace fulltext {
 
 namespace {
-
-// Windows-1252 positions 0x80..0x9F; the unassigned ones map to the C1 control of the same value.
-constexpr char16_t kHighBlock[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 struct Tables {
     std::array<std::int16_t, 65536> ansiOf{};   // -1 when not an ANSI character
@@ -59,10 +53,7 @@ int AnsiCode(char32_t ch) {
     return ch > 0xFFFF ? -1 : tables().ansiOf[ch];
 }
 
-char32_t AnsiToUnicode(std::uint8_t code) {
-    if (code >= 0x80 && code < 0xA0) return kHighBlock[code - 0x80];
-    return code;
-}
+char32_t AnsiToUnicode(std::uint8_t code) { return base::AnsiToUnicode(code); }
 
 bool IsUnicodeWordChar(char32_t ch) {
     switch (QChar::category(ch)) {

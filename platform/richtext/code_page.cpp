@@ -2,6 +2,8 @@
 
 #include "platform/richtext/log.h"
 
+#include "platform/base/ansi.h"
+
 #include <QStringDecoder>
 
 #include <map>
@@ -12,18 +14,6 @@ Q_LOGGING_CATEGORY(lcRichText, "dossara.richtext")
 namespace richtext {
 
 namespace {
-
-// Windows-1252 positions 0x80..0x9F; 0xA0..0xFF are the Latin-1 characters of the same number.
-constexpr char16_t kAnsi80[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-bool isUndefinedAnsi(unsigned char byte) {
-    return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
-}
 
 // Names under which Qt's converters know a Windows code page, tried in order.
 QList<QByteArray> converterNames(int codePage) {
@@ -104,16 +94,11 @@ int CodePageForCharset(int charset) {
     }
 }
 
-char16_t AnsiToUnicode(unsigned char byte) {
-    if (byte >= 0x80 && byte < 0xA0) return kAnsi80[byte - 0x80];
-    return byte;
-}
+char16_t AnsiToUnicode(unsigned char byte) { return base::AnsiToUnicode(byte); }
 
 int UnicodeToAnsi(char16_t ch) {
-    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) return ch;
-    for (int i = 0; i < 32; ++i)
-        if (kAnsi80[i] == ch && !isUndefinedAnsi(static_cast<unsigned char>(0x80 + i))) return 0x80 + i;
-    return -1;
+    const int ansi = base::UnicodeToAnsi(ch);
+    return ansi >= 0 && base::IsUndefinedAnsi(static_cast<std::uint8_t>(ansi)) ? -1 : ansi;
 }
 
 bool IsKnownCodePage(int codePage) {
