@@ -87,7 +87,8 @@ void TtsBasicSearch::Execute() {
             runThen(
                 [&] {
                     Prepare();
-                    SearchText(m_searchFor);
+                    if (m_noRecords) m_match.ClearAllBits();
+                    else SearchText(m_searchFor);
                 },
                 [&] { Finish(); });
         },
@@ -132,9 +133,10 @@ void TtsBasicSearch::Prepare() {
         FoldProc(folded.data(), folded.size());
         m_omit.insert(folded);
     }
+    // A table without records has a negative range: nothing can match.
     const int range = TextLink()->RecordRange();
-    if (range < 0) throw ETessick(fulltext::msgInvalidParameter);
-    if (m_match.MaxBits() != range) m_match.Resize(range);
+    m_noRecords = range < 0;
+    if (m_match.MaxBits() != std::max(range, 0)) m_match.Resize(std::max(range, 0));
     InitResult();
 }
 

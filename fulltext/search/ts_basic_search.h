@@ -144,6 +144,7 @@ private:
     std::optional<TwbBits> m_wordSetScratch;
     std::unique_ptr<fulltext::CharClassTable> m_queryClasses;
     bool m_savedPosition = false;
+    bool m_noRecords = false;  ///< the record table is empty
     mutable std::unique_ptr<fulltext::WordKeyAccess> m_keyAdapter;
     mutable QPointer<TtsWordsLink> m_keyAdapterFor;
     mutable std::unique_ptr<fulltext::RecordAccess> m_recordAdapter;

@@ -80,7 +80,7 @@ void MemoryWordTable::Build(MemoryRecords& records, const Options& options) {
     }
     collector.OnAcceptWord = [&](QObject*, const QString& w) { return !omit.contains(w); };
     const int minIndex = records.MinIndex();
-    const int range = records.MaxIndex() - minIndex;
+    const int range = std::max(records.MaxIndex() - minIndex, 0);
     for (const auto& [index, fields] : records.Records()) {
         collector.record = index - minIndex;
         for (const QString& f : fields) {

@@ -29,7 +29,7 @@ public:
     int RecordsRead() const { return m_read; }
 
     int MinIndex() override { return m_records.empty() ? 0 : m_records.begin()->first; }
-    int MaxIndex() override { return m_records.empty() ? 0 : m_records.rbegin()->first; }
+    int MaxIndex() override { return m_records.empty() ? -1 : m_records.rbegin()->first; }
 
     bool GotoRecord(int index) override;
     int RecordIndex() override;

@@ -366,3 +366,20 @@ TEST(SearchRanking, the_rank_list_holds_at_most_eight_thousand_matches) {
     ASSERT_TRUE(searcher.Navigate(TtsNavSearch::navLast));
     EXPECT_EQ(records.RecordIndex(), 10000);
 }
+
+TEST(SearchEmptyTable, every_logic_answers_no_records_over_an_empty_table) {
+    MemoryRecords records;
+    MemoryWordTable words;
+    words.Build(records, {});
+    TtsSearch searcher;
+    searcher.SetTextLink(&records);
+    searcher.SetWordsLink(&words);
+    for (TSearchLogic logic : {slAnd, slOr, slNot, slPhrase, slExpression}) {
+        SCOPED_TRACE(int(logic));
+        searcher.SetSearchLogic(logic);
+        searcher.SetSearchFor(QStringLiteral("red or not blue"));
+        searcher.Execute();
+        EXPECT_EQ(searcher.MatchCount(), 0);
+        EXPECT_FALSE(searcher.Navigate(TtsNavSearch::navFirst));
+    }
+}
