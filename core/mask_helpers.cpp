@@ -2,6 +2,8 @@
 
 #include "core/text_helpers.h"
 
+#include <utility>
+
 namespace core {
 
 namespace {
@@ -11,6 +13,19 @@ bool isNumberMaskChar(QChar ch) { return ch == u'#' || ch == u'.' || ch == u'0' 
 bool isNumericChar(QChar ch) { return ch == u'#' || ch == u'+' || ch == u'-' || ch == u'.' || IsDigit(ch); }
 
 bool isControl(QChar key) { return key.unicode() < 32; }
+
+// Positions of the first and last number place (# . 0 9) of a mask; -1 for both when it has none.
+std::pair<qsizetype, qsizetype> numberSpan(const QString& mask) {
+    qsizetype first = -1;
+    qsizetype last = -1;
+    for (qsizetype i = 0; i < mask.size(); ++i) {
+        if (isNumberMaskChar(mask[i])) {
+            if (first < 0) first = i;
+            last = i;
+        }
+    }
+    return {first, last};
+}
 
 }  // namespace
 
@@ -39,27 +54,13 @@ QString MaskToDisplayFormat(const QString& mask) {
 }
 
 QString NumberFromMaskedText(const QString& text, const QString& mask) {
-    qsizetype first = -1;
-    qsizetype last = -1;
-    for (qsizetype i = 0; i < mask.size(); ++i) {
-        if (isNumberMaskChar(mask[i])) {
-            if (first < 0) first = i;
-            last = i;
-        }
-    }
+    const auto [first, last] = numberSpan(mask);
     if (first < 0) return {};
     return RemoveBlanks(text.mid(first, last - first + 1));
 }
 
 QString FormatNumberForMask(const QString& numberText, const QString& mask) {
-    qsizetype first = -1;
-    qsizetype last = -1;
-    for (qsizetype i = 0; i < mask.size(); ++i) {
-        if (isNumberMaskChar(mask[i])) {
-            if (first < 0) first = i;
-            last = i;
-        }
-    }
+    const auto [first, last] = numberSpan(mask);
     if (first < 0) return numberText;
     const QString prefix = mask.left(first);
     const QString numberPart = mask.mid(first, last - first + 1);
