@@ -214,6 +214,7 @@ private:
     void textByte(unsigned char b);
     void escapedByte(unsigned char b);
     void character(char16_t c);
+    void unicodeEscape(bool hasParam, int param, int uc);
     void bodyChar(char16_t c);
     void flushBytes();
     void flushText();
@@ -488,13 +489,7 @@ void Reader::word(std::string_view name, bool hasParam, int param) {
         case Word::FDecor: if (FontEntry* f = definedFont()) f->hint = QFont::Decorative; break;
         case Word::FNil:
         case Word::FTech: if (FontEntry* f = definedFont()) f->hint = QFont::AnyStyle; break;
-        case Word::U:
-            if (hasParam) {
-                character(param >= -32768 && param <= 65535 ? static_cast<char16_t>(param < 0 ? param + 65536 : param)
-                                                             : char16_t(0xFFFD));
-                m_ucSkip = g.uc;
-            }
-            break;
+        case Word::U: unicodeEscape(hasParam, param, g.uc); break;
         default: break;
         }
         return;
@@ -538,13 +533,7 @@ void Reader::word(std::string_view name, bool hasParam, int param) {
         m_formatKey.reset();
         break;
     case Word::Uc: g.uc = clampInt(param, 0, 255); break;
-    case Word::U:
-        if (hasParam) {
-            character(param >= -32768 && param <= 65535 ? static_cast<char16_t>(param < 0 ? param + 65536 : param)
-                                                         : char16_t(0xFFFD));
-            m_ucSkip = g.uc;
-        }
-        break;
+    case Word::U: unicodeEscape(hasParam, param, g.uc); break;
     case Word::F: chr.font = param; break;
     case Word::Plain: chr = CharProps{}; break;
     case Word::Fs: chr.halfPoints = hasParam && param > 0 ? clampInt(param, 2, 3276) : 24; break;
@@ -670,6 +659,14 @@ void Reader::character(char16_t c) {
     if (dest != Dest::Body) return;
     const char16_t s = sanitize(c);
     if (s) bodyChar(s);
+}
+
+// \uN: the character N (negative N counts from 65536), then `uc` fallback characters skipped.
+void Reader::unicodeEscape(bool hasParam, int param, int uc) {
+    if (!hasParam) return;
+    character(param >= -32768 && param <= 65535 ? static_cast<char16_t>(param < 0 ? param + 65536 : param)
+                                                 : char16_t(0xFFFD));
+    m_ucSkip = uc;
 }
 
 void Reader::bodyChar(char16_t c) {
