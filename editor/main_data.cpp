@@ -109,11 +109,13 @@ std::vector<SettingsRow> TMainData::AllRows() {
 
 std::vector<SettingsRow> TMainData::RowsOfKey(const QString& section, const QString& key1, const QString& key2) {
     if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
+    return rowsUnder({section, key1, key2});
+}
+
+std::vector<SettingsRow> TMainData::rowsUnder(const QVariantList& prefix) {
     std::vector<SettingsRow> rows;
-    {
-        const RangeGuard range(*Registry, {section, key1, key2});
-        for (Registry->First(); !Registry->Eof(); Registry->Next()) rows.push_back(currentRow());
-    }
+    const RangeGuard range(*Registry, prefix);
+    for (Registry->First(); !Registry->Eof(); Registry->Next()) rows.push_back(currentRow());
     return rows;
 }
 
@@ -155,12 +157,7 @@ std::vector<SettingsRow> TMainData::RenameKey(int level, const SettingsRow& keys
     if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
     const QString newText = text.left(core::kSettingsKeySize);
     std::vector<SettingsRow> collisions;
-    const QVariantList prefix = keyList(level, keys);
-    std::vector<SettingsRow> rows;
-    {
-        const RangeGuard range(*Registry, prefix);
-        for (Registry->First(); !Registry->Eof(); Registry->Next()) rows.push_back(currentRow());
-    }
+    const std::vector<SettingsRow> rows = rowsUnder(keyList(level, keys));
     if (rows.empty()) return collisions;
     const QString oldText = level == 0 ? keys.Section : level == 1 ? keys.Key1 : keys.Key2;
     if (oldText == newText) return collisions;

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 #include <optional>
@@ -90,6 +91,9 @@ public:
 
 private:
     editor::SettingsRow currentRow() const;
+    /// The rows under a key prefix (Section, then Key1 and Key2), read within a range that
+    /// is cancelled again before the answer.
+    std::vector<editor::SettingsRow> rowsUnder(const QVariantList& prefix);
     void bindFields();
     template <typename F>
     void inTransaction(F&& body);
