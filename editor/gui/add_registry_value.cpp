@@ -1,5 +1,6 @@
 #include "editor/gui/add_registry_value.h"
 
+#include "core/settings_store.h"
 #include "editor/gui/value_edit.h"
 #include "platform/ui/gui/make.h"
 
@@ -21,10 +22,10 @@ TAddRegistryValue::TAddRegistryValue(QWidget* parent) : QDialog(parent) {
     KeyLabel->setWordWrap(true);
     auto* variableLabel = ui::Make<QLabel>(frame, "Label2", QStringLiteral("Variable"));
     KeyKey3 = ui::Make<QLineEdit>(frame, "KeyKey3");
-    KeyKey3->setMaxLength(50);
+    KeyKey3->setMaxLength(core::kSettingsKeySize);
     auto* valueLabel = ui::Make<QLabel>(frame, "Label3", QStringLiteral("Value"));
     KeyValue = ui::Make<editor::ValueEdit>(frame, "KeyValue");
-    KeyValue->SetMaxLength(200);
+    KeyValue->SetMaxLength(core::kSettingsValueSize);
     KeyValue->setMinimumSize(480, 80);
     OKBtn = ui::Make<QPushButton>(this, "OKBtn", QStringLiteral("OK"));
     OKBtn->setDefault(true);

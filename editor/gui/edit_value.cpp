@@ -1,5 +1,6 @@
 #include "editor/gui/edit_value.h"
 
+#include "core/settings_store.h"
 #include "editor/gui/value_edit.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/gui/make.h"
@@ -20,7 +21,7 @@ TEditValue::TEditValue(QWidget* parent) : QDialog(parent) {
     Title = ui::Make<QLabel>(frame, "Title");
     Title->setWordWrap(true);
     NewValue = ui::Make<editor::ValueEdit>(frame, "NewValue");
-    NewValue->SetMaxLength(200);
+    NewValue->SetMaxLength(core::kSettingsValueSize);
     NewValue->setMinimumSize(520, 90);
     OKBtn = ui::Make<QPushButton>(this, "OKBtn", QStringLiteral("OK"));
     OKBtn->setDefault(true);

@@ -1,5 +1,6 @@
 #include "editor/gui/main_form.h"
 
+#include "core/settings_store.h"
 #include "editor/export_file.h"
 #include "editor/gui/about_box.h"
 #include "editor/gui/add_registry_value.h"
@@ -45,7 +46,6 @@ namespace {
 
 const QString kRecentKey = QStringLiteral("\\SOFTWARE\\Dossara\\Tarnwell");
 const QString kNotFound = QStringLiteral("Unable to locate this key in the Registry. The table may be corrupted");
-constexpr int kKeySize = 50;  ///< characters of Section, Key1, Key2 and Variable
 
 /// A tree that lets the window map model indexes of its edits back to items.
 class KeyTree : public QTreeWidget {
@@ -63,7 +63,7 @@ public:
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QWidget* w = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto* line = qobject_cast<QLineEdit*>(w)) line->setMaxLength(kKeySize);
+        if (auto* line = qobject_cast<QLineEdit*>(w)) line->setMaxLength(core::kSettingsKeySize);
         return w;
     }
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
@@ -671,14 +671,14 @@ void TMainForm::EditSelectedValue() {
 // ---- renaming ----
 
 void TMainForm::commitTreeEdit(QTreeWidgetItem* node, const QString& text) {
-    const QString newText = text.left(kKeySize);
+    const QString newText = text.left(core::kSettingsKeySize);
     bool renamed = true;
     ui::RunGuarded(this, [&] { renamed = RegTreeEdited(node, newText); });
     if (renamed) node->setText(0, newText);
 }
 
 void TMainForm::commitListEdit(QTreeWidgetItem* line, const QString& text) {
-    ui::RunGuarded(this, [&] { ValueListEdited(line, text.left(kKeySize)); });
+    ui::RunGuarded(this, [&] { ValueListEdited(line, text.left(core::kSettingsKeySize)); });
 }
 
 bool TMainForm::RegTreeEdited(QTreeWidgetItem* Node, const QString& New) {
