@@ -58,10 +58,7 @@ void DBEdit::flush() {
     if (!m_pending) return;
     m_pending = false;
     const QString typed = text();
-    bool written = false;
-    if (!ui::RunGuarded(this, [&] { written = m_link->Write([&](Field& field) { field.SetAsString(typed); }); }) || !written) {
-        reload();
-    }
+    m_link->WriteOrReload([&](Field& field) { field.SetAsString(typed); });
 }
 
 // ---- DBMemo ----
@@ -98,10 +95,7 @@ void DBMemo::userChanged() {
     if (m_loading || isReadOnly()) return;
     QString text = toPlainText();
     text.replace(u'\n', QLatin1String("\r\n"));
-    bool written = false;
-    if (!ui::RunGuarded(this, [&] { written = m_link->Write([&](Field& field) { field.SetAsString(text); }); }) || !written) {
-        reload();
-    }
+    m_link->WriteOrReload([&](Field& field) { field.SetAsString(text); });
 }
 
 // ---- DBCheckBox ----
@@ -134,10 +128,7 @@ void DBCheckBox::userClicked(bool checked) {
         reload();
         return;
     }
-    bool written = false;
-    if (!ui::RunGuarded(this, [&] { written = m_link->Write([&](Field& field) { field.SetAsBoolean(checked); }); }) || !written) {
-        reload();
-    }
+    m_link->WriteOrReload([&](Field& field) { field.SetAsBoolean(checked); });
 }
 
 // ---- DBImage ----

@@ -1,5 +1,7 @@
 #include "platform/db/gui/field_data_link.h"
 
+#include "platform/ui/run_guarded.h"
+
 namespace db::gui {
 
 FieldDataLink::FieldDataLink(QObject* control) : QObject(control) {}
@@ -59,6 +61,13 @@ bool FieldDataLink::Write(const std::function<void(Field&)>& write) {
     if (!f) return false;
     write(*f);
     return true;
+}
+
+bool FieldDataLink::WriteOrReload(const std::function<void(Field&)>& write) {
+    bool written = false;
+    if (ui::RunGuarded(parent(), [&] { written = Write(write); }) && written) return true;
+    if (Reload) Reload();
+    return false;
 }
 
 }  // namespace db::gui

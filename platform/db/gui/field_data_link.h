@@ -43,6 +43,10 @@ public:
     /// not run for the change it makes. Answers false, writing nothing, when the cursor
     /// cannot be put in edit state (AutoEdit off, a read-only field). Exceptions reach the caller.
     bool Write(const std::function<void(Field&)>& write);
+    /// Write for a control's event handler: an exception is reported through the dialog
+    /// service, and when nothing was written the control's Reload shows the field again.
+    /// Answers whether the value was written.
+    bool WriteOrReload(const std::function<void(Field&)>& write);
 
     std::function<void()> Reload;
     std::function<void()> Flush;
