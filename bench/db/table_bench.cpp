@@ -132,7 +132,7 @@ void BM_Append_Sqlite(benchmark::State& state) {
     }
 }
 
-void walkLayer(benchmark::State& state, const QString& index) {
+void walkLayer(benchmark::State& state, const QString& index, bool backward = false) {
     db::Table t;
     t.SetDatabaseName(folder().path());
     t.SetTableName(filled());
@@ -143,10 +143,15 @@ void walkLayer(benchmark::State& state, const QString& index) {
     for (auto _ : state) {
         qint64 sum = 0;
         int rows = 0;
-        for (t.First(); !t.Eof(); t.Next()) {
+        const auto visit = [&] {
             sum += f[0]->AsInteger();
             for (int i = 1; i < 6; ++i) sum += f[i]->AsString().size();
             ++rows;
+        };
+        if (backward) {
+            for (t.Last(); !t.Bof(); t.Prior()) visit();
+        } else {
+            for (t.First(); !t.Eof(); t.Next()) visit();
         }
         if (rows != kRows) state.SkipWithError("wrong row count");
         benchmark::DoNotOptimize(sum);
@@ -202,25 +207,7 @@ void BM_WalkPrimaryQt_Sqlite(benchmark::State& state) {
 BENCHMARK(BM_WalkPrimaryQt_Sqlite)->Unit(benchmark::kMillisecond);
 
 void BM_WalkPrimary_Layer(benchmark::State& state) { walkLayer(state, QString()); }
-void BM_WalkBackward_Layer(benchmark::State& state) {
-    db::Table t;
-    t.SetDatabaseName(folder().path());
-    t.SetTableName(filled());
-    t.Open();
-    db::Field* f[6];
-    for (int i = 0; i < 6; ++i) f[i] = t.Fields(i);
-    for (auto _ : state) {
-        qint64 sum = 0;
-        int rows = 0;
-        for (t.Last(); !t.Bof(); t.Prior()) {
-            sum += f[0]->AsInteger();
-            for (int i = 1; i < 6; ++i) sum += f[i]->AsString().size();
-            ++rows;
-        }
-        if (rows != kRows) state.SkipWithError("wrong row count");
-        benchmark::DoNotOptimize(sum);
-    }
-}
+void BM_WalkBackward_Layer(benchmark::State& state) { walkLayer(state, QString(), true); }
 void BM_WalkBackward_Sqlite(benchmark::State& state) { walkRaw(state, "NodeID DESC"); }
 void BM_WalkPrimary_Sqlite(benchmark::State& state) { walkRaw(state, "NodeID"); }
 void BM_WalkSecondary_Layer(benchmark::State& state) { walkLayer(state, QStringLiteral("ByName")); }
