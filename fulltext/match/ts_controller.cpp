@@ -170,12 +170,13 @@ void TtsController::AddFieldText(db::Field* field, QStringList& list) {
         list << field->DisplayLabel() + QLatin1Char(':');
         if (!field->IsNull()) list << field->Lines();
         break;
-    case FieldType::ftFmtMemo:
+    case FieldType::ftFmtMemo: {
         list << field->DisplayLabel() + QLatin1Char(':');
-        m_work.clear();
-        RichTextFieldToLines(field, &m_work);
-        list << m_work;
+        QStringList lines;
+        RichTextFieldToLines(field, &lines);
+        list << lines;
         break;
+    }
     default:
         break;
     }

@@ -112,5 +112,4 @@ private:
     QPointer<TtsRankSearch> m_master;
     QPointer<TtsMatchMaker> m_matchMaker;
     int m_current = -1;
-    QStringList m_work;  ///< scratch list of merged field texts
 };
