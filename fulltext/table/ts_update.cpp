@@ -258,7 +258,10 @@ void TtsCustomUpdate::UpdateWord(const QString& word, bool add) {
         link->SetCount(count);
         link->WriteSet(Buffer() + 4, size - 4);
         link->Post();
-        if (cache) fulltext::SetBlockStamp(block, std::abs(fulltext::BlockStamp(block)));
+        // Written through: the word table is the only truth between changes (another
+        // updater may change the row next), so the set is not kept.
+        if (cache) cache->RemoveWord(word);
+        block = nullptr;
     } catch (...) {
         if (cache && block) cache->RemoveWord(word);
         throw;

@@ -605,6 +605,8 @@ void TtsWordsDataSetLink::beginBuild() {
     m_table->SetExclusive(true);
     try {
         Open();
+        // A build into the side folder runs in one transaction: nobody else sees that table.
+        if (m_building) StartTransaction();
     } catch (...) {
         if (m_building) abandonBuild();
         throw;
@@ -687,7 +689,7 @@ void TtsWordsDataSetLink::StateEntered(TtsBase* sender, TEngineState state) {
 void TtsWordsDataSetLink::StateLeft(TtsBase* sender, TEngineState state) {
     TtsWordsLink::StateLeft(sender, state);
     if (state == TEngineState::esWrite) {
-        Commit();
+        if (!m_building) Commit();
     } else if (state == TEngineState::esMake) {
         auto* engine = qobject_cast<TtsEngine*>(sender);
         const bool halted = engine && engine->States().Contains(TEngineState::esHalt);

@@ -3,6 +3,8 @@
 #include "fulltext/ts_errors.h"
 
 #include "platform/db/database.h"
+#include "platform/db/db_error.h"
+#include "platform/db/table.h"
 #include "platform/db/table_utils.h"
 
 #include <QDir>
@@ -40,7 +42,7 @@ void writeReadyMarker(const QString& buildFolder) {
 /// Moves the built table into `folder` (the old one deleted first) and removes the build folder.
 void install(const QString& folder, const QString& tableName, const QString& buildFolder) {
     const QString built = db::FindTableFile(buildFolder, tableName);
-    if (built.isEmpty()) {
+    if (built.isEmpty()) {  // installed meanwhile by another process
         QDir(buildFolder).removeRecursively();
         return;
     }
@@ -51,6 +53,23 @@ void install(const QString& folder, const QString& tableName, const QString& bui
         throw ETessick(msgTableCreationError);
     syncFolder(folder);
     QDir(buildFolder).removeRecursively();
+}
+
+/// True while another build (in this process or another) holds the new table open.
+bool buildRunning(const QString& buildFolder, const QString& tableName) {
+    const QString built = db::FindTableFile(buildFolder, tableName);
+    if (built.isEmpty()) return false;
+    db::Table probe;
+    probe.SetDatabaseName(buildFolder);
+    probe.SetTableName(built);
+    probe.SetExclusive(true);
+    try {
+        probe.Open();
+    } catch (const db::EDBEngineError& e) {
+        return e.Code() == db::ErrorCode::kTableBusy || e.Code() == db::ErrorCode::kTableLocked;
+    }
+    probe.Close();
+    return false;
 }
 
 }  // namespace
@@ -65,7 +84,7 @@ void RecoverWordTable(const QString& folder, const QString& tableName) {
     if (QFileInfo::exists(QDir(buildFolder).filePath(kReady))) {
         qCInfo(lcFulltext) << "Completing the interrupted installation of word table" << tableName;
         install(folder, tableName, buildFolder);
-    } else {
+    } else if (!buildRunning(buildFolder, tableName)) {
         qCInfo(lcFulltext) << "Discarding the interrupted build of word table" << tableName;
         QDir(buildFolder).removeRecursively();
     }

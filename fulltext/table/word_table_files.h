@@ -17,7 +17,8 @@ namespace fulltext {
 ///
 /// Installing: write "ready" (synced), delete the old table file, rename the new file into
 /// the folder (one rename within the file system), remove the build folder. Recovery after a
-/// kill: a build folder with "ready" is installed; one without it is deleted.
+/// kill: a build folder with "ready" is installed; one without it is deleted unless its table
+/// is still held open by a running build.
 
 /// The build folder of word table `tableName` in `folder`.
 QString BuildFolder(const QString& folder, const QString& tableName);

@@ -4,6 +4,7 @@
 #include "fulltext/ts_errors.h"
 #include "fulltext/ts_text.h"
 
+#include "platform/db/db_error.h"
 #include "platform/db/table_utils.h"
 
 #include <QDir>
@@ -445,5 +446,60 @@ TEST_F(IndexCrash, an_update_killed_half_way_leaves_the_old_or_the_new_word_tabl
         EXPECT_NE(newState, oldState);  // the record itself was written before the index
     }
     Build();
+    ExpectIndexMatchesRecords(1);
+}
+
+TEST_F(IndexUpdate, two_indexed_tables_on_one_file_keep_one_word_table_right) {
+    CreateRecords(200);
+    Build();
+    auto a = OpenIndexed();
+    auto b = OpenIndexed();
+    std::mt19937 rng(5);
+    for (int step = 0; step < 10; ++step) {
+        SCOPED_TRACE(step);
+        auto& x = step % 2 ? a : b;
+        ASSERT_TRUE(x->table.FindKey({10 + step % 3}));
+        x->table.Edit();
+        x->table.FieldByName(QStringLiteral("Body"))->SetAsString(RandomText(rng, 8));
+        x->table.Post();
+        ExpectIndexMatchesRecords(1);
+    }
+}
+
+TEST_F(IndexUpdate, a_refused_delete_leaves_the_index_alone) {
+    CreateRecords(50);
+    Build();
+    auto x = OpenIndexed();
+    x->table.BeforeDelete = [](db::Table&) { throw std::runtime_error("not this one"); };
+    ASSERT_TRUE(x->table.FindKey({20}));
+    EXPECT_THROW(x->table.Delete(), std::runtime_error);
+    ExpectIndexMatchesRecords(1);
+    x->table.BeforeDelete = nullptr;
+    x->table.Delete();
+    ExpectIndexMatchesRecords(1);
+}
+
+TEST_F(IndexBuild, a_reader_opening_the_word_table_meanwhile_leaves_a_running_build_alone) {
+    CreateRecords(100);
+    Build();
+    int refusals = 0;
+    Build(0, [&](TtsMake& maker, TtsMakeWordsTableLink&) {
+        auto* text = qobject_cast<TtsTextDataSetLink*>(maker.TextLink());
+        text->AfterProcess = [&, text](QObject*) {
+            if (text->RecordCounter() != 50) return;
+            db::Table table;
+            table.SetDatabaseName(Path());
+            table.SetTableName(QStringLiteral("NotesDict.DB"));
+            TtsWordsTableLink reader;
+            reader.SetTable(&table);
+            try {
+                reader.Open();
+            } catch (const db::EDBEngineError&) {
+                ++refusals;  // the build holds the old table
+            }
+            EXPECT_TRUE(QFileInfo::exists(fulltext::BuildFolder(Path(), QStringLiteral("NotesDict.DB"))));
+        };
+    });
+    EXPECT_EQ(refusals, 1);
     ExpectIndexMatchesRecords(1);
 }
