@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/db/sqlite_handles.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -10,14 +12,8 @@
 
 namespace db::internal {
 
-struct ConnectionCloser {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using ConnectionPtr = std::unique_ptr<sqlite3, ConnectionCloser>;
-using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+using ConnectionPtr = SqliteConnectionPtr;
+using StatementPtr = SqliteStatementPtr;
 
 /// Resets a statement (and clears its bindings) when the scope ends, so no statement stays
 /// open between calls: an open statement would hold the file's read lock.
@@ -47,7 +43,7 @@ QString Quote(const QString& name);
 /// Binds a storage value (null, qlonglong/int/bool, double, QString, QByteArray).
 void Bind(sqlite3_stmt* s, int position, const QVariant& value);
 /// Reads a column as a storage value.
-QVariant ColumnValue(sqlite3_stmt* s, int column);
+inline QVariant ColumnValue(sqlite3_stmt* s, int column) { return SqliteColumnValue(s, column); }
 
 /// Runs statements without results; throws EDBEngineError on failure.
 void Exec(sqlite3* db, const QString& sql, const QString& context);

@@ -3,6 +3,7 @@
 #include "platform/db/database.h"
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
+#include "platform/db/sqlite_handles.h"
 #include "platform/db/sql/local_sql.h"
 #include "platform/db/sql/sql_functions.h"
 
@@ -19,14 +20,8 @@ namespace db::sql {
 
 namespace {
 
-struct ConnectionCloser {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-struct StatementFinalizer {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using ConnectionPtr = std::unique_ptr<sqlite3, ConnectionCloser>;
-using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+using ConnectionPtr = SqliteConnectionPtr;
+using StatementPtr = SqliteStatementPtr;
 
 /// Raises the engine error for a failed SQLite call on the query's connection: the engine
 /// code, then SQLite's text and what was being done.
@@ -468,23 +463,6 @@ private:
     Translation m_translation;
 };
 
-QVariant ReadValue(sqlite3_stmt* s, int column) {
-    switch (sqlite3_column_type(s, column)) {
-    case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(s, column)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(s, column));
-    case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, column)), sqlite3_column_bytes(s, column)));
-    case SQLITE_BLOB: {
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(s, column));
-        return QVariant(QByteArray(data, sqlite3_column_bytes(s, column)));
-    }
-    default:
-        return {};
-    }
-}
-
 /// Settles the type of a computed column from its values: numbers that are not all whole
 /// make a number field, any text makes alpha (or memo beyond 255 characters), bytes binary.
 void SettleFromValues(FieldDef& def, const std::vector<std::vector<QVariant>>& rows, int column) {
@@ -566,7 +544,7 @@ std::unique_ptr<QueryCursor> OpenQuery(const QString& databaseName, const QStrin
         }
         std::vector<QVariant> row;
         row.reserve(size_t(columns));
-        for (int c = 0; c < columns; ++c) row.push_back(ReadValue(s, c));
+        for (int c = 0; c < columns; ++c) row.push_back(SqliteColumnValue(s, c));
         rows.push_back(std::move(row));
     }
     for (int c = 0; c < columns; ++c) {
