@@ -452,6 +452,8 @@ void Table::SetReadOnly(bool readOnly) {
     m_readOnly = readOnly;
 }
 
+std::shared_ptr<TableFile> Table::openFile() const { return Active() ? d->file : nullptr; }
+
 QString Table::Folder() const { return Database::ResolveFolder(m_databaseName); }
 
 QString Table::FilePath() const { return TableFilePath(Folder(), m_tableName); }

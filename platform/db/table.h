@@ -259,6 +259,9 @@ protected:
 
 private:
     struct Impl;
+    friend class ReadSnapshot;  // keeps a read transaction on the cursor's file
+    /// The open file (null when closed).
+    std::shared_ptr<internal::TableFile> openFile() const;
 
     void checkActive() const;
     void checkInactive() const;

@@ -330,7 +330,7 @@ std::shared_ptr<TableFile> TableFile::OpenMemory(const TableDef& def, const std:
 TableFile::~TableFile() {
     for (sqlite3_stmt* s : std::as_const(m_statements)) sqlite3_finalize(s);
     m_statements.clear();
-    if (m_db && !sqlite3_get_autocommit(m_db.get())) rollbackWrite();
+    if (m_db && !sqlite3_get_autocommit(m_db.get())) sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
     m_db.reset();
     if (m_header) munmap(const_cast<unsigned char*>(m_header), 4096);
     if (m_lockFd >= 0) {
@@ -476,21 +476,76 @@ quint32 TableFile::externalVersion() const {
     return (quint32(b[0]) << 24) | (quint32(b[1]) << 16) | (quint32(b[2]) << 8) | quint32(b[3]);
 }
 
-bool TableFile::inTransaction() const { return !sqlite3_get_autocommit(m_db.get()); }
+bool TableFile::inTransaction() const { return !m_readOpen && !sqlite3_get_autocommit(m_db.get()); }
 
 bool TableFile::beginWrite() {
     if (m_readOnly) Raise(ErrorCode::kReadOnly, context(m_path));
     if (inTransaction()) return false;
-    Exec(m_db.get(), QStringLiteral("BEGIN IMMEDIATE"), context(m_path));
+    suspendRead();
+    try {
+        Exec(m_db.get(), QStringLiteral("BEGIN IMMEDIATE"), context(m_path));
+    } catch (...) {
+        resumeRead();
+        throw;
+    }
     return true;
 }
 
 void TableFile::commitWrite() {
     Exec(m_db.get(), QStringLiteral("COMMIT"), context(m_path));
+    resumeRead();
 }
 
 void TableFile::rollbackWrite() noexcept {
+    if (m_readOpen) return;  // no write runs: the snapshot stays
     if (m_db && !sqlite3_get_autocommit(m_db.get())) sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    resumeRead();
+}
+
+void TableFile::beginRead() {
+    if (m_readDepth++ > 0 || !sqlite3_get_autocommit(m_db.get())) return;
+    try {
+        Exec(m_db.get(), QStringLiteral("BEGIN"), context(m_path));
+        m_readOpen = true;
+        m_readSince.start();
+        // take the shared lock now: the snapshot is the file as it is at the guard's start
+        sqlite3_stmt* s = statement(QStringLiteral("SELECT 1 FROM sqlite_master LIMIT 1"));
+        StatementReset reset(s);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) RaiseSqlite(m_db.get(), sqlite3_extended_errcode(m_db.get()), context(m_path));
+    } catch (...) {
+        suspendRead();
+        --m_readDepth;
+        throw;
+    }
+}
+
+void TableFile::endRead() noexcept {
+    if (m_readDepth == 0 || --m_readDepth > 0) return;
+    suspendRead();
+}
+
+void TableFile::renewRead(int afterMs) {
+    if (!m_readOpen || !m_readSince.isValid() || m_readSince.elapsed() < afterMs) return;
+    suspendRead();
+    resumeRead();
+}
+
+void TableFile::suspendRead() noexcept {
+    if (!m_readOpen) return;
+    m_readOpen = false;
+    // a read transaction has nothing to keep: COMMIT only drops the lock
+    if (sqlite3_exec(m_db.get(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void TableFile::resumeRead() noexcept {
+    if (m_readDepth == 0 || m_readOpen || !m_db || !sqlite3_get_autocommit(m_db.get())) return;
+    // deferred: the shared lock is taken by the next read
+    if (sqlite3_exec(m_db.get(), "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {
+        m_readOpen = true;
+        m_readSince.start();
+    }
 }
 
 bool TableFile::lockRecord(qint64 rowId) {

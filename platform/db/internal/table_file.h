@@ -3,6 +3,7 @@
 #include "platform/db/field_def.h"
 #include "platform/db/internal/sqlite_util.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QString>
 
@@ -72,11 +73,21 @@ public:
     /// costs no system call. Files under one page are read with pread instead.
     quint32 externalVersion() const;
 
-    /// Write transactions: Begin starts one unless one runs (answers whether it started).
+    /// Write transactions: Begin starts one unless one runs (answers whether it started);
+    /// it ends a read snapshot first, and commit or rollback resume it.
     bool beginWrite();
     void commitWrite();
     void rollbackWrite() noexcept;
+    /// True while a write transaction runs (a read snapshot alone does not count).
     bool inTransaction() const;
+
+    /// Read snapshots (db::ReadSnapshot): the outermost begin opens a read transaction and
+    /// takes the shared lock, unless a write transaction runs; the matching end closes it.
+    void beginRead();
+    void endRead() noexcept;
+    /// Ends the read transaction when it has been open longer than `afterMs`; the next
+    /// read of the snapshot starts a new one.
+    void renewRead(int afterMs);
     /// A database transaction holds this file's transaction open until it commits.
     bool heldByDatabase = false;
 
@@ -109,6 +120,12 @@ private:
     qint64 m_localVersion = 0;
     QHash<QString, sqlite3_stmt*> m_statements;
     QHash<qint64, int> m_recordLocks;
+    int m_readDepth = 0;      ///< live read snapshots of this file
+    bool m_readOpen = false;  ///< the open transaction is the snapshots' read transaction
+    QElapsedTimer m_readSince;
+
+    void suspendRead() noexcept;
+    void resumeRead() noexcept;
 };
 
 /// Creates a table file's contents on an empty connection (within the caller's transaction).
