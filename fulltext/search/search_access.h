@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/db/read_snapshot.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -30,6 +32,9 @@ public:
     /// The current row's key under the selected kind (the word, its sounds-like key, or the
     /// reversed word).
     virtual QString CurrentKey() const = 0;
+    /// Keeps the word table at one read snapshot while the answer lives, for a loop over
+    /// many word rows (short loops only: see db::ReadSnapshot); holds nothing by default.
+    virtual db::ReadSnapshot HoldReads() { return {}; }
 };
 
 /// Record access for the searches that read records (phrase, nearness and sub-field checks,
@@ -54,6 +59,10 @@ public:
     /// the engine's ClearPrevious() and then its ParseString() (while the engine searches,
     /// only the sub-fields when there are any).
     virtual void ProcessRecord(TtsEngine* engine) = 0;
+    /// Keeps the record table at one read snapshot while the answer lives, for a loop over
+    /// many records (short loops only: see db::ReadSnapshot); holds nothing by default or
+    /// while the table is closed.
+    virtual db::ReadSnapshot HoldReads() { return {}; }
 };
 
 }  // namespace fulltext

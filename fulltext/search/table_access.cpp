@@ -4,6 +4,7 @@
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"
 #include "fulltext/ts_errors.h"
+#include "platform/db/table.h"
 
 #include <QPointer>
 
@@ -29,6 +30,10 @@ public:
         default: return link()->CurrentWord();
         }
     }
+    db::ReadSnapshot HoldReads() override {
+        db::Table* table = link()->Table();
+        return table ? db::ReadSnapshot(*table) : db::ReadSnapshot();
+    }
 
 private:
     TtsWordsDataSetLink* link() const {
@@ -53,7 +58,10 @@ public:
         set.ClearAllBits();
         link()->SavePosition();
         try {
+            db::ReadSnapshot snapshot;
             for (link()->First(); !link()->AtEnd(); link()->Next()) {
+                if (!snapshot.Holding()) snapshot = HoldReads();
+                snapshot.Renew();
                 const qint64 bit = qint64(link()->RecordIndex()) - minIndex;
                 if (bit >= 0 && bit <= set.MaxBits()) set.SetBitOn(int(bit));
             }
@@ -65,6 +73,10 @@ public:
     }
     bool HasSubFields() const override { return link()->HasSubFields(); }
     void ProcessRecord(TtsEngine* engine) override { link()->ProcessRecord(engine); }
+    db::ReadSnapshot HoldReads() override {
+        db::Table* table = link()->Table();
+        return table ? db::ReadSnapshot(*table) : db::ReadSnapshot();
+    }
 
 private:
     TtsTextDataSetLink* link() const {

@@ -227,6 +227,9 @@ void TtsBasicSearch::SearchText(const QString& text) {
     FoldProc(folded.data(), folded.size());
     m_searched = 0;
     m_ignored = 0;
+    // every word of the query is looked up and read from the word table under one snapshot
+    fulltext::WordKeyAccess* keys = KeyAccess();
+    const db::ReadSnapshot snapshot = keys ? keys->HoldReads() : db::ReadSnapshot();
     for (const QString& w : SplitQuery(folded)) {
         if (Halted()) break;
         ProcessSearchWord(w);
@@ -484,8 +487,10 @@ void TtsWildSearch::PatternSearch(QString p, int kind) {
     runThen(
         [&] {
             if (!like) keys->SetKeyKind(reverse ? fulltext::WordKeyAccess::kkReverse : fulltext::WordKeyAccess::kkWord);
+            db::ReadSnapshot snapshot = keys->HoldReads();
             keys->PartialLookup(start, m_any);
             while (!words->EndOfTable() && !Halted()) {
+                snapshot.Renew();
                 QString key = keys->CurrentKey();
                 if (m_international) key = AccentFold(key);
                 const QString word = words->CurrentWord();
@@ -577,6 +582,9 @@ void TtsProximitySearch::Verify(const QString& text) {
                 SaveTextPosition();
                 m_feed = Feed::Verify;
                 int bit = notLogic ? m_match.FirstClearBit() : m_match.FirstSetBit();
+                // candidates are read under one snapshot of the record table (taken once the
+                // table is open), renewed now and then to let writers elsewhere in
+                db::ReadSnapshot snapshot = records->HoldReads();
                 while (bit >= 0 && !Halted()) {
                     m_found = false;
                     resetFieldCounters();
@@ -585,6 +593,8 @@ void TtsProximitySearch::Verify(const QString& text) {
                         d = fulltext::CxData(quint32(d) & 0xFFFF);
                     });
                     const bool exists = records->GotoRecord(minIndex + bit);
+                    if (!snapshot.Holding()) snapshot = records->HoldReads();
+                    snapshot.Renew();
                     if (exists) records->ProcessRecord(this);
                     if (notLogic) {
                         if (!m_found && exists) m_match.SetBitOn(bit);

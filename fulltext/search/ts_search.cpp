@@ -188,7 +188,9 @@ void TtsRankSearch::buildList() {
             int filled = 0;
             int largest = 0;
             bool ok = NavigateRecordOrder(navFirst);
+            db::ReadSnapshot snapshot = records->HoldReads();
             while (ok && filled < n && !Halted()) {
+                snapshot.Renew();
                 TRankEntry& e = m_list[std::size_t(filled++)];
                 e.record = records->RecordIndex();
                 // rmNone is in force meanwhile; presence is counted for rmPresense.
