@@ -30,8 +30,14 @@ void TtsTextDataSetLink::SetFieldNames(const QStringList& names) {
 
 void TtsTextDataSetLink::SetIndexFieldName(const QString& name) {
     if (m_table && !m_table->Active() && !name.isEmpty()) {
-        m_table->UpdateDefs();
-        if (m_table->Definition().FieldIndex(name) < 0) throw ETessick(fulltext::msgDataSetLacksIndexField);
+        bool known = false;
+        try {
+            m_table->UpdateDefs();
+            known = true;
+        } catch (const db::EDBEngineError&) {
+            // no table file yet: checked when it opens
+        }
+        if (known && m_table->Definition().FieldIndex(name) < 0) throw ETessick(fulltext::msgDataSetLacksIndexField);
     }
     if (name != m_indexFieldName) ForgetRange();
     m_indexFieldName = name;

@@ -503,3 +503,31 @@ TEST_F(IndexBuild, a_reader_opening_the_word_table_meanwhile_leaves_a_running_bu
     EXPECT_EQ(refusals, 1);
     ExpectIndexMatchesRecords(1);
 }
+
+TEST_F(WordTable, a_descending_key_index_still_gives_the_lowest_number_as_minimum) {
+    db::Table t;
+    t.SetDatabaseName(Path());
+    t.SetTableName(QStringLiteral("Desc.DB"));
+    t.FieldDefs() = {{QStringLiteral("NodeID"), db::FieldType::ftInteger, 0, true},
+                     {QStringLiteral("Title"), db::FieldType::ftString, 20, false}};
+    t.IndexDefs() = {{QStringLiteral("ByID"), QStringLiteral("NodeID"), db::IndexOption::ixDescending}};
+    t.CreateTable();
+    t.Open();
+    for (int id : {40, 7, 19}) {
+        t.Append();
+        t.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(id);
+        t.Post();
+    }
+    TtsTextTableLink link;
+    link.SetTable(&t);
+    EXPECT_EQ(ErrorOf([&] { link.SetIndexFieldName(QStringLiteral("Missing")); }), 0);  // open: checked later
+    t.Close();
+    EXPECT_EQ(ErrorOf([&] { link.SetIndexFieldName(QStringLiteral("Missing")); }), fulltext::msgDataSetLacksIndexField);
+    link.SetIndexFieldName(QStringLiteral("NodeID"));
+    t.Open();
+    t.SetIndexName(QStringLiteral("ByID"));
+    EXPECT_EQ(link.TableProperty(5), QStringLiteral("D"));
+    EXPECT_EQ(link.MinIndex(), 7);
+    EXPECT_EQ(link.MaxIndex(), 40);
+    EXPECT_EQ(link.IndexList(false), QStringList{QStringLiteral("NodeID")});
+}
