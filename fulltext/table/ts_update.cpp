@@ -73,7 +73,9 @@ void TtsBaseUpdate::BeforeEdit() {
     runHook(false, [&] {
         m_mode = umBeforeEdit;
         clearMarkedWords();
-        textLink()->ProcessRecord(this);
+        TtsTextDataSetLink* text = textLink();
+        m_editedRecord = text->RecordIndex();
+        text->ProcessRecord(this);
     });
 }
 
@@ -109,6 +111,18 @@ void TtsBaseUpdate::AfterPost() {
     runHook(true, [&] {
         TtsTextDataSetLink* text = textLink();
         const int record = text->RecordIndex();
+        if (m_mode == umBeforeEdit && record != m_editedRecord) {
+            // The edit changed the record's number: the old number leaves every set of its
+            // words and the new one joins as if inserted.
+            SetRecord(m_editedRecord);
+            std::vector<QString> gone;
+            m_words.VisitAll([&](const QString& w, fulltext::CxData& mark, bool&) {
+                if (mark == kOldWord) gone.push_back(w);
+            });
+            for (const QString& w : gone) UpdateWord(w, false);
+            text->ExtendRange(m_editedRecord, false);
+            m_mode = umBeforeInsert;
+        }
         if (m_mode != umBeforeEdit) {
             const int oldMax = text->MaxIndex();
             text->ExtendRange(record, true);

@@ -25,6 +25,8 @@ class TtsTextDataSetLink;
 /// changes the word table wholly or, failing, not at all (the cache is emptied then, so that
 /// it holds nothing the table lacks). The words of a record to be deleted are gathered before
 /// the delete and removed after it, so that a delete that is refused leaves the index alone.
+/// An edit that changes the record's number counts as a delete of the old number and an
+/// insert of the new one.
 class TtsBaseUpdate : public TtsReadEngine {
     Q_OBJECT
 public:
@@ -62,6 +64,7 @@ protected:
     TwbDictionary m_words{701};
     int m_mode = umBeforeEdit;
     int m_deletedRecord = 0;
+    int m_editedRecord = 0;  ///< the record's number when its edit began
 };
 
 /// The updater with its word operation; a change of segment writes the cache back first.

@@ -531,3 +531,20 @@ TEST_F(WordTable, a_descending_key_index_still_gives_the_lowest_number_as_minimu
     EXPECT_EQ(link.MaxIndex(), 40);
     EXPECT_EQ(link.IndexList(false), QStringList{QStringLiteral("NodeID")});
 }
+
+TEST_F(IndexUpdate, an_edit_that_renumbers_the_record_moves_all_its_words) {
+    CreateRecords(100);
+    Build();
+    auto x = OpenIndexed();
+    ASSERT_TRUE(x->table.FindKey({30}));
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(250);  // above the range
+    x->table.Post();
+    ExpectIndexMatchesRecords(1);
+    ASSERT_TRUE(x->table.FindKey({250}));
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(30);
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("renumbered"));
+    x->table.Post();
+    ExpectIndexMatchesRecords(1);
+}
