@@ -548,3 +548,38 @@ TEST_F(IndexUpdate, an_edit_that_renumbers_the_record_moves_all_its_words) {
     x->table.Post();
     ExpectIndexMatchesRecords(1);
 }
+
+TEST_F(IndexCrash, with_transactions_every_hundredth_post_commits) {
+    {
+        db::Table table;
+        table.SetDatabaseName(Path());
+        table.SetTableName(QStringLiteral("XDict.DB"));
+        TtsMakeWordsTableLink link;
+        link.SetTable(&table);
+        link.CreateTable();
+    }
+    const std::uint8_t set[20] = {};
+    EXPECT_TRUE(RunKilled([&] {
+        db::Table table;
+        table.SetDatabaseName(Path());
+        table.SetTableName(QStringLiteral("XDict.DB"));
+        TtsMakeWordsTableLink link;
+        link.SetTable(&table);
+        link.SetTransactions(100);
+        link.Open();
+        link.StartTransaction();
+        for (int i = 0; i < 150; ++i) {
+            link.Append();
+            link.SetWord(QStringLiteral("W%1").arg(i));
+            link.SetCount(0);
+            link.WriteSet(set, 20);
+            link.Post();
+        }
+        ::kill(::getpid(), SIGKILL);
+    }));
+    db::Table table;
+    table.SetDatabaseName(Path());
+    table.SetTableName(QStringLiteral("XDict.DB"));
+    table.Open();
+    EXPECT_EQ(table.RecordCount(), 100);
+}
