@@ -555,7 +555,9 @@ void TtsProximitySearch::Verify(const QString& text) {
     for (QString& w : m_phrase) w.truncate(fulltext::CutLength(w.constData(), w.size(), WordsLink()->WordFieldSize()));
     if (m_phrase.isEmpty()) return;
     m_phraseRepeats = QSet<QString>(m_phrase.begin(), m_phrase.end()).size() != m_phrase.size();
-    m_phraseWild = std::any_of(m_phrase.begin(), m_phrase.end(), [&](const QString& w) { return HasWildcard(w); });
+    m_wordWild.assign(std::size_t(m_phrase.size()), 0);
+    for (int i = 0; i < m_phrase.size(); ++i) m_wordWild[std::size_t(i)] = HasWildcard(m_phrase[i]);
+    m_phraseWild = std::any_of(m_wordWild.begin(), m_wordWild.end(), [](char w) { return w != 0; });
     const bool proximity = m_logic == slPhrase || m_logic == slNear;
     if (proximity && !subFields && m_phrase.size() == 1) return;
 
@@ -666,7 +668,7 @@ void TtsProximitySearch::VerifyWord(QStringView rawWord) {
         // match may still continue a shorter one or start a new one ("a a b" holds "a b").
         auto matches = [&](int i) {
             const QString& expected = m_phrase[i];
-            const bool quick = HasWildcard(expected) || expected.size() == word.size();
+            const bool quick = m_wordWild[std::size_t(i)] || expected.size() == word.size();
             return quick && (number == i || (m_phraseRepeats && word == expected));
         };
         const int n = int(m_phrase.size());

@@ -232,6 +232,7 @@ private:
     QStringList m_phrase;
     bool m_phraseRepeats = false;
     bool m_phraseWild = false;  ///< a phrase word holds a wildcard
+    std::vector<char> m_wordWild;  ///< per phrase word: it holds a wildcard
     bool m_found = false;
     /// Phrase matching: partial[i] is set when the last i words read match the phrase's first
     /// i words (partial[0] always).

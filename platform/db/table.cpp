@@ -409,6 +409,78 @@ struct Table::Impl {
         nextBatch = std::min(nextBatch * 2, kMaxBatch);
         return n;
     }
+
+    /// Runs a query for one row and makes it the current row (the batch starts there);
+    /// answers false, leaving the position alone, when it finds none.
+    bool positionOnFirst(const QString& sql, const QVariantList& binds) {
+        sync();
+        auto rows = query(sql, binds);
+        if (rows.empty()) return false;
+        setBatch(std::move(rows), 0);
+        batchValid = true;
+        batchStartKnown = false;
+        batchEndKnown = false;
+        nextBatch = kFirstBatch;
+        return true;
+    }
+
+    /// The statement of a seek by key (FindKey: equal leading fields; FindNearest: the first
+    /// row at or after the key), made once per shape of key (kind, length, null positions)
+    /// for the current order and range. Its placeholders take the range's values, then
+    /// key[keyOf[0]], key[keyOf[1]], ... Cleared (seeks) whenever the order or range changes.
+    struct Seek {
+        QString sql;
+        std::vector<int> keyOf;
+    };
+    QHash<quint64, Seek> seeks;
+    Seek oneOffSeek;  ///< a key too long for the shape bits (not kept)
+
+    const Seek& seek(bool nearest, const QVariantList& key) {
+        constexpr qsizetype kShapeFields = 48;
+        const bool keep = key.size() < kShapeFields;
+        quint64 shape = quint64(nearest) | (quint64(key.size()) << 1);
+        for (qsizetype i = 0; keep && i < key.size(); ++i)
+            if (key[i].isNull()) shape |= quint64(1) << (8 + i);
+        if (keep) {
+            auto it = seeks.constFind(shape);
+            if (it != seeks.constEnd()) return *it;
+        }
+        // the SQL depends on which values are null only: built over the values' positions
+        QVariantList positions;
+        for (qsizetype i = 0; i < key.size(); ++i) positions << (key[i].isNull() ? QVariant() : QVariant(qlonglong(i)));
+        QVariantList binds;
+        QString cond;
+        if (nearest) {
+            if (!key.isEmpty()) cond = lex(orderExprs, positions, !desc, true, binds);
+        } else {
+            QStringList conds;
+            for (qsizetype i = 0; i < key.size(); ++i) {
+                if (key[i].isNull()) {
+                    conds << QStringLiteral("%1 IS NULL").arg(orderExprs[i]);
+                } else {
+                    conds << QStringLiteral("%1 = ?").arg(orderExprs[i]);
+                    binds << positions[i];
+                }
+            }
+            cond = conds.join(QStringLiteral(" AND "));
+        }
+        Seek made;
+        made.sql = select + where(cond) + orderForward + QStringLiteral(" LIMIT 1");
+        for (const auto& b : std::as_const(binds)) made.keyOf.push_back(int(b.toLongLong()));
+        if (!keep) {
+            oneOffSeek = std::move(made);
+            return oneOffSeek;
+        }
+        return *seeks.insert(shape, std::move(made));
+    }
+
+    /// Runs a seek: answers whether it found a row (then the current one).
+    bool positionOnSeek(bool nearest, const QVariantList& key) {
+        const Seek& s = seek(nearest, key);
+        QVariantList binds = rangeBinds;
+        for (int k : s.keyOf) binds << key[k];
+        return positionOnFirst(s.sql, binds);
+    }
 };
 
 Table::Table(QObject* parent) : QObject(parent), d(std::make_unique<Impl>()) {}
@@ -613,6 +685,7 @@ void Table::openOnFile(const Table* rangeOf) {
         resolveOrder();
         if (rangeOf) {
             d->rangeWhere = rangeOf->d->rangeWhere;
+            d->seeks.clear();
             d->rangeBinds = rangeOf->d->rangeBinds;
             d->rangeStart = rangeOf->d->rangeStart;
             d->rangeEnd = rangeOf->d->rangeEnd;
@@ -726,6 +799,7 @@ void Table::resolveOrder() {
     d->valueStamp.assign(m_def.Fields.size(), 0);
     ++d->moveStamp;
     d->select = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), d->file->rowTable());
+    d->seeks.clear();
 }
 
 void Table::SetIndexName(const QString& name) { switchOrder(name, {}); }
@@ -752,6 +826,7 @@ void Table::switchOrder(const QString& indexName, const QString& fieldNames) {
 
 void Table::clearRange() {
     d->rangeWhere.clear();
+    d->seeks.clear();
     d->rangeStart.clear();
     d->rangeEnd.clear();
     d->rangeBinds.clear();
@@ -1047,14 +1122,7 @@ bool Table::positionOnFirstMatch(const QString& whereSql, const QVariantList& bi
     all += binds;
     const QString sql = d->select + d->where(whereSql) + (forward ? d->orderForward : d->orderBackward) +
                         QStringLiteral(" LIMIT 1");
-    d->sync();
-    auto rows = d->query(sql, all);
-    if (rows.empty()) return false;
-    d->setBatch(std::move(rows), 0);
-    d->batchValid = true;
-    d->batchStartKnown = false;
-    d->batchEndKnown = false;
-    d->nextBatch = kFirstBatch;
+    if (!d->positionOnFirst(sql, all)) return false;
     m_bof = m_eof = false;
     return true;
 }
@@ -1062,18 +1130,9 @@ bool Table::positionOnFirstMatch(const QString& whereSql, const QVariantList& bi
 bool Table::FindKey(const QVariantList& keyValues) {
     checkBrowseMode();
     const QVariantList key = convertKey(m_def, d->orderFields, keyValues, m_tableName);
-    QStringList conds;
-    QVariantList binds;
-    for (qsizetype i = 0; i < key.size(); ++i) {
-        if (key[i].isNull()) {
-            conds << QStringLiteral("%1 IS NULL").arg(d->orderExprs[i]);
-        } else {
-            conds << QStringLiteral("%1 = ?").arg(d->orderExprs[i]);
-            binds << key[i];
-        }
-    }
     DoBeforeScroll();
-    if (!positionOnFirstMatch(conds.join(QStringLiteral(" AND ")), binds, true)) return false;
+    if (!d->positionOnSeek(false, key)) return false;
+    m_bof = m_eof = false;
     DoAfterScroll();
     notifyScrolled();
     return true;
@@ -1083,9 +1142,9 @@ void Table::FindNearest(const QVariantList& keyValues) {
     checkBrowseMode();
     const QVariantList key = convertKey(m_def, d->orderFields, keyValues, m_tableName);
     DoBeforeScroll();
-    QVariantList binds;
-    const QString cond = key.isEmpty() ? QString() : Impl::lex(d->orderExprs, key, !d->desc, true, binds);
-    if (!positionOnFirstMatch(cond, binds, true)) {
+    if (d->positionOnSeek(true, key)) {
+        m_bof = m_eof = false;
+    } else {
         // nothing at or after the key: the end of the table
         d->sync();
         d->setBatch(d->fetch(false, nullptr, false, 1), 0);
@@ -1117,6 +1176,7 @@ void Table::SetRange(const QVariantList& startValues, const QVariantList& endVal
         if (!end.isEmpty()) parts << Impl::lex(d->orderExprs, end, d->desc, true, binds);
     }
     d->rangeWhere = parts.join(QStringLiteral(" AND "));
+    d->seeks.clear();
     d->rangeBinds = binds;
     d->rangeStart = startValues;
     d->rangeEnd = endValues;

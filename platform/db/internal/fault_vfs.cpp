@@ -14,7 +14,8 @@ namespace {
 
 sqlite3_vfs* g_real = nullptr;
 sqlite3_vfs g_vfs;
-sqlite3_io_methods g_methods;
+sqlite3_io_methods g_methods;       ///< with memory-mapped reads
+sqlite3_io_methods g_plainMethods;  ///< without them
 
 struct ShimFile {
     sqlite3_file base;
@@ -48,13 +49,27 @@ int shimCheckReserved(sqlite3_file* f, int* out) { return realOf(f)->pMethods->x
 int shimFileControl(sqlite3_file* f, int op, void* arg) { return realOf(f)->pMethods->xFileControl(realOf(f), op, arg); }
 int shimSectorSize(sqlite3_file* f) { return realOf(f)->pMethods->xSectorSize(realOf(f)); }
 int shimDeviceCharacteristics(sqlite3_file* f) { return realOf(f)->pMethods->xDeviceCharacteristics(realOf(f)); }
+// Shared memory and memory-mapped reads pass through (reads through the map are no writes,
+// so the fault hook is not involved; SQLite writes pages with xWrite even when mapped).
+int shimShmMap(sqlite3_file* f, int page, int size, int extend, void volatile** out) {
+    return realOf(f)->pMethods->xShmMap(realOf(f), page, size, extend, out);
+}
+int shimShmLock(sqlite3_file* f, int offset, int n, int flags) { return realOf(f)->pMethods->xShmLock(realOf(f), offset, n, flags); }
+void shimShmBarrier(sqlite3_file* f) { realOf(f)->pMethods->xShmBarrier(realOf(f)); }
+int shimShmUnmap(sqlite3_file* f, int deleteFlag) { return realOf(f)->pMethods->xShmUnmap(realOf(f), deleteFlag); }
+int shimFetch(sqlite3_file* f, sqlite3_int64 offset, int amount, void** out) {
+    return realOf(f)->pMethods->xFetch(realOf(f), offset, amount, out);
+}
+int shimUnfetch(sqlite3_file* f, sqlite3_int64 offset, void* p) { return realOf(f)->pMethods->xUnfetch(realOf(f), offset, p); }
 
 int shimOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
     auto* shim = reinterpret_cast<ShimFile*>(file);
     shim->real = reinterpret_cast<sqlite3_file*>(shim + 1);
     std::memset(shim->real, 0, size_t(g_real->szOsFile));
     const int rc = g_real->xOpen(g_real, name, shim->real, flags, outFlags);
-    file->pMethods = (rc == SQLITE_OK && shim->real->pMethods) ? &g_methods : nullptr;
+    const sqlite3_io_methods* real = rc == SQLITE_OK ? shim->real->pMethods : nullptr;
+    // a file whose own methods lack mapping (an older interface) gets the plain shim
+    file->pMethods = !real ? nullptr : real->iVersion >= 3 ? &g_methods : &g_plainMethods;
     return rc;
 }
 int shimDelete(sqlite3_vfs*, const char* name, int syncDir) { return g_real->xDelete(g_real, name, syncDir); }
@@ -89,6 +104,14 @@ const char* LayerVfsName() {
         g_methods.xFileControl = shimFileControl;
         g_methods.xSectorSize = shimSectorSize;
         g_methods.xDeviceCharacteristics = shimDeviceCharacteristics;
+        g_plainMethods = g_methods;
+        g_methods.iVersion = 3;
+        g_methods.xShmMap = shimShmMap;
+        g_methods.xShmLock = shimShmLock;
+        g_methods.xShmBarrier = shimShmBarrier;
+        g_methods.xShmUnmap = shimShmUnmap;
+        g_methods.xFetch = shimFetch;
+        g_methods.xUnfetch = shimUnfetch;
         std::memset(&g_vfs, 0, sizeof g_vfs);
         g_vfs.iVersion = 2;
         g_vfs.szOsFile = int(sizeof(ShimFile)) + g_real->szOsFile;
