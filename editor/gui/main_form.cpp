@@ -731,8 +731,8 @@ void TMainForm::ValueListEdited(QTreeWidgetItem* Line, const QString& New) {
         Line->setText(0, New.isEmpty() ? RegTree->currentItem()->text(0) : New);
         break;
     case TMainData::RowChange::KeyTaken:
-        ui::ShowError(QStringLiteral("Error writing to Registry. Key is [") + section + QStringLiteral(" | ") + key1 +
-                      QStringLiteral(" | ") + key2 + QStringLiteral(" | ") + New + QStringLiteral("]. "));
+        ui::ShowError(QStringLiteral("Error writing to Registry. Key is ") +
+                      editor::RowKeyText(SettingsRow{section, key1, key2, New, QString()}) + QStringLiteral(". "));
         break;
     case TMainData::RowChange::NotFound: ui::ShowError(kNotFound); break;
     }
