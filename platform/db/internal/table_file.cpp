@@ -31,14 +31,15 @@ struct FileId {
     bool operator<(const FileId& o) const { return dev != o.dev ? dev < o.dev : ino < o.ino; }
 };
 
+// Never destroyed: tables living in static objects close after the other statics are gone.
 std::map<FileId, int>& lockDescriptorMap() {
-    static std::map<FileId, int> map;
-    return map;
+    static auto* map = new std::map<FileId, int>;
+    return *map;
 }
 
 QHash<QString, std::weak_ptr<TableFile>>& openFileMap() {
-    static QHash<QString, std::weak_ptr<TableFile>> files;
-    return files;
+    static auto* files = new QHash<QString, std::weak_ptr<TableFile>>;
+    return *files;
 }
 
 /// A child made by fork() shares the parent's lock descriptors (and so their locks) and
@@ -508,7 +509,7 @@ void TableFile::rollbackWrite() noexcept {
 void TableFile::beginRead() {
     if (m_readDepth++ > 0 || !sqlite3_get_autocommit(m_db.get())) return;
     try {
-        Exec(m_db.get(), QStringLiteral("BEGIN"), context(m_path));
+        runCached("BEGIN");
         m_readOpen = true;
         m_readSince.start();
         // take the shared lock now: the snapshot is the file as it is at the guard's start
@@ -538,17 +539,29 @@ void TableFile::suspendRead() noexcept {
     if (!m_readOpen) return;
     m_readOpen = false;
     // a read transaction has nothing to keep: COMMIT only drops the lock
-    if (sqlite3_exec(m_db.get(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+    try {
+        runCached("COMMIT");
+    } catch (...) {
         sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
 }
 
 void TableFile::resumeRead() noexcept {
     if (m_readDepth == 0 || m_readOpen || !m_db || !sqlite3_get_autocommit(m_db.get())) return;
     // deferred: the shared lock is taken by the next read
-    if (sqlite3_exec(m_db.get(), "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {
+    try {
+        runCached("BEGIN");
         m_readOpen = true;
         m_readSince.start();
+    } catch (...) {
     }
+}
+
+void TableFile::runCached(const char* sql) {
+    sqlite3_stmt* s = statement(QLatin1String(sql));
+    StatementReset reset(s);
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) RaiseSqlite(m_db.get(), sqlite3_extended_errcode(m_db.get()), context(m_path));
 }
 
 bool TableFile::lockRecord(qint64 rowId) {

@@ -126,6 +126,8 @@ private:
 
     void suspendRead() noexcept;
     void resumeRead() noexcept;
+    /// Runs a statement without results through the statement cache (raises on failure).
+    void runCached(const char* sql);
 };
 
 /// Creates a table file's contents on an empty connection (within the caller's transaction).
