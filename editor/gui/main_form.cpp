@@ -663,7 +663,7 @@ void TMainForm::EditSelectedValue() {
     const QString variable = line->data(0, Qt::UserRole).toString();
     QString value = line->text(1);
     if (!ExecuteEditValue(*EditValue, section, key1, key2, variable, value)) return;
-    line->setText(1, value);
+    // The list shows the value only once it is stored: a refused write leaves the old one.
     MainData->WriteRegistryValue(section, key1, key2, variable, value);
     line->setText(1, MainData->LastWritten().Value);
 }
@@ -788,8 +788,12 @@ void TMainForm::FindItem(bool Advance) {
     for (int i = 0; i < RegTree->topLevelItemCount(); ++i) preOrder(RegTree->topLevelItem(i), nodes);
     const bool forward = Finder->DirectionIndex() == 0;
     const bool wrap = Finder->Wrap->isChecked();
-    qsizetype position = RegTree->currentItem() ? nodes.indexOf(RegTree->currentItem()) : 0;
-    if (position < 0) position = 0;
+    qsizetype position = RegTree->currentItem() ? nodes.indexOf(RegTree->currentItem()) : -1;
+    if (position < 0) {
+        // Nothing selected: the search begins with the first node in its direction.
+        position = forward ? 0 : nodes.size() - 1;
+        if (Advance) position += forward ? -1 : 1;
+    }
     bool wrapped = false;
     bool advance = Advance;
     while (!nodes.isEmpty()) {

@@ -249,6 +249,29 @@ TEST_F(MainWindow, editing_a_value_rewrites_the_selected_row_with_a_fresh_crc) {
     }
 }
 
+TEST_F(MainWindow, a_refused_write_leaves_the_old_value_in_the_list) {
+    Open();
+    Select({"Forms", "Main", "Layout"});
+    db::Table holder;  // another cursor holds the row in edit
+    holder.SetDatabaseName(Folder);
+    holder.SetTableName("Registry.DB");
+    holder.Open();
+    ASSERT_TRUE(holder.Locate("Section;Key1;Key2;Variable", {"Forms", "Main", "Layout", "Position"}, {}));
+    holder.Edit();
+    form->ValueList->setCurrentItem(Line("Position"));
+    FocusList();
+    DialogAnswerer answers;
+    answers.ExpectModal<TEditValue>([&](TEditValue& d) {
+        d.NewValue->setText(QStringLiteral("0,0,1,1"));
+        Click(&d, "OKBtn");
+    });
+    answers.ExpectMessage("locked", ui::Button::Ok, ui::MessageKind::Error);
+    Click(form.get(), "EditBtn");
+    EXPECT_EQ(Line("Position")->text(1), QStringLiteral("10,10,480,640"));
+    holder.Cancel();
+    EXPECT_TRUE(TableText(Folder).contains("Forms|Main|Layout|Position=10,10,480,640"));
+}
+
 TEST_F(MainWindow, a_new_section_is_named_in_place_then_its_first_subkey) {
     Open();
     FocusTree();
@@ -420,6 +443,11 @@ TEST_F(MainWindow, find_walks_nodes_and_lines_in_both_directions_with_wrap_aroun
     find(QString::fromUtf8("général"), 0, true);
     EXPECT_EQ(current(), QString::fromUtf8("Preferences|Général|"));
     EXPECT_EQ(form->Finder->FindStr->count(), 4);
+
+    find("forms", 0, false, true);  // nothing after the current node without wrap
+    form->RegTree->setCurrentItem(nullptr);  // with nothing selected, Find Next begins at the first node
+    Click(form.get(), "FindNextBtn");
+    EXPECT_EQ(current(), "Forms||");
 }
 
 TEST_F(MainWindow, expand_button_switches_between_its_two_states_and_refresh_keeps_it) {
