@@ -31,7 +31,8 @@ class TableFile;
 ///   transaction already keeps the file's lock).
 ///
 /// While a snapshot is open, writers of other processes wait for it (up to the busy
-/// timeout, 5 seconds, then their write fails with the table-locked engine error), and this
+/// timeout, 5 seconds, then their write fails with the table-locked engine error; readers
+/// arriving after such a waiting writer wait behind it), and this
 /// process cannot open the file exclusively or run whole-table operations on it (the guard
 /// keeps the file open, kTableBusy). Guards are for short loops only; a loop that may run
 /// long calls Renew() now and then to let waiting writers in. Writing the file through a
