@@ -75,6 +75,9 @@ public:
     void Recount();
 
     static int BitsInByte(std::uint8_t b) { return kBitCount[b]; }
+    /// Number of set bits in `size` bytes. Uses the processor's population-count instruction
+    /// where the running machine has one (chosen once at run time), else a table-free count.
+    static int CountBits(const std::uint8_t* bytes, std::size_t size);
 
 protected:
     static const std::uint8_t kBitCount[256];

@@ -1,6 +1,28 @@
 #include "fulltext/cx_pack.h"
 
+#include <QtEndian>
+
+#include <algorithm>
 #include <cstring>
+
+namespace {
+
+/// Number of bytes from `p` on equal to p[0], at most `maxRun` (>= 1); compared eight at a
+/// time, as the long zero runs of sparse sets dominate.
+int runLength(const std::uint8_t* p, int maxRun) {
+    const std::uint64_t pattern = 0x0101010101010101ull * p[0];
+    int run = 1;
+    while (run + 8 <= maxRun) {
+        std::uint64_t w;
+        std::memcpy(&w, p + run, 8);
+        if (const std::uint64_t differ = qToLittleEndian(w) ^ pattern) return run + __builtin_ctzll(differ) / 8;
+        run += 8;
+    }
+    while (run < maxRun && p[run] == p[0]) ++run;
+    return run;
+}
+
+}  // namespace
 
 int PackRuns(const std::uint8_t* source, int length, std::uint8_t* destination) {
     if (length <= 1) return -1;
@@ -9,8 +31,7 @@ int PackRuns(const std::uint8_t* source, int length, std::uint8_t* destination) 
     int literalAt = -1;  // position of the open literal block's control byte, -1 when none
     int i = 0;
     while (i < length) {
-        int run = 1;
-        while (i + run < length && run < 127 && source[i + run] == source[i]) ++run;
+        const int run = runLength(source + i, std::min(127, length - i));
         if (run >= 2) {
             if (pos + 2 >= limit) return -1;
             destination[pos++] = std::uint8_t(0x80 | run);

@@ -90,7 +90,11 @@ void TwbBits::Resize(int maxBits) {
 int TwbBits::FirstMember() const {
     const int n = ByteCount();
     int i = 0;
-    for (; i + 8 <= n; i += 8)  // zero words are skipped whole
+    // Zero stretches are skipped 32 bytes at a time, then 8.
+    while (i + 32 <= n && (load64(m_bytes + i) | load64(m_bytes + i + 8) | load64(m_bytes + i + 16) |
+                           load64(m_bytes + i + 24)) == 0)
+        i += 32;
+    for (; i + 8 <= n; i += 8)
         if (const std::uint64_t w = load64(m_bytes + i)) return i * 8 + __builtin_ctzll(w);
     for (; i < n; ++i)
         if (m_bytes[i]) return i * 8 + __builtin_ctz(m_bytes[i]);
@@ -99,6 +103,9 @@ int TwbBits::FirstMember() const {
 
 int TwbBits::LastMember() const {
     int i = ByteCount();
+    while (i >= 32 && (load64(m_bytes + i - 32) | load64(m_bytes + i - 24) | load64(m_bytes + i - 16) |
+                       load64(m_bytes + i - 8)) == 0)
+        i -= 32;
     for (; i >= 8; i -= 8)
         if (const std::uint64_t w = load64(m_bytes + i - 8)) return (i - 8) * 8 + 63 - __builtin_clzll(w);
     for (; i > 0; --i)
@@ -168,7 +175,7 @@ int TtsBits::CompressSet(const TwbBits& set, std::uint8_t* out) {
         int previous = -1;
         int i = 0;
         bool fit = true;
-        forEachMember(bytes, byteCount, first, [&](int m) {
+        forEachMember(bytes, (last >> 3) + 1, first, [&](int m) {  // no member lies beyond last
             if (previous >= 0) {
                 const std::uint32_t gap = std::uint32_t(m - previous);
                 if (gap > 65535) fit = false;
@@ -254,41 +261,51 @@ void TtsBits::ExpandStored(const std::uint8_t* stored, int length, TwbBits& targ
 
     std::uint8_t* bytes = target.Bytes();
     const int byteCount = target.ByteCount();
+    // Methods 1 to 3 list members: each must lie above the one before and not above last
+    // (anything else is damage, found before a bit outside the set could be touched).
     auto setMembers = [&](auto&& addMiddle) {
         std::memset(bytes, 0, std::size_t(byteCount));
-        std::vector<int> members;
-        if (n >= 1) members.push_back(first);
-        addMiddle(members);
-        if (n >= 2) members.push_back(last);
-        // Members must be strictly ascending inside [first, last]: anything else is damage.
-        for (std::size_t i = 1; i < members.size(); ++i)
-            if (members[i] <= members[i - 1]) damaged();
-        for (int m : members) bytes[m >> 3] |= std::uint8_t(1u << (m & 7));
+        qint64 previous = -1;
+        auto put = [&](qint64 m) {
+            if (m <= previous || m > last) {
+                std::memset(bytes, 0, std::size_t(byteCount));
+                damaged();
+            }
+            bytes[m >> 3] |= std::uint8_t(1u << (m & 7));
+            previous = m;
+        };
+        if (n >= 1) put(first);
+        addMiddle(put);
+        if (n >= 2) put(last);
     };
     switch (method) {
     case 1:
         if (n > 3 || payloadLength != (n == 3 ? 4 : 0)) damaged();
-        setMembers([&](std::vector<int>& m) {
-            if (n == 3) m.push_back(ReadInt32(payload));
+        setMembers([&](auto& put) {
+            if (n == 3) put(ReadInt32(payload));
         });
         break;
     case 2:
         if (n < 2 || payloadLength != 4 * (n - 2)) damaged();
-        setMembers([&](std::vector<int>& m) {
-            for (qint64 i = 0; i < n - 2; ++i) m.push_back(ReadInt32(payload + 4 * i));
+        setMembers([&](auto& put) {
+            for (qint64 i = 0; i < n - 2; ++i) put(ReadInt32(payload + 4 * i));
         });
         break;
     case 3: {
         if (n < 2 || payloadLength != 2 * (n - 1)) damaged();
-        setMembers([&](std::vector<int>& m) {
-            qint64 at = first;
+        qint64 at = first;
+        for (qint64 i = 0; i < n - 1; ++i) at += qFromLittleEndian<quint16>(payload + 2 * i);
+        if (at != last) damaged();
+        setMembers([&](auto& put) {
+            qint64 m = first;
             for (qint64 i = 0; i < n - 2; ++i) {
-                at += qFromLittleEndian<quint16>(payload + 2 * i);
-                if (at >= last) damaged();
-                m.push_back(int(at));
+                m += qFromLittleEndian<quint16>(payload + 2 * i);
+                if (m >= last) {
+                    std::memset(bytes, 0, std::size_t(byteCount));
+                    damaged();
+                }
+                put(m);
             }
-            at += qFromLittleEndian<quint16>(payload + 2 * (n - 2));
-            if (at != last) damaged();
         });
         break;
     }
@@ -307,8 +324,7 @@ void TtsBits::ExpandStored(const std::uint8_t* stored, int length, TwbBits& targ
         }
         bytes[byteFirst] &= std::uint8_t(0xFFu << (first & 7));
         bytes[last >> 3] &= std::uint8_t(0xFFu >> (7 - (last & 7)));
-        int count = 0;
-        for (int i = byteFirst; i < byteFirst + k; ++i) count += TCxBits::BitsInByte(bytes[i]);
+        const int count = TCxBits::CountBits(bytes + byteFirst, std::size_t(k));
         const bool ends = (bytes[byteFirst] >> (first & 7)) & 1 && (bytes[last >> 3] >> (last & 7)) & 1;
         if (count != n || !ends) {
             std::memset(bytes, 0, std::size_t(byteCount));
@@ -319,7 +335,8 @@ void TtsBits::ExpandStored(const std::uint8_t* stored, int length, TwbBits& targ
     default:
         damaged();
     }
-    target.Recount();
+    // Every member was placed once inside the set (checked above), so the count is n.
+    target.SetKnownCount(int(n));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -439,15 +456,10 @@ void TtsBits::ExpandInto(const std::uint8_t* stored, int length, int segment, in
     if (offset % 8 == 0) {
         const int at = int(offset / 8);
         const int n = std::min(m_scratch->ByteCount(), m_main.ByteCount() - at);
-        int before = 0;
-        int after = 0;
-        for (int i = 0; i < n; ++i) {
-            std::uint8_t& b = m_main.Bytes()[at + i];
-            before += TCxBits::BitsInByte(b);
-            b |= m_scratch->Bytes()[i];
-            after += TCxBits::BitsInByte(b);
-        }
-        m_main.AddToCount(after - before);
+        std::uint8_t* into = m_main.Bytes() + at;
+        const int before = TCxBits::CountBits(into, std::size_t(n));
+        for (int i = 0; i < n; ++i) into[i] |= m_scratch->Bytes()[i];
+        m_main.AddToCount(TCxBits::CountBits(into, std::size_t(n)) - before);
         return;
     }
     forEachMember(m_scratch->Bytes(), m_scratch->ByteCount(), 0, [&](int m) {

@@ -124,6 +124,8 @@ public:
     int LastMember() const;
     /// Adjusts the count after bytes were changed directly in a known way.
     void AddToCount(int delta) { m_count += delta; }
+    /// Sets the count after the bytes were written directly with a known number of members.
+    void SetKnownCount(int count) { m_count = count; }
 
 private:
     fulltext::Block m_borrowed = nullptr;

@@ -88,9 +88,11 @@ TwbDictNode* TwbDictionary::AddAfterMiss(const QString& word, fulltext::CxData d
     return node;
 }
 
-void TwbDictionary::AddWord(const QString& word, fulltext::CxData data) {
-    AddEntry(word, data);
+TwbDictNode* TwbDictionary::AddWord(const QString& word, fulltext::CxData data) {
+    AddEntry(word, data);  // the new node heads its slot's chain
+    auto* node = static_cast<TwbDictNode*>(m_slots[SlotOf(word)].get());
     growIfDue();
+    return node;
 }
 
 void TwbDictionary::growIfDue() {
@@ -124,6 +126,7 @@ void TwbDictionary::VisitAll(const TVisitProc& visit) {
 // TtsCustomCache
 
 TtsCustomCache::TtsCustomCache(QObject* owner) : TtsBaseCache(owner) {
+    m_rawSets.MakeHead();
     m_dict.OnDisposeData = [this](fulltext::CxData d) {
         if (d) FreeBlock(asBlock(d));
     };
@@ -257,7 +260,7 @@ bool TtsCustomCache::Lookup(QStringView word, fulltext::Block& oldBlock, bool cr
         std::memset(block + 12, 0, std::size_t(m_rawSize - 12));
         fulltext::WriteInt32(block + 4, 0);
         fulltext::SetBlockStamp(block, m_access);
-        m_dict.AddAfterMiss(word.toString(), asData(block));
+        touchRaw(m_dict.AddAfterMiss(word.toString(), asData(block)));
         ++m_additions;
         return false;
     }
@@ -279,13 +282,15 @@ bool TtsCustomCache::Lookup(QStringView word, fulltext::Block& oldBlock, bool cr
         oldBlock = current;
     }
     fulltext::SetBlockStamp(block, dirty ? -m_access : m_access);
+    touchRaw(node);
     return true;
 }
 
 void TtsCustomCache::AddEntry(const QString& word, fulltext::Block block) {
     ++m_access;
     if (block) fulltext::SetBlockStamp(block, m_access);
-    m_dict.AddWord(word, asData(block));
+    TwbDictNode* node = m_dict.AddWord(word, asData(block));
+    if (block && !fulltext::IsCompressedBlock(block)) touchRaw(node);
     ++m_additions;
 }
 
@@ -297,12 +302,15 @@ void TtsCustomCache::RemoveWord(QStringView word) {
 
 void TtsCustomCache::Iterate(bool freeBlocks, bool reset, const TVisitor& visitor) {
     if (visitor) {
+        bool changed = false;
         m_dict.VisitAll([&](const QString& word, fulltext::CxData& data, bool& remove) {
             fulltext::Block b = asBlock(data);
             visitor(word, b, remove);
-            data = asData(b);
             if (remove) ++m_removals;
+            else if (asData(b) != data) changed = true;
+            data = asData(b);
         });
+        if (changed && !freeBlocks && !reset) relinkRawSets();
     }
     if (freeBlocks) {
         m_dict.VisitAll([&](const QString&, fulltext::CxData& data, bool&) {
@@ -318,6 +326,19 @@ void TtsCustomCache::Iterate(bool freeBlocks, bool reset, const TVisitor& visito
     }
 }
 
+void TtsCustomCache::relinkRawSets() {
+    std::vector<std::pair<std::int32_t, TwbDictNode*>> raw;
+    m_dict.ForEach([&](const TCxDictNode& n) {
+        auto* node = static_cast<TwbDictNode*>(const_cast<TCxDictNode*>(&n));
+        node->UnlinkRaw();
+        const fulltext::Block b = asBlock(n.Data);
+        if (b && !fulltext::IsCompressedBlock(b)) raw.push_back({std::abs(fulltext::BlockStamp(b)), node});
+        return true;
+    });
+    std::stable_sort(raw.begin(), raw.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& r : raw) r.second->LinkLast(m_rawSets);
+}
+
 void TtsCustomCache::CheckMemory(TtsEngine* engine) {
     if (m_memoryLimitBytes <= 0 || m_bytesInUse <= m_memoryLimitBytes || !engine) return;
     m_threshold += (m_access - m_threshold) / 2;
@@ -326,16 +347,25 @@ void TtsCustomCache::CheckMemory(TtsEngine* engine) {
     TtsBaseBits* bits = engine->Bits();
     if (engine->BufferSize() < bits->CompressedMax()) engine->SetBufferSize(bits->CompressedMax());
     const qint64 before = m_bytesInUse;
-    m_dict.VisitAll([&](const QString&, fulltext::CxData& data, bool&) {
-        fulltext::Block b = asBlock(data);
-        if (!b || fulltext::IsCompressedBlock(b) || std::abs(fulltext::BlockStamp(b)) > m_threshold) return;
-        if (fulltext::BlockSize(b) != bits->RawSize()) return;  // a set of another run's size
+    // The raw-set list is in order of last use: its front holds every raw set used at or
+    // before the threshold.
+    for (fulltext::RawSetLink* link = m_rawSets.NextRaw(); link != &m_rawSets;) {
+        auto* node = static_cast<TwbDictNode*>(link);
+        link = link->NextRaw();
+        fulltext::Block b = asBlock(node->Data);
+        if (!b || fulltext::IsCompressedBlock(b)) {
+            node->UnlinkRaw();  // compressed or dropped since
+            continue;
+        }
+        if (std::abs(fulltext::BlockStamp(b)) > m_threshold) break;
+        if (fulltext::BlockSize(b) != bits->RawSize()) continue;  // a set of another run's size
         const int size = bits->Compress(b, engine->Buffer());
         fulltext::Block compressed = AllocBlock(size);
         std::memcpy(compressed, engine->Buffer(), std::size_t(size));
         FreeBlock(b);
-        data = asData(compressed);
-    });
+        node->Data = asData(compressed);
+        node->UnlinkRaw();
+    }
     const qint64 freed = before - m_bytesInUse;
 
     if (engine->States().Contains(TEngineState::esCollect)) {

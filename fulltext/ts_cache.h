@@ -45,8 +45,46 @@ public:
     virtual int AccessCounter() const = 0;
 };
 
-/// A node of the word dictionary.
-class TwbDictNode : public TCxDictNode {
+namespace fulltext {
+
+/// Links of a circular list of dictionary nodes (the cache's entries holding a raw set, in
+/// order of last use). A node leaves its list when it is destroyed; a list head links to itself.
+class RawSetLink {
+public:
+    RawSetLink() = default;
+    RawSetLink(const RawSetLink&) = delete;
+    RawSetLink& operator=(const RawSetLink&) = delete;
+    ~RawSetLink() { UnlinkRaw(); }
+
+    bool IsLinked() const { return m_next != nullptr; }
+    void UnlinkRaw() {
+        if (!m_next) return;
+        m_prev->m_next = m_next;
+        m_next->m_prev = m_prev;
+        m_prev = m_next = nullptr;
+    }
+    /// Makes this link a list head (a list of no nodes).
+    void MakeHead() { m_prev = m_next = this; }
+    /// Moves this link to the end of the list headed by `head`.
+    void LinkLast(RawSetLink& head) {
+        UnlinkRaw();
+        m_prev = head.m_prev;
+        m_next = &head;
+        head.m_prev->m_next = this;
+        head.m_prev = this;
+    }
+    RawSetLink* NextRaw() const { return m_next; }
+
+private:
+    RawSetLink* m_prev = nullptr;
+    RawSetLink* m_next = nullptr;
+};
+
+}  // namespace fulltext
+
+/// A node of the word dictionary. The cache keeps its nodes that hold a raw set on a list
+/// in order of last use (see TtsCustomCache); other dictionaries leave the links unused.
+class TwbDictNode : public TCxDictNode, public fulltext::RawSetLink {
 public:
     using TCxDictNode::TCxDictNode;
 };
@@ -77,8 +115,9 @@ public:
     TwbDictNode* Lookup(QStringView word);
     /// Adds `word`, which the last Lookup missed; grows the table when due.
     TwbDictNode* AddAfterMiss(const QString& word, fulltext::CxData data);
-    /// Adds a word that may be present (ECxContainerError 54 then); grows when due.
-    void AddWord(const QString& word, fulltext::CxData data);
+    /// Adds a word that may be present (ECxContainerError 54 then); grows when due. Answers
+    /// the new node.
+    TwbDictNode* AddWord(const QString& word, fulltext::CxData data);
     /// Visits every entry in slot and chain order, removing those flagged.
     void VisitAll(const TVisitProc& visit);
 
@@ -119,6 +158,13 @@ struct CacheStatistics {
 /// build's collecting phase it raises the limit instead of writing. The cache owns every
 /// block it hands out; with AltMemMgr freed blocks are kept on free lists by size (eight
 /// lists for 16..128 bytes, chains per size above) and reused.
+///
+/// The entries holding a raw set are also kept on a list in order of their stamps' magnitude
+/// (a look-up moves its entry to the end), so that compressing the sets used at or before the
+/// threshold visits just those sets, not every entry: a long build goes over its limit
+/// thousands of times. Invariant: every entry with a raw block is on the list, in ascending
+/// stamp magnitude; entries whose block was compressed, dropped or freed may still be on it
+/// and are unlinked when met.
 class TtsCustomCache : public TtsBaseCache {
     Q_OBJECT
 public:
@@ -170,7 +216,12 @@ private:
     void releaseFreeLists();
     void freeEveryBlock();
     void account(qint64 inUseDelta, qint64 freeDelta);
+    /// Puts `node` (holding a raw block just stamped) at the end of the raw-set list.
+    void touchRaw(TwbDictNode* node) { node->LinkLast(m_rawSets); }
+    /// Rebuilds the raw-set list from the dictionary, after sets were changed from outside.
+    void relinkRawSets();
 
+    fulltext::RawSetLink m_rawSets;  ///< head of the raw-set list; outlives m_dict's nodes
     TwbDictionary m_dict{1000};
     qint64 m_memoryLimitBytes = 1000 * 1024;
     bool m_altMemMgr = true;

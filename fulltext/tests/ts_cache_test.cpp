@@ -272,6 +272,41 @@ TEST_F(WordCache, a_cache_that_goes_away_is_written_back_first) {
     EXPECT_EQ(storedMembers(QStringLiteral("KEPT")), std::vector<int>{6});
 }
 
+TEST_F(WordCache, every_raw_set_left_after_a_memory_check_was_used_after_the_threshold) {
+    // Checked after every record of a long load, with flushes and read-backs under way: a
+    // raw set as old as the threshold would mean a check skipped a set it had to compress.
+    constexpr int kRecords = 3000;
+    text.SetRange(1, kRecords);
+    engine.SetSegmentSize(0);
+    cache.SetMemoryLimit(100);  // 102,400 bytes; raw sets are 387 bytes
+    engine.SetState({TEngineState::esUpdate});
+    std::mt19937 rng(5);
+    std::discrete_distribution<int> pick({40, 20, 10, 5, 5, 5, 5, 5, 5});
+    int checksSeen = 0;
+    for (int record = 1; record <= kRecords; ++record) {
+        engine.SetRecord(record);
+        QString line;
+        for (int i = 0; i < 30; ++i) line += QStringLiteral("W%1 ").arg(pick(rng) * 1000 + int(rng() % 1000));
+        engine.ParseString(line);
+        if (record % 500 == 0) engine.WriteBackCache();  // stamps change sign, sets stay raw
+        const int threshold = cache.Statistics().thresholdStamp;
+        if (threshold == 0) continue;
+        ++checksSeen;
+        int stale = 0;
+        cache.Dictionary().ForEach([&](const TCxDictNode& n) {
+            const auto* b = reinterpret_cast<const std::uint8_t*>(n.Data);
+            if (b && !fulltext::IsCompressedBlock(b) && std::abs(fulltext::BlockStamp(b)) <= threshold) ++stale;
+            return true;
+        });
+        ASSERT_EQ(stale, 0) << "record " << record;
+    }
+    EXPECT_GT(checksSeen, 0);
+    EXPECT_GT(cache.FlushMark(), 0);
+    EXPECT_GT(engine.rowsReadBack, 0);
+    engine.FlushCache();
+    engine.SetState({});
+}
+
 TEST_F(WordCache, a_million_pairs_under_a_small_limit_are_compressed_flushed_and_kept_whole) {
     constexpr int kRecords = 20000;
     constexpr int kWordsPerRecord = 50;  // 1,000,000 (word, record) pairs
