@@ -22,6 +22,26 @@ int runLength(const std::uint8_t* p, int maxRun) {
     return run;
 }
 
+std::uint64_t load64(const std::uint8_t* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return qFromLittleEndian(w);
+}
+
+/// The first position from `i` on that starts a pair of equal bytes (a run), or `length`;
+/// eight neighbour pairs are compared at a time.
+int literalEnd(const std::uint8_t* source, int i, int length) {
+    int j = i;
+    for (; j + 9 <= length; j += 8) {
+        const std::uint64_t x = load64(source + j) ^ load64(source + j + 1);  // 0 byte: equal pair
+        // The lowest flagged byte is exactly the lowest zero byte of x.
+        if (const std::uint64_t zero = (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull)
+            return j + __builtin_ctzll(zero) / 8;
+    }
+    while (j + 1 < length && source[j] != source[j + 1]) ++j;
+    return j + 1 < length ? j : length;
+}
+
 }  // namespace
 
 int PackRuns(const std::uint8_t* source, int length, std::uint8_t* destination) {
@@ -40,15 +60,21 @@ int PackRuns(const std::uint8_t* source, int length, std::uint8_t* destination) 
             i += run;
             continue;
         }
-        if (literalAt < 0 || destination[literalAt] == 127) {
-            if (pos + 1 >= limit) return -1;
-            literalAt = pos;
-            destination[pos++] = 0;
+        // Bytes up to the next run are copied as literal blocks of at most 127 bytes.
+        const int end = literalEnd(source, i, length);
+        while (i < end) {
+            if (literalAt < 0 || destination[literalAt] == 127) {
+                if (pos + 1 >= limit) return -1;
+                literalAt = pos;
+                destination[pos++] = 0;
+            }
+            const int n = std::min(end - i, 127 - int(destination[literalAt]));
+            if (pos + n >= limit) return -1;  // the block's last byte would not fit
+            std::memcpy(destination + pos, source + i, std::size_t(n));
+            pos += n;
+            destination[literalAt] = std::uint8_t(destination[literalAt] + n);
+            i += n;
         }
-        if (pos + 1 >= limit) return -1;
-        destination[pos++] = source[i];
-        ++destination[literalAt];
-        ++i;
     }
     return pos;
 }

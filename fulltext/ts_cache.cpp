@@ -369,8 +369,12 @@ void TtsCustomCache::CheckMemory(TtsEngine* engine) {
     const qint64 freed = before - m_bytesInUse;
 
     if (engine->States().Contains(TEngineState::esCollect)) {
-        // While an index build collects, nothing is written: the limit grows instead.
-        if (freed < 1000000) m_memoryLimitBytes += 1000000;
+        // While an index build collects, nothing is written: when compressing freed less than
+        // 1,000,000 bytes the limit grows instead, by 1,000,000 bytes or, once it is larger,
+        // by itself. Growing geometrically keeps the number of checks (each one compressing
+        // every set not used since the threshold) logarithmic in the memory a build needs,
+        // at the price of at most twice the limit growing by fixed steps would reach.
+        if (freed < 1000000) m_memoryLimitBytes += std::max<qint64>(1000000, m_memoryLimitBytes);
         return;
     }
     if (double(m_threshold - m_flushMark) > double(m_access - m_flushMark) * kFlushPercent &&

@@ -155,7 +155,8 @@ struct CacheStatistics {
 /// Every look-up counts an access and stamps the block it answers. When the blocks in use
 /// exceed MemoryLimit, CheckMemory compresses the raw sets used longest ago and, for engines
 /// that read an index, writes back and drops the oldest entries (FlushOld); during an index
-/// build's collecting phase it raises the limit instead of writing. The cache owns every
+/// build's collecting phase it raises the limit instead of writing (by 1,000,000 bytes, or by
+/// the limit itself once that is larger). The cache owns every
 /// block it hands out; with AltMemMgr freed blocks are kept on free lists by size (eight
 /// lists for 16..128 bytes, chains per size above) and reused.
 ///

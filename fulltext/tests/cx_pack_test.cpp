@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -90,6 +91,72 @@ TEST(RunLengthPacker, random_data_round_trips_whenever_it_packs) {
         ASSERT_EQ(UnpackRuns(out.data(), n, back.data(), length), length);
         ASSERT_EQ(back, source);
     }
+}
+
+/// The packing rules applied one byte at a time: the form the stored word sets were first
+/// written in, which the word-at-a-time packer must reproduce byte for byte.
+int packOneByteAtATime(const Bytes& source, Bytes& out) {
+    const int length = int(source.size());
+    if (length <= 1) return -1;
+    const int limit = length - 1;
+    int pos = 0;
+    int literalAt = -1;
+    for (int i = 0; i < length;) {
+        int run = 1;
+        while (i + run < length && run < 127 && source[std::size_t(i + run)] == source[std::size_t(i)]) ++run;
+        if (run >= 2) {
+            if (pos + 2 >= limit) return -1;
+            out[std::size_t(pos++)] = std::uint8_t(0x80 | run);
+            out[std::size_t(pos++)] = source[std::size_t(i)];
+            literalAt = -1;
+            i += run;
+            continue;
+        }
+        if (literalAt < 0 || out[std::size_t(literalAt)] == 127) {
+            if (pos + 1 >= limit) return -1;
+            literalAt = pos;
+            out[std::size_t(pos++)] = 0;
+        }
+        if (pos + 1 >= limit) return -1;
+        out[std::size_t(pos++)] = source[std::size_t(i++)];
+        ++out[std::size_t(literalAt)];
+    }
+    return pos;
+}
+
+TEST(RunLengthPacker, packs_exactly_as_the_byte_at_a_time_rules_including_giving_up) {
+    // Sparse, dense and mixed byte ranges of bit sets, short and long, so that runs, literal
+    // blocks, their 127-byte splits and the give-up limit all occur at every alignment.
+    std::mt19937 rng(23);
+    int packed = 0;
+    int refused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const int length = int(rng() % (round % 10 == 0 ? 3000 : 200));
+        const int density = int(rng() % 6);
+        Bytes source(static_cast<std::size_t>(length));
+        for (auto& b : source) {
+            switch (density) {
+            case 0: b = rng() % 40 == 0 ? std::uint8_t(1u << (rng() % 8)) : 0; break;
+            case 1: b = rng() % 3 == 0 ? std::uint8_t(rng()) : 0; break;
+            case 2: b = std::uint8_t(rng()); break;
+            case 3: b = rng() % 4 == 0 ? 0xFF : std::uint8_t(rng() % 3); break;
+            case 4: b = std::uint8_t(rng() % 2); break;
+            default: b = rng() % 200 == 0 ? std::uint8_t(rng()) : 0xFF; break;
+            }
+        }
+        Bytes expected(source.size() + 8, 0xEE);
+        Bytes got(source.size() + 8, 0xEE);
+        const int n = packOneByteAtATime(source, expected);
+        ASSERT_EQ(PackRuns(source.data(), length, got.data()), n) << "round " << round;
+        if (n < 0) {
+            ++refused;
+            continue;
+        }
+        ++packed;
+        ASSERT_TRUE(std::equal(expected.begin(), expected.begin() + n, got.begin())) << "round " << round;
+    }
+    EXPECT_GT(packed, 100);
+    EXPECT_GT(refused, 100);
 }
 
 }  // namespace
