@@ -221,7 +221,7 @@ void TtsEngine::ClearPrevious() {
     m_previous.clear();
 }
 
-void TtsEngine::extractWords(QChar* text, qsizetype length, bool foldUpper) {
+void TtsEngine::extractWords(QChar* text, qsizetype length, bool foldUpper, bool foldRest) {
     // With the default fold the text is folded while it is scanned: each unit is replaced by
     // its upper case and then classified, which is what folding the whole text first and
     // splitting it afterwards gives (the upper case of an upper case is itself).
@@ -265,27 +265,31 @@ void TtsEngine::extractWords(QChar* text, qsizetype length, bool foldUpper) {
             }
         }
         AddWord(QStringView(text + start, fulltext::CutLength(text + start, i - start, kMaxExtractedWord)), false);
-        if (m_states.Contains(TEngineState::esHalt)) {
-            if (foldUpper) fulltext::UpperInPlace(text + i, length - i);  // the rest is folded too
+        if (m_wordsDone || m_states.Contains(TEngineState::esHalt)) {
+            if (foldUpper && foldRest) fulltext::UpperInPlace(text + i, length - i);  // the rest is folded too
             return;
         }
     }
 }
 
 void TtsEngine::ParseText(QChar* text, qsizetype length) {
+    parseText(text, length, true);
+}
+
+void TtsEngine::parseText(QChar* text, qsizetype length, bool foldRest) {
     if (length <= 0) return;
     if (!OnParseWord && FoldProc == &fulltext::UpperInPlace) {
-        extractWords(text, length, true);
+        extractWords(text, length, true, foldRest);
         return;
     }
     FoldProc(text, length);
     if (!OnParseWord) {
-        extractWords(text, length, false);
+        extractWords(text, length, false, foldRest);
         return;
     }
     const QChar* s = text;
     quint32 left = quint32(length);
-    while (left > 0 && !m_states.Contains(TEngineState::esHalt)) {
+    while (left > 0 && !m_wordsDone && !m_states.Contains(TEngineState::esHalt)) {
         const quint32 before = left;
         const QString word = OnParseWord(this, s, left, false);
         if (!word.isEmpty()) AddWord(word, false);
@@ -299,7 +303,8 @@ void TtsEngine::ParseString(const QString& text) {
     QString scratch = std::move(m_parseScratch);
     scratch.resize(text.size());
     std::memcpy(static_cast<void*>(scratch.data()), text.constData(), std::size_t(text.size()) * sizeof(QChar));
-    ParseText(scratch.data(), scratch.size());
+    // The copy is private: a stop leaves the rest of it unfolded.
+    parseText(scratch.data(), scratch.size(), false);
     m_parseScratch = std::move(scratch);
 }
 

@@ -113,6 +113,9 @@ public:
 
     /// Folds `text` in place and adds each of its words.
     void ParseText(QChar* text, qsizetype length);
+    /// True once the word consumer has asked to hear no more words of the current text (see
+    /// StopWords); the splitting loops and the text link's field loop end quietly then.
+    bool WordsDone() const { return m_wordsDone; }
     /// ParseText over a copy of a non-empty text.
     void ParseString(const QString& text);
     /// Splits each line (split) or adds it whole as one folded word.
@@ -155,6 +158,9 @@ public:
     const fulltext::CharClassTable& CharClasses() const { return *m_classes; }
 
 protected:
+    /// A consumer that has decided (a record's check is settled) stops the splitting of the
+    /// current text, without the state events of Halt; it clears the flag before its next text.
+    void StopWords(bool stop) { m_wordsDone = stop; }
     /// Writes one entry back when its set is dirty (stamp negative); makes the stamp positive.
     void WriteIfDirty(const QString& word, fulltext::Block& set);
     /// Stored form of `set` (compressing a raw set into the work buffer); answers its length.
@@ -165,7 +171,9 @@ protected:
 
 private:
     void rebuildDelimiters();
-    void extractWords(QChar* text, qsizetype length, bool foldUpper);
+    /// `foldRest`: on a stop, the rest of the text is still folded (ParseText's contract).
+    void extractWords(QChar* text, qsizetype length, bool foldUpper, bool foldRest);
+    void parseText(QChar* text, qsizetype length, bool foldRest);
 
     QString m_delims;         ///< decoded delimiter text; empty = default
     bool m_delimsSet = false;
@@ -182,6 +190,7 @@ private:
     int m_bitOffset = 0;
     int m_record = INT_MIN;  ///< INT_MIN: none yet
     bool m_wordPairs = false;
+    bool m_wordsDone = false;
     QString m_previous;
     QString m_parseScratch;
 

@@ -361,7 +361,9 @@ void TtsBasicSearch::AddWord(QStringView word, bool fold) {
         FoldProc(m_wordScratch.data(), m_wordScratch.size());
         word = m_wordScratch;
     }
-    word = word.left(fulltext::CutLength(word.data(), word.size(), WordsLink()->WordFieldSize()));
+    if (WordsDone()) return;
+    const int fieldSize = m_feedFieldSize > 0 ? m_feedFieldSize : WordsLink()->WordFieldSize();
+    word = word.left(fulltext::CutLength(word.data(), word.size(), fieldSize));
     if (m_feed == Feed::Verify) VerifyWord(word);
     else RankWord(word);
 }
@@ -558,6 +560,8 @@ void TtsProximitySearch::Verify(const QString& text) {
     m_wordWild.assign(std::size_t(m_phrase.size()), 0);
     for (int i = 0; i < m_phrase.size(); ++i) m_wordWild[std::size_t(i)] = HasWildcard(m_phrase[i]);
     m_phraseWild = std::any_of(m_wordWild.begin(), m_wordWild.end(), [](char w) { return w != 0; });
+    m_phraseLengths = 0;
+    for (const QString& w : m_phrase) m_phraseLengths |= quint64(1) << std::min<qsizetype>(w.size(), 63);
     const bool proximity = m_logic == slPhrase || m_logic == slNear;
     if (proximity && !subFields && m_phrase.size() == 1) return;
 
@@ -583,6 +587,7 @@ void TtsProximitySearch::Verify(const QString& text) {
                 const int minIndex = TextLink()->MinIndex();
                 SaveTextPosition();
                 m_feed = Feed::Verify;
+                m_feedFieldSize = WordsLink()->WordFieldSize();
                 int bit = notLogic ? m_match.FirstClearBit() : m_match.FirstSetBit();
                 // candidates are read under one snapshot of the record table (taken once the
                 // table is open), renewed now and then to let writers elsewhere in
@@ -597,7 +602,10 @@ void TtsProximitySearch::Verify(const QString& text) {
                     const bool exists = records->GotoRecord(minIndex + bit);
                     if (!snapshot.Holding()) snapshot = records->HoldReads();
                     snapshot.Renew();
+                    // A record stops being read as soon as its check is settled.
+                    StopWords(false);
                     if (exists) records->ProcessRecord(this);
+                    StopWords(false);
                     if (notLogic) {
                         if (!m_found && exists) m_match.SetBitOn(bit);
                     } else if (!m_found) {
@@ -610,6 +618,8 @@ void TtsProximitySearch::Verify(const QString& text) {
             },
             [&] {
                 m_feed = Feed::None;
+                m_feedFieldSize = 0;
+                StopWords(false);
                 SetState(States().Without(TEngineState::esVerify));
             });
     }
@@ -635,6 +645,7 @@ int TtsProximitySearch::wordNumber(QStringView word) {
     if (!m_phraseWild) {
         // Without wildcards only the phrase's own words can have a number: most words of a
         // record are told apart here without a dictionary look-up.
+        if (!(m_phraseLengths & (quint64(1) << std::min<qsizetype>(word.size(), 63)))) return -1;
         bool inPhrase = false;
         for (const QString& p : m_phrase)
             if (p.size() == word.size() && p == word) {
@@ -662,6 +673,13 @@ void TtsProximitySearch::VerifyWord(QStringView rawWord) {
         word = folded;
     }
     const int number = wordNumber(word);
+    if (number < 0 && !m_phraseRepeats) {
+        // A word outside the phrase: it ends every partial phrase match and, for nearness, only
+        // ages the stored positions, which cannot complete a match that was not complete before.
+        if (m_logic == slPhrase) std::fill(m_partial.begin() + 1, m_partial.end(), 0);
+        else if (m_logic == slNear) ++m_position;
+        return;
+    }
     switch (m_logic) {
     case slPhrase: {
         // Every partial match is followed at once, so that a word that breaks one partial
@@ -700,4 +718,6 @@ void TtsProximitySearch::VerifyWord(QStringView rawWord) {
         break;
     }
     }
+    // Once found, a record stays found: the rest of its words need not be read.
+    if (m_found) StopWords(true);
 }

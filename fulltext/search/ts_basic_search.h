@@ -130,6 +130,8 @@ protected:
     int m_ignored = 0;
     TSearchLogic m_logic = slAnd;
     Feed m_feed = Feed::None;
+    /// The words link's word field size while records are verified (0: ask the link).
+    int m_feedFieldSize = 0;
 
 private:
     QString m_searchFor;
@@ -232,6 +234,8 @@ private:
     QStringList m_phrase;
     bool m_phraseRepeats = false;
     bool m_phraseWild = false;  ///< a phrase word holds a wildcard
+    /// Bit n set: a phrase word has n characters (n < 64; bit 63 stands for 63 or more).
+    quint64 m_phraseLengths = 0;
     std::vector<char> m_wordWild;  ///< per phrase word: it holds a wildcard
     bool m_found = false;
     /// Phrase matching: partial[i] is set when the last i words read match the phrase's first

@@ -245,7 +245,7 @@ void TtsTextDataSetLink::ProcessRecord(TtsEngine* engine) {
         if (!allFields && !m_subFieldNames.contains(f->FieldName(), Qt::CaseInsensitive)) continue;
         if (OnProcessField) OnProcessField(this, engine, f);
         else processField(engine, f);
-        if (engine->States().Contains(TEngineState::esHalt)) break;
+        if (engine->WordsDone() || engine->States().Contains(TEngineState::esHalt)) break;
     }
     ++m_counter;
     if (AfterProcess) AfterProcess(this);
