@@ -200,7 +200,7 @@ QString TtsEngine::PairKey(QStringView first, QStringView second, int wordFieldS
 }
 
 void TtsEngine::AddWord(QStringView word, bool fold) {
-    if (m_states.Contains(TEngineState::esHalt) || !m_wordsLink) return;
+    if (m_wordsDone || m_states.Contains(TEngineState::esHalt) || !m_wordsLink) return;
     QString folded;
     if (fold) {
         folded = word.toString();
@@ -221,20 +221,27 @@ void TtsEngine::ClearPrevious() {
     m_previous.clear();
 }
 
-void TtsEngine::extractWords(QChar* text, qsizetype length, bool foldUpper, bool foldRest) {
+void TtsEngine::extractWords(const QChar* source, QChar* text, qsizetype length, bool foldUpper, bool foldRest) {
     // With the default fold the text is folded while it is scanned: each unit is replaced by
     // its upper case and then classified, which is what folding the whole text first and
-    // splitting it afterwards gives (the upper case of an upper case is itself).
+    // splitting it afterwards gives (the upper case of an upper case is itself). When the
+    // source is another buffer, each unit is copied into `text` as it is scanned, so a stop
+    // leaves the rest of the source uncopied.
     char16_t* p = reinterpret_cast<char16_t*>(text);
+    const char16_t* src = reinterpret_cast<const char16_t*>(source);
+    const bool copying = src != p;
     const char16_t* upper = fulltext::UpperTable();
     const fulltext::CharClassTable& classes = *m_classes;
     auto classAt = [&](qsizetype i) {
-        if (foldUpper) p[i] = upper[p[i]];
+        if (foldUpper) p[i] = upper[src[i]];
+        else if (copying) p[i] = src[i];
         return classes.Class(p[i]);
     };
     // A high surrogate: folds its pair and answers the width of a word character, or 0.
     auto pairWordWidth = [&](qsizetype i) -> int {
-        if (foldUpper) fulltext::UpperInPlace(text + i, std::min<qsizetype>(2, length - i));
+        const qsizetype n = std::min<qsizetype>(2, length - i);
+        if (copying) std::memcpy(static_cast<void*>(p + i), src + i, std::size_t(n) * sizeof(char16_t));
+        if (foldUpper) fulltext::UpperInPlace(text + i, n);
         int width = 1;
         return classes.IsDelimiterAt(p, i, length, width) ? 0 : width;
     };
@@ -266,7 +273,7 @@ void TtsEngine::extractWords(QChar* text, qsizetype length, bool foldUpper, bool
         }
         AddWord(QStringView(text + start, fulltext::CutLength(text + start, i - start, kMaxExtractedWord)), false);
         if (m_wordsDone || m_states.Contains(TEngineState::esHalt)) {
-            if (foldUpper && foldRest) fulltext::UpperInPlace(text + i, length - i);  // the rest is folded too
+            if (foldUpper && foldRest && !copying) fulltext::UpperInPlace(text + i, length - i);  // the rest is folded too
             return;
         }
     }
@@ -279,12 +286,12 @@ void TtsEngine::ParseText(QChar* text, qsizetype length) {
 void TtsEngine::parseText(QChar* text, qsizetype length, bool foldRest) {
     if (length <= 0) return;
     if (!OnParseWord && FoldProc == &fulltext::UpperInPlace) {
-        extractWords(text, length, true, foldRest);
+        extractWords(text, text, length, true, foldRest);
         return;
     }
     FoldProc(text, length);
     if (!OnParseWord) {
-        extractWords(text, length, false, foldRest);
+        extractWords(text, text, length, false, foldRest);
         return;
     }
     const QChar* s = text;
@@ -302,6 +309,12 @@ void TtsEngine::ParseString(const QString& text) {
     // A private buffer, reused from text to text, so that folding never reallocates.
     QString scratch = std::move(m_parseScratch);
     scratch.resize(text.size());
+    if (!OnParseWord && FoldProc == &fulltext::UpperInPlace) {
+        // Copied as it is split: a stop leaves the rest of the text untouched.
+        extractWords(text.constData(), scratch.data(), scratch.size(), true, false);
+        m_parseScratch = std::move(scratch);
+        return;
+    }
     std::memcpy(static_cast<void*>(scratch.data()), text.constData(), std::size_t(text.size()) * sizeof(QChar));
     // The copy is private: a stop leaves the rest of it unfolded.
     parseText(scratch.data(), scratch.size(), false);
@@ -412,6 +425,7 @@ void TtsEngine::Reset() {
     m_record = INT_MIN;
     m_segment = 0;
     m_bitOffset = 0;
+    m_wordsDone = false;
     m_previous.clear();
     if (m_bits) m_bits->Reset();
     if (m_cache) m_cache->Reset();

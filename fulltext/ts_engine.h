@@ -114,7 +114,7 @@ public:
     /// Folds `text` in place and adds each of its words.
     void ParseText(QChar* text, qsizetype length);
     /// True once the word consumer has asked to hear no more words of the current text (see
-    /// StopWords); the splitting loops and the text link's field loop end quietly then.
+    /// StopWords); AddWord, the splitting loops and the text link's field loop end quietly then.
     bool WordsDone() const { return m_wordsDone; }
     /// ParseText over a copy of a non-empty text.
     void ParseString(const QString& text);
@@ -171,8 +171,10 @@ protected:
 
 private:
     void rebuildDelimiters();
-    /// `foldRest`: on a stop, the rest of the text is still folded (ParseText's contract).
-    void extractWords(QChar* text, qsizetype length, bool foldUpper, bool foldRest);
+    /// Splits `source` into words, writing its (folded) units into `text` as they are scanned;
+    /// `source` may be `text` itself. `foldRest`: on a stop, the rest of an in-place text is
+    /// still folded (ParseText's contract).
+    void extractWords(const QChar* source, QChar* text, qsizetype length, bool foldUpper, bool foldRest);
     void parseText(QChar* text, qsizetype length, bool foldRest);
 
     QString m_delims;         ///< decoded delimiter text; empty = default

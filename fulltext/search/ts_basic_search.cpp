@@ -592,13 +592,15 @@ void TtsProximitySearch::Verify(const QString& text) {
                 // candidates are read under one snapshot of the record table (taken once the
                 // table is open), renewed now and then to let writers elsewhere in
                 db::ReadSnapshot snapshot = records->HoldReads();
-                while (bit >= 0 && !Halted()) {
-                    m_found = false;
-                    resetFieldCounters();
-                    // Hit counters of the query words start from zero for each record.
+                // Hit counters of the query words start from zero for each record; reading a
+                // record never counts hits, so clearing them once before the first is the same.
+                if (bit >= 0)
                     m_queryWords.VisitAll([](const QString&, fulltext::CxData& d, bool&) {
                         d = fulltext::CxData(quint32(d) & 0xFFFF);
                     });
+                while (bit >= 0 && !Halted()) {
+                    m_found = false;
+                    resetFieldCounters();
                     const bool exists = records->GotoRecord(minIndex + bit);
                     if (!snapshot.Holding()) snapshot = records->HoldReads();
                     snapshot.Renew();

@@ -142,6 +142,52 @@ TEST_F(Engine, parsing_folds_the_whole_buffer_in_place_also_after_a_halt) {
     EXPECT_EQ(engine.words, qs({"ONE"}));
 }
 
+/// Asks to hear no more words of a text once it has taken `wanted` of them.
+class StoppingEngine : public CollectingEngine {
+public:
+    void ProcessWord(QStringView word) override {
+        CollectingEngine::ProcessWord(word);
+        if (int(words.size()) >= wanted) StopWords(true);
+    }
+    void Restart() { StopWords(false); }
+    int wanted = 2;
+};
+
+TEST(EngineStop, a_quiet_stop_ends_the_text_without_state_changes_and_keeps_in_place_folding) {
+    MemoryWordsLink words{20};
+    StoppingEngine engine;
+    engine.SetWordsLink(&words);
+    int stateChanges = 0;
+    engine.OnStateChange = [&](QObject*, TEngineStates) { ++stateChanges; };
+    const QString text = QString::fromUtf8("one 𐐨wo three four");
+    engine.ParseString(text);
+    EXPECT_EQ(engine.words, qs({"ONE", "𐐀WO"}));
+    EXPECT_TRUE(engine.WordsDone());
+    EXPECT_EQ(stateChanges, 0);
+    EXPECT_FALSE(engine.States().Contains(TEngineState::esHalt));
+    // Stopped, every further text is ignored until the consumer clears the stop.
+    engine.ParseString(QStringLiteral("five six"));
+    EXPECT_EQ(engine.words.size(), 2u);
+    engine.Restart();
+    engine.words.clear();
+    QString inPlace = text;
+    engine.ParseText(inPlace.data(), inPlace.size());
+    EXPECT_EQ(engine.words, qs({"ONE", "𐐀WO"}));
+    EXPECT_EQ(inPlace, QString::fromUtf8("ONE 𐐀WO THREE FOUR"));
+    EXPECT_EQ(text, QString::fromUtf8("one 𐐨wo three four"));  // ParseString never touches its argument
+    // A word parser event stops the same way.
+    engine.Restart();
+    engine.words.clear();
+    engine.OnParseWord = [](QObject*, const QChar*& s, quint32& len, bool) {
+        const QString word(s, 1);
+        ++s;
+        --len;
+        return word;
+    };
+    engine.ParseString(QStringLiteral("abcd"));
+    EXPECT_EQ(engine.words, qs({"A", "B"}));
+}
+
 TEST_F(Engine, another_fold_routine_is_applied_before_splitting) {
     engine.FoldProc = [](QChar* text, qsizetype n) {
         for (qsizetype i = 0; i < n; ++i) text[i] = text[i] == u'_' ? QChar(u'x') : text[i].toLower();
