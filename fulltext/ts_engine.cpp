@@ -30,6 +30,61 @@ void runThen(Body&& body, Always&& always) {
     always();
 }
 
+
+/// The word splitter: scans `src` (`length` units), writing each unit (folded to upper case
+/// with Fold) into `p` (a copy of `src` with Copy, else `src` itself) before it is classified,
+/// which is what folding the whole text first and splitting it afterwards gives (the upper
+/// case of an upper case is itself); a stop leaves the rest unwritten. Each run of word
+/// characters goes to `addRun(start, end)`, which answers true to stop. Answers the position of
+/// a stop, or -1 when the whole text was read.
+template <bool Fold, bool Copy, typename Emit>
+qsizetype scanWords(const char16_t* src, char16_t* p, qsizetype length, const fulltext::CharClassTable& classes,
+                    Emit&& addRun) {
+    const char16_t* upper = fulltext::UpperTable();
+    auto classAt = [&](qsizetype i) {
+        if constexpr (Fold) p[i] = upper[src[i]];
+        else if constexpr (Copy) p[i] = src[i];
+        return classes.Class(p[i]);
+    };
+    // A high surrogate: folds its pair and answers the width of a word character, or 0.
+    auto pairWordWidth = [&](qsizetype i) -> int {
+        const qsizetype n = std::min<qsizetype>(2, length - i);
+        if constexpr (Copy) std::memcpy(static_cast<void*>(p + i), src + i, std::size_t(n) * sizeof(char16_t));
+        if constexpr (Fold) fulltext::UpperInPlace(reinterpret_cast<QChar*>(p + i), n);
+        int width = 1;
+        return classes.IsDelimiterAt(p, i, length, width) ? 0 : width;
+    };
+    qsizetype i = 0;
+    while (i < length) {
+        while (i < length) {
+            const std::uint8_t c = classAt(i);
+            if (c == fulltext::CharClassTable::Word) break;
+            if (c == fulltext::CharClassTable::HighSurrogate) {
+                if (pairWordWidth(i)) break;
+                i += (i + 1 < length && QChar::isLowSurrogate(p[i + 1])) ? 2 : 1;
+                continue;
+            }
+            ++i;
+        }
+        if (i >= length) return -1;
+        const qsizetype start = i;
+        while (i < length) {
+            const std::uint8_t c = classAt(i);
+            if (c == fulltext::CharClassTable::Word) {
+                ++i;
+            } else if (c == fulltext::CharClassTable::HighSurrogate) {
+                const int width = pairWordWidth(i);
+                if (!width) break;
+                i += width;
+            } else {
+                break;
+            }
+        }
+        if (addRun(start, i)) return i;
+    }
+    return -1;
+}
+
 }  // namespace
 
 TtsEngine::TtsEngine(QObject* owner)
@@ -222,61 +277,21 @@ void TtsEngine::ClearPrevious() {
 }
 
 void TtsEngine::extractWords(const QChar* source, QChar* text, qsizetype length, bool foldUpper, bool foldRest) {
-    // With the default fold the text is folded while it is scanned: each unit is replaced by
-    // its upper case and then classified, which is what folding the whole text first and
-    // splitting it afterwards gives (the upper case of an upper case is itself). When the
-    // source is another buffer, each unit is copied into `text` as it is scanned, so a stop
-    // leaves the rest of the source uncopied.
     char16_t* p = reinterpret_cast<char16_t*>(text);
     const char16_t* src = reinterpret_cast<const char16_t*>(source);
     const bool copying = src != p;
-    const char16_t* upper = fulltext::UpperTable();
+    auto addRun = [&](qsizetype start, qsizetype end) {
+        AddWord(QStringView(text + start, fulltext::CutLength(text + start, end - start, kMaxExtractedWord)), false);
+        return m_wordsDone || m_states.Contains(TEngineState::esHalt);
+    };
     const fulltext::CharClassTable& classes = *m_classes;
-    auto classAt = [&](qsizetype i) {
-        if (foldUpper) p[i] = upper[src[i]];
-        else if (copying) p[i] = src[i];
-        return classes.Class(p[i]);
-    };
-    // A high surrogate: folds its pair and answers the width of a word character, or 0.
-    auto pairWordWidth = [&](qsizetype i) -> int {
-        const qsizetype n = std::min<qsizetype>(2, length - i);
-        if (copying) std::memcpy(static_cast<void*>(p + i), src + i, std::size_t(n) * sizeof(char16_t));
-        if (foldUpper) fulltext::UpperInPlace(text + i, n);
-        int width = 1;
-        return classes.IsDelimiterAt(p, i, length, width) ? 0 : width;
-    };
-    qsizetype i = 0;
-    while (i < length) {
-        while (i < length) {
-            const std::uint8_t c = classAt(i);
-            if (c == fulltext::CharClassTable::Word) break;
-            if (c == fulltext::CharClassTable::HighSurrogate) {
-                if (pairWordWidth(i)) break;
-                i += (i + 1 < length && QChar::isLowSurrogate(p[i + 1])) ? 2 : 1;
-                continue;
-            }
-            ++i;
-        }
-        if (i >= length) return;
-        const qsizetype start = i;
-        while (i < length) {
-            const std::uint8_t c = classAt(i);
-            if (c == fulltext::CharClassTable::Word) {
-                ++i;
-            } else if (c == fulltext::CharClassTable::HighSurrogate) {
-                const int width = pairWordWidth(i);
-                if (!width) break;
-                i += width;
-            } else {
-                break;
-            }
-        }
-        AddWord(QStringView(text + start, fulltext::CutLength(text + start, i - start, kMaxExtractedWord)), false);
-        if (m_wordsDone || m_states.Contains(TEngineState::esHalt)) {
-            if (foldUpper && foldRest && !copying) fulltext::UpperInPlace(text + i, length - i);  // the rest is folded too
-            return;
-        }
-    }
+    qsizetype stoppedAt = -1;
+    if (foldUpper && copying) stoppedAt = scanWords<true, true>(src, p, length, classes, addRun);
+    else if (foldUpper) stoppedAt = scanWords<true, false>(src, p, length, classes, addRun);
+    else if (copying) stoppedAt = scanWords<false, true>(src, p, length, classes, addRun);
+    else stoppedAt = scanWords<false, false>(src, p, length, classes, addRun);
+    // A stop in place still folds the rest of the text.
+    if (stoppedAt >= 0 && foldUpper && foldRest && !copying) fulltext::UpperInPlace(text + stoppedAt, length - stoppedAt);
 }
 
 void TtsEngine::ParseText(QChar* text, qsizetype length) {
