@@ -61,6 +61,10 @@ CountBitsFn chooseCountBits() {
 
 }  // namespace
 
+int TCxBits::CountBitsPortable(const std::uint8_t* bytes, std::size_t size) {
+    return countBitsSwar(bytes, size);
+}
+
 int TCxBits::CountBits(const std::uint8_t* bytes, std::size_t size) {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     static const CountBitsFn count = chooseCountBits();

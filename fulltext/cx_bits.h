@@ -78,6 +78,8 @@ public:
     /// Number of set bits in `size` bytes. Uses the processor's population-count instruction
     /// where the running machine has one (chosen once at run time), else a table-free count.
     static int CountBits(const std::uint8_t* bytes, std::size_t size);
+    /// The table-free count CountBits falls back to (also used where POPCNT is missing).
+    static int CountBitsPortable(const std::uint8_t* bytes, std::size_t size);
 
 protected:
     static const std::uint8_t kBitCount[256];
