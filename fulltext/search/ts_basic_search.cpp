@@ -592,6 +592,9 @@ void TtsProximitySearch::Verify(const QString& text) {
                 // candidates are read under one snapshot of the record table (taken once the
                 // table is open), renewed now and then to let writers elsewhere in
                 db::ReadSnapshot snapshot = records->HoldReads();
+                // The query words do not change while records are read.
+                m_phraseNumbers.resize(std::size_t(m_phrase.size()));
+                for (int i = 0; i < m_phrase.size(); ++i) m_phraseNumbers[std::size_t(i)] = lookUpWordNumber(m_phrase[i]);
                 // Hit counters of the query words start from zero for each record; reading a
                 // record never counts hits, so clearing them once before the first is the same.
                 if (bit >= 0)
@@ -645,17 +648,19 @@ void TtsProximitySearch::ClearPrevious() {
 
 int TtsProximitySearch::wordNumber(QStringView word) {
     if (!m_phraseWild) {
-        // Without wildcards only the phrase's own words can have a number: most words of a
-        // record are told apart here without a dictionary look-up.
+        // Without wildcards only the phrase's own words can have a number, worked out before
+        // the records are read: most words of a record are told apart here by their length.
         if (!(m_phraseLengths & (quint64(1) << std::min<qsizetype>(word.size(), 63)))) return -1;
-        bool inPhrase = false;
-        for (const QString& p : m_phrase)
-            if (p.size() == word.size() && p == word) {
-                inPhrase = true;
-                break;
-            }
-        if (!inPhrase) return -1;
+        for (int i = 0; i < m_phrase.size(); ++i) {
+            const QString& p = m_phrase[i];
+            if (p.size() == word.size() && p == word) return m_phraseNumbers[std::size_t(i)];
+        }
+        return -1;
     }
+    return lookUpWordNumber(word);
+}
+
+int TtsProximitySearch::lookUpWordNumber(QStringView word) {
     const int pos = QueryPosition(word);
     if (pos >= 0) {
         const int n = int(m_phrase.size()) + pos - m_queryPos - 1;

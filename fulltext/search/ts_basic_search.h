@@ -227,7 +227,10 @@ protected:
     void Verify(const QString& text);
 
 private:
+    /// A record word's number: its place in the phrase as the query words tell it, or -1.
     int wordNumber(QStringView word);
+    /// wordNumber worked out from the query words and the phrase.
+    int lookUpWordNumber(QStringView word);
     void resetFieldCounters();
 
     int m_nearWord = 8;
@@ -236,6 +239,8 @@ private:
     bool m_phraseWild = false;  ///< a phrase word holds a wildcard
     /// Bit n set: a phrase word has n characters (n < 64; bit 63 stands for 63 or more).
     quint64 m_phraseLengths = 0;
+    /// Per phrase word: the word number of its text while records are verified.
+    std::vector<int> m_phraseNumbers;
     std::vector<char> m_wordWild;  ///< per phrase word: it holds a wildcard
     bool m_found = false;
     /// Phrase matching: partial[i] is set when the last i words read match the phrase's first
