@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build ccache make
-  qt6-base-dev libqt6sql6-sqlite
+  qt6-base-dev
   libsqlite3-dev
   libjpeg62-turbo-dev
   libzip-dev
