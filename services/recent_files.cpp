@@ -30,16 +30,14 @@ QStringList LoadRecentFiles(const QString& iniFileName) {
 }
 
 bool StoreRecentFiles(const QString& iniFileName, const QStringList& paths) {
-    settings::Registry reg;
-    const QString key = sectionKey(iniFileName);
-    reg.DeleteKey(key);
-    if (!reg.OpenKey(key, true)) return false;
-    bool ok = reg.WriteString(QStringLiteral("Num"), QString::number(paths.size()));
+    // The whole list is written in one save, so a failure never leaves half a list.
+    QList<std::pair<QString, QString>> values{{QStringLiteral("Num"), QString::number(paths.size())}};
     for (int i = 0; i < paths.size(); ++i) {
         if (paths[i] == QLatin1String("-")) continue;
-        ok = reg.WriteString(QStringLiteral("File%1").arg(i + 1), paths[i]) && ok;
+        values.append({QStringLiteral("File%1").arg(i + 1), paths[i]});
     }
-    return ok;
+    settings::Registry reg;
+    return reg.ReplaceKeyStrings(sectionKey(iniFileName), values);
 }
 
 void MoveToTop(QStringList& paths, const QString& path, int maxEntries) {

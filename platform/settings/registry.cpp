@@ -137,4 +137,18 @@ bool Registry::WriteString(const QString& name, const QString& value) { return w
 bool Registry::WriteInteger(const QString& name, int value) { return write(name, QStringLiteral("i:") + QString::number(value)); }
 bool Registry::WriteBool(const QString& name, bool value) { return WriteInteger(name, value ? 1 : 0); }
 
+bool Registry::ReplaceKeyStrings(const QString& key, const QList<std::pair<QString, QString>>& values) {
+    const QString path = absolute(key);
+    if (path.isEmpty()) return false;
+    const bool saved = modify([&](IniDocument& d) {
+        for (const QString& s : d.Sections())
+            if (isUnder(s, path)) d.RemoveSection(s);
+        d.AddSection(path);
+        for (const auto& [name, value] : values) d.SetValue(path, name, QStringLiteral("s:") + value);
+        return true;
+    });
+    if (saved) m_current = path;
+    return saved;
+}
+
 }  // namespace settings

@@ -3,7 +3,10 @@
 #include "platform/settings/ini_document.h"
 
 #include <QString>
+#include <QList>
 #include <QStringList>
+
+#include <utility>
 
 namespace settings {
 
@@ -40,6 +43,10 @@ public:
     bool WriteString(const QString& name, const QString& value);
     bool WriteInteger(const QString& name, int value);
     bool WriteBool(const QString& name, bool value);
+
+    /// Replaces `key` (with its values and subkeys) by a key holding exactly these text
+    /// values, in one save: a failure leaves the key as it was. Opens the new key.
+    bool ReplaceKeyStrings(const QString& key, const QList<std::pair<QString, QString>>& values);
 
     /// The file behind the registry.
     static QString StorePath();

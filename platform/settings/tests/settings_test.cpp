@@ -68,6 +68,20 @@ TEST_F(SettingsFolder, registry_keys_are_created_listed_and_deleted_with_their_s
     EXPECT_FALSE(reg.KeyExists(QStringLiteral("\\SOFTWARE\\Dossara\\RecentFiles")));
 }
 
+TEST_F(SettingsFolder, a_key_replaced_whole_keeps_only_the_new_values_and_drops_its_subkeys) {
+    settings::Registry reg;
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\SOFTWARE\\Dossara\\RecentFiles\\Old"), true));
+    reg.WriteString(QStringLiteral("Stale"), QStringLiteral("x"));
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\SOFTWARE\\Dossara\\RecentFiles"), false));
+    reg.WriteString(QStringLiteral("File9"), QStringLiteral("gone"));
+    ASSERT_TRUE(reg.ReplaceKeyStrings(QStringLiteral("\\SOFTWARE\\Dossara\\RecentFiles"),
+                                      {{QStringLiteral("Num"), QStringLiteral("1")}, {QStringLiteral("File1"), QStringLiteral("/a")}}));
+    EXPECT_EQ(reg.CurrentPath(), QStringLiteral("SOFTWARE\\Dossara\\RecentFiles"));
+    EXPECT_EQ(reg.GetValueNames(), QStringList({"Num", "File1"}));
+    EXPECT_EQ(reg.ReadString(QStringLiteral("File1")), "/a");
+    EXPECT_FALSE(reg.KeyExists(QStringLiteral("\\SOFTWARE\\Dossara\\RecentFiles\\Old")));
+}
+
 TEST_F(SettingsFolder, ini_file_by_bare_name_lives_in_the_configuration_folder) {
     settings::IniFile ini(QStringLiteral("Marlisk.ini"));
     EXPECT_EQ(ini.FileName(), FilePath(QStringLiteral("Marlisk.ini")));
