@@ -319,8 +319,13 @@ void TtsEngine::parseText(QChar* text, qsizetype length, bool foldRest) {
     }
 }
 
-void TtsEngine::ParseString(const QString& text) {
+bool TtsEngine::ConsumeText(QStringView) {
+    return false;
+}
+
+void TtsEngine::ParseString(QStringView text) {
     if (text.isEmpty()) return;
+    if (ConsumeText(text)) return;
     // A private buffer, reused from text to text, so that folding never reallocates.
     QString scratch = std::move(m_parseScratch);
     scratch.resize(text.size());

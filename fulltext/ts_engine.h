@@ -117,7 +117,7 @@ public:
     /// StopWords); AddWord, the splitting loops and the text link's field loop end quietly then.
     bool WordsDone() const { return m_wordsDone; }
     /// ParseText over a copy of a non-empty text.
-    void ParseString(const QString& text);
+    void ParseString(QStringView text);
     /// Splits each line (split) or adds it whole as one folded word.
     void ParseLines(const QStringList& lines, bool split);
 
@@ -161,6 +161,9 @@ protected:
     /// A consumer that has decided (a record's check is settled) stops the splitting of the
     /// current text, without the state events of Halt; it clears the flag before its next text.
     void StopWords(bool stop) { m_wordsDone = stop; }
+    /// Lets a consumer take a whole text at once instead of word by word: ParseString asks
+    /// first and splits the text only when the answer is false (the base's answer).
+    virtual bool ConsumeText(QStringView text);
     /// Writes one entry back when its set is dirty (stamp negative); makes the stamp positive.
     void WriteIfDirty(const QString& word, fulltext::Block& set);
     /// Stored form of `set` (compressing a raw set into the work buffer); answers its length.

@@ -9,6 +9,11 @@
 // The searcher runs without a word cache, so that repeated runs do not answer from memory.
 // Phrases are measured twice: on the plain index (verified by reading the candidate records)
 // and on a second word table of the same records built with word pairs.
+//
+// Environment knobs: FTS_BENCH_DETAIL=1 prints each query's times and match counts (and the
+// time and count of the all-words search of the same words, the candidates a phrase or
+// nearness check reads); FTS_BENCH_QUERY=<text> runs only the query with that text;
+// FTS_BENCH_OURS_ONLY=<n> runs our searches n times and FTS5 not at all (for profilers).
 #include "bench/fulltext/corpus.h"
 #include "fulltext/search/ts_search.h"
 #include "fulltext/table/ts_make.h"
@@ -240,14 +245,26 @@ void runKind(benchmark::State& state, const std::vector<Query>& queries) {
         std::vector<double> ours, theirs;
         double oursMatches = 0, ftsMatches = 0;
         for (const Query& q : queries) {
+            if (qEnvironmentVariableIsSet("FTS_BENCH_QUERY") && q.text != qEnvironmentVariable("FTS_BENCH_QUERY")) continue;
+            if (qEnvironmentVariableIsSet("FTS_BENCH_OURS_ONLY")) {
+                for (int r = 0; r < qEnvironmentVariableIntValue("FTS_BENCH_OURS_ONLY"); ++r) e.ours(q.logic, q.text);
+                continue;
+            }
             int n = 0;
             ours.push_back(medianMs([&] { n = e.ours(q.logic, q.text); }));
             oursMatches += n;
-            ours.back() = ours.back();
             int m = 0;
             theirs.push_back(medianMs([&] { m = e.fts5(q.fts(e)); }));
             ftsMatches += m;
+            if (qEnvironmentVariableIsSet("FTS_BENCH_DETAIL")) {
+                int c = 0;
+                const double andMs = medianMs([&] { c = e.ours(slAnd, q.text); });
+                std::fprintf(stderr, "  %-45s ours %8.3f ms (%d)  fts5 %8.3f ms (%d)  ratio %.2f  all words %.3f ms (%d)\n",
+                             qPrintable(q.text), ours.back(), n, theirs.back(), m,
+                             theirs.back() > 0 ? ours.back() / theirs.back() : 0.0, andMs, c);
+            }
         }
+        if (ours.empty()) continue;
         const double o = median(ours), f = median(theirs);
         state.SetIterationTime(o / 1000.0);
         state.counters["ours_ms"] = o;

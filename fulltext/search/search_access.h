@@ -59,6 +59,15 @@ public:
     /// the engine's ClearPrevious() and then its ParseString() (while the engine searches,
     /// only the sub-fields when there are any).
     virtual void ProcessRecord(TtsEngine* engine) = 0;
+    /// Goes to the record whose key is `index` and feeds it to `engine` as ProcessRecord does;
+    /// answers whether it exists. For loops over many records (inside HoldReads), which end
+    /// with EndRecordLoop; the current record is unspecified until then.
+    virtual bool ProcessRecordAt(int index, TtsEngine* engine) {
+        if (!GotoRecord(index)) return false;
+        ProcessRecord(engine);
+        return true;
+    }
+    virtual void EndRecordLoop() {}
     /// Keeps the record table at one read snapshot while the answer lives, for a loop over
     /// many records (short loops only: see db::ReadSnapshot); holds nothing by default or
     /// while the table is closed.

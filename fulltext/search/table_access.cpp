@@ -73,6 +73,14 @@ public:
     }
     bool HasSubFields() const override { return link()->HasSubFields(); }
     void ProcessRecord(TtsEngine* engine) override { link()->ProcessRecord(engine); }
+    bool ProcessRecordAt(int index, TtsEngine* engine) override {
+        bool exists = false;
+        if (link()->ProcessRecordDirect(index, engine, exists)) return exists;
+        return RecordAccess::ProcessRecordAt(index, engine);
+    }
+    void EndRecordLoop() override {
+        if (m_link) m_link->EndDirectReads();
+    }
     db::ReadSnapshot HoldReads() override {
         db::Table* table = link()->Table();
         return table ? db::ReadSnapshot(*table) : db::ReadSnapshot();

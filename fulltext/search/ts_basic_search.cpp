@@ -595,6 +595,13 @@ void TtsProximitySearch::Verify(const QString& text) {
                 // The query words do not change while records are read.
                 m_phraseNumbers.resize(std::size_t(m_phrase.size()));
                 for (int i = 0; i < m_phrase.size(); ++i) m_phraseNumbers[std::size_t(i)] = lookUpWordNumber(m_phrase[i]);
+                m_direct = proximity && !m_phraseWild && !m_phraseRepeats && !International() &&
+                           m_phrase.size() < 64 && FoldProc == &fulltext::UpperInPlace && !OnParseWord;
+                if (m_direct) {
+                    const char16_t* upper = fulltext::UpperTable();
+                    for (char16_t c = 0; c < 128; ++c)
+                        m_asciiWordUnits[c] = CharClasses().Class(upper[c]) == fulltext::CharClassTable::Word ? int(upper[c]) : -1;
+                }
                 // Hit counters of the query words start from zero for each record; reading a
                 // record never counts hits, so clearing them once before the first is the same.
                 if (bit >= 0)
@@ -604,13 +611,12 @@ void TtsProximitySearch::Verify(const QString& text) {
                 while (bit >= 0 && !Halted()) {
                     m_found = false;
                     resetFieldCounters();
-                    const bool exists = records->GotoRecord(minIndex + bit);
-                    if (!snapshot.Holding()) snapshot = records->HoldReads();
-                    snapshot.Renew();
                     // A record stops being read as soon as its check is settled.
                     StopWords(false);
-                    if (exists) records->ProcessRecord(this);
+                    const bool exists = records->ProcessRecordAt(minIndex + bit, this);
                     StopWords(false);
+                    if (!snapshot.Holding()) snapshot = records->HoldReads();
+                    snapshot.Renew();
                     if (notLogic) {
                         if (!m_found && exists) m_match.SetBitOn(bit);
                     } else if (!m_found) {
@@ -622,8 +628,10 @@ void TtsProximitySearch::Verify(const QString& text) {
                 }
             },
             [&] {
+                records->EndRecordLoop();
                 m_feed = Feed::None;
                 m_feedFieldSize = 0;
+                m_direct = false;
                 StopWords(false);
                 SetState(States().Without(TEngineState::esVerify));
             });
@@ -644,6 +652,105 @@ void TtsProximitySearch::resetFieldCounters() {
 void TtsProximitySearch::ClearPrevious() {
     TtsWildSearch::ClearPrevious();
     if (m_feed == Feed::Verify) resetFieldCounters();
+}
+
+bool TtsProximitySearch::ConsumeText(QStringView text) {
+    if (!m_direct || m_feed != Feed::Verify) return false;
+    return directVerify(text);
+}
+
+bool TtsProximitySearch::directVerify(QStringView text) {
+    if (m_found || WordsDone() || Halted() || !WordsLink()) return true;
+    const auto* s = reinterpret_cast<const char16_t*>(text.data());
+    const qsizetype length = text.size();
+    const char16_t* upper = fulltext::UpperTable();
+    const fulltext::CharClassTable& classes = CharClasses();
+    // Surrogate pairs have their own splitting and cutting rules: on meeting one, the whole
+    // text goes word by word instead (nothing of this pass is kept).
+    bool surrogate = false;
+    // A unit's upper case when it is a word character, else -1.
+    auto wordUnit = [&](char16_t c) -> int {
+        if (c < 128) return m_asciiWordUnits[c];
+        if ((c & 0xF800) == 0xD800) {
+            surrogate = true;
+            return -1;
+        }
+        const char16_t u = upper[c];
+        return classes.Class(u) == fulltext::CharClassTable::Word ? int(u) : -1;
+    };
+    const int fieldSize = m_feedFieldSize > 0 ? m_feedFieldSize : WordsLink()->WordFieldSize();
+    const qsizetype cut = std::max(0, std::min(fieldSize, int(kMaxExtractedWord)));
+    const int n = int(m_phrase.size());
+    const bool phrase = m_logic == slPhrase;
+    struct Word {
+        const char16_t* text;
+        qsizetype size;
+        int number;
+    };
+    std::array<Word, 64> words;
+    for (int w = 0; w < n; ++w) {
+        const QString& p = std::as_const(m_phrase)[w];
+        words[std::size_t(w)] = {reinterpret_cast<const char16_t*>(p.constData()), p.size(), m_phraseNumbers[std::size_t(w)]};
+    }
+    // The partial phrase matches as bits (bit i: the last i words match the phrase's first i),
+    // and for nearness the position and the last position of each phrase word.
+    quint64 partial = 1;
+    for (int i = 1; i <= n; ++i)
+        if (m_partial[std::size_t(i)]) partial |= quint64(1) << i;
+    int position = m_position;
+    std::array<int, 64> stored;
+    std::copy(m_stored.begin(), m_stored.end(), stored.begin());
+    const int nearWord = NearWord();
+    bool found = false;
+
+    qsizetype i = 0;
+    while (i < length && !found) {
+        while (i < length && wordUnit(s[i]) < 0) ++i;
+        if (surrogate) return false;
+        if (i >= length) break;
+        const qsizetype start = i;
+        while (i < length && wordUnit(s[i]) >= 0) ++i;
+        if (surrogate) return false;
+        const qsizetype size = std::min(i - start, cut);
+        // The word's number, as wordNumber tells it: only a phrase word of the same length can have one.
+        int number = -1;
+        if (m_phraseLengths & (quint64(1) << std::min<qsizetype>(size, 63))) {
+            for (int w = 0; w < n; ++w) {
+                const Word& p = words[std::size_t(w)];
+                if (p.size != size) continue;
+                qsizetype k = 0;
+                while (k < size && wordUnit(s[start + k]) == int(p.text[k])) ++k;
+                if (k == size) {
+                    number = p.number;
+                    break;
+                }
+            }
+        }
+        if (phrase) {
+            quint64 continues = 0;
+            if (number >= 0 && number < n && words[std::size_t(number)].size == size)
+                continues = partial & (quint64(1) << number);
+            partial = 1 | (continues << 1);
+            found = (partial >> n) & 1;
+        } else {
+            ++position;
+            if (number < 0) continue;
+            stored[std::size_t(number)] = position;
+            found = true;
+            for (int w = 0; w < n && found; ++w) found = stored[std::size_t(w)] >= 0 && position < stored[std::size_t(w)] + nearWord;
+        }
+    }
+    if (phrase) {
+        for (int k = 1; k <= n; ++k) m_partial[std::size_t(k)] = char((partial >> k) & 1);
+    } else {
+        m_position = position;
+        std::copy(stored.begin(), stored.begin() + n, m_stored.begin());
+    }
+    if (found) {
+        m_found = true;
+        StopWords(true);
+    }
+    return true;
 }
 
 int TtsProximitySearch::wordNumber(QStringView word) {

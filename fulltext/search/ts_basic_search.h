@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <memory>
@@ -223,6 +224,9 @@ protected:
     void SearchText(const QString& text) override;
     void VerifyWord(QStringView word) override;
     void ClearPrevious() override;
+    /// While records are verified for a plain phrase or nearness, reads a field's text in one
+    /// pass (see directVerify); otherwise leaves the text to be split word by word.
+    bool ConsumeText(QStringView text) override;
     /// Reads every candidate record and keeps those in which the phrase is found.
     void Verify(const QString& text);
 
@@ -232,8 +236,16 @@ private:
     /// wordNumber worked out from the query words and the phrase.
     int lookUpWordNumber(QStringView word);
     void resetFieldCounters();
+    /// The one-pass check of a field's text: the same words, numbers and counters as the text
+    /// split word by word through VerifyWord, without handing each word on. Only for phrases
+    /// without wildcards or repeated words, plain upper-case folding and no parse hook; a
+    /// text holding surrogates is left to the word-by-word path.
+    bool directVerify(QStringView text);
 
     int m_nearWord = 8;
+    bool m_direct = false;  ///< directVerify applies to the records being verified
+    /// For directVerify: each ASCII unit's upper case when it is a word character, else -1.
+    std::array<int, 128> m_asciiWordUnits{};
     QStringList m_phrase;
     bool m_phraseRepeats = false;
     bool m_phraseWild = false;  ///< a phrase word holds a wildcard

@@ -16,6 +16,7 @@ TtsTextDataSetLink::~TtsTextDataSetLink() { AnnounceRemoval(); }
 
 void TtsTextDataSetLink::SetTable(db::Table* table) {
     if (m_table == table) return;
+    m_reader.reset();
     m_table = table;
     m_keyField = nullptr;
     m_fields.clear();
@@ -61,6 +62,7 @@ void TtsTextDataSetLink::Open() {
 }
 
 void TtsTextDataSetLink::Close() {
+    m_reader.reset();
     if (m_table) m_table->Close();
     m_fields.clear();
     m_keyField = nullptr;
@@ -250,6 +252,39 @@ void TtsTextDataSetLink::ProcessRecord(TtsEngine* engine) {
     ++m_counter;
     if (AfterProcess) AfterProcess(this);
 }
+
+bool TtsTextDataSetLink::ProcessRecordDirect(int n, TtsEngine* engine, bool& exists) {
+    if (!m_reader) {
+        if (OnProcessField || AfterProcess) return false;
+        Open();
+        if (!m_keyField || m_table->State() != db::DataSetState::dsBrowse || m_table->HasRange()) return false;
+        const QStringList order = m_table->IndexFields();
+        if (order.size() != 1 || order[0].compare(m_keyField->FieldName(), Qt::CaseInsensitive) != 0) return false;
+        if (!db::IsIntegerType(m_keyField->DataType())) return false;
+        QStringList names;
+        for (db::Field* f : m_fields) {
+            if (!db::IsTextType(f->DataType())) return false;
+            names << f->FieldName();
+        }
+        m_reader = std::make_unique<db::KeyedReader>(*m_table, m_keyField->FieldName(), names);
+    }
+    exists = m_reader->Read(n);
+    if (!exists) return true;
+    engine->SetRecord(n);
+    const TEngineStates states = engine->States();
+    const bool allFields = m_subFieldNames.isEmpty() || states.Contains(TEngineState::esMake) ||
+                           states.Contains(TEngineState::esUpdate);
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        engine->ClearPrevious();
+        if (!allFields && !m_subFieldNames.contains(m_fields[i]->FieldName(), Qt::CaseInsensitive)) continue;
+        if (!m_reader->IsNull(int(i))) engine->ParseString(m_reader->Text(int(i)));
+        if (engine->WordsDone() || engine->States().Contains(TEngineState::esHalt)) break;
+    }
+    ++m_counter;
+    return true;
+}
+
+void TtsTextDataSetLink::EndDirectReads() { m_reader.reset(); }
 
 QString TtsTextDataSetLink::TableProperty(int number) const {
     checkTable();

@@ -2,6 +2,7 @@
 
 #include "fulltext/ts_links.h"
 
+#include "platform/db/keyed_reader.h"
 #include "platform/db/table.h"
 
 #include <QPointer>
@@ -80,6 +81,15 @@ public:
     void RestorePosition();
     /// Tells the engine the record's number and feeds it every field of FieldNames.
     void ProcessRecord(TtsEngine* engine);
+    /// For a loop reading many records by number (the candidates of a search): feeds record
+    /// `n` to the engine as GotoRecord + ProcessRecord would, reading its fields straight from
+    /// the table's file without moving the table; `exists` tells whether record `n` exists.
+    /// Answers false, doing nothing, when that cannot give the same (a process-field or
+    /// after-process handler, fields other than alpha and memo, the table not in browse
+    /// state, ordered by another index or limited to a range): the caller goes the usual way.
+    /// The loop ends with EndDirectReads (also when it fails).
+    bool ProcessRecordDirect(int n, TtsEngine* engine, bool& exists);
+    void EndDirectReads();
 
     /// Table property by number: 0 database name, 1 table name, 2 index name, 3 index field
     /// names, 4 the first index field, 5 "D" when the index on IndexFieldName is descending,
@@ -103,6 +113,7 @@ private:
     bool descendingKey() const;
 
     QPointer<db::Table> m_table;
+    std::unique_ptr<db::KeyedReader> m_reader;  ///< ProcessRecordDirect's, while its loop runs
     QStringList m_fieldNames;
     QStringList m_subFieldNames;
     QString m_indexFieldName;

@@ -14,6 +14,8 @@ ReadSnapshot::ReadSnapshot(const Table& table) {
 
 ReadSnapshot::~ReadSnapshot() { Release(); }
 
+std::shared_ptr<internal::TableFile> ReadSnapshot::FileOf(const Table& table) { return table.openFile(); }
+
 ReadSnapshot::ReadSnapshot(ReadSnapshot&& other) noexcept : m_file(std::move(other.m_file)) { other.m_file.reset(); }
 
 ReadSnapshot& ReadSnapshot::operator=(ReadSnapshot&& other) noexcept {

@@ -67,6 +67,11 @@ public:
     void Release() noexcept;
 
 private:
+    /// The file of an open table (null when it is closed), for the readers of this layer
+    /// that work on the file beside the table's cursor.
+    static std::shared_ptr<internal::TableFile> FileOf(const Table& table);
+    friend class KeyedReader;
+
     std::shared_ptr<internal::TableFile> m_file;
 };
 

@@ -1,0 +1,194 @@
+// Phrase and nearness checks read the candidate records in one pass over each field's text,
+// straight from the table's file. These tests hold that pass to the word-by-word reading
+// through the table's cursor (forced by a fold procedure equal to the plain upper case but
+// not the same function) and to the expected records, on texts where the two could part:
+// words split across fields, partial phrases that restart, surrogate pairs, words longer than
+// the word field, letters outside ASCII, apostrophes and distances at the nearness limit.
+
+#include "fulltext/search/ts_search.h"
+
+#include "fulltext/char_rules.h"
+#include "fulltext/table/ts_make.h"
+#include "fulltext/table/ts_text_table_link.h"
+#include "fulltext/table/ts_words_table_link.h"
+#include "fulltext/ts_cache.h"
+#include "fulltext/ts_errors.h"
+
+#include "platform/db/field.h"
+#include "platform/db/table.h"
+
+#include "testsupport/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Record {
+    int id;
+    const char16_t* title;
+    const char16_t* body;
+};
+
+const Record kRecords[] = {
+    {1, u"Alpha beta", u"gamma delta"},
+    {2, u"", u"the end of the story, and the end."},
+    {3, u"", u"a a b c"},
+    {4, u"", u"beta \U0001F600 gamma, then \U0001D49Clpha omega"},
+    {5, u"", u"internationalizations end here"},
+    {6, u"", u"Stra\u00DFe \u00D6l caf\u00E9 ol\u00E9"},
+    {7, u"", u"one two three four five six seven eight nine ten"},
+    {8, u"end of", u"the story"},
+    {9, u"", u"don't stop me now"},
+};
+
+class RecordCheck : public testsupport::TempFolder {
+protected:
+    void SetUp() override {
+        testsupport::TempFolder::SetUp();
+        {
+            db::Table t;
+            t.SetDatabaseName(Path());
+            t.SetTableName(QStringLiteral("Notes.DB"));
+            t.FieldDefs() = {{QStringLiteral("NodeID"), db::FieldType::ftInteger, 0, true},
+                             {QStringLiteral("Title"), db::FieldType::ftString, 100, false},
+                             {QStringLiteral("Body"), db::FieldType::ftMemo, 0, false}};
+            t.IndexDefs() = {{QString(), QStringLiteral("NodeID"), db::IndexOption::ixPrimary}};
+            t.CreateTable();
+            t.Open();
+            for (const Record& r : kRecords) {
+                t.Append();
+                t.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(r.id);
+                t.FieldByName(QStringLiteral("Title"))->SetAsString(QString::fromUtf16(r.title));
+                t.FieldByName(QStringLiteral("Body"))->SetAsString(QString::fromUtf16(r.body));
+                t.Post();
+            }
+        }
+        {
+            db::Table r;
+            r.SetDatabaseName(Path());
+            r.SetTableName(QStringLiteral("Notes.DB"));
+            db::Table w;
+            w.SetDatabaseName(Path());
+            w.SetTableName(QStringLiteral("NotesDict.DB"));
+            TtsMakeTextTableLink text;
+            text.SetTable(&r);
+            text.SetFieldNames({QStringLiteral("Title"), QStringLiteral("Body")});
+            text.SetIndexFieldName(QStringLiteral("NodeID"));
+            TtsMakeWordsTableLink wl;
+            wl.SetTable(&w);
+            TtsCache c;
+            TtsMake maker;
+            maker.SetTextLink(&text);
+            maker.SetWordsLink(&wl);
+            maker.SetCache(&c);
+            maker.Execute();
+        }
+        records.SetDatabaseName(Path());
+        records.SetTableName(QStringLiteral("Notes.DB"));
+        words.SetDatabaseName(Path());
+        words.SetTableName(QStringLiteral("NotesDict.DB"));
+        textLink.SetTable(&records);
+        wordsLink.SetTable(&words);
+        searcher.SetTextLink(&textLink);
+        searcher.SetWordsLink(&wordsLink);
+    }
+
+    QString run(TSearchLogic logic, const QString& query) {
+        searcher.SetSearchLogic(logic);
+        searcher.SetSearchFor(query);
+        try {
+            searcher.Execute();
+        } catch (const ETessick& e) {
+            return QStringLiteral("error %1").arg(e.ErrorCode());
+        }
+        QStringList out;
+        const TwbBits& bits = searcher.MatchBits();
+        for (int b = bits.FirstSetBit(); b >= 0; b = bits.NextSetBit(b))
+            out << QString::number(textLink.MinIndex() + b);
+        return out.isEmpty() ? QStringLiteral("none") : out.join(u' ');
+    }
+
+    /// The same search read word by word: a fold procedure that is not the plain upper-case
+    /// function (though it folds the same) keeps the one-pass reading out.
+    QString runWordByWord(TSearchLogic logic, const QString& query) {
+        searcher.FoldProc = [](QChar* text, qsizetype length) { fulltext::UpperInPlace(text, length); };
+        const QString answer = run(logic, query);
+        searcher.FoldProc = &fulltext::UpperInPlace;
+        return answer;
+    }
+
+    db::Table records;
+    db::Table words;
+    TtsTextTableLink textLink;
+    TtsWordsTableLink wordsLink;
+    TtsSearch searcher;
+};
+
+TEST_F(RecordCheck, one_pass_reading_finds_the_records_the_word_by_word_reading_finds) {
+    struct Case {
+        TSearchLogic logic;
+        const char16_t* query;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {slPhrase, u"beta gamma", "4"},                       // not across record 1's fields; an emoji between
+        {slPhrase, u"the end", "2"},                          //
+        {slPhrase, u"end of the story", "2"},                 // record 8 splits it between fields
+        {slPhrase, u"of the", "2"},                           //
+        {slPhrase, u"a b", "3"},                              // a partial match restarts on the second "a"
+        {slPhrase, u"a b c", "3"},                            //
+        {slPhrase, u"b a", "none"},                           //
+        {slPhrase, u"then \U0001D49Clpha omega", "4"},        // a word holding a surrogate pair
+        {slPhrase, u"internationalization end", "5"},         // the text's word is cut to the word field
+        {slPhrase, u"stra\u00DFe \u00F6l", "6"},              // letters outside ASCII
+        {slPhrase, u"CAF\u00C9 OL\u00C9", "6"},               //
+        {slPhrase, u"don t stop", "9"},                       // the apostrophe ends a word
+        {slPhrase, u"stop don", "none"},                      //
+        {slNear, u"one eight", "7"},                          // eight is the 8th word: inside
+        {slNear, u"eight one", "7"},                          //
+        {slNear, u"one nine", "none"},                        // the 9th: outside
+        {slNear, u"two nine", "7"},                           //
+        {slNear, u"story end", "2"},                          //
+        {slNear, u"gamma omega", "4"},                        // through the surrogate pairs
+    };
+    for (const Case& c : cases) {
+        const QString query = QString::fromUtf16(c.query);
+        SCOPED_TRACE(query.toStdString());
+        EXPECT_EQ(run(c.logic, query).toStdString(), c.expected);
+        EXPECT_EQ(runWordByWord(c.logic, query).toStdString(), c.expected);
+    }
+}
+
+TEST_F(RecordCheck, sub_fields_ranges_and_other_orders_keep_their_answers) {
+    textLink.SetSubFieldNames({QStringLiteral("Title")});
+    EXPECT_EQ(run(slPhrase, QStringLiteral("alpha beta")), QStringLiteral("1"));
+    EXPECT_EQ(run(slPhrase, QStringLiteral("the end")), QStringLiteral("none"));
+    textLink.SetSubFieldNames({});
+
+    // A range on the record table: records outside it do not exist for the check.
+    records.Open();
+    records.SetRange({1}, {3});
+    EXPECT_EQ(run(slPhrase, QStringLiteral("a b")), QStringLiteral("3"));
+    records.SetRange({4}, {9});
+    EXPECT_EQ(run(slPhrase, QStringLiteral("a b")), QStringLiteral("none"));
+    EXPECT_EQ(run(slNear, QStringLiteral("one eight")), QStringLiteral("7"));
+    records.CancelRange();
+
+    // A process-field handler sees every field of every candidate, as before.
+    int handled = 0;
+    textLink.OnProcessField = [&](QObject*, TtsEngine* engine, db::Field* field) {
+        ++handled;
+        if (!field->IsNull()) engine->ParseString(field->AsString());
+    };
+    EXPECT_EQ(run(slPhrase, QStringLiteral("the end")), QStringLiteral("2"));
+    EXPECT_GT(handled, 0);
+    textLink.OnProcessField = nullptr;
+
+    // The check leaves the table where it stood.
+    records.First();
+    records.Next();
+    EXPECT_EQ(run(slNear, QStringLiteral("two nine")), QStringLiteral("7"));
+    EXPECT_EQ(records.FieldByName(QStringLiteral("NodeID"))->AsInteger(), 2);
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QStringDecoder>
+#include <QStringList>
+#include <QStringView>
+
+#include <memory>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace db {
+
+class Table;
+
+namespace internal {
+class TableFile;
+}
+
+/// Reads chosen text fields of single rows found by the value of an integer field, straight
+/// from the table's file through one prepared statement: the table's cursor does not move,
+/// no events run and no field objects are filled. For loops that read many rows by key one
+/// after another (the candidate records of a search); the loop keeps a ReadSnapshot so that
+/// the rows read are those of one moment:
+/// \code
+///   db::ReadSnapshot snapshot(table);
+///   db::KeyedReader reader(table, "NodeID", {"Title", "Body"});
+///   for (qint64 key : candidates) if (reader.Read(key)) check(reader.Text(0), reader.Text(1));
+/// \endcode
+///
+/// A row is the first in (key, row) order whose key field equals the value, as FindKey finds
+/// it on an index of that field. The reader sees the file as the table's own cursors do
+/// (its committed rows and this process's open transaction) but knows nothing of a range
+/// set on a cursor. Short-lived: it keeps the table's file open, so it must go before the
+/// table closes. Raises the engine error of a failed read; a field that is not alpha or memo,
+/// or a missing field, raises kInvalidValue when the reader is made.
+class KeyedReader {
+public:
+    KeyedReader(const Table& table, const QString& keyField, const QStringList& fields);
+    ~KeyedReader();
+    KeyedReader(const KeyedReader&) = delete;
+    KeyedReader& operator=(const KeyedReader&) = delete;
+
+    /// Reads the row with key `key`; answers false (and no fields) when there is none.
+    bool Read(qint64 key);
+    /// True when field `i` (position in the list given) of the row read is null.
+    bool IsNull(int i) const;
+    /// The text of field `i` of the row read (empty for null); valid until the next Read.
+    QStringView Text(int i) const;
+
+private:
+    std::shared_ptr<internal::TableFile> m_file;
+    sqlite3_stmt* m_statement = nullptr;
+    bool m_row = false;
+    std::vector<QString> m_texts;   ///< per field: decoding buffer, reused from row to row
+    std::vector<qsizetype> m_sizes;  ///< per field: decoded length; -1 for null or no row
+    QStringDecoder m_decoder{QStringDecoder::Utf8};
+};
+
+}  // namespace db

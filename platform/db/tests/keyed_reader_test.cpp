@@ -1,0 +1,125 @@
+#include "platform/db/keyed_reader.h"
+
+#include "platform/db/field.h"
+#include "platform/db/read_snapshot.h"
+#include "platform/db/tests/db_fixture.h"
+#include "platform/db/tests/process_helper.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace dbtest;
+
+class KeyedReader : public DbFolder {
+protected:
+    void SetUp() override {
+        DbFolder::SetUp();
+        db::CreateTableFile(Path(), "Hierarchy.DB", HierarchyDef());
+        auto t = OpenTable("Hierarchy.DB");
+        AppendRow(*t, {1001, 7, QStringLiteral("first"), 1, QStringLiteral("Stra\u00DFe \U0001F600 end")});
+        AppendRow(*t, {1002, 7, QStringLiteral("second"), 1, QVariant()});
+        AppendRow(*t, {1003, 8, QString(), 1, QStringLiteral("body three")});
+        AppendRow(*t, {999, 7, QStringLiteral("last added"), 1, QStringLiteral("x")});
+    }
+};
+
+TEST_F(KeyedReader, reads_the_fields_of_the_row_with_the_key_and_nothing_for_a_missing_one) {
+    auto t = OpenTable("Hierarchy.DB");
+    t->FindKey({1003});
+    db::KeyedReader reader(*t, "NodeID", {"Properties", "NodeName"});
+    ASSERT_TRUE(reader.Read(1001));
+    EXPECT_EQ(reader.Text(0).toString(), QStringLiteral("Stra\u00DFe \U0001F600 end"));
+    EXPECT_EQ(reader.Text(1).toString(), QStringLiteral("first"));
+    ASSERT_TRUE(reader.Read(1002));
+    EXPECT_TRUE(reader.IsNull(0));
+    EXPECT_TRUE(reader.Text(0).isEmpty());
+    EXPECT_EQ(reader.Text(1).toString(), QStringLiteral("second"));
+    ASSERT_TRUE(reader.Read(1003));
+    EXPECT_FALSE(reader.IsNull(0));
+    EXPECT_TRUE(reader.IsNull(1));
+    EXPECT_FALSE(reader.Read(1004));
+    EXPECT_TRUE(reader.IsNull(0));
+    // A key shared by several rows finds the first of them in row order.
+    db::KeyedReader byParent(*t, "ParentNodeID", {"NodeName"});
+    ASSERT_TRUE(byParent.Read(7));
+    EXPECT_EQ(byParent.Text(0).toString(), QStringLiteral("first"));
+    // The table's cursor has not moved.
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1003);
+}
+
+TEST_F(KeyedReader, sees_this_processes_posts_and_open_transaction) {
+    auto t = OpenTable("Hierarchy.DB");
+    db::KeyedReader reader(*t, "NodeID", {"NodeName"});
+    AppendRow(*t, {1010, 1, QStringLiteral("posted later")});
+    ASSERT_TRUE(reader.Read(1010));
+    EXPECT_EQ(reader.Text(0).toString(), QStringLiteral("posted later"));
+    t->StartBatch();
+    AppendRow(*t, {1011, 1, QStringLiteral("in the batch")});
+    EXPECT_TRUE(reader.Read(1011));
+    t->EndBatch(false);
+    EXPECT_FALSE(reader.Read(1011));
+}
+
+TEST_F(KeyedReader, keeps_no_read_open_between_reads_so_other_processes_write) {
+    auto t = OpenTable("Hierarchy.DB");
+    db::KeyedReader reader(*t, "NodeID", {"NodeName"});
+    ASSERT_TRUE(reader.Read(1001));
+    const QString folder = Path();
+    // A read left open would keep this writer waiting until the busy timeout and then fail ('e').
+    ChildProcess child([folder](int, int out) {
+        try {
+            db::Table c;
+            c.SetDatabaseName(folder);
+            c.SetTableName("Hierarchy.DB");
+            c.Open();
+            c.Append();
+            c.FieldByName("NodeID")->SetAsInteger(2000);
+            c.FieldByName("NodeName")->SetAsString("from elsewhere");
+            c.Post();
+        } catch (const db::EDBEngineError&) {
+            ChildProcess::ChildSend(out, 'e');
+            return 1;
+        }
+        ChildProcess::ChildSend(out, 'd');
+        return 0;
+    });
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(child.Receive(), 'd');
+    EXPECT_EQ(child.Wait(), 0);
+    ASSERT_TRUE(reader.Read(2000));
+    EXPECT_EQ(reader.Text(0).toString(), QStringLiteral("from elsewhere"));
+}
+
+TEST_F(KeyedReader, refuses_fields_it_cannot_read_and_closed_tables) {
+    auto t = OpenTable("Hierarchy.DB");
+    struct Case {
+        const char* key;
+        QStringList fields;
+        int code;
+    };
+    const Case cases[] = {
+        {"NodeName", {"Properties"}, db::ErrorCode::kInvalidValue},   // the key is not an integer
+        {"NodeID", {"Timestamp"}, db::ErrorCode::kInvalidValue},      // not a text field
+        {"NodeID", {"NoSuchField"}, db::ErrorCode::kInvalidValue},
+        {"Missing", {"NodeName"}, db::ErrorCode::kInvalidValue},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        try {
+            db::KeyedReader reader(*t, c.key, c.fields);
+            ADD_FAILURE() << "made a reader";
+        } catch (const db::EDBEngineError& e) {
+            EXPECT_EQ(e.Code(), c.code);
+        }
+    }
+    t->Close();
+    try {
+        db::KeyedReader reader(*t, "NodeID", {"NodeName"});
+        ADD_FAILURE() << "made a reader on a closed table";
+    } catch (const db::EDBEngineError& e) {
+        EXPECT_EQ(e.Code(), db::ErrorCode::kTableClosed);
+    }
+}
+
+}  // namespace
