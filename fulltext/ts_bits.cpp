@@ -133,12 +133,16 @@ int TwbBits::LastMember() const {
 //     packed one and both fit the largest block together.
 
 int TtsBits::CompressSet(const TwbBits& set, std::uint8_t* out) {
+    const int n = set.Count();
+    return CompressSet(set, out, n > 0 ? set.FirstMember() : 0, n > 0 ? set.LastMember() : 0);
+}
+
+int TtsBits::CompressSet(const TwbBits& set, std::uint8_t* out, int first, int last) {
     using fulltext::WriteInt32;
     const int n = set.Count();
     const int byteCount = set.ByteCount();
     const std::uint8_t* bytes = set.Bytes();
-    const int first = n > 0 ? set.FirstMember() : 0;
-    const int last = n > 0 ? set.LastMember() : 0;
+    if (n <= 0) first = last = 0;
     WriteInt32(out + 4, -n);
     WriteInt32(out + 12, first);
     WriteInt32(out + 16, last);

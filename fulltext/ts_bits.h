@@ -172,6 +172,9 @@ public:
     /// Writes the compressed block of `set` into `out` (room for byte count + 24) and answers
     /// its size; the stamp field is left as it is.
     static int CompressSet(const TwbBits& set, std::uint8_t* out);
+    /// The same with the lowest and highest member known (`first` and `last` must be them
+    /// when the set is not empty), so that the set's bytes need not be scanned for them.
+    static int CompressSet(const TwbBits& set, std::uint8_t* out, int first, int last);
     /// Expands a stored form (`length` bytes from the -n field on) into `target`, which gets
     /// exactly its members. Raises 30470 / 30465 as ExpandInto does; never reads outside
     /// `stored` nor writes outside `target`.

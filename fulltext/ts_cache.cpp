@@ -25,6 +25,67 @@ void setNext(void* block, void* next) { std::memcpy(block, &next, sizeof next); 
 fulltext::Block asBlock(fulltext::CxData d) { return reinterpret_cast<fulltext::Block>(d); }
 fulltext::CxData asData(fulltext::Block b) { return reinterpret_cast<fulltext::CxData>(b); }
 
+// A collecting block's fields (see TtsCustomCache).
+constexpr int kFormAt = 12;
+constexpr int kFirstAt = 16;
+constexpr int kLastAt = 20;
+constexpr int kListUsedAt = 24;
+constexpr int kPayloadAt = 28;
+constexpr int kList = 1;
+constexpr int kWindow = 2;
+
+std::int32_t readField(const std::uint8_t* b, int at) { return fulltext::ReadInt32(b + at); }
+void writeField(std::uint8_t* b, int at, std::int32_t v) { fulltext::WriteInt32(b + at, v); }
+
+/// Bytes of the window from the byte of `first` to the byte of `last`.
+int windowLength(int first, int last) { return (last >> 3) - (first >> 3) + 1; }
+
+/// Bytes of a collecting block in use (header and payload).
+int usedBytes(const std::uint8_t* b) {
+    if (readField(b, kFormAt) == kList) return kPayloadAt + readField(b, kListUsedAt);
+    return kPayloadAt + windowLength(readField(b, kFirstAt), readField(b, kLastAt));
+}
+
+/// Bytes of a gap in 7-bit groups.
+int gapLength(std::uint32_t gap) {
+    int n = 1;
+    while (gap >= 0x80) {
+        gap >>= 7;
+        ++n;
+    }
+    return n;
+}
+
+std::uint8_t* writeGap(std::uint8_t* p, std::uint32_t gap) {
+    while (gap >= 0x80) {
+        *p++ = std::uint8_t(gap | 0x80);
+        gap >>= 7;
+    }
+    *p++ = std::uint8_t(gap);
+    return p;
+}
+
+/// Calls f(member) for every member of a collecting list, ascending.
+template <typename F>
+void forEachListed(const std::uint8_t* b, F f) {
+    int m = readField(b, kFirstAt);
+    f(m);
+    const std::uint8_t* p = b + kPayloadAt;
+    const std::uint8_t* end = p + readField(b, kListUsedAt);
+    while (p < end) {
+        std::uint32_t gap = 0;
+        int shift = 0;
+        std::uint8_t byte;
+        do {
+            byte = *p++;
+            gap |= std::uint32_t(byte & 0x7F) << shift;
+            shift += 7;
+        } while (byte & 0x80);
+        m += int(gap);
+        f(m);
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -103,12 +164,16 @@ void TwbDictionary::growIfDue() {
 }
 
 void TwbDictionary::VisitAll(const TVisitProc& visit) {
+    VisitNodes([&](TwbDictNode& node, bool& remove) { visit(node.Name, node.Data, remove); });
+}
+
+void TwbDictionary::VisitNodes(const TNodeVisitProc& visit) {
     for (std::uint32_t slot = 0; slot < m_slots.size(); ++slot) {
         TCxDictNode* previous = nullptr;
         TCxDictNode* node = m_slots[slot].get();
         while (node) {
             bool remove = false;
-            visit(node->Name, node->Data, remove);
+            visit(*static_cast<TwbDictNode*>(node), remove);
             if (!remove) {
                 previous = node;
                 node = node->Next.get();
@@ -270,6 +335,10 @@ bool TtsCustomCache::Lookup(QStringView word, fulltext::Block& oldBlock, bool cr
     const std::int32_t stamp = fulltext::BlockStamp(current);
     if (std::abs(stamp) > newestStamp) return true;  // already handled for this record
     const bool dirty = stamp < 0;
+    if (node->Collecting) {
+        collectingToRaw(node);
+        current = asBlock(node->Data);
+    }
     if (fulltext::BlockSize(current) == m_rawSize) {
         block = current;
     } else {
@@ -303,9 +372,11 @@ void TtsCustomCache::RemoveWord(QStringView word) {
 void TtsCustomCache::Iterate(bool freeBlocks, bool reset, const TVisitor& visitor) {
     if (visitor) {
         bool changed = false;
-        m_dict.VisitAll([&](const QString& word, fulltext::CxData& data, bool& remove) {
+        m_dict.VisitNodes([&](TwbDictNode& node, bool& remove) {
+            if (node.Collecting) finishCollecting(&node);
+            fulltext::CxData& data = node.Data;
             fulltext::Block b = asBlock(data);
-            visitor(word, b, remove);
+            visitor(node.Name, b, remove);
             if (remove) ++m_removals;
             else if (asData(b) != data) changed = true;
             data = asData(b);
@@ -313,9 +384,10 @@ void TtsCustomCache::Iterate(bool freeBlocks, bool reset, const TVisitor& visito
         if (changed && !freeBlocks && !reset) relinkRawSets();
     }
     if (freeBlocks) {
-        m_dict.VisitAll([&](const QString&, fulltext::CxData& data, bool&) {
-            if (data) FreeBlock(asBlock(data));
-            data = 0;
+        m_dict.VisitNodes([&](TwbDictNode& node, bool&) {
+            if (node.Data) FreeBlock(asBlock(node.Data));
+            node.Data = 0;
+            node.Collecting = false;
         });
     }
     if (reset) {
@@ -353,11 +425,33 @@ void TtsCustomCache::CheckMemory(TtsEngine* engine) {
         auto* node = static_cast<TwbDictNode*>(link);
         link = link->NextRaw();
         fulltext::Block b = asBlock(node->Data);
-        if (!b || fulltext::IsCompressedBlock(b)) {
+        if (!b || (!node->Collecting && fulltext::IsCompressedBlock(b))) {
             node->UnlinkRaw();  // compressed or dropped since
             continue;
         }
         if (std::abs(fulltext::BlockStamp(b)) > m_threshold) break;
+        if (node->Collecting) {
+            // A list gives back its unused room; a window is compressed when that is smaller.
+            node->UnlinkRaw();
+            if (readField(b, kFormAt) == kWindow) {
+                fillScratch(b);
+                const int size = TtsBits::CompressSet(m_scratch, m_compressOut.data(), readField(b, kFirstAt),
+                                                      readField(b, kLastAt));
+                clearScratch(b);
+                if (roundUp16(size) < fulltext::BlockSize(b)) {
+                    fulltext::Block compressed = AllocBlock(size);
+                    std::memcpy(compressed, m_compressOut.data(), std::size_t(size));
+                    fulltext::SetBlockStamp(compressed, fulltext::BlockStamp(b));
+                    FreeBlock(b);
+                    node->Data = asData(compressed);
+                    node->Collecting = false;
+                    continue;
+                }
+            }
+            const int used = usedBytes(b);
+            if (roundUp16(used) < fulltext::BlockSize(b)) node->Data = asData(moveCollecting(b, roundUp16(used)));
+            continue;
+        }
         if (fulltext::BlockSize(b) != bits->RawSize()) continue;  // a set of another run's size
         const int size = bits->Compress(b, engine->Buffer());
         fulltext::Block compressed = AllocBlock(size);
@@ -382,6 +476,270 @@ void TtsCustomCache::CheckMemory(TtsEngine* engine) {
         m_flushMark = int(std::lround((1.0 - kFlushPercent) * double(m_access - m_flushMark) + m_flushMark));
         engine->FlushOld();
     }
+}
+
+// ---------------------------------------------------------------------------------------
+// Collecting sets
+
+void TtsBaseCache::CollectMember(QStringView word, int newestStamp, int bit, TtsEngine* engine) {
+    fulltext::Block old = nullptr;
+    fulltext::Block block = nullptr;
+    Lookup(word, old, true, newestStamp, block);
+    if (!block) return;  // omitted, or already handled for this record
+    engine->Bits()->UpdateBit(old ? old : block, block, true, bit);
+    if (old && old != block) FreeBlock(old);
+    CheckMemory(engine);
+}
+
+void TtsCustomCache::sizeScratch(int setBits) {
+    if (m_scratch.MaxBits() == setBits - 1) return;
+    m_scratch.Resize(setBits - 1);
+    m_scratch.ClearAllBits();
+    m_compressOut.assign(std::size_t(m_scratch.ByteCount()) + 24, 0);
+}
+
+void TtsCustomCache::CollectMember(QStringView word, int newestStamp, int bit, TtsEngine* engine) {
+    const int setBits = engine->Bits()->Size();
+    if (bit < 0 || bit >= setBits) throw ETessick(fulltext::msgInvalidParameter);
+    if (m_scratch.MaxBits() != setBits - 1) sizeScratch(setBits);
+    ++m_access;
+    TwbDictNode* node = m_dict.Lookup(word);
+    if (!node) {
+        if (m_rawSize < 12) throw ETessick(fulltext::msgInvalidBlockSize);
+        fulltext::Block block = newCollecting(bit);
+        fulltext::SetBlockStamp(block, m_access);
+        node = m_dict.AddAfterMiss(word.toString(), asData(block));
+        node->Collecting = true;
+        touchRaw(node);
+        ++m_additions;
+        CheckMemory(engine);
+        return;
+    }
+    ++m_hits;
+    fulltext::Block current = asBlock(node->Data);
+    if (!current) return;  // an omitted word
+    const std::int32_t stamp = fulltext::BlockStamp(current);
+    if (std::abs(stamp) > newestStamp) return;  // already handled for this record
+    if (!node->Collecting) startCollecting(node);
+    if (node->Collecting) {
+        addToCollecting(node, bit);
+    } else {
+        // The set was empty: it starts again with this record.
+        if (node->Data) FreeBlock(asBlock(node->Data));
+        node->Data = asData(newCollecting(bit));
+        node->Collecting = true;
+    }
+    fulltext::SetBlockStamp(asBlock(node->Data), stamp < 0 ? -m_access : m_access);
+    touchRaw(node);
+    CheckMemory(engine);
+}
+
+int TtsCustomCache::collectingRoom(int needed, int most) {
+    // 32, 48, 64, 96, 128, 192, 256, 384, ...
+    int room = 32;
+    while (room < needed) room = (room & (room - 1)) ? (room / 3) * 4 : room + room / 2;
+    const int cap = roundUp16(most);
+    return room > cap && cap >= needed ? cap : room;
+}
+
+fulltext::Block TtsCustomCache::newCollecting(int bit) {
+    fulltext::Block b = AllocBlock(32);
+    fulltext::WriteInt32(b + 4, 1);
+    writeField(b, kFormAt, kList);
+    writeField(b, kFirstAt, bit);
+    writeField(b, kLastAt, bit);
+    writeField(b, kListUsedAt, 0);
+    return b;
+}
+
+fulltext::Block TtsCustomCache::moveCollecting(fulltext::Block from, int room) {
+    fulltext::Block to = AllocBlock(room);
+    std::memcpy(to, from, std::size_t(std::min(usedBytes(from), room)));
+    fulltext::WriteInt32(to + 8, room);
+    FreeBlock(from);
+    return to;
+}
+
+void TtsCustomCache::addToCollecting(TwbDictNode* node, int bit) {
+    fulltext::Block b = asBlock(node->Data);
+    const int first = readField(b, kFirstAt);
+    const int last = readField(b, kLastAt);
+    const int byteCount = m_scratch.ByteCount();
+    if (readField(b, kFormAt) == kList) {
+        if (bit > last) {
+            const std::uint32_t gap = std::uint32_t(bit - last);
+            const int used = readField(b, kListUsedAt);
+            const int grown = used + gapLength(gap);
+            if (grown > windowLength(first, bit)) {
+                listToWindow(node);
+                addToCollecting(node, bit);
+                return;
+            }
+            if (kPayloadAt + grown > fulltext::BlockSize(b)) {
+                b = moveCollecting(b, collectingRoom(kPayloadAt + grown, kPayloadAt + byteCount + 8));
+                node->Data = asData(b);
+            }
+            writeGap(b + kPayloadAt + used, gap);
+            writeField(b, kListUsedAt, grown);
+            writeField(b, kLastAt, bit);
+            fulltext::WriteInt32(b + 4, fulltext::ReadInt32(b + 4) + 1);
+            return;
+        }
+        if (bit == last || bit == first) return;
+        // A record below the last one (records read in descending order): a window takes any.
+        listToWindow(node);
+        addToCollecting(node, bit);
+        return;
+    }
+    int firstByte = first >> 3;
+    if (bit > last || bit < first) {
+        const int newFirst = std::min(first, bit);
+        const int newLast = std::max(last, bit);
+        const int length = windowLength(first, last);
+        const int newLength = windowLength(newFirst, newLast);
+        if (kPayloadAt + newLength > fulltext::BlockSize(b)) {
+            b = moveCollecting(b, collectingRoom(kPayloadAt + newLength, kPayloadAt + byteCount));
+            node->Data = asData(b);
+        }
+        std::uint8_t* payload = b + kPayloadAt;
+        const int shift = firstByte - (newFirst >> 3);
+        if (shift > 0) {
+            std::memmove(payload + shift, payload, std::size_t(length));
+            std::memset(payload, 0, std::size_t(shift));
+        }
+        if (newLength > length + shift) std::memset(payload + length + shift, 0, std::size_t(newLength - length - shift));
+        writeField(b, kFirstAt, newFirst);
+        writeField(b, kLastAt, newLast);
+        firstByte = newFirst >> 3;
+    }
+    std::uint8_t& byte = b[kPayloadAt + (bit >> 3) - firstByte];
+    const std::uint8_t mask = std::uint8_t(1u << (bit & 7));
+    if (byte & mask) return;
+    byte |= mask;
+    fulltext::WriteInt32(b + 4, fulltext::ReadInt32(b + 4) + 1);
+}
+
+void TtsCustomCache::listToWindow(TwbDictNode* node) {
+    fulltext::Block list = asBlock(node->Data);
+    const int first = readField(list, kFirstAt);
+    const int last = readField(list, kLastAt);
+    const int length = windowLength(first, last);
+    // Room to grow as later records come.
+    fulltext::Block b = AllocBlock(collectingRoom(kPayloadAt + length + length / 2, kPayloadAt + m_scratch.ByteCount()));
+    std::memcpy(b, list, 8);  // stamp and count
+    writeField(b, kFormAt, kWindow);
+    writeField(b, kFirstAt, first);
+    writeField(b, kLastAt, last);
+    writeField(b, kListUsedAt, 0);
+    std::uint8_t* payload = b + kPayloadAt;
+    std::memset(payload, 0, std::size_t(length));
+    const int firstByte = first >> 3;
+    forEachListed(list, [&](int m) { payload[(m >> 3) - firstByte] |= std::uint8_t(1u << (m & 7)); });
+    FreeBlock(list);
+    node->Data = asData(b);
+}
+
+void TtsCustomCache::startCollecting(TwbDictNode* node) {
+    fulltext::Block old = asBlock(node->Data);
+    int first = 0;
+    int last = 0;
+    if (fulltext::IsCompressedBlock(old)) {
+        TtsBits::ExpandStored(old + 4, fulltext::BlockSize(old) - 4, m_scratch);
+        first = fulltext::ReadInt32(old + 12);
+        last = fulltext::ReadInt32(old + 16);
+    } else {
+        const int n = std::min(fulltext::BlockSize(old) - 12, m_scratch.ByteCount());
+        if (n < 0) throw ETessick(fulltext::msgInvalidBlockSize);
+        std::memcpy(m_scratch.Bytes(), old + 12, std::size_t(n));
+        m_scratch.Recount();
+        first = m_scratch.FirstMember();
+        last = m_scratch.LastMember();
+    }
+    const int n = m_scratch.Count();
+    if (n == 0) {
+        m_scratch.ClearAllBits();
+        FreeBlock(old);
+        node->Data = 0;
+        node->Collecting = false;
+        return;
+    }
+    // A list when its gaps take no more room than the window.
+    const int length = windowLength(first, last);
+    int listBytes = 0;
+    for (int m = first, next; listBytes <= length && (next = m_scratch.NextSetBit(m)) >= 0; m = next)
+        listBytes += gapLength(std::uint32_t(next - m));
+    fulltext::Block b;
+    if (listBytes <= length) {
+        b = AllocBlock(collectingRoom(kPayloadAt + listBytes + 8, kPayloadAt + m_scratch.ByteCount() + 8));
+        writeField(b, kFormAt, kList);
+        writeField(b, kListUsedAt, listBytes);
+        std::uint8_t* p = b + kPayloadAt;
+        for (int m = first, next; (next = m_scratch.NextSetBit(m)) >= 0; m = next) p = writeGap(p, std::uint32_t(next - m));
+    } else {
+        b = AllocBlock(collectingRoom(kPayloadAt + length + length / 4, kPayloadAt + m_scratch.ByteCount()));
+        writeField(b, kFormAt, kWindow);
+        writeField(b, kListUsedAt, 0);
+        std::memcpy(b + kPayloadAt, m_scratch.Bytes() + (first >> 3), std::size_t(length));
+    }
+    std::memset(m_scratch.Bytes() + (first >> 3), 0, std::size_t(length));
+    m_scratch.SetKnownCount(0);
+    fulltext::SetBlockStamp(b, fulltext::BlockStamp(old));
+    fulltext::WriteInt32(b + 4, n);
+    writeField(b, kFirstAt, first);
+    writeField(b, kLastAt, last);
+    FreeBlock(old);
+    node->Data = asData(b);
+    node->Collecting = true;
+}
+
+void TtsCustomCache::fillScratch(const std::uint8_t* b) {
+    std::uint8_t* bytes = m_scratch.Bytes();
+    const int first = readField(b, kFirstAt);
+    if (readField(b, kFormAt) == kList)
+        forEachListed(b, [&](int m) { bytes[m >> 3] |= std::uint8_t(1u << (m & 7)); });
+    else
+        std::memcpy(bytes + (first >> 3), b + kPayloadAt, std::size_t(windowLength(first, readField(b, kLastAt))));
+    m_scratch.SetKnownCount(fulltext::ReadInt32(b + 4));
+}
+
+void TtsCustomCache::clearScratch(const std::uint8_t* b) {
+    std::uint8_t* bytes = m_scratch.Bytes();
+    const int first = readField(b, kFirstAt);
+    if (readField(b, kFormAt) == kList)
+        forEachListed(b, [&](int m) { bytes[m >> 3] = 0; });
+    else
+        std::memset(bytes + (first >> 3), 0, std::size_t(windowLength(first, readField(b, kLastAt))));
+    m_scratch.SetKnownCount(0);
+}
+
+void TtsCustomCache::finishCollecting(TwbDictNode* node) {
+    fulltext::Block b = asBlock(node->Data);
+    fillScratch(b);
+    const int size = TtsBits::CompressSet(m_scratch, m_compressOut.data(), readField(b, kFirstAt), readField(b, kLastAt));
+    clearScratch(b);
+    fulltext::Block compressed = AllocBlock(size);
+    std::memcpy(compressed, m_compressOut.data(), std::size_t(size));
+    fulltext::SetBlockStamp(compressed, fulltext::BlockStamp(b));
+    FreeBlock(b);
+    node->Data = asData(compressed);
+    node->Collecting = false;
+}
+
+void TtsCustomCache::collectingToRaw(TwbDictNode* node) {
+    fulltext::Block b = asBlock(node->Data);
+    fulltext::Block raw = AllocBlock(m_rawSize);
+    std::memset(raw + 12, 0, std::size_t(m_rawSize - 12));
+    std::uint8_t* bytes = raw + 12;
+    const int first = readField(b, kFirstAt);
+    if (readField(b, kFormAt) == kList)
+        forEachListed(b, [&](int m) { bytes[m >> 3] |= std::uint8_t(1u << (m & 7)); });
+    else
+        std::memcpy(bytes + (first >> 3), b + kPayloadAt, std::size_t(windowLength(first, readField(b, kLastAt))));
+    fulltext::WriteInt32(raw + 4, fulltext::ReadInt32(b + 4));
+    fulltext::SetBlockStamp(raw, fulltext::BlockStamp(b));
+    FreeBlock(b);
+    node->Data = asData(raw);
+    node->Collecting = false;
 }
 
 fulltext::CacheStatistics TtsCustomCache::Statistics() const {

@@ -38,6 +38,14 @@ public:
     virtual void FreeBlock(fulltext::Block block) = 0;
     virtual fulltext::Block AllocBlock(int size) = 0;
     virtual void Iterate(bool freeBlocks, bool reset, const TVisitor& visitor) = 0;
+    /// An index build's step for one word of the current record: switches on `bit` in the set
+    /// of `word` (added when absent) unless the word is omitted or was already handled for the
+    /// record whose processing started at stamp `newestStamp`, then checks the memory. The
+    /// same as Lookup (create), the engine's bit set's UpdateBit and CheckMemory, which is what
+    /// this does; a cache may keep the sets it collects this way in forms of its own, as long
+    /// as every other operation meets only raw and compressed blocks. ETessick 30480 when
+    /// `bit` lies outside the engine's bit set.
+    virtual void CollectMember(QStringView word, int newestStamp, int bit, TtsEngine* engine);
 
     /// Access-counter value up to which FlushOld writes back and removes entries.
     virtual int FlushMark() const = 0;
@@ -87,6 +95,10 @@ private:
 class TwbDictNode : public TCxDictNode, public fulltext::RawSetLink {
 public:
     using TCxDictNode::TCxDictNode;
+
+    /// The block is a set being collected by an index build, in the cache's own form (see
+    /// TtsCustomCache), neither raw nor compressed.
+    bool Collecting = false;
 };
 
 /// The word dictionary: case-sensitive names, the ELF hash, self-organising chains, and
@@ -97,6 +109,7 @@ public:
     /// Visits one entry; `data` may be changed, `remove` set to drop the entry (its data is
     /// disposed).
     using TVisitProc = std::function<void(const QString& name, fulltext::CxData& data, bool& remove)>;
+    using TNodeVisitProc = std::function<void(TwbDictNode& node, bool& remove)>;
 
     explicit TwbDictionary(int hashSize);
 
@@ -120,6 +133,8 @@ public:
     TwbDictNode* AddWord(const QString& word, fulltext::CxData data);
     /// Visits every entry in slot and chain order, removing those flagged.
     void VisitAll(const TVisitProc& visit);
+    /// The same, handing over the node itself.
+    void VisitNodes(const TNodeVisitProc& visit);
 
     static std::uint32_t ElfHash(QStringView word, std::uint32_t slotCount);
 
@@ -163,9 +178,35 @@ struct CacheStatistics {
 /// The entries holding a raw set are also kept on a list in order of their stamps' magnitude
 /// (a look-up moves its entry to the end), so that compressing the sets used at or before the
 /// threshold visits just those sets, not every entry: a long build goes over its limit
-/// thousands of times. Invariant: every entry with a raw block is on the list, in ascending
-/// stamp magnitude; entries whose block was compressed, dropped or freed may still be on it
-/// and are unlinked when met.
+/// thousands of times. Invariant: every entry with a raw or collecting block is on the list,
+/// in ascending stamp magnitude; entries whose block was compressed, dropped or freed may
+/// still be on it and are unlinked when met.
+///
+/// Collecting sets. An index build adds records to sets through CollectMember, which keeps
+/// each set in a growing block instead of a raw block of the whole segment (most words of a
+/// large segment have few records, and a raw set of 100,000 records is 12,512 bytes):
+///
+/// | offset | meaning                                                                    |
+/// |--------|----------------------------------------------------------------------------|
+/// | 0      | stamp, as for the other forms                                              |
+/// | 4      | count n of members (at least 1)                                            |
+/// | 8      | block size: the room allocated (a multiple of 16)                          |
+/// | 12     | form: 1 list, 2 window                                                     |
+/// | 16     | first: the lowest member                                                   |
+/// | 20     | last: the highest member                                                   |
+/// | 24     | list: bytes of the payload in use                                          |
+/// | 28     | list: the n - 1 gaps between successive members, each an unsigned number in |
+/// |        | 7-bit groups, lowest first, the top bit marking a group that is followed    |
+/// |        | by another; window: the set's bytes from the byte of first to the byte of  |
+/// |        | last                                                                       |
+///
+/// A list becomes a window once it would be longer than the window (records arrive in
+/// ascending order, so a gap is appended at the end; a record below the last one also makes
+/// the list a window); a window grows at either end. The memory check trims the unused room
+/// of lists used at or before the threshold and compresses such windows when that is
+/// smaller. Only CollectMember, Lookup, Iterate and CheckMemory meet collecting blocks:
+/// Lookup turns one into a raw block and Iterate into its compressed block (the same bytes
+/// the engine's bit set would compress the raw set to) before anyone else sees it.
 class TtsCustomCache : public TtsBaseCache {
     Q_OBJECT
 public:
@@ -192,6 +233,7 @@ public:
     void FreeBlock(fulltext::Block block) override;
     fulltext::Block AllocBlock(int size) override;
     void Iterate(bool freeBlocks, bool reset, const TVisitor& visitor) override;
+    void CollectMember(QStringView word, int newestStamp, int bit, TtsEngine* engine) override;
     int FlushMark() const override { return m_flushMark; }
     int AccessCounter() const override { return m_access; }
 
@@ -222,6 +264,29 @@ private:
     /// Rebuilds the raw-set list from the dictionary, after sets were changed from outside.
     void relinkRawSets();
 
+    // Collecting sets (see the class comment).
+    /// Room for `needed` bytes, from a short ladder of sizes (few distinct sizes keep the
+    /// free lists short), at most `most` when that is enough.
+    static int collectingRoom(int needed, int most);
+    fulltext::Block newCollecting(int bit);
+    /// Moves a collecting block into a new one of `room` bytes; answers the new block.
+    fulltext::Block moveCollecting(fulltext::Block from, int room);
+    /// Adds `bit` to the collecting set of `node`.
+    void addToCollecting(TwbDictNode* node, int bit);
+    /// Makes the list of `node` a window.
+    void listToWindow(TwbDictNode* node);
+    /// Makes the raw or compressed set of `node` a collecting one (or none when empty).
+    void startCollecting(TwbDictNode* node);
+    /// Writes the members of a collecting block into the scratch set (all clear before) and
+    /// clears them again.
+    void fillScratch(const std::uint8_t* block);
+    void clearScratch(const std::uint8_t* block);
+    /// Replaces the collecting block of `node` by its compressed or its raw block.
+    void finishCollecting(TwbDictNode* node);
+    void collectingToRaw(TwbDictNode* node);
+    /// The scratch set sized for the engine's bit set.
+    void sizeScratch(int setBits);
+
     fulltext::RawSetLink m_rawSets;  ///< head of the raw-set list; outlives m_dict's nodes
     TwbDictionary m_dict{1000};
     qint64 m_memoryLimitBytes = 1000 * 1024;
@@ -239,6 +304,8 @@ private:
     int m_removals = 0;
     std::array<void*, 8> m_small{};
     std::vector<Chain> m_chains;
+    TwbBits m_scratch{0};                     ///< all clear between uses
+    std::vector<std::uint8_t> m_compressOut;  ///< room for a compressed block of the scratch set
 };
 
 /// The published word cache.

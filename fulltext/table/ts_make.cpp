@@ -68,14 +68,8 @@ void TtsCustomMake::SetSegment(int n) {
 }
 
 void TtsCustomMake::ProcessWord(QStringView word) {
-    TtsBaseCache* cache = Cache();
-    fulltext::Block old = nullptr;
-    fulltext::Block block = nullptr;
-    cache->Lookup(word, old, true, m_recordStart, block);
-    if (!block) return;  // omitted, or already counted for this record
-    Bits()->UpdateBit(old ? old : block, block, true, BitOffset());
-    if (old && old != block) cache->FreeBlock(old);
-    cache->CheckMemory(this);
+    // Omitted words and words already counted for this record are left alone.
+    Cache()->CollectMember(word, m_recordStart, BitOffset(), this);
 }
 
 void TtsCustomMake::WriteCache(bool final) {

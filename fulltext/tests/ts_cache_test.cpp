@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <set>
@@ -369,5 +370,165 @@ TEST_F(WordCache, a_million_pairs_under_a_small_limit_are_compressed_flushed_and
     }
     engine.SetState({});
 }
+
+/// Two caches fed the same words: one collecting through its own forms, the other through
+/// look-ups and the bit set's UpdateBit (the plain way CollectMember stands for).
+struct CollectingPair {
+    struct Side {
+        MemoryTextLink text{1, 1};
+        MemoryWordsLink words{20};
+        TtsCache cache;
+        IndexingEngine engine;
+    };
+    Side sides[2];
+
+    CollectingPair(int records, int segmentSize) {
+        for (Side& s : sides) {
+            s.text.SetRange(1, records);
+            s.engine.SetTextLink(&s.text);
+            s.engine.SetWordsLink(&s.words);
+            s.engine.SetCache(&s.cache);
+            s.engine.SetSegmentSize(segmentSize);
+            s.engine.SetState({TEngineState::esMake, TEngineState::esCollect});
+        }
+    }
+    ~CollectingPair() {
+        for (Side& s : sides) s.engine.SetState({});
+    }
+    TtsCache& collecting() { return sides[0].cache; }
+    void collect(QStringView word, int newestStamp, int bit) {
+        sides[0].cache.CollectMember(word, newestStamp, bit, &sides[0].engine);
+        sides[1].cache.TtsBaseCache::CollectMember(word, newestStamp, bit, &sides[1].engine);
+    }
+    /// Every entry in visiting order, with its stored form (or "-" for an omitted word).
+    std::vector<std::pair<QString, QByteArray>> stored(int side) {
+        Side& s = sides[side];
+        std::vector<std::uint8_t> buffer(std::size_t(s.engine.Bits()->CompressedMax()));
+        std::vector<std::pair<QString, QByteArray>> out;
+        s.cache.Iterate(false, false, [&](const QString& word, Block& block, bool&) {
+            if (!block) {
+                out.emplace_back(word, QByteArray("-"));
+                return;
+            }
+            const std::uint8_t* b = block;
+            if (!fulltext::IsCompressedBlock(block)) {
+                s.engine.Bits()->Compress(block, buffer.data());
+                b = buffer.data();
+            }
+            out.emplace_back(word, QByteArray(reinterpret_cast<const char*>(b + 4), fulltext::BlockSize(b) - 4));
+        });
+        return out;
+    }
+};
+
+TEST_F(WordCache, collected_sets_equal_the_sets_of_look_ups_and_bit_updates_under_any_memory_pressure) {
+    enum Order { kAscending, kDescending, kShuffledRuns };
+    struct Case {
+        const char* name;
+        int records;
+        int segmentSize;
+        int limitBytes;     ///< set again before every record, so that every record may compress
+        Order order;
+        int plainEvery;     ///< every so many records one word goes through Lookup and UpdateBit
+        int vocabulary;
+    };
+    static const Case cases[] = {
+        {"large segment, ample memory", 20000, 0, 100000000, kAscending, 0, 3000},
+        {"large segment, limit kept tiny", 20000, 0, 4000, kAscending, 0, 3000},
+        {"few words, every one dense", 3000, 0, 4000, kAscending, 0, 12},
+        {"segment of 24 records", 24, 0, 100, kAscending, 0, 40},
+        {"records read in descending order", 5000, 0, 4000, kDescending, 0, 800},
+        {"runs out of order", 5000, 0, 4000, kShuffledRuns, 0, 800},
+        {"plain look-ups in between", 5000, 0, 4000, kAscending, 7, 800},
+        {"segmented", 5000, 1024, 4000, kAscending, 5, 800},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CollectingPair pair(c.records, c.segmentSize);
+        std::mt19937 rng(11);
+        std::vector<double> weights(std::size_t(c.vocabulary));
+        for (int i = 0; i < c.vocabulary; ++i) weights[std::size_t(i)] = 1.0 / (i + 1);
+        std::discrete_distribution<int> pick(weights.begin(), weights.end());
+        for (auto& side : pair.sides) side.cache.AddEntry(QStringLiteral("W1"), nullptr);  // omitted
+
+        std::vector<int> order(std::size_t(c.records));
+        for (int i = 0; i < c.records; ++i) order[std::size_t(i)] = i;
+        if (c.order == kDescending) std::reverse(order.begin(), order.end());
+        if (c.order == kShuffledRuns)
+            for (std::size_t at = 0; at < order.size(); at += 50)
+                std::shuffle(order.begin() + at, order.begin() + std::min(order.size(), at + 50), rng);
+        const int segmentBits = pair.sides[0].engine.Bits()->Size();
+        int segment = 0;
+        std::map<QString, std::set<int>> truth;
+        for (int n = 0; n < c.records; ++n) {
+            const int record = order[std::size_t(n)];
+            if (record / segmentBits != segment) {
+                // A new segment: what was collected is compared, then dropped.
+                ASSERT_EQ(pair.stored(0), pair.stored(1)) << "segment " << segment;
+                for (auto& side : pair.sides) side.cache.Iterate(true, true, {});
+                segment = record / segmentBits;
+            }
+            const int bit = record % segmentBits;
+            for (auto& side : pair.sides) side.cache.SetMemoryLimit(c.limitBytes > 0xFFFFF ? c.limitBytes : c.limitBytes / 1024 + 1);
+            const int start = pair.collecting().AccessCounter();
+            ASSERT_EQ(pair.sides[1].cache.AccessCounter(), start);
+            for (int i = 0; i < 20; ++i) {
+                const QString word = QStringLiteral("W%1").arg(pick(rng));
+                pair.collect(word, start, bit);
+                if (word != QLatin1String("W1") && segment == 0) truth[word].insert(bit);
+            }
+            if (c.plainEvery && n % c.plainEvery == 0) {
+                // A look-up meets the collecting form as a raw block (or a compressed one).
+                const QString word = QStringLiteral("W%1").arg(pick(rng));
+                for (auto& side : pair.sides) {
+                    Block old = nullptr;
+                    Block block = nullptr;
+                    side.cache.Lookup(word, old, true, side.cache.AccessCounter(), block);
+                    if (!block) continue;
+                    side.engine.Bits()->UpdateBit(old ? old : block, block, true, bit);
+                    if (old && old != block) side.cache.FreeBlock(old);
+                }
+                if (segment == 0 && word != QLatin1String("W1")) truth[word].insert(bit);
+            }
+        }
+        EXPECT_GT(pair.collecting().Statistics().rawEntries, 0);  // collecting sets count as raw
+        const auto collected = pair.stored(0);
+        ASSERT_EQ(collected, pair.stored(1));
+        EXPECT_EQ(pair.collecting().Statistics().rawEntries, 0);  // a visit sees them compressed
+        if (c.segmentSize == 0) {
+            // And the sets are the records each word was given.
+            ASSERT_EQ(collected.size(), truth.size() + 1);
+            TwbBits set(segmentBits - 1);
+            for (const auto& [word, bytes] : collected) {
+                if (word == QLatin1String("W1")) continue;
+                TtsBits::ExpandStored(reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size()), set);
+                std::set<int> members;
+                for (int b = set.FirstSetBit(); b >= 0; b = set.NextSetBit(b)) members.insert(b);
+                ASSERT_EQ(members, truth.at(word)) << word.toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(WordCache, collecting_keeps_far_below_raw_sets_of_the_segment_and_checks_the_bit) {
+    // 20,000 records (raw sets of 2,512 bytes) and 5,000 words, most of them rare.
+    CollectingPair pair(20000, 0);
+    std::mt19937 rng(3);
+    std::vector<double> weights(5000);
+    for (int i = 0; i < 5000; ++i) weights[std::size_t(i)] = 1.0 / (i + 1);
+    std::discrete_distribution<int> pick(weights.begin(), weights.end());
+    for (auto& side : pair.sides) side.cache.SetMemoryLimit(200);
+    for (int record = 0; record < 20000; ++record) {
+        const int start = pair.collecting().AccessCounter();
+        for (int i = 0; i < 20; ++i) pair.collect(QStringLiteral("W%1").arg(pick(rng)), start, record);
+    }
+    RecordProperty("peak_collecting", QString::number(pair.sides[0].cache.PeakBytes()).toStdString());
+    RecordProperty("peak_raw", QString::number(pair.sides[1].cache.PeakBytes()).toStdString());
+    EXPECT_LT(pair.sides[0].cache.PeakBytes(), pair.sides[1].cache.PeakBytes() / 2);
+    EXPECT_EQ(pair.stored(0), pair.stored(1));
+    EXPECT_THROW(pair.collecting().CollectMember(u"X", 0, 20000, &pair.sides[0].engine), ETessick);
+    EXPECT_THROW(pair.collecting().CollectMember(u"X", 0, -1, &pair.sides[0].engine), ETessick);
+}
+
 
 }  // namespace
