@@ -9,9 +9,14 @@
 #include "fulltext/ts_text.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 #include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -535,6 +540,37 @@ void TtsWildSearch::PatternSearch(QString p, int kind) {
     if (temp) fulltext::Intersect(m_match, *temp);
 }
 
+namespace {
+
+/// The first unit in [p, end) that is outside ASCII or one of the `count` ASCII `targets`
+/// (end when there is none).
+const char16_t* FindUnitOfInterest(const char16_t* p, const char16_t* end, const char16_t* targets, int count) {
+#if defined(__SSE2__)
+    __m128i wanted[fulltext::kMaxSkipTargets];
+    for (int i = 0; i < count; ++i) wanted[i] = _mm_set1_epi16(short(targets[i]));
+    const __m128i highestAscii = _mm_set1_epi16(0x7F);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i ones = _mm_set1_epi16(-1);
+    while (end - p >= 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // a unit above 0x7F leaves something after the saturating subtraction
+        __m128i hit = _mm_andnot_si128(_mm_cmpeq_epi16(_mm_subs_epu16(units, highestAscii), zero), ones);
+        for (int i = 0; i < count; ++i) hit = _mm_or_si128(hit, _mm_cmpeq_epi16(units, wanted[i]));
+        const int mask = _mm_movemask_epi8(hit);
+        if (mask) return p + (__builtin_ctz(unsigned(mask)) >> 1);
+        p += 8;
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p >= 128) return p;
+        for (int i = 0; i < count; ++i)
+            if (*p == targets[i]) return p;
+    }
+    return end;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------------------------
 // TtsProximitySearch
 
@@ -703,15 +739,63 @@ bool TtsProximitySearch::directVerify(QStringView text) {
     const int nearWord = NearWord();
     bool found = false;
 
-    qsizetype i = 0;
-    while (i < length && !found) {
-        while (i < length && wordUnit(s[i]) < 0) ++i;
+    // Word and delimiter runs: ASCII units by the table, the others through the class table.
+    const int* ascii = m_asciiWordUnits.data();
+    auto isWord = [&](char16_t c) { return c < 128 ? ascii[c] >= 0 : wordUnit(c) >= 0; };
+
+    // While no partial phrase match is open, the words before the next one that can open one
+    // change nothing: only a phrase word numbered first can. Those stretches are skipped to the
+    // next unit that may begin such a word: an ASCII unit folding to its first unit, or any unit
+    // outside ASCII (looked at one by one). Only when that first unit is ASCII, and for phrases
+    // only: nearness would look for the first units of all its words, so many that skipping
+    // would stop about as often as reading word by word does.
+    std::array<char16_t, fulltext::kMaxSkipTargets> targets;
+    int targetCount = 0;
+    bool skipping = phrase;
+    for (int w = 0; w < n && skipping; ++w) {
+        const Word& word = words[std::size_t(w)];
+        if (!(word.number == 0 && word.size == words[0].size)) continue;
+        const char16_t first = word.text[0];
+        if (first >= 128) skipping = false;
+        for (char16_t u = 0; u < 128 && skipping; ++u) {
+            if (upper[u] != first || std::find(targets.begin(), targets.begin() + targetCount, u) != targets.begin() + targetCount)
+                continue;
+            if (targetCount == fulltext::kMaxSkipTargets) skipping = false;
+            else targets[std::size_t(targetCount++)] = u;
+        }
+    }
+
+    const char16_t* const end = s + length;
+    const char16_t* p = s;
+    while (p < end && !found) {
+        if (skipping && partial == 1) {
+            for (;; ++p) {
+                p = FindUnitOfInterest(p, end, targets.data(), targetCount);
+                if (p >= end) break;
+                const char16_t c = *p;
+                const int folded = wordUnit(c);
+                if (surrogate) return false;
+                if (folded < 0) continue;
+                if (c >= 128 && std::find(targets.begin(), targets.begin() + targetCount, char16_t(folded)) ==
+                                    targets.begin() + targetCount)
+                    continue;
+                // only the start of a word counts
+                if (p > s && isWord(p[-1])) {
+                    if (surrogate) return false;
+                    continue;
+                }
+                break;
+            }
+            if (p >= end) break;
+        }
+        while (p < end && !isWord(*p)) ++p;
         if (surrogate) return false;
-        if (i >= length) break;
-        const qsizetype start = i;
-        while (i < length && wordUnit(s[i]) >= 0) ++i;
+        if (p >= end) break;
+        const char16_t* const first = p;
+        while (p < end && isWord(*p)) ++p;
         if (surrogate) return false;
-        const qsizetype size = std::min(i - start, cut);
+        const qsizetype start = first - s;
+        const qsizetype size = std::min<qsizetype>(p - first, cut);
         // The word's number, as wordNumber tells it: only a phrase word of the same length can have one.
         int number = -1;
         if (m_phraseLengths & (quint64(1) << std::min<qsizetype>(size, 63))) {

@@ -209,6 +209,11 @@ private:
 };
 
 /// Adds the checks that read the records: phrases, nearness and sub-fields.
+namespace fulltext {
+/// At most this many ASCII units begin the words a phrase check skips to.
+inline constexpr int kMaxSkipTargets = 16;
+}
+
 class TtsProximitySearch : public TtsWildSearch {
     Q_OBJECT
 public:

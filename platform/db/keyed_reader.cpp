@@ -43,7 +43,10 @@ KeyedReader::~KeyedReader() { sqlite3_finalize(m_statement); }
 bool KeyedReader::Read(qint64 key) {
     // The row is decoded at once and the statement reset, so that no read stays open on the
     // file between calls.
-    internal::StatementReset reset(m_statement);
+    struct Reset {
+        sqlite3_stmt* s;
+        ~Reset() { sqlite3_reset(s); }
+    } reset{m_statement};
     sqlite3_bind_int64(m_statement, 1, key);
     const int rc = sqlite3_step(m_statement);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {

@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 struct Record {
@@ -189,6 +191,102 @@ TEST_F(RecordCheck, sub_fields_ranges_and_other_orders_keep_their_answers) {
     records.Next();
     EXPECT_EQ(run(slNear, QStringLiteral("two nine")), QStringLiteral("7"));
     EXPECT_EQ(records.FieldByName(QStringLiteral("NodeID"))->AsInteger(), 2);
+}
+
+}  // namespace
+
+namespace {
+
+/// Random texts over a small vocabulary (with case changes, letters outside ASCII, a long s
+/// folding to "S", digits, an over-long word, emoji and control characters among the
+/// delimiters) in two fields, and random phrase and nearness queries: the one-pass reading
+/// and the word-by-word reading must find the same records.
+class RecordCheckRandom : public RecordCheck {
+protected:
+    void SetUp() override {
+        testsupport::TempFolder::SetUp();
+        std::mt19937 random(20261210);
+        auto pick = [&](const QStringList& from) { return from[int(random() % from.size())]; };
+        const QStringList vocabulary = {"in", "In", "IN", "the", "end", "then", "bin", "tHe", "\u017Ftar", "star",
+                                        "\u00E9t\u00E9", "\u00C9T\u00C9", "x9", "9x", "ending",
+                                        "internationalizationwide", "internationalizationwise"};
+        const QStringList delimiters = {" ", " ", " ", ", ", ".\n", " - ", "'", " \U0001F600 ", "\u0001", "  "};
+        db::Table t;
+        t.SetDatabaseName(Path());
+        t.SetTableName(QStringLiteral("Notes.DB"));
+        t.FieldDefs() = {{QStringLiteral("NodeID"), db::FieldType::ftInteger, 0, true},
+                         {QStringLiteral("Title"), db::FieldType::ftString, 100, false},
+                         {QStringLiteral("Body"), db::FieldType::ftMemo, 0, false}};
+        t.IndexDefs() = {{QString(), QStringLiteral("NodeID"), db::IndexOption::ixPrimary}};
+        t.CreateTable();
+        t.Open();
+        for (int id = 1; id <= 150; ++id) {
+            QString fields[2];
+            for (QString& text : fields) {
+                const int count = int(random() % (&text == &fields[0] ? 4 : 40));
+                for (int w = 0; w < count; ++w) text += pick(vocabulary) + pick(delimiters);
+            }
+            t.Append();
+            t.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(id);
+            t.FieldByName(QStringLiteral("Title"))->SetAsString(fields[0]);
+            t.FieldByName(QStringLiteral("Body"))->SetAsString(fields[1]);
+            t.Post();
+        }
+        t.Close();
+        RecordCheckBuild();
+    }
+
+    void RecordCheckBuild() {
+        db::Table r;
+        r.SetDatabaseName(Path());
+        r.SetTableName(QStringLiteral("Notes.DB"));
+        db::Table w;
+        w.SetDatabaseName(Path());
+        w.SetTableName(QStringLiteral("NotesDict.DB"));
+        TtsMakeTextTableLink text;
+        text.SetTable(&r);
+        text.SetFieldNames({QStringLiteral("Title"), QStringLiteral("Body")});
+        text.SetIndexFieldName(QStringLiteral("NodeID"));
+        TtsMakeWordsTableLink wl;
+        wl.SetTable(&w);
+        TtsCache c;
+        TtsMake maker;
+        maker.SetTextLink(&text);
+        maker.SetWordsLink(&wl);
+        maker.SetCache(&c);
+        maker.Execute();
+        records.SetDatabaseName(Path());
+        records.SetTableName(QStringLiteral("Notes.DB"));
+        words.SetDatabaseName(Path());
+        words.SetTableName(QStringLiteral("NotesDict.DB"));
+        textLink.SetTable(&records);
+        wordsLink.SetTable(&words);
+        searcher.SetTextLink(&textLink);
+        searcher.SetWordsLink(&wordsLink);
+    }
+};
+
+TEST_F(RecordCheckRandom, random_phrases_and_nearness_find_the_same_records_either_way) {
+    std::mt19937 random(7);
+    const QStringList queryWords = {"in", "the", "end", "then", "bin", "star", "\u00E9t\u00E9", "x9", "9x", "ending",
+                                    "internationalizationwise"};
+    int matched = 0;
+    for (int q = 0; q < 300; ++q) {
+        const bool near = q % 2 == 1;
+        const int count = 1 + int(random() % 3);
+        QStringList query;
+        for (int i = 0; i < count; ++i) query << queryWords[int(random() % queryWords.size())];
+        if (near) searcher.SetNearWord(1 + int(random() % 6));
+        const QString text = query.join(u' ');
+        SCOPED_TRACE(QStringLiteral("%1 %2 (near word %3)")
+                         .arg(near ? QStringLiteral("near") : QStringLiteral("phrase"), text)
+                         .arg(searcher.NearWord())
+                         .toStdString());
+        const QString direct = run(near ? slNear : slPhrase, text);
+        EXPECT_EQ(direct, runWordByWord(near ? slNear : slPhrase, text));
+        if (direct != QStringLiteral("none") && !direct.startsWith(QStringLiteral("error"))) ++matched;
+    }
+    EXPECT_GT(matched, 50);  // the queries are not all empty-handed
 }
 
 }  // namespace
