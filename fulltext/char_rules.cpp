@@ -96,6 +96,8 @@ const std::array<std::uint8_t, 65536>& unicodeClasses() {
 CharClassTable::CharClassTable(const AnsiSet& ansiDelimiters) : m_class(unicodeClasses()) {
     for (int code = 0; code < 256; ++code)
         m_class[AnsiToUnicode(std::uint8_t(code))] = ansiDelimiters.test(std::size_t(code)) ? Delim : Word;
+    const char16_t* upper = UpperTable();
+    for (std::size_t unit = 0; unit < m_folded.size(); ++unit) m_folded[unit] = m_class[upper[unit]];
 }
 
 bool CharClassTable::IsDelimiterAt(const char16_t* text, qsizetype i, qsizetype end, int& width) const {

@@ -39,11 +39,15 @@ public:
     explicit CharClassTable(const AnsiSet& ansiDelimiters);
 
     std::uint8_t Class(char16_t unit) const { return m_class[unit]; }
+    /// The class of a unit's upper case (UpperTable), which is what splitting a folded text
+    /// goes by; indexed by unit.
+    const std::uint8_t* FoldedClasses() const { return m_folded.data(); }
     /// True when the character starting at `text[i]` is a delimiter; `width` gets 1 or 2.
     bool IsDelimiterAt(const char16_t* text, qsizetype i, qsizetype end, int& width) const;
 
 private:
     std::array<std::uint8_t, 65536> m_class;
+    std::array<std::uint8_t, 65536> m_folded;
 };
 
 /// True for a code point outside the ANSI set that counts as a word character.

@@ -739,9 +739,9 @@ bool TtsProximitySearch::directVerify(QStringView text) {
     const int nearWord = NearWord();
     bool found = false;
 
-    // Word and delimiter runs: ASCII units by the table, the others through the class table.
-    const int* ascii = m_asciiWordUnits.data();
-    auto isWord = [&](char16_t c) { return c < 128 ? ascii[c] >= 0 : wordUnit(c) >= 0; };
+    // Word and delimiter runs by the classes of the folded units (a surrogate ends the pass).
+    const std::uint8_t* folded = classes.FoldedClasses();
+    auto isWord = [&](char16_t c) { return folded[c] == fulltext::CharClassTable::Word; };
 
     // While no partial phrase match is open, the words before the next one that can open one
     // change nothing: only a phrase word numbered first can. Those stretches are skipped to the
@@ -773,27 +773,27 @@ bool TtsProximitySearch::directVerify(QStringView text) {
                 p = FindUnitOfInterest(p, end, targets.data(), targetCount);
                 if (p >= end) break;
                 const char16_t c = *p;
-                const int folded = wordUnit(c);
+                const int unit = wordUnit(c);
                 if (surrogate) return false;
-                if (folded < 0) continue;
-                if (c >= 128 && std::find(targets.begin(), targets.begin() + targetCount, char16_t(folded)) ==
+                if (unit < 0) continue;
+                if (c >= 128 && std::find(targets.begin(), targets.begin() + targetCount, char16_t(unit)) ==
                                     targets.begin() + targetCount)
                     continue;
                 // only the start of a word counts
-                if (p > s && isWord(p[-1])) {
-                    if (surrogate) return false;
+                if (p > s && folded[p[-1]] != fulltext::CharClassTable::Delim) {
+                    if (!isWord(p[-1])) return false;
                     continue;
                 }
                 break;
             }
             if (p >= end) break;
         }
-        while (p < end && !isWord(*p)) ++p;
-        if (surrogate) return false;
+        while (p < end && folded[*p] == fulltext::CharClassTable::Delim) ++p;
         if (p >= end) break;
+        if (folded[*p] != fulltext::CharClassTable::Word) return false;
         const char16_t* const first = p;
-        while (p < end && isWord(*p)) ++p;
-        if (surrogate) return false;
+        while (p < end && folded[*p] == fulltext::CharClassTable::Word) ++p;
+        if (p < end && folded[*p] != fulltext::CharClassTable::Delim) return false;
         const qsizetype start = first - s;
         const qsizetype size = std::min<qsizetype>(p - first, cut);
         // The word's number, as wordNumber tells it: only a phrase word of the same length can have one.

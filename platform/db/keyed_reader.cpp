@@ -25,43 +25,71 @@ KeyedReader::KeyedReader(const Table& table, const QString& keyField, const QStr
             Raise(ErrorCode::kInvalidValue, QStringLiteral("%1. %2 is not a text field.").arg(ctx, name));
         columns << internal::Quote(def.Fields[std::size_t(f)].Name);
     }
-    if (columns.isEmpty()) columns << QStringLiteral("NULL");
     const QString keyColumn = internal::Quote(def.Fields[std::size_t(key)].Name);
-    const QByteArray sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY %3, rowid LIMIT 1")
-                               .arg(columns.join(QStringLiteral(", ")), m_file->rowTable(), keyColumn)
-                               .toUtf8();
-    sqlite3* db = m_file->db();
-    if (sqlite3_prepare_v3(db, sql.constData(), int(sql.size()), SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr) !=
-        SQLITE_OK)
-        internal::RaiseSqlite(db, sqlite3_extended_errcode(db), ctx);
+    columns << keyColumn;
+    m_sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY %3, rowid LIMIT 1")
+                .arg(columns.join(QStringLiteral(", ")), m_file->rowTable(), keyColumn);
+    // Rows are often stored in the order of their key with row numbers equal to it (records
+    // appended as their numbers are given out): then the row numbered like the key is the
+    // row, when the key is unique. A probe by row number costs one look-up instead of two.
+    for (const IndexDef& index : def.Indexes) {
+        const QStringList indexFields = index.FieldList();
+        const bool unique = index.Options.testFlag(IndexOption::ixPrimary) || index.Options.testFlag(IndexOption::ixUnique);
+        if (unique && indexFields.size() == 1 && indexFields[0].compare(keyField, Qt::CaseInsensitive) == 0)
+            m_probeSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(columns.join(QStringLiteral(", ")), m_file->rowTable());
+    }
     m_texts.resize(std::size_t(fields.size()));
     m_sizes.assign(std::size_t(fields.size()), -1);
+    m_file->statement(m_sql);  // prepared now: a malformed table fails here, not at the first read
 }
 
-KeyedReader::~KeyedReader() { sqlite3_finalize(m_statement); }
+KeyedReader::~KeyedReader() = default;
 
 bool KeyedReader::Read(qint64 key) {
+    const int keyColumn = int(m_texts.size());
     // The row is decoded at once and the statement reset, so that no read stays open on the
     // file between calls.
-    struct Reset {
-        sqlite3_stmt* s;
-        ~Reset() { sqlite3_reset(s); }
-    } reset{m_statement};
-    sqlite3_bind_int64(m_statement, 1, key);
-    const int rc = sqlite3_step(m_statement);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        sqlite3* db = m_file->db();
-        internal::RaiseSqlite(db, sqlite3_extended_errcode(db), QStringLiteral("Table: %1").arg(m_file->path()));
+    auto run = [&](const QString& sql, qint64 value, bool probe) {
+        sqlite3_stmt* s = m_file->statement(sql);
+        struct Reset {
+            sqlite3_stmt* s;
+            ~Reset() { sqlite3_reset(s); }
+        } reset{s};
+        sqlite3_bind_int64(s, 1, value);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+            sqlite3* db = m_file->db();
+            internal::RaiseSqlite(db, sqlite3_extended_errcode(db), QStringLiteral("Table: %1").arg(m_file->path()));
+        }
+        if (rc != SQLITE_ROW) return false;
+        if (probe && (sqlite3_column_type(s, keyColumn) != SQLITE_INTEGER || sqlite3_column_int64(s, keyColumn) != key))
+            return false;
+        decode(s);
+        return true;
+    };
+    if (!m_probeSql.isEmpty()) {
+        if (run(m_probeSql, key, true)) {
+            ++m_probeHits;
+            m_row = true;
+            return true;
+        }
+        // rows not laid out that way: stop probing once misses clearly outnumber hits
+        if (++m_probeMisses > m_probeHits + kProbeMissesAllowed) m_probeSql.clear();
     }
-    m_row = rc == SQLITE_ROW;
+    m_row = run(m_sql, key, false);
+    if (!m_row) std::fill(m_sizes.begin(), m_sizes.end(), -1);
+    return m_row;
+}
+
+void KeyedReader::decode(sqlite3_stmt* s) {
     for (std::size_t f = 0; f < m_texts.size(); ++f) {
         const int column = int(f);
-        if (!m_row || sqlite3_column_type(m_statement, column) == SQLITE_NULL) {
+        if (sqlite3_column_type(s, column) == SQLITE_NULL) {
             m_sizes[f] = -1;
             continue;
         }
-        const char* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
-        const int n = sqlite3_column_bytes(m_statement, column);
+        const char* bytes = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
+        const int n = sqlite3_column_bytes(s, column);
         QString& buffer = m_texts[f];
         const qsizetype needed = m_decoder.requiredSpace(n);
         if (buffer.size() < needed) buffer.resize(needed);
@@ -69,7 +97,6 @@ bool KeyedReader::Read(qint64 key) {
         const QChar* end = m_decoder.appendToBuffer(buffer.data(), QByteArrayView(bytes, n));
         m_sizes[f] = end - buffer.constData();
     }
-    return m_row;
 }
 
 bool KeyedReader::IsNull(int i) const { return m_sizes[std::size_t(i)] < 0; }

@@ -30,7 +30,9 @@ class TableFile;
 /// \endcode
 ///
 /// A row is the first in (key, row) order whose key field equals the value, as FindKey finds
-/// it on an index of that field. The reader sees the file as the table's own cursors do
+/// it on an index of that field. When the key field alone has a unique index, the row whose
+/// row number equals the key is tried first (records appended as their numbers are given out
+/// are stored that way); after a few more misses than hits the reader stops trying. The reader sees the file as the table's own cursors do
 /// (its committed rows and this process's open transaction) but knows nothing of a range
 /// set on a cursor. Short-lived: it keeps the table's file open, so it must go before the
 /// table closes. Raises the engine error of a failed read; a field that is not alpha or memo,
@@ -49,9 +51,19 @@ public:
     /// The text of field `i` of the row read (empty for null); valid until the next Read.
     QStringView Text(int i) const;
 
+    /// Row-number probes that found their row, and those that did not (for tests).
+    int ProbeHits() const { return m_probeHits; }
+    int ProbeMisses() const { return m_probeMisses; }
+
 private:
+    void decode(sqlite3_stmt* s);
+    static constexpr int kProbeMissesAllowed = 8;
+
     std::shared_ptr<internal::TableFile> m_file;
-    sqlite3_stmt* m_statement = nullptr;
+    QString m_sql;       ///< the row by key, through the key's index (statements cached by the file)
+    QString m_probeSql;  ///< the row numbered like the key; empty when the key is not unique or probes stopped
+    int m_probeHits = 0;
+    int m_probeMisses = 0;
     bool m_row = false;
     std::vector<QString> m_texts;   ///< per field: decoding buffer, reused from row to row
     std::vector<qsizetype> m_sizes;  ///< per field: decoded length; -1 for null or no row

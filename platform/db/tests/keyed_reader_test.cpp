@@ -48,6 +48,35 @@ TEST_F(KeyedReader, reads_the_fields_of_the_row_with_the_key_and_nothing_for_a_m
     EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1003);
 }
 
+TEST_F(KeyedReader, rows_numbered_like_their_keys_are_probed_and_others_found_through_the_index) {
+    db::CreateTableFile(Path(), "Numbers.DB", HierarchyDef());
+    auto t = OpenTable("Numbers.DB");
+    // Keys 1..20 appended in order (row numbers equal to the keys), then key 3 written again
+    // after the others (a new row number) and key 21 after that, landing on another number.
+    for (int key = 1; key <= 20; ++key) AppendRow(*t, {key, 0, QStringLiteral("row %1").arg(key)});
+    ASSERT_TRUE(t->FindKey({3}));
+    t->Delete();
+    AppendRow(*t, {3, 0, QStringLiteral("row 3 again")});
+    AppendRow(*t, {21, 0, QStringLiteral("row 21")});
+    db::KeyedReader reader(*t, "NodeID", {"NodeName"});
+    for (int key : {10, 3, 21, 20, 1}) {
+        SCOPED_TRACE(key);
+        ASSERT_TRUE(reader.Read(key));
+        EXPECT_EQ(reader.Text(0).toString(), key == 3 ? QStringLiteral("row 3 again") : QStringLiteral("row %1").arg(key));
+    }
+    EXPECT_FALSE(reader.Read(22));
+    EXPECT_GE(reader.ProbeHits(), 3);
+
+    // Keys unrelated to the row numbers: a few misses, then no more probes.
+    auto other = OpenTable("Hierarchy.DB");
+    db::KeyedReader unrelated(*other, "NodeID", {"NodeName"});
+    for (int round = 0; round < 5; ++round)
+        for (int key : {1001, 1002, 1003, 999}) ASSERT_TRUE(unrelated.Read(key));
+    EXPECT_EQ(unrelated.ProbeHits(), 0);
+    EXPECT_EQ(unrelated.ProbeMisses(), 9);
+    EXPECT_EQ(unrelated.Text(0).toString(), QStringLiteral("last added"));
+}
+
 TEST_F(KeyedReader, sees_this_processes_posts_and_open_transaction) {
     auto t = OpenTable("Hierarchy.DB");
     db::KeyedReader reader(*t, "NodeID", {"NodeName"});
