@@ -102,14 +102,7 @@ TwbDictionary::TwbDictionary(int hashSize) : TCxDictionary(hashSize) {
 }
 
 std::uint32_t TwbDictionary::ElfHash(QStringView word, std::uint32_t slotCount) {
-    std::uint32_t h = 0;
-    for (QChar c : word) {
-        h = (h << 4) + c.unicode();
-        const std::uint32_t g = h & 0xF0000000u;
-        if (g) h ^= g >> 24;
-        h &= ~g;
-    }
-    return slotCount == 0 ? 0 : h % slotCount;
+    return slotCount == 0 ? 0 : ElfHashValue(word) % slotCount;
 }
 
 int TwbDictionary::Equal(QStringView a, QStringView b) const {
@@ -118,19 +111,33 @@ int TwbDictionary::Equal(QStringView a, QStringView b) const {
 }
 
 std::unique_ptr<TCxDictNode> TwbDictionary::MakeNode(const QString& name, fulltext::CxData data) {
-    return std::make_unique<TwbDictNode>(name, data);
+    auto node = std::make_unique<TwbDictNode>(name, data);
+    node->Hash = ElfHashValue(name);
+    return node;
 }
 
 TwbDictNode* TwbDictionary::Lookup(QStringView word) {
-    m_missSlot = SlotOf(word);
     TCxDictNode* previous = nullptr;
     TCxDictNode* node = nullptr;
-    if (m_codePageCompare) {
+    if (m_codePageCompare || HashProc != &TwbDictionary::ElfHash) {
+        m_missSlot = SlotOf(word);
         node = FindInSlot(word, m_missSlot, previous);
     } else {
-        // The common case without a virtual call per node.
+        // The common case without a virtual call per node; names are read only where the
+        // whole hash value agrees.
+        const std::uint32_t h = ElfHashValue(word);
+        const std::uint32_t slotCount = std::uint32_t(m_slots.size());
+        if (slotCount != m_modDivisor) {
+            m_modDivisor = slotCount;
+            m_modMagic = ~std::uint64_t(0) / slotCount + 1;
+        }
+        // h mod slotCount without a division (exact for 32-bit operands).
+        m_missSlot = std::uint32_t((static_cast<unsigned __int128>(m_modMagic * h) * slotCount) >> 64);
+        const qsizetype length = word.size();
+        const QChar* chars = word.data();
         for (TCxDictNode* n = m_slots[m_missSlot].get(); n; n = n->Next.get()) {
-            if (n->Name == word) {
+            if (static_cast<TwbDictNode*>(n)->Hash == h && n->Name.size() == length &&
+                std::equal(chars, chars + length, n->Name.constData())) {
                 node = n;
                 break;
             }
@@ -192,6 +199,7 @@ void TwbDictionary::VisitNodes(const TNodeVisitProc& visit) {
 
 TtsCustomCache::TtsCustomCache(QObject* owner) : TtsBaseCache(owner) {
     m_rawSets.MakeHead();
+    m_collectingSets.MakeHead();
     m_dict.OnDisposeData = [this](fulltext::CxData d) {
         if (d) FreeBlock(asBlock(d));
     };
@@ -404,7 +412,8 @@ void TtsCustomCache::relinkRawSets() {
         auto* node = static_cast<TwbDictNode*>(const_cast<TCxDictNode*>(&n));
         node->UnlinkRaw();
         const fulltext::Block b = asBlock(n.Data);
-        if (b && !fulltext::IsCompressedBlock(b)) raw.push_back({std::abs(fulltext::BlockStamp(b)), node});
+        if (b && node->Collecting) node->LinkLast(m_collectingSets);
+        else if (b && !fulltext::IsCompressedBlock(b)) raw.push_back({std::abs(fulltext::BlockStamp(b)), node});
         return true;
     });
     std::stable_sort(raw.begin(), raw.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -425,33 +434,11 @@ void TtsCustomCache::CheckMemory(TtsEngine* engine) {
         auto* node = static_cast<TwbDictNode*>(link);
         link = link->NextRaw();
         fulltext::Block b = asBlock(node->Data);
-        if (!b || (!node->Collecting && fulltext::IsCompressedBlock(b))) {
-            node->UnlinkRaw();  // compressed or dropped since
+        if (!b || node->Collecting || fulltext::IsCompressedBlock(b)) {
+            node->UnlinkRaw();  // compressed, dropped or collecting since
             continue;
         }
         if (std::abs(fulltext::BlockStamp(b)) > m_threshold) break;
-        if (node->Collecting) {
-            // A list gives back its unused room; a window is compressed when that is smaller.
-            node->UnlinkRaw();
-            if (readField(b, kFormAt) == kWindow) {
-                fillScratch(b);
-                const int size = TtsBits::CompressSet(m_scratch, m_compressOut.data(), readField(b, kFirstAt),
-                                                      readField(b, kLastAt));
-                clearScratch(b);
-                if (roundUp16(size) < fulltext::BlockSize(b)) {
-                    fulltext::Block compressed = AllocBlock(size);
-                    std::memcpy(compressed, m_compressOut.data(), std::size_t(size));
-                    fulltext::SetBlockStamp(compressed, fulltext::BlockStamp(b));
-                    FreeBlock(b);
-                    node->Data = asData(compressed);
-                    node->Collecting = false;
-                    continue;
-                }
-            }
-            const int used = usedBytes(b);
-            if (roundUp16(used) < fulltext::BlockSize(b)) node->Data = asData(moveCollecting(b, roundUp16(used)));
-            continue;
-        }
         if (fulltext::BlockSize(b) != bits->RawSize()) continue;  // a set of another run's size
         const int size = bits->Compress(b, engine->Buffer());
         fulltext::Block compressed = AllocBlock(size);
@@ -459,6 +446,42 @@ void TtsCustomCache::CheckMemory(TtsEngine* engine) {
         FreeBlock(b);
         node->Data = asData(compressed);
         node->UnlinkRaw();
+    }
+    // Every collecting set used at or before the threshold: a list gives back its unused
+    // room, a window is compressed when that is smaller. Sets used since go to the back of
+    // the list; the pass ends where the first of them now stands.
+    fulltext::RawSetLink* movedFirst = nullptr;
+    for (fulltext::RawSetLink* link = m_collectingSets.NextRaw(); link != &m_collectingSets && link != movedFirst;) {
+        auto* node = static_cast<TwbDictNode*>(link);
+        link = link->NextRaw();
+        fulltext::Block b = asBlock(node->Data);
+        if (!b || !node->Collecting) {
+            node->UnlinkRaw();  // finished or dropped since
+            continue;
+        }
+        if (std::abs(fulltext::BlockStamp(b)) > m_threshold) {
+            node->LinkLast(m_collectingSets);
+            if (!movedFirst) movedFirst = node;
+            continue;
+        }
+        node->UnlinkRaw();
+        if (readField(b, kFormAt) == kWindow) {
+            fillScratch(b);
+            const int size = TtsBits::CompressSet(m_scratch, m_compressOut.data(), readField(b, kFirstAt),
+                                                  readField(b, kLastAt));
+            clearScratch(b);
+            if (roundUp16(size) < fulltext::BlockSize(b)) {
+                fulltext::Block compressed = AllocBlock(size);
+                std::memcpy(compressed, m_compressOut.data(), std::size_t(size));
+                fulltext::SetBlockStamp(compressed, fulltext::BlockStamp(b));
+                FreeBlock(b);
+                node->Data = asData(compressed);
+                node->Collecting = false;
+                continue;
+            }
+        }
+        const int used = usedBytes(b);
+        if (roundUp16(used) < fulltext::BlockSize(b)) node->Data = asData(moveCollecting(b, roundUp16(used)));
     }
     const qint64 freed = before - m_bytesInUse;
 
@@ -510,7 +533,7 @@ void TtsCustomCache::CollectMember(QStringView word, int newestStamp, int bit, T
         fulltext::SetBlockStamp(block, m_access);
         node = m_dict.AddAfterMiss(word.toString(), asData(block));
         node->Collecting = true;
-        touchRaw(node);
+        node->LinkLast(m_collectingSets);
         ++m_additions;
         CheckMemory(engine);
         return;
@@ -520,17 +543,21 @@ void TtsCustomCache::CollectMember(QStringView word, int newestStamp, int bit, T
     if (!current) return;  // an omitted word
     const std::int32_t stamp = fulltext::BlockStamp(current);
     if (std::abs(stamp) > newestStamp) return;  // already handled for this record
-    if (!node->Collecting) startCollecting(node);
     if (node->Collecting) {
         addToCollecting(node, bit);
+        if (!node->IsLinked()) node->LinkLast(m_collectingSets);
     } else {
-        // The set was empty: it starts again with this record.
-        if (node->Data) FreeBlock(asBlock(node->Data));
-        node->Data = asData(newCollecting(bit));
-        node->Collecting = true;
+        startCollecting(node);
+        if (node->Collecting) {
+            addToCollecting(node, bit);
+        } else {
+            // The set was empty: it starts again with this record.
+            node->Data = asData(newCollecting(bit));
+            node->Collecting = true;
+        }
+        node->LinkLast(m_collectingSets);  // off the raw-set list
     }
     fulltext::SetBlockStamp(asBlock(node->Data), stamp < 0 ? -m_access : m_access);
-    touchRaw(node);
     CheckMemory(engine);
 }
 

@@ -99,6 +99,9 @@ public:
     /// The block is a set being collected by an index build, in the cache's own form (see
     /// TtsCustomCache), neither raw nor compressed.
     bool Collecting = false;
+    /// The ELF hash of Name before it is taken modulo the slot count (TwbDictionary sets it),
+    /// so that a look-up passes other words of the chain without reading their names.
+    std::uint32_t Hash = 0;
 };
 
 /// The word dictionary: case-sensitive names, the ELF hash, self-organising chains, and
@@ -137,6 +140,17 @@ public:
     void VisitNodes(const TNodeVisitProc& visit);
 
     static std::uint32_t ElfHash(QStringView word, std::uint32_t slotCount);
+    /// The hash value ElfHash takes modulo the slot count (below 2^28).
+    static std::uint32_t ElfHashValue(QStringView word) {
+        std::uint32_t h = 0;
+        for (QChar c : word) {
+            h = (h << 4) + c.unicode();
+            const std::uint32_t g = h & 0xF0000000u;
+            h ^= g >> 24;  // no-op when g is 0
+            h &= ~g;
+        }
+        return h;
+    }
 
 protected:
     std::unique_ptr<TCxDictNode> MakeNode(const QString& name, fulltext::CxData data) override;
@@ -146,6 +160,8 @@ private:
 
     bool m_codePageCompare = false;
     std::uint32_t m_missSlot = 0;
+    std::uint32_t m_modDivisor = 0;  ///< slot count m_modMagic was worked out for
+    std::uint64_t m_modMagic = 0;    ///< 2^64 div m_modDivisor + 1
 };
 
 namespace fulltext {
@@ -178,9 +194,11 @@ struct CacheStatistics {
 /// The entries holding a raw set are also kept on a list in order of their stamps' magnitude
 /// (a look-up moves its entry to the end), so that compressing the sets used at or before the
 /// threshold visits just those sets, not every entry: a long build goes over its limit
-/// thousands of times. Invariant: every entry with a raw or collecting block is on the list,
-/// in ascending stamp magnitude; entries whose block was compressed, dropped or freed may
-/// still be on it and are unlinked when met.
+/// thousands of times. Invariant: every entry with a raw block is on the list, in ascending
+/// stamp magnitude; entries whose block was compressed, dropped or freed may still be on it
+/// and are unlinked when met. Collecting sets (below) are on a list of their own, in no
+/// particular order: they are used far more often than the memory is checked, so a use only
+/// links a set that is not on it and the check passes over the whole list instead.
 ///
 /// Collecting sets. An index build adds records to sets through CollectMember, which keeps
 /// each set in a growing block instead of a raw block of the whole segment (most words of a
@@ -288,6 +306,8 @@ private:
     void sizeScratch(int setBits);
 
     fulltext::RawSetLink m_rawSets;  ///< head of the raw-set list; outlives m_dict's nodes
+    /// Head of the list of collecting sets, in no particular order (see CheckMemory).
+    fulltext::RawSetLink m_collectingSets;
     TwbDictionary m_dict{1000};
     qint64 m_memoryLimitBytes = 1000 * 1024;
     bool m_altMemMgr = true;
