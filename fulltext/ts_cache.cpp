@@ -741,11 +741,31 @@ void TtsCustomCache::clearScratch(const std::uint8_t* b) {
 
 void TtsCustomCache::finishCollecting(TwbDictNode* node) {
     fulltext::Block b = asBlock(node->Data);
-    fillScratch(b);
-    const int size = TtsBits::CompressSet(m_scratch, m_compressOut.data(), readField(b, kFirstAt), readField(b, kLastAt));
-    clearScratch(b);
-    fulltext::Block compressed = AllocBlock(size);
-    std::memcpy(compressed, m_compressOut.data(), std::size_t(size));
+    const int n = fulltext::ReadInt32(b + 4);
+    const int first = readField(b, kFirstAt);
+    const int last = readField(b, kLastAt);
+    fulltext::Block compressed;
+    if (readField(b, kFormAt) == kList && (n <= 2 || (n == 3 && m_scratch.ByteCount() >= 4))) {
+        // Most words of a build have one to three records: their compressed block (method 1,
+        // as TtsBits::CompressSet writes it) is written straight from the list.
+        compressed = AllocBlock(n == 3 ? 28 : 24);
+        fulltext::WriteInt32(compressed + 4, -n);
+        writeField(compressed, 12, first);
+        writeField(compressed, 16, last);
+        writeField(compressed, 20, 1);
+        if (n == 3) {
+            int members = 0;
+            forEachListed(b, [&](int m) {
+                if (++members == 2) writeField(compressed, 24, m);
+            });
+        }
+    } else {
+        fillScratch(b);
+        const int size = TtsBits::CompressSet(m_scratch, m_compressOut.data(), first, last);
+        clearScratch(b);
+        compressed = AllocBlock(size);
+        std::memcpy(compressed, m_compressOut.data(), std::size_t(size));
+    }
     fulltext::SetBlockStamp(compressed, fulltext::BlockStamp(b));
     FreeBlock(b);
     node->Data = asData(compressed);
