@@ -13,6 +13,7 @@
 #include <QMetaMethod>
 
 #include <algorithm>
+#include <utility>
 
 namespace db {
 
@@ -195,6 +196,8 @@ struct Table::Impl {
     int nextBatch = kFirstBatch;
     qint64 seenLocal = -1;
     quint32 seenExternal = 0;
+
+    bool batchStarted = false;  ///< this cursor's StartBatch began the file's transaction
 
     // edit buffer
     std::vector<QVariant> buffer;
@@ -723,6 +726,7 @@ void Table::Close() {
         d->file->unlockRecord(d->lockedRow);
         d->lockedRow = 0;
     }
+    d->batchStarted = false;
     m_state = DataSetState::dsInactive;
     m_modified = false;
     d->file->Release(d->mode);
@@ -1427,10 +1431,18 @@ void Table::StartBatch() {
     if (!CanModify()) Raise(ErrorCode::kReadOnly, d->ctx());
     if (d->file->inTransaction()) Raise(ErrorCode::kTransactionActive, d->ctx());
     d->file->beginWrite();
+    d->batchStarted = true;
 }
 
 void Table::EndBatch(bool commit) {
     checkActive();
+    const bool started = std::exchange(d->batchStarted, false);
+    if (!commit && started && !d->file->inTransaction() && !d->file->heldByDatabase) {
+        // SQLite rolled the batch back itself when a write of it failed: nothing is left to undo
+        d->file->rollbackWrite();
+        d->file->bumpLocalVersion();
+        return;
+    }
     if (!d->file->inTransaction() || d->file->heldByDatabase) Raise(ErrorCode::kNoTransaction, d->ctx());
     if (commit) {
         try {
@@ -1608,6 +1620,244 @@ void Table::Delete() {
     DoAfterDelete();
     DoAfterScroll();
     notifyScrolled();
+}
+
+}  // namespace db
+
+// ---- direct row access ----
+
+namespace db {
+
+namespace {
+
+std::vector<int> fieldPositions(const TableDef& def, const QString& names) {
+    std::vector<int> at;
+    if (names.isEmpty()) return at;
+    for (const QString& n : IndexDef{QString(), names, {}}.FieldList()) {
+        const int i = def.FieldIndex(n);
+        if (i < 0) Raise(ErrorCode::kFieldNotFound, QStringLiteral("Field: %1").arg(n));
+        at.push_back(i);
+    }
+    return at;
+}
+
+void raiseRequired(const FieldDef& f, const QString& ctx) {
+    throw EDBEngineError({{ErrorCode::kRequiredField, EngineMessage(ErrorCode::kRequiredField)},
+                          {0, QStringLiteral("Field: %1").arg(f.Name)},
+                          {0, ctx}});
+}
+
+}  // namespace
+
+DirectRows::DirectRows(Table& table, const QString& keyFields, const QString& readFields, const QString& writeFields)
+    : m_table(&table) {
+    table.checkActive();
+    const TableDef& def = table.m_def;
+    const QString rowTable = table.d->file->rowTable();
+    m_key = fieldPositions(def, keyFields);
+    m_read = fieldPositions(def, readFields);
+    m_write = fieldPositions(def, writeFields);
+    if (m_key.empty()) Raise(ErrorCode::kInvalidParameter, QStringLiteral("Direct row access needs key fields."));
+    if (!m_write.empty() && !table.CanModify()) Raise(ErrorCode::kReadOnly, table.d->ctx());
+    if (const IndexDef* pk = def.PrimaryIndex()) {
+        for (const QString& n : pk->FieldList()) {
+            if (std::find(m_write.begin(), m_write.end(), def.FieldIndex(n)) != m_write.end())
+                Raise(ErrorCode::kInvalidParameter, QStringLiteral("Field %1 of the primary index cannot be written directly.").arg(n));
+        }
+    }
+    QStringList cols{QStringLiteral("rowid")};
+    for (int f : m_read) cols << Quote(def.Fields[size_t(f)].Name);
+    QStringList conds;
+    for (int f : m_key) {
+        const FieldDef& fd = def.Fields[size_t(f)];
+        conds << QStringLiteral("%1 IS ?%2").arg(Quote(fd.Name), IsTextType(fd.DataType) ? QStringLiteral(" COLLATE BINARY") : QString());
+    }
+    m_findSql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 LIMIT 1")
+                    .arg(cols.join(QLatin1Char(',')), rowTable, conds.join(QStringLiteral(" AND ")));
+    QStringList sets;
+    for (int f : m_write) sets << QStringLiteral("%1 = ?").arg(Quote(def.Fields[size_t(f)].Name));
+    if (!sets.isEmpty())
+        m_writeSql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(rowTable, sets.join(QLatin1Char(',')));
+    m_deleteSql = QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(rowTable);
+    m_values.assign(m_read.size(), QVariant());
+}
+
+DirectRows::~DirectRows() = default;
+
+std::shared_ptr<internal::TableFile> DirectRows::file() const {
+    if (!m_table) Raise(ErrorCode::kTableClosed, QStringLiteral("Table: (freed)"));
+    m_table->checkActive();
+    return m_table->d->file;
+}
+
+qint64 DirectRows::Find(const QVariantList& key) {
+    const auto shared = file();
+    TableFile& f = *shared;
+    const TableDef& def = m_table->m_def;
+    if (key.size() != qsizetype(m_key.size()))
+        Raise(ErrorCode::kInvalidParameter, QStringLiteral("Direct row access needs one value per key field."));
+    sqlite3_stmt* s = f.statement(m_findSql);
+    internal::StatementReset reset(s);
+    for (size_t i = 0; i < m_key.size(); ++i) {
+        // compared as Locate compares: text cut to the field's size, "" as null
+        const FieldDef& fd = def.Fields[size_t(m_key[i])];
+        const QVariant& given = key[qsizetype(i)];
+        if (IsTextType(fd.DataType)) {
+            QString text = given.isNull() ? QString() : given.toString();
+            if (fd.DataType == FieldType::ftString && text.size() > fd.Size) text.truncate(fd.Size);
+            Bind(s, int(i) + 1, text.isEmpty() ? QVariant() : QVariant(text));
+        } else {
+            Bind(s, int(i) + 1, internal::ToStorage(fd, given));
+        }
+    }
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW) {
+        for (size_t i = 0; i < m_read.size(); ++i) m_values[i] = ColumnValue(s, int(i) + 1);
+        return sqlite3_column_int64(s, 0);
+    }
+    if (rc != SQLITE_DONE) internal::RaiseSqlite(f.db(), sqlite3_extended_errcode(f.db()), m_table->d->ctx());
+    for (QVariant& v : m_values) v = QVariant();
+    return 0;
+}
+
+const QVariant& DirectRows::Value(int i) const {
+    if (i < 0 || i >= int(m_values.size())) Raise(ErrorCode::kInvalidParameter, QStringLiteral("Read field %1 does not exist.").arg(i));
+    return m_values[size_t(i)];
+}
+
+void DirectRows::afterWrite(qint64 rowId) {
+    // the table's own cursor standing on the row shows what it holds now
+    Table& t = *m_table;
+    Table::Impl& d = *t.d;
+    if (t.m_state != DataSetState::dsBrowse || !d.hasCurrent || d.currentId() != rowId) return;
+    d.blobs.clear();
+    d.blobRow = 0;
+    d.sync();
+    auto rows = d.query(d.select + QStringLiteral(" WHERE rowid = ?"), {QVariant(qlonglong(rowId))});
+    if (rows.empty()) return;  // deleted: the cursor finds out on its next move
+    d.setBatch(std::move(rows), 0);
+    d.batchValid = false;
+    d.batchStartKnown = d.batchEndKnown = false;
+    t.notifyData();
+}
+
+void DirectRows::Write(qint64 rowId, const QVariantList& values) {
+    const auto shared = file();
+    TableFile& f = *shared;
+    Table& t = *m_table;
+    const TableDef& def = t.m_def;
+    const QString ctx = t.d->ctx();
+    if (m_writeSql.isEmpty() || values.size() != qsizetype(m_write.size()))
+        Raise(ErrorCode::kInvalidParameter, QStringLiteral("Direct row access needs one value per write field."));
+    if (!t.CanModify()) Raise(ErrorCode::kReadOnly, ctx);
+    if (!f.lockRecord(rowId)) Raise(ErrorCode::kRecordLocked, ctx);
+    try {
+        sqlite3_stmt* s = f.statement(m_writeSql);
+        internal::StatementReset reset(s);
+        for (size_t i = 0; i < m_write.size(); ++i) {
+            const FieldDef& fd = def.Fields[size_t(m_write[i])];
+            const QVariant v = internal::ToStorage(fd, values[qsizetype(i)]);
+            if (fd.Required && fd.DataType != FieldType::ftAutoInc && v.isNull()) raiseRequired(fd, ctx);
+            Bind(s, int(i) + 1, v);
+        }
+        sqlite3_bind_int64(s, int(m_write.size()) + 1, rowId);
+        writeTransaction(f, shared, t.m_databaseName, [&] {
+            step(f, s, ctx);
+            if (sqlite3_changes(f.db()) == 0) Raise(ErrorCode::kRecordDeleted, ctx);
+        });
+    } catch (...) {
+        f.unlockRecord(rowId);
+        throw;
+    }
+    f.unlockRecord(rowId);
+    afterWrite(rowId);
+}
+
+qint64 DirectRows::Insert(const QVariantList& keyValues, const QVariantList& values) {
+    const auto shared = file();
+    TableFile& f = *shared;
+    Table& t = *m_table;
+    const TableDef& def = t.m_def;
+    const QString ctx = t.d->ctx();
+    if (keyValues.size() != qsizetype(m_key.size()) || values.size() != qsizetype(m_write.size()))
+        Raise(ErrorCode::kInvalidParameter, QStringLiteral("Direct row access needs one value per key and write field."));
+    if (!t.CanModify()) Raise(ErrorCode::kReadOnly, ctx);
+    // the whole row as Post would write it: the fields given, every other one null
+    std::vector<QVariant> row(def.Fields.size());
+    for (size_t i = 0; i < m_key.size(); ++i)
+        row[size_t(m_key[i])] = internal::ToStorage(def.Fields[size_t(m_key[i])], keyValues[qsizetype(i)]);
+    for (size_t i = 0; i < m_write.size(); ++i)
+        row[size_t(m_write[i])] = internal::ToStorage(def.Fields[size_t(m_write[i])], values[qsizetype(i)]);
+    for (size_t i = 0; i < def.Fields.size(); ++i) {
+        const FieldDef& fd = def.Fields[i];
+        if (fd.Required && fd.DataType != FieldType::ftAutoInc && row[i].isNull()) raiseRequired(fd, ctx);
+    }
+    qint64 rowId = 0;
+    writeTransaction(f, shared, t.m_databaseName, [&] {
+        for (size_t i = 0; i < def.Fields.size(); ++i) {
+            if (def.Fields[i].DataType != FieldType::ftAutoInc || !row[i].isNull()) continue;
+            sqlite3_stmt* s = f.statement(QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM %2").arg(Quote(def.Fields[i].Name), f.rowTable()));
+            internal::StatementReset reset(s);
+            if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(f.db(), sqlite3_extended_errcode(f.db()), ctx);
+            row[i] = qlonglong(sqlite3_column_int64(s, 0));
+        }
+        // a blank key part does not make two keys different
+        if (const IndexDef* pk = def.PrimaryIndex()) {
+            QStringList conds;
+            QVariantList binds;
+            bool anyNull = false;
+            for (const QString& n : pk->FieldList()) {
+                const int at = def.FieldIndex(n);
+                anyNull = anyNull || row[size_t(at)].isNull();
+                conds << QStringLiteral("%1 IS ?").arg(Quote(def.Fields[size_t(at)].Name));
+                binds << row[size_t(at)];
+            }
+            if (anyNull) {
+                sqlite3_stmt* s = f.statement(QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(f.rowTable(), conds.join(QStringLiteral(" AND "))));
+                internal::StatementReset reset(s);
+                int at = 1;
+                for (const auto& v : binds) Bind(s, at++, v);
+                if (sqlite3_step(s) == SQLITE_ROW) Raise(ErrorCode::kKeyViolation, ctx);
+            }
+        }
+        if (t.d->insertSql.isEmpty()) {
+            QStringList cols, marks;
+            for (const auto& fd : def.Fields) {
+                cols << Quote(fd.Name);
+                marks << QStringLiteral("?");
+            }
+            t.d->insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                 .arg(f.rowTable(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        }
+        sqlite3_stmt* s = f.statement(t.d->insertSql);
+        internal::StatementReset reset(s);
+        for (size_t i = 0; i < row.size(); ++i) Bind(s, int(i) + 1, row[i]);
+        step(f, s, ctx);
+        rowId = sqlite3_last_insert_rowid(f.db());
+    });
+    return rowId;
+}
+
+void DirectRows::Delete(qint64 rowId) {
+    const auto shared = file();
+    TableFile& f = *shared;
+    Table& t = *m_table;
+    const QString ctx = t.d->ctx();
+    if (!t.CanModify()) Raise(ErrorCode::kReadOnly, ctx);
+    if (!f.lockRecord(rowId)) Raise(ErrorCode::kRecordLocked, ctx);
+    try {
+        writeTransaction(f, shared, t.m_databaseName, [&] {
+            sqlite3_stmt* s = f.statement(m_deleteSql);
+            internal::StatementReset reset(s);
+            sqlite3_bind_int64(s, 1, rowId);
+            step(f, s, ctx);
+        });
+    } catch (...) {
+        f.unlockRecord(rowId);
+        throw;
+    }
+    f.unlockRecord(rowId);
+    afterWrite(rowId);
 }
 
 }  // namespace db

@@ -5,6 +5,7 @@
 
 #include <QFlags>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -223,6 +224,8 @@ public:
 
     /// Groups this table's posts and deletes in one transaction of its file until EndBatch
     /// (commit true: keep them; false: roll them back). Not with a database transaction.
+    /// When a failed write made SQLite roll the batch back already, ending it with false
+    /// just ends it; with true it raises kNoTransaction, as nothing of it is kept.
     void StartBatch();
     void EndBatch(bool commit);
 
@@ -260,6 +263,7 @@ protected:
 private:
     struct Impl;
     friend class ReadSnapshot;  // keeps a read transaction on the cursor's file
+    friend class DirectRows;    // reads and writes rows by key beside the cursor
     /// The open file (null when closed).
     std::shared_ptr<internal::TableFile> openFile() const;
 
@@ -293,6 +297,67 @@ private:
     int m_disableCount = 0;
     std::vector<std::unique_ptr<Field>> m_fields;
     std::unique_ptr<Impl> d;
+};
+
+/// Reads and writes single rows of an open table by key and row id, beside its cursor: the
+/// cursor does not move, no edit state begins, no event fires. For code that keeps rows of
+/// its own current inside a batch (an index's word table), where Locate, Edit and Post would
+/// read each row twice and build their statements every time.
+///
+/// Find answers the row whose key fields equal the key exactly (text compared
+/// case-sensitively and cut to the field's size, as Locate compares it) and keeps its read
+/// fields. Write is a post of the write fields of one row: the values are converted as field
+/// assignment converts them and required fields are checked; it runs inside the file's
+/// transaction (the running batch or database transaction, else one of its own); it holds
+/// the row's record lock while it writes (kRecordLocked when another cursor edits the row);
+/// every cursor on the file sees it on its next move, and the table's own cursor, when it
+/// stands on the row, sees the new values at once. Insert adds a row the same way (fields
+/// not given are null, an autoincrement field gets its next value as in Post) and Delete
+/// removes one (a cursor standing on it keeps showing it until it moves). The fields of the
+/// primary index cannot be written (kInvalidParameter): a write never moves a row within
+/// its key order.
+///
+/// Made for the table's definition while it is open; make a new one after the table was
+/// closed. Every call raises kTableClosed on a closed table.
+class DirectRows {
+public:
+    /// `keyFields`, `readFields` and `writeFields` are ";"-separated field lists (kFieldNotFound
+    /// for an unknown name; `readFields` may be empty). Raises kTableClosed, kReadOnly when
+    /// fields are to be written into a table that cannot be modified.
+    DirectRows(Table& table, const QString& keyFields, const QString& readFields, const QString& writeFields);
+    ~DirectRows();
+    DirectRows(const DirectRows&) = delete;
+    DirectRows& operator=(const DirectRows&) = delete;
+
+    /// Finds a row whose key fields equal `key` (one value per key field): answers its row id
+    /// and keeps its read fields for Value(), or answers 0 (the values then null).
+    qint64 Find(const QVariantList& key);
+    /// Read field `i` of the row Find found last, in storage form (null, qlonglong, double,
+    /// QString or QByteArray).
+    const QVariant& Value(int i) const;
+
+    /// Writes `values` (one per write field) into row `rowId`; kRecordDeleted when the row
+    /// is gone, kRecordLocked when another cursor edits it.
+    void Write(qint64 rowId, const QVariantList& values);
+    /// Adds a row with the key fields and write fields given (key values first, then one
+    /// value per write field); answers its row id. kKeyViolation as Post raises it.
+    qint64 Insert(const QVariantList& keyValues, const QVariantList& values);
+    /// Deletes row `rowId`; kRecordLocked when another cursor edits it. A missing row is
+    /// left alone.
+    void Delete(qint64 rowId);
+
+private:
+    std::shared_ptr<internal::TableFile> file() const;
+    void afterWrite(qint64 rowId);
+
+    QPointer<Table> m_table;
+    std::vector<int> m_key;    ///< field positions
+    std::vector<int> m_read;
+    std::vector<int> m_write;
+    QString m_findSql;
+    QString m_writeSql;
+    QString m_deleteSql;
+    std::vector<QVariant> m_values;
 };
 
 }  // namespace db

@@ -150,6 +150,43 @@ TEST_F(CrashSafety, a_failing_write_leaves_posts_and_transactions_whole) {
         [](db::Table& t, bool done) { EXPECT_EQ(t.RecordCount(), done ? 7 : 3); });
 }
 
+TEST_F(CrashSafety, a_failing_write_leaves_direct_row_writes_of_a_batch_whole) {
+    {
+        auto t = OpenTable("Hierarchy.DB");
+        for (int i = 1; i <= 4; ++i) AppendRow(*t, {i, 0, "before", 0, QString(3000 + i, QChar('b'))});
+    }
+    const QString folder = Path();
+    runWithFaults(
+        folder,
+        [&] {
+            db::Table t;
+            t.SetDatabaseName(folder);
+            t.SetTableName("Hierarchy.DB");
+            t.Open();
+            db::DirectRows rows(t, "NodeID", QString(), "NodeName;Properties");
+            t.StartBatch();
+            try {
+                for (int i = 1; i <= 3; ++i) rows.Write(rows.Find({i}), {"after", QString(5000 + i, QChar('a'))});
+                rows.Insert({10}, {"after", QString(6000, QChar('a'))});
+                rows.Delete(rows.Find({4}));
+            } catch (...) {
+                t.EndBatch(false);  // also when SQLite rolled it back itself
+                throw;
+            }
+            t.EndBatch(true);  // a failing commit rolls back
+        },
+        [](db::Table& t, bool done) {
+            EXPECT_EQ(t.RecordCount(), 4);
+            for (t.First(); !t.Eof(); t.Next()) {
+                const int id = t.FieldByName("NodeID")->AsInteger();
+                SCOPED_TRACE(id);
+                EXPECT_EQ(t.FieldByName("NodeName")->AsString(), done ? "after" : "before");
+                const int size = done ? (id == 10 ? 6000 : 5000 + id) : 3000 + id;
+                EXPECT_EQ(t.FieldByName("Properties")->AsString().size(), size);
+            }
+        });
+}
+
 TEST_F(CrashSafety, a_failing_write_leaves_a_restructure_undone) {
     {
         auto t = OpenTable("Hierarchy.DB");

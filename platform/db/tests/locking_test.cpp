@@ -205,6 +205,10 @@ TEST_F(TableLocks, a_record_in_edit_elsewhere_is_locked_until_posted) {
     t->FindKey({1003});
     ExpectEngineError(db::ErrorCode::kRecordLocked, [&] { t->Edit(); });
     ExpectEngineError(db::ErrorCode::kRecordLocked, [&] { t->Delete(); });
+    db::DirectRows rows(*t, "NodeID", QString(), "NodeName");
+    const qint64 locked = rows.Find({1003});
+    ExpectEngineError(db::ErrorCode::kRecordLocked, [&] { rows.Write(locked, {"direct"}); });
+    ExpectEngineError(db::ErrorCode::kRecordLocked, [&] { rows.Delete(locked); });
     t->FindKey({1004});
     EXPECT_NO_THROW(t->Edit());  // other rows are free
     t->Cancel();

@@ -1,10 +1,13 @@
 #include "platform/db/table.h"
 
+#include "platform/db/table_utils.h"
 #include "platform/db/tests/db_fixture.h"
 
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -272,6 +275,150 @@ TEST_F(TableCursor, read_only_tables_refuse_changes_and_a_row_deleted_behind_an_
     t->Cancel();
     ro.Refresh();
     EXPECT_EQ(ro.RecordCount(), 6);
+}
+
+// ---- direct row access ----
+
+/// A word-table-like layout: a two-field primary key, a required count and a BLOB.
+db::TableDef WordsDef() {
+    db::TableDef def;
+    def.Fields = {{"Word", FieldType::ftString, 10, true}, {"Seg", FieldType::ftSmallint, 0, true},
+                  {"Count", FieldType::ftInteger, 0, true}, {"Inline", FieldType::ftBytes, 4, false},
+                  {"Data", FieldType::ftBlob, 0, false}};
+    def.Indexes = {{"", "Word;Seg", IndexOption::ixPrimary}};
+    return def;
+}
+
+TEST_F(TableCursor, direct_rows_find_what_locate_finds_without_moving_the_cursor) {
+    auto t = OpenTable("Hierarchy.DB");
+    const QString longName = QString(100, QChar('n'));
+    AppendRow(*t, {1010, 0, longName});
+    t->FindKey({1002});
+    int scrolls = 0;
+    t->AfterScroll = [&](db::Table&) { ++scrolls; };
+    db::DirectRows byName(*t, "NodeName", "NodeID;ParentNodeID;Timestamp", QString());
+    struct Case {
+        QVariant name;
+        int id;  ///< 0: none
+    };
+    const Case cases[] = {{"Charlie", 1004}, {"charlie", 0}, {"Émile", 1003}, {longName + "cut", 1010},
+                          {"", 0},           {QVariant(), 0}, {"nobody", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toString().toStdString());
+        const qint64 row = byName.Find({c.name});
+        EXPECT_EQ(row != 0, c.id != 0);
+        if (row) {
+            EXPECT_EQ(byName.Value(0).toInt(), c.id);
+            EXPECT_EQ(byName.Value(2), QVariant());
+        } else {
+            EXPECT_TRUE(byName.Value(0).isNull());
+        }
+    }
+    byName.Find({"Charlie"});
+    EXPECT_EQ(byName.Value(1).toInt(), 1001);
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1002);
+    EXPECT_EQ(scrolls, 0);
+    db::DirectRows byKey(*t, "NodeID", "NodeName", QString());
+    EXPECT_NE(byKey.Find({"1005"}), 0);  // converted as the field converts it
+    EXPECT_EQ(byKey.Value(0).toString(), "Zeta");
+    ExpectEngineError(db::ErrorCode::kInvalidParameter, [&] { byKey.Find({1005, 0}); });
+    ExpectEngineError(db::ErrorCode::kInvalidParameter, [&] { byKey.Value(1); });
+    ExpectEngineError(db::ErrorCode::kFieldNotFound, [&] { db::DirectRows(*t, "NodeID", "Missing", QString()); });
+    ExpectEngineError(db::ErrorCode::kInvalidParameter, [&] { db::DirectRows(*t, "ParentNodeID", QString(), "NodeID"); });
+    t->Close();
+    ExpectEngineError(db::ErrorCode::kTableClosed, [&] { byKey.Find({1005}); });
+    ExpectEngineError(db::ErrorCode::kTableClosed, [&] { db::DirectRows(*t, "NodeID", QString(), QString()); });
+}
+
+TEST_F(TableCursor, direct_rows_write_insert_and_delete_as_posts_do) {
+    db::CreateTableFile(Path(), "Words.DB", WordsDef());
+    auto t = OpenTable("Words.DB");
+    AppendRow(*t, {"RED", 0, 2, QByteArray("ab"), QByteArray(5000, 'r')});
+    AppendRow(*t, {"RED", 1, 1, QVariant(), QByteArray("x")});
+    AppendRow(*t, {"CAR", 0, 1, QVariant(), QVariant()});
+    auto other = OpenTable("Words.DB");
+    other->FindKey({"RED", 1});
+    t->FindKey({"RED", 0});
+    db::DirectRows rows(*t, "Word;Seg", "Count;Inline;Data", "Count;Inline;Data");
+    const qint64 red = rows.Find({"RED", 0});
+    ASSERT_NE(red, 0);
+    EXPECT_EQ(rows.Value(2).toByteArray(), QByteArray(5000, 'r'));
+    const qint64 red1 = rows.Find({"RED", "1"});
+    ASSERT_NE(red1, 0);
+    EXPECT_NE(red1, red);
+
+    // values are stored as field assignment stores them: bytes padded, "" null, text parsed
+    rows.Write(red, {"3", QByteArray("q"), QByteArray()});
+    EXPECT_EQ(t->FieldByName("Count")->AsInteger(), 3);  // the cursor stands on the row
+    EXPECT_EQ(t->FieldByName("Inline")->AsBytes(), QByteArray("q\0\0\0", 4));
+    EXPECT_TRUE(t->FieldByName("Data")->IsNull());
+    EXPECT_EQ(t->State(), DataSetState::dsBrowse);
+    rows.Write(red1, {7, QVariant(), QByteArray(9000, 's')});
+    EXPECT_EQ(other->FieldByName("Count")->AsInteger(), 1);  // another cursor: on its next move
+    other->Refresh();
+    EXPECT_EQ(other->FieldByName("Count")->AsInteger(), 7);
+    EXPECT_EQ(other->FieldByName("Data")->AsBytes(), QByteArray(9000, 's'));
+    EXPECT_EQ(t->FieldByName("Word")->AsString(), "RED");  // the cursor did not move
+    EXPECT_EQ(t->FieldByName("Seg")->AsInteger(), 0);
+
+    const qint64 bus = rows.Insert({"BUS", 2}, {4, QByteArray("wxyz!"), QByteArray("b")});
+    ASSERT_TRUE(t->FindKey({"BUS", 2}));
+    EXPECT_EQ(t->GetBookmark().rowId, bus);
+    EXPECT_EQ(t->FieldByName("Inline")->AsBytes(), QByteArray("wxyz"));
+    EXPECT_EQ(t->FieldByName("Data")->AsBytes(), QByteArray("b"));
+    rows.Delete(bus);
+    EXPECT_EQ(rows.Find({"BUS", 2}), 0);
+    rows.Delete(bus);  // gone already: nothing to do
+
+    struct Failure {
+        const char* what;
+        int code;
+        std::function<void()> work;
+    };
+    const Failure failures[] = {
+        {"required field null", db::ErrorCode::kRequiredField, [&] { rows.Write(red, {QVariant(), QVariant(), QVariant()}); }},
+        {"a value per field", db::ErrorCode::kInvalidParameter, [&] { rows.Write(red, {1}); }},
+        {"not a number", db::ErrorCode::kInvalidValue, [&] { rows.Write(red, {"many", QVariant(), QVariant()}); }},
+        {"row gone", db::ErrorCode::kRecordDeleted, [&] { rows.Write(bus, {1, QVariant(), QVariant()}); }},
+        {"duplicate key", db::ErrorCode::kKeyViolation, [&] { rows.Insert({"CAR", 0}, {1, QVariant(), QVariant()}); }},
+        {"key part required", db::ErrorCode::kRequiredField, [&] { rows.Insert({"CAR", QVariant()}, {1, QVariant(), QVariant()}); }},
+    };
+    for (const Failure& f : failures) {
+        SCOPED_TRACE(f.what);
+        ExpectEngineError(f.code, f.work);
+    }
+    // a row another cursor edits is locked; the edit itself goes on
+    other->FindKey({"CAR", 0});
+    other->Edit();
+    const qint64 car = rows.Find({"CAR", 0});
+    ExpectEngineError(db::ErrorCode::kRecordLocked, [&] { rows.Write(car, {2, QVariant(), QVariant()}); });
+    ExpectEngineError(db::ErrorCode::kRecordLocked, [&] { rows.Delete(car); });
+    other->FieldByName("Count")->SetAsInteger(5);
+    other->Post();
+    rows.Write(car, {6, QVariant(), QVariant()});
+    rows.Find({"CAR", 0});
+    EXPECT_EQ(rows.Value(0).toInt(), 6);
+
+    // inside a batch the writes stay until the batch ends
+    t->StartBatch();
+    rows.Write(car, {8, QVariant(), QVariant()});
+    rows.Insert({"TREE", 0}, {1, QVariant(), QVariant()});
+    rows.Delete(red);
+    t->EndBatch(false);
+    EXPECT_EQ(t->RecordCount(), 3);
+    rows.Find({"CAR", 0});
+    EXPECT_EQ(rows.Value(0).toInt(), 6);
+    EXPECT_NE(rows.Find({"RED", 0}), 0);
+
+    db::Table ro;
+    ro.SetDatabaseName(Path());
+    ro.SetTableName("Words.DB");
+    ro.SetReadOnly(true);
+    ro.Open();
+    ExpectEngineError(db::ErrorCode::kReadOnly, [&] { db::DirectRows(ro, "Word;Seg", QString(), "Count"); });
+    db::DirectRows reader(ro, "Word;Seg", "Count", QString());
+    EXPECT_NE(reader.Find({"CAR", 0}), 0);
+    EXPECT_EQ(reader.Value(0).toInt(), 6);
 }
 
 TEST_F(TableCursor, a_clone_cursor_shares_order_range_and_an_exclusive_open) {
