@@ -800,12 +800,12 @@ bool TtsProximitySearch::directVerify(QStringView text) {
         int number = -1;
         if (m_phraseLengths & (quint64(1) << std::min<qsizetype>(size, 63))) {
             for (int w = 0; w < n; ++w) {
-                const Word& p = words[std::size_t(w)];
-                if (p.size != size) continue;
+                const Word& candidate = words[std::size_t(w)];
+                if (candidate.size != size) continue;
                 qsizetype k = 0;
-                while (k < size && wordUnit(s[start + k]) == int(p.text[k])) ++k;
+                while (k < size && wordUnit(s[start + k]) == int(candidate.text[k])) ++k;
                 if (k == size) {
-                    number = p.number;
+                    number = candidate.number;
                     break;
                 }
             }
