@@ -240,14 +240,11 @@ fulltext::Block TtsCustomCache::AllocBlock(int size) {
                 block = head;
                 head = nextOf(block);
             }
-        } else {
-            for (Chain& c : m_chains) {
-                if (c.size != rounded || !c.head) continue;
-                block = c.head;
-                c.head = nextOf(block);
-                --c.length;
-                break;
-            }
+        } else if (const std::size_t at = std::size_t(rounded / 16 - 9); at < m_chains.size() && m_chains[at].head) {
+            Chain& c = m_chains[at];
+            block = c.head;
+            c.head = nextOf(block);
+            --c.length;
         }
         if (block) m_freeBytes -= rounded;
     }
@@ -274,16 +271,16 @@ void TtsCustomCache::FreeBlock(fulltext::Block block) {
         setNext(block, head);
         head = block;
     } else {
-        std::size_t at = 0;
-        while (at < m_chains.size() && m_chains[at].size != rounded) ++at;
-        if (at == m_chains.size()) m_chains.push_back(Chain{rounded, nullptr, 0});
+        const std::size_t at = std::size_t(rounded / 16 - 9);
+        if (at >= m_chains.size()) {
+            const std::size_t from = m_chains.size();
+            m_chains.resize(at + 1);
+            for (std::size_t i = from; i <= at; ++i) m_chains[i].size = int(i + 9) * 16;
+        }
         Chain& c = m_chains[at];
         setNext(block, c.head);
         c.head = block;
         ++c.length;
-        // Found beyond the sixth place: the longest chains move to the front again.
-        if (at > 5)
-            std::stable_sort(m_chains.begin(), m_chains.end(), [](const Chain& a, const Chain& b) { return a.length > b.length; });
     }
     account(0, rounded);
 }

@@ -189,7 +189,7 @@ struct CacheStatistics {
 /// build's collecting phase it raises the limit instead of writing (by 1,000,000 bytes, or by
 /// the limit itself once that is larger). The cache owns every
 /// block it hands out; with AltMemMgr freed blocks are kept on free lists by size (eight
-/// lists for 16..128 bytes, chains per size above) and reused.
+/// lists for 16..128 bytes, a chain per size above, found by its size at once) and reused.
 ///
 /// The entries holding a raw set are also kept on a list in order of their stamps' magnitude
 /// (a look-up moves its entry to the end), so that compressing the sets used at or before the
@@ -323,7 +323,7 @@ private:
     int m_additions = 0;
     int m_removals = 0;
     std::array<void*, 8> m_small{};
-    std::vector<Chain> m_chains;
+    std::vector<Chain> m_chains;  ///< chain of blocks of 144 + 16 i bytes at index i
     TwbBits m_scratch{0};                     ///< all clear between uses
     std::vector<std::uint8_t> m_compressOut;  ///< room for a compressed block of the scratch set
 };
