@@ -220,16 +220,17 @@ void TtsCustomUpdate::UpdateWord(const QString& word, bool add) {
     fulltext::Block old = nullptr;
     fulltext::Block block = nullptr;
     bool inCache = false;
-    std::vector<std::uint8_t> local;
     if (cache) {
         cache->CheckMemory(this);
-        inCache = cache->Lookup(word, old, true, INT_MAX, block);
-        if (!block) return;  // an omitted word
-    } else {
-        local.assign(std::size_t(bits->RawSize()), 0);
-        fulltext::WriteInt32(local.data() + 8, bits->RawSize());
-        block = local.data();
+        inCache = cache->Lookup(word, old, false, INT_MAX, block);
+        if (inCache && !block) return;  // an omitted word
     }
+    if (!inCache && !(cache && m_delayedWrites)) {
+        writeThrough(word, add);
+        return;
+    }
+    if (!inCache) cache->Lookup(word, old, true, INT_MAX, block);  // a new entry keeps the set
+
     const int segment = CurrentSegment();
     fulltext::Block source = old ? old : block;
     bool located = false;
@@ -251,12 +252,12 @@ void TtsCustomUpdate::UpdateWord(const QString& word, bool add) {
             old = nullptr;
         }
         if (count == 0) {
-            if (cache) cache->RemoveWord(word);
+            cache->RemoveWord(word);
             block = nullptr;
             if (located || link->Locate(word, segment)) link->Delete();
             return;
         }
-        if (cache && m_delayedWrites) {
+        if (m_delayedWrites) {
             fulltext::MarkDirty(block);
             return;
         }
@@ -274,10 +275,36 @@ void TtsCustomUpdate::UpdateWord(const QString& word, bool add) {
         link->Post();
         // Written through: the word table is the only truth between changes (another
         // updater may change the row next), so the set is not kept.
-        if (cache) cache->RemoveWord(word);
+        cache->RemoveWord(word);
         block = nullptr;
     } catch (...) {
-        if (cache && block) cache->RemoveWord(word);
+        if (block) cache->RemoveWord(word);
         throw;
     }
+}
+
+void TtsCustomUpdate::writeThrough(const QString& word, bool add) {
+    TtsWordsDataSetLink* link = wordsLink();
+    TtsBaseBits* bits = Bits();
+    const int segment = CurrentSegment();
+    int length = 0;
+    const qint64 row = link->ReadWordRow(word, segment, Buffer() + 4, BufferSize() - 4, length);
+    if (!row && !add) throw ETessick(fulltext::msgDictionaryInvalidated);
+    fulltext::Block source = nullptr;
+    if (row) {
+        fulltext::WriteInt32(Buffer(), 0);  // the stamp in front of the stored form
+        source = Buffer();
+    }
+    const int rawSize = bits->RawSize();
+    if (int(m_raw.size()) != rawSize) m_raw.assign(std::size_t(rawSize), 0);
+    fulltext::WriteInt32(m_raw.data() + 4, 0);
+    fulltext::WriteInt32(m_raw.data() + 8, rawSize);
+    const int count = bits->UpdateBit(source, m_raw.data(), add, BitOffset());
+    if (count == 0) {
+        if (row) link->DeleteWordRow(row);
+        return;
+    }
+    const int size = bits->Compress(m_raw.data(), Buffer());
+    if (row) link->WriteWordRow(row, count, Buffer() + 4, size - 4);
+    else link->InsertWordRow(word, segment, SoundsLikeProc(word), count, Buffer() + 4, size - 4);
 }

@@ -5,7 +5,9 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 class TtsWordsDataSetLink;
 class TtsTextDataSetLink;
@@ -68,6 +70,12 @@ protected:
 };
 
 /// The updater with its word operation; a change of segment writes the cache back first.
+///
+/// A word whose set the cache does not hold (always, unless DelayedWrites) is changed
+/// straight in the word table: its row is found by key and read, the bit switched and the
+/// row written back by row id, beside the words link's cursor (which does not move), so each
+/// row is read once and written once and the cache is not used. A word the cache holds, and
+/// every word while DelayedWrites is on, goes through the cache and the cursor as before.
 class TtsCustomUpdate : public TtsBaseUpdate {
     Q_OBJECT
 public:
@@ -81,7 +89,12 @@ public:
     void SetSegment(int n) override;
 
 private:
+    /// Changes the word's row straight from the word table and back (no cache entry): read
+    /// the stored set, switch the bit, write it back; the last member gone deletes the row.
+    void writeThrough(const QString& word, bool add);
+
     bool m_delayedWrites = false;
+    std::vector<std::uint8_t> m_raw;  ///< the raw block the set is changed in
 };
 
 /// The published updater.

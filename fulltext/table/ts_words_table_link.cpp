@@ -14,6 +14,8 @@
 #include <QDir>
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -177,6 +179,8 @@ void TtsWordsDataSetLink::Close() {
 }
 
 void TtsWordsDataSetLink::resetBindings() {
+    m_rows.reset();
+    m_insert.reset();
     m_fWord = m_fSegment = m_fReverse = m_fCount = m_fLike = m_fSize = m_fBytes = m_fChar = m_fBlob = nullptr;
     m_reverseBound = false;
     m_keyKind = kkNone;
@@ -311,21 +315,27 @@ int TtsWordsDataSetLink::Size() const { return m_fSize ? m_fSize->AsInteger() : 
 
 int TtsWordsDataSetLink::ReadSet(std::uint8_t* buffer, int capacity) {
     if (!m_fSize) throw ETessick(fulltext::msgWordsDatasetClosed);
-    const int length = m_fSize->AsInteger();
+    QVariant inlined;
+    if (m_fBytes && m_bytesFieldSize > 0) inlined = m_fBytes->AsBytes();
+    else if (m_fChar && m_charFieldSize > 0) inlined = m_fChar->AsString();
+    return readStored(m_fSize->AsInteger(), inlined, m_fBlob->AsBytes(), buffer, capacity);
+}
+
+int TtsWordsDataSetLink::readStored(int length, const QVariant& inlinePart, const QByteArray& rest, std::uint8_t* buffer,
+                                    int capacity) {
     if (length < 0) throw ETessick(fulltext::msgInconsistentBlobSize);
     if (length > capacity) throw ETessick(fulltext::msgDecompressBufferTooSmall);
     int inlined = 0;
     if (m_fBytes && m_bytesFieldSize > 0) {
         inlined = std::min(m_bytesFieldSize, length);
-        const QByteArray bytes = m_fBytes->AsBytes();
+        const QByteArray bytes = inlinePart.typeId() == QMetaType::QString ? inlinePart.toString().toUtf8() : inlinePart.toByteArray();
         if (bytes.size() < inlined) throw ETessick(fulltext::msgInconsistentBlobSize);
         std::memcpy(buffer, bytes.constData(), std::size_t(inlined));
     } else if (m_fChar && m_charFieldSize > 0) {
         inlined = std::min(m_charFieldSize * 3 / 4, length);
-        const QByteArray bytes = fulltext::DecodeBinary(m_fChar->AsString(), inlined);
+        const QByteArray bytes = fulltext::DecodeBinary(inlinePart.toString(), inlined);
         std::memcpy(buffer, bytes.constData(), std::size_t(inlined));
     }
-    const QByteArray rest = m_fBlob->AsBytes();
     if (rest.size() != length - inlined) throw ETessick(fulltext::msgInconsistentBlobSize);
     if (!rest.isEmpty()) std::memcpy(buffer + inlined, rest.constData(), std::size_t(rest.size()));
     ++m_rowsRead;
@@ -402,8 +412,12 @@ void TtsWordsDataSetLink::countWrite() {
 void TtsWordsDataSetLink::Post() {
     const bool inserting = m_table->State() == db::DataSetState::dsInsert;
     m_table->Post();
+    countPost(inserting);
+}
+
+void TtsWordsDataSetLink::countPost(bool inserted) {
     ++m_rowsWritten;
-    ++(inserting ? m_rowsInserted : m_rowsEdited);
+    ++(inserted ? m_rowsInserted : m_rowsEdited);
     if (AfterPost) AfterPost(this);
     countWrite();
 }
@@ -442,6 +456,107 @@ void TtsWordsDataSetLink::WriteSet(const std::uint8_t* data, int length) {
     }
     if (length > inlined) m_fBlob->SetAsBytes(QByteArray(bytes + inlined, length - inlined));
     else m_fBlob->Clear();
+}
+
+// ---- word rows by key ----
+
+namespace {
+
+/// A stored integer as Field::AsInteger reads it; a value that is no number is a damaged row.
+int storedInteger(const QVariant& v) {
+    if (v.isNull()) return 0;
+    bool ok = true;
+    qlonglong i = 0;
+    switch (v.typeId()) {
+    case QMetaType::LongLong: i = v.toLongLong(); break;
+    case QMetaType::Double: i = qlonglong(std::llround(v.toDouble())); break;
+    case QMetaType::QString: i = v.toString().trimmed().toLongLong(&ok); break;
+    default: ok = false; break;
+    }
+    if (!ok || i < INT_MIN || i > INT_MAX) throw ETessick(fulltext::msgInconsistentBlobSize);
+    return int(i);
+}
+
+}  // namespace
+
+db::DirectRows& TtsWordsDataSetLink::directRows() {
+    Open();
+    if (!m_rows) {
+        const QString key = m_segmented ? kWord + kFieldSeparator + kSegment : kWord;
+        QString stored = kSize;
+        if (m_fBytes && m_bytesFieldSize > 0) stored += kFieldSeparator + kBytes;
+        else if (m_fChar && m_charFieldSize > 0) stored += kFieldSeparator + kChar;
+        stored += kFieldSeparator + kBlob;
+        m_rows = std::make_unique<db::DirectRows>(*m_table, key, stored, kCount + kFieldSeparator + stored);
+    }
+    return *m_rows;
+}
+
+void TtsWordsDataSetLink::storedValues(const std::uint8_t* data, int length, QVariantList& values) const {
+    values << length;
+    int inlined = 0;
+    const char* bytes = reinterpret_cast<const char*>(data);
+    if (m_fBytes && m_bytesFieldSize > 0) {
+        inlined = std::min(m_bytesFieldSize, length);
+        values << QByteArray(bytes, inlined);
+    } else if (m_fChar && m_charFieldSize > 0) {
+        inlined = std::min(m_charFieldSize * 3 / 4, length);
+        values << fulltext::EncodeBinary(QByteArray(bytes, inlined));
+    }
+    // written as the BLOB's whole content; nothing left is null
+    values << (length > inlined ? QVariant(QByteArray(bytes + inlined, length - inlined)) : QVariant());
+}
+
+qint64 TtsWordsDataSetLink::ReadWordRow(QStringView word, int segment, std::uint8_t* buffer, int capacity, int& length) {
+    db::DirectRows& rows = directRows();
+    length = 0;
+    if (m_segmented && segment < 0) throw ETessick(fulltext::msgInvalidParameter);
+    const qint64 id = m_segmented ? rows.Find({word.toString(), segment}) : rows.Find({word.toString()});
+    if (!id) return 0;
+    const bool hasInline = (m_fBytes && m_bytesFieldSize > 0) || (m_fChar && m_charFieldSize > 0);
+    const QVariant& blob = rows.Value(hasInline ? 2 : 1);
+    const QByteArray rest = blob.typeId() == QMetaType::QString ? blob.toString().toLatin1() : blob.toByteArray();
+    length = readStored(storedInteger(rows.Value(0)), hasInline ? rows.Value(1) : QVariant(), rest, buffer, capacity);
+    return id;
+}
+
+void TtsWordsDataSetLink::WriteWordRow(qint64 rowId, int count, const std::uint8_t* data, int length) {
+    db::DirectRows& rows = directRows();
+    QVariantList values;
+    values << count;
+    storedValues(data, length, values);
+    rows.Write(rowId, values);
+    countPost(false);
+}
+
+void TtsWordsDataSetLink::InsertWordRow(QStringView word, int segment, QStringView likeKey, int count,
+                                        const std::uint8_t* data, int length) {
+    directRows();
+    if (!m_insert) {
+        QString fields = kCount;
+        if (m_fReverse) fields += kFieldSeparator + kReverse;
+        if (m_fLike) fields += kFieldSeparator + kLike;
+        fields += kFieldSeparator + kSize;
+        if (m_fBytes && m_bytesFieldSize > 0) fields += kFieldSeparator + kBytes;
+        else if (m_fChar && m_charFieldSize > 0) fields += kFieldSeparator + kChar;
+        fields += kFieldSeparator + kBlob;
+        m_insert = std::make_unique<db::DirectRows>(*m_table, m_segmented ? kWord + kFieldSeparator + kSegment : kWord,
+                                                    QString(), fields);
+    }
+    QVariantList key{word.toString()};
+    if (m_segmented) key << segment;
+    QVariantList values{count};
+    if (m_fReverse) values << fulltext::Reversed(word);
+    if (m_fLike) values << likeKey.toString();
+    storedValues(data, length, values);
+    m_insert->Insert(key, values);
+    countPost(true);
+}
+
+void TtsWordsDataSetLink::DeleteWordRow(qint64 rowId) {
+    directRows().Delete(rowId);
+    ++m_rowsDeleted;
+    countWrite();
 }
 
 // ---- transactions ----

@@ -157,6 +157,24 @@ public:
     void SetLikeKey(QStringView key) override;
     void WriteSet(const std::uint8_t* data, int length) override;
 
+    // ---- word rows by key, beside the cursor ----
+    // The updater's way to the rows of the words it changes: each row is found and written
+    // with statements made once, without moving the cursor, and every write counts as Post,
+    // Append or Delete count it (the counters, AfterPost, Transactions). The cursor's own
+    // events do not fire.
+
+    /// Finds the row of `word` (and `segment`, which must be 0 or more, on a segmented
+    /// table) and reads its stored set as ReadSet reads it: answers the row's id, or 0 when
+    /// there is no such row; `length` gets the set's length (0 without a row).
+    qint64 ReadWordRow(QStringView word, int segment, std::uint8_t* buffer, int capacity, int& length);
+    /// Writes count and stored set into row `rowId`, as Edit, SetCount, WriteSet and Post do.
+    void WriteWordRow(qint64 rowId, int count, const std::uint8_t* data, int length);
+    /// Adds the row of `word`, as Append, SetLikeKey, SetSegment, SetWord, SetCount, WriteSet
+    /// and Post do.
+    void InsertWordRow(QStringView word, int segment, QStringView likeKey, int count, const std::uint8_t* data, int length);
+    /// Deletes row `rowId`, as Delete does.
+    void DeleteWordRow(qint64 rowId);
+
     /// Starts a transaction of the word table unless one runs (answers whether it started).
     bool StartTransaction();
     /// Commits the running transaction (when this link started it).
@@ -198,6 +216,12 @@ private:
     void bindFields();
     void resetBindings();
     void countWrite();
+    void countPost(bool inserted);
+    /// Reads a stored set of `length` bytes from the inline part and the BLOB (checks as ReadSet).
+    int readStored(int length, const QVariant& inlined, const QByteArray& rest, std::uint8_t* buffer, int capacity);
+    /// The values WriteSet gives tsSize, the inline field (when there is one) and tsBlob.
+    void storedValues(const std::uint8_t* data, int length, QVariantList& values) const;
+    db::DirectRows& directRows();
     void skipPropertiesForward();
     void skipPropertiesBackward();
     void addIndex(const db::IndexDef& index);
@@ -231,6 +255,8 @@ private:
     db::Field* m_fChar = nullptr;
     db::Field* m_fBlob = nullptr;
     bool m_reverseBound = false;
+    std::unique_ptr<db::DirectRows> m_rows;    ///< finds and rewrites word rows (made on first use)
+    std::unique_ptr<db::DirectRows> m_insert;  ///< adds word rows (made on first use)
 
     // an index build in progress
     bool m_building = false;
