@@ -530,16 +530,20 @@ void TtsCustomCache::CollectMember(QStringView word, int newestStamp, int bit, T
         fulltext::SetBlockStamp(block, m_access);
         node = m_dict.AddAfterMiss(word.toString(), asData(block));
         node->Collecting = true;
+        node->CollectedStamp = m_access;
         node->LinkLast(m_collectingSets);
         ++m_additions;
         CheckMemory(engine);
         return;
     }
     ++m_hits;
+    // A word met again in the same record is told by the node alone, without reading its set.
+    if (node->Collecting && node->CollectedStamp > newestStamp) return;
     fulltext::Block current = asBlock(node->Data);
     if (!current) return;  // an omitted word
     const std::int32_t stamp = fulltext::BlockStamp(current);
     if (std::abs(stamp) > newestStamp) return;  // already handled for this record
+    node->CollectedStamp = m_access;
     if (node->Collecting) {
         addToCollecting(node, bit);
         if (!node->IsLinked()) node->LinkLast(m_collectingSets);

@@ -102,6 +102,8 @@ public:
     /// The ELF hash of Name before it is taken modulo the slot count (TwbDictionary sets it),
     /// so that a look-up passes other words of the chain without reading their names.
     std::uint32_t Hash = 0;
+    /// While Collecting: the magnitude of the block's stamp.
+    std::int32_t CollectedStamp = 0;
 };
 
 /// The word dictionary: case-sensitive names, the ELF hash, self-organising chains, and
