@@ -185,12 +185,16 @@ void BM_UpdateOneRecord_TtsTable(benchmark::State& state) {
     QString texts[2];
     updateTexts(id, state.range(0) == 1, texts);
     int n = 0;
+    const int rowsBefore = wordsLink.RowsWritten() + wordsLink.RowsDeleted();
     for (auto _ : state) {
         table.FindKey({id});
         table.Edit();
         table.FieldByName(QStringLiteral("Body"))->SetAsString(texts[++n % 2]);
         table.Post();
     }
+    // word rows written or deleted per update
+    state.counters["word_rows"] = benchmark::Counter(double(wordsLink.RowsWritten() + wordsLink.RowsDeleted() - rowsBefore),
+                                                     benchmark::Counter::kAvgIterations);
     table.FindKey({id});
     table.Edit();
     table.FieldByName(QStringLiteral("Body"))->SetAsString(texts[0]);
