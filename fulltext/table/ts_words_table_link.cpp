@@ -503,8 +503,9 @@ void TtsWordsDataSetLink::storedValues(const std::uint8_t* data, int length, QVa
         inlined = std::min(m_charFieldSize * 3 / 4, length);
         values << fulltext::EncodeBinary(QByteArray(bytes, inlined));
     }
-    // written as the BLOB's whole content; nothing left is null
-    values << (length > inlined ? QVariant(QByteArray(bytes + inlined, length - inlined)) : QVariant());
+    // written as the BLOB's whole content (not copied: the values live only while the row
+    // is written); nothing left is null
+    values << (length > inlined ? QVariant(QByteArray::fromRawData(bytes + inlined, length - inlined)) : QVariant());
 }
 
 qint64 TtsWordsDataSetLink::ReadWordRow(QStringView word, int segment, std::uint8_t* buffer, int capacity, int& length) {
@@ -515,7 +516,7 @@ qint64 TtsWordsDataSetLink::ReadWordRow(QStringView word, int segment, std::uint
     if (!id) return 0;
     const bool hasInline = (m_fBytes && m_bytesFieldSize > 0) || (m_fChar && m_charFieldSize > 0);
     const QVariant& blob = rows.Value(hasInline ? 2 : 1);
-    const QByteArray rest = blob.typeId() == QMetaType::QString ? blob.toString().toLatin1() : blob.toByteArray();
+    const QByteArray rest = blob.typeId() == QMetaType::QString ? blob.toString().toUtf8() : blob.toByteArray();
     length = readStored(storedInteger(rows.Value(0)), hasInline ? rows.Value(1) : QVariant(), rest, buffer, capacity);
     return id;
 }

@@ -1752,13 +1752,21 @@ void DirectRows::Write(qint64 rowId, const QVariantList& values) {
     if (!t.CanModify()) Raise(ErrorCode::kReadOnly, ctx);
     if (!f.lockRecord(rowId)) Raise(ErrorCode::kRecordLocked, ctx);
     try {
+        std::vector<QVariant> stored(m_write.size());  // outlives the statement's use of it
         sqlite3_stmt* s = f.statement(m_writeSql);
         internal::StatementReset reset(s);
         for (size_t i = 0; i < m_write.size(); ++i) {
             const FieldDef& fd = def.Fields[size_t(m_write[i])];
-            const QVariant v = internal::ToStorage(fd, values[qsizetype(i)]);
+            stored[i] = internal::ToStorage(fd, values[qsizetype(i)]);
+            const QVariant& v = stored[i];
             if (fd.Required && fd.DataType != FieldType::ftAutoInc && v.isNull()) raiseRequired(fd, ctx);
-            Bind(s, int(i) + 1, v);
+            if (v.typeId() == QMetaType::QByteArray) {
+                // bound in place: large BLOBs are not copied once more
+                const QByteArray& b = *static_cast<const QByteArray*>(v.constData());
+                sqlite3_bind_blob64(s, int(i) + 1, b.constData(), sqlite3_uint64(b.size()), SQLITE_STATIC);
+            } else {
+                Bind(s, int(i) + 1, v);
+            }
         }
         sqlite3_bind_int64(s, int(m_write.size()) + 1, rowId);
         writeTransaction(f, shared, t.m_databaseName, [&] {
