@@ -29,10 +29,12 @@ fulltext::CxData asData(fulltext::Block b) { return reinterpret_cast<fulltext::C
 constexpr int kFormAt = 12;
 constexpr int kFirstAt = 16;
 constexpr int kLastAt = 20;
-constexpr int kListUsedAt = 24;
+constexpr int kListUsedAt = 24;    ///< lists: payload bytes in use
+constexpr int kWindowStartAt = 24;  ///< windows: the set's byte the payload starts with
 constexpr int kPayloadAt = 28;
-constexpr int kList = 1;
+constexpr int kList = 1;      ///< gaps upwards from first
 constexpr int kWindow = 2;
+constexpr int kListDown = 3;  ///< gaps downwards from last (records read in descending order)
 
 std::int32_t readField(const std::uint8_t* b, int at) { return fulltext::ReadInt32(b + at); }
 void writeField(std::uint8_t* b, int at, std::int32_t v) { fulltext::WriteInt32(b + at, v); }
@@ -40,10 +42,14 @@ void writeField(std::uint8_t* b, int at, std::int32_t v) { fulltext::WriteInt32(
 /// Bytes of the window from the byte of `first` to the byte of `last`.
 int windowLength(int first, int last) { return (last >> 3) - (first >> 3) + 1; }
 
+bool isList(const std::uint8_t* b) { return readField(b, kFormAt) != kWindow; }
+
+/// Payload bytes of a window: from its start byte to the byte of last.
+int windowBytes(const std::uint8_t* b) { return (readField(b, kLastAt) >> 3) - readField(b, kWindowStartAt) + 1; }
+
 /// Bytes of a collecting block in use (header and payload).
 int usedBytes(const std::uint8_t* b) {
-    if (readField(b, kFormAt) == kList) return kPayloadAt + readField(b, kListUsedAt);
-    return kPayloadAt + windowLength(readField(b, kFirstAt), readField(b, kLastAt));
+    return kPayloadAt + (isList(b) ? readField(b, kListUsedAt) : windowBytes(b));
 }
 
 /// Bytes of a gap in 7-bit groups.
@@ -65,10 +71,11 @@ std::uint8_t* writeGap(std::uint8_t* p, std::uint32_t gap) {
     return p;
 }
 
-/// Calls f(member) for every member of a collecting list, ascending.
+/// Calls f(member) for every member of a collecting list, in the list's order.
 template <typename F>
 void forEachListed(const std::uint8_t* b, F f) {
-    int m = readField(b, kFirstAt);
+    const bool down = readField(b, kFormAt) == kListDown;
+    int m = readField(b, down ? kLastAt : kFirstAt);
     f(m);
     const std::uint8_t* p = b + kPayloadAt;
     const std::uint8_t* end = p + readField(b, kListUsedAt);
@@ -81,7 +88,7 @@ void forEachListed(const std::uint8_t* b, F f) {
             gap |= std::uint32_t(byte & 0x7F) << shift;
             shift += 7;
         } while (byte & 0x80);
-        m += int(gap);
+        m = down ? m - int(gap) : m + int(gap);
         f(m);
     }
 }
@@ -593,57 +600,65 @@ void TtsCustomCache::addToCollecting(TwbDictNode* node, int bit) {
     const int first = readField(b, kFirstAt);
     const int last = readField(b, kLastAt);
     const int byteCount = m_scratch.ByteCount();
-    if (readField(b, kFormAt) == kList) {
-        if (bit > last) {
-            const std::uint32_t gap = std::uint32_t(bit - last);
-            const int used = readField(b, kListUsedAt);
-            const int grown = used + gapLength(gap);
-            if (grown > windowLength(first, bit)) {
-                listToWindow(node);
-                addToCollecting(node, bit);
-                return;
-            }
-            if (kPayloadAt + grown > fulltext::BlockSize(b)) {
-                b = moveCollecting(b, collectingRoom(kPayloadAt + grown, kPayloadAt + byteCount + 8));
-                node->Data = asData(b);
-            }
-            writeGap(b + kPayloadAt + used, gap);
-            writeField(b, kListUsedAt, grown);
-            writeField(b, kLastAt, bit);
-            fulltext::WriteInt32(b + 4, fulltext::ReadInt32(b + 4) + 1);
+    if (isList(b)) {
+        if (bit == first || bit == last) return;
+        // A one-member list goes either way; a longer one only on in its direction.
+        const bool single = fulltext::ReadInt32(b + 4) == 1;
+        const int form = readField(b, kFormAt);
+        const bool up = bit > last && (single || form == kList);
+        const bool down = bit < first && (single || form == kListDown);
+        if (!up && !down) {
+            // A record inside the list's range, or against its direction: a window takes any.
+            listToWindow(node);
+            addToCollecting(node, bit);
             return;
         }
-        if (bit == last || bit == first) return;
-        // A record below the last one (records read in descending order): a window takes any.
-        listToWindow(node);
-        addToCollecting(node, bit);
+        const std::uint32_t gap = std::uint32_t(up ? bit - last : first - bit);
+        const int used = readField(b, kListUsedAt);
+        const int grown = used + gapLength(gap);
+        if (grown > windowLength(std::min(first, bit), std::max(last, bit))) {
+            listToWindow(node);
+            addToCollecting(node, bit);
+            return;
+        }
+        if (kPayloadAt + grown > fulltext::BlockSize(b)) {
+            b = moveCollecting(b, collectingRoom(kPayloadAt + grown, kPayloadAt + byteCount + 8));
+            node->Data = asData(b);
+        }
+        writeGap(b + kPayloadAt + used, gap);
+        writeField(b, kListUsedAt, grown);
+        writeField(b, up ? kLastAt : kFirstAt, bit);
+        writeField(b, kFormAt, up ? kList : kListDown);
+        fulltext::WriteInt32(b + 4, fulltext::ReadInt32(b + 4) + 1);
         return;
     }
-    int firstByte = first >> 3;
-    if (bit > last || bit < first) {
-        const int newFirst = std::min(first, bit);
-        const int newLast = std::max(last, bit);
-        const int length = windowLength(first, last);
-        const int newLength = windowLength(newFirst, newLast);
+    int start = readField(b, kWindowStartAt);
+    if (bit > last || (bit >> 3) < start) {
+        const int length = windowBytes(b);
+        // Room in front grows at least by the window's length, so that records read in
+        // descending order move the bytes a few times only.
+        const int newStart = (bit >> 3) < start ? std::max(0, std::min(bit >> 3, start - length)) : start;
+        const int shift = start - newStart;
+        const int newLength = (std::max(last, bit) >> 3) - newStart + 1;
         if (kPayloadAt + newLength > fulltext::BlockSize(b)) {
             b = moveCollecting(b, collectingRoom(kPayloadAt + newLength, kPayloadAt + byteCount));
             node->Data = asData(b);
         }
         std::uint8_t* payload = b + kPayloadAt;
-        const int shift = firstByte - (newFirst >> 3);
         if (shift > 0) {
             std::memmove(payload + shift, payload, std::size_t(length));
             std::memset(payload, 0, std::size_t(shift));
         }
         if (newLength > length + shift) std::memset(payload + length + shift, 0, std::size_t(newLength - length - shift));
-        writeField(b, kFirstAt, newFirst);
-        writeField(b, kLastAt, newLast);
-        firstByte = newFirst >> 3;
+        writeField(b, kWindowStartAt, newStart);
+        start = newStart;
     }
-    std::uint8_t& byte = b[kPayloadAt + (bit >> 3) - firstByte];
+    std::uint8_t& byte = b[kPayloadAt + (bit >> 3) - start];
     const std::uint8_t mask = std::uint8_t(1u << (bit & 7));
     if (byte & mask) return;
     byte |= mask;
+    if (bit < first) writeField(b, kFirstAt, bit);
+    if (bit > last) writeField(b, kLastAt, bit);
     fulltext::WriteInt32(b + 4, fulltext::ReadInt32(b + 4) + 1);
 }
 
@@ -658,7 +673,7 @@ void TtsCustomCache::listToWindow(TwbDictNode* node) {
     writeField(b, kFormAt, kWindow);
     writeField(b, kFirstAt, first);
     writeField(b, kLastAt, last);
-    writeField(b, kListUsedAt, 0);
+    writeField(b, kWindowStartAt, first >> 3);
     std::uint8_t* payload = b + kPayloadAt;
     std::memset(payload, 0, std::size_t(length));
     const int firstByte = first >> 3;
@@ -706,7 +721,7 @@ void TtsCustomCache::startCollecting(TwbDictNode* node) {
     } else {
         b = AllocBlock(collectingRoom(kPayloadAt + length + length / 4, kPayloadAt + m_scratch.ByteCount()));
         writeField(b, kFormAt, kWindow);
-        writeField(b, kListUsedAt, 0);
+        writeField(b, kWindowStartAt, first >> 3);
         std::memcpy(b + kPayloadAt, m_scratch.Bytes() + (first >> 3), std::size_t(length));
     }
     std::memset(m_scratch.Bytes() + (first >> 3), 0, std::size_t(length));
@@ -722,21 +737,19 @@ void TtsCustomCache::startCollecting(TwbDictNode* node) {
 
 void TtsCustomCache::fillScratch(const std::uint8_t* b) {
     std::uint8_t* bytes = m_scratch.Bytes();
-    const int first = readField(b, kFirstAt);
-    if (readField(b, kFormAt) == kList)
+    if (isList(b))
         forEachListed(b, [&](int m) { bytes[m >> 3] |= std::uint8_t(1u << (m & 7)); });
     else
-        std::memcpy(bytes + (first >> 3), b + kPayloadAt, std::size_t(windowLength(first, readField(b, kLastAt))));
+        std::memcpy(bytes + readField(b, kWindowStartAt), b + kPayloadAt, std::size_t(windowBytes(b)));
     m_scratch.SetKnownCount(fulltext::ReadInt32(b + 4));
 }
 
 void TtsCustomCache::clearScratch(const std::uint8_t* b) {
     std::uint8_t* bytes = m_scratch.Bytes();
-    const int first = readField(b, kFirstAt);
-    if (readField(b, kFormAt) == kList)
+    if (isList(b))
         forEachListed(b, [&](int m) { bytes[m >> 3] = 0; });
     else
-        std::memset(bytes + (first >> 3), 0, std::size_t(windowLength(first, readField(b, kLastAt))));
+        std::memset(bytes + readField(b, kWindowStartAt), 0, std::size_t(windowBytes(b)));
     m_scratch.SetKnownCount(0);
 }
 
@@ -746,7 +759,7 @@ void TtsCustomCache::finishCollecting(TwbDictNode* node) {
     const int first = readField(b, kFirstAt);
     const int last = readField(b, kLastAt);
     fulltext::Block compressed;
-    if (readField(b, kFormAt) == kList && (n <= 2 || (n == 3 && m_scratch.ByteCount() >= 4))) {
+    if (isList(b) && (n <= 2 || (n == 3 && m_scratch.ByteCount() >= 4))) {
         // Most words of a build have one to three records: their compressed block (method 1,
         // as TtsBits::CompressSet writes it) is written straight from the list.
         compressed = AllocBlock(n == 3 ? 28 : 24);
@@ -778,11 +791,10 @@ void TtsCustomCache::collectingToRaw(TwbDictNode* node) {
     fulltext::Block raw = AllocBlock(m_rawSize);
     std::memset(raw + 12, 0, std::size_t(m_rawSize - 12));
     std::uint8_t* bytes = raw + 12;
-    const int first = readField(b, kFirstAt);
-    if (readField(b, kFormAt) == kList)
+    if (isList(b))
         forEachListed(b, [&](int m) { bytes[m >> 3] |= std::uint8_t(1u << (m & 7)); });
     else
-        std::memcpy(bytes + (first >> 3), b + kPayloadAt, std::size_t(windowLength(first, readField(b, kLastAt))));
+        std::memcpy(bytes + readField(b, kWindowStartAt), b + kPayloadAt, std::size_t(windowBytes(b)));
     fulltext::WriteInt32(raw + 4, fulltext::ReadInt32(b + 4));
     fulltext::SetBlockStamp(raw, fulltext::BlockStamp(b));
     FreeBlock(b);

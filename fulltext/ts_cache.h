@@ -176,7 +176,7 @@ struct CacheStatistics {
     int accessCounter = 0;      ///< look-ups and additions so far
     int freeListBytes = 0;      ///< bytes held on the free lists
     int flushMark = 0;          ///< sets used at or before this stamp were written and dropped
-    int rawEntries = 0;         ///< entries whose set is raw
+    int rawEntries = 0;         ///< entries whose set is raw (or being collected)
     int entriesWithoutSet = 0;  ///< omitted words
     int dirtyEntries = 0;       ///< entries with changes not yet written
 };
@@ -211,22 +211,26 @@ struct CacheStatistics {
 /// | 0      | stamp, as for the other forms                                              |
 /// | 4      | count n of members (at least 1)                                            |
 /// | 8      | block size: the room allocated (a multiple of 16)                          |
-/// | 12     | form: 1 list, 2 window                                                     |
+/// | 12     | form: 1 list upwards, 2 window, 3 list downwards                           |
 /// | 16     | first: the lowest member                                                   |
 /// | 20     | last: the highest member                                                   |
-/// | 24     | list: bytes of the payload in use                                          |
-/// | 28     | list: the n - 1 gaps between successive members, each an unsigned number in |
-/// |        | 7-bit groups, lowest first, the top bit marking a group that is followed    |
-/// |        | by another; window: the set's bytes from the byte of first to the byte of  |
-/// |        | last                                                                       |
+/// | 24     | list: payload bytes in use; window: the set's byte the payload starts with |
+/// |        | (at most the byte of first)                                                |
+/// | 28     | list: the n - 1 gaps between successive members (upwards from first, or    |
+/// |        | downwards from last), each an unsigned number in 7-bit groups, lowest      |
+/// |        | first, the top bit marking a group that another follows; window: the set's |
+/// |        | bytes from the start byte to the byte of last                              |
 ///
-/// A list becomes a window once it would be longer than the window (records arrive in
-/// ascending order, so a gap is appended at the end; a record below the last one also makes
-/// the list a window); a window grows at either end. The memory check trims the unused room
-/// of lists used at or before the threshold and compresses such windows when that is
-/// smaller. Only CollectMember, Lookup, Iterate and CheckMemory meet collecting blocks:
-/// Lookup turns one into a raw block and Iterate into its compressed block (the same bytes
-/// the engine's bit set would compress the raw set to) before anyone else sees it.
+/// Records arrive in key order, so a gap is appended at the list's end; a list of one member
+/// takes either direction, a record against it or inside the list's range makes the list a
+/// window, and so does a list that would be longer than the window. A window grows at its
+/// end, and at its front by at least its length each time (records read in descending
+/// order). The memory check trims the unused room of lists used at or before the threshold
+/// and compresses such windows when that is smaller. The blocks are the cache's own like the
+/// others (FreeBlock frees them, Statistics counts them as raw), but only CollectMember,
+/// Lookup, Iterate and CheckMemory read their contents: Lookup turns one into a raw block and
+/// Iterate into its compressed block (the same bytes the engine's bit set would compress the
+/// raw set to) before anyone else sees it.
 class TtsCustomCache : public TtsBaseCache {
     Q_OBJECT
 public:
