@@ -74,9 +74,16 @@ void TtsCustomMake::ProcessWord(QStringView word) {
 
 void TtsCustomMake::WriteCache(bool final) {
     TtsBaseCache* cache = Cache();
+    TtsWordsDataSetLink* link = wordsLink();
     SetState(States().Without(TEngineState::esCollect).With(TEngineState::esWrite));
     cache->Iterate(false, false, [&](const QString& word, fulltext::Block& block, bool& remove) {
-        if (block) InsertWord(word, block);
+        // Each set as a new row, as InsertWord writes it, through the link's statements made
+        // once rather than its cursor.
+        if (block && !States().Contains(TEngineState::esHalt)) {
+            int length = 0;
+            const std::uint8_t* stored = StoredForm(block, length);
+            link->InsertWordRow(word, CurrentSegment(), SoundsLikeProc(word), fulltext::BlockMembers(block), stored, length);
+        }
         if (block) {
             cache->FreeBlock(block);
             block = nullptr;
