@@ -8,6 +8,7 @@
 #include "fulltext/search/ts_search.h"
 
 #include "fulltext/char_rules.h"
+#include "fulltext/table/tests/index_fixture.h"
 #include "fulltext/table/ts_make.h"
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"
@@ -43,10 +44,21 @@ const Record kRecords[] = {
     {9, u"", u"don't stop me now"},
 };
 
-class RecordCheck : public testsupport::TempFolder {
+class RecordCheck : public fulltext::testing::IndexFixture {
 protected:
     void SetUp() override {
         testsupport::TempFolder::SetUp();
+        std::vector<std::pair<QString, QString>> texts;
+        for (const Record& r : kRecords) {
+            while (int(texts.size()) < r.id - 1) texts.emplace_back();
+            texts.emplace_back(QString::fromUtf16(r.title), QString::fromUtf16(r.body));
+        }
+        writeRecordsAndIndex(texts);
+    }
+
+    /// Record table "Notes.DB" with records 1, 2, ... holding the (title, body) texts given
+    /// (a pair of null texts leaves its number out), its index, and the searcher over both.
+    void writeRecordsAndIndex(const std::vector<std::pair<QString, QString>>& texts) {
         {
             db::Table t;
             t.SetDatabaseName(Path());
@@ -57,34 +69,16 @@ protected:
             t.IndexDefs() = {{QString(), QStringLiteral("NodeID"), db::IndexOption::ixPrimary}};
             t.CreateTable();
             t.Open();
-            for (const Record& r : kRecords) {
+            for (std::size_t i = 0; i < texts.size(); ++i) {
+                if (texts[i].first.isNull() && texts[i].second.isNull()) continue;
                 t.Append();
-                t.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(r.id);
-                t.FieldByName(QStringLiteral("Title"))->SetAsString(QString::fromUtf16(r.title));
-                t.FieldByName(QStringLiteral("Body"))->SetAsString(QString::fromUtf16(r.body));
+                t.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(int(i) + 1);
+                t.FieldByName(QStringLiteral("Title"))->SetAsString(texts[i].first);
+                t.FieldByName(QStringLiteral("Body"))->SetAsString(texts[i].second);
                 t.Post();
             }
         }
-        {
-            db::Table r;
-            r.SetDatabaseName(Path());
-            r.SetTableName(QStringLiteral("Notes.DB"));
-            db::Table w;
-            w.SetDatabaseName(Path());
-            w.SetTableName(QStringLiteral("NotesDict.DB"));
-            TtsMakeTextTableLink text;
-            text.SetTable(&r);
-            text.SetFieldNames({QStringLiteral("Title"), QStringLiteral("Body")});
-            text.SetIndexFieldName(QStringLiteral("NodeID"));
-            TtsMakeWordsTableLink wl;
-            wl.SetTable(&w);
-            TtsCache c;
-            TtsMake maker;
-            maker.SetTextLink(&text);
-            maker.SetWordsLink(&wl);
-            maker.SetCache(&c);
-            maker.Execute();
-        }
+        Build();
         records.SetDatabaseName(Path());
         records.SetTableName(QStringLiteral("Notes.DB"));
         words.SetDatabaseName(Path());
@@ -211,58 +205,12 @@ protected:
                                         "\u00E9t\u00E9", "\u00C9T\u00C9", "x9", "9x", "ending",
                                         "internationalizationwide", "internationalizationwise"};
         const QStringList delimiters = {" ", " ", " ", ", ", ".\n", " - ", "'", " \U0001F600 ", "\u0001", "  "};
-        db::Table t;
-        t.SetDatabaseName(Path());
-        t.SetTableName(QStringLiteral("Notes.DB"));
-        t.FieldDefs() = {{QStringLiteral("NodeID"), db::FieldType::ftInteger, 0, true},
-                         {QStringLiteral("Title"), db::FieldType::ftString, 100, false},
-                         {QStringLiteral("Body"), db::FieldType::ftMemo, 0, false}};
-        t.IndexDefs() = {{QString(), QStringLiteral("NodeID"), db::IndexOption::ixPrimary}};
-        t.CreateTable();
-        t.Open();
-        for (int id = 1; id <= 150; ++id) {
-            QString fields[2];
-            for (QString& text : fields) {
-                const int count = int(random() % (&text == &fields[0] ? 4 : 40));
-                for (int w = 0; w < count; ++w) text += pick(vocabulary) + pick(delimiters);
-            }
-            t.Append();
-            t.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(id);
-            t.FieldByName(QStringLiteral("Title"))->SetAsString(fields[0]);
-            t.FieldByName(QStringLiteral("Body"))->SetAsString(fields[1]);
-            t.Post();
+        std::vector<std::pair<QString, QString>> texts(150, {QStringLiteral(""), QStringLiteral("")});
+        for (auto& [title, body] : texts) {
+            for (int w = int(random() % 4); w > 0; --w) title += pick(vocabulary) + pick(delimiters);
+            for (int w = int(random() % 40); w > 0; --w) body += pick(vocabulary) + pick(delimiters);
         }
-        t.Close();
-        RecordCheckBuild();
-    }
-
-    void RecordCheckBuild() {
-        db::Table r;
-        r.SetDatabaseName(Path());
-        r.SetTableName(QStringLiteral("Notes.DB"));
-        db::Table w;
-        w.SetDatabaseName(Path());
-        w.SetTableName(QStringLiteral("NotesDict.DB"));
-        TtsMakeTextTableLink text;
-        text.SetTable(&r);
-        text.SetFieldNames({QStringLiteral("Title"), QStringLiteral("Body")});
-        text.SetIndexFieldName(QStringLiteral("NodeID"));
-        TtsMakeWordsTableLink wl;
-        wl.SetTable(&w);
-        TtsCache c;
-        TtsMake maker;
-        maker.SetTextLink(&text);
-        maker.SetWordsLink(&wl);
-        maker.SetCache(&c);
-        maker.Execute();
-        records.SetDatabaseName(Path());
-        records.SetTableName(QStringLiteral("Notes.DB"));
-        words.SetDatabaseName(Path());
-        words.SetTableName(QStringLiteral("NotesDict.DB"));
-        textLink.SetTable(&records);
-        wordsLink.SetTable(&words);
-        searcher.SetTextLink(&textLink);
-        searcher.SetWordsLink(&wordsLink);
+        writeRecordsAndIndex(texts);
     }
 };
 
