@@ -120,6 +120,10 @@ int TwbDictionary::Equal(QStringView a, QStringView b) const {
 std::unique_ptr<TCxDictNode> TwbDictionary::MakeNode(const QString& name, fulltext::CxData data) {
     auto node = std::make_unique<TwbDictNode>(name, data);
     node->Hash = ElfHashValue(name);
+    if (name.size() <= TwbDictNode::kShortName) {
+        node->ShortLength = std::uint32_t(name.size());
+        std::copy(name.utf16(), name.utf16() + name.size(), node->ShortName);
+    }
     return node;
 }
 
@@ -142,13 +146,25 @@ TwbDictNode* TwbDictionary::Lookup(QStringView word) {
         m_missSlot = std::uint32_t((static_cast<unsigned __int128>(m_modMagic * h) * slotCount) >> 64);
         const qsizetype length = word.size();
         const QChar* chars = word.data();
-        for (TCxDictNode* n = m_slots[m_missSlot].get(); n; n = n->Next.get()) {
-            if (static_cast<TwbDictNode*>(n)->Hash == h && n->Name.size() == length &&
-                std::equal(chars, chars + length, n->Name.constData())) {
-                node = n;
-                break;
+        if (length <= TwbDictNode::kShortName) {
+            const char16_t* units = reinterpret_cast<const char16_t*>(chars);
+            for (TCxDictNode* n = m_slots[m_missSlot].get(); n; n = n->Next.get()) {
+                const auto* w = static_cast<TwbDictNode*>(n);
+                if (w->Hash == h && w->ShortLength == std::uint32_t(length) && std::equal(units, units + length, w->ShortName)) {
+                    node = n;
+                    break;
+                }
+                previous = n;
             }
-            previous = n;
+        } else {
+            for (TCxDictNode* n = m_slots[m_missSlot].get(); n; n = n->Next.get()) {
+                if (static_cast<TwbDictNode*>(n)->Hash == h && n->Name.size() == length &&
+                    std::equal(chars, chars + length, n->Name.constData())) {
+                    node = n;
+                    break;
+                }
+                previous = n;
+            }
         }
     }
     if (!node) return nullptr;

@@ -104,6 +104,12 @@ public:
     std::uint32_t Hash = 0;
     /// While Collecting: the magnitude of the block's stamp.
     std::int32_t CollectedStamp = 0;
+    /// A copy of a short Name (ShortLength characters, when ShortLength <= kShortName) kept in
+    /// the node, so that a look-up that finds its word compares without reading Name's
+    /// characters from elsewhere in memory. Set when the node is made; names do not change.
+    static constexpr int kShortName = 12;
+    std::uint32_t ShortLength = kShortName + 1;
+    char16_t ShortName[kShortName] = {};
 };
 
 /// The word dictionary: case-sensitive names, the ELF hash, self-organising chains, and
