@@ -181,6 +181,8 @@ void TtsWordsDataSetLink::Close() {
 void TtsWordsDataSetLink::resetBindings() {
     m_rows.reset();
     m_insert.reset();
+    m_insertKey.clear();
+    m_insertValues.clear();
     m_fWord = m_fSegment = m_fReverse = m_fCount = m_fLike = m_fSize = m_fBytes = m_fChar = m_fBlob = nullptr;
     m_reverseBound = false;
     m_keyKind = kkNone;
@@ -532,6 +534,11 @@ void TtsWordsDataSetLink::WriteWordRow(qint64 rowId, int count, const std::uint8
 
 void TtsWordsDataSetLink::InsertWordRow(QStringView word, int segment, QStringView likeKey, int count,
                                         const std::uint8_t* data, int length) {
+    InsertWordRow(word.toString(), segment, likeKey.toString(), count, data, length);
+}
+
+void TtsWordsDataSetLink::InsertWordRow(const QString& word, int segment, const QString& likeKey, int count,
+                                        const std::uint8_t* data, int length) {
     directRows();
     if (!m_insert) {
         QString fields = kCount;
@@ -544,12 +551,26 @@ void TtsWordsDataSetLink::InsertWordRow(QStringView word, int segment, QStringVi
         m_insert = std::make_unique<db::DirectRows>(*m_table, m_segmented ? kWord + kFieldSeparator + kSegment : kWord,
                                                     QString(), fields);
     }
-    QVariantList key{word.toString()};
+    // The lists keep their capacity from row to row; they are emptied again after the row is
+    // written, so that no value outlives the set it points into.
+    QVariantList& key = m_insertKey;
+    QVariantList& values = m_insertValues;
+    key.clear();
+    values.clear();
+    key << word;
     if (m_segmented) key << segment;
-    QVariantList values{count};
+    values << count;
     if (m_fReverse) values << fulltext::Reversed(word);
-    if (m_fLike) values << likeKey.toString();
+    if (m_fLike) values << likeKey;
     storedValues(data, length, values);
+    struct Empty {
+        QVariantList& key;
+        QVariantList& values;
+        ~Empty() {
+            key.clear();
+            values.clear();
+        }
+    } empty{key, values};
     m_insert->Insert(key, values);
     countPost(true);
 }

@@ -172,6 +172,9 @@ public:
     /// Adds the row of `word`, as Append, SetLikeKey, SetSegment, SetWord, SetCount, WriteSet
     /// and Post do.
     void InsertWordRow(QStringView word, int segment, QStringView likeKey, int count, const std::uint8_t* data, int length);
+    /// The same for texts held already (an index build's words), without copying them.
+    void InsertWordRow(const QString& word, int segment, const QString& likeKey, int count, const std::uint8_t* data,
+                       int length);
     /// Deletes row `rowId`, as Delete does.
     void DeleteWordRow(qint64 rowId);
 
@@ -257,6 +260,8 @@ private:
     bool m_reverseBound = false;
     std::unique_ptr<db::DirectRows> m_rows;    ///< finds and rewrites word rows (made on first use)
     std::unique_ptr<db::DirectRows> m_insert;  ///< adds word rows (made on first use)
+    QVariantList m_insertKey;                  ///< InsertWordRow's values, kept for their capacity
+    QVariantList m_insertValues;
 
     // an index build in progress
     bool m_building = false;
