@@ -140,6 +140,44 @@ TEST_F(WordCache, the_dictionary_is_case_sensitive_and_grows_by_doubling_up_to_i
     EXPECT_EQ(d.Lookup(u"W1"), nullptr);
 }
 
+TEST_F(WordCache, look_ups_tell_apart_words_of_equal_hash_and_length_short_or_long) {
+    // Raising one character by 1 and lowering the next by 16 keeps the ELF hash: each pair
+    // has one hash and one length, around the length up to which nodes keep their names.
+    struct Pair {
+        const char16_t* added;
+        const char16_t* alsoAdded;
+        const char16_t* absent;  ///< same hash and length, never added
+    };
+    const Pair pairs[] = {
+        {u"BZ", u"CJ", u"D:"},
+        {u"ABCDEFGHIJBZ", u"ABCDEFGHIJCJ", u"ABCDEFGHIJD:"},        // 12 characters
+        {u"ABCDEFGHIJKBZ", u"ABCDEFGHIJKCJ", u"ABCDEFGHIJKD:"},     // 13
+        {u"ABCDEFGHIJKLMNOPBZ", u"ABCDEFGHIJKLMNOPCJ", u"ABCDEFGHIJKLMNOPD:"},
+    };
+    for (int slotCount : {1, 1000}) {
+        TwbDictionary d(slotCount);
+        d.MaxHashSize = slotCount;
+        fulltext::CxData data = 1;
+        for (const Pair& p : pairs) {
+            const QString a = QString::fromUtf16(p.added), b = QString::fromUtf16(p.alsoAdded), c = QString::fromUtf16(p.absent);
+            ASSERT_EQ(TwbDictionary::ElfHashValue(a), TwbDictionary::ElfHashValue(b)) << a.toStdString();
+            ASSERT_EQ(TwbDictionary::ElfHashValue(a), TwbDictionary::ElfHashValue(c)) << a.toStdString();
+            d.AddWord(a, data++);
+            d.AddWord(b, data++);
+        }
+        data = 1;
+        for (const Pair& p : pairs) {
+            for (const char16_t* w : {p.added, p.alsoAdded}) {
+                const TwbDictNode* node = d.Lookup(QStringView(w));
+                ASSERT_NE(node, nullptr) << QString::fromUtf16(w).toStdString() << " slotCount " << slotCount;
+                EXPECT_EQ(node->Name, QString::fromUtf16(w));
+                EXPECT_EQ(node->Data, data++);
+            }
+            EXPECT_EQ(d.Lookup(QStringView(p.absent)), nullptr) << QString::fromUtf16(p.absent).toStdString();
+        }
+    }
+}
+
 TEST_F(WordCache, a_word_repeated_in_one_record_is_processed_once) {
     engine.SetState({TEngineState::esUpdate});
     engine.SetRecord(5);
