@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -147,10 +148,18 @@ TwbDictNode* TwbDictionary::Lookup(QStringView word) {
         const qsizetype length = word.size();
         const QChar* chars = word.data();
         if (length <= TwbDictNode::kShortName) {
-            const char16_t* units = reinterpret_cast<const char16_t*>(chars);
+            // The word zero-padded as the nodes keep it, compared as three 8-byte words.
+            static_assert(sizeof(TwbDictNode::ShortName) == 3 * sizeof(std::uint64_t));
+            std::uint64_t padded[3] = {0, 0, 0};
+            std::memcpy(padded, chars, size_t(length) * sizeof(char16_t));
+            auto sameName = [&padded](const TwbDictNode* w) {
+                std::uint64_t kept[3];
+                std::memcpy(kept, w->ShortName, sizeof kept);
+                return ((kept[0] ^ padded[0]) | (kept[1] ^ padded[1]) | (kept[2] ^ padded[2])) == 0;
+            };
             for (TCxDictNode* n = m_slots[m_missSlot].get(); n; n = n->Next.get()) {
                 const auto* w = static_cast<TwbDictNode*>(n);
-                if (w->Hash == h && w->ShortLength == std::uint32_t(length) && std::equal(units, units + length, w->ShortName)) {
+                if (w->Hash == h && w->ShortLength == std::uint32_t(length) && sameName(w)) {
                     node = n;
                     break;
                 }
