@@ -630,20 +630,21 @@ void TtsProximitySearch::Verify(const QString& text) {
                 db::ReadSnapshot snapshot = records->HoldReads();
                 // The query words do not change while records are read.
                 m_phraseNumbers.resize(std::size_t(m_phrase.size()));
-                for (int i = 0; i < m_phrase.size(); ++i) m_phraseNumbers[std::size_t(i)] = lookUpWordNumber(m_phrase[i]);
-                m_direct = proximity && !m_phraseWild && !m_phraseRepeats && !International() &&
-                           m_phrase.size() < 64 && FoldProc == &fulltext::UpperInPlace && !OnParseWord;
+                for (int i = 0; i < m_phrase.size(); ++i)
+                    m_phraseNumbers[std::size_t(i)] = lookUpWordNumber(m_phrase[i]);
+                m_direct = proximity && !m_phraseWild && !m_phraseRepeats && !International() && m_phrase.size() < 64 &&
+                           FoldProc == &fulltext::UpperInPlace && !OnParseWord;
                 if (m_direct) {
                     const char16_t* upper = fulltext::UpperTable();
                     for (char16_t c = 0; c < 128; ++c)
-                        m_asciiWordUnits[c] = CharClasses().Class(upper[c]) == fulltext::CharClassTable::Word ? int(upper[c]) : -1;
+                        m_asciiWordUnits[c] =
+                            CharClasses().Class(upper[c]) == fulltext::CharClassTable::Word ? int(upper[c]) : -1;
                 }
                 // Hit counters of the query words start from zero for each record; reading a
                 // record never counts hits, so clearing them once before the first is the same.
                 if (bit >= 0)
-                    m_queryWords.VisitAll([](const QString&, fulltext::CxData& d, bool&) {
-                        d = fulltext::CxData(quint32(d) & 0xFFFF);
-                    });
+                    m_queryWords.VisitAll(
+                        [](const QString&, fulltext::CxData& d, bool&) { d = fulltext::CxData(quint32(d) & 0xFFFF); });
                 while (bit >= 0 && !Halted()) {
                     m_found = false;
                     resetFieldCounters();
@@ -726,7 +727,8 @@ bool TtsProximitySearch::directVerify(QStringView text) {
     std::array<Word, 64> words;
     for (int w = 0; w < n; ++w) {
         const QString& p = std::as_const(m_phrase)[w];
-        words[std::size_t(w)] = {reinterpret_cast<const char16_t*>(p.constData()), p.size(), m_phraseNumbers[std::size_t(w)]};
+        words[std::size_t(w)] = {reinterpret_cast<const char16_t*>(p.constData()), p.size(),
+                                 m_phraseNumbers[std::size_t(w)]};
     }
     // The partial phrase matches as bits (bit i: the last i words match the phrase's first i),
     // and for nearness the position and the last position of each phrase word.
@@ -758,10 +760,13 @@ bool TtsProximitySearch::directVerify(QStringView text) {
         const char16_t first = word.text[0];
         if (first >= 128) skipping = false;
         for (char16_t u = 0; u < 128 && skipping; ++u) {
-            if (upper[u] != first || std::find(targets.begin(), targets.begin() + targetCount, u) != targets.begin() + targetCount)
+            if (upper[u] != first ||
+                std::find(targets.begin(), targets.begin() + targetCount, u) != targets.begin() + targetCount)
                 continue;
-            if (targetCount == fulltext::kMaxSkipTargets) skipping = false;
-            else targets[std::size_t(targetCount++)] = u;
+            if (targetCount == fulltext::kMaxSkipTargets)
+                skipping = false;
+            else
+                targets[std::size_t(targetCount++)] = u;
         }
     }
 
@@ -821,7 +826,8 @@ bool TtsProximitySearch::directVerify(QStringView text) {
             if (number < 0) continue;
             stored[std::size_t(number)] = position;
             found = true;
-            for (int w = 0; w < n && found; ++w) found = stored[std::size_t(w)] >= 0 && position < stored[std::size_t(w)] + nearWord;
+            for (int w = 0; w < n && found; ++w)
+                found = stored[std::size_t(w)] >= 0 && position < stored[std::size_t(w)] + nearWord;
         }
     }
     if (phrase) {

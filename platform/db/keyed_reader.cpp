@@ -34,9 +34,11 @@ KeyedReader::KeyedReader(const Table& table, const QString& keyField, const QStr
     // row, when the key is unique. A probe by row number costs one look-up instead of two.
     for (const IndexDef& index : def.Indexes) {
         const QStringList indexFields = index.FieldList();
-        const bool unique = index.Options.testFlag(IndexOption::ixPrimary) || index.Options.testFlag(IndexOption::ixUnique);
+        const bool unique =
+            index.Options.testFlag(IndexOption::ixPrimary) || index.Options.testFlag(IndexOption::ixUnique);
         if (unique && indexFields.size() == 1 && indexFields[0].compare(keyField, Qt::CaseInsensitive) == 0)
-            m_probeSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(columns.join(QStringLiteral(", ")), m_file->rowTable());
+            m_probeSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                             .arg(columns.join(QStringLiteral(", ")), m_file->rowTable());
     }
     m_texts.resize(std::size_t(fields.size()));
     m_sizes.assign(std::size_t(fields.size()), -1);
@@ -99,7 +101,9 @@ void KeyedReader::decode(sqlite3_stmt* s) {
     }
 }
 
-bool KeyedReader::IsNull(int i) const { return m_sizes[std::size_t(i)] < 0; }
+bool KeyedReader::IsNull(int i) const {
+    return m_sizes[std::size_t(i)] < 0;
+}
 
 QStringView KeyedReader::Text(int i) const {
     const qsizetype size = m_sizes[std::size_t(i)];

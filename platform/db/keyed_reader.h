@@ -32,11 +32,11 @@ class TableFile;
 /// A row is the first in (key, row) order whose key field equals the value, as FindKey finds
 /// it on an index of that field. When the key field alone has a unique index, the row whose
 /// row number equals the key is tried first (records appended as their numbers are given out
-/// are stored that way); after a few more misses than hits the reader stops trying. The reader sees the file as the table's own cursors do
-/// (its committed rows and this process's open transaction) but knows nothing of a range
-/// set on a cursor. Short-lived: it keeps the table's file open, so it must go before the
-/// table closes. Raises the engine error of a failed read; a field that is not alpha or memo,
-/// or a missing field, raises kInvalidValue when the reader is made.
+/// are stored that way); after a few more misses than hits the reader stops trying. The reader sees the file as the
+/// table's own cursors do (its committed rows and this process's open transaction) but knows nothing of a range set on
+/// a cursor. Short-lived: it keeps the table's file open, so it must go before the table closes. Raises the engine
+/// error of a failed read; a field that is not alpha or memo, or a missing field, raises kInvalidValue when the reader
+/// is made.
 class KeyedReader {
 public:
     KeyedReader(const Table& table, const QString& keyField, const QStringList& fields);
@@ -65,7 +65,7 @@ private:
     int m_probeHits = 0;
     int m_probeMisses = 0;
     bool m_row = false;
-    std::vector<QString> m_texts;   ///< per field: decoding buffer, reused from row to row
+    std::vector<QString> m_texts;    ///< per field: decoding buffer, reused from row to row
     std::vector<qsizetype> m_sizes;  ///< per field: decoded length; -1 for null or no row
     QStringDecoder m_decoder{QStringDecoder::Utf8};
 };

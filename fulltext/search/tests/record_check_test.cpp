@@ -7,6 +7,8 @@
 
 #include "fulltext/search/ts_search.h"
 
+#include "fulltext/search/tests/search_answer.h"
+
 #include "fulltext/char_rules.h"
 #include "fulltext/table/tests/index_fixture.h"
 #include "fulltext/table/ts_make.h"
@@ -90,18 +92,7 @@ protected:
     }
 
     QString run(TSearchLogic logic, const QString& query) {
-        searcher.SetSearchLogic(logic);
-        searcher.SetSearchFor(query);
-        try {
-            searcher.Execute();
-        } catch (const ETessick& e) {
-            return QStringLiteral("error %1").arg(e.ErrorCode());
-        }
-        QStringList out;
-        const TwbBits& bits = searcher.MatchBits();
-        for (int b = bits.FirstSetBit(); b >= 0; b = bits.NextSetBit(b))
-            out << QString::number(textLink.MinIndex() + b);
-        return out.isEmpty() ? QStringLiteral("none") : out.join(u' ');
+        return fulltext::testing::SearchAnswer(searcher, logic, query);
     }
 
     /// The same search read word by word: a fold procedure that is not the plain upper-case
@@ -127,25 +118,25 @@ TEST_F(RecordCheck, one_pass_reading_finds_the_records_the_word_by_word_reading_
         const char* expected;
     };
     const Case cases[] = {
-        {slPhrase, u"beta gamma", "4"},                       // not across record 1's fields; an emoji between
-        {slPhrase, u"the end", "2"},                          //
-        {slPhrase, u"end of the story", "2"},                 // record 8 splits it between fields
-        {slPhrase, u"of the", "2"},                           //
-        {slPhrase, u"a b", "3"},                              // a partial match restarts on the second "a"
-        {slPhrase, u"a b c", "3"},                            //
-        {slPhrase, u"b a", "none"},                           //
-        {slPhrase, u"then \U0001D49Clpha omega", "4"},        // a word holding a surrogate pair
-        {slPhrase, u"internationalization end", "5"},         // the text's word is cut to the word field
-        {slPhrase, u"stra\u00DFe \u00F6l", "6"},              // letters outside ASCII
-        {slPhrase, u"CAF\u00C9 OL\u00C9", "6"},               //
-        {slPhrase, u"don t stop", "9"},                       // the apostrophe ends a word
-        {slPhrase, u"stop don", "none"},                      //
-        {slNear, u"one eight", "7"},                          // eight is the 8th word: inside
-        {slNear, u"eight one", "7"},                          //
-        {slNear, u"one nine", "none"},                        // the 9th: outside
-        {slNear, u"two nine", "7"},                           //
-        {slNear, u"story end", "2"},                          //
-        {slNear, u"gamma omega", "4"},                        // through the surrogate pairs
+        {slPhrase, u"beta gamma", "4"},                 // not across record 1's fields; an emoji between
+        {slPhrase, u"the end", "2"},                    //
+        {slPhrase, u"end of the story", "2"},           // record 8 splits it between fields
+        {slPhrase, u"of the", "2"},                     //
+        {slPhrase, u"a b", "3"},                        // a partial match restarts on the second "a"
+        {slPhrase, u"a b c", "3"},                      //
+        {slPhrase, u"b a", "none"},                     //
+        {slPhrase, u"then \U0001D49Clpha omega", "4"},  // a word holding a surrogate pair
+        {slPhrase, u"internationalization end", "5"},   // the text's word is cut to the word field
+        {slPhrase, u"stra\u00DFe \u00F6l", "6"},        // letters outside ASCII
+        {slPhrase, u"CAF\u00C9 OL\u00C9", "6"},         //
+        {slPhrase, u"don t stop", "9"},                 // the apostrophe ends a word
+        {slPhrase, u"stop don", "none"},                //
+        {slNear, u"one eight", "7"},                    // eight is the 8th word: inside
+        {slNear, u"eight one", "7"},                    //
+        {slNear, u"one nine", "none"},                  // the 9th: outside
+        {slNear, u"two nine", "7"},                     //
+        {slNear, u"story end", "2"},                    //
+        {slNear, u"gamma omega", "4"},                  // through the surrogate pairs
     };
     for (const Case& c : cases) {
         const QString query = QString::fromUtf16(c.query);
@@ -201,9 +192,23 @@ protected:
         testsupport::TempFolder::SetUp();
         std::mt19937 random(20261210);
         auto pick = [&](const QStringList& from) { return from[int(random() % from.size())]; };
-        const QStringList vocabulary = {"in", "In", "IN", "the", "end", "then", "bin", "tHe", "\u017Ftar", "star",
-                                        "\u00E9t\u00E9", "\u00C9T\u00C9", "x9", "9x", "ending",
-                                        "internationalizationwide", "internationalizationwise"};
+        const QStringList vocabulary = {"in",
+                                        "In",
+                                        "IN",
+                                        "the",
+                                        "end",
+                                        "then",
+                                        "bin",
+                                        "tHe",
+                                        "\u017Ftar",
+                                        "star",
+                                        "\u00E9t\u00E9",
+                                        "\u00C9T\u00C9",
+                                        "x9",
+                                        "9x",
+                                        "ending",
+                                        "internationalizationwide",
+                                        "internationalizationwise"};
         const QStringList delimiters = {" ", " ", " ", ", ", ".\n", " - ", "'", " \U0001F600 ", "\u0001", "  "};
         std::vector<std::pair<QString, QString>> texts(150, {QStringLiteral(""), QStringLiteral("")});
         for (auto& [title, body] : texts) {
@@ -216,8 +221,8 @@ protected:
 
 TEST_F(RecordCheckRandom, random_phrases_and_nearness_find_the_same_records_either_way) {
     std::mt19937 random(7);
-    const QStringList queryWords = {"in", "the", "end", "then", "bin", "star", "\u00E9t\u00E9", "x9", "9x", "ending",
-                                    "internationalizationwise"};
+    const QStringList queryWords = {
+        "in", "the", "end", "then", "bin", "star", "\u00E9t\u00E9", "x9", "9x", "ending", "internationalizationwise"};
     int matched = 0;
     for (int q = 0; q < 300; ++q) {
         const bool near = q % 2 == 1;

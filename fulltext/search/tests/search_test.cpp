@@ -1,4 +1,5 @@
 #include "fulltext/search/ts_search.h"
+#include "fulltext/search/tests/search_answer.h"
 
 #include "fulltext/search/tests/memory_index.h"
 #include "fulltext/ts_cache.h"
@@ -58,24 +59,9 @@ protected:
 
     /// Runs a search and answers its matching record indexes, "none", or "error N".
     QString run(TSearchLogic logic, const QString& query) {
-        searcher->SetSearchLogic(logic);
-        searcher->SetSearchFor(query);
-        try {
-            searcher->Execute();
-        } catch (const ECxException& e) {
-            return QStringLiteral("error %1").arg(e.ErrorCode());
-        } catch (const ETessick& e) {
-            return QStringLiteral("error %1").arg(e.ErrorCode());
-        }
-        return matches();
+        return fulltext::testing::SearchAnswer(*searcher, logic, query);
     }
-    QString matches() const {
-        QStringList out;
-        const TwbBits& bits = searcher->MatchBits();
-        for (int b = bits.FirstSetBit(); b >= 0; b = bits.NextSetBit(b))
-            out << QString::number(records->MinIndex() + b);
-        return out.isEmpty() ? QStringLiteral("none") : out.join(u' ');
-    }
+    QString matches() const { return fulltext::testing::MatchedRecords(*searcher); }
 
     std::unique_ptr<MemoryRecords> records;
     std::unique_ptr<MemoryWordTable> words;

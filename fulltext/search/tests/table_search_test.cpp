@@ -1,5 +1,7 @@
 #include "fulltext/search/ts_search.h"
 
+#include "fulltext/search/tests/search_answer.h"
+
 #include "fulltext/table/ts_make.h"
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"
@@ -97,20 +99,7 @@ protected:
     }
 
     QString run(TSearchLogic logic, const QString& query) {
-        searcher.SetSearchLogic(logic);
-        searcher.SetSearchFor(query);
-        try {
-            searcher.Execute();
-        } catch (const ECxException& e) {
-            return QStringLiteral("error %1").arg(e.ErrorCode());
-        } catch (const ETessick& e) {
-            return QStringLiteral("error %1").arg(e.ErrorCode());
-        }
-        QStringList out;
-        const TwbBits& bits = searcher.MatchBits();
-        for (int b = bits.FirstSetBit(); b >= 0; b = bits.NextSetBit(b))
-            out << QString::number(textLink.MinIndex() + b);
-        return out.isEmpty() ? QStringLiteral("none") : out.join(u' ');
+        return fulltext::testing::SearchAnswer(searcher, logic, query);
     }
 
     /// Walks the matches with Navigate and answers the records stood on.
