@@ -1424,6 +1424,79 @@ void step(TableFile& file, sqlite3_stmt* s, const QString& ctx) {
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) internal::RaiseSqlite(file.db(), sqlite3_extended_errcode(file.db()), ctx);
 }
 
+void raiseRequired(const FieldDef& f, const QString& ctx) {
+    throw EDBEngineError({{ErrorCode::kRequiredField, EngineMessage(ErrorCode::kRequiredField)},
+                          {0, QStringLiteral("Field: %1").arg(f.Name)},
+                          {0, ctx}});
+}
+
+/// Raises kRequiredField for the first required field left null (autoincrement fields get
+/// their value when the row is written).
+void checkRequired(const TableDef& def, const std::vector<QVariant>& row, const QString& ctx) {
+    for (size_t i = 0; i < def.Fields.size(); ++i) {
+        const FieldDef& f = def.Fields[i];
+        if (f.Required && f.DataType != FieldType::ftAutoInc && row[i].isNull()) raiseRequired(f, ctx);
+    }
+}
+
+/// Gives each null autoincrement field of a row to be inserted the highest value so far + 1.
+void fillAutoIncrements(TableFile& file, const TableDef& def, std::vector<QVariant>& row, const QString& ctx) {
+    for (size_t i = 0; i < def.Fields.size(); ++i) {
+        if (def.Fields[i].DataType != FieldType::ftAutoInc || !row[i].isNull()) continue;
+        sqlite3_stmt* s = file.statement(
+            QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM %2").arg(Quote(def.Fields[i].Name), file.rowTable()));
+        internal::StatementReset reset(s);
+        if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(file.db(), sqlite3_extended_errcode(file.db()), ctx);
+        row[i] = qlonglong(sqlite3_column_int64(s, 0));
+    }
+}
+
+/// Raises kKeyViolation when another row (any but `rowId`; 0 for a row being inserted) has
+/// the same primary key as `row` and a part of that key is blank: SQLite's unique index
+/// takes two nulls for different values, the table does not.
+void checkBlankKeyDuplicate(TableFile& file, const TableDef& def, const std::vector<QVariant>& row, qint64 rowId,
+                            const QString& ctx) {
+    const IndexDef* pk = def.PrimaryIndex();
+    if (!pk) return;
+    QStringList conds;
+    QVariantList binds;
+    bool anyNull = false;
+    for (const QString& n : pk->FieldList()) {
+        const int at = def.FieldIndex(n);
+        anyNull = anyNull || row[size_t(at)].isNull();
+        conds << QStringLiteral("%1 IS ?").arg(Quote(def.Fields[size_t(at)].Name));
+        binds << row[size_t(at)];
+    }
+    if (!anyNull) return;
+    sqlite3_stmt* s = file.statement(QStringLiteral("SELECT 1 FROM %1 WHERE %2 AND rowid IS NOT ?")
+                                         .arg(file.rowTable(), conds.join(QStringLiteral(" AND "))));
+    internal::StatementReset reset(s);
+    int at = 1;
+    for (const auto& v : binds) Bind(s, at++, v);
+    sqlite3_bind_int64(s, at, rowId);
+    if (sqlite3_step(s) == SQLITE_ROW) Raise(ErrorCode::kKeyViolation, ctx);
+}
+
+/// Inserts a whole row (one value per field) with the statement kept in `insertSql` (made on
+/// first use); answers its row id.
+qint64 insertRow(TableFile& file, const TableDef& def, QString& insertSql, const std::vector<QVariant>& row,
+                 const QString& ctx) {
+    if (insertSql.isEmpty()) {
+        QStringList cols, marks;
+        for (const auto& f : def.Fields) {
+            cols << Quote(f.Name);
+            marks << QStringLiteral("?");
+        }
+        insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                        .arg(file.rowTable(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    }
+    sqlite3_stmt* s = file.statement(insertSql);
+    internal::StatementReset reset(s);
+    for (size_t i = 0; i < row.size(); ++i) Bind(s, int(i) + 1, row[i]);
+    step(file, s, ctx);
+    return sqlite3_last_insert_rowid(file.db());
+}
+
 }  // namespace
 
 void Table::StartBatch() {
@@ -1466,64 +1539,14 @@ void Table::Post() {
     const bool inserting = m_state == DataSetState::dsInsert;
     TableFile& file = *d->file;
     const QString ctx = d->ctx();
-    for (size_t i = 0; i < m_def.Fields.size(); ++i) {
-        const FieldDef& f = m_def.Fields[i];
-        if (f.Required && f.DataType != FieldType::ftAutoInc && d->buffer[i].isNull()) {
-            throw EDBEngineError({{ErrorCode::kRequiredField, EngineMessage(ErrorCode::kRequiredField)},
-                                      {0, QStringLiteral("Field: %1").arg(f.Name)},
-                                      {0, ctx}});
-        }
-    }
+    checkRequired(m_def, d->buffer, ctx);
     qint64 rowId = d->hasCurrent && !inserting ? d->currentId() : 0;
     std::vector<QVariant> values = d->buffer;
     writeTransaction(file, d->file, m_databaseName, [&] {
-        // autoincrement fields take the highest value so far + 1
+        if (inserting) fillAutoIncrements(file, m_def, values, ctx);
+        checkBlankKeyDuplicate(file, m_def, values, inserting ? 0 : rowId, ctx);
         if (inserting) {
-            for (size_t i = 0; i < m_def.Fields.size(); ++i) {
-                if (m_def.Fields[i].DataType != FieldType::ftAutoInc || !values[i].isNull()) continue;
-                sqlite3_stmt* s = file.statement(QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM %2")
-                                                     .arg(Quote(m_def.Fields[i].Name), file.rowTable()));
-                internal::StatementReset reset(s);
-                if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(file.db(), sqlite3_extended_errcode(file.db()), ctx);
-                values[i] = qlonglong(sqlite3_column_int64(s, 0));
-            }
-        }
-        // a blank key part does not make two keys different
-        if (const IndexDef* pk = m_def.PrimaryIndex()) {
-            QStringList conds;
-            QVariantList binds;
-            bool anyNull = false;
-            for (const QString& n : pk->FieldList()) {
-                const int at = m_def.FieldIndex(n);
-                anyNull = anyNull || values[size_t(at)].isNull();
-                conds << QStringLiteral("%1 IS ?").arg(Quote(m_def.Fields[size_t(at)].Name));
-                binds << values[size_t(at)];
-            }
-            if (anyNull) {
-                sqlite3_stmt* s = file.statement(QStringLiteral("SELECT 1 FROM %1 WHERE %2 AND rowid IS NOT ?")
-                                                     .arg(file.rowTable(), conds.join(QStringLiteral(" AND "))));
-                internal::StatementReset reset(s);
-                int at = 1;
-                for (const auto& v : binds) Bind(s, at++, v);
-                sqlite3_bind_int64(s, at, inserting ? 0 : rowId);
-                if (sqlite3_step(s) == SQLITE_ROW) Raise(ErrorCode::kKeyViolation, ctx);
-            }
-        }
-        if (inserting) {
-            if (d->insertSql.isEmpty()) {
-                QStringList cols, marks;
-                for (const auto& f : m_def.Fields) {
-                    cols << Quote(f.Name);
-                    marks << QStringLiteral("?");
-                }
-                d->insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(file.rowTable(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-            }
-            sqlite3_stmt* s = file.statement(d->insertSql);
-            internal::StatementReset reset(s);
-            for (size_t i = 0; i < values.size(); ++i) Bind(s, int(i) + 1, values[i]);
-            step(file, s, ctx);
-            rowId = sqlite3_last_insert_rowid(file.db());
+            rowId = insertRow(file, m_def, d->insertSql, values, ctx);
         } else {
             QStringList sets;
             QVariantList binds;
@@ -1639,12 +1662,6 @@ std::vector<int> fieldPositions(const TableDef& def, const QString& names) {
         at.push_back(i);
     }
     return at;
-}
-
-void raiseRequired(const FieldDef& f, const QString& ctx) {
-    throw EDBEngineError({{ErrorCode::kRequiredField, EngineMessage(ErrorCode::kRequiredField)},
-                          {0, QStringLiteral("Field: %1").arg(f.Name)},
-                          {0, ctx}});
 }
 
 }  // namespace
@@ -1796,52 +1813,12 @@ qint64 DirectRows::Insert(const QVariantList& keyValues, const QVariantList& val
         row[size_t(m_key[i])] = internal::ToStorage(def.Fields[size_t(m_key[i])], keyValues[qsizetype(i)]);
     for (size_t i = 0; i < m_write.size(); ++i)
         row[size_t(m_write[i])] = internal::ToStorage(def.Fields[size_t(m_write[i])], values[qsizetype(i)]);
-    for (size_t i = 0; i < def.Fields.size(); ++i) {
-        const FieldDef& fd = def.Fields[i];
-        if (fd.Required && fd.DataType != FieldType::ftAutoInc && row[i].isNull()) raiseRequired(fd, ctx);
-    }
+    checkRequired(def, row, ctx);
     qint64 rowId = 0;
     writeTransaction(f, shared, t.m_databaseName, [&] {
-        for (size_t i = 0; i < def.Fields.size(); ++i) {
-            if (def.Fields[i].DataType != FieldType::ftAutoInc || !row[i].isNull()) continue;
-            sqlite3_stmt* s = f.statement(QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM %2").arg(Quote(def.Fields[i].Name), f.rowTable()));
-            internal::StatementReset reset(s);
-            if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(f.db(), sqlite3_extended_errcode(f.db()), ctx);
-            row[i] = qlonglong(sqlite3_column_int64(s, 0));
-        }
-        // a blank key part does not make two keys different
-        if (const IndexDef* pk = def.PrimaryIndex()) {
-            QStringList conds;
-            QVariantList binds;
-            bool anyNull = false;
-            for (const QString& n : pk->FieldList()) {
-                const int at = def.FieldIndex(n);
-                anyNull = anyNull || row[size_t(at)].isNull();
-                conds << QStringLiteral("%1 IS ?").arg(Quote(def.Fields[size_t(at)].Name));
-                binds << row[size_t(at)];
-            }
-            if (anyNull) {
-                sqlite3_stmt* s = f.statement(QStringLiteral("SELECT 1 FROM %1 WHERE %2").arg(f.rowTable(), conds.join(QStringLiteral(" AND "))));
-                internal::StatementReset reset(s);
-                int at = 1;
-                for (const auto& v : binds) Bind(s, at++, v);
-                if (sqlite3_step(s) == SQLITE_ROW) Raise(ErrorCode::kKeyViolation, ctx);
-            }
-        }
-        if (t.d->insertSql.isEmpty()) {
-            QStringList cols, marks;
-            for (const auto& fd : def.Fields) {
-                cols << Quote(fd.Name);
-                marks << QStringLiteral("?");
-            }
-            t.d->insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                 .arg(f.rowTable(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-        }
-        sqlite3_stmt* s = f.statement(t.d->insertSql);
-        internal::StatementReset reset(s);
-        for (size_t i = 0; i < row.size(); ++i) Bind(s, int(i) + 1, row[i]);
-        step(f, s, ctx);
-        rowId = sqlite3_last_insert_rowid(f.db());
+        fillAutoIncrements(f, def, row, ctx);
+        checkBlankKeyDuplicate(f, def, row, 0, ctx);
+        rowId = insertRow(f, def, t.d->insertSql, row, ctx);
     });
     return rowId;
 }
