@@ -1,6 +1,7 @@
 #include "fulltext/search/ts_search.h"
 
 #include "fulltext/search/tests/search_answer.h"
+#include "fulltext/table/tests/index_fixture.h"
 
 #include "fulltext/table/ts_make.h"
 #include "fulltext/table/ts_text_table_link.h"
@@ -38,12 +39,12 @@ QStringList dataLines(const QString& name) {
 
 /// The fixture records of records.txt in a real table "Notes.DB" (NodeID, Title, Body) with
 /// its word table "NotesDict.DB" built by the index maker, and a searcher over both.
-class TableSearch : public testsupport::TempFolder, public ::testing::WithParamInterface<int> {
+class TableSearch : public fulltext::testing::IndexFixture, public ::testing::WithParamInterface<int> {
 protected:
     void SetUp() override {
         testsupport::TempFolder::SetUp();
         createRecords();
-        build(GetParam());
+        Build(GetParam());
         records.SetDatabaseName(Path());
         records.SetTableName(QStringLiteral("Notes.DB"));
         words.SetDatabaseName(Path());
@@ -74,28 +75,6 @@ protected:
             t.FieldByName(QStringLiteral("Body"))->SetAsString(parts[2]);
             t.Post();
         }
-    }
-
-    void build(int segmentSize) {
-        db::Table r;
-        r.SetDatabaseName(Path());
-        r.SetTableName(QStringLiteral("Notes.DB"));
-        db::Table w;
-        w.SetDatabaseName(Path());
-        w.SetTableName(QStringLiteral("NotesDict.DB"));
-        TtsMakeTextTableLink text;
-        text.SetTable(&r);
-        text.SetFieldNames({QStringLiteral("Title"), QStringLiteral("Body")});
-        text.SetIndexFieldName(QStringLiteral("NodeID"));
-        TtsMakeWordsTableLink wl;
-        wl.SetTable(&w);
-        TtsCache c;
-        TtsMake maker;
-        maker.SetTextLink(&text);
-        maker.SetWordsLink(&wl);
-        maker.SetCache(&c);
-        maker.SetSegmentSize(segmentSize);
-        maker.Execute();
     }
 
     QString run(TSearchLogic logic, const QString& query) {
