@@ -634,12 +634,6 @@ void TtsProximitySearch::Verify(const QString& text) {
                     m_phraseNumbers[std::size_t(i)] = lookUpWordNumber(m_phrase[i]);
                 m_direct = proximity && !m_phraseWild && !m_phraseRepeats && !International() && m_phrase.size() < 64 &&
                            FoldProc == &fulltext::UpperInPlace && !OnParseWord;
-                if (m_direct) {
-                    const char16_t* upper = fulltext::UpperTable();
-                    for (char16_t c = 0; c < 128; ++c)
-                        m_asciiWordUnits[c] =
-                            CharClasses().Class(upper[c]) == fulltext::CharClassTable::Word ? int(upper[c]) : -1;
-                }
                 // Hit counters of the query words start from zero for each record; reading a
                 // record never counts hits, so clearing them once before the first is the same.
                 if (bit >= 0)
@@ -701,19 +695,17 @@ bool TtsProximitySearch::directVerify(QStringView text) {
     const auto* s = reinterpret_cast<const char16_t*>(text.data());
     const qsizetype length = text.size();
     const char16_t* upper = fulltext::UpperTable();
-    const fulltext::CharClassTable& classes = CharClasses();
+    // Word and delimiter runs by the classes of the folded units.
+    const std::uint8_t* folded = CharClasses().FoldedClasses();
     // Surrogate pairs have their own splitting and cutting rules: on meeting one, the whole
     // text goes word by word instead (nothing of this pass is kept).
     bool surrogate = false;
     // A unit's upper case when it is a word character, else -1.
     auto wordUnit = [&](char16_t c) -> int {
-        if (c < 128) return m_asciiWordUnits[c];
-        if ((c & 0xF800) == 0xD800) {
-            surrogate = true;
-            return -1;
-        }
-        const char16_t u = upper[c];
-        return classes.Class(u) == fulltext::CharClassTable::Word ? int(u) : -1;
+        const std::uint8_t k = folded[c];
+        if (k == fulltext::CharClassTable::Word) return upper[c];
+        if (k != fulltext::CharClassTable::Delim) surrogate = true;
+        return -1;
     };
     const int fieldSize = m_feedFieldSize > 0 ? m_feedFieldSize : WordsLink()->WordFieldSize();
     const qsizetype cut = std::max(0, std::min(fieldSize, int(kMaxExtractedWord)));
@@ -741,8 +733,6 @@ bool TtsProximitySearch::directVerify(QStringView text) {
     const int nearWord = NearWord();
     bool found = false;
 
-    // Word and delimiter runs by the classes of the folded units (a surrogate ends the pass).
-    const std::uint8_t* folded = classes.FoldedClasses();
     auto isWord = [&](char16_t c) { return folded[c] == fulltext::CharClassTable::Word; };
 
     // While no partial phrase match is open, the words before the next one that can open one

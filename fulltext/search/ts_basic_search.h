@@ -13,7 +13,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <functional>
 #include <optional>
 #include <memory>
@@ -249,8 +248,6 @@ private:
 
     int m_nearWord = 8;
     bool m_direct = false;  ///< directVerify applies to the records being verified
-    /// For directVerify: each ASCII unit's upper case when it is a word character, else -1.
-    std::array<int, 128> m_asciiWordUnits{};
     QStringList m_phrase;
     bool m_phraseRepeats = false;
     bool m_phraseWild = false;  ///< a phrase word holds a wildcard
