@@ -210,7 +210,18 @@ private:
     void closeGroup();
     void controlWord(std::size_t& pos);
     void controlSymbol(char c, std::size_t& pos);
+    /// A control word: starts a destination or goes to the handler of the group's destination.
     void word(std::string_view name, bool hasParam, int param);
+    /// True when `w` names a destination, which the fresh group now reads.
+    bool startDestination(Word w);
+    void fontTableWord(Word w, bool hasParam, int param);
+    void colorTableWord(Word w, int param);
+    void pnWord(Word w);
+    void bodyWord(const WordInfo& info, bool hasParam, int param);
+    /// The handlers below answer whether the word was theirs.
+    bool documentWord(Word w, bool hasParam, int param);
+    bool charWord(Word w, bool hasParam, int param);
+    bool paraWord(Word w, int param);
     void textByte(unsigned char b);
     void escapedByte(unsigned char b);
     void character(char16_t c);
@@ -446,13 +457,29 @@ void Reader::word(std::string_view name, bool hasParam, int param) {
 
     // Destinations start a group; one named elsewhere is ignored. An optional ("\*")
     // destination is taken only when it is one of ours.
-    switch (fresh ? w : Word::Char) {
-    case Word::FontTable: g.dest = Dest::FontTable; return;
+    if (fresh && startDestination(w)) return;
+    if (star) {
+        g.dest = Dest::Skip;
+        return;
+    }
+    switch (g.dest) {
+    case Dest::FontTable: fontTableWord(w, hasParam, param); return;
+    case Dest::ColorTable: colorTableWord(w, param); return;
+    case Dest::Pn: pnWord(w); return;
+    case Dest::Skip: return;
+    case Dest::Body: bodyWord(it->second, hasParam, param); return;
+    }
+}
+
+bool Reader::startDestination(Word w) {
+    Group& g = top();
+    switch (w) {
+    case Word::FontTable: g.dest = Dest::FontTable; return true;
     case Word::ColorTable:
         g.dest = Dest::ColorTable;
         m_colors.clear();
         m_red = m_green = m_blue = -1;
-        return;
+        return true;
     case Word::Pn:
         if (g.dest == Dest::Body) {
             g.dest = Dest::Pn;
@@ -460,116 +487,69 @@ void Reader::word(std::string_view name, bool hasParam, int param) {
         } else {
             g.dest = Dest::Skip;
         }
-        return;
-    case Word::SkipDest: g.dest = Dest::Skip; return;
+        return true;
+    case Word::SkipDest: g.dest = Dest::Skip; return true;
     case Word::Field:
-    case Word::FieldResult: return;  // the shown result of a field is document text
-    default:
-        if (star) {
-            g.dest = Dest::Skip;
-            return;
-        }
-        break;
+    case Word::FieldResult: return true;  // the shown result of a field is document text
+    default: return false;
     }
+}
 
-    const bool on = !hasParam || param != 0;
-    switch (g.dest) {
-    case Dest::FontTable: {
-        switch (w) {
-        case Word::F:
-            m_fontDef = param;
-            m_fonts[param] = FontEntry{};
-            break;
-        case Word::FCharset: if (FontEntry* f = definedFont()) f->charset = param; break;
-        case Word::Cpg: if (FontEntry* f = definedFont()) f->codePage = param; break;
-        case Word::FRoman: if (FontEntry* f = definedFont()) f->hint = QFont::Serif; break;
-        case Word::FSwiss: if (FontEntry* f = definedFont()) f->hint = QFont::SansSerif; break;
-        case Word::FModern: if (FontEntry* f = definedFont()) f->hint = QFont::TypeWriter; break;
-        case Word::FScript: if (FontEntry* f = definedFont()) f->hint = QFont::Cursive; break;
-        case Word::FDecor: if (FontEntry* f = definedFont()) f->hint = QFont::Decorative; break;
-        case Word::FNil:
-        case Word::FTech: if (FontEntry* f = definedFont()) f->hint = QFont::AnyStyle; break;
-        case Word::U: unicodeEscape(hasParam, param, g.uc); break;
-        default: break;
-        }
+void Reader::fontTableWord(Word w, bool hasParam, int param) {
+    if (w == Word::F) {
+        m_fontDef = param;
+        m_fonts[param] = FontEntry{};
         return;
     }
-    case Dest::ColorTable:
-        switch (w) {
-        case Word::Red: m_red = clampInt(param, 0, 255); break;
-        case Word::Green: m_green = clampInt(param, 0, 255); break;
-        case Word::Blue: m_blue = clampInt(param, 0, 255); break;
-        default: break;
-        }
+    if (w == Word::U) {
+        unicodeEscape(hasParam, param, top().uc);
         return;
-    case Dest::Pn:
-        switch (w) {
-        case Word::PnLvlBlt: m_pn.kind = PnProps::Bullet; break;
-        case Word::PnLvlBody:
-        case Word::PnLvl: m_pn.kind = PnProps::Body; break;
-        case Word::PnLvlCont: m_pn.kind = PnProps::Continue; break;
-        case Word::PnDec: m_pn.style = QTextListFormat::ListDecimal; break;
-        case Word::PnUcLtr: m_pn.style = QTextListFormat::ListUpperAlpha; break;
-        case Word::PnLcLtr: m_pn.style = QTextListFormat::ListLowerAlpha; break;
-        case Word::PnUcRm: m_pn.style = QTextListFormat::ListUpperRoman; break;
-        case Word::PnLcRm: m_pn.style = QTextListFormat::ListLowerRoman; break;
-        default: break;
-        }
-        return;
-    case Dest::Skip: return;
-    case Dest::Body: break;
     }
-
-    CharProps& chr = g.chr;
-    ParaProps& para = g.para;
+    FontEntry* f = definedFont();
+    if (!f) return;
     switch (w) {
-    case Word::Ansi: m_codePage = kAnsiCodePage; break;
-    case Word::Mac: m_codePage = 10000; break;
-    case Word::Pc: m_codePage = 437; break;
-    case Word::Pca: m_codePage = 850; break;
-    case Word::AnsiCpg: if (hasParam && param > 0) m_codePage = param; break;
-    case Word::Deff:
-        m_deff = param;
-        m_formatKey.reset();
-        break;
-    case Word::Uc: g.uc = clampInt(param, 0, 255); break;
-    case Word::U: unicodeEscape(hasParam, param, g.uc); break;
-    case Word::F: chr.font = param; break;
-    case Word::Plain: chr = CharProps{}; break;
-    case Word::Fs: chr.halfPoints = hasParam && param > 0 ? clampInt(param, 2, 3276) : 24; break;
-    case Word::B: chr.bold = on; break;
-    case Word::I: chr.italic = on; break;
-    case Word::Ul: chr.underline = on; break;
-    case Word::UlOn: chr.underline = true; break;
-    case Word::UlNone: chr.underline = false; break;
-    case Word::Strike: chr.strike = on; break;
-    case Word::Cf: chr.fg = std::max(0, param); break;
-    case Word::Cb:
-    case Word::Highlight: chr.bg = std::max(0, param); break;
-    case Word::Pard: para = ParaProps{}; break;
-    case Word::Ql: para.align = Qt::AlignLeft; break;
-    case Word::Qr: para.align = Qt::AlignRight; break;
-    case Word::Qc: para.align = Qt::AlignHCenter; break;
-    case Word::Qj: para.align = Qt::AlignJustify; break;
-    case Word::Li: para.left = clampInt(param, -31680, 31680); break;
-    case Word::Ri: para.right = clampInt(param, -31680, 31680); break;
-    case Word::Fi: para.first = clampInt(param, -31680, 31680); break;
-    case Word::Sb: para.before = clampInt(param, 0, 31680); break;
-    case Word::Sa: para.after = clampInt(param, 0, 31680); break;
-    case Word::Tqr: para.nextTabType = QTextOption::RightTab; break;
-    case Word::Tqc: para.nextTabType = QTextOption::CenterTab; break;
-    case Word::Tqdec: para.nextTabType = QTextOption::DelimiterTab; break;
-    case Word::Tx:
-    case Word::Tb: {
-        QTextOption::Tab tab(clampInt(param, 0, 31680) / kTwipsPerUnit, w == Word::Tb ? QTextOption::LeftTab : para.nextTabType,
-                             para.nextTabType == QTextOption::DelimiterTab ? QChar(u'.') : QChar());
-        para.nextTabType = QTextOption::LeftTab;
-        if (para.tabs.size() < 64) para.tabs.append(tab);
-        break;
+    case Word::FCharset: f->charset = param; break;
+    case Word::Cpg: f->codePage = param; break;
+    case Word::FRoman: f->hint = QFont::Serif; break;
+    case Word::FSwiss: f->hint = QFont::SansSerif; break;
+    case Word::FModern: f->hint = QFont::TypeWriter; break;
+    case Word::FScript: f->hint = QFont::Cursive; break;
+    case Word::FDecor: f->hint = QFont::Decorative; break;
+    case Word::FNil:
+    case Word::FTech: f->hint = QFont::AnyStyle; break;
+    default: break;
     }
-    case Word::Ls:
-        if (!para.listFromPn) para.list = param > 0 ? QTextListFormat::ListDisc : QTextListFormat::ListStyleUndefined;
-        break;
+}
+
+void Reader::colorTableWord(Word w, int param) {
+    switch (w) {
+    case Word::Red: m_red = clampInt(param, 0, 255); break;
+    case Word::Green: m_green = clampInt(param, 0, 255); break;
+    case Word::Blue: m_blue = clampInt(param, 0, 255); break;
+    default: break;
+    }
+}
+
+void Reader::pnWord(Word w) {
+    switch (w) {
+    case Word::PnLvlBlt: m_pn.kind = PnProps::Bullet; break;
+    case Word::PnLvlBody:
+    case Word::PnLvl: m_pn.kind = PnProps::Body; break;
+    case Word::PnLvlCont: m_pn.kind = PnProps::Continue; break;
+    case Word::PnDec: m_pn.style = QTextListFormat::ListDecimal; break;
+    case Word::PnUcLtr: m_pn.style = QTextListFormat::ListUpperAlpha; break;
+    case Word::PnLcLtr: m_pn.style = QTextListFormat::ListLowerAlpha; break;
+    case Word::PnUcRm: m_pn.style = QTextListFormat::ListUpperRoman; break;
+    case Word::PnLcRm: m_pn.style = QTextListFormat::ListLowerRoman; break;
+    default: break;
+    }
+}
+
+void Reader::bodyWord(const WordInfo& info, bool hasParam, int param) {
+    if (documentWord(info.word, hasParam, param) || charWord(info.word, hasParam, param) ||
+        paraWord(info.word, param))
+        return;
+    switch (info.word) {
     case Word::Par:
     case Word::Row:
     case Word::Page:
@@ -577,8 +557,78 @@ void Reader::word(std::string_view name, bool hasParam, int param) {
     case Word::Line: character(QChar::LineSeparator); break;
     case Word::Tab:
     case Word::Cell: character(u'\t'); break;
-    case Word::Char: character(it->second.ch); break;
+    case Word::Char: character(info.ch); break;
     default: break;
+    }
+}
+
+bool Reader::documentWord(Word w, bool hasParam, int param) {
+    switch (w) {
+    case Word::Ansi: m_codePage = kAnsiCodePage; return true;
+    case Word::Mac: m_codePage = 10000; return true;
+    case Word::Pc: m_codePage = 437; return true;
+    case Word::Pca: m_codePage = 850; return true;
+    case Word::AnsiCpg:
+        if (hasParam && param > 0) m_codePage = param;
+        return true;
+    case Word::Deff:
+        m_deff = param;
+        m_formatKey.reset();
+        return true;
+    case Word::Uc: top().uc = clampInt(param, 0, 255); return true;
+    case Word::U: unicodeEscape(hasParam, param, top().uc); return true;
+    default: return false;
+    }
+}
+
+bool Reader::charWord(Word w, bool hasParam, int param) {
+    CharProps& chr = top().chr;
+    const bool on = !hasParam || param != 0;
+    switch (w) {
+    case Word::F: chr.font = param; return true;
+    case Word::Plain: chr = CharProps{}; return true;
+    case Word::Fs: chr.halfPoints = hasParam && param > 0 ? clampInt(param, 2, 3276) : 24; return true;
+    case Word::B: chr.bold = on; return true;
+    case Word::I: chr.italic = on; return true;
+    case Word::Ul: chr.underline = on; return true;
+    case Word::UlOn: chr.underline = true; return true;
+    case Word::UlNone: chr.underline = false; return true;
+    case Word::Strike: chr.strike = on; return true;
+    case Word::Cf: chr.fg = std::max(0, param); return true;
+    case Word::Cb:
+    case Word::Highlight: chr.bg = std::max(0, param); return true;
+    default: return false;
+    }
+}
+
+bool Reader::paraWord(Word w, int param) {
+    ParaProps& para = top().para;
+    switch (w) {
+    case Word::Pard: para = ParaProps{}; return true;
+    case Word::Ql: para.align = Qt::AlignLeft; return true;
+    case Word::Qr: para.align = Qt::AlignRight; return true;
+    case Word::Qc: para.align = Qt::AlignHCenter; return true;
+    case Word::Qj: para.align = Qt::AlignJustify; return true;
+    case Word::Li: para.left = clampInt(param, -31680, 31680); return true;
+    case Word::Ri: para.right = clampInt(param, -31680, 31680); return true;
+    case Word::Fi: para.first = clampInt(param, -31680, 31680); return true;
+    case Word::Sb: para.before = clampInt(param, 0, 31680); return true;
+    case Word::Sa: para.after = clampInt(param, 0, 31680); return true;
+    case Word::Tqr: para.nextTabType = QTextOption::RightTab; return true;
+    case Word::Tqc: para.nextTabType = QTextOption::CenterTab; return true;
+    case Word::Tqdec: para.nextTabType = QTextOption::DelimiterTab; return true;
+    case Word::Tx:
+    case Word::Tb: {
+        QTextOption::Tab tab(clampInt(param, 0, 31680) / kTwipsPerUnit, w == Word::Tb ? QTextOption::LeftTab : para.nextTabType,
+                             para.nextTabType == QTextOption::DelimiterTab ? QChar(u'.') : QChar());
+        para.nextTabType = QTextOption::LeftTab;
+        if (para.tabs.size() < 64) para.tabs.append(tab);
+        return true;
+    }
+    case Word::Ls:
+        if (!para.listFromPn) para.list = param > 0 ? QTextListFormat::ListDisc : QTextListFormat::ListStyleUndefined;
+        return true;
+    default: return false;
     }
 }
 
