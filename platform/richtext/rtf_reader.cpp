@@ -273,6 +273,13 @@ void Reader::damage(const char* what) {
 }
 
 RtfReadStatus Reader::run() {
+    // One edit block for the whole document: the document is laid out once when it is
+    // next asked for its layout, not again after every inserted run.
+    struct EditBlock {
+        QTextCursor& cursor;
+        explicit EditBlock(QTextCursor& c) : cursor(c) { cursor.beginEditBlock(); }
+        ~EditBlock() { cursor.endEditBlock(); }
+    } block(m_cursor);
     const std::size_t n = static_cast<std::size_t>(m_data.size());
     std::size_t pos = 0;
     while (pos < n && !m_done) {
