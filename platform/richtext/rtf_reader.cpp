@@ -12,6 +12,7 @@
 #include <QTextList>
 
 #include <algorithm>
+#include <cmath>
 #include <cctype>
 #include <cstdint>
 #include <map>
@@ -32,12 +33,21 @@ constexpr int kMaxWordLength = 32;
 constexpr std::int64_t kMaxParam = 2147483647;
 
 enum class Dest {
-    Body,        // document text
-    FontTable,   // \fonttbl and its entries
-    ColorTable,  // \colortbl
-    Pn,          // \pn: the numbering of the enclosing paragraph
-    Skip,        // anything whose content is not shown
+    Body,           // document text
+    FontTable,      // \fonttbl and its entries
+    ColorTable,     // \colortbl
+    Pn,             // \pn: the numbering of the enclosing paragraph
+    PnTextBefore,   // \pntxtb: text before the number
+    PnTextAfter,    // \pntxta: text after the number
+    ListTable,      // \listtable: the list definitions and their levels
+    LevelText,      // \leveltext of a list level
+    ListOverrides,  // \listoverridetable: the \ls numbers and the lists they stand for
+    FieldInst,      // \fldinst: the instruction of a field
+    Skip,           // anything whose content is not shown
 };
+
+/// Vertical position of characters.
+enum class Script { Normal, Super, Sub };
 
 /// Character properties in force in a group.
 struct CharProps {
@@ -48,7 +58,16 @@ struct CharProps {
     bool underline = false;
     bool strike = false;
     int fg = 0;            ///< colour table index of the text; 0 automatic
-    int bg = 0;            ///< colour table index of the background; 0 none
+    int bg = 0;            ///< colour table index of the background (\cb, \highlight); 0 none
+    int shadeFill = 0;     ///< \chcbpat: colour table index of the shading's fill; 0 none
+    int shadePattern = 0;  ///< \chcfpat: colour table index of the shading's pattern; 0 black
+    int shadeAmount = 0;   ///< \chshdng: share of the pattern in the shading, in 1/100 %
+    Script script = Script::Normal;  ///< \super, \sub
+    int raise = 0;         ///< \up (positive) and \dn (negative): baseline shift in half points
+    bool caps = false;
+    bool smallCaps = false;
+    bool hidden = false;   ///< \v: not shown, not part of the text
+    bool deleted = false;  ///< \deleted: a tracked deletion, left out as the change accepted
     bool operator==(const CharProps&) const = default;
 };
 
@@ -62,15 +81,83 @@ struct ParaProps {
     int after = 0;
     QList<QTextOption::Tab> tabs;
     QTextOption::TabType nextTabType = QTextOption::LeftTab;  ///< kind of the next \tx
-    QTextListFormat::Style list = QTextListFormat::ListStyleUndefined;  ///< undefined: no list
-    bool listFromPn = false;  ///< the list kind came from \pn, which wins over \ls
+    QTextListFormat::Style pnList = QTextListFormat::ListStyleUndefined;  ///< \pn kind; undefined: none
+    int pnStart = 1;
+    QString pnBefore;   ///< \pntxtb of a number
+    QString pnAfter;    ///< \pntxta of a number; "." when not given
+    int ls = 0;         ///< \ls: list override number; 0 none
+    int ilvl = 0;       ///< \ilvl: level in that list, 0..8
 };
 
 /// Numbering read inside a \pn group, applied to the paragraph when the group closes.
 struct PnProps {
     enum Kind { None, Bullet, Body, Continue } kind = None;
     QTextListFormat::Style style = QTextListFormat::ListDecimal;
+    int start = 1;
+    QString before;
+    QString after = QStringLiteral(".");
 };
+
+/// One level of a list definition in the list table.
+struct ListLevel {
+    int nfc = 0;          ///< \levelnfc: 0 decimal, 1 I, 2 i, 3 A, 4 a, 23 bullet, 255 none, ...
+    int start = 1;        ///< \levelstartat
+    QString text;         ///< \leveltext: a length, then text with level placeholders 0..8
+    bool hasText = false;
+};
+
+/// A list definition of the list table (\list ... \listid N).
+struct ListDef {
+    int id = 0;
+    std::vector<ListLevel> levels;
+};
+
+/// An entry of the list override table: the \ls number paragraphs name and its list.
+struct ListOverride {
+    int ls = 0;
+    int listId = 0;
+    std::map<int, int> starts;  ///< level -> start value that overrides the list's
+    int level = -1;             ///< index of the \lfolevel being read
+    bool startOverride = false; ///< that \lfolevel has \listoverridestartat
+};
+
+/// How a paragraph is numbered: a list style with the text around the number.
+struct ListSpec {
+    QTextListFormat::Style style = QTextListFormat::ListStyleUndefined;  ///< undefined: no list
+    QString before;
+    QString after = QStringLiteral(".");
+    int start = 1;
+    bool byLs = false;  ///< numbered through \ls, not \pn
+};
+
+bool isNumbered(QTextListFormat::Style style) {
+    switch (style) {
+    case QTextListFormat::ListDecimal:
+    case QTextListFormat::ListLowerAlpha:
+    case QTextListFormat::ListUpperAlpha:
+    case QTextListFormat::ListLowerRoman:
+    case QTextListFormat::ListUpperRoman: return true;
+    default: return false;
+    }
+}
+
+/// Whether a list goes on with the numbering `b`.
+bool sameNumbering(const QTextListFormat& a, const QTextListFormat& b) {
+    return a.style() == b.style() && a.numberPrefix() == b.numberPrefix() && a.numberSuffix() == b.numberSuffix() &&
+           a.property(kListStartProperty) == b.property(kListStartProperty);
+}
+
+/// A field being read: its instruction is kept so that a field without a result can
+/// show the text a placeholder instruction carries.
+struct FieldState {
+    std::size_t depth = 0;  ///< size of the group stack with the field's group on top
+    QString inst;           ///< instruction text
+    std::vector<CharProps> instProps;  ///< the properties of each character of `inst`
+    bool hasResult = false; ///< the result put text into the document
+};
+
+/// Instruction text beyond this is not kept.
+constexpr int kMaxInstruction = 4096;
 
 struct Group {
     Dest dest = Dest::Body;
@@ -101,9 +188,17 @@ enum class Word {
     // characters
     Plain, Fs, B, I, Ul, UlOn, UlNone, Strike, Cf, Cb, Highlight,
     // paragraphs
-    Pard, Ql, Qr, Qc, Qj, Li, Ri, Fi, Sb, Sa, Tx, Tb, Tqr, Tqc, Tqdec, Ls,
+    Pard, Ql, Qr, Qc, Qj, Li, Ri, Fi, Sb, Sa, Tx, Tb, Tqr, Tqc, Tqdec, Ls, Ilvl,
+    // character formats beyond the basic ones
+    V, Deleted, ChCbPat, ChCfPat, ChShdng, Super, Sub, NoSuperSub, Up, Dn, Caps, Scaps,
     // numbering inside \pn
-    PnLvlBlt, PnLvlBody, PnLvlCont, PnLvl, PnDec, PnUcLtr, PnLcLtr, PnUcRm, PnLcRm,
+    PnLvlBlt, PnLvlBody, PnLvlCont, PnLvl, PnDec, PnUcLtr, PnLcLtr, PnUcRm, PnLcRm, PnStart,
+    PnTxtA, PnTxtB,
+    // list table and list override table
+    ListTable, List, ListId, ListLevelW, LevelNfc, LevelNfcN, LevelStartAt, LevelText,
+    ListOverrideTable, ListOverrideW, LfoLevel, ListOverrideStartAt,
+    // fields
+    FieldInst,
     // text
     Par, Line, Tab, Cell, Row, Page, Sect, Char,
 };
@@ -121,14 +216,20 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
         {"object", {Word::SkipDest}}, {"header", {Word::SkipDest}}, {"headerl", {Word::SkipDest}},
         {"headerr", {Word::SkipDest}}, {"headerf", {Word::SkipDest}}, {"footer", {Word::SkipDest}},
         {"footerl", {Word::SkipDest}}, {"footerr", {Word::SkipDest}}, {"footerf", {Word::SkipDest}},
-        {"footnote", {Word::SkipDest}}, {"fldinst", {Word::SkipDest}}, {"pntext", {Word::SkipDest}},
-        {"listtext", {Word::SkipDest}}, {"pntxta", {Word::SkipDest}}, {"pntxtb", {Word::SkipDest}},
+        {"footnote", {Word::SkipDest}}, {"fldinst", {Word::FieldInst}}, {"pntext", {Word::SkipDest}},
+        {"listtext", {Word::SkipDest}}, {"pntxta", {Word::PnTxtA}}, {"pntxtb", {Word::PnTxtB}},
         {"xe", {Word::SkipDest}}, {"tc", {Word::SkipDest}}, {"txe", {Word::SkipDest}},
         {"rxe", {Word::SkipDest}}, {"shp", {Word::SkipDest}}, {"nonshppict", {Word::SkipDest}},
         {"do", {Word::SkipDest}}, {"ftnsep", {Word::SkipDest}}, {"ftnsepc", {Word::SkipDest}},
         {"aftnsep", {Word::SkipDest}}, {"aftnsepc", {Word::SkipDest}}, {"filetbl", {Word::SkipDest}},
-        {"revtbl", {Word::SkipDest}}, {"listtable", {Word::SkipDest}},
-        {"listoverridetable", {Word::SkipDest}}, {"template", {Word::SkipDest}},
+        {"revtbl", {Word::SkipDest}}, {"listtable", {Word::ListTable}},
+        {"listoverridetable", {Word::ListOverrideTable}}, {"template", {Word::SkipDest}},
+        {"list", {Word::List}}, {"listid", {Word::ListId}}, {"listlevel", {Word::ListLevelW}},
+        {"levelnfc", {Word::LevelNfc}}, {"levelnfcn", {Word::LevelNfcN}},
+        {"levelstartat", {Word::LevelStartAt}}, {"leveltext", {Word::LevelText}},
+        {"listoverride", {Word::ListOverrideW}}, {"lfolevel", {Word::LfoLevel}},
+        {"listoverridestartat", {Word::ListOverrideStartAt}}, {"listname", {Word::SkipDest}},
+        {"levelnumbers", {Word::SkipDest}}, {"listpicture", {Word::SkipDest}},
         {"author", {Word::SkipDest}}, {"title", {Word::SkipDest}}, {"subject", {Word::SkipDest}},
         {"operator", {Word::SkipDest}}, {"keywords", {Word::SkipDest}}, {"comment", {Word::SkipDest}},
         {"doccomm", {Word::SkipDest}}, {"nextfile", {Word::SkipDest}}, {"private", {Word::SkipDest}},
@@ -150,10 +251,15 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
         {"qj", {Word::Qj}}, {"li", {Word::Li}}, {"ri", {Word::Ri}}, {"fi", {Word::Fi}},
         {"sb", {Word::Sb}}, {"sa", {Word::Sa}}, {"tx", {Word::Tx}}, {"tb", {Word::Tb}},
         {"tqr", {Word::Tqr}}, {"tqc", {Word::Tqc}}, {"tqdec", {Word::Tqdec}}, {"ls", {Word::Ls}},
+        {"ilvl", {Word::Ilvl}},
+        {"v", {Word::V}}, {"deleted", {Word::Deleted}}, {"chcbpat", {Word::ChCbPat}},
+        {"chcfpat", {Word::ChCfPat}}, {"chshdng", {Word::ChShdng}}, {"super", {Word::Super}},
+        {"sub", {Word::Sub}}, {"nosupersub", {Word::NoSuperSub}}, {"up", {Word::Up}}, {"dn", {Word::Dn}},
+        {"caps", {Word::Caps}}, {"scaps", {Word::Scaps}},
         {"pnlvlblt", {Word::PnLvlBlt}}, {"pnlvlbody", {Word::PnLvlBody}},
         {"pnlvlcont", {Word::PnLvlCont}}, {"pnlvl", {Word::PnLvl}}, {"pndec", {Word::PnDec}},
         {"pnucltr", {Word::PnUcLtr}}, {"pnlcltr", {Word::PnLcLtr}}, {"pnucrm", {Word::PnUcRm}},
-        {"pnlcrm", {Word::PnLcRm}},
+        {"pnlcrm", {Word::PnLcRm}}, {"pnstart", {Word::PnStart}},
         {"par", {Word::Par}}, {"line", {Word::Line}}, {"tab", {Word::Tab}}, {"cell", {Word::Cell}},
         {"nestcell", {Word::Cell}}, {"row", {Word::Row}}, {"nestrow", {Word::Row}},
         {"page", {Word::Page}}, {"sect", {Word::Sect}},
@@ -171,13 +277,14 @@ int clampInt(std::int64_t v, int lo, int hi) { return static_cast<int>(std::clam
 
 /// A character that may go into a QTextDocument as text: controls other than the tab
 /// are dropped, the vertical tab (the rich-edit control's line break) becomes a line
-/// separator, and characters the document reserves for its own structure become U+FFFD.
-/// Answers 0 for "drop".
+/// separator, and the characters the document reserves for its frames become U+FFFD.
+/// The object replacement character stays: as text (without an object format) it marks
+/// an object, as in the document it came from. Answers 0 for "drop".
 char16_t sanitize(char16_t c) {
     if (c == u'\t') return c;
     if (c == 0x0B) return QChar::LineSeparator;
     if (c < 0x20 || c == 0x7F || c == QChar::ParagraphSeparator) return 0;
-    if (c == QChar::ObjectReplacementCharacter || (c >= 0xFDD0 && c <= 0xFDEF)) return 0xFFFD;
+    if (c >= 0xFDD0 && c <= 0xFDEF) return 0xFFFD;
     return c;
 }
 
@@ -216,7 +323,9 @@ private:
     bool startDestination(Word w);
     void fontTableWord(Word w, bool hasParam, int param);
     void colorTableWord(Word w, int param);
-    void pnWord(Word w);
+    void pnWord(Word w, int param);
+    void listTableWord(Word w, int param);
+    void listOverrideWord(Word w, int param);
     void bodyWord(const WordInfo& info, bool hasParam, int param);
     /// The handlers below answer whether the word was theirs.
     bool documentWord(Word w, bool hasParam, int param);
@@ -226,12 +335,15 @@ private:
     void escapedByte(unsigned char b);
     void character(char16_t c);
     void unicodeEscape(bool hasParam, int param, int uc);
-    void bodyChar(char16_t c);
+    void bodyChar(char16_t c, const CharProps& chr);
+    void closeField(const FieldState& field);
     void flushBytes();
     void flushText();
     void paragraph();
     void newBlock();
     void applyParagraph(const ParaProps& para, const CharProps& chr);
+    ListSpec listSpec(const ParaProps& para) const;
+    QTextList* listFor(const ParaProps& para, const ListSpec& spec);
     void finish();
     int codePageNow() const;
     int fontCodePage(int font) const;
@@ -255,14 +367,25 @@ private:
     std::vector<QColor> m_colors;  ///< index 0 is the automatic colour unless the table says otherwise
     int m_red = -1, m_green = -1, m_blue = -1;
     PnProps m_pn;
+    std::vector<ListDef> m_listDefs;            ///< the list table, in the order read
+    std::vector<ListOverride> m_listOverrides;  ///< the list override table
+    QString m_levelText;                        ///< \leveltext being read
+    std::vector<FieldState> m_fields;           ///< fields being read, innermost last
 
     QByteArray m_bytes;  ///< \'hh and 8-bit bytes not yet decoded
     int m_bytesCodePage = kAnsiCodePage;
     QString m_text;      ///< body text not yet inserted, all with m_textProps
     CharProps m_textProps;
+    /// Counts the changes of character properties in the groups; m_textProps equals the
+    /// innermost group's properties while m_textVersion equals it.
+    std::uint64_t m_chrVersion = 1;
+    std::uint64_t m_textVersion = 0;
     bool m_pendingPar = false;  ///< a paragraph ended; the next one starts with the next text
     bool m_blockHasText = false;
     QTextList* m_list = nullptr;  ///< list of the previous paragraph, when it was in one
+    /// The list of each (\ls, \ilvl) seen: a list table's numbering runs on through the
+    /// paragraphs between its items; an item restarts the deeper levels of its list.
+    std::map<std::pair<int, int>, QTextList*> m_lsLists;
     std::optional<CharProps> m_formatKey;
     QTextCharFormat m_format;
 };
@@ -344,19 +467,31 @@ void Reader::closeGroup() {
         m_done = true;
         return;
     }
-    const Group closing = top();
+    const Group closing = std::move(m_stack.back());
     m_stack.pop_back();
-    if (closing.dest == Dest::Pn && top().dest != Dest::Pn) {
+    ++m_chrVersion;
+    const Dest outer = top().dest;
+    if (closing.dest == Dest::Pn && outer != Dest::Pn) {
         ParaProps& para = top().para;
-        switch (m_pn.kind) {
-        case PnProps::Bullet: para.list = QTextListFormat::ListDisc; break;
-        case PnProps::Body: para.list = m_pn.style; break;
-        case PnProps::Continue:
-        case PnProps::None: para.list = QTextListFormat::ListStyleUndefined; break;
-        }
-        para.listFromPn = true;
+        para.pnList = QTextListFormat::ListStyleUndefined;
+        if (m_pn.kind == PnProps::Bullet) para.pnList = QTextListFormat::ListDisc;
+        if (m_pn.kind == PnProps::Body) para.pnList = m_pn.style;
+        para.pnStart = m_pn.start;
+        para.pnBefore = m_pn.before;
+        para.pnAfter = m_pn.after;
     }
-    if (closing.dest == Dest::FontTable && top().dest != Dest::FontTable) m_fontDef.reset();
+    if (closing.dest == Dest::LevelText && outer != Dest::LevelText && !m_listDefs.empty() &&
+        !m_listDefs.back().levels.empty()) {
+        ListLevel& level = m_listDefs.back().levels.back();
+        level.text = m_levelText;
+        level.hasText = true;
+    }
+    if (!m_fields.empty() && m_stack.size() < m_fields.back().depth) {
+        const FieldState field = std::move(m_fields.back());
+        m_fields.pop_back();
+        closeField(field);
+    }
+    if (closing.dest == Dest::FontTable && outer != Dest::FontTable) m_fontDef.reset();
     if (closing.dest == Dest::FontTable || closing.dest == Dest::ColorTable) m_formatKey.reset();
 }
 
@@ -442,7 +577,9 @@ void Reader::controlSymbol(char c, std::size_t& pos) {
     case '_': character(0x2011); break;
     case '\t': character(u'\t'); break;
     case '\r':
-    case '\n': if (top().dest == Dest::Body) paragraph(); break;
+    case '\n':
+        if (top().dest == Dest::Body && !top().chr.hidden && !top().chr.deleted) paragraph();
+        break;
     default: break;  // \| \: and unknown symbols
     }
 }
@@ -472,7 +609,20 @@ void Reader::word(std::string_view name, bool hasParam, int param) {
     switch (g.dest) {
     case Dest::FontTable: fontTableWord(w, hasParam, param); return;
     case Dest::ColorTable: colorTableWord(w, param); return;
-    case Dest::Pn: pnWord(w); return;
+    case Dest::Pn: pnWord(w, param); return;
+    case Dest::ListTable: listTableWord(w, param); return;
+    case Dest::ListOverrides: listOverrideWord(w, param); return;
+    case Dest::PnTextBefore:
+    case Dest::PnTextAfter:
+    case Dest::LevelText:
+        if (w == Word::U) unicodeEscape(hasParam, param, g.uc);
+        return;
+    case Dest::FieldInst:
+        // The instruction's characters keep their formats for a placeholder's text.
+        if (!documentWord(w, hasParam, param)) charWord(w, hasParam, param);
+        if (w == Word::Tab) character(u'\t');
+        if (w == Word::Char) character(it->second.ch);
+        return;
     case Dest::Skip: return;
     case Dest::Body: bodyWord(it->second, hasParam, param); return;
     }
@@ -495,8 +645,38 @@ bool Reader::startDestination(Word w) {
             g.dest = Dest::Skip;
         }
         return true;
+    case Word::PnTxtA:
+    case Word::PnTxtB:
+        if (g.dest == Dest::Pn) {
+            g.dest = w == Word::PnTxtA ? Dest::PnTextAfter : Dest::PnTextBefore;
+            (w == Word::PnTxtA ? m_pn.after : m_pn.before).clear();
+        } else {
+            g.dest = Dest::Skip;
+        }
+        return true;
+    case Word::ListTable:
+        g.dest = g.dest == Dest::Body ? Dest::ListTable : Dest::Skip;
+        return true;
+    case Word::ListOverrideTable:
+        g.dest = g.dest == Dest::Body ? Dest::ListOverrides : Dest::Skip;
+        return true;
+    case Word::LevelText:
+        if (g.dest == Dest::ListTable) {
+            g.dest = Dest::LevelText;
+            m_levelText.clear();
+        } else {
+            g.dest = Dest::Skip;
+        }
+        return true;
     case Word::SkipDest: g.dest = Dest::Skip; return true;
     case Word::Field:
+        // A field inside an instruction adds nothing to the instruction's text.
+        if (g.dest == Dest::FieldInst) g.dest = Dest::Skip;
+        else if (g.dest == Dest::Body) m_fields.push_back(FieldState{m_stack.size()});
+        return true;
+    case Word::FieldInst:
+        g.dest = g.dest == Dest::Body && !m_fields.empty() ? Dest::FieldInst : Dest::Skip;
+        return true;
     case Word::FieldResult: return true;  // the shown result of a field is document text
     default: return false;
     }
@@ -537,8 +717,9 @@ void Reader::colorTableWord(Word w, int param) {
     }
 }
 
-void Reader::pnWord(Word w) {
+void Reader::pnWord(Word w, int param) {
     switch (w) {
+    case Word::PnStart: m_pn.start = clampInt(param, 0, 32767); break;
     case Word::PnLvlBlt: m_pn.kind = PnProps::Bullet; break;
     case Word::PnLvlBody:
     case Word::PnLvl: m_pn.kind = PnProps::Body; break;
@@ -552,12 +733,58 @@ void Reader::pnWord(Word w) {
     }
 }
 
+void Reader::listTableWord(Word w, int param) {
+    switch (w) {
+    case Word::List: m_listDefs.emplace_back(); return;
+    case Word::ListId:
+        if (!m_listDefs.empty()) m_listDefs.back().id = param;
+        return;
+    case Word::ListLevelW:
+        if (!m_listDefs.empty() && m_listDefs.back().levels.size() < 9) m_listDefs.back().levels.emplace_back();
+        return;
+    default: break;
+    }
+    if (m_listDefs.empty() || m_listDefs.back().levels.empty()) return;
+    ListLevel& level = m_listDefs.back().levels.back();
+    switch (w) {
+    case Word::LevelNfc:
+    case Word::LevelNfcN: level.nfc = param; break;
+    case Word::LevelStartAt: level.start = clampInt(param, 0, 32767); break;
+    default: break;
+    }
+}
+
+void Reader::listOverrideWord(Word w, int param) {
+    if (w == Word::ListOverrideW) {
+        m_listOverrides.emplace_back();
+        return;
+    }
+    if (m_listOverrides.empty()) return;
+    ListOverride& lo = m_listOverrides.back();
+    switch (w) {
+    case Word::ListId: lo.listId = param; break;
+    case Word::Ls: lo.ls = param; break;
+    case Word::LfoLevel:
+        ++lo.level;
+        lo.startOverride = false;
+        break;
+    case Word::ListOverrideStartAt: lo.startOverride = true; break;
+    case Word::LevelStartAt:
+        if (lo.startOverride && lo.level >= 0 && lo.level < 9) lo.starts[lo.level] = clampInt(param, 0, 32767);
+        break;
+    default: break;
+    }
+}
+
 void Reader::bodyWord(const WordInfo& info, bool hasParam, int param) {
     if (documentWord(info.word, hasParam, param) || charWord(info.word, hasParam, param) ||
         paraWord(info.word, param))
         return;
     switch (info.word) {
     case Word::Par:
+        // A hidden or deleted paragraph mark joins its paragraph to the next.
+        if (!top().chr.hidden && !top().chr.deleted) paragraph();
+        break;
     case Word::Row:
     case Word::Page:
     case Word::Sect: paragraph(); break;
@@ -589,6 +816,7 @@ bool Reader::documentWord(Word w, bool hasParam, int param) {
 }
 
 bool Reader::charWord(Word w, bool hasParam, int param) {
+    ++m_chrVersion;
     CharProps& chr = top().chr;
     const bool on = !hasParam || param != 0;
     switch (w) {
@@ -604,6 +832,18 @@ bool Reader::charWord(Word w, bool hasParam, int param) {
     case Word::Cf: chr.fg = std::max(0, param); return true;
     case Word::Cb:
     case Word::Highlight: chr.bg = std::max(0, param); return true;
+    case Word::ChCbPat: chr.shadeFill = std::max(0, param); return true;
+    case Word::ChCfPat: chr.shadePattern = std::max(0, param); return true;
+    case Word::ChShdng: chr.shadeAmount = clampInt(param, 0, 10000); return true;
+    case Word::Super: chr.script = Script::Super; return true;
+    case Word::Sub: chr.script = Script::Sub; return true;
+    case Word::NoSuperSub: chr.script = Script::Normal; return true;
+    case Word::Up: chr.raise = hasParam ? clampInt(param, -3276, 3276) : 6; return true;
+    case Word::Dn: chr.raise = -(hasParam ? clampInt(param, -3276, 3276) : 6); return true;
+    case Word::Caps: chr.caps = on; return true;
+    case Word::Scaps: chr.smallCaps = on; return true;
+    case Word::V: chr.hidden = on; return true;
+    case Word::Deleted: chr.deleted = on; return true;
     default: return false;
     }
 }
@@ -632,9 +872,8 @@ bool Reader::paraWord(Word w, int param) {
         if (para.tabs.size() < 64) para.tabs.append(tab);
         return true;
     }
-    case Word::Ls:
-        if (!para.listFromPn) para.list = param > 0 ? QTextListFormat::ListDisc : QTextListFormat::ListStyleUndefined;
-        return true;
+    case Word::Ls: para.ls = std::max(0, param); return true;
+    case Word::Ilvl: para.ilvl = clampInt(param, 0, 8); return true;
     default: return false;
     }
 }
@@ -666,7 +905,7 @@ void Reader::textByte(unsigned char b) {
     }
     top().fresh = false;
     const Dest dest = top().dest;
-    if (dest == Dest::Skip || dest == Dest::Pn) return;
+    if (dest == Dest::Skip || dest == Dest::Pn || dest == Dest::ListTable || dest == Dest::ListOverrides) return;
     if (b == ';' && dest == Dest::ColorTable) {
         m_colors.push_back(m_red < 0 && m_green < 0 && m_blue < 0
                                ? QColor()
@@ -691,7 +930,9 @@ void Reader::textByte(unsigned char b) {
 void Reader::escapedByte(unsigned char b) {
     top().fresh = false;
     const Dest dest = top().dest;
-    if (dest != Dest::Body && dest != Dest::FontTable) return;
+    if (dest == Dest::Skip || dest == Dest::Pn || dest == Dest::ListTable || dest == Dest::ListOverrides ||
+        dest == Dest::ColorTable)
+        return;
     const int cp = codePageNow();
     if (!m_bytes.isEmpty() && cp != m_bytesCodePage) flushBytes();
     m_bytesCodePage = cp;
@@ -713,9 +954,37 @@ void Reader::character(char16_t c) {
         if (f && !f->nameDone && c >= 0x20 && f->name.size() < 256) f->name.append(QChar(c));
         return;
     }
-    if (dest != Dest::Body) return;
+    if (dest == Dest::LevelText) {
+        if (m_levelText.size() < 64) m_levelText.append(QChar(c));
+        return;
+    }
     const char16_t s = sanitize(c);
-    if (s) bodyChar(s);
+    if (!s) return;
+    const Group& g = top();
+    switch (dest) {
+    case Dest::Body:
+        if (g.chr.hidden || g.chr.deleted) return;
+        if (m_textVersion != m_chrVersion) {  // the properties may have changed since the last character
+            if (!m_text.isEmpty() && !(g.chr == m_textProps)) flushText();
+            m_textProps = g.chr;
+            m_textVersion = m_chrVersion;
+        }
+        bodyChar(s, m_textProps);
+        return;
+    case Dest::PnTextBefore:
+        if (m_pn.before.size() < 32) m_pn.before.append(QChar(s));
+        return;
+    case Dest::PnTextAfter:
+        if (m_pn.after.size() < 32) m_pn.after.append(QChar(s));
+        return;
+    case Dest::FieldInst:
+        if (!m_fields.empty() && m_fields.back().inst.size() < kMaxInstruction) {
+            m_fields.back().inst.append(QChar(s));
+            m_fields.back().instProps.push_back(g.chr);
+        }
+        return;
+    default: return;
+    }
 }
 
 // \uN: the character N (negative N counts from 65536), then `uc` fallback characters skipped.
@@ -726,15 +995,48 @@ void Reader::unicodeEscape(bool hasParam, int param, int uc) {
     m_ucSkip = uc;
 }
 
-void Reader::bodyChar(char16_t c) {
+void Reader::bodyChar(char16_t c, const CharProps& chr) {
     if (m_pendingPar) {
         flushText();
         newBlock();
     }
-    const CharProps& chr = top().chr;
-    if (!m_text.isEmpty() && !(chr == m_textProps)) flushText();
-    m_textProps = chr;
+    if (&chr != &m_textProps) {
+        if (!m_text.isEmpty() && !(chr == m_textProps)) flushText();
+        m_textProps = chr;
+        ++m_chrVersion;  // m_textProps no longer follows the group's properties
+    }
     m_text.append(QChar(c));
+    for (FieldState& f : m_fields) f.hasResult = true;
+}
+
+// A field that put no result into the document shows the text of a placeholder
+// instruction: "MACROBUTTON macro text" and "GOTOBUTTON bookmark text" show "text", with
+// the formats it has in the instruction.
+void Reader::closeField(const FieldState& field) {
+    if (field.hasResult) return;
+    const QString& inst = field.inst;
+    qsizetype i = 0;
+    auto skipSpace = [&] {
+        while (i < inst.size() && inst.at(i).isSpace()) ++i;
+    };
+    auto word = [&] {
+        const qsizetype start = i;
+        while (i < inst.size() && !inst.at(i).isSpace()) ++i;
+        return QStringView(inst).sliced(start, i - start);
+    };
+    skipSpace();
+    const QStringView kind = word();
+    if (kind.compare(u"MACROBUTTON", Qt::CaseInsensitive) != 0 && kind.compare(u"GOTOBUTTON", Qt::CaseInsensitive) != 0)
+        return;
+    skipSpace();
+    word();
+    skipSpace();
+    qsizetype end = inst.size();
+    while (end > i && inst.at(end - 1).isSpace()) --end;
+    for (; i < end; ++i) {
+        const CharProps& chr = field.instProps[static_cast<std::size_t>(i)];
+        if (!chr.hidden && !chr.deleted) bodyChar(inst.at(i).unicode(), chr);
+    }
 }
 
 void Reader::flushText() {
@@ -759,7 +1061,8 @@ void Reader::paragraph() {
 }
 
 void Reader::applyParagraph(const ParaProps& para, const CharProps& chr) {
-    const bool inList = para.list != QTextListFormat::ListStyleUndefined;
+    const ListSpec spec = listSpec(para);
+    const bool inList = spec.style != QTextListFormat::ListStyleUndefined;
     QTextBlockFormat bf;
     bf.setAlignment(para.align);
     const qreal left = para.left / kTwipsPerUnit;
@@ -776,18 +1079,103 @@ void Reader::applyParagraph(const ParaProps& para, const CharProps& chr) {
     m_cursor.setBlockFormat(bf);
     if (!m_blockHasText) m_cursor.setBlockCharFormat(charFormat(chr));
 
-    if (!inList) {
-        m_list = nullptr;
-        return;
+    m_list = inList ? listFor(para, spec) : nullptr;
+}
+
+/// The numbering of a list level: its kind from \levelnfc, the text around its own number
+/// from \leveltext (a length, then text in which characters 0..8 stand for the numbers of
+/// the levels). A level that shows neither a number nor a bullet is no list.
+ListSpec levelSpec(const ListLevel& level, int ilvl) {
+    ListSpec spec;
+    spec.start = level.start;
+    QString text;
+    if (level.hasText && !level.text.isEmpty())
+        text = level.text.mid(1, std::min<qsizetype>(level.text.at(0).unicode(), level.text.size() - 1));
+    auto isPlaceholder = [](QChar c) { return c.unicode() < 9; };
+    auto showsSomething = [&] {
+        return std::any_of(text.cbegin(), text.cend(), [&](QChar c) { return !isPlaceholder(c) && !c.isSpace(); });
+    };
+    qsizetype own = -1;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (isPlaceholder(text.at(i)) && (own < 0 || text.at(i).unicode() == ilvl)) own = i;
+    const bool numbered = level.nfc != 23 && level.nfc != 255 && (own >= 0 || !level.hasText);
+    if (!numbered) {
+        if (showsSomething()) spec.style = QTextListFormat::ListDisc;
+        return spec;
     }
-    if (m_list && m_list->format().style() == para.list) {
-        m_list->add(m_cursor.block());
-    } else {
-        QTextListFormat lf;
-        lf.setStyle(para.list);
-        lf.setIndent(1);
-        m_list = m_cursor.createList(lf);
+    switch (level.nfc) {
+    case 1: spec.style = QTextListFormat::ListUpperRoman; break;
+    case 2: spec.style = QTextListFormat::ListLowerRoman; break;
+    case 3: spec.style = QTextListFormat::ListUpperAlpha; break;
+    case 4: spec.style = QTextListFormat::ListLowerAlpha; break;
+    default: spec.style = QTextListFormat::ListDecimal; break;
     }
+    if (own >= 0) {
+        const bool first = std::none_of(text.cbegin(), text.cbegin() + own, isPlaceholder);
+        spec.before = first ? text.left(own) : QString();
+        qsizetype end = own + 1;
+        while (end < text.size() && !isPlaceholder(text.at(end))) ++end;
+        spec.after = text.mid(own + 1, end - own - 1);
+    }
+    return spec;
+}
+
+ListSpec Reader::listSpec(const ParaProps& para) const {
+    if (para.ls > 0) {
+        const auto lo = std::find_if(m_listOverrides.crbegin(), m_listOverrides.crend(),
+                                     [&](const ListOverride& o) { return o.ls == para.ls; });
+        if (lo != m_listOverrides.crend()) {
+            const auto def = std::find_if(m_listDefs.crbegin(), m_listDefs.crend(),
+                                          [&](const ListDef& d) { return d.id == lo->listId; });
+            if (def != m_listDefs.crend() && !def->levels.empty()) {
+                const int ilvl = std::min(para.ilvl, static_cast<int>(def->levels.size()) - 1);
+                ListSpec spec = levelSpec(def->levels[static_cast<std::size_t>(ilvl)], para.ilvl);
+                spec.byLs = true;
+                if (const auto start = lo->starts.find(para.ilvl); start != lo->starts.end()) spec.start = start->second;
+                return spec;
+            }
+        }
+    }
+    ListSpec spec;
+    if (para.pnList != QTextListFormat::ListStyleUndefined) {
+        spec.style = para.pnList;
+        spec.start = para.pnStart;
+        spec.before = para.pnBefore;
+        spec.after = para.pnAfter;
+    } else if (para.ls > 0) {
+        spec.style = QTextListFormat::ListDisc;  // a list the document does not define
+        spec.byLs = true;
+    }
+    return spec;
+}
+
+QTextList* Reader::listFor(const ParaProps& para, const ListSpec& spec) {
+    QTextListFormat lf;
+    lf.setStyle(spec.style);
+    lf.setIndent(1);
+    if (isNumbered(spec.style)) {
+        lf.setNumberPrefix(spec.before);
+        lf.setNumberSuffix(spec.after);
+        if (spec.start != 1) lf.setProperty(kListStartProperty, spec.start);
+    }
+    const QTextBlock block = m_cursor.block();
+    if (spec.byLs) {
+        // Numbered through \ls: one list per level, running on through the document.
+        const std::pair<int, int> key(para.ls, para.ilvl);
+        m_lsLists.erase(m_lsLists.upper_bound(key), m_lsLists.lower_bound({para.ls + 1, 0}));
+        QTextList*& list = m_lsLists[key];
+        if (list && sameNumbering(list->format(), lf)) {
+            list->add(block);
+        } else {
+            list = m_cursor.createList(lf);
+        }
+        return list;
+    }
+    if (m_list && sameNumbering(m_list->format(), lf)) {
+        m_list->add(block);
+        return m_list;
+    }
+    return m_cursor.createList(lf);
 }
 
 void Reader::finish() {
@@ -817,7 +1205,23 @@ QTextCharFormat Reader::charFormat(const CharProps& chr) {
         return index > 0 && index < static_cast<int>(m_colors.size()) ? m_colors[index] : QColor();
     };
     if (const QColor c = color(chr.fg); c.isValid()) fmt.setForeground(c);
-    if (const QColor c = color(chr.bg); c.isValid()) fmt.setBackground(c);
+    if (const QColor c = color(chr.bg); c.isValid()) {
+        fmt.setBackground(c);
+    } else if (chr.shadeFill > 0 || chr.shadeAmount > 0) {
+        // Shading: the pattern colour (black by default) laid over the fill colour (white
+        // by default) at the given share, as one solid colour.
+        const QColor fill = color(chr.shadeFill).isValid() ? color(chr.shadeFill) : QColor(Qt::white);
+        const QColor pattern = color(chr.shadePattern).isValid() ? color(chr.shadePattern) : QColor(Qt::black);
+        const double share = chr.shadeAmount / 10000.0;
+        auto mix = [share](int f, int p) { return static_cast<int>(std::lround(f + (p - f) * share)); };
+        fmt.setBackground(QColor(mix(fill.red(), pattern.red()), mix(fill.green(), pattern.green()),
+                                 mix(fill.blue(), pattern.blue())));
+    }
+    if (chr.script == Script::Super) fmt.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    if (chr.script == Script::Sub) fmt.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    if (chr.raise != 0) fmt.setBaselineOffset(chr.raise * 100.0 / chr.halfPoints);
+    if (chr.caps) fmt.setFontCapitalization(QFont::AllUppercase);
+    else if (chr.smallCaps) fmt.setFontCapitalization(QFont::SmallCaps);
     m_formatKey = chr;
     m_format = fmt;
     return fmt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QTextFormat>
 
 #include <memory>
 
@@ -23,6 +24,11 @@ struct RtfReadStatus {
 /// no input can exhaust memory through nesting.
 inline constexpr int kMaxRtfGroupDepth = 128;
 
+/// Property of a QTextListFormat: the number of the list's first item, when it is not 1.
+/// The reader sets it and the writer writes it; the document layout of Qt 6.4 does not
+/// read it and numbers every list from 1.
+inline constexpr int kListStartProperty = QTextFormat::UserProperty + 1;
+
 /// True when `text` begins (after white space) with "{\rtf".
 bool LooksLikeRtf(QByteArrayView text);
 
@@ -31,10 +37,21 @@ bool LooksLikeRtf(QByteArrayView text);
 /// Understood: the font table (family, kind, character set, code page), the colour table,
 /// fonts, sizes, bold, italic, underline, strikeout, text and background colours,
 /// paragraph alignment, indents, spacing before and after, tab stops, bullets and
-/// numbering (the \pn form; \ls lists become bullets), paragraph and line breaks, tabs,
-/// table cells (a tab each, a row ends the paragraph), field results, \'hh escapes in the
-/// code page of the font or document, \uN with \ucN fallback skipping, \binN data.
+/// numbering (the \pn form, and \ls with \ilvl through the list table and the list
+/// override table: kind, text around the number, start value), paragraph and line breaks,
+/// tabs, table cells (a tab each, a row ends the paragraph), field results, \'hh escapes
+/// in the code page of the font or document, \uN with \ucN fallback skipping, \binN data.
+/// Also: shading (\chcbpat, \chcfpat, \chshdng) as a background colour where no \cb or
+/// \highlight is given, superscript and subscript (\super, \sub), raised and lowered
+/// text (\up, \dn) as a baseline offset, all capitals and small capitals (\caps, \scaps).
 /// Every other control word is ignored and every other destination skipped.
+///
+/// Left out of the document: hidden text (\v) and tracked deletions (\deleted), so the
+/// document is what is shown with every change accepted; a hidden or deleted paragraph
+/// mark joins its paragraph to the next. A list level that shows neither a number nor a
+/// bullet (\levelnfc255 with no text) leaves its paragraphs out of any list. A field
+/// whose result is empty or missing shows the text of a placeholder instruction
+/// (MACROBUTTON or GOTOBUTTON, the text after the macro or bookmark name).
 ///
 /// Character formats are set in full on every fragment; block formats carry margins in
 /// layout units of 1/96 inch (1 unit = 15 twips). As in the rich-edit control, the

@@ -1,6 +1,7 @@
 #include "platform/richtext/rtf_writer.h"
 
 #include "platform/richtext/code_page.h"
+#include "platform/richtext/rtf_reader.h"
 
 #include <QColor>
 #include <QFont>
@@ -8,6 +9,7 @@
 #include <QTextDocument>
 #include <QTextList>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -23,9 +25,55 @@ int twips(qreal units) { return static_cast<int>(std::lround(units * kTwipsPerUn
 
 QByteArray number(int n) { return QByteArray::number(n); }
 
+int listStart(const QTextListFormat& lf) {
+    return lf.hasProperty(kListStartProperty) ? lf.intProperty(kListStartProperty) : 1;
+}
+
+QString numberSuffix(const QTextListFormat& lf) {
+    return lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix() : QStringLiteral(".");
+}
+
+/// `n` as letters: 1 a, 26 z, 27 aa, ...
+QString letters(int n, bool upper) {
+    QString out;
+    for (; n > 0; n = (n - 1) / 26) out.prepend(QChar((upper ? u'A' : u'a') + (n - 1) % 26));
+    return out;
+}
+
+/// `n` in Roman numerals for 1..3999, else in decimal.
+QString roman(int n, bool upper) {
+    if (n < 1 || n > 3999) return QString::number(n);
+    static const struct {
+        int value;
+        const char* digits;
+    } kDigits[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+                   {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
+    QString out;
+    for (const auto& d : kDigits)
+        for (; n >= d.value; n -= d.value) out += QLatin1String(d.digits);
+    return upper ? out.toUpper() : out;
+}
+
+/// The number of a numbered list's item as a reader without lists shows it (\pntext),
+/// counted from the list's start.
+QString itemLabel(const QTextList& list, const QTextBlock& b) {
+    const QTextListFormat lf = list.format();
+    const int n = list.itemNumber(b) + listStart(lf);
+    QString number;
+    switch (lf.style()) {
+    case QTextListFormat::ListLowerAlpha: number = letters(n, false); break;
+    case QTextListFormat::ListUpperAlpha: number = letters(n, true); break;
+    case QTextListFormat::ListLowerRoman: number = roman(n, false); break;
+    case QTextListFormat::ListUpperRoman: number = roman(n, true); break;
+    default: number = QString::number(n); break;
+    }
+    return lf.numberPrefix() + number + numberSuffix(lf);
+}
+
 /// Appends text as RTF: ASCII as it is (with \\, \{ and \} escaped), tabs and line
 /// separators as \tab and \line, other Windows-1252 characters as \'hh and everything
-/// else as \uN? per UTF-16 unit. Other controls and embedded-object marks are left out.
+/// else (the object replacement character too) as \uN? per UTF-16 unit. Other controls
+/// are left out.
 void appendText(QByteArray& out, QStringView text) {
     for (QChar qc : text) {
         const char16_t c = qc.unicode();
@@ -36,7 +84,7 @@ void appendText(QByteArray& out, QStringView text) {
             out += "\\tab ";
         } else if (c == QChar::LineSeparator) {
             out += "\\line ";
-        } else if (c < 0x20 || c == 0x7F || c == QChar::ParagraphSeparator || c == QChar::ObjectReplacementCharacter) {
+        } else if (c < 0x20 || c == 0x7F || c == QChar::ParagraphSeparator) {
             continue;
         } else if (c < 0x80) {
             out += static_cast<char>(c);
@@ -85,6 +133,8 @@ private:
     int fontIndex(const QFont& f);
     int colorIndex(const QColor& c);
     int symbolFont();
+    void collectLists();
+    QByteArray listTables() const;
     void block(const QTextBlock& b);
     void runFormat(const QTextCharFormat& fmt);
 
@@ -92,6 +142,7 @@ private:
     std::vector<FontRow> m_fonts;
     std::vector<QColor> m_colors;  ///< \cf N is m_colors[N - 1]; 0 is automatic
     int m_symbolFont = -1;
+    std::vector<const QTextList*> m_lists;  ///< the lists in document order; \ls N is m_lists[N - 1]
     QByteArray m_body;
 };
 
@@ -129,6 +180,15 @@ void Writer::runFormat(const QTextCharFormat& fmt) {
     if (f.italic()) m_body += "\\i";
     if (f.underline() || fmt.fontUnderline()) m_body += "\\ul";
     if (f.strikeOut()) m_body += "\\strike";
+    if (fmt.verticalAlignment() == QTextCharFormat::AlignSuperScript) m_body += "\\super";
+    else if (fmt.verticalAlignment() == QTextCharFormat::AlignSubScript) m_body += "\\sub";
+    if (const qreal offset = fmt.baselineOffset(); offset != 0) {
+        const long halfPoints = std::lround(fmt.baselineOffset() * std::lround(points * 2) / 100.0);
+        if (halfPoints > 0) m_body += "\\up" + number(static_cast<int>(halfPoints));
+        if (halfPoints < 0) m_body += "\\dn" + number(static_cast<int>(-halfPoints));
+    }
+    if (f.capitalization() == QFont::AllUppercase) m_body += "\\caps";
+    else if (f.capitalization() == QFont::SmallCaps) m_body += "\\scaps";
     if (fmt.foreground().style() != Qt::NoBrush) m_body += "\\cf" + number(colorIndex(fmt.foreground().color()));
     if (fmt.background().style() != Qt::NoBrush) m_body += "\\highlight" + number(colorIndex(fmt.background().color()));
     m_body += ' ';
@@ -163,9 +223,15 @@ void Writer::block(const QTextBlock& b) {
             else if (lf.style() == QTextListFormat::ListLowerRoman) kind = "\\pnlcrm";
             else if (lf.style() == QTextListFormat::ListUpperRoman) kind = "\\pnucrm";
             m_body += "{\\pntext\\f0 ";
-            appendText(m_body, list->itemText(b));
-            m_body += "\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1" + kind + "{\\pntxta ";
-            appendText(m_body, lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix() : QStringLiteral("."));
+            appendText(m_body, itemLabel(*list, b));
+            m_body += "\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart" + number(listStart(lf)) + kind;
+            if (!lf.numberPrefix().isEmpty()) {
+                m_body += "{\\pntxtb ";
+                appendText(m_body, lf.numberPrefix());
+                m_body += '}';
+            }
+            m_body += "{\\pntxta ";
+            appendText(m_body, numberSuffix(lf));
             m_body += "}}";
             break;
         }
@@ -175,6 +241,8 @@ void Writer::block(const QTextBlock& b) {
             break;
         }
         }
+        const auto n = std::find(m_lists.begin(), m_lists.end(), list);
+        m_body += "\\ls" + number(static_cast<int>(n - m_lists.begin()) + 1);
     }
     if (first != 0) m_body += "\\fi" + number(first);
     if (left != 0) m_body += "\\li" + number(left);
@@ -200,7 +268,64 @@ void Writer::block(const QTextBlock& b) {
     m_body += "\\par\r\n";
 }
 
+void Writer::collectLists() {
+    for (QTextBlock b = m_doc.begin(); b.isValid(); b = b.next()) {
+        const QTextList* list = b.textList();
+        if (list && std::find(m_lists.begin(), m_lists.end(), list) == m_lists.end()) m_lists.push_back(list);
+    }
+}
+
+// Each list of the document as a one-level list of the list table, so that a reader of
+// list tables keeps every list apart and its numbering whole:
+//   {\list\listtemplateidN{\listlevel\levelnfcK\levelstartatS{\leveltext\'LL prefix \'00 suffix;}
+//    {\levelnumbers\'PP;}}\listidN}   and   {\listoverride\listidN\listoverridecount0\lsN}
+// The level text begins with its length; \'00 stands for the number.
+QByteArray Writer::listTables() const {
+    if (m_lists.empty()) return {};
+    QByteArray table = "{\\*\\listtable";
+    QByteArray overrides = "{\\*\\listoverridetable";
+    for (std::size_t i = 0; i < m_lists.size(); ++i) {
+        const QByteArray id = number(static_cast<int>(i + 1));
+        const QTextListFormat lf = m_lists[i]->format();
+        int nfc = 23;
+        switch (lf.style()) {
+        case QTextListFormat::ListDecimal: nfc = 0; break;
+        case QTextListFormat::ListUpperRoman: nfc = 1; break;
+        case QTextListFormat::ListLowerRoman: nfc = 2; break;
+        case QTextListFormat::ListUpperAlpha: nfc = 3; break;
+        case QTextListFormat::ListLowerAlpha: nfc = 4; break;
+        default: break;
+        }
+        table += "{\\list\\listtemplateid" + id + "{\\listlevel\\levelnfc" + number(nfc) + "\\levelnfcn" + number(nfc) +
+                 "\\leveljc0\\leveljcn0\\levelfollow0\\levelstartat" + number(listStart(lf)) + "{\\leveltext";
+        if (nfc == 23) {
+            table += "\\'01\\u8226 ?;}{\\levelnumbers;}";
+        } else {
+            // Prefix and suffix are kept short enough that the length stays one ASCII byte.
+            const QString prefix = lf.numberPrefix().left(32);
+            const QString suffix = numberSuffix(lf).left(32);
+            static const char kHex[] = "0123456789abcdef";
+            const int length = static_cast<int>(prefix.size() + 1 + suffix.size());
+            table += "\\'";
+            table += kHex[length >> 4];
+            table += kHex[length & 15];
+            appendText(table, prefix);
+            table += "\\'00";
+            appendText(table, suffix);
+            const int position = static_cast<int>(prefix.size() + 1);
+            table += ";}{\\levelnumbers\\'";
+            table += kHex[position >> 4];
+            table += kHex[position & 15];
+            table += ";}";
+        }
+        table += "}\\listid" + id + '}';
+        overrides += "{\\listoverride\\listid" + id + "\\listoverridecount0\\ls" + id + '}';
+    }
+    return table + "}\r\n" + overrides + "}\r\n";
+}
+
 QByteArray Writer::run() {
+    collectLists();
     for (QTextBlock b = m_doc.begin(); b.isValid(); b = b.next()) block(b);
 
     QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
@@ -218,6 +343,7 @@ QByteArray Writer::run() {
             out += "\\red" + number(c.red()) + "\\green" + number(c.green()) + "\\blue" + number(c.blue()) + ';';
         out += "}\r\n";
     }
+    out += listTables();
     out += "\\uc1";
     out += m_body;
     out += "}\r\n";

@@ -1,5 +1,7 @@
 #include "platform/richtext/tests/document_text.h"
 
+#include "platform/richtext/rtf_reader.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -37,6 +39,11 @@ QString runAttributes(const QTextCharFormat& f, const QFont& base) {
     if (f.fontStrikeOut()) out += QStringLiteral(" s");
     if (f.foreground().style() != Qt::NoBrush) out += QStringLiteral(" fg=") + f.foreground().color().name();
     if (f.background().style() != Qt::NoBrush) out += QStringLiteral(" bg=") + f.background().color().name();
+    if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript) out += QStringLiteral(" sup");
+    if (f.verticalAlignment() == QTextCharFormat::AlignSubScript) out += QStringLiteral(" sub");
+    if (f.baselineOffset() != 0) out += QStringLiteral(" raise=") + QString::number(f.baselineOffset()) + u'%';
+    if (f.fontCapitalization() == QFont::AllUppercase) out += QStringLiteral(" caps");
+    if (f.fontCapitalization() == QFont::SmallCaps) out += QStringLiteral(" scaps");
     return out;
 }
 
@@ -70,7 +77,11 @@ QString DescribeDocument(const QTextDocument& doc) {
                 lists.append(list);
                 n = listNumber++;
             }
-            out += QStringLiteral(" list%1=").arg(n) + listName(list->format().style());
+            const QTextListFormat lf = list->format();
+            out += QStringLiteral(" list%1=").arg(n) + listName(lf.style());
+            if (lf.hasProperty(kListStartProperty)) out += QStringLiteral(" start=") + QString::number(lf.intProperty(kListStartProperty));
+            const QString suffix = lf.hasProperty(QTextFormat::ListNumberSuffix) ? lf.numberSuffix() : QStringLiteral(".");
+            if (!lf.numberPrefix().isEmpty() || suffix != u'.') out += QStringLiteral(" number=") + lf.numberPrefix() + u'#' + suffix;
         }
         out += u'\n';
         bool any = false;

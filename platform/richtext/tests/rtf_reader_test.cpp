@@ -106,6 +106,95 @@ const FixtureCase kFixtures[] = {
      "  \"A\\tB\\t\" Courier New 12\n"
      "P\n"
      "  \"still shown\" Courier New 12\n"},
+    // Lists of a list table: the kind, start and text of each level; numbering runs on
+    // past a paragraph outside the list; a level without number or bullet is no list.
+    {"lists.rtf", true, false,
+     "Steps:|Open the file|read the header|check its size|A note between the steps.|Close it|Third part|"
+     "Fourth part|A bullet|Heading|Seventh|Last",
+     "P\n"
+     "  \"Steps:\" Arial 10\n"
+     "P li=120 list0=decimal\n"
+     "  \"Open the file\" Arial 10\n"
+     "P li=840 list1=lower-alpha number=#)\n"
+     "  \"read the header\" Arial 10\n"
+     "P li=840 list1=lower-alpha number=#)\n"
+     "  \"check its size\" Arial 10\n"
+     "P li=720\n"
+     "  \"A note between the steps.\" Arial 10\n"
+     "P li=120 list0=decimal\n"
+     "  \"Close it\" Arial 10\n"
+     "P li=120 list2=upper-roman start=3\n"
+     "  \"Third part\" Arial 10\n"
+     "P li=120 list2=upper-roman start=3\n"
+     "  \"Fourth part\" Arial 10\n"
+     "P li=120 list3=disc\n"
+     "  \"A bullet\" Arial 10\n"
+     "P\n"
+     "  \"Heading\" Arial 10 b\n"
+     "P li=120 list4=decimal start=7 number=(#)\n"
+     "  \"Seventh\" Arial 10\n"
+     "P\n"
+     "  \"Last\" Arial 10\n"},
+    // Hidden text and tracked deletions are left out, their paragraph marks too;
+    // tracked insertions are ordinary text.
+    {"hidden_deleted.rtf", true, false,
+     "Shown text|Kept and added words|First halfsecond half|Before after a hidden mark|Visible again",
+     "P\n"
+     "  \"Shown text\" Arial 10\n"
+     "P\n"
+     "  \"Kept and added words\" Arial 10\n"
+     "P\n"
+     "  \"First halfsecond half\" Arial 10\n"
+     "P\n"
+     "  \"Before after a hidden mark\" Arial 10\n"
+     "P\n"
+     "  \"Visible again\" Arial 10\n"},
+    {"character_formats.rtf", true, false,
+     "shaded grey mixed|E = mc2 H2O xupdown back plain|all caps Small Caps highlight wins",
+     "P\n"
+     "  \"shaded\" Arial 10 bg=#ffff00\n"
+     "  \" \" Arial 10\n"
+     "  \"grey\" Arial 10 bg=#cccccc\n"
+     "  \" \" Arial 10\n"
+     "  \"mixed\" Arial 10 bg=#808080\n"
+     "P\n"
+     "  \"E = mc\" Arial 10\n"
+     "  \"2\" Arial 10 sup\n"
+     "  \" H\" Arial 10\n"
+     "  \"2\" Arial 10 sub\n"
+     "  \"O x\" Arial 10\n"
+     "  \"up\" Arial 10 raise=30%\n"
+     "  \"down\" Arial 10 raise=-20%\n"
+     "  \" back plain\" Arial 10\n"
+     "P\n"
+     "  \"all caps\" Arial 10 caps\n"
+     "  \" \" Arial 10\n"
+     "  \"Small Caps\" Arial 10 scaps\n"
+     "  \" \" Arial 10\n"
+     "  \"highlight wins\" Arial 10 bg=#ffff00\n"},
+    // The object replacement character stays in the document (and out of the plain
+    // lines); the characters the document keeps for frames do not.
+    {"object_character.rtf", true, false, "See attached and \ufffd",
+     "P\n"
+     "  \"See \ufffcattached\ufffc and \ufffd\" Arial 10\n"},
+    // A field without a result shows the text of a placeholder instruction, with its formats.
+    {"placeholder_fields.rtf", true, false,
+     "To: [Click here and type name]|Fax: [Number]|See the introduction|Link: Debian|Page  of the letter|Kept result",
+     "P\n"
+     "  \"To: \" Arial 10\n"
+     "  \"[Click here and type name]\" Arial 10 b\n"
+     "P\n"
+     "  \"Fax: [Number]\" Arial 10\n"
+     "P\n"
+     "  \"See \" Arial 10\n"
+     "  \"the introduction\" Arial 10 i\n"
+     "P\n"
+     "  \"Link: \" Arial 10\n"
+     "  \"Debian\" Arial 10 u\n"
+     "P\n"
+     "  \"Page  of the letter\" Arial 10\n"
+     "P\n"
+     "  \"Kept result\" Arial 10\n"},
     {"plain.txt", false, false, "Line one|Line two\tend",
      "P\n  \"Line one\" DejaVu Sans 9\nP\n  \"Line two\\tend\" DejaVu Sans 9\n"},
     {"plain_ansi.txt", false, false, "caf\u00e9|\u20ac 5",
@@ -148,7 +237,7 @@ TEST(RtfReader, short_inputs_read_as_expected) {
          "\u2014\u2013\u2022\u2018\u2019\u201c\u201d"},
         {"{\\rtf1 \\u-1?x\\u65535?y}", "\uffffx\uffffy"},
         {"{\\rtf1 lone\\u-10179?end}", "lone\ufffdend"},    // half a surrogate pair
-        {"{\\rtf1 \\u64976?obj\\u65532?}", "\ufffdobj\ufffd"},  // characters the document keeps for itself
+        {"{\\rtf1 \\u64976?obj\\u65532?}", "\ufffdobj"},  // a frame character; an object mark is not a line's text
         {"{\\rtf1 {\\info \\par hidden}shown}", "shown"},
         {"{\\rtf1 {\\*\\pn\\pnlvlblt}text}", "text"},
         {"{\\rtf1 \\u1046\\'3f\\'3fok}", "\u0416?ok"},      // one fallback character by default
