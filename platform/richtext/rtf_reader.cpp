@@ -369,6 +369,8 @@ private:
     PnProps m_pn;
     std::vector<ListDef> m_listDefs;            ///< the list table, in the order read
     std::vector<ListOverride> m_listOverrides;  ///< the list override table
+    std::unordered_map<int, std::size_t> m_listByOverride;  ///< \ls number -> index in m_listOverrides
+    std::unordered_map<int, std::size_t> m_listById;        ///< \listid -> index in m_listDefs
     QString m_levelText;                        ///< \leveltext being read
     std::vector<FieldState> m_fields;           ///< fields being read, innermost last
 
@@ -737,7 +739,10 @@ void Reader::listTableWord(Word w, int param) {
     switch (w) {
     case Word::List: m_listDefs.emplace_back(); return;
     case Word::ListId:
-        if (!m_listDefs.empty()) m_listDefs.back().id = param;
+        if (!m_listDefs.empty()) {
+            m_listDefs.back().id = param;
+            m_listById[param] = m_listDefs.size() - 1;
+        }
         return;
     case Word::ListLevelW:
         if (!m_listDefs.empty() && m_listDefs.back().levels.size() < 9) m_listDefs.back().levels.emplace_back();
@@ -763,7 +768,10 @@ void Reader::listOverrideWord(Word w, int param) {
     ListOverride& lo = m_listOverrides.back();
     switch (w) {
     case Word::ListId: lo.listId = param; break;
-    case Word::Ls: lo.ls = param; break;
+    case Word::Ls:
+        lo.ls = param;
+        m_listByOverride[param] = m_listOverrides.size() - 1;
+        break;
     case Word::LfoLevel:
         ++lo.level;
         lo.startOverride = false;
@@ -1122,12 +1130,12 @@ ListSpec levelSpec(const ListLevel& level, int ilvl) {
 
 ListSpec Reader::listSpec(const ParaProps& para) const {
     if (para.ls > 0) {
-        const auto lo = std::find_if(m_listOverrides.crbegin(), m_listOverrides.crend(),
-                                     [&](const ListOverride& o) { return o.ls == para.ls; });
-        if (lo != m_listOverrides.crend()) {
-            const auto def = std::find_if(m_listDefs.crbegin(), m_listDefs.crend(),
-                                          [&](const ListDef& d) { return d.id == lo->listId; });
-            if (def != m_listDefs.crend() && !def->levels.empty()) {
+        const auto loIndex = m_listByOverride.find(para.ls);
+        const ListOverride* lo = loIndex != m_listByOverride.end() ? &m_listOverrides[loIndex->second] : nullptr;
+        const auto defIndex = lo ? m_listById.find(lo->listId) : m_listById.end();
+        if (defIndex != m_listById.end()) {
+            const ListDef* def = &m_listDefs[defIndex->second];
+            if (!def->levels.empty()) {
                 const int ilvl = std::min(para.ilvl, static_cast<int>(def->levels.size()) - 1);
                 ListSpec spec = levelSpec(def->levels[static_cast<std::size_t>(ilvl)], para.ilvl);
                 spec.byLs = true;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 namespace richtext {
@@ -54,11 +55,11 @@ QString roman(int n, bool upper) {
     return upper ? out.toUpper() : out;
 }
 
-/// The number of a numbered list's item as a reader without lists shows it (\pntext),
-/// counted from the list's start.
-QString itemLabel(const QTextList& list, const QTextBlock& b) {
+/// The label of item `item` (0 for the first) of a numbered list as a reader without lists
+/// shows it (\pntext), counted from the list's start.
+QString itemLabel(const QTextList& list, int item) {
     const QTextListFormat lf = list.format();
-    const int n = list.itemNumber(b) + listStart(lf);
+    const int n = item + listStart(lf);
     QString number;
     switch (lf.style()) {
     case QTextListFormat::ListLowerAlpha: number = letters(n, false); break;
@@ -142,7 +143,12 @@ private:
     std::vector<FontRow> m_fonts;
     std::vector<QColor> m_colors;  ///< \cf N is m_colors[N - 1]; 0 is automatic
     int m_symbolFont = -1;
+    struct ListEntry {
+        int ls = 0;     ///< \ls number of the list
+        int items = 0;  ///< items written so far
+    };
     std::vector<const QTextList*> m_lists;  ///< the lists in document order; \ls N is m_lists[N - 1]
+    std::unordered_map<const QTextList*, ListEntry> m_listEntries;
     QByteArray m_body;
 };
 
@@ -208,6 +214,8 @@ void Writer::block(const QTextBlock& b) {
     int left = twips(bf.leftMargin() + bf.indent() * indentWidth);
     int first = twips(bf.textIndent());
     if (list) {
+        ListEntry& listEntry = m_listEntries[list];
+        ++listEntry.items;
         left += twips(list->format().indent() * indentWidth);
         first = -std::min(left, kListHangTwips);
         const QTextListFormat lf = list->format();
@@ -223,7 +231,7 @@ void Writer::block(const QTextBlock& b) {
             else if (lf.style() == QTextListFormat::ListLowerRoman) kind = "\\pnlcrm";
             else if (lf.style() == QTextListFormat::ListUpperRoman) kind = "\\pnucrm";
             m_body += "{\\pntext\\f0 ";
-            appendText(m_body, itemLabel(*list, b));
+            appendText(m_body, itemLabel(*list, listEntry.items - 1));
             m_body += "\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart" + number(listStart(lf)) + kind;
             if (!lf.numberPrefix().isEmpty()) {
                 m_body += "{\\pntxtb ";
@@ -241,8 +249,7 @@ void Writer::block(const QTextBlock& b) {
             break;
         }
         }
-        const auto n = std::find(m_lists.begin(), m_lists.end(), list);
-        m_body += "\\ls" + number(static_cast<int>(n - m_lists.begin()) + 1);
+        m_body += "\\ls" + number(listEntry.ls);
     }
     if (first != 0) m_body += "\\fi" + number(first);
     if (left != 0) m_body += "\\li" + number(left);
@@ -271,7 +278,8 @@ void Writer::block(const QTextBlock& b) {
 void Writer::collectLists() {
     for (QTextBlock b = m_doc.begin(); b.isValid(); b = b.next()) {
         const QTextList* list = b.textList();
-        if (list && std::find(m_lists.begin(), m_lists.end(), list) == m_lists.end()) m_lists.push_back(list);
+        if (list && m_listEntries.try_emplace(list, ListEntry{static_cast<int>(m_lists.size()) + 1}).second)
+            m_lists.push_back(list);
     }
 }
 

@@ -258,6 +258,50 @@ TEST(RtfReader, short_inputs_read_as_expected) {
     }
 }
 
+// One list definition with two levels (decimal "1.", lower-alpha "a)") and one that
+// shows nothing, named by \ls1 and \ls2.
+#define LIST_TABLES                                                                                        \
+    "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"                                   \
+    "{\\listlevel\\levelnfc4{\\leveltext\\'02\\'01);}}\\listid7}"                                                \
+    "{\\list{\\listlevel\\levelnfc255{\\leveltext\\'00;}}\\listid8}}"                                            \
+    "{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}{\\listoverride\\listid8\\ls2}}"
+
+TEST(RtfReader, numbering_formats_and_fields_give_their_structure) {
+    static const struct {
+        const char* rtf;
+        const char* structure;
+    } kCases[] = {
+        // \pn with start and the text before and after the number
+        {"{\\rtf1\\pard{\\*\\pn\\pnlvlbody\\pnstart4\\pnlcltr{\\pntxtb (}{\\pntxta )}}x\\par}",
+         "P list0=lower-alpha start=4 number=(#)\n  \"x\" DejaVu Sans 12\n"},
+        // a list of the list table wins over the \pn of the same paragraph
+        {"{\\rtf1" LIST_TABLES "\\pard{\\*\\pn\\pnlvlblt}\\ls1 x\\par}", "P list0=decimal\n  \"x\" DejaVu Sans 12\n"},
+        // a level without number or bullet wins over \pn too: no list
+        {"{\\rtf1" LIST_TABLES "\\pard{\\*\\pn\\pnlvlblt}\\ls2 x\\par}", "P\n  \"x\" DejaVu Sans 12\n"},
+        // an item restarts the deeper levels of its list; a level beyond the defined ones
+        // takes the last one
+        {"{\\rtf1" LIST_TABLES "\\pard\\ls1 A\\par\\ilvl1 a\\par\\ilvl0 B\\par\\ilvl5 a\\par}",
+         "P list0=decimal\n  \"A\" DejaVu Sans 12\nP list1=lower-alpha number=#)\n  \"a\" DejaVu Sans 12\n"
+         "P list0=decimal\n  \"B\" DejaVu Sans 12\nP list2=lower-alpha number=#)\n  \"a\" DejaVu Sans 12\n"},
+        // \ls of a list the document does not define: a bullet
+        {"{\\rtf1\\pard\\ls9 x\\par}", "P list0=disc\n  \"x\" DejaVu Sans 12\n"},
+        // \plain ends hidden text; \up without a value raises by 3 points
+        {"{\\rtf1 a\\v b\\plain c\\up d}", "P\n  \"ac\" DejaVu Sans 12\n  \"d\" DejaVu Sans 12 raise=25%\n"},
+        // a placeholder's hidden characters stay hidden; a field inside the instruction adds nothing
+        {"{\\rtf1 {\\field{\\*\\fldinst MACROBUTTON M {\\v secret}{\\field{\\*\\fldinst PAGE}{\\fldrslt 3}}text}}}",
+         "P\n  \"text\" DejaVu Sans 12\n"},
+        // other fields without a result show nothing; a field left open shows nothing either
+        {"{\\rtf1 a{\\field{\\*\\fldinst DATE}}b{\\field{\\*\\fldinst MACROBUTTON M open",
+         "P\n  \"ab\" DejaVu Sans 12\n"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.rtf);
+        QTextDocument doc;
+        richtext::ReadRtf(QByteArrayView(c.rtf), doc);
+        EXPECT_EQ(richtext::test::DescribeDocument(doc), QString::fromUtf8(c.structure));
+    }
+}
+
 TEST(RtfReader, deep_nesting_is_capped_without_losing_the_text_around_it) {
     const int depth = 200000;
     QByteArray rtf = "{\\rtf1 before ";

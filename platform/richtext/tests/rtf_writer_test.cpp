@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -142,6 +143,42 @@ TEST(RtfWriter, colours_and_fonts_are_listed_once_each) {
     EXPECT_EQ(rtf.count("\\red0\\green0\\blue255;"), 1) << rtf.constData();
     EXPECT_EQ(rtf.count("SerifFont;"), 1) << rtf.constData();  // the name cannot hold its own terminator
     EXPECT_TRUE(rtf.contains("\\cf1\\highlight1 z")) << rtf.constData();
+}
+
+TEST(RtfWriter, numbered_items_are_labelled_from_the_list_start_for_readers_without_lists) {
+    static const struct {
+        QTextListFormat::Style style;
+        int start;
+        const char* prefix;
+        const char* suffix;
+        const char* labels;  ///< \pntext of the two items, joined by "|"
+    } kCases[] = {
+        {QTextListFormat::ListUpperRoman, 3, "", ".", "III.|IV."},
+        {QTextListFormat::ListLowerAlpha, 26, "", ")", "z)|aa)"},
+        {QTextListFormat::ListDecimal, 9, "(", ")", "(9)|(10)"},
+        {QTextListFormat::ListLowerRoman, 3999, "", ".", "mmmcmxcix.|4000."},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.labels);
+        QTextDocument doc;
+        QTextCursor cursor(&doc);
+        QTextListFormat lf;
+        lf.setStyle(c.style);
+        lf.setIndent(1);
+        lf.setNumberPrefix(QString::fromUtf8(c.prefix));
+        lf.setNumberSuffix(QString::fromUtf8(c.suffix));
+        lf.setProperty(richtext::kListStartProperty, c.start);
+        cursor.insertText(QStringLiteral("one"));
+        cursor.createList(lf);
+        cursor.insertBlock();
+        cursor.insertText(QStringLiteral("two"));
+        const QString rtf = QString::fromLatin1(richtext::WriteRtf(doc));
+        QStringList labels;
+        static const QRegularExpression kPnText(QStringLiteral("\\{\\\\pntext\\\\f0 ([^\\\\]*)\\\\tab\\}"));
+        for (auto it = kPnText.globalMatch(rtf); it.hasNext();) labels << it.next().captured(1);
+        EXPECT_EQ(labels.join(u'|'), QString::fromUtf8(c.labels)) << rtf.toStdString();
+        EXPECT_EQ(roundTrip(doc), richtext::test::DescribeDocument(doc));
+    }
 }
 
 }  // namespace
