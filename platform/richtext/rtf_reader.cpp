@@ -71,6 +71,21 @@ struct CharProps {
     bool operator==(const CharProps&) const = default;
 };
 
+struct CharPropsHash {
+    std::size_t operator()(const CharProps& c) const {
+        std::size_t h = 0;
+        for (const int v : {c.font, c.halfPoints, c.fg, c.bg, c.shadeFill, c.shadePattern, c.shadeAmount,
+                            static_cast<int>(c.script), c.raise})
+            h = h * 1000003u + static_cast<std::size_t>(v);
+        for (const bool b : {c.bold, c.italic, c.underline, c.strike, c.caps, c.smallCaps, c.hidden, c.deleted})
+            h = h * 3u + (b ? 1u : 0u);
+        return h;
+    }
+};
+
+/// Character formats kept for reuse; a document with more distinct ones starts over.
+constexpr std::size_t kMaxCachedFormats = 1024;
+
 /// Paragraph properties in force in a group; lengths in twips.
 struct ParaProps {
     Qt::Alignment align = Qt::AlignLeft;
@@ -273,6 +288,10 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
     return table;
 }
 
+/// A byte that is document text as it stands: printable ASCII other than the RTF
+/// delimiters \\, { and }.
+bool plainTextByte(char c) { return c >= 0x20 && c < 0x7F && c != '\\' && c != '{' && c != '}'; }
+
 int clampInt(std::int64_t v, int lo, int hi) { return static_cast<int>(std::clamp<std::int64_t>(v, lo, hi)); }
 
 /// A character that may go into a QTextDocument as text: controls other than the tab
@@ -336,6 +355,9 @@ private:
     void character(char16_t c);
     void unicodeEscape(bool hasParam, int param, int uc);
     void bodyChar(char16_t c, const CharProps& chr);
+    /// Plain ASCII text (see plainTextByte) of the document body, as bodyChar would add it
+    /// character by character.
+    void bodyAscii(QLatin1StringView text);
     void closeField(const FieldState& field);
     void flushBytes();
     void flushText();
@@ -388,8 +410,8 @@ private:
     /// The list of each (\ls, \ilvl) seen: a list table's numbering runs on through the
     /// paragraphs between its items; an item restarts the deeper levels of its list.
     std::map<std::pair<int, int>, QTextList*> m_lsLists;
-    std::optional<CharProps> m_formatKey;
-    QTextCharFormat m_format;
+    /// The formats made so far; emptied when the fonts, colours or default font change.
+    std::unordered_map<CharProps, QTextCharFormat, CharPropsHash> m_formats;
 };
 
 void Reader::damage(const char* what) {
@@ -431,6 +453,14 @@ RtfReadStatus Reader::run() {
             break;
         default:
             if (m_stack.empty()) break;  // nothing precedes the outer group but white space
+            if (plainTextByte(c) && m_ucSkip == 0 && m_bytes.isEmpty() && top().dest == Dest::Body) {
+                // A stretch of plain ASCII document text goes in as a whole.
+                std::size_t end = pos;
+                while (end < n && plainTextByte(m_data[end])) ++end;
+                bodyAscii(QLatin1StringView(m_data.data() + pos - 1, static_cast<qsizetype>(end - pos + 1)));
+                pos = end;
+                break;
+            }
             textByte(static_cast<unsigned char>(c));
             break;
         }
@@ -494,7 +524,7 @@ void Reader::closeGroup() {
         closeField(field);
     }
     if (closing.dest == Dest::FontTable && outer != Dest::FontTable) m_fontDef.reset();
-    if (closing.dest == Dest::FontTable || closing.dest == Dest::ColorTable) m_formatKey.reset();
+    if (closing.dest == Dest::FontTable || closing.dest == Dest::ColorTable) m_formats.clear();
 }
 
 void Reader::controlWord(std::size_t& pos) {
@@ -815,7 +845,7 @@ bool Reader::documentWord(Word w, bool hasParam, int param) {
         return true;
     case Word::Deff:
         m_deff = param;
-        m_formatKey.reset();
+        m_formats.clear();
         return true;
     case Word::Uc: top().uc = clampInt(param, 0, 255); return true;
     case Word::U: unicodeEscape(hasParam, param, top().uc); return true;
@@ -1001,6 +1031,23 @@ void Reader::unicodeEscape(bool hasParam, int param, int uc) {
     character(param >= -32768 && param <= 65535 ? static_cast<char16_t>(param < 0 ? param + 65536 : param)
                                                  : char16_t(0xFFFD));
     m_ucSkip = uc;
+}
+
+void Reader::bodyAscii(QLatin1StringView text) {
+    Group& g = top();
+    g.fresh = false;
+    if (g.chr.hidden || g.chr.deleted) return;
+    if (m_pendingPar) {
+        flushText();
+        newBlock();
+    }
+    if (m_textVersion != m_chrVersion) {
+        if (!m_text.isEmpty() && !(g.chr == m_textProps)) flushText();
+        m_textProps = g.chr;
+        m_textVersion = m_chrVersion;
+    }
+    m_text.append(text);
+    for (FieldState& f : m_fields) f.hasResult = true;
 }
 
 void Reader::bodyChar(char16_t c, const CharProps& chr) {
@@ -1194,7 +1241,7 @@ void Reader::finish() {
 }
 
 QTextCharFormat Reader::charFormat(const CharProps& chr) {
-    if (m_formatKey && *m_formatKey == chr) return m_format;
+    if (const auto it = m_formats.find(chr); it != m_formats.end()) return it->second;
     QTextCharFormat fmt;
     const auto font = m_fonts.find(chr.font < 0 ? m_deff : chr.font);
     if (font != m_fonts.end()) {
@@ -1230,8 +1277,8 @@ QTextCharFormat Reader::charFormat(const CharProps& chr) {
     if (chr.raise != 0) fmt.setBaselineOffset(chr.raise * 100.0 / chr.halfPoints);
     if (chr.caps) fmt.setFontCapitalization(QFont::AllUppercase);
     else if (chr.smallCaps) fmt.setFontCapitalization(QFont::SmallCaps);
-    m_formatKey = chr;
-    m_format = fmt;
+    if (m_formats.size() >= kMaxCachedFormats) m_formats.clear();
+    m_formats.emplace(chr, fmt);
     return fmt;
 }
 
