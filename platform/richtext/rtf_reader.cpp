@@ -1217,7 +1217,7 @@ QTextList* Reader::listFor(const ParaProps& para, const ListSpec& spec) {
     if (spec.byLs) {
         // Numbered through \ls: one list per level, running on through the document.
         const std::pair<int, int> key(para.ls, para.ilvl);
-        m_lsLists.erase(m_lsLists.upper_bound(key), m_lsLists.lower_bound({para.ls + 1, 0}));
+        m_lsLists.erase(m_lsLists.upper_bound(key), m_lsLists.lower_bound({para.ls, 9}));  // levels are 0..8
         QTextList*& list = m_lsLists[key];
         if (list && sameNumbering(list->format(), lf)) {
             list->add(block);

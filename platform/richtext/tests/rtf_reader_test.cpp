@@ -285,6 +285,7 @@ TEST(RtfReader, numbering_formats_and_fields_give_their_structure) {
          "P list0=decimal\n  \"B\" DejaVu Sans 12\nP list2=lower-alpha number=#)\n  \"a\" DejaVu Sans 12\n"},
         // \ls of a list the document does not define: a bullet
         {"{\\rtf1\\pard\\ls9 x\\par}", "P list0=disc\n  \"x\" DejaVu Sans 12\n"},
+        {"{\\rtf1\\pard\\ls2147483647\\ilvl99 x\\par}", "P list0=disc\n  \"x\" DejaVu Sans 12\n"},
         // \plain ends hidden text; \up without a value raises by 3 points
         {"{\\rtf1 a\\v b\\plain c\\up d}", "P\n  \"ac\" DejaVu Sans 12\n  \"d\" DejaVu Sans 12 raise=25%\n"},
         // a placeholder's hidden characters stay hidden; a field inside the instruction adds nothing
