@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace paint {
 
 /// Font styles; a set of them is stored as the value names ("[fsBold,fsItalic]").
@@ -34,6 +36,12 @@ private:
 QStringList FontStyleNames();  ///< "fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"
 
 enum class TFontPitch { fpDefault, fpVariable, fpFixed };
+
+/// The identifier of a character set ("ANSI_CHARSET", "DEFAULT_CHARSET", ...) as forms and
+/// templates store it; none for a value without one.
+std::optional<QString> CharsetToIdent(int charset);
+/// The character set of an identifier (case-insensitive); none when it is not one.
+std::optional<int> IdentToCharset(const QString& ident);
 QStringList FontPitchNames();
 
 /// Pen styles in the class library's order (ordinals stored by name in templates).

@@ -4,6 +4,10 @@
 
 #include "platform/paint/font_resolver.h"
 #include "platform/stream/property_table.h"
+#include "platform/stream/stream_error.h"
+
+#include <functional>
+#include <optional>
 
 #include <QFontDatabase>
 
@@ -25,11 +29,55 @@ void TppFont::Assign(TPersistent* Source) {
     TPersistent::Assign(Source);
 }
 
+namespace {
+
+/// An integer property stored as its identifier when it has one ("clWindowText",
+/// "DEFAULT_CHARSET") and as a number otherwise; both forms are read.
+class FontTable : public stream::PropertyTable<TppFont> {
+public:
+    FontTable& IdentInteger(const QString& name, int (TppFont::*get)() const, void (TppFont::*set)(int),
+                            std::function<std::optional<QString>(int)> toIdent,
+                            std::function<std::optional<int>(const QString&)> fromIdent, int def) {
+        stream::PropertyInfo p;
+        p.name = name;
+        p.kind = stream::PropertyKind::Integer;
+        auto value = [toIdent](int v) {
+            const std::optional<QString> ident = toIdent(v);
+            return ident ? stream::Value::Ident(*ident) : stream::Value::Integer(v);
+        };
+        p.get = [get, value](const stream::Persistent& o) { return value((static_cast<const TppFont&>(o).*get)()); };
+        p.set = [set, fromIdent, name](stream::Persistent& o, const stream::Value& v) {
+            std::optional<int> n;
+            if (v.Type() == stream::ValueType::Ident) n = fromIdent(v.AsText());
+            else if (v.IsInteger()) n = int(v.AsInteger());
+            if (!n)
+                throw stream::StreamError(stream::StreamErrorKind::WrongValueKind,
+                                          QStringLiteral("Invalid property value %1").arg(v.AsText()));
+            (static_cast<TppFont&>(o).*set)(*n);
+        };
+        p.defaultValue = value(def);
+        m_properties.push_back(std::move(p));
+        return *this;
+    }
+};
+
+const FontTable& fontTable() {
+    static const FontTable table = [] {
+        FontTable t;
+        t.IdentInteger(QStringLiteral("Charset"), &TppFont::Charset, &TppFont::SetCharset, paint::CharsetToIdent,
+                       paint::IdentToCharset, 1)
+            .IdentInteger(QStringLiteral("Color"), &TppFont::Color, &TppFont::SetColor, paint::ColorToIdent,
+                          paint::IdentToColor, paint::clWindowText);
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
 const stream::PropertyList& TppFont::StreamProperties() const {
     static const auto table =
-        stream::PropertyTable<TppFont>()
-            .Integer("Charset", &TppFont::Charset, &TppFont::SetCharset, 1)
-            .Integer("Color", &TppFont::Color, &TppFont::SetColor, paint::clWindowText)
+        stream::PropertyTable<TppFont>(fontTable())
             .String("Name", &TppFont::Name, &TppFont::SetName, stream::kNoDefault)
             .Integer("Size", &TppFont::Size, &TppFont::SetSize, stream::kNoDefault)
             .Set("Style", [](const TppFont& f) { return f.Style().Bits(); },

@@ -14,7 +14,8 @@
 /// height, so a font looks the same on any device; Height is the pixel height at the font's
 /// PixelsPerInch (the screen's unless a device canvas set its own) and is not stored.
 /// Stored as Charset, Color, Name, Size and Style (a set of fsBold, fsItalic, fsUnderline,
-/// fsStrikeOut); Color is stored as its integer value.
+/// fsStrikeOut); Color and Charset are stored by identifier when they have one
+/// ("clWindowText", "ANSI_CHARSET"), otherwise as numbers.
 class TppFont : public TPersistent, public stream::Persistent {
     Q_OBJECT
     Q_PROPERTY(int Charset READ Charset WRITE SetCharset)

@@ -1,7 +1,9 @@
 #include "platform/paint/canvas.h"
+#include "platform/paint/picture.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QPainter>
 
 namespace paint {
@@ -107,6 +109,75 @@ TEST(Canvas, transparent_pictures_leave_white_unpainted) {
     }
     EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::green));
     EXPECT_EQ(image.pixelColor(1, 1), QColor(Qt::blue));
+}
+
+}  // namespace
+}  // namespace paint
+
+namespace paint {
+namespace {
+
+// A sheet of every pen style, brush style, shape, system colour and picture kind, written
+// as canvas_sheet.png to look at; each brush swatch but the clear one must be painted.
+TEST(Canvas, sheet_of_pens_brushes_shapes_colours_and_pictures) {
+    QImage sheet = whiteImage(560, 300);
+    {
+        QPainter p(&sheet);
+        Canvas c(p);
+        Font label;
+        label.Name = QStringLiteral("Arial");
+        label.Size = 8;
+        label.Color = clBlack;
+        c.SetFont(label);
+        c.SetBrush({clWhite, TBrushStyle::bsClear});
+        const QStringList pens = PenStyleNames();
+        for (int i = 0; i < pens.size(); ++i) {
+            c.TextOut(10, 10 + i * 16, pens.at(i));
+            c.SetPen({clNavy, 1, static_cast<TPenStyle>(i)});
+            c.MoveTo(100, 17 + i * 16);
+            c.LineTo(250, 17 + i * 16);
+        }
+        const QStringList brushes = BrushStyleNames();
+        for (int i = 0; i < brushes.size(); ++i) {
+            c.SetPen({clBlack, 1, TPenStyle::psSolid});
+            c.SetBrush({clMaroon, static_cast<TBrushStyle>(i)});
+            c.Rectangle(QRectF(270 + i * 35, 10, 30, 30));
+            c.SetBrush({clWhite, TBrushStyle::bsClear});
+            c.TextOut(270 + i * 35, 42, QString::number(i));
+        }
+        c.SetPen({clGreen, 3, TPenStyle::psSolid});
+        c.SetBrush({clYellow, TBrushStyle::bsSolid});
+        c.Ellipse(QRectF(270, 70, 100, 60));
+        c.RoundRect(QRectF(390, 70, 100, 60), 30, 30);
+        for (int i = 0; i <= 24; ++i) {
+            c.SetPen({clBlack, 1, TPenStyle::psSolid});
+            c.SetBrush({kSystemColorFlag | i, TBrushStyle::bsSolid});
+            c.Rectangle(QRectF(10 + i * 21, 150, 20, 20));
+        }
+        QImage picture = whiteImage(40, 40);
+        QPainter pp(&picture);
+        pp.fillRect(10, 10, 20, 20, Qt::red);
+        pp.end();
+        c.SetBrush({clAqua, TBrushStyle::bsSolid});
+        c.FillRect(QRectF(10, 190, 200, 90));
+        c.StretchDraw(QRectF(20, 200, 70, 70), picture);
+        c.StretchDrawTransparent(QRectF(120, 200, 70, 70), picture);
+        c.StretchDraw(QRectF(230, 200, 70, 70), Picture::Placeholder(70, 70));
+    }
+    ASSERT_TRUE(sheet.save(QDir::current().absoluteFilePath(QStringLiteral("paint_canvas_sheet.png"))));
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(BrushStyleNames().at(i).toStdString());
+        int painted = 0;
+        for (int x = 272 + i * 35; x < 298 + i * 35; ++x)
+            for (int y = 12; y < 38; ++y) painted += sheet.pixelColor(x, y) != QColor(Qt::white);
+        if (static_cast<TBrushStyle>(i) == TBrushStyle::bsClear)
+            EXPECT_EQ(painted, 0);
+        else
+            EXPECT_GT(painted, 26 * 26 / 12);  // hatches cover one row or column in eight
+    }
+    EXPECT_EQ(sheet.pixelColor(125, 205), QColor(Qt::cyan));  // white of the transparent picture
+    EXPECT_EQ(sheet.pixelColor(25, 205), QColor(Qt::white));
+    EXPECT_EQ(sheet.pixelColor(10 + 15 * 21 + 10, 160), QColor(0xC0, 0xC0, 0xC0));  // clBtnFace
 }
 
 }  // namespace

@@ -113,6 +113,24 @@ TEST_F(ReportUtils, fonts_keep_their_point_size_whatever_the_device_resolution) 
     EXPECT_EQ(printerFont.Style(), font.Style());
     printerFont.SetHeight(-100);
     EXPECT_EQ(printerFont.Size(), 12);
+
+    // Colours and character sets are stored by identifier when they have one.
+    font.SetColor(paint::clNavy);
+    font.SetCharset(0);
+    stored.clear();
+    stream::PersistentToProperties(font, QString(), stored);
+    ASSERT_GE(stored.size(), 2u);
+    EXPECT_EQ(stored[0].name, QStringLiteral("Charset"));
+    EXPECT_EQ(stored[0].value.AsText(), QStringLiteral("ANSI_CHARSET"));
+    EXPECT_EQ(stored[1].value.AsText(), QStringLiteral("clNavy"));
+    TppFont read;
+    stream::ReadProperties(read, {{QStringLiteral("Color"), stream::Value::Ident(QStringLiteral("clBtnFace"))},
+                                  {QStringLiteral("Charset"), stream::Value::Integer(204)},
+                                  {QStringLiteral("Name"), stream::Value::Text(QStringLiteral("Times New Roman"))}});
+    EXPECT_EQ(read.Color(), paint::clBtnFace);
+    EXPECT_EQ(read.Charset(), 204);
+    EXPECT_THROW(stream::ReadProperties(read, {{QStringLiteral("Color"), stream::Value::Ident(QStringLiteral("clPlaid"))}}),
+                 stream::StreamError);
 }
 
 TEST_F(ReportUtils, font_list_holds_the_installed_families_sorted_with_their_pitch) {
