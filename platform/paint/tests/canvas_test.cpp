@@ -182,3 +182,35 @@ TEST(Canvas, sheet_of_pens_brushes_shapes_colours_and_pictures) {
 
 }  // namespace
 }  // namespace paint
+
+namespace paint {
+namespace {
+
+TEST(Canvas, tabbed_text_starts_each_piece_at_its_stop) {
+    QImage image = whiteImage(300, 30);
+    Font font;
+    font.Name = QStringLiteral("Courier New");
+    font.Size = 10;
+    font.Color = clBlack;
+    {
+        QPainter p(&image);
+        Canvas c(p);
+        c.SetFont(font);
+        c.SetBrush({clWhite, TBrushStyle::bsClear});
+        c.TabbedTextOut(10, 5, QStringLiteral("ab\tIII\tIII"), {100, 200});
+    }
+    auto inkIn = [&](int from, int to) {
+        int ink = 0;
+        for (int x = from; x < to; ++x)
+            for (int y = 0; y < image.height(); ++y) ink += qGray(image.pixel(x, y)) < 128;
+        return ink;
+    };
+    EXPECT_GT(inkIn(10, 30), 0);    // "ab"
+    EXPECT_EQ(inkIn(40, 108), 0);   // the gap to the first stop
+    EXPECT_GT(inkIn(108, 135), 0);  // "III" at 10 + 100
+    EXPECT_EQ(inkIn(140, 208), 0);
+    EXPECT_GT(inkIn(208, 235), 0);  // "III" at 10 + 200
+}
+
+}  // namespace
+}  // namespace paint

@@ -2,6 +2,9 @@
 #include "report/model/report_types.h"
 #include "testsupport/qt_printers.h"
 
+#include "platform/stream/object_stream.h"
+#include "platform/stream/property_table.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,6 +68,34 @@ TEST(ReportErrors, each_exception_carries_its_message_and_kind) {
         EXPECT_EQ(e.Code(), report::kTemplateLoadError);
     }
     EXPECT_NE(EPrintError(QString()).Code(), ECodeError(QString()).Code());
+}
+
+}  // namespace
+
+namespace {
+
+// A stored object with one enumerated property, declared from the type's value names as
+// the report classes declare theirs.
+struct UnitsHolder : stream::Persistent {
+    TppUnitType units = TppUnitType::utInches;
+    const stream::PropertyList& StreamProperties() const override {
+        static const auto table = stream::PropertyTable<UnitsHolder>().Enum(
+            "Units", [](const UnitsHolder& h) { return h.units; }, [](UnitsHolder& h, TppUnitType u) { h.units = u; },
+            EnumTypeOf(TppUnitType{}).values, TppUnitType::utInches);
+        return table;
+    }
+};
+
+TEST(ReportTypes, a_stored_enumeration_is_written_by_name_and_read_back_to_its_ordinal) {
+    UnitsHolder written;
+    written.units = TppUnitType::utMMThousandths;
+    std::vector<stream::Property> stored;
+    stream::PersistentToProperties(written, QString(), stored);
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].value.AsText(), QStringLiteral("utMMThousandths"));
+    UnitsHolder read;
+    stream::ReadProperties(read, stored);
+    EXPECT_EQ(static_cast<int>(read.units), 4);
 }
 
 }  // namespace
