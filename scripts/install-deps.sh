@@ -15,6 +15,8 @@ packages=(
   libbenchmark-dev
   xvfb
   fonts-dejavu-core
+  fonts-liberation2
+  poppler-utils
   fpc
   fortunes fortunes-min
   man-db manpages

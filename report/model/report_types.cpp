@@ -1,0 +1,26 @@
+#include "report/model/report_types.h"
+
+namespace report {
+
+const std::vector<const EnumType*>& ReportEnumTypes() {
+    static const std::vector<const EnumType*> types = {
+        &EnumTypeOf(TppBarCodeType{}),        &EnumTypeOf(TppBarCodeOrientation{}),
+        &EnumTypeOf(TppBreakType{}),          &EnumTypeOf(TppCalcType{}),
+        &EnumTypeOf(TppDatabaseType{}),       &EnumTypeOf(TppDataType{}),
+        &EnumTypeOf(TppDBCalcType{}),         &EnumTypeOf(TppDuplexType{}),
+        &EnumTypeOf(TppFileType{}),           &EnumTypeOf(TppFormatType{}),
+        &EnumTypeOf(TppLanguageType{}),       &EnumTypeOf(TppLinePositionType{}),
+        &EnumTypeOf(TppLineStyleType{}),      &EnumTypeOf(TppPageSettingType{}),
+        &EnumTypeOf(TppPassSettingType{}),    &EnumTypeOf(TppPrintBehaviorType{}),
+        &EnumTypeOf(TppPrintHeightType{}),    &EnumTypeOf(TppRangeBeginType{}),
+        &EnumTypeOf(TppRangeEndType{}),       &EnumTypeOf(TppOrvelInterfaceOption{}),
+        &EnumTypeOf(TppOrvelOption{}),        &EnumTypeOf(TppSaveToType{}),
+        &EnumTypeOf(TppSearchOperatorType{}), &EnumTypeOf(TppSortOrderType{}),
+        &EnumTypeOf(TppShowComponent{}),      &EnumTypeOf(TppSQLType{}),
+        &EnumTypeOf(TppUnitType{}),           &EnumTypeOf(TppVarEventType{}),
+        &EnumTypeOf(TppVarType{}),
+    };
+    return types;
+}
+
+}  // namespace report
