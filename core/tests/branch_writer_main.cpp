@@ -1,0 +1,33 @@
+// Test helper: opens a database through the main data module and adds branches, printing
+// each new NodeID on its own line. Used to run two writers on one database at once.
+//   dossara_core_branch_writer <folder> <count> <title>
+
+#include "core/main_data_mod.h"
+#include "core/view_control.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <exception>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 4) return 2;
+    try {
+        TViewControl views;
+        TMainDataMod module(nullptr, &views);
+        module.ConnectDatabase(args[1]);
+        const int count = args[2].toInt();
+        for (int i = 0; i < count; ++i) {
+            const int id = module.InsertBranch(0, args[3] + QStringLiteral(" branch %1").arg(i), 0, 45000.0);
+            std::printf("%d\n", id);
+            std::fflush(stdout);
+        }
+        module.DisconnectDatabase();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
