@@ -5,6 +5,8 @@
 #include "core/main_data_mod.h"
 #include "core/view_control.h"
 
+#include "platform/db/db_error.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -20,9 +22,18 @@ int main(int argc, char** argv) {
         module.ConnectDatabase(args[1]);
         const int count = args[2].toInt();
         for (int i = 0; i < count; ++i) {
-            const int id = module.InsertBranch(0, args[3] + QStringLiteral(" branch %1").arg(i), 0, 45000.0);
-            std::printf("%d\n", id);
-            std::fflush(stdout);
+            // The other writer may hold the table past the engine's wait on a loaded machine:
+            // a locked table is tried again, as a user would, any other failure ends the run.
+            for (int attempt = 1;; ++attempt) {
+                try {
+                    const int id = module.InsertBranch(0, args[3] + QStringLiteral(" branch %1").arg(i), 0, 45000.0);
+                    std::printf("%d\n", id);
+                    std::fflush(stdout);
+                    break;
+                } catch (const db::EDBEngineError& e) {
+                    if (e.Code() != db::ErrorCode::kTableLocked || attempt == 20) throw;
+                }
+            }
         }
         module.DisconnectDatabase();
     } catch (const std::exception& e) {
