@@ -7,6 +7,7 @@
 #include "fulltext/table/ts_table.h"
 #include "fulltext/table/ts_update.h"
 
+#include "platform/db/read_snapshot.h"
 #include "platform/db/table.h"
 #include "platform/ui/dialog_service.h"
 
@@ -137,6 +138,9 @@ TViewFieldDef* TViewControl::fieldAt(int view, int field) {
 bool TViewControl::LoadViewDefinitions() {
     if (FreeAllViews && !FreeAllViews()) return false;
     Clear();
+    // Some thousand settings reads in a row: one read transaction for all of them.
+    db::ReadSnapshot snapshot;
+    if (db::Table* settings = core::SettingsTable(); settings && settings->Active()) snapshot = db::ReadSnapshot(*settings);
     const int count = core::ReadRegInt(kViews, QStringLiteral("Control"), QStringLiteral("Counts"),
                                        QStringLiteral("ViewCount"), 0);
     for (int i = 0; i < count; ++i) {
