@@ -13,6 +13,8 @@ packages=(
   zlib1g-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev
+  liblz4-dev
+  adwaita-icon-theme
   xvfb
   fonts-dejavu-core
   fonts-liberation2

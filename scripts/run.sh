@@ -4,7 +4,7 @@
 set -euo pipefail
 build=${1:-build}
 bin="$build/bin"
-sample="$build/sample"
+sample="$bin/Sample"
 if [ -x "$bin/dossara" ]; then
   exec "$bin/dossara" "/DB:$sample"
 elif [ -x "$bin/tarnwell" ]; then

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace datagen {
+
+/// One binary package of the Debian package catalogue.
+struct PackageRecord {
+    QString Package;
+    QString Source;        ///< source package name (the package's own name when none is given)
+    QString Version;
+    QString Architecture;
+    QString Section;       ///< "libs", "contrib/net", ...
+    QString Priority;
+    QString Maintainer;
+    QString Homepage;
+    QString Summary;       ///< first line of the description
+    QString Description;   ///< the long description, paragraphs separated by empty lines
+    int InstalledSizeKiB = 0;
+    qint64 ArchiveSizeBytes = 0;  ///< 0 when unknown (installed packages)
+    bool Essential = false;
+    bool Installed = false;
+    QDate InstalledOn;     ///< from dpkg's file list of the package; null when not installed
+};
+
+/// Reads the catalogue: every installed package from the dpkg status file, then the packages
+/// of the archive's package lists (plain or lz4-compressed "*_Packages" files under
+/// `aptListsFolder`) that are built from the same sources as an installed package. Without
+/// readable package lists only the installed packages are read. Packages come back sorted by
+/// name; each name once (the installed one wins).
+std::vector<PackageRecord> ReadPackageCatalogue(const QString& dpkgStatusFile, const QString& aptListsFolder,
+                                                const QString& dpkgInfoFolder);
+
+/// The files the catalogue is read from (for build dependencies).
+QStringList CatalogueInputs(const QString& dpkgStatusFile, const QString& aptListsFolder);
+
+/// Parses deb822 stanzas (the dpkg status and Packages format).
+std::vector<PackageRecord> ParsePackageStanzas(const QByteArray& text, bool installedOnly);
+
+}  // namespace datagen

@@ -1,0 +1,171 @@
+#include "core/product_tables.h"
+
+#include "core/settings_store.h"
+#include "core/view_def.h"
+
+#include "fulltext/table/ts_make.h"
+#include "fulltext/table/ts_text_table_link.h"
+#include "fulltext/table/ts_words_table_link.h"
+#include "fulltext/ts_cache.h"
+
+#include "platform/db/database.h"
+#include "platform/db/table.h"
+
+namespace core {
+
+namespace {
+
+using db::FieldType;
+using db::IndexOption;
+
+db::IndexDef primaryOn(const QString& fields) { return {QString(), fields, IndexOption::ixPrimary | IndexOption::ixUnique}; }
+
+}  // namespace
+
+db::TableDef HierarchyTableDef() {
+    return {{{"NodeID", FieldType::ftInteger, 0, true},
+             {"ParentNodeID", FieldType::ftInteger, 0, false},
+             {"NodeName", FieldType::ftString, 100, false},
+             {"NodeType", FieldType::ftSmallint, 0, false},
+             {"Properties", FieldType::ftMemo, 0, false},
+             {"Timestamp", FieldType::ftDateTime, 0, false}},
+            {primaryOn("NodeID")}};
+}
+
+db::TableDef TsTableTableDef() {
+    return {{{"TableName", FieldType::ftString, 60, false}, {"TableAlias", FieldType::ftString, 60, false}}, {}};
+}
+
+db::TableDef TsFieldTableDef() {
+    return {{{"TableName", FieldType::ftString, 60, false},
+             {"FieldName", FieldType::ftString, 60, false},
+             {"FieldAlias", FieldType::ftString, 60, false},
+             {"Selectable", FieldType::ftString, 1, false},
+             {"Searchable", FieldType::ftString, 1, false},
+             {"Sortable", FieldType::ftString, 1, false},
+             {"DataType", FieldType::ftString, 60, false},
+             {"AutoSearch", FieldType::ftString, 1, false},
+             {"Mandatory", FieldType::ftString, 1, false}},
+            {}};
+}
+
+db::TableDef IconLibTableDef() {
+    return {{{"ID", FieldType::ftInteger, 0, true},
+             {"Name", FieldType::ftString, 20, false},
+             {"SmallImage", FieldType::ftGraphic, 0, false},
+             {"LargeImage", FieldType::ftGraphic, 0, false}},
+            {primaryOn("ID")}};
+}
+
+db::TableDef MaskLibTableDef() {
+    return {{{"ID", FieldType::ftInteger, 0, true},
+             {"Name", FieldType::ftString, 30, false},
+             {"Mask", FieldType::ftString, 30, false},
+             {"Sample", FieldType::ftString, 50, false}},
+            {primaryOn("ID")}};
+}
+
+db::TableDef MacroLibTableDef() {
+    return {{{"ID", FieldType::ftInteger, 0, true},
+             {"Shortcut", FieldType::ftInteger, 0, false},
+             {"Type", FieldType::ftSmallint, 0, false},
+             {"Text", FieldType::ftMemo, 0, false}},
+            {primaryOn("ID")}};
+}
+
+db::TableDef TemplateLibTableDef() {
+    return {{{"ID", FieldType::ftInteger, 0, true},
+             {"Name", FieldType::ftString, 30, false},
+             {"Icon", FieldType::ftGraphic, 0, false},
+             {"Description", FieldType::ftMemo, 0, false},
+             {"Path", FieldType::ftString, 255, false}},
+            {primaryOn("ID"), {"Name", "Name", IndexOption::ixCaseInsensitive}}};
+}
+
+db::FieldType FieldTypeOfLetter(QChar letter) {
+    switch (letter.toUpper().unicode()) {
+    case u'B': return FieldType::ftBoolean;
+    case u'D': return FieldType::ftDate;
+    case u'F': return FieldType::ftFloat;
+    case u'N': return FieldType::ftInteger;
+    case u'R': return FieldType::ftSmallint;
+    default: return FieldType::ftString;
+    }
+}
+
+db::TableDef ViewTableDef(const TViewDef& view) {
+    db::TableDef def{{{"NodeID", FieldType::ftInteger, 0, true},
+                      {"TimeSTamp", FieldType::ftDateTime, 0, false},
+                      {"Note", FieldType::ftMemo, 0, false},
+                      {"SearchTerms", FieldType::ftMemo, 0, false},
+                      {"CrossReference", FieldType::ftMemo, 0, false}},
+                     {primaryOn("NodeID")}};
+    for (const TViewFieldDef& f : view.FieldDefs) {
+        if (f.MarkedForDelete) continue;
+        const FieldType type = FieldTypeOfLetter(f.FieldType);
+        def.Fields.push_back({f.FieldName, type, type == FieldType::ftString ? int(f.FieldLength) : 0, false});
+    }
+    return def;
+}
+
+QString ViewTableFile(const QString& dataTableName) {
+    return dataTableName.contains(u'.') ? dataTableName : dataTableName + QStringLiteral(".DB");
+}
+
+QString ViewDictTableFile(const QString& dataTableName) {
+    const int dot = dataTableName.indexOf(u'.');
+    return (dot < 0 ? dataTableName : dataTableName.left(dot)) + QStringLiteral("Dict.DB");
+}
+
+void CreateDatabaseTables(const QString& folder) {
+    CreateSettingsTable(folder);
+    db::CreateTableFile(folder, kHierarchyTable, HierarchyTableDef());
+    db::CreateTableFile(folder, kTsTableTable, TsTableTableDef());
+    db::CreateTableFile(folder, kTsFieldTable, TsFieldTableDef());
+    BuildWordIndex(folder, kHierarchyTable, kHierarchyDictTable, {QStringLiteral("NodeName")});
+}
+
+void CreateLibraryTables(const QString& folder) {
+    db::CreateTableFile(folder, kIconLibTable, IconLibTableDef());
+    db::CreateTableFile(folder, kMaskLibTable, MaskLibTableDef());
+    db::CreateTableFile(folder, kMacroLibTable, MacroLibTableDef());
+    db::CreateTableFile(folder, kTemplateLibTable, TemplateLibTableDef());
+}
+
+void BuildWordIndex(const QString& folder, const QString& tableFile, const QString& dictFile,
+                    const QStringList& fieldNames) {
+    db::Table records;
+    records.SetDatabaseName(folder);
+    records.SetTableName(tableFile);
+    db::Table words;
+    words.SetDatabaseName(folder);
+    words.SetTableName(dictFile);
+    TtsMakeTextTableLink text;
+    text.SetTable(&records);
+    text.SetFieldNames(fieldNames);
+    text.SetIndexFieldName(QStringLiteral("NodeID"));
+    TtsMakeWordsTableLink wordsLink;
+    wordsLink.SetTable(&words);
+    text.OnMinIndex = [](QObject*) { return 0; };
+    wordsLink.SetReverseField(false);
+    wordsLink.SetBlobFieldSize(0);
+    wordsLink.SetBytesFieldSize(0);
+    wordsLink.SetCharFieldSize(0);
+    wordsLink.SetTransactions(0);
+    TtsCache cache;
+    TtsMake maker;
+    maker.SetTextLink(&text);
+    maker.SetWordsLink(&wordsLink);
+    maker.SetCache(&cache);
+    maker.Execute();
+}
+
+QStringList TextFieldNames(const db::TableDef& def) {
+    QStringList names;
+    for (const db::FieldDef& f : def.Fields)
+        if (f.DataType == FieldType::ftString || f.DataType == FieldType::ftMemo || f.DataType == FieldType::ftFmtMemo)
+            names << f.Name;
+    return names;
+}
+
+}  // namespace core
