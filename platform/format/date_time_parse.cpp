@@ -119,6 +119,7 @@ QString dateOrder(const QString& format) {
 struct DateLiterals {
     QString between[2];
     QString after;
+    bool monthNames = false;  ///< the month is written as a name ("mmm", "mmmm")
 };
 
 DateLiterals dateLiterals(const QString& format, QChar dateSeparator) {
@@ -139,7 +140,9 @@ DateLiterals dateLiterals(const QString& format, QChar dateSeparator) {
         }
         const QChar l = c.toLower();
         if (l == QLatin1Char('d') || l == QLatin1Char('m') || l == QLatin1Char('y')) {
+            const qsizetype start = i;
             while (i + 1 < format.size() && format[i + 1].toLower() == l) ++i;
+            if (l == QLatin1Char('m') && i - start >= 2) out.monthNames = true;
             if (elements >= 1 && elements <= 2) out.between[elements - 1] = pending;
             pending.clear();
             ++elements;
@@ -187,9 +190,23 @@ std::optional<QDate> scanDate(Scanner& sc, const FormatSettings& s) {
     int digits[3] = {0, 0, 0};
     int values[3] = {0, 0, 0};
     int count = 0;
+    QStringList monthNames;
+    if (literals.monthNames) {
+        for (const QString& name : s.longMonthNames) monthNames << name;
+        for (const QString& name : s.shortMonthNames) monthNames << name;
+    }
     for (; count < 3; ++count) {
         if (count > 0 && !sc.separator(sep, other) && !sc.literal(literals.between[count - 1])) break;
-        auto n = sc.number(&digits[count]);
+        std::optional<int> n;
+        if (literals.monthNames && order[count] == QLatin1Char('m')) {
+            // A format that writes the month's name is read with it.
+            const int name = sc.word(monthNames);
+            if (name >= 0) {
+                n = name % 12 + 1;
+                digits[count] = 2;
+            }
+        }
+        if (!n) n = sc.number(&digits[count]);
         if (!n) return std::nullopt;
         values[count] = *n;
     }

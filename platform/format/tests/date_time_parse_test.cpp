@@ -113,7 +113,14 @@ TEST(StrToDate, accepts_the_separator_the_short_format_writes) {
 }
 
 TEST(StrToDate, reads_back_what_the_short_format_writes) {
-    for (const FormatSettings& s : {DayFirst(), MonthFirst(), YearFirstComma()}) {
+    FormatSettings shortNames = DayFirst();
+    shortNames.shortDateFormat = QStringLiteral("dd-mmm-yyyy");
+    FormatSettings longNames = MonthFirst();
+    longNames.shortDateFormat = QStringLiteral("mmmm d, yyyy");
+    FormatSettings closing = DayFirst();
+    closing.shortDateFormat = QStringLiteral("yyyy. mm. dd.");
+    closing.dateSeparator = QLatin1Char('.');
+    for (const FormatSettings& s : {DayFirst(), MonthFirst(), YearFirstComma(), shortNames, longNames, closing}) {
         for (const QDate& d : {QDate(2024, 3, 5), QDate(1899, 12, 30), QDate(1, 1, 1), QDate(2000, 2, 29)}) {
             const QString text = DateToStr(d, s);
             SCOPED_TRACE(text.toStdString());
