@@ -339,7 +339,8 @@ TEST_F(MainWindow, a_new_section_is_named_in_place_then_its_first_subkey) {
     ConfirmInPlaceEdit(form->RegTree, "Colours");
     EXPECT_TRUE(TableText(Folder).contains("Colours|Default|Default|Default=<Not set>"));
     // The new section's first child is already in edit, named after the section.
-    ASSERT_TRUE(testsupport::WaitFor([&] { return form->RegTree->currentItem() && form->RegTree->currentItem()->parent(); }))
+    ASSERT_TRUE(testsupport::WaitFor(
+        [&] { return form->RegTree->currentItem() && form->RegTree->currentItem()->parent(); }, 10000))
         << TreeText().toStdString();
     EXPECT_EQ(form->RegTree->currentItem()->text(0), QStringLiteral("Colours"));
     EXPECT_EQ(form->RegTree->currentItem()->parent()->text(0), QStringLiteral("Colours"));
@@ -768,7 +769,7 @@ TEST_F(MainWindow, export_without_a_selection_is_refused_and_a_finished_export_s
     form->resize(900, 640);
     TriggerAction(form.get(), "M_File_Export");
     TExportKey* window = form->ExportKey.get();
-    ASSERT_TRUE(testsupport::WaitFor([&] { return window->isVisible(); }));
+    ASSERT_TRUE(testsupport::WaitFor([&] { return window->isVisible(); }, 10000));
     // Centred on the main window.
     EXPECT_LE((window->frameGeometry().center() - form->frameGeometry().center()).manhattanLength(), 4);
 
