@@ -69,6 +69,18 @@ public:
         return false;
     }
 
+    /// A literal of blanks only ("dd/mm yyyy" writes one between month and year): true
+    /// when it is one and at least one blank follows, which is taken.
+    bool blanks(const QString& text) {
+        if (text.isEmpty() || !text.trimmed().isEmpty()) return false;
+        const qsizetype before = m_pos;
+        skipBlanks();
+        return m_pos > before;
+    }
+
+    /// As literal(), but a literal of blanks only answers false.
+    bool nonBlankLiteral(const QString& text) { return !text.trimmed().isEmpty() && literal(text); }
+
     /// Matches one of the words (case-insensitive) after optional blanks.
     int word(const QStringList& words) {
         skipBlanks();
@@ -196,7 +208,9 @@ std::optional<QDate> scanDate(Scanner& sc, const FormatSettings& s) {
         for (const QString& name : s.shortMonthNames) monthNames << name;
     }
     for (; count < 3; ++count) {
-        if (count > 0 && !sc.separator(sep, other) && !sc.literal(literals.between[count - 1])) break;
+        if (count > 0 && !sc.nonBlankLiteral(literals.between[count - 1]) && !sc.separator(sep, other) &&
+            !sc.blanks(literals.between[count - 1]))
+            break;
         std::optional<int> n;
         if (literals.monthNames && order[count] == QLatin1Char('m')) {
             // A format that writes the month's name is read with it.
@@ -243,6 +257,7 @@ std::optional<QDate> scanDate(Scanner& sc, const FormatSettings& s) {
 // last element ("ampm h시 nn분 ss초" writes "시", "분" and "초"); ":" stands for the time
 // separator and the am/pm markers are no literals.
 struct TimeLiterals {
+    QString before;  ///< before the hour ("kl. " in "kl. hh:nn:ss"), am/pm markers left out
     QString between[2];
     QString after;
 };
@@ -277,6 +292,7 @@ TimeLiterals timeLiterals(const QString& format, QChar timeSeparator) {
         if (l == QLatin1Char('h') || l == QLatin1Char('n') || l == QLatin1Char('m') || l == QLatin1Char('s') ||
             l == QLatin1Char('z')) {
             while (i + 1 < format.size() && format[i + 1].toLower() == l) ++i;
+            if (elements == 0) out.before = pending;
             if (elements >= 1 && elements <= 2) out.between[elements - 1] = pending;
             pending.clear();
             ++elements;
@@ -293,16 +309,27 @@ std::optional<QTime> scanTime(Scanner& sc, const FormatSettings& s) {
     const TimeLiterals formats[] = {timeLiterals(s.longTimeFormat, sep), timeLiterals(s.shortTimeFormat, sep)};
     // The separator, or the text either time format writes at that place.
     auto separatorAt = [&](int place) {
-        if (sc.separator(sep, QChar())) return true;
         for (const TimeLiterals& f : formats)
-            if (sc.literal(f.between[place])) return true;
-        return false;
+            if (sc.nonBlankLiteral(f.between[place])) return true;
+        return sc.separator(sep, QChar());
+    };
+    // The text the formats write after their seconds, or after their minutes when they end
+    // there.
+    auto trailingText = [&] {
+        for (const TimeLiterals& f : formats) {
+            for (const QString& text : {f.after, f.between[1]}) {
+                const QString word = text.trimmed();
+                if (!word.isEmpty() && word != QString(sep) && sc.literal(word)) return;
+            }
+        }
     };
     const QStringList markers{s.timeAMString, s.timePMString, QStringLiteral("AM"), QStringLiteral("PM"),
                               QStringLiteral("A"), QStringLiteral("P")};
     // Formats that write the marker first ("ampm h:nn" writes "PM 7:05") are read in that order.
     int marker = sc.word(markers);
     const bool markerFirst = marker >= 0;
+    for (const TimeLiterals& f : formats)
+        if (sc.nonBlankLiteral(f.before)) break;
     auto hour = sc.number();
     if (!hour) return std::nullopt;
     int minute = 0, second = 0, msec = 0;
@@ -316,12 +343,16 @@ std::optional<QTime> scanTime(Scanner& sc, const FormatSettings& s) {
         if (separatorAt(1)) {
             if (auto sec = sc.number()) {
                 second = *sec;
+                const qsizetype afterSeconds = sc.pos();
                 if (sc.separator(s.decimalSeparator, QLatin1Char('.'))) {
                     int digits = 0;
-                    auto ms = sc.number(&digits);
                     // A count of milliseconds, as "z" writes it: ".5" is 5 ms, ".500" 500 ms.
-                    if (!ms || digits > 3) return std::nullopt;
-                    msec = *ms;
+                    if (auto ms = sc.number(&digits)) {
+                        if (digits > 3) return std::nullopt;
+                        msec = *ms;
+                    } else {
+                        sc.setPos(afterSeconds);  // a literal text after the seconds ("19:05:09,")
+                    }
                 }
             } else {
                 // Not a separator but the text a format writes after its minutes ("5분").
@@ -329,17 +360,11 @@ std::optional<QTime> scanTime(Scanner& sc, const FormatSettings& s) {
             }
         }
     }
-    // The text the formats write after their seconds, or after their minutes when they end
-    // there, may follow.
-    [&] {
-        for (const TimeLiterals& f : formats) {
-            for (const QString& text : {f.after, f.between[1]}) {
-                const QString word = text.trimmed();
-                if (!word.isEmpty() && word != QString(sep) && sc.literal(word)) return;
-            }
-        }
-    }();
-    if (!markerFirst) marker = sc.word(markers);
+    trailingText();
+    if (!markerFirst) {
+        marker = sc.word(markers);
+        if (marker >= 0) trailingText();  // "7:05:09 e pasdites,"
+    }
     int h = *hour;
     if (marker >= 0) {
         const bool pm = marker == 1 || marker == 3 || marker == 5;
