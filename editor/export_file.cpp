@@ -1,11 +1,21 @@
 #include "editor/export_file.h"
 
+#include "core/settings_store.h"
+#include "platform/base/ansi.h"
+
+#include <QStringDecoder>
 #include <QStringList>
+
+#include <cstdint>
 
 namespace editor {
 
 QString RowKeyText(const SettingsRow& row) {
     return QStringLiteral("[%1 | %2 | %3 | %4]").arg(row.Section, row.Key1, row.Key2, row.Variable);
+}
+
+QString CountOfRows(qsizetype count) {
+    return count == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(count);
 }
 
 QString TrimBlanks(const QString& text) {
@@ -44,21 +54,32 @@ base::Result<QByteArray> FormatExportFile(const QString& delimiter, const std::v
     return out.toUtf8();
 }
 
-base::Result<std::vector<SettingsRow>> ParseExportFile(const QByteArray& content) {
-    const QString formatError = QStringLiteral("Import file format is incorrect");
-    QString text = QString::fromUtf8(content);
+base::Result<ExportFileContent> ParseExportFile(const QByteArray& content) {
+    ExportFileContent file;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(content);
+    file.encoding = QStringLiteral("UTF-8");
+    if (utf8.hasError()) {
+        text = QString(content.size(), Qt::Uninitialized);
+        for (qsizetype i = 0; i < content.size(); ++i)
+            text[i] = QChar(base::AnsiToUnicode(static_cast<std::uint8_t>(content[i])));
+        file.encoding = QStringLiteral("Windows-1252");
+    }
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     QStringList lines = text.isEmpty() ? QStringList() : text.split(u'\n');
     for (QString& l : lines)
         if (l.endsWith(u'\r')) l.chop(1);
     // A final line break does not start another line.
     if (content.endsWith('\n')) lines.removeLast();
-    if (lines.size() < 2) return base::MakeError(kBadFormat, formatError, lines.size() + 1);
+    auto formatError = [](int line) {
+        return base::MakeError(kBadFormat, QStringLiteral("Import file format is incorrect (line %1)").arg(line), line);
+    };
+    if (lines.size() < 2) return formatError(static_cast<int>(lines.size() + 1));
 
     const QString delimiter = lines[0].left(1);
-    std::vector<SettingsRow> rows;
     for (qsizetype n = 1; n < lines.size(); ++n) {
         const QString& line = lines[n];
+        const int lineNumber = static_cast<int>(n + 1);
         if (TrimBlanks(line).isEmpty()) continue;
         QString fields[4];
         qsizetype from = 0;
@@ -72,10 +93,26 @@ base::Result<std::vector<SettingsRow>> ParseExportFile(const QByteArray& content
             fields[f] = line.mid(from, at - from);
             from = at + delimiter.size();
         }
-        if (!complete) return base::MakeError(kBadFormat, formatError, static_cast<int>(n + 1));
-        rows.push_back(SettingsRow{fields[0], fields[1], fields[2], fields[3], line.mid(from)});
+        if (!complete) return formatError(lineNumber);
+        SettingsRow row{fields[0], fields[1], fields[2], fields[3], line.mid(from)};
+        static const char* const kNames[] = {"Section", "Key1", "Key2", "Variable", "Value"};
+        const QString* values[] = {&row.Section, &row.Key1, &row.Key2, &row.Variable, &row.Value};
+        for (int f = 0; f < 5; ++f) {
+            const int limit = f < 4 ? core::kSettingsKeySize : core::kSettingsValueSize;
+            if (values[f]->size() > limit)
+                return base::MakeError(kFieldTooLong,
+                                       QStringLiteral("Line %1 of the import file does not fit the table: its %2 has "
+                                                      "%3 characters, more than the %4 the field holds. Nothing was "
+                                                      "imported.")
+                                           .arg(lineNumber)
+                                           .arg(QLatin1String(kNames[f]))
+                                           .arg(values[f]->size())
+                                           .arg(limit),
+                                       lineNumber);
+        }
+        file.rows.push_back(std::move(row));
     }
-    return rows;
+    return file;
 }
 
 }  // namespace editor

@@ -2,6 +2,7 @@
 
 #include "core/settings_store.h"
 #include "editor/log.h"
+#include "editor/text_cut.h"
 #include "platform/base/exception.h"
 #include "platform/db/database.h"
 #include "platform/db/db_error.h"
@@ -59,6 +60,7 @@ TMainData::~TMainData() { CloseTable(); }
 void TMainData::OpenTable(const QString& path) {
     CloseTable();
     const QFileInfo info(path);
+    m_tableFolder = info.absolutePath();
     m_database = std::make_unique<db::Database>();
     m_database->SetDatabaseName(uniqueDatabaseName());
     m_database->SetDirectory(info.absolutePath());
@@ -93,6 +95,8 @@ void TMainData::CloseTable() {
 }
 
 bool TMainData::IsOpen() const { return Registry->Active() && RegistryValue != nullptr; }
+
+QString TMainData::TableFolder() const { return m_tableFolder; }
 
 SettingsRow TMainData::currentRow() const {
     return SettingsRow{RegistrySection->AsString(), RegistryKey1->AsString(), RegistryKey2->AsString(),
@@ -155,7 +159,7 @@ void TMainData::WriteRegistryValue(const QString& section, const QString& key1, 
 
 std::vector<SettingsRow> TMainData::RenameKey(int level, const SettingsRow& keys, const QString& text) {
     if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
-    const QString newText = text.left(core::kSettingsKeySize);
+    const QString newText = editor::CutToLength(text, core::kSettingsKeySize);
     std::vector<SettingsRow> collisions;
     const std::vector<SettingsRow> rows = rowsUnder(keyList(level, keys));
     if (rows.empty()) return collisions;

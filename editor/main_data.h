@@ -48,6 +48,9 @@ public:
     void OpenTable(const QString& path);
     void CloseTable();
     bool IsOpen() const;
+    /// The folder of the table whose opening was last started (also after a failed open);
+    /// empty before the first.
+    QString TableFolder() const;
 
     /// Every row in index order.
     std::vector<editor::SettingsRow> AllRows();
@@ -99,5 +102,6 @@ private:
     void inTransaction(F&& body);
 
     std::unique_ptr<db::Database> m_database;
+    QString m_tableFolder;
     editor::SettingsRow m_lastWritten;
 };

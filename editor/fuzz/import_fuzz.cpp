@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const auto rows = editor::ParseExportFile(bytes);
-    if (rows) (void)editor::FormatExportFile(QStringLiteral("~"), *rows);
+    const auto file = editor::ParseExportFile(bytes);
+    if (file) (void)editor::FormatExportFile(QStringLiteral("~"), file->rows);
     return 0;
 }

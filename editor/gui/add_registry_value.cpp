@@ -22,7 +22,7 @@ TAddRegistryValue::TAddRegistryValue(QWidget* parent) : QDialog(parent) {
     KeyLabel->setWordWrap(true);
     auto* variableLabel = ui::Make<QLabel>(frame, "Label2", QStringLiteral("Variable"));
     KeyKey3 = ui::Make<QLineEdit>(frame, "KeyKey3");
-    KeyKey3->setMaxLength(core::kSettingsKeySize);
+    editor::LimitLength(KeyKey3, core::kSettingsKeySize);
     auto* valueLabel = ui::Make<QLabel>(frame, "Label3", QStringLiteral("Value"));
     KeyValue = ui::Make<editor::ValueEdit>(frame, "KeyValue");
     KeyValue->SetMaxLength(core::kSettingsValueSize);

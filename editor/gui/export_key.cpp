@@ -125,6 +125,7 @@ void TExportKey::KeyListSelectionChanged() {
 void TExportKey::BrowseBtnClick() {
     ui::FileRequest request;
     request.caption = QStringLiteral("Save export to:");
+    request.folder = m_data.TableFolder();
     request.fileName = QStringLiteral("QRegKey.txt");
     request.defaultSuffix = QStringLiteral("txt");
     request.filter = QStringLiteral("Text files (*.txt);;All files (*.*)");
@@ -135,6 +136,10 @@ void TExportKey::ExportBtnClick() {
     const QString name = editor::TrimBlanks(ExportFileName->text());
     if (name.isEmpty()) {
         ui::ShowError(QStringLiteral("You must specifiy an export file"));
+        return;
+    }
+    if (KeyList->selectionModel()->selectedRows().isEmpty()) {
+        ui::ShowError(QStringLiteral("No rows are selected. Select the rows to export, then export again."));
         return;
     }
     std::vector<editor::SettingsRow> rows;
@@ -153,5 +158,8 @@ void TExportKey::ExportBtnClick() {
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly) || file.write(*content) != content->size() || !file.commit()) {
         ui::ShowError(QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(name), file.errorString()));
+        return;
     }
+    StatusBar->showMessage(QStringLiteral("Exported %1 to %2")
+                               .arg(editor::CountOfRows(qsizetype(rows.size())), QDir::toNativeSeparators(name)));
 }

@@ -11,6 +11,7 @@
 #include "editor/gui/value_edit.h"
 #include "editor/log.h"
 #include "editor/main_data.h"
+#include "editor/text_cut.h"
 #include "editor/version_info.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialog_service.h"
@@ -45,6 +46,7 @@ using editor::SettingsRow;
 namespace {
 
 const QString kRecentKey = QStringLiteral("\\SOFTWARE\\Dossara\\Tarnwell");
+constexpr int kReportMs = 15000;  ///< how long the status bar reports what a command wrote
 const QString kNotFound = QStringLiteral("Unable to locate this key in the Registry. The table may be corrupted");
 
 /// A tree that lets the window map model indexes of its edits back to items.
@@ -63,7 +65,7 @@ public:
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QWidget* w = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto* line = qobject_cast<QLineEdit*>(w)) line->setMaxLength(core::kSettingsKeySize);
+        if (auto* line = qobject_cast<QLineEdit*>(w)) editor::LimitLength(line, core::kSettingsKeySize);
         return w;
     }
     void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
@@ -168,7 +170,7 @@ TMainForm::TMainForm() {
         move(screen->availableGeometry().center() - rect().center());
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() { QObject::disconnect(m_focusConnection); }
 
 void TMainForm::createControls() {
     ToolBar = ui::Make<QToolBar>(this, "ToolBar");
@@ -371,7 +373,8 @@ void TMainForm::connectCommands() {
             [this](const QPoint& at) { PU_Tree->popup(RegTree->viewport()->mapToGlobal(at)); });
     connect(ValueList, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PU_Value->popup(ValueList->viewport()->mapToGlobal(at)); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
+    m_focusConnection =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { focusMoved(now); });
 }
 
 // ---- state of the window ----
@@ -440,11 +443,19 @@ bool TMainForm::Setup(const QString& startPath) {
 
 // ---- opening and filling ----
 
+QString TMainForm::settingsFileIn(const QString& folder) {
+    // File names are case-sensitive here: propose the settings table as the folder spells it.
+    const QStringList files = QDir(folder).entryList(QDir::Files);
+    for (const QString& name : files)
+        if (name.compare(core::kSettingsTableName, Qt::CaseInsensitive) == 0) return name;
+    return core::kSettingsTableName;
+}
+
 void TMainForm::OpenBtnClick() {
     ui::FileRequest request;
     request.caption = QStringLiteral("Open");
     request.folder = m_currentPath.isEmpty() ? QString() : QFileInfo(m_currentPath).absolutePath();
-    request.fileName = QStringLiteral("Registry.db");
+    request.fileName = settingsFileIn(request.folder.isEmpty() ? QDir::currentPath() : request.folder);
     request.filter = QStringLiteral("Registry (*.db *.DB *.Db)");
     request.defaultSuffix = QStringLiteral("db");
     const auto chosen = ui::ChooseFileToOpen(request);
@@ -453,6 +464,7 @@ void TMainForm::OpenBtnClick() {
 }
 
 bool TMainForm::OpenRegistryFile(const QString& Path) {
+    StatusBar->clearMessage();
     ValueList->clear();
     RegTree->clear();
     SetExpandState(false);
@@ -469,6 +481,7 @@ bool TMainForm::OpenRegistryFile(const QString& Path) {
     MainData->CloseTable();
     RegTree->clear();
     ValueList->clear();
+    m_pathPanel->clear();  // no table is open, so none is named
     EnableTableCommands(false);
     ui::ShowError(QStringLiteral("Unable to open ") + Path + QStringLiteral(". ") +
                   QStringLiteral("You may not have access to that file, or it may not ") +
@@ -648,8 +661,13 @@ void TMainForm::ExecuteAddValue(QTreeWidgetItem* Node) {
     AddRegistryValue->KeyKey3->setText(QStringLiteral("Default"));
     AddRegistryValue->KeyValue->setText(QStringLiteral("<Not set>"));
     if (ui::ExecModal(*AddRegistryValue) != QDialog::Accepted) return;
-    MainData->WriteRegistryValue(section, key1, key2, AddRegistryValue->KeyKey3->text(),
-                                 AddRegistryValue->KeyValue->text());
+    const QString variable = AddRegistryValue->KeyKey3->text();
+    if (const auto existing = MainData->FindRow(section, key1, key2, variable)) {
+        if (!ui::Confirm(QStringLiteral("The variable \"%1\" already exists with the value [%2]. Replace its value?")
+                             .arg(variable, existing->Value)))
+            return;
+    }
+    MainData->WriteRegistryValue(section, key1, key2, variable, AddRegistryValue->KeyValue->text());
     // The list is read again, so a Variable that already existed is not listed twice.
     RegTreeChange(Node);
 }
@@ -671,14 +689,14 @@ void TMainForm::EditSelectedValue() {
 // ---- renaming ----
 
 void TMainForm::commitTreeEdit(QTreeWidgetItem* node, const QString& text) {
-    const QString newText = text.left(core::kSettingsKeySize);
+    const QString newText = editor::CutToLength(text, core::kSettingsKeySize);
     bool renamed = true;
     ui::RunGuarded(this, [&] { renamed = RegTreeEdited(node, newText); });
     if (renamed) node->setText(0, newText);
 }
 
 void TMainForm::commitListEdit(QTreeWidgetItem* line, const QString& text) {
-    ui::RunGuarded(this, [&] { ValueListEdited(line, text.left(core::kSettingsKeySize)); });
+    ui::RunGuarded(this, [&] { ValueListEdited(line, editor::CutToLength(text, core::kSettingsKeySize)); });
 }
 
 bool TMainForm::RegTreeEdited(QTreeWidgetItem* Node, const QString& New) {
@@ -705,6 +723,9 @@ bool TMainForm::RegTreeEdited(QTreeWidgetItem* Node, const QString& New) {
         lines << QStringLiteral("Error writing to Registry. Key is ") + editor::RowKeyText(row) +
                      QStringLiteral(". ") + QStringLiteral("Value is [") + row.Value + QStringLiteral("].");
     }
+    lines << QStringLiteral("The name \"%1\" is already used: these variables exist under it too. "
+                            "Nothing was renamed.")
+                 .arg(New);
     ui::ShowError(lines.join(u'\n'));
     return false;
 }
@@ -732,7 +753,8 @@ void TMainForm::ValueListEdited(QTreeWidgetItem* Line, const QString& New) {
         break;
     case TMainData::RowChange::KeyTaken:
         ui::ShowError(QStringLiteral("Error writing to Registry. Key is ") +
-                      editor::RowKeyText(SettingsRow{section, key1, key2, New, QString()}) + QStringLiteral(". "));
+                      editor::RowKeyText(SettingsRow{section, key1, key2, New, QString()}) + QStringLiteral(". ") +
+                      QStringLiteral("The name \"%1\" is already used by another variable of this key.").arg(New));
         break;
     case TMainData::RowChange::NotFound: ui::ShowError(kNotFound); break;
     }
@@ -825,7 +847,12 @@ void TMainForm::FindItem(bool Advance) {
 
 void TMainForm::ExportBtnClick() {
     ui::HourglassCursor hourglass;
-    if (ExportKey->isVisible()) ExportKey->FillKeyList();
+    if (ExportKey->isVisible()) {
+        ExportKey->FillKeyList();
+    } else {
+        // A window of its own, so it is placed by hand: centred on this one.
+        ExportKey->move(frameGeometry().center() - ExportKey->rect().center());
+    }
     ExportKey->show();
     ExportKey->raise();
 }
@@ -841,18 +868,23 @@ void TMainForm::ImportBtnClick() {
         ui::ShowError(QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(*chosen), file.errorString()));
         return;
     }
-    const base::Result<std::vector<SettingsRow>> rows = editor::ParseExportFile(file.readAll());
+    const base::Result<editor::ExportFileContent> content = editor::ParseExportFile(file.readAll());
     file.close();
     struct Rebuild {
         TMainForm* form;
         ~Rebuild() { ui::RunGuarded(form, [&] { form->FillRegTree(); }); }
     } rebuild{this};
-    if (!rows) {
-        qCWarning(lcEditor) << "import stopped at line" << rows.error().line << "of" << *chosen;
-        ui::ShowError(rows.error().text);
+    if (!content) {
+        qCWarning(lcEditor) << "import stopped at line" << content.error().line << "of" << *chosen;
+        ui::ShowError(content.error().text);
         return;
     }
-    MainData->ImportRows(*rows);
+    MainData->ImportRows(content->rows);
+    QString done = QStringLiteral("Imported %1 from %2")
+                       .arg(editor::CountOfRows(qsizetype(content->rows.size())), QDir::toNativeSeparators(*chosen));
+    if (content->encoding != QLatin1String("UTF-8"))
+        done += QStringLiteral(" (not UTF-8, read as %1)").arg(content->encoding);
+    StatusBar->showMessage(done, kReportMs);
 }
 
 void TMainForm::RecentFileListClick(QAction* Sender) {

@@ -143,6 +143,8 @@ private:
     void EnableTableCommands(bool enabled);
     void focusMoved(QWidget* now);
     int nodeLevel(QTreeWidgetItem* node) const;
+    /// The settings table's file name as `folder` spells it, or the usual spelling.
+    static QString settingsFileIn(const QString& folder);
     void commitTreeEdit(QTreeWidgetItem* node, const QString& text);
     void commitListEdit(QTreeWidgetItem* line, const QString& text);
 
@@ -154,5 +156,9 @@ private:
     QString m_currentPath;
     bool m_collapseState = false;
     Focus m_focus = Focus::None;
+    /// The application's focus changes reach focusMoved through this connection; it is cut
+    /// first thing in the destructor, since the application outlives the window and focus
+    /// moves while the window's children are destroyed.
+    QMetaObject::Connection m_focusConnection;
     QString m_searchText;  ///< upper-cased (a to z only)
 };

@@ -1,10 +1,35 @@
 #include "editor/gui/value_edit.h"
 
+#include "editor/text_cut.h"
+
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTextCursor>
 
 namespace editor {
+
+void LimitLength(QLineEdit* edit, int maxChars) {
+    edit->setMaxLength(maxChars);
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit](const QString& text) {
+        QString whole;
+        whole.reserve(text.size());
+        qsizetype cursor = edit->cursorPosition();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text.at(i);
+            const bool lone = (c.isHighSurrogate() && (i + 1 >= text.size() || !text.at(i + 1).isLowSurrogate())) ||
+                              (c.isLowSurrogate() && (i == 0 || !text.at(i - 1).isHighSurrogate()));
+            if (lone) {
+                if (i < cursor) --cursor;
+                continue;
+            }
+            whole += c;
+        }
+        if (whole.size() == text.size()) return;
+        edit->setText(whole);
+        edit->setCursorPosition(static_cast<int>(cursor));
+    });
+}
 
 ValueEdit::ValueEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -13,7 +38,7 @@ ValueEdit::ValueEdit(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void ValueEdit::setText(const QString& text) {
-    setPlainText(QString(text).replace(u'\r', u' ').replace(u'\n', u' ').left(m_maxLength));
+    setPlainText(CutToLength(QString(text).replace(u'\r', u' ').replace(u'\n', u' '), m_maxLength));
 }
 
 void ValueEdit::SetMaxLength(int length) {
@@ -38,9 +63,9 @@ void ValueEdit::enforceLimit() {
     const QString current = toPlainText();
     if (current.size() <= m_maxLength) return;
     QTextCursor c = textCursor();
-    const int pos = qMin(c.position(), m_maxLength);
+    const int pos = qMin(c.position(), static_cast<int>(CutToLength(current, m_maxLength).size()));
     QSignalBlocker block(this);
-    setPlainText(current.left(m_maxLength));
+    setPlainText(CutToLength(current, m_maxLength));
     c = textCursor();
     c.setPosition(pos);
     setTextCursor(c);

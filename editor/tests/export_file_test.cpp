@@ -37,12 +37,53 @@ TEST(ExportFile, reading_takes_the_value_as_the_rest_of_the_line_and_reports_mal
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        const auto rows = editor::ParseExportFile(QByteArray(c.file));
-        const QString got = rows ? rowsText(*rows) : QStringLiteral("error at %1").arg(rows.error().line);
+        const auto file = editor::ParseExportFile(QByteArray(c.file));
+        const QString got = file ? rowsText(file->rows) : QStringLiteral("error at %1").arg(file.error().line);
         EXPECT_EQ(got, QString::fromUtf8(c.rows));
-        if (!rows) {
-            EXPECT_EQ(rows.error().text, QStringLiteral("Import file format is incorrect"));
+        if (!file) {
+            EXPECT_EQ(file.error().text,
+                      QStringLiteral("Import file format is incorrect (line %1)").arg(file.error().line));
+        } else {
+            EXPECT_EQ(file->encoding, QStringLiteral("UTF-8"));
         }
+    }
+}
+
+// A file the earlier Windows program wrote is ANSI: it is read as Windows-1252, and says so.
+TEST(ExportFile, a_file_that_is_not_utf8_is_read_as_windows_1252) {
+    const QByteArray ansi("~\r\nPr\xE9" "f~B~C~D~\x80 \x93quoted\x94 \x9F\r\n");
+    const auto file = editor::ParseExportFile(ansi);
+    ASSERT_TRUE(file.ok()) << file.error().text.toStdString();
+    EXPECT_EQ(file->encoding, QStringLiteral("Windows-1252"));
+    EXPECT_EQ(rowsText(file->rows), QStringLiteral("Pr\u00E9f/B/C/D/\u20AC \u201Cquoted\u201D \u0178"));
+}
+
+// A field longer than the table holds refuses the whole file, naming the first such line,
+// instead of cutting it (two long keys would silently become one row).
+TEST(ExportFile, a_field_longer_than_its_column_refuses_the_file_naming_the_line) {
+    const QString key50(50, u'k');
+    const QString value200(200, u'v');
+    const struct {
+        QString line;
+        int errorLine;
+        const char* field;
+    } cases[] = {
+        // Fields at their sizes fit; the too long key of the last line is named.
+        {key50 + "~" + key50 + "~" + key50 + "~" + key50 + "~" + value200, 4, "Section"},
+        {key50 + "x~B~C~D~E", 3, "Section"},
+        {"A~B~" + key50 + "x~D~E", 3, "Key2"},
+        {"A~B~C~" + key50 + QString::fromUtf8("\xF0\x9F\x98\x80") + "~E", 3, "Variable"},
+        {"A~B~C~D~" + value200 + "!", 3, "Value"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        const QByteArray bytes = ("~\r\nA~B~C~D~E\r\n" + c.line + "\r\n" + key50 + "yy~B~C~D~E\r\n").toUtf8();
+        const auto file = editor::ParseExportFile(bytes);
+        ASSERT_FALSE(file.ok());
+        EXPECT_EQ(file.error().code, editor::kFieldTooLong);
+        EXPECT_EQ(file.error().line, c.errorLine);
+        EXPECT_TRUE(file.error().text.startsWith(QStringLiteral("Line %1 of the import file").arg(c.errorLine)));
+        EXPECT_TRUE(file.error().text.contains(QLatin1String(c.field)));
     }
 }
 
@@ -60,7 +101,7 @@ TEST(ExportFile, every_row_reads_back_as_it_was_written) {
     EXPECT_TRUE(file->startsWith("~\r\nForms~Main~Layout~Position~10,10,480,640\r\n"));
     const auto back = editor::ParseExportFile(*file);
     ASSERT_TRUE(back.ok());
-    EXPECT_EQ(rowsText(*back), rowsText(rows));
+    EXPECT_EQ(rowsText(back->rows), rowsText(rows));
 }
 
 TEST(ExportFile, writing_refuses_rows_that_would_not_read_back_the_same) {

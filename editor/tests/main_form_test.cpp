@@ -13,6 +13,7 @@
 #include "testsupport/widget_helpers.h"
 
 #include <QAction>
+#include <QDir>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,6 +27,9 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -55,6 +59,39 @@ const QString kFixtureTree = QString::fromUtf8(
     "  Shortcut\n"
     "    Control\n");
 
+/// Records the file requests the window makes and cancels them; any message box fails the
+/// test. Installed for its lifetime.
+class FileRequests {
+public:
+    FileRequests() { m_previous = ui::SetDialogService(std::make_unique<Service>(m_requests)); }
+    ~FileRequests() { ui::SetDialogService(std::move(m_previous)); }
+    const std::vector<ui::FileRequest>& Requests() const { return *m_requests; }
+
+private:
+    using List = std::shared_ptr<std::vector<ui::FileRequest>>;
+    class Service : public ui::DialogService {
+    public:
+        explicit Service(List list) : m_list(std::move(list)) {}
+        ui::Button Message(const ui::MessageRequest& r) override {
+            ADD_FAILURE() << "unexpected message: " << r.text.toStdString();
+            return ui::Button::Ok;
+        }
+        std::optional<QString> ChooseFileToOpen(const ui::FileRequest& r) override { return record(r); }
+        std::optional<QString> ChooseFileToSave(const ui::FileRequest& r) override { return record(r); }
+        std::optional<QString> ChooseFolder(const ui::FileRequest& r) override { return record(r); }
+        int ExecModal(QObject&) override { return 0; }
+
+    private:
+        std::optional<QString> record(const ui::FileRequest& r) {
+            m_list->push_back(r);
+            return std::nullopt;
+        }
+        List m_list;
+    };
+    List m_requests = std::make_shared<std::vector<ui::FileRequest>>();
+    std::unique_ptr<ui::DialogService> m_previous;
+};
+
 class MainWindow : public EditorFixture {
 protected:
     void SetUp() override {
@@ -63,7 +100,7 @@ protected:
         form->show();
         form->activateWindow();
         QApplication::setActiveWindow(form.get());
-        testsupport::WaitFor([&] { return form->isActiveWindow(); }, 2000);
+        testsupport::WaitFor([&] { return form->isActiveWindow(); }, 10000);
     }
     void TearDown() override {
         form.reset();
@@ -112,27 +149,46 @@ protected:
         ADD_FAILURE() << "no line " << caption.toStdString();
         return nullptr;
     }
+    /// The in-place editor open on `view`, once it is open.
+    static QLineEdit* InPlaceEditor(QTreeWidget* view) {
+        QLineEdit* editor = nullptr;
+        testsupport::WaitFor([&] {
+            editor = qobject_cast<QLineEdit*>(view->indexWidget(view->currentIndex()));
+            return editor != nullptr;
+        }, 10000);
+        return editor;
+    }
+    /// Runs every event posted so far and those they post in turn, `rounds` deep: a marker
+    /// event is posted and awaited each round, and posted events run in order.
+    static void RunPostedEvents(int rounds = 3) {
+        for (int i = 0; i < rounds; ++i) {
+            auto seen = std::make_shared<bool>(false);
+            QMetaObject::invokeMethod(qApp, [seen] { *seen = true; }, Qt::QueuedConnection);
+            ASSERT_TRUE(testsupport::WaitFor([&] { return *seen; }, 10000));
+        }
+    }
     /// Types `text` into the in-place editor open on `view` and confirms it with Enter.
     static void ConfirmInPlaceEdit(QTreeWidget* view, const QString& text) {
-        auto* editor = qobject_cast<QLineEdit*>(view->indexWidget(view->currentIndex()));
+        QLineEdit* editor = InPlaceEditor(view);
         ASSERT_NE(editor, nullptr) << "no in-place editor open";
         editor->selectAll();
         QTest::keyClicks(editor, text);
+        const QPersistentModelIndex at = view->currentIndex();
         QTest::keyClick(editor, Qt::Key_Return);
-        // The edit is handed over after the editor closed, and a new node may follow.
-        QTest::qWait(30);
+        // The editor closes and hands the edit over through posted events; a new node may
+        // follow through another.
+        ASSERT_TRUE(testsupport::WaitFor([&] { return !at.isValid() || view->indexWidget(at) == nullptr; }, 10000));
+        RunPostedEvents();
     }
     void FocusTree() {
         QApplication::setActiveWindow(form.get());
         form->RegTree->setFocus();
-        QApplication::processEvents();
-        ASSERT_EQ(QApplication::focusWidget(), form->RegTree);
+        ASSERT_TRUE(testsupport::WaitFor([&] { return QApplication::focusWidget() == form->RegTree; }, 10000));
     }
     void FocusList() {
         QApplication::setActiveWindow(form.get());
         form->ValueList->setFocus();
-        QApplication::processEvents();
-        ASSERT_EQ(QApplication::focusWidget(), form->ValueList);
+        ASSERT_TRUE(testsupport::WaitFor([&] { return QApplication::focusWidget() == form->ValueList; }, 10000));
     }
     void Open() { ASSERT_TRUE(form->OpenRegistryFile(TablePath)); }
 
@@ -192,7 +248,7 @@ TEST_F(MainWindow, a_file_that_is_not_a_settings_table_is_refused_and_table_comm
         EXPECT_FALSE(form->OpenRegistryFile(path));
         EXPECT_EQ(form->RegTree->topLevelItemCount(), 0);
         EXPECT_EQ(form->CurrentPath(), path);
-        EXPECT_EQ(FindControl<QLabel>(form.get(), "StatusPanel0")->text(), TablePath);  // former text kept
+        EXPECT_EQ(FindControl<QLabel>(form.get(), "StatusPanel0")->text(), QString());  // no file named
         for (const char* name : {"RefreshBtn", "ExpandBtn", "FindBtn", "AddBtn", "EditBtn", "DeleteBtn", "ExportBtn", "ImportBtn"})
             EXPECT_FALSE(testsupport::IsUsable(form.get(), name)) << name;
         EXPECT_FALSE(form->M_Edit->isEnabled());
@@ -283,7 +339,8 @@ TEST_F(MainWindow, a_new_section_is_named_in_place_then_its_first_subkey) {
     ConfirmInPlaceEdit(form->RegTree, "Colours");
     EXPECT_TRUE(TableText(Folder).contains("Colours|Default|Default|Default=<Not set>"));
     // The new section's first child is already in edit, named after the section.
-    ASSERT_TRUE(testsupport::WaitFor([&] { return form->RegTree->currentItem() && form->RegTree->currentItem()->parent(); }))
+    ASSERT_TRUE(testsupport::WaitFor(
+        [&] { return form->RegTree->currentItem() && form->RegTree->currentItem()->parent(); }, 10000))
         << TreeText().toStdString();
     EXPECT_EQ(form->RegTree->currentItem()->text(0), QStringLiteral("Colours"));
     EXPECT_EQ(form->RegTree->currentItem()->parent()->text(0), QStringLiteral("Colours"));
@@ -300,17 +357,38 @@ TEST_F(MainWindow, adding_a_value_writes_it_and_lists_it_once) {
     FocusList();
     EXPECT_EQ(form->AddBtn->toolTip(), QStringLiteral("Add value"));
     EXPECT_EQ(form->DeleteBtn->toolTip(), QStringLiteral("Delete Value"));
-    for (const QString& variable : {QStringLiteral("Colour"), QStringLiteral("Position")}) {
+    // A new Variable is written at once; an existing one only when the user agrees.
+    const struct {
+        const char* variable;
+        const char* value;
+        ui::Button replace;  ///< None: no question
+    } adds[] = {
+        {"Colour", "red", ui::Button::None},
+        {"Position", "blue", ui::Button::No},
+        {"Position", "red", ui::Button::Yes},
+    };
+    for (const auto& add : adds) {
+        SCOPED_TRACE(std::string(add.variable) + "=" + add.value);
         DialogAnswerer answers;
         answers.ExpectModal<TAddRegistryValue>([&](TAddRegistryValue& d) {
             EXPECT_EQ(d.KeyLabel->text(), QStringLiteral("Forms | Main | Layout | "));
             EXPECT_EQ(d.KeyKey3->text(), QStringLiteral("Default"));
             EXPECT_EQ(d.KeyValue->text(), QStringLiteral("<Not set>"));
-            d.KeyKey3->setText(variable);
-            d.KeyValue->setText("red");
+            d.KeyKey3->setText(add.variable);
+            d.KeyValue->setText(add.value);
             Click(&d, "OKBtn");
         });
+        if (add.replace != ui::Button::None)
+            answers.ExpectMessage(
+                QRegularExpression::escape(
+                    QStringLiteral("The variable \"%1\" already exists with the value [10,10,480,640]. "
+                                   "Replace its value?")
+                        .arg(add.variable)),
+                add.replace);
         Click(form.get(), "AddBtn");
+        if (add.replace == ui::Button::No) {
+            EXPECT_TRUE(TableText(Folder).contains("Forms|Main|Layout|Position=10,10,480,640"));
+        }
     }
     EXPECT_EQ(ListText(), QStringList({"Colour=red", "Maximized=FALSE", "Position=red"}));
     const QStringList table = TableText(Folder);
@@ -335,7 +413,8 @@ TEST_F(MainWindow, renaming_a_key_in_place_moves_all_its_rows_or_none) {
         DialogAnswerer answers;
         answers.ExpectMessage(QRegularExpression::escape(
                                   "Error writing to Registry. Key is [Forms | Start | Layout | Position]. "
-                                  "Value is [10,10,480,640]."),
+                                  "Value is [10,10,480,640].\n"
+                                  "The name \"Taken\" is already used: "),
                               ui::Button::Ok, ui::MessageKind::Error);
         form->MainData->WriteRegistryValue("Forms", "Taken", "Layout", "Position", "x");
         const QStringList before = TableText(Folder);
@@ -356,8 +435,10 @@ TEST_F(MainWindow, renaming_a_variable_in_place_renames_its_row_or_reports_why_n
     EXPECT_EQ(ListText(), QStringList({"Whole=whole form", "Caption=Records"}));
 
     DialogAnswerer answers;
-    answers.ExpectMessage(QRegularExpression::escape("Error writing to Registry. Key is [Forms | Main | Main | Caption]. "),
-                          ui::Button::Ok, ui::MessageKind::Error);
+    answers.ExpectMessage(
+        QRegularExpression::escape("Error writing to Registry. Key is [Forms | Main | Main | Caption]. "
+                                   "The name \"Caption\" is already used by another variable"),
+        ui::Button::Ok, ui::MessageKind::Error);
     form->ValueList->setCurrentItem(Line("Whole"));
     form->ValueList->editItem(form->ValueList->currentItem(), 0);
     ConfirmInPlaceEdit(form->ValueList, "Caption");
@@ -608,10 +689,156 @@ TEST_F(MainWindow, an_import_that_stops_on_a_malformed_line_changes_nothing) {
     const QStringList before = TableText(Folder);
     DialogAnswerer answers;
     answers.ExpectFileToOpen(FilePath("bad.txt"));
-    answers.ExpectMessage("^Import file format is incorrect$", ui::Button::Ok, ui::MessageKind::Error);
+    answers.ExpectMessage("^Import file format is incorrect \\(line 4\\)$", ui::Button::Ok, ui::MessageKind::Error);
     Click(form.get(), "ImportBtn");
     EXPECT_EQ(TableText(Folder), before);
     EXPECT_EQ(TreeText(), kFixtureTree);
+}
+
+TEST_F(MainWindow, file_open_proposes_the_settings_table_as_the_folder_spells_it) {
+    Open();
+    QDir(Path()).mkpath("lower");
+    MakeTable(FilePath("lower"), FixtureRows());
+    const QString lower = QDir(FilePath("lower")).filePath("registry.db");
+    ASSERT_TRUE(QFile::rename(QDir(FilePath("lower")).filePath(core::kSettingsTableName), lower));
+    FileRequests files;
+    TriggerAction(form.get(), "M_File_Open");
+    ASSERT_TRUE(form->OpenRegistryFile(lower));
+    Click(form.get(), "OpenBtn");
+    ASSERT_EQ(files.Requests().size(), 2u);
+    EXPECT_EQ(files.Requests()[0].folder, Folder);
+    EXPECT_EQ(files.Requests()[0].fileName, QStringLiteral("Registry.DB"));
+    EXPECT_TRUE(QFile::exists(QDir(files.Requests()[0].folder).filePath(files.Requests()[0].fileName)));
+    EXPECT_EQ(files.Requests()[1].folder, FilePath("lower"));
+    EXPECT_EQ(files.Requests()[1].fileName, QStringLiteral("registry.db"));
+}
+
+TEST_F(MainWindow, an_import_says_how_many_rows_it_wrote_and_in_which_encoding_it_read) {
+    QDir(Path()).mkpath("empty");
+    MakeTable(FilePath("empty"), {});
+    ASSERT_TRUE(form->OpenRegistryFile(QDir(FilePath("empty")).filePath(core::kSettingsTableName)));
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        const char* status;
+        const char* row;
+    } files[] = {
+        {"utf8.txt", "~\r\nPr\xC3\xA9" "f~A~B~Price~10 \xE2\x82\xAC\r\nPr\xC3\xA9" "f~A~B~Name~x\r\n",
+         "^Imported 2 rows from .*utf8\\.txt$", "Préf|A|B|Price=10 €"},
+        {"ansi.txt", "~\r\nAnsi~A~B~Quote~\x93" "Caf\xE9\x94 \x80\r\n",
+         "^Imported 1 row from .*ansi\\.txt \\(not UTF-8, read as Windows-1252\\)$", "Ansi|A|B|Quote=“Café” €"},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        QFile file(FilePath(f.name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(f.bytes);
+        file.close();
+        DialogAnswerer answers;
+        answers.ExpectFileToOpen(FilePath(f.name));
+        Click(form.get(), "ImportBtn");
+        EXPECT_TRUE(QRegularExpression(QString::fromUtf8(f.status)).match(form->StatusBar->currentMessage()).hasMatch())
+            << form->StatusBar->currentMessage().toStdString();
+        EXPECT_TRUE(TableText(FilePath("empty")).contains(QString::fromUtf8(f.row)));
+    }
+    testsupport::GrabToPng(form.get(), "tarnwell_main_window_after_import");
+    EXPECT_EQ(TableText(FilePath("empty")).filter("bad CRC"), QStringList());
+}
+
+TEST_F(MainWindow, an_import_with_a_field_too_long_for_the_table_changes_nothing_and_names_the_line) {
+    Open();
+    QFile file(FilePath("long.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // Two keys that differ only beyond the 50th character would become one row if cut.
+    const QByteArray key(50, 'k');
+    file.write("~\r\nForms~Main~Layout~Position~changed\r\n\r\nS~" + key + "one~B~V~1\r\nS~" + key + "two~B~V~2\r\n");
+    file.close();
+    const QStringList before = TableText(Folder);
+    DialogAnswerer answers;
+    answers.ExpectFileToOpen(FilePath("long.txt"));
+    answers.ExpectMessage("^Line 4 of the import file does not fit the table: its Key1 has 53 characters, more than "
+                          "the 50 the field holds\\. Nothing was imported\\.$",
+                          ui::Button::Ok, ui::MessageKind::Error);
+    Click(form.get(), "ImportBtn");
+    EXPECT_EQ(TableText(Folder), before);
+}
+
+TEST_F(MainWindow, export_without_a_selection_is_refused_and_a_finished_export_says_how_many_rows) {
+    Open();
+    form->move(300, 200);
+    form->resize(900, 640);
+    TriggerAction(form.get(), "M_File_Export");
+    TExportKey* window = form->ExportKey.get();
+    ASSERT_TRUE(testsupport::WaitFor([&] { return window->isVisible(); }, 10000));
+    // Centred on the main window.
+    EXPECT_LE((window->frameGeometry().center() - form->frameGeometry().center()).manhattanLength(), 4);
+
+    const QString target = FilePath("kept.txt");
+    QFile existing(target);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("~\r\nkeep~me~as~I~am\r\n");
+    existing.close();
+    window->ExportFileName->setText(target);
+    window->KeyList->clearSelection();
+    {
+        DialogAnswerer answers;
+        answers.ExpectMessage("^No rows are selected\\.", ui::Button::Ok, ui::MessageKind::Error);
+        Click(window, "ExportBtn");
+    }
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll(), QByteArray("~\r\nkeep~me~as~I~am\r\n"));
+    existing.close();
+
+    window->KeyList->selectRow(0);
+    window->KeyList->selectionModel()->select(window->KeyList->model()->index(2, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    Click(window, "ExportBtn");
+    EXPECT_EQ(window->StatusBar->currentMessage(), QStringLiteral("Exported 2 rows to ") + target);
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll().count("\r\n"), 3);
+
+    // Browse starts in the folder of the open table.
+    FileRequests files;
+    Click(window, "BrowseBtn");
+    ASSERT_EQ(files.Requests().size(), 1u);
+    EXPECT_EQ(files.Requests()[0].folder, Folder);
+    EXPECT_EQ(files.Requests()[0].fileName, QStringLiteral("QRegKey.txt"));
+}
+
+// The length-limited edits never keep half of a character outside the Basic Multilingual
+// Plane: a key typed in place and the value of the edit dialog are cut before it.
+TEST_F(MainWindow, length_limited_edits_cut_at_a_character_boundary) {
+    Open();
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    Select({"Forms", "Main", "Layout"});
+    FocusTree();
+    form->RegTree->editItem(form->RegTree->currentItem());
+    QLineEdit* inPlace = InPlaceEditor(form->RegTree);
+    ASSERT_NE(inPlace, nullptr);
+    inPlace->selectAll();
+    inPlace->insert(QString(49, u'k') + emoji + QStringLiteral("tail"));
+    EXPECT_EQ(inPlace->text(), QString(49, u'k'));
+    inPlace->setText(QString(48, u'k') + emoji);
+    EXPECT_EQ(inPlace->text().size(), 50);
+    QTest::keyClick(inPlace, Qt::Key_Return);
+    const QString newKey = QString(48, u'k') + emoji;
+    ASSERT_TRUE(testsupport::WaitFor([&] { return TableText(Folder).filter(newKey).size() == 2; }, 10000))
+        << TableText(Folder).join(u'\n').toStdString();
+    RunPostedEvents();
+
+    Select({"Forms", "Main", newKey});
+    form->ValueList->setCurrentItem(Line("Position"));
+    FocusList();
+    DialogAnswerer answers;
+    answers.ExpectModal<TEditValue>([&](TEditValue& d) {
+        d.NewValue->setText(QString(199, u'v') + emoji);
+        EXPECT_EQ(d.NewValue->text(), QString(199, u'v'));
+        d.NewValue->setText(QString(198, u'v') + emoji);
+        Click(&d, "OKBtn");
+    });
+    Click(form.get(), "EditBtn");
+    EXPECT_TRUE(TableText(Folder).contains("Forms|Main|" + newKey + "|Position=" + QString(198, u'v') + emoji));
+    EXPECT_EQ(TableText(Folder).filter("bad CRC"), QStringList());
 }
 
 TEST_F(MainWindow, picture_of_the_main_window_and_the_value_dialog) {

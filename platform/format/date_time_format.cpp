@@ -78,11 +78,14 @@ public:
                 ++i;
                 continue;
             }
+            // A run of one letter is one element, however long: "yyyyy" is the four-digit
+            // year and "hhh" the two-digit hour. `count` picks the element; the whole run
+            // is consumed.
             qsizetype run = 1;
             while (i + run < n && pattern[i + run].toLower().unicode() == lower) ++run;
+            qsizetype count = run;
             switch (lower) {
             case 'c':
-                run = 1;
                 nested(out, m_s.shortDateFormat, depth);
                 if (time.msecsSinceStartOfDay() != 0) {
                     out += QLatin1Char(' ');
@@ -91,8 +94,8 @@ public:
                 afterHour = false;
                 break;
             case 'd':
-                run = qMin<qsizetype>(run, 6);
-                switch (run) {
+                count = qMin<qsizetype>(run, 6);
+                switch (count) {
                 case 1: out += QString::number(date.day()); break;
                 case 2: out += pad(date.day(), 2); break;
                 case 3: out += m_s.shortDayNames[date.dayOfWeek() % 7]; break;
@@ -103,11 +106,11 @@ public:
                 afterHour = false;
                 break;
             case 'm':
-                run = qMin<qsizetype>(run, 4);
-                if (afterHour && run <= 2) {
-                    out += run == 1 ? QString::number(time.minute()) : pad(time.minute(), 2);
+                count = qMin<qsizetype>(run, 4);
+                if (afterHour && count <= 2) {
+                    out += count == 1 ? QString::number(time.minute()) : pad(time.minute(), 2);
                 } else {
-                    switch (run) {
+                    switch (count) {
                     case 1: out += QString::number(date.month()); break;
                     case 2: out += pad(date.month(), 2); break;
                     case 3: out += m_s.shortMonthNames[date.month() - 1]; break;
@@ -117,39 +120,39 @@ public:
                 afterHour = false;
                 break;
             case 'y':
-                run = qMin<qsizetype>(run, 4);
-                out += run <= 2 ? pad(date.year() % 100, 2) : pad(date.year(), 4);
+                count = qMin<qsizetype>(run, 4);
+                out += count <= 2 ? pad(date.year() % 100, 2) : pad(date.year(), 4);
                 afterHour = false;
                 break;
             case 'h': {
-                run = qMin<qsizetype>(run, 2);
+                count = qMin<qsizetype>(run, 2);
                 int hour = time.hour();
                 if (twelveHour) {
                     hour %= 12;
                     if (hour == 0) hour = 12;
                 }
-                out += run == 1 ? QString::number(hour) : pad(hour, 2);
+                out += count == 1 ? QString::number(hour) : pad(hour, 2);
                 afterHour = true;
                 break;
             }
             case 'n':
-                run = qMin<qsizetype>(run, 2);
-                out += run == 1 ? QString::number(time.minute()) : pad(time.minute(), 2);
+                count = qMin<qsizetype>(run, 2);
+                out += count == 1 ? QString::number(time.minute()) : pad(time.minute(), 2);
                 afterHour = false;
                 break;
             case 's':
-                run = qMin<qsizetype>(run, 2);
-                out += run == 1 ? QString::number(time.second()) : pad(time.second(), 2);
+                count = qMin<qsizetype>(run, 2);
+                out += count == 1 ? QString::number(time.second()) : pad(time.second(), 2);
                 afterHour = false;
                 break;
             case 'z':
-                run = qMin<qsizetype>(run, 3);
-                out += run < 3 ? QString::number(time.msec()) : pad(time.msec(), 3);
+                count = qMin<qsizetype>(run, 3);
+                out += count < 3 ? QString::number(time.msec()) : pad(time.msec(), 3);
                 afterHour = false;
                 break;
             case 't':
-                run = qMin<qsizetype>(run, 2);
-                nested(out, run == 1 ? m_s.shortTimeFormat : m_s.longTimeFormat, depth);
+                count = qMin<qsizetype>(run, 2);
+                nested(out, count == 1 ? m_s.shortTimeFormat : m_s.longTimeFormat, depth);
                 afterHour = false;
                 break;
             case '/':

@@ -22,6 +22,7 @@ public:
     }
     bool atEnd() const { return m_pos >= m_text.size(); }
     qsizetype pos() const { return m_pos; }
+    void setPos(qsizetype pos) { m_pos = pos; }
 
     /// A run of ASCII digits after optional blanks; nullopt when none or too many.
     std::optional<int> number(int* digits = nullptr) {
@@ -52,6 +53,33 @@ public:
         m_pos = before;
         return false;
     }
+
+    /// Matches a literal text of a format after optional blanks, its own blanks ignored at
+    /// both ends; a literal of blanks only matches nothing and answers true.
+    bool literal(const QString& text) {
+        const QString word = text.trimmed();
+        if (word.isEmpty()) return true;
+        const qsizetype before = m_pos;
+        skipBlanks();
+        if (m_text.mid(m_pos, word.size()).compare(word, Qt::CaseInsensitive) == 0) {
+            m_pos += word.size();
+            return true;
+        }
+        m_pos = before;
+        return false;
+    }
+
+    /// A literal of blanks only ("dd/mm yyyy" writes one between month and year): true
+    /// when it is one and at least one blank follows, which is taken.
+    bool blanks(const QString& text) {
+        if (text.isEmpty() || !text.trimmed().isEmpty()) return false;
+        const qsizetype before = m_pos;
+        skipBlanks();
+        return m_pos > before;
+    }
+
+    /// As literal(), but a literal of blanks only answers false.
+    bool nonBlankLiteral(const QString& text) { return !text.trimmed().isEmpty() && literal(text); }
 
     /// Matches one of the words (case-insensitive) after optional blanks.
     int word(const QStringList& words) {
@@ -97,6 +125,47 @@ QString dateOrder(const QString& format) {
     return order;
 }
 
+// The literal texts a short date format writes between its three elements and after the
+// last one ("yyyy. mm. dd." writes ". " twice and then "."). "/" stands for the date
+// separator; quoted text is taken as it stands.
+struct DateLiterals {
+    QString between[2];
+    QString after;
+    bool monthNames = false;  ///< the month is written as a name ("mmm", "mmmm")
+};
+
+DateLiterals dateLiterals(const QString& format, QChar dateSeparator) {
+    DateLiterals out;
+    QString pending;
+    int elements = 0;
+    QChar quote;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+            else pending += c;
+            continue;
+        }
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+            continue;
+        }
+        const QChar l = c.toLower();
+        if (l == QLatin1Char('d') || l == QLatin1Char('m') || l == QLatin1Char('y')) {
+            const qsizetype start = i;
+            while (i + 1 < format.size() && format[i + 1].toLower() == l) ++i;
+            if (l == QLatin1Char('m') && i - start >= 2) out.monthNames = true;
+            if (elements >= 1 && elements <= 2) out.between[elements - 1] = pending;
+            pending.clear();
+            ++elements;
+            continue;
+        }
+        pending += c == QLatin1Char('/') ? dateSeparator : c;
+    }
+    if (elements >= 1) out.after = pending;
+    return out;
+}
+
 // The separator that the short date format itself writes between its parts, when it is
 // not the date separator of the settings ("dd.mm.yyyy" writes "." whatever the setting).
 QChar formatSeparator(const QString& format) {
@@ -128,17 +197,36 @@ std::optional<QDate> scanDate(Scanner& sc, const FormatSettings& s) {
     const QChar sep = s.dateSeparator.isNull() ? QChar(QLatin1Char('/')) : s.dateSeparator;
     QChar other = formatSeparator(s.shortDateFormat);
     if (other == sep) other = QChar();
+    const DateLiterals literals = dateLiterals(s.shortDateFormat, sep);
 
     int digits[3] = {0, 0, 0};
     int values[3] = {0, 0, 0};
     int count = 0;
+    QStringList monthNames;
+    if (literals.monthNames) {
+        for (const QString& name : s.longMonthNames) monthNames << name;
+        for (const QString& name : s.shortMonthNames) monthNames << name;
+    }
     for (; count < 3; ++count) {
-        if (count > 0 && !sc.separator(sep, other)) break;
-        auto n = sc.number(&digits[count]);
+        if (count > 0 && !sc.nonBlankLiteral(literals.between[count - 1]) && !sc.separator(sep, other) &&
+            !sc.blanks(literals.between[count - 1]))
+            break;
+        std::optional<int> n;
+        if (literals.monthNames && order[count] == QLatin1Char('m')) {
+            // A format that writes the month's name is read with it.
+            const int name = sc.word(monthNames);
+            if (name >= 0) {
+                n = name % 12 + 1;
+                digits[count] = 2;
+            }
+        }
+        if (!n) n = sc.number(&digits[count]);
         if (!n) return std::nullopt;
         values[count] = *n;
     }
     if (count < 2) return std::nullopt;
+    // The text the format writes after its last element ("2024. 03. 05.") may follow.
+    sc.literal(literals.after);
 
     int day = 0, month = 0, year = 0, yearDigits = 4;
     if (count == 3) {
@@ -165,33 +253,118 @@ std::optional<QDate> scanDate(Scanner& sc, const FormatSettings& s) {
     return date;
 }
 
+// The literal texts a time format writes after its hour and its minutes, and after its
+// last element ("ampm h시 nn분 ss초" writes "시", "분" and "초"); ":" stands for the time
+// separator and the am/pm markers are no literals.
+struct TimeLiterals {
+    QString before;  ///< before the hour ("kl. " in "kl. hh:nn:ss"), am/pm markers left out
+    QString between[2];
+    QString after;
+};
+
+TimeLiterals timeLiterals(const QString& format, QChar timeSeparator) {
+    TimeLiterals out;
+    QString pending;
+    int elements = 0;
+    QChar quote;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+            else pending += c;
+            continue;
+        }
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+            continue;
+        }
+        bool marker = false;
+        for (const char* word : {"am/pm", "ampm", "a/p"}) {
+            const QLatin1String w(word);
+            if (format.mid(i, w.size()).compare(w, Qt::CaseInsensitive) == 0) {
+                i += w.size() - 1;
+                marker = true;
+                break;
+            }
+        }
+        if (marker) continue;
+        const QChar l = c.toLower();
+        if (l == QLatin1Char('h') || l == QLatin1Char('n') || l == QLatin1Char('m') || l == QLatin1Char('s') ||
+            l == QLatin1Char('z')) {
+            while (i + 1 < format.size() && format[i + 1].toLower() == l) ++i;
+            if (elements == 0) out.before = pending;
+            if (elements >= 1 && elements <= 2) out.between[elements - 1] = pending;
+            pending.clear();
+            ++elements;
+            continue;
+        }
+        pending += c == QLatin1Char(':') ? timeSeparator : c;
+    }
+    if (elements >= 1) out.after = pending;
+    return out;
+}
+
 std::optional<QTime> scanTime(Scanner& sc, const FormatSettings& s) {
     const QChar sep = s.timeSeparator.isNull() ? QChar(QLatin1Char(':')) : s.timeSeparator;
+    const TimeLiterals formats[] = {timeLiterals(s.longTimeFormat, sep), timeLiterals(s.shortTimeFormat, sep)};
+    // The separator, or the text either time format writes at that place.
+    auto separatorAt = [&](int place) {
+        for (const TimeLiterals& f : formats)
+            if (sc.nonBlankLiteral(f.between[place])) return true;
+        return sc.separator(sep, QChar());
+    };
+    // The text the formats write after their seconds, or after their minutes when they end
+    // there.
+    auto trailingText = [&] {
+        for (const TimeLiterals& f : formats) {
+            for (const QString& text : {f.after, f.between[1]}) {
+                const QString word = text.trimmed();
+                if (!word.isEmpty() && word != QString(sep) && sc.literal(word)) return;
+            }
+        }
+    };
+    const QStringList markers{s.timeAMString, s.timePMString, QStringLiteral("AM"), QStringLiteral("PM"),
+                              QStringLiteral("A"), QStringLiteral("P")};
+    // Formats that write the marker first ("ampm h:nn" writes "PM 7:05") are read in that order.
+    int marker = sc.word(markers);
+    const bool markerFirst = marker >= 0;
+    for (const TimeLiterals& f : formats)
+        if (sc.nonBlankLiteral(f.before)) break;
     auto hour = sc.number();
     if (!hour) return std::nullopt;
     int minute = 0, second = 0, msec = 0;
     bool hasMinute = false;
-    if (sc.separator(sep, QChar())) {
+    if (separatorAt(0)) {
         auto m = sc.number();
         if (!m) return std::nullopt;
         minute = *m;
         hasMinute = true;
-        if (sc.separator(sep, QChar())) {
-            auto sec = sc.number();
-            if (!sec) return std::nullopt;
-            second = *sec;
-            if (sc.separator(s.decimalSeparator, QLatin1Char('.'))) {
-                int digits = 0;
-                auto ms = sc.number(&digits);
-                if (!ms || digits > 3) return std::nullopt;
-                msec = *ms;
-                for (int i = digits; i < 3; ++i) msec *= 10;
+        const qsizetype afterMinutes = sc.pos();
+        if (separatorAt(1)) {
+            if (auto sec = sc.number()) {
+                second = *sec;
+                const qsizetype afterSeconds = sc.pos();
+                if (sc.separator(s.decimalSeparator, QLatin1Char('.'))) {
+                    int digits = 0;
+                    // A count of milliseconds, as "z" writes it: ".5" is 5 ms, ".500" 500 ms.
+                    if (auto ms = sc.number(&digits)) {
+                        if (digits > 3) return std::nullopt;
+                        msec = *ms;
+                    } else {
+                        sc.setPos(afterSeconds);  // a literal text after the seconds ("19:05:09,")
+                    }
+                }
+            } else {
+                // Not a separator but the text a format writes after its minutes ("5분").
+                sc.setPos(afterMinutes);
             }
         }
     }
-    const QStringList markers{s.timeAMString, s.timePMString, QStringLiteral("AM"), QStringLiteral("PM"),
-                              QStringLiteral("A"), QStringLiteral("P")};
-    const int marker = sc.word(markers);
+    trailingText();
+    if (!markerFirst) {
+        marker = sc.word(markers);
+        if (marker >= 0) trailingText();  // "7:05:09 e pasdites,"
+    }
     int h = *hour;
     if (marker >= 0) {
         const bool pm = marker == 1 || marker == 3 || marker == 5;

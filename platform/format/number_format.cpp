@@ -1,5 +1,6 @@
 #include "platform/format/number_format.h"
 
+#include <QLocale>
 #include <QStringList>
 
 #include <cmath>
@@ -66,6 +67,13 @@ struct Decimal {
         roundToDigits(keep);
     }
 
+    // The nearest double, negated when `negative`.
+    double toDouble(bool negative) const {
+        if (isZero()) return 0.0;
+        const double v = QStringLiteral("0.%1e%2").arg(digits).arg(exponent).toDouble();
+        return negative ? -v : v;
+    }
+
     // Digits of the integer part, without leading zeros ("" for a value below 1).
     QString integerDigits() const {
         if (exponent <= 0) return {};
@@ -99,6 +107,23 @@ Decimal toDecimal(double value, int precision) {
     d.exponent = text.mid(e + 1).toInt() + 1;
     while (!d.digits.isEmpty() && d.digits.back() == QLatin1Char('0')) d.digits.chop(1);
     if (d.digits.isEmpty()) d.exponent = 0;
+    return d;
+}
+
+// The decimal form of |value| with the fewest digits that read back as the same double
+// (at most 17): every digit the value has, and none that it has not. 2.675 stays 2.675,
+// as it was typed, although the nearest double lies a little below it.
+Decimal shortestDecimal(double value) {
+    Decimal d;
+    value = std::fabs(value);
+    if (value == 0.0 || !std::isfinite(value)) return d;
+    const QString text = QString::number(value, 'e', QLocale::FloatingPointShortest);  // "d.ddde+XX"
+    const qsizetype e = text.indexOf(QLatin1Char('e'));
+    QString mantissa = text.left(e);
+    mantissa.remove(QLatin1Char('.'));
+    while (!mantissa.isEmpty() && mantissa.back() == QLatin1Char('0')) mantissa.chop(1);
+    d.digits = mantissa;
+    d.exponent = text.mid(e + 1).toInt() + 1;
     return d;
 }
 
@@ -188,9 +213,8 @@ SectionShape shapeOf(const QString& section) {
     return shape;
 }
 
-QString writeSection(const QString& section, double value, const FormatSettings& s) {
+QString writeSection(const QString& section, Decimal d, const FormatSettings& s) {
     const SectionShape shape = shapeOf(section);
-    Decimal d = toDecimal(value, 15);
     QString integerPart;
     QString fraction;
     QString exponentText;
@@ -301,11 +325,14 @@ QString writeSection(const QString& section, double value, const FormatSettings&
 
 }  // namespace
 
-QString FormatFloat(const QString& pattern, double value, const FormatSettings& settings) {
-    if (std::isnan(value)) return QStringLiteral("NAN");
-    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    if (pattern.isEmpty()) return FloatToStr(value, settings);
+namespace {
 
+// Integer digits beyond which a pattern without an exponent gives way to the general form.
+constexpr int kMaxPatternIntegerDigits = 18;
+
+// Writes |value| = `magnitude` (already rounded as its caller wants) by the pattern; `value`
+// itself gives the sign and the general form where the pattern has none to offer.
+QString formatDecimal(const QString& pattern, double value, const Decimal& magnitude, const FormatSettings& settings) {
     const QStringList parts = sections(pattern);
     QString section = parts[0];
     bool minus = false;
@@ -317,8 +344,8 @@ QString FormatFloat(const QString& pattern, double value, const FormatSettings& 
         }
     }
     // Zero after rounding to the section's decimals: the zero section, never a minus sign.
-    const SectionShape shape = shapeOf(section);
-    Decimal rounded = toDecimal(value, 15);
+    SectionShape shape = shapeOf(section);
+    Decimal rounded = magnitude;
     if (!shape.scientific) rounded.roundToDecimals(shape.fractionPlaces);
     if (rounded.isZero()) {
         minus = false;
@@ -327,16 +354,34 @@ QString FormatFloat(const QString& pattern, double value, const FormatSettings& 
         } else {
             section = parts[0];
         }
+        shape = shapeOf(section);
     }
-    QString out = writeSection(section, value, settings);
+    // An empty section, or a value with more integer digits than a pattern writes, is
+    // written in the general form.
+    if (section.isEmpty() || (!shape.scientific && rounded.exponent > kMaxPatternIntegerDigits))
+        return FloatToStr(rounded.isZero() ? 0.0 : magnitude.toDouble(value < 0), settings);
+    QString out = writeSection(section, magnitude, settings);
     if (minus) out.prepend(QLatin1Char('-'));
     return out;
 }
 
+}  // namespace
+
+QString FormatFloat(const QString& pattern, double value, const FormatSettings& settings) {
+    if (std::isnan(value)) return QStringLiteral("NAN");
+    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+    if (pattern.isEmpty()) return FloatToStr(value, settings);
+    // Rounded at the pattern's decimals from every digit the value has, not from 15.
+    return formatDecimal(pattern, value, shortestDecimal(value), settings);
+}
+
 QString FormatCurr(const QString& pattern, double value, const FormatSettings& settings) {
-    // Beyond 15 digits a double has no fourth decimal to round.
-    if (std::isfinite(value) && std::fabs(value) < 1e15) value = std::round(value * 10000.0) / 10000.0;
-    return FormatFloat(pattern, value, settings);
+    if (std::isnan(value)) return QStringLiteral("NAN");
+    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+    // A currency amount has four decimals: round there first, in decimal, at any size.
+    Decimal amount = shortestDecimal(value);
+    amount.roundToDecimals(4);
+    return formatDecimal(pattern, value, amount, settings);
 }
 
 namespace {

@@ -23,12 +23,17 @@ namespace format {
 /// ignored; an open quote runs to the end of its section. A negative value without its own section is written
 /// by the first section with a leading "-"; an empty second section counts as none. The zero
 /// section is used for a value that is zero when rounded to the decimals of its section; a
-/// value that rounds to zero is never written with a minus sign. An empty pattern writes the
-/// value as FloatToStr does. Not-a-number and infinite values are written "NAN", "INF", "-INF".
+/// value that rounds to zero is never written with a minus sign. An empty pattern, an empty
+/// section and a value with more than 18 integer digits under a section without exponent are
+/// written as FloatToStr does. Not-a-number and infinite values are written "NAN", "INF", "-INF".
+///
+/// The value is rounded (half away from zero) at the section's decimals from the shortest
+/// decimal that reads back as the same double, so no digit is invented and none is lost:
+/// "0.00" writes 100000000000000.5 as "100000000000000.50" and 2.675 as "2.68".
 QString FormatFloat(const QString& pattern, double value, const FormatSettings& settings = Settings());
 
 /// FormatFloat for currency amounts: the value is first rounded to four decimals, the
-/// precision of a currency value.
+/// precision of a currency value, in decimal and at any size.
 QString FormatCurr(const QString& pattern, double value, const FormatSettings& settings = Settings());
 
 enum class FloatFormat {

@@ -89,6 +89,8 @@ bool IniDocument::Save(const QString& path) const {
         for (const auto& [name, value] : s.values) {
             QString escapedName = escape(name);
             escapedName.replace(u'=', QStringLiteral("\\="));
+            // A line that starts with "[" and ends with "]" would read back as a section.
+            if (escapedName.startsWith(u'[')) escapedName.prepend(u'\\');
             text += escapedName + u'=' + escape(value) + u'\n';
         }
         text += u'\n';

@@ -11,8 +11,11 @@ namespace settings {
 
 /// An ini file in memory: named sections of name=value lines, kept in file order.
 /// Section and value names compare case-insensitively and keep the spelling they were
-/// first written with. Values are stored on one line: backslash, CR and LF are escaped as
-/// "\\", "\r" and "\n". Lines that are not "[section]" or "name=value" are ignored on load.
+/// first written with. Names and values are stored on one line: backslash, CR and LF are
+/// escaped as "\\", "\r" and "\n", a "=" in a name as "\=", and a name that starts with
+/// "[" as "\[", so that every name and value reads back as it was, whatever it holds.
+/// Section names are written as they stand and may hold any character but a line break.
+/// Lines that are not "[section]" or "name=value" are ignored on load.
 class IniDocument {
 public:
     /// Reads the file; a missing or unreadable file gives an empty document.

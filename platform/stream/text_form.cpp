@@ -1,5 +1,6 @@
 #include "platform/stream/text_form.h"
 
+#include "platform/base/ansi.h"
 #include "platform/stream/internal/ansi.h"
 #include "platform/stream/stream_error.h"
 #include "platform/stream/value_reader.h"
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 namespace stream {
 
@@ -18,15 +20,16 @@ namespace {
 constexpr int kLineLength = 64;    ///< characters of text per line before a " +" break
 constexpr int kBytesPerLine = 32;  ///< bytes of binary data per line
 
-/// The general decimal form of `v` with at most 15 significant digits, the fewest that
-/// read back to the same value of its type (15 when none does): fixed notation for
+/// The general decimal form of `v` with the fewest significant digits that read back to the
+/// same value of its type (at most 21, enough for any extended value): fixed notation for
 /// 0.00001 <= |v| < 1E15 ("1234.5678", "0.0001"), otherwise scientific ("1.5E300",
-/// "1E-7").
+/// "1E-7"). Negative zero is "-0.0", so that it keeps its sign and is not read as an
+/// integer; infinities and not-a-number are "INF", "-INF" and "NAN".
 QByteArray FormatFloat(long double v, bool (*same)(long double, long double)) {
     if (std::isnan(v)) return "NAN";
     if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
-    if (v == 0) return "0";
-    constexpr int kMaxDigits = 15;
+    if (v == 0) return std::signbit(v) ? "-0.0" : "0";
+    constexpr int kMaxDigits = 21;
     char buf[64];
     for (int digits = 1; digits <= kMaxDigits; ++digits) {
         std::snprintf(buf, sizeof buf, "%.*Le", digits - 1, v);
@@ -58,7 +61,10 @@ QByteArray FormatFloat(long double v, bool (*same)(long double, long double)) {
 }
 
 bool SameExtended(long double a, long double b) { return a == b; }
-bool SameDouble(long double a, long double b) { return static_cast<double>(a) == static_cast<double>(b); }
+bool SameDouble(long double a, long double b) {
+    // A date is read as a double rounded from the text's extended value; the same path here.
+    return static_cast<double>(a) == static_cast<double>(b);
+}
 bool SameSingle(long double a, long double b) { return static_cast<float>(a) == static_cast<float>(b); }
 
 class TextWriter {
@@ -174,7 +180,14 @@ private:
             m_out += "''";
             return;
         }
-        auto plain = [](QChar c) { return c.unicode() >= ' ' && c != QLatin1Char('\'') && c.unicode() <= 127; };
+        // Printable ASCII but the quote stands in quotes; the C1 controls whose codes #128 to
+        // #159 name Windows-1252 characters stand in quotes too (as UTF-8), so that they read
+        // back as themselves; everything else is a #code.
+        auto plain = [](QChar c) {
+            const char16_t u = c.unicode();
+            if (u >= 0x80 && u < 0xA0) return base::AnsiToUnicode(static_cast<std::uint8_t>(u)) != u;
+            return u >= ' ' && u != '\'' && u < 127;
+        };
         ++m_level;
         if (len > kLineLength) NewLine();
         qsizetype i = 0;
@@ -188,7 +201,7 @@ private:
                 } while (i < len && plain(w.at(i)) && i - lineStart < kLineLength);
                 if (i - lineStart >= kLineLength) lineBreak = true;
                 m_out += '\'';
-                m_out += w.mid(j, i - j).toLatin1();
+                m_out += w.mid(j, i - j).toUtf8();
                 m_out += '\'';
             } else {
                 m_out += '#';
@@ -359,6 +372,27 @@ private:
         return v;
     }
 
+    /// The infinities and not-a-number as the writer writes them ("INF", "-INF", "NAN",
+    /// with the suffix "s" or "d" of singles and dates).
+    static std::optional<Value> SpecialFloat(const QString& word, bool negative) {
+        QString w = word.toUpper();
+        char suffix = '\0';
+        if (w.size() == 4 && (w.endsWith(u'S') || w.endsWith(u'D'))) {
+            suffix = static_cast<char>(w.back().toLower().unicode());
+            w.chop(1);
+        }
+        long double v = 0;
+        if (w == QLatin1String("INF")) v = std::numeric_limits<long double>::infinity();
+        else if (w == QLatin1String("NAN")) v = std::numeric_limits<long double>::quiet_NaN();
+        else return std::nullopt;
+        if (negative) v = -v;
+        switch (suffix) {
+        case 's': return Value::Single(static_cast<float>(v));
+        case 'd': return Value::Date(static_cast<double>(v));
+        default: return Value::Extended(v);
+        }
+    }
+
     Value ParseNumber() {
         SkipBlanks();
         const int line = m_line, column = m_column;
@@ -366,6 +400,12 @@ private:
         if (Peek() == '-' || Peek() == '+') {
             s += Peek();
             Advance();
+        }
+        if (!s.isEmpty() && IsIdentStart(Peek())) {
+            const QString word = Ident(false, QStringLiteral("Number"));
+            if (auto special = SpecialFloat(word, s == QLatin1String("-"))) return *special;
+            throw StreamError(StreamErrorKind::Syntax, QStringLiteral("Number expected"),
+                              SourcePos::AtLine(line, column));
         }
         if (Peek() == '$') {
             Advance();
@@ -463,7 +503,9 @@ private:
                     bool ok = false;
                     const uint code = digits.toUInt(&ok, hex ? 16 : 10);
                     if (!ok || code > 0xFFFF) Fail(QStringLiteral("Invalid character code"));
-                    s += QChar(static_cast<char16_t>(code));
+                    // Codes up to 255 are positions of the ANSI code page: #128 is the euro sign.
+                    s += QChar(code <= 0xFF ? base::AnsiToUnicode(static_cast<std::uint8_t>(code))
+                                            : static_cast<char16_t>(code));
                     any = true;
                 } else {
                     break;
@@ -483,7 +525,11 @@ private:
         const QChar c = Peek();
         if (c == '\'' || c == '#') return Value::Text(ParseText());
         if (c.isDigit() || c == '-' || c == '+' || c == '$') return ParseNumber();
-        if (IsIdentStart(c)) return Value::Ident(Ident(true, QStringLiteral("Identifier")));
+        if (IsIdentStart(c)) {
+            const QString word = Ident(true, QStringLiteral("Identifier"));
+            if (auto special = SpecialFloat(word, false)) return *special;
+            return Value::Ident(word);
+        }
         if (c == '[') {
             Advance();
             QStringList names;

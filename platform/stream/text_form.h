@@ -27,12 +27,23 @@ struct TextOptions {
 ///     end
 ///
 /// Two spaces of indent per level; "inherited" and "inline" instead of "object" for those
-/// filer flags, "[n]" for a child position. Texts are quoted with '' for a quote; control
-/// and non-ASCII characters are written as #<code>. A text longer than 64 characters
-/// starts on its own line and is cut into pieces of at most 64 characters joined by " +".
-/// Binary data is hexadecimal in "{ }", 32 bytes a line. Integers in decimal; floats with
-/// at most 15 significant digits (fixed from 0.00001 up to 1E15, else "1.5E300"), singles
-/// with the suffix s, dates with d, currency as its ten-thousandths with c ("12345678c" is
+/// filer flags, "[n]" for a child position.
+///
+/// Texts: printable ASCII characters stand in single quotes; the quote itself is written
+/// #39 and DEL as #127, as are the other control characters (#9, #13#10); every character
+/// above ASCII is written #<its Unicode code> ('Gr'#252'n '#8364). When read, a code up to
+/// 255 is a position of Windows-1252, so #128 is the euro sign and #252 is "ü"; the C1
+/// controls U+0080 to U+009F that Windows-1252 puts other characters in place of are
+/// therefore written as they are, inside the quotes. The reader also takes '' for a quote
+/// and "#$hex" codes. A text longer than 64 characters starts on its own line and is cut
+/// into pieces of at most 64 characters joined by " +". A text that Windows-1252 can hold
+/// reads as an ANSI string, any other as a wide string.
+///
+/// Binary data is hexadecimal in "{ }", 32 bytes a line. Integers in decimal. Floats with
+/// the fewest significant digits that read back exactly (at most 21: every extended,
+/// double and single value round-trips), fixed from 0.00001 up to 1E15, else "1.5E300";
+/// negative zero is "-0.0", infinities "INF" and "-INF", not-a-number "NAN". Singles carry
+/// the suffix s, dates d, currency is its ten-thousandths with c ("12345678c" is
 /// 1234.5678). A float with an integral value has no decimals and reads back as an integer.
 QByteArray ObjectDataToText(const ObjectData& root, const TextOptions& options = {});
 

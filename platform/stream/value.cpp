@@ -69,11 +69,9 @@ Value Value::IntegerOf(ValueType type, qint64 v) {
 }
 
 Value Value::Text(const QString& s) {
+    // Every text Windows-1252 can hold is ANSI, the euro sign and the curly quotes included.
     QByteArray ansi;
-    bool latin1 = true;
-    for (QChar c : s)
-        if (c.unicode() > 0xFF) latin1 = false;
-    if (!latin1 || !internal::UnicodeToAnsi(s, ansi)) return Value(ValueType::WString, s);
+    if (!internal::UnicodeToAnsi(s, ansi)) return Value(ValueType::WString, s);
     return Value(ansi.size() <= 255 ? ValueType::String : ValueType::LString, s);
 }
 

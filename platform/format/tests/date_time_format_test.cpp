@@ -50,6 +50,11 @@ TEST(FormatDateTime, writes_every_pattern_element_under_two_date_settings) {
         {"s.z ss.zzz", "9.45 09.045", "9.45 09.045"},
         {"\"Day\" d 'at' h", "Day 5 at 14", "Day 5 at 14"},
         {"yy yyyy Y", "24 2024 24", "24 2024 24"},
+        {"yyy yyyyy yyyyyyyy", "2024 2024 2024", "2024 2024 2024"},
+        {"hhh:nnn:sss", "14:07:09", "14:07:09"},
+        {"zzzz zzzzz", "045 045", "045 045"},
+        {"mmmmm ddddddd", "March March 5, 2024", "March Tuesday, March 5, 2024"},
+        {"ttt cc", "2:07:09 PM 05/03/2024 2:07:09 PM", "2:07:09 PM 03/05/2024 2:07:09 PM"},
         {"x q!", "x q!", "x q!"},
     };
     for (const auto& c : cases) {

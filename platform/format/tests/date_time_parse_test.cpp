@@ -5,6 +5,8 @@
 #include "platform/format/tests/test_settings.h"
 #include "testsupport/qt_printers.h"
 
+#include <QLocale>
+
 #include <gtest/gtest.h>
 
 namespace format {
@@ -111,7 +113,14 @@ TEST(StrToDate, accepts_the_separator_the_short_format_writes) {
 }
 
 TEST(StrToDate, reads_back_what_the_short_format_writes) {
-    for (const FormatSettings& s : {DayFirst(), MonthFirst(), YearFirstComma()}) {
+    FormatSettings shortNames = DayFirst();
+    shortNames.shortDateFormat = QStringLiteral("dd-mmm-yyyy");
+    FormatSettings longNames = MonthFirst();
+    longNames.shortDateFormat = QStringLiteral("mmmm d, yyyy");
+    FormatSettings closing = DayFirst();
+    closing.shortDateFormat = QStringLiteral("yyyy. mm. dd.");
+    closing.dateSeparator = QLatin1Char('.');
+    for (const FormatSettings& s : {DayFirst(), MonthFirst(), YearFirstComma(), shortNames, longNames, closing}) {
         for (const QDate& d : {QDate(2024, 3, 5), QDate(1899, 12, 30), QDate(1, 1, 1), QDate(2000, 2, 29)}) {
             const QString text = DateToStr(d, s);
             SCOPED_TRACE(text.toStdString());
@@ -148,7 +157,12 @@ TEST(StrToTime, reads_hours_minutes_seconds_and_am_pm) {
         {"12:30 PM", QTime(12, 30)},
         {"12 PM", QTime(12, 0)},
         {"7 a", QTime(7, 0)},
-        {"7:05:09.25", QTime(7, 5, 9, 250)},
+        {"7:05:09.25", QTime(7, 5, 9, 25)},
+        {"7:05:09.5", QTime(7, 5, 9, 5)},
+        {"7:05:09.500", QTime(7, 5, 9, 500)},
+        {"PM 2:07:09", QTime(14, 7, 9)},
+        {"am 12:30", QTime(0, 30)},
+        {"PM 2:07 PM", QTime()},
         {"23:59:59", QTime(23, 59, 59)},
         {"13:00 PM", QTime()},
         {"0:30 AM", QTime()},
@@ -204,6 +218,60 @@ TEST(StrToDateTime, reads_a_date_a_date_and_time_or_a_time_alone) {
     }
     EXPECT_EQ(StrToDateTime(DateTimeToStr(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)), s), s),
               QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)));
+}
+
+}  // namespace
+}  // namespace format
+
+namespace format {
+namespace {
+
+// Whatever a locale's own formats write reads back with the same settings, in the order
+// the formats write it: the Korean time puts its marker first, the Hungarian and Korean
+// dates end with a separator, other locales write words between the parts or before the
+// hour. Every locale Qt knows is tried.
+TEST(StrToDateTime, reads_back_what_the_formats_of_a_locale_write) {
+    const QDateTime moments[] = {QDateTime(QDate(2024, 3, 5), QTime(19, 5, 9)),
+                                 QDateTime(QDate(1999, 12, 31), QTime(0, 30, 0)),
+                                 QDateTime(QDate(2024, 11, 25), QTime(12, 0, 59))};
+    const QList<QLocale> locales =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    ASSERT_GT(locales.size(), 100);
+    for (const QLocale& locale : locales) {
+        const FormatSettings s = FormatSettings::FromLocale(locale);
+        for (const QDateTime& when : moments) {
+            const QString date = DateToStr(when.date(), s);
+            const QString time = TimeToStr(when.time(), s);
+            const QString both = DateTimeToStr(when, s);
+            SCOPED_TRACE((locale.name() + u' ' + both).toStdString());
+            const auto readDate = TryStrToDate(date, s);
+            ASSERT_TRUE(readDate.ok()) << date.toStdString();
+            EXPECT_EQ(readDate.value(), when.date());
+            const auto readTime = TryStrToTime(time, s);
+            ASSERT_TRUE(readTime.ok()) << time.toStdString();
+            EXPECT_EQ(readTime.value(), when.time());
+            const auto readBoth = TryStrToDateTime(both, s);
+            ASSERT_TRUE(readBoth.ok()) << both.toStdString();
+            EXPECT_EQ(readBoth.value(), when);
+        }
+    }
+    const FormatSettings korean = FormatSettings::FromLocale(QLocale(QLocale::Korean));
+    EXPECT_TRUE(TimeToStr(QTime(19, 5), korean).startsWith(korean.timePMString));
+}
+
+// Milliseconds written by "z" and "zzz" read back as the same count.
+TEST(StrToTime, milliseconds_read_back_as_written) {
+    FormatSettings s = testing::DayFirst();
+    for (const char* pattern : {"hh:nn:ss.z", "hh:nn:ss.zzz"}) {
+        for (int ms : {0, 5, 45, 500, 999}) {
+            const QTime t(14, 7, 9, ms);
+            const QString text = FormatDateTime(QString::fromLatin1(pattern), QDateTime(QDate(2024, 3, 5), t), s);
+            SCOPED_TRACE(text.toStdString());
+            const auto back = TryStrToTime(text, s);
+            ASSERT_TRUE(back.ok());
+            EXPECT_EQ(back.value(), t);
+        }
+    }
 }
 
 }  // namespace

@@ -62,7 +62,15 @@ TEST(FormatFloat, placeholders_rounding_and_sections) {
         {"#,0", 123, "123"},
         {"#,0", 1000, "1,000"},
         {",0.0", 1234567.5, "1,234,567.5"},
-        {"0", 1e20, "100000000000000000000"},
+        {"0", 1e17, "100000000000000000"},
+        {"#,0", -123456789012345678.0, "-123,456,789,012,345,680"},
+        {"0", 1e18, "1E18"},
+        {"0", 1e20, "1E20"},
+        {"#,0.00", -1.5e300, "-1.5E300"},
+        {"0.00", 100000000000000.5, "100000000000000.50"},
+        {"0.0", 123456789012345.67, "123456789012345.7"},
+        {"0.00", 0.1 + 0.2, "0.30"},
+        {"0.00000000000000000", 0.1 + 0.2, "0.30000000000000004"},
         {"\"Total: \"0.00", 3, "Total: 3.00"},
         {"'#'0", 3, "#3"},
         {"0.00;(0.00);\"zero\"", -0.001, "zero"},
@@ -71,6 +79,12 @@ TEST(FormatFloat, placeholders_rounding_and_sections) {
         {"0.00;;\"nil\"", 0, "nil"},
         {"0.00;;\"nil\"", -3, "-3.00"},
         {"0;0;", 0, "0"},
+        {";", 5, "5"},
+        {";", -5.25, "-5.25"},
+        {"0.00;", -5, "-5.00"},
+        {";0.00", -5, "5.00"},
+        {"0.00;;", 0, "0.00"},
+        {"\"x\";;", 0, "x"},
         {"0.000E+00", 12345, "1.235E+04"},
         {"0.00E-00", 0.00012, "1.20E-04"},
         {"0.0E+0", 0, "0.0E+0"},
@@ -98,14 +112,28 @@ TEST(FormatFloat, special_values_and_the_empty_pattern) {
     EXPECT_EQ(FormatFloat(QStringLiteral("0.00"), std::numeric_limits<double>::infinity(), s), QStringLiteral("INF"));
     EXPECT_EQ(FormatFloat(QStringLiteral("0.00"), -std::numeric_limits<double>::infinity(), s), QStringLiteral("-INF"));
     EXPECT_EQ(FormatFloat(QString(), 1234.5, s), QStringLiteral("1234.5"));
-    EXPECT_EQ(FormatFloat(QStringLiteral("0.00"), std::numeric_limits<double>::max(), s).size(), 312);
+    EXPECT_EQ(FormatFloat(QStringLiteral("0.00"), std::numeric_limits<double>::max(), s),
+              QStringLiteral("1.79769313486232E308"));
 }
 
-TEST(FormatCurr, rounds_to_four_decimals_first) {
+TEST(FormatCurr, rounds_to_four_decimals_first_at_any_size) {
     const FormatSettings s;
-    EXPECT_EQ(FormatCurr(QStringLiteral("0.00000"), 1.234567, s), QStringLiteral("1.23460"));
-    EXPECT_EQ(FormatCurr(QStringLiteral("$#,0.00;($#,0.00)"), -1234.5, s), QStringLiteral("($1,234.50)"));
-    EXPECT_EQ(FormatCurr(QStringLiteral("0"), 1e305, s).size(), 306);
+    static const FloatCase cases[] = {
+        {"0.00000", 1.234567, "1.23460"},
+        {"$#,0.00;($#,0.00)", -1234.5, "($1,234.50)"},
+        {"0.00", 100000000000000.5, "100000000000000.50"},
+        {"0.0000", 922337203685477.5, "922337203685477.5000"},
+        {"0.0000", -922337203685477.5, "-922337203685477.5000"},
+        {"0.0000", 12345678901.2345, "12345678901.2345"},
+        {"0.000", 0.00005, "0.000"},
+        {"0.0000", 0.00005, "0.0001"},
+        {"", 1.234567, "1.2346"},
+        {"0", 1e305, "1E305"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern) + " / " + std::to_string(c.value));
+        EXPECT_EQ(FormatCurr(QString::fromUtf8(c.pattern), c.value, s), QString::fromUtf8(c.expected));
+    }
 }
 
 TEST(FloatToStr, general_form_with_fifteen_digits) {

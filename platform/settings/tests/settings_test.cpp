@@ -1,3 +1,4 @@
+#include "platform/settings/ini_document.h"
 #include "platform/settings/ini_file.h"
 #include "platform/settings/registry.h"
 
@@ -99,6 +100,44 @@ TEST_F(SettingsFolder, ini_file_by_bare_name_lives_in_the_configuration_folder) 
     EXPECT_FALSE(again.SectionExists(QStringLiteral("Designer")));
     EXPECT_TRUE(again.DeleteKey(QStringLiteral("Explorer"), QStringLiteral("Width")));
     EXPECT_FALSE(again.ValueExists(QStringLiteral("Explorer"), QStringLiteral("Width")));
+}
+
+// Names and values read back as they were written, whatever characters they hold, and no
+// line of one value swallows the next value or section.
+TEST_F(SettingsFolder, every_name_and_value_reads_back_as_written) {
+    const struct {
+        const char* name;
+        const char* value;
+    } cases[] = {
+        {"[a", "b]"},
+        {"[Section]", ""},
+        {"[", "]"},
+        {"a=b", "c=d"},
+        {"back\\slash\\", "\\n is not a line break"},
+        {"two\nlines", "one\r\ntwo\n"},
+        {"  blanks  ", "  around  "},
+        {";comment", "#hash"},
+        {"", "empty name"},
+        {"\xF0\x9F\x98\x80 emoji", "\xE2\x82\xAC and \xF0\xA0\x80\x80"},
+        {"last", "[x]"},
+    };
+    settings::IniDocument doc;
+    for (const auto& c : cases)
+        doc.SetValue(QStringLiteral("First"), QString::fromUtf8(c.name), QString::fromUtf8(c.value));
+    doc.SetValue(QStringLiteral("Second"), QStringLiteral("after"), QStringLiteral("kept"));
+    const QString path = FilePath(QStringLiteral("round.ini"));
+    ASSERT_TRUE(doc.Save(path));
+
+    const settings::IniDocument back = settings::IniDocument::Load(path);
+    EXPECT_EQ(back.Sections(), QStringList({"First", "Second"}));
+    QStringList names;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        names << QString::fromUtf8(c.name);
+        EXPECT_EQ(back.Value(QStringLiteral("First"), QString::fromUtf8(c.name)), QString::fromUtf8(c.value));
+    }
+    EXPECT_EQ(back.Names(QStringLiteral("First")), names);
+    EXPECT_EQ(back.Value(QStringLiteral("Second"), QStringLiteral("after")), QStringLiteral("kept"));
 }
 
 }  // namespace

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
 namespace {
 
 using stream::ObjectData;
@@ -163,7 +168,16 @@ TEST(TextForm, values_in_their_written_forms_parse_to_their_kinds) {
         {"doubled quote", "'it''s'", Value::Text(QStringLiteral("it's"))},
         {"joined pieces", "'a' +\n 'b' + #67", Value::Text(QStringLiteral("abC"))},
         {"utf-8 in quotes", "'Gr\xC3\xBCn'", Value::Text(QStringLiteral("Gr\u00FCn"))},
-        {"wide character", "#8364", Value::TextOf(stream::ValueType::WString, QStringLiteral("\u20AC"))},
+        {"euro sign by its unicode code", "#8364", Value::TextOf(stream::ValueType::String, QStringLiteral("\u20AC"))},
+        {"euro sign by its ansi code", "#128", Value::TextOf(stream::ValueType::String, QStringLiteral("\u20AC"))},
+        {"ansi codes 128 to 159", "#$93#148#159#129",
+         Value::TextOf(stream::ValueType::String, QStringLiteral("\u201C\u201D\u0178\u0081"))},
+        {"wide character", "#256", Value::TextOf(stream::ValueType::WString, QStringLiteral("\u0100"))},
+        {"c1 control in quotes", "'\xC2\x80'", Value::TextOf(stream::ValueType::WString, QStringLiteral("\u0080"))},
+        {"infinity", "INF", Value::Extended(std::numeric_limits<long double>::infinity())},
+        {"negative infinity", "-INF", Value::Extended(-std::numeric_limits<long double>::infinity())},
+        {"single infinity", "-INFs", Value::Single(-std::numeric_limits<float>::infinity())},
+        {"date infinity", "INFd", Value::Date(std::numeric_limits<double>::infinity())},
         {"dotted identifier", "Form1.Table1", Value::Ident(QStringLiteral("Form1.Table1"))},
         {"false in any case", "FALSE", Value::Boolean(false)},
         {"null", "Null", Value::Null()},
@@ -177,6 +191,76 @@ TEST(TextForm, values_in_their_written_forms_parse_to_their_kinds) {
         EXPECT_TRUE(o.properties[0].value == c.expected)
             << stream::ValueToText(o.properties[0].value).toStdString() << " "
             << stream::ValueTypeName(o.properties[0].value.Type()).toStdString();
+    }
+}
+
+// Every character of a text is written so that it reads back as itself: quotes and DEL
+// as codes, characters above ASCII by their Unicode code, the C1 controls in quotes.
+TEST(TextForm, every_character_reads_back_as_itself) {
+    const struct {
+        QString text;
+        const char* written;
+    } cases[] = {
+        {QStringLiteral("it's"), "'it'#39's'"},
+        {QString(QChar(127)) + u'x', "#127'x'"},
+        {QStringLiteral("\u20AC\u201C\u0178"), "#8364#8220#376"},
+        {QString(QChar(0x80)) + QChar(0x81) + QChar(0x9F), "'\xC2\x80'#129'\xC2\x9F'"},
+        {QStringLiteral("a\r\nb"), "'a'#13#10'b'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.written);
+        EXPECT_EQ(stream::ValueToText(Value::Text(c.text)), QByteArray(c.written));
+    }
+    QString every;
+    for (char16_t u = 1; u < 0x800; ++u) every += QChar(u);
+    const ObjectData o =
+        stream::ParseObjectText("object A: T\n  X = " + stream::ValueToText(Value::Text(every)) + "\nend\n");
+    EXPECT_EQ(o.properties.at(0).value.AsText(), every);
+}
+
+// Floats read back bit for bit: every digit an extended or double value needs, the sign
+// of zero, infinities and not-a-number.
+TEST(TextForm, floats_read_back_exactly) {
+    auto roundTrip = [](const Value& v) {
+        const ObjectData o = stream::ParseObjectText("object A: T\n  X = " + stream::ValueToText(v) + "\nend\n");
+        return o.properties.at(0).value;
+    };
+    auto sameBits = [](long double a, long double b) {
+        return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
+    };
+    using Limits = std::numeric_limits<long double>;
+    const long double extended[] = {1.0L / 3.0L,      0.1L,          2.0L / 3.0L * 1e300L,     -0.0L,
+                                    0.0L,             Limits::max(), Limits::denorm_min(),     Limits::infinity(),
+                                    -Limits::infinity(), Limits::quiet_NaN(), 123456789012345.678901L};
+    for (long double v : extended) {
+        SCOPED_TRACE(stream::ValueToText(Value::Extended(v)).toStdString());
+        const Value back = roundTrip(Value::Extended(v));  // integral values read back as integers
+        EXPECT_TRUE(sameBits(back.AsExtended(), v));
+    }
+    EXPECT_EQ(stream::ValueToText(Value::Extended(-0.0L)), QByteArray("-0.0"));
+    EXPECT_EQ(stream::ValueToText(Value::Date(1.0 / 3.0)), QByteArray("0.3333333333333333d"));
+    // Random doubles (as dates and as extended values) and singles, from a fixed seed.
+    std::uint64_t state = 0x9E3779B97F4A7C15ULL;
+    auto next = [&] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const std::uint64_t bits = next();
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        float f;
+        const std::uint32_t fbits = static_cast<std::uint32_t>(bits >> 16);
+        std::memcpy(&f, &fbits, sizeof f);
+        const Value date = roundTrip(Value::Date(d));
+        ASSERT_TRUE(sameBits(date.AsExtended(), d)) << stream::ValueToText(Value::Date(d)).toStdString();
+        const Value ext = roundTrip(Value::Extended(d / 7.0L));
+        ASSERT_TRUE(sameBits(ext.AsExtended(), d / 7.0L))
+            << stream::ValueToText(Value::Extended(d / 7.0L)).toStdString();
+        const Value single = roundTrip(Value::Single(f));
+        ASSERT_TRUE(sameBits(single.AsExtended(), f)) << stream::ValueToText(Value::Single(f)).toStdString();
     }
 }
 
