@@ -1,5 +1,6 @@
 #include "platform/db/database.h"
 
+#include "platform/base/scope_exit.h"
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
 #include "platform/db/internal/fault_injection.h"
@@ -109,7 +110,7 @@ void Database::Commit() {
             continue;
         }
         try {
-            if (f->inTransaction()) f->commitWrite();
+            if (f->IsInTransaction()) f->commitWrite();
         } catch (...) {
             failure = std::current_exception();
             f->rollbackWrite();
@@ -193,11 +194,12 @@ void CreateTableFile(const QString& folder, const QString& tableName, const Tabl
         if (lockFd < 0 || !internal::LockTableWrite(lockFd, true)) Raise(ErrorCode::kTableBusy, ctx);
     }
     const QString temp = QDir(folder).filePath(QStringLiteral(".%1.%2.new").arg(tableName, QUuid::createUuid().toString(QUuid::Id128)));
-    auto cleanup = [&] {
-        QFile::remove(temp);
-        QFile::remove(temp + QStringLiteral("-journal"));
-    };
-    try {
+    {
+        base::ScopeFail cleanup([&] {
+            QFile::remove(temp);
+            QFile::remove(temp + QStringLiteral("-journal"));
+            if (lockFd >= 0) internal::LockTableWrite(lockFd, false);
+        });
         sqlite3* raw = nullptr;
         const int rc = sqlite3_open_v2(QFile::encodeName(temp).constData(), &raw,
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
@@ -218,10 +220,6 @@ void CreateTableFile(const QString& folder, const QString& tableName, const Tabl
         conn.reset();
         if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
             Raise(ErrorCode::kIoError, ctx);
-    } catch (...) {
-        cleanup();
-        if (lockFd >= 0) internal::LockTableWrite(lockFd, false);
-        throw;
     }
     // The replaced file is gone; its descriptor only kept the lock.
     if (lockFd >= 0) internal::ForgetLockDescriptorFd(lockFd);

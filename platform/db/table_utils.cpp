@@ -1,5 +1,8 @@
 #include "platform/db/table_utils.h"
 
+#include "platform/base/scope_exit.h"
+#include "platform/db/guards.h"
+
 #include "platform/db/database.h"
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
@@ -168,16 +171,16 @@ void CopyTableFile(const QString& folder, const QString& tableName, const QStrin
     const QString attach = QStringLiteral("ATTACH DATABASE %1 AS src")
                                .arg(QLatin1Char('\'') + QString(path).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\''));
     Exec(db, attach, ctx);
-    try {
+    {
+        base::ScopeFail detach([&] {
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_exec(db, "DETACH DATABASE src", nullptr, nullptr, nullptr);
+        });
         QStringList cols;
         for (const auto& f : def.Fields) cols << Quote(f.Name);
         Exec(db, QStringLiteral("INSERT INTO main.%1 (%2) SELECT %2 FROM src.%3")
                      .arg(dest->rowTable(), cols.join(QLatin1Char(',')), source->rowTable()),
              ctx);
-    } catch (...) {
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_exec(db, "DETACH DATABASE src", nullptr, nullptr, nullptr);
-        throw;
     }
     tx.Commit();
     Exec(db, QStringLiteral("DETACH DATABASE src"), ctx);
@@ -709,32 +712,22 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
 
 int BatchAppend(Table& source, Table& destination) {
     const int n = std::min(source.FieldCount(), destination.FieldCount());
-    destination.StartBatch();
+    base::ScopeFail reread([&] { destination.Refresh(); });
+    const DisabledControls sourceControls(source);
+    const DisabledControls destinationControls(destination);
+    Batch batch(destination);
     int count = 0;
-    try {
-        source.DisableControls();
-        destination.DisableControls();
-        for (source.First(); !source.Eof(); source.Next()) {
-            destination.Append();
-            for (int i = 0; i < n; ++i) {
-                Field* to = destination.Fields(i);
-                if (to->DataType() == FieldType::ftAutoInc) continue;
-                to->Assign(*source.Fields(i));
-            }
-            destination.Post();
-            ++count;
+    for (source.First(); !source.Eof(); source.Next()) {
+        destination.Append();
+        for (int i = 0; i < n; ++i) {
+            Field* to = destination.Fields(i);
+            if (to->DataType() == FieldType::ftAutoInc) continue;
+            to->Assign(*source.Fields(i));
         }
-        destination.EndBatch(true);
-    } catch (...) {
-        if (destination.State() != DataSetState::dsBrowse) destination.Cancel();
-        destination.EndBatch(false);
-        source.EnableControls();
-        destination.EnableControls();
-        destination.Refresh();
-        throw;
+        destination.Post();
+        ++count;
     }
-    source.EnableControls();
-    destination.EnableControls();
+    batch.Commit();
     return count;
 }
 

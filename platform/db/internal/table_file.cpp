@@ -1,5 +1,7 @@
 #include "platform/db/internal/table_file.h"
 
+#include "platform/base/scope_exit.h"
+
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
 #include "platform/db/internal/fault_injection.h"
@@ -480,18 +482,14 @@ quint32 TableFile::externalVersion() const {
     return (quint32(b[0]) << 24) | (quint32(b[1]) << 16) | (quint32(b[2]) << 8) | quint32(b[3]);
 }
 
-bool TableFile::inTransaction() const { return !m_readOpen && !sqlite3_get_autocommit(m_db.get()); }
+bool TableFile::IsInTransaction() const { return !m_readOpen && !sqlite3_get_autocommit(m_db.get()); }
 
 bool TableFile::beginWrite() {
     if (m_readOnly) Raise(ErrorCode::kReadOnly, context(m_path));
-    if (inTransaction()) return false;
+    if (IsInTransaction()) return false;
     suspendRead();
-    try {
-        Exec(m_db.get(), QStringLiteral("BEGIN IMMEDIATE"), context(m_path));
-    } catch (...) {
-        resumeRead();
-        throw;
-    }
+    base::ScopeFail resume([&] { resumeRead(); });
+    Exec(m_db.get(), QStringLiteral("BEGIN IMMEDIATE"), context(m_path));
     return true;
 }
 
@@ -508,20 +506,18 @@ void TableFile::rollbackWrite() noexcept {
 
 void TableFile::beginRead() {
     if (m_readDepth++ > 0 || !sqlite3_get_autocommit(m_db.get())) return;
-    try {
-        runCached("BEGIN");
-        m_readOpen = true;
-        m_readSince.start();
-        // take the shared lock now: the snapshot is the file as it is at the guard's start
-        sqlite3_stmt* s = statement(QStringLiteral("SELECT 1 FROM sqlite_master LIMIT 1"));
-        StatementReset reset(s);
-        const int rc = sqlite3_step(s);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE) RaiseSqlite(m_db.get(), sqlite3_extended_errcode(m_db.get()), context(m_path));
-    } catch (...) {
+    base::ScopeFail undo([&] {
         suspendRead();
         --m_readDepth;
-        throw;
-    }
+    });
+    runCached("BEGIN");
+    m_readOpen = true;
+    m_readSince.start();
+    // take the shared lock now: the snapshot is the file as it is at the guard's start
+    sqlite3_stmt* s = statement(QStringLiteral("SELECT 1 FROM sqlite_master LIMIT 1"));
+    StatementReset reset(s);
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) RaiseSqlite(m_db.get(), sqlite3_extended_errcode(m_db.get()), context(m_path));
 }
 
 void TableFile::endRead() noexcept {

@@ -79,7 +79,7 @@ public:
     void commitWrite();
     void rollbackWrite() noexcept;
     /// True while a write transaction runs (a read snapshot alone does not count).
-    bool inTransaction() const;
+    bool IsInTransaction() const;
 
     /// Read snapshots (db::ReadSnapshot): the outermost begin opens a read transaction and
     /// takes the shared lock, unless a write transaction runs; the matching end closes it.
