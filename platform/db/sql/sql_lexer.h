@@ -16,6 +16,7 @@ enum class TokenKind {
     Word,          ///< a name or keyword: letter or "_" first, then letters, digits, "_" and "$"
     DoubleQuoted,  ///< "..." with "" standing for one double quote inside
     SingleQuoted,  ///< '...' with '' standing for one single quote inside
+    QuotedName,    ///< [...] (no escapes: it ends at the first "]") or `...` with `` for one back-quote; always a name
     Number,        ///< 12, 1.5, .5, 1e3, 2.5E-4
     Symbol,        ///< one operator or punctuation: ( ) , . ; + - * / = < > <= >= <> != || and others
 };
@@ -30,7 +31,10 @@ struct Token {
     bool IsWord(const char* upperWord) const;  ///< a Word equal to it, ignoring case
     bool IsSymbol(const char* symbol) const;
     bool Significant() const { return kind != TokenKind::Space && kind != TokenKind::Comment; }
-    /// The contents of a quoted token without its quotes and with doubled quotes undone.
+    /// A name in double quotes, brackets or back-quotes.
+    bool IsQuotedName() const { return kind == TokenKind::DoubleQuoted || kind == TokenKind::QuotedName; }
+    /// The contents of a quoted token (string or name) without its quotes and with doubled
+    /// quotes undone.
     QString Unquoted() const;
 };
 
