@@ -1,7 +1,6 @@
 #include "platform/db/internal/table_file.h"
 
 #include "platform/base/scope_exit.h"
-
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
 #include "platform/db/internal/fault_injection.h"
