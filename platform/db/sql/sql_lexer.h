@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/base/result.h"
+#include "platform/db/db_error.h"
 
 #include <QString>
 
@@ -38,10 +39,8 @@ struct Token {
     QString Unquoted() const;
 };
 
-/// Error codes of the lexer and translator (base::Error::code).
-inline constexpr int kUnterminatedString = 1;
-inline constexpr int kUnterminatedName = 2;
-inline constexpr int kUnterminatedComment = 3;
+// The lexer's error codes (kUnterminatedString, kUnterminatedName, kUnterminatedComment)
+// are declared with the layer's other errors in platform/db/db_error.h.
 
 /// Splits a query text into tokens. Fails, with the line and column of the opening quote,
 /// on an unterminated string, quoted name or block comment.
