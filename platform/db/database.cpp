@@ -88,7 +88,7 @@ void Database::StartTransaction() {
     m_inTransaction = true;
 }
 
-void Database::joinTransaction(const std::shared_ptr<internal::TableFile>& file) {
+void Database::JoinTransaction(const std::shared_ptr<internal::TableFile>& file) {
     for (const auto& f : m_transactionFiles) {
         if (f == file) return;
     }
@@ -105,16 +105,16 @@ void Database::Commit() {
     for (const auto& f : files) {
         f->heldByDatabase = false;
         if (failure) {
-            f->rollbackWrite();
-            f->bumpLocalVersion();
+            f->RollbackWrite();
+            f->BumpLocalVersion();
             continue;
         }
         try {
-            if (f->IsInTransaction()) f->commitWrite();
+            if (f->IsInTransaction()) f->CommitWrite();
         } catch (...) {
             failure = std::current_exception();
-            f->rollbackWrite();
-            f->bumpLocalVersion();
+            f->RollbackWrite();
+            f->BumpLocalVersion();
         }
     }
     if (failure) std::rethrow_exception(failure);
@@ -127,8 +127,8 @@ void Database::Rollback() {
     m_inTransaction = false;
     for (const auto& f : files) {
         f->heldByDatabase = false;
-        f->rollbackWrite();
-        f->bumpLocalVersion();
+        f->RollbackWrite();
+        f->BumpLocalVersion();
     }
 }
 
@@ -240,7 +240,7 @@ TableFileUse::~TableFileUse() {
 
 QString TableFileUse::FilePath() const { return m_file->path(); }
 
-QString TableFileUse::RowTableName() const { return m_file->rowTableName(); }
+QString TableFileUse::RowTableName() const { return m_file->RowTableName(); }
 
 const TableDef& TableFileUse::Definition() const { return m_file->def(); }
 

@@ -34,7 +34,7 @@ DirectRows::DirectRows(Table& table, const QString& keyFields, const QString& re
     : m_table(&table) {
     table.checkActive();
     const TableDef& def = table.m_def;
-    const QString rowTable = table.d->file->rowTable();
+    const QString rowTable = table.d->file->RowTable();
     m_key = fieldPositions(def, keyFields);
     m_read = fieldPositions(def, readFields);
     m_write = fieldPositions(def, writeFields);
@@ -77,7 +77,7 @@ qint64 DirectRows::Find(const QVariantList& key) {
     const TableDef& def = m_table->m_def;
     if (key.size() != qsizetype(m_key.size()))
         Raise(ErrorCode::kInvalidParameter, QStringLiteral("Direct row access needs one value per key field."));
-    sqlite3_stmt* s = f.statement(m_findSql);
+    sqlite3_stmt* s = f.Statement(m_findSql);
     internal::StatementReset reset(s);
     for (size_t i = 0; i < m_key.size(); ++i) {
         // compared as Locate compares: text cut to the field's size, "" as null
@@ -130,7 +130,7 @@ void DirectRows::Write(qint64 rowId, const QVariantList& values) {
     {
         internal::RecordLock lock(f, rowId, ctx);
         std::vector<QVariant> stored(m_write.size());  // outlives the statement's use of it
-        sqlite3_stmt* s = f.statement(m_writeSql);
+        sqlite3_stmt* s = f.Statement(m_writeSql);
         internal::StatementReset reset(s);
         for (size_t i = 0; i < m_write.size(); ++i) {
             const FieldDef& fd = def.Fields[size_t(m_write[i])];
@@ -188,7 +188,7 @@ void DirectRows::Delete(qint64 rowId) {
     {
         internal::RecordLock lock(f, rowId, ctx);
         internal::RunWrite(shared, t.m_databaseName, [&] {
-            sqlite3_stmt* s = f.statement(m_deleteSql);
+            sqlite3_stmt* s = f.Statement(m_deleteSql);
             internal::StatementReset reset(s);
             sqlite3_bind_int64(s, 1, rowId);
             internal::Step(f, s, ctx);

@@ -38,7 +38,7 @@ Table::Table(QObject* parent) : QObject(parent), d(std::make_unique<Impl>()) {}
 Table::~Table() {
     if (Active()) {
         // Closing quietly: no events from a destructor.
-        if (d->lockedRow) d->file->unlockRecord(d->lockedRow);
+        if (d->lockedRow) d->file->UnlockRecord(d->lockedRow);
         d->file->Release(d->mode);
         d->file.reset();
     }
@@ -258,7 +258,7 @@ void Table::Close() {
     if (!Active()) return;
     DoBeforeClose();
     if (d->lockedRow) {
-        d->file->unlockRecord(d->lockedRow);
+        d->file->UnlockRecord(d->lockedRow);
         d->lockedRow = 0;
     }
     d->batchStarted = false;
@@ -329,8 +329,8 @@ void Table::resolveOrder() {
     d->values.assign(m_def.Fields.size(), QVariant());
     d->valueStamp.assign(m_def.Fields.size(), 0);
     ++d->moveStamp;
-    d->select = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), d->file->rowTable());
-    d->sql.SetOrder(d->select, d->file->rowTable(), exprs, d->desc);
+    d->select = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), d->file->RowTable());
+    d->sql.SetOrder(d->select, d->file->RowTable(), exprs, d->desc);
 }
 
 void Table::SetIndexName(const QString& name) { switchOrder(name, {}); }
@@ -528,8 +528,8 @@ QByteArray Table::blobValue(int field) const {
     auto it = d->blobs.constFind(field);
     if (it != d->blobs.constEnd()) return *it;
     const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                            .arg(Quote(m_def.Fields[size_t(field)].Name), d->file->rowTable());
-    sqlite3_stmt* s = d->file->statement(sql);
+                            .arg(Quote(m_def.Fields[size_t(field)].Name), d->file->RowTable());
+    sqlite3_stmt* s = d->file->Statement(sql);
     internal::StatementReset reset(s);
     sqlite3_bind_int64(s, 1, d->currentId());
     QByteArray bytes;
@@ -682,7 +682,7 @@ QVariant Table::Lookup(const QString& keyFields, const QVariantList& values, con
     QVariantList binds;
     const QString cond = locateWhere(m_def, keyFields, values, {}, binds);
     const SqlQuery q = d->sql.LookupColumn(Quote(result->FieldName()), cond, binds);
-    sqlite3_stmt* s = d->file->statement(q.sql);
+    sqlite3_stmt* s = d->file->Statement(q.sql);
     internal::StatementReset reset(s);
     internal::BindAll(s, q.binds);
     const int rc = sqlite3_step(s);
@@ -799,7 +799,7 @@ void Table::Cancel() {
     if (m_state != DataSetState::dsEdit && m_state != DataSetState::dsInsert) return;
     DoBeforeCancel();
     if (d->lockedRow) {
-        d->file->unlockRecord(d->lockedRow);
+        d->file->UnlockRecord(d->lockedRow);
         d->lockedRow = 0;
     }
     m_state = DataSetState::dsBrowse;
@@ -815,7 +815,7 @@ void Table::StartBatch() {
     checkActive();
     if (!CanModify()) Raise(ErrorCode::kReadOnly, d->ctx());
     if (d->file->IsInTransaction()) Raise(ErrorCode::kTransactionActive, d->ctx());
-    d->file->beginWrite();
+    d->file->BeginWrite();
     d->batchStarted = true;
 }
 
@@ -824,18 +824,18 @@ void Table::EndBatch(bool commit) {
     const bool started = std::exchange(d->batchStarted, false);
     if (!commit && started && !d->file->IsInTransaction() && !d->file->heldByDatabase) {
         // SQLite rolled the batch back itself when a write of it failed: nothing is left to undo
-        d->file->rollbackWrite();
-        d->file->bumpLocalVersion();
+        d->file->RollbackWrite();
+        d->file->BumpLocalVersion();
         return;
     }
     if (!d->file->IsInTransaction() || d->file->heldByDatabase) Raise(ErrorCode::kNoTransaction, d->ctx());
     TableFile& file = *d->file;
-    base::ScopeExit bump([&] { file.bumpLocalVersion(); });
+    base::ScopeExit bump([&] { file.BumpLocalVersion(); });
     if (commit) {
-        base::ScopeFail rollback([&] { file.rollbackWrite(); });
-        file.commitWrite();
+        base::ScopeFail rollback([&] { file.RollbackWrite(); });
+        file.CommitWrite();
     } else {
-        file.rollbackWrite();
+        file.RollbackWrite();
     }
 }
 
@@ -864,8 +864,8 @@ void Table::Post() {
                 binds << values[i];
             }
             if (!sets.isEmpty()) {
-                sqlite3_stmt* s = file.statement(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                                     .arg(file.rowTable(), sets.join(QLatin1Char(','))));
+                sqlite3_stmt* s = file.Statement(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                                                     .arg(file.RowTable(), sets.join(QLatin1Char(','))));
                 internal::StatementReset reset(s);
                 binds << qlonglong(rowId);
                 internal::BindAll(s, binds);
@@ -875,7 +875,7 @@ void Table::Post() {
         }
     });
     if (d->lockedRow) {
-        file.unlockRecord(d->lockedRow);
+        file.UnlockRecord(d->lockedRow);
         d->lockedRow = 0;
     }
     m_state = DataSetState::dsBrowse;
@@ -923,7 +923,7 @@ void Table::Delete() {
     {
         internal::RecordLock lock(file, oldId, ctx);
         internal::RunWrite(d->file, m_databaseName, [&] {
-            sqlite3_stmt* s = file.statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(file.rowTable()));
+            sqlite3_stmt* s = file.Statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(file.RowTable()));
             internal::StatementReset reset(s);
             sqlite3_bind_int64(s, 1, oldId);
             internal::Step(file, s, ctx);

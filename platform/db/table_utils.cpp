@@ -66,13 +66,13 @@ private:
 /// A write transaction on an exclusively held file that rolls back unless committed.
 class WriteGuard {
 public:
-    explicit WriteGuard(TableFile& file) : m_file(file) { m_file.beginWrite(); }
+    explicit WriteGuard(TableFile& file) : m_file(file) { m_file.BeginWrite(); }
     ~WriteGuard() {
-        if (!m_done) m_file.rollbackWrite();
-        m_file.bumpLocalVersion();
+        if (!m_done) m_file.RollbackWrite();
+        m_file.BumpLocalVersion();
     }
     void Commit() {
-        m_file.commitWrite();
+        m_file.CommitWrite();
         m_done = true;
     }
 
@@ -112,7 +112,7 @@ void EmptyTableFile(const QString& folder, const QString& tableName) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
     WriteGuard tx(*file);
-    Exec(file->db(), QStringLiteral("DELETE FROM %1").arg(file->rowTable()), ctxOf(path));
+    Exec(file->db(), QStringLiteral("DELETE FROM %1").arg(file->RowTable()), ctxOf(path));
     tx.Commit();
 }
 
@@ -137,16 +137,16 @@ void RenameTableFile(const QString& folder, const QString& tableName, const QStr
         WriteGuard tx(*file);
         sqlite3* db = file->db();
         const TableDef def = file->def();
-        dropAllIndexes(db, file->rowTableName(), ctx);
-        if (file->rowTableName() != newTableName) {
-            Exec(db, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(file->rowTable(), Quote(newTableName)), ctx);
+        dropAllIndexes(db, file->RowTableName(), ctx);
+        if (file->RowTableName() != newTableName) {
+            Exec(db, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(file->RowTable(), Quote(newTableName)), ctx);
         }
         internal::WriteDefinition(db, newTableName, def, ctx);
         writeIndexes(db, newTableName, def, ctx);
         // the file itself moves after the commit; a failed move leaves the old name inside
         // a file of the old name, which opens as before (the row table is read from the file)
         tx.Commit();
-        file->clearStatements();
+        file->ClearStatements();
     }
     if (path != newPath && ::rename(QFile::encodeName(path).constData(), QFile::encodeName(newPath).constData()) != 0)
         Raise(ErrorCode::kIoError, ctxOf(newPath));
@@ -179,7 +179,7 @@ void CopyTableFile(const QString& folder, const QString& tableName, const QStrin
         QStringList cols;
         for (const auto& f : def.Fields) cols << Quote(f.Name);
         Exec(db, QStringLiteral("INSERT INTO main.%1 (%2) SELECT %2 FROM src.%3")
-                     .arg(dest->rowTable(), cols.join(QLatin1Char(',')), source->rowTable()),
+                     .arg(dest->RowTable(), cols.join(QLatin1Char(',')), source->RowTable()),
              ctx);
     }
     tx.Commit();
@@ -205,12 +205,12 @@ void AddIndexToFile(const QString& folder, const QString& tableName, const Index
     {
         WriteGuard tx(*file);
         sqlite3* db = file->db();
-        Exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(Quote(internal::SqliteIndexName(file->rowTableName(), ix))), ctx);
-        Exec(db, internal::CreateIndexSql(file->rowTableName(), def, ix), ctx);
-        internal::WriteDefinition(db, file->rowTableName(), def, ctx);
+        Exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(Quote(internal::SqliteIndexName(file->RowTableName(), ix))), ctx);
+        Exec(db, internal::CreateIndexSql(file->RowTableName(), def, ix), ctx);
+        internal::WriteDefinition(db, file->RowTableName(), def, ctx);
         tx.Commit();
     }
-    file->reloadDefinition();
+    file->ReloadDefinition();
 }
 
 void DeleteIndexFromFile(const QString& folder, const QString& tableName, const QString& indexName) {
@@ -231,11 +231,11 @@ void DeleteIndexFromFile(const QString& folder, const QString& tableName, const 
     {
         WriteGuard tx(*file);
         sqlite3* db = file->db();
-        Exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(Quote(internal::SqliteIndexName(file->rowTableName(), removed))), ctx);
-        internal::WriteDefinition(db, file->rowTableName(), def, ctx);
+        Exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(Quote(internal::SqliteIndexName(file->RowTableName(), removed))), ctx);
+        internal::WriteDefinition(db, file->RowTableName(), def, ctx);
         tx.Commit();
     }
-    file->reloadDefinition();
+    file->ReloadDefinition();
 }
 
 // ---- restructure ----
@@ -392,7 +392,7 @@ void rebuild(TableFile& file, const TableDef& newDef, const std::vector<int>& so
     const TableDef oldDef = file.def();
     newDef.Validate();
     sqlite3* db = file.db();
-    const QString rowTable = file.rowTableName();
+    const QString rowTable = file.RowTableName();
     const QString temp = rowTable + QStringLiteral(".restructure");
     {
         WriteGuard tx(file);
@@ -446,7 +446,7 @@ void rebuild(TableFile& file, const TableDef& newDef, const std::vector<int>& so
         if (rc != SQLITE_DONE) internal::RaiseSqlite(db, sqlite3_extended_errcode(db), ctx);
         read.reset();
         write.reset();
-        file.clearStatements();
+        file.ClearStatements();
         Exec(db, QStringLiteral("DROP TABLE %1").arg(Quote(rowTable)), ctx);
         Exec(db, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(Quote(temp), Quote(rowTable)), ctx);
         try {
@@ -457,10 +457,10 @@ void rebuild(TableFile& file, const TableDef& newDef, const std::vector<int>& so
         internal::WriteDefinition(db, rowTable, newDef, ctx);
         tx.Commit();
     }
-    file.reloadDefinition();
+    file.ReloadDefinition();
     // Packing afterwards only gives space back; the change itself is committed already.
     try {
-        file.clearStatements();
+        file.ClearStatements();
         Exec(db, QStringLiteral("VACUUM"), ctx);
     } catch (const EDBEngineError& e) {
         qCWarning(lcDb) << "packing after a restructure failed:" << e.Message();
@@ -555,9 +555,9 @@ void DropTableField(const QString& folder, const QString& tableName, const QStri
 void PackTableFile(const QString& folder, const QString& tableName) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
-    file->clearStatements();
+    file->ClearStatements();
     Exec(file->db(), QStringLiteral("VACUUM"), ctxOf(path));
-    file->bumpLocalVersion();
+    file->BumpLocalVersion();
 }
 
 void CheckTableIndexes(const QString& folder, const QString& tableName) {
@@ -570,7 +570,7 @@ void CheckTableIndexes(const QString& folder, const QString& tableName) {
     sqlite3* db = file->db();
     const QString ctx = ctxOf(path);
     for (const auto& ix : file->def().Indexes) {
-        const QString name = internal::SqliteIndexName(file->rowTableName(), ix);
+        const QString name = internal::SqliteIndexName(file->RowTableName(), ix);
         sqlite3_stmt* raw = nullptr;
         if (sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?", -1, &raw, nullptr) != SQLITE_OK)
             internal::RaiseSqlite(db, sqlite3_extended_errcode(db), ctx);
@@ -581,7 +581,7 @@ void CheckTableIndexes(const QString& folder, const QString& tableName) {
         st.reset();
         const QString label = ix.Options.testFlag(IndexOption::ixPrimary) ? QStringLiteral("primary index") : ix.Name;
         if (!exists) Raise(ErrorCode::kIndexNotFound, QStringLiteral("Index: %1").arg(label));
-        if (stored != internal::CreateIndexSql(file->rowTableName(), file->def(), ix))
+        if (stored != internal::CreateIndexSql(file->RowTableName(), file->def(), ix))
             Raise(ErrorCode::kCorruptFile, QStringLiteral("Index %1 does not match its definition.").arg(label));
     }
     // SQLite's own check compares every index with the rows
@@ -655,7 +655,7 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
     // every index of the definition is present and as defined
     try {
         for (const auto& ix : file->def().Indexes) {
-            const QString name = internal::SqliteIndexName(file->rowTableName(), ix);
+            const QString name = internal::SqliteIndexName(file->RowTableName(), ix);
             if (sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?", -1, &raw, nullptr) != SQLITE_OK)
                 break;
             internal::StatementPtr q(raw);
@@ -663,7 +663,7 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
             const QString label = ix.Options.testFlag(IndexOption::ixPrimary) ? QStringLiteral("primary index") : ix.Name;
             if (sqlite3_step(raw) != SQLITE_ROW) {
                 add(1, QStringLiteral("Index %1 is missing.").arg(label));
-            } else if (internal::ColumnValue(raw, 0).toString() != internal::CreateIndexSql(file->rowTableName(), file->def(), ix)) {
+            } else if (internal::ColumnValue(raw, 0).toString() != internal::CreateIndexSql(file->RowTableName(), file->def(), ix)) {
                 add(1, QStringLiteral("Index %1 does not match its definition.").arg(label));
             }
         }
@@ -693,7 +693,7 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
             break;
         }
         const QByteArray sql = QStringLiteral("SELECT count(*) FROM %1 WHERE %2 IS NOT NULL AND typeof(%2) NOT IN (%3)")
-                                   .arg(file->rowTable(), Quote(f.Name), allowed)
+                                   .arg(file->RowTable(), Quote(f.Name), allowed)
                                    .toUtf8();
         if (sqlite3_prepare_v2(db, sql.constData(), -1, &raw, nullptr) != SQLITE_OK) {
             add(2, QString::fromUtf8(sqlite3_errmsg(db)));

@@ -215,7 +215,7 @@ void DBImage::paintEvent(QPaintEvent* event) {
 }
 
 void DBImage::mouseDoubleClickEvent(QMouseEvent* event) {
-    emit doubleClicked();
+    emit DoubleClicked();
     QFrame::mouseDoubleClickEvent(event);
 }
 

@@ -9,29 +9,29 @@ namespace db::internal {
 RowWrite::RowWrite(const std::shared_ptr<TableFile>& file, const QString& databaseName) : m_file(*file) {
     Database* database = Database::FindDatabase(databaseName);
     const bool inDatabase = database && database->InTransaction();
-    const bool started = m_file.beginWrite();
+    const bool started = m_file.BeginWrite();
     m_ownsTransaction = started && !inDatabase;
-    if (inDatabase) database->joinTransaction(file);
+    if (inDatabase) database->JoinTransaction(file);
 }
 
 RowWrite::~RowWrite() {
     if (m_done) return;
-    if (m_ownsTransaction) m_file.rollbackWrite();
-    m_file.bumpLocalVersion();
+    if (m_ownsTransaction) m_file.RollbackWrite();
+    m_file.BumpLocalVersion();
 }
 
 void RowWrite::Commit() {
-    if (m_ownsTransaction) m_file.commitWrite();
+    if (m_ownsTransaction) m_file.CommitWrite();
     m_done = true;
-    m_file.bumpLocalVersion();
+    m_file.BumpLocalVersion();
 }
 
 RecordLock::RecordLock(TableFile& file, qint64 rowId, const QString& context) : m_file(file), m_rowId(rowId) {
-    if (!m_file.lockRecord(rowId)) Raise(ErrorCode::kRecordLocked, context);
+    if (!m_file.LockRecord(rowId)) Raise(ErrorCode::kRecordLocked, context);
 }
 
 RecordLock::~RecordLock() {
-    if (m_rowId) m_file.unlockRecord(m_rowId);
+    if (m_rowId) m_file.UnlockRecord(m_rowId);
 }
 
 qint64 RecordLock::Keep() noexcept { return std::exchange(m_rowId, 0); }
@@ -57,8 +57,8 @@ void CheckRequired(const TableDef& def, const std::vector<QVariant>& row, const 
 void FillAutoIncrements(TableFile& file, const TableDef& def, std::vector<QVariant>& row, const QString& context) {
     for (size_t i = 0; i < def.Fields.size(); ++i) {
         if (def.Fields[i].DataType != FieldType::ftAutoInc || !row[i].isNull()) continue;
-        sqlite3_stmt* s = file.statement(
-            QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM %2").arg(Quote(def.Fields[i].Name), file.rowTable()));
+        sqlite3_stmt* s = file.Statement(
+            QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM %2").arg(Quote(def.Fields[i].Name), file.RowTable()));
         StatementReset reset(s);
         if (sqlite3_step(s) != SQLITE_ROW) RaiseSqlite(file.db(), sqlite3_extended_errcode(file.db()), context);
         row[i] = qlonglong(sqlite3_column_int64(s, 0));
@@ -80,8 +80,8 @@ void CheckBlankKeyDuplicate(TableFile& file, const TableDef& def, const std::vec
     }
     if (!anyNull) return;
     binds << qlonglong(rowId);
-    sqlite3_stmt* s = file.statement(QStringLiteral("SELECT 1 FROM %1 WHERE %2 AND rowid IS NOT ?")
-                                         .arg(file.rowTable(), conds.join(QStringLiteral(" AND "))));
+    sqlite3_stmt* s = file.Statement(QStringLiteral("SELECT 1 FROM %1 WHERE %2 AND rowid IS NOT ?")
+                                         .arg(file.RowTable(), conds.join(QStringLiteral(" AND "))));
     StatementReset reset(s);
     BindAll(s, binds);
     if (sqlite3_step(s) == SQLITE_ROW) Raise(ErrorCode::kKeyViolation, context);
@@ -96,9 +96,9 @@ qint64 InsertRow(TableFile& file, const TableDef& def, QString& insertSql, const
             marks << QStringLiteral("?");
         }
         insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                        .arg(file.rowTable(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+                        .arg(file.RowTable(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     }
-    sqlite3_stmt* s = file.statement(insertSql);
+    sqlite3_stmt* s = file.Statement(insertSql);
     StatementReset reset(s);
     for (size_t i = 0; i < row.size(); ++i) Bind(s, int(i) + 1, row[i]);
     Step(file, s, context);

@@ -139,8 +139,8 @@ struct Table::Impl {
 
     /// Drops what was read when this process or another wrote to the file since.
     void sync() {
-        const qint64 local = file->localVersion();
-        const quint32 external = file->externalVersion();
+        const qint64 local = file->LocalVersion();
+        const quint32 external = file->ExternalVersion();
         if (local != seenLocal || external != seenExternal) {
             invalidate();
             seenLocal = local;
@@ -162,7 +162,7 @@ struct Table::Impl {
     /// Runs a query that reads rows (into `rows`, at most `limit` more when given: its last
     /// placeholder is the limit).
     void readInto(internal::RowSet& rows, const internal::SqlQuery& q, int limit = -1) {
-        sqlite3_stmt* s = file->statement(q.sql);
+        sqlite3_stmt* s = file->Statement(q.sql);
         internal::StatementReset reset(s);
         const int next = internal::BindAll(s, q.binds);
         if (limit >= 0) sqlite3_bind_int64(s, next, limit);
@@ -180,7 +180,7 @@ struct Table::Impl {
 
     /// One integer answered by a query (count(*)).
     qint64 readCount(const internal::SqlQuery& q) const {
-        sqlite3_stmt* s = file->statement(q.sql);
+        sqlite3_stmt* s = file->Statement(q.sql);
         internal::StatementReset reset(s);
         internal::BindAll(s, q.binds);
         if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(file->db(), sqlite3_extended_errcode(file->db()), ctx());
