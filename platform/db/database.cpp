@@ -238,17 +238,17 @@ TableFileUse::~TableFileUse() {
     if (m_file) m_file->Release(TableFile::Mode::Shared);
 }
 
-QString TableFileUse::FilePath() const { return m_file->path(); }
+QString TableFileUse::FilePath() const { return m_file->Path(); }
 
 QString TableFileUse::RowTableName() const { return m_file->RowTableName(); }
 
-const TableDef& TableFileUse::Definition() const { return m_file->def(); }
+const TableDef& TableFileUse::Definition() const { return m_file->Def(); }
 
 TableDef ReadTableDef(const QString& folder, const QString& tableName) {
     const QString found = FindTableFile(folder, tableName);
     if (found.isEmpty()) Raise(ErrorCode::kTableNotFound, QStringLiteral("Table: %1").arg(QDir(folder).filePath(tableName)));
     auto file = TableFile::Open(QDir(folder).filePath(found), TableFile::Mode::Shared, true);
-    TableDef def = file->def();
+    TableDef def = file->Def();
     file->Release(TableFile::Mode::Shared);
     return def;
 }

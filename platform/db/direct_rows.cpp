@@ -96,7 +96,7 @@ qint64 DirectRows::Find(const QVariantList& key) {
         for (size_t i = 0; i < m_read.size(); ++i) m_values[i] = ColumnValue(s, int(i) + 1);
         return sqlite3_column_int64(s, 0);
     }
-    if (rc != SQLITE_DONE) internal::RaiseSqlite(f.db(), sqlite3_extended_errcode(f.db()), m_table->d->ctx());
+    if (rc != SQLITE_DONE) internal::RaiseSqlite(f.Db(), sqlite3_extended_errcode(f.Db()), m_table->d->ctx());
     for (QVariant& v : m_values) v = QVariant();
     return 0;
 }
@@ -148,7 +148,7 @@ void DirectRows::Write(qint64 rowId, const QVariantList& values) {
         sqlite3_bind_int64(s, int(m_write.size()) + 1, rowId);
         internal::RunWrite(shared, t.m_databaseName, [&] {
             internal::Step(f, s, ctx);
-            if (sqlite3_changes(f.db()) == 0) Raise(ErrorCode::kRecordDeleted, ctx);
+            if (sqlite3_changes(f.Db()) == 0) Raise(ErrorCode::kRecordDeleted, ctx);
         });
     }
     afterWrite(rowId);

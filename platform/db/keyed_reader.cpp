@@ -60,8 +60,8 @@ bool KeyedReader::Read(qint64 key) {
         sqlite3_bind_int64(s, 1, value);
         const int rc = sqlite3_step(s);
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-            sqlite3* db = m_file->db();
-            internal::RaiseSqlite(db, sqlite3_extended_errcode(db), QStringLiteral("Table: %1").arg(m_file->path()));
+            sqlite3* db = m_file->Db();
+            internal::RaiseSqlite(db, sqlite3_extended_errcode(db), QStringLiteral("Table: %1").arg(m_file->Path()));
         }
         if (rc != SQLITE_ROW) return false;
         if (probe && (sqlite3_column_type(s, keyColumn) != SQLITE_INTEGER || sqlite3_column_int64(s, keyColumn) != key))

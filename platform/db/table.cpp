@@ -84,7 +84,7 @@ bool Table::Exists() const { return !FindTableFile(Folder(), m_tableName).isEmpt
 
 void Table::UpdateDefs() {
     if (Active()) {
-        m_def = d->file->def();
+        m_def = d->file->Def();
         return;
     }
     m_def = ReadTableDef(Folder(), m_tableName);
@@ -224,7 +224,7 @@ void Table::openOnFile(const Table* rangeOf) {
             d->file->Release(d->mode);
             d->file.reset();
         });
-        m_def = d->file->def();
+        m_def = d->file->Def();
         bool same = m_fields.size() == m_def.Fields.size();
         for (size_t i = 0; same && i < m_fields.size(); ++i) same = m_fields[i]->Def() == m_def.Fields[i];
         if (!same) {
@@ -537,7 +537,7 @@ QByteArray Table::blobValue(int field) const {
     if (rc == SQLITE_ROW) {
         bytes = QByteArray(static_cast<const char*>(sqlite3_column_blob(s, 0)), sqlite3_column_bytes(s, 0));
     } else if (rc != SQLITE_DONE) {
-        internal::RaiseSqlite(d->file->db(), sqlite3_extended_errcode(d->file->db()), d->ctx());
+        internal::RaiseSqlite(d->file->Db(), sqlite3_extended_errcode(d->file->Db()), d->ctx());
     }
     d->blobs.insert(field, bytes);
     return bytes;
@@ -687,7 +687,7 @@ QVariant Table::Lookup(const QString& keyFields, const QVariantList& values, con
     internal::BindAll(s, q.binds);
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) return ColumnValue(s, 0);
-    if (rc != SQLITE_DONE) internal::RaiseSqlite(d->file->db(), sqlite3_extended_errcode(d->file->db()), d->ctx());
+    if (rc != SQLITE_DONE) internal::RaiseSqlite(d->file->Db(), sqlite3_extended_errcode(d->file->Db()), d->ctx());
     return {};
 }
 
@@ -739,7 +739,7 @@ void Table::Refresh() {
 
 // ---- editing ----
 
-bool Table::CanModify() const { return Active() && !m_readOnly && !d->file->readOnly(); }
+bool Table::CanModify() const { return Active() && !m_readOnly && !d->file->ReadOnly(); }
 
 void Table::Edit() {
     checkActive();
@@ -870,7 +870,7 @@ void Table::Post() {
                 binds << qlonglong(rowId);
                 internal::BindAll(s, binds);
                 internal::Step(file, s, ctx);
-                if (sqlite3_changes(file.db()) == 0) Raise(ErrorCode::kRecordDeleted, ctx);
+                if (sqlite3_changes(file.Db()) == 0) Raise(ErrorCode::kRecordDeleted, ctx);
             }
         }
     });

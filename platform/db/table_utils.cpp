@@ -112,7 +112,7 @@ void EmptyTableFile(const QString& folder, const QString& tableName) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
     WriteGuard tx(*file);
-    Exec(file->db(), QStringLiteral("DELETE FROM %1").arg(file->RowTable()), ctxOf(path));
+    Exec(file->Db(), QStringLiteral("DELETE FROM %1").arg(file->RowTable()), ctxOf(path));
     tx.Commit();
 }
 
@@ -135,8 +135,8 @@ void RenameTableFile(const QString& folder, const QString& tableName, const QStr
         ExclusiveFile file(path);
         const QString ctx = ctxOf(path);
         WriteGuard tx(*file);
-        sqlite3* db = file->db();
-        const TableDef def = file->def();
+        sqlite3* db = file->Db();
+        const TableDef def = file->Def();
         dropAllIndexes(db, file->RowTableName(), ctx);
         if (file->RowTableName() != newTableName) {
             Exec(db, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(file->RowTable(), Quote(newTableName)), ctx);
@@ -160,14 +160,14 @@ void CopyTableFile(const QString& folder, const QString& tableName, const QStrin
         std::shared_ptr<TableFile>& f;
         ~Release() { f->Release(TableFile::Mode::Shared); }
     } release{source};
-    const TableDef def = source->def();
+    const TableDef def = source->Def();
     CreateTableFile(destFolder, destTableName, def, replace);
     const QString destPath = TableFilePath(destFolder, destTableName);
     ExclusiveFile dest(destPath);
     const QString ctx = ctxOf(destPath);
     // rows copied through an attached read of the source, in one transaction
     WriteGuard tx(*dest);
-    sqlite3* db = dest->db();
+    sqlite3* db = dest->Db();
     const QString attach = QStringLiteral("ATTACH DATABASE %1 AS src")
                                .arg(QLatin1Char('\'') + QString(path).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\''));
     Exec(db, attach, ctx);
@@ -189,7 +189,7 @@ void CopyTableFile(const QString& folder, const QString& tableName, const QStrin
 void AddIndexToFile(const QString& folder, const QString& tableName, const IndexDef& index) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
-    TableDef def = file->def();
+    TableDef def = file->Def();
     IndexDef ix = index;
     if (ix.Options.testFlag(IndexOption::ixPrimary)) {
         ix.Name.clear();
@@ -204,7 +204,7 @@ void AddIndexToFile(const QString& folder, const QString& tableName, const Index
     const QString ctx = ctxOf(path);
     {
         WriteGuard tx(*file);
-        sqlite3* db = file->db();
+        sqlite3* db = file->Db();
         Exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(Quote(internal::SqliteIndexName(file->RowTableName(), ix))), ctx);
         Exec(db, internal::CreateIndexSql(file->RowTableName(), def, ix), ctx);
         internal::WriteDefinition(db, file->RowTableName(), def, ctx);
@@ -216,7 +216,7 @@ void AddIndexToFile(const QString& folder, const QString& tableName, const Index
 void DeleteIndexFromFile(const QString& folder, const QString& tableName, const QString& indexName) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
-    TableDef def = file->def();
+    TableDef def = file->Def();
     const auto before = def.Indexes.size();
     IndexDef removed;
     std::erase_if(def.Indexes, [&](const IndexDef& i) {
@@ -230,7 +230,7 @@ void DeleteIndexFromFile(const QString& folder, const QString& tableName, const 
     const QString ctx = ctxOf(path);
     {
         WriteGuard tx(*file);
-        sqlite3* db = file->db();
+        sqlite3* db = file->Db();
         Exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(Quote(internal::SqliteIndexName(file->RowTableName(), removed))), ctx);
         internal::WriteDefinition(db, file->RowTableName(), def, ctx);
         tx.Commit();
@@ -388,10 +388,10 @@ namespace {
 /// Rebuilds the row table of an exclusively held file with a new definition. `sources`
 /// gives for each new field the old field position (-1: new, null).
 void rebuild(TableFile& file, const TableDef& newDef, const std::vector<int>& sources, const RestructureOptions& options) {
-    const QString ctx = ctxOf(file.path());
-    const TableDef oldDef = file.def();
+    const QString ctx = ctxOf(file.Path());
+    const TableDef oldDef = file.Def();
     newDef.Validate();
-    sqlite3* db = file.db();
+    sqlite3* db = file.Db();
     const QString rowTable = file.RowTableName();
     const QString temp = rowTable + QStringLiteral(".restructure");
     {
@@ -452,7 +452,7 @@ void rebuild(TableFile& file, const TableDef& newDef, const std::vector<int>& so
         try {
             writeIndexes(db, rowTable, newDef, ctx);
         } catch (const EDBEngineError& e) {
-            raiseKeyViolationOrRethrow(e, file.path());
+            raiseKeyViolationOrRethrow(e, file.Path());
         }
         internal::WriteDefinition(db, rowTable, newDef, ctx);
         tx.Commit();
@@ -472,7 +472,7 @@ void rebuild(TableFile& file, const TableDef& newDef, const std::vector<int>& so
 void AddTableField(const QString& folder, const QString& tableName, const FieldDef& field) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
-    TableDef def = file->def();
+    TableDef def = file->Def();
     if (def.FieldIndex(field.Name) >= 0)
         Raise(ErrorCode::kInvalidDefinition, QStringLiteral("Field %1 exists already.").arg(field.Name));
     std::vector<int> sources;
@@ -488,7 +488,7 @@ void ChangeTableField(const QString& folder, const QString& tableName, const QSt
                       const FieldChange& change, const RestructureOptions& options) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
-    TableDef def = file->def();
+    TableDef def = file->Def();
     const int at = def.FieldIndex(oldName);
     if (at < 0) Raise(ErrorCode::kFieldNotFound, QStringLiteral("Field: %1").arg(oldName));
     FieldDef& f = def.Fields[size_t(at)];
@@ -527,7 +527,7 @@ void ChangeTableField(const QString& folder, const QString& tableName, const QSt
 void DropTableField(const QString& folder, const QString& tableName, const QString& name) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
-    TableDef def = file->def();
+    TableDef def = file->Def();
     const int at = def.FieldIndex(name);
     if (at < 0) Raise(ErrorCode::kFieldNotFound, QStringLiteral("Field: %1").arg(name));
     if (def.Fields.size() == 1) Raise(ErrorCode::kInvalidDefinition, QStringLiteral("A table needs at least one field."));
@@ -556,7 +556,7 @@ void PackTableFile(const QString& folder, const QString& tableName) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
     file->ClearStatements();
-    Exec(file->db(), QStringLiteral("VACUUM"), ctxOf(path));
+    Exec(file->Db(), QStringLiteral("VACUUM"), ctxOf(path));
     file->BumpLocalVersion();
 }
 
@@ -567,9 +567,9 @@ void CheckTableIndexes(const QString& folder, const QString& tableName) {
         std::shared_ptr<TableFile>& f;
         ~Release() { f->Release(TableFile::Mode::Shared); }
     } release{file};
-    sqlite3* db = file->db();
+    sqlite3* db = file->Db();
     const QString ctx = ctxOf(path);
-    for (const auto& ix : file->def().Indexes) {
+    for (const auto& ix : file->Def().Indexes) {
         const QString name = internal::SqliteIndexName(file->RowTableName(), ix);
         sqlite3_stmt* raw = nullptr;
         if (sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?", -1, &raw, nullptr) != SQLITE_OK)
@@ -581,7 +581,7 @@ void CheckTableIndexes(const QString& folder, const QString& tableName) {
         st.reset();
         const QString label = ix.Options.testFlag(IndexOption::ixPrimary) ? QStringLiteral("primary index") : ix.Name;
         if (!exists) Raise(ErrorCode::kIndexNotFound, QStringLiteral("Index: %1").arg(label));
-        if (stored != internal::CreateIndexSql(file->RowTableName(), file->def(), ix))
+        if (stored != internal::CreateIndexSql(file->RowTableName(), file->Def(), ix))
             Raise(ErrorCode::kCorruptFile, QStringLiteral("Index %1 does not match its definition.").arg(label));
     }
     // SQLite's own check compares every index with the rows
@@ -635,7 +635,7 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
         std::shared_ptr<TableFile>& f;
         ~Release() { f->Release(TableFile::Mode::Shared); }
     } release{file};
-    sqlite3* db = file->db();
+    sqlite3* db = file->Db();
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db, "PRAGMA integrity_check(100)", -1, &raw, nullptr) != SQLITE_OK) {
         add(2, QString::fromUtf8(sqlite3_errmsg(db)));
@@ -654,7 +654,7 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
     st.reset();
     // every index of the definition is present and as defined
     try {
-        for (const auto& ix : file->def().Indexes) {
+        for (const auto& ix : file->Def().Indexes) {
             const QString name = internal::SqliteIndexName(file->RowTableName(), ix);
             if (sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?", -1, &raw, nullptr) != SQLITE_OK)
                 break;
@@ -663,7 +663,7 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
             const QString label = ix.Options.testFlag(IndexOption::ixPrimary) ? QStringLiteral("primary index") : ix.Name;
             if (sqlite3_step(raw) != SQLITE_ROW) {
                 add(1, QStringLiteral("Index %1 is missing.").arg(label));
-            } else if (internal::ColumnValue(raw, 0).toString() != internal::CreateIndexSql(file->RowTableName(), file->def(), ix)) {
+            } else if (internal::ColumnValue(raw, 0).toString() != internal::CreateIndexSql(file->RowTableName(), file->Def(), ix)) {
                 add(1, QStringLiteral("Index %1 does not match its definition.").arg(label));
             }
         }
@@ -671,7 +671,7 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
         add(2, e.Message());
     }
     // stored values of the kinds the definition gives
-    const TableDef& def = file->def();
+    const TableDef& def = file->Def();
     for (const auto& f : def.Fields) {
         QString allowed;
         switch (kindOf(f.DataType)) {

@@ -38,7 +38,7 @@ qint64 RecordLock::Keep() noexcept { return std::exchange(m_rowId, 0); }
 
 void Step(TableFile& file, sqlite3_stmt* s, const QString& context) {
     const int rc = sqlite3_step(s);
-    if (rc != SQLITE_DONE && rc != SQLITE_ROW) RaiseSqlite(file.db(), sqlite3_extended_errcode(file.db()), context);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) RaiseSqlite(file.Db(), sqlite3_extended_errcode(file.Db()), context);
 }
 
 void RaiseRequired(const FieldDef& f, const QString& context) {
@@ -60,7 +60,7 @@ void FillAutoIncrements(TableFile& file, const TableDef& def, std::vector<QVaria
         sqlite3_stmt* s = file.Statement(
             QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM %2").arg(Quote(def.Fields[i].Name), file.RowTable()));
         StatementReset reset(s);
-        if (sqlite3_step(s) != SQLITE_ROW) RaiseSqlite(file.db(), sqlite3_extended_errcode(file.db()), context);
+        if (sqlite3_step(s) != SQLITE_ROW) RaiseSqlite(file.Db(), sqlite3_extended_errcode(file.Db()), context);
         row[i] = qlonglong(sqlite3_column_int64(s, 0));
     }
 }
@@ -102,7 +102,7 @@ qint64 InsertRow(TableFile& file, const TableDef& def, QString& insertSql, const
     StatementReset reset(s);
     for (size_t i = 0; i < row.size(); ++i) Bind(s, int(i) + 1, row[i]);
     Step(file, s, context);
-    return sqlite3_last_insert_rowid(file.db());
+    return sqlite3_last_insert_rowid(file.Db());
 }
 
 }  // namespace db::internal

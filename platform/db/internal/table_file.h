@@ -51,14 +51,14 @@ public:
     /// Called by each Table that closes; the last one releases the locks and connection.
     void Release(Mode mode);
 
-    sqlite3* db() const { return m_db.get(); }
-    const QString& path() const { return m_path; }
-    const TableDef& def() const { return m_def; }
+    sqlite3* Db() const { return m_db.get(); }
+    const QString& Path() const { return m_path; }
+    const TableDef& Def() const { return m_def; }
     /// Quoted name of the row table.
     const QString& RowTable() const { return m_rowTableQuoted; }
     const QString& RowTableName() const { return m_rowTable; }
-    bool readOnly() const { return m_readOnly; }
-    bool exclusive() const { return m_exclusiveCount > 0; }
+    bool ReadOnly() const { return m_readOnly; }
+    bool Exclusive() const { return m_exclusiveCount > 0; }
 
     /// A cached prepared statement (reset on StatementReset scope end).
     sqlite3_stmt* Statement(const QString& sql);

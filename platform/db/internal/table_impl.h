@@ -63,7 +63,7 @@ struct Table::Impl {
     qint64 blobRow = 0;
     QHash<int, QByteArray> blobs;
 
-    QString ctx() const { return QStringLiteral("Table: %1").arg(file ? file->path() : QString()); }
+    QString ctx() const { return QStringLiteral("Table: %1").arg(file ? file->Path() : QString()); }
 
     /// Makes batch row newPos the current row.
     void makeCurrent(int newPos) {
@@ -168,7 +168,7 @@ struct Table::Impl {
         if (limit >= 0) sqlite3_bind_int64(s, next, limit);
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) rows.Append(s, textColumns);
-        if (rc != SQLITE_DONE) internal::RaiseSqlite(file->db(), sqlite3_extended_errcode(file->db()), ctx());
+        if (rc != SQLITE_DONE) internal::RaiseSqlite(file->Db(), sqlite3_extended_errcode(file->Db()), ctx());
     }
 
     internal::RowSet read(const internal::SqlQuery& q, int limit = -1) {
@@ -183,7 +183,7 @@ struct Table::Impl {
         sqlite3_stmt* s = file->Statement(q.sql);
         internal::StatementReset reset(s);
         internal::BindAll(s, q.binds);
-        if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(file->db(), sqlite3_extended_errcode(file->db()), ctx());
+        if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(file->Db(), sqlite3_extended_errcode(file->Db()), ctx());
         return sqlite3_column_int64(s, 0);
     }
 
