@@ -25,24 +25,6 @@ QVariantList keyList(int level, const SettingsRow& keys) {
     return out;
 }
 
-/// Restricts a table to the rows under a key prefix for its lifetime.
-class RangeGuard {
-public:
-    RangeGuard(db::Table& table, const QVariantList& prefix) : m_table(table) { m_table.SetRange(prefix, prefix); }
-    ~RangeGuard() {
-        try {
-            m_table.CancelRange();
-        } catch (const std::exception& e) {
-            qCWarning(lcEditor) << "cannot cancel the range:" << e.what();
-        }
-    }
-    RangeGuard(const RangeGuard&) = delete;
-    RangeGuard& operator=(const RangeGuard&) = delete;
-
-private:
-    db::Table& m_table;
-};
-
 QString uniqueDatabaseName() {
     static std::atomic<int> counter{0};
     return QStringLiteral("TarnwellRegistry%1").arg(++counter);
@@ -115,7 +97,7 @@ std::vector<SettingsRow> TMainData::RowsOfKey(const QString& section, const QStr
 
 std::vector<SettingsRow> TMainData::rowsUnder(const QVariantList& prefix) {
     std::vector<SettingsRow> rows;
-    const RangeGuard range(*Registry, prefix);
+    const db::ScopedRange range(*Registry, prefix, prefix);
     for (Registry->First(); !Registry->Eof(); Registry->Next()) rows.push_back(currentRow());
     return rows;
 }
