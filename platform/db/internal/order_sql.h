@@ -27,7 +27,7 @@ struct SqlQuery {
 ///
 /// Every statement that reads rows is `<select> WHERE <range> AND <condition> ORDER BY ...`
 /// with the range's values first; statements that fetch several rows end in "LIMIT ?",
-/// whose value the caller binds last (RowFetch::limitLast).
+/// whose value the caller binds after the query's own values.
 ///
 /// States: no order (after construction: SetOrder first); ordered without a range; ordered
 /// with a range (SetRange, ClearRange). The cache of seek statements is dropped whenever
