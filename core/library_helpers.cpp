@@ -4,6 +4,7 @@
 #include "core/settings_store.h"
 #include "core/text_helpers.h"
 
+#include "platform/base/scope_exit.h"
 #include "platform/db/table.h"
 #include "platform/format/date_time_format.h"
 #include "platform/ui/dialog_service.h"
@@ -41,7 +42,10 @@ QChar CheckTemplateUnique(db::Table& templateLib, const QString& name, const QSt
     const QString wantedFolder = NormalizePath(folder, QStringLiteral("U"));
     QChar answer = u'*';
     QString otherName;
-    try {
+    {
+        base::ScopeFail back([&] {
+            if (templateLib.BookmarkValid(position)) templateLib.GotoBookmark(position);
+        });
         for (templateLib.First(); !templateLib.Eof(); templateLib.Next()) {
             if (skipCurrent && currentId.isValid() && templateLib.FieldByName(QStringLiteral("ID"))->Value() == currentId)
                 continue;
@@ -57,9 +61,6 @@ QChar CheckTemplateUnique(db::Table& templateLib, const QString& name, const QSt
                 break;
             }
         }
-    } catch (...) {
-        if (templateLib.BookmarkValid(position)) templateLib.GotoBookmark(position);
-        throw;
     }
     if (!position.IsNull() && templateLib.BookmarkValid(position)) templateLib.GotoBookmark(position);
     if (answer == u'N') {

@@ -3,8 +3,11 @@
 #include "core/log.h"
 #include "core/text_helpers.h"
 
+#include "platform/base/scope_exit.h"
+#include "platform/base/text_cut.h"
 #include "platform/db/database.h"
 #include "platform/db/db_error.h"
+#include "platform/db/guards.h"
 #include "platform/db/table.h"
 #include "platform/ui/dialog_service.h"
 
@@ -27,9 +30,10 @@ db::Table& settingsTable() {
     return *table;
 }
 
-/// Keys as the row stores them: an alpha field keeps its first 50 characters, so a lookup
-/// with a longer key must use the same cut or it would never find the row it wrote.
-QString key(const QString& text) { return text.left(kSettingsKeySize); }
+/// Keys as the row stores them: an alpha field keeps its first 50 characters (whole ones: a
+/// surrogate pair is never split), so a lookup with a longer key must use the same cut or it
+/// would never find the row it wrote.
+QString key(const QString& text) { return base::CutToLength(text, kSettingsKeySize); }
 
 QVariantList fullKey(const QString& section, const QString& key1, const QString& key2, const QString& variable) {
     return {key(section), key(key1), key(key2), key(variable)};
@@ -71,31 +75,27 @@ void WriteSettingsRow(db::Table& table, const QString& section, const QString& k
                       const QString& variable, const QString& value) {
     if (!table.FindKey(fullKey(section, key1, key2, variable))) {
         table.Insert();
-        try {
-            table.FieldByName(QStringLiteral("Section"))->SetAsString(section);
-            table.FieldByName(QStringLiteral("Key1"))->SetAsString(key1);
-            table.FieldByName(QStringLiteral("Key2"))->SetAsString(key2);
-            table.FieldByName(QStringLiteral("Variable"))->SetAsString(variable);
-            table.FieldByName(QStringLiteral("Value"))->SetAsString(QString());
-            table.Post();
-        } catch (...) {
-            // The table goes back to browsing, so that the next lookup does not try to post
-            // the refused row again.
+        // On failure the table goes back to browsing, so that the next lookup does not try
+        // to post the refused row again.
+        base::ScopeFail cancel([&] {
             if (table.State() == db::DataSetState::dsInsert) table.Cancel();
-            throw;
-        }
+        });
+        table.FieldByName(QStringLiteral("Section"))->SetAsString(section);
+        table.FieldByName(QStringLiteral("Key1"))->SetAsString(key1);
+        table.FieldByName(QStringLiteral("Key2"))->SetAsString(key2);
+        table.FieldByName(QStringLiteral("Variable"))->SetAsString(variable);
+        table.FieldByName(QStringLiteral("Value"))->SetAsString(QString());
+        table.Post();
     }
     table.Edit();
-    try {
-        db::Field* valueField = table.FieldByName(QStringLiteral("Value"));
-        valueField->SetAsString(value);
-        // The CRC guards the value as it reads back: cut to the field's 200 characters.
-        table.FieldByName(QStringLiteral("CRC"))->SetAsInteger(RegCRC32(valueField->AsString()));
-        table.Post();
-    } catch (...) {
+    base::ScopeFail cancel([&] {
         if (table.State() == db::DataSetState::dsEdit) table.Cancel();
-        throw;
-    }
+    });
+    db::Field* valueField = table.FieldByName(QStringLiteral("Value"));
+    valueField->SetAsString(value);
+    // The CRC guards the value as it reads back: cut to the field's 200 characters.
+    table.FieldByName(QStringLiteral("CRC"))->SetAsInteger(RegCRC32(valueField->AsString()));
+    table.Post();
 }
 
 void SetSettingsTable(db::Table* table) { current() = table; }
@@ -184,16 +184,12 @@ QVector<QPair<QString, QString>> ReadRegGroup(const QString& section, const QStr
     // characters beyond it, and one starting at blanks would leave out an empty Variable).
     const QVariantList group{key(section), key(key1), key(key2)};
     QVector<QPair<QString, QString>> rows;
-    table.SetRange(group, group);
-    try {
+    {
+        const db::ScopedRange range(table, group, group);
         for (table.First(); !table.Eof(); table.Next())
             rows.append({table.FieldByName(QStringLiteral("Variable"))->AsString(),
                          table.FieldByName(QStringLiteral("Value"))->AsString()});
-    } catch (...) {
-        table.CancelRange();
-        throw;
     }
-    table.CancelRange();
     return rows;
 }
 

@@ -2,10 +2,12 @@
 
 #include "core/settings_store.h"
 #include "editor/log.h"
-#include "editor/text_cut.h"
 #include "platform/base/exception.h"
+#include "platform/base/scope_exit.h"
+#include "platform/base/text_cut.h"
 #include "platform/db/database.h"
 #include "platform/db/db_error.h"
+#include "platform/db/guards.h"
 #include "platform/db/table.h"
 
 #include <QFileInfo>
@@ -22,24 +24,6 @@ QVariantList keyList(int level, const SettingsRow& keys) {
     if (level >= 2) out << keys.Key2;
     return out;
 }
-
-/// Restricts a table to the rows under a key prefix for its lifetime.
-class RangeGuard {
-public:
-    RangeGuard(db::Table& table, const QVariantList& prefix) : m_table(table) { m_table.SetRange(prefix, prefix); }
-    ~RangeGuard() {
-        try {
-            m_table.CancelRange();
-        } catch (const std::exception& e) {
-            qCWarning(lcEditor) << "cannot cancel the range:" << e.what();
-        }
-    }
-    RangeGuard(const RangeGuard&) = delete;
-    RangeGuard& operator=(const RangeGuard&) = delete;
-
-private:
-    db::Table& m_table;
-};
 
 QString uniqueDatabaseName() {
     static std::atomic<int> counter{0};
@@ -64,15 +48,13 @@ void TMainData::OpenTable(const QString& path) {
     m_database = std::make_unique<db::Database>();
     m_database->SetDatabaseName(uniqueDatabaseName());
     m_database->SetDirectory(info.absolutePath());
-    try {
+    {
+        base::ScopeFail close([&] { CloseTable(); });
         m_database->Open();
         Registry->SetDatabaseName(m_database->DatabaseName());
         Registry->SetTableName(info.fileName());
         Registry->Open();
         bindFields();
-    } catch (...) {
-        CloseTable();
-        throw;
     }
     qCDebug(lcEditor) << "opened" << path;
 }
@@ -118,7 +100,7 @@ std::vector<SettingsRow> TMainData::RowsOfKey(const QString& section, const QStr
 
 std::vector<SettingsRow> TMainData::rowsUnder(const QVariantList& prefix) {
     std::vector<SettingsRow> rows;
-    const RangeGuard range(*Registry, prefix);
+    const db::ScopedRange range(*Registry, prefix, prefix);
     for (Registry->First(); !Registry->Eof(); Registry->Next()) rows.push_back(currentRow());
     return rows;
 }
@@ -136,18 +118,16 @@ bool TMainData::HasRowsUnder(int level, const SettingsRow& keys) {
 }
 
 template <typename F>
-void TMainData::inTransaction(F&& body) {
-    m_database->StartTransaction();
-    try {
-        body();
-    } catch (...) {
+void TMainData::runInTransaction(F&& body) {
+    // on failure: the pending edit goes, the transaction rolls back, the cursor reads again
+    base::ScopeFail reread([&] { Registry->Refresh(); });
+    db::Transaction transaction(*m_database);
+    base::ScopeFail cancel([&] {
         if (Registry->State() == db::DataSetState::dsEdit || Registry->State() == db::DataSetState::dsInsert)
             Registry->Cancel();
-        m_database->Rollback();
-        Registry->Refresh();
-        throw;
-    }
-    m_database->Commit();
+    });
+    body();
+    transaction.Commit();
 }
 
 void TMainData::WriteRegistryValue(const QString& section, const QString& key1, const QString& key2,
@@ -159,7 +139,7 @@ void TMainData::WriteRegistryValue(const QString& section, const QString& key1, 
 
 std::vector<SettingsRow> TMainData::RenameKey(int level, const SettingsRow& keys, const QString& text) {
     if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
-    const QString newText = editor::CutToLength(text, core::kSettingsKeySize);
+    const QString newText = base::CutToLength(text, core::kSettingsKeySize);
     std::vector<SettingsRow> collisions;
     const std::vector<SettingsRow> rows = rowsUnder(keyList(level, keys));
     if (rows.empty()) return collisions;
@@ -173,7 +153,7 @@ std::vector<SettingsRow> TMainData::RenameKey(int level, const SettingsRow& keys
         if (Registry->FindKey({renamed.Section, renamed.Key1, renamed.Key2, renamed.Variable})) collisions.push_back(row);
     }
     if (!collisions.empty()) return collisions;
-    inTransaction([&] {
+    runInTransaction([&] {
         db::Field* field = level == 0 ? RegistrySection : level == 1 ? RegistryKey1 : RegistryKey2;
         for (const SettingsRow& row : rows) {
             if (!Registry->FindKey({row.Section, row.Key1, row.Key2, row.Variable}))
@@ -190,7 +170,7 @@ int TMainData::DeleteKey(int level, const SettingsRow& keys) {
     if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
     int count = 0;
     const QVariantList prefix = keyList(level, keys);
-    inTransaction([&] {
+    runInTransaction([&] {
         while (Registry->FindKey(prefix)) {
             Registry->Delete();
             ++count;
@@ -226,7 +206,7 @@ TMainData::RowChange TMainData::DeleteRow(const QString& section, const QString&
 
 void TMainData::ImportRows(const std::vector<SettingsRow>& rows) {
     if (!IsOpen()) db::Raise(db::ErrorCode::kTableClosed);
-    inTransaction([&] {
+    runInTransaction([&] {
         for (const SettingsRow& r : rows) WriteRegistryValue(r.Section, r.Key1, r.Key2, r.Variable, r.Value);
     });
 }

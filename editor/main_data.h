@@ -99,7 +99,7 @@ private:
     std::vector<editor::SettingsRow> rowsUnder(const QVariantList& prefix);
     void bindFields();
     template <typename F>
-    void inTransaction(F&& body);
+    void runInTransaction(F&& body);
 
     std::unique_ptr<db::Database> m_database;
     QString m_tableFolder;

@@ -5,6 +5,7 @@
 #include "fulltext/ts_engine.h"
 #include "fulltext/ts_errors.h"
 #include "fulltext/ts_links.h"
+#include "platform/base/scope_exit.h"
 
 #include <QtEndian>
 
@@ -384,13 +385,12 @@ void TtsBits::LoadRaw(fulltext::Block raw) {
 int TtsBits::Compress(fulltext::Block raw, fulltext::Block out) {
     if (raw) borrowOrCopy(raw);
     int size = 0;
-    try {
+    {
+        base::ScopeExit always([&] {
+            m_main.Restore();
+        });
         size = CompressSet(m_main, out);
-    } catch (...) {
-        m_main.Restore();
-        throw;
     }
-    m_main.Restore();
     fulltext::SetBlockStamp(out, raw ? fulltext::BlockStamp(raw) : 0);
     return size;
 }
@@ -418,7 +418,10 @@ int TtsBits::UpdateBit(fulltext::Block source, fulltext::Block target, bool on, 
         source = copy.data();
     }
     m_main.Borrow(target);
-    try {
+    {
+        base::ScopeFail undo([&] {
+            m_main.Restore();
+        });
         if (!source) {
             m_main.ClearAllBits();
         } else if (fulltext::IsCompressedBlock(source)) {
@@ -432,9 +435,6 @@ int TtsBits::UpdateBit(fulltext::Block source, fulltext::Block target, bool on, 
         }
         if (on) m_main.SetBitOn(bit);
         else m_main.SetBitOff(bit);
-    } catch (...) {
-        m_main.Restore();
-        throw;
     }
     const int count = m_main.Count();
     fulltext::WriteInt32(target + 4, count);

@@ -5,6 +5,7 @@
 #include "fulltext/ts_errors.h"
 #include "fulltext/ts_links.h"
 #include "fulltext/ts_text.h"
+#include "platform/base/scope_exit.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -18,17 +19,6 @@ const QString& defaultDelims() {
     return d;
 }
 
-/// Runs `body` and then `always`, also when `body` raises.
-template <typename Body, typename Always>
-void runThen(Body&& body, Always&& always) {
-    try {
-        body();
-    } catch (...) {
-        always();
-        throw;
-    }
-    always();
-}
 
 
 /// The word splitter: scans `src` (`length` units), writing each unit (folded to upper case
@@ -186,7 +176,7 @@ void TtsEngine::ComponentRemoving(TtsBase* component) {
 void TtsEngine::SetState(TEngineStates newStates) {
     const TEngineStates old = m_states;
     if (newStates == old) return;
-    runThen(
+    base::RunThen(
         [&] {
             for (int s = 0; s <= 10; ++s)
                 if (newStates.Contains(s) && !old.Contains(s) && m_ownMask.Contains(s))

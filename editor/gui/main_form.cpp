@@ -11,8 +11,9 @@
 #include "editor/gui/value_edit.h"
 #include "editor/log.h"
 #include "editor/main_data.h"
-#include "editor/text_cut.h"
+#include "platform/base/text_cut.h"
 #include "editor/version_info.h"
+#include "platform/base/scope_exit.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/gui/make.h"
@@ -495,7 +496,11 @@ void TMainForm::FillRegTree() {
     RegTree->setUpdatesEnabled(false);
     ValueList->clear();
     RegTree->clear();
-    try {
+    base::ScopeExit show([&] {
+        if (m_collapseState) RegTree->expandAll();
+        RegTree->setUpdatesEnabled(true);
+    });
+    {
         const std::vector<SettingsRow> rows = MainData->AllRows();
         QTreeWidgetItem* sectionNode = nullptr;
         QTreeWidgetItem* key1Node = nullptr;
@@ -513,13 +518,7 @@ void TMainForm::FillRegTree() {
             if (!key2Node || key2Node->text(0) != row.Key2) key2Node = new QTreeWidgetItem(key1Node, {row.Key2});
         }
         for (QTreeWidgetItemIterator it(RegTree); *it; ++it) (*it)->setFlags((*it)->flags() | Qt::ItemIsEditable);
-    } catch (...) {
-        if (m_collapseState) RegTree->expandAll();
-        RegTree->setUpdatesEnabled(true);
-        throw;
     }
-    if (m_collapseState) RegTree->expandAll();
-    RegTree->setUpdatesEnabled(true);
 }
 
 void TMainForm::GetNodeKeys(QTreeWidgetItem* Node, QString& Section, QString& Key1, QString& Key2) const {
@@ -554,17 +553,12 @@ void TMainForm::RegTreeChange(QTreeWidgetItem* Node) {
     QString section, key1, key2;
     GetNodeKeys(Node, section, key1, key2);
     ValueList->setUpdatesEnabled(false);
-    try {
-        for (const SettingsRow& row : MainData->RowsOfKey(section, key1, key2)) {
-            auto* line = new QTreeWidgetItem(ValueList, {row.Variable.isEmpty() ? Node->text(0) : row.Variable, row.Value});
-            line->setData(0, Qt::UserRole, row.Variable);
-            line->setFlags(line->flags() | Qt::ItemIsEditable);
-        }
-    } catch (...) {
-        ValueList->setUpdatesEnabled(true);
-        throw;
+    base::ScopeExit show([&] { ValueList->setUpdatesEnabled(true); });
+    for (const SettingsRow& row : MainData->RowsOfKey(section, key1, key2)) {
+        auto* line = new QTreeWidgetItem(ValueList, {row.Variable.isEmpty() ? Node->text(0) : row.Variable, row.Value});
+        line->setData(0, Qt::UserRole, row.Variable);
+        line->setFlags(line->flags() | Qt::ItemIsEditable);
     }
-    ValueList->setUpdatesEnabled(true);
 }
 
 // ---- expand and collapse ----
@@ -689,14 +683,14 @@ void TMainForm::EditSelectedValue() {
 // ---- renaming ----
 
 void TMainForm::commitTreeEdit(QTreeWidgetItem* node, const QString& text) {
-    const QString newText = editor::CutToLength(text, core::kSettingsKeySize);
+    const QString newText = base::CutToLength(text, core::kSettingsKeySize);
     bool renamed = true;
     ui::RunGuarded(this, [&] { renamed = RegTreeEdited(node, newText); });
     if (renamed) node->setText(0, newText);
 }
 
 void TMainForm::commitListEdit(QTreeWidgetItem* line, const QString& text) {
-    ui::RunGuarded(this, [&] { ValueListEdited(line, editor::CutToLength(text, core::kSettingsKeySize)); });
+    ui::RunGuarded(this, [&] { ValueListEdited(line, base::CutToLength(text, core::kSettingsKeySize)); });
 }
 
 bool TMainForm::RegTreeEdited(QTreeWidgetItem* Node, const QString& New) {

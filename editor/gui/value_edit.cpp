@@ -1,6 +1,6 @@
 #include "editor/gui/value_edit.h"
 
-#include "editor/text_cut.h"
+#include "platform/base/text_cut.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -38,7 +38,7 @@ ValueEdit::ValueEdit(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void ValueEdit::setText(const QString& text) {
-    setPlainText(CutToLength(QString(text).replace(u'\r', u' ').replace(u'\n', u' '), m_maxLength));
+    setPlainText(base::CutToLength(QString(text).replace(u'\r', u' ').replace(u'\n', u' '), m_maxLength));
 }
 
 void ValueEdit::SetMaxLength(int length) {
@@ -63,9 +63,9 @@ void ValueEdit::enforceLimit() {
     const QString current = toPlainText();
     if (current.size() <= m_maxLength) return;
     QTextCursor c = textCursor();
-    const int pos = qMin(c.position(), static_cast<int>(CutToLength(current, m_maxLength).size()));
+    const int pos = qMin(c.position(), static_cast<int>(base::CutToLength(current, m_maxLength).size()));
     QSignalBlocker block(this);
-    setPlainText(CutToLength(current, m_maxLength));
+    setPlainText(base::CutToLength(current, m_maxLength));
     c = textCursor();
     c.setPosition(pos);
     setTextCursor(c);

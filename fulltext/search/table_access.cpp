@@ -4,6 +4,7 @@
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"
 #include "fulltext/ts_errors.h"
+#include "platform/base/scope_exit.h"
 #include "platform/db/table.h"
 
 #include <QPointer>
@@ -57,7 +58,10 @@ public:
     void MarkExistingRecords(TCxBits& set, int minIndex) override {
         set.ClearAllBits();
         link()->SavePosition();
-        try {
+        {
+            base::ScopeExit always([&] {
+                link()->RestorePosition();
+            });
             db::ReadSnapshot snapshot;
             for (link()->First(); !link()->AtEnd(); link()->Next()) {
                 if (!snapshot.Holding()) snapshot = HoldReads();
@@ -65,11 +69,7 @@ public:
                 const qint64 bit = qint64(link()->RecordIndex()) - minIndex;
                 if (bit >= 0 && bit <= set.MaxBits()) set.SetBitOn(int(bit));
             }
-        } catch (...) {
-            link()->RestorePosition();
-            throw;
         }
-        link()->RestorePosition();
     }
     bool HasSubFields() const override { return link()->HasSubFields(); }
     void ProcessRecord(TtsEngine* engine) override { link()->ProcessRecord(engine); }

@@ -7,6 +7,7 @@
 #include "fulltext/ts_errors.h"
 #include "fulltext/ts_links.h"
 #include "fulltext/ts_text.h"
+#include "platform/base/scope_exit.h"
 
 #include <algorithm>
 #include <array>
@@ -19,18 +20,6 @@
 #endif
 
 namespace {
-
-/// Runs `body`, then `always`, also when `body` raises.
-template <typename Body, typename Always>
-void runThen(Body&& body, Always&& always) {
-    try {
-        body();
-    } catch (...) {
-        always();
-        throw;
-    }
-    always();
-}
 
 constexpr fulltext::CxData packQueryData(int position, int hits) {
     return fulltext::CxData((quint32(hits & 0xFFFF) << 16) | quint32(position & 0xFFFF));
@@ -87,9 +76,9 @@ QStringList TtsBasicSearch::QueryWords() const {
 
 void TtsBasicSearch::Execute() {
     SetState(TEngineStates{TEngineState::esSearch});
-    runThen(
+    base::RunThen(
         [&] {
-            runThen(
+            base::RunThen(
                 [&] {
                     Prepare();
                     if (m_noRecords) m_match.ClearAllBits();
@@ -462,7 +451,7 @@ void TtsWildSearch::SoundsLikeSearch(const QString& word) {
     fulltext::WordKeyAccess* keys = KeyAccess();
     if (!keys) throw ETessick(fulltext::msgLikeNotAvailable);
     keys->SetKeyKind(fulltext::WordKeyAccess::kkLike);
-    runThen([&] { PatternSearch(SoundsLikeProc(word), fulltext::WordKeyAccess::kkLike); },
+    base::RunThen([&] { PatternSearch(SoundsLikeProc(word), fulltext::WordKeyAccess::kkLike); },
             [&] { keys->SetKeyKind(fulltext::WordKeyAccess::kkWord); });
 }
 
@@ -491,7 +480,7 @@ void TtsWildSearch::PatternSearch(QString p, int kind) {
     TtsWordsLink* words = WordsLink();
     bool full = target.Count() == target.MaxBits() + 1;
     int merged = 0;
-    runThen(
+    base::RunThen(
         [&] {
             if (!like) keys->SetKeyKind(reverse ? fulltext::WordKeyAccess::kkReverse : fulltext::WordKeyAccess::kkWord);
             db::ReadSnapshot snapshot = keys->HoldReads();
@@ -616,7 +605,7 @@ void TtsProximitySearch::Verify(const QString& text) {
 
     if (!verified && records) {
         SetState(States().With(TEngineState::esVerify));
-        runThen(
+        base::RunThen(
             [&] {
                 if (SearchMode() == smNarrow && m_previous) fulltext::Intersect(m_match, *m_previous);
                 const bool notLogic = m_logic == slNot;

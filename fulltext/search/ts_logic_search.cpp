@@ -2,6 +2,7 @@
 
 #include "fulltext/search/set_ops.h"
 #include "fulltext/ts_errors.h"
+#include "platform/base/scope_exit.h"
 
 #include <memory>
 #include <vector>
@@ -31,15 +32,13 @@ void TtsLogicSearch::SetTokens(const QStringList& tokens) {
 void TtsLogicSearch::Execute() {
     m_smart = SearchLogic() == slSmart;
     if (m_smart) m_logic = slExpression;
-    try {
+    {
+        base::ScopeExit always([&] {
+            if (m_smart) m_logic = slSmart;
+            m_smart = false;
+        });
         TtsProximitySearch::Execute();
-    } catch (...) {
-        if (m_smart) m_logic = slSmart;
-        m_smart = false;
-        throw;
     }
-    if (m_smart) m_logic = slSmart;
-    m_smart = false;
 }
 
 void TtsLogicSearch::SearchText(const QString& text) {
@@ -49,7 +48,11 @@ void TtsLogicSearch::SearchText(const QString& text) {
     }
     m_inExpression = true;
     const TSearchLogic saved = m_logic;
-    try {
+    {
+        base::ScopeExit always([&] {
+            m_logic = saved;
+            m_inExpression = false;
+        });
         fulltext::ExprCode code;
         bool hadOperator = false;
         bool plainWords = false;
@@ -69,13 +72,7 @@ void TtsLogicSearch::SearchText(const QString& text) {
         } else {
             runCode(code);
         }
-    } catch (...) {
-        m_logic = saved;
-        m_inExpression = false;
-        throw;
     }
-    m_logic = saved;
-    m_inExpression = false;
 }
 
 void TtsLogicSearch::runCode(const fulltext::ExprCode& code) {

@@ -2,6 +2,7 @@
 
 #include "fulltext/search/search_access.h"
 #include "fulltext/ts_errors.h"
+#include "platform/base/scope_exit.h"
 
 #include <QElapsedTimer>
 
@@ -125,13 +126,12 @@ int TtsRankSearch::countHits() {
     m_queryWords.VisitAll([](const QString&, fulltext::CxData& d, bool&) { d = fulltext::CxData(quint32(d) & 0xFFFF); });
     const Feed saved = m_feed;
     m_feed = Feed::Rank;
-    try {
+    {
+        base::ScopeExit always([&] {
+            m_feed = saved;
+        });
         records->ProcessRecord(this);
-    } catch (...) {
-        m_feed = saved;
-        throw;
     }
-    m_feed = saved;
     int total = 0;
     m_queryWords.VisitAll([&](const QString&, fulltext::CxData& d, bool&) {
         const int hits = int(quint32(d) >> 16);
@@ -182,9 +182,16 @@ void TtsRankSearch::buildList() {
         m_rankMs = clock.elapsed();
         SetState(States().Without(TEngineState::esRank));
     };
-    try {
+    {
+        base::ScopeFail undo([&] {
+            finish();
+            freeList();
+        });
         records->SavePosition();
-        try {
+        {
+            base::ScopeExit always([&] {
+                records->RestorePosition();
+            });
             int filled = 0;
             int largest = 0;
             bool ok = NavigateRecordOrder(navFirst);
@@ -204,15 +211,7 @@ void TtsRankSearch::buildList() {
             m_list.resize(std::size_t(filled));
             if (largest > 0)
                 for (TRankEntry& e : m_list) e.percent = std::uint16_t(std::lround(e.rank * 100.0 / largest));
-        } catch (...) {
-            records->RestorePosition();
-            throw;
         }
-        records->RestorePosition();
-    } catch (...) {
-        finish();
-        freeList();
-        throw;
     }
     finish();
 }

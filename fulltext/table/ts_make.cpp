@@ -5,6 +5,7 @@
 #include "fulltext/ts_cache.h"
 #include "fulltext/ts_errors.h"
 
+#include "platform/base/scope_exit.h"
 #include "platform/db/table.h"
 #include "platform/stream/value_writer.h"
 
@@ -106,15 +107,13 @@ void TtsCustomMake::writeProperties() {
     TtsEngine::SetOmitList(folded);
     if (segmentSize == kUnsegmented) TtsEngine::SetSegmentSize(0);
     stream::ValueWriter writer;
-    try {
+    {
+        base::ScopeExit always([&] {
+            TtsEngine::SetOmitList(omit);
+            TtsEngine::SetSegmentSize(segmentSize);
+        });
         WriteIndexProperties(writer);
-    } catch (...) {
-        TtsEngine::SetOmitList(omit);
-        TtsEngine::SetSegmentSize(segmentSize);
-        throw;
     }
-    TtsEngine::SetOmitList(omit);
-    TtsEngine::SetSegmentSize(segmentSize);
     wordsLink()->WritePropertiesStream(writer.Data());
 }
 
@@ -132,7 +131,18 @@ void TtsCustomMake::Execute() {
         if (oldIndexFields.isEmpty()) table->SetIndexName(oldIndexName);
         else table->SetIndexFieldNames(oldIndexFields);
     };
-    try {
+    {
+        base::ScopeFail undo([&] {
+            // The words link leaves the old word table in place when the build ends halted.
+            try {
+                restoreOrder();
+                SetState(States().With(TEngineState::esHalt));
+                SetState(TEngineStates{});
+            } catch (const std::exception& e) {
+                qCWarning(lcFulltext) << "Abandoning the index build failed:" << e.what();
+            }
+            if (Cache()) Cache()->Iterate(true, true, nullptr);
+        });
         SetState(TEngineStates{TEngineState::esMake});
         if (text->IndexFieldName().isEmpty()) throw ETessick(fulltext::msgMissingIndexFieldName);
         SetState(States().With(TEngineState::esCollect));
@@ -159,17 +169,6 @@ void TtsCustomMake::Execute() {
         else SetState(States().Without(TEngineState::esCollect));
         writeProperties();
         restoreOrder();
-    } catch (...) {
-        // The words link leaves the old word table in place when the build ends halted.
-        try {
-            restoreOrder();
-            SetState(States().With(TEngineState::esHalt));
-            SetState(TEngineStates{});
-        } catch (const std::exception& e) {
-            qCWarning(lcFulltext) << "Abandoning the index build failed:" << e.what();
-        }
-        if (Cache()) Cache()->Iterate(true, true, nullptr);
-        throw;
     }
     SetState(TEngineStates{});
 }

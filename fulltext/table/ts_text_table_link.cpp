@@ -3,6 +3,7 @@
 #include "fulltext/ts_engine.h"
 #include "fulltext/ts_errors.h"
 
+#include "platform/base/scope_exit.h"
 #include "platform/db/db_error.h"
 #include "platform/db/field.h"
 #include "platform/stream/value_reader.h"
@@ -137,18 +138,15 @@ void TtsTextDataSetLink::computeRange() {
             SavePosition();
             const QString indexName = m_table->IndexName();
             const QString indexFields = m_table->IndexFieldNames();
-            try {
+            {
+                base::ScopeExit always([&] {
+                    if (indexFields.isEmpty()) m_table->SetIndexName(indexName);
+                    else m_table->SetIndexFieldNames(indexFields);
+                    RestorePosition();
+                });
                 m_table->SetIndexFieldNames(m_indexFieldName);
                 readEnds(*m_table);
-            } catch (...) {
-                if (indexFields.isEmpty()) m_table->SetIndexName(indexName);
-                else m_table->SetIndexFieldNames(indexFields);
-                RestorePosition();
-                throw;
             }
-            if (indexFields.isEmpty()) m_table->SetIndexName(indexName);
-            else m_table->SetIndexFieldNames(indexFields);
-            RestorePosition();
         }
     }
     if (any && first > last) std::swap(first, last);
@@ -205,16 +203,14 @@ void TtsTextDataSetLink::SavePosition() {
 
 void TtsTextDataSetLink::RestorePosition() {
     if (m_saveDepth == 0 || --m_saveDepth > 0) return;
-    try {
+    {
+        base::ScopeExit always([&] {
+            m_saved = {};
+            if (m_table) m_table->EnableControls();
+        });
         if (m_table && m_table->Active() && !m_saved.IsNull() && m_table->BookmarkValid(m_saved))
             m_table->GotoBookmark(m_saved);
-    } catch (...) {
-        m_saved = {};
-        if (m_table) m_table->EnableControls();
-        throw;
     }
-    m_saved = {};
-    if (m_table) m_table->EnableControls();
 }
 
 void TtsTextDataSetLink::processField(TtsEngine* engine, db::Field* field) {

@@ -3,6 +3,7 @@
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"
 #include "fulltext/ts_errors.h"
+#include "platform/base/scope_exit.h"
 
 #include <climits>
 #include <cstdlib>
@@ -41,7 +42,13 @@ void TtsBaseUpdate::runHook(bool writes, F&& body) {
     SetState(before.With(TEngineState::esUpdate));
     TtsWordsDataSetLink* words = nullptr;
     bool started = false;
-    try {
+    {
+        base::ScopeFail undo([&] {
+            if (started) words->Rollback();
+            // The cache may hold sets the rolled-back table does not: drop them all.
+            if (Cache()) Cache()->Iterate(true, true, nullptr);
+            SetState(before);
+        });
         if (m_words.Count() == 0) {
             // The omit words of the index, so that they are never indexed.
             for (const QString& w : OmitList()) {
@@ -55,12 +62,6 @@ void TtsBaseUpdate::runHook(bool writes, F&& body) {
         if (writes) started = words->StartTransaction();
         body();
         if (started) words->Commit();
-    } catch (...) {
-        if (started) words->Rollback();
-        // The cache may hold sets the rolled-back table does not: drop them all.
-        if (Cache()) Cache()->Iterate(true, true, nullptr);
-        SetState(before);
-        throw;
     }
     SetState(before);
 }
@@ -234,7 +235,10 @@ void TtsCustomUpdate::UpdateWord(const QString& word, bool add) {
     const int segment = CurrentSegment();
     fulltext::Block source = old ? old : block;
     bool located = false;
-    try {
+    {
+        base::ScopeFail undo([&] {
+            if (block) cache->RemoveWord(word);
+        });
         if (!inCache) {
             located = link->Locate(word, segment);
             if (located) {
@@ -277,9 +281,6 @@ void TtsCustomUpdate::UpdateWord(const QString& word, bool add) {
         // updater may change the row next), so the set is not kept.
         cache->RemoveWord(word);
         block = nullptr;
-    } catch (...) {
-        if (block) cache->RemoveWord(word);
-        throw;
     }
 }
 

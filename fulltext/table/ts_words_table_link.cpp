@@ -5,6 +5,7 @@
 #include "fulltext/ts_errors.h"
 #include "fulltext/ts_text.h"
 
+#include "platform/base/scope_exit.h"
 #include "platform/db/database.h"
 #include "platform/db/db_error.h"
 #include "platform/db/field.h"
@@ -618,16 +619,15 @@ QByteArray TtsWordsDataSetLink::ReadPropertiesStream() {
     const db::Bookmark mark = m_table->GetBookmark();
     QByteArray data;
     bool found = false;
-    try {
+    {
+        base::ScopeExit always([&] {
+            m_table->EnableControls();
+        });
         const QString key = PropertiesWord().left(m_wordFieldSize);
         found = m_table->Locate(kWord, {key}) && !m_fBlob->IsNull();
         if (found) data = m_fBlob->AsBytes();
         if (!mark.IsNull() && m_table->BookmarkValid(mark)) m_table->GotoBookmark(mark);
-    } catch (...) {
-        m_table->EnableControls();
-        throw;
     }
-    m_table->EnableControls();
     if (!found) throw ETessick(fulltext::msgPropertiesNotFound);
     return data;
 }
@@ -637,7 +637,11 @@ void TtsWordsDataSetLink::WritePropertiesStream(const QByteArray& data) {
     Open();
     m_table->DisableControls();
     const db::Bookmark mark = m_table->GetBookmark();
-    try {
+    {
+        base::ScopeFail undo([&] {
+            if (m_table->State() != db::DataSetState::dsBrowse && m_table->Active()) m_table->Cancel();
+            m_table->EnableControls();
+        });
         const QString key = PropertiesWord().left(m_wordFieldSize);
         if (m_table->Locate(kWord, {key})) {
             m_table->Edit();
@@ -651,10 +655,6 @@ void TtsWordsDataSetLink::WritePropertiesStream(const QByteArray& data) {
         m_fBlob->SetAsBytes(data);
         Post();
         if (!mark.IsNull() && m_table->BookmarkValid(mark)) m_table->GotoBookmark(mark);
-    } catch (...) {
-        if (m_table->State() != db::DataSetState::dsBrowse && m_table->Active()) m_table->Cancel();
-        m_table->EnableControls();
-        throw;
     }
     m_table->EnableControls();
 }
@@ -729,24 +729,24 @@ void TtsWordsDataSetLink::beginBuild() {
             throw ETessick(fulltext::msgTableCreationError);
         }
         m_building = true;
-        try {
+        {
+            base::ScopeFail undo([&] {
+                abandonBuild();
+            });
             m_table->SetDatabaseName(m_buildFolder);
             CreateTable();
-        } catch (...) {
-            abandonBuild();
-            throw;
         }
     } else {
         m_wordIndexAdded = true;
     }
     m_table->SetExclusive(true);
-    try {
+    {
+        base::ScopeFail undo([&] {
+            if (m_building) abandonBuild();
+        });
         Open();
         // A build into the side folder runs in one transaction: nobody else sees that table.
         if (m_building) StartTransaction();
-    } catch (...) {
-        if (m_building) abandonBuild();
-        throw;
     }
 }
 

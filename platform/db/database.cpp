@@ -1,5 +1,6 @@
 #include "platform/db/database.h"
 
+#include "platform/base/scope_exit.h"
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
 #include "platform/db/internal/fault_injection.h"
@@ -87,7 +88,7 @@ void Database::StartTransaction() {
     m_inTransaction = true;
 }
 
-void Database::joinTransaction(const std::shared_ptr<internal::TableFile>& file) {
+void Database::JoinTransaction(const std::shared_ptr<internal::TableFile>& file) {
     for (const auto& f : m_transactionFiles) {
         if (f == file) return;
     }
@@ -104,16 +105,16 @@ void Database::Commit() {
     for (const auto& f : files) {
         f->heldByDatabase = false;
         if (failure) {
-            f->rollbackWrite();
-            f->bumpLocalVersion();
+            f->RollbackWrite();
+            f->BumpLocalVersion();
             continue;
         }
         try {
-            if (f->inTransaction()) f->commitWrite();
+            if (f->IsInTransaction()) f->CommitWrite();
         } catch (...) {
             failure = std::current_exception();
-            f->rollbackWrite();
-            f->bumpLocalVersion();
+            f->RollbackWrite();
+            f->BumpLocalVersion();
         }
     }
     if (failure) std::rethrow_exception(failure);
@@ -126,8 +127,8 @@ void Database::Rollback() {
     m_inTransaction = false;
     for (const auto& f : files) {
         f->heldByDatabase = false;
-        f->rollbackWrite();
-        f->bumpLocalVersion();
+        f->RollbackWrite();
+        f->BumpLocalVersion();
     }
 }
 
@@ -193,11 +194,12 @@ void CreateTableFile(const QString& folder, const QString& tableName, const Tabl
         if (lockFd < 0 || !internal::LockTableWrite(lockFd, true)) Raise(ErrorCode::kTableBusy, ctx);
     }
     const QString temp = QDir(folder).filePath(QStringLiteral(".%1.%2.new").arg(tableName, QUuid::createUuid().toString(QUuid::Id128)));
-    auto cleanup = [&] {
-        QFile::remove(temp);
-        QFile::remove(temp + QStringLiteral("-journal"));
-    };
-    try {
+    {
+        base::ScopeFail cleanup([&] {
+            QFile::remove(temp);
+            QFile::remove(temp + QStringLiteral("-journal"));
+            if (lockFd >= 0) internal::LockTableWrite(lockFd, false);
+        });
         sqlite3* raw = nullptr;
         const int rc = sqlite3_open_v2(QFile::encodeName(temp).constData(), &raw,
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
@@ -218,10 +220,6 @@ void CreateTableFile(const QString& folder, const QString& tableName, const Tabl
         conn.reset();
         if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
             Raise(ErrorCode::kIoError, ctx);
-    } catch (...) {
-        cleanup();
-        if (lockFd >= 0) internal::LockTableWrite(lockFd, false);
-        throw;
     }
     // The replaced file is gone; its descriptor only kept the lock.
     if (lockFd >= 0) internal::ForgetLockDescriptorFd(lockFd);
@@ -240,17 +238,17 @@ TableFileUse::~TableFileUse() {
     if (m_file) m_file->Release(TableFile::Mode::Shared);
 }
 
-QString TableFileUse::FilePath() const { return m_file->path(); }
+QString TableFileUse::FilePath() const { return m_file->Path(); }
 
-QString TableFileUse::RowTableName() const { return m_file->rowTableName(); }
+QString TableFileUse::RowTableName() const { return m_file->RowTableName(); }
 
-const TableDef& TableFileUse::Definition() const { return m_file->def(); }
+const TableDef& TableFileUse::Definition() const { return m_file->Def(); }
 
 TableDef ReadTableDef(const QString& folder, const QString& tableName) {
     const QString found = FindTableFile(folder, tableName);
     if (found.isEmpty()) Raise(ErrorCode::kTableNotFound, QStringLiteral("Table: %1").arg(QDir(folder).filePath(tableName)));
     auto file = TableFile::Open(QDir(folder).filePath(found), TableFile::Mode::Shared, true);
-    TableDef def = file->def();
+    TableDef def = file->Def();
     file->Release(TableFile::Mode::Shared);
     return def;
 }

@@ -66,7 +66,7 @@ public:
     static QString ResolveFolder(const QString& databaseName);
 
     /// Used by tables: a file written while the transaction runs joins it.
-    void joinTransaction(const std::shared_ptr<internal::TableFile>& file);
+    void JoinTransaction(const std::shared_ptr<internal::TableFile>& file);
 
 private:
     QString m_databaseName;

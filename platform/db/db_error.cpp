@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <iterator>
+
 namespace db {
 
 namespace {
@@ -11,7 +13,7 @@ struct CodeText {
     const char* text;
 };
 
-const CodeText kTexts[] = {
+constexpr CodeText kTexts[] = {
     {ErrorCode::kCorruptHeader, "Corrupt table/index header."},
     {ErrorCode::kCorruptFile, "Corrupt file - other than header."},
     {ErrorCode::kIoError, "I/O error."},
@@ -44,6 +46,17 @@ const CodeText kTexts[] = {
     {ErrorCode::kInvalidParameter, "Invalid parameter."},
     {ErrorCode::kInvalidSql, "Invalid SQL statement."},
 };
+
+constexpr bool codesDistinct() {
+    for (size_t i = 0; i < std::size(kTexts); ++i) {
+        if (kTexts[i].code <= 0) return false;
+        for (size_t j = i + 1; j < std::size(kTexts); ++j) {
+            if (kTexts[i].code == kTexts[j].code) return false;
+        }
+    }
+    return true;
+}
+static_assert(codesDistinct(), "every engine code is its own, with a text of its own");
 
 }  // namespace
 

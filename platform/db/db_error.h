@@ -8,6 +8,13 @@
 
 namespace db {
 
+/// The errors of the table layer and its SQL, all declared here:
+/// - EDBEngineError (below) for every failing operation, with one of the engine codes of
+///   ErrorCode; the codes are distinct (checked where their texts are kept);
+/// - the refusals of the local-SQL lexer and translator, which are expected failures and
+///   travel as base::Result errors with the codes of namespace sql below (small numbers,
+///   apart from the engine codes); a query that cannot run raises kInvalidSql.
+
 /// Engine error codes of the table layer. Callers test these numbers, so they never change.
 namespace ErrorCode {
 inline constexpr int kCorruptHeader = 8961;      ///< "Corrupt table/index header."
@@ -42,6 +49,18 @@ inline constexpr int kDataLoss = 10504;          ///< "The change would lose dat
 inline constexpr int kInvalidParameter = 10505;  ///< "Invalid parameter."
 inline constexpr int kInvalidSql = 10520;        ///< "Invalid SQL statement."
 }  // namespace ErrorCode
+
+namespace sql {
+/// base::Error codes of the lexer and the translator (Tokenize, TranslateLocalSql).
+inline constexpr int kUnterminatedString = 1;   ///< a '...' string without its closing quote
+inline constexpr int kUnterminatedName = 2;     ///< a "...", [...] or `...` name without its closing quote
+inline constexpr int kUnterminatedComment = 3;  ///< a /* comment without its */
+inline constexpr int kInvalidDate = 4;          ///< a date literal that has the date form but names no real day ('02/30/2001')
+/// Engine code of a query the engine cannot run: a syntax error, an unknown column, a
+/// statement other than one SELECT. The first entry's text is "Invalid SQL statement.";
+/// the next one says why.
+inline constexpr int kInvalidSql = ErrorCode::kInvalidSql;
+}  // namespace sql
 
 /// The engine's own text of a code; empty when the code is not one of the table layer's.
 QString EngineMessage(int code);

@@ -1,5 +1,6 @@
 #include "platform/db/field.h"
 
+#include "platform/base/text_cut.h"
 #include "platform/db/db_error.h"
 #include "platform/db/internal/values.h"
 #include "platform/db/table.h"
@@ -95,7 +96,7 @@ QVariant ToStorage(const FieldDef& field, const QVariant& value) {
     case FieldType::ftString: {
         QString s = value.typeId() == QMetaType::Bool ? (value.toBool() ? QStringLiteral("True") : QStringLiteral("False"))
                                                        : value.toString();
-        if (s.size() > field.Size) s.truncate(field.Size);
+        s = base::CutToLength(s, field.Size);
         if (s.isEmpty()) return QVariant();
         return s;
     }

@@ -28,7 +28,7 @@ KeyedReader::KeyedReader(const Table& table, const QString& keyField, const QStr
     const QString keyColumn = internal::Quote(def.Fields[std::size_t(key)].Name);
     columns << keyColumn;
     m_sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY %3, rowid LIMIT 1")
-                .arg(columns.join(QStringLiteral(", ")), m_file->rowTable(), keyColumn);
+                .arg(columns.join(QStringLiteral(", ")), m_file->RowTable(), keyColumn);
     // Rows are often stored in the order of their key with row numbers equal to it (records
     // appended as their numbers are given out): then the row numbered like the key is the
     // row, when the key is unique. A probe by row number costs one look-up instead of two.
@@ -38,11 +38,11 @@ KeyedReader::KeyedReader(const Table& table, const QString& keyField, const QStr
             index.Options.testFlag(IndexOption::ixPrimary) || index.Options.testFlag(IndexOption::ixUnique);
         if (unique && indexFields.size() == 1 && indexFields[0].compare(keyField, Qt::CaseInsensitive) == 0)
             m_probeSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                             .arg(columns.join(QStringLiteral(", ")), m_file->rowTable());
+                             .arg(columns.join(QStringLiteral(", ")), m_file->RowTable());
     }
     m_texts.resize(std::size_t(fields.size()));
     m_sizes.assign(std::size_t(fields.size()), -1);
-    m_file->statement(m_sql);  // prepared now: a malformed table fails here, not at the first read
+    m_file->Statement(m_sql);  // prepared now: a malformed table fails here, not at the first read
 }
 
 KeyedReader::~KeyedReader() = default;
@@ -52,7 +52,7 @@ bool KeyedReader::Read(qint64 key) {
     // The row is decoded at once and the statement reset, so that no read stays open on the
     // file between calls.
     auto run = [&](const QString& sql, qint64 value, bool probe) {
-        sqlite3_stmt* s = m_file->statement(sql);
+        sqlite3_stmt* s = m_file->Statement(sql);
         struct Reset {
             sqlite3_stmt* s;
             ~Reset() { sqlite3_reset(s); }
@@ -60,8 +60,8 @@ bool KeyedReader::Read(qint64 key) {
         sqlite3_bind_int64(s, 1, value);
         const int rc = sqlite3_step(s);
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-            sqlite3* db = m_file->db();
-            internal::RaiseSqlite(db, sqlite3_extended_errcode(db), QStringLiteral("Table: %1").arg(m_file->path()));
+            sqlite3* db = m_file->Db();
+            internal::RaiseSqlite(db, sqlite3_extended_errcode(db), QStringLiteral("Table: %1").arg(m_file->Path()));
         }
         if (rc != SQLITE_ROW) return false;
         if (probe && (sqlite3_column_type(s, keyColumn) != SQLITE_INTEGER || sqlite3_column_int64(s, keyColumn) != key))

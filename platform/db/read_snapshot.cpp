@@ -8,7 +8,7 @@ namespace db {
 ReadSnapshot::ReadSnapshot(const Table& table) {
     std::shared_ptr<internal::TableFile> file = table.openFile();
     if (!file) return;
-    file->beginRead();
+    file->BeginRead();
     m_file = std::move(file);
 }
 
@@ -28,12 +28,12 @@ ReadSnapshot& ReadSnapshot::operator=(ReadSnapshot&& other) noexcept {
 }
 
 void ReadSnapshot::Renew() {
-    if (m_file) m_file->renewRead(kRenewAfterMs);
+    if (m_file) m_file->RenewRead(kRenewAfterMs);
 }
 
 void ReadSnapshot::Release() noexcept {
     if (!m_file) return;
-    m_file->endRead();
+    m_file->EndRead();
     m_file.reset();
 }
 

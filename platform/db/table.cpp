@@ -1,9 +1,13 @@
 #include "platform/db/table.h"
 
+#include "platform/base/scope_exit.h"
+#include "platform/base/text_cut.h"
 #include "platform/db/database.h"
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
+#include "platform/db/internal/row_writes.h"
 #include "platform/db/internal/table_file.h"
+#include "platform/db/internal/table_impl.h"
 #include "platform/db/internal/values.h"
 #include "platform/db/table_utils.h"
 
@@ -17,481 +21,24 @@
 
 namespace db {
 
-using internal::Bind;
 using internal::ColumnValue;
 using internal::Quote;
+using internal::RowSet;
+using internal::SqlQuery;
 using internal::TableFile;
 
 namespace {
 
-/// Rows read in one query, packed: one cell per field, text and bytes in one buffer, so a
-/// batch costs a few allocations however many rows it holds. Values come out in their
-/// storage form (null, qlonglong, double, QString, QByteArray).
-class RowSet {
-public:
-    explicit RowSet(int columns = 0) : m_columns(columns) {}
-
-    int size() const { return int(m_ids.size()); }
-    bool empty() const { return m_ids.empty(); }
-    qint64 id(int row) const { return m_ids[size_t(row)]; }
-
-    void reserve(int rows) {
-        m_ids.reserve(size_t(rows));
-        m_cells.reserve(size_t(rows) * size_t(m_columns));
-    }
-
-    /// Reads the current row of a statement: rowid in column 0, then the fields; columns
-    /// marked text are read as text whatever their stored kind.
-    void append(sqlite3_stmt* s, const std::vector<bool>& textColumns) {
-        m_ids.push_back(sqlite3_column_int64(s, 0));
-        for (int i = 0; i < m_columns; ++i) {
-            Cell c;
-            const int col = i + 1;
-            if (textColumns[size_t(i)]) {
-                const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-                if (t) store(c, Kind::Text, t, sqlite3_column_bytes(s, col));
-            } else {
-                switch (sqlite3_column_type(s, col)) {
-                case SQLITE_INTEGER:
-                    c.kind = Kind::Int;
-                    c.i = sqlite3_column_int64(s, col);
-                    break;
-                case SQLITE_FLOAT:
-                    c.kind = Kind::Real;
-                    c.d = sqlite3_column_double(s, col);
-                    break;
-                case SQLITE_TEXT: {
-                    const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-                    store(c, Kind::Text, t, sqlite3_column_bytes(s, col));
-                    break;
-                }
-                case SQLITE_BLOB: {
-                    const char* b = static_cast<const char*>(sqlite3_column_blob(s, col));
-                    store(c, Kind::Bytes, b, sqlite3_column_bytes(s, col));
-                    break;
-                }
-                default:
-                    break;
-                }
-            }
-            m_cells.push_back(c);
-        }
-    }
-
-    /// Appends a row from storage values.
-    void append(qint64 id, const std::vector<QVariant>& values) {
-        m_ids.push_back(id);
-        for (int i = 0; i < m_columns; ++i) {
-            const QVariant& v = values[size_t(i)];
-            Cell c;
-            if (v.isNull()) {
-            } else if (v.typeId() == QMetaType::QString) {
-                const QByteArray u = v.toString().toUtf8();
-                store(c, Kind::Text, u.constData(), int(u.size()));
-            } else if (v.typeId() == QMetaType::QByteArray) {
-                const QByteArray b = v.toByteArray();
-                store(c, Kind::Bytes, b.constData(), int(b.size()));
-            } else if (v.typeId() == QMetaType::Double) {
-                c.kind = Kind::Real;
-                c.d = v.toDouble();
-            } else {
-                c.kind = Kind::Int;
-                c.i = v.toLongLong();
-            }
-            m_cells.push_back(c);
-        }
-    }
-
-    QVariant value(int row, int column) const {
-        const Cell& c = m_cells[size_t(row) * size_t(m_columns) + size_t(column)];
-        switch (c.kind) {
-        case Kind::Int:
-            return QVariant(qlonglong(c.i));
-        case Kind::Real:
-            return QVariant(c.d);
-        case Kind::Text:
-            return QVariant(QString::fromUtf8(m_arena.constData() + c.offset, c.length));
-        case Kind::Bytes:
-            return QVariant(QByteArray(m_arena.constData() + c.offset, c.length));
-        case Kind::Null:
-            break;
-        }
-        return QVariant();
-    }
-
-    void reverse() {
-        std::reverse(m_ids.begin(), m_ids.end());
-        const size_t n = m_ids.size();
-        for (size_t a = 0, b = n ? n - 1 : 0; a < b; ++a, --b) {
-            std::swap_ranges(m_cells.begin() + ptrdiff_t(a * size_t(m_columns)),
-                             m_cells.begin() + ptrdiff_t((a + 1) * size_t(m_columns)),
-                             m_cells.begin() + ptrdiff_t(b * size_t(m_columns)));
-        }
-    }
-
-private:
-    enum class Kind : quint8 { Null, Int, Real, Text, Bytes };
-    struct Cell {
-        Kind kind = Kind::Null;
-        qint32 length = 0;
-        union {
-            qint64 i;
-            double d;
-            qint64 offset;
-        };
-        Cell() : i(0) {}
-    };
-
-    void store(Cell& c, Kind kind, const char* data, int length) {
-        c.kind = kind;
-        c.offset = m_arena.size();
-        c.length = length;
-        m_arena.append(data, length);
-    }
-
-    int m_columns;
-    std::vector<qint64> m_ids;
-    std::vector<Cell> m_cells;
-    QByteArray m_arena;
-};
-
 bool isLazyBlob(FieldType t) { return t == FieldType::ftGraphic || t == FieldType::ftBlob; }
 
-constexpr int kFirstBatch = 32;
-constexpr int kMaxBatch = 1024;
-
 }  // namespace
-
-struct Table::Impl {
-    std::shared_ptr<TableFile> file;
-    TableFile::Mode mode = TableFile::Mode::Shared;
-
-    // order: index fields, then rowid
-    std::vector<int> orderFields;
-    bool desc = false;
-    bool nocase = false;
-    QStringList orderExprs;  // SQL expressions of the order fields, rowid last
-    QString orderForward;
-    QString orderBackward;
-    QString select;     // "SELECT rowid, ... FROM t"
-    QString insertSql;  // made on the first insert
-    int columnCount = 0;
-
-    // range
-    QString rangeWhere;
-    QVariantList rangeBinds;
-    QVariantList rangeStart, rangeEnd;  // as given to SetRange
-
-    // position: the current row is batch row `pos`
-    bool hasCurrent = false;
-    RowSet batch;
-    int pos = -1;
-    /// Field values of the current row, made on first use after each move.
-    mutable std::vector<QVariant> values;
-    mutable std::vector<quint64> valueStamp;
-    quint64 moveStamp = 1;
-    bool batchValid = false;
-    bool batchEndKnown = false;    // no rows after the batch
-    bool batchStartKnown = false;  // no rows before the batch
-    int nextBatch = kFirstBatch;
-    qint64 seenLocal = -1;
-    quint32 seenExternal = 0;
-
-    bool batchStarted = false;  ///< this cursor's StartBatch began the file's transaction
-
-    // edit buffer
-    std::vector<QVariant> buffer;
-    std::vector<bool> changed;
-    qint64 lockedRow = 0;
-
-    // BLOB cache of the current record
-    qint64 blobRow = 0;
-    QHash<int, QByteArray> blobs;
-
-    QString ctx() const { return QStringLiteral("Table: %1").arg(file ? file->path() : QString()); }
-
-    /// Makes batch row newPos the current row.
-    void take(int newPos) {
-        pos = newPos;
-        ++moveStamp;
-    }
-
-    /// Replaces the batch and makes its row newPos current (none when it is empty).
-    void setBatch(RowSet&& rows, int newPos) {
-        batch = std::move(rows);
-        hasCurrent = !batch.empty();
-        pos = -1;
-        if (hasCurrent) take(newPos < 0 ? batch.size() - 1 : newPos);
-    }
-
-    qint64 currentId() const { return batch.id(pos); }
-
-    /// A field of the current row in storage form.
-    const QVariant& value(int field) const {
-        if (valueStamp[size_t(field)] != moveStamp) {
-            values[size_t(field)] = batch.value(pos, field);
-            valueStamp[size_t(field)] = moveStamp;
-        }
-        return values[size_t(field)];
-    }
-
-    std::vector<QVariant> currentValues() const {
-        std::vector<QVariant> all;
-        for (int i = 0; i < columnCount; ++i) all.push_back(value(i));
-        return all;
-    }
-
-    /// Cached rows no longer count as current; the current row itself stays.
-    void invalidate() { batchValid = false; }
-
-    void sync() {
-        const qint64 local = file->localVersion();
-        const quint32 external = file->externalVersion();
-        if (local != seenLocal || external != seenExternal) {
-            invalidate();
-            seenLocal = local;
-            seenExternal = external;
-            blobRow = 0;
-            blobs.clear();
-        }
-    }
-
-    std::vector<bool> textColumns;  ///< columns read as text directly (alpha, memo)
-
-    /// The current row's position in the order: its order fields, then its rowid.
-    QVariantList currentKey() const {
-        QVariantList key;
-        key.reserve(qsizetype(orderFields.size() + 1));
-        for (int f : orderFields) key << value(f);
-        key << QVariant(qlonglong(currentId()));
-        return key;
-    }
-
-    /// Lexicographic comparison of the first key.size() order expressions with the key,
-    /// with null below every value. `greater`: the tuple lies after the key in natural
-    /// (ascending) order; `inclusive` adds equality.
-    static QString lex(const QStringList& exprs, const QVariantList& key, bool greater, bool inclusive,
-                       QVariantList& binds) {
-        const int n = int(key.size());
-        bool anyNull = false;
-        for (const auto& v : key) anyNull = anyNull || v.isNull();
-        if (!anyNull && (greater || n == 1)) {
-            QStringList l;
-            for (int i = 0; i < n; ++i) {
-                l << exprs[i];
-                binds << key[i];
-            }
-            const QString op = greater ? (inclusive ? QStringLiteral(">=") : QStringLiteral(">"))
-                                       : (inclusive ? QStringLiteral("<=") : QStringLiteral("<"));
-            if (n == 1) {
-                if (greater) return QStringLiteral("%1 %2 ?").arg(exprs[0], op);
-                return QStringLiteral("(%1 %2 ? OR %1 IS NULL)").arg(exprs[0], op);
-            }
-            QStringList qs(n, QStringLiteral("?"));
-            return QStringLiteral("(%1) %2 (%3)").arg(l.join(QLatin1Char(',')), op, qs.join(QLatin1Char(',')));
-        }
-        // General form: e1 op k1 OR (e1 = k1 AND (e2 op k2 OR (... AND (1 or 0)))), with the
-        // placeholders in text order strict_0, equal_0, strict_1, equal_1, ...
-        QString result = inclusive ? QStringLiteral("1") : QStringLiteral("0");
-        for (int i = n - 1; i >= 0; --i) {
-            QString strict;
-            QString equal;
-            if (key[i].isNull()) {
-                strict = greater ? QStringLiteral("%1 IS NOT NULL").arg(exprs[i]) : QStringLiteral("0");
-                equal = QStringLiteral("%1 IS NULL").arg(exprs[i]);
-            } else {
-                strict = greater ? QStringLiteral("%1 > ?").arg(exprs[i]) : QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(exprs[i]);
-                equal = QStringLiteral("%1 = ?").arg(exprs[i]);
-            }
-            result = QStringLiteral("(%1 OR (%2 AND %3))").arg(strict, equal, result);
-        }
-        for (int i = 0; i < n; ++i) {
-            if (!key[i].isNull()) binds << key[i] << key[i];
-        }
-        return result;
-    }
-
-    QString where(const QString& extra) const {
-        QStringList parts;
-        if (!rangeWhere.isEmpty()) parts << rangeWhere;
-        if (!extra.isEmpty()) parts << extra;
-        return parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
-    }
-
-    RowSet query(const QString& sql, const QVariantList& binds, int expected = 1) {
-        sqlite3_stmt* s = file->statement(sql);
-        internal::StatementReset reset(s);
-        int at = 1;
-        for (const auto& v : binds) Bind(s, at++, v);
-        RowSet rows(columnCount);
-        rows.reserve(expected);
-        int rc;
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW) rows.append(s, textColumns);
-        if (rc != SQLITE_DONE) internal::RaiseSqlite(file->db(), sqlite3_extended_errcode(file->db()), ctx());
-        return rows;
-    }
-
-    /// Rows after (forward) or before (backward) the key in the current order, nearest
-    /// first; without a key from the start or the end.
-    RowSet fetch(bool forward, const QVariantList* key, bool inclusive, int limit) {
-        QVariantList binds = rangeBinds;
-        QString keyWhere;
-        if (key) {
-            // forward in an ascending order means "greater"; a descending order flips it
-            const bool greater = forward != desc;
-            bool anyNull = false;
-            for (const auto& v : *key) anyNull = anyNull || v.isNull();
-            if (!greater || anyNull) return fetchSegments(forward, greater, *key, inclusive, limit);
-            keyWhere = lex(orderExprs, *key, greater, inclusive, binds);
-        }
-        const QString sql = select + where(keyWhere) + (forward ? orderForward : orderBackward) +
-                            QStringLiteral(" LIMIT %1").arg(limit);
-        return query(sql, binds, limit);
-    }
-
-    /// Rows above or below the key in natural order (null lowest), nearest first, as a
-    /// series of index ranges, each with the leading fields fixed to the key: for position
-    /// i from the last to the first, the rows equal to the key before i with field i above
-    /// the key's value (not null when that is null), or below it and then those with field
-    /// i null. (One expression would need OR terms that keep SQLite from walking the index;
-    /// a key without nulls goes above with one row-value comparison instead.)
-    RowSet fetchSegments(bool forward, bool greater, const QVariantList& key, bool inclusive, int limit) {
-        RowSet rows(columnCount);
-        const int n = int(key.size());
-        const QString order = forward ? orderForward : orderBackward;
-        for (int i = n - 1; i >= 0 && rows.size() < limit; --i) {
-            QStringList prefix;
-            QVariantList prefixBinds;
-            for (int j = 0; j < i; ++j) {
-                if (key[j].isNull()) {
-                    prefix << QStringLiteral("%1 IS NULL").arg(orderExprs[j]);
-                } else {
-                    prefix << QStringLiteral("%1 = ?").arg(orderExprs[j]);
-                    prefixBinds << key[j];
-                }
-            }
-            const bool last = i == n - 1;
-            const bool isRowId = i == int(orderExprs.size()) - 1;
-            QStringList segments;
-            if (last && inclusive && key[i].isNull()) {
-                // the key itself (all fields equal, the last one null) comes first
-                segments << QStringLiteral("%1 IS NULL").arg(orderExprs[i]);
-            }
-            if (greater) {
-                if (key[i].isNull()) {
-                    segments << QStringLiteral("%1 IS NOT NULL").arg(orderExprs[i]);
-                } else {
-                    segments << QStringLiteral("%1 %2 ?").arg(orderExprs[i], last && inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
-                }
-            } else if (!key[i].isNull()) {  // nothing lies below null at this position
-                segments << QStringLiteral("%1 %2 ?").arg(orderExprs[i], last && inclusive ? QStringLiteral("<=") : QStringLiteral("<"));
-                if (!isRowId) segments << QStringLiteral("%1 IS NULL").arg(orderExprs[i]);
-            }
-            for (int k = 0; k < segments.size() && rows.size() < limit; ++k) {
-                QStringList conds = prefix;
-                conds << segments[k];
-                QVariantList binds = rangeBinds;
-                binds += prefixBinds;
-                if (segments[k].endsWith(QLatin1Char('?'))) binds << key[i];
-                const QString sql = select + where(conds.join(QStringLiteral(" AND "))) + order + QStringLiteral(" LIMIT ?");
-                binds << qlonglong(limit - rows.size());
-                sqlite3_stmt* s = file->statement(sql);
-                internal::StatementReset reset(s);
-                int at = 1;
-                for (const auto& v : binds) Bind(s, at++, v);
-                int rc;
-                while ((rc = sqlite3_step(s)) == SQLITE_ROW) rows.append(s, textColumns);
-                if (rc != SQLITE_DONE) internal::RaiseSqlite(file->db(), sqlite3_extended_errcode(file->db()), ctx());
-            }
-        }
-        return rows;
-    }
-
-    int growBatch() {
-        const int n = nextBatch;
-        nextBatch = std::min(nextBatch * 2, kMaxBatch);
-        return n;
-    }
-
-    /// Runs a query for one row and makes it the current row (the batch starts there);
-    /// answers false, leaving the position alone, when it finds none.
-    bool positionOnFirst(const QString& sql, const QVariantList& binds) {
-        sync();
-        auto rows = query(sql, binds);
-        if (rows.empty()) return false;
-        setBatch(std::move(rows), 0);
-        batchValid = true;
-        batchStartKnown = false;
-        batchEndKnown = false;
-        nextBatch = kFirstBatch;
-        return true;
-    }
-
-    /// The statement of a seek by key (FindKey: equal leading fields; FindNearest: the first
-    /// row at or after the key), made once per shape of key (kind, length, null positions)
-    /// for the current order and range. Its placeholders take the range's values, then
-    /// key[keyOf[0]], key[keyOf[1]], ... Cleared (seeks) whenever the order or range changes.
-    struct Seek {
-        QString sql;
-        std::vector<int> keyOf;
-    };
-    QHash<quint64, Seek> seeks;
-    Seek oneOffSeek;  ///< a key too long for the shape bits (not kept)
-
-    const Seek& seek(bool nearest, const QVariantList& key) {
-        constexpr qsizetype kShapeFields = 48;
-        const bool keep = key.size() < kShapeFields;
-        quint64 shape = quint64(nearest) | (quint64(key.size()) << 1);
-        for (qsizetype i = 0; keep && i < key.size(); ++i)
-            if (key[i].isNull()) shape |= quint64(1) << (8 + i);
-        if (keep) {
-            auto it = seeks.constFind(shape);
-            if (it != seeks.constEnd()) return *it;
-        }
-        // the SQL depends on which values are null only: built over the values' positions
-        QVariantList positions;
-        for (qsizetype i = 0; i < key.size(); ++i) positions << (key[i].isNull() ? QVariant() : QVariant(qlonglong(i)));
-        QVariantList binds;
-        QString cond;
-        if (nearest) {
-            if (!key.isEmpty()) cond = lex(orderExprs, positions, !desc, true, binds);
-        } else {
-            QStringList conds;
-            for (qsizetype i = 0; i < key.size(); ++i) {
-                if (key[i].isNull()) {
-                    conds << QStringLiteral("%1 IS NULL").arg(orderExprs[i]);
-                } else {
-                    conds << QStringLiteral("%1 = ?").arg(orderExprs[i]);
-                    binds << positions[i];
-                }
-            }
-            cond = conds.join(QStringLiteral(" AND "));
-        }
-        Seek made;
-        made.sql = select + where(cond) + orderForward + QStringLiteral(" LIMIT 1");
-        for (const auto& b : std::as_const(binds)) made.keyOf.push_back(int(b.toLongLong()));
-        if (!keep) {
-            oneOffSeek = std::move(made);
-            return oneOffSeek;
-        }
-        return *seeks.insert(shape, std::move(made));
-    }
-
-    /// Runs a seek: answers whether it found a row (then the current one).
-    bool positionOnSeek(bool nearest, const QVariantList& key) {
-        const Seek& s = seek(nearest, key);
-        QVariantList binds = rangeBinds;
-        for (int k : s.keyOf) binds << key[k];
-        return positionOnFirst(s.sql, binds);
-    }
-};
 
 Table::Table(QObject* parent) : QObject(parent), d(std::make_unique<Impl>()) {}
 
 Table::~Table() {
     if (Active()) {
         // Closing quietly: no events from a destructor.
-        if (d->lockedRow) d->file->unlockRecord(d->lockedRow);
+        if (d->lockedRow) d->file->UnlockRecord(d->lockedRow);
         d->file->Release(d->mode);
         d->file.reset();
     }
@@ -537,7 +84,7 @@ bool Table::Exists() const { return !FindTableFile(Folder(), m_tableName).isEmpt
 
 void Table::UpdateDefs() {
     if (Active()) {
-        m_def = d->file->def();
+        m_def = d->file->Def();
         return;
     }
     m_def = ReadTableDef(Folder(), m_tableName);
@@ -560,13 +107,8 @@ void aroundExclusive(Table& t, F&& work) {
     }
     if (!t.Exclusive()) Raise(ErrorCode::kNeedExclusive, QStringLiteral("Table: %1").arg(t.TableName()));
     t.Close();
-    try {
-        work();
-    } catch (...) {
-        t.Open();
-        throw;
-    }
-    t.Open();
+    base::ScopeExit reopen([&] { t.Open(); });
+    work();
 }
 
 }  // namespace
@@ -676,8 +218,13 @@ void Table::OpenInMemory(const TableDef& definition, const std::vector<std::vect
 }
 
 void Table::openOnFile(const Table* rangeOf) {
-    try {
-        m_def = d->file->def();
+    {
+        base::ScopeFail release([&] {
+            m_state = DataSetState::dsInactive;
+            d->file->Release(d->mode);
+            d->file.reset();
+        });
+        m_def = d->file->Def();
         bool same = m_fields.size() == m_def.Fields.size();
         for (size_t i = 0; same && i < m_fields.size(); ++i) same = m_fields[i]->Def() == m_def.Fields[i];
         if (!same) {
@@ -687,9 +234,7 @@ void Table::openOnFile(const Table* rangeOf) {
         }
         resolveOrder();
         if (rangeOf) {
-            d->rangeWhere = rangeOf->d->rangeWhere;
-            d->seeks.clear();
-            d->rangeBinds = rangeOf->d->rangeBinds;
+            d->sql.CopyRange(rangeOf->d->sql);
             d->rangeStart = rangeOf->d->rangeStart;
             d->rangeEnd = rangeOf->d->rangeEnd;
         } else {
@@ -699,19 +244,9 @@ void Table::openOnFile(const Table* rangeOf) {
         d->hasCurrent = false;
         d->invalidate();
         d->seenLocal = -1;
-        d->nextBatch = kFirstBatch;
-        d->sync();
-        d->setBatch(d->fetch(true, nullptr, false, d->growBatch()), 0);
-        d->batchValid = true;
-        d->batchStartKnown = true;
-        d->batchEndKnown = d->batch.size() < kFirstBatch;
+        d->loadEnd(true);
         m_bof = true;
         m_eof = !d->hasCurrent;
-    } catch (...) {
-        m_state = DataSetState::dsInactive;
-        d->file->Release(d->mode);
-        d->file.reset();
-        throw;
     }
     emit StateChanged();
     DoAfterOpen();
@@ -723,7 +258,7 @@ void Table::Close() {
     if (!Active()) return;
     DoBeforeClose();
     if (d->lockedRow) {
-        d->file->unlockRecord(d->lockedRow);
+        d->file->UnlockRecord(d->lockedRow);
         d->lockedRow = 0;
     }
     d->batchStarted = false;
@@ -777,20 +312,12 @@ void Table::resolveOrder() {
     d->orderFields = fields;
     d->desc = options.testFlag(IndexOption::ixDescending);
     d->nocase = options.testFlag(IndexOption::ixCaseInsensitive);
-    d->orderExprs.clear();
+    QStringList exprs;
     for (int f : fields) {
         QString e = Quote(m_def.Fields[size_t(f)].Name);
         if (d->nocase && IsTextType(m_def.Fields[size_t(f)].DataType)) e += QStringLiteral(" COLLATE DOSSARA_NOCASE");
-        d->orderExprs << e;
+        exprs << e;
     }
-    d->orderExprs << QStringLiteral("rowid");
-    QStringList fwd, back;
-    for (const QString& e : std::as_const(d->orderExprs)) {
-        fwd << e + (d->desc ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
-        back << e + (d->desc ? QStringLiteral(" ASC") : QStringLiteral(" DESC"));
-    }
-    d->orderForward = QStringLiteral(" ORDER BY ") + fwd.join(QStringLiteral(", "));
-    d->orderBackward = QStringLiteral(" ORDER BY ") + back.join(QStringLiteral(", "));
     QStringList cols{QStringLiteral("rowid")};
     for (const auto& f : m_def.Fields) {
         cols << (isLazyBlob(f.DataType) ? QStringLiteral("length(%1)").arg(Quote(f.Name)) : Quote(f.Name));
@@ -802,8 +329,8 @@ void Table::resolveOrder() {
     d->values.assign(m_def.Fields.size(), QVariant());
     d->valueStamp.assign(m_def.Fields.size(), 0);
     ++d->moveStamp;
-    d->select = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), d->file->rowTable());
-    d->seeks.clear();
+    d->select = QStringLiteral("SELECT %1 FROM %2").arg(cols.join(QStringLiteral(", ")), d->file->RowTable());
+    d->sql.SetOrder(d->select, d->file->RowTable(), exprs, d->desc);
 }
 
 void Table::SetIndexName(const QString& name) { switchOrder(name, {}); }
@@ -816,24 +343,22 @@ void Table::switchOrder(const QString& indexName, const QString& fieldNames) {
     m_indexName = indexName;
     m_indexFieldNames = fieldNames;
     if (!Active()) return;
-    try {
+    {
+        base::ScopeFail restore([&] {
+            m_indexName = oldName;
+            m_indexFieldNames = oldFields;
+            resolveOrder();
+        });
         resolveOrder();
-    } catch (...) {
-        m_indexName = oldName;
-        m_indexFieldNames = oldFields;
-        resolveOrder();
-        throw;
     }
     clearRange();
     Refresh();
 }
 
 void Table::clearRange() {
-    d->rangeWhere.clear();
-    d->seeks.clear();
+    d->sql.ClearRange();
     d->rangeStart.clear();
     d->rangeEnd.clear();
-    d->rangeBinds.clear();
 }
 
 QStringList Table::IndexFields() const {
@@ -869,12 +394,7 @@ void Table::checkBrowseMode() {
 void Table::First() {
     checkBrowseMode();
     DoBeforeScroll();
-    d->sync();
-    d->nextBatch = kFirstBatch;
-    d->setBatch(d->fetch(true, nullptr, false, d->growBatch()), 0);
-    d->batchValid = true;
-    d->batchStartKnown = true;
-    d->batchEndKnown = d->batch.size() < kFirstBatch;
+    d->loadEnd(true);
     m_bof = true;
     m_eof = !d->hasCurrent;
     DoAfterScroll();
@@ -884,91 +404,34 @@ void Table::First() {
 void Table::Last() {
     checkBrowseMode();
     DoBeforeScroll();
-    d->sync();
-    d->nextBatch = kFirstBatch;
-    auto rows = d->fetch(false, nullptr, false, d->growBatch());
-    rows.reverse();
-    d->setBatch(std::move(rows), -1);
-    d->batchValid = true;
-    d->batchEndKnown = true;
-    d->batchStartKnown = d->batch.size() < kFirstBatch;
+    d->loadEnd(false);
     m_eof = true;
     m_bof = !d->hasCurrent;
     DoAfterScroll();
     notifyScrolled();
 }
 
-void Table::Next() {
-    checkBrowseMode();
-    if (!d->hasCurrent) {
-        m_eof = true;
-        return;
-    }
-    DoBeforeScroll();
-    d->sync();
-    bool moved = false;
-    if (d->batchValid && d->pos >= 0 && d->pos + 1 < int(d->batch.size())) {
-        d->take(d->pos + 1);
-        moved = true;
-    } else if (!(d->batchValid && d->batchEndKnown && d->pos == int(d->batch.size()) - 1)) {
-        const QVariantList key = d->currentKey();
-        const int limit = d->growBatch();
-        auto rows = d->fetch(true, &key, false, limit);
-        if (!rows.empty()) {
-            d->setBatch(std::move(rows), 0);
-            d->batchValid = true;
-            d->batchStartKnown = false;
-            d->batchEndKnown = d->batch.size() < limit;
-            moved = true;
-        } else {
-            d->invalidate();
-        }
-    }
-    if (moved) {
-        m_bof = false;
-        m_eof = false;
-        DoAfterScroll();
-        notifyScrolled();
-    } else {
-        m_eof = true;
-    }
-}
+void Table::Next() { moveOne(true); }
 
-void Table::Prior() {
+void Table::Prior() { moveOne(false); }
+
+void Table::moveOne(bool forward) {
     checkBrowseMode();
+    bool& atEnd = forward ? m_eof : m_bof;
     if (!d->hasCurrent) {
-        m_bof = true;
+        atEnd = true;
         return;
     }
     DoBeforeScroll();
     d->sync();
-    bool moved = false;
-    if (d->batchValid && d->pos > 0) {
-        d->take(d->pos - 1);
-        moved = true;
-    } else if (!(d->batchValid && d->batchStartKnown && d->pos == 0)) {
-        const QVariantList key = d->currentKey();
-        const int limit = d->growBatch();
-        auto rows = d->fetch(false, &key, false, limit);
-        if (!rows.empty()) {
-            rows.reverse();
-            d->setBatch(std::move(rows), -1);
-            d->batchValid = true;
-            d->batchEndKnown = false;
-            d->batchStartKnown = d->batch.size() < limit;
-            moved = true;
-        } else {
-            d->invalidate();
-        }
+    if (!d->step(forward)) {
+        atEnd = true;
+        return;
     }
-    if (moved) {
-        m_bof = false;
-        m_eof = false;
-        DoAfterScroll();
-        notifyScrolled();
-    } else {
-        m_bof = true;
-    }
+    m_bof = false;
+    m_eof = false;
+    DoAfterScroll();
+    notifyScrolled();
 }
 
 int Table::MoveBy(int distance) {
@@ -988,41 +451,19 @@ int Table::MoveBy(int distance) {
 
 bool Table::IsEmpty() const {
     checkActive();
-    const QString sql = QStringLiteral("SELECT 1 FROM %1").arg(d->file->rowTable()) + d->where(QString()) + QStringLiteral(" LIMIT 1");
-    sqlite3_stmt* s = d->file->statement(sql);
-    internal::StatementReset reset(s);
-    int at = 1;
-    for (const auto& v : d->rangeBinds) Bind(s, at++, v);
-    const int rc = sqlite3_step(s);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        internal::RaiseSqlite(d->file->db(), sqlite3_extended_errcode(d->file->db()), d->ctx());
-    return rc == SQLITE_DONE;
+    return d->read(d->sql.AnyRow()).Empty();
 }
 
 int Table::RecordCount() const {
     checkActive();
-    const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(d->file->rowTable()) + d->where(QString());
-    sqlite3_stmt* s = d->file->statement(sql);
-    internal::StatementReset reset(s);
-    int at = 1;
-    for (const auto& v : d->rangeBinds) Bind(s, at++, v);
-    if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(d->file->db(), sqlite3_extended_errcode(d->file->db()), d->ctx());
-    return int(sqlite3_column_int64(s, 0));
+    return int(d->readCount(d->sql.Count(nullptr)));
 }
 
 int Table::RecNo() const {
     checkActive();
     if (m_state == DataSetState::dsInsert || !d->hasCurrent) return -1;
-    QVariantList binds = d->rangeBinds;
     const QVariantList key = d->currentKey();
-    const QString before = Impl::lex(d->orderExprs, key, d->desc, false, binds);
-    const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(d->file->rowTable()) + d->where(before);
-    sqlite3_stmt* s = d->file->statement(sql);
-    internal::StatementReset reset(s);
-    int at = 1;
-    for (const auto& v : binds) Bind(s, at++, v);
-    if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(d->file->db(), sqlite3_extended_errcode(d->file->db()), d->ctx());
-    return int(sqlite3_column_int64(s, 0)) + 1;
+    return int(d->readCount(d->sql.Count(&key))) + 1;
 }
 
 // ---- fields ----
@@ -1087,8 +528,8 @@ QByteArray Table::blobValue(int field) const {
     auto it = d->blobs.constFind(field);
     if (it != d->blobs.constEnd()) return *it;
     const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                            .arg(Quote(m_def.Fields[size_t(field)].Name), d->file->rowTable());
-    sqlite3_stmt* s = d->file->statement(sql);
+                            .arg(Quote(m_def.Fields[size_t(field)].Name), d->file->RowTable());
+    sqlite3_stmt* s = d->file->Statement(sql);
     internal::StatementReset reset(s);
     sqlite3_bind_int64(s, 1, d->currentId());
     QByteArray bytes;
@@ -1096,7 +537,7 @@ QByteArray Table::blobValue(int field) const {
     if (rc == SQLITE_ROW) {
         bytes = QByteArray(static_cast<const char*>(sqlite3_column_blob(s, 0)), sqlite3_column_bytes(s, 0));
     } else if (rc != SQLITE_DONE) {
-        internal::RaiseSqlite(d->file->db(), sqlite3_extended_errcode(d->file->db()), d->ctx());
+        internal::RaiseSqlite(d->file->Db(), sqlite3_extended_errcode(d->file->Db()), d->ctx());
     }
     d->blobs.insert(field, bytes);
     return bytes;
@@ -1122,11 +563,7 @@ static QVariantList convertKey(const TableDef& def, const std::vector<int>& fiel
 }
 
 bool Table::positionOnFirstMatch(const QString& whereSql, const QVariantList& binds, bool forward) {
-    QVariantList all = d->rangeBinds;
-    all += binds;
-    const QString sql = d->select + d->where(whereSql) + (forward ? d->orderForward : d->orderBackward) +
-                        QStringLiteral(" LIMIT 1");
-    if (!d->positionOnFirst(sql, all)) return false;
+    if (!d->positionOnFirst(d->sql.FirstWhere(whereSql, binds, forward))) return false;
     m_bof = m_eof = false;
     return true;
 }
@@ -1135,7 +572,7 @@ bool Table::FindKey(const QVariantList& keyValues) {
     checkBrowseMode();
     const QVariantList key = convertKey(m_def, d->orderFields, keyValues, m_tableName);
     DoBeforeScroll();
-    if (!d->positionOnSeek(false, key)) return false;
+    if (!d->positionOnFirst(d->sql.Seek(false, key))) return false;
     m_bof = m_eof = false;
     DoAfterScroll();
     notifyScrolled();
@@ -1146,12 +583,12 @@ void Table::FindNearest(const QVariantList& keyValues) {
     checkBrowseMode();
     const QVariantList key = convertKey(m_def, d->orderFields, keyValues, m_tableName);
     DoBeforeScroll();
-    if (d->positionOnSeek(true, key)) {
+    if (d->positionOnFirst(d->sql.Seek(true, key))) {
         m_bof = m_eof = false;
     } else {
         // nothing at or after the key: the end of the table
         d->sync();
-        d->setBatch(d->fetch(false, nullptr, false, 1), 0);
+        d->setBatch(d->fetchFromEnd(false, 1), 0);
         d->batchValid = d->hasCurrent;
         d->batchEndKnown = true;
         d->batchStartKnown = false;
@@ -1166,22 +603,7 @@ void Table::SetRange(const QVariantList& startValues, const QVariantList& endVal
     checkBrowseMode();
     const QVariantList start = convertKey(m_def, d->orderFields, startValues, m_tableName);
     const QVariantList end = convertKey(m_def, d->orderFields, endValues, m_tableName);
-    QStringList parts;
-    QVariantList binds;
-    bool equal = start.size() == end.size();
-    for (qsizetype i = 0; equal && i < start.size(); ++i) equal = !start[i].isNull() && start[i] == end[i];
-    if (equal) {
-        for (qsizetype i = 0; i < start.size(); ++i) {
-            parts << QStringLiteral("%1 = ?").arg(d->orderExprs[i]);
-            binds << start[i];
-        }
-    } else {
-        if (!start.isEmpty()) parts << Impl::lex(d->orderExprs, start, !d->desc, true, binds);
-        if (!end.isEmpty()) parts << Impl::lex(d->orderExprs, end, d->desc, true, binds);
-    }
-    d->rangeWhere = parts.join(QStringLiteral(" AND "));
-    d->seeks.clear();
-    d->rangeBinds = binds;
+    d->sql.SetRange(start, end);
     d->rangeStart = startValues;
     d->rangeEnd = endValues;
     d->invalidate();
@@ -1195,7 +617,7 @@ void Table::CancelRange() {
     First();
 }
 
-bool Table::HasRange() const { return Active() && !d->rangeWhere.isEmpty(); }
+bool Table::HasRange() const { return Active() && d->sql.HasRange(); }
 
 QVariantList Table::RangeStart() const { return HasRange() ? d->rangeStart : QVariantList(); }
 
@@ -1214,7 +636,7 @@ static QString locateWhere(const TableDef& def, const QString& fieldNames, const
         const QString col = Quote(f.Name);
         if (IsTextType(f.DataType)) {
             QString text = values[i].isNull() ? QString() : values[i].toString();
-            if (f.DataType == FieldType::ftString && text.size() > f.Size) text.truncate(f.Size);
+            if (f.DataType == FieldType::ftString) text = base::CutToLength(text, f.Size);
             if (text.isEmpty()) {
                 if (options.testFlag(LocateOption::loPartialKey)) continue;  // every value starts with ""
                 conds << QStringLiteral("%1 IS NULL").arg(col);
@@ -1257,17 +679,15 @@ bool Table::Locate(const QString& fieldNames, const QVariantList& values, Locate
 QVariant Table::Lookup(const QString& keyFields, const QVariantList& values, const QString& resultField) {
     checkActive();
     Field* result = FieldByName(resultField);
-    QVariantList binds = d->rangeBinds;
+    QVariantList binds;
     const QString cond = locateWhere(m_def, keyFields, values, {}, binds);
-    const QString sql = QStringLiteral("SELECT %1 FROM %2").arg(Quote(result->FieldName()), d->file->rowTable()) +
-                        d->where(cond) + d->orderForward + QStringLiteral(" LIMIT 1");
-    sqlite3_stmt* s = d->file->statement(sql);
+    const SqlQuery q = d->sql.LookupColumn(Quote(result->FieldName()), cond, binds);
+    sqlite3_stmt* s = d->file->Statement(q.sql);
     internal::StatementReset reset(s);
-    int at = 1;
-    for (const auto& v : binds) Bind(s, at++, v);
+    internal::BindAll(s, q.binds);
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) return ColumnValue(s, 0);
-    if (rc != SQLITE_DONE) internal::RaiseSqlite(d->file->db(), sqlite3_extended_errcode(d->file->db()), d->ctx());
+    if (rc != SQLITE_DONE) internal::RaiseSqlite(d->file->Db(), sqlite3_extended_errcode(d->file->Db()), d->ctx());
     return {};
 }
 
@@ -1280,8 +700,7 @@ Bookmark Table::GetBookmark() const {
 
 bool Table::BookmarkValid(const Bookmark& bookmark) const {
     if (!Active() || bookmark.IsNull()) return false;
-    auto rows = d->query(d->select + QStringLiteral(" WHERE rowid = ?"), {QVariant(qlonglong(bookmark.rowId))});
-    return !rows.empty();
+    return !d->read(d->sql.Row(bookmark.rowId)).Empty();
 }
 
 void Table::GotoBookmark(const Bookmark& bookmark) {
@@ -1301,18 +720,16 @@ void Table::Refresh() {
     d->sync();
     if (d->hasCurrent) {
         const QVariantList key = d->currentKey();
-        QVariantList binds = d->rangeBinds;
-        binds << qlonglong(d->currentId());
-        auto rows = d->query(d->select + d->where(QStringLiteral("rowid = ?")), binds);
-        if (rows.empty()) {
+        auto rows = d->read(d->sql.RowInRange(d->currentId()));
+        if (rows.Empty()) {
             // the row is gone (or left the range): the next one in order, else the one before
-            rows = d->fetch(true, &key, false, 1);
-            if (rows.empty()) rows = d->fetch(false, &key, false, 1);
-            m_bof = m_eof = rows.empty();
+            rows = d->fetchBeyond(true, key, false, 1);
+            if (rows.Empty()) rows = d->fetchBeyond(false, key, false, 1);
+            m_bof = m_eof = rows.Empty();
         }
         d->setBatch(std::move(rows), 0);
     } else {
-        d->setBatch(d->fetch(true, nullptr, false, 1), 0);
+        d->setBatch(d->fetchFromEnd(true, 1), 0);
         m_bof = true;
         m_eof = !d->hasCurrent;
     }
@@ -1322,7 +739,7 @@ void Table::Refresh() {
 
 // ---- editing ----
 
-bool Table::CanModify() const { return Active() && !m_readOnly && !d->file->readOnly(); }
+bool Table::CanModify() const { return Active() && !m_readOnly && !d->file->ReadOnly(); }
 
 void Table::Edit() {
     checkActive();
@@ -1334,18 +751,13 @@ void Table::Edit() {
     if (!CanModify()) Raise(ErrorCode::kReadOnly, d->ctx());
     DoBeforeEdit();
     const qint64 id = d->currentId();
-    if (!d->file->lockRecord(id)) Raise(ErrorCode::kRecordLocked, d->ctx());
-    try {
-        // edit what the row holds now
-        auto rows = d->query(d->select + QStringLiteral(" WHERE rowid = ?"), {QVariant(qlonglong(id))});
-        if (rows.empty()) Raise(ErrorCode::kRecordDeleted, d->ctx());
-        d->setBatch(std::move(rows), 0);
-        d->batchValid = false;
-    } catch (...) {
-        d->file->unlockRecord(id);
-        throw;
-    }
-    d->lockedRow = id;
+    internal::RecordLock lock(*d->file, id, d->ctx());
+    // edit what the row holds now
+    auto rows = d->read(d->sql.Row(id));
+    if (rows.Empty()) Raise(ErrorCode::kRecordDeleted, d->ctx());
+    d->setBatch(std::move(rows), 0);
+    d->batchValid = false;
+    d->lockedRow = lock.Keep();
     d->buffer = d->currentValues();
     d->changed.assign(d->buffer.size(), false);
     m_modified = false;
@@ -1365,12 +777,12 @@ void Table::insertOrAppend(bool append) {
     m_state = DataSetState::dsInsert;
     m_modified = false;
     emit StateChanged();
-    try {
+    {
+        base::ScopeFail back([&] {
+            m_state = DataSetState::dsBrowse;
+            emit StateChanged();
+        });
         DoOnNewRecord();
-    } catch (...) {
-        m_state = DataSetState::dsBrowse;
-        emit StateChanged();
-        throw;
     }
     m_modified = false;
     DoAfterInsert();
@@ -1387,7 +799,7 @@ void Table::Cancel() {
     if (m_state != DataSetState::dsEdit && m_state != DataSetState::dsInsert) return;
     DoBeforeCancel();
     if (d->lockedRow) {
-        d->file->unlockRecord(d->lockedRow);
+        d->file->UnlockRecord(d->lockedRow);
         d->lockedRow = 0;
     }
     m_state = DataSetState::dsBrowse;
@@ -1399,136 +811,32 @@ void Table::Cancel() {
     DoAfterCancel();
 }
 
-namespace {
-
-/// Runs a write in one transaction of the file, or inside the database's transaction.
-template <typename F>
-void writeTransaction(TableFile& file, const std::shared_ptr<TableFile>& shared, const QString& databaseName, F&& work) {
-    Database* database = Database::FindDatabase(databaseName);
-    const bool inDatabase = database && database->InTransaction();
-    const bool started = file.beginWrite();
-    if (inDatabase) database->joinTransaction(shared);
-    try {
-        work();
-        if (started && !inDatabase) file.commitWrite();
-    } catch (...) {
-        if (started && !inDatabase) file.rollbackWrite();
-        file.bumpLocalVersion();
-        throw;
-    }
-    file.bumpLocalVersion();
-}
-
-void step(TableFile& file, sqlite3_stmt* s, const QString& ctx) {
-    const int rc = sqlite3_step(s);
-    if (rc != SQLITE_DONE && rc != SQLITE_ROW) internal::RaiseSqlite(file.db(), sqlite3_extended_errcode(file.db()), ctx);
-}
-
-void raiseRequired(const FieldDef& f, const QString& ctx) {
-    throw EDBEngineError({{ErrorCode::kRequiredField, EngineMessage(ErrorCode::kRequiredField)},
-                          {0, QStringLiteral("Field: %1").arg(f.Name)},
-                          {0, ctx}});
-}
-
-/// Raises kRequiredField for the first required field left null (autoincrement fields get
-/// their value when the row is written).
-void checkRequired(const TableDef& def, const std::vector<QVariant>& row, const QString& ctx) {
-    for (size_t i = 0; i < def.Fields.size(); ++i) {
-        const FieldDef& f = def.Fields[i];
-        if (f.Required && f.DataType != FieldType::ftAutoInc && row[i].isNull()) raiseRequired(f, ctx);
-    }
-}
-
-/// Gives each null autoincrement field of a row to be inserted the highest value so far + 1.
-void fillAutoIncrements(TableFile& file, const TableDef& def, std::vector<QVariant>& row, const QString& ctx) {
-    for (size_t i = 0; i < def.Fields.size(); ++i) {
-        if (def.Fields[i].DataType != FieldType::ftAutoInc || !row[i].isNull()) continue;
-        sqlite3_stmt* s = file.statement(
-            QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM %2").arg(Quote(def.Fields[i].Name), file.rowTable()));
-        internal::StatementReset reset(s);
-        if (sqlite3_step(s) != SQLITE_ROW) internal::RaiseSqlite(file.db(), sqlite3_extended_errcode(file.db()), ctx);
-        row[i] = qlonglong(sqlite3_column_int64(s, 0));
-    }
-}
-
-/// Raises kKeyViolation when another row (any but `rowId`; 0 for a row being inserted) has
-/// the same primary key as `row` and a part of that key is blank: SQLite's unique index
-/// takes two nulls for different values, the table does not.
-void checkBlankKeyDuplicate(TableFile& file, const TableDef& def, const std::vector<QVariant>& row, qint64 rowId,
-                            const QString& ctx) {
-    const IndexDef* pk = def.PrimaryIndex();
-    if (!pk) return;
-    QStringList conds;
-    QVariantList binds;
-    bool anyNull = false;
-    for (const QString& n : pk->FieldList()) {
-        const int at = def.FieldIndex(n);
-        anyNull = anyNull || row[size_t(at)].isNull();
-        conds << QStringLiteral("%1 IS ?").arg(Quote(def.Fields[size_t(at)].Name));
-        binds << row[size_t(at)];
-    }
-    if (!anyNull) return;
-    sqlite3_stmt* s = file.statement(QStringLiteral("SELECT 1 FROM %1 WHERE %2 AND rowid IS NOT ?")
-                                         .arg(file.rowTable(), conds.join(QStringLiteral(" AND "))));
-    internal::StatementReset reset(s);
-    int at = 1;
-    for (const auto& v : binds) Bind(s, at++, v);
-    sqlite3_bind_int64(s, at, rowId);
-    if (sqlite3_step(s) == SQLITE_ROW) Raise(ErrorCode::kKeyViolation, ctx);
-}
-
-/// Inserts a whole row (one value per field) with the statement kept in `insertSql` (made on
-/// first use); answers its row id.
-qint64 insertRow(TableFile& file, const TableDef& def, QString& insertSql, const std::vector<QVariant>& row,
-                 const QString& ctx) {
-    if (insertSql.isEmpty()) {
-        QStringList cols, marks;
-        for (const auto& f : def.Fields) {
-            cols << Quote(f.Name);
-            marks << QStringLiteral("?");
-        }
-        insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                        .arg(file.rowTable(), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-    }
-    sqlite3_stmt* s = file.statement(insertSql);
-    internal::StatementReset reset(s);
-    for (size_t i = 0; i < row.size(); ++i) Bind(s, int(i) + 1, row[i]);
-    step(file, s, ctx);
-    return sqlite3_last_insert_rowid(file.db());
-}
-
-}  // namespace
-
 void Table::StartBatch() {
     checkActive();
     if (!CanModify()) Raise(ErrorCode::kReadOnly, d->ctx());
-    if (d->file->inTransaction()) Raise(ErrorCode::kTransactionActive, d->ctx());
-    d->file->beginWrite();
+    if (d->file->IsInTransaction()) Raise(ErrorCode::kTransactionActive, d->ctx());
+    d->file->BeginWrite();
     d->batchStarted = true;
 }
 
 void Table::EndBatch(bool commit) {
     checkActive();
     const bool started = std::exchange(d->batchStarted, false);
-    if (!commit && started && !d->file->inTransaction() && !d->file->heldByDatabase) {
+    if (!commit && started && !d->file->IsInTransaction() && !d->file->heldByDatabase) {
         // SQLite rolled the batch back itself when a write of it failed: nothing is left to undo
-        d->file->rollbackWrite();
-        d->file->bumpLocalVersion();
+        d->file->RollbackWrite();
+        d->file->BumpLocalVersion();
         return;
     }
-    if (!d->file->inTransaction() || d->file->heldByDatabase) Raise(ErrorCode::kNoTransaction, d->ctx());
+    if (!d->file->IsInTransaction() || d->file->heldByDatabase) Raise(ErrorCode::kNoTransaction, d->ctx());
+    TableFile& file = *d->file;
+    base::ScopeExit bump([&] { file.BumpLocalVersion(); });
     if (commit) {
-        try {
-            d->file->commitWrite();
-        } catch (...) {
-            d->file->rollbackWrite();
-            d->file->bumpLocalVersion();
-            throw;
-        }
+        base::ScopeFail rollback([&] { file.RollbackWrite(); });
+        file.CommitWrite();
     } else {
-        d->file->rollbackWrite();
+        file.RollbackWrite();
     }
-    d->file->bumpLocalVersion();
 }
 
 void Table::Post() {
@@ -1539,14 +847,14 @@ void Table::Post() {
     const bool inserting = m_state == DataSetState::dsInsert;
     TableFile& file = *d->file;
     const QString ctx = d->ctx();
-    checkRequired(m_def, d->buffer, ctx);
+    internal::CheckRequired(m_def, d->buffer, ctx);
     qint64 rowId = d->hasCurrent && !inserting ? d->currentId() : 0;
     std::vector<QVariant> values = d->buffer;
-    writeTransaction(file, d->file, m_databaseName, [&] {
-        if (inserting) fillAutoIncrements(file, m_def, values, ctx);
-        checkBlankKeyDuplicate(file, m_def, values, inserting ? 0 : rowId, ctx);
+    internal::RunWrite(d->file, m_databaseName, [&] {
+        if (inserting) internal::FillAutoIncrements(file, m_def, values, ctx);
+        internal::CheckBlankKeyDuplicate(file, m_def, values, inserting ? 0 : rowId, ctx);
         if (inserting) {
-            rowId = insertRow(file, m_def, d->insertSql, values, ctx);
+            rowId = internal::InsertRow(file, m_def, d->insertSql, values, ctx);
         } else {
             QStringList sets;
             QVariantList binds;
@@ -1556,19 +864,18 @@ void Table::Post() {
                 binds << values[i];
             }
             if (!sets.isEmpty()) {
-                sqlite3_stmt* s = file.statement(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                                     .arg(file.rowTable(), sets.join(QLatin1Char(','))));
+                sqlite3_stmt* s = file.Statement(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                                                     .arg(file.RowTable(), sets.join(QLatin1Char(','))));
                 internal::StatementReset reset(s);
-                int at = 1;
-                for (const auto& v : binds) Bind(s, at++, v);
-                sqlite3_bind_int64(s, at, rowId);
-                step(file, s, ctx);
-                if (sqlite3_changes(file.db()) == 0) Raise(ErrorCode::kRecordDeleted, ctx);
+                binds << qlonglong(rowId);
+                internal::BindAll(s, binds);
+                internal::Step(file, s, ctx);
+                if (sqlite3_changes(file.Db()) == 0) Raise(ErrorCode::kRecordDeleted, ctx);
             }
         }
     });
     if (d->lockedRow) {
-        file.unlockRecord(d->lockedRow);
+        file.UnlockRecord(d->lockedRow);
         d->lockedRow = 0;
     }
     m_state = DataSetState::dsBrowse;
@@ -1588,7 +895,7 @@ void Table::Post() {
             values[i] = values[i].isNull() ? QVariant() : QVariant(qlonglong(values[i].toByteArray().size()));
     }
     RowSet posted(d->columnCount);
-    posted.append(rowId, values);
+    posted.Append(rowId, values);
     d->setBatch(std::move(posted), 0);
     d->batchValid = false;
     d->batchStartKnown = d->batchEndKnown = false;
@@ -1613,26 +920,22 @@ void Table::Delete() {
     const QString ctx = d->ctx();
     const qint64 oldId = d->currentId();
     const QVariantList key = d->currentKey();
-    if (!file.lockRecord(oldId)) Raise(ErrorCode::kRecordLocked, ctx);
-    try {
-        writeTransaction(file, d->file, m_databaseName, [&] {
-            sqlite3_stmt* s = file.statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(file.rowTable()));
+    {
+        internal::RecordLock lock(file, oldId, ctx);
+        internal::RunWrite(d->file, m_databaseName, [&] {
+            sqlite3_stmt* s = file.Statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(file.RowTable()));
             internal::StatementReset reset(s);
             sqlite3_bind_int64(s, 1, oldId);
-            step(file, s, ctx);
+            internal::Step(file, s, ctx);
         });
-    } catch (...) {
-        file.unlockRecord(oldId);
-        throw;
     }
-    file.unlockRecord(oldId);
     d->sync();
-    auto rows = d->fetch(true, &key, false, 1);
-    m_eof = rows.empty();
+    auto rows = d->fetchBeyond(true, key, false, 1);
+    m_eof = rows.Empty();
     m_bof = false;
-    if (rows.empty()) {
-        rows = d->fetch(false, &key, false, 1);
-        m_bof = rows.empty();
+    if (rows.Empty()) {
+        rows = d->fetchBeyond(false, key, false, 1);
+        m_bof = rows.Empty();
         m_eof = true;
     }
     d->setBatch(std::move(rows), 0);
@@ -1643,206 +946,6 @@ void Table::Delete() {
     DoAfterDelete();
     DoAfterScroll();
     notifyScrolled();
-}
-
-}  // namespace db
-
-// ---- direct row access ----
-
-namespace db {
-
-namespace {
-
-std::vector<int> fieldPositions(const TableDef& def, const QString& names) {
-    std::vector<int> at;
-    if (names.isEmpty()) return at;
-    for (const QString& n : IndexDef{QString(), names, {}}.FieldList()) {
-        const int i = def.FieldIndex(n);
-        if (i < 0) Raise(ErrorCode::kFieldNotFound, QStringLiteral("Field: %1").arg(n));
-        at.push_back(i);
-    }
-    return at;
-}
-
-}  // namespace
-
-DirectRows::DirectRows(Table& table, const QString& keyFields, const QString& readFields, const QString& writeFields)
-    : m_table(&table) {
-    table.checkActive();
-    const TableDef& def = table.m_def;
-    const QString rowTable = table.d->file->rowTable();
-    m_key = fieldPositions(def, keyFields);
-    m_read = fieldPositions(def, readFields);
-    m_write = fieldPositions(def, writeFields);
-    if (m_key.empty()) Raise(ErrorCode::kInvalidParameter, QStringLiteral("Direct row access needs key fields."));
-    if (!m_write.empty() && !table.CanModify()) Raise(ErrorCode::kReadOnly, table.d->ctx());
-    if (const IndexDef* pk = def.PrimaryIndex()) {
-        for (const QString& n : pk->FieldList()) {
-            if (std::find(m_write.begin(), m_write.end(), def.FieldIndex(n)) != m_write.end())
-                Raise(ErrorCode::kInvalidParameter, QStringLiteral("Field %1 of the primary index cannot be written directly.").arg(n));
-        }
-    }
-    QStringList cols{QStringLiteral("rowid")};
-    for (int f : m_read) cols << Quote(def.Fields[size_t(f)].Name);
-    QStringList conds;
-    for (int f : m_key) {
-        const FieldDef& fd = def.Fields[size_t(f)];
-        conds << QStringLiteral("%1 IS ?%2").arg(Quote(fd.Name), IsTextType(fd.DataType) ? QStringLiteral(" COLLATE BINARY") : QString());
-    }
-    m_findSql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 LIMIT 1")
-                    .arg(cols.join(QLatin1Char(',')), rowTable, conds.join(QStringLiteral(" AND ")));
-    QStringList sets;
-    for (int f : m_write) sets << QStringLiteral("%1 = ?").arg(Quote(def.Fields[size_t(f)].Name));
-    if (!sets.isEmpty())
-        m_writeSql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(rowTable, sets.join(QLatin1Char(',')));
-    m_deleteSql = QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(rowTable);
-    m_values.assign(m_read.size(), QVariant());
-}
-
-DirectRows::~DirectRows() = default;
-
-std::shared_ptr<internal::TableFile> DirectRows::file() const {
-    if (!m_table) Raise(ErrorCode::kTableClosed, QStringLiteral("Table: (freed)"));
-    m_table->checkActive();
-    return m_table->d->file;
-}
-
-qint64 DirectRows::Find(const QVariantList& key) {
-    const auto shared = file();
-    TableFile& f = *shared;
-    const TableDef& def = m_table->m_def;
-    if (key.size() != qsizetype(m_key.size()))
-        Raise(ErrorCode::kInvalidParameter, QStringLiteral("Direct row access needs one value per key field."));
-    sqlite3_stmt* s = f.statement(m_findSql);
-    internal::StatementReset reset(s);
-    for (size_t i = 0; i < m_key.size(); ++i) {
-        // compared as Locate compares: text cut to the field's size, "" as null
-        const FieldDef& fd = def.Fields[size_t(m_key[i])];
-        const QVariant& given = key[qsizetype(i)];
-        if (IsTextType(fd.DataType)) {
-            QString text = given.isNull() ? QString() : given.toString();
-            if (fd.DataType == FieldType::ftString && text.size() > fd.Size) text.truncate(fd.Size);
-            Bind(s, int(i) + 1, text.isEmpty() ? QVariant() : QVariant(text));
-        } else {
-            Bind(s, int(i) + 1, internal::ToStorage(fd, given));
-        }
-    }
-    const int rc = sqlite3_step(s);
-    if (rc == SQLITE_ROW) {
-        for (size_t i = 0; i < m_read.size(); ++i) m_values[i] = ColumnValue(s, int(i) + 1);
-        return sqlite3_column_int64(s, 0);
-    }
-    if (rc != SQLITE_DONE) internal::RaiseSqlite(f.db(), sqlite3_extended_errcode(f.db()), m_table->d->ctx());
-    for (QVariant& v : m_values) v = QVariant();
-    return 0;
-}
-
-const QVariant& DirectRows::Value(int i) const {
-    if (i < 0 || i >= int(m_values.size())) Raise(ErrorCode::kInvalidParameter, QStringLiteral("Read field %1 does not exist.").arg(i));
-    return m_values[size_t(i)];
-}
-
-void DirectRows::afterWrite(qint64 rowId) {
-    // the table's own cursor standing on the row shows what it holds now
-    Table& t = *m_table;
-    Table::Impl& d = *t.d;
-    if (t.m_state != DataSetState::dsBrowse || !d.hasCurrent || d.currentId() != rowId) return;
-    d.blobs.clear();
-    d.blobRow = 0;
-    d.sync();
-    auto rows = d.query(d.select + QStringLiteral(" WHERE rowid = ?"), {QVariant(qlonglong(rowId))});
-    if (rows.empty()) return;  // deleted: the cursor finds out on its next move
-    d.setBatch(std::move(rows), 0);
-    d.batchValid = false;
-    d.batchStartKnown = d.batchEndKnown = false;
-    t.notifyData();
-}
-
-void DirectRows::Write(qint64 rowId, const QVariantList& values) {
-    const auto shared = file();
-    TableFile& f = *shared;
-    Table& t = *m_table;
-    const TableDef& def = t.m_def;
-    const QString ctx = t.d->ctx();
-    if (m_writeSql.isEmpty() || values.size() != qsizetype(m_write.size()))
-        Raise(ErrorCode::kInvalidParameter, QStringLiteral("Direct row access needs one value per write field."));
-    if (!t.CanModify()) Raise(ErrorCode::kReadOnly, ctx);
-    if (!f.lockRecord(rowId)) Raise(ErrorCode::kRecordLocked, ctx);
-    try {
-        std::vector<QVariant> stored(m_write.size());  // outlives the statement's use of it
-        sqlite3_stmt* s = f.statement(m_writeSql);
-        internal::StatementReset reset(s);
-        for (size_t i = 0; i < m_write.size(); ++i) {
-            const FieldDef& fd = def.Fields[size_t(m_write[i])];
-            stored[i] = internal::ToStorage(fd, values[qsizetype(i)]);
-            const QVariant& v = stored[i];
-            if (fd.Required && fd.DataType != FieldType::ftAutoInc && v.isNull()) raiseRequired(fd, ctx);
-            if (v.typeId() == QMetaType::QByteArray) {
-                // bound in place: large BLOBs are not copied once more
-                const QByteArray& b = *static_cast<const QByteArray*>(v.constData());
-                sqlite3_bind_blob64(s, int(i) + 1, b.constData(), sqlite3_uint64(b.size()), SQLITE_STATIC);
-            } else {
-                Bind(s, int(i) + 1, v);
-            }
-        }
-        sqlite3_bind_int64(s, int(m_write.size()) + 1, rowId);
-        writeTransaction(f, shared, t.m_databaseName, [&] {
-            step(f, s, ctx);
-            if (sqlite3_changes(f.db()) == 0) Raise(ErrorCode::kRecordDeleted, ctx);
-        });
-    } catch (...) {
-        f.unlockRecord(rowId);
-        throw;
-    }
-    f.unlockRecord(rowId);
-    afterWrite(rowId);
-}
-
-qint64 DirectRows::Insert(const QVariantList& keyValues, const QVariantList& values) {
-    const auto shared = file();
-    TableFile& f = *shared;
-    Table& t = *m_table;
-    const TableDef& def = t.m_def;
-    const QString ctx = t.d->ctx();
-    if (keyValues.size() != qsizetype(m_key.size()) || values.size() != qsizetype(m_write.size()))
-        Raise(ErrorCode::kInvalidParameter, QStringLiteral("Direct row access needs one value per key and write field."));
-    if (!t.CanModify()) Raise(ErrorCode::kReadOnly, ctx);
-    // the whole row as Post would write it: the fields given, every other one null
-    std::vector<QVariant> row(def.Fields.size());
-    for (size_t i = 0; i < m_key.size(); ++i)
-        row[size_t(m_key[i])] = internal::ToStorage(def.Fields[size_t(m_key[i])], keyValues[qsizetype(i)]);
-    for (size_t i = 0; i < m_write.size(); ++i)
-        row[size_t(m_write[i])] = internal::ToStorage(def.Fields[size_t(m_write[i])], values[qsizetype(i)]);
-    checkRequired(def, row, ctx);
-    qint64 rowId = 0;
-    writeTransaction(f, shared, t.m_databaseName, [&] {
-        fillAutoIncrements(f, def, row, ctx);
-        checkBlankKeyDuplicate(f, def, row, 0, ctx);
-        rowId = insertRow(f, def, t.d->insertSql, row, ctx);
-    });
-    return rowId;
-}
-
-void DirectRows::Delete(qint64 rowId) {
-    const auto shared = file();
-    TableFile& f = *shared;
-    Table& t = *m_table;
-    const QString ctx = t.d->ctx();
-    if (!t.CanModify()) Raise(ErrorCode::kReadOnly, ctx);
-    if (!f.lockRecord(rowId)) Raise(ErrorCode::kRecordLocked, ctx);
-    try {
-        writeTransaction(f, shared, t.m_databaseName, [&] {
-            sqlite3_stmt* s = f.statement(m_deleteSql);
-            internal::StatementReset reset(s);
-            sqlite3_bind_int64(s, 1, rowId);
-            step(f, s, ctx);
-        });
-    } catch (...) {
-        f.unlockRecord(rowId);
-        throw;
-    }
-    f.unlockRecord(rowId);
-    afterWrite(rowId);
 }
 
 }  // namespace db

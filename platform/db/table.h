@@ -229,12 +229,6 @@ public:
     void StartBatch();
     void EndBatch(bool commit);
 
-    // ---- used by Field ----
-    const QVariant& currentValue(int field) const;
-    void setBufferValue(int field, const QVariant& value);
-    QByteArray blobValue(int field) const;
-    qint64 blobSize(int field) const;
-
 signals:
     void UpdatingRecord();  ///< Post starts: controls write their pending text into fields now
     void StateChanged();   ///< state or open/close changed
@@ -264,6 +258,18 @@ private:
     struct Impl;
     friend class ReadSnapshot;  // keeps a read transaction on the cursor's file
     friend class DirectRows;    // reads and writes rows by key beside the cursor
+    friend class Field;         // reads the current record and writes the edit buffer
+
+    // ---- for Field: unchecked, the field's own position ----
+    /// The field's value in storage form: from the edit buffer while editing, else from
+    /// the current row (null without one).
+    const QVariant& currentValue(int field) const;
+    /// Writes the edit buffer (kNotEditing outside dsEdit/dsInsert, kReadOnly for a
+    /// read-only field); the value is already converted by the field.
+    void setBufferValue(int field, const QVariant& value);
+    QByteArray blobValue(int field) const;
+    qint64 blobSize(int field) const;
+
     /// The open file (null when closed).
     std::shared_ptr<internal::TableFile> openFile() const;
 
@@ -278,6 +284,8 @@ private:
     void notifyScrolled();
     void notifyData();
     void insertOrAppend(bool append);
+    /// Next (forward) or Prior.
+    void moveOne(bool forward);
     void openOnFile(const Table* rangeOf);
     bool positionOnFirstMatch(const QString& where, const QVariantList& binds, bool forward);
 

@@ -1,5 +1,8 @@
 #include "platform/db/table_utils.h"
 
+#include "platform/base/scope_exit.h"
+#include "platform/db/guards.h"
+
 #include "platform/db/database.h"
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
@@ -63,13 +66,13 @@ private:
 /// A write transaction on an exclusively held file that rolls back unless committed.
 class WriteGuard {
 public:
-    explicit WriteGuard(TableFile& file) : m_file(file) { m_file.beginWrite(); }
+    explicit WriteGuard(TableFile& file) : m_file(file) { m_file.BeginWrite(); }
     ~WriteGuard() {
-        if (!m_done) m_file.rollbackWrite();
-        m_file.bumpLocalVersion();
+        if (!m_done) m_file.RollbackWrite();
+        m_file.BumpLocalVersion();
     }
     void Commit() {
-        m_file.commitWrite();
+        m_file.CommitWrite();
         m_done = true;
     }
 
@@ -109,7 +112,7 @@ void EmptyTableFile(const QString& folder, const QString& tableName) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
     WriteGuard tx(*file);
-    Exec(file->db(), QStringLiteral("DELETE FROM %1").arg(file->rowTable()), ctxOf(path));
+    Exec(file->Db(), QStringLiteral("DELETE FROM %1").arg(file->RowTable()), ctxOf(path));
     tx.Commit();
 }
 
@@ -132,18 +135,18 @@ void RenameTableFile(const QString& folder, const QString& tableName, const QStr
         ExclusiveFile file(path);
         const QString ctx = ctxOf(path);
         WriteGuard tx(*file);
-        sqlite3* db = file->db();
-        const TableDef def = file->def();
-        dropAllIndexes(db, file->rowTableName(), ctx);
-        if (file->rowTableName() != newTableName) {
-            Exec(db, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(file->rowTable(), Quote(newTableName)), ctx);
+        sqlite3* db = file->Db();
+        const TableDef def = file->Def();
+        dropAllIndexes(db, file->RowTableName(), ctx);
+        if (file->RowTableName() != newTableName) {
+            Exec(db, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(file->RowTable(), Quote(newTableName)), ctx);
         }
         internal::WriteDefinition(db, newTableName, def, ctx);
         writeIndexes(db, newTableName, def, ctx);
         // the file itself moves after the commit; a failed move leaves the old name inside
         // a file of the old name, which opens as before (the row table is read from the file)
         tx.Commit();
-        file->clearStatements();
+        file->ClearStatements();
     }
     if (path != newPath && ::rename(QFile::encodeName(path).constData(), QFile::encodeName(newPath).constData()) != 0)
         Raise(ErrorCode::kIoError, ctxOf(newPath));
@@ -157,27 +160,27 @@ void CopyTableFile(const QString& folder, const QString& tableName, const QStrin
         std::shared_ptr<TableFile>& f;
         ~Release() { f->Release(TableFile::Mode::Shared); }
     } release{source};
-    const TableDef def = source->def();
+    const TableDef def = source->Def();
     CreateTableFile(destFolder, destTableName, def, replace);
     const QString destPath = TableFilePath(destFolder, destTableName);
     ExclusiveFile dest(destPath);
     const QString ctx = ctxOf(destPath);
     // rows copied through an attached read of the source, in one transaction
     WriteGuard tx(*dest);
-    sqlite3* db = dest->db();
+    sqlite3* db = dest->Db();
     const QString attach = QStringLiteral("ATTACH DATABASE %1 AS src")
                                .arg(QLatin1Char('\'') + QString(path).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\''));
     Exec(db, attach, ctx);
-    try {
+    {
+        base::ScopeFail detach([&] {
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_exec(db, "DETACH DATABASE src", nullptr, nullptr, nullptr);
+        });
         QStringList cols;
         for (const auto& f : def.Fields) cols << Quote(f.Name);
         Exec(db, QStringLiteral("INSERT INTO main.%1 (%2) SELECT %2 FROM src.%3")
-                     .arg(dest->rowTable(), cols.join(QLatin1Char(',')), source->rowTable()),
+                     .arg(dest->RowTable(), cols.join(QLatin1Char(',')), source->RowTable()),
              ctx);
-    } catch (...) {
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_exec(db, "DETACH DATABASE src", nullptr, nullptr, nullptr);
-        throw;
     }
     tx.Commit();
     Exec(db, QStringLiteral("DETACH DATABASE src"), ctx);
@@ -186,7 +189,7 @@ void CopyTableFile(const QString& folder, const QString& tableName, const QStrin
 void AddIndexToFile(const QString& folder, const QString& tableName, const IndexDef& index) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
-    TableDef def = file->def();
+    TableDef def = file->Def();
     IndexDef ix = index;
     if (ix.Options.testFlag(IndexOption::ixPrimary)) {
         ix.Name.clear();
@@ -201,19 +204,19 @@ void AddIndexToFile(const QString& folder, const QString& tableName, const Index
     const QString ctx = ctxOf(path);
     {
         WriteGuard tx(*file);
-        sqlite3* db = file->db();
-        Exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(Quote(internal::SqliteIndexName(file->rowTableName(), ix))), ctx);
-        Exec(db, internal::CreateIndexSql(file->rowTableName(), def, ix), ctx);
-        internal::WriteDefinition(db, file->rowTableName(), def, ctx);
+        sqlite3* db = file->Db();
+        Exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(Quote(internal::SqliteIndexName(file->RowTableName(), ix))), ctx);
+        Exec(db, internal::CreateIndexSql(file->RowTableName(), def, ix), ctx);
+        internal::WriteDefinition(db, file->RowTableName(), def, ctx);
         tx.Commit();
     }
-    file->reloadDefinition();
+    file->ReloadDefinition();
 }
 
 void DeleteIndexFromFile(const QString& folder, const QString& tableName, const QString& indexName) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
-    TableDef def = file->def();
+    TableDef def = file->Def();
     const auto before = def.Indexes.size();
     IndexDef removed;
     std::erase_if(def.Indexes, [&](const IndexDef& i) {
@@ -227,12 +230,12 @@ void DeleteIndexFromFile(const QString& folder, const QString& tableName, const 
     const QString ctx = ctxOf(path);
     {
         WriteGuard tx(*file);
-        sqlite3* db = file->db();
-        Exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(Quote(internal::SqliteIndexName(file->rowTableName(), removed))), ctx);
-        internal::WriteDefinition(db, file->rowTableName(), def, ctx);
+        sqlite3* db = file->Db();
+        Exec(db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(Quote(internal::SqliteIndexName(file->RowTableName(), removed))), ctx);
+        internal::WriteDefinition(db, file->RowTableName(), def, ctx);
         tx.Commit();
     }
-    file->reloadDefinition();
+    file->ReloadDefinition();
 }
 
 // ---- restructure ----
@@ -385,11 +388,11 @@ namespace {
 /// Rebuilds the row table of an exclusively held file with a new definition. `sources`
 /// gives for each new field the old field position (-1: new, null).
 void rebuild(TableFile& file, const TableDef& newDef, const std::vector<int>& sources, const RestructureOptions& options) {
-    const QString ctx = ctxOf(file.path());
-    const TableDef oldDef = file.def();
+    const QString ctx = ctxOf(file.Path());
+    const TableDef oldDef = file.Def();
     newDef.Validate();
-    sqlite3* db = file.db();
-    const QString rowTable = file.rowTableName();
+    sqlite3* db = file.Db();
+    const QString rowTable = file.RowTableName();
     const QString temp = rowTable + QStringLiteral(".restructure");
     {
         WriteGuard tx(file);
@@ -443,21 +446,21 @@ void rebuild(TableFile& file, const TableDef& newDef, const std::vector<int>& so
         if (rc != SQLITE_DONE) internal::RaiseSqlite(db, sqlite3_extended_errcode(db), ctx);
         read.reset();
         write.reset();
-        file.clearStatements();
+        file.ClearStatements();
         Exec(db, QStringLiteral("DROP TABLE %1").arg(Quote(rowTable)), ctx);
         Exec(db, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(Quote(temp), Quote(rowTable)), ctx);
         try {
             writeIndexes(db, rowTable, newDef, ctx);
         } catch (const EDBEngineError& e) {
-            raiseKeyViolationOrRethrow(e, file.path());
+            raiseKeyViolationOrRethrow(e, file.Path());
         }
         internal::WriteDefinition(db, rowTable, newDef, ctx);
         tx.Commit();
     }
-    file.reloadDefinition();
+    file.ReloadDefinition();
     // Packing afterwards only gives space back; the change itself is committed already.
     try {
-        file.clearStatements();
+        file.ClearStatements();
         Exec(db, QStringLiteral("VACUUM"), ctx);
     } catch (const EDBEngineError& e) {
         qCWarning(lcDb) << "packing after a restructure failed:" << e.Message();
@@ -469,7 +472,7 @@ void rebuild(TableFile& file, const TableDef& newDef, const std::vector<int>& so
 void AddTableField(const QString& folder, const QString& tableName, const FieldDef& field) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
-    TableDef def = file->def();
+    TableDef def = file->Def();
     if (def.FieldIndex(field.Name) >= 0)
         Raise(ErrorCode::kInvalidDefinition, QStringLiteral("Field %1 exists already.").arg(field.Name));
     std::vector<int> sources;
@@ -485,7 +488,7 @@ void ChangeTableField(const QString& folder, const QString& tableName, const QSt
                       const FieldChange& change, const RestructureOptions& options) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
-    TableDef def = file->def();
+    TableDef def = file->Def();
     const int at = def.FieldIndex(oldName);
     if (at < 0) Raise(ErrorCode::kFieldNotFound, QStringLiteral("Field: %1").arg(oldName));
     FieldDef& f = def.Fields[size_t(at)];
@@ -524,7 +527,7 @@ void ChangeTableField(const QString& folder, const QString& tableName, const QSt
 void DropTableField(const QString& folder, const QString& tableName, const QString& name) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
-    TableDef def = file->def();
+    TableDef def = file->Def();
     const int at = def.FieldIndex(name);
     if (at < 0) Raise(ErrorCode::kFieldNotFound, QStringLiteral("Field: %1").arg(name));
     if (def.Fields.size() == 1) Raise(ErrorCode::kInvalidDefinition, QStringLiteral("A table needs at least one field."));
@@ -552,9 +555,9 @@ void DropTableField(const QString& folder, const QString& tableName, const QStri
 void PackTableFile(const QString& folder, const QString& tableName) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
-    file->clearStatements();
-    Exec(file->db(), QStringLiteral("VACUUM"), ctxOf(path));
-    file->bumpLocalVersion();
+    file->ClearStatements();
+    Exec(file->Db(), QStringLiteral("VACUUM"), ctxOf(path));
+    file->BumpLocalVersion();
 }
 
 void CheckTableIndexes(const QString& folder, const QString& tableName) {
@@ -564,10 +567,10 @@ void CheckTableIndexes(const QString& folder, const QString& tableName) {
         std::shared_ptr<TableFile>& f;
         ~Release() { f->Release(TableFile::Mode::Shared); }
     } release{file};
-    sqlite3* db = file->db();
+    sqlite3* db = file->Db();
     const QString ctx = ctxOf(path);
-    for (const auto& ix : file->def().Indexes) {
-        const QString name = internal::SqliteIndexName(file->rowTableName(), ix);
+    for (const auto& ix : file->Def().Indexes) {
+        const QString name = internal::SqliteIndexName(file->RowTableName(), ix);
         sqlite3_stmt* raw = nullptr;
         if (sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?", -1, &raw, nullptr) != SQLITE_OK)
             internal::RaiseSqlite(db, sqlite3_extended_errcode(db), ctx);
@@ -578,7 +581,7 @@ void CheckTableIndexes(const QString& folder, const QString& tableName) {
         st.reset();
         const QString label = ix.Options.testFlag(IndexOption::ixPrimary) ? QStringLiteral("primary index") : ix.Name;
         if (!exists) Raise(ErrorCode::kIndexNotFound, QStringLiteral("Index: %1").arg(label));
-        if (stored != internal::CreateIndexSql(file->rowTableName(), file->def(), ix))
+        if (stored != internal::CreateIndexSql(file->RowTableName(), file->Def(), ix))
             Raise(ErrorCode::kCorruptFile, QStringLiteral("Index %1 does not match its definition.").arg(label));
     }
     // SQLite's own check compares every index with the rows
@@ -632,7 +635,7 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
         std::shared_ptr<TableFile>& f;
         ~Release() { f->Release(TableFile::Mode::Shared); }
     } release{file};
-    sqlite3* db = file->db();
+    sqlite3* db = file->Db();
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db, "PRAGMA integrity_check(100)", -1, &raw, nullptr) != SQLITE_OK) {
         add(2, QString::fromUtf8(sqlite3_errmsg(db)));
@@ -651,8 +654,8 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
     st.reset();
     // every index of the definition is present and as defined
     try {
-        for (const auto& ix : file->def().Indexes) {
-            const QString name = internal::SqliteIndexName(file->rowTableName(), ix);
+        for (const auto& ix : file->Def().Indexes) {
+            const QString name = internal::SqliteIndexName(file->RowTableName(), ix);
             if (sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type = 'index' AND name = ?", -1, &raw, nullptr) != SQLITE_OK)
                 break;
             internal::StatementPtr q(raw);
@@ -660,7 +663,7 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
             const QString label = ix.Options.testFlag(IndexOption::ixPrimary) ? QStringLiteral("primary index") : ix.Name;
             if (sqlite3_step(raw) != SQLITE_ROW) {
                 add(1, QStringLiteral("Index %1 is missing.").arg(label));
-            } else if (internal::ColumnValue(raw, 0).toString() != internal::CreateIndexSql(file->rowTableName(), file->def(), ix)) {
+            } else if (internal::ColumnValue(raw, 0).toString() != internal::CreateIndexSql(file->RowTableName(), file->Def(), ix)) {
                 add(1, QStringLiteral("Index %1 does not match its definition.").arg(label));
             }
         }
@@ -668,7 +671,7 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
         add(2, e.Message());
     }
     // stored values of the kinds the definition gives
-    const TableDef& def = file->def();
+    const TableDef& def = file->Def();
     for (const auto& f : def.Fields) {
         QString allowed;
         switch (kindOf(f.DataType)) {
@@ -690,7 +693,7 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
             break;
         }
         const QByteArray sql = QStringLiteral("SELECT count(*) FROM %1 WHERE %2 IS NOT NULL AND typeof(%2) NOT IN (%3)")
-                                   .arg(file->rowTable(), Quote(f.Name), allowed)
+                                   .arg(file->RowTable(), Quote(f.Name), allowed)
                                    .toUtf8();
         if (sqlite3_prepare_v2(db, sql.constData(), -1, &raw, nullptr) != SQLITE_OK) {
             add(2, QString::fromUtf8(sqlite3_errmsg(db)));
@@ -709,32 +712,22 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
 
 int BatchAppend(Table& source, Table& destination) {
     const int n = std::min(source.FieldCount(), destination.FieldCount());
-    destination.StartBatch();
+    base::ScopeFail reread([&] { destination.Refresh(); });
+    const DisabledControls sourceControls(source);
+    const DisabledControls destinationControls(destination);
+    Batch batch(destination);
     int count = 0;
-    try {
-        source.DisableControls();
-        destination.DisableControls();
-        for (source.First(); !source.Eof(); source.Next()) {
-            destination.Append();
-            for (int i = 0; i < n; ++i) {
-                Field* to = destination.Fields(i);
-                if (to->DataType() == FieldType::ftAutoInc) continue;
-                to->Assign(*source.Fields(i));
-            }
-            destination.Post();
-            ++count;
+    for (source.First(); !source.Eof(); source.Next()) {
+        destination.Append();
+        for (int i = 0; i < n; ++i) {
+            Field* to = destination.Fields(i);
+            if (to->DataType() == FieldType::ftAutoInc) continue;
+            to->Assign(*source.Fields(i));
         }
-        destination.EndBatch(true);
-    } catch (...) {
-        if (destination.State() != DataSetState::dsBrowse) destination.Cancel();
-        destination.EndBatch(false);
-        source.EnableControls();
-        destination.EnableControls();
-        destination.Refresh();
-        throw;
+        destination.Post();
+        ++count;
     }
-    source.EnableControls();
-    destination.EnableControls();
+    batch.Commit();
     return count;
 }
 

@@ -6,12 +6,42 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QValidator>
 
 namespace db::gui {
+
+namespace {
+
+/// Keeps the edit's text made of whole characters: the edit's length limit counts UTF-16
+/// units and cuts an inserted text wherever the limit falls, which can leave the first half
+/// of a surrogate pair (an emoji, a rare CJK character) at the cut. Such a half, and any
+/// other unpaired surrogate, is dropped.
+class WholeCharacterValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& pos) const override {
+        for (qsizetype i = 0; i < input.size();) {
+            const bool paired = input[i].isHighSurrogate() && i + 1 < input.size() && input[i + 1].isLowSurrogate();
+            if (paired) {
+                i += 2;
+            } else if (input[i].isSurrogate()) {
+                input.remove(i, 1);
+                if (pos > i) --pos;
+            } else {
+                ++i;
+            }
+        }
+        return Acceptable;
+    }
+};
+
+}  // namespace
 
 // ---- DBEdit ----
 
 DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), m_link(new FieldDataLink(this)) {
+    setValidator(new WholeCharacterValidator(this));
     m_link->Reload = [this] { reload(); };
     m_link->Flush = [this] { flush(); };
     connect(this, &QLineEdit::textEdited, this, &DBEdit::userEdited);
@@ -185,7 +215,7 @@ void DBImage::paintEvent(QPaintEvent* event) {
 }
 
 void DBImage::mouseDoubleClickEvent(QMouseEvent* event) {
-    emit doubleClicked();
+    emit DoubleClicked();
     QFrame::mouseDoubleClickEvent(event);
 }
 

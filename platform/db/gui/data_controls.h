@@ -115,7 +115,7 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    void doubleClicked();
+    void DoubleClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

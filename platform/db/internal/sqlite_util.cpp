@@ -77,6 +77,12 @@ void Bind(sqlite3_stmt* s, int position, const QVariant& value) {
     }
 }
 
+int BindAll(sqlite3_stmt* s, const QVariantList& values, int first) {
+    int at = first;
+    for (const auto& v : values) Bind(s, at++, v);
+    return at;
+}
+
 void Exec(sqlite3* db, const QString& sql, const QString& context) {
     char* error = nullptr;
     const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);

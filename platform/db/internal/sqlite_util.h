@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <QVariantList>
 
 #include <sqlite3.h>
 
@@ -42,6 +43,8 @@ QString Quote(const QString& name);
 
 /// Binds a storage value (null, qlonglong/int/bool, double, QString, QByteArray).
 void Bind(sqlite3_stmt* s, int position, const QVariant& value);
+/// Binds values to the placeholders from `first` on, in order; answers the next position.
+int BindAll(sqlite3_stmt* s, const QVariantList& values, int first = 1);
 /// Reads a column as a storage value.
 inline QVariant ColumnValue(sqlite3_stmt* s, int column) { return SqliteColumnValue(s, column); }
 

@@ -1,5 +1,6 @@
 #include "platform/db/internal/table_file.h"
 
+#include "platform/base/scope_exit.h"
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
 #include "platform/db/internal/fault_injection.h"
@@ -447,13 +448,13 @@ void TableFile::checkRowsMatchDefinition() {
         Raise(ErrorCode::kCorruptFile, QStringLiteral("The stored definition of %1 does not match its rows.").arg(m_path));
 }
 
-void TableFile::reloadDefinition() {
-    clearStatements();
+void TableFile::ReloadDefinition() {
+    ClearStatements();
     readDefinition();
     checkRowsMatchDefinition();
 }
 
-sqlite3_stmt* TableFile::statement(const QString& sql) {
+sqlite3_stmt* TableFile::Statement(const QString& sql) {
     auto it = m_statements.find(sql);
     if (it != m_statements.end()) return *it;
     sqlite3_stmt* raw = nullptr;
@@ -464,12 +465,12 @@ sqlite3_stmt* TableFile::statement(const QString& sql) {
     return raw;
 }
 
-void TableFile::clearStatements() {
+void TableFile::ClearStatements() {
     for (sqlite3_stmt* s : std::as_const(m_statements)) sqlite3_finalize(s);
     m_statements.clear();
 }
 
-quint32 TableFile::externalVersion() const {
+quint32 TableFile::ExternalVersion() const {
     unsigned char b[4] = {0, 0, 0, 0};
     if (m_header) {
         const volatile unsigned char* p = m_header + 24;
@@ -480,56 +481,50 @@ quint32 TableFile::externalVersion() const {
     return (quint32(b[0]) << 24) | (quint32(b[1]) << 16) | (quint32(b[2]) << 8) | quint32(b[3]);
 }
 
-bool TableFile::inTransaction() const { return !m_readOpen && !sqlite3_get_autocommit(m_db.get()); }
+bool TableFile::IsInTransaction() const { return !m_readOpen && !sqlite3_get_autocommit(m_db.get()); }
 
-bool TableFile::beginWrite() {
+bool TableFile::BeginWrite() {
     if (m_readOnly) Raise(ErrorCode::kReadOnly, context(m_path));
-    if (inTransaction()) return false;
+    if (IsInTransaction()) return false;
     suspendRead();
-    try {
-        Exec(m_db.get(), QStringLiteral("BEGIN IMMEDIATE"), context(m_path));
-    } catch (...) {
-        resumeRead();
-        throw;
-    }
+    base::ScopeFail resume([&] { resumeRead(); });
+    Exec(m_db.get(), QStringLiteral("BEGIN IMMEDIATE"), context(m_path));
     return true;
 }
 
-void TableFile::commitWrite() {
+void TableFile::CommitWrite() {
     Exec(m_db.get(), QStringLiteral("COMMIT"), context(m_path));
     resumeRead();
 }
 
-void TableFile::rollbackWrite() noexcept {
+void TableFile::RollbackWrite() noexcept {
     if (m_readOpen) return;  // no write runs: the snapshot stays
     if (m_db && !sqlite3_get_autocommit(m_db.get())) sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
     resumeRead();
 }
 
-void TableFile::beginRead() {
+void TableFile::BeginRead() {
     if (m_readDepth++ > 0 || !sqlite3_get_autocommit(m_db.get())) return;
-    try {
-        runCached("BEGIN");
-        m_readOpen = true;
-        m_readSince.start();
-        // take the shared lock now: the snapshot is the file as it is at the guard's start
-        sqlite3_stmt* s = statement(QStringLiteral("SELECT 1 FROM sqlite_master LIMIT 1"));
-        StatementReset reset(s);
-        const int rc = sqlite3_step(s);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE) RaiseSqlite(m_db.get(), sqlite3_extended_errcode(m_db.get()), context(m_path));
-    } catch (...) {
+    base::ScopeFail undo([&] {
         suspendRead();
         --m_readDepth;
-        throw;
-    }
+    });
+    runCached("BEGIN");
+    m_readOpen = true;
+    m_readSince.start();
+    // take the shared lock now: the snapshot is the file as it is at the guard's start
+    sqlite3_stmt* s = Statement(QStringLiteral("SELECT 1 FROM sqlite_master LIMIT 1"));
+    StatementReset reset(s);
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) RaiseSqlite(m_db.get(), sqlite3_extended_errcode(m_db.get()), context(m_path));
 }
 
-void TableFile::endRead() noexcept {
+void TableFile::EndRead() noexcept {
     if (m_readDepth == 0 || --m_readDepth > 0) return;
     suspendRead();
 }
 
-void TableFile::renewRead(int afterMs) {
+void TableFile::RenewRead(int afterMs) {
     if (!m_readOpen || !m_readSince.isValid() || m_readSince.elapsed() < afterMs) return;
     suspendRead();
     resumeRead();
@@ -558,13 +553,13 @@ void TableFile::resumeRead() noexcept {
 }
 
 void TableFile::runCached(const char* sql) {
-    sqlite3_stmt* s = statement(QLatin1String(sql));
+    sqlite3_stmt* s = Statement(QLatin1String(sql));
     StatementReset reset(s);
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) RaiseSqlite(m_db.get(), sqlite3_extended_errcode(m_db.get()), context(m_path));
 }
 
-bool TableFile::lockRecord(qint64 rowId) {
+bool TableFile::LockRecord(qint64 rowId) {
     auto it = m_recordLocks.find(rowId);
     if (it != m_recordLocks.end()) return false;  // another cursor of this process edits it
     if (m_lockFd >= 0 && !ofdLock(m_lockFd, F_WRLCK, kRecordLockOffset + rowId)) {
@@ -578,7 +573,7 @@ bool TableFile::lockRecord(qint64 rowId) {
     return true;
 }
 
-void TableFile::unlockRecord(qint64 rowId) {
+void TableFile::UnlockRecord(qint64 rowId) {
     if (m_recordLocks.remove(rowId) && m_lockFd >= 0) ofdLock(m_lockFd, F_UNLCK, kRecordLockOffset + rowId);
 }
 

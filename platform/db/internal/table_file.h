@@ -51,55 +51,55 @@ public:
     /// Called by each Table that closes; the last one releases the locks and connection.
     void Release(Mode mode);
 
-    sqlite3* db() const { return m_db.get(); }
-    const QString& path() const { return m_path; }
-    const TableDef& def() const { return m_def; }
+    sqlite3* Db() const { return m_db.get(); }
+    const QString& Path() const { return m_path; }
+    const TableDef& Def() const { return m_def; }
     /// Quoted name of the row table.
-    const QString& rowTable() const { return m_rowTableQuoted; }
-    const QString& rowTableName() const { return m_rowTable; }
-    bool readOnly() const { return m_readOnly; }
-    bool exclusive() const { return m_exclusiveCount > 0; }
+    const QString& RowTable() const { return m_rowTableQuoted; }
+    const QString& RowTableName() const { return m_rowTable; }
+    bool ReadOnly() const { return m_readOnly; }
+    bool Exclusive() const { return m_exclusiveCount > 0; }
 
     /// A cached prepared statement (reset on StatementReset scope end).
-    sqlite3_stmt* statement(const QString& sql);
+    sqlite3_stmt* Statement(const QString& sql);
     /// Drops the cached statements (after a schema change).
-    void clearStatements();
+    void ClearStatements();
 
     /// Grows on every write this process makes to the file.
-    qint64 localVersion() const { return m_localVersion; }
-    void bumpLocalVersion() { ++m_localVersion; }
+    qint64 LocalVersion() const { return m_localVersion; }
+    void BumpLocalVersion() { ++m_localVersion; }
     /// The file's change counter (changes whenever any connection commits a write), read
     /// from a shared read-only mapping of the first page so that checking it on every move
     /// costs no system call. Files under one page are read with pread instead.
-    quint32 externalVersion() const;
+    quint32 ExternalVersion() const;
 
     /// Write transactions: Begin starts one unless one runs (answers whether it started);
     /// it ends a read snapshot first, and commit or rollback resume it.
-    bool beginWrite();
-    void commitWrite();
-    void rollbackWrite() noexcept;
+    bool BeginWrite();
+    void CommitWrite();
+    void RollbackWrite() noexcept;
     /// True while a write transaction runs (a read snapshot alone does not count).
-    bool inTransaction() const;
+    bool IsInTransaction() const;
 
     /// Read snapshots (db::ReadSnapshot): the outermost begin opens a read transaction and
     /// takes the shared lock, unless a write transaction runs; the matching end closes it.
-    void beginRead();
-    void endRead() noexcept;
+    void BeginRead();
+    void EndRead() noexcept;
     /// Ends the read transaction when it has been open longer than `afterMs`; the next
     /// read of the snapshot starts a new one.
-    void renewRead(int afterMs);
+    void RenewRead(int afterMs);
     /// A database transaction holds this file's transaction open until it commits.
     bool heldByDatabase = false;
 
     /// Re-reads the stored definition (after a change of it).
-    void reloadDefinition();
+    void ReloadDefinition();
 
     /// Path of every file the process has open, for whole-table operations.
     static bool IsOpenInProcess(const QString& path);
 
     /// Record locks of this process: true when the row could be locked.
-    bool lockRecord(qint64 rowId);
-    void unlockRecord(qint64 rowId);
+    bool LockRecord(qint64 rowId);
+    void UnlockRecord(qint64 rowId);
 
 private:
     TableFile() = default;

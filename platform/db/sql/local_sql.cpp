@@ -40,6 +40,13 @@ bool EndsTableEntry(const Token& t) {
 std::optional<QDateTime> ParseDateLiteral(const QString& text, bool* hasTime, bool* shaped) {
     static const QRegularExpression re(QStringLiteral(
         R"(^\s*(\d{1,2})/(\d{1,2})/(\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2})(?:\.(\d{1,3}))?)?(?:\s*([AaPp])[Mm])?)?\s*$)"));
+    // most strings are no dates: a first character that is no digit settles it cheaply
+    qsizetype first = 0;
+    while (first < text.size() && text[first].isSpace()) ++first;
+    if (first >= text.size() || !text[first].isDigit()) {
+        *shaped = false;
+        return std::nullopt;
+    }
     const auto m = re.match(text);
     *shaped = m.hasMatch();
     if (!*shaped) return std::nullopt;
@@ -70,82 +77,447 @@ QString DayNumberLiteral(const QDateTime& value, bool hasTime) {
 /// Rewrites the functions whose arguments are separated by keywords into SQLite's forms:
 /// SUBSTRING(s FROM i [FOR n]) -> substr(s, i[, n]); TRIM([BOTH|LEADING|TRAILING] [c] FROM s)
 /// -> trim/ltrim/rtrim(s[, c]); EXTRACT(YEAR|MONTH|DAY|HOUR|MINUTE|SECOND FROM d) -> the
-/// part of the day number d as an integer. Works from the last call to the first, so a
-/// call inside another's arguments is rewritten first.
-void RewriteKeywordFunctions(const std::vector<Token>& tokens, const std::vector<int>& sig, std::vector<QString>& out) {
-    for (int p = int(sig.size()) - 2; p >= 0; --p) {
-        const Token& name = tokens[sig[p]];
-        const bool substring = name.IsWord("SUBSTRING"), trim = name.IsWord("TRIM"), extract = name.IsWord("EXTRACT");
-        if (!(substring || trim || extract) || !tokens[sig[p + 1]].IsSymbol("(")) continue;
-        int close = -1;
-        int depth = 0;
-        for (int q = p + 1; q < int(sig.size()); ++q) {
-            if (tokens[sig[q]].IsSymbol("(")) ++depth;
-            if (tokens[sig[q]].IsSymbol(")") && --depth == 0) {
-                close = q;
-                break;
+/// part of the day number d as an integer.
+///
+/// Linear in the length of the text however deep the calls nest: the matching parentheses
+/// are found with one stack, each call's arguments are split by walking only its own level
+/// (inner parentheses are jumped), and a rewritten call is kept as a template of literal
+/// pieces and token ranges, so the final text writes every token once (a call inside
+/// another's arguments is written where the outer template places that argument).
+class KeywordFunctionRewriter {
+public:
+    /// `out`: the text of each token after the other rewrites ("" for a token merged away).
+    KeywordFunctionRewriter(const std::vector<Token>& tokens, const std::vector<QString>& out)
+        : m_tokens(tokens), m_out(out), m_callAt(tokens.size(), -1), m_close(tokens.size(), -1) {
+        matchParentheses();
+        for (int k = 0; k < int(tokens.size()); ++k) planCall(k);
+    }
+
+    /// The text of tokens [from, to] (inclusive) with the calls in it rewritten.
+    QString Text(int from, int to) const {
+        QString text;
+        write(from, to + 1, text);
+        return text;
+    }
+
+private:
+    struct Piece {
+        QString literal;  ///< written when `from` < 0
+        int from = -1;    ///< token range [from, to)
+        int to = -1;
+    };
+    struct Call {
+        int end = 0;  ///< the token after its ")"
+        std::vector<Piece> pieces;
+    };
+    struct Range {
+        int from;
+        int to;
+    };
+
+    void matchParentheses() {
+        std::vector<int> open;
+        for (int k = 0; k < int(m_tokens.size()); ++k) {
+            if (m_tokens[k].IsSymbol("(")) {
+                open.push_back(k);
+            } else if (m_tokens[k].IsSymbol(")") && !open.empty()) {
+                m_close[size_t(open.back())] = k;
+                open.pop_back();
             }
         }
-        if (close < 0) continue;
+    }
+
+    int nextSignificant(int k) const {
+        while (k < int(m_tokens.size()) && !m_tokens[k].Significant()) ++k;
+        return k;
+    }
+
+    static bool blank(const QString& s) {
+        for (QChar c : s) {
+            if (!c.isSpace()) return false;
+        }
+        return true;
+    }
+
+    /// The range without the tokens that write only blanks at either end (the trimmed text).
+    Range trimmed(int from, int to) const {
+        while (from < to && blank(m_out[size_t(from)])) ++from;
+        while (to > from && blank(m_out[size_t(to - 1)])) --to;
+        return {from, to};
+    }
+
+    static Piece text(const QString& s) { return {s, -1, -1}; }
+    static Piece tokens(Range r) { return {QString(), r.from, r.to}; }
+
+    void planCall(int k) {
+        const Token& name = m_tokens[k];
+        if (name.kind != TokenKind::Word) return;
+        const bool substring = name.IsWord("SUBSTRING"), trim = name.IsWord("TRIM"), extract = name.IsWord("EXTRACT");
+        if (!(substring || trim || extract)) return;
+        const int open = nextSignificant(k + 1);
+        if (open >= int(m_tokens.size()) || !m_tokens[open].IsSymbol("(") || m_close[size_t(open)] < 0) return;
+        const int close = m_close[size_t(open)];
 
         // The arguments as segments, each led by the keyword before it ("" for the first).
-        std::vector<std::pair<QString, QString>> segments(1);
-        depth = 0;
-        for (int k = sig[p + 1] + 1; k < sig[close]; ++k) {
-            const Token& t = tokens[k];
-            if (t.IsSymbol("(")) ++depth;
-            if (t.IsSymbol(")")) --depth;
-            if (depth == 0 && (t.IsWord("FROM") || t.IsWord("FOR") || t.IsWord("BOTH") || t.IsWord("LEADING") || t.IsWord("TRAILING"))) {
-                segments.emplace_back(t.text.toUpper(), QString());
+        struct Segment {
+            QString keyword;
+            Range range;
+        };
+        std::vector<Segment> segments{{QString(), {open + 1, close}}};
+        for (int q = open + 1; q < close; ++q) {
+            const Token& t = m_tokens[q];
+            if (t.IsSymbol("(") && m_close[size_t(q)] >= 0) {
+                q = m_close[size_t(q)];  // an inner level: not split here
                 continue;
             }
-            segments.back().second += out[k];
+            if (t.IsWord("FROM") || t.IsWord("FOR") || t.IsWord("BOTH") || t.IsWord("LEADING") || t.IsWord("TRAILING")) {
+                segments.back().range.to = q;
+                segments.push_back({t.text.toUpper(), {q + 1, close}});
+            }
         }
-        for (auto& seg : segments) seg.second = seg.second.trimmed();
-        auto find = [&](const char* keyword) -> const QString* {
+        for (auto& seg : segments) seg.range = trimmed(seg.range.from, seg.range.to);
+        auto find = [&](const char* keyword) -> const Range* {
             for (const auto& seg : segments) {
-                if (seg.first == QLatin1String(keyword)) return &seg.second;
+                if (seg.keyword == QLatin1String(keyword)) return &seg.range;
             }
             return nullptr;
         };
+        auto isEmpty = [](const Range& r) { return r.from >= r.to; };
 
-        QString replacement;
+        Call call;
+        call.end = close + 1;
+        std::vector<Piece>& p = call.pieces;
         if (substring) {
-            const QString* from = find("FROM");
-            const QString* length = find("FOR");
-            if (!from) continue;  // substring(s, i, n) is SQLite's own
-            replacement = QStringLiteral("substr(%1, %2").arg(segments[0].second, *from);
-            if (length) replacement += QStringLiteral(", ") + *length;
-            replacement += u')';
+            const Range* from = find("FROM");
+            const Range* length = find("FOR");
+            if (!from) return;  // substring(s, i, n) is SQLite's own
+            p = {text(QStringLiteral("substr(")), tokens(segments[0].range), text(QStringLiteral(", ")), tokens(*from)};
+            if (length) p.insert(p.end(), {text(QStringLiteral(", ")), tokens(*length)});
+            p.push_back(text(QStringLiteral(")")));
         } else if (trim) {
-            const QString* from = find("FROM");
-            if (!from) continue;  // trim(s)
+            const Range* from = find("FROM");
+            if (!from) return;  // trim(s)
             QString function = QStringLiteral("trim");
-            QString character = segments[0].second;
-            if (segments.size() > 1 && segments[1].first != QLatin1String("FROM")) {
-                if (segments[1].first == QLatin1String("LEADING")) function = QStringLiteral("ltrim");
-                if (segments[1].first == QLatin1String("TRAILING")) function = QStringLiteral("rtrim");
-                character = segments[1].second;
+            Range character = segments[0].range;
+            if (segments.size() > 1 && segments[1].keyword != QLatin1String("FROM")) {
+                if (segments[1].keyword == QLatin1String("LEADING")) function = QStringLiteral("ltrim");
+                if (segments[1].keyword == QLatin1String("TRAILING")) function = QStringLiteral("rtrim");
+                character = segments[1].range;
             }
-            replacement = character.isEmpty() ? QStringLiteral("%1(%2)").arg(function, *from)
-                                               : QStringLiteral("%1(%2, %3)").arg(function, *from, character);
+            p = {text(function + u'('), tokens(*from)};
+            if (!isEmpty(character)) p.insert(p.end(), {text(QStringLiteral(", ")), tokens(character)});
+            p.push_back(text(QStringLiteral(")")));
         } else {
-            const QString* from = find("FROM");
-            if (!from) continue;
+            const Range* from = find("FROM");
+            if (!from) return;
+            const Range& part = segments[0].range;
+            if (part.to - part.from != 1) return;  // a single word names the part
             static const std::pair<const char*, const char*> kParts[] = {
                 {"YEAR", "%Y"}, {"MONTH", "%m"}, {"DAY", "%d"}, {"HOUR", "%H"}, {"MINUTE", "%M"}, {"SECOND", "%S"}};
             const char* format = nullptr;
-            for (const auto& [part, f] : kParts) {
-                if (segments[0].second.compare(QLatin1String(part), Qt::CaseInsensitive) == 0) format = f;
+            for (const auto& [name, f] : kParts) {
+                if (m_out[size_t(part.from)].compare(QLatin1String(name), Qt::CaseInsensitive) == 0) format = f;
             }
-            if (!format) continue;
+            if (!format) return;
             // day numbers count from 1899-12-30, Julian day 2415018.5
-            replacement = QStringLiteral("CAST(strftime('%1', (%2) + 2415018.5) AS INTEGER)").arg(QLatin1String(format), *from);
+            p = {text(QStringLiteral("CAST(strftime('%1', (").arg(QLatin1String(format))), tokens(*from),
+                 text(QStringLiteral(") + 2415018.5) AS INTEGER)"))};
         }
-        out[sig[p]] = replacement;
-        for (int k = sig[p] + 1; k <= sig[close]; ++k) out[k].clear();
+        m_callAt[size_t(k)] = int(m_calls.size());
+        m_calls.push_back(std::move(call));
     }
-}
+
+    /// Writes tokens [from, to) with an explicit stack (no recursion, whatever the nesting).
+    void write(int from, int to, QString& text) const {
+        struct Frame {
+            const Call* call;  ///< null: a token range
+            size_t piece;
+            int k;
+            int end;
+        };
+        std::vector<Frame> stack{{nullptr, 0, from, to}};
+        while (!stack.empty()) {
+            Frame& f = stack.back();
+            if (!f.call) {
+                if (f.k >= f.end) {
+                    stack.pop_back();
+                    continue;
+                }
+                const int at = f.k;
+                const int call = m_callAt[size_t(at)];
+                if (call >= 0 && m_calls[size_t(call)].end <= f.end) {
+                    f.k = m_calls[size_t(call)].end;
+                    stack.push_back({&m_calls[size_t(call)], 0, 0, 0});
+                } else {
+                    text += m_out[size_t(at)];
+                    ++f.k;
+                }
+                continue;
+            }
+            if (f.piece >= f.call->pieces.size()) {
+                stack.pop_back();
+                continue;
+            }
+            const Piece& piece = f.call->pieces[f.piece++];
+            if (piece.from < 0) {
+                text += piece.literal;
+            } else {
+                stack.push_back({nullptr, 0, piece.from, piece.to});
+            }
+        }
+    }
+
+    const std::vector<Token>& m_tokens;
+    const std::vector<QString>& m_out;
+    std::vector<int> m_callAt;  ///< per token: the call it starts, or -1
+    std::vector<int> m_close;   ///< per "(": its ")", or -1
+    std::vector<Call> m_calls;
+};
+
+/// The walk over a query's tokens that rewrites it for SQLite (see TranslateLocalSql). One
+/// handler per kind of token and clause state; `Level` is the state of one parenthesis
+/// level (the clause it is in and, inside a FROM list, where the walk stands).
+class Translator {
+public:
+    Translator(const std::vector<Token>& tokens, const TranslateOptions& options) : m_tokens(tokens), m_options(options) {
+        m_out.reserve(tokens.size());
+        for (const Token& t : tokens) {
+            m_out.push_back(t.text);
+            m_outKind.push_back(t.kind);
+        }
+        for (int i = 0; i < int(tokens.size()); ++i) {
+            if (tokens[i].Significant()) m_sig.push_back(i);
+        }
+    }
+
+    base::Result<Translation> Run() {
+        for (int p = 0; p < int(m_sig.size()); ++p) {
+            const Token& t = tok(p);
+            if (m_collecting && m_stack.size() == 1) collectItem(p, t);
+            if (t.kind == TokenKind::Symbol) {
+                onSymbol(t);
+                continue;
+            }
+            if (t.kind == TokenKind::Word) {
+                if (onClauseWord(t) || onFromWord(t)) continue;
+            }
+            if (t.kind == TokenKind::SingleQuoted) {
+                if (auto failed = onString(p, t)) return *failed;
+                continue;
+            }
+            if (isTableRef(t)) {
+                p = onTableRef(p, t);
+                continue;
+            }
+            if (t.IsQuotedName()) onQuotedName(p, t);
+        }
+        if (m_collecting && m_itemStart >= 0) m_itemRanges.emplace_back(m_itemStart, int(m_sig.size()) - 1);
+        finish();
+        return std::move(m_result);
+    }
+
+private:
+    const Token& tok(int p) const { return m_tokens[size_t(m_sig[size_t(p)])]; }
+    const Token* sigAt(int p) const { return p >= 0 && p < int(m_sig.size()) ? &tok(p) : nullptr; }
+    Level& level() { return m_stack.back(); }
+
+    /// The outermost select list: ranges of significant positions, one per entry.
+    void collectItem(int p, const Token& t) {
+        const bool endsItem = t.IsSymbol(",") || t.IsWord("FROM") || t.IsSymbol(";") || t.IsWord("UNION") ||
+                              t.IsWord("EXCEPT") || t.IsWord("INTERSECT");
+        if (endsItem) {
+            if (m_itemStart >= 0) m_itemRanges.emplace_back(m_itemStart, p - 1);
+            m_itemStart = -1;
+            if (!t.IsSymbol(",")) {
+                m_collecting = false;
+                m_collected = true;
+            }
+        } else if (m_itemStart < 0 && !(t.IsWord("DISTINCT") || t.IsWord("ALL"))) {
+            m_itemStart = p;
+        }
+    }
+
+    /// Parentheses open and close levels; a comma in a FROM list starts the next table.
+    void onSymbol(const Token& t) {
+        if (t.text == u'(') {
+            Level inner;
+            if (level().clause == Clause::From && level().from == FromState::TableRef) {
+                // a derived table "(SELECT ...)" or a bracketed join "(a JOIN b ON ...)"
+                inner.derivedTable = true;
+                inner.clause = Clause::From;
+                inner.from = FromState::TableRef;
+            }
+            m_stack.push_back(inner);
+        } else if (t.text == u')') {
+            if (m_stack.size() > 1) {
+                const bool derived = m_stack.back().derivedTable;
+                m_stack.pop_back();
+                if (derived) level().from = FromState::AfterTable;
+            }
+        } else if (t.text == u',' && level().clause == Clause::From) {
+            level().from = FromState::TableRef;
+        }
+    }
+
+    /// Words that change the clause of the level; answers whether the word was one.
+    bool onClauseWord(const Token& t) {
+        Level& l = level();
+        if (t.IsWord("SELECT")) {
+            l.clause = Clause::Select;
+            l.from = FromState::None;
+            if (m_stack.size() == 1 && !m_collected && !m_collecting) m_collecting = true;
+            return true;
+        }
+        if (t.IsWord("FROM")) {
+            if (l.clause == Clause::Select) {
+                l.clause = Clause::From;
+                l.from = FromState::TableRef;
+            }
+            return true;
+        }
+        if (t.IsWord("WHERE") || t.IsWord("GROUP") || t.IsWord("HAVING") || t.IsWord("ORDER") || t.IsWord("UNION") ||
+            t.IsWord("EXCEPT") || t.IsWord("INTERSECT")) {
+            if (l.clause != Clause::None) l.clause = Clause::Other;
+            l.from = FromState::None;
+            return true;
+        }
+        return l.clause != Clause::From;  // words outside a FROM list stay as written
+    }
+
+    /// Words inside a FROM list: joins, the end of an entry, AS and aliases; answers false
+    /// for a word that names a table.
+    bool onFromWord(const Token& t) {
+        Level& l = level();
+        if (t.IsWord("JOIN")) {
+            l.from = FromState::TableRef;
+            return true;
+        }
+        if (EndsTableEntry(t)) {
+            l.from = FromState::None;
+            return true;
+        }
+        if (t.IsWord("AS")) {
+            if (l.from == FromState::AfterTable) l.from = FromState::AfterAs;
+            return true;
+        }
+        if (l.from == FromState::AfterTable || l.from == FromState::AfterAs) {
+            l.from = FromState::None;  // the alias
+            return true;
+        }
+        return l.from != FromState::TableRef;
+    }
+
+    /// A date literal becomes the stored date form; an impossible date is an error.
+    std::optional<base::Error> onString(int p, const Token& t) {
+        bool hasTime = false;
+        bool shaped = false;
+        const auto value = ParseDateLiteral(t.Unquoted(), &hasTime, &shaped);
+        if (shaped && !value) {
+            return base::MakeError(kInvalidDate, QStringLiteral("%1 is not a valid date.").arg(t.text), t.line, t.column);
+        }
+        if (value) {
+            const int at = m_sig[size_t(p)];
+            m_out[size_t(at)] = m_options.writeDate ? m_options.writeDate(*value, hasTime) : DayNumberLiteral(*value, hasTime);
+            m_outKind[size_t(at)] = TokenKind::Number;
+        }
+        return std::nullopt;
+    }
+
+    bool isTableRef(const Token& t) const {
+        const Level& l = m_stack.back();
+        return l.clause == Clause::From && l.from == FromState::TableRef && (t.kind == TokenKind::Word || t.IsQuotedName());
+    }
+
+    /// A table of the FROM list becomes its row table in its attached schema; answers the
+    /// last significant position the name took.
+    int onTableRef(int p, const Token& t) {
+        // The name as written: quoted, word, or word.word (a bare file name with extension).
+        QString written = t.IsQuotedName() ? t.Unquoted() : t.text;
+        int last = p;
+        const Token* next = sigAt(p + 1);
+        if (t.kind == TokenKind::Word && next && next->IsSymbol(".") && sigAt(p + 2) &&
+            (sigAt(p + 2)->kind == TokenKind::Word || sigAt(p + 2)->kind == TokenKind::Number)) {
+            written += u'.' + sigAt(p + 2)->text;
+            last = p + 2;
+        }
+        const QString file = m_options.resolveTable ? m_options.resolveTable(written) : written;
+        int index = -1;
+        for (int k = 0; k < m_result.tables.size(); ++k) {
+            if (m_result.tables[k].compare(file, Qt::CaseInsensitive) == 0) index = k;
+        }
+        if (index < 0) {
+            index = int(m_result.tables.size());
+            m_result.tables.push_back(file);
+        }
+        const QString inner = m_options.rowTableOf ? m_options.rowTableOf(file) : file.mid(file.lastIndexOf(u'/') + 1);
+        QString replacement = DoubleQuote(SchemaName(index)) + u'.' + DoubleQuote(inner);
+        const Token* after = sigAt(last + 1);
+        const bool hasAlias = after && ((after->kind == TokenKind::Word && !EndsTableEntry(*after)) || after->IsQuotedName());
+        if (!hasAlias && written.compare(inner, Qt::CaseInsensitive) != 0) {
+            replacement += QStringLiteral(" AS ") + DoubleQuote(written);
+        }
+        const int at = m_sig[size_t(p)];
+        m_out[size_t(at)] = replacement;
+        m_outKind[size_t(at)] = TokenKind::Word;
+        for (int k = at + 1; k <= m_sig[size_t(last)]; ++k) m_out[size_t(k)].clear();
+        level().from = FromState::AfterTable;
+        return last;
+    }
+
+    /// A double-quoted text is a string value unless the grammar wants a name there; names
+    /// in brackets or back-quotes stay names.
+    void onQuotedName(int p, const Token& t) {
+        Level& l = level();
+        if (l.clause == Clause::From && (l.from == FromState::AfterTable || l.from == FromState::AfterAs)) {
+            l.from = FromState::None;  // a quoted alias
+            return;
+        }
+        if (t.kind != TokenKind::DoubleQuoted) return;
+        const Token* prev = sigAt(p - 1);
+        const Token* next = sigAt(p + 1);
+        const bool name = (prev && (prev->IsSymbol(".") || prev->IsWord("AS"))) || (next && next->IsSymbol("."));
+        if (!name) {
+            const int at = m_sig[size_t(p)];
+            m_out[size_t(at)] = SingleQuote(t.Unquoted());
+            m_outKind[size_t(at)] = TokenKind::SingleQuoted;
+        }
+    }
+
+    void finish() {
+        const KeywordFunctionRewriter rewriter(m_tokens, m_out);
+        if (!m_tokens.empty()) m_result.text = rewriter.Text(0, int(m_tokens.size()) - 1);
+        for (const auto& [first, lastIn] : m_itemRanges) {
+            SelectItem item;
+            int last = lastIn;
+            if (last - 1 >= first && tok(last - 1).IsWord("AS")) {
+                item.alias = tok(last).IsQuotedName() ? tok(last).Unquoted() : tok(last).text;
+                last -= 2;
+            }
+            if (last >= first) item.text = rewriter.Text(m_sig[size_t(first)], m_sig[size_t(last)]);
+            for (int q = first; q <= last; ++q) {
+                Token tr = tok(q);
+                tr.text = m_out[size_t(m_sig[size_t(q)])];
+                tr.kind = m_outKind[size_t(m_sig[size_t(q)])];
+                item.tokens.push_back(std::move(tr));
+            }
+            item.star = !item.tokens.empty() && item.tokens.back().IsSymbol("*") &&
+                        (item.tokens.size() == 1 || item.tokens[item.tokens.size() - 2].IsSymbol("."));
+            m_result.columns.push_back(std::move(item));
+        }
+    }
+
+    const std::vector<Token>& m_tokens;
+    const TranslateOptions& m_options;
+    std::vector<QString> m_out;         ///< per token: its text in the translation
+    std::vector<TokenKind> m_outKind;   ///< per token: its kind after translation
+    std::vector<int> m_sig;             ///< indexes of the significant tokens
+    std::vector<Level> m_stack{Level{}};
+    bool m_collecting = false;
+    bool m_collected = false;
+    int m_itemStart = -1;
+    std::vector<std::pair<int, int>> m_itemRanges;
+    Translation m_result;
+};
 
 }  // namespace
 
@@ -154,200 +526,7 @@ QString SchemaName(int tableIndex) { return QStringLiteral("t%1").arg(tableIndex
 base::Result<Translation> TranslateLocalSql(const QString& localSql, const TranslateOptions& options) {
     auto lexed = Tokenize(localSql);
     if (!lexed) return lexed.error();
-    const std::vector<Token>& tokens = lexed.value();
-
-    std::vector<QString> out;
-    out.reserve(tokens.size());
-    for (const Token& t : tokens) out.push_back(t.text);
-    std::vector<TokenKind> outKind;
-    for (const Token& t : tokens) outKind.push_back(t.kind);
-
-    std::vector<int> sig;  // indexes of the significant tokens
-    for (int i = 0; i < int(tokens.size()); ++i) {
-        if (tokens[i].Significant()) sig.push_back(i);
-    }
-    auto sigAt = [&](int p) -> const Token* { return p >= 0 && p < int(sig.size()) ? &tokens[sig[p]] : nullptr; };
-
-    Translation result;
-    std::vector<Level> stack(1);
-
-    // The outermost select list: ranges of significant positions, one per entry.
-    bool collecting = false;
-    bool collected = false;
-    std::vector<std::pair<int, int>> itemRanges;
-    int itemStart = -1;
-
-    for (int p = 0; p < int(sig.size()); ++p) {
-        const Token& t = tokens[sig[p]];
-        const Token* prev = sigAt(p - 1);
-        const Token* next = sigAt(p + 1);
-        Level& level = stack.back();
-        const bool outermost = stack.size() == 1;
-
-        if (collecting && outermost) {
-            const bool endsItem = t.IsSymbol(",") || t.IsWord("FROM") || t.IsSymbol(";") || t.IsWord("UNION") ||
-                                  t.IsWord("EXCEPT") || t.IsWord("INTERSECT");
-            if (endsItem) {
-                if (itemStart >= 0) itemRanges.emplace_back(itemStart, p - 1);
-                itemStart = -1;
-                if (!t.IsSymbol(",")) {
-                    collecting = false;
-                    collected = true;
-                }
-            } else if (itemStart < 0 && !(t.IsWord("DISTINCT") || t.IsWord("ALL"))) {
-                itemStart = p;
-            }
-        }
-
-        if (t.kind == TokenKind::Symbol) {
-            if (t.text == u'(') {
-                Level inner;
-                if (level.clause == Clause::From && level.from == FromState::TableRef) {
-                    // a derived table "(SELECT ...)" or a bracketed join "(a JOIN b ON ...)"
-                    inner.derivedTable = true;
-                    inner.clause = Clause::From;
-                    inner.from = FromState::TableRef;
-                }
-                stack.push_back(inner);
-            } else if (t.text == u')') {
-                if (stack.size() > 1) {
-                    const bool derived = stack.back().derivedTable;
-                    stack.pop_back();
-                    if (derived) stack.back().from = FromState::AfterTable;
-                }
-            } else if (t.text == u',' && level.clause == Clause::From) {
-                level.from = FromState::TableRef;
-            }
-            continue;
-        }
-
-        if (t.kind == TokenKind::Word) {
-            if (t.IsWord("SELECT")) {
-                level.clause = Clause::Select;
-                level.from = FromState::None;
-                if (outermost && !collected && !collecting) collecting = true;
-                continue;
-            }
-            if (t.IsWord("FROM")) {
-                if (level.clause == Clause::Select) {
-                    level.clause = Clause::From;
-                    level.from = FromState::TableRef;
-                }
-                continue;
-            }
-            if (t.IsWord("WHERE") || t.IsWord("GROUP") || t.IsWord("HAVING") || t.IsWord("ORDER") ||
-                t.IsWord("UNION") || t.IsWord("EXCEPT") || t.IsWord("INTERSECT")) {
-                if (level.clause != Clause::None) level.clause = Clause::Other;
-                level.from = FromState::None;
-                continue;
-            }
-            if (level.clause != Clause::From) continue;
-            if (t.IsWord("JOIN")) {
-                level.from = FromState::TableRef;
-                continue;
-            }
-            if (EndsTableEntry(t)) {
-                level.from = FromState::None;
-                continue;
-            }
-            if (t.IsWord("AS")) {
-                if (level.from == FromState::AfterTable) level.from = FromState::AfterAs;
-                continue;
-            }
-            if (level.from == FromState::AfterTable || level.from == FromState::AfterAs) {
-                level.from = FromState::None;  // the alias
-                continue;
-            }
-            if (level.from != FromState::TableRef) continue;
-        }
-
-        if (t.kind == TokenKind::SingleQuoted) {
-            bool hasTime = false;
-            bool shaped = false;
-            const auto value = ParseDateLiteral(t.Unquoted(), &hasTime, &shaped);
-            if (shaped && !value) {
-                return base::MakeError(kInvalidDate, QStringLiteral("%1 is not a valid date.").arg(t.text), t.line, t.column);
-            }
-            if (value) {
-                out[sig[p]] = options.writeDate ? options.writeDate(*value, hasTime) : DayNumberLiteral(*value, hasTime);
-                outKind[sig[p]] = TokenKind::Number;
-            }
-            continue;
-        }
-
-        const bool tableRef = level.clause == Clause::From && level.from == FromState::TableRef &&
-                              (t.kind == TokenKind::Word || t.kind == TokenKind::DoubleQuoted);
-        if (tableRef) {
-            // The name as written: "quoted", word, or word.word (a bare file name with extension).
-            QString written = t.kind == TokenKind::DoubleQuoted ? t.Unquoted() : t.text;
-            int last = p;
-            if (t.kind == TokenKind::Word && next && next->IsSymbol(".") && sigAt(p + 2) &&
-                (sigAt(p + 2)->kind == TokenKind::Word || sigAt(p + 2)->kind == TokenKind::Number)) {
-                written += u'.' + sigAt(p + 2)->text;
-                last = p + 2;
-            }
-            const QString file = options.resolveTable ? options.resolveTable(written) : written;
-            int index = -1;
-            for (int k = 0; k < result.tables.size(); ++k) {
-                if (result.tables[k].compare(file, Qt::CaseInsensitive) == 0) index = k;
-            }
-            if (index < 0) {
-                index = int(result.tables.size());
-                result.tables.push_back(file);
-            }
-            const QString inner = options.rowTableOf ? options.rowTableOf(file) : file.mid(file.lastIndexOf(u'/') + 1);
-            QString replacement = DoubleQuote(SchemaName(index)) + u'.' + DoubleQuote(inner);
-            const Token* after = sigAt(last + 1);
-            const bool hasAlias = after && ((after->kind == TokenKind::Word && !EndsTableEntry(*after)) ||
-                                            after->kind == TokenKind::DoubleQuoted);
-            if (!hasAlias && written.compare(inner, Qt::CaseInsensitive) != 0) {
-                replacement += QStringLiteral(" AS ") + DoubleQuote(written);
-            }
-            out[sig[p]] = replacement;
-            outKind[sig[p]] = TokenKind::Word;
-            for (int k = sig[p] + 1; k <= sig[last]; ++k) out[k].clear();
-            p = last;
-            level.from = FromState::AfterTable;
-            continue;
-        }
-
-        if (t.kind == TokenKind::DoubleQuoted) {
-            if (level.clause == Clause::From && (level.from == FromState::AfterTable || level.from == FromState::AfterAs)) {
-                level.from = FromState::None;  // a quoted alias
-                continue;
-            }
-            const bool name = (prev && (prev->IsSymbol(".") || prev->IsWord("AS"))) || (next && next->IsSymbol("."));
-            if (!name) {
-                out[sig[p]] = SingleQuote(t.Unquoted());
-                outKind[sig[p]] = TokenKind::SingleQuoted;
-            }
-        }
-    }
-    if (collecting && itemStart >= 0) itemRanges.emplace_back(itemStart, int(sig.size()) - 1);
-
-    const std::vector<QString> beforeRewrite = out;
-    RewriteKeywordFunctions(tokens, sig, out);
-    for (const QString& s : out) result.text += s;
-
-    for (const auto& [first, lastIn] : itemRanges) {
-        SelectItem item;
-        int last = lastIn;
-        if (last - 1 >= first && tokens[sig[last - 1]].IsWord("AS")) {
-            item.alias = tokens[sig[last]].kind == TokenKind::DoubleQuoted ? tokens[sig[last]].Unquoted() : tokens[sig[last]].text;
-            last -= 2;
-        }
-        for (int k = sig[first]; last >= first && k <= sig[last]; ++k) item.text += out[k];
-        for (int q = first; q <= last; ++q) {
-            Token tr = tokens[sig[q]];
-            tr.text = beforeRewrite[size_t(sig[q])];
-            tr.kind = outKind[sig[q]];
-            item.tokens.push_back(std::move(tr));
-        }
-        item.star = !item.tokens.empty() && item.tokens.back().IsSymbol("*") &&
-                    (item.tokens.size() == 1 || item.tokens[item.tokens.size() - 2].IsSymbol("."));
-        result.columns.push_back(std::move(item));
-    }
-    return result;
+    return Translator(lexed.value(), options).Run();
 }
 
 }  // namespace db::sql

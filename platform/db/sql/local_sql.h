@@ -12,9 +12,6 @@
 
 namespace db::sql {
 
-/// Error code of a date literal that has the date form but names no real day ('02/30/2001').
-inline constexpr int kInvalidDate = 4;
-
 /// Gives the table file a query names: the name as written (quotes removed) in, the file
 /// name of the table out, for example "hierarchy" -> "Hierarchy.DB". A name that matches no
 /// file comes back as it is; opening it then fails with "file not found".

@@ -75,11 +75,31 @@ struct ColumnType {
     int size = 0;
 };
 
+/// Types a result column from its expression. Every step works on a strictly shorter part of
+/// the expression than it was given, so the inference ends on any token list (one the
+/// rules cannot split further is untyped), and nesting deeper than kMaxDepth is untyped.
 class TypeInference {
 public:
     explicit TypeInference(const std::vector<TableDef>& defs) : m_defs(defs) {}
 
-    ColumnType Infer(std::vector<Token> tokens) const {
+    ColumnType Infer(const std::vector<Token>& tokens) const {
+        if (m_depth >= kMaxDepth) return {};
+        ++m_depth;
+        const ColumnType c = inferPart(tokens);
+        --m_depth;
+        return c;
+    }
+
+private:
+    static constexpr int kMaxDepth = 200;
+
+    /// Infers a part that must be shorter than `whole`; an operator that leaves the whole
+    /// list as one part (two operators in a row: "|| ||") makes no progress and is untyped.
+    ColumnType inferShorter(const std::vector<Token>& part, size_t whole) const {
+        return part.size() < whole ? Infer(part) : ColumnType{};
+    }
+
+    ColumnType inferPart(std::vector<Token> tokens) const {
         stripParens(tokens);
         if (tokens.empty()) return {};
         if (tokens.size() == 1) return single(tokens.front());
@@ -105,13 +125,13 @@ public:
         if (logical) return {FieldType::ftBoolean, 0};
         if (concat) {
             int size = 0;
-            for (const auto& part : split(tokens, {"||"})) size += Infer(part).size;
+            for (const auto& part : split(tokens, {"||"})) size += inferShorter(part, tokens.size()).size;
             return {FieldType::ftString, std::clamp(size, 1, 255)};
         }
         if (additive || multiplicative) {
             return arithmetic(split(tokens, additive ? std::initializer_list<const char*>{"+", "-"}
                                                      : std::initializer_list<const char*>{"*", "/", "%"}),
-                              additive);
+                              additive, tokens.size());
         }
         if (tokens.front().IsSymbol("-") || tokens.front().IsSymbol("+")) {
             return Infer(std::vector<Token>(tokens.begin() + 1, tokens.end()));
@@ -122,7 +142,6 @@ public:
         return {};
     }
 
-private:
     static void stripParens(std::vector<Token>& tokens) {
         while (tokens.size() >= 2 && tokens.front().IsSymbol("(") && tokens.back().IsSymbol(")")) {
             int depth = 0;
@@ -164,6 +183,7 @@ private:
             if (t.IsWord("NULL")) return {};
             return column(t);
         case TokenKind::DoubleQuoted:
+        case TokenKind::QuotedName:
             return column(t);
         default:
             return {};
@@ -171,7 +191,7 @@ private:
     }
 
     ColumnType column(const Token& t) const {
-        const QString name = t.kind == TokenKind::DoubleQuoted ? t.Unquoted() : t.text;
+        const QString name = t.IsQuotedName() ? t.Unquoted() : t.text;
         for (const TableDef& def : m_defs) {
             const int i = def.FieldIndex(name);
             if (i >= 0) return {def.Fields[size_t(i)].DataType, def.Fields[size_t(i)].Size};
@@ -179,11 +199,11 @@ private:
         return {};
     }
 
-    ColumnType arithmetic(const std::vector<std::vector<Token>>& parts, bool additive) const {
+    ColumnType arithmetic(const std::vector<std::vector<Token>>& parts, bool additive, size_t whole) const {
         bool anyFloat = false, anyMoney = false, anyDate = false, allInteger = true;
         int dates = 0;
         for (const auto& part : parts) {
-            const ColumnType c = Infer(part);
+            const ColumnType c = inferShorter(part, whole);
             switch (c.type) {
             case FieldType::ftSmallint:
             case FieldType::ftInteger:
@@ -279,6 +299,7 @@ private:
     }
 
     const std::vector<TableDef>& m_defs;
+    mutable int m_depth = 0;
 };
 
 bool IsNumeric(FieldType t) {

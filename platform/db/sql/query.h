@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/db/db_error.h"
 #include "platform/db/field_def.h"
 #include "platform/db/table.h"
 
@@ -11,11 +12,6 @@
 class QTemporaryDir;
 
 namespace db::sql {
-
-/// Engine error code of a query the engine cannot run: a syntax error, an unknown column,
-/// a statement other than one SELECT. The first entry's text is "Invalid SQL statement.";
-/// the next one says why.
-inline constexpr int kInvalidSql = 10520;
 
 /// The answer of a query: a read-only table holding the rows the query gave when it ran,
 /// in the query's order, with one field object per result column. It behaves as any

@@ -18,10 +18,10 @@ bool Token::IsSymbol(const char* symbol) const {
 }
 
 QString Token::Unquoted() const {
-    if (kind != TokenKind::DoubleQuoted && kind != TokenKind::SingleQuoted) return text;
+    if (kind != TokenKind::DoubleQuoted && kind != TokenKind::SingleQuoted && kind != TokenKind::QuotedName) return text;
     const QChar q = text.front();
     QString inner = text.mid(1, text.size() - 2);
-    inner.replace(QString(2, q), QString(q));
+    if (q != u'[') inner.replace(QString(2, q), QString(q));
     return inner;
 }
 
@@ -63,12 +63,20 @@ base::Result<std::vector<Token>> Tokenize(const QString& text) {
             const qsizetype close = text.indexOf(QLatin1String("*/"), i + 2);
             if (close < 0) return base::MakeError(kUnterminatedComment, QStringLiteral("Comment is not closed."), line, column);
             end = close + 2;
-        } else if (c == u'"' || c == u'\'') {
-            t.kind = c == u'"' ? TokenKind::DoubleQuoted : TokenKind::SingleQuoted;
+        } else if (c == u'[') {
+            // a name in brackets, read as SQLite reads it: up to the first "]", nothing escaped
+            t.kind = TokenKind::QuotedName;
+            const qsizetype close = text.indexOf(u']', i + 1);
+            if (close < 0) return base::MakeError(kUnterminatedName, QStringLiteral("Quoted name is not closed."), line, column);
+            end = close + 1;
+        } else if (c == u'"' || c == u'\'' || c == u'`') {
+            t.kind = c == u'"' ? TokenKind::DoubleQuoted : c == u'`' ? TokenKind::QuotedName : TokenKind::SingleQuoted;
             for (;;) {
                 if (end >= n) {
-                    return c == u'"' ? base::MakeError(kUnterminatedName, QStringLiteral("Quoted text is not closed."), line, column)
-                                     : base::MakeError(kUnterminatedString, QStringLiteral("String is not closed."), line, column);
+                    if (c == u'\'') return base::MakeError(kUnterminatedString, QStringLiteral("String is not closed."), line, column);
+                    return base::MakeError(kUnterminatedName,
+                                           c == u'"' ? QStringLiteral("Quoted text is not closed.") : QStringLiteral("Quoted name is not closed."),
+                                           line, column);
                 }
                 if (text[end] == c) {
                     if (end + 1 < n && text[end + 1] == c) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/base/result.h"
+#include "platform/db/db_error.h"
 
 #include <QString>
 
@@ -16,6 +17,7 @@ enum class TokenKind {
     Word,          ///< a name or keyword: letter or "_" first, then letters, digits, "_" and "$"
     DoubleQuoted,  ///< "..." with "" standing for one double quote inside
     SingleQuoted,  ///< '...' with '' standing for one single quote inside
+    QuotedName,    ///< [...] (no escapes: it ends at the first "]") or `...` with `` for one back-quote; always a name
     Number,        ///< 12, 1.5, .5, 1e3, 2.5E-4
     Symbol,        ///< one operator or punctuation: ( ) , . ; + - * / = < > <= >= <> != || and others
 };
@@ -30,14 +32,15 @@ struct Token {
     bool IsWord(const char* upperWord) const;  ///< a Word equal to it, ignoring case
     bool IsSymbol(const char* symbol) const;
     bool Significant() const { return kind != TokenKind::Space && kind != TokenKind::Comment; }
-    /// The contents of a quoted token without its quotes and with doubled quotes undone.
+    /// A name in double quotes, brackets or back-quotes.
+    bool IsQuotedName() const { return kind == TokenKind::DoubleQuoted || kind == TokenKind::QuotedName; }
+    /// The contents of a quoted token (string or name) without its quotes and with doubled
+    /// quotes undone.
     QString Unquoted() const;
 };
 
-/// Error codes of the lexer and translator (base::Error::code).
-inline constexpr int kUnterminatedString = 1;
-inline constexpr int kUnterminatedName = 2;
-inline constexpr int kUnterminatedComment = 3;
+// The lexer's error codes (kUnterminatedString, kUnterminatedName, kUnterminatedComment)
+// are declared with the layer's other errors in platform/db/db_error.h.
 
 /// Splits a query text into tokens. Fails, with the line and column of the opening quote,
 /// on an unterminated string, quoted name or block comment.

@@ -87,6 +87,31 @@ TEST_F(FieldValues, text_assignment_converts_cuts_and_parses_per_field_kind) {
     }
 }
 
+TEST_F(FieldValues, a_text_cut_to_its_field_size_keeps_whole_characters) {
+    // Alpha is 5 characters (UTF-16 units) long; an emoji is two of them
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    static const struct {
+        QString input;
+        QString stored;
+    } cases[] = {
+        {QStringLiteral("abcd") + emoji, QStringLiteral("abcd")},          // the pair would straddle the limit
+        {QStringLiteral("abc") + emoji, QStringLiteral("abc") + emoji},    // fits exactly
+        {emoji + emoji + emoji, emoji + emoji},
+        {QStringLiteral("a") + QString::fromUcs4(U"\U00020000\U00020001\U00020002"), QStringLiteral("a") + QString::fromUcs4(U"\U00020000\U00020001")},
+    };
+    db::Field* alpha = t->FieldByName("Alpha");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input.toStdString());
+        alpha->SetAsString(c.input);
+        EXPECT_EQ(alpha->AsString(), c.stored);
+        t->Post();
+        // what the file holds reads back whole, without a replacement character
+        EXPECT_EQ(t->FieldByName("Alpha")->AsString(), c.stored);
+        EXPECT_FALSE(t->FieldByName("Alpha")->AsString().contains(QChar::ReplacementCharacter));
+        t->Append();
+    }
+}
+
 TEST_F(FieldValues, typed_accessors_round_trip_through_a_post) {
     t->FieldByName("Alpha")->SetAsString("Hello");
     t->FieldByName("Num")->SetAsFloat(3.25);

@@ -330,6 +330,29 @@ TEST_F(TableCursor, direct_rows_find_what_locate_finds_without_moving_the_cursor
     ExpectEngineError(db::ErrorCode::kTableClosed, [&] { db::DirectRows(*t, "NodeID", QString(), QString()); });
 }
 
+TEST_F(TableCursor, keys_cut_to_the_field_size_keep_whole_characters_in_seeks_locate_and_direct_rows) {
+    // NodeName holds 100 characters; a name whose 100th unit starts an emoji is stored
+    // without that emoji, and every way of looking it up with the long text finds it
+    auto t = OpenTable("Hierarchy.DB");
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    const QString longName = QString(99, QChar('e')) + emoji + QStringLiteral("tail");
+    AppendRow(*t, {1010, 0, longName});
+    ASSERT_TRUE(t->FindKey({1010}));
+    EXPECT_EQ(t->FieldByName("NodeName")->AsString(), QString(99, QChar('e')));
+    t->First();
+    EXPECT_TRUE(t->Locate("NodeName", {longName}));
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1010);
+    t->First();
+    EXPECT_TRUE(t->Locate("NodeName", {longName}, db::LocateOption::loCaseInsensitive));
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1010);
+    db::DirectRows byName(*t, "NodeName", "NodeID", QString());
+    EXPECT_NE(byName.Find({longName}), 0);
+    EXPECT_EQ(byName.Value(0).toInt(), 1010);
+    t->SetIndexName("ByParent");
+    EXPECT_TRUE(t->FindKey({0, longName}));
+    EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1010);
+}
+
 TEST_F(TableCursor, direct_rows_write_insert_and_delete_as_posts_do) {
     db::CreateTableFile(Path(), "Words.DB", WordsDef());
     auto t = OpenTable("Words.DB");

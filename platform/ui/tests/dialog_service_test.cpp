@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QLoggingCategory>
+
 #include <stdexcept>
 
 namespace {
@@ -33,6 +35,32 @@ TEST(DialogService, run_guarded_reports_exceptions_with_their_help_context_and_r
     EXPECT_TRUE(ui::RunGuarded(nullptr, [&] { ran = true; }));
     EXPECT_TRUE(ran);
     EXPECT_EQ(answers.Messages()[0].helpContext, 10100);
+}
+
+namespace {
+QStringList g_uiLog;
+QtMessageHandler g_previous = nullptr;
+void captureUiLog(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (context.category && QByteArray(context.category) == "dossara.ui") g_uiLog << text;
+    if (g_previous) g_previous(type, context, text);
+}
+}  // namespace
+
+TEST(DialogService, run_guarded_names_the_object_whose_handler_failed_in_the_log) {
+    testsupport::DialogAnswerer answers;
+    answers.ExpectMessage("^Table is busy$", ui::Button::Ok, ui::MessageKind::Error);
+    answers.ExpectMessage("^unexpected$", ui::Button::Ok, ui::MessageKind::Error);
+    QObject button;
+    button.setObjectName(QStringLiteral("SaveBtn"));
+    QLoggingCategory::setFilterRules(QStringLiteral("dossara.ui.info=true"));
+    g_uiLog.clear();
+    g_previous = qInstallMessageHandler(captureUiLog);
+    ui::RunGuarded(&button, [] { throw base::Exception(QStringLiteral("Table is busy"), 10100, 10243); });
+    ui::RunGuarded(nullptr, [] { throw std::runtime_error("unexpected"); });
+    qInstallMessageHandler(g_previous);
+    QLoggingCategory::setFilterRules(QString());
+    EXPECT_EQ(g_uiLog, QStringList({"an event handler of QObject SaveBtn failed: Table is busy",
+                                    "an event handler of no object failed: unexpected"}));
 }
 
 TEST(DialogService, file_choices_answer_what_the_test_queued) {

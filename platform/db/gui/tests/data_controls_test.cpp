@@ -173,6 +173,23 @@ TEST_F(DataControls, alpha_text_is_limited_to_the_field_size) {
     EXPECT_EQ(Stored(1, "Name"), QStringLiteral("abcdefghij"));
 }
 
+TEST_F(DataControls, alpha_text_cut_at_the_field_size_keeps_whole_characters) {
+    // Name holds 10 UTF-16 units; the emoji would take the 10th and an 11th
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    name->selectAll();
+    name->insert(QStringLiteral("abcdefghi") + emoji + QStringLiteral("z"));
+    EXPECT_EQ(name->text(), QStringLiteral("abcdefghi"));
+    table.Post();
+    EXPECT_EQ(Stored(1, "Name"), QStringLiteral("abcdefghi"));
+    // a pair that fits whole is kept
+    table.Edit();
+    name->selectAll();
+    name->insert(QStringLiteral("abcdefgh") + emoji);
+    EXPECT_EQ(name->text(), QStringLiteral("abcdefgh") + emoji);
+    table.Post();
+    EXPECT_EQ(Stored(1, "Name"), QStringLiteral("abcdefgh") + emoji);
+}
+
 TEST_F(DataControls, a_value_the_field_refuses_is_reported_and_the_field_shown_again) {
     testsupport::DialogAnswerer answers;
     answers.ExpectMessage(QStringLiteral("Invalid field value"), ui::Button::Ok, ui::MessageKind::Error);

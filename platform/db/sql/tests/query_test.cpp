@@ -126,6 +126,11 @@ TEST_F(Query, answers_rows_and_typed_fields_for_local_sql_texts) {
         // a sub-query over a third use of a table and a self-join
         {R"(SELECT c.NodeName, p.NodeName FROM Hierarchy c, Hierarchy p WHERE c.ParentNodeID = p.NodeID AND c.NodeID IN (SELECT NodeID FROM Orders) ORDER BY 1)",
          "NodeName:Alpha(100)|NodeName_1:Alpha(100)\nAbbey Road|Root\nabbot|Root"},
+        // names in brackets and back-quotes, as SQLite reads them (these once recursed for ever)
+        {"SELECT 1 [||||]", "||||:Long\n1"},
+        {"SELECT 1 `||||`", "||||:Long\n1"},
+        {"SELECT 1 [* *]", "* *:Long\n1"},
+        {"SELECT [NodeName] FROM [Hierarchy] WHERE `NodeID` = 1001", "NodeName:Alpha(100)\nabbot"},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.sql);
@@ -135,6 +140,33 @@ TEST_F(Query, answers_rows_and_typed_fields_for_local_sql_texts) {
         } catch (const base::Exception& e) {
             ADD_FAILURE() << e.Message().toStdString();
         }
+    }
+}
+
+TEST_F(Query, types_every_computed_column_however_its_operators_stand) {
+    // operators in a row, at the start or the end: the typing must end with an answer
+    static const char* const kExpressions[] = {
+        "1 || || 2", "|| 1", "1 ||", "1 * * 2", "* 1", "1 + + 2", "- - 1", "1 - - - 2", "(1 || (2 * * 3))",
+        "'a' || - 'b'", "1 % % 2", "UPPER(1 || || 2)", "SUM(1 * * 2)", "((((1)))) || ((2))",
+    };
+    for (const char* e : kExpressions) {
+        SCOPED_TRACE(e);
+        const QString sql = QStringLiteral("SELECT %1 AS X FROM Hierarchy").arg(QString::fromUtf8(e));
+        try {
+            const auto defs = QueryFieldDefs(Path(), sql);
+            ASSERT_EQ(defs.size(), 1u);
+            EXPECT_EQ(defs[0].Name, QStringLiteral("X"));
+        } catch (const EDBEngineError& err) {
+            EXPECT_EQ(err.Code(), kInvalidSql) << err.Message().toStdString();  // SQLite may refuse the text
+        }
+    }
+    // calls nested deeper than the typing follows are still answered
+    QString nested = QStringLiteral("1");
+    for (int i = 0; i < 400; ++i) nested = QStringLiteral("abs(%1)").arg(nested);
+    try {
+        EXPECT_EQ(QueryFieldDefs(Path(), QStringLiteral("SELECT %1 AS X").arg(nested)).size(), 1u);
+    } catch (const EDBEngineError& err) {
+        EXPECT_EQ(err.Code(), kInvalidSql) << err.Message().toStdString();
     }
 }
 

@@ -19,6 +19,7 @@ QString Describe(const std::vector<Token>& tokens) {
         case TokenKind::Word: kind = "W"; break;
         case TokenKind::DoubleQuoted: kind = "D"; break;
         case TokenKind::SingleQuoted: kind = "S"; break;
+        case TokenKind::QuotedName: kind = "Q"; break;
         case TokenKind::Number: kind = "N"; break;
         case TokenKind::Symbol: kind = "Y"; break;
         case TokenKind::Space: break;
@@ -41,6 +42,12 @@ TEST(SqlLexer, splits_texts_into_tokens_that_join_back_to_the_input) {
         {"x -- note\n/* block */y", "W[x] C[-- note] C[/* block */] W[y]"},
         {"h.NodeName Größe $x", "W[h] Y[.] W[NodeName] W[Größe] Y[$] W[x]"},
         {"f(a,b);", "W[f] Y[(] W[a] Y[,] W[b] Y[)] Y[;]"},
+        // names in brackets and back-quotes, read as SQLite reads them
+        {"SELECT 1 [||||]", "W[SELECT] N[1] Q[[||||]]"},
+        {"SELECT 1 `||||`", "W[SELECT] N[1] Q[`||||`]"},
+        {"SELECT 1 [* *]", "W[SELECT] N[1] Q[[* *]]"},
+        {"[a]]b] `c``d`", "Q[[a]] Y[]] W[b] Y[]] Q[`c``d`]"},
+        {"[it's \"x\"]", "Q[[it's \"x\"]]"},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.text);
@@ -66,6 +73,8 @@ TEST(SqlLexer, reports_unclosed_quotes_and_comments_at_their_opening) {
         {"SELECT\n  \"Hier", kUnterminatedName, 2, 3},
         {"SELECT 'a''", kUnterminatedString, 1, 8},
         {"x /* never", kUnterminatedComment, 1, 3},
+        {"SELECT [abc", kUnterminatedName, 1, 8},
+        {"SELECT `a``", kUnterminatedName, 1, 8},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.text);
@@ -78,10 +87,12 @@ TEST(SqlLexer, reports_unclosed_quotes_and_comments_at_their_opening) {
 }
 
 TEST(SqlLexer, unquoted_gives_the_contents_with_doubled_quotes_undone) {
-    auto r = Tokenize(QStringLiteral("'O''Brien' \"a\"\"b\""));
+    auto r = Tokenize(QStringLiteral("'O''Brien' \"a\"\"b\" [x``y] `p``q`"));
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r.value()[0].Unquoted(), QStringLiteral("O'Brien"));
     EXPECT_EQ(r.value()[2].Unquoted(), QStringLiteral("a\"b"));
+    EXPECT_EQ(r.value()[4].Unquoted(), QStringLiteral("x``y"));  // nothing is escaped in brackets
+    EXPECT_EQ(r.value()[6].Unquoted(), QStringLiteral("p`q"));
     EXPECT_EQ(SingleQuote(QStringLiteral("O'Brien")), QStringLiteral("'O''Brien'"));
     EXPECT_EQ(DoubleQuote(QStringLiteral("a\"b")), QStringLiteral("\"a\"\"b\""));
 }
