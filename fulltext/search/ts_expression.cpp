@@ -1,13 +1,9 @@
 #include "fulltext/search/ts_expression.h"
 
 #include "fulltext/char_rules.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include "platform/base/messages.h"
-
-EExpression::EExpression(int messageNumber, int position)
-    : ECxException((fulltext::DeclareEngineMessages(), base::MessageText(messageNumber)), messageNumber),
-      m_position(position) {}
 
 namespace fulltext {
 

@@ -1,7 +1,7 @@
 #include "fulltext/table/ts_text_table_link.h"
 
 #include "fulltext/ts_engine.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include "platform/db/db_error.h"
 #include "platform/db/field.h"

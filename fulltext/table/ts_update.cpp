@@ -2,7 +2,7 @@
 
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include <climits>
 #include <cstdlib>

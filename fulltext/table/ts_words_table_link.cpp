@@ -2,7 +2,7 @@
 
 #include "fulltext/table/word_table_files.h"
 #include "fulltext/ts_engine.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "fulltext/ts_text.h"
 
 #include "platform/db/database.h"

@@ -1,7 +1,7 @@
 #include "fulltext/table/tests/index_fixture.h"
 
 #include "fulltext/table/word_table_files.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "fulltext/ts_text.h"
 
 #include "platform/db/db_error.h"

@@ -1,4 +1,4 @@
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include "platform/base/messages.h"
 
@@ -66,3 +66,7 @@ QString engineText(int number) {
 }  // namespace
 
 ETessick::ETessick(int messageNumber) : base::Exception(engineText(messageNumber), 0, messageNumber) {}
+
+EExpression::EExpression(int messageNumber, int position)
+    : ECxException((fulltext::DeclareEngineMessages(), base::MessageText(messageNumber)), messageNumber),
+      m_position(position) {}
