@@ -27,6 +27,16 @@ void TtsTable::DoBeforeDelete() {
     db::Table::DoBeforeDelete();
 }
 
+void TtsTable::DoBeforePost() {
+    db::Table::DoBeforePost();
+    if (updating()) m_updater->BeforePost();
+}
+
+void TtsTable::DoAfterCancel() {
+    db::Table::DoAfterCancel();
+    if (updating()) m_updater->AfterCancel();
+}
+
 void TtsTable::DoAfterPost() {
     db::Table::DoAfterPost();
     if (!updating()) return;

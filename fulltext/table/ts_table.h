@@ -17,10 +17,14 @@ class TtsBaseUpdate;
 /// | before edit  | BeforeEdit        | the table's own before-edit handling |
 /// | before insert| BeforeInsert      | the table's own before-insert handling |
 /// | before delete| BeforeDelete      | the table's own before-delete handling |
+/// | before post (after the table's own handling) | BeforePost | the write          |
+/// | after cancel (after the table's own handling) | AfterCancel |                   |
 /// | after post   | (table's own), AfterPost  | DoAfterUpdate                 |
 /// | after delete | (table's own), AfterDelete| DoAfterUpdate                 |
 ///
-/// A cancelled edit or insert has no hook: the updater's remembered words wait for the next
+/// Before post checks the record against the indexed range and counts the change as pending
+/// in the word table before the record is written; a cancel gives a count back that a failed
+/// post left. The updater's remembered words of a cancelled edit or insert wait for the next
 /// before-edit or before-insert. The updater link is cleared when the updater is freed.
 class TtsTable : public db::Table {
     Q_OBJECT
@@ -43,6 +47,8 @@ protected:
     void DoBeforeEdit() override;
     void DoBeforeInsert() override;
     void DoBeforeDelete() override;
+    void DoBeforePost() override;
+    void DoAfterCancel() override;
     void DoAfterPost() override;
     void DoAfterDelete() override;
 

@@ -190,6 +190,11 @@ bool TtsTextDataSetLink::GotoRecord(int n) {
 void TtsTextDataSetLink::ExtendRange(int n, bool adding) {
     if (m_min == kUnknown || m_max == kUnknown) computeRange();
     if (adding) {
+        if (m_max < m_min) {
+            // Nothing indexed yet: the first record sets where the numbering starts.
+            m_min = m_max = n;
+            return;
+        }
         if (n < m_min) throw ETessick(fulltext::msgDictionaryInvalidated);
         if (n > m_max) m_max = n;
     } else if (n <= m_min) {

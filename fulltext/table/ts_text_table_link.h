@@ -74,7 +74,7 @@ public:
     bool GotoRecord(int n);
     /// A record `n` enters the range (adding) or leaves it: below the minimum, or the
     /// minimum leaving, raises 30476 "Dictionary invalidated"; above the maximum raises the
-    /// maximum.
+    /// maximum. The first record to enter an empty range becomes its minimum and maximum.
     void ExtendRange(int n, bool adding);
     /// Saves and restores the table's position; calls nest.
     void SavePosition();

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -81,6 +82,35 @@ void TtsBaseUpdate::BeforeEdit() {
 
 void TtsBaseUpdate::BeforeInsert() { m_mode = umBeforeInsert; }
 
+void TtsBaseUpdate::holdPending() {
+    if (m_pendingHeld) return;
+    wordsLink()->AddPendingChanges(1);
+    m_pendingHeld = true;
+}
+
+void TtsBaseUpdate::BeforePost() {
+    runHook(false, [&] {
+        TtsTextDataSetLink* text = textLink();
+        const int record = text->RecordIndex();
+        const bool entering = m_mode == umBeforeInsert || (m_mode == umBeforeEdit && record != m_editedRecord);
+        // Bit offsets count from the lowest record: one below it would shift them all.
+        if (entering && text->MaxIndex() >= text->MinIndex() && record < text->MinIndex())
+            throw ETessick(fulltext::msgDictionaryInvalidated);
+        holdPending();
+    });
+}
+
+void TtsBaseUpdate::AfterCancel() {
+    if (!m_pendingHeld) return;
+    m_pendingHeld = false;
+    try {
+        runHook(false, [&] { wordsLink()->AddPendingChanges(-1); });
+    } catch (const std::exception& e) {
+        // The count stays: the index reads as stale and is built again before a search.
+        qCWarning(lcFulltext) << "Giving back a pending index change failed:" << e.what();
+    }
+}
+
 void TtsBaseUpdate::BeforeDelete() {
     runHook(false, [&] {
         m_mode = umBeforeDelete;
@@ -88,11 +118,14 @@ void TtsBaseUpdate::BeforeDelete() {
         TtsTextDataSetLink* text = textLink();
         m_deletedRecord = text->RecordIndex();
         text->ProcessRecord(this);
+        holdPending();
     });
 }
 
 void TtsBaseUpdate::AfterDelete() {
     if (m_mode != umBeforeDelete) return;
+    // Given back with the words below; when they fail, the count stays for the lost change.
+    const bool held = std::exchange(m_pendingHeld, false);
     runHook(true, [&] {
         SetRecord(m_deletedRecord);
         std::vector<QString> gone;
@@ -103,11 +136,14 @@ void TtsBaseUpdate::AfterDelete() {
         clearMarkedWords();
         m_mode = umBeforeEdit;
         textLink()->ExtendRange(m_deletedRecord, false);
+        if (held) wordsLink()->AddPendingChanges(-1);
     });
     DoAfterBatch();
 }
 
 void TtsBaseUpdate::AfterPost() {
+    // Given back with the words below; when they fail, the count stays for the lost change.
+    const bool held = std::exchange(m_pendingHeld, false);
     runHook(true, [&] {
         TtsTextDataSetLink* text = textLink();
         const int record = text->RecordIndex();
@@ -154,6 +190,7 @@ void TtsBaseUpdate::AfterPost() {
         }
         m_mode = umBeforeEdit;
         clearMarkedWords();
+        if (held) wordsLink()->AddPendingChanges(-1);
     });
     DoAfterBatch();
 }

@@ -1,5 +1,6 @@
 #include "fulltext/table/ts_words_table_link.h"
 
+#include "fulltext/table/index_rebuild.h"
 #include "fulltext/table/word_table_files.h"
 #include "fulltext/ts_engine.h"
 #include "fulltext/errors.h"
@@ -48,6 +49,10 @@ TtsWordsDataSetLink::~TtsWordsDataSetLink() {
 
 QString TtsWordsDataSetLink::PropertiesWord() {
     return QString(QChar(127)) + QChar(127) + QStringLiteral("Properties") + QChar(127) + QChar(127);
+}
+
+QString TtsWordsDataSetLink::PendingWord() {
+    return QString(QChar(127)) + QChar(127) + QStringLiteral("Pending") + QChar(127) + QChar(127);
 }
 
 // ---- layout ----
@@ -181,6 +186,7 @@ void TtsWordsDataSetLink::Close() {
 void TtsWordsDataSetLink::resetBindings() {
     m_rows.reset();
     m_insert.reset();
+    m_pending.reset();
     m_insertKey.clear();
     m_insertValues.clear();
     m_fWord = m_fSegment = m_fReverse = m_fCount = m_fLike = m_fSize = m_fBytes = m_fChar = m_fBlob = nullptr;
@@ -492,6 +498,41 @@ db::DirectRows& TtsWordsDataSetLink::directRows() {
         m_rows = std::make_unique<db::DirectRows>(*m_table, key, stored, kCount + kFieldSeparator + stored);
     }
     return *m_rows;
+}
+
+db::DirectRows& TtsWordsDataSetLink::pendingRows() {
+    Open();
+    if (!m_pending) {
+        const QString key = m_segmented ? kWord + kFieldSeparator + kSegment : kWord;
+        const QString written = m_table->CanModify() ? kCount + kFieldSeparator + kSize : QString();
+        m_pending = std::make_unique<db::DirectRows>(*m_table, key, kCount, written);
+    }
+    return *m_pending;
+}
+
+int TtsWordsDataSetLink::PendingChanges() {
+    db::DirectRows& rows = pendingRows();
+    QVariantList key{PendingWord().left(m_wordFieldSize)};
+    if (m_segmented) key << 0;
+    if (!rows.Find(key)) return 0;
+    return std::max(0, storedInteger(rows.Value(0)));
+}
+
+void TtsWordsDataSetLink::AddPendingChanges(int delta) {
+    if (delta == 0) return;
+    db::DirectRows& rows = pendingRows();
+    QVariantList key{PendingWord().left(m_wordFieldSize)};
+    if (m_segmented) key << 0;
+    // Not counted as a word row: the counters, AfterPost and Transactions see words only.
+    const qint64 row = rows.Find(key);
+    const int count = (row ? std::max(0, storedInteger(rows.Value(0))) : 0) + delta;
+    if (count <= 0) {
+        if (row) rows.Delete(row);
+    } else if (row) {
+        rows.Write(row, {count, 0});
+    } else {
+        rows.Insert(key, {count, 0});
+    }
 }
 
 void TtsWordsDataSetLink::storedValues(const std::uint8_t* data, int length, QVariantList& values) const {
@@ -815,8 +856,16 @@ void TtsWordsDataSetLink::StateEntered(TtsBase* sender, TEngineState state) {
         StartTransaction();
         break;
     case TEngineState::esUpdate:
+        Open();
+        break;
     case TEngineState::esSearch:
         Open();
+        // A stale index is built again before it answers.
+        if (PendingChanges() > 0) {
+            auto* engine = qobject_cast<TtsEngine*>(sender);
+            if (!engine) throw ETessick(fulltext::msgDictionaryInvalidated);
+            fulltext::RebuildIndex(*engine);
+        }
         break;
     default:
         break;

@@ -1,5 +1,7 @@
 #include "fulltext/table/tests/index_fixture.h"
 
+#include "fulltext/search/tests/search_answer.h"
+#include "fulltext/search/ts_search.h"
 #include "fulltext/table/word_table_files.h"
 #include "fulltext/errors.h"
 #include "fulltext/ts_text.h"
@@ -515,6 +517,56 @@ TEST_F(IndexUpdate, deleting_the_first_record_invalidates_the_index) {
     EXPECT_EQ(ErrorOf([&] { x->table.Post(); }), fulltext::msgDictionaryInvalidated);
 }
 
+TEST_F(IndexUpdate, a_record_entering_below_the_indexed_range_is_refused_before_it_is_written) {
+    CreateRecords(20, 10);
+    Build();
+    auto x = OpenIndexed();
+    auto recordExists = [&](int id) {
+        db::Table t;
+        t.SetDatabaseName(Path());
+        t.SetTableName(QStringLiteral("Notes.DB"));
+        t.Open();
+        return t.FindKey({id});
+    };
+    // inserted below the lowest record, and renumbered below it
+    x->table.Insert();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(5);
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("below"));
+    EXPECT_EQ(ErrorOf([&] { x->table.Post(); }), fulltext::msgDictionaryInvalidated);
+    x->table.Cancel();
+    ASSERT_TRUE(x->table.FindKey({12}));
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(3);
+    EXPECT_EQ(ErrorOf([&] { x->table.Post(); }), fulltext::msgDictionaryInvalidated);
+    x->table.Cancel();
+    EXPECT_FALSE(recordExists(5));
+    EXPECT_FALSE(recordExists(3));
+    EXPECT_TRUE(recordExists(12));
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+    ExpectIndexMatchesRecords(10);
+    // inside and above the range the index follows
+    x->table.Insert();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(500);
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("above quagmire"));
+    x->table.Post();
+    ExpectIndexMatchesRecords(10);
+}
+
+TEST_F(IndexUpdate, an_index_built_on_an_empty_table_numbers_from_the_first_record_inserted) {
+    CreateRecords(0);
+    Build();
+    {
+        auto x = OpenIndexed();
+        for (int id : {1000, 1001, 1005}) {
+            x->table.Insert();
+            x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(id);
+            x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("red car %1").arg(id));
+            x->table.Post();
+        }
+    }
+    ExpectIndexMatchesRecords(1000);
+}
+
 TEST_F(IndexUpdate, delayed_writes_leave_the_table_until_switched_off) {
     CreateRecords(30);
     Build();
@@ -797,4 +849,132 @@ TEST_F(IndexCrash, with_transactions_every_hundredth_post_commits) {
     table.SetTableName(QStringLiteral("XDict.DB"));
     table.Open();
     EXPECT_EQ(table.RecordCount(), 100);
+}
+
+namespace {
+
+/// A searcher on the indexed table's own links, as the records core keeps one per View.
+struct SharedSearch {
+    SharedSearch(TtsTextTableLink& text, TtsWordsTableLink& words) {
+        searcher.SetTextLink(&text);
+        searcher.SetWordsLink(&words);
+        searcher.SetCache(&cache);
+    }
+    QString Find(const QString& word) { return fulltext::testing::SearchAnswer(searcher, slAnd, word); }
+
+    TtsCache cache;
+    TtsSearch searcher;
+};
+
+QString RecordBody(const QString& folder, int id) {
+    db::Table t;
+    t.SetDatabaseName(folder);
+    t.SetTableName(QStringLiteral("Notes.DB"));
+    t.Open();
+    return t.FindKey({id}) ? t.FieldByName(QStringLiteral("Body"))->AsString() : QString();
+}
+
+}  // namespace
+
+TEST_F(IndexCrash, a_failing_write_after_the_record_was_written_leaves_a_stale_index_that_the_next_search_builds_again) {
+    CreateRecords(150);
+    bool ranThrough = false;
+    int staleRuns = 0;
+    for (int n = 1; n < 200 && !ranThrough; n += (n < 40 ? 1 : 7)) {
+        SCOPED_TRACE(n);
+        Build();
+        auto x = OpenIndexed();
+        SharedSearch search(x->text, x->wordsLink);
+        ASSERT_TRUE(x->table.FindKey({70}));
+        x->table.Edit();
+        x->table.FieldByName(QStringLiteral("Body"))->SetAsString(QStringLiteral("quagmire zeppelin red car bus"));
+        db::testing::FailNthWrite(n);
+        try {
+            x->table.Post();
+        } catch (const db::EDBEngineError& e) {
+            EXPECT_EQ(e.Code(), db::ErrorCode::kIoError) << e.Message().toStdString();
+        }
+        ranThrough = db::testing::WritesUntilFailure() > 0;
+        db::testing::FailNthWrite(0);
+        if (x->table.State() != db::DataSetState::dsBrowse) x->table.Cancel();
+        EXPECT_EQ(db::VerifyTableFile(Path(), QStringLiteral("NotesDict.DB")).Level, 0);
+        const bool written = RecordBody(Path(), 70).contains(QStringLiteral("quagmire"));
+        // the word table equals the records, or it says that it does not
+        if (x->wordsLink.PendingChanges() > 0) ++staleRuns;
+        else ExpectIndexMatchesRecords(1);
+        // the next search answers from the records as they are
+        EXPECT_EQ(search.Find(QStringLiteral("quagmire")), written ? QStringLiteral("70") : QStringLiteral("none"));
+        EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+        ExpectIndexMatchesRecords(1);
+        // and the updater goes on with the next edit of the same record
+        ASSERT_TRUE(x->table.FindKey({70}));
+        x->table.Edit();
+        x->table.FieldByName(QStringLiteral("Body"))->SetAsString(QStringLiteral("stone harbour"));
+        x->table.Post();
+        ExpectIndexMatchesRecords(1);
+        EXPECT_TRUE(search.Find(QStringLiteral("harbour")).split(u' ').contains(QStringLiteral("70")));
+    }
+    EXPECT_TRUE(ranThrough);
+    EXPECT_GT(staleRuns, 0);
+}
+
+TEST_F(IndexCrash, a_kill_between_the_record_write_and_its_words_leaves_a_stale_index_that_the_next_search_builds_again) {
+    CreateRecords(300);
+    struct KillPoint {
+        const char* name;
+        bool afterRecord;  ///< killed as soon as the record is written, else after two word rows
+        const char* body;
+    };
+    static const KillPoint points[] = {{"after the record", true, "quagmire zeppelin tango"},
+                                       {"among the word rows", false, "quagmire walrus yodel"}};
+    for (const KillPoint& point : points) {
+        SCOPED_TRACE(point.name);
+        Build();
+        EXPECT_TRUE(RunKilled([&] {
+            auto x = OpenIndexed();
+            if (point.afterRecord) {
+                x->table.AfterPost = [](db::Table&) { ::kill(::getpid(), SIGKILL); };
+            } else {
+                x->wordsLink.AfterPost = [&x](QObject*) {
+                    if (x->wordsLink.RowsWritten() >= 2) ::kill(::getpid(), SIGKILL);
+                };
+            }
+            x->table.FindKey({100});
+            x->table.Edit();
+            x->table.FieldByName(QStringLiteral("Body"))->SetAsString(QString::fromLatin1(point.body));
+            x->table.Post();
+        }));
+        ASSERT_TRUE(RecordBody(Path(), 100).contains(QStringLiteral("quagmire")));
+        EXPECT_EQ(db::VerifyTableFile(Path(), QStringLiteral("NotesDict.DB")).Level, 0);
+        auto x = OpenIndexed();
+        EXPECT_GT(x->wordsLink.PendingChanges(), 0);
+        SharedSearch search(x->text, x->wordsLink);
+        EXPECT_EQ(search.Find(QStringLiteral("quagmire")), QStringLiteral("100"));
+        EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+        ExpectIndexMatchesRecords(1);
+    }
+}
+
+TEST_F(IndexUpdate, a_cancelled_post_and_a_refused_record_write_leave_no_pending_change) {
+    CreateRecords(40);
+    Build();
+    auto x = OpenIndexed();
+    // a key violation fails the record's own write after the change was counted
+    ASSERT_TRUE(x->table.FindKey({20}));
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(21);
+    EXPECT_THROW(x->table.Post(), db::EDBEngineError);
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 1);
+    x->table.Cancel();
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+    // a failed post tried again counts once
+    ASSERT_TRUE(x->table.FindKey({20}));
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(21);
+    EXPECT_THROW(x->table.Post(), db::EDBEngineError);
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(20);
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("quagmire"));
+    x->table.Post();
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+    ExpectIndexMatchesRecords(1);
 }
