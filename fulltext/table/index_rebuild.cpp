@@ -1,12 +1,15 @@
 #include "fulltext/table/index_rebuild.h"
 
 #include "fulltext/errors.h"
+#include "fulltext/table/dataset_drivers.h"
 #include "fulltext/table/ts_make.h"
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"
 #include "fulltext/ts_cache.h"
 
 #include "platform/db/table.h"
+
+#include <memory>
 
 namespace fulltext {
 
@@ -20,24 +23,26 @@ void build(TtsEngine& engine, TtsTextDataSetLink& text, TtsWordsDataSetLink& wor
     wordTable.SetDatabaseName(words.Table()->Folder());
     wordTable.SetTableName(words.Table()->TableName());
 
-    TtsMakeTextTableLink makeText;
-    makeText.SetTable(&records);
-    makeText.SetFieldNames(text.FieldNames());
-    makeText.SetIndexFieldName(text.IndexFieldName());
+    // the link classes the table's driver names for builds
+    const DatasetDriver driver = DatasetDriverFor(text.Table());
+    const std::unique_ptr<TtsTextDataSetLink> makeText(driver.MakeTextLink(nullptr));
+    makeText->SetTable(&records);
+    makeText->SetFieldNames(text.FieldNames());
+    makeText->SetIndexFieldName(text.IndexFieldName());
 
-    TtsMakeWordsTableLink makeWords;
-    makeWords.SetTable(&wordTable);
-    makeWords.SetWordFieldSize(words.WordFieldSize());
-    makeWords.SetLikeFieldSize(words.LikeFieldSize());
-    makeWords.SetReverseField(words.HasReverse());
-    if (words.BytesFieldSize() > 0) makeWords.SetBytesFieldSize(words.BytesFieldSize());
-    else if (words.CharFieldSize() > 0) makeWords.SetCharFieldSize(words.CharFieldSize());
-    else makeWords.SetBlobFieldSize(words.BlobFieldSize());
+    const std::unique_ptr<TtsWordsDataSetLink> makeWords(DatasetDriverFor(words.Table()).MakeWordsLink(nullptr));
+    makeWords->SetTable(&wordTable);
+    makeWords->SetWordFieldSize(words.WordFieldSize());
+    makeWords->SetLikeFieldSize(words.LikeFieldSize());
+    makeWords->SetReverseField(words.HasReverse());
+    if (words.BytesFieldSize() > 0) makeWords->SetBytesFieldSize(words.BytesFieldSize());
+    else if (words.CharFieldSize() > 0) makeWords->SetCharFieldSize(words.CharFieldSize());
+    else makeWords->SetBlobFieldSize(words.BlobFieldSize());
 
     TtsCache cache;
     TtsMake maker;
-    maker.SetTextLink(&makeText);
-    maker.SetWordsLink(&makeWords);
+    maker.SetTextLink(makeText.get());
+    maker.SetWordsLink(makeWords.get());
     maker.SetCache(&cache);
     maker.SetMinWordLen(engine.MinWordLen());
     maker.SetOmitList(engine.OmitList());

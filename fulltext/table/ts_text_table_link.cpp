@@ -1,5 +1,7 @@
 #include "fulltext/table/ts_text_table_link.h"
 
+#include "fulltext/table/dataset_drivers.h"
+
 #include "fulltext/ts_engine.h"
 #include "fulltext/errors.h"
 
@@ -16,6 +18,7 @@ TtsTextDataSetLink::~TtsTextDataSetLink() { AnnounceRemoval(); }
 
 void TtsTextDataSetLink::SetTable(db::Table* table) {
     if (m_table == table) return;
+    if (table) fulltext::DatasetDriverFor(table);  // 30474 for a dataset no driver serves
     m_reader.reset();
     m_table = table;
     m_keyField = nullptr;
@@ -309,6 +312,15 @@ QString TtsTextDataSetLink::TableProperty(int number) const {
 
 QStringList TtsTextDataSetLink::IndexList(bool all) const {
     checkTable();
+    if (!m_table->Active()) {
+        // a closed table's definitions come from its file
+        try {
+            m_table->UpdateDefs();
+        } catch (const db::EDBEngineError& e) {
+            qCWarning(lcFulltext) << "Reading the index definitions failed:" << e.Message();
+            throw EIndexNames();
+        }
+    }
     QStringList list;
     const db::TableDef& def = m_table->Definition();
     for (const db::IndexDef& ix : def.Indexes) {

@@ -96,7 +96,8 @@ public:
     /// else "A"; other numbers raise 30480.
     QString TableProperty(int number) const;
     /// Field lists of the table's indexes; unless `all`, only single-field indexes over
-    /// integer fields.
+    /// integer fields. A closed table's definitions are read from its file first; when they
+    /// cannot be read, EIndexNames ("Could not update index names").
     QStringList IndexList(bool all) const;
 
     void ReadProperties(TtsEngine* engine, stream::ValueReader& reader) override;

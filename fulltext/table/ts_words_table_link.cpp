@@ -1,5 +1,6 @@
 #include "fulltext/table/ts_words_table_link.h"
 
+#include "fulltext/table/dataset_drivers.h"
 #include "fulltext/table/index_rebuild.h"
 #include "fulltext/table/word_table_files.h"
 #include "fulltext/ts_engine.h"
@@ -103,6 +104,7 @@ void TtsWordsDataSetLink::SetTransactions(int n) {
 
 void TtsWordsDataSetLink::SetTable(db::Table* table) {
     if (m_table == table) return;
+    if (table) fulltext::DatasetDriverFor(table);  // 30474 for a dataset no driver serves
     resetBindings();
     m_table = table;
 }
@@ -141,8 +143,14 @@ db::TableDef TtsWordsDataSetLink::FieldDefinitions(bool segmented) const {
 
 void TtsWordsDataSetLink::CreateTable() {
     checkTable();
-    m_table->Close();
+    const fulltext::DatasetDriver driver = fulltext::DatasetDriverFor(m_table);
     resetBindings();
+    try {
+        driver.ResetTable(*m_table, true);
+    } catch (const db::EDBEngineError& e) {
+        qCWarning(lcFulltext) << "Dropping the word table failed:" << e.Message();
+        throw ETessick(fulltext::msgTableCreationError);
+    }
     const db::TableDef def = FieldDefinitions(m_segmented);
     m_table->FieldDefs() = def.Fields;
     m_table->IndexDefs().clear();
@@ -152,7 +160,7 @@ void TtsWordsDataSetLink::CreateTable() {
         m_wordIndexAdded = true;
     }
     try {
-        m_table->CreateTable();
+        driver.CreateTable(*m_table);
     } catch (const db::EDBEngineError& e) {
         qCWarning(lcFulltext) << "Creating the word table failed:" << e.Message();
         throw ETessick(fulltext::msgTableCreationError);
@@ -628,7 +636,7 @@ bool TtsWordsDataSetLink::StartTransaction() {
     if (m_inTransaction || !IsActive()) return false;
     const db::Database* database = db::Database::FindDatabase(m_table->DatabaseName());
     if (database && database->InTransaction()) return false;  // the database's transaction holds it
-    m_table->StartBatch();
+    fulltext::DatasetDriverFor(m_table).Transaction(*m_table, fulltext::DatasetDriver::trStart);
     m_inTransaction = true;
     m_transactionCounter = 0;
     return true;
@@ -638,7 +646,8 @@ void TtsWordsDataSetLink::Commit() {
     if (!m_inTransaction) return;
     m_inTransaction = false;
     m_transactionCounter = 0;
-    if (IsActive()) m_table->EndBatch(true);
+    if (IsActive())
+        fulltext::DatasetDriverFor(m_table).Transaction(*m_table, fulltext::DatasetDriver::trCommit);
 }
 
 void TtsWordsDataSetLink::Rollback() {
@@ -647,7 +656,7 @@ void TtsWordsDataSetLink::Rollback() {
     m_transactionCounter = 0;
     if (IsActive()) {
         if (m_table->State() == db::DataSetState::dsEdit || m_table->State() == db::DataSetState::dsInsert) m_table->Cancel();
-        m_table->EndBatch(false);
+        fulltext::DatasetDriverFor(m_table).Transaction(*m_table, fulltext::DatasetDriver::trRollback);
     }
 }
 
@@ -780,7 +789,7 @@ void TtsWordsDataSetLink::beginBuild() {
     } else {
         m_wordIndexAdded = true;
     }
-    m_table->SetExclusive(true);
+    fulltext::DatasetDriverFor(m_table).SetExclusive(*m_table, true);
     try {
         Open();
         // A build into the side folder runs in one transaction: nobody else sees that table.

@@ -2,6 +2,7 @@
 
 #include "fulltext/search/tests/search_answer.h"
 #include "fulltext/search/ts_search.h"
+#include "fulltext/table/dataset_drivers.h"
 #include "fulltext/table/word_table_files.h"
 #include "fulltext/errors.h"
 #include "fulltext/ts_text.h"
@@ -133,6 +134,14 @@ TEST_F(IndexBuild, refuses_missing_links_field_names_and_long_omit_lists) {
     CreateRecords(5);
     TtsMake maker;
     EXPECT_EQ(ErrorOf([&] { maker.Execute(); }), fulltext::msgCacheNotAssigned);
+    // a cache is required unless the maker is told it is not: then it collects in its own
+    EXPECT_EQ(ErrorOf([&] { Build(0, [](TtsMake& m, TtsMakeWordsTableLink&) { m.SetCache(nullptr); }); }),
+              fulltext::msgCacheNotAssigned);
+    Build(0, [](TtsMake& m, TtsMakeWordsTableLink&) {
+        m.SetCache(nullptr);
+        m.SetParams(QStringList{QStringLiteral("CacheRequired=False")});
+    });
+    ExpectIndexMatchesRecords(1);
     QStringList omit;
     for (int i = 0; i < 501; ++i) omit << QString::number(i);
     EXPECT_EQ(ErrorOf([&] { maker.SetOmitList(omit); }), fulltext::msgTooManyOmitWords);
@@ -977,4 +986,65 @@ TEST_F(IndexUpdate, a_cancelled_post_and_a_refused_record_write_leave_no_pending
     x->table.Post();
     EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
     ExpectIndexMatchesRecords(1);
+}
+
+TEST_F(WordTable, the_driver_registry_serves_tables_and_refuses_other_datasets) {
+    db::Table plain;
+    TtsTable indexed;
+    QObject notADataset;
+    const fulltext::DatasetDriver forTable = fulltext::DatasetDriverFor(&plain);
+    EXPECT_EQ(forTable.Name, "TTable");
+    EXPECT_EQ(fulltext::DatasetDriverFor(&indexed).Name, "TTable");
+    EXPECT_EQ(ErrorOf([&] { fulltext::DatasetDriverFor(&notADataset); }), fulltext::msgDatasetNotSupported);
+    EXPECT_EQ(ErrorOf([&] { fulltext::DatasetDriverFor(nullptr); }), fulltext::msgDatasetNotSupported);
+    // the link classes it names
+    struct Made {
+        QObject* link;
+        const char* className;
+    };
+    QObject owner;
+    const Made made[] = {{forTable.MakeTextLink(&owner), "TtsMakeTextTableLink"},
+                         {forTable.TextLink(&owner), "TtsTextTableLink"},
+                         {forTable.MakeWordsLink(&owner), "TtsMakeWordsTableLink"},
+                         {forTable.WordsLink(&owner), "TtsWordsTableLink"}};
+    for (const Made& m : made) {
+        EXPECT_STREQ(m.link->metaObject()->className(), m.className);
+        EXPECT_EQ(m.link->parent(), &owner);
+    }
+    // a later entry for a narrower class is asked first; without any entry, links refuse tables
+    fulltext::DatasetDriver narrower = forTable;
+    narrower.Name = QStringLiteral("Indexed");
+    narrower.DataSetClass = &TtsTable::staticMetaObject;
+    fulltext::RegisterDatasetDriver(narrower);
+    EXPECT_EQ(fulltext::DatasetDriverFor(&indexed).Name, "Indexed");
+    EXPECT_EQ(fulltext::DatasetDriverFor(&plain).Name, "TTable");
+    fulltext::UnregisterDatasetDriver(QStringLiteral("Indexed"));
+    fulltext::UnregisterDatasetDriver(QStringLiteral("TTable"));
+    TtsWordsTableLink words;
+    TtsTextTableLink text;
+    EXPECT_EQ(ErrorOf([&] { words.SetTable(&plain); }), fulltext::msgDatasetNotSupported);
+    EXPECT_EQ(ErrorOf([&] { text.SetTable(&plain); }), fulltext::msgDatasetNotSupported);
+    fulltext::RegisterDatasetDriver(forTable);
+    EXPECT_EQ(ErrorOf([&] { words.SetTable(&plain); }), 0);
+}
+
+TEST_F(WordTable, a_closed_tables_index_list_comes_from_its_file_and_an_unreadable_one_is_reported) {
+    CreateRecords(3);
+    db::Table records;
+    records.SetDatabaseName(Path());
+    records.SetTableName(QStringLiteral("Notes.DB"));
+    TtsMakeTextTableLink text;
+    text.SetTable(&records);
+    EXPECT_EQ(text.IndexList(false), QStringList{"NodeID"});
+    db::Table missing;
+    missing.SetDatabaseName(Path());
+    missing.SetTableName(QStringLiteral("Nowhere.DB"));
+    text.SetTable(&missing);
+    try {
+        text.IndexList(true);
+        ADD_FAILURE() << "no error";
+    } catch (const EIndexNames& e) {
+        EXPECT_EQ(e.Message(), "Could not update index names");
+        EXPECT_EQ(e.Code(), fulltext::tsIndexNames);
+    }
 }
