@@ -3,6 +3,7 @@
 #include "fulltext/char_rules.h"
 #include "fulltext/errors.h"
 
+#include "platform/base/assert.h"
 #include "platform/base/messages.h"
 
 namespace fulltext {
@@ -213,6 +214,7 @@ ExprCode CompileExpression(const QString& source, const QStringList& tokens, boo
     try {
         ExprCode code = compiler.Run();
         if (hasOperator) *hasOperator = code.hasOperator;
+        DOSSARA_ASSERT(int(code.units.size()) <= ExprCode::kMaxCode, throw EExpression(msgCodeArrayFull, 0));
         return code;
     } catch (const EExpression&) {
         if (hasOperator) *hasOperator = compiler.HasOperator();

@@ -13,40 +13,40 @@ void TtsTable::DoAfterUpdate() {
 }
 
 void TtsTable::DoBeforeEdit() {
-    if (updating()) m_updater->BeforeEdit();
+    if (maintainsIndex()) m_updater->BeforeEdit();
     db::Table::DoBeforeEdit();
 }
 
 void TtsTable::DoBeforeInsert() {
-    if (updating()) m_updater->BeforeInsert();
+    if (maintainsIndex()) m_updater->BeforeInsert();
     db::Table::DoBeforeInsert();
 }
 
 void TtsTable::DoBeforeDelete() {
-    if (updating()) m_updater->BeforeDelete();
+    if (maintainsIndex()) m_updater->BeforeDelete();
     db::Table::DoBeforeDelete();
 }
 
 void TtsTable::DoBeforePost() {
     db::Table::DoBeforePost();
-    if (updating()) m_updater->BeforePost();
+    if (maintainsIndex()) m_updater->BeforePost();
 }
 
 void TtsTable::DoAfterCancel() {
     db::Table::DoAfterCancel();
-    if (updating()) m_updater->AfterCancel();
+    if (maintainsIndex()) m_updater->AfterCancel();
 }
 
 void TtsTable::DoAfterPost() {
     db::Table::DoAfterPost();
-    if (!updating()) return;
+    if (!maintainsIndex()) return;
     m_updater->AfterPost();
     DoAfterUpdate();
 }
 
 void TtsTable::DoAfterDelete() {
     db::Table::DoAfterDelete();
-    if (!updating()) return;
+    if (!maintainsIndex()) return;
     m_updater->AfterDelete();
     DoAfterUpdate();
 }

@@ -53,7 +53,7 @@ protected:
     void DoAfterDelete() override;
 
 private:
-    bool updating() const { return m_updater && m_updatesEnabled; }
+    bool maintainsIndex() const { return m_updater && m_updatesEnabled; }
 
     QPointer<TtsBaseUpdate> m_updater;
     bool m_updatesEnabled = true;
