@@ -6,6 +6,24 @@ Q_LOGGING_CATEGORY(lcFulltext, "dossara.fulltext")
 
 namespace fulltext {
 
+namespace {
+
+constexpr bool within(int code, ErrorRange range) { return code >= range.first && code <= range.last; }
+constexpr bool before(ErrorRange a, ErrorRange b) { return a.last < b.first; }
+
+// The ranges follow one another, and every code lies in its own range.
+static_assert(before(kStringManagerCodes, kContainerCodes) && before(kContainerCodes, kContainerFileCodes) &&
+              before(kContainerFileCodes, kWildcardCodes) && before(kWildcardCodes, kLinkCodes) &&
+              before(kLinkCodes, kEngineMessages));
+static_assert(within(srStringNotFound, kStringManagerCodes) && within(srInvalidResource, kStringManagerCodes));
+static_assert(within(cxCompareUnassigned, kContainerCodes) && within(cxNodeClassNameDiffers, kContainerCodes));
+static_assert(within(cxFileOpen, kContainerFileCodes) && within(cxFileWrite, kContainerFileCodes));
+static_assert(within(wcSameWildcards, kWildcardCodes) && within(wcMaskTooLong, kWildcardCodes));
+static_assert(within(tsIndexNames, kLinkCodes));
+static_assert(within(msgCodeArrayFull, kEngineMessages) && within(msgLeadingWildcard, kEngineMessages));
+
+}  // namespace
+
 void DeclareEngineMessages() {
     static const bool declared = [] {
         base::DeclareMessages({
