@@ -1048,3 +1048,21 @@ TEST_F(WordTable, a_closed_tables_index_list_comes_from_its_file_and_an_unreadab
         EXPECT_EQ(e.Code(), fulltext::tsIndexNames);
     }
 }
+
+TEST_F(IndexUpdate, deleting_the_lowest_record_leaves_an_index_that_the_next_search_builds_again) {
+    CreateRecords(30);
+    Build();
+    auto x = OpenIndexed();
+    SharedSearch search(x->text, x->wordsLink);
+    ASSERT_TRUE(x->table.FindKey({1}));
+    EXPECT_EQ(ErrorOf([&] { x->table.Delete(); }), fulltext::msgDictionaryInvalidated);
+    EXPECT_FALSE(x->table.FindKey({1}));  // the user's delete stands
+    EXPECT_GT(x->wordsLink.PendingChanges(), 0);
+    ASSERT_TRUE(x->table.FindKey({7}));
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("quagmire"));
+    x->table.Post();
+    EXPECT_EQ(search.Find(QStringLiteral("quagmire")), QStringLiteral("7"));
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+    ExpectIndexMatchesRecords(2);
+}
