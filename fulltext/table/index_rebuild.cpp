@@ -29,6 +29,10 @@ void build(TtsEngine& engine, TtsTextDataSetLink& text, TtsWordsDataSetLink& wor
     makeText->SetTable(&records);
     makeText->SetFieldNames(text.FieldNames());
     makeText->SetIndexFieldName(text.IndexFieldName());
+    // fields the owner reads its own way (rich text) and a range it names are read alike
+    makeText->OnProcessField = text.OnProcessField;
+    makeText->OnMinIndex = text.OnMinIndex;
+    makeText->OnMaxIndex = text.OnMaxIndex;
 
     const std::unique_ptr<TtsWordsDataSetLink> makeWords(DatasetDriverFor(words.Table()).MakeWordsLink(nullptr));
     makeWords->SetTable(&wordTable);

@@ -7,8 +7,8 @@ namespace fulltext {
 /// Builds the word table of `engine`'s index again from its record table, as the index maker
 /// built it: the same indexed fields, key field, word splitting, omit list, segment size and
 /// word-pair setting (the index properties `engine` has read) and the same word table layout
-/// (the sizes of its fields, the reverse and sounds-like fields), with `engine`'s word filter
-/// and fold routine. For an index that is known to be stale (pending changes in its word
+/// (the sizes of its fields, the reverse and sounds-like fields), with `engine`'s word filter,
+/// word parser and fold routine and its text link's field and range handlers. For an index that is known to be stale (pending changes in its word
 /// table): the words link closes its table for the build and opens it again afterwards; the
 /// text link forgets its cached range and `engine`'s cache its sets.
 ///

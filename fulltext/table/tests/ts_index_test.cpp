@@ -1066,3 +1066,23 @@ TEST_F(IndexUpdate, deleting_the_lowest_record_leaves_an_index_that_the_next_sea
     EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
     ExpectIndexMatchesRecords(2);
 }
+
+TEST_F(IndexUpdate, a_stale_index_is_built_again_with_the_links_own_field_handler) {
+    CreateRecords(12);
+    // the owner reads Title its own way (as it reads rich text): one word per title
+    const auto handler = [](QObject*, TtsEngine* engine, db::Field* f) {
+        if (f->FieldName() == QLatin1String("Title")) engine->AddWord(u"HANDLED", false);
+        else engine->ParseString(f->AsString());
+    };
+    Build(0, [&](TtsMake& m, TtsMakeWordsTableLink&) {
+        qobject_cast<TtsTextDataSetLink*>(m.TextLink())->OnProcessField = handler;
+    });
+    auto x = OpenIndexed();
+    x->text.OnProcessField = handler;
+    SharedSearch search(x->text, x->wordsLink);
+    const QString all = search.Find(QStringLiteral("handled"));
+    EXPECT_EQ(all.split(u' ').size(), 12);
+    x->wordsLink.AddPendingChanges(1);  // a change the word table missed
+    EXPECT_EQ(search.Find(QStringLiteral("handled")), all);
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+}
