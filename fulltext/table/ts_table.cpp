@@ -12,6 +12,24 @@ void TtsTable::DoAfterUpdate() {
     if (AfterUpdate) AfterUpdate(this);
 }
 
+void TtsTable::StartBatch() {
+    db::Table::StartBatch();
+    if (m_updater) m_updater->BatchStarted();
+}
+
+void TtsTable::EndBatch(bool commit) {
+    // The updater hears of the end also when ending fails: its count then stays.
+    struct Tell {
+        TtsBaseUpdate* updater;
+        bool committed = false;
+        ~Tell() {
+            if (updater) updater->BatchEnded(committed);
+        }
+    } tell{m_updater};
+    db::Table::EndBatch(commit);
+    tell.committed = commit;
+}
+
 void TtsTable::DoBeforeEdit() {
     if (maintainsIndex()) m_updater->BeforeEdit();
     db::Table::DoBeforeEdit();

@@ -39,6 +39,13 @@ public:
     bool UpdatesEnabled() const { return m_updatesEnabled; }
     void SetUpdatesEnabled(bool on) { m_updatesEnabled = on; }
 
+    /// The table's batch (db::Table::StartBatch/EndBatch), with the updater told: while it
+    /// runs, the word table commits each post's words but the records wait for the batch, so
+    /// the pending count of the index stays until the batch is committed; a batch rolled back
+    /// leaves it, and the index is built again before the next search.
+    void StartBatch();
+    void EndBatch(bool commit);
+
     TNotifyEvent AfterUpdate;
     /// Fires AfterUpdate.
     virtual void DoAfterUpdate();

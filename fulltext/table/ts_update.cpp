@@ -100,8 +100,31 @@ void TtsBaseUpdate::BeforePost() {
     });
 }
 
-void TtsBaseUpdate::AfterCancel() {
+void TtsBaseUpdate::BatchStarted() {
+    m_inBatch = true;
+    m_batchLost = false;
+}
+
+void TtsBaseUpdate::BatchEnded(bool committed) noexcept {
+    m_inBatch = false;
+    const bool release = committed && !m_batchLost;
+    m_batchLost = false;
     if (!m_pendingHeld) return;
+    if (!release) {
+        // the count stays for the changes the records dropped or the word table missed
+        m_pendingHeld = false;
+        return;
+    }
+    AfterCancel();
+}
+
+bool TtsBaseUpdate::takePending() {
+    if (m_inBatch) return false;
+    return std::exchange(m_pendingHeld, false);
+}
+
+void TtsBaseUpdate::AfterCancel() {
+    if (!m_pendingHeld || m_inBatch) return;
     m_pendingHeld = false;
     try {
         runHook(false, [&] { wordsLink()->AddPendingChanges(-1); });
@@ -125,7 +148,8 @@ void TtsBaseUpdate::BeforeDelete() {
 void TtsBaseUpdate::AfterDelete() {
     if (m_mode != umBeforeDelete) return;
     // Given back with the words below; when they fail, the count stays for the lost change.
-    const bool held = std::exchange(m_pendingHeld, false);
+    const bool held = takePending();
+    const bool lostBefore = std::exchange(m_batchLost, m_inBatch);
     runHook(true, [&] {
         SetRecord(m_deletedRecord);
         std::vector<QString> gone;
@@ -138,12 +162,14 @@ void TtsBaseUpdate::AfterDelete() {
         textLink()->ExtendRange(m_deletedRecord, false);
         if (held) wordsLink()->AddPendingChanges(-1);
     });
+    m_batchLost = lostBefore;
     DoAfterBatch();
 }
 
 void TtsBaseUpdate::AfterPost() {
     // Given back with the words below; when they fail, the count stays for the lost change.
-    const bool held = std::exchange(m_pendingHeld, false);
+    const bool held = takePending();
+    const bool lostBefore = std::exchange(m_batchLost, m_inBatch);
     runHook(true, [&] {
         TtsTextDataSetLink* text = textLink();
         const int record = text->RecordIndex();
@@ -192,6 +218,7 @@ void TtsBaseUpdate::AfterPost() {
         clearMarkedWords();
         if (held) wordsLink()->AddPendingChanges(-1);
     });
+    m_batchLost = lostBefore;
     DoAfterBatch();
 }
 

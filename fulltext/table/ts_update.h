@@ -64,6 +64,12 @@ public:
     /// After a cancelled edit or insert: gives back a pending count taken for a post that
     /// did not go through.
     virtual void AfterCancel();
+    /// The indexed table's batch started: the pending count is kept until it ends.
+    void BatchStarted();
+    /// The batch ended: committed with every post's words written, the count is given back;
+    /// otherwise it stays (the word table holds words of changes the records dropped). Never
+    /// raises: a count that cannot be given back stays.
+    void BatchEnded(bool committed) noexcept;
 
     void ProcessWord(QStringView word) override;
     /// Forgets that the properties were read and reads them again.
@@ -86,9 +92,13 @@ protected:
     /// True while this updater holds a pending count in the word table for a change whose
     /// record write has not been followed by its words yet.
     bool m_pendingHeld = false;
+    bool m_inBatch = false;    ///< the record table's batch runs: the count waits for its end
+    bool m_batchLost = false;  ///< a change of the running batch missed the word table
 
 private:
     void holdPending();
+    /// Takes the held count for giving back with the words (not while a batch runs).
+    bool takePending();
 };
 
 /// The updater with its word operation; a change of segment writes the cache back first.

@@ -1086,3 +1086,30 @@ TEST_F(IndexUpdate, a_stale_index_is_built_again_with_the_links_own_field_handle
     EXPECT_EQ(search.Find(QStringLiteral("handled")), all);
     EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
 }
+
+TEST_F(IndexUpdate, a_batch_of_the_indexed_table_gives_its_pending_count_back_only_when_committed) {
+    CreateRecords(40);
+    Build();
+    auto x = OpenIndexed();
+    SharedSearch search(x->text, x->wordsLink);
+    auto editBatch = [&](const QString& title, bool commit) {
+        x->table.StartBatch();
+        for (int id : {5, 6}) {
+            ASSERT_TRUE(x->table.FindKey({id}));
+            x->table.Edit();
+            x->table.FieldByName(QStringLiteral("Title"))->SetAsString(title);
+            x->table.Post();
+        }
+        x->table.EndBatch(commit);
+    };
+    editBatch(QStringLiteral("quagmire"), true);
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+    ExpectIndexMatchesRecords(1);
+    // rolled back: the word table holds words the records dropped, and says so
+    editBatch(QStringLiteral("zeppelin"), false);
+    EXPECT_GT(x->wordsLink.PendingChanges(), 0);
+    EXPECT_EQ(search.Find(QStringLiteral("zeppelin")), QStringLiteral("none"));
+    EXPECT_EQ(search.Find(QStringLiteral("quagmire")), QStringLiteral("5 6"));
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+    ExpectIndexMatchesRecords(1);
+}
