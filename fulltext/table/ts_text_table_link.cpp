@@ -5,6 +5,7 @@
 #include "fulltext/ts_engine.h"
 #include "fulltext/errors.h"
 
+#include "platform/base/assert.h"
 #include "platform/db/db_error.h"
 #include "platform/db/field.h"
 #include "platform/stream/value_reader.h"
@@ -246,6 +247,8 @@ void TtsTextDataSetLink::processField(TtsEngine* engine, db::Field* field) {
 
 void TtsTextDataSetLink::ProcessRecord(TtsEngine* engine) {
     Open();
+    // bound fields and their names are kept side by side
+    DOSSARA_ASSERT(m_fields.size() == std::size_t(m_fieldNames.size()), bind());
     engine->SetRecord(RecordIndex());
     const TEngineStates states = engine->States();
     const bool allFields = m_subFieldNames.isEmpty() || states.Contains(TEngineState::esMake) ||
