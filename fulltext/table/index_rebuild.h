@@ -8,9 +8,10 @@ namespace fulltext {
 /// built it: the same indexed fields, key field, word splitting, omit list, segment size and
 /// word-pair setting (the index properties `engine` has read) and the same word table layout
 /// (the sizes of its fields, the reverse and sounds-like fields), with `engine`'s word filter,
-/// word parser and fold routine and its text link's field and range handlers. For an index that is known to be stale (pending changes in its word
-/// table): the words link closes its table for the build and opens it again afterwards; the
-/// text link forgets its cached range and `engine`'s cache its sets.
+/// word parser and fold routine and its text link's field and range handlers. For an index
+/// that is known to be stale (pending changes in its word table): the words link closes its
+/// table for the build and opens it again afterwards; the text link forgets its cached range
+/// and `engine`'s cache its sets.
 ///
 /// Raises ETessick 30476 "Dictionary invalidated" when the links are not table links or the
 /// build cannot run (the word table held by someone else, a read-only folder): the index then

@@ -885,7 +885,7 @@ QString RecordBody(const QString& folder, int id) {
 
 }  // namespace
 
-TEST_F(IndexCrash, a_failing_write_after_the_record_was_written_leaves_a_stale_index_that_the_next_search_builds_again) {
+TEST_F(IndexCrash, a_failing_write_after_the_record_leaves_a_stale_index_that_the_next_search_builds_again) {
     CreateRecords(150);
     bool ranThrough = false;
     int staleRuns = 0;
@@ -927,7 +927,7 @@ TEST_F(IndexCrash, a_failing_write_after_the_record_was_written_leaves_a_stale_i
     EXPECT_GT(staleRuns, 0);
 }
 
-TEST_F(IndexCrash, a_kill_between_the_record_write_and_its_words_leaves_a_stale_index_that_the_next_search_builds_again) {
+TEST_F(IndexCrash, a_kill_between_the_record_and_its_words_leaves_a_stale_index_that_the_next_search_builds_again) {
     CreateRecords(300);
     struct KillPoint {
         const char* name;
