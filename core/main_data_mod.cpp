@@ -12,6 +12,7 @@
 #include "fulltext/table/ts_words_table_link.h"
 #include "fulltext/ts_cache.h"
 
+#include "platform/base/scope_exit.h"
 #include "platform/db/database.h"
 #include "platform/db/db_error.h"
 #include "platform/db/field.h"
@@ -127,19 +128,15 @@ void TMainDataMod::ConnectDatabase(const QString& folder) {
     const QString path = QDir::cleanPath(folder);
     DSDB->SetDatabaseName(path);
     DSDB->SetParams({QStringLiteral("PATH=") + path});
-    try {
-        DSDB->Open();
-        for (db::Table* t : {Registry, static_cast<db::Table*>(Hierarchy), HierarchyDict, tsTable, tsField, SrcTable})
-            t->SetDatabaseName(path);
-        Registry->Open();
-        core::SetSettingsTable(Registry);
-        HierarchyTextLink->SetTable(Hierarchy);
-        HierarchyDict->Open();
-        Hierarchy->Open();
-    } catch (...) {
-        DisconnectDatabase();
-        throw;
-    }
+    base::ScopeFail undo([&] { DisconnectDatabase(); });
+    DSDB->Open();
+    for (db::Table* t : {Registry, static_cast<db::Table*>(Hierarchy), HierarchyDict, tsTable, tsField, SrcTable})
+        t->SetDatabaseName(path);
+    Registry->Open();
+    core::SetSettingsTable(Registry);
+    HierarchyTextLink->SetTable(Hierarchy);
+    HierarchyDict->Open();
+    Hierarchy->Open();
 }
 
 void TMainDataMod::DisconnectDatabase() {
@@ -168,7 +165,10 @@ void TMainDataMod::LoadViewImages() {
     ViewImageSmall.clear();
     ViewImageLarge.clear();
     m_views->IconMap.clear();
-    try {
+    {
+        base::ScopeExit close([&] {
+            if (!wasOpen) IconLibrary->Close();
+        });
         for (IconLibrary->First(); !IconLibrary->Eof(); IconLibrary->Next()) {
             const int id = IconLibrary->FieldByName(QStringLiteral("ID"))->AsInteger();
             const int index = int(ViewImageSmall.size());
@@ -183,11 +183,7 @@ void TMainDataMod::LoadViewImages() {
                 m_views->IconMap[size_t(id)] = qint16(index);
             }
         }
-    } catch (...) {
-        if (!wasOpen) IconLibrary->Close();
-        throw;
     }
-    if (!wasOpen) IconLibrary->Close();
     m_views->ViewImagesSmall = &ViewImageSmall;
     m_views->ViewImagesLarge = &ViewImageLarge;
 }

@@ -63,16 +63,20 @@ void TCxContainer::StoreToStream(QIODevice&) {}
 void TCxContainer::LoadFromFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw ECxException(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()), 0);
+        throw ECxException(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()),
+                           fulltext::cxFileOpen);
     LoadFromStream(file);
 }
 
 void TCxContainer::StoreToFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw ECxException(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()), 0);
+        throw ECxException(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString()),
+                           fulltext::cxFileCreate);
     StoreToStream(file);
-    if (!file.flush()) throw ECxException(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()), 0);
+    if (!file.flush())
+        throw ECxException(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()),
+                           fulltext::cxFileWrite);
 }
 
 namespace fulltext {

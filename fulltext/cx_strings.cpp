@@ -141,7 +141,8 @@ void TCxStringResource::Open(const QString& resourceName) {
     if (!valid) {
         // The manager's own table is checked before anything can report through it.
         if (resourceName.compare(QLatin1String("CXSRMGR_STRINGS"), Qt::CaseInsensitive) == 0)
-            throw base::Exception(QStringLiteral("Invalid string resource"), 0, 5);
+            throw ECxsStringResourceError::WithText(fulltext::srInvalidResource,
+                                                    QStringLiteral("Invalid string resource"));
         throw ECxsStringResourceError(5);
     }
     m_data = data;

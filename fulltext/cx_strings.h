@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/base/exception.h"
+#include "fulltext/errors.h"
 
 #include <QByteArray>
 #include <QString>
@@ -9,28 +9,6 @@
 #include <cstdint>
 #include <utility>
 #include <vector>
-
-/// Exceptions of the container library, one line each on when they are thrown:
-/// - ECxException: base of the library's failures; ErrorCode() is the message id.
-/// - ECxContainerError: a container failure (ids 51..62), text from CORVEX_STRINGS_ENGLISH.
-/// - ECxsStringResourceError: a string resource that cannot be found, opened or read (ids 1..5),
-///   text from CXSRMGR_STRINGS.
-
-class ECxException : public base::Exception {
-public:
-    ECxException(const QString& message, int errorCode) : base::Exception(message, 0, errorCode) {}
-    int ErrorCode() const { return Code(); }
-};
-
-class ECxContainerError : public ECxException {
-public:
-    explicit ECxContainerError(int id, const QStringList& args = {});
-};
-
-class ECxsStringResourceError : public base::Exception {
-public:
-    explicit ECxsStringResourceError(int id, const QStringList& args = {});
-};
 
 /// A string table in the "STR0" format, found by resource name. All integers are unsigned
 /// 32-bit little-endian:

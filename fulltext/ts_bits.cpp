@@ -3,9 +3,11 @@
 #include "fulltext/cx_container.h"
 #include "fulltext/cx_pack.h"
 #include "fulltext/ts_engine.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "fulltext/ts_links.h"
 #include "platform/base/scope_exit.h"
+
+#include "platform/base/assert.h"
 
 #include <QtEndian>
 
@@ -144,6 +146,9 @@ int TtsBits::CompressSet(const TwbBits& set, std::uint8_t* out, int first, int l
     const int byteCount = set.ByteCount();
     const std::uint8_t* bytes = set.Bytes();
     if (n <= 0) first = last = 0;
+    DOSSARA_ASSERT(n <= 0 || (0 <= first && first <= last && last <= set.MaxBits() && set.IsBitSet(first) &&
+                              set.IsBitSet(last)),
+                   (first = set.FirstMember(), last = set.LastMember()));
     WriteInt32(out + 4, -n);
     WriteInt32(out + 12, first);
     WriteInt32(out + 16, last);

@@ -3,7 +3,7 @@
 #include "fulltext/cx_container.h"
 #include "fulltext/cx_strings.h"
 #include "fulltext/ts_engine.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include <algorithm>
 #include <cmath>

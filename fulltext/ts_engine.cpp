@@ -2,7 +2,7 @@
 
 #include "fulltext/cx_strings.h"
 #include "fulltext/ts_cache.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "fulltext/ts_links.h"
 #include "fulltext/ts_text.h"
 #include "platform/base/scope_exit.h"

@@ -5,7 +5,7 @@
 // | value              | meaning                                                    |
 // |--------------------|------------------------------------------------------------|
 // | integer            | index version (2070 when written here)                     |
-// | integer            | reserved, written as 0 and skipped on reading              |
+// | integer            | 32 when written here; skipped on reading (older streams: 0)|
 // | ...                | the text link's properties (its WriteProperties)           |
 // | ...                | the words link's properties (its WriteProperties)          |
 // | integer            | MinWordLen                                                 |
@@ -27,6 +27,7 @@
 namespace {
 constexpr int kWordPairsSince = 2040;
 constexpr int kWrittenVersion = 2070;
+constexpr int kSecondValue = 32;
 }  // namespace
 
 void TtsEngine::ReadIndexPropertiesFrom(stream::ValueReader& reader, int& version) {
@@ -51,7 +52,7 @@ void TtsEngine::ReadIndexPropertiesFrom(stream::ValueReader& reader, int& versio
 
 void TtsEngine::WriteIndexProperties(stream::ValueWriter& writer) {
     writer.WriteInteger(kWrittenVersion);
-    writer.WriteInteger(0);
+    writer.WriteInteger(kSecondValue);
     if (TextLink()) TextLink()->WriteProperties(this, writer);
     if (WordsLink()) WordsLink()->WriteProperties(this, writer);
     writer.WriteInteger(m_minWordLen);

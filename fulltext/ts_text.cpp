@@ -1,15 +1,15 @@
 #include "fulltext/ts_text.h"
 
 #include "fulltext/char_rules.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include <cstring>
 #include <vector>
 
 TWildMatcher::TWildMatcher(const QString& mask, QChar anyChar, QChar oneChar, bool caseSensitive)
     : m_any(anyChar), m_one(oneChar), m_caseSensitive(caseSensitive) {
-    if (anyChar == oneChar) throw EWildCard(QStringLiteral("AnyChar = OneChar"));
-    if (mask.size() > 127) throw EWildCard(QStringLiteral("Mask Length too long"));
+    if (anyChar == oneChar) throw EWildCard(QStringLiteral("AnyChar = OneChar"), fulltext::wcSameWildcards);
+    if (mask.size() > 127) throw EWildCard(QStringLiteral("Mask Length too long"), fulltext::wcMaskTooLong);
     m_mask.reserve(mask.size());
     for (QChar c : mask) {
         if (c == m_any && !m_mask.isEmpty() && m_mask.back() == m_any) continue;

@@ -2,7 +2,7 @@
 // that compresses and expands back to itself; nothing may be read outside the input.
 
 #include "fulltext/ts_bits.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -28,7 +28,10 @@
 
 namespace {
 
-constexpr int kStatsPanelHeight = 73;
+constexpr int kStatsPanelHeightPx = 73;
+constexpr int kFontSizePx = 13;
+constexpr int kValueWidthPx = 70;
+constexpr int kGaugeWidthPx = 220;
 constexpr int kUnlimitedLastSegment = 32767;
 
 QString kilobytes(qint64 bytes) { return QLocale().toString(bytes / 1024); }
@@ -67,14 +70,14 @@ TtsProgressDlg::TtsProgressDlg(QWidget* parent)
     setObjectName(QStringLiteral("tsProgressDlg"));
     setWindowTitle(QStringLiteral("Building"));
     QFont f = font();
-    f.setPixelSize(13);
+    f.setPixelSize(kFontSizePx);
     setFont(f);
 
     // Controls.
     StatsPanel = ui::Make<QFrame>(this, "StatsPanel");
     StatsPanel->setFrameShape(QFrame::Panel);
     StatsPanel->setFrameShadow(QFrame::Raised);
-    StatsPanel->setFixedHeight(kStatsPanelHeight);
+    StatsPanel->setFixedHeight(kStatsPanelHeightPx);
     WordCountLabel = ui::Make<QLabel>(StatsPanel, "WordCountLabel", QStringLiteral("Word Count"));
     WordCount = ui::Make<QLabel>(StatsPanel, "WordCount");
     MemoryUsageLabel = ui::Make<QLabel>(StatsPanel, "MemoryUsageLabel", QStringLiteral("Memory (kb)"));
@@ -85,7 +88,7 @@ TtsProgressDlg::TtsProgressDlg(QWidget* parent)
     MaxMem = ui::Make<QLabel>(StatsPanel, "MaxMem");
     for (QLabel* value : {WordCount, MemUsage, ElapsedTime, MaxMem}) {
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        value->setMinimumWidth(70);
+        value->setMinimumWidth(kValueWidthPx);
     }
 
     GaugesPanel = ui::Make<QFrame>(this, "GaugesPanel");
@@ -102,7 +105,7 @@ TtsProgressDlg::TtsProgressDlg(QWidget* parent)
         gauge->setPalette(p);
         gauge->setRange(0, 0);
         gauge->setValue(0);
-        gauge->setMinimumWidth(220);
+        gauge->setMinimumWidth(kGaugeWidthPx);
     }
     CancelBtn = ui::Make<QPushButton>(GaugesPanel, "CancelBtn", QStringLiteral("Cancel"));
     CloseBtn = ui::Make<QPushButton>(GaugesPanel, "CloseBtn", QStringLiteral("Close"));

@@ -1,6 +1,6 @@
 #include "fulltext/match/rich_text_lines.h"
 
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include "platform/db/field.h"
 #include "platform/richtext/plain_lines.h"

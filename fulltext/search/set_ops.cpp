@@ -1,5 +1,7 @@
 #include "fulltext/search/set_ops.h"
 
+#include "platform/base/assert.h"
+
 #include "fulltext/cx_bits.h"
 #include "fulltext/ts_bits.h"
 
@@ -13,6 +15,8 @@ namespace {
 
 template <typename Op>
 void combine(TCxBits& target, const TCxBits& source, Op op) {
+    // the sets of one search all span the same records
+    DOSSARA_ASSERT(target.ByteCount() == source.ByteCount(), (void)0);
     std::uint8_t* t = target.Bytes();
     const std::uint8_t* s = source.Bytes();
     const std::size_t n = std::size_t(std::min(target.ByteCount(), source.ByteCount()));

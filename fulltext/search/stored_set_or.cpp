@@ -5,7 +5,7 @@
 #include "fulltext/cx_bits.h"
 #include "fulltext/cx_pack.h"
 #include "fulltext/ts_bits.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include <QtEndian>
 

@@ -3,7 +3,7 @@
 #include "fulltext/cx_bits.h"
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "platform/base/scope_exit.h"
 #include "platform/db/table.h"
 

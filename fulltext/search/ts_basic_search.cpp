@@ -4,7 +4,7 @@
 #include "fulltext/search/set_ops.h"
 #include "fulltext/search/stored_set_or.h"
 #include "fulltext/search/table_access.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "fulltext/ts_links.h"
 #include "fulltext/ts_text.h"
 #include "platform/base/scope_exit.h"

@@ -1,13 +1,10 @@
 #include "fulltext/search/ts_expression.h"
 
 #include "fulltext/char_rules.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
+#include "platform/base/assert.h"
 #include "platform/base/messages.h"
-
-EExpression::EExpression(int messageNumber, int position)
-    : ECxException((fulltext::DeclareEngineMessages(), base::MessageText(messageNumber)), messageNumber),
-      m_position(position) {}
 
 namespace fulltext {
 
@@ -217,6 +214,7 @@ ExprCode CompileExpression(const QString& source, const QStringList& tokens, boo
     try {
         ExprCode code = compiler.Run();
         if (hasOperator) *hasOperator = code.hasOperator;
+        DOSSARA_ASSERT(int(code.units.size()) <= ExprCode::kMaxCode, throw EExpression(msgCodeArrayFull, 0));
         return code;
     } catch (const EExpression&) {
         if (hasOperator) *hasOperator = compiler.HasOperator();

@@ -1,25 +1,12 @@
 #pragma once
 
-#include "fulltext/cx_strings.h"
+#include "fulltext/errors.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <vector>
-
-/// A search expression that cannot be compiled: ErrorCode() is the message number (30464
-/// "Code array full", 30485 "Missing parenthesis", 30486 "Missing quote", 30487 "Missing
-/// string", 30498 "Syntax error") and Position() the 1-based character index where the
-/// scanner stood.
-class EExpression : public ECxException {
-public:
-    EExpression(int messageNumber, int position);
-    int Position() const { return m_position; }
-
-private:
-    int m_position;
-};
 
 namespace fulltext {
 

@@ -1,7 +1,7 @@
 #include "fulltext/search/ts_search.h"
 
 #include "fulltext/search/search_access.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "platform/base/scope_exit.h"
 
 #include <QElapsedTimer>

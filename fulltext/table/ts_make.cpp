@@ -3,7 +3,7 @@
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"
 #include "fulltext/ts_cache.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include "platform/base/scope_exit.h"
 #include "platform/db/table.h"
@@ -18,7 +18,17 @@ TtsCustomMake::TtsCustomMake(QObject* owner) : TtsEngine(owner) {
     m_notifyMask = mask;
 }
 
-TtsCustomMake::~TtsCustomMake() = default;
+TtsCustomMake::~TtsCustomMake() {
+    if (m_ownCache && Cache() == m_ownCache.get()) SetCache(nullptr);
+}
+
+void TtsCustomMake::checkCache() {
+    if (Cache()) return;
+    if (ParamBool(QStringLiteral("CacheRequired"), true)) throw ETessick(fulltext::msgCacheNotAssigned);
+    // Without a cache of the caller's the sets are collected in one of the maker's own.
+    if (!m_ownCache) m_ownCache = std::make_unique<TtsCache>();
+    SetCache(m_ownCache.get());
+}
 
 void TtsCustomMake::SetFirstSegment(int n) {
     if (n >= 0 && n <= m_lastSegment) m_firstSegment = n;
@@ -47,8 +57,7 @@ TtsWordsDataSetLink* TtsCustomMake::wordsLink() const {
 
 void TtsCustomMake::StateEntered(TtsBase* sender, TEngineState state) {
     if (state == TEngineState::esMake) {
-        // Sets are collected in the cache whatever the parameter says: without one there
-        // would be nowhere to collect them.
+        checkCache();
         CheckAssigned(true, true, true);
         wordsLink()->SetSegmented(SegmentSize() != kUnsegmented);
         m_counter = 0;
@@ -118,6 +127,7 @@ void TtsCustomMake::writeProperties() {
 }
 
 void TtsCustomMake::Execute() {
+    checkCache();
     CheckAssigned(true, true, true);
     TtsTextDataSetLink* text = textLink();
     db::Table* table = text->Table();

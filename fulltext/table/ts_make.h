@@ -4,6 +4,9 @@
 
 #include <QStringList>
 
+#include <memory>
+
+class TtsBaseCache;
 class TtsTextDataSetLink;
 class TtsWordsDataSetLink;
 
@@ -17,6 +20,9 @@ class TtsWordsDataSetLink;
 /// esCollect set and each segment's sets written with esWrite set. A halt (esHalt) or
 /// CounterLimit ends the reading; what was collected is still written and the index is
 /// complete for the records read. A failure leaves the old word table as it was.
+///
+/// Params "CacheRequired" (default true): a build without a cache raises ETessick 30488
+/// "Cache not assigned"; when false, the maker collects in a cache of its own instead.
 class TtsCustomMake : public TtsEngine {
     Q_OBJECT
 public:
@@ -60,6 +66,8 @@ private:
     TtsTextDataSetLink* textLink() const;
     TtsWordsDataSetLink* wordsLink() const;
     void writeProperties();
+    /// The cache check of a build's start (see CacheRequired).
+    void checkCache();
 
     int m_firstSegment = 0;
     int m_lastSegment = 32767;
@@ -67,6 +75,7 @@ private:
     int m_counter = 0;
     int m_recordStart = 0;
     bool m_makeAnsi = true;
+    std::unique_ptr<TtsBaseCache> m_ownCache;  ///< used when no cache is assigned and none is required
 };
 
 /// The published index maker.

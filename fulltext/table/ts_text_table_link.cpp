@@ -1,8 +1,11 @@
 #include "fulltext/table/ts_text_table_link.h"
 
-#include "fulltext/ts_engine.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/table/dataset_drivers.h"
 
+#include "fulltext/ts_engine.h"
+#include "fulltext/errors.h"
+
+#include "platform/base/assert.h"
 #include "platform/base/scope_exit.h"
 #include "platform/db/db_error.h"
 #include "platform/db/field.h"
@@ -17,6 +20,7 @@ TtsTextDataSetLink::~TtsTextDataSetLink() { AnnounceRemoval(); }
 
 void TtsTextDataSetLink::SetTable(db::Table* table) {
     if (m_table == table) return;
+    if (table) fulltext::DatasetDriverFor(table);  // 30474 for a dataset no driver serves
     m_reader.reset();
     m_table = table;
     m_keyField = nullptr;
@@ -188,6 +192,11 @@ bool TtsTextDataSetLink::GotoRecord(int n) {
 void TtsTextDataSetLink::ExtendRange(int n, bool adding) {
     if (m_min == kUnknown || m_max == kUnknown) computeRange();
     if (adding) {
+        if (m_max < m_min) {
+            // Nothing indexed yet: the first record sets where the numbering starts.
+            m_min = m_max = n;
+            return;
+        }
         if (n < m_min) throw ETessick(fulltext::msgDictionaryInvalidated);
         if (n > m_max) m_max = n;
     } else if (n <= m_min) {
@@ -234,6 +243,8 @@ void TtsTextDataSetLink::processField(TtsEngine* engine, db::Field* field) {
 
 void TtsTextDataSetLink::ProcessRecord(TtsEngine* engine) {
     Open();
+    // bound fields and their names are kept side by side
+    DOSSARA_ASSERT(m_fields.size() == std::size_t(m_fieldNames.size()), bind());
     engine->SetRecord(RecordIndex());
     const TEngineStates states = engine->States();
     const bool allFields = m_subFieldNames.isEmpty() || states.Contains(TEngineState::esMake) ||
@@ -300,6 +311,15 @@ QString TtsTextDataSetLink::TableProperty(int number) const {
 
 QStringList TtsTextDataSetLink::IndexList(bool all) const {
     checkTable();
+    if (!m_table->Active()) {
+        // a closed table's definitions come from its file
+        try {
+            m_table->UpdateDefs();
+        } catch (const db::EDBEngineError& e) {
+            qCWarning(lcFulltext) << "Reading the index definitions failed:" << e.Message();
+            throw EIndexNames();
+        }
+    }
     QStringList list;
     const db::TableDef& def = m_table->Definition();
     for (const db::IndexDef& ix : def.Indexes) {

@@ -74,7 +74,7 @@ public:
     bool GotoRecord(int n);
     /// A record `n` enters the range (adding) or leaves it: below the minimum, or the
     /// minimum leaving, raises 30476 "Dictionary invalidated"; above the maximum raises the
-    /// maximum.
+    /// maximum. The first record to enter an empty range becomes its minimum and maximum.
     void ExtendRange(int n, bool adding);
     /// Saves and restores the table's position; calls nest.
     void SavePosition();
@@ -96,7 +96,8 @@ public:
     /// else "A"; other numbers raise 30480.
     QString TableProperty(int number) const;
     /// Field lists of the table's indexes; unless `all`, only single-field indexes over
-    /// integer fields.
+    /// integer fields. A closed table's definitions are read from its file first; when they
+    /// cannot be read, EIndexNames ("Could not update index names").
     QStringList IndexList(bool all) const;
 
     void ReadProperties(TtsEngine* engine, stream::ValueReader& reader) override;

@@ -2,11 +2,12 @@
 
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "platform/base/scope_exit.h"
 
 #include <climits>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -82,6 +83,58 @@ void TtsBaseUpdate::BeforeEdit() {
 
 void TtsBaseUpdate::BeforeInsert() { m_mode = umBeforeInsert; }
 
+void TtsBaseUpdate::holdPending() {
+    if (m_pendingHeld) return;
+    wordsLink()->AddPendingChanges(1);
+    m_pendingHeld = true;
+}
+
+void TtsBaseUpdate::BeforePost() {
+    runHook(false, [&] {
+        TtsTextDataSetLink* text = textLink();
+        const int record = text->RecordIndex();
+        const bool entering = m_mode == umBeforeInsert || (m_mode == umBeforeEdit && record != m_editedRecord);
+        // Bit offsets count from the lowest record: one below it would shift them all.
+        if (entering && text->MaxIndex() >= text->MinIndex() && record < text->MinIndex())
+            throw ETessick(fulltext::msgDictionaryInvalidated);
+        holdPending();
+    });
+}
+
+void TtsBaseUpdate::BatchStarted() {
+    m_inBatch = true;
+    m_batchLost = false;
+}
+
+void TtsBaseUpdate::BatchEnded(bool committed) noexcept {
+    m_inBatch = false;
+    const bool release = committed && !m_batchLost;
+    m_batchLost = false;
+    if (!m_pendingHeld) return;
+    if (!release) {
+        // the count stays for the changes the records dropped or the word table missed
+        m_pendingHeld = false;
+        return;
+    }
+    AfterCancel();
+}
+
+bool TtsBaseUpdate::takePending() {
+    if (m_inBatch) return false;
+    return std::exchange(m_pendingHeld, false);
+}
+
+void TtsBaseUpdate::AfterCancel() {
+    if (!m_pendingHeld || m_inBatch) return;
+    m_pendingHeld = false;
+    try {
+        runHook(false, [&] { wordsLink()->AddPendingChanges(-1); });
+    } catch (const std::exception& e) {
+        // The count stays: the index reads as stale and is built again before a search.
+        qCWarning(lcFulltext) << "Giving back a pending index change failed:" << e.what();
+    }
+}
+
 void TtsBaseUpdate::BeforeDelete() {
     runHook(false, [&] {
         m_mode = umBeforeDelete;
@@ -89,11 +142,15 @@ void TtsBaseUpdate::BeforeDelete() {
         TtsTextDataSetLink* text = textLink();
         m_deletedRecord = text->RecordIndex();
         text->ProcessRecord(this);
+        holdPending();
     });
 }
 
 void TtsBaseUpdate::AfterDelete() {
     if (m_mode != umBeforeDelete) return;
+    // Given back with the words below; when they fail, the count stays for the lost change.
+    const bool held = takePending();
+    const bool lostBefore = std::exchange(m_batchLost, m_inBatch);
     runHook(true, [&] {
         SetRecord(m_deletedRecord);
         std::vector<QString> gone;
@@ -104,11 +161,16 @@ void TtsBaseUpdate::AfterDelete() {
         clearMarkedWords();
         m_mode = umBeforeEdit;
         textLink()->ExtendRange(m_deletedRecord, false);
+        if (held) wordsLink()->AddPendingChanges(-1);
     });
+    m_batchLost = lostBefore;
     DoAfterBatch();
 }
 
 void TtsBaseUpdate::AfterPost() {
+    // Given back with the words below; when they fail, the count stays for the lost change.
+    const bool held = takePending();
+    const bool lostBefore = std::exchange(m_batchLost, m_inBatch);
     runHook(true, [&] {
         TtsTextDataSetLink* text = textLink();
         const int record = text->RecordIndex();
@@ -155,7 +217,9 @@ void TtsBaseUpdate::AfterPost() {
         }
         m_mode = umBeforeEdit;
         clearMarkedWords();
+        if (held) wordsLink()->AddPendingChanges(-1);
     });
+    m_batchLost = lostBefore;
     DoAfterBatch();
 }
 

@@ -29,6 +29,15 @@ class TtsTextDataSetLink;
 /// the delete and removed after it, so that a delete that is refused leaves the index alone.
 /// An edit that changes the record's number counts as a delete of the old number and an
 /// insert of the new one.
+///
+/// The word table never lags the records unnoticed: before a record is written (BeforePost,
+/// BeforeDelete) the updater counts a pending change in the word table's pending row
+/// (TtsWordsDataSetLink::PendingChanges), committed before the record's own write, and takes
+/// it back in the same transaction that writes the record's words (AfterPost, AfterDelete).
+/// When that transaction fails, or the process dies between the two writes, the count stays:
+/// the index is known to be stale and the next search builds it again before it answers.
+/// A post that fails in the record's own write keeps its count for the next attempt; a
+/// cancel gives it back.
 class TtsBaseUpdate : public TtsReadEngine {
     Q_OBJECT
 public:
@@ -48,6 +57,19 @@ public:
     virtual void BeforeDelete();
     virtual void BeforeEdit();
     virtual void BeforeInsert();
+    /// Before a posted record is written: a record that enters below the indexed range
+    /// raises ETessick 30476 "Dictionary invalidated" here, so that nothing is written;
+    /// otherwise the change is counted as pending in the word table.
+    virtual void BeforePost();
+    /// After a cancelled edit or insert: gives back a pending count taken for a post that
+    /// did not go through.
+    virtual void AfterCancel();
+    /// The indexed table's batch started: the pending count is kept until it ends.
+    void BatchStarted();
+    /// The batch ended: committed with every post's words written, the count is given back;
+    /// otherwise it stays (the word table holds words of changes the records dropped). Never
+    /// raises: a count that cannot be given back stays.
+    void BatchEnded(bool committed) noexcept;
 
     void ProcessWord(QStringView word) override;
     /// Forgets that the properties were read and reads them again.
@@ -67,6 +89,16 @@ protected:
     int m_mode = umBeforeEdit;
     int m_deletedRecord = 0;
     int m_editedRecord = 0;  ///< the record's number when its edit began
+    /// True while this updater holds a pending count in the word table for a change whose
+    /// record write has not been followed by its words yet.
+    bool m_pendingHeld = false;
+    bool m_inBatch = false;    ///< the record table's batch runs: the count waits for its end
+    bool m_batchLost = false;  ///< a change of the running batch missed the word table
+
+private:
+    void holdPending();
+    /// Takes the held count for giving back with the words (not while a batch runs).
+    bool takePending();
 };
 
 /// The updater with its word operation; a change of segment writes the cache back first.

@@ -1,8 +1,10 @@
 #include "fulltext/table/ts_words_table_link.h"
 
+#include "fulltext/table/dataset_drivers.h"
+#include "fulltext/table/index_rebuild.h"
 #include "fulltext/table/word_table_files.h"
 #include "fulltext/ts_engine.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "fulltext/ts_text.h"
 
 #include "platform/base/scope_exit.h"
@@ -49,6 +51,10 @@ TtsWordsDataSetLink::~TtsWordsDataSetLink() {
 
 QString TtsWordsDataSetLink::PropertiesWord() {
     return QString(QChar(127)) + QChar(127) + QStringLiteral("Properties") + QChar(127) + QChar(127);
+}
+
+QString TtsWordsDataSetLink::PendingWord() {
+    return QString(QChar(127)) + QChar(127) + QStringLiteral("Pending") + QChar(127) + QChar(127);
 }
 
 // ---- layout ----
@@ -99,6 +105,7 @@ void TtsWordsDataSetLink::SetTransactions(int n) {
 
 void TtsWordsDataSetLink::SetTable(db::Table* table) {
     if (m_table == table) return;
+    if (table) fulltext::DatasetDriverFor(table);  // 30474 for a dataset no driver serves
     resetBindings();
     m_table = table;
 }
@@ -137,8 +144,14 @@ db::TableDef TtsWordsDataSetLink::FieldDefinitions(bool segmented) const {
 
 void TtsWordsDataSetLink::CreateTable() {
     checkTable();
-    m_table->Close();
+    const fulltext::DatasetDriver driver = fulltext::DatasetDriverFor(m_table);
     resetBindings();
+    try {
+        driver.ResetTable(*m_table, true);
+    } catch (const db::EDBEngineError& e) {
+        qCWarning(lcFulltext) << "Dropping the word table failed:" << e.Message();
+        throw ETessick(fulltext::msgTableCreationError);
+    }
     const db::TableDef def = FieldDefinitions(m_segmented);
     m_table->FieldDefs() = def.Fields;
     m_table->IndexDefs().clear();
@@ -148,7 +161,7 @@ void TtsWordsDataSetLink::CreateTable() {
         m_wordIndexAdded = true;
     }
     try {
-        m_table->CreateTable();
+        driver.CreateTable(*m_table);
     } catch (const db::EDBEngineError& e) {
         qCWarning(lcFulltext) << "Creating the word table failed:" << e.Message();
         throw ETessick(fulltext::msgTableCreationError);
@@ -182,6 +195,7 @@ void TtsWordsDataSetLink::Close() {
 void TtsWordsDataSetLink::resetBindings() {
     m_rows.reset();
     m_insert.reset();
+    m_pending.reset();
     m_insertKey.clear();
     m_insertValues.clear();
     m_fWord = m_fSegment = m_fReverse = m_fCount = m_fLike = m_fSize = m_fBytes = m_fChar = m_fBlob = nullptr;
@@ -495,6 +509,41 @@ db::DirectRows& TtsWordsDataSetLink::directRows() {
     return *m_rows;
 }
 
+db::DirectRows& TtsWordsDataSetLink::pendingRows() {
+    Open();
+    if (!m_pending) {
+        const QString key = m_segmented ? kWord + kFieldSeparator + kSegment : kWord;
+        const QString written = m_table->CanModify() ? kCount + kFieldSeparator + kSize : QString();
+        m_pending = std::make_unique<db::DirectRows>(*m_table, key, kCount, written);
+    }
+    return *m_pending;
+}
+
+int TtsWordsDataSetLink::PendingChanges() {
+    db::DirectRows& rows = pendingRows();
+    QVariantList key{PendingWord().left(m_wordFieldSize)};
+    if (m_segmented) key << 0;
+    if (!rows.Find(key)) return 0;
+    return std::max(0, storedInteger(rows.Value(0)));
+}
+
+void TtsWordsDataSetLink::AddPendingChanges(int delta) {
+    if (delta == 0) return;
+    db::DirectRows& rows = pendingRows();
+    QVariantList key{PendingWord().left(m_wordFieldSize)};
+    if (m_segmented) key << 0;
+    // Not counted as a word row: the counters, AfterPost and Transactions see words only.
+    const qint64 row = rows.Find(key);
+    const int count = (row ? std::max(0, storedInteger(rows.Value(0))) : 0) + delta;
+    if (count <= 0) {
+        if (row) rows.Delete(row);
+    } else if (row) {
+        rows.Write(row, {count, 0});
+    } else {
+        rows.Insert(key, {count, 0});
+    }
+}
+
 void TtsWordsDataSetLink::storedValues(const std::uint8_t* data, int length, QVariantList& values) const {
     values << length;
     int inlined = 0;
@@ -588,7 +637,7 @@ bool TtsWordsDataSetLink::StartTransaction() {
     if (m_inTransaction || !IsActive()) return false;
     const db::Database* database = db::Database::FindDatabase(m_table->DatabaseName());
     if (database && database->InTransaction()) return false;  // the database's transaction holds it
-    m_table->StartBatch();
+    fulltext::DatasetDriverFor(m_table).Transaction(*m_table, fulltext::DatasetDriver::trStart);
     m_inTransaction = true;
     m_transactionCounter = 0;
     return true;
@@ -598,7 +647,8 @@ void TtsWordsDataSetLink::Commit() {
     if (!m_inTransaction) return;
     m_inTransaction = false;
     m_transactionCounter = 0;
-    if (IsActive()) m_table->EndBatch(true);
+    if (IsActive())
+        fulltext::DatasetDriverFor(m_table).Transaction(*m_table, fulltext::DatasetDriver::trCommit);
 }
 
 void TtsWordsDataSetLink::Rollback() {
@@ -607,7 +657,7 @@ void TtsWordsDataSetLink::Rollback() {
     m_transactionCounter = 0;
     if (IsActive()) {
         if (m_table->State() == db::DataSetState::dsEdit || m_table->State() == db::DataSetState::dsInsert) m_table->Cancel();
-        m_table->EndBatch(false);
+        fulltext::DatasetDriverFor(m_table).Transaction(*m_table, fulltext::DatasetDriver::trRollback);
     }
 }
 
@@ -739,7 +789,7 @@ void TtsWordsDataSetLink::beginBuild() {
     } else {
         m_wordIndexAdded = true;
     }
-    m_table->SetExclusive(true);
+    fulltext::DatasetDriverFor(m_table).SetExclusive(*m_table, true);
     {
         base::ScopeFail undo([&] {
             if (m_building) abandonBuild();
@@ -815,8 +865,16 @@ void TtsWordsDataSetLink::StateEntered(TtsBase* sender, TEngineState state) {
         StartTransaction();
         break;
     case TEngineState::esUpdate:
+        Open();
+        break;
     case TEngineState::esSearch:
         Open();
+        // A stale index is built again before it answers.
+        if (PendingChanges() > 0) {
+            auto* engine = qobject_cast<TtsEngine*>(sender);
+            if (!engine) throw ETessick(fulltext::msgDictionaryInvalidated);
+            fulltext::RebuildIndex(*engine);
+        }
         break;
     default:
         break;

@@ -184,13 +184,27 @@ public:
     void Commit();
     /// Rolls the running transaction back (when this link started it).
     void Rollback();
-    bool InTransaction() const { return m_inTransaction; }
+    bool IsInTransaction() const { return m_inTransaction; }
 
     // ---- properties row ----
     /// ETessick 30495 when the row is missing or its BLOB is null.
     QByteArray ReadPropertiesStream() override;
     /// Only when Params "SaveProperties" (default true).
     void WritePropertiesStream(const QByteArray& data) override;
+
+    // ---- record changes not yet in the word table ----
+    /// chr(127) chr(127) "Pending" chr(127) chr(127): the word of the row that counts the
+    /// record changes begun whose words are not written yet (in tsCount; tsSegment 0, tsSize
+    /// 0, so that navigation skips it as it skips the properties row).
+    static QString PendingWord();
+    /// The record changes begun and not finished in the word table: 0 while the word table
+    /// follows the records; more when an update failed or was killed between the record's
+    /// write and its words' (the index is stale then until it is rebuilt, which drops the
+    /// row). Without the row, 0.
+    int PendingChanges();
+    /// Adds `delta` to the count: inside the running transaction, else in one of its own.
+    /// The row goes when the count falls to 0 or below.
+    void AddPendingChanges(int delta);
 
     /// Table property by number: 0 database name, 1 table name, 2 index name, 3 index field
     /// names; other numbers raise 30480.
@@ -225,6 +239,7 @@ private:
     /// The values WriteSet gives tsSize, the inline field (when there is one) and tsBlob.
     void storedValues(const std::uint8_t* data, int length, QVariantList& values) const;
     db::DirectRows& directRows();
+    db::DirectRows& pendingRows();
     void skipPropertiesForward();
     void skipPropertiesBackward();
     void addIndex(const db::IndexDef& index);
@@ -260,6 +275,7 @@ private:
     bool m_reverseBound = false;
     std::unique_ptr<db::DirectRows> m_rows;    ///< finds and rewrites word rows (made on first use)
     std::unique_ptr<db::DirectRows> m_insert;  ///< adds word rows (made on first use)
+    std::unique_ptr<db::DirectRows> m_pending;  ///< reads and writes the pending row (made on first use)
     QVariantList m_insertKey;                  ///< InsertWordRow's values, kept for their capacity
     QVariantList m_insertValues;
 

@@ -1,6 +1,6 @@
 #include "fulltext/table/word_table_files.h"
 
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include "platform/db/database.h"
 #include "platform/db/db_error.h"

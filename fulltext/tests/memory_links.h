@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fulltext/ts_engine.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "fulltext/ts_links.h"
 
 #include <QByteArray>

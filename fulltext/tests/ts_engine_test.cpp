@@ -1,6 +1,6 @@
 #include "fulltext/ts_engine.h"
 
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "fulltext/tests/memory_links.h"
 #include "fulltext/ts_text.h"
 

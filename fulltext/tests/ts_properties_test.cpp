@@ -59,6 +59,12 @@ TEST(IndexProperties, the_stream_written_by_one_engine_configures_another_when_a
     stream::ValueWriter writer;
     maker.WriteIndexProperties(writer);
     words.WritePropertiesStream(writer.Data());
+    {
+        // version 2070, then 32 (streams of older writers hold 0 there; it is skipped)
+        stream::ValueReader head(writer.Data());
+        EXPECT_EQ(head.ReadInteger(), 2070);
+        EXPECT_EQ(head.ReadInteger(), 32);
+    }
 
     FieldTextLink readerText;
     CollectingEngine reader;

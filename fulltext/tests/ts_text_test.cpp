@@ -1,6 +1,6 @@
 #include "fulltext/ts_text.h"
 
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include "testsupport/qt_printers.h"
 

@@ -2,7 +2,7 @@
 
 #include "fulltext/cx_bits.h"
 #include "fulltext/ts_bits.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "fulltext/ts_text.h"
 
 #include <algorithm>

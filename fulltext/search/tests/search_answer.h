@@ -2,7 +2,7 @@
 
 #include "fulltext/cx_strings.h"
 #include "fulltext/search/ts_search.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include <QString>
 #include <QStringList>

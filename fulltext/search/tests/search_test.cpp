@@ -3,7 +3,7 @@
 
 #include "fulltext/search/tests/memory_index.h"
 #include "fulltext/ts_cache.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -1,7 +1,7 @@
 #include "fulltext/search/stored_set_or.h"
 
 #include "fulltext/ts_bits.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"
 #include "fulltext/ts_cache.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include "platform/db/field.h"
 #include "platform/db/table.h"

@@ -1,7 +1,10 @@
 #include "fulltext/table/tests/index_fixture.h"
 
+#include "fulltext/search/tests/search_answer.h"
+#include "fulltext/search/ts_search.h"
+#include "fulltext/table/dataset_drivers.h"
 #include "fulltext/table/word_table_files.h"
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 #include "fulltext/ts_text.h"
 
 #include "platform/db/db_error.h"
@@ -131,6 +134,14 @@ TEST_F(IndexBuild, refuses_missing_links_field_names_and_long_omit_lists) {
     CreateRecords(5);
     TtsMake maker;
     EXPECT_EQ(ErrorOf([&] { maker.Execute(); }), fulltext::msgCacheNotAssigned);
+    // a cache is required unless the maker is told it is not: then it collects in its own
+    EXPECT_EQ(ErrorOf([&] { Build(0, [](TtsMake& m, TtsMakeWordsTableLink&) { m.SetCache(nullptr); }); }),
+              fulltext::msgCacheNotAssigned);
+    Build(0, [](TtsMake& m, TtsMakeWordsTableLink&) {
+        m.SetCache(nullptr);
+        m.SetParams(QStringList{QStringLiteral("CacheRequired=False")});
+    });
+    ExpectIndexMatchesRecords(1);
     QStringList omit;
     for (int i = 0; i < 501; ++i) omit << QString::number(i);
     EXPECT_EQ(ErrorOf([&] { maker.SetOmitList(omit); }), fulltext::msgTooManyOmitWords);
@@ -515,6 +526,56 @@ TEST_F(IndexUpdate, deleting_the_first_record_invalidates_the_index) {
     EXPECT_EQ(ErrorOf([&] { x->table.Post(); }), fulltext::msgDictionaryInvalidated);
 }
 
+TEST_F(IndexUpdate, a_record_entering_below_the_indexed_range_is_refused_before_it_is_written) {
+    CreateRecords(20, 10);
+    Build();
+    auto x = OpenIndexed();
+    auto recordExists = [&](int id) {
+        db::Table t;
+        t.SetDatabaseName(Path());
+        t.SetTableName(QStringLiteral("Notes.DB"));
+        t.Open();
+        return t.FindKey({id});
+    };
+    // inserted below the lowest record, and renumbered below it
+    x->table.Insert();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(5);
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("below"));
+    EXPECT_EQ(ErrorOf([&] { x->table.Post(); }), fulltext::msgDictionaryInvalidated);
+    x->table.Cancel();
+    ASSERT_TRUE(x->table.FindKey({12}));
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(3);
+    EXPECT_EQ(ErrorOf([&] { x->table.Post(); }), fulltext::msgDictionaryInvalidated);
+    x->table.Cancel();
+    EXPECT_FALSE(recordExists(5));
+    EXPECT_FALSE(recordExists(3));
+    EXPECT_TRUE(recordExists(12));
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+    ExpectIndexMatchesRecords(10);
+    // inside and above the range the index follows
+    x->table.Insert();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(500);
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("above quagmire"));
+    x->table.Post();
+    ExpectIndexMatchesRecords(10);
+}
+
+TEST_F(IndexUpdate, an_index_built_on_an_empty_table_numbers_from_the_first_record_inserted) {
+    CreateRecords(0);
+    Build();
+    {
+        auto x = OpenIndexed();
+        for (int id : {1000, 1001, 1005}) {
+            x->table.Insert();
+            x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(id);
+            x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("red car %1").arg(id));
+            x->table.Post();
+        }
+    }
+    ExpectIndexMatchesRecords(1000);
+}
+
 TEST_F(IndexUpdate, delayed_writes_leave_the_table_until_switched_off) {
     CreateRecords(30);
     Build();
@@ -797,4 +858,258 @@ TEST_F(IndexCrash, with_transactions_every_hundredth_post_commits) {
     table.SetTableName(QStringLiteral("XDict.DB"));
     table.Open();
     EXPECT_EQ(table.RecordCount(), 100);
+}
+
+namespace {
+
+/// A searcher on the indexed table's own links, as the records core keeps one per View.
+struct SharedSearch {
+    SharedSearch(TtsTextTableLink& text, TtsWordsTableLink& words) {
+        searcher.SetTextLink(&text);
+        searcher.SetWordsLink(&words);
+        searcher.SetCache(&cache);
+    }
+    QString Find(const QString& word) { return fulltext::testing::SearchAnswer(searcher, slAnd, word); }
+
+    TtsCache cache;
+    TtsSearch searcher;
+};
+
+QString RecordBody(const QString& folder, int id) {
+    db::Table t;
+    t.SetDatabaseName(folder);
+    t.SetTableName(QStringLiteral("Notes.DB"));
+    t.Open();
+    return t.FindKey({id}) ? t.FieldByName(QStringLiteral("Body"))->AsString() : QString();
+}
+
+}  // namespace
+
+TEST_F(IndexCrash, a_failing_write_after_the_record_leaves_a_stale_index_that_the_next_search_builds_again) {
+    CreateRecords(150);
+    bool ranThrough = false;
+    int staleRuns = 0;
+    for (int n = 1; n < 200 && !ranThrough; n += (n < 40 ? 1 : 7)) {
+        SCOPED_TRACE(n);
+        Build();
+        auto x = OpenIndexed();
+        SharedSearch search(x->text, x->wordsLink);
+        ASSERT_TRUE(x->table.FindKey({70}));
+        x->table.Edit();
+        x->table.FieldByName(QStringLiteral("Body"))->SetAsString(QStringLiteral("quagmire zeppelin red car bus"));
+        db::testing::FailNthWrite(n);
+        try {
+            x->table.Post();
+        } catch (const db::EDBEngineError& e) {
+            EXPECT_EQ(e.Code(), db::ErrorCode::kIoError) << e.Message().toStdString();
+        }
+        ranThrough = db::testing::WritesUntilFailure() > 0;
+        db::testing::FailNthWrite(0);
+        if (x->table.State() != db::DataSetState::dsBrowse) x->table.Cancel();
+        EXPECT_EQ(db::VerifyTableFile(Path(), QStringLiteral("NotesDict.DB")).Level, 0);
+        const bool written = RecordBody(Path(), 70).contains(QStringLiteral("quagmire"));
+        // the word table equals the records, or it says that it does not
+        if (x->wordsLink.PendingChanges() > 0) ++staleRuns;
+        else ExpectIndexMatchesRecords(1);
+        // the next search answers from the records as they are
+        EXPECT_EQ(search.Find(QStringLiteral("quagmire")), written ? QStringLiteral("70") : QStringLiteral("none"));
+        EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+        ExpectIndexMatchesRecords(1);
+        // and the updater goes on with the next edit of the same record
+        ASSERT_TRUE(x->table.FindKey({70}));
+        x->table.Edit();
+        x->table.FieldByName(QStringLiteral("Body"))->SetAsString(QStringLiteral("stone harbour"));
+        x->table.Post();
+        ExpectIndexMatchesRecords(1);
+        EXPECT_TRUE(search.Find(QStringLiteral("harbour")).split(u' ').contains(QStringLiteral("70")));
+    }
+    EXPECT_TRUE(ranThrough);
+    EXPECT_GT(staleRuns, 0);
+}
+
+TEST_F(IndexCrash, a_kill_between_the_record_and_its_words_leaves_a_stale_index_that_the_next_search_builds_again) {
+    CreateRecords(300);
+    struct KillPoint {
+        const char* name;
+        bool afterRecord;  ///< killed as soon as the record is written, else after two word rows
+        const char* body;
+    };
+    static const KillPoint points[] = {{"after the record", true, "quagmire zeppelin tango"},
+                                       {"among the word rows", false, "quagmire walrus yodel"}};
+    for (const KillPoint& point : points) {
+        SCOPED_TRACE(point.name);
+        Build();
+        EXPECT_TRUE(RunKilled([&] {
+            auto x = OpenIndexed();
+            if (point.afterRecord) {
+                x->table.AfterPost = [](db::Table&) { ::kill(::getpid(), SIGKILL); };
+            } else {
+                x->wordsLink.AfterPost = [&x](QObject*) {
+                    if (x->wordsLink.RowsWritten() >= 2) ::kill(::getpid(), SIGKILL);
+                };
+            }
+            x->table.FindKey({100});
+            x->table.Edit();
+            x->table.FieldByName(QStringLiteral("Body"))->SetAsString(QString::fromLatin1(point.body));
+            x->table.Post();
+        }));
+        ASSERT_TRUE(RecordBody(Path(), 100).contains(QStringLiteral("quagmire")));
+        EXPECT_EQ(db::VerifyTableFile(Path(), QStringLiteral("NotesDict.DB")).Level, 0);
+        auto x = OpenIndexed();
+        EXPECT_GT(x->wordsLink.PendingChanges(), 0);
+        SharedSearch search(x->text, x->wordsLink);
+        EXPECT_EQ(search.Find(QStringLiteral("quagmire")), QStringLiteral("100"));
+        EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+        ExpectIndexMatchesRecords(1);
+    }
+}
+
+TEST_F(IndexUpdate, a_cancelled_post_and_a_refused_record_write_leave_no_pending_change) {
+    CreateRecords(40);
+    Build();
+    auto x = OpenIndexed();
+    // a key violation fails the record's own write after the change was counted
+    ASSERT_TRUE(x->table.FindKey({20}));
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(21);
+    EXPECT_THROW(x->table.Post(), db::EDBEngineError);
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 1);
+    x->table.Cancel();
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+    // a failed post tried again counts once
+    ASSERT_TRUE(x->table.FindKey({20}));
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(21);
+    EXPECT_THROW(x->table.Post(), db::EDBEngineError);
+    x->table.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(20);
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("quagmire"));
+    x->table.Post();
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+    ExpectIndexMatchesRecords(1);
+}
+
+TEST_F(WordTable, the_driver_registry_serves_tables_and_refuses_other_datasets) {
+    db::Table plain;
+    TtsTable indexed;
+    QObject notADataset;
+    const fulltext::DatasetDriver forTable = fulltext::DatasetDriverFor(&plain);
+    EXPECT_EQ(forTable.Name, "TTable");
+    EXPECT_EQ(fulltext::DatasetDriverFor(&indexed).Name, "TTable");
+    EXPECT_EQ(ErrorOf([&] { fulltext::DatasetDriverFor(&notADataset); }), fulltext::msgDatasetNotSupported);
+    EXPECT_EQ(ErrorOf([&] { fulltext::DatasetDriverFor(nullptr); }), fulltext::msgDatasetNotSupported);
+    // the link classes it names
+    struct Made {
+        QObject* link;
+        const char* className;
+    };
+    QObject owner;
+    const Made made[] = {{forTable.MakeTextLink(&owner), "TtsMakeTextTableLink"},
+                         {forTable.TextLink(&owner), "TtsTextTableLink"},
+                         {forTable.MakeWordsLink(&owner), "TtsMakeWordsTableLink"},
+                         {forTable.WordsLink(&owner), "TtsWordsTableLink"}};
+    for (const Made& m : made) {
+        EXPECT_STREQ(m.link->metaObject()->className(), m.className);
+        EXPECT_EQ(m.link->parent(), &owner);
+    }
+    // a later entry for a narrower class is asked first; without any entry, links refuse tables
+    fulltext::DatasetDriver narrower = forTable;
+    narrower.Name = QStringLiteral("Indexed");
+    narrower.DataSetClass = &TtsTable::staticMetaObject;
+    fulltext::RegisterDatasetDriver(narrower);
+    EXPECT_EQ(fulltext::DatasetDriverFor(&indexed).Name, "Indexed");
+    EXPECT_EQ(fulltext::DatasetDriverFor(&plain).Name, "TTable");
+    fulltext::UnregisterDatasetDriver(QStringLiteral("Indexed"));
+    fulltext::UnregisterDatasetDriver(QStringLiteral("TTable"));
+    TtsWordsTableLink words;
+    TtsTextTableLink text;
+    EXPECT_EQ(ErrorOf([&] { words.SetTable(&plain); }), fulltext::msgDatasetNotSupported);
+    EXPECT_EQ(ErrorOf([&] { text.SetTable(&plain); }), fulltext::msgDatasetNotSupported);
+    fulltext::RegisterDatasetDriver(forTable);
+    EXPECT_EQ(ErrorOf([&] { words.SetTable(&plain); }), 0);
+}
+
+TEST_F(WordTable, a_closed_tables_index_list_comes_from_its_file_and_an_unreadable_one_is_reported) {
+    CreateRecords(3);
+    db::Table records;
+    records.SetDatabaseName(Path());
+    records.SetTableName(QStringLiteral("Notes.DB"));
+    TtsMakeTextTableLink text;
+    text.SetTable(&records);
+    EXPECT_EQ(text.IndexList(false), QStringList{"NodeID"});
+    db::Table missing;
+    missing.SetDatabaseName(Path());
+    missing.SetTableName(QStringLiteral("Nowhere.DB"));
+    text.SetTable(&missing);
+    try {
+        text.IndexList(true);
+        ADD_FAILURE() << "no error";
+    } catch (const EIndexNames& e) {
+        EXPECT_EQ(e.Message(), "Could not update index names");
+        EXPECT_EQ(e.Code(), fulltext::tsIndexNames);
+    }
+}
+
+TEST_F(IndexUpdate, deleting_the_lowest_record_leaves_an_index_that_the_next_search_builds_again) {
+    CreateRecords(30);
+    Build();
+    auto x = OpenIndexed();
+    SharedSearch search(x->text, x->wordsLink);
+    ASSERT_TRUE(x->table.FindKey({1}));
+    EXPECT_EQ(ErrorOf([&] { x->table.Delete(); }), fulltext::msgDictionaryInvalidated);
+    EXPECT_FALSE(x->table.FindKey({1}));  // the user's delete stands
+    EXPECT_GT(x->wordsLink.PendingChanges(), 0);
+    ASSERT_TRUE(x->table.FindKey({7}));
+    x->table.Edit();
+    x->table.FieldByName(QStringLiteral("Title"))->SetAsString(QStringLiteral("quagmire"));
+    x->table.Post();
+    EXPECT_EQ(search.Find(QStringLiteral("quagmire")), QStringLiteral("7"));
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+    ExpectIndexMatchesRecords(2);
+}
+
+TEST_F(IndexUpdate, a_stale_index_is_built_again_with_the_links_own_field_handler) {
+    CreateRecords(12);
+    // the owner reads Title its own way (as it reads rich text): one word per title
+    const auto handler = [](QObject*, TtsEngine* engine, db::Field* f) {
+        if (f->FieldName() == QLatin1String("Title")) engine->AddWord(u"HANDLED", false);
+        else engine->ParseString(f->AsString());
+    };
+    Build(0, [&](TtsMake& m, TtsMakeWordsTableLink&) {
+        qobject_cast<TtsTextDataSetLink*>(m.TextLink())->OnProcessField = handler;
+    });
+    auto x = OpenIndexed();
+    x->text.OnProcessField = handler;
+    SharedSearch search(x->text, x->wordsLink);
+    const QString all = search.Find(QStringLiteral("handled"));
+    EXPECT_EQ(all.split(u' ').size(), 12);
+    x->wordsLink.AddPendingChanges(1);  // a change the word table missed
+    EXPECT_EQ(search.Find(QStringLiteral("handled")), all);
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+}
+
+TEST_F(IndexUpdate, a_batch_of_the_indexed_table_gives_its_pending_count_back_only_when_committed) {
+    CreateRecords(40);
+    Build();
+    auto x = OpenIndexed();
+    SharedSearch search(x->text, x->wordsLink);
+    auto editBatch = [&](const QString& title, bool commit) {
+        x->table.StartBatch();
+        for (int id : {5, 6}) {
+            ASSERT_TRUE(x->table.FindKey({id}));
+            x->table.Edit();
+            x->table.FieldByName(QStringLiteral("Title"))->SetAsString(title);
+            x->table.Post();
+        }
+        x->table.EndBatch(commit);
+    };
+    editBatch(QStringLiteral("quagmire"), true);
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+    ExpectIndexMatchesRecords(1);
+    // rolled back: the word table holds words the records dropped, and says so
+    editBatch(QStringLiteral("zeppelin"), false);
+    EXPECT_GT(x->wordsLink.PendingChanges(), 0);
+    EXPECT_EQ(search.Find(QStringLiteral("zeppelin")), QStringLiteral("none"));
+    EXPECT_EQ(search.Find(QStringLiteral("quagmire")), QStringLiteral("5 6"));
+    EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
+    ExpectIndexMatchesRecords(1);
 }

@@ -1,10 +1,28 @@
-#include "fulltext/ts_errors.h"
+#include "fulltext/errors.h"
 
 #include "platform/base/messages.h"
 
 Q_LOGGING_CATEGORY(lcFulltext, "dossara.fulltext")
 
 namespace fulltext {
+
+namespace {
+
+constexpr bool within(int code, ErrorRange range) { return code >= range.first && code <= range.last; }
+constexpr bool before(ErrorRange a, ErrorRange b) { return a.last < b.first; }
+
+// The ranges follow one another, and every code lies in its own range.
+static_assert(before(kStringManagerCodes, kContainerCodes) && before(kContainerCodes, kContainerFileCodes) &&
+              before(kContainerFileCodes, kWildcardCodes) && before(kWildcardCodes, kLinkCodes) &&
+              before(kLinkCodes, kEngineMessages));
+static_assert(within(srStringNotFound, kStringManagerCodes) && within(srInvalidResource, kStringManagerCodes));
+static_assert(within(cxCompareUnassigned, kContainerCodes) && within(cxNodeClassNameDiffers, kContainerCodes));
+static_assert(within(cxFileOpen, kContainerFileCodes) && within(cxFileWrite, kContainerFileCodes));
+static_assert(within(wcSameWildcards, kWildcardCodes) && within(wcMaskTooLong, kWildcardCodes));
+static_assert(within(tsIndexNames, kLinkCodes));
+static_assert(within(msgCodeArrayFull, kEngineMessages) && within(msgLeadingWildcard, kEngineMessages));
+
+}  // namespace
 
 void DeclareEngineMessages() {
     static const bool declared = [] {
@@ -66,3 +84,7 @@ QString engineText(int number) {
 }  // namespace
 
 ETessick::ETessick(int messageNumber) : base::Exception(engineText(messageNumber), 0, messageNumber) {}
+
+EExpression::EExpression(int messageNumber, int position)
+    : ECxException((fulltext::DeclareEngineMessages(), base::MessageText(messageNumber)), messageNumber),
+      m_position(position) {}
