@@ -1,6 +1,6 @@
 #include "fulltext/match/rich_text_lines.h"
 
-#include "fulltext/tests/memory_links.h"
+#include "fulltext/testsupport/memory_links.h"
 #include "fulltext/ts_errors.h"
 
 #include "platform/db/table.h"

@@ -1,7 +1,7 @@
 #include "fulltext/match/ts_controller.h"
 
 #include "fulltext/match/ts_match_maker.h"
-#include "fulltext/search/tests/memory_index.h"
+#include "fulltext/testsupport/memory_index.h"
 #include "fulltext/table/ts_make.h"
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"

@@ -1,4 +1,4 @@
-#include "fulltext/table/tests/index_fixture.h"
+#include "fulltext/testsupport/index_fixture.h"
 
 #include "fulltext/table/word_table_files.h"
 #include "fulltext/ts_errors.h"
