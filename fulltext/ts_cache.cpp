@@ -524,11 +524,12 @@ void TtsCustomCache::CheckMemory(TtsEngine* engine) {
 
     if (engine->States().Contains(TEngineState::esCollect)) {
         // While an index build collects, nothing is written: when compressing freed less than
-        // 1,000,000 bytes the limit grows instead, by 1,000,000 bytes or, once it is larger,
-        // by itself. Growing geometrically keeps the number of checks (each one compressing
-        // every set not used since the threshold) logarithmic in the memory a build needs,
-        // at the price of at most twice the limit growing by fixed steps would reach.
-        if (freed < 1000000) m_memoryLimitBytes += std::max<qint64>(1000000, m_memoryLimitBytes);
+        // 1,000,000 bytes the limit grows instead, by 1,000,000 bytes or, once that is less, by
+        // a quarter of itself. Growing geometrically keeps the number of checks (each one
+        // compressing every set not used since the threshold) logarithmic in the memory a
+        // build needs, and a quarter keeps the limit within a quarter above what fixed steps
+        // would reach (growing by the whole limit could double the peak of a large build).
+        if (freed < 1000000) m_memoryLimitBytes += std::max<qint64>(1000000, m_memoryLimitBytes / 4);
         return;
     }
     if (double(m_threshold - m_flushMark) > double(m_access - m_flushMark) * kFlushPercent &&
