@@ -741,22 +741,18 @@ bool TtsProximitySearch::directVerify(QStringView text) {
 
     auto isWord = [&](char16_t c) { return folded[c] == fulltext::CharClassTable::Word; };
 
-    // While no partial phrase match is open, every match still to come holds the phrase's
-    // anchor word (its longest, which tends to be its rarest) at its place `anchor` in the
-    // phrase, so the text is skipped to the next unit that may begin the anchor word (an ASCII
-    // unit folding to its first unit, or any unit outside ASCII, looked at one by one) and
-    // read on from `anchor` words before it: no match can start earlier. Only when that first
-    // unit is ASCII, and for phrases only: nearness would look for the first units of all its
-    // words, so many that skipping would stop about as often as reading word by word does.
-    int anchor = 0;
-    for (int w = 1; w < n; ++w)
-        if (words[std::size_t(w)].number == w && words[std::size_t(w)].size > words[std::size_t(anchor)].size) anchor = w;
+    // While no partial phrase match is open, the words before the next one that can open one
+    // change nothing: only a phrase word numbered first can. Those stretches are skipped to the
+    // next unit that may begin such a word: an ASCII unit folding to its first unit, or any unit
+    // outside ASCII (looked at one by one). Only when that first unit is ASCII, and for phrases
+    // only: nearness would look for the first units of all its words, so many that skipping
+    // would stop about as often as reading word by word does.
     std::array<char16_t, fulltext::kMaxSkipTargets> targets;
     int targetCount = 0;
     bool skipping = phrase;
     for (int w = 0; w < n && skipping; ++w) {
         const Word& word = words[std::size_t(w)];
-        if (!(word.number == anchor && word.size == words[std::size_t(anchor)].size)) continue;
+        if (!(word.number == 0 && word.size == words[0].size)) continue;
         const char16_t first = word.text[0];
         if (first >= 128) skipping = false;
         for (char16_t u = 0; u < 128 && skipping; ++u) {
@@ -772,12 +768,8 @@ bool TtsProximitySearch::directVerify(QStringView text) {
 
     const char16_t* const end = s + length;
     const char16_t* p = s;
-    // No skip before this point: the words from the one `anchor` words before an anchor
-    // candidate up to the candidate itself are read one by one.
-    const char16_t* noSkipBefore = s;
     while (p < end && !found) {
-        if (skipping && partial == 1 && p >= noSkipBefore) {
-            const char16_t* const skipStart = p;  // a word boundary
+        if (skipping && partial == 1) {
             for (;; ++p) {
                 p = FindUnitOfInterest(p, end, targets.data(), targetCount);
                 if (p >= end) break;
@@ -794,15 +786,6 @@ bool TtsProximitySearch::directVerify(QStringView text) {
                     continue;
                 }
                 break;
-            }
-            // Back `anchor` words, never before where the skip began; at the end of the text
-            // the last words are read as well, so that the partial matches they leave for text
-            // that may follow are the same as word by word.
-            noSkipBefore = p >= end ? end : p + 1;
-            for (int k = 0; k < anchor && p > skipStart; ++k) {
-                while (p > skipStart && folded[p[-1]] == fulltext::CharClassTable::Delim) --p;
-                while (p > skipStart && folded[p[-1]] == fulltext::CharClassTable::Word) --p;
-                if (p > skipStart && folded[p[-1]] != fulltext::CharClassTable::Delim) return false;
             }
             if (p >= end) break;
         }
