@@ -66,12 +66,6 @@ void exec(sqlite3* db, const char* sql) {
     }
 }
 
-/// The words of a text as the engine splits them with its default delimiters.
-QStringList words(const QString& text) {
-    static const QRegularExpression delimiters(QStringLiteral("[ ,.;:?!\\[\\]{}()<>/+\\-*=\\\\|_&#%$@^~`\"'\\r\\n\\t]+"));
-    return text.split(delimiters, Qt::SkipEmptyParts);
-}
-
 /// The record table (table layer) and the same records in a plain SQLite file.
 struct Fixture {
     QTemporaryDir dir;
@@ -110,7 +104,7 @@ struct Fixture {
         QStringList texts;
         texts.reserve(kRecords);
         for (int i = 0; i < kRecords; ++i) {
-            const QStringList w = words(records()[i]);
+            const QStringList w = fulltext::testing::SplitWords(records()[i]);
             QString text = w.join(u' ');
             for (int k = 0; k + 1 < w.size(); ++k) text += u' ' + w[k] + QChar(0x00B7) + w[k + 1];
             texts << text;

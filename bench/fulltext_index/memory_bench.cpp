@@ -226,11 +226,6 @@ int child(const QString& what) {
 
 // ---- the benchmark process --------------------------------------------------------------
 
-QStringList splitWords(const QString& text) {
-    static const QRegularExpression delimiters(QStringLiteral("[ ,.;:?!\\[\\]{}()<>/+\\-*=\\\\|_&#%$@^~`\"'\\r\\n\\t]+"));
-    return text.split(delimiters, Qt::SkipEmptyParts);
-}
-
 void writeQueries(const QStringList& recs) {
     static const QRegularExpression letters(QStringLiteral("^[A-Za-z]{2,15}$"));
     static const QStringList operators = {QStringLiteral("and"), QStringLiteral("or"), QStringLiteral("not"),
@@ -243,7 +238,7 @@ void writeQueries(const QStringList& recs) {
     auto qt = [](const QString& w) { return QStringLiteral("\"%1\"").arg(w); };
     int counts[5] = {};
     while (counts[0] + counts[1] + counts[2] + counts[3] + counts[4] < 500) {
-        const QStringList w = splitWords(recs[int(rng() % recs.size())]);
+        const QStringList w = fulltext::testing::SplitWords(recs[int(rng() % recs.size())]);
         if (w.size() < 8) continue;
         const int at = int(rng() % (w.size() - 7));
         const QString a = w[at].toLower(), b = w[at + 1].toLower(), c = w[at + 5].toLower();

@@ -72,12 +72,6 @@ QString dataFolder() {
 
 const QStringList& records() { return fulltext::testing::CorpusRecords(kRecords, kRecordChars); }
 
-/// The words of a text split at our default delimiters.
-QStringList splitWords(const QString& text) {
-    static const QRegularExpression delimiters(QStringLiteral("[ ,.;:?!\\[\\]{}()<>/+\\-*=\\\\|_&#%$@^~`\"'\\r\\n\\t]+"));
-    return text.split(delimiters, Qt::SkipEmptyParts);
-}
-
 /// A word a query may use: 2 to 15 ASCII letters, not a word of the Boolean language.
 bool queryable(const QString& w) {
     static const QRegularExpression letters(QStringLiteral("^[A-Za-z]{2,15}$"));
@@ -248,7 +242,7 @@ struct QuerySets {
         std::mt19937 rng(19);
         auto recordWords = [&](int minimum) {
             for (;;) {
-                const QStringList w = splitWords(records()[int(rng() % records().size())]);
+                const QStringList w = fulltext::testing::SplitWords(records()[int(rng() % records().size())]);
                 if (w.size() >= minimum) return w;
             }
         };

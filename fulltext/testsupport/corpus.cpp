@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 
 #include <map>
 #include <mutex>
@@ -127,6 +128,11 @@ const QStringList& Corpus(qint64 maxBytes) {
 
 qint64 CorpusChars() {
     return built(50 * 1024 * 1024).chars;
+}
+
+QStringList SplitWords(const QString& text) {
+    static const QRegularExpression delimiters(QStringLiteral("[ ,.;:?!\\[\\]{}()<>/+\\-*=\\\\|_&#%$@^~`\"'\\r\\n\\t]+"));
+    return text.split(delimiters, Qt::SkipEmptyParts);
 }
 
 }  // namespace fulltext::testing

@@ -25,4 +25,7 @@ const QStringList& Corpus(qint64 maxBytes = 50 * 1024 * 1024);
 /// Total number of characters of Corpus().
 qint64 CorpusChars();
 
+/// The words of `text` split at the engine's default delimiters (unfolded, uncut).
+QStringList SplitWords(const QString& text);
+
 }  // namespace fulltext::testing
