@@ -5,6 +5,8 @@
 #include "fulltext/ts_engine.h"
 #include "fulltext/errors.h"
 
+#include "platform/base/assert.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -439,7 +441,7 @@ void TtsCustomCache::relinkRawSets() {
     std::vector<std::pair<std::int32_t, TwbDictNode*>> raw;
     m_dict.ForEach([&](const TCxDictNode& n) {
         auto* node = static_cast<TwbDictNode*>(const_cast<TCxDictNode*>(&n));
-        node->UnlinkRaw();
+        node->UnlinkFromList();
         const fulltext::Block b = asBlock(n.Data);
         if (b && node->Collecting) node->LinkLast(m_collectingSets);
         else if (b && !fulltext::IsCompressedBlock(b)) raw.push_back({std::abs(fulltext::BlockStamp(b)), node});
@@ -459,33 +461,39 @@ void TtsCustomCache::CheckMemory(TtsEngine* engine) {
     const qint64 before = m_bytesInUse;
     // The raw-set list is in order of last use: its front holds every raw set used at or
     // before the threshold.
-    for (fulltext::RawSetLink* link = m_rawSets.NextRaw(); link != &m_rawSets;) {
+    int previousStamp = 0;
+    for (fulltext::EntryListLink* link = m_rawSets.NextInList(); link != &m_rawSets;) {
         auto* node = static_cast<TwbDictNode*>(link);
-        link = link->NextRaw();
+        link = link->NextInList();
         fulltext::Block b = asBlock(node->Data);
         if (!b || node->Collecting || fulltext::IsCompressedBlock(b)) {
-            node->UnlinkRaw();  // compressed, dropped or collecting since
+            node->UnlinkFromList();  // compressed, dropped or collecting since
             continue;
         }
-        if (std::abs(fulltext::BlockStamp(b)) > m_threshold) break;
+        const int stamp = std::abs(fulltext::BlockStamp(b));
+        // Out of order, the pass could stop before sets it should compress: only memory
+        // would be kept longer, so a release build goes on.
+        DOSSARA_ASSERT(stamp >= previousStamp, (void)0);
+        previousStamp = stamp;
+        if (stamp > m_threshold) break;
         if (fulltext::BlockSize(b) != bits->RawSize()) continue;  // a set of another run's size
         const int size = bits->Compress(b, engine->Buffer());
         fulltext::Block compressed = AllocBlock(size);
         std::memcpy(compressed, engine->Buffer(), std::size_t(size));
         FreeBlock(b);
         node->Data = asData(compressed);
-        node->UnlinkRaw();
+        node->UnlinkFromList();
     }
     // Every collecting set used at or before the threshold: a list gives back its unused
     // room, a window is compressed when that is smaller. Sets used since go to the back of
     // the list; the pass ends where the first of them now stands.
-    fulltext::RawSetLink* movedFirst = nullptr;
-    for (fulltext::RawSetLink* link = m_collectingSets.NextRaw(); link != &m_collectingSets && link != movedFirst;) {
+    fulltext::EntryListLink* movedFirst = nullptr;
+    for (fulltext::EntryListLink* link = m_collectingSets.NextInList(); link != &m_collectingSets && link != movedFirst;) {
         auto* node = static_cast<TwbDictNode*>(link);
-        link = link->NextRaw();
+        link = link->NextInList();
         fulltext::Block b = asBlock(node->Data);
         if (!b || !node->Collecting) {
-            node->UnlinkRaw();  // finished or dropped since
+            node->UnlinkFromList();  // finished or dropped since
             continue;
         }
         if (std::abs(fulltext::BlockStamp(b)) > m_threshold) {
@@ -493,7 +501,7 @@ void TtsCustomCache::CheckMemory(TtsEngine* engine) {
             if (!movedFirst) movedFirst = node;
             continue;
         }
-        node->UnlinkRaw();
+        node->UnlinkFromList();
         if (readField(b, kFormAt) == kWindow) {
             fillScratch(b);
             const int size = TtsBits::CompressSet(m_scratch, m_compressOut.data(), readField(b, kFirstAt),
@@ -516,11 +524,12 @@ void TtsCustomCache::CheckMemory(TtsEngine* engine) {
 
     if (engine->States().Contains(TEngineState::esCollect)) {
         // While an index build collects, nothing is written: when compressing freed less than
-        // 1,000,000 bytes the limit grows instead, by 1,000,000 bytes or, once it is larger,
-        // by itself. Growing geometrically keeps the number of checks (each one compressing
-        // every set not used since the threshold) logarithmic in the memory a build needs,
-        // at the price of at most twice the limit growing by fixed steps would reach.
-        if (freed < 1000000) m_memoryLimitBytes += std::max<qint64>(1000000, m_memoryLimitBytes);
+        // 1,000,000 bytes the limit grows instead, by 1,000,000 bytes or, once that is less, by
+        // a quarter of itself. Growing geometrically keeps the number of checks (each one
+        // compressing every set not used since the threshold) logarithmic in the memory a
+        // build needs, and a quarter keeps the limit within a quarter above what fixed steps
+        // would reach (growing by the whole limit could double the peak of a large build).
+        if (freed < 1000000) m_memoryLimitBytes += std::max<qint64>(1000000, m_memoryLimitBytes / 4);
         return;
     }
     if (double(m_threshold - m_flushMark) > double(m_access - m_flushMark) * kFlushPercent &&

@@ -57,15 +57,15 @@ namespace fulltext {
 
 /// Links of a circular list of dictionary nodes (the cache's entries holding a raw set, in
 /// order of last use). A node leaves its list when it is destroyed; a list head links to itself.
-class RawSetLink {
+class EntryListLink {
 public:
-    RawSetLink() = default;
-    RawSetLink(const RawSetLink&) = delete;
-    RawSetLink& operator=(const RawSetLink&) = delete;
-    ~RawSetLink() { UnlinkRaw(); }
+    EntryListLink() = default;
+    EntryListLink(const EntryListLink&) = delete;
+    EntryListLink& operator=(const EntryListLink&) = delete;
+    ~EntryListLink() { UnlinkFromList(); }
 
     bool IsLinked() const { return m_next != nullptr; }
-    void UnlinkRaw() {
+    void UnlinkFromList() {
         if (!m_next) return;
         m_prev->m_next = m_next;
         m_next->m_prev = m_prev;
@@ -74,25 +74,25 @@ public:
     /// Makes this link a list head (a list of no nodes).
     void MakeHead() { m_prev = m_next = this; }
     /// Moves this link to the end of the list headed by `head`.
-    void LinkLast(RawSetLink& head) {
-        UnlinkRaw();
+    void LinkLast(EntryListLink& head) {
+        UnlinkFromList();
         m_prev = head.m_prev;
         m_next = &head;
         head.m_prev->m_next = this;
         head.m_prev = this;
     }
-    RawSetLink* NextRaw() const { return m_next; }
+    EntryListLink* NextInList() const { return m_next; }
 
 private:
-    RawSetLink* m_prev = nullptr;
-    RawSetLink* m_next = nullptr;
+    EntryListLink* m_prev = nullptr;
+    EntryListLink* m_next = nullptr;
 };
 
 }  // namespace fulltext
 
 /// A node of the word dictionary. The cache keeps its nodes that hold a raw set on a list
 /// in order of last use (see TtsCustomCache); other dictionaries leave the links unused.
-class TwbDictNode : public TCxDictNode, public fulltext::RawSetLink {
+class TwbDictNode : public TCxDictNode, public fulltext::EntryListLink {
 public:
     using TCxDictNode::TCxDictNode;
 
@@ -317,9 +317,9 @@ private:
     /// The scratch set sized for the engine's bit set.
     void sizeScratch(int setBits);
 
-    fulltext::RawSetLink m_rawSets;  ///< head of the raw-set list; outlives m_dict's nodes
+    fulltext::EntryListLink m_rawSets;  ///< head of the raw-set list; outlives m_dict's nodes
     /// Head of the list of collecting sets, in no particular order (see CheckMemory).
-    fulltext::RawSetLink m_collectingSets;
+    fulltext::EntryListLink m_collectingSets;
     TwbDictionary m_dict{1000};
     qint64 m_memoryLimitBytes = 1000 * 1024;
     bool m_altMemMgr = true;

@@ -7,6 +7,7 @@
 #include "fulltext/ts_text.h"
 #include "platform/base/scope_exit.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -229,18 +230,30 @@ void TtsEngine::Halt() {
     SetState(m_states.With(TEngineState::esHalt));
 }
 
-QString TtsEngine::PairKey(QStringView first, QStringView second, int wordFieldSize) {
+namespace {
+
+/// Writes the pair key of `first` and `second` into `key` (see TtsEngine::PairKey).
+void makePairKey(QStringView first, QStringView second, int wordFieldSize, QString& key) {
     if (first.size() + second.size() + 2 > wordFieldSize) {
         const qsizetype half = std::max(wordFieldSize / 2 - 1, 0);
         first = first.left(fulltext::CutLength(first.data(), first.size(), half));
         second = second.left(fulltext::CutLength(second.data(), second.size(), half));
     }
+    key.resize(first.size() + second.size() + 2);
+    QChar* out = key.data();
+    *out++ = u'.';
+    std::copy(first.begin(), first.end(), out);
+    out += first.size();
+    std::copy(second.begin(), second.end(), out);
+    out += second.size();
+    *out = u'.';
+}
+
+}  // namespace
+
+QString TtsEngine::PairKey(QStringView first, QStringView second, int wordFieldSize) {
     QString key;
-    key.reserve(first.size() + second.size() + 2);
-    key += u'.';
-    key += first;
-    key += second;
-    key += u'.';
+    makePairKey(first, second, wordFieldSize, key);
     return key;
 }
 
@@ -257,8 +270,13 @@ void TtsEngine::AddWord(QStringView word, bool fold) {
     if (word.size() >= m_minWordLen && AcceptWord(word)) ProcessWord(word);
     if (m_wordPairs) {
         // The pair comes from the previous word whether or not either was accepted.
-        if (!m_previous.isEmpty()) ProcessWord(PairKey(m_previous, word, fieldSize));
-        m_previous = word.toString();
+        if (!m_previous.isEmpty()) {
+            makePairKey(m_previous, word, fieldSize, m_pairKey);
+            ProcessWord(m_pairKey);
+        }
+        // the previous word's buffer is reused: no allocation per word
+        m_previous.resize(word.size());
+        std::copy(word.begin(), word.end(), m_previous.data());
     }
 }
 

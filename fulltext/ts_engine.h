@@ -197,6 +197,7 @@ private:
     bool m_wordPairs = false;
     bool m_wordsDone = false;
     QString m_previous;
+    QString m_pairKey;  ///< the word-pair key being handed on (its buffer reused from word to word)
     QString m_parseScratch;
 
     friend class TtsReadEngine;

@@ -61,7 +61,8 @@ def check(root):
                 own = area_of(rel)
                 if own is None:
                     continue
-                in_tests = "/tests/" in rel or "/fuzz/" in rel
+                # an area's test-support folder serves its tests and may use the shared ones
+                in_tests = "/tests/" in rel or "/fuzz/" in rel or "/testsupport/" in rel
                 with open(full, encoding="utf-8", errors="replace") as f:
                     for lineno, line in enumerate(f, 1):
                         m = INCLUDE.match(line)

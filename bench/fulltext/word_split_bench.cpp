@@ -1,7 +1,7 @@
 // Word splitting and folding over a real-text corpus, beside a bare pass that only finds
 // word boundaries with a simple loop over the same records.
 
-#include "bench/fulltext/corpus.h"
+#include "fulltext/testsupport/corpus.h"
 
 #include "fulltext/ts_engine.h"
 #include "fulltext/ts_links.h"
@@ -44,7 +44,7 @@ public:
 };
 
 void BM_EngineSplitAndFold(benchmark::State& state) {
-    const QStringList& corpus = fulltext::bench::Corpus();
+    const QStringList& corpus = fulltext::testing::Corpus();
     NullWordsLink link;
     CountingEngine engine;
     engine.SetWordsLink(&link);
@@ -54,11 +54,11 @@ void BM_EngineSplitAndFold(benchmark::State& state) {
         benchmark::DoNotOptimize(engine.words);
     }
     state.counters["words"] = double(engine.words);
-    state.SetBytesProcessed(state.iterations() * fulltext::bench::CorpusChars() * 2);
+    state.SetBytesProcessed(state.iterations() * fulltext::testing::CorpusChars() * 2);
 }
 
 void BM_BareBoundaryLoop(benchmark::State& state) {
-    const QStringList& corpus = fulltext::bench::Corpus();
+    const QStringList& corpus = fulltext::testing::Corpus();
     qint64 words = 0;
     for (auto _ : state) {
         words = 0;
@@ -73,7 +73,7 @@ void BM_BareBoundaryLoop(benchmark::State& state) {
         benchmark::DoNotOptimize(words);
     }
     state.counters["words"] = double(words);
-    state.SetBytesProcessed(state.iterations() * fulltext::bench::CorpusChars() * 2);
+    state.SetBytesProcessed(state.iterations() * fulltext::testing::CorpusChars() * 2);
 }
 
 BENCHMARK(BM_EngineSplitAndFold)->Unit(benchmark::kMillisecond)->MinTime(2.0);

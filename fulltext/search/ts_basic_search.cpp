@@ -9,6 +9,8 @@
 #include "fulltext/ts_text.h"
 #include "platform/base/scope_exit.h"
 
+#include "platform/base/assert.h"
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -534,6 +536,7 @@ namespace {
 /// The first unit in [p, end) that is outside ASCII or one of the `count` ASCII `targets`
 /// (end when there is none).
 const char16_t* FindUnitOfInterest(const char16_t* p, const char16_t* end, const char16_t* targets, int count) {
+    DOSSARA_ASSERT(count >= 0 && count <= fulltext::kMaxSkipTargets, return p);
 #if defined(__SSE2__)
     __m128i wanted[fulltext::kMaxSkipTargets];
     for (int i = 0; i < count; ++i) wanted[i] = _mm_set1_epi16(short(targets[i]));
@@ -699,6 +702,9 @@ bool TtsProximitySearch::directVerify(QStringView text) {
     const int fieldSize = m_feedFieldSize > 0 ? m_feedFieldSize : WordsLink()->WordFieldSize();
     const qsizetype cut = std::max(0, std::min(fieldSize, int(kMaxExtractedWord)));
     const int n = int(m_phrase.size());
+    // The fixed arrays below and the partial-match bits hold at most 63 phrase words (m_direct
+    // is set only then); a longer phrase goes word by word.
+    DOSSARA_ASSERT(n < 64 && m_phraseNumbers.size() == std::size_t(n) && m_stored.size() == std::size_t(n), return false);
     const bool phrase = m_logic == slPhrase;
     struct Word {
         const char16_t* text;

@@ -3,7 +3,7 @@
 #include "fulltext/cx_pack.h"
 #include "fulltext/ts_engine.h"
 #include "fulltext/errors.h"
-#include "fulltext/tests/memory_links.h"
+#include "fulltext/testsupport/memory_links.h"
 
 #include <QtEndian>
 

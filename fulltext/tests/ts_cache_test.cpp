@@ -3,7 +3,7 @@
 #include "fulltext/cx_strings.h"
 #include "fulltext/ts_engine.h"
 #include "fulltext/errors.h"
-#include "fulltext/tests/memory_links.h"
+#include "fulltext/testsupport/memory_links.h"
 
 #include "testsupport/qt_printers.h"
 

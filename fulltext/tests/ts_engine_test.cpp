@@ -1,7 +1,7 @@
 #include "fulltext/ts_engine.h"
 
 #include "fulltext/errors.h"
-#include "fulltext/tests/memory_links.h"
+#include "fulltext/testsupport/memory_links.h"
 #include "fulltext/ts_text.h"
 
 #include "platform/base/messages.h"

@@ -1,6 +1,6 @@
 #include "fulltext/ts_engine.h"
 
-#include "fulltext/tests/memory_links.h"
+#include "fulltext/testsupport/memory_links.h"
 
 #include "platform/stream/stream_error.h"
 #include "platform/stream/value_reader.h"

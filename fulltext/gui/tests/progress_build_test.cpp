@@ -1,7 +1,7 @@
 #include "fulltext/gui/progress_dialog.h"
 
 #include "fulltext/gui/progress_dlg.h"
-#include "fulltext/table/tests/index_fixture.h"
+#include "fulltext/testsupport/index_fixture.h"
 
 #include "platform/db/table_utils.h"
 

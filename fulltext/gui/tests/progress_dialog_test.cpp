@@ -1,7 +1,7 @@
 #include "fulltext/gui/progress_dialog.h"
 
 #include "fulltext/gui/progress_dlg.h"
-#include "fulltext/tests/memory_links.h"
+#include "fulltext/testsupport/memory_links.h"
 #include "fulltext/ts_cache.h"
 #include "fulltext/ts_engine.h"
 

@@ -1,7 +1,7 @@
 #include "fulltext/match/rich_text_lines.h"
 
-#include "fulltext/tests/memory_links.h"
 #include "fulltext/errors.h"
+#include "fulltext/testsupport/memory_links.h"
 
 #include "platform/db/table.h"
 

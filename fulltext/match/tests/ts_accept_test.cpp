@@ -1,6 +1,6 @@
 #include "fulltext/match/ts_accept.h"
 
-#include "fulltext/tests/memory_links.h"
+#include "fulltext/testsupport/memory_links.h"
 
 #include "testsupport/qt_printers.h"
 

@@ -1,7 +1,8 @@
 #include "fulltext/match/ts_controller.h"
 
 #include "fulltext/match/ts_match_maker.h"
-#include "fulltext/search/tests/memory_index.h"
+#include "fulltext/testsupport/index_builder.h"
+#include "fulltext/testsupport/memory_index.h"
 #include "fulltext/table/ts_make.h"
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"
@@ -366,23 +367,8 @@ protected:
                 t.Post();
             }
         }
-        db::Table records, words;
-        records.SetDatabaseName(Path());
-        records.SetTableName(name);
-        words.SetDatabaseName(Path());
-        words.SetTableName(QString(name).replace(QStringLiteral(".DB"), QStringLiteral("Dict.DB")));
-        TtsMakeTextTableLink text;
-        text.SetTable(&records);
-        text.SetFieldNames(indexed);
-        text.SetIndexFieldName(QStringLiteral("NodeID"));
-        TtsMakeWordsTableLink wordsLink;
-        wordsLink.SetTable(&words);
-        TtsCache cache;
-        TtsMake maker;
-        maker.SetTextLink(&text);
-        maker.SetWordsLink(&wordsLink);
-        maker.SetCache(&cache);
-        maker.Execute();
+        fulltext::testing::BuildIndex(Path(), name, QString(name).replace(QStringLiteral(".DB"), QStringLiteral("Dict.DB")),
+                                      indexed);
     }
 
     Searched addSearcher(const QString& name, int tag) {

@@ -10,7 +10,7 @@
 #include "fulltext/search/tests/search_answer.h"
 
 #include "fulltext/char_rules.h"
-#include "fulltext/table/tests/index_fixture.h"
+#include "fulltext/testsupport/index_fixture.h"
 #include "fulltext/table/ts_make.h"
 #include "fulltext/table/ts_text_table_link.h"
 #include "fulltext/table/ts_words_table_link.h"

@@ -1,7 +1,7 @@
 #include "fulltext/search/ts_search.h"
 #include "fulltext/search/tests/search_answer.h"
 
-#include "fulltext/search/tests/memory_index.h"
+#include "fulltext/testsupport/memory_index.h"
 #include "fulltext/ts_cache.h"
 #include "fulltext/errors.h"
 

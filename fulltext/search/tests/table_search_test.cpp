@@ -1,7 +1,7 @@
 #include "fulltext/search/ts_search.h"
 
 #include "fulltext/search/tests/search_answer.h"
-#include "fulltext/table/tests/index_fixture.h"
+#include "fulltext/testsupport/index_fixture.h"
 
 #include "fulltext/table/ts_make.h"
 #include "fulltext/table/ts_text_table_link.h"

@@ -1,4 +1,4 @@
-#include "fulltext/table/tests/index_fixture.h"
+#include "fulltext/testsupport/index_fixture.h"
 
 #include "fulltext/search/tests/search_answer.h"
 #include "fulltext/search/ts_search.h"

@@ -1,4 +1,4 @@
-#include "fulltext/table/tests/index_fixture.h"
+#include "fulltext/testsupport/index_fixture.h"
 
 #include "fulltext/ts_bits.h"
 #include "fulltext/ts_cache.h"

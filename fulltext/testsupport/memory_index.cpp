@@ -1,4 +1,4 @@
-#include "fulltext/search/tests/memory_index.h"
+#include "fulltext/testsupport/memory_index.h"
 
 #include "fulltext/cx_bits.h"
 #include "fulltext/ts_bits.h"

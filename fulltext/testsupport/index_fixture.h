@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fulltext/testsupport/index_builder.h"
+
 #include "fulltext/table/ts_make.h"
 #include "fulltext/table/ts_table.h"
 #include "fulltext/table/ts_text_table_link.h"
@@ -128,28 +130,12 @@ protected:
     }
 
     /// Builds the index with the given segment size (0: unsegmented).
-    void Build(int segmentSize = 0, const std::function<void(TtsMake&, TtsMakeWordsTableLink&)>& setup = {}) {
-        db::Table records;
-        records.SetDatabaseName(Path());
-        records.SetTableName(QStringLiteral("Notes.DB"));
-        db::Table words;
-        words.SetDatabaseName(Path());
-        words.SetTableName(QStringLiteral("NotesDict.DB"));
-        TtsMakeTextTableLink text;
-        text.SetTable(&records);
-        text.SetFieldNames({QStringLiteral("Title"), QStringLiteral("Body")});
-        text.SetIndexFieldName(QStringLiteral("NodeID"));
-        TtsMakeWordsTableLink wordsLink;
-        wordsLink.SetTable(&words);
-        TtsCache cache;
-        TtsMake maker;
-        maker.SetTextLink(&text);
-        maker.SetWordsLink(&wordsLink);
-        maker.SetCache(&cache);
-        maker.SetSegmentSize(segmentSize);
-        if (setup) setup(maker, wordsLink);
-        maker.Execute();
-        m_segmentSize = maker.SegmentSize();
+    void Build(int segmentSize = 0, const MakeSetup& setup = {}) {
+        m_segmentSize = BuildIndex(Path(), QStringLiteral("Notes.DB"), QStringLiteral("NotesDict.DB"),
+                                   {QStringLiteral("Title"), QStringLiteral("Body")}, [&](TtsMake& maker, TtsMakeWordsTableLink& words) {
+                                       maker.SetSegmentSize(segmentSize);
+                                       if (setup) setup(maker, words);
+                                   });
     }
 
     /// The indexed table with its updater, as the records core sets them up.
