@@ -6,6 +6,7 @@
 #include "core/view_control.h"
 #include "core/win_registry.h"
 
+#include "platform/ui/cursor.h"
 #include "platform/ui/dialog_service.h"
 
 #include <QDir>
@@ -68,8 +69,22 @@ StartupCommandLine ParseCommandLine(const QStringList& parameters) {
     return result;
 }
 
+void RegisterProgramCursors() {
+    // The pictures are the desktop's own cursor shapes of the same meaning.
+    const std::pair<int, Qt::CursorShape> cursors[] = {
+        {1, Qt::OpenHandCursor},     // HANDGRAB1
+        {2, Qt::ClosedHandCursor},   // HANDGRAB2
+        {5, Qt::IBeamCursor},        // EDITFIELD
+        {6, Qt::PointingHandCursor}, // CHECKBOX
+        {3, Qt::DragCopyCursor},     // DRAGCOPYONE
+        {4, Qt::DragCopyCursor},     // DRAGCOPYMULTI
+    };
+    for (const auto& [number, shape] : cursors) ui::RegisterCursor(number, QCursor(shape));
+}
+
 bool StartupInit(const QString& programFolder) {
     TGlobals& g = Globals();
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) RegisterProgramCursors();
     g.CurrentFolder.clear();
     g.ProgramFolder = withSlash(QDir::cleanPath(QDir(programFolder).absolutePath()));
     g.LibraryFolder = ReadWinRegString(QStringLiteral("Paths"), QStringLiteral("LibraryPath"),

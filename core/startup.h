@@ -17,7 +17,12 @@ struct StartupCommandLine {
 /// Reads the parameters (without the program name).
 StartupCommandLine ParseCommandLine(const QStringList& parameters);
 
-/// The start-up initialisation: fills the folders of Globals() from the program folder and
+/// Registers the program's numbered cursors: 1 and 2 the open and closed hand, 3 and 4 the
+/// drag-copy cursor (one and several branches), 5 the text cursor of a field, 6 the
+/// pointing hand of a check box.
+void RegisterProgramCursors();
+
+/// The start-up initialisation: registers the cursors (with a GUI), fills the folders of Globals() from the program folder and
 /// the per-user Paths values, empties the View control and sets up the network and private
 /// folders (warnings 10029 and 10028 when they cannot be made; start-up goes on).
 ///
