@@ -102,6 +102,7 @@ bool StartupInit(const QString& programFolder) {
     ViewControl().Clear();
     SetNetworkDirectory(g.NetworkFolder);
     SetPrivateDirectory(g.PrivateFolder);
+    CheckComCtlVersion(4, 72);
     qCInfo(lcCore) << "program folder" << g.ProgramFolder << "private folder" << g.PrivateFolder;
     return true;
 }

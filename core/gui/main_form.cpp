@@ -7,6 +7,7 @@
 #include "core/gui/form_helpers.h"
 #include "core/gui/last_resort.h"
 #include "core/gui/toolbar_state.h"
+#include "core/date_helpers.h"
 #include "core/library_helpers.h"
 #include "core/log.h"
 #include "core/main_data_mod.h"
@@ -27,6 +28,7 @@
 #include "platform/db/db_error.h"
 #include "platform/db/field.h"
 #include "platform/db/table.h"
+#include "platform/format/date_time_format.h"
 #include "platform/format/date_time_parse.h"
 #include "platform/format/errors.h"
 #include "platform/format/format_settings.h"
@@ -55,6 +57,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <cstdio>
 
@@ -780,7 +783,38 @@ bool TMainForm::tryMacro(QKeyEvent* key) {
     return true;
 }
 
+QString TMainForm::ExpandFieldHint(const QString& hint, const QString& fieldText) {
+    if (!hint.startsWith(QLatin1String("~~VFH"))) return hint;
+    bool viewOk = false;
+    bool fieldOk = false;
+    const int view = hint.mid(5, 3).toInt(&viewOk);
+    const int field = hint.mid(8, 3).toInt(&fieldOk);
+    if (!viewOk || !fieldOk) return {};
+    const TViewControl& views = ViewControl();
+    QStringList parts;
+    if (views.GetFieldShowHint(view, field))
+        parts << views.GetFieldHint(view, field).replace(QLatin1Char('|'), QLatin1Char('\r'));
+    if (views.GetFieldMaskInHint(view, field)) parts << views.GetFieldMask(view, field);
+    if (views.GetFieldDateFormatHint(view, field)) parts << format::Settings().shortDateFormat;
+    if (views.GetFieldLongDateHint(view, field) && !core::IsBlankDate(fieldText) && core::IsValidDateText(fieldText))
+        parts << format::FormatDateTime(QStringLiteral("dddddd"), core::DateTextToDate(fieldText));
+    return parts.join(QLatin1Char('\r')).trimmed();
+}
+
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->toolTip().startsWith(QLatin1String("~~VFH"))) {
+            QString text;
+            core::RunLastResort([&] {
+                const auto* line = qobject_cast<QLineEdit*>(widget);
+                text = ExpandFieldHint(widget->toolTip(), line ? line->text() : QString());
+            });
+            if (!text.isEmpty())
+                QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text.replace(QLatin1Char('\r'), QLatin1Char('\n')), widget);
+            return true;
+        }
+    }
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) && watched->isWidgetType() &&
         static_cast<QWidget*>(watched) == QApplication::focusWidget()) {
         auto* key = static_cast<QKeyEvent*>(event);

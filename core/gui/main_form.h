@@ -98,6 +98,12 @@ public:
     /// The class library's shortcut value of a key press: virtual-key code plus 0x2000 for
     /// Shift, 0x4000 for Ctrl, 0x8000 for Alt; 0 for a key without a virtual-key code.
     static int ShortcutOfKey(int qtKey, Qt::KeyboardModifiers modifiers);
+    /// The hint of a View field from its marker "~~VFH" + three-digit View index + three-digit
+    /// field index: the field's hint (with "|" as line breaks), its edit mask, the short date
+    /// format and the field's date in the long format, each when the field asks for it, one
+    /// per line; `fieldText` is the field's current text. Empty: no hint. A text without the
+    /// marker is answered as it is.
+    static QString ExpandFieldHint(const QString& hint, const QString& fieldText);
 
 protected:
     bool event(QEvent* event) override;

@@ -458,6 +458,19 @@ TEST_F(MainFormTest, shortcut_values_and_duplicate_macros) {
     for (const Row& r : rows) EXPECT_EQ(TMainForm::ShortcutOfKey(r.key, r.modifiers), r.expected) << r.key;
 }
 
+TEST_F(MainFormTest, field_hints_are_built_from_the_field_definition) {
+    const int v = ViewControl().AddViewDef();
+    const int f = ViewControl().AddFieldDef(v);
+    ViewControl().SetFieldHint(v, f, "Release|of the package");
+    ViewControl().SetFieldMask(v, f, "!99/99/0000;1;_");
+    const QString marker = QStringLiteral("~~VFH%1%2").arg(v, 3, 10, QLatin1Char('0')).arg(f, 3, 10, QLatin1Char('0'));
+    EXPECT_EQ(TMainForm::ExpandFieldHint(marker, {}), "");  // no hint part switched on
+    ViewControl().SetFieldShowHint(v, f, true);
+    ViewControl().SetFieldMaskInHint(v, f, true);
+    EXPECT_EQ(TMainForm::ExpandFieldHint(marker, {}), "Release\rof the package\r!99/99/0000;1;_");
+    EXPECT_EQ(TMainForm::ExpandFieldHint("plain hint", {}), "plain hint");
+}
+
 TEST_F(MainFormTest, favourites_menu_skips_blank_names) {
     core::WriteWinRegInt("Favorites", "Count", 3);
     core::WriteWinRegString("Favorites", "Name1", "Sample");
@@ -626,18 +639,31 @@ TEST(StartupFolders, derived_from_the_program_folder_or_the_user_folders) {
     EXPECT_EQ(g.PrivateFolder, g.ProgramFolder + "Private/1");
     EXPECT_EQ(g.LastFolder, g.ProgramFolder);
     core::ReleasePrivateDirectory();
-    // A folder the program cannot write to: the writable folders go to the user's cache.
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    if (!QFileInfo(dir.filePath("x")).dir().isReadable() || QFile(dir.filePath("probe")).open(QIODevice::WriteOnly)) {
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        GTEST_SKIP() << "running with rights that ignore folder permissions";
-    }
-    core::StartupInit(dir.path());
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_TRUE(g.PrivateFolder.startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)))
-        << g.PrivateFolder.toStdString();
-    EXPECT_EQ(g.LibraryFolder, g.ProgramFolder + "Library");
+    // A network folder that cannot be made is reported, and start-up goes on.
+    QTemporaryDir blocked;
+    QFile file(blocked.filePath("Network"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    answers.ExpectMessage("Unable to initialize the BDE Network directory", ui::Button::Ok, ui::MessageKind::Warning);
+    core::StartupInit(blocked.path());
+    EXPECT_EQ(answers.Messages().at(0).helpContext, 10029);
+    EXPECT_EQ(g.PrivateFolder, QDir::cleanPath(blocked.path()) + "/Private/1");
     core::ReleasePrivateDirectory();
+    // A folder the program cannot write to (/proc refuses new files even to root): the
+    // writable folders go to the user's cache, the shipped Library is found in the user's
+    // data folder.
+    const QString userLibrary =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath("dossara/Library");
+    QDir().mkpath(userLibrary);
+    core::StartupInit("/proc");
+    EXPECT_EQ(g.ProgramFolder, "/proc/");
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    EXPECT_EQ(g.PrivateFolder, QDir(cache).filePath("dossara/Private/1"));
+    EXPECT_EQ(g.NetworkFolder, QDir(cache).filePath("dossara/Network"));
+    EXPECT_EQ(g.LibraryFolder, userLibrary);
+    EXPECT_EQ(g.TemplateFolder, "/proc/Template");
+    core::ReleasePrivateDirectory();
+    QDir(userLibrary).removeRecursively();
 }
 
 TEST(Splash, shows_the_version_and_is_held_for_its_time) {
@@ -700,6 +726,14 @@ TEST(Program, two_programs_on_one_folder) {
         p->kill();
         p->waitForFinished();
     }
+    // The opened database went to the shared recent-file list of the user.
+    QString stored;
+    QDirIterator it(dir.filePath("config"), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile f(it.next());
+        if (f.open(QIODevice::ReadOnly)) stored += QString::fromUtf8(f.readAll());
+    }
+    EXPECT_TRUE(stored.contains(QDir::cleanPath(dir.filePath("Sample")))) << stored.toStdString();
 }
 
 }  // namespace
