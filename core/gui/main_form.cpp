@@ -41,6 +41,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -437,6 +438,28 @@ void TMainForm::createMenus() {
 
     PU_Views = new QMenu(this);
     PU_Views->setObjectName(QStringLiteral("PU_Views"));
+
+    WhatsThis = new QMenu(this);
+    WhatsThis->setObjectName(QStringLiteral("WhatsThis"));
+    QAction* whatsThis = WhatsThis->addAction(QStringLiteral("&What's this?"));
+    whatsThis->setObjectName(QStringLiteral("M_WhatsThis"));
+    whatsThis->setIcon(core::ThemeIcon(QStringLiteral("help-faq")));
+    connect(whatsThis, &QAction::triggered, this, [this] { ShowControlHelp(m_popupControl); });
+
+    PU_TextEdit = new QMenu(this);
+    PU_TextEdit->setObjectName(QStringLiteral("PU_TextEdit"));
+    for (QAction* a : {A_EditUndo, A_EditCut, A_EditCopy, A_EditPaste, A_EditSelectAll}) PU_TextEdit->addAction(a);
+    PU_TextEdit->addSeparator();
+    QAction* editWhatsThis = PU_TextEdit->addAction(whatsThis->icon(), QStringLiteral("&What's this?"));
+    editWhatsThis->setObjectName(QStringLiteral("M_EditWhatsThis"));
+    connect(editWhatsThis, &QAction::triggered, this, [this] { ShowControlHelp(m_popupControl); });
+}
+
+void TMainForm::ShowControlHelp(QObject* control) {
+    if (!control) return;
+    int context = control->property("HelpContext").toInt();
+    if (context == 0) context = control->property("Tag").toInt();
+    if (context != 0) ui::HelpService::ShowContext(context);
 }
 
 void TMainForm::createToolbars() {
@@ -802,6 +825,19 @@ QString TMainForm::ExpandFieldHint(const QString& hint, const QString& fieldText
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ContextMenu && watched->isWidgetType()) {
+        // Edit controls get the edit pop-up, the program's other controls "What's this?".
+        auto* widget = static_cast<QWidget*>(watched);
+        const bool ours = widget == this || isAncestorOf(widget);
+        if (ours && widget->contextMenuPolicy() == Qt::DefaultContextMenu &&
+            (isEditControl(widget) || widget->property("HelpContext").toInt() != 0 ||
+             widget->property("Tag").toInt() != 0)) {
+            m_popupControl = widget;
+            QMenu* menu = isEditControl(widget) ? PU_TextEdit : WhatsThis;
+            menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+    }
     if (event->type() == QEvent::ToolTip && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         if (widget->toolTip().startsWith(QLatin1String("~~VFH"))) {

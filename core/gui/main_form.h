@@ -91,6 +91,9 @@ public:
     void BringViewToFront(int view, bool restore);
     int GetViewPageIndex(int view) const;
     void SetViewPageIndex(int view, int newIndex);
+    /// Pop-up help for a control: its help context (property "HelpContext") when it has one,
+    /// else its Tag (property "Tag"); nothing when both are 0.
+    void ShowControlHelp(QObject* control);
     void RefreshStatus();
     void CloseProgram();
     void ToggleToolbar(QToolBar* toolbar, QAction* action);
@@ -151,6 +154,8 @@ public:
     QMenu* M_ShowView = nullptr;
     QMenu* M_Toolbars = nullptr;
     QMenu* PU_Views = nullptr;
+    QMenu* WhatsThis = nullptr;    ///< "&What's this?" for the program's controls
+    QMenu* PU_TextEdit = nullptr;  ///< the pop-up menu of edit controls
     QToolBar* FileToolbar = nullptr;
     QToolBar* EditToolBar = nullptr;
     QToolBar* ViewToolBar = nullptr;
@@ -188,6 +193,7 @@ private:
     std::vector<int> MacroShortcuts, MacroIDs, MacroTypes;
     int MacroCount = 0;
     bool MacroReady = false;
+    QPointer<QObject> m_popupControl;  ///< the control a pop-up menu was opened on
     /// Actions run through the command registry (enabled only with a handler).
     std::vector<QAction*> m_registered;
     /// Actions that need an open database.

@@ -24,12 +24,14 @@
 #include "platform/db/field.h"
 #include "platform/db/table.h"
 #include "platform/format/errors.h"
+#include "platform/ui/help.h"
 
 #include "testsupport/dialog_answerer.h"
 #include "testsupport/widget_helpers.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -469,6 +471,35 @@ TEST_F(MainFormTest, field_hints_are_built_from_the_field_definition) {
     ViewControl().SetFieldMaskInHint(v, f, true);
     EXPECT_EQ(TMainForm::ExpandFieldHint(marker, {}), "Release\rof the package\r!99/99/0000;1;_");
     EXPECT_EQ(TMainForm::ExpandFieldHint("plain hint", {}), "plain hint");
+}
+
+TEST_F(MainFormTest, whats_this_shows_the_help_of_the_control_it_was_opened_on) {
+    DialogAnswerer answers;
+    QDir().mkpath(m_dir.filePath("Help"));
+    for (const char* page : {"30000.html", "30002.html"}) {
+        QFile f(m_dir.filePath(QStringLiteral("Help/") + page));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QStringList opened;
+    ui::HelpService::SetHelpFile(m_dir.filePath("Help/Dossara.hlp"));
+    ui::HelpService::SetPageOpener([&](const QString& page) {
+        opened << QFileInfo(page).fileName();
+        return true;
+    });
+    form->show();
+    // The dock panel by its help context, a tool button (no help context) by its Tag.
+    form->ShowControlHelp(form->LeftDockPanel);
+    form->ShowControlHelp(form->findChild<QWidget*>("TB_FileNew"));
+    EXPECT_EQ(opened, (QStringList{"30000.html", "30002.html"}));
+    // Edit controls get the edit pop-up menu.
+    auto* edit = new QLineEdit(form->LeftDockPanel);
+    edit->show();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2), edit->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(edit, &menuEvent);
+    ASSERT_TRUE(testsupport::WaitFor([&] { return form->PU_TextEdit->isVisible(); }));
+    form->PU_TextEdit->close();
+    ui::HelpService::SetPageOpener({});
+    ui::HelpService::SetHelpFile({});
 }
 
 TEST_F(MainFormTest, favourites_menu_skips_blank_names) {
