@@ -24,6 +24,7 @@
 #include "platform/db/field.h"
 #include "platform/db/table.h"
 #include "platform/format/errors.h"
+#include "platform/settings/ini_document.h"
 #include "platform/ui/help.h"
 
 #include "testsupport/dialog_answerer.h"
@@ -112,6 +113,8 @@ class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
+        // Per-user settings of this test alone (test programs run side by side).
+        settings::SetConfigRoot(m_dir.filePath("config"));
         sample = m_dir.filePath("Sample");
         copyFolder(kBin + "/Sample", sample);
         copyFolder(kBin + "/Library", m_dir.filePath("Library"));
@@ -660,6 +663,7 @@ TEST(PrivateFolder, numbered_folders_with_lock_files_and_leftovers) {
 TEST(StartupFolders, derived_from_the_program_folder_or_the_user_folders) {
     DialogAnswerer answers;
     QTemporaryDir dir;
+    settings::SetConfigRoot(dir.filePath("config"));
     QDir().mkpath(dir.filePath("Library"));
     core::StartupInit(dir.path());
     TGlobals& g = Globals();
@@ -706,6 +710,7 @@ TEST(Splash, shows_the_version_and_is_held_for_its_time) {
 
     DialogAnswerer answers;
     QTemporaryDir dir;
+    settings::SetConfigRoot(dir.filePath("config"));
     copyFolder(kBin + "/Library", dir.filePath("Library"));
     Globals().LibraryFolder = dir.filePath("Library");
     core::WriteWinRegBool("Preferences", "ReopenLastDatabase", false);
