@@ -2,6 +2,8 @@
 
 #include "platform/settings/registry.h"
 
+#include <QFile>
+
 TGlobals::TGlobals() = default;
 TGlobals::~TGlobals() = default;
 

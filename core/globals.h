@@ -9,6 +9,7 @@
 namespace settings {
 class Registry;
 }
+class QFile;
 
 /// Program-wide state of the records manager. One instance for the whole run (`Globals()`);
 /// start-up fills the folders, the open and close sequences keep `DatabaseOpen` and
@@ -29,6 +30,8 @@ struct TGlobals {
     QString NetworkFolder;
     QString PrivateFolder;
     QString LastFolder;            ///< folder offered first by the folder choosers
+    /// "Temp.<n>" in the private folder, open for writing while the program runs.
+    std::unique_ptr<QFile> LockFile;
     bool FirstSearchPending = true;
 
     TGlobals();

@@ -119,7 +119,12 @@ TMainDataMod::TMainDataMod(QObject* parent, TViewControl* views)
     TemplateLib->AfterPost = [this](db::Table& t) { TemplateLibAfterPost(t); };
 }
 
-TMainDataMod::~TMainDataMod() { MainDataModDestroy(); }
+TMainDataMod::~TMainDataMod() {
+    MainDataModDestroy();
+    // The View control outlives the module: it must not keep pointing at its image lists.
+    if (m_views->ViewImagesSmall == &ViewImageSmall) m_views->ViewImagesSmall = nullptr;
+    if (m_views->ViewImagesLarge == &ViewImageLarge) m_views->ViewImagesLarge = nullptr;
+}
 
 // ---- connections ----
 

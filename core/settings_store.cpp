@@ -102,9 +102,24 @@ void SetSettingsTable(db::Table* table) { current() = table; }
 
 db::Table* SettingsTable() { return current().data(); }
 
+namespace {
+int g_readSessions = 0;          ///< depth of nested SettingsReadSession guards
+bool g_damageShownInSession = false;
+}  // namespace
+
+SettingsReadSession::SettingsReadSession() { ++g_readSessions; }
+
+SettingsReadSession::~SettingsReadSession() {
+    if (--g_readSessions == 0) g_damageShownInSession = false;
+}
+
 bool CheckRegCRC(const QString& value, std::int32_t storedCRC) {
     if (RegCRC32(value) == storedCRC) return true;
     qCInfo(lcCore) << "settings row with a wrong CRC:" << value;
+    if (g_readSessions > 0) {
+        if (g_damageShownInSession) return false;
+        g_damageShownInSession = true;
+    }
     ui::Message(QStringLiteral("The Registry has been damaged or tampered with. A default value will be used. "
                                "This may cause unexpected behavior."),
                 ui::MessageKind::Error, ui::Button::Ok, 10140);

@@ -65,6 +65,18 @@ db::Table* SettingsTable();
 /// not repaired.
 bool CheckRegCRC(const QString& value, std::int32_t storedCRC);
 
+/// A run of settings reads that belong together (loading the View definitions, applying
+/// the preferences): while a session lives, CheckRegCRC shows its damage message for the
+/// first damaged row only; every damaged row still reads its default. Sessions nest; the
+/// message may show again once the outermost one has ended.
+class SettingsReadSession {
+public:
+    SettingsReadSession();
+    ~SettingsReadSession();
+    SettingsReadSession(const SettingsReadSession&) = delete;
+    SettingsReadSession& operator=(const SettingsReadSession&) = delete;
+};
+
 // Typed readers and writers of the settings table (SettingsTable(), which must be open; a
 // closed or missing table raises the table layer's error). Readers answer the default when
 // the row is missing, or after the damage message when its CRC is wrong.

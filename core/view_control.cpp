@@ -140,6 +140,7 @@ bool TViewControl::LoadViewDefinitions() {
     Clear();
     // Some thousand settings reads in a row: one read transaction for all of them.
     db::ReadSnapshot snapshot;
+    core::SettingsReadSession session;  // one damage message for the whole load
     if (db::Table* settings = core::SettingsTable(); settings && settings->Active()) snapshot = db::ReadSnapshot(*settings);
     const int count = core::ReadRegInt(kViews, QStringLiteral("Control"), QStringLiteral("Counts"),
                                        QStringLiteral("ViewCount"), 0);

@@ -13,7 +13,7 @@ import tempfile
 AREAS = [
     "platform", "fulltext", "core", "services",
     "report/page", "report/model", "report/output", "report/data", "report/script", "report/crosstab",
-    "report/designer", "editor", "testsupport", "bench",
+    "report/designer", "editor", "testsupport", "bench", "core/app",
 ]
 
 # What each area may include besides itself.
@@ -31,6 +31,8 @@ ALLOWED = {
     "report/designer": {"platform", "report/page", "report/model", "report/output", "report/data",
                         "report/script", "report/crosstab"},
     "editor": {"platform", "core", "services"},
+    # The records manager program: it assembles every area and registers their commands.
+    "core/app": set(AREAS),
     "testsupport": {"platform"},
     "bench": set(AREAS),
 }

@@ -11,9 +11,8 @@
 // of the plain-text documentation under /usr/share/doc, a different one for each record
 // as far as the paragraphs go. Word indexes are built for the hierarchy and every View.
 
-#include "core/datagen/database_writer.h"
-#include "core/datagen/package_catalogue.h"
-#include "core/datagen/shipped_data.h"
+#include "bench/core/bench_database.h"
+
 #include "core/main_data_mod.h"
 #include "core/product_tables.h"
 #include "core/settings_store.h"
@@ -44,85 +43,8 @@
 
 namespace {
 
-constexpr int kBranches = 100000;
-const QString kVersion = QStringLiteral("core-100k v1");
-
-QString databaseFolder() { return QStringLiteral(DOSSARA_BENCH_DATA_DIR "/core-100k"); }
-
-/// Paragraphs of the plain-text documentation under /usr/share/doc (README, NEWS, copyright
-/// and *.txt files), each 80 to 1500 characters, in file order.
-QStringList docParagraphs() {
-    QStringList paragraphs;
-    QDirIterator it(QStringLiteral("/usr/share/doc"), QDir::Files, QDirIterator::Subdirectories);
-    QStringList files;
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString name = QFileInfo(path).fileName();
-        if (name.startsWith(QLatin1String("README")) || name == QLatin1String("NEWS") || name == QLatin1String("copyright") ||
-            name.endsWith(QLatin1String(".txt")))
-            files << path;
-    }
-    files.sort();
-    static const QRegularExpression blank(QStringLiteral("\n\\s*\n"));
-    for (const QString& path : files) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly) || f.size() > 2000000) continue;
-        const QString text = QString::fromUtf8(f.readAll());
-        for (QString p : text.split(blank)) {
-            p = p.simplified();
-            if (p.size() >= 80 && p.size() <= 1500) paragraphs << p;
-        }
-    }
-    return paragraphs;
-}
-
-void generate() {
-    const QString folder = databaseFolder();
-    QDir(folder).removeRecursively();
-    const auto packages = datagen::ReadPackageCatalogue(QStringLiteral("/var/lib/dpkg/status"),
-                                                        QStringLiteral("/var/lib/apt/lists"),
-                                                        QStringLiteral("/var/lib/dpkg/info"));
-    const QStringList paragraphs = docParagraphs();
-    datagen::DatabaseWriter writer(
-        folder, datagen::ReadViewSources(QStringLiteral(DOSSARA_SOURCE_DIR "/data/sample/views.txt")));
-    int branches = 0;
-    int copy = 0;
-    int noteCounter = 0;
-    while (branches < kBranches) {
-        branches += datagen::WriteCatalogueTree(
-            writer, packages, QStringLiteral("Debian packages, copy %1").arg(++copy), 45000.0, [&](int) {
-                return paragraphs.isEmpty() ? QString() : paragraphs[noteCounter++ % paragraphs.size()];
-            });
-    }
-    writer.Finish();
-    QFile stamp(QDir(folder).filePath(QStringLiteral("bench.stamp")));
-    if (stamp.open(QIODevice::WriteOnly))
-        stamp.write((kVersion + QStringLiteral("\n%1 branches, %2 packages per copy, %3 doc paragraphs\n")
-                                    .arg(branches)
-                                    .arg(packages.size())
-                                    .arg(paragraphs.size()))
-                        .toUtf8());
-}
-
-/// Generates the database in a child process unless it is there already.
-bool ensureDatabase() {
-    QFile stamp(QDir(databaseFolder()).filePath(QStringLiteral("bench.stamp")));
-    if (stamp.open(QIODevice::ReadOnly) && QString::fromUtf8(stamp.readLine()).trimmed() == kVersion) return true;
-    std::fprintf(stderr, "generating the 100,000-branch database in %s ...\n", qPrintable(databaseFolder()));
-    const pid_t child = fork();
-    if (child == 0) {
-        try {
-            generate();
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "generation failed: %s\n", e.what());
-            _exit(1);
-        }
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+using benchdata::databaseFolder;
+using benchdata::ensureDatabase;
 
 double peakRssMiB() {
     QFile f(QStringLiteral("/proc/self/status"));

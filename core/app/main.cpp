@@ -1,0 +1,91 @@
+// The records manager Dossara: the splash window first, then the start-up initialisation,
+// the main window and the main data module, then the event loop. The main window's show
+// continues start-up (command line, library, first database).
+//
+// The program folder is the folder of the executable; DOSSARA_PROGRAM_FOLDER points it
+// elsewhere (tests, an installed program whose data lives apart).
+
+#include "core/globals.h"
+#include "core/gui/confirm_dialogs.h"
+#include "core/gui/last_resort.h"
+#include "core/gui/main_form.h"
+#include "core/gui/splash_screen.h"
+#include "core/main_data_mod.h"
+#include "core/startup.h"
+#include "core/system_helpers.h"
+
+#include "services/gui/recent_file_list.h"
+
+#include "platform/format/format_settings.h"
+#include "platform/settings/ini_document.h"
+#include "platform/ui/gui/widget_dialog_service.h"
+#include "platform/ui/help.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QStandardPaths>
+
+namespace {
+
+/// The application object: an exception that no handler caught reaches the program's
+/// last-resort handler, and the program goes on.
+class TDossaraApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        bool result = false;
+        core::RunLastResort([&] { result = QApplication::notify(receiver, event); });
+        return result;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    TDossaraApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Dossara"));
+    QApplication::setApplicationVersion(QStringLiteral(DOSSARA_VERSION));
+    // Per-user settings are shared with the settings-table editor: one store for both.
+    settings::SetConfigRoot(QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+                                .filePath(QStringLiteral("dossara")));
+    ui::InstallGuiServices();
+    core::InstallConfirmationDialogs();
+    format::SetSettings(format::FormatSettings::FromLocale(QLocale::system()));
+
+    Globals().VersionText = core::GetVersionString(QStringLiteral("ProductVersion"));
+    auto* splash = new TSplashScreen(Globals().VersionText);
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents();
+
+    ui::HelpService::SetHelpFile({});
+    QString programFolder = qEnvironmentVariable("DOSSARA_PROGRAM_FOLDER");
+    if (programFolder.isEmpty()) programFolder = QApplication::applicationDirPath();
+    core::StartupInit(programFolder);
+    ui::HelpService::SetHelpFile(Globals().ProgramFolder + QStringLiteral("Help/Dossara.hlp"));
+
+    int result = 0;
+    {
+        TMainForm mainForm;
+        TMainDataMod data(&mainForm);
+        mainForm.SetDataModule(&data);
+
+        TRecentFileList recent(&mainForm);
+        recent.setObjectName(QStringLiteral("RecentFileList"));
+        recent.SetFileMenu(mainForm.FileMenu());
+        recent.SetIniFileName(QStringLiteral("\\SOFTWARE\\Dossara\\"));
+        recent.OnClick = [&mainForm](QAction* item) { mainForm.RecentFileClick(item); };
+        recent.Loaded();
+        mainForm.RecentMostRecent = [&recent] { return recent.MostRecent(); };
+        mainForm.RecentAddFile = [&recent](const QString& folder) { recent.AddFile(folder); };
+
+        mainForm.SetParameters(QApplication::arguments().mid(1));
+        mainForm.SetSplash(splash);
+        mainForm.show();
+        result = QApplication::exec();
+    }
+    core::ReleasePrivateDirectory();
+    return result;
+}

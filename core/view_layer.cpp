@@ -1,0 +1,6 @@
+#include "core/view_layer.h"
+
+TViewLayer& ViewLayer() {
+    static TViewLayer layer;
+    return layer;
+}
