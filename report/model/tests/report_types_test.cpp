@@ -1,5 +1,5 @@
 #include "report/model/errors.h"
-#include "report/model/report_types.h"
+#include "report/page/report_types.h"
 #include "testsupport/qt_printers.h"
 
 #include "platform/stream/object_stream.h"

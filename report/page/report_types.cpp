@@ -1,4 +1,4 @@
-#include "report/model/report_types.h"
+#include "report/page/report_types.h"
 
 namespace report {
 

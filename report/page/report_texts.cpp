@@ -1,6 +1,6 @@
-#include "report/model/report_texts.h"
+#include "report/page/report_texts.h"
 
-#include "report/model/resource_manager.h"
+#include "report/page/resource_manager.h"
 
 namespace report {
 

@@ -4,8 +4,8 @@
 // library shares. The ordinal of each value is its position in its list, from 0; templates
 // store a value by its name, so neither the names nor their order may change.
 
-#include "report/model/enum_type.h"
-#include "report/model/enum_set.h"
+#include "report/page/enum_type.h"
+#include "report/page/enum_set.h"
 
 #include <QStringList>
 #include <QVariant>

@@ -1,4 +1,4 @@
-#include "report/model/class_library.h"
+#include "report/page/class_library.h"
 
 #include "platform/format/errors.h"
 
