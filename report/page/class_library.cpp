@@ -26,6 +26,13 @@ TComponent::TComponent(TComponent* AOwner) : TPersistent(AOwner) {}
 
 TComponent* TComponent::Owner() const { return qobject_cast<TComponent*>(parent()); }
 
+QList<TComponent*> TComponent::Components() const {
+    QList<TComponent*> out;
+    for (QObject* child : children())
+        if (auto* c = qobject_cast<TComponent*>(child)) out << c;
+    return out;
+}
+
 namespace report {
 
 bool InheritsFrom(TClass aClass, TClass ancestor) {

@@ -15,6 +15,10 @@
 
 class QObject;
 
+// Types of the class library that report objects store.
+DOSSARA_REPORT_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter)
+DOSSARA_REPORT_ENUM(TShapeType, stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle)
+
 DOSSARA_REPORT_ENUM(TppBarCodeType, bcUPC_A, bcUPC_E, bcEAN_13, bcEAN_8, bcInt2of5, bcCode128, bcCode39, bcPostnet,
                     bcFIM, bcCodabar)
 DOSSARA_REPORT_ENUM(TppBarCodeOrientation, orLeftToRight, orRightToLeft, orTopToBottom, orBottomToTop)
