@@ -70,18 +70,21 @@ void TppCommunicator::SetUserName(const QString& aName) {
 
 void TppCommunicator::ChangeOwner(TComponent* aNewOwner) {
     if (aNewOwner == Owner()) return;
-    if (aNewOwner) {
+    bool clash = false;
+    if (aNewOwner)
         for (TComponent* c : aNewOwner->Components()) {
             auto* other = qobject_cast<TppCommunicator*>(c);
-            if (other && other != this && other->UserName().compare(m_userName, Qt::CaseInsensitive) == 0) {
-                QString name;
-                GetDefaultUserName(this, name);
-                m_userName = name;
-                break;
-            }
+            if (other && other != this && !m_userName.isEmpty() &&
+                other->UserName().compare(m_userName, Qt::CaseInsensitive) == 0)
+                clash = true;
         }
-    }
     setParent(aNewOwner);
+    if (clash) {
+        // Chosen once the object is among the new owner's components, so it is free there.
+        QString name;
+        GetDefaultUserName(this, name);
+        m_userName = name;
+    }
 }
 
 void TppCommunicator::GetDefaultName(const QObject* aComponent, QString& aName) const {

@@ -38,7 +38,7 @@ TEST(ReportTypes, value_names_and_ordinals_are_those_templates_store) {
     }
     EXPECT_EQ(report::FindEnumType(QStringLiteral("tppunittype")), &EnumTypeOf(TppUnitType{}));
     EXPECT_EQ(report::FindEnumType(QStringLiteral("TppNoSuchType")), nullptr);
-    EXPECT_EQ(report::ReportEnumTypes().size(), 29u);
+    EXPECT_EQ(report::ReportEnumTypes().size(), 31u);
     EXPECT_EQ(report::EnumName(TppUnitType::utMMThousandths), QStringLiteral("utMMThousandths"));
     EXPECT_EQ(report::EnumName(static_cast<TppUnitType>(9)), QString());
 }
