@@ -165,6 +165,14 @@ bool TppPage::AdoptStreamChild(std::unique_ptr<stream::Component>& child) {
     return true;
 }
 
+void TppPage::Loaded() {
+    const std::vector<TppDrawCommand*> commands = m_drawCommands;
+    m_drawCommands.clear();
+    m_clickList.reset();
+    m_pageCountList.reset();
+    for (TppDrawCommand* c : commands) AddDrawCommand(c);
+}
+
 // TppPageRequest ---------------------------------------------------------------------------
 
 TppPageRequest::TppPageRequest(QObject* parent) : TPersistent(parent) {}

@@ -90,6 +90,9 @@ public:
     void SetStreamName(const QString& name) override { setObjectName(name); }
     void GetStreamChildren(const std::function<void(const stream::Component&)>& proc) const override;
     bool AdoptStreamChild(std::unique_ptr<stream::Component>& child) override;
+    /// Files the commands read from a stream in the page-count and click lists again: a
+    /// command joins the page before its own properties (its VarType) are read.
+    void Loaded() override;
 
 private:
     int m_absolutePageNo = 0;
