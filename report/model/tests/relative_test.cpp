@@ -1,4 +1,5 @@
 #include "report/model/relative.h"
+#include "report/model/relative_adapters.h"
 
 #include "platform/stream/class_registry.h"
 #include "platform/stream/object_stream.h"
@@ -265,6 +266,42 @@ TEST(RelativeTree, a_property_change_runs_the_hooks_from_the_root_down) {
     EXPECT_EQ(log, (QStringList{"root", "band", "label"}));
     label.SetParent(nullptr);
     band.SetParent(nullptr);
+}
+
+TEST(RelativeTree, scripts_read_and_change_the_tree_through_the_adapters) {
+    report::RegisterRelativeAdapters();
+    TppNode root;
+    TppNode* a = addNode(&root, &root, "ppLabel1", "");
+    TppNode* b = addNode(&root, &root, "ppLabel2", "");
+    TppNode other;
+    const TraRTTI* adapter = raGetRTTI(b->metaObject());
+    ASSERT_EQ(adapter, &RTTIInstance<TraTppRelativeRTTI>());
+    struct Read {
+        const char* name;
+        QVariant expected;
+    };
+    const Read reads[] = {{"UserName", "Label2"}, {"Index", 1}, {"Position", 1}, {"ChildCount", 0},
+                          {"OrderedChildren", true}, {"FreeingChildren", false}};
+    for (const Read& r : reads) {
+        SCOPED_TRACE(r.name);
+        QVariant v;
+        ASSERT_TRUE(adapter->GetPropValue(b, r.name, v));
+        EXPECT_EQ(v, r.expected);
+    }
+    TraPropRec rec;
+    ASSERT_TRUE(adapter->GetPropRec(b->metaObject(), "Index", rec));
+    EXPECT_TRUE(rec.ReadOnly);
+    QVariant position = 0;
+    EXPECT_TRUE(adapter->SetPropValue(b, "Position", position));
+    EXPECT_EQ(childNames(root), (QStringList{"ppLabel2", "ppLabel1"}));
+    QVariant parent = QVariant::fromValue(static_cast<QObject*>(&other));
+    EXPECT_TRUE(adapter->SetPropValue(a, "Parent", parent));
+    EXPECT_EQ(a->Parent(), &other);
+    QVariant name = "Total";
+    EXPECT_TRUE(adapter->SetPropValue(a, "UserName", name));
+    EXPECT_EQ(a->UserName(), "Total");
+    a->SetParent(nullptr);
+    report::UnRegisterRelativeAdapters();
 }
 
 }  // namespace
