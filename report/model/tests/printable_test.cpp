@@ -1,4 +1,5 @@
 #include "report/model/printable.h"
+#include "report/model/printable_adapters.h"
 
 #include "report/page/page.h"
 #include "report/page/units.h"
@@ -339,6 +340,38 @@ TEST_F(Printable, print_runs_the_handler_then_tells_subscribers) {
     p.AddEventNotify(&listener);
     p.DoPrint();
     EXPECT_EQ(log, (QStringList{"OnPrint", "32"}));
+}
+
+TEST_F(Printable, scripts_reach_the_printable_through_its_adapter) {
+    report::RegisterPrintableAdapters();
+    TppSampleText p;
+    p.SetName("ppLabel1");
+    const TraRTTI* adapter = raGetRTTI(p.metaObject());
+    ASSERT_EQ(adapter, &RTTIInstance<TraTppPrintableRTTI>());
+    QVariant one = 1.0f;
+    EXPECT_TRUE(adapter->SetPropValue(&p, "Left", one));
+    EXPECT_EQ(p.mmLeft(), 25400);
+    QVariant v;
+    ASSERT_TRUE(adapter->GetPropValue(&p, "mmLeft", v));
+    EXPECT_EQ(v.toInt(), 25400);
+    ASSERT_TRUE(adapter->GetPropValue(&p, "UserName", v));  // handed down to the communicator adapter
+    EXPECT_EQ(v.toString(), "Label1");
+    QVariant z = 3;
+    EXPECT_FALSE(adapter->SetPropValue(&p, "ZOrder", z));  // read-only
+    QVariant stretch = true;
+    p.SetShiftWithParent(true);
+    EXPECT_TRUE(adapter->SetPropValue(&p, "StretchWithParent", stretch));
+    EXPECT_FALSE(p.ShiftWithParent());
+    TraPropRec rec;
+    ASSERT_TRUE(adapter->GetPropRec(p.metaObject(), "OnPrint", rec));
+    EXPECT_EQ(rec.EventID, 32);
+    ASSERT_TRUE(adapter->GetPropRec(p.metaObject(), "Units", rec));
+    EXPECT_EQ(rec.DataType, TraDataType::daEnum);
+    EXPECT_EQ(rec.TypeName, "TppUnitType");
+    TraPropList events;
+    adapter->GetEventList(p.metaObject(), events);
+    EXPECT_TRUE(events.Names().contains("OnPrint"));
+    report::UnRegisterPrintableAdapters();
 }
 
 }  // namespace
