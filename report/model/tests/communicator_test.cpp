@@ -1,4 +1,5 @@
 #include "report/model/communicator.h"
+#include "report/model/component_list.h"
 
 #include "testsupport/qt_printers.h"
 
@@ -241,6 +242,25 @@ TEST(Communicator, partners_are_told_of_a_user_name_change) {
     label.AddNotify(&watcher);
     label.SetUserName("Total");
     EXPECT_EQ(journal.entries, (QStringList{"W:L:3"}));
+}
+
+TEST(ComponentList, holds_components_without_owning_them_and_drops_freed_ones) {
+    TppComponentList list;
+    auto a = std::make_unique<TppLabel>();
+    auto b = std::make_unique<TppLabel>();
+    TppLabel c;
+    EXPECT_EQ(list.Add(a.get()), 0);
+    EXPECT_EQ(list.Add(b.get()), 1);
+    EXPECT_EQ(list.Add(a.get()), 0);
+    list.Add(&c);
+    EXPECT_EQ(list.Count(), 3);
+    a.reset();  // freed elsewhere
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Items(0), b.get());
+    EXPECT_EQ(list.Remove(b.get()), 0);
+    EXPECT_NE(b, nullptr);  // removed, not freed
+    EXPECT_EQ(list.Items(0), &c);
+    EXPECT_EQ(list.Items(1), nullptr);
 }
 
 }  // namespace
