@@ -1,5 +1,7 @@
 #include "report/model/text_layout.h"
 
+#include "report/page/draw_command.h"
+
 #include "platform/base/day_time.h"
 #include "platform/format/date_time_format.h"
 #include "platform/format/date_time_parse.h"
@@ -329,6 +331,16 @@ void ppTextToPageList(const QString& aText, QStringList& aList, bool aTrim) {
     }
     std::sort(pages.begin(), pages.end());
     for (qint64 p : pages) aList << (aTrim ? QString::number(p) : QStringLiteral("%1").arg(p, 8));
+}
+
+void ppGetSystemVariableText(TppVarType aVarType, int aPageNo, int aPageCount, QString& aText, bool aKnown,
+                             double aPrintDateTime) {
+    aText = report::SystemVariableText(aVarType, aPageNo, aPageCount, aKnown, aPrintDateTime);
+}
+
+void ppGetCalcText(TppCalcType aCalcType, int aPageNo, int aPageCount, QString& aText, bool aKnown,
+                   double aPrintDateTime) {
+    aText = report::CalcText(aCalcType, aPageNo, aPageCount, aKnown, aPrintDateTime);
 }
 
 QString ppPadText(const QString& aText, int aLength, int aJustify) {

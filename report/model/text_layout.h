@@ -57,6 +57,13 @@ void ppGetDisplayFormats(TppDataType aDataType, QStringList& aList);
 /// Page numbers of a text such as "1,3,5-12", each once, right-aligned in 8 characters,
 /// sorted; with aTrim the leading blanks are removed.
 void ppTextToPageList(const QString& aText, QStringList& aList, bool aTrim);
+/// The text of a system variable (date, time, page numbers); aKnown false (design time)
+/// shows page numbers as 1, aPrintDateTime 0 means "now".
+void ppGetSystemVariableText(TppVarType aVarType, int aPageNo, int aPageCount, QString& aText, bool aKnown,
+                             double aPrintDateTime);
+/// The same for calculation types of the same ordinals; ctCustom gives an empty text.
+void ppGetCalcText(TppCalcType aCalcType, int aPageNo, int aPageCount, QString& aText, bool aKnown,
+                   double aPrintDateTime);
 /// Cut or padded with blanks to aLength: 0 left-justified, 1 right-justified, 2 centred.
 QString ppPadText(const QString& aText, int aLength, int aJustify);
 

@@ -198,6 +198,32 @@ TEST(TextHelpers, values_are_formatted_by_data_type) {
     EXPECT_EQ(ppFormatNumericText("n/a", ""), "");
 }
 
+TEST(TextHelpers, system_variable_texts) {
+    struct Case {
+        TppVarType type;
+        bool known;
+        const char* expected;
+    };
+    static const Case cases[] = {
+        {TppVarType::vtPageSetDesc, true, "Page 3 of 12"}, {TppVarType::vtPageSet, true, "3 of 12"},
+        {TppVarType::vtPageNoDesc, true, "Page 3"},        {TppVarType::vtPageCount, true, "12"},
+        {TppVarType::vtPageSetDesc, false, "Page 1 of 1"}, {TppVarType::vtPageNo, false, "1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        QString text;
+        ppGetSystemVariableText(c.type, 3, 12, text, c.known, 0);
+        EXPECT_EQ(text, c.expected);
+    }
+    format::ScopedSettings settings(format::FormatSettings{});
+    QString printed;
+    ppGetSystemVariableText(TppVarType::vtPrintDateTime, 1, 1, printed, true, 34762.5);  // 1995-03-04 12:00
+    EXPECT_EQ(printed, "3/4/1995 12:00:00 PM");
+    QString custom = "x";
+    ppGetCalcText(TppCalcType::ctCustom, 1, 1, custom, true, 0);
+    EXPECT_TRUE(custom.isEmpty());
+}
+
 TEST(TextHelpers, display_format_lists_pair_a_sample_with_its_format) {
     QStringList list;
     ppGetDisplayFormats(TppDataType::dtDateTime, list);
