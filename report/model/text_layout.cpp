@@ -111,8 +111,7 @@ void ppWordWrap(const QString& aText, const QRect& aRect, const TppFont& aFont, 
     // A line is measured without its trailing blanks, which are never drawn.
     auto tooWide = [&](const QString& line) { return ppTextExceedsWidth(trimRightBlanks(line), width, metrics, tabStops); };
 
-    QString current;        // the line being filled
-    int currentStart = -1;  // offset of its first character in aText
+    QString current;           // the line being filled
     bool softWrapped = false;  // the current line follows a soft wrap
     bool closed = false;       // the current line takes no further word
     bool stopped = false;
@@ -146,7 +145,6 @@ void ppWordWrap(const QString& aText, const QRect& aRect, const TppFont& aFont, 
             softWrapped = true;
             closed = false;
         }
-        if (current.isEmpty()) currentStart = wordStart;
         current += word;
         if (aCharWrap && tooWide(current) && !word.isEmpty()) {
             // A word wider than the line: its longest fitting prefixes, one line each.
@@ -165,7 +163,6 @@ void ppWordWrap(const QString& aText, const QRect& aRect, const TppFont& aFont, 
             }
             if (stopped) break;
             current = rest;
-            currentStart = restStart < int(origin.size()) ? origin[size_t(restStart)] : afterWord;
             closed = true;  // the last piece is a line of its own
         }
         if (paragraphEnd) {
@@ -179,7 +176,6 @@ void ppWordWrap(const QString& aText, const QRect& aRect, const TppFont& aFont, 
         aStartPos = stopAt >= aText.size() ? -1 : stopAt;
     else
         aStartPos = -1;
-    Q_UNUSED(currentStart);
 }
 
 // Value formatting --------------------------------------------------------------------------
