@@ -68,6 +68,19 @@ const stream::PropertyList& BrushObject::StreamProperties() const {
 }
 
 namespace {
+LookAheadListenerFactory& listenerFactory() {
+    static LookAheadListenerFactory factory;
+    return factory;
+}
+}  // namespace
+
+void SetLookAheadListenerFactory(LookAheadListenerFactory aFactory) { listenerFactory() = std::move(aFactory); }
+
+std::unique_ptr<LookAheadListener> makeLookAheadListener(TppDrawVariable& aCommand) {
+    return listenerFactory() ? listenerFactory()(aCommand) : nullptr;
+}
+
+namespace {
 template <class T>
 void registerKind() {
     stream::ClassRegistry::Global().Register<T>(QString::fromLatin1(T::staticMetaObject.className()));
@@ -83,6 +96,7 @@ void RegisterDrawCommands() {
         registerKind<TppDrawShape>();
         registerKind<TppDrawLine>();
         registerKind<TppDrawImage>();
+        registerKind<TppDrawVariable>();
         return true;
     }();
     (void)done;
@@ -336,4 +350,34 @@ const stream::PropertyList& TppDrawImage::StreamProperties() const {
         .Boolean("Transparent", &T::Transparent, &T::SetTransparent, false)
         .Boolean("DirectDraw", &T::DirectDraw, &T::SetDirectDraw, false);
     return table;
+}
+
+// TppDrawVariable --------------------------------------------------------------------------
+
+TppDrawVariable::TppDrawVariable(TComponent* AOwner) : TppDrawText(AOwner) {}
+
+TppDrawVariable::~TppDrawVariable() = default;
+
+void TppDrawVariable::SetLookAhead(bool aOn) {
+    m_lookAhead = aOn;
+    if (aOn && !m_listener) m_listener = report::makeLookAheadListener(*this);
+    if (!aOn) m_listener.reset();
+}
+
+bool TppDrawVariable::TakeLookAheadValue(const QString& aKey, int aTraversalCount, const QString& aText) {
+    if (aKey != m_lookAheadKey) return false;
+    if (aTraversalCount > m_traversalCount) {
+        SetText(aText);
+        m_traversalCount = aTraversalCount;
+    }
+    return true;
+}
+
+void TppDrawVariable::Assign(TPersistent* Source) {
+    TppDrawText::Assign(Source);
+    auto* s = qobject_cast<TppDrawVariable*>(Source);
+    if (!s) return;
+    m_lookAheadKey = s->m_lookAheadKey;
+    SetLookAhead(s->m_lookAhead);
+    if (m_lookAhead && m_listener && s->m_listener) m_listener->ListenLike(*s->m_listener);
 }

@@ -229,6 +229,64 @@ private:
     TppVarType m_varType = TppVarType::vtDate;
 };
 
+class TppDrawVariable;
+
+namespace report {
+
+/// What listens, on behalf of a look-ahead draw command, for the final values its report
+/// component broadcasts later (communicator event 67). The model supplies it through the
+/// factory below, so the page layer needs nothing of the communicators.
+class LookAheadListener {
+public:
+    virtual ~LookAheadListener() = default;
+    /// Still waiting for values (its event set not emptied).
+    virtual bool Listening() const = 0;
+    /// Subscribes to every object `aOther` is linked to (a copied command keeps waiting).
+    virtual void ListenLike(const LookAheadListener& aOther) = 0;
+};
+using LookAheadListenerFactory = std::function<std::unique_ptr<LookAheadListener>(TppDrawVariable& aCommand)>;
+/// Installed by the model at start-up; without one a look-ahead command never updates.
+void SetLookAheadListenerFactory(LookAheadListenerFactory aFactory);
+/// A listener from the installed factory; null without one.
+std::unique_ptr<LookAheadListener> makeLookAheadListener(TppDrawVariable& aCommand);
+
+}  // namespace report
+
+/// A variable's or calculation's text whose final value may arrive later (a total printed
+/// before the rows it sums). While the look-ahead flag is set the command owns a listener;
+/// each value for its key with a larger traversal count replaces the text, and a value for
+/// another key ends the listening, after which the text is final.
+class TppDrawVariable : public TppDrawText {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TppDrawVariable(TComponent* AOwner = nullptr);
+    ~TppDrawVariable() override;
+
+    bool LookAhead() const { return m_lookAhead; }
+    /// On: creates the listener once; off: frees it.
+    void SetLookAhead(bool aOn);
+    QString LookAheadKey() const { return m_lookAheadKey; }
+    void SetLookAheadKey(const QString& v) { m_lookAheadKey = v; }
+    int TraversalCount() const { return m_traversalCount; }
+    void SetTraversalCount(int v) { m_traversalCount = v; }
+    report::LookAheadListener* Listener() const { return m_listener.get(); }
+
+    /// A value arrived: same key and a larger count take the text and the count (answers
+    /// true: keep listening); another key answers false (stop listening).
+    bool TakeLookAheadValue(const QString& aKey, int aTraversalCount, const QString& aText);
+
+    bool IsPageCountDependent() const override { return m_lookAhead; }
+    bool UpdatePageCountText() override { return m_lookAhead && m_listener && m_listener->Listening(); }
+    /// Copies the key and the flag; a copy with the flag set listens where the source does.
+    void Assign(TPersistent* Source) override;
+
+private:
+    bool m_lookAhead = false;
+    QString m_lookAheadKey;
+    int m_traversalCount = 0;
+    std::unique_ptr<report::LookAheadListener> m_listener;
+};
+
 /// A calculation's text of the system-variable kind.
 class TppDrawCalc : public TppDrawText {
     Q_OBJECT
