@@ -1,6 +1,6 @@
 #include "report/model/report_utils.h"
 
-#include "report/model/units.h"
+#include "report/page/units.h"
 
 #include "platform/paint/text_metrics.h"
 

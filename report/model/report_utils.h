@@ -4,9 +4,9 @@
 // enumerations by name, unique component names, a few mappings, pictures drawn through an
 // off-screen canvas, and the system's temporary files.
 
-#include "report/model/class_library.h"
-#include "report/model/enum_type.h"
-#include "report/model/report_types.h"
+#include "report/page/class_library.h"
+#include "report/page/enum_type.h"
+#include "report/page/report_types.h"
 
 #include "platform/paint/canvas.h"
 #include "platform/paint/graphics.h"

@@ -13,8 +13,8 @@
 // TCurrency, daChar a QChar, daBoolean a bool, daString a QString, daVariant any value;
 // nothing is copied for daUnknown, daObject and daMethod.
 
-#include "report/model/class_library.h"
-#include "report/model/report_types.h"
+#include "report/page/class_library.h"
+#include "report/page/report_types.h"
 
 #include <QString>
 #include <QStringList>

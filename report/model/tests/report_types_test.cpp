@@ -1,5 +1,5 @@
 #include "report/model/errors.h"
-#include "report/model/report_types.h"
+#include "report/page/report_types.h"
 #include "testsupport/qt_printers.h"
 
 #include "platform/stream/object_stream.h"
@@ -38,7 +38,7 @@ TEST(ReportTypes, value_names_and_ordinals_are_those_templates_store) {
     }
     EXPECT_EQ(report::FindEnumType(QStringLiteral("tppunittype")), &EnumTypeOf(TppUnitType{}));
     EXPECT_EQ(report::FindEnumType(QStringLiteral("TppNoSuchType")), nullptr);
-    EXPECT_EQ(report::ReportEnumTypes().size(), 29u);
+    EXPECT_EQ(report::ReportEnumTypes().size(), 31u);
     EXPECT_EQ(report::EnumName(TppUnitType::utMMThousandths), QStringLiteral("utMMThousandths"));
     EXPECT_EQ(report::EnumName(static_cast<TppUnitType>(9)), QString());
 }

@@ -1,8 +1,8 @@
-#include "report/model/page_def.h"
+#include "report/page/page_def.h"
 #include "report/model/reg_list.h"
-#include "report/model/report_font.h"
+#include "report/page/report_font.h"
 #include "report/model/report_utils.h"
-#include "report/model/units.h"
+#include "report/page/units.h"
 #include "testsupport/dialog_answerer.h"
 #include "testsupport/qt_printers.h"
 

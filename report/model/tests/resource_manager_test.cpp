@@ -1,5 +1,5 @@
-#include "report/model/report_texts.h"
-#include "report/model/resource_manager.h"
+#include "report/page/report_texts.h"
+#include "report/page/resource_manager.h"
 #include "testsupport/qt_printers.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "report/model/units.h"
+#include "report/page/units.h"
 #include "testsupport/qt_printers.h"
 
 #include "platform/stream/value.h"

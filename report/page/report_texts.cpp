@@ -1,12 +1,14 @@
-#include "report/model/report_texts.h"
+#include "report/page/report_texts.h"
 
-#include "report/model/resource_manager.h"
+#include "report/page/resource_manager.h"
 
 namespace report {
 
 void DeclareFoundationTexts() {
     static const bool declared = [] {
         DeclareTexts({
+            {16, "of"},
+            {18, "Page"},
             {28, "Printing page <page> of <pagecount> for report <documentname> on the <printername>"},
             {40, "Could not open DataSet"},
             {42, "Unable to convert position for column <columnno>."},

@@ -1,6 +1,6 @@
-#include "report/model/page_def.h"
+#include "report/page/page_def.h"
 
-#include "report/model/units.h"
+#include "report/page/units.h"
 
 #include "platform/stream/property_table.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/model/class_library.h"
+#include "report/page/class_library.h"
 
 #include "platform/paint/graphics.h"
 #include "platform/stream/persistent.h"

@@ -1,4 +1,4 @@
-#include "report/model/class_library.h"
+#include "report/page/class_library.h"
 
 #include "platform/format/errors.h"
 
@@ -25,6 +25,13 @@ void TPersistent::AssignTo(TPersistent* Dest) {
 TComponent::TComponent(TComponent* AOwner) : TPersistent(AOwner) {}
 
 TComponent* TComponent::Owner() const { return qobject_cast<TComponent*>(parent()); }
+
+QList<TComponent*> TComponent::Components() const {
+    QList<TComponent*> out;
+    for (QObject* child : children())
+        if (auto* c = qobject_cast<TComponent*>(child)) out << c;
+    return out;
+}
 
 namespace report {
 

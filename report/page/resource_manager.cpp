@@ -1,4 +1,4 @@
-#include "report/model/resource_manager.h"
+#include "report/page/resource_manager.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -8,7 +8,7 @@
 // typed, stored and shown again comes out the same everywhere. Results beyond the range of
 // a 32-bit length are clamped to it.
 
-#include "report/model/report_types.h"
+#include "report/page/report_types.h"
 
 #include <QStringList>
 

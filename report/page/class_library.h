@@ -54,22 +54,32 @@ protected:
 };
 
 /// The component base: an owner (the QObject parent, which frees it), a Name (the object
-/// name) and a Tag.
+/// name), a Tag and the component state: csLoading and csReading while a stream is read into
+/// the component (until its Loaded), csDestroying while it is being freed.
 class TComponent : public TPersistent {
     Q_OBJECT
     Q_PROPERTY(QString Name READ Name WRITE SetName)
     Q_PROPERTY(int Tag READ Tag WRITE SetTag)
 public:
+    enum ComponentStateFlag { csLoading = 0x1, csReading = 0x2, csDestroying = 0x4, csDesigning = 0x8 };
+
     Q_INVOKABLE explicit TComponent(TComponent* AOwner = nullptr);
 
     TComponent* Owner() const;
     QString Name() const { return objectName(); }
-    void SetName(const QString& name) { setObjectName(name); }
+    virtual void SetName(const QString& name) { setObjectName(name); }
     int Tag() const { return m_tag; }
     void SetTag(int tag) { m_tag = tag; }
+    /// The components this one owns, in creation order.
+    QList<TComponent*> Components() const;
+
+    int ComponentState() const { return m_state; }
+    bool HasState(int flags) const { return (m_state & flags) != 0; }
+    void SetComponentState(int flags, bool on) { m_state = on ? (m_state | flags) : (m_state & ~flags); }
 
 private:
     int m_tag = 0;
+    int m_state = 0;
 };
 
 namespace report {

@@ -4,8 +4,8 @@
 // library shares. The ordinal of each value is its position in its list, from 0; templates
 // store a value by its name, so neither the names nor their order may change.
 
-#include "report/model/enum_type.h"
-#include "report/model/enum_set.h"
+#include "report/page/enum_type.h"
+#include "report/page/enum_set.h"
 
 #include <QStringList>
 #include <QVariant>
@@ -14,6 +14,10 @@
 #include <vector>
 
 class QObject;
+
+// Types of the class library that report objects store.
+DOSSARA_REPORT_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter)
+DOSSARA_REPORT_ENUM(TShapeType, stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle)
 
 DOSSARA_REPORT_ENUM(TppBarCodeType, bcUPC_A, bcUPC_E, bcEAN_13, bcEAN_8, bcInt2of5, bcCode128, bcCode39, bcPostnet,
                     bcFIM, bcCodabar)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/base/messages.h"
-#include "report/model/report_types.h"
+#include "report/page/report_types.h"
 
 #include <QHash>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "report/model/enum_type.h"
+#include "report/page/enum_type.h"
 
-#include "report/model/report_types.h"
+#include "report/page/report_types.h"
 
 #include <QHash>
 

@@ -1,4 +1,4 @@
-#include "report/model/report_types.h"
+#include "report/page/report_types.h"
 
 namespace report {
 
@@ -18,7 +18,8 @@ const std::vector<const EnumType*>& ReportEnumTypes() {
         &EnumTypeOf(TppSearchOperatorType{}), &EnumTypeOf(TppSortOrderType{}),
         &EnumTypeOf(TppShowComponent{}),      &EnumTypeOf(TppSQLType{}),
         &EnumTypeOf(TppUnitType{}),           &EnumTypeOf(TppVarEventType{}),
-        &EnumTypeOf(TppVarType{}),
+        &EnumTypeOf(TppVarType{}),           &EnumTypeOf(TAlignment{}),
+        &EnumTypeOf(TShapeType{}),
     };
     return types;
 }

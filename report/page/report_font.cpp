@@ -1,6 +1,6 @@
-#include "report/model/report_font.h"
+#include "report/page/report_font.h"
 
-#include "report/model/units.h"
+#include "report/page/units.h"
 
 #include "platform/paint/font_resolver.h"
 #include "platform/stream/property_table.h"

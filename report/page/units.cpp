@@ -1,4 +1,4 @@
-#include "report/model/units.h"
+#include "report/page/units.h"
 
 #include "platform/format/number_format.h"
 #include "platform/format/number_parse.h"
