@@ -12,6 +12,13 @@ if(DOSSARA_SANITIZE)
   list(APPEND DOSSARA_WARNINGS -Wno-error)
 endif()
 
+# The libraries with their sources and links, one line each, for scripts/check_links.py.
+set(DOSSARA_LINK_MANIFEST ${CMAKE_BINARY_DIR}/dossara_links.txt)
+get_target_property(_qt_include_dirs Qt6::Core INTERFACE_INCLUDE_DIRECTORIES)
+list(FILTER _qt_include_dirs INCLUDE REGEX "/QtCore$")
+list(TRANSFORM _qt_include_dirs REPLACE "/QtCore$" "")
+file(WRITE ${DOSSARA_LINK_MANIFEST} "qt\t${_qt_include_dirs}\n")
+
 # dossara_library(<target> SOURCES ... [PUBLIC ...] [PRIVATE ...])
 # One static library. PUBLIC names what the target's own headers expose to their includers
 # (a base class, a member type, an inline call); everything its sources alone use is PRIVATE,
@@ -29,6 +36,8 @@ function(dossara_library target)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_options(${target} PRIVATE ${DOSSARA_WARNINGS})
   target_link_libraries(${target} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
+  file(APPEND ${DOSSARA_LINK_MANIFEST}
+    "lib\t${target}\t${CMAKE_CURRENT_SOURCE_DIR}\t${ARG_SOURCES}\t${ARG_PUBLIC}\t${ARG_PRIVATE}\n")
   if(CMAKE_BUILD_TYPE STREQUAL "Release")
     target_compile_definitions(${target} PUBLIC DOSSARA_ASSERTS_FATAL=0)
   else()
