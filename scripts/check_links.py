@@ -15,6 +15,8 @@ import re
 import sys
 import tempfile
 
+from check_common import report, plant, report_self_test
+
 INCLUDE = re.compile(r'^\s*#\s*include\s+[<"]([^">]+)[">]')
 QT_MODULES = {"QtCore": "Qt6::Core", "QtGui": "Qt6::Gui", "QtWidgets": "Qt6::Widgets",
               "QtTest": "Qt6::Test", "QtPrintSupport": "Qt6::PrintSupport"}
@@ -107,29 +109,20 @@ def check(root, libs, qt_root):
 
 def self_test():
     with tempfile.TemporaryDirectory() as root:
-        def write(path, text):
-            full = os.path.join(root, path)
-            os.makedirs(os.path.dirname(full), exist_ok=True)
-            with open(full, "w") as f:
-                f.write(text)
-        write("a/a.h", "#pragma once\n")
-        write("b/b.h", '#pragma once\n#include "a/a.h"\n')
-        write("c/c.h", "#pragma once\n#include <sqlite3.h>\n")
-        write("c/internal/x.h", '#include "b/b.h"\n')
         manifest = os.path.join(root, "manifest")
-        write("manifest", "\n".join([
-            f"lib\tlib_a\t{root}/a\ta.h\t\t",
-            f"lib\tlib_b\t{root}/b\tb.h\t\tlib_a",          # exposes lib_a privately
-            f"lib\tlib_c\t{root}/c\tc.h;internal/x.h\tlib_b;SQLite::SQLite3\t",  # lib_b PUBLIC, unused
-        ]) + "\n")
+        plant(root, {
+            "a/a.h": "#pragma once\n",
+            "b/b.h": '#pragma once\n#include "a/a.h"\n',
+            "c/c.h": "#pragma once\n#include <sqlite3.h>\n",
+            "c/internal/x.h": '#include "b/b.h"\n',
+            # lib_b's header exposes lib_a, linked PRIVATE; lib_c links lib_b PUBLIC, but only
+            # an internal header of lib_c includes it
+            "manifest": f"lib\tlib_a\t{root}/a\ta.h\t\t\n"
+                        f"lib\tlib_b\t{root}/b\tb.h\t\tlib_a\n"
+                        f"lib\tlib_c\t{root}/c\tc.h;internal/x.h\tlib_b;SQLite::SQLite3\t\n",
+        })
         libs, qt_root = read_manifest(manifest)
-        found = check(root, libs, qt_root)
-        expected = 2
-        if len(found) != expected:
-            print(f"self-test: expected {expected} faults, found {len(found)}:", *found, sep="\n  ")
-            return 1
-        print("self-test: planted faults were found:", *found, sep="\n  ")
-        return 0
+        return report_self_test(check(root, libs, qt_root), 2, "faults")
 
 
 def main():
@@ -140,14 +133,8 @@ def main():
         return 2
     root, manifest = sys.argv[1], sys.argv[2]
     libs, qt_root = read_manifest(manifest)
-    problems = check(root, libs, qt_root)
-    for p in problems:
-        print(p)
-    if problems:
-        print(f"{len(problems)} link(s) that do not match what the headers expose")
-        return 1
-    print(f"links of {len(libs)} libraries: ok")
-    return 0
+    return report(check(root, libs, qt_root), "link(s) that do not match what the headers expose",
+                  f"links of {len(libs)} libraries: ok")
 
 
 if __name__ == "__main__":
