@@ -6,13 +6,38 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   # g++ 12 reports false positives on std::optional<QString> at -O2.
   list(APPEND DOSSARA_WARNINGS -Wno-maybe-uninitialized)
 endif()
+if(DOSSARA_SANITIZE)
+  # The sanitizers' instrumentation misleads g++'s flow analysis (out-of-bounds warnings
+  # inside Qt's own headers); the plain build keeps every warning an error.
+  list(APPEND DOSSARA_WARNINGS -Wno-error)
+endif()
 
-# dossara_library(<target> SOURCES ... [LIBS ...])
+# The libraries with their sources and links, one line each, for scripts/check_links.py.
+set(DOSSARA_LINK_MANIFEST ${CMAKE_BINARY_DIR}/dossara_links.txt)
+get_target_property(_qt_include_dirs Qt6::Core INTERFACE_INCLUDE_DIRECTORIES)
+list(FILTER _qt_include_dirs INCLUDE REGEX "/QtCore$")
+list(TRANSFORM _qt_include_dirs REPLACE "/QtCore$" "")
+file(WRITE ${DOSSARA_LINK_MANIFEST} "qt\t${_qt_include_dirs}\n")
+
+# dossara_library(<target> SOURCES ... [PUBLIC ...] [PRIVATE ...])
+# One static library. PUBLIC names what the target's own headers expose to their includers
+# (a base class, a member type, an inline call); everything its sources alone use is PRIVATE,
+# so an includer that needs it says so itself. Every target includes from the repository root.
 function(dossara_library target)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC;PRIVATE;LIBS" ${ARGN})
+  if(ARG_LIBS)
+    message(FATAL_ERROR "dossara_library(${target}): LIBS is not taken; list what the headers "
+                        "of ${target} expose under PUBLIC and the rest under PRIVATE")
+  endif()
+  if(ARG_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "dossara_library(${target}): unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
+  endif()
   add_library(${target} STATIC ${ARG_SOURCES})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_options(${target} PRIVATE ${DOSSARA_WARNINGS})
-  target_link_libraries(${target} PUBLIC ${ARG_LIBS})
+  target_link_libraries(${target} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
+  file(APPEND ${DOSSARA_LINK_MANIFEST}
+    "lib\t${target}\t${CMAKE_CURRENT_SOURCE_DIR}\t${ARG_SOURCES}\t${ARG_PUBLIC}\t${ARG_PRIVATE}\n")
   if(CMAKE_BUILD_TYPE STREQUAL "Release")
     target_compile_definitions(${target} PUBLIC DOSSARA_ASSERTS_FATAL=0)
   else()
@@ -20,21 +45,46 @@ function(dossara_library target)
   endif()
 endfunction()
 
+# dossara_program(<target> SOURCES ... [LIBS ...]): a program of our own. Tests and
+# benchmarks below are programs with more settings.
+function(dossara_program target)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(ARG_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "${target}: unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
+  endif()
+  add_executable(${target} ${ARG_SOURCES})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(${target} PRIVATE ${DOSSARA_WARNINGS})
+  target_link_libraries(${target} PRIVATE ${ARG_LIBS})
+endfunction()
+
+# The environment of every test: the offscreen platform, the source folder, and under
+# DOSSARA_SANITIZE the sanitizers' options (stack traces on every report).
+set(DOSSARA_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen" "DOSSARA_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+if(DOSSARA_SANITIZE)
+  list(APPEND DOSSARA_TEST_ENVIRONMENT
+    "ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_init_order=1"
+    "UBSAN_OPTIONS=print_stacktrace=1")
+endif()
+
 # dossara_tests(<target> SOURCES ... [LIBS ...])
-# One GoogleTest program per area, linked with the shared test main.
+# One GoogleTest program per area, linked with the shared test main. Its data files are at
+# TEST_DATA_DIR, the tests/data folder beside its sources. Every file of the program sees the
+# gtest printers for Qt types: a printer that one file sees and another does not would give
+# two different definitions of the same gtest template, and the linker keeps either.
 function(dossara_tests target)
   if(NOT DOSSARA_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${target} ${ARG_SOURCES})
-  target_compile_options(${target} PRIVATE ${DOSSARA_WARNINGS})
-  target_link_libraries(${target} PRIVATE ${ARG_LIBS} dossara_testsupport GTest::gtest GTest::gmock)
+  dossara_program(${target} ${ARGN})
+  target_compile_options(${target} PRIVATE -include ${PROJECT_SOURCE_DIR}/testsupport/qt_printers.h)
+  target_compile_definitions(${target} PRIVATE TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/tests/data")
+  target_link_libraries(${target} PRIVATE dossara_testsupport GTest::gtest GTest::gmock Qt6::Test)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DOSSARA_SOURCE_DIR=${CMAKE_SOURCE_DIR}" TIMEOUT 300)
+    PROPERTIES ENVIRONMENT "${DOSSARA_TEST_ENVIRONMENT}" TIMEOUT 300)
 endfunction()
 
 # dossara_bench(<target> SOURCES ... [LIBS ...])
@@ -42,10 +92,8 @@ function(dossara_bench target)
   if(NOT DOSSARA_BENCH)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${target} ${ARG_SOURCES})
-  target_compile_options(${target} PRIVATE ${DOSSARA_WARNINGS})
-  target_link_libraries(${target} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+  dossara_program(${target} ${ARGN})
+  target_link_libraries(${target} PRIVATE benchmark::benchmark)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
   set_property(GLOBAL APPEND PROPERTY DOSSARA_BENCH_TARGETS ${target})
 endfunction()
@@ -57,6 +105,7 @@ function(dossara_fuzz target)
   endif()
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${target} ${ARG_SOURCES})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_options(${target} PRIVATE -fsanitize=fuzzer,address)
   target_link_options(${target} PRIVATE -fsanitize=fuzzer,address)
   target_link_libraries(${target} PRIVATE ${ARG_LIBS})

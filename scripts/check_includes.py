@@ -10,6 +10,8 @@ import re
 import sys
 import tempfile
 
+from check_common import report, plant, report_self_test
+
 AREAS = [
     "platform", "fulltext", "core", "services",
     "report/page", "report/model", "report/output", "report/data", "report/script", "report/crosstab",
@@ -87,38 +89,22 @@ def check(root):
 
 def self_test():
     with tempfile.TemporaryDirectory() as root:
-        def write(path, text):
-            full = os.path.join(root, path)
-            os.makedirs(os.path.dirname(full), exist_ok=True)
-            with open(full, "w") as f:
-                f.write(text)
-        write("fulltext/engine.cpp", '#include "core/main_window.h"\n')
-        write("platform/db/table.cpp", '#include "fulltext/internal/cache.h"\n')
-        write("core/ok.cpp", '#include "fulltext/engine.h"\n#include "platform/db/table.h"\n')
-        write("core/tests/ok_test.cpp", '#include "testsupport/dialog_answerer.h"\n')
-        write("report/page/page.cpp", '#include "report/model/report.h"\n')
-        write("report/model/report.cpp", '#include "report/page/page.h"\n#include "platform/paint/canvas.h"\n')
-        found = check(root)
-        expected = 3
-        if len(found) != expected:
-            print(f"self-test: expected {expected} violations, found {len(found)}:", *found, sep="\n  ")
-            return 1
-        print("self-test: planted bad includes were found:", *found, sep="\n  ")
-        return 0
+        plant(root, {
+            "fulltext/engine.cpp": '#include "core/main_window.h"\n',
+            "platform/db/table.cpp": '#include "fulltext/internal/cache.h"\n',
+            "core/ok.cpp": '#include "fulltext/engine.h"\n#include "platform/db/table.h"\n',
+            "core/tests/ok_test.cpp": '#include "testsupport/dialog_answerer.h"\n',
+            "report/page/page.cpp": '#include "report/model/report.h"\n',
+            "report/model/report.cpp": '#include "report/page/page.h"\n#include "platform/paint/canvas.h"\n',
+        })
+        return report_self_test(check(root), 3, "bad includes")
 
 
 def main():
     if len(sys.argv) > 1 and sys.argv[1] == "--self-test":
         return self_test()
     root = sys.argv[1] if len(sys.argv) > 1 else os.getcwd()
-    problems = check(root)
-    for p in problems:
-        print(p)
-    if problems:
-        print(f"{len(problems)} include(s) against the dependency direction")
-        return 1
-    print("include direction: ok")
-    return 0
+    return report(check(root), "include(s) against the dependency direction", "include direction: ok")
 
 
 if __name__ == "__main__":

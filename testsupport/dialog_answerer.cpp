@@ -1,5 +1,7 @@
 #include "testsupport/dialog_answerer.h"
 
+#include "testsupport/qt_printers.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -31,10 +33,10 @@ DialogAnswerer::DialogAnswerer() { m_previous = ui::SetDialogService(std::make_u
 DialogAnswerer::~DialogAnswerer() {
     ui::SetDialogService(std::move(m_previous));
     for (const auto& e : m_queue) {
-        ADD_FAILURE() << "an expected prompt never came: "
-                      << (e.what == Expected::Message ? e.pattern.pattern().toStdString()
-                          : e.what == Expected::Modal ? std::string("modal ") + e.typeName
-                                                      : std::string("file or folder choice"));
+        const QString what = e.what == Expected::Message ? e.pattern.pattern()
+                             : e.what == Expected::Modal ? QStringLiteral("modal ") + QLatin1String(e.typeName)
+                                                         : QStringLiteral("file or folder choice");
+        ADD_FAILURE() << "an expected prompt never came: " << what;
     }
 }
 
@@ -74,13 +76,11 @@ ui::Button DialogAnswerer::onMessage(const ui::MessageRequest& request) {
         if (textOk && kindOk) {
             m_queue.pop_front();
             EXPECT_TRUE(request.buttons.testFlag(e.answer) || e.answer == ui::Button::None)
-                << "answer " << ui::ButtonName(e.answer).toStdString() << " is not offered by: "
-                << request.text.toStdString();
+                << "answer " << ui::ButtonName(e.answer) << " is not offered by: " << request.text;
             return e.answer;
         }
     }
-    ADD_FAILURE() << "unexpected message box (" << ui::KindName(request.kind).toStdString()
-                  << "): " << request.text.toStdString();
+    ADD_FAILURE() << "unexpected message box (" << ui::KindName(request.kind) << "): " << request.text;
     if (request.buttons.testFlag(ui::Button::Cancel)) return ui::Button::Cancel;
     if (request.buttons.testFlag(ui::Button::No)) return ui::Button::No;
     return ui::Button::Ok;
@@ -93,7 +93,7 @@ std::optional<QString> DialogAnswerer::onFile(Expected what, const QString& labe
         m_queue.pop_front();
         return answer;
     }
-    ADD_FAILURE() << "unexpected " << label.toStdString() << " prompt: " << request.caption.toStdString();
+    ADD_FAILURE() << "unexpected " << label << " prompt: " << request.caption;
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #include "testsupport/qt_warnings.h"
 
+#include "testsupport/qt_printers.h"
+
 #include <gtest/gtest.h>
 
 #include <QMutex>
@@ -70,7 +72,7 @@ ExpectQtWarning::~ExpectQtWarning() {
         QMutexLocker lock(&guardMutex());
         std::erase(guards(), this);
     }
-    EXPECT_GT(m_seen, 0) << "expected a Qt warning matching " << m_pattern.pattern().toStdString();
+    EXPECT_GT(m_seen, 0) << "expected a Qt warning matching " << m_pattern.pattern();
 }
 
 void InstallQtMessageHandler() { qInstallMessageHandler(handler); }

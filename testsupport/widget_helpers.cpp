@@ -13,11 +13,11 @@ QWidget* usableWidget(QObject* root, const QString& name) {
     auto* w = FindControl<QWidget>(root, name);
     if (!w) return nullptr;
     if (!w->isVisible()) {
-        ADD_FAILURE() << "control " << name.toStdString() << " is hidden";
+        ADD_FAILURE() << "control " << name << " is hidden";
         return nullptr;
     }
     if (!w->isEnabled()) {
-        ADD_FAILURE() << "control " << name.toStdString() << " is disabled";
+        ADD_FAILURE() << "control " << name << " is disabled";
         return nullptr;
     }
     return w;
@@ -61,11 +61,11 @@ bool Key(QObject* root, const QString& name, Qt::Key key, Qt::KeyboardModifiers 
 bool TriggerAction(QObject* window, const QString& name) {
     auto* a = window ? window->findChild<QAction*>(name) : nullptr;
     if (!a) {
-        ADD_FAILURE() << "no action named " << name.toStdString();
+        ADD_FAILURE() << "no action named " << name;
         return false;
     }
     if (!a->isEnabled()) {
-        ADD_FAILURE() << "action " << name.toStdString() << " is disabled";
+        ADD_FAILURE() << "action " << name << " is disabled";
         return false;
     }
     a->trigger();

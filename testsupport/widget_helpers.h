@@ -1,5 +1,7 @@
 #pragma once
 
+#include "testsupport/qt_printers.h"
+
 #include <QAction>
 #include <QObject>
 #include <QString>
@@ -17,7 +19,7 @@ template <typename T>
 T* FindControl(QObject* root, const QString& name) {
     T* found = root ? root->findChild<T*>(name) : nullptr;
     if (!found && root && root->objectName() == name) found = qobject_cast<T*>(root);
-    if (!found) ADD_FAILURE() << "no control named " << name.toStdString();
+    if (!found) ADD_FAILURE() << "no control named " << name;
     return found;
 }
 

@@ -99,8 +99,8 @@ TEST_F(ExpandYear, two_digit_years_follow_the_cutoff_and_four_digit_years_stay) 
 TEST_F(ExpandYear, a_three_digit_year_warns_until_silenced_and_keeps_the_text) {
     testsupport::DialogAnswerer answers;
     answers.ExpectModal<TWarner>([](TWarner& w) {
-        EXPECT_TRUE(w.findChild<QPlainTextEdit*>("MsgMemo")->toPlainText().contains(
-            "The three-digit year \"202\" may be an incorrect year."));
+        const QString memo = w.findChild<QPlainTextEdit*>("MsgMemo")->toPlainText();
+        EXPECT_TRUE(memo.contains("The three-digit year \"202\" may be an incorrect year.")) << memo;
         testsupport::Click(&w, "DontAsk");
         testsupport::Click(&w, "OKBtn");
     });

@@ -122,7 +122,7 @@ TEST(SystemHelpers, engine_texts_and_version) {
     EXPECT_EQ(core::GetEngineErrorText(db::ErrorCode::kKeyViolation), "9729: Key violation.");
     EXPECT_EQ(core::GetEngineErrorText(4242), "Unknown error, code is 4242.");
     EXPECT_FALSE(core::GetVersionString("ProductVersion").isEmpty());
-    EXPECT_TRUE(core::GetVersionString("ProductVersion").contains('.'));
+    EXPECT_TRUE(core::GetVersionString("ProductVersion").contains('.')) << core::GetVersionString("ProductVersion");
     EXPECT_EQ(core::GetVersionString("NoSuchValue"), "<Unknown>");
     EXPECT_EQ(core::GetComCtlVersionText(), QStringLiteral("%1.%2").arg(QT_VERSION_MAJOR).arg(QT_VERSION_MINOR));
     testsupport::DialogAnswerer answers;
@@ -136,7 +136,7 @@ TEST(SystemHelpers, macro_dates_special_folders_and_waiting) {
     EXPECT_EQ(core::GetMacroDateText(0), "");
     EXPECT_EQ(core::GetMacroDateText(7), "");
     EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d$").match(core::GetMacroDateText(5)).hasMatch())
-        << core::GetMacroDateText(5).toStdString();
+        << core::GetMacroDateText(5);
     EXPECT_FALSE(core::GetMacroDateText(3).isEmpty());
 
     EXPECT_EQ(core::GetSpecialFolder(nullptr, core::SpecialFolderId::kPersonal),

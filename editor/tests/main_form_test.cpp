@@ -639,7 +639,7 @@ TEST_F(MainWindow, export_writes_the_selected_rows_and_import_into_an_empty_tabl
     window->ExportFileName->setText("  " + exported + " ");
     Click(window, "ExportBtn");
 
-    QFile expected(QStringLiteral(EDITOR_TEST_DATA "/export_all.txt"));
+    QFile expected(QStringLiteral(TEST_DATA_DIR "/export_all.txt"));
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly)) << expected.fileName().toStdString();
     QFile written(exported);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));

@@ -77,7 +77,7 @@ TEST_F(RecentFileList, loading_shows_existing_entries_above_the_last_item_and_dr
 
 TEST_F(RecentFileList, loading_with_nothing_stored_leaves_the_menu_as_designed) {
     for (const QStringList& stored : {QStringList{}, QStringList{QStringLiteral("0")}}) {
-        SCOPED_TRACE(stored.join(',').toStdString());
+        SCOPED_TRACE(stored.join(','));
         if (!stored.isEmpty()) {
             settings::Registry reg;
             reg.OpenKey(kKey + QStringLiteral("\\RecentFiles"), true);

@@ -18,7 +18,7 @@ struct Case {
 };
 
 std::vector<Case> loadCases(const QString& name) {
-    const QString dir = QStringLiteral(FTSEARCH_DATA_DIR);
+    const QString dir = QStringLiteral(TEST_DATA_DIR);
     QFile f(dir + QLatin1Char('/') + name);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text)) << f.fileName().toStdString();
     std::vector<Case> cases;

@@ -22,7 +22,7 @@ using fulltext::testing::MemoryWordTable;
 namespace {
 
 QStringList readDataLines(const QString& name) {
-    QFile f(QStringLiteral(FTSEARCH_DATA_DIR "/") + name);
+    QFile f(QStringLiteral(TEST_DATA_DIR "/") + name);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text)) << f.fileName().toStdString();
     QTextStream in(&f);
     in.setEncoding(QStringConverter::Utf8);

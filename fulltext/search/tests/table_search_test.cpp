@@ -25,7 +25,7 @@
 namespace {
 
 QStringList dataLines(const QString& name) {
-    QFile f(QStringLiteral(FTSEARCH_DATA_DIR "/") + name);
+    QFile f(QStringLiteral(TEST_DATA_DIR "/") + name);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text));
     QTextStream in(&f);
     in.setEncoding(QStringConverter::Utf8);

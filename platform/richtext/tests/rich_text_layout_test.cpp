@@ -173,11 +173,11 @@ TEST(RichTextLayout, drawing_paints_only_the_lines_that_fit_inside_the_rectangle
 }
 
 TEST(RichTextLayout, a_fixture_document_draws_into_an_image) {
-    QFile f(QStringLiteral(RICHTEXT_TEST_DATA "/bullets.rtf"));
+    QFile f(QStringLiteral(TEST_DATA_DIR "/bullets.rtf"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     QTextDocument doc;
     richtext::ReadRtf(f.readAll(), doc);
-    QFile formats(QStringLiteral(RICHTEXT_TEST_DATA "/formats.rtf"));
+    QFile formats(QStringLiteral(TEST_DATA_DIR "/formats.rtf"));
     ASSERT_TRUE(formats.open(QIODevice::ReadOnly));
     richtext::RichTextLayout bullets(doc);
     richtext::RichTextLayout styled(formats.readAll());

@@ -14,7 +14,7 @@
 namespace {
 
 QByteArray fixture(const char* name) {
-    QFile f(QStringLiteral(RICHTEXT_TEST_DATA "/") + QLatin1String(name));
+    QFile f(QStringLiteral(TEST_DATA_DIR "/") + QLatin1String(name));
     if (!f.open(QIODevice::ReadOnly)) ADD_FAILURE() << "missing fixture " << name;
     return f.readAll();
 }

@@ -106,7 +106,7 @@ TEST(RtfWriter, a_document_survives_the_round_trip_through_rtf) {
 }
 
 TEST(RtfWriter, every_rtf_fixture_reads_back_the_same_after_writing) {
-    const QDir data(QStringLiteral(RICHTEXT_TEST_DATA));
+    const QDir data(QStringLiteral(TEST_DATA_DIR));
     const QStringList files = data.entryList({QStringLiteral("*.rtf"), QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
     ASSERT_FALSE(files.isEmpty());
     for (const QString& name : files) {

@@ -33,7 +33,7 @@ std::string Difference(const QByteArray& actual, const QByteArray& expected) {
 }
 
 QByteArray Fixture(const char* name) {
-    QFile f(QStringLiteral(STREAM_TEST_DATA "/") + QLatin1String(name));
+    QFile f(QStringLiteral(TEST_DATA_DIR "/") + QLatin1String(name));
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
     return f.readAll();
 }

@@ -154,7 +154,7 @@ TEST(ValueStream, signature_is_checked_and_other_signatures_can_be_used) {
 }
 
 QByteArray Fixture(const char* name) {
-    QFile f(QStringLiteral(STREAM_TEST_DATA "/") + QLatin1String(name));
+    QFile f(QStringLiteral(TEST_DATA_DIR "/") + QLatin1String(name));
     EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
     return f.readAll();
 }

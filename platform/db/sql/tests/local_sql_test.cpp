@@ -32,7 +32,7 @@ struct CorpusCase {
 
 /// Reads tests/data/local_sql_cases.txt (its head comment describes the format).
 std::vector<CorpusCase> ReadCorpus() {
-    QFile file(QStringLiteral(DBSQL_TEST_DATA "/local_sql_cases.txt"));
+    QFile file(QStringLiteral(TEST_DATA_DIR "/local_sql_cases.txt"));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << file.fileName().toStdString();
     std::vector<CorpusCase> cases;
     int number = 0;
