@@ -3,6 +3,7 @@
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
 #include "platform/db/internal/fault_injection.h"
+#include "platform/db/internal/multi_file_commit.h"
 #include "platform/db/internal/table_file.h"
 
 #include <QDir>
@@ -60,6 +61,7 @@ void Database::SetConnected(bool connected) {
         if (folder.isEmpty() || !QFileInfo(folder).isDir())
             Raise(ErrorCode::kDatabaseNotFound, QStringLiteral("Database: %1").arg(folder));
         m_directory = folder;
+        internal::RecoverInterruptedCommits(folder);
         m_connected = true;
         list.push_back(this);
     } else {
@@ -100,23 +102,9 @@ void Database::Commit() {
     auto files = std::move(m_transactionFiles);
     m_transactionFiles.clear();
     m_inTransaction = false;
-    std::exception_ptr failure;
-    for (const auto& f : files) {
-        f->heldByDatabase = false;
-        if (failure) {
-            f->rollbackWrite();
-            f->bumpLocalVersion();
-            continue;
-        }
-        try {
-            if (f->inTransaction()) f->commitWrite();
-        } catch (...) {
-            failure = std::current_exception();
-            f->rollbackWrite();
-            f->bumpLocalVersion();
-        }
-    }
-    if (failure) std::rethrow_exception(failure);
+    for (const auto& f : files) f->heldByDatabase = false;
+    internal::CommitTogether(files);
+    for (const auto& f : files) f->bumpLocalVersion();
 }
 
 void Database::Rollback() {
