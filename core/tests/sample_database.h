@@ -11,6 +11,7 @@
 #include "platform/db/table.h"
 #include "platform/db/table_utils.h"
 #include "platform/settings/ini_document.h"
+#include "platform/ui/dialog_service.h"
 #include "testsupport/temp_folder.h"
 
 #include <QDir>
@@ -19,8 +20,40 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 namespace coretest {
+
+/// Answers every message box with OK and keeps their texts, for loops where a message may
+/// or may not come.
+class RecordedMessages : public ui::DialogService {
+public:
+    ui::Button Message(const ui::MessageRequest& request) override {
+        texts << request.text;
+        return ui::Button::Ok;
+    }
+    std::optional<QString> ChooseFileToOpen(const ui::FileRequest&) override { return std::nullopt; }
+    std::optional<QString> ChooseFileToSave(const ui::FileRequest&) override { return std::nullopt; }
+    std::optional<QString> ChooseFolder(const ui::FileRequest&) override { return std::nullopt; }
+    int ExecModal(QObject&) override { return 0; }
+    QStringList texts;
+};
+
+class RecordMessages {
+public:
+    RecordMessages() {
+        auto service = std::make_unique<RecordedMessages>();
+        m_recorded = service.get();
+        m_previous = ui::SetDialogService(std::move(service));
+    }
+    ~RecordMessages() { ui::SetDialogService(std::move(m_previous)); }
+    const QStringList& Prompts() const { return m_recorded->texts; }
+
+private:
+    RecordedMessages* m_recorded;
+    std::unique_ptr<ui::DialogService> m_previous;
+};
+
 
 /// A fresh copy of the sample database that the build generates, opened as the program
 /// opens it: the main data module connected, the View definitions loaded with their

@@ -66,36 +66,6 @@ public:
     QStringList messages;
 };
 
-/// Answers every message box with OK and keeps their texts, for loops where a message may
-/// or may not come.
-class RecordedMessages : public ui::DialogService {
-public:
-    ui::Button Message(const ui::MessageRequest& request) override {
-        texts << request.text;
-        return ui::Button::Ok;
-    }
-    std::optional<QString> ChooseFileToOpen(const ui::FileRequest&) override { return std::nullopt; }
-    std::optional<QString> ChooseFileToSave(const ui::FileRequest&) override { return std::nullopt; }
-    std::optional<QString> ChooseFolder(const ui::FileRequest&) override { return std::nullopt; }
-    int ExecModal(QObject&) override { return 0; }
-    QStringList texts;
-};
-
-class RecordMessages {
-public:
-    RecordMessages() {
-        auto service = std::make_unique<RecordedMessages>();
-        m_recorded = service.get();
-        m_previous = ui::SetDialogService(std::move(service));
-    }
-    ~RecordMessages() { ui::SetDialogService(std::move(m_previous)); }
-    const QStringList& Prompts() const { return m_recorded->texts; }
-
-private:
-    RecordedMessages* m_recorded;
-    std::unique_ptr<ui::DialogService> m_previous;
-};
-
 class ViewTablesTest : public coretest::SampleDatabase {
 protected:
     /// Gives every field of the View a control (a plain object with the property the View
@@ -326,7 +296,7 @@ TEST_F(ViewTablesTest, a_save_that_fails_keeps_the_edit_and_says_why_and_writes_
     const QVariant before = Stored(view, node, s);
     const QVariant noteBefore = Stored(view, node, QStringLiteral("Note"));
     const int writes = WritesOf([&] {
-        RecordMessages quiet;
+        coretest::RecordMessages quiet;
         views.ViewDefs[size_t(view)].CurrentNodeID = SomeNode(view, 5);
         Control(view, s)->setProperty("text", QStringLiteral("platypus wombat echidna"));
         note->text = QStringLiteral("a note about numbats");
@@ -341,7 +311,7 @@ TEST_F(ViewTablesTest, a_save_that_fails_keeps_the_edit_and_says_why_and_writes_
         note->text = QStringLiteral("a note about numbats");
         views.SetRecordModified(view, true);
         views.SetNoteModified(view, true);
-        RecordMessages answers;
+        coretest::RecordMessages answers;
         db::testing::FailNthWrite(n);
         saved = tables->SaveViewRecord(view, true);
         const bool fired = n > 0 && db::testing::WritesUntilFailure() == 0;
@@ -367,7 +337,7 @@ TEST_F(ViewTablesTest, a_save_that_fails_keeps_the_edit_and_says_why_and_writes_
 
     // The same for a note saved on its own.
     const int noteWrites = WritesOf([&] {
-        RecordMessages quiet;
+        coretest::RecordMessages quiet;
         views.ViewDefs[size_t(view)].CurrentNodeID = SomeNode(view, 5);
         ASSERT_TRUE(tables->SaveViewNote(view, QStringLiteral("bilby bandicoot")));
         views.ViewDefs[size_t(view)].CurrentNodeID = node;
@@ -377,7 +347,7 @@ TEST_F(ViewTablesTest, a_save_that_fails_keeps_the_edit_and_says_why_and_writes_
         if (saved) break;
         SCOPED_TRACE(n);
         views.SetNoteModified(view, true);
-        RecordMessages answers;
+        coretest::RecordMessages answers;
         db::testing::FailNthWrite(n);
         saved = tables->SaveViewNote(view, QStringLiteral("bilby bandicoot"));
         db::testing::FailNthWrite(0);
@@ -400,7 +370,7 @@ TEST_F(ViewTablesTest, a_branch_and_its_record_are_added_together_or_not_at_all)
     const int view = ViewWithType(u'S');
     const int source = SomeNode(view, 2);
     const int writes = WritesOf([&] {
-        RecordMessages quiet;
+        coretest::RecordMessages quiet;
         ASSERT_GT(tables->AddBranchWithRecord(0, QStringLiteral("Copied kookaburra"), view, source), 0);
     });
     const int hierarchyRows = int(RowsOf(folder, core::kHierarchyTable).size());
@@ -409,7 +379,7 @@ TEST_F(ViewTablesTest, a_branch_and_its_record_are_added_together_or_not_at_all)
     for (int n : FailurePoints(writes)) {
         if (id != 0) break;
         SCOPED_TRACE(n);
-        RecordMessages answers;
+        coretest::RecordMessages answers;
         db::testing::FailNthWrite(n);
         id = tables->AddBranchWithRecord(0, QStringLiteral("Copied kookaburra"), view, source);
         db::testing::FailNthWrite(0);
