@@ -44,6 +44,19 @@ bool lockRecord(int fd, bool wait) {
     return fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &fl) == 0;
 }
 
+/// For file systems without hard links: a synced copy of the journal (it is complete once
+/// the file was prepared; what the commit adds to it later is the change counter's page,
+/// which a rollback does not need).
+bool copyJournal(const QString& journal, const QString& held) {
+    QFile::remove(held);
+    if (!QFile::copy(journal, held)) return false;
+    const int fd = ::open(native(held).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
 struct Kept {
     TableFile* file;
     QString journal;
@@ -113,7 +126,7 @@ void CommitTogether(const std::vector<std::shared_ptr<TableFile>>& files) {
             const QString journal = f->path() + QStringLiteral("-journal");
             if (!exists(journal)) continue;
             const QString held = journal + u'.' + id + kHeldSuffix;
-            if (::link(native(journal).constData(), native(held).constData()) != 0)
+            if (::link(native(journal).constData(), native(held).constData()) != 0 && !copyJournal(journal, held))
                 Raise(ErrorCode::kIoError, QStringLiteral("%1 cannot be kept").arg(journal));
             kept.push_back({f, journal, held});
             lines += native(QFileInfo(held).absoluteFilePath()) + '\n';

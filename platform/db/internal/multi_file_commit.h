@@ -14,7 +14,8 @@ class TableFile;
 ///
 /// Each file commits on its own connection, so the files are first prepared (every
 /// changed page written into the file, its journal of original pages synced), then a hard
-/// link keeps each file's rollback journal past its commit, and a commit record
+/// link (a synced copy where the file system has no links) keeps each file's rollback
+/// journal past its commit, and a commit record
 /// ".dossara-commit-<id>" in the folder of the first file lists those links, synced before
 /// the first file commits. Then the files commit one by one; removing the record is the
 /// moment the whole transaction counts as committed, after which the links are removed.
