@@ -466,3 +466,55 @@ TEST_F(ViewTablesTest, broadcasts_are_posted_and_the_unsaved_changes_test_finds_
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewTablesTest, customize_mode_shows_samples_and_freeing_closes_the_windows) {
+    const int view = ViewWithType(u'D');
+    FakeViewWindow* window = OpenWindow(view);
+    auto* note = new FakeNoteWindow;
+    windows.emplace_back(note);
+    views.ViewDefs[size_t(view)].NoteWindow = note;
+    note->text = QStringLiteral("a note");
+    ASSERT_TRUE(tables->ShowCustomizeSamples(view));
+    for (const TViewFieldDef& f : views.ViewDefs[size_t(view)].FieldDefs) {
+        SCOPED_TRACE(f.FieldName.toStdString());
+        const int n = f.FieldLength;
+        switch (f.FieldType.unicode()) {
+        case u'S':
+            EXPECT_EQ(f.EditControl->property("text").toString(), QString(n, u'X'));
+            break;
+        case u'N':
+            EXPECT_EQ(f.EditControl->property("text").toString(), QString(n, u'9'));
+            break;
+        case u'F':
+            EXPECT_EQ(f.EditControl->property("text").toString(), QString(n - 3, u'9') + ".99");
+            break;
+        case u'D':
+            EXPECT_EQ(f.EditControl->property("text").toString(), core::FormatShortDate(QDate::currentDate()));
+            break;
+        case u'B':
+            EXPECT_TRUE(f.CheckBoxControl->property("checked").toBool());
+            break;
+        }
+    }
+    EXPECT_EQ(window->title, "== Customizing View ==");
+    EXPECT_EQ(note->text, "");
+    EXPECT_EQ(note->messages, (QStringList{"115,1,0", "115,0,0"})) << "sent around the change, not posted";
+
+    // Back to the record: the note reloads and nothing counts as changed.
+    views.ViewDefs[size_t(view)].CurrentNodeID = SomeNode(view);
+    views.SetNoteModified(view, true);
+    views.SetRecordModified(view, true);
+    ASSERT_TRUE(tables->FillViewFields(view, true));
+    EXPECT_EQ(note->reloads, 1);
+    EXPECT_FALSE(views.GetNoteModified(view));
+    EXPECT_FALSE(views.GetRecordModified(view));
+
+    EXPECT_TRUE(tables->FreeAllViews());
+    EXPECT_TRUE(window->closed);
+    EXPECT_TRUE(note->closed);
+    EXPECT_TRUE(window->children().isEmpty()) << "the field controls are freed";
+}
+
+}  // namespace
