@@ -518,3 +518,38 @@ TEST_F(ViewTablesTest, customize_mode_shows_samples_and_freeing_closes_the_windo
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewTablesTest, a_saved_word_is_found_by_the_views_searcher_also_after_the_word_tables_reopened) {
+    const int view = ViewWithType(u'S');
+    OpenWindow(view);
+    views.ViewDefs[size_t(view)].CurrentNodeID = SomeNode(view, 4);
+    ASSERT_TRUE(tables->FillViewFields(view, false));
+    Control(view, FieldWithType(view, u'S'))->setProperty("text", QStringLiteral("xylophonist"));
+    ASSERT_TRUE(tables->SaveViewRecord(view, false));
+
+    TtsSearch& searcher = *views.ViewDefs[size_t(view)].Searcher;
+    tables->ReloadSearchIndexes();
+    tables->ResetViewSearchers();
+    searcher.SetSearchFor(QStringLiteral("xylophonist"));
+    searcher.Execute();
+    EXPECT_EQ(searcher.MatchCount(), 1);
+
+    tables->CloseDictTables();
+    EXPECT_FALSE(module->HierarchyDict->Active());
+    for (const TViewDef& v : views.ViewDefs) {
+        EXPECT_FALSE(v.DictTable->Active());
+        EXPECT_FALSE(v.DictOpen);
+    }
+    tables->OpenDictTables();
+    EXPECT_TRUE(module->HierarchyDict->Active());
+    for (const TViewDef& v : views.ViewDefs) EXPECT_TRUE(v.DictOpen);
+    tables->ReloadSearchIndexes();
+    tables->ResetViewSearchers();
+    searcher.SetSearchFor(QStringLiteral("xylophonist"));
+    searcher.Execute();
+    EXPECT_EQ(searcher.MatchCount(), 1);
+}
+
+}  // namespace
