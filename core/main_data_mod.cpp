@@ -235,7 +235,26 @@ int TMainDataMod::lowestFreeKey(const db::Table& table, const QString& field, in
 }
 
 int TMainDataMod::InsertBranch(int parentNodeID, const QString& nodeName, int nodeType, double timestamp) {
+    if (DSDB->InTransaction()) {
+        // Inside a database transaction (a branch written together with its record) the
+        // file's write lock is taken by the first post: an ID another program took between
+        // the read and the post gives a key violation, and the next ID is tried.
+        for (int attempt = 1;; ++attempt) {
+            try {
+                return postBranch(parentNodeID, nodeName, nodeType, timestamp);
+            } catch (const db::EDBEngineError& e) {
+                if (Hierarchy->State() != db::DataSetState::dsBrowse) Hierarchy->Cancel();
+                if (e.Code() != db::ErrorCode::kKeyViolation || attempt == 20) throw;
+            }
+        }
+    }
     BatchGuard batch(*Hierarchy);
+    const int id = postBranch(parentNodeID, nodeName, nodeType, timestamp);
+    batch.Commit();
+    return id;
+}
+
+int TMainDataMod::postBranch(int parentNodeID, const QString& nodeName, int nodeType, double timestamp) {
     const int highest = highestKey(*Hierarchy, QStringLiteral("NodeID"));
     int id;
     if (highest == INT_MAX) {
@@ -250,7 +269,6 @@ int TMainDataMod::InsertBranch(int parentNodeID, const QString& nodeName, int no
     Hierarchy->FieldByName(QStringLiteral("NodeType"))->SetAsInteger(nodeType);
     Hierarchy->FieldByName(QStringLiteral("Timestamp"))->SetAsDateTime(timestamp);
     Hierarchy->Post();
-    batch.Commit();
     m_views->NextNodeID = id < INT_MAX ? std::max(id + 1, core::kFirstNodeID) : core::kFirstNodeID;
     return id;
 }

@@ -90,7 +90,7 @@ public:
     /// the ID is the highest NodeID in the table + 1 (at least NextNodeID and at least 1000;
     /// when the highest is the largest integer, the lowest free ID from 1000 on), then the row
     /// is posted and the View control's NextNodeID set past it. Raises the table layer's
-    /// error (nothing is added then).
+    /// error (nothing is added then). Inside a running transaction of DSDB the row joins it.
     int InsertBranch(int parentNodeID, const QString& nodeName, int nodeType, double timestamp);
 
     // ---- templates ----
@@ -113,6 +113,8 @@ private:
     /// Highest value of the integer key field of `table`'s file, read through a cursor of its
     /// own (so it sees the transaction this process runs on the file); 0 for an empty table.
     static int highestKey(const db::Table& table, const QString& field);
+    /// Takes the next NodeID and posts the branch row (inside the caller's transaction).
+    int postBranch(int parentNodeID, const QString& nodeName, int nodeType, double timestamp);
     static int lowestFreeKey(const db::Table& table, const QString& field, int from);
 
     TViewControl* m_views;

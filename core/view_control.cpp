@@ -320,8 +320,10 @@ void TViewControl::SaveViewLayout(int view) {
 void TViewControl::SaveFieldDefs(int view) {
     if (!viewAt(view)) return;
     const QString k = core::ViewKeyNumber(view);
+    const int storedCount = core::ReadRegInt(kViews, k, kFields, QStringLiteral("Count"), 0);
+    const int fieldCount = int(ViewDefs[size_t(view)].FieldDefs.size());
     int written = 0;
-    for (int i = 0; i < int(ViewDefs[size_t(view)].FieldDefs.size()); ++i) {
+    for (int i = 0; i < fieldCount; ++i) {
         bool keep;
         if (ApplyFieldRestructure) {
             keep = ApplyFieldRestructure(view, i);
@@ -338,6 +340,8 @@ void TViewControl::SaveFieldDefs(int view) {
         }
         core::WriteRegInt(kViews, k, kFields, QStringLiteral("Count"), written);
     }
+    // The rows of fields that are gone: the numbers past the last field written.
+    for (int i = written; i < std::max(storedCount, fieldCount); ++i) core::DeleteRegGroup(kViews, k, core::FieldKey(i));
 }
 
 void TViewControl::writeField(const QString& k, const QString& key, const TViewFieldDef& f) {
@@ -382,22 +386,18 @@ void TViewControl::writeField(const QString& k, const QString& key, const TViewF
 
 void TViewControl::DeleteMarkedFieldSettings(int view) {
     if (!viewAt(view)) return;
-    const QString k = core::ViewKeyNumber(view);
-    bool deleting = false;
+    // Only the user's decision is taken here: the field rows are rewritten by SaveFieldDefs
+    // once each field's column change has run, so a failed change keeps its field's rows.
     for (int i = 0; i < int(ViewDefs[size_t(view)].FieldDefs.size()); ++i) {
         TViewFieldDef& f = ViewDefs[size_t(view)].FieldDefs[size_t(i)];
         if (f.MarkedForDelete) {
             const QString text = QStringLiteral("The field \"") + f.LabelCaption +
                                  QStringLiteral("\" is about to be deleted. All data in the field will be lost "
                                                 "permanently.\n\nAre you sure you want to delete this field?");
-            if (ui::Message(text, ui::MessageKind::Confirmation, ui::Button::Yes | ui::Button::No, 10103) ==
-                ui::Button::Yes) {
-                deleting = true;
-            } else {
+            if (ui::Message(text, ui::MessageKind::Confirmation, ui::Button::Yes | ui::Button::No, 10103) !=
+                ui::Button::Yes)
                 f.MarkedForDelete = false;
-            }
         }
-        if (deleting) core::DeleteRegGroup(kViews, k, core::FieldKey(i));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
 #include "platform/db/internal/fault_injection.h"
+#include "platform/db/internal/multi_file_commit.h"
 #include "platform/db/internal/table_file.h"
 
 #include <QDir>
@@ -61,6 +62,7 @@ void Database::SetConnected(bool connected) {
         if (folder.isEmpty() || !QFileInfo(folder).isDir())
             Raise(ErrorCode::kDatabaseNotFound, QStringLiteral("Database: %1").arg(folder));
         m_directory = folder;
+        internal::RecoverInterruptedCommits(folder);
         m_connected = true;
         list.push_back(this);
     } else {
@@ -101,23 +103,9 @@ void Database::Commit() {
     auto files = std::move(m_transactionFiles);
     m_transactionFiles.clear();
     m_inTransaction = false;
-    std::exception_ptr failure;
-    for (const auto& f : files) {
-        f->heldByDatabase = false;
-        if (failure) {
-            f->RollbackWrite();
-            f->BumpLocalVersion();
-            continue;
-        }
-        try {
-            if (f->IsInTransaction()) f->CommitWrite();
-        } catch (...) {
-            failure = std::current_exception();
-            f->RollbackWrite();
-            f->BumpLocalVersion();
-        }
-    }
-    if (failure) std::rethrow_exception(failure);
+    for (const auto& f : files) f->heldByDatabase = false;
+    internal::CommitTogether(files);
+    for (const auto& f : files) f->BumpLocalVersion();
 }
 
 void Database::Rollback() {

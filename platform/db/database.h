@@ -26,8 +26,10 @@ class TableFile;
 /// (Open/SetConnected(true): the folder exists; StartTransaction/Commit/Rollback group the
 /// posts of every table of this database until Commit or Rollback).
 ///
-/// A transaction spans the table files written while it runs; each file commits atomically
-/// on its own (a crash between two files' commits can keep one and lose the other).
+/// A transaction spans the table files written while it runs and commits them together:
+/// all of them are kept or none, also when a file's commit fails or the process dies
+/// during the commit (internal/multi_file_commit.h; connecting the database finishes what a
+/// dead process left).
 class Database : public QObject {
     Q_OBJECT
 public:
@@ -50,7 +52,7 @@ public:
     void Close() { SetConnected(false); }
 
     /// Transactions: posts and deletes of this database's tables join it until Commit or
-    /// Rollback. Starting a second one raises kTransactionActive; Commit or Rollback
+    /// Rollback. A Commit that fails rolls every file back and raises the engine's error. Starting a second one raises kTransactionActive; Commit or Rollback
     /// without one raises kNoTransaction. Disconnecting rolls an open one back.
     void StartTransaction();
     void Commit();
