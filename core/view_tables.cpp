@@ -11,6 +11,8 @@
 #include "core/text_helpers.h"
 #include "core/view_control.h"
 
+#include "platform/base/scope_exit.h"
+
 #include "fulltext/search/ts_search.h"
 #include "fulltext/table/ts_table.h"
 #include "fulltext/table/ts_text_table_link.h"
@@ -445,18 +447,17 @@ bool ViewTables::FillViewFields(int view, bool withNote) {
     PositionViewTable(view);
     ViewWindowLink* window = viewLink(v.ViewWindow);
     if (window) window->SetLoadingFields(true);
-    try {
+    {
+        base::ScopeExit loaded([&] {
+            if (window) window->SetLoadingFields(false);
+        });
         for (const TViewFieldDef& f : v.FieldDefs) {
             if (f.MarkedForDelete) continue;
             db::Field* column = table->FindField(f.FieldName);
             if (!column) continue;
             showFieldText(f, fieldValueText(f, *column));
         }
-    } catch (...) {
-        if (window) window->SetLoadingFields(false);
-        throw;
     }
-    if (window) window->SetLoadingFields(false);
     if (m_data.Hierarchy->Active() && !m_data.Hierarchy->Eof())
         showTitle(view, m_data.Hierarchy->FieldByName(QStringLiteral("NodeName"))->AsString());
     if (withNote && v.NoteWindow) {

@@ -1,6 +1,8 @@
 #include "platform/db/internal/multi_file_commit.h"
 
 #include "platform/db/db_error.h"
+
+#include "platform/base/scope_exit.h"
 #include "platform/db/db_log.h"
 #include "platform/db/internal/sqlite_util.h"
 #include "platform/db/internal/table_file.h"
@@ -86,12 +88,8 @@ void CommitTogether(const std::vector<std::shared_ptr<TableFile>>& files) {
         }
     };
     if (writing.size() <= 1) {
-        try {
-            for (TableFile* f : writing) f->CommitWrite();
-        } catch (...) {
-            rollbackFrom(0);
-            throw;
-        }
+        base::ScopeFail undo([&] { rollbackFrom(0); });
+        for (TableFile* f : writing) f->CommitWrite();
         return;
     }
 
@@ -99,12 +97,8 @@ void CommitTogether(const std::vector<std::shared_ptr<TableFile>>& files) {
     for (TableFile* f : writing) {
         const int rc = sqlite3_db_cacheflush(f->Db());
         if (rc != SQLITE_OK) {
-            try {
-                RaiseSqlite(f->Db(), sqlite3_extended_errcode(f->Db()), QStringLiteral("Table: %1").arg(f->Path()));
-            } catch (...) {
-                rollbackFrom(0);
-                throw;
-            }
+            base::ScopeFail undo([&] { rollbackFrom(0); });
+            RaiseSqlite(f->Db(), sqlite3_extended_errcode(f->Db()), QStringLiteral("Table: %1").arg(f->Path()));
         }
     }
 
@@ -120,7 +114,12 @@ void CommitTogether(const std::vector<std::shared_ptr<TableFile>>& files) {
             recordFd = -1;
         }
     };
-    try {
+    {
+        base::ScopeFail undo([&] {
+            dropRecord();
+            for (const Kept& k : kept) ::unlink(native(k.held).constData());
+            rollbackFrom(0);
+        });
         QByteArray lines;
         for (TableFile* f : writing) {
             const QString journal = f->Path() + QStringLiteral("-journal");
@@ -136,17 +135,10 @@ void CommitTogether(const std::vector<std::shared_ptr<TableFile>>& files) {
             ::write(recordFd, lines.constData(), size_t(lines.size())) != lines.size() || ::fsync(recordFd) != 0)
             Raise(ErrorCode::kIoError, QStringLiteral("%1 cannot be written").arg(record));
         syncFolder(QFileInfo(record).absolutePath());
-    } catch (...) {
-        dropRecord();
-        for (const Kept& k : kept) ::unlink(native(k.held).constData());
-        rollbackFrom(0);
-        throw;
     }
 
     for (size_t i = 0; i < writing.size(); ++i) {
-        try {
-            writing[i]->CommitWrite();
-        } catch (...) {
+        base::ScopeFail undo([&]() noexcept {
             qCInfo(lcDb) << "commit of" << writing[i]->Path() << "failed: undoing the files committed before it";
             rollbackFrom(i);
             for (const Kept& k : kept) {
@@ -156,8 +148,8 @@ void CommitTogether(const std::vector<std::shared_ptr<TableFile>>& files) {
                 else ::unlink(native(k.held).constData());
             }
             dropRecord();
-            throw;
-        }
+        });
+        writing[i]->CommitWrite();
     }
     dropRecord();  // from here on the transaction counts as committed
     syncFolder(QFileInfo(record).absolutePath());
