@@ -71,7 +71,12 @@ ValueType ValueReader::ReadValueType() {
     return t;
 }
 
-bool ValueReader::EndOfList() const { return PeekValueType() == ValueType::Null; }
+// Only the end marker is looked at: what follows may be a value tag or, in a property list, the
+// length byte of a property name, which can be any number up to 255.
+bool ValueReader::EndOfList() const {
+    Need(1, "a value");
+    return static_cast<quint8>(m_data.at(m_pos)) == static_cast<quint8>(ValueType::Null);
+}
 
 void ValueReader::ExpectValue(ValueType expected) {
     const ValueType t = PeekValueType();

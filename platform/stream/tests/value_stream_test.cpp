@@ -213,3 +213,27 @@ TEST(ValueStream, plain_values_of_another_writer_read_and_write_back_byte_for_by
 }
 
 }  // namespace
+
+// The length byte of a property name follows the previous property's value, where a list
+// could also end; names of any length up to 255 must not be taken for a value tag.
+TEST(ValueStream, property_names_of_every_length_read_back_from_the_binary_form) {
+    for (const int length : {1, 20, 21, 64, 255}) {
+        SCOPED_TRACE(length);
+        stream::ObjectData root;
+        root.className = QStringLiteral("TppPageDef");
+        root.name = QStringLiteral("PageDef");
+        const QString name = QString(length, u'm');
+        root.properties.push_back(stream::Property{QStringLiteral("Width"), Value::Integer(8500), {}});
+        root.properties.push_back(stream::Property{name, Value::Integer(6350), {}});
+        root.properties.push_back(stream::Property{QStringLiteral("Items"), Item(std::nullopt, "mmMarginRightOfTheItem", Value::Integer(1)), {}});
+        stream::ObjectData child;
+        child.className = QStringLiteral("TppDrawText");
+        child.properties.push_back(stream::Property{name, Value::Text(QStringLiteral("x")), {}});
+        root.children.push_back(child);
+
+        const stream::ObjectData read = stream::ReadObjectBinary(stream::WriteObjectBinary(root));
+        EXPECT_TRUE(read == root);
+        ASSERT_NE(read.FindProperty(name), nullptr);
+        EXPECT_EQ(read.FindProperty(name)->value, Value::Integer(6350));
+    }
+}
