@@ -1,0 +1,307 @@
+// The hierarchy explorer in the real main window on a copy of the sample database: the
+// lazily read tree against Hierarchy.DB, selection telling the program, and adding,
+// renaming and deleting branches with Hierarchy.DB and the View tables checked afterwards.
+
+#include "core/gui/explorer.h"
+
+#include "core/command_registry.h"
+#include "core/globals.h"
+#include "core/gui/confirm_dialogs.h"
+#include "core/gui/main_form.h"
+#include "core/main_data_mod.h"
+#include "core/product_tables.h"
+#include "core/view_control.h"
+#include "core/view_layer.h"
+#include "core/win_registry.h"
+
+#include "fulltext/table/ts_table.h"
+#include "fulltext/table/ts_update.h"
+
+#include "platform/db/field.h"
+#include "platform/db/table.h"
+#include "platform/settings/ini_document.h"
+
+#include "testsupport/dialog_answerer.h"
+#include "testsupport/widget_helpers.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+using testsupport::DialogAnswerer;
+
+const QString kBin = QStringLiteral(DOSSARA_BIN_DIR);
+const QString g_startFolder = QDir::currentPath();
+constexpr int UM_NODECHANGED = 0x0400 + 101;
+
+void copyFolder(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QString& name : QDir(from).entryList(QDir::Files)) QFile::copy(from + "/" + name, to + "/" + name);
+}
+
+struct Row {
+    int parent = 0;
+    QString name;
+    int type = 0;
+};
+
+/// Every row of Hierarchy.DB, read through a table of its own.
+std::map<int, Row> hierarchyRows(const QString& folder) {
+    db::Table t;
+    t.SetDatabaseName(folder);
+    t.SetTableName("Hierarchy.DB");
+    t.Open();
+    std::map<int, Row> rows;
+    for (t.First(); !t.Eof(); t.Next())
+        rows[t.FieldByName("NodeID")->AsInteger()] = {t.FieldByName("ParentNodeID")->AsInteger(),
+                                                      t.FieldByName("NodeName")->AsString(),
+                                                      t.FieldByName("NodeType")->AsInteger()};
+    return rows;
+}
+
+/// True when the View's table holds a record of the NodeID.
+bool viewRecordExists(int view, int nodeID) {
+    db::Table t;
+    t.SetDatabaseName(Globals().CurrentFolder);
+    t.SetTableName(core::ViewTableFile(ViewControl().GetViewTableName(view)));
+    t.Open();
+    return t.Locate("NodeID", {nodeID});
+}
+
+QStringList childTexts(QTreeWidget* tree, QTreeWidgetItem* node) {
+    QStringList texts;
+    const int n = node ? node->childCount() : tree->topLevelItemCount();
+    for (int i = 0; i < n; ++i) texts << (node ? node->child(i) : tree->topLevelItem(i))->text(0);
+    return texts;
+}
+
+QStringList rowNamesUnder(const std::map<int, Row>& rows, int parent) {
+    QStringList names;
+    for (const auto& [id, r] : rows)
+        if (r.parent == parent) names << r.name;
+    return names;
+}
+
+class ExplorerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        settings::SetConfigRoot(m_dir.filePath("config"));
+        core::InstallConfirmationDialogs();
+        sample = m_dir.filePath("Sample");
+        copyFolder(kBin + "/Sample", sample);
+        copyFolder(kBin + "/Library", m_dir.filePath("Library"));
+        Globals().LibraryFolder = m_dir.filePath("Library");
+        Globals().ProgramFolder = m_dir.path() + "/";
+        core::WriteWinRegBool("Preferences", "ShowStartupWizard", false);
+        form = std::make_unique<TMainForm>();
+        data = new TMainDataMod(form.get());
+        form->SetDataModule(data);
+        form->SetSplashPauseMs(0);
+        core::InstallExplorer(form.get());
+        ViewLayer().PostToViewWindows = [this](int msg, qintptr w, qintptr l) {
+            if (msg == UM_NODECHANGED && w == 1) told.push_back(int(l));
+        };
+        form->SetParameters({"/db:" + sample});
+        form->resize(900, 600);
+        form->show();
+        ASSERT_TRUE(testsupport::WaitFor([&] { return form->StartupDone(); }, 20000));
+        ASSERT_TRUE(Globals().DatabaseOpen);
+        ASSERT_TRUE(testsupport::WaitFor([&] { return explorer() && tree()->topLevelItemCount() > 0; }, 20000));
+    }
+    void TearDown() override {
+        ViewLayer() = TViewLayer{};
+        core::ClearCommands();
+        form->close();
+        form.reset();
+        ViewControl().Clear();
+        Globals().DatabaseOpen = false;
+        Globals().CurrentFolder.clear();
+    }
+
+    TExplorer* explorer() const { return form->findChild<TExplorer*>("Explorer"); }
+    QTreeWidget* tree() const { return form->findChild<QTreeWidget*>("TreeView"); }
+    QAction* action(const char* name) const { return explorer()->findChild<QAction*>(name); }
+    QTreeWidgetItem* itemOf(int id) { return explorer()->FindNodeByID(id); }
+    static int idOf(QTreeWidgetItem* item) { return item->data(0, TExplorer::kNodeIDRole).toInt(); }
+
+    void grab(QWidget* widget, const QString& name) {
+        const QString now = QDir::currentPath();
+        QDir::setCurrent(g_startFolder);
+        testsupport::GrabToPng(widget, name);
+        QDir::setCurrent(now);
+    }
+
+    /// Answers the "Create New Branch" dialog with a title and a View.
+    static std::function<void(TNodeParmsForm&)> create(const QString& title, int view) {
+        return [title, view](TNodeParmsForm& d) {
+            d.findChild<QListWidget*>("ItemType")->setCurrentRow(view);
+            d.findChild<QPlainTextEdit*>("NodeName")->setPlainText(title);
+            QTest::mouseClick(d.findChild<QPushButton*>("OKBtn"), Qt::LeftButton);
+        };
+    }
+
+    QTemporaryDir m_dir;
+    QString sample;
+    std::unique_ptr<TMainForm> form;
+    TMainDataMod* data = nullptr;
+    std::vector<int> told;  ///< View indexes of the UM_NODECHANGED posted
+};
+
+TEST_F(ExplorerTest, the_tree_shows_hierarchy_levels_read_when_expanded_and_selection_tells_the_program) {
+    EXPECT_TRUE(form->LeftDockPanel->isAncestorOf(explorer()));
+    const auto rows = hierarchyRows(sample);
+    ASSERT_GT(rows.size(), 2000u);
+    QCollator collator;
+    // The roots in title order, and nothing below them read yet.
+    QStringList roots = rowNamesUnder(rows, 0);
+    QStringList shown = childTexts(tree(), nullptr);
+    std::sort(roots.begin(), roots.end());
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, roots);
+    int loadedItems = 0;
+    for (int i = 0; i < tree()->topLevelItemCount(); ++i) loadedItems += 1 + tree()->topLevelItem(i)->childCount();
+    EXPECT_EQ(loadedItems, roots.size());
+
+    // Expanding a root reads exactly its children, each with its View's icon; leaves show no button.
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    EXPECT_EQ(root->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    root->setExpanded(true);
+    QStringList children = rowNamesUnder(rows, idOf(root));
+    QStringList shownChildren = childTexts(tree(), root);
+    std::sort(children.begin(), children.end());
+    std::sort(shownChildren.begin(), shownChildren.end());
+    ASSERT_FALSE(children.isEmpty());
+    EXPECT_EQ(shownChildren, children);
+    for (int i = 0; i < root->childCount(); ++i) {
+        QTreeWidgetItem* c = root->child(i);
+        EXPECT_EQ(c->data(0, TExplorer::kNodeTypeRole).toInt(), rows.at(idOf(c)).type);
+        EXPECT_FALSE(c->icon(0).isNull());
+        bool hasChildren = false;
+        for (const auto& [id, r] : rows) hasChildren = hasChildren || r.parent == idOf(c);
+        EXPECT_EQ(c->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator, hasChildren) << idOf(c);
+    }
+
+    // A branch four levels down is found (its path read) and selecting it tells the program.
+    int deep = 0;
+    for (const auto& [id, r] : rows) {
+        int depth = 0;
+        for (int p = r.parent; p != 0; p = rows.at(p).parent) ++depth;
+        if (depth == 3) {
+            deep = id;
+            break;
+        }
+    }
+    ASSERT_GT(deep, 0);
+    QTreeWidgetItem* item = itemOf(deep);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(0), rows.at(deep).name);
+    told.clear();
+    tree()->setCurrentItem(item);
+    const int view = rows.at(deep).type;
+    ASSERT_EQ(told, std::vector<int>{view});
+    EXPECT_EQ(data->Hierarchy->FieldByName("NodeID")->AsInteger(), deep);
+    if (TtsTable* table = ViewControl().GetViewTable(view); table && table->Active()) {
+        EXPECT_EQ(table->FieldByName("NodeID")->AsInteger(), deep);
+    }
+    EXPECT_EQ(ViewControl().GetViewCurrentNodeID(view), deep);
+    EXPECT_EQ(explorer()->CurrentViewIndex(), view);
+    EXPECT_TRUE(action("A_NewChild")->isEnabled());
+    grab(form.get(), "explorer_sample_open");
+
+    // A row whose parent does not exist is never shown.
+    EXPECT_EQ(itemOf(999999), nullptr);
+}
+
+TEST_F(ExplorerTest, adding_renaming_and_deleting_branches_write_hierarchy_and_view_records) {
+    DialogAnswerer answers;
+    const int rowsBefore = int(hierarchyRows(sample).size());
+    // A root of View 1 beside the selected root.
+    tree()->setCurrentItem(tree()->topLevelItem(0));
+    answers.ExpectModal<TNodeParmsForm>(create("Zeta root", 1));
+    action("A_NewSibbling")->trigger();
+    auto rows = hierarchyRows(sample);
+    ASSERT_EQ(int(rows.size()), rowsBefore + 1);
+    const int rootID = rows.rbegin()->first;
+    EXPECT_EQ(rows.at(rootID).parent, 0);
+    EXPECT_EQ(rows.at(rootID).name, "Zeta root");
+    EXPECT_EQ(rows.at(rootID).type, 1);
+    EXPECT_TRUE(viewRecordExists(1, rootID));
+    EXPECT_EQ(idOf(tree()->currentItem()), rootID);
+
+    // A child of View 0 below it; then a grandchild.
+    answers.ExpectModal<TNodeParmsForm>(create("Child", 0));
+    action("A_NewChild")->trigger();
+    rows = hierarchyRows(sample);
+    const int childID = rows.rbegin()->first;
+    EXPECT_EQ(rows.at(childID).parent, rootID);
+    EXPECT_TRUE(viewRecordExists(0, childID));
+    answers.ExpectModal<TNodeParmsForm>(create("Grandchild", 2));
+    action("A_NewChild")->trigger();
+    rows = hierarchyRows(sample);
+    const int grandID = rows.rbegin()->first;
+    EXPECT_EQ(rows.at(grandID).parent, childID);
+    EXPECT_TRUE(viewRecordExists(2, grandID));
+
+    // The dialog refuses an empty title and a missing type.
+    answers.ExpectModal<TNodeParmsForm>([&answers](TNodeParmsForm& d) {
+        answers.ExpectMessage("You must enter a branch name.", ui::Button::Ok, ui::MessageKind::Error);
+        d.findChild<QListWidget*>("ItemType")->setCurrentRow(0);
+        d.findChild<QPlainTextEdit*>("NodeName")->setPlainText("   ");
+        QTest::mouseClick(d.findChild<QPushButton*>("OKBtn"), Qt::LeftButton);
+        EXPECT_TRUE(d.isVisible());
+        d.reject();
+    });
+    action("A_NewChild")->trigger();
+    EXPECT_EQ(hierarchyRows(sample).size(), rows.size());
+
+    // Renaming: a title of 120 characters is stored cut to 100 with the warning; a blank
+    // title is refused and the old title comes back.
+    QTreeWidgetItem* child = itemOf(childID);
+    ASSERT_NE(child, nullptr);
+    answers.ExpectModal<TWarner>([](TWarner& d) { d.reject(); });
+    child->setText(0, QString(120, 'x'));
+    ASSERT_TRUE(testsupport::WaitFor([&] { return answers.Pending() == 0; }));
+    EXPECT_EQ(hierarchyRows(sample).at(childID).name, QString(100, 'x'));
+    EXPECT_EQ(child->text(0), QString(100, 'x'));
+    tree()->setCurrentItem(child);
+    answers.ExpectMessage("The title cannot be blank.", ui::Button::Ok, ui::MessageKind::Error);
+    child->setText(0, "   ");
+    ASSERT_TRUE(testsupport::WaitFor([&] { return answers.Pending() == 0; }));
+    EXPECT_EQ(child->text(0), QString(100, 'x'));
+    EXPECT_EQ(hierarchyRows(sample).at(childID).name, QString(100, 'x'));
+    tree()->closePersistentEditor(child, 0);
+
+    // Deleting the root: No keeps everything; Yes removes the subtree's rows and View records.
+    tree()->setCurrentItem(itemOf(rootID));
+    answers.ExpectMessage("Are you sure you want to delete this branch\\?", ui::Button::No,
+                          ui::MessageKind::Confirmation);
+    action("A_DeleteBranch")->trigger();
+    EXPECT_EQ(hierarchyRows(sample).count(rootID), 1u);
+    answers.ExpectMessage("Are you sure you want to delete this branch\\?", ui::Button::Yes,
+                          ui::MessageKind::Confirmation);
+    action("A_DeleteBranch")->trigger();
+    rows = hierarchyRows(sample);
+    EXPECT_EQ(int(rows.size()), rowsBefore);
+    for (int id : {rootID, childID, grandID}) EXPECT_EQ(rows.count(id), 0u) << id;
+    EXPECT_FALSE(viewRecordExists(1, rootID));
+    EXPECT_FALSE(viewRecordExists(0, childID));
+    EXPECT_FALSE(viewRecordExists(2, grandID));
+    EXPECT_EQ(itemOf(rootID), nullptr);
+    for (int i = 0; i < tree()->topLevelItemCount(); ++i) EXPECT_NE(idOf(tree()->topLevelItem(i)), rootID);
+}
+
+}  // namespace
