@@ -2,6 +2,7 @@
 
 #include "core/confirmation.h"
 #include "core/globals.h"
+#include "core/gui/action_icons.h"
 #include "core/gui/main_form.h"
 #include "core/main_data_mod.h"
 #include "core/product_tables.h"
@@ -103,24 +104,24 @@ TExplorer::TExplorer(TMainForm* mainForm, TMainDataMod* data, QWidget* parent)
     setWindowTitle(QStringLiteral("Explorer"));
     setProperty("HelpContext", 50014);
 
-    A_NewSibbling = makeAction("A_NewSibbling", QStringLiteral("&Add branch at this level"),
+    A_NewSibbling = makeAction("A_NewSibbling", "document-new", QStringLiteral("&Add branch at this level"),
                                QStringLiteral("Add a branch at this level"), 50000, QKeySequence("Ctrl+Alt+A"));
-    A_NewChild = makeAction("A_NewChild", QStringLiteral("Add branch &below this level"),
+    A_NewChild = makeAction("A_NewChild", "list-add", QStringLiteral("Add branch &below this level"),
                             QStringLiteral("Add a branch below this level"), 50001, QKeySequence("Ctrl+Alt+B"));
-    A_EditBranch = makeAction("A_EditBranch", QStringLiteral("&Edit branch title"), QStringLiteral("Edit branch title"),
+    A_EditBranch = makeAction("A_EditBranch", "accessories-text-editor", QStringLiteral("&Edit branch title"), QStringLiteral("Edit branch title"),
                               50009, QKeySequence(Qt::Key_F2));
-    A_DeleteBranch = makeAction("A_DeleteBranch", QStringLiteral("&Delete this branch"),
+    A_DeleteBranch = makeAction("A_DeleteBranch", "edit-delete", QStringLiteral("&Delete this branch"),
                                 QStringLiteral("Delete the selected branch"), 50002, QKeySequence("Ctrl+Alt+D"));
-    A_ExpandBranch = makeAction("A_ExpandBranch", QStringLiteral("E&xpand this branch"),
+    A_ExpandBranch = makeAction("A_ExpandBranch", "go-down", QStringLiteral("E&xpand this branch"),
                                 QStringLiteral("Expand the selected branch"), 50003);
-    A_CollapseBranch = makeAction("A_CollapseBranch", QStringLiteral("C&ollapse this branch"),
+    A_CollapseBranch = makeAction("A_CollapseBranch", "go-up", QStringLiteral("C&ollapse this branch"),
                                   QStringLiteral("Collapse the selected branch"), 50004);
-    A_ExpandAll = makeAction("A_ExpandAll", QStringLiteral("Expand &all branches"),
+    A_ExpandAll = makeAction("A_ExpandAll", "go-bottom", QStringLiteral("Expand &all branches"),
                              QStringLiteral("Expand all branches"), 50005);
-    A_CollapseAll = makeAction("A_CollapseAll", QStringLiteral("Co&llapse all branches"),
+    A_CollapseAll = makeAction("A_CollapseAll", "go-top", QStringLiteral("Co&llapse all branches"),
                                QStringLiteral("Collapse all branches"), 50006);
-    A_Refresh = makeAction("A_Refresh", QStringLiteral("&Refresh"), QStringLiteral("Refresh tree display"), 50007);
-    A_Help = makeAction("A_Help", QStringLiteral("&Help"), QStringLiteral("Help"), 0, QKeySequence(Qt::Key_F1));
+    A_Refresh = makeAction("A_Refresh", "view-refresh", QStringLiteral("&Refresh"), QStringLiteral("Refresh tree display"), 50007);
+    A_Help = makeAction("A_Help", "help-browser", QStringLiteral("&Help"), QStringLiteral("Help"), 0, QKeySequence(Qt::Key_F1));
 
     ExplorerToolbar = ui::Make<QToolBar>(this, "ExplorerToolbar", QStringLiteral("Explorer Tools"));
     ExplorerToolbar->setIconSize(QSize(16, 16));
@@ -148,7 +149,7 @@ TExplorer::TExplorer(TMainForm* mainForm, TMainDataMod* data, QWidget* parent)
     connect(TreeView, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* item) { ui::RunGuarded(this, [&] { fillChildren(item); }); });
     connect(TreeView, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { selectionChanged(current); });
+            [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) { selectionChanged(current, previous); });
     connect(TreeView, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) { itemRenamed(item); });
     connect(A_NewSibbling, &QAction::triggered, this,
             [this] { ui::RunGuarded(this, [&] { AddBranch(TreeView->currentItem(), false); }); });
@@ -195,9 +196,9 @@ TExplorer::TExplorer(TMainForm* mainForm, TMainDataMod* data, QWidget* parent)
 
 TExplorer::~TExplorer() = default;
 
-QAction* TExplorer::makeAction(const char* name, const QString& caption, const QString& hint, int help,
-                               const QKeySequence& shortcut) {
-    auto* a = new QAction(caption, this);
+QAction* TExplorer::makeAction(const char* name, const char* icon, const QString& caption, const QString& hint,
+                               int help, const QKeySequence& shortcut) {
+    auto* a = new QAction(core::ThemeIcon(QString::fromLatin1(icon)), caption, this);
     a->setObjectName(QString::fromLatin1(name));
     a->setToolTip(hint);
     a->setStatusTip(hint);
@@ -401,8 +402,14 @@ void TExplorer::setBranchActions(bool enable) {
 
 bool TExplorer::unsavedChanges() const { return ViewLayer().FindUnsavedChanges && ViewLayer().FindUnsavedChanges(); }
 
-void TExplorer::selectionChanged(QTreeWidgetItem* current) {
+void TExplorer::selectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
     if (m_loading || m_busy || Globals().CustomizeMode) return;
+    if (previous && unsavedChanges()) {
+        // Refused: the window holding the changes asks to save or cancel them.
+        const QSignalBlocker block(TreeView);
+        TreeView->setCurrentItem(previous);
+        return;
+    }
     ui::RunGuarded(this, [&] { tellProgram(current); });
 }
 
@@ -446,12 +453,17 @@ void TExplorer::itemRenamed(QTreeWidgetItem* item) {
         }
         const QString stored = h.FieldByName(QStringLiteral("NodeName"))->AsString();
         QString text = item->text(0);
+        if (text == stored) return;
         const QString trimmed = text.trimmed();
         m_renaming = true;
         struct Clear {
             bool& b;
             ~Clear() { b = false; }
         } clear{m_renaming};
+        if (unsavedChanges()) {
+            item->setText(0, stored);
+            return;
+        }
         if (trimmed.isEmpty()) {
             item->setText(0, stored);
             ui::PostMessage(this, UM_BLANKTITLE);

@@ -69,14 +69,14 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    QAction* makeAction(const char* name, const QString& caption, const QString& hint, int help,
+    QAction* makeAction(const char* name, const char* icon, const QString& caption, const QString& hint, int help,
                         const QKeySequence& shortcut = {});
     /// Reads the children of the node's branch (roots for null) into the tree, once.
     void fillChildren(QTreeWidgetItem* node);
     QTreeWidgetItem* makeNode(int nodeID, const QString& name, int nodeType);
     void readParents();
     void tellProgram(QTreeWidgetItem* node);
-    void selectionChanged(QTreeWidgetItem* current);
+    void selectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void itemRenamed(QTreeWidgetItem* item);
     void setBranchActions(bool enable);
     /// Collects the subtree of a NodeID from Hierarchy.DB, children before their parents.

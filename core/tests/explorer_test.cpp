@@ -30,6 +30,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -221,6 +222,18 @@ TEST_F(ExplorerTest, the_tree_shows_hierarchy_levels_read_when_expanded_and_sele
     EXPECT_EQ(explorer()->CurrentViewIndex(), view);
     EXPECT_TRUE(action("A_NewChild")->isEnabled());
     grab(form.get(), "explorer_sample_open");
+    for (QAction* a : explorer()->ExplorerToolbar->actions()) EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
+
+    // While a View holds unsaved changes the selection and the titles stay as they are.
+    ViewLayer().FindUnsavedChanges = [] { return true; };
+    told.clear();
+    tree()->setCurrentItem(root);
+    EXPECT_EQ(tree()->currentItem(), item);
+    item->setText(0, "Changed");
+    EXPECT_EQ(item->text(0), rows.at(deep).name);
+    EXPECT_EQ(hierarchyRows(sample).at(deep).name, rows.at(deep).name);
+    EXPECT_TRUE(told.empty());
+    ViewLayer().FindUnsavedChanges = nullptr;
 
     // A row whose parent does not exist is never shown.
     EXPECT_EQ(itemOf(999999), nullptr);
