@@ -17,6 +17,7 @@
 #include "fulltext/table/ts_table.h"
 #include "fulltext/table/ts_update.h"
 
+#include "platform/db/fault_injection.h"
 #include "platform/db/field.h"
 #include "platform/db/table.h"
 #include "platform/settings/ini_document.h"
@@ -315,6 +316,30 @@ TEST_F(ExplorerTest, adding_renaming_and_deleting_branches_write_hierarchy_and_v
     EXPECT_FALSE(viewRecordExists(2, grandID));
     EXPECT_EQ(itemOf(rootID), nullptr);
     for (int i = 0; i < tree()->topLevelItemCount(); ++i) EXPECT_NE(idOf(tree()->topLevelItem(i)), rootID);
+}
+
+TEST_F(ExplorerTest, a_delete_that_fails_half_way_leaves_every_row_and_record) {
+    const auto rows = hierarchyRows(sample);
+    // A root with branches below it.
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    const int rootID = idOf(root);
+    std::vector<int> below;
+    for (const auto& [id, r] : rows)
+        if (r.parent == rootID) below.push_back(id);
+    ASSERT_GT(below.size(), 1u);
+    tree()->setCurrentItem(root);
+    {
+        DialogAnswerer answers;
+        answers.ExpectMessage("Are you sure you want to delete this branch\\?", ui::Button::Yes)
+            .ExpectMessage(".", ui::Button::Ok, ui::MessageKind::Error);
+        db::testing::FailNthWrite(40);
+        action("A_DeleteBranch")->trigger();
+        db::testing::FailNthWrite(0);
+    }
+    EXPECT_EQ(hierarchyRows(sample).size(), rows.size());
+    for (int id : below) EXPECT_TRUE(viewRecordExists(rows.at(id).type, id)) << id;
+    EXPECT_TRUE(viewRecordExists(rows.at(rootID).type, rootID));
+    EXPECT_EQ(itemOf(rootID), root);
 }
 
 }  // namespace
