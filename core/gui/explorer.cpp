@@ -27,6 +27,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -37,6 +38,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -128,7 +130,13 @@ TExplorer::TExplorer(TMainForm* mainForm, TMainDataMod* data, QWidget* parent)
     for (QAction* a : {A_NewSibbling, A_NewChild, A_EditBranch, A_DeleteBranch, A_ExpandBranch, A_CollapseBranch,
                        A_ExpandAll, A_CollapseAll, A_Refresh, A_Help})
         ExplorerToolbar->addAction(a);
-    TreeView = ui::Make<QTreeWidget>(this, "TreeView");
+    TreeView = new TExplorerTree(this, this);
+    TreeView->setObjectName(QStringLiteral("TreeView"));
+    TreeView->setDragEnabled(true);
+    TreeView->setAcceptDrops(true);
+    TreeView->setDropIndicatorShown(true);
+    TreeView->setDragDropMode(QAbstractItemView::DragDrop);
+    TreeView->setDefaultDropAction(Qt::MoveAction);
     TreeView->setHeaderHidden(true);
     TreeView->setColumnCount(1);
     TreeView->setIndentation(19);
@@ -595,6 +603,118 @@ void TExplorer::DeleteBranch(QTreeWidgetItem* node, bool confirm) {
         if (parent && parent->childCount() == 0) m_parents.remove(nodeID(parent));
     }
     tellProgram(TreeView->currentItem());
+}
+
+bool TExplorer::CanDropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target) {
+    if (!source || !target || target == source || target == source->parent()) return false;
+    for (QTreeWidgetItem* p = target->parent(); p; p = p->parent())
+        if (p == source) return false;
+    return true;
+}
+
+void TExplorer::refillChildren(QTreeWidgetItem* node) {
+    if (!node->data(0, kFilledRole).toBool()) return;
+    const QSignalBlocker block(TreeView);
+    qDeleteAll(node->takeChildren());
+    node->setData(0, kFilledRole, false);
+    fillChildren(node);
+}
+
+bool TExplorer::DropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target, bool move) {
+    if (!m_data || !CanDropBranch(source, target) || unsavedChanges()) return false;
+    const QString text = QStringLiteral("You are about to %1 branch \"%2\" and all of its sub-branches to branch \"%3\".")
+                             .arg(move ? QStringLiteral("move") : QStringLiteral("copy"), source->text(0), target->text(0));
+    if (!core::ConfirmAction(text, QStringLiteral("Explorer: Copy or Move Branch"), 51500)) return false;
+    ui::HourglassCursor hourglass;
+    TtsTable& h = *m_data->Hierarchy;
+    const int sourceID = nodeID(source), targetID = nodeID(target);
+    QList<QPair<int, int>> rows;  // children before parents
+    collectSubtree(sourceID, rows);
+    // Copies are made parents first, so each copy's parent already has its new NodeID.
+    std::reverse(rows.begin(), rows.end());
+    QHash<int, int> newIDs;
+    int next = 0;
+    {
+        db::Transaction tx(*m_data->DSDB);
+        h.Last();
+        next = std::max({h.Eof() ? 0 : h.FieldByName(QStringLiteral("NodeID"))->AsInteger() + 1, core::kFirstNodeID,
+                         ViewControl().NextNodeID});
+        for (const auto& [id, view] : rows) {
+            if (!h.FindKey({id})) continue;
+            const int parent = id == sourceID ? targetID : h.FieldByName(QStringLiteral("ParentNodeID"))->AsInteger();
+            if (!newIDs.contains(parent) && id != sourceID) continue;
+            const QString name = h.FieldByName(QStringLiteral("NodeName"))->AsString();
+            const int newID = next++;
+            newIDs.insert(id, newID);
+            h.Append();
+            h.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(newID);
+            h.FieldByName(QStringLiteral("ParentNodeID"))->SetAsInteger(id == sourceID ? targetID : newIDs.value(parent));
+            h.FieldByName(QStringLiteral("NodeName"))->SetAsString(name);
+            h.FieldByName(QStringLiteral("NodeType"))->SetAsInteger(view);
+            h.FieldByName(QStringLiteral("Timestamp"))->SetAsDateTime(nowDays());
+            h.Post();
+            std::unique_ptr<db::Table> own;
+            db::Table* table = viewTable(view, own);
+            if (!table || !table->Locate(QStringLiteral("NodeID"), {id}))
+                throw std::runtime_error("Unable to find the data record for the tree branch.");
+            std::vector<QVariant> values;
+            for (int i = 0; i < table->FieldCount(); ++i) values.push_back(table->Fields(i)->Value());
+            table->Append();
+            for (int i = 0; i < table->FieldCount(); ++i) table->Fields(i)->SetValue(values[size_t(i)]);
+            table->FieldByName(QStringLiteral("NodeID"))->SetAsInteger(newID);
+            table->FieldByName(QStringLiteral("TimeStamp"))->SetAsDateTime(nowDays());
+            table->Post();
+        }
+        if (move) {
+            std::reverse(rows.begin(), rows.end());
+            for (const auto& [id, view] : rows) {
+                std::unique_ptr<db::Table> own;
+                if (db::Table* table = viewTable(view, own))
+                    if (table->Locate(QStringLiteral("NodeID"), {id})) table->Delete();
+                if (h.FindKey({id})) h.Delete();
+            }
+        }
+        tx.Commit();
+    }
+    ViewControl().NextNodeID = next;
+    m_parents.insert(targetID);
+    for (auto it = newIDs.begin(); it != newIDs.end(); ++it)
+        if (m_parents.contains(it.key())) m_parents.insert(it.value());
+    if (move) {
+        QTreeWidgetItem* parent = source->parent();
+        const QSignalBlocker block(TreeView);
+        delete source;
+        if (parent && parent->childCount() == 0) m_parents.remove(nodeID(parent));
+    }
+    target->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    refillChildren(target);
+    {
+        const QSignalBlocker block(TreeView);
+        TreeView->setCurrentItem(target);
+    }
+    tellProgram(target);
+    return true;
+}
+
+TExplorerTree::TExplorerTree(TExplorer* explorer, QWidget* parent) : QTreeWidget(parent), m_explorer(explorer) {}
+
+void TExplorerTree::dragMoveEvent(QDragMoveEvent* event) {
+    QTreeWidgetItem* target = itemAt(event->position().toPoint());
+    if (TExplorer::CanDropBranch(currentItem(), target)) {
+        event->setDropAction((event->modifiers() & Qt::ControlModifier) ? Qt::CopyAction : Qt::MoveAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TExplorerTree::dropEvent(QDropEvent* event) {
+    QTreeWidgetItem* source = currentItem();
+    QTreeWidgetItem* target = itemAt(event->position().toPoint());
+    const bool move = !(event->modifiers() & Qt::ControlModifier);
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();  // the view itself never moves the items
+    ui::RunGuarded(m_explorer, [&] { m_explorer->DropBranch(source, target, move); });
 }
 
 // ---- "Create New Branch" ----

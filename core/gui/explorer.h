@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QSet>
+#include <QTreeWidget>
 #include <QWidget>
 
 class QAction;
@@ -10,8 +11,6 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QToolBar;
-class QTreeWidget;
-class QTreeWidgetItem;
 class TMainDataMod;
 class TMainForm;
 
@@ -59,6 +58,14 @@ public:
     /// Deletes the branch with all branches below it and their View records, in one
     /// transaction; with confirm the user is asked first.
     void DeleteBranch(QTreeWidgetItem* node, bool confirm);
+    /// Drop rule: false when either is missing, when target is source or source's parent,
+    /// or when source is an ancestor of target.
+    static bool CanDropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target);
+    /// Copies (move false) or moves the source's subtree below the target after the user's
+    /// confirmation. The copies get new NodeIDs, parents before children; a move deletes the
+    /// source's rows and records only after every copy was written, all in one database
+    /// transaction, so a failure leaves the tree as it was. False when refused or declined.
+    bool DropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target, bool move);
 
     QTreeWidget* TreeView = nullptr;
     QToolBar* ExplorerToolbar = nullptr;
@@ -81,6 +88,8 @@ private:
     void setBranchActions(bool enable);
     /// Collects the subtree of a NodeID from Hierarchy.DB, children before their parents.
     void collectSubtree(int nodeID, QList<QPair<int, int>>& out);
+    /// Rereads the children of a node that were read before (after a copy below it).
+    void refillChildren(QTreeWidgetItem* node);
     bool unsavedChanges() const;
     QIcon viewIcon(int view) const;
     void expandAllBelow(QTreeWidgetItem* node, bool expand);
@@ -95,6 +104,21 @@ private:
 };
 
 /// The "Create New Branch" dialog: the title of a new branch and its View.
+/// The explorer's tree view: a drag of a branch (Ctrl held: copy) is dropped through
+/// `TExplorer::DropBranch`; the view never moves items itself.
+class TExplorerTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    TExplorerTree(TExplorer* explorer, QWidget* parent);
+
+    // Public so that a drop can be delivered without a platform drag (tests).
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    TExplorer* m_explorer;
+};
+
 class TNodeParmsForm : public QDialog {
     Q_OBJECT
 public:

@@ -25,9 +25,12 @@
 #include "testsupport/dialog_answerer.h"
 #include "testsupport/widget_helpers.h"
 
+#include <QApplication>
 #include <QCollator>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -58,6 +61,7 @@ struct Row {
     int parent = 0;
     QString name;
     int type = 0;
+    bool operator==(const Row&) const = default;
 };
 
 /// Every row of Hierarchy.DB, read through a table of its own.
@@ -316,6 +320,103 @@ TEST_F(ExplorerTest, adding_renaming_and_deleting_branches_write_hierarchy_and_v
     EXPECT_FALSE(viewRecordExists(2, grandID));
     EXPECT_EQ(itemOf(rootID), nullptr);
     for (int i = 0; i < tree()->topLevelItemCount(); ++i) EXPECT_NE(idOf(tree()->topLevelItem(i)), rootID);
+}
+
+/// Drops the selected branch on the target as a drag would (Ctrl held: copy).
+void dropOn(QTreeWidget* tree, QTreeWidgetItem* target, bool copy) {
+    tree->scrollToItem(target);
+    const QPointF pos = tree->visualItemRect(target).center();
+    QMimeData mime;
+    QDropEvent drop(pos, copy ? Qt::CopyAction : Qt::MoveAction, &mime, Qt::LeftButton,
+                    copy ? Qt::ControlModifier : Qt::NoModifier);
+    // Straight to the tree's handler: the application delivers drop events only during a
+    // platform drag, which the offscreen platform has not.
+    static_cast<TExplorerTree*>(tree)->dropEvent(&drop);
+}
+
+void clickOK(TConfirmer& d) { QTest::mouseClick(d.findChild<QPushButton*>("OKBtn"), Qt::LeftButton); }
+
+/// The names of the subtree below a NodeID, by level: "name/child/grandchild" per branch.
+QStringList subtreePaths(const std::map<int, Row>& rows, int id, const QString& prefix = {}) {
+    QStringList paths;
+    for (const auto& [child, r] : rows)
+        if (r.parent == id) {
+            paths << prefix + r.name;
+            paths << subtreePaths(rows, child, prefix + r.name + "/");
+        }
+    paths.sort();
+    return paths;
+}
+
+TEST_F(ExplorerTest, dropping_copies_or_moves_a_subtree_with_new_node_ids_and_refuses_its_own_descendants) {
+    DialogAnswerer answers;
+    const auto rows = hierarchyRows(sample);
+    // A section (level 2) with sources below, and another section to drop it on.
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    root->setExpanded(true);
+    QTreeWidgetItem* section = root->child(0);
+    QTreeWidgetItem* other = root->child(1);
+    section->setExpanded(true);
+    QTreeWidgetItem* source = section->child(0);
+    for (int i = 0; i < section->childCount() && rows.count(idOf(source)) && subtreePaths(rows, idOf(source)).isEmpty(); ++i)
+        source = section->child(i);
+    const int sourceID = idOf(source), otherID = idOf(other);
+    const QStringList sourceTree = subtreePaths(rows, sourceID);
+    ASSERT_FALSE(sourceTree.isEmpty());
+    const QString sourceName = source->text(0);
+
+    // Its own parent and its own branches below are refused without a question.
+    tree()->setCurrentItem(source);
+    dropOn(tree(), section, false);
+    source->setExpanded(true);
+    dropOn(tree(), source->child(0), false);
+    EXPECT_EQ(hierarchyRows(sample).size(), rows.size());
+
+    // Copy (Ctrl): the source stays, the copy below the other section has new NodeIDs.
+    tree()->setCurrentItem(source);
+    answers.ExpectModal<TConfirmer>(clickOK);
+    dropOn(tree(), other, true);
+    auto after = hierarchyRows(sample);
+    EXPECT_EQ(after.size(), rows.size() + 1 + size_t(sourceTree.size()));
+    EXPECT_EQ(subtreePaths(after, sourceID), sourceTree);
+    int copyID = 0;
+    for (const auto& [id, r] : after)
+        if (r.parent == otherID && r.name == sourceName && rows.count(id) == 0) copyID = id;
+    ASSERT_GT(copyID, 0);
+    EXPECT_EQ(subtreePaths(after, copyID), sourceTree);
+    for (const auto& [id, r] : after)
+        if (rows.count(id) == 0) {
+            EXPECT_TRUE(viewRecordExists(r.type, id)) << id;
+        }
+
+    // Move: the source's rows and records go, its copy below the other section stays.
+    QTreeWidgetItem* moved = itemOf(sourceID);
+    ASSERT_NE(moved, nullptr);
+    tree()->setCurrentItem(moved);
+    answers.ExpectModal<TConfirmer>(clickOK);
+    dropOn(tree(), itemOf(otherID), false);
+    const auto afterMove = hierarchyRows(sample);
+    EXPECT_EQ(afterMove.size(), after.size());
+    EXPECT_EQ(afterMove.count(sourceID), 0u);
+    EXPECT_FALSE(viewRecordExists(rows.at(sourceID).type, sourceID));
+    EXPECT_EQ(itemOf(sourceID), nullptr);
+    int movedCopies = 0;
+    for (const auto& [id, r] : afterMove)
+        if (r.parent == otherID && r.name == sourceName) {
+            ++movedCopies;
+            EXPECT_EQ(subtreePaths(afterMove, id), sourceTree);
+        }
+    EXPECT_EQ(movedCopies, 2);
+
+    // A move that fails half-way changes nothing.
+    QTreeWidgetItem* again = itemOf(copyID);
+    ASSERT_NE(again, nullptr);
+    tree()->setCurrentItem(again);
+    answers.ExpectModal<TConfirmer>(clickOK).ExpectMessage(".", ui::Button::Ok, ui::MessageKind::Error);
+    db::testing::FailNthWrite(12);
+    dropOn(tree(), itemOf(idOf(section)), false);
+    db::testing::FailNthWrite(0);
+    EXPECT_EQ(hierarchyRows(sample), afterMove);
 }
 
 TEST_F(ExplorerTest, a_delete_that_fails_half_way_leaves_every_row_and_record) {
