@@ -276,20 +276,29 @@ QTreeWidgetItem* TExplorer::makeNode(int id, const QString& name, int nodeType) 
     return item;
 }
 
-void TExplorer::readParents() {
-    m_parents.clear();
+void TExplorer::readParents(const QList<int>& ids) {
+    if (ids.isEmpty()) return;
+    const QSet<int> wanted(ids.begin(), ids.end());
+    const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
     TtsTable& h = *m_data->Hierarchy;
     db::ReadSnapshot snapshot(h);
     IndexSwitch index(h, QStringLiteral("ParentNodeID"));
+    h.SetRange({*low}, {*high});
     db::Field* parent = h.FieldByName(QStringLiteral("ParentNodeID"));
-    for (h.First(); !h.Eof(); h.Next()) m_parents.insert(parent->AsInteger());
+    for (h.First(); !h.Eof(); h.Next())
+        if (const int p = parent->AsInteger(); wanted.contains(p)) m_parents.insert(p);
 }
 
 void TExplorer::fillChildren(QTreeWidgetItem* node) {
     if (node && node->data(0, kFilledRole).toBool()) return;
     if (!m_data || !m_data->Hierarchy->Active()) return;
     const int parentID = node ? nodeID(node) : 0;
-    QList<QTreeWidgetItem*> items;
+    struct Read {
+        int id;
+        QString name;
+        int type;
+    };
+    std::vector<Read> read;
     {
         TtsTable& h = *m_data->Hierarchy;
         db::ReadSnapshot snapshot(h);
@@ -298,8 +307,18 @@ void TExplorer::fillChildren(QTreeWidgetItem* node) {
         db::Field* id = h.FieldByName(QStringLiteral("NodeID"));
         db::Field* name = h.FieldByName(QStringLiteral("NodeName"));
         db::Field* type = h.FieldByName(QStringLiteral("NodeType"));
-        for (h.First(); !h.Eof(); h.Next()) items.append(makeNode(id->AsInteger(), name->AsString(), type->AsInteger()));
+        for (h.First(); !h.Eof(); h.Next()) read.push_back({id->AsInteger(), name->AsString(), type->AsInteger()});
     }
+    QList<int> ids;
+    for (const Read& r : read) ids.append(r.id);
+    // Which of them have children: for a branch, the rows whose parent lies between the
+    // lowest and highest of these NodeIDs (about the branch's own subtree); the roots are
+    // not checked (that would walk the whole table) and lose their button when a first
+    // expand finds them childless.
+    if (node) readParents(ids);
+    else m_parents.unite(QSet<int>(ids.begin(), ids.end()));
+    QList<QTreeWidgetItem*> items;
+    for (const Read& r : read) items.append(makeNode(r.id, r.name, r.type));
     const bool wasLoading = m_loading;
     m_loading = true;
     m_renaming = true;
@@ -334,7 +353,7 @@ void TExplorer::LoadTree(int id, bool tellViews) {
         TreeView->setUpdatesEnabled(false);
         TreeView->clear();
         if (m_data && m_data->Hierarchy->Active()) {
-            readParents();
+            m_parents.clear();
             fillChildren(nullptr);
             if (id > 0) selected = FindNodeByID(id);
             if (!selected) selected = TreeView->topLevelItem(0);

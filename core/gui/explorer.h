@@ -22,8 +22,8 @@ class TMainForm;
 ///
 /// The tree is filled lazily: a load reads the roots only; the children of a branch are
 /// read (Hierarchy.DB ordered on "ParentNodeID;NodeName", ranged on the parent) when the
-/// branch is first expanded. A branch with children not yet read shows an expand button;
-/// the set of NodeIDs that have children is read once per load.
+/// branch is first expanded, together with which of them have children, so a branch with
+/// children not yet read shows an expand button. Roots always show one until expanded.
 ///
 /// States: empty (no database, or an empty Hierarchy.DB: only "&Add branch at this level"
 /// is enabled) and loaded (a selection exists). `Loading()` is true while the tree is
@@ -81,7 +81,8 @@ private:
     /// Reads the children of the node's branch (roots for null) into the tree, once.
     void fillChildren(QTreeWidgetItem* node);
     QTreeWidgetItem* makeNode(int nodeID, const QString& name, int nodeType);
-    void readParents();
+    /// Adds to the parents set those of the NodeIDs that are some row's ParentNodeID.
+    void readParents(const QList<int>& ids);
     void tellProgram(QTreeWidgetItem* node);
     void selectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
     void itemRenamed(QTreeWidgetItem* item);
@@ -96,7 +97,7 @@ private:
 
     QPointer<TMainForm> m_mainForm;
     QPointer<TMainDataMod> m_data;
-    QSet<int> m_parents;       ///< NodeIDs that are some row's ParentNodeID
+    QSet<int> m_parents;       ///< NodeIDs known to have children (roots: assumed)
     bool m_loading = false;
     bool m_busy = false;
     bool m_renaming = false;   ///< the tree's own changes while an item is rewritten
