@@ -419,6 +419,22 @@ TEST_F(ExplorerTest, dropping_copies_or_moves_a_subtree_with_new_node_ids_and_re
     EXPECT_EQ(hierarchyRows(sample), afterMove);
 }
 
+TEST_F(ExplorerTest, closing_the_database_empties_and_disables_the_explorer_and_opening_again_restores_it) {
+    DialogAnswerer answers;
+    TExplorer* before = explorer();
+    form->CloseDatabase(false);
+    EXPECT_EQ(explorer(), before);
+    EXPECT_EQ(tree()->topLevelItemCount(), 0);
+    EXPECT_FALSE(tree()->isEnabled());
+    EXPECT_FALSE(action("A_NewSibbling")->isEnabled());
+    ASSERT_TRUE(form->OpenDatabase(sample));
+    ASSERT_TRUE(testsupport::WaitFor([&] { return tree()->topLevelItemCount() > 0; }));
+    EXPECT_EQ(explorer(), before);
+    EXPECT_TRUE(tree()->isEnabled());
+    EXPECT_TRUE(action("A_NewSibbling")->isEnabled());
+    EXPECT_NE(tree()->currentItem(), nullptr);
+}
+
 TEST_F(ExplorerTest, a_delete_that_fails_half_way_leaves_every_row_and_record) {
     const auto rows = hierarchyRows(sample);
     // A root with branches below it.
