@@ -21,6 +21,7 @@
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/gui/make.h"
+#include "platform/ui/help.h"
 #include "platform/ui/run_guarded.h"
 #include "platform/ui/window_message.h"
 
@@ -199,6 +200,7 @@ TExplorer::TExplorer(TMainForm* mainForm, TMainDataMod* data, QWidget* parent)
             LoadTree(id, true);
         });
     });
+    connect(A_Help, &QAction::triggered, this, [] { ui::HelpService::ShowContext(50014); });
     setBranchActions(false);
 }
 

@@ -21,6 +21,7 @@
 #include "platform/db/field.h"
 #include "platform/db/table.h"
 #include "platform/settings/ini_document.h"
+#include "platform/ui/help.h"
 
 #include "testsupport/dialog_answerer.h"
 #include "testsupport/widget_helpers.h"
@@ -30,6 +31,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -228,6 +230,22 @@ TEST_F(ExplorerTest, the_tree_shows_hierarchy_levels_read_when_expanded_and_sele
     EXPECT_TRUE(action("A_NewChild")->isEnabled());
     grab(form.get(), "explorer_sample_open");
     for (QAction* a : explorer()->ExplorerToolbar->actions()) EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
+
+    // Help opens the explorer's topic.
+    QDir().mkpath(m_dir.filePath("Help"));
+    QFile page(m_dir.filePath("Help/50014.html"));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    ui::HelpService::SetHelpFile(m_dir.filePath("Help/Dossara.hlp"));
+    QString opened;
+    ui::HelpService::SetPageOpener([&opened](const QString& path) {
+        opened = path;
+        return true;
+    });
+    action("A_Help")->trigger();
+    ui::HelpService::SetPageOpener({});
+    ui::HelpService::SetHelpFile({});
+    EXPECT_EQ(QFileInfo(opened).fileName(), "50014.html");
 
     // While a View holds unsaved changes the selection and the titles stay as they are.
     ViewLayer().FindUnsavedChanges = [] { return true; };
