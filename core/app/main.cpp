@@ -7,6 +7,7 @@
 
 #include "core/globals.h"
 #include "core/gui/confirm_dialogs.h"
+#include "core/gui/explorer.h"
 #include "core/gui/last_resort.h"
 #include "core/gui/main_form.h"
 #include "core/gui/splash_screen.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
         TMainForm mainForm;
         TMainDataMod data(&mainForm);
         mainForm.SetDataModule(&data);
+        core::InstallExplorer(&mainForm);
 
         TRecentFileList recent(&mainForm);
         recent.setObjectName(QStringLiteral("RecentFileList"));

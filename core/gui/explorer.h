@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QSet>
+#include <QTreeWidget>
+#include <QWidget>
+
+class QAction;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QToolBar;
+class TMainDataMod;
+class TMainForm;
+
+/// The hierarchy explorer: the dockable window showing the branch tree of the open
+/// database (Hierarchy.DB) and the place where branches are added, renamed and deleted.
+/// The selected branch is the program's current record: each selection change positions
+/// Hierarchy.DB and the branch's View table on it (`TMainDataMod::LocateNode`), makes it
+/// the View's current NodeID and posts UM_NODECHANGED to the View windows.
+///
+/// The tree is filled lazily: a load reads the roots only; the children of a branch are
+/// read (Hierarchy.DB ordered on "ParentNodeID;NodeName", ranged on the parent) when the
+/// branch is first expanded, together with which of them have children, so a branch with
+/// children not yet read shows an expand button. Roots always show one until expanded.
+///
+/// States: empty (no database, or an empty Hierarchy.DB: only "&Add branch at this level"
+/// is enabled) and loaded (a selection exists). `Loading()` is true while the tree is
+/// filled or cleared.
+class TExplorer : public QWidget {
+    Q_OBJECT
+public:
+    TExplorer(TMainForm* mainForm, TMainDataMod* data, QWidget* parent = nullptr);
+    ~TExplorer() override;
+
+    /// Item data roles: the NodeID, the NodeType and whether the children were read.
+    static constexpr int kNodeIDRole = Qt::UserRole;
+    static constexpr int kNodeTypeRole = Qt::UserRole + 1;
+    static constexpr int kFilledRole = Qt::UserRole + 2;
+
+    /// Rebuilds the tree (roots only) and selects the node of nodeID, reading the levels on
+    /// its path (the first node when -1 or not found); with tellViews the selection is told.
+    void LoadTree(int nodeID, bool tellViews);
+    void ClearTree();
+    /// The node of a NodeID, reading the levels on its path when needed; nullptr when none.
+    QTreeWidgetItem* FindNodeByID(int nodeID);
+    /// -1 with an empty tree; else positions the tables on the selected branch (selecting the
+    /// first node when none is) and answers its NodeType.
+    int CurrentViewIndex();
+    bool HasSelection() const;
+    void DisableAll();
+    void RestoreEnabled();
+    bool Loading() const { return m_loading; }
+
+    /// Adds a branch beside (asChild false) or below the node; node null adds a root.
+    void AddBranch(QTreeWidgetItem* node, bool asChild);
+    /// Deletes the branch with all branches below it and their View records, in one
+    /// transaction; with confirm the user is asked first.
+    void DeleteBranch(QTreeWidgetItem* node, bool confirm);
+    /// Drop rule: false when either is missing, when target is source or source's parent,
+    /// or when source is an ancestor of target.
+    static bool CanDropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target);
+    /// Copies (move false) or moves the source's subtree below the target after the user's
+    /// confirmation. The copies get new NodeIDs, parents before children; a move deletes the
+    /// source's rows and records only after every copy was written, all in one database
+    /// transaction, so a failure leaves the tree as it was. False when refused or declined.
+    bool DropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target, bool move);
+
+    QTreeWidget* TreeView = nullptr;
+    QToolBar* ExplorerToolbar = nullptr;
+    QAction *A_NewSibbling, *A_NewChild, *A_EditBranch, *A_DeleteBranch, *A_ExpandBranch, *A_CollapseBranch,
+        *A_ExpandAll, *A_CollapseAll, *A_Refresh, *A_Help;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    QAction* makeAction(const char* name, const char* icon, const QString& caption, const QString& hint, int help,
+                        const QKeySequence& shortcut = {});
+    /// Reads the children of the node's branch (roots for null) into the tree, once.
+    void fillChildren(QTreeWidgetItem* node);
+    QTreeWidgetItem* makeNode(int nodeID, const QString& name, int nodeType);
+    /// Adds to the parents set those of the NodeIDs that are some row's ParentNodeID.
+    void readParents(const QList<int>& ids);
+    void tellProgram(QTreeWidgetItem* node);
+    void selectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    void itemRenamed(QTreeWidgetItem* item);
+    void setBranchActions(bool enable);
+    /// Collects the subtree of a NodeID from Hierarchy.DB, children before their parents.
+    void collectSubtree(int nodeID, QList<QPair<int, int>>& out);
+    /// Rereads the children of a node that were read before (after a copy below it).
+    void refillChildren(QTreeWidgetItem* node);
+    bool unsavedChanges() const;
+    QIcon viewIcon(int view) const;
+    void expandAllBelow(QTreeWidgetItem* node, bool expand);
+
+    QPointer<TMainForm> m_mainForm;
+    QPointer<TMainDataMod> m_data;
+    QSet<int> m_parents;       ///< NodeIDs known to have children (roots: assumed)
+    bool m_loading = false;
+    bool m_busy = false;
+    bool m_renaming = false;   ///< the tree's own changes while an item is rewritten
+    int m_lastBranchType = 0;
+};
+
+/// The "Create New Branch" dialog: the title of a new branch and its View.
+/// The explorer's tree view: a drag of a branch (Ctrl held: copy) is dropped through
+/// `TExplorer::DropBranch`; the view never moves items itself.
+class TExplorerTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    TExplorerTree(TExplorer* explorer, QWidget* parent);
+
+    // Public so that a drop can be delivered without a platform drag (tests).
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    TExplorer* m_explorer;
+};
+
+class TNodeParmsForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TNodeParmsForm(QWidget* parent = nullptr);
+    void OKBtnClick();
+
+    QPlainTextEdit* NodeName;
+    QListWidget* ItemType;
+    QPushButton* OKBtn;
+    QPushButton* CancelBtn;
+    QPushButton* HelpBtn;
+};
+
+/// The "Create New Branch" dialog for a View index (in and out) and a title (out); false on
+/// Cancel.
+bool ShowNodeParmsDialog(QWidget* parent, int& viewIndex, QString& name);
+
+namespace core {
+
+/// The explorer window of the program (null while none exists).
+TExplorer* Explorer();
+/// Fills the View layer's StartExplorer and CloseExplorer entry points with the explorer
+/// docked in this main window's left dock panel.
+void InstallExplorer(TMainForm* mainForm);
+
+}  // namespace core

@@ -1,0 +1,480 @@
+// The hierarchy explorer in the real main window on a copy of the sample database: the
+// lazily read tree against Hierarchy.DB, selection telling the program, and adding,
+// renaming and deleting branches with Hierarchy.DB and the View tables checked afterwards.
+
+#include "core/gui/explorer.h"
+
+#include "core/command_registry.h"
+#include "core/globals.h"
+#include "core/gui/confirm_dialogs.h"
+#include "core/gui/main_form.h"
+#include "core/main_data_mod.h"
+#include "core/product_tables.h"
+#include "core/view_control.h"
+#include "core/view_layer.h"
+#include "core/win_registry.h"
+
+#include "fulltext/table/ts_table.h"
+#include "fulltext/table/ts_update.h"
+
+#include "platform/db/fault_injection.h"
+#include "platform/db/field.h"
+#include "platform/db/table.h"
+#include "platform/settings/ini_document.h"
+#include "platform/ui/help.h"
+
+#include "testsupport/dialog_answerer.h"
+#include "testsupport/widget_helpers.h"
+
+#include <QApplication>
+#include <QCollator>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+using testsupport::DialogAnswerer;
+
+const QString kBin = QStringLiteral(DOSSARA_BIN_DIR);
+const QString g_startFolder = QDir::currentPath();
+constexpr int UM_NODECHANGED = 0x0400 + 101;
+
+void copyFolder(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QString& name : QDir(from).entryList(QDir::Files)) QFile::copy(from + "/" + name, to + "/" + name);
+}
+
+struct Row {
+    int parent = 0;
+    QString name;
+    int type = 0;
+    bool operator==(const Row&) const = default;
+};
+
+/// Every row of Hierarchy.DB, read through a table of its own.
+std::map<int, Row> hierarchyRows(const QString& folder) {
+    db::Table t;
+    t.SetDatabaseName(folder);
+    t.SetTableName("Hierarchy.DB");
+    t.Open();
+    std::map<int, Row> rows;
+    for (t.First(); !t.Eof(); t.Next())
+        rows[t.FieldByName("NodeID")->AsInteger()] = {t.FieldByName("ParentNodeID")->AsInteger(),
+                                                      t.FieldByName("NodeName")->AsString(),
+                                                      t.FieldByName("NodeType")->AsInteger()};
+    return rows;
+}
+
+/// True when the View's table holds a record of the NodeID.
+bool viewRecordExists(int view, int nodeID) {
+    db::Table t;
+    t.SetDatabaseName(Globals().CurrentFolder);
+    t.SetTableName(core::ViewTableFile(ViewControl().GetViewTableName(view)));
+    t.Open();
+    return t.Locate("NodeID", {nodeID});
+}
+
+QStringList childTexts(QTreeWidget* tree, QTreeWidgetItem* node) {
+    QStringList texts;
+    const int n = node ? node->childCount() : tree->topLevelItemCount();
+    for (int i = 0; i < n; ++i) texts << (node ? node->child(i) : tree->topLevelItem(i))->text(0);
+    return texts;
+}
+
+QStringList rowNamesUnder(const std::map<int, Row>& rows, int parent) {
+    QStringList names;
+    for (const auto& [id, r] : rows)
+        if (r.parent == parent) names << r.name;
+    return names;
+}
+
+class ExplorerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        settings::SetConfigRoot(m_dir.filePath("config"));
+        core::InstallConfirmationDialogs();
+        sample = m_dir.filePath("Sample");
+        copyFolder(kBin + "/Sample", sample);
+        copyFolder(kBin + "/Library", m_dir.filePath("Library"));
+        Globals().LibraryFolder = m_dir.filePath("Library");
+        Globals().ProgramFolder = m_dir.path() + "/";
+        core::WriteWinRegBool("Preferences", "ShowStartupWizard", false);
+        form = std::make_unique<TMainForm>();
+        data = new TMainDataMod(form.get());
+        form->SetDataModule(data);
+        form->SetSplashPauseMs(0);
+        core::InstallExplorer(form.get());
+        ViewLayer().PostToViewWindows = [this](int msg, qintptr w, qintptr l) {
+            if (msg == UM_NODECHANGED && w == 1) told.push_back(int(l));
+        };
+        form->SetParameters({"/db:" + sample});
+        form->resize(900, 600);
+        form->show();
+        ASSERT_TRUE(testsupport::WaitFor([&] { return form->StartupDone(); }, 20000));
+        ASSERT_TRUE(Globals().DatabaseOpen);
+        ASSERT_TRUE(testsupport::WaitFor([&] { return explorer() && tree()->topLevelItemCount() > 0; }, 20000));
+    }
+    void TearDown() override {
+        ViewLayer() = TViewLayer{};
+        core::ClearCommands();
+        form->close();
+        form.reset();
+        ViewControl().Clear();
+        Globals().DatabaseOpen = false;
+        Globals().CurrentFolder.clear();
+    }
+
+    TExplorer* explorer() const { return form->findChild<TExplorer*>("Explorer"); }
+    QTreeWidget* tree() const { return form->findChild<QTreeWidget*>("TreeView"); }
+    QAction* action(const char* name) const { return explorer()->findChild<QAction*>(name); }
+    QTreeWidgetItem* itemOf(int id) { return explorer()->FindNodeByID(id); }
+    static int idOf(QTreeWidgetItem* item) { return item->data(0, TExplorer::kNodeIDRole).toInt(); }
+
+    void grab(QWidget* widget, const QString& name) {
+        const QString now = QDir::currentPath();
+        QDir::setCurrent(g_startFolder);
+        testsupport::GrabToPng(widget, name);
+        QDir::setCurrent(now);
+    }
+
+    /// Answers the "Create New Branch" dialog with a title and a View.
+    static std::function<void(TNodeParmsForm&)> create(const QString& title, int view) {
+        return [title, view](TNodeParmsForm& d) {
+            d.findChild<QListWidget*>("ItemType")->setCurrentRow(view);
+            d.findChild<QPlainTextEdit*>("NodeName")->setPlainText(title);
+            QTest::mouseClick(d.findChild<QPushButton*>("OKBtn"), Qt::LeftButton);
+        };
+    }
+
+    QTemporaryDir m_dir;
+    QString sample;
+    std::unique_ptr<TMainForm> form;
+    TMainDataMod* data = nullptr;
+    std::vector<int> told;  ///< View indexes of the UM_NODECHANGED posted
+};
+
+TEST_F(ExplorerTest, the_tree_shows_hierarchy_levels_read_when_expanded_and_selection_tells_the_program) {
+    EXPECT_TRUE(form->LeftDockPanel->isAncestorOf(explorer()));
+    const auto rows = hierarchyRows(sample);
+    ASSERT_GT(rows.size(), 2000u);
+    QCollator collator;
+    // The roots in title order, and nothing below them read yet.
+    QStringList roots = rowNamesUnder(rows, 0);
+    QStringList shown = childTexts(tree(), nullptr);
+    std::sort(roots.begin(), roots.end());
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, roots);
+    int loadedItems = 0;
+    for (int i = 0; i < tree()->topLevelItemCount(); ++i) loadedItems += 1 + tree()->topLevelItem(i)->childCount();
+    EXPECT_EQ(loadedItems, roots.size());
+
+    // Expanding a root reads exactly its children, each with its View's icon; leaves show no button.
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    EXPECT_EQ(root->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    root->setExpanded(true);
+    QStringList children = rowNamesUnder(rows, idOf(root));
+    QStringList shownChildren = childTexts(tree(), root);
+    std::sort(children.begin(), children.end());
+    std::sort(shownChildren.begin(), shownChildren.end());
+    ASSERT_FALSE(children.isEmpty());
+    EXPECT_EQ(shownChildren, children);
+    for (int i = 0; i < root->childCount(); ++i) {
+        QTreeWidgetItem* c = root->child(i);
+        EXPECT_EQ(c->data(0, TExplorer::kNodeTypeRole).toInt(), rows.at(idOf(c)).type);
+        EXPECT_FALSE(c->icon(0).isNull());
+        bool hasChildren = false;
+        for (const auto& [id, r] : rows) hasChildren = hasChildren || r.parent == idOf(c);
+        EXPECT_EQ(c->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator, hasChildren) << idOf(c);
+    }
+
+    // A branch four levels down is found (its path read) and selecting it tells the program.
+    int deep = 0;
+    for (const auto& [id, r] : rows) {
+        int depth = 0;
+        for (int p = r.parent; p != 0; p = rows.at(p).parent) ++depth;
+        if (depth == 3) {
+            deep = id;
+            break;
+        }
+    }
+    ASSERT_GT(deep, 0);
+    QTreeWidgetItem* item = itemOf(deep);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(0), rows.at(deep).name);
+    told.clear();
+    tree()->setCurrentItem(item);
+    const int view = rows.at(deep).type;
+    ASSERT_EQ(told, std::vector<int>{view});
+    EXPECT_EQ(data->Hierarchy->FieldByName("NodeID")->AsInteger(), deep);
+    if (TtsTable* table = ViewControl().GetViewTable(view); table && table->Active()) {
+        EXPECT_EQ(table->FieldByName("NodeID")->AsInteger(), deep);
+    }
+    EXPECT_EQ(ViewControl().GetViewCurrentNodeID(view), deep);
+    EXPECT_EQ(explorer()->CurrentViewIndex(), view);
+    EXPECT_TRUE(action("A_NewChild")->isEnabled());
+    grab(form.get(), "explorer_sample_open");
+    for (QAction* a : explorer()->ExplorerToolbar->actions()) EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
+
+    // Help opens the explorer's topic.
+    QDir().mkpath(m_dir.filePath("Help"));
+    QFile page(m_dir.filePath("Help/50014.html"));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    ui::HelpService::SetHelpFile(m_dir.filePath("Help/Dossara.hlp"));
+    QString opened;
+    ui::HelpService::SetPageOpener([&opened](const QString& path) {
+        opened = path;
+        return true;
+    });
+    action("A_Help")->trigger();
+    ui::HelpService::SetPageOpener({});
+    ui::HelpService::SetHelpFile({});
+    EXPECT_EQ(QFileInfo(opened).fileName(), "50014.html");
+
+    // While a View holds unsaved changes the selection and the titles stay as they are.
+    ViewLayer().FindUnsavedChanges = [] { return true; };
+    told.clear();
+    tree()->setCurrentItem(root);
+    EXPECT_EQ(tree()->currentItem(), item);
+    item->setText(0, "Changed");
+    EXPECT_EQ(item->text(0), rows.at(deep).name);
+    EXPECT_EQ(hierarchyRows(sample).at(deep).name, rows.at(deep).name);
+    EXPECT_TRUE(told.empty());
+    ViewLayer().FindUnsavedChanges = nullptr;
+
+    // A row whose parent does not exist is never shown.
+    EXPECT_EQ(itemOf(999999), nullptr);
+}
+
+TEST_F(ExplorerTest, adding_renaming_and_deleting_branches_write_hierarchy_and_view_records) {
+    DialogAnswerer answers;
+    const int rowsBefore = int(hierarchyRows(sample).size());
+    // A root of View 1 beside the selected root.
+    tree()->setCurrentItem(tree()->topLevelItem(0));
+    answers.ExpectModal<TNodeParmsForm>(create("Zeta root", 1));
+    action("A_NewSibbling")->trigger();
+    auto rows = hierarchyRows(sample);
+    ASSERT_EQ(int(rows.size()), rowsBefore + 1);
+    const int rootID = rows.rbegin()->first;
+    EXPECT_EQ(rows.at(rootID).parent, 0);
+    EXPECT_EQ(rows.at(rootID).name, "Zeta root");
+    EXPECT_EQ(rows.at(rootID).type, 1);
+    EXPECT_TRUE(viewRecordExists(1, rootID));
+    EXPECT_EQ(idOf(tree()->currentItem()), rootID);
+
+    // A child of View 0 below it; then a grandchild.
+    answers.ExpectModal<TNodeParmsForm>(create("Child", 0));
+    action("A_NewChild")->trigger();
+    rows = hierarchyRows(sample);
+    const int childID = rows.rbegin()->first;
+    EXPECT_EQ(rows.at(childID).parent, rootID);
+    EXPECT_TRUE(viewRecordExists(0, childID));
+    answers.ExpectModal<TNodeParmsForm>(create("Grandchild", 2));
+    action("A_NewChild")->trigger();
+    rows = hierarchyRows(sample);
+    const int grandID = rows.rbegin()->first;
+    EXPECT_EQ(rows.at(grandID).parent, childID);
+    EXPECT_TRUE(viewRecordExists(2, grandID));
+
+    // The dialog refuses an empty title and a missing type.
+    answers.ExpectModal<TNodeParmsForm>([&answers](TNodeParmsForm& d) {
+        answers.ExpectMessage("You must enter a branch name.", ui::Button::Ok, ui::MessageKind::Error);
+        d.findChild<QListWidget*>("ItemType")->setCurrentRow(0);
+        d.findChild<QPlainTextEdit*>("NodeName")->setPlainText("   ");
+        QTest::mouseClick(d.findChild<QPushButton*>("OKBtn"), Qt::LeftButton);
+        EXPECT_TRUE(d.isVisible());
+        d.reject();
+    });
+    action("A_NewChild")->trigger();
+    EXPECT_EQ(hierarchyRows(sample).size(), rows.size());
+
+    // Renaming: a title of 120 characters is stored cut to 100 with the warning; a blank
+    // title is refused and the old title comes back.
+    QTreeWidgetItem* child = itemOf(childID);
+    ASSERT_NE(child, nullptr);
+    answers.ExpectModal<TWarner>([](TWarner& d) { d.reject(); });
+    child->setText(0, QString(120, 'x'));
+    ASSERT_TRUE(testsupport::WaitFor([&] { return answers.Pending() == 0; }));
+    EXPECT_EQ(hierarchyRows(sample).at(childID).name, QString(100, 'x'));
+    EXPECT_EQ(child->text(0), QString(100, 'x'));
+    tree()->setCurrentItem(child);
+    answers.ExpectMessage("The title cannot be blank.", ui::Button::Ok, ui::MessageKind::Error);
+    child->setText(0, "   ");
+    ASSERT_TRUE(testsupport::WaitFor([&] { return answers.Pending() == 0; }));
+    EXPECT_EQ(child->text(0), QString(100, 'x'));
+    EXPECT_EQ(hierarchyRows(sample).at(childID).name, QString(100, 'x'));
+    tree()->closePersistentEditor(child, 0);
+
+    // Deleting the root: No keeps everything; Yes removes the subtree's rows and View records.
+    tree()->setCurrentItem(itemOf(rootID));
+    answers.ExpectMessage("Are you sure you want to delete this branch\\?", ui::Button::No,
+                          ui::MessageKind::Confirmation);
+    action("A_DeleteBranch")->trigger();
+    EXPECT_EQ(hierarchyRows(sample).count(rootID), 1u);
+    answers.ExpectMessage("Are you sure you want to delete this branch\\?", ui::Button::Yes,
+                          ui::MessageKind::Confirmation);
+    action("A_DeleteBranch")->trigger();
+    rows = hierarchyRows(sample);
+    EXPECT_EQ(int(rows.size()), rowsBefore);
+    for (int id : {rootID, childID, grandID}) EXPECT_EQ(rows.count(id), 0u) << id;
+    EXPECT_FALSE(viewRecordExists(1, rootID));
+    EXPECT_FALSE(viewRecordExists(0, childID));
+    EXPECT_FALSE(viewRecordExists(2, grandID));
+    EXPECT_EQ(itemOf(rootID), nullptr);
+    for (int i = 0; i < tree()->topLevelItemCount(); ++i) EXPECT_NE(idOf(tree()->topLevelItem(i)), rootID);
+}
+
+/// Drops the selected branch on the target as a drag would (Ctrl held: copy).
+void dropOn(QTreeWidget* tree, QTreeWidgetItem* target, bool copy) {
+    tree->scrollToItem(target);
+    const QPointF pos = tree->visualItemRect(target).center();
+    QMimeData mime;
+    QDropEvent drop(pos, copy ? Qt::CopyAction : Qt::MoveAction, &mime, Qt::LeftButton,
+                    copy ? Qt::ControlModifier : Qt::NoModifier);
+    // Straight to the tree's handler: the application delivers drop events only during a
+    // platform drag, which the offscreen platform has not.
+    static_cast<TExplorerTree*>(tree)->dropEvent(&drop);
+}
+
+void clickOK(TConfirmer& d) { QTest::mouseClick(d.findChild<QPushButton*>("OKBtn"), Qt::LeftButton); }
+
+/// The names of the subtree below a NodeID, by level: "name/child/grandchild" per branch.
+QStringList subtreePaths(const std::map<int, Row>& rows, int id, const QString& prefix = {}) {
+    QStringList paths;
+    for (const auto& [child, r] : rows)
+        if (r.parent == id) {
+            paths << prefix + r.name;
+            paths << subtreePaths(rows, child, prefix + r.name + "/");
+        }
+    paths.sort();
+    return paths;
+}
+
+TEST_F(ExplorerTest, dropping_copies_or_moves_a_subtree_with_new_node_ids_and_refuses_its_own_descendants) {
+    DialogAnswerer answers;
+    const auto rows = hierarchyRows(sample);
+    // A section (level 2) with sources below, and another section to drop it on.
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    root->setExpanded(true);
+    QTreeWidgetItem* section = root->child(0);
+    QTreeWidgetItem* other = root->child(1);
+    section->setExpanded(true);
+    QTreeWidgetItem* source = section->child(0);
+    for (int i = 0; i < section->childCount() && rows.count(idOf(source)) && subtreePaths(rows, idOf(source)).isEmpty(); ++i)
+        source = section->child(i);
+    const int sourceID = idOf(source), otherID = idOf(other);
+    const QStringList sourceTree = subtreePaths(rows, sourceID);
+    ASSERT_FALSE(sourceTree.isEmpty());
+    const QString sourceName = source->text(0);
+
+    // Its own parent and its own branches below are refused without a question.
+    tree()->setCurrentItem(source);
+    dropOn(tree(), section, false);
+    source->setExpanded(true);
+    dropOn(tree(), source->child(0), false);
+    EXPECT_EQ(hierarchyRows(sample).size(), rows.size());
+
+    // Copy (Ctrl): the source stays, the copy below the other section has new NodeIDs.
+    tree()->setCurrentItem(source);
+    answers.ExpectModal<TConfirmer>(clickOK);
+    dropOn(tree(), other, true);
+    auto after = hierarchyRows(sample);
+    EXPECT_EQ(after.size(), rows.size() + 1 + size_t(sourceTree.size()));
+    EXPECT_EQ(subtreePaths(after, sourceID), sourceTree);
+    int copyID = 0;
+    for (const auto& [id, r] : after)
+        if (r.parent == otherID && r.name == sourceName && rows.count(id) == 0) copyID = id;
+    ASSERT_GT(copyID, 0);
+    EXPECT_EQ(subtreePaths(after, copyID), sourceTree);
+    for (const auto& [id, r] : after)
+        if (rows.count(id) == 0) {
+            EXPECT_TRUE(viewRecordExists(r.type, id)) << id;
+        }
+
+    // Move: the source's rows and records go, its copy below the other section stays.
+    QTreeWidgetItem* moved = itemOf(sourceID);
+    ASSERT_NE(moved, nullptr);
+    tree()->setCurrentItem(moved);
+    answers.ExpectModal<TConfirmer>(clickOK);
+    dropOn(tree(), itemOf(otherID), false);
+    const auto afterMove = hierarchyRows(sample);
+    EXPECT_EQ(afterMove.size(), after.size());
+    EXPECT_EQ(afterMove.count(sourceID), 0u);
+    EXPECT_FALSE(viewRecordExists(rows.at(sourceID).type, sourceID));
+    EXPECT_EQ(itemOf(sourceID), nullptr);
+    int movedCopies = 0;
+    for (const auto& [id, r] : afterMove)
+        if (r.parent == otherID && r.name == sourceName) {
+            ++movedCopies;
+            EXPECT_EQ(subtreePaths(afterMove, id), sourceTree);
+        }
+    EXPECT_EQ(movedCopies, 2);
+
+    // A move that fails half-way changes nothing.
+    QTreeWidgetItem* again = itemOf(copyID);
+    ASSERT_NE(again, nullptr);
+    tree()->setCurrentItem(again);
+    answers.ExpectModal<TConfirmer>(clickOK).ExpectMessage(".", ui::Button::Ok, ui::MessageKind::Error);
+    db::testing::FailNthWrite(12);
+    dropOn(tree(), itemOf(idOf(section)), false);
+    db::testing::FailNthWrite(0);
+    EXPECT_EQ(hierarchyRows(sample), afterMove);
+}
+
+TEST_F(ExplorerTest, closing_the_database_empties_and_disables_the_explorer_and_opening_again_restores_it) {
+    DialogAnswerer answers;
+    TExplorer* before = explorer();
+    form->CloseDatabase(false);
+    EXPECT_EQ(explorer(), before);
+    EXPECT_EQ(tree()->topLevelItemCount(), 0);
+    EXPECT_FALSE(tree()->isEnabled());
+    EXPECT_FALSE(action("A_NewSibbling")->isEnabled());
+    ASSERT_TRUE(form->OpenDatabase(sample));
+    ASSERT_TRUE(testsupport::WaitFor([&] { return tree()->topLevelItemCount() > 0; }));
+    EXPECT_EQ(explorer(), before);
+    EXPECT_TRUE(tree()->isEnabled());
+    EXPECT_TRUE(action("A_NewSibbling")->isEnabled());
+    EXPECT_NE(tree()->currentItem(), nullptr);
+}
+
+TEST_F(ExplorerTest, a_delete_that_fails_half_way_leaves_every_row_and_record) {
+    const auto rows = hierarchyRows(sample);
+    // A root with branches below it.
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    const int rootID = idOf(root);
+    std::vector<int> below;
+    for (const auto& [id, r] : rows)
+        if (r.parent == rootID) below.push_back(id);
+    ASSERT_GT(below.size(), 1u);
+    tree()->setCurrentItem(root);
+    {
+        DialogAnswerer answers;
+        answers.ExpectMessage("Are you sure you want to delete this branch\\?", ui::Button::Yes)
+            .ExpectMessage(".", ui::Button::Ok, ui::MessageKind::Error);
+        db::testing::FailNthWrite(40);
+        action("A_DeleteBranch")->trigger();
+        db::testing::FailNthWrite(0);
+    }
+    EXPECT_EQ(hierarchyRows(sample).size(), rows.size());
+    for (int id : below) EXPECT_TRUE(viewRecordExists(rows.at(id).type, id)) << id;
+    EXPECT_TRUE(viewRecordExists(rows.at(rootID).type, rootID));
+    EXPECT_EQ(itemOf(rootID), root);
+}
+
+}  // namespace
