@@ -1,0 +1,281 @@
+#include "core/gui/view_form.h"
+
+#include "core/internal/format_bridge.h"
+#include "core/tests/sample_database.h"
+#include "core/view_layer.h"
+#include "fulltext/search/ts_search.h"
+#include "fulltext/table/ts_table.h"
+#include "fulltext/table/ts_text_table_link.h"
+#include "fulltext/table/ts_update.h"
+#include "fulltext/table/ts_words_table_link.h"
+#include "fulltext/ts_cache.h"
+
+#include "platform/format/gui/masked_line_edit.h"
+#include "testsupport/dialog_answerer.h"
+#include "testsupport/widget_helpers.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPointer>
+#include <QTest>
+#include <QToolBar>
+
+#include <climits>
+
+namespace {
+
+using testsupport::DialogAnswerer;
+using testsupport::FindControl;
+using testsupport::WaitFor;
+
+class ViewFormTest : public coretest::SampleDatabase {
+protected:
+    TViewBaseForm* OpenForm(int view, int skip = 2) {
+        TViewDef& v = views.ViewDefs[size_t(view)];
+        db::Table& t = *v.DataTable;
+        t.First();
+        t.MoveBy(skip);
+        v.CurrentNodeID = t.FieldByName("NodeID")->AsInteger();
+        form = new TViewBaseForm(view, views, *tables);
+        tables->FillViewFields(view, true);
+        form->show();
+        return form;
+    }
+    int ViewWithType(QChar type) {
+        for (int i = 0; i < views.GetViewCount(); ++i)
+            for (const TViewFieldDef& f : views.ViewDefs[size_t(i)].FieldDefs)
+                if (f.FieldType == type && f.FieldIsVisible) return i;
+        return -1;
+    }
+    int FieldWithType(int view, QChar type) {
+        const auto& defs = views.ViewDefs[size_t(view)].FieldDefs;
+        for (size_t i = 0; i < defs.size(); ++i)
+            if (defs[i].FieldType == type && defs[i].FieldIsVisible) return int(i);
+        return -1;
+    }
+    static QString Name(int field) { return QStringLiteral("FE_%1").arg(field, 2, 10, QLatin1Char('0')); }
+    QVariant Stored(int view, const QString& column) {
+        const TViewDef& v = views.ViewDefs[size_t(view)];
+        db::Table t;
+        t.SetDatabaseName(folder);
+        t.SetTableName(core::ViewTableFile(v.DataTableName));
+        t.Open();
+        if (!t.FindKey({v.CurrentNodeID})) return QStringLiteral("<missing>");
+        return t.FieldByName(column)->Value();
+    }
+    /// Replaces the text of a field edit by typing, as the user does.
+    void Retype(int field, const QString& text) {
+        auto* edit = FindControl<QLineEdit>(form, Name(field));
+        ASSERT_TRUE(edit);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClicks(edit, text);
+    }
+    bool BarVisible() { return FindControl<QToolBar>(form, "SaveCancelToolBar")->isVisible(); }
+    void TearDown() override {
+        delete form.data();
+        coretest::SampleDatabase::TearDown();
+    }
+    QPointer<TViewBaseForm> form;
+};
+
+TEST_F(ViewFormTest, the_window_shows_the_record_with_the_definitions_controls_labels_and_places) {
+    for (int view = 0; view < views.GetViewCount(); ++view) {
+        OpenForm(view);
+        const TViewDef& v = views.ViewDefs[size_t(view)];
+        EXPECT_EQ(form->windowTitle(), v.ViewName);
+        EXPECT_EQ(v.ViewWindow.data(), form.data());
+        for (size_t i = 0; i < v.FieldDefs.size(); ++i) {
+            const TViewFieldDef& f = v.FieldDefs[i];
+            const QString name = Name(int(i));
+            if (!f.FieldIsVisible || !QString("SNFDB").contains(f.FieldType)) {
+                EXPECT_FALSE(form->findChild<QWidget*>(name)) << name.toStdString();
+                continue;
+            }
+            QWidget* control = f.FieldType == u'B' ? static_cast<QWidget*>(FindControl<QCheckBox>(form, name))
+                                                   : FindControl<format::MaskedLineEdit>(form, name);
+            ASSERT_TRUE(control) << name.toStdString();
+            const core::ViewRect& p = f.FieldPosition;
+            EXPECT_EQ(control->geometry(), QRect(p.Left, p.Top, p.Width, p.Height)) << name.toStdString();
+            const QVariant stored = Stored(view, f.FieldName);
+            switch (f.FieldType.unicode()) {
+            case u'S':
+                // A mask may convert the case of what it shows.
+                EXPECT_EQ(form->GetFieldText(int(i)).compare(stored.toString().trimmed(),
+                                                             f.FieldMask.isEmpty() ? Qt::CaseSensitive
+                                                                                   : Qt::CaseInsensitive),
+                          0);
+                break;
+            case u'N':
+                EXPECT_EQ(form->GetFieldText(int(i)).remove(u' ').toInt(), stored.toInt());
+                break;
+            case u'B':
+                EXPECT_EQ(static_cast<QCheckBox*>(control)->isChecked(), stored.toBool());
+                EXPECT_EQ(static_cast<QCheckBox*>(control)->text(), f.LabelIsVisible ? f.LabelCaption : QString());
+                break;
+            case u'D':
+                EXPECT_TRUE(static_cast<format::MaskedLineEdit*>(control)->IsMasked());
+                if (!stored.isNull()) {
+                    EXPECT_EQ(core::ParseShortDate(form->GetFieldText(int(i))), stored.toDate());
+                }
+                break;
+            default:
+                break;
+            }
+            if (f.FieldType != u'B' && f.LabelIsVisible) {
+                auto* label = FindControl<QLabel>(form, QStringLiteral("FL_%1").arg(int(i), 2, 10, QLatin1Char('0')));
+                ASSERT_TRUE(label);
+                EXPECT_EQ(label->text(), f.LabelCaption);
+            }
+        }
+        testsupport::GrabToPng(form, QStringLiteral("view_window_%1").arg(view));
+        delete form.data();
+    }
+}
+
+TEST_F(ViewFormTest, label_places_follow_the_relative_position_and_alignment) {
+    const int view = ViewWithType(u'S');
+    const int field = FieldWithType(view, u'S');
+    OpenForm(view);
+    TViewFieldDef& f = views.ViewDefs[size_t(view)].FieldDefs[size_t(field)];
+    f.FieldPosition = {50, 100, 20, 80};
+    f.LabelUseBasic = true;
+    const QFontMetrics m(form->findChild<QLabel*>(QStringLiteral("FL_%1").arg(field, 2, 10, QLatin1Char('0')))->font());
+    const int w = m.horizontalAdvance(f.LabelCaption), h = m.height();
+    struct Case { short relative, align; int top, left; };
+    const Case cases[] = {{0, 0, 50 - h - 2, 100},          {0, 1, 50 - h - 2, 100 + 80 - w},
+                          {0, 2, 50 - h - 2, 100 + (80 - w) / 2}, {1, 0, 50 + 20 + 2, 100},
+                          {2, 0, 50 + (20 - h) / 2, 100 - w - 3}, {3, 0, 50 + (20 - h) / 2, 100 + 80 + 3}};
+    for (const Case& c : cases) {
+        f.LabelRelative = c.relative;
+        f.LabelAlign = c.align;
+        const core::ViewRect r = form->GetLabelBounds(field);
+        EXPECT_EQ(r.Top, c.top) << c.relative << "/" << c.align;
+        EXPECT_EQ(r.Left, c.left) << c.relative << "/" << c.align;
+    }
+    f.LabelUseBasic = false;
+    f.LabelRelative = 4;
+    f.LabelPosition = {7, 9, 11, 13};
+    EXPECT_EQ(form->GetLabelBounds(field), (core::ViewRect{7, 9, 11, 13}));
+}
+
+TEST_F(ViewFormTest, enter_saves_numbers_in_range_and_refuses_others_with_the_message) {
+    const int view = ViewWithType(u'N');
+    ASSERT_GE(view, 0);
+    const int field = FieldWithType(view, u'N');
+    TViewFieldDef& def = views.ViewDefs[size_t(view)].FieldDefs[size_t(field)];
+    const QString column = def.FieldName;
+    def.FieldMask.clear();  // room for every digit of the cases
+    def.FieldLength = 13;
+    OpenForm(view);
+    struct Case { const char* typed; bool saves; int stored; };
+    const Case cases[] = {{"2147483647", true, INT_MAX},   {"2147483648", false, 0}, {"-2147483647", true, -INT_MAX},
+                          {"-2147483648", false, 0},       {"0000000000001", true, 1}, {"", true, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const QVariant before = Stored(view, column);
+        DialogAnswerer answers;
+        if (!c.saves) answers.ExpectMessage("^\"" + QString(c.typed) + "\" is too large to store in a Number field\\. \\n"
+                                            "The largest positive or negative number allowed is 2147483647\\.$",
+                                            ui::Button::Ok, ui::MessageKind::Error);
+        Retype(field, c.typed);
+        ASSERT_TRUE(BarVisible());
+        QTest::keyClick(FindControl<QWidget>(form, Name(field)), Qt::Key_Return);
+        ASSERT_TRUE(WaitFor([&] { return answers.Pending() == 0; }));
+        QCoreApplication::processEvents();
+        if (c.saves) {
+            EXPECT_FALSE(BarVisible());
+            EXPECT_FALSE(views.ViewDefs[size_t(view)].RecordModified);
+            EXPECT_EQ(Stored(view, column).toInt(), c.stored);
+        } else {
+            EXPECT_TRUE(BarVisible());
+            EXPECT_TRUE(views.ViewDefs[size_t(view)].RecordModified);
+            EXPECT_EQ(Stored(view, column), before);
+            form->CancelRecord();
+        }
+    }
+    ExpectIndexCurrent(view);
+}
+
+TEST_F(ViewFormTest, a_typed_text_saves_with_its_word_table_and_escape_restores_the_stored_values) {
+    const int view = ViewWithType(u'S');
+    const int field = FieldWithType(view, u'S');
+    const QString column = views.ViewDefs[size_t(view)].FieldDefs[size_t(field)].FieldName;
+    OpenForm(view);
+    const QString original = Stored(view, column).toString();
+
+    Retype(field, "wombat");
+    EXPECT_TRUE(BarVisible());
+    QTest::keyClick(FindControl<QWidget>(form, Name(field)), Qt::Key_Escape);
+    EXPECT_FALSE(BarVisible());
+    EXPECT_EQ(form->GetFieldText(field), original.trimmed());
+    EXPECT_EQ(Stored(view, column).toString(), original);
+
+    Retype(field, "platypus");
+    ASSERT_TRUE(testsupport::Click(form, "SaveBtn"));
+    EXPECT_FALSE(BarVisible());
+    EXPECT_EQ(Stored(view, column).toString(), "platypus");
+    ExpectIndexCurrent(view);
+}
+
+TEST_F(ViewFormTest, a_bad_date_is_reported_and_not_saved) {
+    const int view = ViewWithType(u'D');
+    const int field = FieldWithType(view, u'D');
+    const QString column = views.ViewDefs[size_t(view)].FieldDefs[size_t(field)].FieldName;
+    OpenForm(view);
+    const QVariant before = Stored(view, column);
+    // Month and day 0 are no date in any order of the parts.
+    const QString bad = core::ShortDateFormat().startsWith(u'y', Qt::CaseInsensitive) ? "20210000" : "00002021";
+    DialogAnswerer answers;
+    answers.ExpectMessage(" is not a valid date\\.$", ui::Button::Ok, ui::MessageKind::Error);
+    auto* edit = FindControl<format::MaskedLineEdit>(form, Name(field));
+    edit->setFocus();
+    edit->setCursorPosition(0);
+    QTest::keyClicks(edit, bad);
+    ASSERT_TRUE(BarVisible());
+    EXPECT_FALSE(form->SaveRecord());
+    ASSERT_TRUE(WaitFor([&] { return answers.Pending() == 0; }));
+    EXPECT_EQ(Stored(view, column), before);
+}
+
+TEST_F(ViewFormTest, closing_with_unsaved_changes_asks_to_save_or_cancel_and_stays_open) {
+    const int view = ViewWithType(u'S');
+    const int field = FieldWithType(view, u'S');
+    OpenForm(view);
+    Retype(field, "koala");
+    {
+        DialogAnswerer answers;
+        answers.ExpectMessage("^You must save or cancel your changes before you can continue\\.$", ui::Button::Ok,
+                              ui::MessageKind::Error);
+        EXPECT_FALSE(form->close());
+        ASSERT_TRUE(WaitFor([&] { return answers.Pending() == 0; }));
+    }
+    ASSERT_TRUE(form);
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_TRUE(testsupport::Click(form, "CancelBtn"));
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(WaitFor([&] { return form.isNull(); }));
+    EXPECT_FALSE(views.ViewDefs[size_t(view)].ViewWindow);
+}
+
+TEST_F(ViewFormTest, branch_changes_hide_the_fields_or_load_the_branchs_record) {
+    const int view = ViewWithType(u'S');
+    const int field = FieldWithType(view, u'S');
+    const QString column = views.ViewDefs[size_t(view)].FieldDefs[size_t(field)].FieldName;
+    OpenForm(view, 1);
+    tables->BroadcastNodeChanged(-1, 0);
+    ASSERT_TRUE(WaitFor([&] { return !FindControl<QWidget>(form, "HiderPanel")->isVisible(); }));
+    EXPECT_TRUE(FindControl<QLabel>(form, "NoDataLabel")->isVisible());
+
+    db::Table& t = *views.ViewDefs[size_t(view)].DataTable;
+    t.First();
+    t.MoveBy(4);
+    views.ViewDefs[size_t(view)].CurrentNodeID = t.FieldByName("NodeID")->AsInteger();
+    tables->BroadcastNodeChanged(view, 0);
+    ASSERT_TRUE(WaitFor([&] { return FindControl<QWidget>(form, "HiderPanel")->isVisible(); }));
+    EXPECT_EQ(form->GetFieldText(field), Stored(view, column).toString().trimmed());
+}
+
+}  // namespace
