@@ -10,6 +10,7 @@
 #include "core/view_layer.h"
 
 #include "platform/base/day_time.h"
+#include "platform/db/db_error.h"
 #include "platform/format/gui/masked_line_edit.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/gui/make.h"
@@ -737,6 +738,12 @@ void TViewBaseForm::closeEvent(QCloseEvent* event) {
 void InstallViewWindows(TViewControl& views, core::ViewTables& tables, QWidget* host) {
     TViewLayer& layer = ViewLayer();
     QPointer<QWidget> owner(host);
+    layer.OpenViewTable = [&views, &tables](int view) {
+        if (!tables.OpenViewTable(view))
+            throw db::EDBEngineError(db::ErrorCode::kIoError, QStringLiteral("The table of the View \"%1\" did not open.")
+                                                       .arg(views.GetViewName(view)));
+    };
+    layer.OpenViewDictTable = [&tables](int view) { tables.OpenViewDictTable(view); };
     layer.ShowViewWindow = [&views, &tables, owner](int view) {
         if (!views.CheckViewIndex(view)) return;
         TViewDef& v = views.ViewDefs[size_t(view)];

@@ -106,7 +106,9 @@ private:
     QToolBar* m_saveCancel = nullptr;
 };
 
-/// Fills the View layer's window entry points (show a View's window, the start-up Views,
-/// posting to the windows, closing them all, the unsaved-changes test) with View windows
-/// made as children of `host` (the main window) over `tables`.
+/// Fills the View layer's entry points (opening the View tables, showing a View's window,
+/// the start-up Views, posting to the windows, closing them all, the unsaved-changes test)
+/// with `tables` and View windows made as children of `host` (the main window). A View
+/// table that does not open raises the table layer's error (the open is undone). The
+/// word table of a View is optional: one that does not open leaves the View unsearchable.
 void InstallViewWindows(TViewControl& views, core::ViewTables& tables, QWidget* host);

@@ -1,6 +1,9 @@
 #include "core/gui/view_form.h"
 
+#include "core/globals.h"
+#include "core/gui/main_form.h"
 #include "core/internal/format_bridge.h"
+#include "core/win_registry.h"
 #include "core/tests/sample_database.h"
 #include "core/view_layer.h"
 #include "fulltext/search/ts_search.h"
@@ -15,6 +18,7 @@
 #include "testsupport/widget_helpers.h"
 
 #include <QCheckBox>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QPointer>
 #include <QTest>
@@ -276,6 +280,74 @@ TEST_F(ViewFormTest, branch_changes_hide_the_fields_or_load_the_branchs_record) 
     tables->BroadcastNodeChanged(view, 0);
     ASSERT_TRUE(WaitFor([&] { return FindControl<QWidget>(form, "HiderPanel")->isVisible(); }));
     EXPECT_EQ(form->GetFieldText(field), Stored(view, column).toString().trimmed());
+}
+
+}  // namespace
+
+namespace {
+
+/// The program's own assembly: the main window opens the sample database and the View
+/// layer shows the start-up Views in View windows.
+TEST(ViewWindowsInTheProgram, opening_a_database_shows_the_start_up_views_with_their_records) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    settings::SetConfigRoot(dir.filePath("config"));
+    for (const char* part : {"Sample", "Library"}) {
+        const QDir source(QStringLiteral(DOSSARA_BIN_DIR "/") + part);
+        QDir().mkpath(dir.filePath(part));
+        for (const QString& name : source.entryList(QDir::Files))
+            ASSERT_TRUE(QFile::copy(source.filePath(name), QDir(dir.filePath(part)).filePath(name)));
+    }
+    Globals().LibraryFolder = dir.filePath("Library");
+    Globals().ProgramFolder = dir.path() + "/";
+    const QString sample = dir.filePath("Sample");
+    core::WriteWinRegBool("Preferences", "ShowStartupWizard", false);
+    DialogAnswerer answers;
+    {
+        auto form = std::make_unique<TMainForm>();
+        auto* data = new TMainDataMod(form.get());
+        form->SetDataModule(data);
+        QObject searchData;
+        searchData.setObjectName("SearchData");
+        core::ViewTables tables(ViewControl(), *data, searchData);
+        tables.Install();
+        InstallViewWindows(ViewControl(), tables, form.get());
+        ASSERT_TRUE(form->OpenDatabase(sample));
+        TViewControl& views = ViewControl();
+        ASSERT_EQ(views.GetViewCount(), 3);
+        int shown = 0;
+        for (int v = 0; v < views.GetViewCount(); ++v) {
+            TViewDef& def = views.ViewDefs[size_t(v)];
+            ASSERT_TRUE(def.DataTable && def.DataTable->Active());
+            if (!def.ShowViewOnStart) continue;
+            auto* window = qobject_cast<TViewBaseForm*>(def.ViewWindow.data());
+            ASSERT_TRUE(window) << v;
+            EXPECT_TRUE(window->isVisible());
+            ++shown;
+            // A branch of this View is selected: its record is shown.
+            def.DataTable->First();
+            def.CurrentNodeID = def.DataTable->FieldByName("NodeID")->AsInteger();
+            tables.BroadcastNodeChanged(v, 0);
+            for (size_t f = 0; f < def.FieldDefs.size(); ++f) {
+                if (def.FieldDefs[f].FieldType != u'S' || !def.FieldDefs[f].FieldIsVisible) continue;
+                const QString stored = def.DataTable->FieldByName(def.FieldDefs[f].FieldName)->AsString().trimmed();
+                EXPECT_TRUE(WaitFor([&] { return window->GetFieldText(int(f)).compare(stored, Qt::CaseInsensitive) == 0; }))
+                    << def.FieldDefs[f].FieldName.toStdString();
+                break;
+            }
+        }
+        EXPECT_GT(shown, 0);
+        form->CloseDatabase(true);
+        for (const TViewDef& def : views.ViewDefs) EXPECT_FALSE(def.ViewWindow);
+        EXPECT_FALSE(Globals().DatabaseOpen);
+        ViewLayer() = TViewLayer{};
+        views.FreeAllViews = {};
+        views.CreateViewComponents = {};
+        views.ApplyFieldRestructure = {};
+        form.reset();
+    }
+    ViewControl().Clear();
+    Globals().CurrentFolder.clear();
 }
 
 }  // namespace
