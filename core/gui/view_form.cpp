@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -586,6 +587,10 @@ void TViewBaseForm::fieldKeyPress(int field, QChar& key) {
 
 bool TViewBaseForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
+        // Only leaving for another control counts: a message box or pop-up menu taking the
+        // focus would otherwise check the field again and repeat its message without end.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
         const int field = FieldIndexOfName(watched->objectName());
         ui::RunGuarded(this, [&] { fieldExit(field); });
     } else if (event->type() == QEvent::FocusIn && def().RecordModified) {

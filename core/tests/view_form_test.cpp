@@ -1,6 +1,7 @@
 #include "core/gui/view_form.h"
 
 #include "core/globals.h"
+#include "platform/base/day_time.h"
 #include "core/gui/main_form.h"
 #include "core/internal/format_bridge.h"
 #include "core/win_registry.h"
@@ -18,6 +19,7 @@
 #include "testsupport/widget_helpers.h"
 
 #include <QCheckBox>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QLabel>
 #include <QPointer>
@@ -242,6 +244,50 @@ TEST_F(ViewFormTest, a_bad_date_is_reported_and_not_saved) {
     EXPECT_FALSE(form->SaveRecord());
     ASSERT_TRUE(WaitFor([&] { return answers.Pending() == 0; }));
     EXPECT_EQ(Stored(view, column), before);
+}
+
+TEST_F(ViewFormTest, a_date_older_than_the_oldest_date_warns_refuses_or_passes_as_the_preference_says) {
+    const int view = ViewWithType(u'D');
+    const int field = FieldWithType(view, u'D');
+    const int other = FieldWithType(view, u'S');
+    const QString column = views.ViewDefs[size_t(view)].FieldDefs[size_t(field)].FieldName;
+    const TUserPrefs saved = UserPrefs();
+    UserPrefs().OldestDate = base::DateToDays(QDate(2000, 1, 1));
+    struct Case { const char* onOld; bool messageOnExit; bool messageOnSave; bool saves; };
+    const Case cases[] = {{"Warn", true, false, true}, {"Error", true, true, false}, {"Ignore", false, false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.onOld);
+        UserPrefs().OnOldDate = c.onOld;
+        OpenForm(view);
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+        const QVariant before = Stored(view, column);
+        DialogAnswerer answers;
+        const ui::MessageKind kind = c.saves ? ui::MessageKind::Warning : ui::MessageKind::Error;
+        const QString text = " is older than the oldest acceptable date \\(" +
+                             QRegularExpression::escape(core::FormatShortDate(QDate(2000, 1, 1))) + "\\)\\.$";
+        if (c.messageOnExit) answers.ExpectMessage(text, ui::Button::Ok, kind);
+        auto* edit = FindControl<format::MaskedLineEdit>(form, Name(field));
+        edit->setFocus();
+        edit->setCursorPosition(0);
+        QString digits = core::FormatShortDate(QDate(1990, 6, 7));
+        digits.remove(QRegularExpression("[^0-9]"));
+        QTest::keyClicks(edit, digits);
+        FindControl<QWidget>(form, Name(other))->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(WaitFor([&] { return answers.Pending() == 0; }));
+        QCoreApplication::processEvents();
+        if (c.messageOnSave) answers.ExpectMessage(text, ui::Button::Ok, kind);
+        EXPECT_EQ(form->SaveRecord(), c.saves);
+        ASSERT_TRUE(WaitFor([&] { return answers.Pending() == 0; }));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(answers.Prompts().size(), int(c.messageOnExit) + int(c.messageOnSave));
+        if (c.saves)
+            EXPECT_EQ(Stored(view, column).toDate(), QDate(1990, 6, 7));
+        else
+            EXPECT_EQ(Stored(view, column), before);
+        delete form.data();
+    }
+    UserPrefs() = saved;
 }
 
 TEST_F(ViewFormTest, closing_with_unsaved_changes_asks_to_save_or_cancel_and_stays_open) {
