@@ -106,6 +106,13 @@ TViewBaseForm::TViewBaseForm(int view, TViewControl& views, core::ViewTables& ta
     TViewDef& v = def();
     v.ViewWindow = this;
     setWindowTitle(v.ViewName);
+    {
+        QPalette p = m_fieldArea->palette();
+        p.setColor(QPalette::Window, toColor(v.ViewFormColor, this));
+        m_fieldArea->setPalette(p);
+        m_fieldArea->setAutoFillBackground(true);
+    }
+    m_title->setVisible(v.ViewTitleVisible);
     const core::ViewRect& r = v.ViewPosition;
     resize(std::max(r.Width, 100), std::max(r.Height, 80));
     CreateAllFieldControls();

@@ -290,6 +290,32 @@ TEST_F(ViewFormTest, a_date_older_than_the_oldest_date_warns_refuses_or_passes_a
     UserPrefs() = saved;
 }
 
+TEST_F(ViewFormTest, a_float_too_wide_for_its_mask_shows_stars_and_asks_to_fix_the_mask) {
+    const int view = ViewWithType(u'F');
+    ASSERT_GE(view, 0);
+    const int field = FieldWithType(view, u'F');
+    TViewFieldDef& f = views.ViewDefs[size_t(view)].FieldDefs[size_t(field)];
+    f.FieldMask = "999.99";
+    OpenForm(view);
+    {
+        // The stored value has five digits before the point.
+        db::Table& t = *views.ViewDefs[size_t(view)].DataTable;
+        tables->PositionViewTable(view);
+        t.Edit();
+        t.FieldByName(f.FieldName)->SetAsFloat(12345.5);
+        t.Post();
+    }
+    ASSERT_TRUE(tables->FillViewFields(view, false));
+    EXPECT_TRUE(form->GetFieldText(field).contains(u'*')) << form->GetFieldText(field).toStdString();
+    DialogAnswerer answers;
+    answers.ExpectMessage("^The mask for this field is not long enough to show the field contents \\(the missing digits "
+                          "are shown as \"\\*\"\\)\\. You must either fix the mask, or enter a new value for this "
+                          "field\\.$",
+                          ui::Button::Ok, ui::MessageKind::Error);
+    EXPECT_FALSE(form->ValidateField(field));
+    ASSERT_TRUE(WaitFor([&] { return answers.Pending() == 0; }));
+}
+
 TEST_F(ViewFormTest, closing_with_unsaved_changes_asks_to_save_or_cancel_and_stays_open) {
     const int view = ViewWithType(u'S');
     const int field = FieldWithType(view, u'S');
