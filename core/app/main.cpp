@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
         searchData.setObjectName(QStringLiteral("SearchData"));
         core::ViewTables viewTables(ViewControl(), data, searchData);
         viewTables.Install();
-        InstallViewWindows(ViewControl(), viewTables, &mainForm);
+        InstallViewWindows(ViewControl(), viewTables, &mainForm, &data);
         struct ClearViewLayer {
             ~ClearViewLayer() {
                 ViewLayer() = TViewLayer{};

@@ -4,12 +4,17 @@
 #include "core/globals.h"
 #include "core/gui/key_filters.h"
 #include "core/internal/format_bridge.h"
+#include "core/main_data_mod.h"
 #include "core/mask_helpers.h"
 #include "core/text_helpers.h"
 #include "core/view_control.h"
 #include "core/view_layer.h"
 
 #include "platform/base/day_time.h"
+#include "platform/base/scope_exit.h"
+#include "fulltext/table/ts_table.h"
+#include "fulltext/table/ts_update.h"
+#include "platform/db/field.h"
 #include "platform/db/db_error.h"
 #include "platform/format/gui/masked_line_edit.h"
 #include "platform/ui/dialog_service.h"
@@ -33,6 +38,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -92,8 +98,9 @@ private:
 
 }  // namespace
 
-TViewBaseForm::TViewBaseForm(int view, TViewControl& views, core::ViewTables& tables, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_view(view), m_views(views), m_tables(tables) {
+TViewBaseForm::TViewBaseForm(int view, TViewControl& views, core::ViewTables& tables, QWidget* parent,
+                             TMainDataMod* data)
+    : QWidget(parent, Qt::Window), m_view(view), m_views(views), m_tables(tables), m_data(data) {
     setObjectName(QStringLiteral("ViewBaseForm"));
     setProperty("viewIndex", view);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -728,11 +735,49 @@ void TViewBaseForm::nodeChanged(int branchView) {
         }
         return;
     }
+    if (UserPrefs().LinkViews) LinkToBranch(branchView);
     if (v.ViewTitleVisible) {
         QPalette p = m_title->palette();
         p.setColor(QPalette::Base, toColor(v.TitleColorBG, m_title));
         m_title->setPalette(p);
     }
+}
+
+void TViewBaseForm::LinkToBranch(int branchView) {
+    if (!m_data || !m_views.CheckViewIndex(branchView) || !m_data->Hierarchy || !m_data->Hierarchy->Active()) return;
+    db::Table& h = *m_data->Hierarchy;
+    const db::Bookmark mark = h.GetBookmark();
+    base::ScopeExit restore([&] {
+        if (h.BookmarkValid(mark)) h.GotoBookmark(mark);
+    });
+    const int start = m_views.ViewDefs[size_t(branchView)].CurrentNodeID;
+    bool match = false;
+    int reached = -1;
+    if (start > 0) {
+        // A damaged table whose parents form a ring ends the walk instead of looping.
+        std::set<int> seen;
+        for (int id = start; seen.insert(id).second;) {
+            if (!h.FindKey({id})) break;
+            reached = id;
+            if (h.FieldByName(QStringLiteral("NodeType"))->AsInteger() == m_view) {
+                match = true;
+                break;
+            }
+            id = h.FieldByName(QStringLiteral("ParentNodeID"))->AsInteger();
+        }
+    } else if (!h.Eof() || !h.Bof()) {
+        match = true;
+        reached = h.FieldByName(QStringLiteral("NodeID"))->AsInteger();
+    }
+    TViewDef& v = def();
+    if (match && reached == v.CurrentNodeID) return;
+    if (!match) {
+        ShowFieldArea(false);
+        return;
+    }
+    ShowFieldArea(true);
+    v.CurrentNodeID = reached;
+    m_tables.FillViewFields(m_view, true);
 }
 
 void TViewBaseForm::closeEvent(QCloseEvent* event) {
@@ -747,7 +792,7 @@ void TViewBaseForm::closeEvent(QCloseEvent* event) {
 
 // ---- the View layer's window entry points ----
 
-void InstallViewWindows(TViewControl& views, core::ViewTables& tables, QWidget* host) {
+void InstallViewWindows(TViewControl& views, core::ViewTables& tables, QWidget* host, TMainDataMod* data) {
     TViewLayer& layer = ViewLayer();
     QPointer<QWidget> owner(host);
     layer.OpenViewTable = [&views, &tables](int view) {
@@ -756,12 +801,12 @@ void InstallViewWindows(TViewControl& views, core::ViewTables& tables, QWidget* 
                                                        .arg(views.GetViewName(view)));
     };
     layer.OpenViewDictTable = [&tables](int view) { tables.OpenViewDictTable(view); };
-    layer.ShowViewWindow = [&views, &tables, owner](int view) {
+    layer.ShowViewWindow = [&views, &tables, owner, data](int view) {
         if (!views.CheckViewIndex(view)) return;
         TViewDef& v = views.ViewDefs[size_t(view)];
         auto* w = qobject_cast<QWidget*>(v.ViewWindow.data());
         if (!w) {
-            auto* form = new TViewBaseForm(view, views, tables, owner.data());
+            auto* form = new TViewBaseForm(view, views, tables, owner.data(), data);
             tables.FillViewFields(view, true);
             w = form;
         }

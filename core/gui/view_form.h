@@ -12,6 +12,7 @@ class QPlainTextEdit;
 class QScrollArea;
 class QToolBar;
 class QToolButton;
+class TMainDataMod;
 class TViewControl;
 
 namespace format {
@@ -38,7 +39,9 @@ class TViewBaseForm : public QWidget, public core::ViewWindowLink {
     Q_OBJECT
 
 public:
-    TViewBaseForm(int view, TViewControl& views, core::ViewTables& tables, QWidget* parent = nullptr);
+    /// `data` (may be null) gives the branch table the window follows linked Views through.
+    TViewBaseForm(int view, TViewControl& views, core::ViewTables& tables, QWidget* parent = nullptr,
+                  TMainDataMod* data = nullptr);
     ~TViewBaseForm() override;
 
     int ViewIndex() const { return m_view; }
@@ -67,6 +70,10 @@ public:
     void CancelRecord();
     void ShowFieldArea(bool show);
     void ShowSaveCancelBar(QWidget* control);
+    /// Shows the record of the nearest branch of this View at or above the selected branch
+    /// of View `branchView` (the branch table keeps its position), or hides the fields when
+    /// there is none.
+    void LinkToBranch(int branchView);
 
     /// A field control's field index read from its name ("FE_07" gives 7), -1 when none.
     static int FieldIndexOfName(const QString& name);
@@ -93,6 +100,7 @@ private:
     int m_view;
     TViewControl& m_views;
     core::ViewTables& m_tables;
+    TMainDataMod* m_data;
     bool m_loading = false;
     bool m_closing = false;
     QPointer<QWidget> m_lastChanged;
@@ -111,4 +119,4 @@ private:
 /// with `tables` and View windows made as children of `host` (the main window). A View
 /// table that does not open raises the table layer's error (the open is undone). The
 /// word table of a View is optional: one that does not open leaves the View unsearchable.
-void InstallViewWindows(TViewControl& views, core::ViewTables& tables, QWidget* host);
+void InstallViewWindows(TViewControl& views, core::ViewTables& tables, QWidget* host, TMainDataMod* data = nullptr);

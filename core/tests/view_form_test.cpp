@@ -27,6 +27,7 @@
 #include <QToolBar>
 
 #include <climits>
+#include <map>
 
 namespace {
 
@@ -42,7 +43,7 @@ protected:
         t.First();
         t.MoveBy(skip);
         v.CurrentNodeID = t.FieldByName("NodeID")->AsInteger();
-        form = new TViewBaseForm(view, views, *tables);
+        form = new TViewBaseForm(view, views, *tables, nullptr, module.get());
         tables->FillViewFields(view, true);
         form->show();
         return form;
@@ -314,6 +315,57 @@ TEST_F(ViewFormTest, a_float_too_wide_for_its_mask_shows_stars_and_asks_to_fix_t
                           ui::Button::Ok, ui::MessageKind::Error);
     EXPECT_FALSE(form->ValidateField(field));
     ASSERT_TRUE(WaitFor([&] { return answers.Pending() == 0; }));
+}
+
+TEST_F(ViewFormTest, a_linked_view_follows_the_nearest_branch_of_its_own_above_the_selected_one) {
+    // Every branch of the sample with its parent and View.
+    struct Row { int parent, type; };
+    std::map<int, Row> rows;
+    {
+        db::Table h;
+        h.SetDatabaseName(folder);
+        h.SetTableName("Hierarchy.DB");
+        h.Open();
+        for (h.First(); !h.Eof(); h.Next())
+            rows[h.FieldByName("NodeID")->AsInteger()] = {h.FieldByName("ParentNodeID")->AsInteger(),
+                                                          h.FieldByName("NodeType")->AsInteger()};
+    }
+    auto ancestorOf = [&](int node, int view) {
+        for (int id = node, steps = 0; rows.count(id) && steps < 100; id = rows[id].parent, ++steps)
+            if (rows[id].type == view) return id;
+        return -1;
+    };
+    // A View window and a branch of another View below one of its branches, and one not.
+    int view = -1, linked = -1, unlinked = -1;
+    for (int v = 0; v < views.GetViewCount() && linked < 0; ++v)
+        for (const auto& [id, row] : rows)
+            if (row.type != v && ancestorOf(id, v) > 0) {
+                view = v;
+                linked = id;
+                break;
+            }
+    ASSERT_GT(linked, 0);
+    for (const auto& [id, row] : rows)
+        if (row.type != view && ancestorOf(id, view) < 0) unlinked = id;
+    const int branchView = rows[linked].type;
+    OpenForm(view);
+    const int expected = ancestorOf(linked, view);
+    const int hierarchyRowBefore = module->Hierarchy->FieldByName("NodeID")->AsInteger();
+
+    views.ViewDefs[size_t(branchView)].CurrentNodeID = linked;
+    tables->BroadcastNodeChanged(branchView, 0);
+    ASSERT_TRUE(WaitFor([&] { return views.ViewDefs[size_t(view)].CurrentNodeID == expected; }));
+    EXPECT_TRUE(FindControl<QWidget>(form, "HiderPanel")->isVisible());
+    EXPECT_EQ(module->Hierarchy->FieldByName("NodeID")->AsInteger(), hierarchyRowBefore);
+    const int field = FieldWithType(view, u'S');
+    const QString stored = Stored(view, views.ViewDefs[size_t(view)].FieldDefs[size_t(field)].FieldName).toString();
+    EXPECT_EQ(form->GetFieldText(field).compare(stored.trimmed(), Qt::CaseInsensitive), 0);
+
+    if (unlinked > 0) {
+        views.ViewDefs[size_t(rows[unlinked].type)].CurrentNodeID = unlinked;
+        tables->BroadcastNodeChanged(rows[unlinked].type, 0);
+        EXPECT_TRUE(WaitFor([&] { return !FindControl<QWidget>(form, "HiderPanel")->isVisible(); }));
+    }
 }
 
 TEST_F(ViewFormTest, closing_with_unsaved_changes_asks_to_save_or_cancel_and_stays_open) {
