@@ -368,6 +368,22 @@ TEST_F(ViewFormTest, a_linked_view_follows_the_nearest_branch_of_its_own_above_t
     }
 }
 
+TEST_F(ViewFormTest, a_check_box_click_shows_the_bar_and_enter_saves_it) {
+    const int view = ViewWithType(u'B');
+    ASSERT_GE(view, 0);
+    const int field = FieldWithType(view, u'B');
+    const QString column = views.ViewDefs[size_t(view)].FieldDefs[size_t(field)].FieldName;
+    OpenForm(view);
+    const bool before = Stored(view, column).toBool();
+    ASSERT_TRUE(testsupport::Click(form, Name(field)));
+    EXPECT_TRUE(BarVisible());
+    EXPECT_TRUE(views.ViewDefs[size_t(view)].RecordModified);
+    QTest::keyClick(FindControl<QWidget>(form, Name(field)), Qt::Key_Return);
+    EXPECT_FALSE(BarVisible());
+    EXPECT_EQ(Stored(view, column).toBool(), !before);
+    EXPECT_EQ(form->GetFieldText(field), !before ? "TRUE" : "FALSE");
+}
+
 TEST_F(ViewFormTest, closing_with_unsaved_changes_asks_to_save_or_cancel_and_stays_open) {
     const int view = ViewWithType(u'S');
     const int field = FieldWithType(view, u'S');
