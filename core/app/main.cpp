@@ -11,9 +11,13 @@
 #include "core/gui/last_resort.h"
 #include "core/gui/main_form.h"
 #include "core/gui/splash_screen.h"
+#include "core/gui/view_form.h"
 #include "core/main_data_mod.h"
 #include "core/startup.h"
 #include "core/system_helpers.h"
+#include "core/view_control.h"
+#include "core/view_layer.h"
+#include "core/view_tables.h"
 
 #include "services/gui/recent_file_list.h"
 
@@ -72,6 +76,19 @@ int main(int argc, char** argv) {
         TMainForm mainForm;
         TMainDataMod data(&mainForm);
         mainForm.SetDataModule(&data);
+        QObject searchData;
+        searchData.setObjectName(QStringLiteral("SearchData"));
+        core::ViewTables viewTables(ViewControl(), data, searchData);
+        viewTables.Install();
+        InstallViewWindows(ViewControl(), viewTables, &mainForm, &data);
+        struct ClearViewLayer {
+            ~ClearViewLayer() {
+                ViewLayer() = TViewLayer{};
+                ViewControl().FreeAllViews = {};
+                ViewControl().CreateViewComponents = {};
+                ViewControl().ApplyFieldRestructure = {};
+            }
+        } clearViewLayer;
         core::InstallExplorer(&mainForm);
 
         TRecentFileList recent(&mainForm);

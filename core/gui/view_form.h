@@ -1,0 +1,122 @@
+#pragma once
+
+#include "core/view_def.h"
+#include "core/view_tables.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+class QScrollArea;
+class QToolBar;
+class QToolButton;
+class TMainDataMod;
+class TViewControl;
+
+namespace format {
+class MaskedLineEdit;
+}
+
+// Window messages the View window posts to itself about a field's value
+// (WParam = View index, LParam = field index).
+inline constexpr int UM_BADDATE = 0x0400 + 107;
+inline constexpr int UM_OLDDATE = 0x0400 + 108;
+inline constexpr int UM_NUMBERTOOLARGE = 0x0400 + 110;
+inline constexpr int UM_BADFLOAT = 0x0400 + 111;
+inline constexpr int UM_BADMASK = 0x0400 + 116;
+
+/// The View window: shows and edits the record of the selected branch when that branch
+/// belongs to its View. Field controls are built from the View definition ("FE_" + NN edits
+/// and check boxes, "FL_" + NN labels, NN = field index in two digits) inside the field area
+/// `ScrollBox`; the Save/Cancel bar `SaveCancelToolBar` appears next to the first changed
+/// field. Typed values are checked when a field is left and before a save; problems are
+/// reported by window messages the window posts to itself, after the current event.
+///
+/// One window per View; it frees itself when closed (TViewDef::ViewWindow clears itself).
+class TViewBaseForm : public QWidget, public core::ViewWindowLink {
+    Q_OBJECT
+
+public:
+    /// `data` (may be null) gives the branch table the window follows linked Views through.
+    TViewBaseForm(int view, TViewControl& views, core::ViewTables& tables, QWidget* parent = nullptr,
+                  TMainDataMod* data = nullptr);
+    ~TViewBaseForm() override;
+
+    int ViewIndex() const { return m_view; }
+
+    // ---- core::ViewWindowLink ----
+    void SetLoadingFields(bool loading) override { m_loading = loading; }
+    void SetTitleStripText(const QString& text) override;
+    void CancelEdits() override;
+    void CloseWindow() override;
+
+    // ---- field controls ----
+    void CreateFieldControls(int field);
+    void CreateAllFieldControls();
+    /// Display state: 'N' normal, 'C' changed, 'E' error (other letters: window colour).
+    void ApplyFieldState(int field, QChar state);
+    void ApplyAllFieldsState(QChar state);
+    void ApplyTabOrder();
+    QString GetFieldText(int field) const;
+    void SetFieldText(int field, const QString& text);
+    /// The label rectangle of a field as its definition places it.
+    core::ViewRect GetLabelBounds(int field) const;
+
+    // ---- record ----
+    bool ValidateField(int field);
+    bool SaveRecord();
+    void CancelRecord();
+    void ShowFieldArea(bool show);
+    void ShowSaveCancelBar(QWidget* control);
+    /// Shows the record of the nearest branch of this View at or above the selected branch
+    /// of View `branchView` (the branch table keeps its position), or hides the fields when
+    /// there is none.
+    void LinkToBranch(int branchView);
+
+    /// A field control's field index read from its name ("FE_07" gives 7), -1 when none.
+    static int FieldIndexOfName(const QString& name);
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWindow();
+    void createEditField(int field);
+    void createCheckBox(int field);
+    void fieldChanged(QWidget* control);
+    void fieldExit(int field);
+    void fieldKeyPress(int field, QChar& key);
+    void handleMessage(int msg, qintptr wParam, qintptr lParam);
+    void focusField(int field);
+    void nodeChanged(int branchView);
+    void beepOnError() const;
+    TViewDef& def() const;
+    QWidget* fieldControl(int field) const;
+
+    int m_view;
+    TViewControl& m_views;
+    core::ViewTables& m_tables;
+    TMainDataMod* m_data;
+    bool m_loading = false;
+    bool m_closing = false;
+    QPointer<QWidget> m_lastChanged;
+
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_noData = nullptr;
+    QWidget* m_hider = nullptr;
+    QPlainTextEdit* m_title = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_fieldArea = nullptr;
+    QToolBar* m_saveCancel = nullptr;
+};
+
+/// Fills the View layer's entry points (opening the View tables, showing a View's window,
+/// the start-up Views, posting to the windows, closing them all, the unsaved-changes test)
+/// with `tables` and View windows made as children of `host` (the main window). A View
+/// table that does not open raises the table layer's error (the open is undone). The
+/// word table of a View is optional: one that does not open leaves the View unsearchable.
+void InstallViewWindows(TViewControl& views, core::ViewTables& tables, QWidget* host, TMainDataMod* data = nullptr);
