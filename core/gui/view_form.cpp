@@ -471,8 +471,10 @@ bool TViewBaseForm::ValidateField(int field) {
             SetFieldText(field, QStringLiteral("0"));
             break;
         }
-        if (t.startsWith(u'-')) t[0] = u'0';
-        if (t.rightJustified(12, u'0') > QLatin1String("002147483647")) {
+        // The whole 32-bit range is stored, -2147483648 included.
+        const bool negative = t.startsWith(u'-');
+        if (negative) t[0] = u'0';
+        if (t.rightJustified(12, u'0') > (negative ? QLatin1String("002147483648") : QLatin1String("002147483647"))) {
             ui::PostMessage(this, UM_NUMBERTOOLARGE, m_view, field);
             ok = false;
         } else {

@@ -179,7 +179,7 @@ TEST_F(ViewFormTest, enter_saves_numbers_in_range_and_refuses_others_with_the_me
     OpenForm(view);
     struct Case { const char* typed; bool saves; int stored; };
     const Case cases[] = {{"2147483647", true, INT_MAX},   {"2147483648", false, 0}, {"-2147483647", true, -INT_MAX},
-                          {"-2147483648", false, 0},       {"0000000000001", true, 1}, {"", true, 0}};
+                          {"-2147483648", true, INT_MIN},  {"-2147483649", false, 0},  {"0000000000001", true, 1}, {"", true, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
         const QVariant before = Stored(view, column);
