@@ -167,6 +167,17 @@ void TtsBaseUpdate::AfterDelete() {
     DoAfterBatch();
 }
 
+// The set grows for the text link's current range, as on entering esUpdate.
+void TtsBaseUpdate::growToRange(TtsTextDataSetLink* text) {
+    const qint64 size = std::min<qint64>(qint64(text->RecordRange()) + 1, SegmentSize());
+    Bits()->SetSize(int(size));
+    SetBufferSize(Bits()->CompressedMax() + 16);
+    if (Cache()) {
+        FlushCache();
+        Cache()->StateEntered(this, TEngineState::esUpdate);
+    }
+}
+
 void TtsBaseUpdate::AfterPost() {
     // Given back with the words below; when they fail, the count stays for the lost change.
     const bool held = takePending();
@@ -174,6 +185,11 @@ void TtsBaseUpdate::AfterPost() {
     runHook(true, [&] {
         TtsTextDataSetLink* text = textLink();
         const int record = text->RecordIndex();
+        // Another program may have added records since the range was read: their numbers are
+        // in the stored sets this change reads, so the sets grow to the table's range first.
+        const int knownMax = text->MaxIndex();
+        text->ForgetRange();
+        if (text->MaxIndex() > knownMax) growToRange(text);
         if (m_mode == umBeforeEdit && record != m_editedRecord) {
             // The edit changed the record's number: the old number leaves every set of its
             // words and the new one joins as if inserted.
@@ -189,16 +205,7 @@ void TtsBaseUpdate::AfterPost() {
         if (m_mode != umBeforeEdit) {
             const int oldMax = text->MaxIndex();
             text->ExtendRange(record, true);
-            if (record > oldMax) {
-                // The set grows for the new range, as on entering esUpdate.
-                const qint64 size = std::min<qint64>(qint64(text->RecordRange()) + 1, SegmentSize());
-                Bits()->SetSize(int(size));
-                SetBufferSize(Bits()->CompressedMax() + 16);
-                if (Cache()) {
-                    FlushCache();
-                    Cache()->StateEntered(this, TEngineState::esUpdate);
-                }
-            }
+            if (record > oldMax) growToRange(text);
             m_mode = umBeforeInsert;
             clearMarkedWords();
         } else {

@@ -84,6 +84,7 @@ protected:
     template <typename F>
     void runHook(bool writes, F&& body);
     void clearMarkedWords();
+    void growToRange(TtsTextDataSetLink* text);
 
     TwbDictionary m_words{701};
     int m_mode = umBeforeEdit;
