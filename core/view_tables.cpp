@@ -54,6 +54,15 @@ void cancelPending(db::Table& table) noexcept {
     }
 }
 
+/// After a failed write: the pending change is dropped and the row read again as stored.
+void cancelAndReread(db::Table& table) noexcept {
+    cancelPending(table);
+    try {
+        table.Refresh();
+    } catch (...) {
+    }
+}
+
 /// One field's value as it is to be written (validated before anything is written).
 struct PendingValue {
     QString column;
@@ -513,11 +522,7 @@ bool ViewTables::SaveViewRecord(int view, bool withNote) {
         table->Post();
         write.Commit();
     } catch (const std::exception& e) {
-        cancelPending(*table);
-        try {
-            table->Refresh();
-        } catch (...) {
-        }
+        cancelAndReread(*table);
         ShowTableUpdateError(e, tableTitle(*table), QStringLiteral("Unable to save changes to field data."));
         return false;
     }
@@ -626,11 +631,7 @@ bool ViewTables::SaveViewNote(int view, const QString& note) {
         table->Post();
         write.Commit();
     } catch (const std::exception& e) {
-        cancelPending(*table);
-        try {
-            table->Refresh();
-        } catch (...) {
-        }
+        cancelAndReread(*table);
         ShowTableUpdateError(e, tableTitle(*table), QStringLiteral("Unable to save notes."));
         return false;
     }

@@ -99,11 +99,11 @@ QByteArray ftsTokenizer(const fulltext::CharClassTable& classes) {
         if (ours && !theirs) tokenChars += c;
         if (!ours && theirs) separators += c;
     }
-    QString spec = QStringLiteral("unicode61 remove_diacritics 0");
+    QString tokenizer = QStringLiteral("unicode61 remove_diacritics 0");
     auto quoted = [](QString s) { return QLatin1Char('\'') + s.replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\''); };
-    if (!tokenChars.isEmpty()) spec += QStringLiteral(" tokenchars ") + quoted(tokenChars);
-    if (!separators.isEmpty()) spec += QStringLiteral(" separators ") + quoted(separators);
-    return spec.replace(QLatin1Char('\''), QLatin1String("''")).toUtf8();
+    if (!tokenChars.isEmpty()) tokenizer += QStringLiteral(" tokenchars ") + quoted(tokenChars);
+    if (!separators.isEmpty()) tokenizer += QStringLiteral(" separators ") + quoted(separators);
+    return tokenizer.replace(QLatin1Char('\''), QLatin1String("''")).toUtf8();
 }
 
 void buildTables(const QString& folder) {

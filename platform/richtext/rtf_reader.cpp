@@ -137,7 +137,7 @@ struct ListOverride {
 };
 
 /// How a paragraph is numbered: a list style with the text around the number.
-struct ListSpec {
+struct ListNumbering {
     QTextListFormat::Style style = QTextListFormat::ListStyleUndefined;  ///< undefined: no list
     QString before;
     QString after = QStringLiteral(".");
@@ -364,8 +364,8 @@ private:
     void paragraph();
     void newBlock();
     void applyParagraph(const ParaProps& para, const CharProps& chr);
-    ListSpec listSpec(const ParaProps& para) const;
-    QTextList* listFor(const ParaProps& para, const ListSpec& spec);
+    ListNumbering listNumbering(const ParaProps& para) const;
+    QTextList* listFor(const ParaProps& para, const ListNumbering& numbering);
     void finish();
     int codePageNow() const;
     int fontCodePage(int font) const;
@@ -1116,8 +1116,8 @@ void Reader::paragraph() {
 }
 
 void Reader::applyParagraph(const ParaProps& para, const CharProps& chr) {
-    const ListSpec spec = listSpec(para);
-    const bool inList = spec.style != QTextListFormat::ListStyleUndefined;
+    const ListNumbering numbering = listNumbering(para);
+    const bool inList = numbering.style != QTextListFormat::ListStyleUndefined;
     QTextBlockFormat bf;
     bf.setAlignment(para.align);
     const qreal left = para.left / kTwipsPerUnit;
@@ -1134,15 +1134,15 @@ void Reader::applyParagraph(const ParaProps& para, const CharProps& chr) {
     m_cursor.setBlockFormat(bf);
     if (!m_blockHasText) m_cursor.setBlockCharFormat(charFormat(chr));
 
-    m_list = inList ? listFor(para, spec) : nullptr;
+    m_list = inList ? listFor(para, numbering) : nullptr;
 }
 
 /// The numbering of a list level: its kind from \levelnfc, the text around its own number
 /// from \leveltext (a length, then text in which characters 0..8 stand for the numbers of
 /// the levels). A level that shows neither a number nor a bullet is no list.
-ListSpec levelSpec(const ListLevel& level, int ilvl) {
-    ListSpec spec;
-    spec.start = level.start;
+ListNumbering levelNumbering(const ListLevel& level, int ilvl) {
+    ListNumbering numbering;
+    numbering.start = level.start;
     QString text;
     if (level.hasText && !level.text.isEmpty())
         text = level.text.mid(1, std::min<qsizetype>(level.text.at(0).unicode(), level.text.size() - 1));
@@ -1155,27 +1155,27 @@ ListSpec levelSpec(const ListLevel& level, int ilvl) {
         if (isPlaceholder(text.at(i)) && (own < 0 || text.at(i).unicode() == ilvl)) own = i;
     const bool numbered = level.nfc != 23 && level.nfc != 255 && (own >= 0 || !level.hasText);
     if (!numbered) {
-        if (showsSomething()) spec.style = QTextListFormat::ListDisc;
-        return spec;
+        if (showsSomething()) numbering.style = QTextListFormat::ListDisc;
+        return numbering;
     }
     switch (level.nfc) {
-    case 1: spec.style = QTextListFormat::ListUpperRoman; break;
-    case 2: spec.style = QTextListFormat::ListLowerRoman; break;
-    case 3: spec.style = QTextListFormat::ListUpperAlpha; break;
-    case 4: spec.style = QTextListFormat::ListLowerAlpha; break;
-    default: spec.style = QTextListFormat::ListDecimal; break;
+    case 1: numbering.style = QTextListFormat::ListUpperRoman; break;
+    case 2: numbering.style = QTextListFormat::ListLowerRoman; break;
+    case 3: numbering.style = QTextListFormat::ListUpperAlpha; break;
+    case 4: numbering.style = QTextListFormat::ListLowerAlpha; break;
+    default: numbering.style = QTextListFormat::ListDecimal; break;
     }
     if (own >= 0) {
         const bool first = std::none_of(text.cbegin(), text.cbegin() + own, isPlaceholder);
-        spec.before = first ? text.left(own) : QString();
+        numbering.before = first ? text.left(own) : QString();
         qsizetype end = own + 1;
         while (end < text.size() && !isPlaceholder(text.at(end))) ++end;
-        spec.after = text.mid(own + 1, end - own - 1);
+        numbering.after = text.mid(own + 1, end - own - 1);
     }
-    return spec;
+    return numbering;
 }
 
-ListSpec Reader::listSpec(const ParaProps& para) const {
+ListNumbering Reader::listNumbering(const ParaProps& para) const {
     if (para.ls > 0) {
         const auto loIndex = m_listByOverride.find(para.ls);
         const ListOverride* lo = loIndex != m_listByOverride.end() ? &m_listOverrides[loIndex->second] : nullptr;
@@ -1184,37 +1184,37 @@ ListSpec Reader::listSpec(const ParaProps& para) const {
             const ListDef* def = &m_listDefs[defIndex->second];
             if (!def->levels.empty()) {
                 const int ilvl = std::min(para.ilvl, static_cast<int>(def->levels.size()) - 1);
-                ListSpec spec = levelSpec(def->levels[static_cast<std::size_t>(ilvl)], para.ilvl);
-                spec.byLs = true;
-                if (const auto start = lo->starts.find(para.ilvl); start != lo->starts.end()) spec.start = start->second;
-                return spec;
+                ListNumbering numbering = levelNumbering(def->levels[static_cast<std::size_t>(ilvl)], para.ilvl);
+                numbering.byLs = true;
+                if (const auto start = lo->starts.find(para.ilvl); start != lo->starts.end()) numbering.start = start->second;
+                return numbering;
             }
         }
     }
-    ListSpec spec;
+    ListNumbering numbering;
     if (para.pnList != QTextListFormat::ListStyleUndefined) {
-        spec.style = para.pnList;
-        spec.start = para.pnStart;
-        spec.before = para.pnBefore;
-        spec.after = para.pnAfter;
+        numbering.style = para.pnList;
+        numbering.start = para.pnStart;
+        numbering.before = para.pnBefore;
+        numbering.after = para.pnAfter;
     } else if (para.ls > 0) {
-        spec.style = QTextListFormat::ListDisc;  // a list the document does not define
-        spec.byLs = true;
+        numbering.style = QTextListFormat::ListDisc;  // a list the document does not define
+        numbering.byLs = true;
     }
-    return spec;
+    return numbering;
 }
 
-QTextList* Reader::listFor(const ParaProps& para, const ListSpec& spec) {
+QTextList* Reader::listFor(const ParaProps& para, const ListNumbering& numbering) {
     QTextListFormat lf;
-    lf.setStyle(spec.style);
+    lf.setStyle(numbering.style);
     lf.setIndent(1);
-    if (isNumbered(spec.style)) {
-        lf.setNumberPrefix(spec.before);
-        lf.setNumberSuffix(spec.after);
-        if (spec.start != 1) lf.setProperty(kListStartProperty, spec.start);
+    if (isNumbered(numbering.style)) {
+        lf.setNumberPrefix(numbering.before);
+        lf.setNumberSuffix(numbering.after);
+        if (numbering.start != 1) lf.setProperty(kListStartProperty, numbering.start);
     }
     const QTextBlock block = m_cursor.block();
-    if (spec.byLs) {
+    if (numbering.byLs) {
         // Numbered through \ls: one list per level, running on through the document.
         const std::pair<int, int> key(para.ls, para.ilvl);
         m_lsLists.erase(m_lsLists.upper_bound(key), m_lsLists.lower_bound({para.ls, 9}));  // levels are 0..8
