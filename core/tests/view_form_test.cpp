@@ -19,6 +19,8 @@
 #include "testsupport/widget_helpers.h"
 
 #include <QCheckBox>
+#include <QMenu>
+#include <QTabWidget>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QLabel>
@@ -137,7 +139,8 @@ TEST_F(ViewFormTest, the_window_shows_the_record_with_the_definitions_controls_l
                 EXPECT_EQ(label->text(), f.LabelCaption);
             }
         }
-        testsupport::GrabToPng(form, QStringLiteral("view_window_%1").arg(view));
+        // Pictures at the screen's scale (run with QT_SCALE_FACTOR=2 for 200 %).
+        testsupport::GrabToPng(form, QStringLiteral("view_window_%1_%2pc").arg(view).arg(qRound(form->devicePixelRatioF() * 100)));
         delete form.data();
     }
 }
@@ -462,7 +465,14 @@ TEST(ViewWindowsInTheProgram, opening_a_database_shows_the_start_up_views_with_t
             if (!def.ShowViewOnStart) continue;
             auto* window = qobject_cast<TViewBaseForm*>(def.ViewWindow.data());
             ASSERT_TRUE(window) << v;
-            EXPECT_TRUE(window->isVisible());
+            bool listed = false;  // in the Windows menu
+            for (QAction* a : form->M_Windows->actions()) listed |= a->text() == def.ViewName;
+            EXPECT_TRUE(listed) << v;
+            // Docked Views are pages of the (hidden) main window; the others float.
+            if (def.DockViewOnShow)
+                EXPECT_GE(form->MainPages->indexOf(window), 0);
+            else
+                EXPECT_TRUE(window->isVisible());
             ++shown;
             // A branch of this View is selected: its record is shown.
             def.DataTable->First();
@@ -479,6 +489,7 @@ TEST(ViewWindowsInTheProgram, opening_a_database_shows_the_start_up_views_with_t
         EXPECT_GT(shown, 0);
         form->CloseDatabase(true);
         for (const TViewDef& def : views.ViewDefs) EXPECT_FALSE(def.ViewWindow);
+        EXPECT_EQ(form->MainPages->count(), 0);
         EXPECT_FALSE(Globals().DatabaseOpen);
         ViewLayer() = TViewLayer{};
         views.FreeAllViews = {};
