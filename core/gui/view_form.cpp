@@ -397,6 +397,76 @@ int TViewBaseForm::FieldIndexOfName(const QString& name) {
 
 void TViewBaseForm::CreateAllFieldControls() {
     for (int i = 0; i < int(def().FieldDefs.size()); ++i) CreateFieldControls(i);
+    fitFieldArea();
+}
+
+void TViewBaseForm::FreeFieldControls(int field) {
+    if (field < 0 || field >= int(def().FieldDefs.size())) return;
+    TViewFieldDef& f = def().FieldDefs[size_t(field)];
+    if (m_lastChanged && (m_lastChanged == f.EditControl || m_lastChanged == f.CheckBoxControl)) m_lastChanged.clear();
+    delete f.EditControl.data();
+    delete f.LabelControl.data();
+    delete f.CheckBoxControl.data();
+}
+
+void TViewBaseForm::FreeAllFieldControls() {
+    for (int i = 0; i < int(def().FieldDefs.size()); ++i) FreeFieldControls(i);
+}
+
+void TViewBaseForm::RebuildFieldControls() {
+    FreeAllFieldControls();
+    CreateAllFieldControls();
+    ApplyTabOrder();
+    m_tables.FillViewFields(m_view, true);
+}
+
+void TViewBaseForm::RebuildFieldControl(int field, bool refill) {
+    if (field < 0 || field >= int(def().FieldDefs.size())) return;
+    const QString text = refill ? GetFieldText(field) : QString();
+    FreeFieldControls(field);
+    CreateFieldControls(field);
+    fitFieldArea();
+    if (!refill) return;
+    m_loading = true;
+    base::ScopeExit loaded([this] { m_loading = false; });
+    SetFieldText(field, text);
+}
+
+void TViewBaseForm::ApplyFieldVisibility(int field) {
+    if (field < 0 || field >= int(def().FieldDefs.size())) return;
+    const TViewFieldDef& f = def().FieldDefs[size_t(field)];
+    if (QWidget* w = fieldControl(field)) w->setVisible(f.FieldIsVisible);
+    if (auto* label = qobject_cast<QWidget*>(f.LabelControl.data())) label->setVisible(f.FieldIsVisible && f.LabelIsVisible);
+}
+
+void TViewBaseForm::ClearFieldsModified() {
+    for (const TViewFieldDef& f : def().FieldDefs)
+        if (auto* e = qobject_cast<format::MaskedLineEdit*>(f.EditControl.data())) e->SetModified(false);
+}
+
+void TViewBaseForm::StoreFieldControlPosition(int field) {
+    if (field < 0 || field >= int(def().FieldDefs.size())) return;
+    TViewFieldDef& f = def().FieldDefs[size_t(field)];
+    if (QWidget* w = fieldControl(field)) {
+        f.FieldPosition.Top = w->y();
+        f.FieldPosition.Left = w->x();
+    }
+    if (auto* label = qobject_cast<QWidget*>(f.LabelControl.data())) {
+        f.LabelPosition.Top = label->y();
+        f.LabelPosition.Left = label->x();
+    }
+}
+
+void TViewBaseForm::StoreFieldControlBounds() {
+    for (int i = 0; i < int(def().FieldDefs.size()); ++i) {
+        TViewFieldDef& f = def().FieldDefs[size_t(i)];
+        if (QWidget* w = fieldControl(i)) f.FieldPosition = {w->y(), w->x(), w->height(), w->width()};
+        if (auto* label = qobject_cast<QWidget*>(f.LabelControl.data()))
+            f.LabelPosition = {label->y(), label->x(), label->height(), label->width()};
+    }
+}
+
+void TViewBaseForm::fitFieldArea() {
     int right = 0, bottom = 0;
     for (QWidget* w : m_fieldArea->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (w == m_saveCancel) continue;
@@ -494,7 +564,9 @@ void TViewBaseForm::createEditField(int field) {
         const bool literal = f.FieldMaskLiteral || f.FieldType == u'F';
         edit->SetEditMask(f.FieldMask + (literal ? QStringLiteral(";1; ") : QStringLiteral(";0; ")));
     }
-    if (f.FieldShowHint && !f.FieldHint.isEmpty()) edit->setToolTip(core::BarsToLineBreaks(f.FieldHint));
+    // The main window's hint handler expands the marker into the hint lines the field asks for.
+    if (f.FieldShowHint || f.FieldMaskInHint || f.FieldLongDateHint || f.FieldDateFormatHint)
+        edit->setToolTip(QStringLiteral("~~VFH%1%2").arg(m_view, 3, 10, QLatin1Char('0')).arg(field, 3, 10, QLatin1Char('0')));
     edit->setContextMenuPolicy(Qt::NoContextMenu);
     edit->OnKeyPress = [this, field](QChar& key) { ui::RunGuarded(this, [&] { fieldKeyPress(field, key); }); };
     connect(edit, &QLineEdit::textChanged, this, [this, edit] { ui::RunGuarded(this, [&] { fieldChanged(edit); }); });
@@ -1132,4 +1204,11 @@ void InstallViewWindows(TViewControl& views, core::ViewTables& tables, QWidget* 
     };
     layer.CloseAllViewWindows = [windows]() { windows->CloseAllViewWindows(); };
     layer.FindUnsavedChanges = [&tables]() { return tables.FindUnsavedChanges(false) != -1; };
+    views.CreateFieldControls = [&views](int view, int field) {
+        if (!views.CheckFieldIndex(view, field)) return;
+        if (auto* form = qobject_cast<TViewBaseForm*>(views.ViewDefs[size_t(view)].ViewWindow.data())) {
+            form->CreateFieldControls(field);
+            form->ApplyTabOrder();
+        }
+    };
 }

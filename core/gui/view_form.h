@@ -101,6 +101,20 @@ public:
     // ---- field controls ----
     void CreateFieldControls(int field);
     void CreateAllFieldControls();
+    /// Removes the field's edit, label and check box (the fonts are values of the definition).
+    void FreeFieldControls(int field);
+    void FreeAllFieldControls();
+    /// Frees every field control, creates them again and loads the record (with its note).
+    void RebuildFieldControls();
+    /// Frees and recreates one field's controls; with `refill` the value shown before comes back.
+    void RebuildFieldControl(int field, bool refill);
+    /// Shows or hides the field's control and its label as FieldIsVisible says.
+    void ApplyFieldVisibility(int field);
+    void ClearFieldsModified();
+    /// Top and left of the field's control and label go to FieldPosition and LabelPosition.
+    void StoreFieldControlPosition(int field);
+    /// Bounds of every field's controls go to FieldPosition and LabelPosition.
+    void StoreFieldControlBounds();
     /// Display state: 'N' normal, 'C' changed, 'E' error (other letters: window colour).
     void ApplyFieldState(int field, QChar state);
     void ApplyAllFieldsState(QChar state);
@@ -135,6 +149,8 @@ protected:
 private:
     void buildWindow();
     void buildActions();
+    /// The field area grows to hold every control with a margin.
+    void fitFieldArea();
     void updateCommands();
     void popupFormMenu(const QPoint& global);
     void dockSplitterMoved();

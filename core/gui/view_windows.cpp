@@ -323,6 +323,50 @@ void ViewWindows::NoteWindowClosing(int view) {
     if (form && note && !note->isWindow()) form->NoteUndocked();
 }
 
+// ---- refreshing ----
+
+void ViewWindows::RefreshViewWindow(int view) {
+    TViewDef* v = viewAt(view);
+    TViewBaseForm* form = viewForm(v);
+    if (!form) return;
+    const QImage icon = m_views.GetViewSmallIcon(view);
+    form->setWindowIcon(icon.isNull() ? QIcon() : QIcon(QPixmap::fromImage(icon)));
+    form->SetViewFormColor(v->ViewFormColor);
+    form->setWindowTitle(v->ViewName);
+    if (TMainForm* main = MainForm()) {
+        const int page = main->MainPages->indexOf(form);
+        if (page >= 0) {
+            main->MainPages->setTabText(page, v->ViewName);
+            main->MainPages->setTabIcon(page, form->windowIcon());
+        }
+    }
+    form->ApplyNoteDockHeight();
+    ApplyTitlePanel(view);
+    if (TNoteBaseForm* note = noteForm(v)) note->SetNoteColor(ViewColor(v->NoteFormColor, note));
+    form->RebuildFieldControls();
+}
+
+void ViewWindows::RefreshAllViewWindows() {
+    for (int i = 0; i < m_views.GetViewCount(); ++i) RefreshViewWindow(i);
+}
+
+void ViewWindows::RefreshOpenViewFields() {
+    for (int i = 0; i < m_views.GetViewCount(); ++i)
+        if (TViewBaseForm* form = viewForm(viewAt(i))) form->RebuildFieldControls();
+}
+
+bool ViewWindows::ReloadViewDefinition(int view) {
+    TViewDef* v = viewAt(view);
+    if (!v) return false;
+    if (TViewBaseForm* form = viewForm(v)) form->FreeAllFieldControls();
+    v->FieldDefs.clear();
+    m_views.LoadViewLayout(view);
+    ApplyViewPosition(view);
+    RefreshViewWindow(view);
+    if (TViewBaseForm* form = viewForm(v)) form->ApplyTabOrder();
+    return true;
+}
+
 // ---- layout ----
 
 void ViewWindows::SaveViewWindowLayout(int view) {

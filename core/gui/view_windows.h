@@ -69,6 +69,17 @@ public:
     bool IsViewDocked(int view) const;
     bool IsNoteDocked(int view) const;
 
+    // ---- refreshing ----
+    /// Icon, colours, caption, note split, title strip, note colour and all field controls
+    /// of an open View window from the definition (the controls rebuilt and refilled).
+    void RefreshViewWindow(int view);
+    void RefreshAllViewWindows();
+    /// Rebuilds the field controls of every open View window (preferences changed).
+    void RefreshOpenViewFields();
+    /// Reads the View's layout and fields from the settings again and refreshes its window;
+    /// false on a bad index.
+    bool ReloadViewDefinition(int view);
+
     // ---- layout ----
     void SaveViewWindowLayout(int view);
     void SaveNoteWindowLayout(int view);

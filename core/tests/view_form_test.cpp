@@ -465,6 +465,20 @@ TEST(ViewWindowsInTheProgram, opening_a_database_shows_the_start_up_views_with_t
             if (!def.ShowViewOnStart) continue;
             auto* window = qobject_cast<TViewBaseForm*>(def.ViewWindow.data());
             ASSERT_TRUE(window) << v;
+            for (size_t f = 0; f < def.FieldDefs.size(); ++f) {
+                // A field hint goes through the main window's hint handler.
+                const TViewFieldDef& field = def.FieldDefs[f];
+                auto* edit = qobject_cast<QWidget*>(field.EditControl.data());
+                if (!edit || !(field.FieldShowHint || field.FieldMaskInHint)) continue;
+                const QString marker = edit->toolTip();
+                EXPECT_EQ(marker, QString("~~VFH%1%2").arg(v, 3, 10, QChar('0')).arg(int(f), 3, 10, QChar('0')));
+                QStringList lines;
+                if (field.FieldShowHint) lines << QString(field.FieldHint).replace('|', '\r');
+                if (field.FieldMaskInHint) lines << field.FieldMask;
+                if (!field.FieldDateFormatHint && !field.FieldLongDateHint) {
+                    EXPECT_EQ(TMainForm::ExpandFieldHint(marker, {}), lines.join('\r').trimmed());
+                }
+            }
             bool listed = false;  // in the Windows menu
             for (QAction* a : form->M_Windows->actions()) listed |= a->text() == def.ViewName;
             EXPECT_TRUE(listed) << v;

@@ -19,6 +19,7 @@
 #include "testsupport/dialog_answerer.h"
 #include "testsupport/widget_helpers.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -340,6 +341,45 @@ TEST_F(ViewWindowsTest, closing_all_windows_saves_their_layout_and_leaves_no_win
     }
     EXPECT_EQ(main->MainPages->count(), 0);
     EXPECT_FALSE(Globals().ProgramDocking);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewWindowsTest, a_view_being_customised_cannot_close_and_a_refresh_rebuilds_it_from_its_definition) {
+    const int view = 1;
+    views.ViewDefs[size_t(view)].DockViewOnShow = false;
+    TViewBaseForm* form = Show(view);
+    ASSERT_TRUE(form);
+    views.CustomizingWindow = form;
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    views.CustomizingWindow = nullptr;
+
+    // Caption, name and a label changed in the definition: the refresh shows them.
+    TViewDef& v = views.ViewDefs[size_t(view)];
+    int field = -1;
+    for (size_t i = 0; i < v.FieldDefs.size() && field < 0; ++i)
+        if (v.FieldDefs[i].LabelControl) field = int(i);
+    ASSERT_GE(field, 0);
+    v.FieldDefs[size_t(field)].LabelCaption = "Renamed label";
+    v.ViewName = "Renamed View";
+    windows->RefreshViewWindow(view);
+    EXPECT_EQ(form->windowTitle(), "Renamed View");
+    auto* label = FindControl<QLabel>(form, QString("FL_%1").arg(field, 2, 10, QChar('0')));
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), "Renamed label");
+    EXPECT_FALSE(v.RecordModified);
+
+    // Reloading reads the stored definition again: the stored caption comes back.
+    const QString storedName = core::ReadRegString("Views", core::ViewKeyNumber(view), "Layout", "ViewName", {});
+    EXPECT_TRUE(windows->ReloadViewDefinition(view));
+    EXPECT_EQ(form->windowTitle(), storedName);
+    label = FindControl<QLabel>(form, QString("FL_%1").arg(field, 2, 10, QChar('0')));
+    ASSERT_TRUE(label);
+    EXPECT_NE(label->text(), "Renamed label");
+    EXPECT_FALSE(windows->ReloadViewDefinition(99));
 }
 
 }  // namespace
