@@ -434,6 +434,7 @@ namespace {
 TEST(ViewWindowsInTheProgram, opening_a_database_shows_the_start_up_views_with_their_records) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
+    const QString shots = QDir::current().absoluteFilePath("screenshots");  // the open changes the folder
     settings::SetConfigRoot(dir.filePath("config"));
     for (const char* part : {"Sample", "Library"}) {
         const QDir source(QStringLiteral(DOSSARA_BIN_DIR "/") + part);
@@ -501,6 +502,15 @@ TEST(ViewWindowsInTheProgram, opening_a_database_shows_the_start_up_views_with_t
             }
         }
         EXPECT_GT(shown, 0);
+        {
+            // A picture of the main window's pages with the docked Views (the window itself
+            // is not shown: showing it would run the start-up continuation).
+            form->resize(1000, 650);
+            form->MainPages->resize(700, 560);
+            QCoreApplication::processEvents();
+            QDir().mkpath(shots);
+            form->MainPages->grab().save(shots + "/main_pages_with_docked_views.png");
+        }
         form->CloseDatabase(true);
         for (const TViewDef& def : views.ViewDefs) EXPECT_FALSE(def.ViewWindow);
         EXPECT_EQ(form->MainPages->count(), 0);
