@@ -43,6 +43,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTimer>
 #include <QScrollArea>
 #include <QToolBar>
 #include <QToolButton>
@@ -111,6 +112,15 @@ TViewBaseForm::TViewBaseForm(int view, TViewControl& views, core::ViewTables& ta
     setFont(f);
     buildActions();
     buildWindow();
+    m_layoutTimer = new QTimer(this);
+    m_layoutTimer->setSingleShot(true);
+    m_layoutTimer->setInterval(250);
+    connect(m_layoutTimer, &QTimer::timeout, this, [this] {
+        ui::RunGuarded(this, [this] {
+            if (m_views.CheckViewIndex(m_view) && isWindow() && m_views.CustomizingWindow != this)
+                m_windows.SaveViewWindowLayout(m_view);
+        });
+    });
     if (!m_views.CheckViewIndex(view)) return;
     TViewDef& v = def();
     v.ViewWindow = this;
@@ -1085,6 +1095,7 @@ void TViewBaseForm::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    m_layoutTimer->stop();
     if (!known) return;
     m_placing = true;
     ui::RunGuarded(this, [this] {
@@ -1116,11 +1127,10 @@ void TViewBaseForm::showEvent(QShowEvent* event) {
 void TViewBaseForm::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (!m_views.CheckViewIndex(m_view)) return;
-    ui::RunGuarded(this, [this] {
-        // A floating window keeps its place in the View definition at once.
-        if (!m_placing && !m_closing && isWindow() && isVisible() && m_views.CustomizingWindow != this)
-            m_windows.SaveViewWindowLayout(m_view);
-    });
+    // A floating window keeps its size in the View definition: written once the resizing
+    // pauses (a drag sends a resize for each mouse move; a write takes some 20 ms).
+    if (!m_placing && !m_closing && isWindow() && isVisible() && m_views.CustomizingWindow != this)
+        m_layoutTimer->start();
 }
 
 void TViewBaseForm::mouseReleaseEvent(QMouseEvent* event) {

@@ -14,6 +14,7 @@ class QMenu;
 class QPlainTextEdit;
 class QScrollArea;
 class QSplitter;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class TMainDataMod;
@@ -40,8 +41,9 @@ inline constexpr int UM_BADMASK = 0x0400 + 116;
 ///
 /// The window floats or docks as a page of the main window (`Dock View`); its note window
 /// floats or docks into `BottomDockPanel` below the fields, the split kept in NoteDockHeight.
-/// A floating window's bounds go into ViewPosition whenever it is resized and when it
-/// closes; the View definition is then written to the settings table.
+/// A floating window's bounds go into ViewPosition when it is resized (once the resizing
+/// pauses for a quarter of a second) and when it closes; the View definition is then written
+/// to the settings table in one transaction.
 ///
 /// One window per View; it frees itself when closed (TViewDef::ViewWindow clears itself).
 class TViewBaseForm : public QWidget, public core::ViewWindowLink {
@@ -184,6 +186,7 @@ private:
     QPointer<QWidget> m_lastChanged;
     QPointer<QWidget> m_popupControl;
     QSize m_undockSize;
+    QTimer* m_layoutTimer = nullptr;
 
     QToolBar* m_toolBar = nullptr;
     QLabel* m_noData = nullptr;

@@ -1,6 +1,7 @@
 #include "core/gui/view_windows.h"
 
 #include "core/globals.h"
+#include "core/main_data_mod.h"
 #include "core/gui/main_form.h"
 #include "core/gui/note_base_form.h"
 #include "core/gui/toolbar_state.h"
@@ -10,6 +11,7 @@
 #include "core/view_tables.h"
 
 #include "platform/base/scope_exit.h"
+#include "platform/db/database.h"
 #include "platform/db/table.h"
 #include "platform/ui/window_message.h"
 
@@ -375,8 +377,16 @@ void ViewWindows::SaveViewWindowLayout(int view) {
     if (!form) return;
     if (form->isWindow()) v->ViewPosition = viewRectOf(form->geometry());
     if (!settingsOpen()) return;
+    std::optional<DatabaseWrite> write;
+    beginLayoutWrite(write);
     if (v->ViewTitleVisible) WriteTitlePanelHeight(view, form->TitleHeight());
     m_views.SaveViewLayout(view);
+    if (write) write->Commit();
+}
+
+void ViewWindows::beginLayoutWrite(std::optional<DatabaseWrite>& write) const {
+    // The definition is some hundred settings rows: one transaction for all of them.
+    if (m_data && m_data->DSDB && m_data->DSDB->Connected()) write.emplace(*m_data->DSDB);
 }
 
 void ViewWindows::SaveNoteWindowLayout(int view) {
@@ -384,7 +394,11 @@ void ViewWindows::SaveNoteWindowLayout(int view) {
     TNoteBaseForm* note = noteForm(v);
     if (!note) return;
     if (note->isWindow()) v->NotePosition = viewRectOf(note->geometry());
-    if (settingsOpen()) m_views.SaveViewLayout(view);
+    if (!settingsOpen()) return;
+    std::optional<DatabaseWrite> write;
+    beginLayoutWrite(write);
+    m_views.SaveViewLayout(view);
+    if (write) write->Commit();
 }
 
 }  // namespace core

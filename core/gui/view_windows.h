@@ -1,11 +1,14 @@
 #pragma once
 
 #include "core/view_def.h"
+#include "core/view_tables.h"
 
 #include <QColor>
 #include <QPointer>
 #include <QRect>
 #include <QSize>
+
+#include <optional>
 
 class QWidget;
 class TMainDataMod;
@@ -13,8 +16,6 @@ class TMainForm;
 class TViewControl;
 
 namespace core {
-
-class ViewTables;
 
 /// The window side of the View layer: showing, placing, docking and undocking View windows
 /// and their note windows, saving their layout into the View definition, and closing them.
@@ -96,6 +97,7 @@ public:
 
 private:
     TViewDef* viewAt(int view) const;
+    void beginLayoutWrite(std::optional<DatabaseWrite>& write) const;
     QSize screenSize(const QWidget* w) const;
 
     TViewControl& m_views;

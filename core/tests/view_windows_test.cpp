@@ -383,3 +383,4 @@ TEST_F(ViewWindowsTest, a_view_being_customised_cannot_close_and_a_refresh_rebui
 }
 
 }  // namespace
+
