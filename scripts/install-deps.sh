@@ -22,6 +22,7 @@ packages=(
   fpc
   fortunes fortunes-min
   man-db manpages
+  treeline
 )
 # Optional: libFuzzer targets (-DDOSSARA_FUZZ=ON).
 if [ "${DOSSARA_FUZZ:-OFF}" = "ON" ]; then

@@ -11,7 +11,9 @@
 #include "core/gui/last_resort.h"
 #include "core/gui/main_form.h"
 #include "core/gui/splash_screen.h"
+#include "core/gui/tree_note_form.h"
 #include "core/gui/view_form.h"
+#include "core/gui/view_list_form.h"
 #include "core/main_data_mod.h"
 #include "core/startup.h"
 #include "core/system_helpers.h"
@@ -90,6 +92,8 @@ int main(int argc, char** argv) {
             }
         } clearViewLayer;
         core::InstallExplorer(&mainForm);
+        core::InstallTreeNotes(&mainForm, viewTables);
+        core::InstallViewListWindows(&mainForm);
 
         TRecentFileList recent(&mainForm);
         recent.setObjectName(QStringLiteral("RecentFileList"));
@@ -102,6 +106,9 @@ int main(int argc, char** argv) {
 
         mainForm.SetParameters(QApplication::arguments().mid(1));
         mainForm.SetSplash(splash);
+        // Benchmarks set how long the splash window is held (milliseconds).
+        if (qEnvironmentVariableIsSet("DOSSARA_SPLASH_PAUSE_MS"))
+            mainForm.SetSplashPauseMs(qEnvironmentVariableIntValue("DOSSARA_SPLASH_PAUSE_MS"));
         mainForm.show();
         result = QApplication::exec();
     }
