@@ -1,5 +1,6 @@
 #include "core/gui/qs_make.h"
 
+#include "core/gui/action_icons.h"
 #include "core/file_helpers.h"
 #include "core/globals.h"
 #include "core/gui/form_helpers.h"
@@ -111,7 +112,7 @@ TQSMake::TQSMake(TSearchData& search, QWidget* owner) : QDialog(owner), m_search
         a->setToolTip(hint);
         a->setStatusTip(hint);
         a->setShortcut(key);
-        a->setIcon(QIcon::fromTheme(QLatin1String(icon)));
+        a->setIcon(core::ThemeIcon(QLatin1String(icon)));
         addAction(a);
         toolbar->addAction(a);
         return a;
@@ -214,7 +215,7 @@ TQSMake::TQSMake(TSearchData& search, QWidget* owner) : QDialog(owner), m_search
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl);
     layout->addWidget(StatusBar);
-    resize(520, 380);
+    resize(480, 320);
 
     // Connections.
     connect(A_Build, &QAction::triggered, this, [this] {

@@ -1,5 +1,6 @@
 #include "core/gui/qs_search.h"
 
+#include "core/gui/action_icons.h"
 #include "core/command_registry.h"
 #include "core/file_helpers.h"
 #include "core/globals.h"
@@ -54,6 +55,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStyle>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -115,9 +117,14 @@ QAction* makeAction(QWidget* owner, const char* name, const QString& caption, co
     a->setStatusTip(hint);
     if (!key.isEmpty()) a->setShortcut(key);
     if (help) a->setProperty("HelpContext", help);
-    if (icon) a->setIcon(QIcon::fromTheme(QLatin1String(icon)));
+    if (icon) a->setIcon(core::ThemeIcon(QLatin1String(icon)));
     owner->addAction(a);
     return a;
+}
+
+/// The style's own picture for an action whose theme picture is not installed.
+void fallbackIcon(QAction* action, QStyle::StandardPixmap pixmap) {
+    if (action->icon().isNull()) action->setIcon(QApplication::style()->standardIcon(pixmap));
 }
 
 }  // namespace
@@ -155,6 +162,14 @@ TQSSearch::TQSSearch(TSearchData& search, QWidget* owner) : QWidget(owner, Qt::W
     A_SortType = makeAction(this, "A_SortType", QStringLiteral("Sort by View &Type"), {});
     A_SortScore = makeAction(this, "A_SortScore", QStringLiteral("Sort by &Score"), {});
     A_SortKey = makeAction(this, "A_SortKey", QStringLiteral("Sort by Branch &Title"), {});
+    const std::pair<QAction*, QStyle::StandardPixmap> fallbacks[] = {
+        {A_Search, QStyle::SP_FileDialogContentsView}, {A_HaltSearch, QStyle::SP_BrowserStop},
+        {A_GoTo, QStyle::SP_DialogOkButton},            {A_ClipCopy, QStyle::SP_FileDialogDetailedView},
+        {A_Export, QStyle::SP_DialogSaveButton},        {A_SelectAll, QStyle::SP_DialogYesButton},
+        {A_SelectNone, QStyle::SP_DialogNoButton},      {A_Help, QStyle::SP_DialogHelpButton},
+        {A_WVFirst, QStyle::SP_MediaSkipBackward},      {A_WVPrior, QStyle::SP_ArrowBack},
+        {A_WVNext, QStyle::SP_ArrowForward},            {A_WVLast, QStyle::SP_MediaSkipForward}};
+    for (const auto& [action, pixmap] : fallbacks) fallbackIcon(action, pixmap);
     auto* sortGroup = new QActionGroup(this);
     for (QAction* a : {A_SortType, A_SortScore, A_SortKey}) {
         a->setCheckable(true);
@@ -308,6 +323,8 @@ void TQSSearch::buildSearchPage(QWidget* page) {
     SearchTerm->setFixedHeight(SearchTerm->fontMetrics().height() * 2 + 10);
     prompt->setBuddy(SearchTerm);
     UserSearchMode = ui::Make<QComboBox>(page, "UserSearchMode");
+    UserSearchMode->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    UserSearchMode->setMinimumContentsLength(24);
     UserSearchLogic = ui::Make<QComboBox>(page, "UserSearchLogic");
     auto* modeLabel = ui::Make<QLabel>(page, "SearchTypeLabel", QStringLiteral("Search Type"));
     auto* logicLabel = ui::Make<QLabel>(page, "SearchLogicLabel", QStringLiteral("Search for records..."));
@@ -398,6 +415,9 @@ void TQSSearch::buildSearchPage(QWidget* page) {
     ResultsList->header()->resizeSection(0, 30);
     ResultsList->header()->resizeSection(1, 495);
     ResultsList->header()->resizeSection(2, 60);
+    // The description takes what the window leaves, so the score stays in view.
+    ResultsList->header()->setStretchLastSection(false);
+    ResultsList->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     ResultsList->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     ResultsList->setContextMenuPolicy(Qt::ActionsContextMenu);
     ResultsList->addActions({A_GoTo, A_ClipCopy, A_Export, A_SelectAll, A_SelectNone});

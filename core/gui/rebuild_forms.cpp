@@ -1,5 +1,6 @@
 #include "core/gui/rebuild_forms.h"
 
+#include "core/gui/action_icons.h"
 #include "core/gui/form_helpers.h"
 #include "core/gui/qs_make.h"
 #include "core/main_data_mod.h"
@@ -43,7 +44,7 @@ TRebuildReportForm::TRebuildReportForm(TSearchData& search, QWidget* owner) : QD
         auto* a = ui::Make<QAction>(this, name, caption);
         a->setToolTip(hint);
         a->setShortcut(key);
-        a->setIcon(QIcon::fromTheme(QLatin1String(icon)));
+        a->setIcon(core::ThemeIcon(QLatin1String(icon)));
         addAction(a);
         toolbar->addAction(a);
         return a;
@@ -76,7 +77,7 @@ TRebuildForm::TRebuildForm(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Cus
     IndexLabel = ui::Make<QLabel>(this, "IndexLabel", QStringLiteral("Search index rebuild"));
     SupportLabel = ui::Make<QLabel>(this, "SupportLabel", QStringLiteral("Rebuilding support files..."));
     Animation = ui::Make<QLabel>(this, "Animation");
-    Animation->setPixmap(QIcon::fromTheme(QStringLiteral("system-search")).pixmap(32, 32));
+    Animation->setPixmap(core::ThemeIcon(QStringLiteral("system-search")).pixmap(32, 32));
     auto* busy = ui::Make<QProgressBar>(this, "BusyBar");
     busy->setRange(0, 0);
     busy->setTextVisible(false);
