@@ -59,6 +59,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -307,6 +308,7 @@ TQSSearch::TQSSearch(TSearchData& search, QWidget* owner) : QWidget(owner, Qt::W
         for (QWidget* part : {static_cast<QWidget*>(WVPanel[n]), static_cast<QWidget*>(WVImage[n]),
                               static_cast<QWidget*>(WVScore[n]), WVResult[n]->viewport()})
             part->installEventFilter(this);
+        WVResult[n]->installEventFilter(this);
     }
     ViewPages->widget(0)->installEventFilter(this);
     g_window = this;
@@ -1031,6 +1033,20 @@ bool TQSSearch::eventFilter(QObject* watched, QEvent* event) {
             SelectPanel(m_selectedPanel + 1);
             return true;
         }
+    }
+    if (event->type() == QEvent::FocusOut) {
+        for (QTextEdit* edit : WVResult)
+            if (watched == edit) {
+                // UM_RESULTEXIT: once the focus has moved on, the edit shows its start again.
+                QPointer<QTextEdit> target(edit);
+                QTimer::singleShot(0, this, [this, target] {
+                    if (!target || m_busy || !webViewShown() || !searchPageShown()) return;
+                    target->setUpdatesEnabled(false);
+                    target->moveCursor(QTextCursor::Start);
+                    target->ensureCursorVisible();
+                    target->setUpdatesEnabled(true);
+                });
+            }
     }
     if (event->type() == QEvent::MouseButtonPress) {
         auto* w = qobject_cast<QWidget*>(watched);

@@ -21,9 +21,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TSearchData;
 
-/// Window message the window posts itself when a Web View result edit loses the focus.
-inline constexpr int UM_RESULTEXIT = 0x0400 + 130;
-
 /// The window "Advanced Search": searches the branch titles and the records of the ticked
 /// Views with every search type of the engine and shows the matches (the program-wide
 /// ResultsArray) as a Web View of ten results at a time and as a sortable List View.

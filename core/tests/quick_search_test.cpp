@@ -511,6 +511,10 @@ TEST_F(QuickSearchTest, engine_errors_are_reported_with_their_messages_and_leave
         DialogAnswerer answers;
         answers.ExpectMessage(c.message, ui::Button::Ok, ui::MessageKind::Error);
         quickSearch(w, c.text, c.logic);
+        if (c.message.startsWith(QLatin1String("syntax"))) {
+            // The position of the error is selected in the search text.
+            EXPECT_TRUE(w->SearchTerm->textCursor().hasSelection());
+        }
         EXPECT_EQ(w->StatusText(0), QStringLiteral("Matches: 0"));
         EXPECT_TRUE(ResultsArray().empty());
     }
@@ -708,13 +712,23 @@ TEST_F(QuickSearchTest, a_cancelled_or_failing_build_keeps_the_old_indexes_and_t
 
     // A failing write at several points of the build: a failure passes on, every word
     // table stays whole and the open database keeps searching.
-    for (int n : {5, 40, 200, 800}) {
+    // The writes of a whole build, counted, so the failures fall at its start, in the
+    // middle and near its end (the Views are built after the branch titles).
+    db::testing::FailNthWrite(100000000);
+    ASSERT_TRUE(core::RunIndexBuild(*search, form.get(), true));
+    const int writes = 100000000 - db::testing::WritesUntilFailure();
+    db::testing::FailNthWrite(0);
+    ASSERT_GT(writes, 20);
+    int failed = 0;
+    for (int n : {1, writes / 4, writes / 2, writes * 3 / 4, writes - 1}) {
         SCOPED_TRACE(n);
         db::testing::FailNthWrite(n);
+        bool built = false;
         try {
-            core::RunIndexBuild(*search, form.get(), true);
+            built = core::RunIndexBuild(*search, form.get(), true);
         } catch (const std::exception&) {
         }
+        if (!built) ++failed;
         db::testing::FailNthWrite(0);
         for (const QString& d : dicts) {
             EXPECT_EQ(db::VerifyTableFile(sample, d).Level, 0) << d.toStdString();
@@ -726,6 +740,7 @@ TEST_F(QuickSearchTest, a_cancelled_or_failing_build_keeps_the_old_indexes_and_t
         ASSERT_TRUE(w);
         EXPECT_EQ(quickSearch(w, word, 0), scan.WithWord(word));
     }
+    EXPECT_EQ(failed, 5);
     // And the database opens again.
     form->CloseDatabase(false);
     ASSERT_FALSE(Globals().DatabaseOpen);
@@ -734,6 +749,16 @@ TEST_F(QuickSearchTest, a_cancelled_or_failing_build_keeps_the_old_indexes_and_t
 }
 
 TEST_F(QuickSearchTest, the_full_rebuild_types_every_report_field_and_rebuilds_the_indexes) {
+    {
+        DialogAnswerer answers;
+        answers.ExpectModal<TRebuildReportForm>([&](TRebuildReportForm& f) {
+            EXPECT_EQ(f.windowTitle(), QStringLiteral("Rebuild Report Dictionary"));
+            f.A_Build->trigger();
+            f.A_Close->trigger();
+        });
+        answers.ExpectMessage("The report dictionary has been rebuilt.", ui::Button::Ok, ui::MessageKind::Information);
+        ASSERT_TRUE(testsupport::TriggerAction(form.get(), "A_RebuildReport"));
+    }
     QTimer closer;
     closer.setInterval(50);
     QObject::connect(&closer, &QTimer::timeout, [&] {
