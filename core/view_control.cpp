@@ -190,7 +190,7 @@ void TViewControl::LoadViewLayout(int view) {
     v->ShowNoteOnStart = boolean("ShowNoteOnStart", false);
     v->DockNoteOnStart = boolean("DockNoteOnStart", false);
     v->NotePosition = readRect(k, kLayout, QStringLiteral("NotePosition"), QStringLiteral("0,0,100,100"));
-    v->NoteDockHeight = integer("NoteDockHeight", 20);
+    v->NoteDockHeight = integer("NoteDockHeight", core::kDefaultNoteDockHeight);
     v->NoteFormColor = integer("NoteFormColor", core::kClBtnFace);
     LoadFieldDefs(view);
 }
@@ -632,7 +632,7 @@ bool TViewControl::SetViewTitleVisible(int view, bool value) {
 }
 int TViewControl::GetNoteDockHeight(int view) const {
     const TViewDef* v = viewAt(view);
-    return v ? v->NoteDockHeight : 20;
+    return v ? v->NoteDockHeight : core::kDefaultNoteDockHeight;
 }
 void TViewControl::SetNoteDockHeight(int view, int value) {
     if (TViewDef* v = viewAt(view)) v->NoteDockHeight = value;
