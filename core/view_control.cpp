@@ -285,6 +285,11 @@ void TViewControl::SaveViewDefinition(int view) {
 void TViewControl::SaveViewLayout(int view) {
     const TViewDef* v = viewAt(view);
     if (!v) return;
+    // While the View is being customised its definition holds the pending design, which
+    // reaches the settings and the table only when the customisation is saved (the
+    // customize mode clears CustomizingWindow first). So a layout save on a resize of the
+    // floating window during customize mode writes nothing.
+    if (CustomizingWindow && CustomizingWindow == v->ViewWindow) return;
     const QString k = core::ViewKeyNumber(view);
     auto str = [&](const char* name, const QString& value) {
         core::WriteRegString(kViews, k, kLayout, QString::fromLatin1(name), value);

@@ -25,6 +25,14 @@ struct CustomizeHooks {
     std::function<void(int view)> ApplyTabOrder;
     /// Gives the View window's field controls the design cursor again.
     std::function<void(int view)> SetDesignCursors;
+    /// Floats a docked View window for customizing; true when it was docked. Unset: the
+    /// window is taken as floating.
+    std::function<bool(int view)> FloatViewWindow;
+    /// Docks the View window again after customizing (it was docked before).
+    std::function<void(int view)> DockViewWindow;
+    /// The full rebuild (report dictionary and word indexes) run after a customisation was
+    /// saved. Unset: the word indexes are rebuilt (RebuildWordIndexes).
+    std::function<void()> FullRebuild;
     /// The mask wizard for a field of `typeLetter` starting from `initialMask`: the built
     /// mask, or the empty text when it was cancelled.
     std::function<QString(QChar typeLetter, const QString& initialMask, QWidget* parent)> RunMaskWizard;

@@ -136,7 +136,12 @@ int TCustomizeToolbar::viewIndex() const {
 }
 
 core::CustomizeTarget* TCustomizeToolbar::target() const {
-    return dynamic_cast<core::CustomizeTarget*>(m_views.CustomizingWindow.data());
+    QObject* window = m_views.CustomizingWindow.data();
+    if (!window) return nullptr;
+    if (auto* t = dynamic_cast<core::CustomizeTarget*>(window)) return t;
+    for (QObject* child : window->children())
+        if (auto* t = dynamic_cast<core::CustomizeTarget*>(child)) return t;
+    return nullptr;
 }
 
 void TCustomizeToolbar::PlaceBesideView() {
@@ -206,5 +211,7 @@ void TCustomizeToolbar::closeEvent(QCloseEvent* event) {
         QApplication::beep();
         return;
     }
+    // Freed once the current event has run; nobody may find it meanwhile.
+    if (core::CustomizeToolbar() == this) core::SetCustomizeToolbar(nullptr);
     QWidget::closeEvent(event);
 }

@@ -10,8 +10,9 @@ class TViewControl;
 namespace core {
 class ViewTables;
 
-/// What the customize toolbox asks of the View window in customize mode (the window
-/// implements it beside QWidget; the toolbox finds it through TViewControl::CustomizingWindow).
+/// What the customize toolbox asks of the View window in customize mode (the window or one
+/// of its children implements it; the toolbox finds it through
+/// TViewControl::CustomizingWindow).
 class CustomizeTarget {
 public:
     virtual ~CustomizeTarget() = default;

@@ -3,6 +3,7 @@
 #include "core/date_helpers.h"
 #include "core/globals.h"
 #include "core/gui/key_filters.h"
+#include "core/gui/view_customizer.h"
 #include "core/internal/format_bridge.h"
 #include "core/main_data_mod.h"
 #include "core/mask_helpers.h"
@@ -124,6 +125,7 @@ TViewBaseForm::TViewBaseForm(int view, TViewControl& views, core::ViewTables& ta
     resize(std::max(r.Width, 100), std::max(r.Height, 80));
     CreateAllFieldControls();
     ApplyTabOrder();
+    core::AttachViewCustomize(this, m_views, m_tables);
 }
 
 TViewBaseForm::~TViewBaseForm() = default;
