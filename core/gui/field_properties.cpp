@@ -94,7 +94,7 @@ TFieldProperties::TFieldProperties(TViewControl& views, core::ViewTables& tables
     : QDialog(parent), m_views(views), m_tables(tables), m_view(view), m_field(field), m_isNew(isNew),
       m_tool(typeLetter), m_placedTop(top), m_placedLeft(left), m_resultField(field) {
     setObjectName(QStringLiteral("FieldProperties"));
-    setWindowTitle(QStringLiteral("Field && Label Properties").replace(QStringLiteral("&&"), QStringLiteral("&")));
+    setWindowTitle(QStringLiteral("Field & Label Properties"));
     buildControls();
     m_loading = true;
     if (m_isNew)

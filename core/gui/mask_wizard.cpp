@@ -122,7 +122,7 @@ TMaskWizard::TMaskWizard(db::Table& maskLib, QChar typeLetter, const QString& in
         "is a mask here that is partly right, you can use it as a starting point - select it and click \"Modify this "
         "mask\". If none of these masks is what you want, you can define your own mask - just click \"Make a new "
         "mask\"."));
-    LibraryText->setFixedHeight(80);
+    LibraryText->setFixedHeight(96);
     MaskList = ui::Make<QTreeWidget>(LibraryPage, "MaskList");
     MaskList->setHeaderLabels({QStringLiteral("Mask Name"), QStringLiteral("Mask"), QStringLiteral("Sample")});
     MaskList->setRootIsDecorated(false);
