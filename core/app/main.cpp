@@ -7,7 +7,9 @@
 
 #include "core/globals.h"
 #include "core/gui/confirm_dialogs.h"
+#include "core/gui/customize_hooks.h"
 #include "core/gui/explorer.h"
+#include "core/gui/global_update.h"
 #include "core/gui/last_resort.h"
 #include "core/gui/main_form.h"
 #include "core/gui/qs_search.h"
@@ -98,6 +100,8 @@ int main(int argc, char** argv) {
         core::InstallExplorer(&mainForm);
         core::InstallTreeNotes(&mainForm, viewTables);
         core::InstallViewListWindows(&mainForm);
+        core::InstallGlobalUpdate(ViewControl(), viewTables, &data, &mainForm);
+        core::InstallCustomizeLibraries(data);
 
         TRecentFileList recent(&mainForm);
         recent.setObjectName(QStringLiteral("RecentFileList"));

@@ -7,6 +7,7 @@
 #include "core/gui/main_form.h"
 #include "core/gui/note_base_form.h"
 #include "core/gui/toolbar_state.h"
+#include "core/gui/view_customizer.h"
 #include "core/command_registry.h"
 #include "core/internal/format_bridge.h"
 #include "core/main_data_mod.h"
@@ -137,6 +138,7 @@ TViewBaseForm::TViewBaseForm(int view, TViewControl& views, core::ViewTables& ta
     m_undockSize = size();
     CreateAllFieldControls();
     ApplyTabOrder();
+    core::AttachViewCustomize(this, m_views, m_tables);
     updateCommands();
 }
 
