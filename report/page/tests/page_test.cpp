@@ -221,7 +221,7 @@ TEST(Page, a_page_streams_with_its_draw_commands_in_text_form_and_writes_the_sam
     EXPECT_EQ(stream::WriteComponent(copy), binary);
 }
 
-// The page definition's names ("PageDef.mmMarginRight") are longer than 20 characters, and
+// The printer setup's names ("PrinterSetup.mmMarginBottom") are longer than 20 characters, and
 // the binary reader of the stream layer takes such a name's length byte for a value tag.
 TEST(Page, a_page_reads_back_from_its_binary_form) {
     report::RegisterDrawCommands();
