@@ -1,5 +1,7 @@
 #include "platform/print/print_document.h"
 
+#include "platform/print/printer_catalog.h"
+
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -23,9 +25,10 @@ QPageSize pageSizeOf(const DeviceSettings& s) {
 
 PrintDocument::PrintDocument(const QString& printerName, const QString& outputFile)
     : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
-    if (!outputFile.isEmpty()) {
+    const QString pdfFile = outputFile.isEmpty() ? Catalog().PdfOutputFor(printerName) : outputFile;
+    if (!pdfFile.isEmpty()) {
         m_printer->setOutputFormat(QPrinter::PdfFormat);
-        m_printer->setOutputFileName(outputFile);
+        m_printer->setOutputFileName(pdfFile);
     } else {
         m_printer->setPrinterName(printerName);
     }
@@ -34,7 +37,7 @@ PrintDocument::PrintDocument(const QString& printerName, const QString& outputFi
 }
 
 PrintDocument::~PrintDocument() {
-    if (m_painter) Abort();
+    if (m_open) Abort();
 }
 
 QString PrintDocument::PrinterName() const {
@@ -74,32 +77,43 @@ PageMetrics PrintDocument::Metrics() const {
 }
 
 bool PrintDocument::BeginDoc(const QString& title) {
-    if (m_painter) return true;
+    if (m_open) return true;
+    if (!IsUsable()) return false;
     m_printer->setDocName(title);
-    auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(m_printer.get())) return false;
-    m_painter = std::move(painter);
+    m_open = true;
     m_firstPage = true;
     return true;
 }
 
-void PrintDocument::NewPage() {
-    if (!m_painter) return;
+bool PrintDocument::NewPage() {
+    if (!m_open) return false;
     if (m_firstPage) {
+        // The painter starts with the first page, so that page takes the settings applied
+        // after BeginDoc.
         m_firstPage = false;
-        return;
+        auto painter = std::make_unique<QPainter>();
+        if (!painter->begin(m_printer.get())) {
+            m_failed = true;
+            return false;
+        }
+        m_painter = std::move(painter);
+        return true;
     }
-    m_printer->newPage();
+    if (!m_painter) return false;
+    return m_printer->newPage();
 }
 
 bool PrintDocument::EndDoc() {
-    if (!m_painter) return false;
+    if (!m_open) return false;
+    m_open = false;
+    if (!m_painter) return !m_failed;
     const bool ok = m_painter->end();
     m_painter.reset();
-    return ok;
+    return ok && !m_failed;
 }
 
 void PrintDocument::Abort() {
+    m_open = false;
     if (!m_painter) return;
     m_printer->abort();
     m_painter->end();

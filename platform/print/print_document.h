@@ -38,9 +38,10 @@ struct PageMetrics {
     bool color = true;
 };
 
-/// One printer queue and, while a document is open, its pages. States: closed →
-/// BeginDoc → document open → NewPage → page open → EndPage/NewPage → ... → EndDoc →
-/// closed. A queue that cannot be reached gives IsUsable false and BeginDoc fails.
+/// One printer queue and, while a document is open, its pages. States: closed → BeginDoc →
+/// document open → NewPage → page open → NewPage → ... → EndDoc → closed. The painter
+/// exists from the first NewPage to EndDoc, so settings applied before a NewPage hold for
+/// that page. A queue that cannot be reached gives IsUsable false and BeginDoc fails.
 class PrintDocument {
 public:
     /// `outputFile` non-empty prints into that PDF file instead of the queue.
@@ -56,23 +57,25 @@ public:
     void Apply(const DeviceSettings& settings);
     PageMetrics Metrics() const;
 
-    /// Starts the document with that title; answers false when the queue refuses it.
+    /// Opens the document with that title; answers false when the queue cannot be used.
     bool BeginDoc(const QString& title);
-    bool DocumentOpen() const { return m_painter != nullptr; }
-    /// Starts the next page (the first page is started by BeginDoc's first NewPage).
-    void NewPage();
+    bool DocumentOpen() const { return m_open; }
+    /// Starts the next page; answers false when the queue refused the document.
+    bool NewPage();
     /// Ends the document and sends it; answers false when sending failed.
     bool EndDoc();
     /// Drops the document unsent.
     void Abort();
     /// The painter of the open page, in printer pixels of the page's full paper; null
-    /// without an open document.
+    /// before the first page and after EndDoc.
     QPainter* Painter() const { return m_painter.get(); }
 
 private:
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;
+    bool m_open = false;
     bool m_firstPage = true;
+    bool m_failed = false;
     DeviceSettings m_settings;
 };
 

@@ -43,6 +43,11 @@ public:
     virtual QString DefaultPrinterName() const = 0;
     /// The capabilities of one printer; empty lists when the printer is unknown.
     virtual DriverCapabilities Capabilities(const QString& printerName) const = 0;
+    /// A PDF file that stands in for the printer (catalogues of tests); empty: the queue.
+    virtual QString PdfOutputFor(const QString& printerName) const {
+        Q_UNUSED(printerName);
+        return QString();
+    }
 };
 
 /// The catalogue in use: the one installed last, else the system's (CUPS through Qt).

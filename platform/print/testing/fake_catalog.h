@@ -7,19 +7,25 @@
 
 namespace print::testing {
 
-/// A printer catalogue described by the test: printers with their capabilities and a
-/// default. Installed with print::InstallCatalog; ScopedCatalog puts the system's back.
+/// A printer catalogue described by the test: printers with their capabilities, a default,
+/// and printers that print into PDF files. Installed with print::InstallCatalog; ScopedCatalog puts the system's back.
 class FakeCatalog final : public PrinterCatalog {
 public:
     std::vector<PrinterEntry> printers;
     QString defaultPrinter;
     std::map<QString, DriverCapabilities> capabilities;
+    /// Printers whose documents go into a PDF file instead of a queue.
+    std::map<QString, QString> pdfFiles;
 
     std::vector<PrinterEntry> Printers() const override { return printers; }
     QString DefaultPrinterName() const override { return defaultPrinter; }
     DriverCapabilities Capabilities(const QString& name) const override {
         const auto it = capabilities.find(name);
         return it != capabilities.end() ? it->second : DriverCapabilities{};
+    }
+    QString PdfOutputFor(const QString& name) const override {
+        const auto it = pdfFiles.find(name);
+        return it != pdfFiles.end() ? it->second : QString();
     }
 };
 
