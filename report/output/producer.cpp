@@ -555,6 +555,7 @@ void InitializeOutputUnit() {
         DeclareOutputTexts();
         ppGetResourceManager().RegisterModule(QStringLiteral("tsPrint"));
         ppRegisterDevice(&TppPrinterDevice::staticMetaObject);
+        RegisterFileDevices();
         RegisterClass(&TppProducer::staticMetaObject);
         RegisterClass(&TppPrinterSetup::staticMetaObject);
         stream::ClassRegistry::Global().Register<TppProducer>(QStringLiteral("TppProducer"));
