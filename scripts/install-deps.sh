@@ -19,6 +19,7 @@ packages=(
   fonts-dejavu-core
   fonts-liberation2
   poppler-utils
+  libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf
   fpc
   fortunes fortunes-min
   man-db manpages
