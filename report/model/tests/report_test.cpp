@@ -12,6 +12,10 @@
 #include "platform/stream/object_stream.h"
 #include "platform/stream/text_form.h"
 
+#include "testsupport/dialog_answerer.h"
+
+#include <QPointer>
+
 #include <memory>
 
 using namespace reporttest;
@@ -394,4 +398,44 @@ TEST_F(ReportTest, a_data_view_gives_a_report_without_pipeline_its_first_pipelin
     EXPECT_EQ(changes, 1);
     delete bound;
     EXPECT_EQ(view->Report(), nullptr);
+}
+
+TEST_F(ReportTest, components_beyond_a_narrower_column_are_deleted_only_when_the_user_agrees) {
+    TComponent form;
+    DesignerRecorder designer;
+    auto* r = new TppReport(&form);
+    auto* detail = addBand<TppDetailBand>(r, "ppDetailBand1");
+    auto* header = addBand<TppHeaderBand>(r, "ppHeaderBand1");
+    r->SetReportDesigner(&designer);
+    QPointer<TppLabel> far = addTo<TppLabel>(detail, "ppFar");
+    far->SetmmLeft(150000);
+    QPointer<TppLabel> wide = addTo<TppLabel>(header, "ppWide");  // a page band keeps the page width
+    wide->SetmmLeft(150000);
+    {
+        testsupport::DialogAnswerer answers;
+        answers.ExpectMessage("Controls beyond the new column width will be deleted.", ui::Button::Cancel);
+        r->SetColumns(2);
+    }
+    EXPECT_EQ(r->Columns(), 1);
+    EXPECT_TRUE(far);
+    {
+        testsupport::DialogAnswerer answers;
+        answers.ExpectMessage("Controls beyond the new column width will be deleted.", ui::Button::Ok);
+        r->SetColumns(2);
+    }
+    EXPECT_EQ(r->Columns(), 2);
+    EXPECT_FALSE(far);
+    EXPECT_TRUE(wide);
+    auto* inColumnHeader = addTo<TppLabel>(qobject_cast<TppColumnHeaderBand*>(r->GetColumnHeaderBand())
+                                               ? r->GetColumnHeaderBand()
+                                               : addBand<TppColumnHeaderBand>(r, "ppColumnHeaderBand1"),
+                                           "ppHeading");
+    Q_UNUSED(inColumnHeader);
+    {
+        testsupport::DialogAnswerer answers;
+        answers.ExpectMessage("Controls within the column header will be deleted.", ui::Button::Cancel);
+        r->SetColumns(1);
+    }
+    EXPECT_EQ(r->Columns(), 2);
+    EXPECT_EQ(r->mmColumnWidth(), r->PrintableWidth() / 2);
 }
