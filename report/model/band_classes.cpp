@@ -10,6 +10,8 @@
 
 #include "platform/stream/property_table.h"
 
+#include <algorithm>
+
 namespace {
 
 const QStringList& printHeightNames() {
@@ -25,6 +27,37 @@ stream::PropertyTable<T>& withPrintHeight(stream::PropertyTable<T>& table) {
 }
 
 }  // namespace
+
+int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableBottom, TppPage* aPage) {
+    Q_UNUSED(aRight);
+    DoBeforePrint();
+    if (!Visible()) {
+        DoAfterPrint();
+        return 0;
+    }
+    m_bandLeft = aLeft;
+    m_bandTop = aTop;
+    m_runningBottom = aTop;
+    const bool dynamic = PrintHeight() == TppPrintHeightType::phDynamic;
+    m_availableBottom = aAvailableBottom - mmBottomOffset();
+    if (!dynamic && m_availableBottom < aTop + mmHeight()) return -1;
+    DoBeforeGenerate();
+    for (int i = 0; i < ObjectCount(); ++i) {
+        TppComponent* c = Objects(i);
+        c->ResetGeneration();
+        c->BeforeGenerate();
+        c->Generate();
+        if (c->OutOfSpace()) return -1;
+        if (c->SpaceUsed() > 0) m_runningBottom = std::max(m_runningBottom, c->PrintRect().bottom());
+    }
+    const int used = (dynamic ? m_runningBottom - aTop : mmHeight()) + mmBottomOffset();
+    DoAfterGenerate();
+    if (aPage)
+        for (int i = 0; i < ObjectCount(); ++i) Objects(i)->GeneratePage(aPage);
+    for (int i = 0; i < ObjectCount(); ++i) Objects(i)->EndGenerate();
+    DoAfterPrint();
+    return used;
+}
 
 QString TppBasicBand::GetCaptionText() const { return report::MessageText(DescriptionTextNo()); }
 

@@ -10,11 +10,36 @@
 
 class TppGroup;
 
+class TppPage;
+
 /// A band that can generate itself onto a page (the page engine drives it).
+///
+/// One print: BeforePrint → (visible) check space at the engine's print position → every
+/// component generates itself in z-order against the band's rectangle → the band's used
+/// height is its Height (static) or down to its lowest component (dynamic), plus
+/// BottomOffset → the components' draw commands go to the page in z-order when the page is
+/// wanted → AfterPrint. A band that does not fit places nothing and reports it.
 class TppCustomBand : public TppBand {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TppCustomBand(TComponent* AOwner = nullptr) : TppBand(AOwner) {}
+
+    /// Prints the band once at aTop within (aLeft, aRight) without passing aAvailableBottom.
+    /// Answers the height used (BottomOffset included), or -1 when the band did not fit.
+    /// An invisible band answers 0. aPage is null for a page nobody wants (layout only).
+    int GenerateBand(int aLeft, int aTop, int aRight, int aAvailableBottom, TppPage* aPage);
+
+    int BandTop() const { return m_bandTop; }
+    int BandLeft() const { return m_bandLeft; }
+    int RunningBottom() const { return m_runningBottom; }
+    int AvailableBottom() const { return m_availableBottom; }
+    bool BandOverFlow() const { return false; }
+
+private:
+    int m_bandTop = 0;
+    int m_bandLeft = 0;
+    int m_runningBottom = 0;
+    int m_availableBottom = 0;
 };
 
 /// A band whose description is the numbered text of its class.

@@ -58,6 +58,11 @@ TppCustomReport* TppComponent::GetReport() const {
     return r ? r->GetMainReport() : nullptr;
 }
 
+void TppComponent::PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) {
+    TppPrintable::PropertiesToDrawCommand(aDrawCommand);
+    aDrawCommand->SetBand(m_band);
+}
+
 QObject* TppComponent::GetDesigner() const {
     TppCustomReport* r = GetOwnerReport();
     if (!r) return nullptr;

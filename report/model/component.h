@@ -65,6 +65,8 @@ public:
     void SetmmWidth(int v) override;
     void SetmmHeight(int v) override;
     void SetmmBounds(int aLeft, int aTop, int aHeight, int aWidth) override;
+    /// Every draw command remembers the component's band.
+    void PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) override;
     QObject* GetDesigner() const override;
     int GetLanguageIndex() const override;
     bool IsPrinting() const override;

@@ -1,5 +1,7 @@
 #include "report/model/custom_component.h"
 
+#include "report/model/band_classes.h"
+
 #include "platform/stream/property_table.h"
 
 void TppCustomComponent::SaveToCache(int aPageNo) {
@@ -18,4 +20,33 @@ void TppCustomComponent::DefineProperties(stream::Filer& filer) {
                          false);
     filer.DefineProperty(QStringLiteral("StretchWithBand"),
                          [this](const stream::Value& v) { SetStretchWithParent(v.AsBoolean()); }, {}, false);
+}
+
+void TppCustomComponent::Generate() {
+    const bool wasDrawing = DrawComponent();
+    DoPrint();
+    if (!wasDrawing && Visible()) SetDrawComponent(true);
+    if (DrawComponent() && Visible()) {
+        auto* band = qobject_cast<TppCustomBand*>(Band());
+        if (band) {
+            const int top = band->BandTop() + mmTop();
+            int height = mmHeight();
+            const int running = band->RunningBottom();
+            const int available = band->AvailableBottom();
+            if (StretchWithParent()) {
+                if (top < running) height = running - top;
+                if (top < available && available < top + height) height = available - top;
+            }
+            if (band->PrintHeight() == TppPrintHeightType::phDynamic && available + 1 < top + height) {
+                SetOutOfSpace(true);
+                return;
+            }
+            const int left = band->BandLeft() + mmLeft();
+            SetSpaceUsed(height);
+            SetPrintRect(QRect(QPoint(left, top), QPoint(left + mmWidth(), top + height)));
+            AfterPlace();
+            SetPrintRect(QRect(QPoint(left, top), QPoint(left + mmWidth(), top + SpaceUsed())));
+        }
+    }
+    SetGenerationComplete(true);
 }

@@ -15,6 +15,10 @@ public:
     void RestoreFromCache(int aPageNo) override;
     /// Placing hook run at the end of placing; empty here.
     virtual void AfterPlace() {}
+    /// Prints the component in one piece: OnPrint, then placed below the band's top (or
+    /// stretched down to the band's running bottom); a dynamic band that has no room left
+    /// marks it out of space.
+    void Generate() override;
 
     void DefineProperties(stream::Filer& filer) override;
 };

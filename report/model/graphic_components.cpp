@@ -3,6 +3,7 @@
 #include "report/model/internal/component_properties.h"
 #include "report/page/units.h"
 
+#include <algorithm>
 #include <cmath>
 
 TppCustomGraphic::TppCustomGraphic(TComponent* AOwner) : TppCustomComponent(AOwner) {}
@@ -36,6 +37,42 @@ void TppShape::GraphicChanged() {
     TppCustomGraphic::GraphicChanged();
     const bool clear = m_brush.Value.Style == paint::TBrushStyle::bsClear;
     if (clear != Transparent()) SetTransparent(clear);
+}
+
+void TppShape::PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) {
+    TppCustomGraphic::PropertiesToDrawCommand(aDrawCommand);
+    auto* d = qobject_cast<TppDrawShape*>(aDrawCommand);
+    if (!d) return;
+    // The shape's geometry in screen pixels, as on the design surface, then back in
+    // mm-thousandths within the print rectangle.
+    const QRect r = PrintRect();
+    const int w = ppToScreenPixels(TppUnitType::utMMThousandths, report::kHorizontal, nullptr, float(r.right() - r.left()));
+    const int h = ppToScreenPixels(TppUnitType::utMMThousandths, report::kVertical, nullptr, float(r.bottom() - r.top()));
+    const int half = m_pen.Value.Width / 2;
+    int left = half, top = half, right = w - half, bottom = h - half;
+    const int m = std::min(w, h);
+    const bool square = m_shape == TShapeType::stSquare || m_shape == TShapeType::stRoundSquare || m_shape == TShapeType::stCircle;
+    if (square) {
+        left += (w - m) / 2;
+        right -= (w - m) / 2;
+        top += (h - m) / 2;
+        bottom -= (h - m) / 2;
+    }
+    auto mmX = [](int px) { return ppToMMThousandths(TppUnitType::utScreenPixels, report::kHorizontal, nullptr, float(px)); };
+    auto mmY = [](int px) { return ppToMMThousandths(TppUnitType::utScreenPixels, report::kVertical, nullptr, float(px)); };
+    d->SetBrush(m_brush.Value);
+    d->SetPen(m_pen.Value);
+    d->SetLeft(r.left() + mmX(left));
+    d->SetTop(r.top() + mmY(top));
+    d->SetWidth(mmX(right) - mmX(left));
+    d->SetHeight(mmY(bottom) - mmY(top));
+    TShapeType kind = m_shape;
+    if (kind == TShapeType::stSquare) kind = TShapeType::stRectangle;
+    if (kind == TShapeType::stRoundSquare) kind = TShapeType::stRoundRect;
+    if (kind == TShapeType::stCircle) kind = TShapeType::stEllipse;
+    d->SetShapeType(kind);
+    d->SetXCornerRound(mmX(m / 4));
+    d->SetYCornerRound(mmY(m / 4));
 }
 
 const stream::PropertyList& TppShape::StreamProperties() const {
@@ -90,6 +127,21 @@ void TppLine::GraphicChanged() {
 void TppLine::ConvertFromVersion(int aVersion) {
     TppCustomGraphic::ConvertFromVersion(aVersion);
     if (aVersion < 3000) m_weight = float(double(m_pen.Value.Width) / report::ScreenPixelsPerInch() * 72.0);
+}
+
+void TppLine::PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) {
+    TppCustomGraphic::PropertiesToDrawCommand(aDrawCommand);
+    auto* d = qobject_cast<TppDrawLine*>(aDrawCommand);
+    if (!d) return;
+    const QRect r = PrintRect();
+    d->SetLineStyle(m_style);
+    d->SetLinePosition(m_position);
+    d->SetLeft(r.left());
+    d->SetTop(r.top());
+    d->SetWidth(r.right() - r.left());
+    d->SetHeight(r.bottom() - r.top());
+    d->SetPen(m_pen.Value);
+    d->SetWeight(m_weight);
 }
 
 const stream::PropertyList& TppLine::StreamProperties() const {

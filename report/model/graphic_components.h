@@ -31,6 +31,7 @@ public:
     void SetShape(TShapeType v);
     /// Transparent follows a clear brush.
     void GraphicChanged() override;
+    void PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) override;
     const stream::PropertyList& StreamProperties() const override;
 
 private:
@@ -52,6 +53,7 @@ public:
     void GraphicChanged() override;
     bool HasColor() const override { return false; }
     void ConvertFromVersion(int aVersion) override;
+    void PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) override;
     const stream::PropertyList& StreamProperties() const override;
 
 private:

@@ -6,17 +6,34 @@ TppCustomImage::TppCustomImage(TComponent* AOwner) : TppCustomComponent(AOwner) 
     SetDrawCommandClass(&TppDrawImage::staticMetaObject);
 }
 
-void TppCustomImage::SetPicture(const QImage& aPicture) {
+void TppCustomImage::SetPicture(const paint::Picture& aPicture) {
     m_picture = aPicture;
     PictureChanged();
 }
 
 void TppCustomImage::PictureChanged() {
     if (HasState(csReading | csLoading)) return;
-    if (AutoSize() && m_picture.width() > 0 && m_picture.height() > 0)
-        SetSpBounds(spLeft(), spTop(), m_picture.width(), m_picture.height());
+    if (AutoSize() && m_picture.Width() > 0 && m_picture.Height() > 0)
+        SetSpBounds(spLeft(), spTop(), m_picture.Width(), m_picture.Height());
     InvalidateDesignControl();
     PropertyChange();
+}
+
+void TppCustomImage::PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) {
+    TppCustomComponent::PropertiesToDrawCommand(aDrawCommand);
+    auto* d = qobject_cast<TppDrawImage*>(aDrawCommand);
+    if (!d) return;
+    const QRect r = PrintRect();
+    d->SetLeft(r.left());
+    d->SetTop(r.top());
+    d->SetWidth(r.right() - r.left());
+    d->SetHeight(r.bottom() - r.top());
+    d->SetStretch(m_stretch);
+    d->SetCenter(m_center);
+    d->SetMaintainAspectRatio(m_maintainAspectRatio);
+    d->SetDirectDraw(m_directDraw);
+    d->SetPicture(GetPicture());
+    d->SetTransparent(Transparent());
 }
 
 #define IMAGE_SETTER(Name, member)       \

@@ -4,7 +4,7 @@
 
 #include "platform/stream/property_table.h"
 
-#include <QImage>
+#include "platform/paint/picture.h"
 
 /// A picture, centred, stretched or kept in proportion within the component's rectangle.
 /// The picture itself is set in code (the stream keeps only the settings).
@@ -13,9 +13,9 @@ class TppCustomImage : public TppCustomComponent {
 public:
     Q_INVOKABLE explicit TppCustomImage(TComponent* AOwner = nullptr);
 
-    virtual QImage GetPicture() const { return m_picture; }
-    QImage Picture() const { return m_picture; }
-    void SetPicture(const QImage& aPicture);
+    virtual paint::Picture GetPicture() const { return m_picture; }
+    paint::Picture Picture() const { return m_picture; }
+    void SetPicture(const paint::Picture& aPicture);
     bool Center() const { return m_center; }
     void SetCenter(bool v);
     bool DirectDraw() const { return m_directDraw; }
@@ -28,13 +28,14 @@ public:
     bool HasFontColor() const override { return false; }
     /// A new picture: an auto-sized image takes its size; redraw.
     virtual void PictureChanged();
+    void PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) override;
 
 protected:
     template <class T>
     static void addImageProperties(stream::PropertyTable<T>& t);
 
 private:
-    QImage m_picture;
+    paint::Picture m_picture;
     bool m_center = true;
     bool m_directDraw = false;
     bool m_maintainAspectRatio = false;

@@ -3,6 +3,9 @@
 #include "report/model/band_classes.h"
 #include "report/model/cache_manager.h"
 #include "report/model/custom_engine.h"
+#include "report/model/engine.h"
+#include "report/model/errors.h"
+#include "report/page/resource_manager.h"
 
 #include "report/page/units.h"
 
@@ -10,7 +13,36 @@
 
 TppReport::TppReport(TComponent* AOwner)
     : TppBandedReport(AOwner), m_cacheManager(std::make_unique<TppCacheManager>(this)) {
-    WireEngine();
+    ReplaceEngine(std::make_unique<TppEngine>(this));
+}
+
+void TppReport::RequestPages(QObject* aPageRequest) {
+    TppCustomEngine* engine = Engine();
+    if (!engine || engine->Busy()) return;
+    SetPrinting(true);
+    struct NotPrinting {
+        TppReport* r;
+        ~NotPrinting() { r->SetPrinting(false); }
+    } notPrinting{this};
+    SortBands();  // the page style sorts first while pages are generated
+    try {
+        engine->RequestPages(aPageRequest);
+    } catch (const EPrintError&) {
+        engine->SetBusy(false);
+        engine->Invalidate();
+        throw;
+    } catch (const std::exception& e) {
+        engine->SetBusy(false);
+        engine->Invalidate();
+        const auto* b = dynamic_cast<const base::Exception*>(&e);
+        throw EPrintError(report::MessageText(1023) + QStringLiteral("\r\n\r\n") +
+                          (b ? b->Message() : QString::fromLocal8Bit(e.what())));
+    }
+    if (engine->Cancelled()) engine->Invalidate();
+}
+
+void TppReport::PageReady() {
+    if (OnPageReceived && Engine() && Engine()->Page()) OnPageReceived(*Engine()->Page());
 }
 
 void TppReport::WireEngine() {

@@ -2,9 +2,11 @@
 
 #include "report/model/custom_report.h"
 
+#include <functional>
 #include <memory>
 
 class TppCacheManager;
+class TppPage;
 
 /// A report that carries the nine kinds of bands and looks them up by kind.
 class TppBandedReport : public TppCustomReport {
@@ -34,6 +36,14 @@ public:
 
     TppCustomReport* GetMainReport() const override { return const_cast<TppReport*>(this); }
     void Convert(int aVersion) override;
+    /// Serves a page request (a TppPageRequest): sets Printing while the engine generates,
+    /// and raises every failure as EPrintError ("Cannot generate report.", two line breaks,
+    /// the failure's text) after invalidating the engine. Ignored while the engine is busy.
+    void RequestPages(QObject* aPageRequest);
+    /// Hands the finished page to OnPageReceived (the publisher).
+    void PageReady() override;
+    /// Receives each page the engine finishes for a request (the output side's publisher).
+    std::function<void(TppPage&)> OnPageReceived;
 
     bool CachePages() const { return m_cachePages; }
     /// Ignored while pages are generated or when unchanged; else stored, the report marked

@@ -99,6 +99,29 @@ void TppCustomText::SetName(const QString& aName) {
     for (TppGroup* g : groups) g->BreakComponentRenamed(oldName, aName);
 }
 
+void TppCustomText::PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) {
+    TppCustomComponent::PropertiesToDrawCommand(aDrawCommand);
+    auto* t = qobject_cast<TppDrawText*>(aDrawCommand);
+    if (!t) return;
+    const QRect r = PrintRect();
+    t->SetAlignment(Alignment());
+    t->SetAutoSize(AutoSize());
+    t->SetColor(Color());
+    t->SetLeft(r.left());
+    t->SetTop(r.top());
+    t->SetWidth(r.right() - r.left());
+    t->SetHeight(r.bottom() - r.top());
+    t->SetText(GetText());
+    t->SetTransparent(Transparent());
+    t->SetWordWrap(WordWrap());
+    t->SetFont(Font());
+    if (Band()) t->SetBandSave(Band()->Save());
+    t->SetComponent(this);
+    t->SetComponentSave(m_save);
+    t->SetComponentSaveNo(SaveOrder());
+    t->SetSaveLength(m_saveLength);
+}
+
 const stream::PropertyList& TppCustomText::StreamProperties() const {
     using T = TppCustomText;
     static const auto table = [](const stream::PropertyList& base) {

@@ -42,6 +42,8 @@ public:
     int GroupCount() const { return int(m_groups.size()); }
 
     void SetName(const QString& aName) override;
+    /// Text, font, alignment, colour and the export fields; wrapped lines with WordWrap.
+    void PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) override;
     const stream::PropertyList& StreamProperties() const override;
 
 private:
