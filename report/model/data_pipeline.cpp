@@ -134,8 +134,10 @@ void TppDataPipeline::SkipPrior() {
 
 void TppDataPipeline::sourceFlags(bool& aBOF, bool& aEOF) const {
     if (IsLinkedToMaster()) {
-        aBOF = DetailBOF();
-        aEOF = DetailEOF();
+        // DetailBOF and DetailEOF with one comparison.
+        const bool outside = CompareMasterFields() != 0;
+        aBOF = outside || CheckBOF();
+        aEOF = outside || CheckEOF();
     } else {
         aBOF = CheckBOF();
         aEOF = CheckEOF();
@@ -145,6 +147,10 @@ void TppDataPipeline::sourceFlags(bool& aBOF, bool& aEOF) const {
 bool TppDataPipeline::GetBOF() const {
     bool b = false, e = false;
     sourceFlags(b, e);
+    return bofOf(b, e);
+}
+
+bool TppDataPipeline::bofOf(bool b, bool e) const {
     switch (m_rangeBegin) {
     case TppRangeBeginType::rbFirstRecord: return b;
     case TppRangeBeginType::rbLastRecord: return e;
@@ -156,6 +162,10 @@ bool TppDataPipeline::GetBOF() const {
 bool TppDataPipeline::GetEOF() const {
     bool b = false, e = false;
     sourceFlags(b, e);
+    return eofOf(b, e);
+}
+
+bool TppDataPipeline::eofOf(bool b, bool e) const {
     if (b && e) return true;
     switch (m_rangeEnd) {
     case TppRangeEndType::reFirstRecord: return m_dataTraversed && b;
@@ -182,7 +192,9 @@ bool TppDataPipeline::DetailEOF() const {
 void TppDataPipeline::UpdateState() {
     m_state = 0;
     if (HasState(csDestroying) || !GetActive()) return;
-    const bool b = GetBOF(), e = GetEOF();
+    bool sb = false, se = false;
+    sourceFlags(sb, se);
+    const bool b = bofOf(sb, se), e = eofOf(sb, se);
     if (b && e) m_state = kStateNoRecords;
     else if (b) m_state = kStateBOF;
     else if (e) m_state = kStateEOF;

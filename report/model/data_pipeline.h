@@ -275,6 +275,9 @@ protected:
 
 private:
     void releaseStartBookmark();
+    /// GetBOF and GetEOF from the source's flags.
+    bool bofOf(bool aSourceBOF, bool aSourceEOF) const;
+    bool eofOf(bool aSourceBOF, bool aSourceEOF) const;
 
     TppBookmark m_startBookmark = 0;
     bool m_dataTraversed = false;

@@ -129,8 +129,7 @@ void TppDBPipeline::ActiveChanged() {
     if (goneOrClosed) Close();
     else DataChange();
     if (HasState(csDestroying)) return;
-    m_fieldLinkName.clear();
-    m_fieldLinkIndex = -1;
+    m_fieldPositions.clear();
     if (GetAutoCreateFields()) {
         if (GetActive()) markFieldsForRebuild();
         else FreeFields();
@@ -254,14 +253,18 @@ bool TppDBPipeline::SeekDetailRecords(const QVariantList& aValues) {
 db::Field* TppDBPipeline::selectDataSetField(const QString& aName) const {
     db::Table* t = DataSet();
     if (!t || !t->Active() || aName.isEmpty()) return nullptr;
-    if (m_fieldLinkTable == t && m_fieldLinkIndex >= 0 && m_fieldLinkIndex < t->FieldCount() &&
-        m_fieldLinkName == aName)
-        return t->Fields(m_fieldLinkIndex);
-    db::Field* f = t->FindField(aName);
-    m_fieldLinkTable = t;
-    m_fieldLinkName = aName;
-    m_fieldLinkIndex = f ? f->Index() : -1;
-    return f;
+    // The positions of the names asked for, kept while the cursor stays open: the field
+    // objects are made again each time it opens (ActiveChanged forgets them).
+    if (m_fieldLinkTable != t) {
+        m_fieldLinkTable = t;
+        m_fieldPositions.clear();
+    }
+    auto it = m_fieldPositions.constFind(aName);
+    if (it == m_fieldPositions.constEnd()) {
+        db::Field* f = t->FindField(aName);
+        it = m_fieldPositions.insert(aName, f ? f->Index() : -1);
+    }
+    return *it >= 0 && *it < t->FieldCount() ? t->Fields(*it) : nullptr;
 }
 
 TppDataType TppDBPipeline::ppFieldTypeToDataType(int aFieldType) {
@@ -370,7 +373,10 @@ int TppDBPipeline::GetFieldSize(const QString& aFieldName) const {
 QVariant TppDBPipeline::GetFieldValue(const QString& aFieldName) const {
     db::Field* f = selectDataSetField(aFieldName);
     if (!f || f->IsNull()) return {};
-    switch (GetFieldDataType(aFieldName)) {
+    // With fields built from the table, the type is the table field's (GetFieldDataType).
+    const TppDataType type =
+        GetAutoCreateFields() ? ppFieldTypeToDataType(int(f->DataType())) : GetFieldDataType(aFieldName);
+    switch (type) {
     case TppDataType::dtBoolean:
         return f->AsBoolean();
     case TppDataType::dtDate:

@@ -6,6 +6,7 @@
 #include "platform/db/table.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QMetaObject>
 #include <QPointer>
 
@@ -122,8 +123,7 @@ private:
     QPointer<db::Table> m_dataSet;
     std::vector<QMetaObject::Connection> m_linkConnections;
     bool m_linkWasActive = false;
-    mutable QString m_fieldLinkName;
-    mutable int m_fieldLinkIndex = -1;
+    mutable QHash<QString, int> m_fieldPositions;  ///< field positions by name asked for
     mutable QPointer<db::Table> m_fieldLinkTable;
     bool m_bookmarksCached = false;
     bool m_openDataSource = true;
