@@ -1,5 +1,6 @@
 #include "report/model/db_pipeline.h"
 
+#include "report/model/auto_search_field.h"
 #include "report/model/errors.h"
 
 #include "platform/base/day_time.h"
@@ -589,6 +590,7 @@ void RegisterPipelineClasses() {
         r.Register<TppChildBDEPipeline>(QStringLiteral("TppChildBDEPipeline"));
         r.Register<TppField>(QStringLiteral("TppField"));
         r.Register<TppMasterFieldLink>(QStringLiteral("TppMasterFieldLink"));
+        r.Register<TppAutoSearchField>(QStringLiteral("TppAutoSearchField"));
         return true;
     }();
     Q_UNUSED(done);
