@@ -54,7 +54,18 @@ TemplateErrorPrompt& installedPrompt() {
     return prompt;
 }
 
+TemplateNamePrompt& installedNamePrompt() {
+    static TemplateNamePrompt prompt;
+    return prompt;
+}
+
 }  // namespace
+
+TemplateNamePrompt SetTemplateNamePrompt(TemplateNamePrompt aPrompt) {
+    TemplateNamePrompt old = std::move(installedNamePrompt());
+    installedNamePrompt() = std::move(aPrompt);
+    return old;
+}
 
 TemplateErrorPrompt SetTemplateErrorPrompt(TemplateErrorPrompt aPrompt) {
     TemplateErrorPrompt old = std::move(installedPrompt());
@@ -449,6 +460,28 @@ void TppTemplate::SaveToDatabase() {
 void TppTemplate::New() {
     if (Events.OnNew) Events.OnNew(this);
     if (ExplorerEvents.OnNew) ExplorerEvents.OnNew(this);
+}
+
+namespace {
+
+bool askForRow(TppTemplate& t, int aMode) {
+    const report::TemplateNamePrompt& prompt = report::installedNamePrompt();
+    if (!prompt) return false;
+    TppTemplateDBSettings* s = t.DatabaseSettings();
+    const std::optional<QString> name = prompt(aMode, s->DataPipeline(), s->NameField(), s->Name());
+    if (!name) return false;
+    s->SetName(*name);
+    return true;
+}
+
+}  // namespace
+
+bool TppTemplate::ShowOpenDialog() {
+    return SaveTo() == TppSaveToType::stFile ? ShowOpenFileDialog() : askForRow(*this, 0);
+}
+
+bool TppTemplate::ShowSaveDialog() {
+    return SaveTo() == TppSaveToType::stFile ? ShowSaveFileDialog() : askForRow(*this, 1);
 }
 
 bool TppTemplate::ShowOpenFileDialog() {

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace stream {
 class Component;
@@ -111,6 +112,13 @@ using TemplateErrorPrompt = std::function<TemplateErrorAnswer(const QString& aTe
 /// Installs the prompt; answers the previous one. An empty function restores the default.
 TemplateErrorPrompt SetTemplateErrorPrompt(TemplateErrorPrompt aPrompt);
 
+/// Asks for the name of a template row: aMode 0 opens, 1 saves; aName is proposed. Answers
+/// the name chosen, or nothing when cancelled. Installed by the template dialog; without one
+/// no row can be chosen.
+using TemplateNamePrompt = std::function<std::optional<QString>(int aMode, TppDataPipeline* aPipeline,
+                                                                const QString& aNameField, const QString& aName)>;
+TemplateNamePrompt SetTemplateNamePrompt(TemplateNamePrompt aPrompt);
+
 /// Files and table fields larger than this are refused before they are read.
 inline constexpr qint64 kMaxTemplateBytes = qint64(256) * 1024 * 1024;
 
@@ -161,6 +169,10 @@ public:
     /// The row of the template: OnLocateRecord when a handler is set, else Locate of
     /// NameField = Name ignoring case. False without a pipeline.
     bool LocateRecord();
+    /// The file dialogs for file storage, the template dialog for table rows; True when a
+    /// file or row name was chosen (it is then FileName or the row's Name).
+    bool ShowOpenDialog();
+    bool ShowSaveDialog();
     /// File dialogs (file storage only); True when a file was chosen.
     bool ShowOpenFileDialog();
     /// A read-only choice shows "File is read-only." and asks again; Cancel restores FileName.
