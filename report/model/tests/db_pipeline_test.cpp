@@ -2,6 +2,7 @@
 
 #include "report/model/db_pipeline.h"
 #include "report/model/errors.h"
+#include "report/model/pipeline_adapters.h"
 
 #include "report/model/tests/pipeline_fixture.h"
 
@@ -235,6 +236,41 @@ TEST_F(DBPipeline, streams_out_and_in_equal_with_fields_links_and_data_source) {
         EXPECT_EQ(stream::WriteComponent(*read), binary);
     }
     source.setParent(nullptr);
+}
+
+TEST_F(DBPipeline, scripts_reach_the_pipeline_through_its_adapters) {
+    report::RegisterPipelineAdapters();
+    const TraRTTI* adapter = raGetRTTI(pipeline->metaObject());
+    ASSERT_EQ(adapter, &RTTIInstance<TraTppDBPipelineRTTI>());
+    ASSERT_TRUE(orders->FindKey({4}));
+    QVariant v;
+    ASSERT_TRUE(adapter->GetPropValue(pipeline, "EOF", v));
+    EXPECT_FALSE(v.toBool());
+    ASSERT_TRUE(adapter->GetPropValue(pipeline, "FieldCount", v));
+    EXPECT_EQ(v.toInt(), 5);
+    QVariant range = int(TppRangeEndType::reCount);
+    EXPECT_TRUE(adapter->SetPropValue(pipeline, "RangeEnd", range));
+    EXPECT_EQ(pipeline->RangeEnd(), TppRangeEndType::reCount);
+    QVariant count = 3;
+    EXPECT_FALSE(adapter->SetPropValue(pipeline, "TraversalCount", count));  // read-only
+
+    // FieldValues['Package'] through the array property.
+    std::unique_ptr<TraParamList> params = adapter->GetParams("FieldValues");
+    ASSERT_EQ(params->Count(), 2);
+    QVariant alias = QStringLiteral("Package"), result;
+    params->BindParamValue(0, &alias);
+    params->BindParamValue(1, &result);
+    ASSERT_TRUE(adapter->CallMethod(pipeline, "FieldValues", true, *params));
+    EXPECT_EQ(result.toString(), database.packageOfOrder.at(4));
+
+    TraPropRec rec;
+    ASSERT_TRUE(adapter->GetPropRec(pipeline->metaObject(), "OnTraversal", rec));
+    EXPECT_EQ(rec.EventID, 39);
+    ASSERT_TRUE(adapter->GetPropRec(pipeline->metaObject(), "RangeBegin", rec));
+    EXPECT_EQ(rec.TypeName, "TppRangeBeginType");
+    ASSERT_TRUE(adapter->GetPropValue(pipeline, "UserName", v));  // handed down to the communicator adapter
+    EXPECT_EQ(v.toString(), pipeline->UserName());
+    report::UnRegisterPipelineAdapters();
 }
 
 }  // namespace
