@@ -127,8 +127,11 @@ db::Table* TppDBPipeline::DataSet() const {
 void TppDBPipeline::ActiveChanged() {
     db::Table* t = DataSet();
     const bool goneOrClosed = !m_dataSource || !t || (!HasState(csDestroying) && !t->Active());
-    if (goneOrClosed) Close();
-    else DataChange();
+    if (goneOrClosed) {
+        if (!m_closingDataSet) Close();
+    } else {
+        DataChange();
+    }
     if (HasState(csDestroying)) return;
     m_fieldPositions.clear();
     if (GetAutoCreateFields()) {
@@ -158,7 +161,15 @@ void TppDBPipeline::OpenDataSet() {
 void TppDBPipeline::CloseDataSet() {
     for (TppBookmark b : m_bookmarkList) FreeBookmark(b);
     m_bookmarkList.clear();
-    if (m_closeDataSource && DataSet() && DataSet()->Active()) DataSet()->Close();
+    if (m_closeDataSource && DataSet() && DataSet()->Active()) {
+        // The cursor's closing comes back through the data link; the pipeline is closing already.
+        m_closingDataSet = true;
+        struct Reset {
+            bool& flag;
+            ~Reset() { flag = false; }
+        } reset{m_closingDataSet};
+        DataSet()->Close();
+    }
 }
 
 bool TppDBPipeline::CheckBOF() const {

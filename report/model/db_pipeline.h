@@ -126,6 +126,7 @@ private:
     mutable QHash<QString, int> m_fieldPositions;  ///< field positions by name asked for
     mutable QPointer<db::Table> m_fieldLinkTable;
     bool m_bookmarksCached = false;
+    bool m_closingDataSet = false;  ///< CloseDataSet is closing the cursor
     bool m_openDataSource = true;
     bool m_closeDataSource = false;
     bool m_refreshAfterPost = false;

@@ -143,6 +143,21 @@ TEST_F(DBPipeline, a_cursor_closed_elsewhere_closes_the_pipeline_and_its_fields_
     pipeline->OnClose = nullptr;
 }
 
+TEST_F(DBPipeline, close_data_source_closes_the_cursor_with_the_pipeline_once) {
+    int closes = 0;
+    pipeline->OnClose = [&](QObject*) { ++closes; };
+    pipeline->Close();
+    EXPECT_TRUE(orders->Active());  // CloseDataSource is off by default
+    EXPECT_EQ(closes, 1);
+    pipeline->Open();
+    pipeline->SetCloseDataSource(true);
+    pipeline->Close();
+    EXPECT_FALSE(orders->Active());
+    EXPECT_EQ(closes, 2);
+    EXPECT_FALSE(pipeline->GetActive());
+    pipeline->OnClose = nullptr;
+}
+
 TEST_F(DBPipeline, a_cursor_that_cannot_open_raises_a_data_error_with_its_message) {
     db::Table missing;
     missing.SetDatabaseName(database.Folder());
