@@ -399,3 +399,27 @@ TEST_F(ViewWindowsTest, a_view_being_customised_cannot_close_and_a_refresh_rebui
 
 }  // namespace
 
+
+namespace {
+
+TEST_F(ViewWindowsTest, the_note_follows_the_record_the_view_shows) {
+    const int view = ViewWithDockedNote();
+    ASSERT_GE(view, 0);
+    views.ViewDefs[size_t(view)].DockViewOnShow = false;
+    ASSERT_TRUE(Show(view, 1));
+    ASSERT_TRUE(windows->ShowNoteWindow(view));
+    TNoteBaseForm* note = Note(view);
+    const QString first = note->Note->toPlainText();
+    TViewDef& v = views.ViewDefs[size_t(view)];
+    v.DataTable->First();
+    v.DataTable->MoveBy(3);
+    v.CurrentNodeID = v.DataTable->FieldByName("NodeID")->AsInteger();
+    const QString expected = richtext::RtfToPlainLines(StoredNote(view).toUtf8()).join('\n');
+    ASSERT_NE(expected, first);
+    tables->BroadcastNodeChanged(view, 1);
+    EXPECT_TRUE(WaitFor([&] { return note->Note->toPlainText() == expected; }));
+    EXPECT_FALSE(v.NoteModified);
+    EXPECT_FALSE(FindControl<QToolBar>(note, "ToolBar")->isVisible());
+}
+
+}  // namespace
