@@ -1,6 +1,6 @@
-#include "platform/db/gui/data_source.h"
+#include "platform/db/data_source.h"
 
-namespace db::gui {
+namespace db {
 
 DataSource::DataSource(QObject* parent) : QObject(parent) {}
 
@@ -41,4 +41,4 @@ bool DataSource::Edit() {
 
 void DataSource::UpdateRecord() { emit UpdatingData(); }
 
-}  // namespace db::gui
+}  // namespace db
