@@ -213,6 +213,25 @@ TEST_F(GlobalUpdateTest, the_start_is_confirmed_and_a_refusal_changes_nothing) {
     EXPECT_EQ(RowsOf(folder, core::ViewTableFile(views.ViewDefs[0].DataTableName)), before);
 }
 
+TEST_F(GlobalUpdateTest, a_blank_date_empties_the_field_and_empty_dates_count_as_the_zero_date) {
+    Select(2, "InstalledOn");
+    auto* newValue = FindControl<format::MaskedLineEdit>(dialog.get(), "NewValueEdit");
+    EXPECT_FALSE(newValue->EditMaskText().isEmpty());  // the short date format as a mask
+    SetBox("NewValueEdit", "");
+    ASSERT_TRUE(testsupport::Click(dialog.get(), "StartBtn"));
+    TtsTable& t = *views.ViewDefs[2].DataTable;
+    for (t.First(); !t.Eof(); t.Next()) ASSERT_TRUE(t.FieldByName("InstalledOn")->IsNull());
+
+    Condition("value is less than");
+    SetBox("CompareEdit", core::FormatShortDate(QDate(1990, 1, 1)));
+    SetBox("NewValueEdit", core::FormatShortDate(QDate(2000, 1, 2)));
+    ASSERT_TRUE(testsupport::Click(dialog.get(), "StartBtn"));
+    int dated = 0;
+    for (t.First(); !t.Eof(); t.Next())
+        dated += base::DaysToDate(t.FieldByName("InstalledOn")->AsDateTime()) == QDate(2000, 1, 2);
+    EXPECT_EQ(dated, t.RecordCount());
+}
+
 TEST_F(GlobalUpdateTest, stop_ends_the_run_after_the_current_record) {
     Select(2, "Summary");
     SetBox("NewValueEdit", "stopped early");
