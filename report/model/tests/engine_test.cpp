@@ -282,6 +282,53 @@ TEST_F(ReportTest, a_cancelled_run_leaves_the_engine_ready_to_run_again) {
     for (size_t i = 0; i < again.size(); ++i) EXPECT_EQ(body(again[i]), body(straight[i]));
 }
 
+TEST_F(ReportTest, section_totals_and_look_ahead_counts_match_the_data) {
+    PackageReport r;
+    auto* total = place<TppDBCalc>(r.section->FooterBand(), "ppSectionTotal", 100000, 1000, 5000, 30000);
+    total->SetDataPipeline(r.packages);
+    total->SetDataField("Size");
+    total->SetResetGroup(r.section);
+    auto* count = place<TppDBCalc>(r.section->HeaderBand(), "ppSectionCount", 100000, 1000, 5000, 30000);
+    count->SetDataPipeline(r.packages);
+    count->SetDataField("Package");
+    count->SetDBCalcType(TppDBCalcType::dcCount);
+    count->SetResetGroup(r.section);
+    count->SetLookAhead(true);
+    EXPECT_EQ(r.report->PassSetting(), TppPassSettingType::psTwoPass);
+    auto* grand = place<TppDBCalc>(r.report->GetSummaryBand(), "ppGrandTotal", 100000, 2000, 5000, 30000);
+    grand->SetDataPipeline(r.packages);
+    grand->SetDataField("Size");
+
+    std::map<QString, std::pair<int, qint64>> expected;  // section → (packages, total size)
+    qint64 grandTotal = 0;
+    for (const QStringList& row : r.packages->rows) {
+        expected[row[0]].first += 1;
+        expected[row[0]].second += row[2].toLongLong();
+        grandTotal += row[2].toLongLong();
+    }
+    const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+    QString all;
+    for (const QString& p : pages) all += p;
+    expectGolden(all, QStringLiteral("package_totals.pages"));
+    const QStringList texts = textsOf(all);
+    for (const auto& [section, numbers] : expected) {
+        SCOPED_TRACE(section.toStdString());
+        const int at = texts.indexOf(section);
+        ASSERT_GE(at, 0);
+        EXPECT_EQ(texts.value(at + 1), QString::number(numbers.first));  // the count before its records
+        const int footer = texts.indexOf(QString::number(numbers.second), at);
+        EXPECT_GT(footer, at);
+    }
+    EXPECT_TRUE(texts.contains(QString::number(grandTotal)));
+
+    // The same pages again, in another order, from the page cache.
+    const std::vector<QString> again = r.request(TppPageSettingType::psPageList, 0, {"4", "2", "3"});
+    ASSERT_EQ(again.size(), 3u);
+    EXPECT_EQ(again[0], pages[3]);
+    EXPECT_EQ(again[1], pages[1]);
+    EXPECT_EQ(again[2], pages[2]);
+}
+
 TEST_F(ReportTest, page_limit_ends_the_report_at_that_page) {
     PackageReport r;
     r.report->SetPageLimit(2);
