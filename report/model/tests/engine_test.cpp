@@ -3,6 +3,7 @@
 #include "report/model/band_classes.h"
 #include "report/model/errors.h"
 #include "report/model/graphic_components.h"
+#include "report/model/image_components.h"
 #include "report/model/group.h"
 #include "report/model/page_dump.h"
 #include "report/model/record_traversal.h"
@@ -29,10 +30,12 @@ public:
     Q_INVOKABLE explicit TppListPipeline(TComponent* AOwner = nullptr) : TppDataPipeline(AOwner) {}
     bool GetActive() const override { return true; }
     TppDataType GetFieldDataType(const QString& f) const override {
+        if (f == QLatin1String("Icon")) return TppDataType::dtGraphic;
         return kFields.contains(f) ? TppDataType::dtString : TppDataType::dtNotKnown;
     }
     QVariant GetFieldValue(const QString& f) const override {
         if (m_index < 0 || m_index >= int(rows.size())) return {};
+        if (f == QLatin1String("Icon")) return icons.value(m_index);
         return rows.at(size_t(m_index)).value(kFields.indexOf(f));
     }
     void OpenTraversal() override { m_index = 0; }
@@ -45,6 +48,7 @@ public:
     void GotoBookmark(int b) override { m_index = b; }
 
     std::vector<QStringList> rows;
+    QHash<int, QByteArray> icons;  ///< the picture field of some records
     inline static const QStringList kFields = {QStringLiteral("Section"), QStringLiteral("Package"), QStringLiteral("Size")};
 
 private:
@@ -327,6 +331,31 @@ TEST_F(ReportTest, section_totals_and_look_ahead_counts_match_the_data) {
     EXPECT_EQ(again[0], pages[3]);
     EXPECT_EQ(again[1], pages[1]);
     EXPECT_EQ(again[2], pages[2]);
+}
+
+TEST_F(ReportTest, a_data_image_shows_the_picture_of_each_record_and_a_damaged_one_stops_the_report) {
+    PackageReport r;
+    QFile icon(QStringLiteral(TEST_DATA_DIR "/x-package-repository.png"));
+    ASSERT_TRUE(icon.open(QIODevice::ReadOnly));
+    const QByteArray png = icon.readAll();
+    for (int i = 0; i < 5; ++i) r.packages->icons.insert(i * 7, png);
+    auto* image = place<TppDBImage>(r.report->GetDetailBand(), "ppIcon", 140000, 0, 5000, 5000);
+    image->SetDataPipeline(r.packages);
+    image->SetDataField("Icon");
+    image->SetStretch(true);
+    QString all;
+    for (const QString& p : r.request(TppPageSettingType::psAll)) all += p;
+    EXPECT_EQ(all.count(QStringLiteral("Image 146350")), int(r.packages->rows.size()));
+    EXPECT_EQ(all.count(QStringLiteral(" 48x48")), 5);
+
+    r.packages->icons.insert(3, QByteArray("not a picture at all"));
+    r.report->Reset();
+    try {
+        r.request(TppPageSettingType::psAll);
+        FAIL() << "no error";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(e.Message(), "Cannot generate report.\r\n\r\nInvalid Image.");
+    }
 }
 
 TEST_F(ReportTest, page_limit_ends_the_report_at_that_page) {
