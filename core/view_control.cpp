@@ -190,7 +190,7 @@ void TViewControl::LoadViewLayout(int view) {
     v->ShowNoteOnStart = boolean("ShowNoteOnStart", false);
     v->DockNoteOnStart = boolean("DockNoteOnStart", false);
     v->NotePosition = readRect(k, kLayout, QStringLiteral("NotePosition"), QStringLiteral("0,0,100,100"));
-    v->NoteDockHeight = integer("NoteDockHeight", 20);
+    v->NoteDockHeight = integer("NoteDockHeight", core::kDefaultNoteDockHeight);
     v->NoteFormColor = integer("NoteFormColor", core::kClBtnFace);
     LoadFieldDefs(view);
 }
@@ -285,6 +285,11 @@ void TViewControl::SaveViewDefinition(int view) {
 void TViewControl::SaveViewLayout(int view) {
     const TViewDef* v = viewAt(view);
     if (!v) return;
+    // While the View is being customised its definition holds the pending design, which
+    // reaches the settings and the table only when the customisation is saved (the
+    // customize mode clears CustomizingWindow first). So a layout save on a resize of the
+    // floating window during customize mode writes nothing.
+    if (CustomizingWindow && CustomizingWindow == v->ViewWindow) return;
     const QString k = core::ViewKeyNumber(view);
     auto str = [&](const char* name, const QString& value) {
         core::WriteRegString(kViews, k, kLayout, QString::fromLatin1(name), value);
@@ -632,7 +637,7 @@ bool TViewControl::SetViewTitleVisible(int view, bool value) {
 }
 int TViewControl::GetNoteDockHeight(int view) const {
     const TViewDef* v = viewAt(view);
-    return v ? v->NoteDockHeight : 20;
+    return v ? v->NoteDockHeight : core::kDefaultNoteDockHeight;
 }
 void TViewControl::SetNoteDockHeight(int view, int value) {
     if (TViewDef* v = viewAt(view)) v->NoteDockHeight = value;

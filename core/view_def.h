@@ -30,6 +30,9 @@ inline constexpr ColorCode kClWindow = -2147483643;    ///< window background
 inline constexpr ColorCode kClWindowText = -2147483640; ///< window text
 inline constexpr ColorCode kClYellow = 65535;
 inline constexpr ColorCode kClRed = 255;
+/// A docked note's share of the View window when the View does not say: a quarter, in
+/// thousandths of a percent (a share of 20 would leave the note practically closed).
+inline constexpr int kDefaultNoteDockHeight = 25000;
 
 /// A rectangle as the View settings hold it: top, left, height, width.
 struct ViewRect {
@@ -130,7 +133,7 @@ struct TViewDef {
     bool DockNoteOnStart = false;
     bool NoteIsDocked = false;    ///< run time (written, never read)
     core::ViewRect NotePosition{0, 0, 100, 100};
-    int NoteDockHeight = 20;      ///< docked note's share of the split area, in hundred-thousandths
+    int NoteDockHeight = core::kDefaultNoteDockHeight;  ///< docked note's share of the split area, in hundred-thousandths
     core::ColorCode NoteFormColor = core::kClBtnFace;
     int CurrentNodeID = -1;       ///< run time: NodeID of the shown record; -1 none
 

@@ -41,8 +41,9 @@ public:
 class NoteWindowLink {
 public:
     virtual ~NoteWindowLink() = default;
-    /// The note's lines as plain text (lines joined by "\n").
+    /// The note as the "Note" column stores it (the note window's rich text as RTF).
     virtual QString NoteLines() const = 0;
+    /// Shows a stored note (RTF, or plain text read one paragraph per line).
     virtual void SetNoteLines(const QString& text) = 0;
     /// Loads the note of the View's current record again (LoadViewNote).
     virtual void ReloadNote() = 0;

@@ -864,7 +864,10 @@ void TtsCustomCache::StateEntered(TtsBase* sender, TEngineState state) {
         (state == TEngineState::esMake || state == TEngineState::esUpdate || state == TEngineState::esSearch))
         m_rawSize = engine->Bits()->RawSize();
     if (state == TEngineState::esMake) {
-        m_dict.MaxHashSize = 50000;
+        // A build meets every word of the records (and with word pairs every pair, ten times
+        // as many keys): the slot count keeps growing with them, so that a look-up walks a
+        // few nodes, not a chain of ten or more cache misses.
+        m_dict.MaxHashSize = kBuildMaxSlots;
         m_dict.Resize(10000);
     } else if (state == TEngineState::esUpdate) {
         m_dict.MaxHashSize = 50000;

@@ -243,6 +243,10 @@ public:
     explicit TtsCustomCache(QObject* owner = nullptr);
     ~TtsCustomCache() override;
 
+    /// The dictionary's slot maximum while an index is built (the 50,000 of other states
+    /// would leave chains of ten nodes and more on a large vocabulary).
+    static constexpr int kBuildMaxSlots = 1 << 21;
+
     /// Kilobytes (the stored bytes divided by 1024).
     int MemoryLimit() const { return int(m_memoryLimitBytes / 1024); }
     /// Up to 1048575 (0xFFFFF) the value is kilobytes, above it bytes.

@@ -19,9 +19,11 @@ packages=(
   fonts-dejavu-core
   fonts-liberation2
   poppler-utils
+  libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf
   fpc
   fortunes fortunes-min
   man-db manpages
+  treeline
 )
 # Optional: libFuzzer targets (-DDOSSARA_FUZZ=ON).
 if [ "${DOSSARA_FUZZ:-OFF}" = "ON" ]; then

@@ -23,6 +23,8 @@ constexpr int kBranches = 100000;
 const QString kVersion = QStringLiteral("core-100k v1");
 
 QString folderOfDatabase() { return QStringLiteral(DOSSARA_BENCH_DATA_DIR "/core-100k"); }
+QString folderOfFlatDatabase() { return QStringLiteral(DOSSARA_BENCH_DATA_DIR "/core-100k-flat"); }
+const QString kFlatVersion = QStringLiteral("core-100k-flat v1");
 
 /// Paragraphs of the plain-text documentation under /usr/share/doc (README, NEWS, copyright
 /// and *.txt files), each 80 to 1500 characters, in file order.
@@ -51,8 +53,8 @@ QStringList docParagraphs() {
     return paragraphs;
 }
 
-void generate() {
-    const QString folder = folderOfDatabase();
+void generate(bool flat) {
+    const QString folder = flat ? folderOfFlatDatabase() : folderOfDatabase();
     QDir(folder).removeRecursively();
     const auto packages = datagen::ReadPackageCatalogue(QStringLiteral("/var/lib/dpkg/status"),
                                                         QStringLiteral("/var/lib/apt/lists"),
@@ -63,16 +65,37 @@ void generate() {
     int branches = 0;
     int copy = 0;
     int noteCounter = 0;
-    while (branches < kBranches) {
+    const int treeBranches = flat ? kBranches - kFlatChildren : kBranches;
+    while (branches < treeBranches) {
         branches += datagen::WriteCatalogueTree(
             writer, packages, QStringLiteral("Debian packages, copy %1").arg(++copy), 45000.0, [&](int) {
                 return paragraphs.isEmpty() ? QString() : paragraphs[noteCounter++ % paragraphs.size()];
             });
     }
+    if (flat) {
+        const int root = writer.AddBranch(0, QStringLiteral("Debian packages, flat"), 0,
+                                          {{"SectionName", QStringLiteral("flat")}, {"PackageCount", kFlatChildren}},
+                                          QStringLiteral("Packages of the catalogue, all on one level."), 45000.0);
+        ++branches;
+        for (int i = 0; i < kFlatChildren && !packages.empty(); ++i) {
+            const datagen::PackageRecord& p = packages[size_t(i) % packages.size()];
+            const int round = i / int(packages.size());
+            const QString title = round == 0 ? p.Package : QStringLiteral("%1 (%2)").arg(p.Package).arg(round + 1);
+            QString note = p.Summary + QStringLiteral("\n\n") + p.Description;
+            if (!paragraphs.isEmpty()) note += QStringLiteral("\n\n") + paragraphs[noteCounter++ % paragraphs.size()];
+            writer.AddBranch(root, title, 2,
+                             {{"Package", p.Package}, {"Summary", p.Summary}, {"Version", p.Version},
+                              {"Architecture", p.Architecture}, {"Maintainer", p.Maintainer}},
+                             note, 45000.0);
+            ++branches;
+        }
+        QFile id(QDir(folder).filePath(QStringLiteral("flat.root")));
+        if (id.open(QIODevice::WriteOnly)) id.write(QByteArray::number(root));
+    }
     writer.Finish();
     QFile stamp(QDir(folder).filePath(QStringLiteral("bench.stamp")));
     if (stamp.open(QIODevice::WriteOnly))
-        stamp.write((kVersion + QStringLiteral("\n%1 branches, %2 packages per copy, %3 doc paragraphs\n")
+        stamp.write(((flat ? kFlatVersion : kVersion) + QStringLiteral("\n%1 branches, %2 packages per copy, %3 doc paragraphs\n")
                                     .arg(branches)
                                     .arg(packages.size())
                                     .arg(paragraphs.size()))
@@ -80,14 +103,17 @@ void generate() {
 }
 
 /// Generates the database in a child process unless it is there already.
-bool generateOnce() {
-    QFile stamp(QDir(folderOfDatabase()).filePath(QStringLiteral("bench.stamp")));
-    if (stamp.open(QIODevice::ReadOnly) && QString::fromUtf8(stamp.readLine()).trimmed() == kVersion) return true;
-    std::fprintf(stderr, "generating the 100,000-branch database in %s ...\n", qPrintable(folderOfDatabase()));
+bool generateOnce(bool flat) {
+    const QString folder = flat ? folderOfFlatDatabase() : folderOfDatabase();
+    QFile stamp(QDir(folder).filePath(QStringLiteral("bench.stamp")));
+    if (stamp.open(QIODevice::ReadOnly) &&
+        QString::fromUtf8(stamp.readLine()).trimmed() == (flat ? kFlatVersion : kVersion))
+        return true;
+    std::fprintf(stderr, "generating the 100,000-branch database in %s ...\n", qPrintable(folder));
     const pid_t child = fork();
     if (child == 0) {
         try {
-            generate();
+            generate(flat);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "generation failed: %s\n", e.what());
             _exit(1);
@@ -103,6 +129,15 @@ bool generateOnce() {
 
 QString databaseFolder() { return folderOfDatabase(); }
 
-bool ensureDatabase() { return generateOnce(); }
+bool ensureDatabase() { return generateOnce(false); }
+
+QString flatDatabaseFolder() { return folderOfFlatDatabase(); }
+
+bool ensureFlatDatabase() { return generateOnce(true); }
+
+int flatRootNodeID() {
+    QFile id(QDir(folderOfFlatDatabase()).filePath(QStringLiteral("flat.root")));
+    return id.open(QIODevice::ReadOnly) ? id.readAll().toInt() : 0;
+}
 
 }  // namespace benchdata

@@ -16,4 +16,13 @@ QString databaseFolder();
 /// generation failed.
 bool ensureDatabase();
 
+/// The same kind of database with one branch of 10,000 children: catalogue copies up to
+/// 90,000 branches, then the root "Debian packages, flat" with 10,000 packages directly
+/// below it (the catalogue's packages in turn, numbered when they repeat). NodeID of that
+/// root in `flatRootNodeID`.
+QString flatDatabaseFolder();
+bool ensureFlatDatabase();
+int flatRootNodeID();
+inline constexpr int kFlatChildren = 10000;
+
 }  // namespace benchdata

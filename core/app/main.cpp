@@ -7,12 +7,18 @@
 
 #include "core/globals.h"
 #include "core/gui/confirm_dialogs.h"
+#include "core/gui/customize_hooks.h"
 #include "core/gui/explorer.h"
+#include "core/gui/global_update.h"
 #include "core/gui/last_resort.h"
 #include "core/gui/main_form.h"
+#include "core/gui/qs_search.h"
 #include "core/gui/splash_screen.h"
+#include "core/gui/tree_note_form.h"
 #include "core/gui/view_form.h"
+#include "core/gui/view_list_form.h"
 #include "core/main_data_mod.h"
+#include "core/search_data.h"
 #include "core/startup.h"
 #include "core/system_helpers.h"
 #include "core/view_control.h"
@@ -76,10 +82,12 @@ int main(int argc, char** argv) {
         TMainForm mainForm;
         TMainDataMod data(&mainForm);
         mainForm.SetDataModule(&data);
-        QObject searchData;
-        searchData.setObjectName(QStringLiteral("SearchData"));
+        TSearchData searchData(data);
         core::ViewTables viewTables(ViewControl(), data, searchData);
         viewTables.Install();
+        searchData.Tables = &viewTables;
+        searchData.Views = &ViewControl();
+        core::InstallSearchCommands(searchData, &mainForm);
         InstallViewWindows(ViewControl(), viewTables, &mainForm, &data);
         struct ClearViewLayer {
             ~ClearViewLayer() {
@@ -90,6 +98,10 @@ int main(int argc, char** argv) {
             }
         } clearViewLayer;
         core::InstallExplorer(&mainForm);
+        core::InstallTreeNotes(&mainForm, viewTables);
+        core::InstallViewListWindows(&mainForm);
+        core::InstallGlobalUpdate(ViewControl(), viewTables, &data, &mainForm);
+        core::InstallCustomizeLibraries(data);
 
         TRecentFileList recent(&mainForm);
         recent.setObjectName(QStringLiteral("RecentFileList"));
@@ -102,6 +114,9 @@ int main(int argc, char** argv) {
 
         mainForm.SetParameters(QApplication::arguments().mid(1));
         mainForm.SetSplash(splash);
+        // Benchmarks set how long the splash window is held (milliseconds).
+        if (qEnvironmentVariableIsSet("DOSSARA_SPLASH_PAUSE_MS"))
+            mainForm.SetSplashPauseMs(qEnvironmentVariableIntValue("DOSSARA_SPLASH_PAUSE_MS"));
         mainForm.show();
         result = QApplication::exec();
     }

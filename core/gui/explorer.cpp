@@ -1,9 +1,11 @@
 #include "core/gui/explorer.h"
 
+#include "core/command_registry.h"
 #include "core/confirmation.h"
 #include "core/globals.h"
 #include "core/gui/action_icons.h"
 #include "core/gui/main_form.h"
+#include "core/gui/tree_note_form.h"
 #include "core/main_data_mod.h"
 #include "core/product_tables.h"
 #include "core/system_helpers.h"
@@ -27,6 +29,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QTreeWidgetItemIterator>
 #include <QDateTime>
 #include <QDropEvent>
 #include <QHBoxLayout>
@@ -40,12 +45,14 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 
 namespace {
 
 constexpr int UM_NODECHANGED = ui::kWmUser + 101;
+constexpr int UM_BATCHUPDATE = ui::kWmUser + 115;
 constexpr int UM_BLANKTITLE = ui::kWmUser + 104;
 constexpr int UM_SHOWEXPLORER = ui::kWmUser + 106;
 constexpr int UM_TITLETOOLONG = ui::kWmUser + 118;
@@ -124,13 +131,34 @@ TExplorer::TExplorer(TMainForm* mainForm, TMainDataMod* data, QWidget* parent)
     A_CollapseAll = makeAction("A_CollapseAll", "go-top", QStringLiteral("Co&llapse all branches"),
                                QStringLiteral("Collapse all branches"), 50006);
     A_Refresh = makeAction("A_Refresh", "view-refresh", QStringLiteral("&Refresh"), QStringLiteral("Refresh tree display"), 50007);
+    A_Dock = makeAction("A_Dock", "window-new", QStringLiteral("Undoc&k"), QStringLiteral("Undock Explorer from main window"),
+                        50008);
     A_Help = makeAction("A_Help", "help-browser", QStringLiteral("&Help"), QStringLiteral("Help"), 0, QKeySequence(Qt::Key_F1));
+    // Ctrl+Alt+D stays with "Delete this branch": one key cannot start two commands.
+    A_DeleteBranchRC = makeAction("A_DeleteBranchRC", "edit-delete", QStringLiteral("&Delete this branch"),
+                                  QStringLiteral("Delete this branch"), 50002);
+    A_CutBranch = makeAction("A_CutBranch", "edit-cut", QStringLiteral("C&ut this branch"),
+                             QStringLiteral("Cut the selected branch"), 50010, QKeySequence("Ctrl+Alt+X"));
+    A_CopyBranch = makeAction("A_CopyBranch", "edit-copy", QStringLiteral("&Copy this branch"),
+                              QStringLiteral("Copy the selected branch"), 50011, QKeySequence("Ctrl+Alt+C"));
+    A_PasteBranch = makeAction("A_PasteBranch", "edit-paste", QStringLiteral("&Paste branch here"),
+                               QStringLiteral("Paste branch here"), 50012, QKeySequence("Ctrl+Alt+V"));
+    A_MoveToRoot = makeAction("A_MoveToRoot", "go-first", QStringLiteral("&Move branch to root level"),
+                              QStringLiteral("Move this branch to the root level"), 50013);
 
     ExplorerToolbar = ui::Make<QToolBar>(this, "ExplorerToolbar", QStringLiteral("Explorer Tools"));
     ExplorerToolbar->setIconSize(QSize(16, 16));
     for (QAction* a : {A_NewSibbling, A_NewChild, A_EditBranch, A_DeleteBranch, A_ExpandBranch, A_CollapseBranch,
-                       A_ExpandAll, A_CollapseAll, A_Refresh, A_Help})
+                       A_ExpandAll, A_CollapseAll, A_Refresh, A_Dock, A_Help})
         ExplorerToolbar->addAction(a);
+    PopupMenu = ui::Make<QMenu>(this, "PopupMenu");
+    PopupMenu->addActions({A_NewSibbling, A_NewChild, A_EditBranch, A_DeleteBranchRC});
+    PopupMenu->addSeparator();
+    PopupMenu->addActions({A_ExpandBranch, A_CollapseBranch});
+    PopupMenu->addSeparator();
+    PopupMenu->addActions({A_CutBranch, A_CopyBranch, A_PasteBranch, A_MoveToRoot});
+    PopupMenu->addSeparator();
+    PopupMenu->addAction(A_Dock);
     TreeView = new TExplorerTree(this, this);
     TreeView->setObjectName(QStringLiteral("TreeView"));
     TreeView->setDragEnabled(true);
@@ -145,9 +173,7 @@ TExplorer::TExplorer(TMainForm* mainForm, TMainDataMod* data, QWidget* parent)
     TreeView->setSortingEnabled(true);
     TreeView->sortByColumn(0, Qt::AscendingOrder);
     TreeView->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
-    TreeView->setContextMenuPolicy(Qt::ActionsContextMenu);
-    for (QAction* a : {A_NewSibbling, A_NewChild, A_EditBranch, A_DeleteBranch, A_ExpandBranch, A_CollapseBranch})
-        TreeView->addAction(a);
+    TreeView->setContextMenuPolicy(Qt::CustomContextMenu);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -160,27 +186,57 @@ TExplorer::TExplorer(TMainForm* mainForm, TMainDataMod* data, QWidget* parent)
     connect(TreeView, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) { selectionChanged(current, previous); });
     connect(TreeView, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) { itemRenamed(item); });
-    connect(A_NewSibbling, &QAction::triggered, this,
-            [this] { ui::RunGuarded(this, [&] { AddBranch(TreeView->currentItem(), false); }); });
-    connect(A_NewChild, &QAction::triggered, this, [this] {
-        ui::RunGuarded(this, [&] {
-            if (TreeView->currentItem()) AddBranch(TreeView->currentItem(), true);
+    connect(TreeView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ui::RunGuarded(this, [&] { showPopupMenu(pos); }); });
+    // Popup commands: each but Cut, Copy and Paste forgets the popup branch when done.
+    const auto popupCommand = [this](QAction* action, std::function<void()> body) {
+        connect(action, &QAction::triggered, this, [this, body] {
+            ui::RunGuarded(this, body);
+            m_popupID = 0;
         });
+    };
+    popupCommand(A_NewSibbling, [this] { AddBranch(TreeView->currentItem(), false); });
+    popupCommand(A_NewChild, [this] {
+        if (TreeView->currentItem()) AddBranch(TreeView->currentItem(), true);
     });
-    connect(A_EditBranch, &QAction::triggered, this, [this] {
+    popupCommand(A_EditBranch, [this] {
         if (unsavedChanges()) return;
-        if (QTreeWidgetItem* item = TreeView->currentItem()) TreeView->editItem(item, 0);
+        clearClipboard();
+        if (QTreeWidgetItem* item = popupOrSelected()) TreeView->editItem(item, 0);
     });
     connect(A_DeleteBranch, &QAction::triggered, this, [this] {
         ui::RunGuarded(this, [&] {
             if (TreeView->currentItem()) DeleteBranch(TreeView->currentItem(), true);
         });
     });
-    connect(A_ExpandBranch, &QAction::triggered, this, [this] {
-        ui::RunGuarded(this, [&] { expandAllBelow(TreeView->currentItem(), true); });
+    popupCommand(A_DeleteBranchRC, [this] {
+        if (QTreeWidgetItem* item = popupOrSelected()) DeleteBranch(item, true);
     });
-    connect(A_CollapseBranch, &QAction::triggered, this, [this] {
-        ui::RunGuarded(this, [&] { expandAllBelow(TreeView->currentItem(), false); });
+    popupCommand(A_ExpandBranch, [this] { expandAllBelow(popupOrSelected(), true); });
+    popupCommand(A_CollapseBranch, [this] { expandAllBelow(popupOrSelected(), false); });
+    connect(A_CutBranch, &QAction::triggered, this, [this] {
+        if (QTreeWidgetItem* item = popupOrSelected()) setClipboard(nodeID(item), true);
+    });
+    connect(A_CopyBranch, &QAction::triggered, this, [this] {
+        if (QTreeWidgetItem* item = popupOrSelected()) setClipboard(nodeID(item), false);
+    });
+    connect(A_PasteBranch, &QAction::triggered, this, [this] { ui::RunGuarded(this, [&] { pasteBranch(); }); });
+    popupCommand(A_MoveToRoot, [this] {
+        if (QTreeWidgetItem* item = popupOrSelected()) MoveToRoot(item);
+    });
+    popupCommand(A_Dock, [this] {
+        if (unsavedChanges()) return;
+        ui::HourglassCursor hourglass;
+        sendBatch(1);
+        struct Resume {
+            TExplorer* self;
+            ~Resume() {
+                ui::PostMessage(self, UM_LOADTREE, 1);
+                sendBatch(0);
+            }
+        } resume{this};
+        ClearTree();
+        SetDocked(!Docked());
     });
     connect(A_ExpandAll, &QAction::triggered, this, [this] {
         ui::RunGuarded(this, [&] {
@@ -195,6 +251,8 @@ TExplorer::TExplorer(TMainForm* mainForm, TMainDataMod* data, QWidget* parent)
     connect(A_Refresh, &QAction::triggered, this, [this] {
         ui::RunGuarded(this, [&] {
             if (unsavedChanges()) return;
+            clearClipboard();
+            m_popupID = 0;
             const int id = nodeID(TreeView->currentItem());
             ClearTree();
             LoadTree(id, true);
@@ -239,6 +297,13 @@ bool TExplorer::event(QEvent* e) {
                     ~Clear() { b = false; }
                 } clear{m_busy};
                 LoadTree(nodeID(TreeView->currentItem()), m->WParam != 0);
+                // Benchmarks wait for this line: the first level of the tree is in the view.
+                if (TreeView->topLevelItemCount() > 0 && qEnvironmentVariableIsSet("DOSSARA_REPORT_TREE")) {
+                    std::fprintf(stderr, "dossara: tree shown (%d branches at the first level)\n",
+                                 TreeView->topLevelItemCount());
+                    std::fflush(stderr);
+                    qunsetenv("DOSSARA_REPORT_TREE");
+                }
                 break;
             }
             case UM_BLANKTITLE:
@@ -345,6 +410,7 @@ void TExplorer::ClearTree() {
 
 void TExplorer::LoadTree(int id, bool tellViews) {
     QTreeWidgetItem* selected = nullptr;
+    clearClipboard();
     {
         m_loading = true;
         struct Clear {
@@ -423,8 +489,8 @@ void TExplorer::RestoreEnabled() {
 }
 
 void TExplorer::setBranchActions(bool enable) {
-    for (QAction* a : {A_NewChild, A_DeleteBranch, A_EditBranch, A_ExpandBranch, A_CollapseBranch, A_ExpandAll,
-                       A_CollapseAll})
+    for (QAction* a : {A_NewChild, A_DeleteBranch, A_DeleteBranchRC, A_EditBranch, A_ExpandBranch, A_CollapseBranch,
+                       A_ExpandAll, A_CollapseAll, A_CutBranch, A_CopyBranch, A_PasteBranch})
         a->setEnabled(enable);
     A_NewSibbling->setEnabled(true);
 }
@@ -439,10 +505,20 @@ void TExplorer::selectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* prev
         TreeView->setCurrentItem(previous);
         return;
     }
+    m_popupID = 0;
     ui::RunGuarded(this, [&] { tellProgram(current); });
 }
 
+void TExplorer::sendBatch(int on) {
+    for (const TViewDef& v : ViewControl().ViewDefs)
+        if (v.NoteWindow) ui::SendMessage(v.NoteWindow, UM_BATCHUPDATE, on, 0);
+}
+
 void TExplorer::tellProgram(QTreeWidgetItem* node) {
+    sendBatch(1);
+    struct Resume {
+        ~Resume() { sendBatch(0); }
+    } resume;
     int view = -1;
     if (node && m_data) {
         const int id = nodeID(node);
@@ -450,6 +526,7 @@ void TExplorer::tellProgram(QTreeWidgetItem* node) {
         view = node->data(0, kNodeTypeRole).toInt();
         if (ViewControl().CheckViewIndex(view)) ViewControl().SetViewCurrentNodeID(view, id);
     }
+    if (TTreeNoteForm* notes = core::TreeNotes()) notes->ShowBranchNotes(view);
     if (ViewLayer().PostToViewWindows) ViewLayer().PostToViewWindows(UM_NODECHANGED, 1, view);
     setBranchActions(node != nullptr);
     if (m_mainForm) m_mainForm->UpdateViewFieldsAction(view);
@@ -518,7 +595,8 @@ void TExplorer::itemRenamed(QTreeWidgetItem* item) {
 }
 
 void TExplorer::AddBranch(QTreeWidgetItem* node, bool asChild) {
-    if (!m_data || !m_data->Hierarchy->Active()) return;
+    if (!m_data || !m_data->Hierarchy->Active() || unsavedChanges()) return;
+    clearClipboard();
     QTreeWidgetItem* parentItem = asChild ? node : (node ? node->parent() : nullptr);
     const int parentID = parentItem ? nodeID(parentItem) : 0;
     TtsTable& h = *m_data->Hierarchy;
@@ -604,6 +682,7 @@ void TExplorer::DeleteBranch(QTreeWidgetItem* node, bool confirm) {
                                ui::MessageKind::Confirmation, ui::Button::Yes | ui::Button::No, 10006) != ui::Button::Yes)
         return;
     ui::HourglassCursor hourglass;
+    clearClipboard();
     TtsTable& h = *m_data->Hierarchy;
     QList<QPair<int, int>> rows;  // NodeID, NodeType; children before their parents
     collectSubtree(nodeID(node), rows);
@@ -646,6 +725,12 @@ bool TExplorer::DropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target, boo
     const QString text = QStringLiteral("You are about to %1 branch \"%2\" and all of its sub-branches to branch \"%3\".")
                              .arg(move ? QStringLiteral("move") : QStringLiteral("copy"), source->text(0), target->text(0));
     if (!core::ConfirmAction(text, QStringLiteral("Explorer: Copy or Move Branch"), 51500)) return false;
+    clearClipboard();
+    return CopySubtree(source, target, move);
+}
+
+bool TExplorer::CopySubtree(QTreeWidgetItem* source, QTreeWidgetItem* target, bool move) {
+    if (!m_data || !CanDropBranch(source, target)) return false;
     ui::HourglassCursor hourglass;
     TtsTable& h = *m_data->Hierarchy;
     const int sourceID = nodeID(source), targetID = nodeID(target);
@@ -655,18 +740,20 @@ bool TExplorer::DropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target, boo
     std::reverse(rows.begin(), rows.end());
     QHash<int, int> newIDs;
     int next = 0;
-    {
+    QString writing = QStringLiteral("Hierarchy");  // the table being written, for the message
+    db::Table* viewPending = nullptr;                 // a View table of the View layer being written
+    try {
         db::Transaction tx(*m_data->DSDB);
         h.Last();
         next = std::max({h.Eof() ? 0 : h.FieldByName(QStringLiteral("NodeID"))->AsInteger() + 1, core::kFirstNodeID,
                          ViewControl().NextNodeID});
         for (const auto& [id, view] : rows) {
+            writing = QStringLiteral("Hierarchy");
             if (!h.FindKey({id})) continue;
             const int parent = id == sourceID ? targetID : h.FieldByName(QStringLiteral("ParentNodeID"))->AsInteger();
             if (!newIDs.contains(parent) && id != sourceID) continue;
             const QString name = h.FieldByName(QStringLiteral("NodeName"))->AsString();
             const int newID = next++;
-            newIDs.insert(id, newID);
             h.Append();
             h.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(newID);
             h.FieldByName(QStringLiteral("ParentNodeID"))->SetAsInteger(id == sourceID ? targetID : newIDs.value(parent));
@@ -674,8 +761,10 @@ bool TExplorer::DropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target, boo
             h.FieldByName(QStringLiteral("NodeType"))->SetAsInteger(view);
             h.FieldByName(QStringLiteral("Timestamp"))->SetAsDateTime(nowDays());
             h.Post();
+            writing = QStringLiteral("View (%1)").arg(ViewControl().GetViewTableName(view));
             std::unique_ptr<db::Table> own;
             db::Table* table = viewTable(view, own);
+            viewPending = own ? nullptr : table;
             if (!table || !table->Locate(QStringLiteral("NodeID"), {id}))
                 throw std::runtime_error("Unable to find the data record for the tree branch.");
             std::vector<QVariant> values;
@@ -685,17 +774,28 @@ bool TExplorer::DropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target, boo
             table->FieldByName(QStringLiteral("NodeID"))->SetAsInteger(newID);
             table->FieldByName(QStringLiteral("TimeStamp"))->SetAsDateTime(nowDays());
             table->Post();
+            newIDs.insert(id, newID);
         }
         if (move) {
+            // Only what was copied goes, children before their parents.
             std::reverse(rows.begin(), rows.end());
             for (const auto& [id, view] : rows) {
+                if (!newIDs.contains(id)) continue;
+                writing = QStringLiteral("View (%1)").arg(ViewControl().GetViewTableName(view));
                 std::unique_ptr<db::Table> own;
                 if (db::Table* table = viewTable(view, own))
                     if (table->Locate(QStringLiteral("NodeID"), {id})) table->Delete();
+                writing = QStringLiteral("Hierarchy");
                 if (h.FindKey({id})) h.Delete();
             }
         }
         tx.Commit();
+    } catch (const std::exception& e) {
+        // The transaction was rolled back: nothing was copied and nothing deleted.
+        for (db::Table* t : {static_cast<db::Table*>(&h), viewPending})
+            if (t && t->State() != db::DataSetState::dsBrowse) t->Cancel();
+        core::ShowTableUpdateError(e, writing, QStringLiteral("Unable to copy branch."));
+        return false;
     }
     ViewControl().NextNodeID = next;
     m_parents.insert(targetID);
@@ -715,6 +815,127 @@ bool TExplorer::DropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target, boo
     }
     tellProgram(target);
     return true;
+}
+
+void TExplorer::MoveToRoot(QTreeWidgetItem* node) {
+    if (!node || !node->parent() || !m_data || unsavedChanges()) return;
+    ui::HourglassCursor hourglass;
+    clearClipboard();
+    TtsTable& h = *m_data->Hierarchy;
+    const int id = nodeID(node);
+    if (!h.FindKey({id})) {
+        ui::Message(QStringLiteral("Unable to find this branch in the database. Press F1 for help."),
+                    ui::MessageKind::Error, ui::Button::Ok, 10011);
+        return;
+    }
+    try {
+        h.Edit();
+        h.FieldByName(QStringLiteral("ParentNodeID"))->SetAsInteger(0);
+        h.Post();
+    } catch (const std::exception& e) {
+        if (h.State() != db::DataSetState::dsBrowse) h.Cancel();
+        core::ShowTableUpdateError(e, QStringLiteral("Hierarchy"), QStringLiteral("Unable to move the branch."));
+        return;
+    }
+    LoadTree(id, true);
+}
+
+QTreeWidgetItem* TExplorer::loadedNode(int id) const {
+    if (id <= 0) return nullptr;
+    for (QTreeWidgetItemIterator it(TreeView); *it; ++it)
+        if (nodeID(*it) == id) return *it;
+    return nullptr;
+}
+
+void TExplorer::setClipboard(int id, bool cut) {
+    const QSignalBlocker block(TreeView);
+    if (QTreeWidgetItem* previous = loadedNode(m_clipboardID)) previous->setData(0, Qt::ForegroundRole, QVariant());
+    m_clipboardID = id;
+    m_clipboardCut = id > 0 && cut;
+    if (m_clipboardCut)
+        if (QTreeWidgetItem* item = loadedNode(id))
+            item->setForeground(0, TreeView->palette().brush(QPalette::Disabled, QPalette::Text));
+}
+
+QTreeWidgetItem* TExplorer::popupOrSelected() {
+    if (QTreeWidgetItem* popup = loadedNode(m_popupID)) return popup;
+    return TreeView->currentItem();
+}
+
+void TExplorer::showPopupMenu(const QPoint& pos) {
+    m_popupID = 0;
+    if (QTreeWidgetItem* item = TreeView->itemAt(pos)) {
+        TreeView->setCurrentItem(item);  // refused while a View holds unsaved changes
+        m_popupID = nodeID(TreeView->currentItem());
+    }
+    QTreeWidgetItem* selected = TreeView->currentItem();
+    A_PasteBranch->setEnabled(m_clipboardID > 0 && CanDropBranch(loadedNode(m_clipboardID), selected));
+    A_MoveToRoot->setEnabled(selected && selected->parent());
+    PopupMenu->popup(TreeView->viewport()->mapToGlobal(pos));
+}
+
+void TExplorer::pasteBranch() {
+    if (unsavedChanges()) return;
+    QTreeWidgetItem* target = popupOrSelected();
+    QTreeWidgetItem* source = m_clipboardID > 0 ? FindNodeByID(m_clipboardID) : nullptr;
+    if (!target || !source || !CanDropBranch(source, target)) return;
+    const bool move = m_clipboardCut;
+    const QString text = QStringLiteral("You are about to %1 branch \"%2\" and all of its sub-branches to branch \"%3\".")
+                             .arg(move ? QStringLiteral("move") : QStringLiteral("copy"), source->text(0), target->text(0));
+    if (!core::ConfirmAction(text, QStringLiteral("Explorer: Copy or Move Branch"), 51500)) return;
+    const int clipboard = m_clipboardID;
+    setClipboard(clipboard, false);  // the cut mark goes
+    if (CopySubtree(source, target, move) && move) clearClipboard();
+    else m_clipboardID = clipboard;
+}
+
+bool TExplorer::Docked() const { return !isWindow(); }
+
+void TExplorer::SetDocked(bool dock) {
+    if (!m_mainForm || dock == Docked()) return;
+    QWidget* panel = m_mainForm->LeftDockPanel;
+    if (dock) {
+        m_floatingSize = size();
+        hide();
+        setParent(panel);
+        if (auto* layout = qobject_cast<QVBoxLayout*>(panel->layout())) layout->insertWidget(0, this, 1);
+        A_Dock->setText(QStringLiteral("Undoc&k"));
+        A_Dock->setToolTip(QStringLiteral("Undock Explorer from main window"));
+    } else {
+        const QPoint at = mapToGlobal(QPoint(0, 0));
+        if (panel->layout()) panel->layout()->removeWidget(this);
+        hide();
+        setParent(m_mainForm, Qt::Tool);
+        move(at);
+        resize(m_floatingSize);
+        A_Dock->setText(QStringLiteral("Doc&k"));
+        A_Dock->setToolTip(QStringLiteral("Dock Explorer on main window"));
+    }
+    A_Dock->setStatusTip(A_Dock->toolTip());
+    show();
+    m_mainForm->A_WindowsExplorer->setVisible(!dock);
+}
+
+void TExplorer::closeEvent(QCloseEvent* event) {
+    if (unsavedChanges()) {
+        event->ignore();
+        return;
+    }
+    if (Globals().DatabaseOpen && !QCoreApplication::closingDown()) {
+        if (!core::ConfirmAction(QStringLiteral("The Explorer is needed to work with a database. If you close the "
+                                                "Explorer, the database will also close."),
+                                 QStringLiteral("Explorer: Close Explorer"), 51510)) {
+            event->ignore();
+            return;
+        }
+        if (m_mainForm) m_mainForm->CloseDatabase(false);
+        if (Globals().DatabaseOpen) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+    deleteLater();
 }
 
 TExplorerTree::TExplorerTree(TExplorer* explorer, QWidget* parent) : QTreeWidget(parent), m_explorer(explorer) {}
@@ -844,6 +1065,13 @@ void InstallExplorer(TMainForm* mainForm) {
         if (close) delete g_explorer.data();
         else g_explorer->DisableAll();
     };
+    core::RegisterCommand(QStringLiteral("A_WindowsExplorer"), [] {
+        if (g_explorer && !g_explorer->Docked()) {
+            g_explorer->showNormal();
+            g_explorer->raise();
+            g_explorer->activateWindow();
+        }
+    });
 }
 
 }  // namespace core

@@ -7,7 +7,9 @@
 #include <QWidget>
 
 class QAction;
+class QCloseEvent;
 class QListWidget;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QToolBar;
@@ -27,7 +29,16 @@ class TMainForm;
 ///
 /// States: empty (no database, or an empty Hierarchy.DB: only "&Add branch at this level"
 /// is enabled) and loaded (a selection exists). `Loading()` is true while the tree is
-/// filled or cleared.
+/// filled or cleared. The window sits in the main window's left dock panel (docked) or is
+/// a tool window of its own (floating); `SetDocked` moves it and the tree is read again.
+///
+/// The clipboard branch (cut or copy, pasted below the popup branch) and the popup branch
+/// (the node the popup menu was opened on) are kept as NodeIDs, 0 for none, so a tree
+/// read again never leaves them pointing at freed nodes. A cut branch is drawn dimmed.
+///
+/// While a View, note or tree note holds unsaved changes, every command that changes the
+/// tree or the selection does nothing but let the window holding them ask to save or
+/// cancel (the View layer's unsaved-changes test).
 class TExplorer : public QWidget {
     Q_OBJECT
 public:
@@ -62,18 +73,34 @@ public:
     /// or when source is an ancestor of target.
     static bool CanDropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target);
     /// Copies (move false) or moves the source's subtree below the target after the user's
-    /// confirmation. The copies get new NodeIDs, parents before children; a move deletes the
-    /// source's rows and records only after every copy was written, all in one database
-    /// transaction, so a failure leaves the tree as it was. False when refused or declined.
+    /// confirmation (a drop of a drag). False when refused or declined.
     bool DropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target, bool move);
+    /// Copies the source's subtree below the target without asking: the copies get new
+    /// NodeIDs, parents before children; with move the source's rows and records are deleted
+    /// afterwards, only those that were copied, all in one database transaction, so a failure
+    /// leaves the tables and the tree as they were (the user is told, false is answered).
+    bool CopySubtree(QTreeWidgetItem* source, QTreeWidgetItem* target, bool move);
+    /// Makes the branch a root (its NodeID and records kept) and reads the tree again.
+    void MoveToRoot(QTreeWidgetItem* node);
+    /// Docks the window into the main window's left dock panel or floats it at its screen
+    /// position with its floating size; the "Dock" action and the Windows-menu "&Explorer"
+    /// follow.
+    void SetDocked(bool dock);
+    bool Docked() const;
+    /// NodeID of the clipboard branch (0 none) and whether it was cut.
+    int ClipboardBranch() const { return m_clipboardID; }
+    bool ClipboardCut() const { return m_clipboardCut; }
 
     QTreeWidget* TreeView = nullptr;
     QToolBar* ExplorerToolbar = nullptr;
     QAction *A_NewSibbling, *A_NewChild, *A_EditBranch, *A_DeleteBranch, *A_ExpandBranch, *A_CollapseBranch,
-        *A_ExpandAll, *A_CollapseAll, *A_Refresh, *A_Help;
+        *A_ExpandAll, *A_CollapseAll, *A_Refresh, *A_Dock, *A_Help;
+    QAction *A_DeleteBranchRC, *A_CutBranch, *A_CopyBranch, *A_PasteBranch, *A_MoveToRoot;
+    QMenu* PopupMenu = nullptr;
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QAction* makeAction(const char* name, const char* icon, const QString& caption, const QString& hint, int help,
@@ -94,6 +121,18 @@ private:
     bool unsavedChanges() const;
     QIcon viewIcon(int view) const;
     void expandAllBelow(QTreeWidgetItem* node, bool expand);
+    /// Opens the popup menu on the node at a viewport position: the node becomes the
+    /// selected node and the popup branch; Paste and Move to root are enabled for it.
+    void showPopupMenu(const QPoint& pos);
+    /// The popup branch, or the selected node when the command came from the keyboard.
+    QTreeWidgetItem* popupOrSelected();
+    /// A node already in the tree (no level is read); nullptr when none.
+    QTreeWidgetItem* loadedNode(int nodeID) const;
+    void setClipboard(int nodeID, bool cut);
+    void clearClipboard() { setClipboard(0, false); }
+    void pasteBranch();
+    /// UM_BATCHUPDATE to every note window: 1 suspends, 0 resumes their change tracking.
+    static void sendBatch(int on);
 
     QPointer<TMainForm> m_mainForm;
     QPointer<TMainDataMod> m_data;
@@ -102,6 +141,10 @@ private:
     bool m_busy = false;
     bool m_renaming = false;   ///< the tree's own changes while an item is rewritten
     int m_lastBranchType = 0;
+    int m_clipboardID = 0;      ///< NodeID of the clipboard branch, 0 none
+    bool m_clipboardCut = false;
+    int m_popupID = 0;          ///< NodeID of the popup branch, 0 none
+    QSize m_floatingSize{260, 480};
 };
 
 /// The "Create New Branch" dialog: the title of a new branch and its View.

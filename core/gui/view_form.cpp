@@ -2,7 +2,13 @@
 
 #include "core/date_helpers.h"
 #include "core/globals.h"
+#include "core/gui/action_icons.h"
 #include "core/gui/key_filters.h"
+#include "core/gui/main_form.h"
+#include "core/gui/note_base_form.h"
+#include "core/gui/toolbar_state.h"
+#include "core/gui/view_customizer.h"
+#include "core/command_registry.h"
 #include "core/internal/format_bridge.h"
 #include "core/main_data_mod.h"
 #include "core/mask_helpers.h"
@@ -17,6 +23,8 @@
 #include "platform/db/field.h"
 #include "platform/db/db_error.h"
 #include "platform/format/gui/masked_line_edit.h"
+#include "platform/paint/font_resolver.h"
+#include "platform/ui/help.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/gui/make.h"
 #include "platform/ui/run_guarded.h"
@@ -31,42 +39,35 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
 #include <QScrollArea>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 #include <set>
 
 namespace {
 
-/// A colour code of the settings as a colour: RGB codes directly, system colours from the
-/// application palette.
-QColor toColor(core::ColorCode code, const QWidget* w) {
-    if (code >= 0) return QColor(code & 0xFF, (code >> 8) & 0xFF, (code >> 16) & 0xFF);
-    const QPalette p = w ? w->palette() : QApplication::palette();
-    switch (unsigned(code) & 0xFFu) {
-    case 5:  // window background
-        return p.color(QPalette::Base);
-    case 8:  // window text
-        return p.color(QPalette::Text);
-    case 15:  // button face
-        return p.color(QPalette::Button);
-    default:
-        return p.color(QPalette::Window);
-    }
-}
+QColor toColor(core::ColorCode code, const QWidget* w) { return core::ViewColor(code, w); }
 
 QFont toFont(const core::FieldFont& f) {
-    QFont font(f.Name);
+    // Windows face names take their metric-compatible or same-kind stand-ins.
+    QFont font(paint::InstalledFamily(f.Name));
     font.setPointSize(std::max(1, f.Size));
     core::ApplyFontStyles(font, f.Style);
     return font;
 }
 
-void paint(QWidget* w, core::ColorCode background, const core::FieldFont& font) {
+void paintControl(QWidget* w, core::ColorCode background, const core::FieldFont& font) {
     QPalette p = w->palette();
     const QColor bg = toColor(background, w);
     p.setColor(QPalette::Base, bg);
@@ -100,35 +101,112 @@ private:
 
 TViewBaseForm::TViewBaseForm(int view, TViewControl& views, core::ViewTables& tables, QWidget* parent,
                              TMainDataMod* data)
-    : QWidget(parent, Qt::Window), m_view(view), m_views(views), m_tables(tables), m_data(data) {
+    : QWidget(parent, Qt::Window), m_view(view), m_views(views), m_tables(tables), m_data(data),
+      m_windows(views, tables, parent, data) {
     setObjectName(QStringLiteral("ViewBaseForm"));
     setProperty("viewIndex", view);
+    setProperty("Tag", view);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ViewBase"));
-    QFont f(QStringLiteral("Arial"));
+    QFont f(paint::InstalledFamily(QStringLiteral("Arial")));
     f.setPixelSize(13);
     setFont(f);
+    buildActions();
     buildWindow();
+    m_layoutTimer = new QTimer(this);
+    m_layoutTimer->setSingleShot(true);
+    m_layoutTimer->setInterval(250);
+    connect(m_layoutTimer, &QTimer::timeout, this, [this] {
+        ui::RunGuarded(this, [this] {
+            if (m_views.CheckViewIndex(m_view) && isWindow() && m_views.CustomizingWindow != this)
+                m_windows.SaveViewWindowLayout(m_view);
+        });
+    });
     if (!m_views.CheckViewIndex(view)) return;
     TViewDef& v = def();
     v.ViewWindow = this;
+    v.RecordModified = false;
+    v.NoteModified = false;
     setWindowTitle(v.ViewName);
-    {
-        QPalette p = m_fieldArea->palette();
-        p.setColor(QPalette::Window, toColor(v.ViewFormColor, this));
-        m_fieldArea->setPalette(p);
-        m_fieldArea->setAutoFillBackground(true);
-    }
-    m_title->setVisible(v.ViewTitleVisible);
+    const QImage icon = m_views.GetViewSmallIcon(view);
+    if (!icon.isNull()) setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+    SetViewFormColor(v.ViewFormColor);
+    m_titlePanel->setVisible(v.ViewTitleVisible);
+    SetTitleHeight(core::ReadTitlePanelHeight(view));
     const core::ViewRect& r = v.ViewPosition;
     resize(std::max(r.Width, 100), std::max(r.Height, 80));
+    m_undockSize = size();
     CreateAllFieldControls();
     ApplyTabOrder();
+    core::AttachViewCustomize(this, m_views, m_tables);
+    updateCommands();
 }
 
 TViewBaseForm::~TViewBaseForm() = default;
 
 TViewDef& TViewBaseForm::def() const { return m_views.ViewDefs[size_t(m_view)]; }
+
+void TViewBaseForm::buildActions() {
+    auto make = [this](const char* name, const QString& caption, const QString& hint, int helpContext,
+                       const QString& icon, void (TViewBaseForm::*handler)()) {
+        auto* a = ui::Make<QAction>(this, name, caption);
+        if (!hint.isEmpty()) a->setToolTip(hint);
+        a->setProperty("HelpContext", helpContext);
+        if (!icon.isEmpty()) a->setIcon(core::ThemeIcon(icon));
+        if (handler) connect(a, &QAction::triggered, this, [this, handler] { ui::RunGuarded(this, [&] { (this->*handler)(); }); });
+        return a;
+    };
+    A_ViewCategoryNotes = make("A_ViewCategoryNotes", QStringLiteral("&Notes"), QStringLiteral("Show notes"), 40032,
+                               QStringLiteral("accessories-text-editor"), &TViewBaseForm::FormPU_ShowNotesClick);
+    A_SearchTerms = make("A_SearchTerms", QStringLiteral("&Search Terms"), QStringLiteral("Enter additional search terms"),
+                         40035, QStringLiteral("edit-find"), &TViewBaseForm::FormPU_SearchTermsClick);
+    A_CrossRef = make("A_CrossRef", QStringLiteral("Cross &Reference"), QStringLiteral("Enter cross reference"), 40036,
+                      QStringLiteral("go-jump"), &TViewBaseForm::FormPU_CrossRefClick);
+    A_Dock = make("A_Dock", QStringLiteral("Doc&k View"), QStringLiteral("Dock to the main window"), 40034,
+                  QStringLiteral("view-restore"), &TViewBaseForm::FormPU_DockClick);
+    A_Customize = make("A_Customize", QStringLiteral("&Customize"), QStringLiteral("Customize View and View fields"),
+                       40033, QStringLiteral("preferences-desktop"), &TViewBaseForm::FormPU_CustomizeClick);
+    A_CloseView = make("A_CloseView", QStringLiteral("C&lose View"), QStringLiteral("Close this view"), 40037,
+                       QStringLiteral("window-close"), &TViewBaseForm::FormPU_CloseClick);
+    A_FormHelp = make("A_FormHelp", QStringLiteral("&Help"), QStringLiteral("Help"), 40005,
+                      QStringLiteral("help-browser"), &TViewBaseForm::HelpBtnClick);
+    A_FieldWhatsThis = make("A_FieldWhatsThis", QStringLiteral("&What's this?"), {}, 40039,
+                            QStringLiteral("help-faq"), nullptr);
+    connect(A_FieldWhatsThis, &QAction::triggered, this, [this] {
+        ui::RunGuarded(this, [this] {
+            if (TMainForm* main = m_windows.MainForm(); main && m_popupControl) main->ShowControlHelp(m_popupControl);
+        });
+    });
+    A_FieldSpellcheck = make("A_FieldSpellcheck", QStringLiteral("&Check spelling"), QStringLiteral("Check spelling"),
+                             40038, QStringLiteral("tools-check-spelling"), nullptr);
+    A_FieldSpellcheck->setVisible(false);
+
+    FormPUMenu = ui::Make<QMenu>(this, "FormPUMenu");
+    FormPUMenu->addActions({A_ViewCategoryNotes, A_SearchTerms, A_CrossRef});
+    FormPUMenu->addSeparator();
+    FormPUMenu->addAction(A_Dock);
+    QAction* customizeItem = FormPUMenu->addAction(A_Customize->icon(), QStringLiteral("&Customize View"));
+    customizeItem->setObjectName(QStringLiteral("FormPU_Customize"));
+    connect(customizeItem, &QAction::triggered, A_Customize, &QAction::trigger);
+    connect(A_Customize, &QAction::changed, customizeItem, [this, customizeItem] {
+        customizeItem->setEnabled(A_Customize->isEnabled());
+    });
+    FormPUMenu->addAction(A_CloseView);
+    FormPUMenu->addSeparator();
+    FormPUMenu->addAction(A_FormHelp);
+
+    FieldPUMenu = ui::Make<QMenu>(this, "FieldPUMenu");
+    if (TMainForm* main = m_windows.MainForm()) {
+        FieldPUMenu->addAction(main->A_EditUndo);
+        FieldPUMenu->addSeparator();
+        FieldPUMenu->addActions({main->A_EditCut, main->A_EditCopy, main->A_EditPaste, main->A_EditSelectAll});
+        FieldPUMenu->addSeparator();
+    }
+    FieldPUMenu->addAction(A_FieldSpellcheck);
+    FieldPUMenu->addSeparator()->setVisible(false);
+    FieldPUMenu->addAction(A_FieldWhatsThis);
+    PUDummy = ui::Make<QMenu>(this, "PUDummy");
+}
 
 void TViewBaseForm::buildWindow() {
     auto* layout = new QVBoxLayout(this);
@@ -136,13 +214,24 @@ void TViewBaseForm::buildWindow() {
     layout->setSpacing(0);
 
     m_toolBar = ui::Make<QToolBar>(this, "ViewFormToolBar");
+    m_toolBar->setIconSize(QSize(20, 20));
     layout->addWidget(m_toolBar);
-    auto* closeAction = ui::Make<QAction>(this, "A_CloseView", QStringLiteral("C&lose View"));
-    closeAction->setToolTip(QStringLiteral("Close this view"));
-    connect(closeAction, &QAction::triggered, this, [this] { ui::RunGuarded(this, [this] { close(); }); });
-    auto* closeBtn = ui::Make<QToolButton>(m_toolBar, "CloseBtn");
-    closeBtn->setDefaultAction(closeAction);
-    m_toolBar->addWidget(closeBtn);
+    const struct {
+        const char* name;
+        QAction* action;
+        int tag;
+    } buttons[] = {{"ShowNotesBtn", A_ViewCategoryNotes, 40019}, {"ShowSearchTermsBtn", A_SearchTerms, 40020},
+                   {"ShowCrossRefBtn", A_CrossRef, 40021},       {"DockBtn", A_Dock, 40022},
+                   {"CustomizeBtn", A_Customize, 40023},         {"CloseBtn", A_CloseView, 40024},
+                   {"HelpBtn", A_FormHelp, 40005}};
+    for (const auto& b : buttons) {
+        auto* button = ui::Make<QToolButton>(m_toolBar, b.name);
+        button->setDefaultAction(b.action);
+        button->setAutoRaise(true);
+        button->setFixedSize(26, 26);
+        button->setProperty("Tag", b.tag);
+        m_toolBar->addWidget(button);
+    }
 
     auto* client = new QWidget(this);
     auto* grid = new QGridLayout(client);
@@ -157,20 +246,53 @@ void TViewBaseForm::buildWindow() {
 
     auto* hiderLayout = new QVBoxLayout(m_hider);
     hiderLayout->setContentsMargins(0, 0, 0, 0);
-    hiderLayout->setSpacing(3);
-    m_title = ui::Make<QPlainTextEdit>(m_hider, "TitleMemo");
+    hiderLayout->setSpacing(0);
+    // Title strip above the split area; the splitter between them is the title splitter.
+    m_titleSplitter = ui::Make<QSplitter>(m_hider, "TitleSplitter", Qt::Vertical);
+    m_titleSplitter->setHandleWidth(3);
+    m_titleSplitter->setChildrenCollapsible(false);
+    hiderLayout->addWidget(m_titleSplitter);
+    m_titlePanel = ui::Make<QWidget>(m_titleSplitter, "TitlePanel");
+    m_titlePanel->setMinimumHeight(24);
+    auto* titleLayout = new QVBoxLayout(m_titlePanel);
+    titleLayout->setContentsMargins(0, 0, 0, 0);
+    m_title = ui::Make<QPlainTextEdit>(m_titlePanel, "TitleMemo");
     m_title->setReadOnly(true);
-    m_title->setFixedHeight(24);
+    m_title->setProperty("HelpContext", 40001);
     m_title->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_title->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_title->setFocusPolicy(Qt::NoFocus);
-    hiderLayout->addWidget(m_title);
-    m_scroll = ui::Make<QScrollArea>(m_hider, "ScrollBox");
+    m_title->document()->setDocumentMargin(2);
+    titleLayout->addWidget(m_title);
+    m_titleSplitter->addWidget(m_titlePanel);
+
+    m_splitPanel = ui::Make<QSplitter>(m_titleSplitter, "SplitPanel", Qt::Vertical);
+    m_splitPanel->setHandleWidth(8);
+    m_splitPanel->setChildrenCollapsible(false);
+    m_titleSplitter->addWidget(m_splitPanel);
+    m_titleSplitter->setStretchFactor(0, 0);
+    m_titleSplitter->setStretchFactor(1, 1);
+    m_scroll = ui::Make<QScrollArea>(m_splitPanel, "ScrollBox");
     m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setMinimumHeight(1);
     m_fieldArea = new QWidget;
     m_fieldArea->setObjectName(QStringLiteral("FieldArea"));
     m_scroll->setWidget(m_fieldArea);
     m_scroll->setWidgetResizable(false);
-    hiderLayout->addWidget(m_scroll, 1);
+    m_splitPanel->addWidget(m_scroll);
+    m_dockPanel = ui::Make<QWidget>(m_splitPanel, "BottomDockPanel");
+    auto* dockLayout = new QVBoxLayout(m_dockPanel);
+    dockLayout->setContentsMargins(0, 0, 0, 0);
+    m_splitPanel->addWidget(m_dockPanel);
+    m_splitPanel->setStretchFactor(0, 1);
+    m_splitPanel->setStretchFactor(1, 0);
+    m_splitPanel->handle(1)->setObjectName(QStringLiteral("DockSplitter"));
+    m_titleSplitter->handle(1)->setObjectName(QStringLiteral("TitleSplitterHandle"));
+    m_dockPanel->hide();
+    connect(m_splitPanel, &QSplitter::splitterMoved, this, [this] { ui::RunGuarded(this, [this] { dockSplitterMoved(); }); });
+
+    for (QWidget* w : {static_cast<QWidget*>(m_noData), m_hider, m_fieldArea, m_dockPanel}) w->installEventFilter(this);
+    m_splitPanel->installEventFilter(this);
 
     m_saveCancel = ui::Make<QToolBar>(m_fieldArea, "SaveCancelToolBar");
     m_saveCancel->setStyleSheet(QStringLiteral("QToolBar { background: yellow; border: 1px inset gray; }"));
@@ -183,13 +305,87 @@ void TViewBaseForm::buildWindow() {
     auto* saveBtn = ui::Make<QToolButton>(m_saveCancel, "SaveBtn");
     saveBtn->setDefaultAction(save);
     saveBtn->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    saveBtn->setProperty("Tag", 40002);
     auto* cancelBtn = ui::Make<QToolButton>(m_saveCancel, "CancelBtn");
     cancelBtn->setDefaultAction(cancel);
     cancelBtn->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    cancelBtn->setProperty("Tag", 40003);
     m_saveCancel->addWidget(saveBtn);
     m_saveCancel->addWidget(cancelBtn);
     m_saveCancel->adjustSize();
     m_saveCancel->hide();
+}
+
+void TViewBaseForm::SetViewFormColor(core::ColorCode color) {
+    for (QWidget* w : {static_cast<QWidget*>(this), m_fieldArea, m_dockPanel}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, toColor(color, this));
+        w->setPalette(p);
+        w->setAutoFillBackground(true);
+    }
+}
+
+void TViewBaseForm::SetTitleColor(core::ColorCode color) {
+    QPalette p = m_title->palette();
+    p.setColor(QPalette::Base, toColor(color, m_title));
+    m_title->setPalette(p);
+}
+
+void TViewBaseForm::SetTitleVisible(bool visible) { m_titlePanel->setVisible(visible); }
+
+void TViewBaseForm::SetTitleHeight(int height) {
+    const int h = std::max(24, height);
+    QList<int> sizes = m_titleSplitter->sizes();
+    const int total = std::max(sizes.value(0) + sizes.value(1), height + 1);
+    m_titlePanel->resize(m_titlePanel->width(), h);
+    m_titleSplitter->setSizes({h, std::max(1, total - h)});
+    m_titleHeight = h;
+}
+
+int TViewBaseForm::TitleHeight() const {
+    return m_titlePanel->isVisible() && m_titlePanel->height() > 0 ? m_titlePanel->height() : m_titleHeight;
+}
+
+void TViewBaseForm::NoteDocked(QWidget* note) {
+    m_dockPanel->layout()->addWidget(note);
+    m_dockPanel->show();
+    ApplyNoteDockHeight();
+    queueNoteDockHeight();
+}
+
+void TViewBaseForm::queueNoteDockHeight() {
+    if (m_dockHeightQueued) return;
+    m_dockHeightQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_dockHeightQueued = false;
+            ui::RunGuarded(this, [this] { ApplyNoteDockHeight(); });
+        },
+        Qt::QueuedConnection);
+}
+
+void TViewBaseForm::NoteUndocked() {
+    // The window kept its height while the note was docked: only the dock area goes.
+    m_dockPanel->hide();
+}
+
+void TViewBaseForm::ApplyNoteDockHeight() {
+    if (!m_dockPanel->isVisibleTo(this)) return;
+    const QList<int> sizes = m_splitPanel->sizes();
+    const int s = sizes.value(0) + sizes.value(1);
+    if (s <= 0) return;
+    const int share = std::clamp(def().NoteDockHeight, 0, 100000);
+    const int field = std::max(1, int(std::lround(s - double(s) * share / 100000.0)));
+    m_splitPanel->setSizes({field, std::max(0, s - field)});
+}
+
+void TViewBaseForm::dockSplitterMoved() {
+    if (m_loading || !m_dockPanel->isVisibleTo(this)) return;
+    const QList<int> sizes = m_splitPanel->sizes();
+    const int s = sizes.value(0) + sizes.value(1);
+    if (s <= 0) return;
+    def().NoteDockHeight = int(double(sizes.value(1)) / s * 100000.0);
 }
 
 // ---- ViewWindowLink ----
@@ -213,6 +409,76 @@ int TViewBaseForm::FieldIndexOfName(const QString& name) {
 
 void TViewBaseForm::CreateAllFieldControls() {
     for (int i = 0; i < int(def().FieldDefs.size()); ++i) CreateFieldControls(i);
+    fitFieldArea();
+}
+
+void TViewBaseForm::FreeFieldControls(int field) {
+    if (field < 0 || field >= int(def().FieldDefs.size())) return;
+    TViewFieldDef& f = def().FieldDefs[size_t(field)];
+    if (m_lastChanged && (m_lastChanged == f.EditControl || m_lastChanged == f.CheckBoxControl)) m_lastChanged.clear();
+    delete f.EditControl.data();
+    delete f.LabelControl.data();
+    delete f.CheckBoxControl.data();
+}
+
+void TViewBaseForm::FreeAllFieldControls() {
+    for (int i = 0; i < int(def().FieldDefs.size()); ++i) FreeFieldControls(i);
+}
+
+void TViewBaseForm::RebuildFieldControls() {
+    FreeAllFieldControls();
+    CreateAllFieldControls();
+    ApplyTabOrder();
+    m_tables.FillViewFields(m_view, true);
+}
+
+void TViewBaseForm::RebuildFieldControl(int field, bool refill) {
+    if (field < 0 || field >= int(def().FieldDefs.size())) return;
+    const QString text = refill ? GetFieldText(field) : QString();
+    FreeFieldControls(field);
+    CreateFieldControls(field);
+    fitFieldArea();
+    if (!refill) return;
+    m_loading = true;
+    base::ScopeExit loaded([this] { m_loading = false; });
+    SetFieldText(field, text);
+}
+
+void TViewBaseForm::ApplyFieldVisibility(int field) {
+    if (field < 0 || field >= int(def().FieldDefs.size())) return;
+    const TViewFieldDef& f = def().FieldDefs[size_t(field)];
+    if (QWidget* w = fieldControl(field)) w->setVisible(f.FieldIsVisible);
+    if (auto* label = qobject_cast<QWidget*>(f.LabelControl.data())) label->setVisible(f.FieldIsVisible && f.LabelIsVisible);
+}
+
+void TViewBaseForm::ClearFieldsModified() {
+    for (const TViewFieldDef& f : def().FieldDefs)
+        if (auto* e = qobject_cast<format::MaskedLineEdit*>(f.EditControl.data())) e->SetModified(false);
+}
+
+void TViewBaseForm::StoreFieldControlPosition(int field) {
+    if (field < 0 || field >= int(def().FieldDefs.size())) return;
+    TViewFieldDef& f = def().FieldDefs[size_t(field)];
+    if (QWidget* w = fieldControl(field)) {
+        f.FieldPosition.Top = w->y();
+        f.FieldPosition.Left = w->x();
+    }
+    if (auto* label = qobject_cast<QWidget*>(f.LabelControl.data())) {
+        f.LabelPosition.Top = label->y();
+        f.LabelPosition.Left = label->x();
+    }
+}
+
+void TViewBaseForm::StoreFieldControlBounds() {
+    for (int i = 0; i < int(def().FieldDefs.size()); ++i) {
+        TViewFieldDef& f = def().FieldDefs[size_t(i)];
+        if (QWidget* w = fieldControl(i)) f.FieldPosition = {w->y(), w->x(), w->height(), w->width()};
+        if (auto* label = qobject_cast<QWidget*>(f.LabelControl.data()))
+            f.LabelPosition = {label->y(), label->x(), label->height(), label->width()};
+    }
+}
+
+void TViewBaseForm::fitFieldArea() {
     int right = 0, bottom = 0;
     for (QWidget* w : m_fieldArea->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (w == m_saveCancel) continue;
@@ -290,7 +556,7 @@ void TViewBaseForm::createEditField(int field) {
         f.LabelPosition = r;
         auto* label = new QLabel(f.LabelCaption, m_fieldArea);
         label->setObjectName(QStringLiteral("FL_") + nn);
-        paint(label, f.LabelColor, f.LabelFont);
+        paintControl(label, f.LabelColor, f.LabelFont);
         label->setGeometry(r.Left, r.Top, r.Width, r.Height);
         if (f.LabelUseBasic || f.LabelRelative != 4) label->adjustSize();
         label->show();
@@ -300,7 +566,7 @@ void TViewBaseForm::createEditField(int field) {
     edit->setObjectName(QStringLiteral("FE_") + nn);
     const core::ViewRect& p = f.FieldPosition;
     edit->setGeometry(p.Left, p.Top, p.Width, p.Height);
-    paint(edit, f.NormalColor, f.NormalFont);
+    paintControl(edit, f.NormalColor, f.NormalFont);
     edit->setMaxLength(std::max<int>(f.FieldLength, int(f.FieldMask.size())));
     if (f.FieldType == u'D') {
         edit->SetEditMask(core::DateFormatToEditMask(core::ShortDateFormat()) + QStringLiteral(";1; "));
@@ -310,7 +576,9 @@ void TViewBaseForm::createEditField(int field) {
         const bool literal = f.FieldMaskLiteral || f.FieldType == u'F';
         edit->SetEditMask(f.FieldMask + (literal ? QStringLiteral(";1; ") : QStringLiteral(";0; ")));
     }
-    if (f.FieldShowHint && !f.FieldHint.isEmpty()) edit->setToolTip(core::BarsToLineBreaks(f.FieldHint));
+    // The main window's hint handler expands the marker into the hint lines the field asks for.
+    if (f.FieldShowHint || f.FieldMaskInHint || f.FieldLongDateHint || f.FieldDateFormatHint)
+        edit->setToolTip(QStringLiteral("~~VFH%1%2").arg(m_view, 3, 10, QLatin1Char('0')).arg(field, 3, 10, QLatin1Char('0')));
     edit->setContextMenuPolicy(Qt::NoContextMenu);
     edit->OnKeyPress = [this, field](QChar& key) { ui::RunGuarded(this, [&] { fieldKeyPress(field, key); }); };
     connect(edit, &QLineEdit::textChanged, this, [this, edit] { ui::RunGuarded(this, [&] { fieldChanged(edit); }); });
@@ -328,7 +596,7 @@ void TViewBaseForm::createCheckBox(int field) {
     const core::ViewRect& p = f.FieldPosition;
     box->setGeometry(p.Left, p.Top, p.Width, p.Height);
     box->setLayoutDirection(f.CheckboxAlignment == 0 ? Qt::LeftToRight : Qt::RightToLeft);
-    paint(box, f.NormalColor, f.NormalFont);
+    paintControl(box, f.NormalColor, f.NormalFont);
     if (f.FieldShowHint) box->setToolTip(core::BarsToLineBreaks(f.FieldHint));
     connect(box, &QCheckBox::toggled, this, [this, box] { ui::RunGuarded(this, [&] { fieldChanged(box); }); });
     box->installEventFilter(this);
@@ -347,16 +615,16 @@ void TViewBaseForm::ApplyFieldState(int field, QChar state) {
     if (!w) return;
     switch (state.unicode()) {
     case u'N':
-        paint(w, f.NormalColor, f.NormalFont);
+        paintControl(w, f.NormalColor, f.NormalFont);
         break;
     case u'C':
-        paint(w, f.ChangedColor, f.ChangedFont);
+        paintControl(w, f.ChangedColor, f.ChangedFont);
         break;
     case u'E':
-        paint(w, f.ErrorColor, f.ErrorFont);
+        paintControl(w, f.ErrorColor, f.ErrorFont);
         break;
     default:
-        paint(w, core::kClWindow, core::FieldFont{});
+        paintControl(w, core::kClWindow, core::FieldFont{});
     }
 }
 
@@ -527,7 +795,11 @@ void TViewBaseForm::CancelRecord() {
     m_lastChanged.clear();
 }
 
-void TViewBaseForm::ShowFieldArea(bool show) { m_hider->setVisible(show); }
+void TViewBaseForm::ShowFieldArea(bool show) {
+    m_hider->setVisible(show);
+    m_fieldAreaShown = show;
+    updateCommands();
+}
 
 void TViewBaseForm::ShowSaveCancelBar(QWidget* control) {
     if (!control) return;
@@ -602,6 +874,32 @@ void TViewBaseForm::fieldKeyPress(int field, QChar& key) {
 }
 
 bool TViewBaseForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_splitPanel) {
+        // The splitter shares out its new height after this event: the note's share is
+        // applied once that is done.
+        if ((event->type() == QEvent::Resize || event->type() == QEvent::Show) && m_dockPanel->isVisibleTo(this))
+            queueNoteDockHeight();
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::ContextMenu) {
+        const bool right = event->type() == QEvent::ContextMenu ||
+                           static_cast<QMouseEvent*>(event)->button() == Qt::RightButton;
+        if (!right) return QWidget::eventFilter(watched, event);
+        // Customize mode has menus of its own.
+        if (m_views.CustomizingWindow == this) return QWidget::eventFilter(watched, event);
+        const QPoint global = QCursor::pos();
+        if (FieldIndexOfName(watched->objectName()) >= 0 && watched->objectName().startsWith(QLatin1String("FE_"))) {
+            if (event->type() == QEvent::ContextMenu) return true;
+            m_popupControl = qobject_cast<QWidget*>(watched);
+            FieldPUMenu->popup(global);
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease) {
+            popupFormMenu(global);
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::FocusOut) {
         // Only leaving for another control counts: a message box or pop-up menu taking the
         // focus would otherwise check the field again and repeat its message without end.
@@ -609,8 +907,12 @@ bool TViewBaseForm::eventFilter(QObject* watched, QEvent* event) {
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
         const int field = FieldIndexOfName(watched->objectName());
         ui::RunGuarded(this, [&] { fieldExit(field); });
-    } else if (event->type() == QEvent::FocusIn && def().RecordModified) {
-        if (auto* w = qobject_cast<QWidget*>(watched)) ShowSaveCancelBar(w);
+    } else if (event->type() == QEvent::FocusIn) {
+        const int field = FieldIndexOfName(watched->objectName());
+        const bool text = field >= 0 && field < int(def().FieldDefs.size()) && def().FieldDefs[size_t(field)].FieldType == u'S';
+        A_FieldSpellcheck->setEnabled(text);
+        if (def().RecordModified)
+            if (auto* w = qobject_cast<QWidget*>(watched)) ShowSaveCancelBar(w);
     } else if (event->type() == QEvent::KeyPress && qobject_cast<QCheckBox*>(watched) && m_saveCancel->isVisible()) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -634,12 +936,23 @@ bool TViewBaseForm::event(QEvent* event) {
         ui::RunGuarded(this, [&] { handleMessage(m->Msg, m->WParam, m->LParam); });
         return true;
     }
+    if (event->type() == QEvent::WindowActivate && m_views.CheckViewIndex(m_view)) m_views.SetCurrentViewIndex(m_view);
     return QWidget::event(event);
 }
 
-void TViewBaseForm::focusField(int field) {
+void TViewBaseForm::bringToFront(bool restore) {
+    // As the main window's BringViewToFront: a docked window's page becomes the current one.
+    if (!isWindow()) {
+        if (TMainForm* main = m_windows.MainForm()) main->MainPages->setCurrentWidget(this);
+        return;
+    }
+    if (restore && isMinimized()) showNormal();
     raise();
     activateWindow();
+}
+
+void TViewBaseForm::focusField(int field) {
+    bringToFront(true);
     if (QWidget* w = fieldControl(field)) w->setFocus();
 }
 
@@ -656,6 +969,11 @@ void TViewBaseForm::handleMessage(int msg, qintptr wParam, qintptr lParam) {
     case UM_VIEWTOOLBAR:
         m_toolBar->setVisible(wParam != 0);
         return;
+    case UM_PREFSCHANGED: {
+        TMainForm* main = m_windows.MainForm();
+        core::LoadToolbarState(m_toolBar, QStringLiteral("Views Form"), main ? main->A_TBViewForm : nullptr);
+        return;
+    }
     case UM_BADDATE:
         if (!fieldOk) return;
         ui::Message(quoted() + QStringLiteral(" is not a valid date."), ui::MessageKind::Error, ui::Button::Ok, 10002);
@@ -696,8 +1014,7 @@ void TViewBaseForm::handleMessage(int msg, qintptr wParam, qintptr lParam) {
         return;
     }
     case UM_SAVEORCANCEL:
-        raise();
-        activateWindow();
+        bringToFront(true);
         if (lParam == 1) {
             if (v.NoteWindow) ui::PostMessage(v.NoteWindow, UM_SAVEORCANCEL, wParam, 0);
         } else if (wParam == 1) {
@@ -727,22 +1044,14 @@ void TViewBaseForm::nodeChanged(int branchView) {
         return;
     }
     if (branchView == m_view) {
-        if (UserPrefs().BringActiveToFront) raise();
+        if (UserPrefs().BringActiveToFront) bringToFront(false);
         ShowFieldArea(true);
         if (!v.RecordModified && !v.NoteModified) m_tables.FillViewFields(m_view, true);
-        if (v.ViewTitleVisible) {
-            QPalette p = m_title->palette();
-            p.setColor(QPalette::Base, toColor(v.TitleColorFG, m_title));
-            m_title->setPalette(p);
-        }
+        if (v.ViewTitleVisible) SetTitleColor(v.TitleColorFG);
         return;
     }
     if (UserPrefs().LinkViews) LinkToBranch(branchView);
-    if (v.ViewTitleVisible) {
-        QPalette p = m_title->palette();
-        p.setColor(QPalette::Base, toColor(v.TitleColorBG, m_title));
-        m_title->setPalette(p);
-    }
+    if (v.ViewTitleVisible) SetTitleColor(v.TitleColorBG);
 }
 
 void TViewBaseForm::LinkToBranch(int branchView) {
@@ -783,48 +1092,139 @@ void TViewBaseForm::LinkToBranch(int branchView) {
 }
 
 void TViewBaseForm::closeEvent(QCloseEvent* event) {
-    if (!m_closing && m_views.CheckViewIndex(m_view) && m_tables.FindUnsavedChanges(true) == m_view) {
+    const bool known = m_views.CheckViewIndex(m_view);
+    if (!m_closing && known &&
+        (m_tables.FindUnsavedChanges(true) == m_view || m_views.CustomizingWindow == this)) {
         event->ignore();
-        m_tables.FindUnsavedChanges(false);
+        if (m_views.CustomizingWindow != this) m_tables.FindUnsavedChanges(false);
         QApplication::beep();
         return;
     }
     event->accept();
+    m_layoutTimer->stop();
+    if (!known) return;
+    m_placing = true;
+    ui::RunGuarded(this, [this] {
+        // The note closes with its View: it shows this View's record.
+        if (auto* note = qobject_cast<TNoteBaseForm*>(def().NoteWindow.data())) {
+            m_windows.SaveNoteWindowLayout(m_view);
+            note->CloseWindow();
+        }
+        m_windows.SaveViewWindowLayout(m_view);
+        if (TMainForm* main = m_windows.MainForm()) main->RemoveViewWindowItem(m_view);
+    });
+    hide();
+    if (!isWindow()) {
+        const core::ProgramDockingScope docking;
+        if (TMainForm* main = m_windows.MainForm()) {
+            const int page = main->MainPages->indexOf(this);
+            if (page >= 0) main->MainPages->removeTab(page);
+        }
+    }
 }
+
+void TViewBaseForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (m_shownOnce || !m_views.CheckViewIndex(m_view)) return;
+    m_shownOnce = true;
+    m_lastChanged.clear();
+}
+
+void TViewBaseForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!m_views.CheckViewIndex(m_view)) return;
+    // A floating window keeps its size in the View definition: written once the resizing
+    // pauses (a drag sends a resize for each mouse move; a write takes some 20 ms).
+    if (!m_placing && !m_closing && isWindow() && isVisible() && m_views.CustomizingWindow != this)
+        m_layoutTimer->start();
+}
+
+void TViewBaseForm::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton && m_views.CustomizingWindow != this) {
+        popupFormMenu(event->globalPosition().toPoint());
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TViewBaseForm::popupFormMenu(const QPoint& global) {
+    updateCommands();
+    FormPUMenu->popup(global);
+}
+
+void TViewBaseForm::updateCommands() {
+    const bool record = m_fieldAreaShown;
+    A_ViewCategoryNotes->setEnabled(record);
+    A_SearchTerms->setEnabled(record && core::HasCommand(QStringLiteral("A_SearchTerms")));
+    A_CrossRef->setEnabled(record && core::HasCommand(QStringLiteral("A_CrossRef")));
+    A_Customize->setEnabled(core::HasCommand(QStringLiteral("A_Customize")));
+    A_Dock->setEnabled(m_windows.MainForm() != nullptr);
+    A_Dock->setText(isWindow() ? QStringLiteral("Doc&k View") : QStringLiteral("Undoc&k View"));
+    A_Dock->setToolTip(isWindow() ? QStringLiteral("Dock to the main window") : QStringLiteral("Undock from the main window"));
+}
+
+// ---- commands ----
+
+void TViewBaseForm::FormPU_ShowNotesClick() { m_windows.ShowNoteWindow(m_view); }
+
+void TViewBaseForm::FormPU_SearchTermsClick() {
+    // The search-terms and cross-reference dialogs and customize mode work on the current View.
+    m_views.SetCurrentViewIndex(m_view);
+    core::RunCommand(QStringLiteral("A_SearchTerms"));
+}
+
+void TViewBaseForm::FormPU_CrossRefClick() {
+    m_views.SetCurrentViewIndex(m_view);
+    core::RunCommand(QStringLiteral("A_CrossRef"));
+}
+
+void TViewBaseForm::FormPU_CustomizeClick() {
+    m_views.SetCurrentViewIndex(m_view);
+    core::RunCommand(QStringLiteral("A_Customize"));
+}
+
+void TViewBaseForm::FormPU_DockClick() {
+    if (m_views.CustomizingWindow == this) return;
+    if (isWindow())
+        m_windows.DockViewWindow(m_view);
+    else
+        m_windows.UndockViewWindow(m_view, 0, 0);
+    updateCommands();
+}
+
+void TViewBaseForm::FormPU_CloseClick() {
+    if (m_tables.FindUnsavedChanges(true) == m_view) {
+        m_tables.FindUnsavedChanges(false);
+        return;
+    }
+    close();
+}
+
+void TViewBaseForm::HelpBtnClick() { ui::HelpService::ShowContext(40005); }
 
 // ---- the View layer's window entry points ----
 
 void InstallViewWindows(TViewControl& views, core::ViewTables& tables, QWidget* host, TMainDataMod* data) {
     TViewLayer& layer = ViewLayer();
-    QPointer<QWidget> owner(host);
+    auto windows = std::make_shared<core::ViewWindows>(views, tables, host, data);
     layer.OpenViewTable = [&views, &tables](int view) {
         if (!tables.OpenViewTable(view))
             throw db::EDBEngineError(db::ErrorCode::kIoError, QStringLiteral("The table of the View \"%1\" did not open.")
                                                        .arg(views.GetViewName(view)));
     };
     layer.OpenViewDictTable = [&tables](int view) { tables.OpenViewDictTable(view); };
-    layer.ShowViewWindow = [&views, &tables, owner, data](int view) {
-        if (!views.CheckViewIndex(view)) return;
-        TViewDef& v = views.ViewDefs[size_t(view)];
-        auto* w = qobject_cast<QWidget*>(v.ViewWindow.data());
-        if (!w) {
-            auto* form = new TViewBaseForm(view, views, tables, owner.data(), data);
-            tables.FillViewFields(view, true);
-            w = form;
-        }
-        w->show();
-        w->raise();
-    };
-    layer.ShowStartupViews = [&views]() {
-        for (int i = 0; i < views.GetViewCount(); ++i)
-            if (views.ViewDefs[size_t(i)].ShowViewOnStart && ViewLayer().ShowViewWindow) ViewLayer().ShowViewWindow(i);
-    };
+    layer.ShowViewWindow = [windows](int view) { windows->ShowViewWindow(view); };
+    layer.ShowStartupViews = [windows]() { windows->ShowStartupViews(); };
     layer.PostToViewWindows = [&tables](int msg, qintptr wParam, qintptr lParam) {
         tables.PostToViewWindows(msg, wParam, lParam);
     };
-    layer.CloseAllViewWindows = [&views]() {
-        for (TViewDef& v : views.ViewDefs)
-            if (auto* w = dynamic_cast<core::ViewWindowLink*>(v.ViewWindow.data())) w->CloseWindow();
-    };
+    layer.CloseAllViewWindows = [windows]() { windows->CloseAllViewWindows(); };
     layer.FindUnsavedChanges = [&tables]() { return tables.FindUnsavedChanges(false) != -1; };
+    views.CreateFieldControls = [&views](int view, int field) {
+        if (!views.CheckFieldIndex(view, field)) return;
+        if (auto* form = qobject_cast<TViewBaseForm*>(views.ViewDefs[size_t(view)].ViewWindow.data())) {
+            form->CreateFieldControls(field);
+            form->ApplyTabOrder();
+        }
+    };
 }

@@ -1,15 +1,20 @@
 #pragma once
 
+#include "core/gui/view_windows.h"
 #include "core/view_def.h"
 #include "core/view_tables.h"
 
 #include <QPointer>
 #include <QWidget>
 
+class QAction;
 class QCheckBox;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
 class QScrollArea;
+class QSplitter;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class TMainDataMod;
@@ -34,6 +39,12 @@ inline constexpr int UM_BADMASK = 0x0400 + 116;
 /// field. Typed values are checked when a field is left and before a save; problems are
 /// reported by window messages the window posts to itself, after the current event.
 ///
+/// The window floats or docks as a page of the main window (`Dock View`); its note window
+/// floats or docks into `BottomDockPanel` below the fields, the split kept in NoteDockHeight.
+/// A floating window's bounds go into ViewPosition when it is resized (once the resizing
+/// pauses for a quarter of a second) and when it closes; the View definition is then written
+/// to the settings table in one transaction.
+///
 /// One window per View; it frees itself when closed (TViewDef::ViewWindow clears itself).
 class TViewBaseForm : public QWidget, public core::ViewWindowLink {
     Q_OBJECT
@@ -45,6 +56,43 @@ public:
     ~TViewBaseForm() override;
 
     int ViewIndex() const { return m_view; }
+    core::ViewWindows& Windows() { return m_windows; }
+    QToolBar* ToolBar() const { return m_toolBar; }
+    QPlainTextEdit* TitleMemo() const { return m_title; }
+    /// The dock area of the note window.
+    QWidget* BottomDockPanel() const { return m_dockPanel; }
+    /// Size the window had before it docked into the main window (floating size otherwise).
+    QSize UndockSize() const { return m_undockSize; }
+    void SetUndockSize(const QSize& size) { m_undockSize = size; }
+    /// The note window docked into BottomDockPanel: the dock splitter shows and the split
+    /// follows NoteDockHeight. `NoteUndocked` hides the dock area (the window keeps its
+    /// height: docking a note never changed it).
+    void NoteDocked(QWidget* note);
+    void NoteUndocked();
+    /// Field area height := the split area's height less NoteDockHeight's share, at least 1.
+    void ApplyNoteDockHeight();
+    void SetTitleVisible(bool visible);
+    void SetTitleHeight(int height);
+    int TitleHeight() const;
+    void SetTitleColor(core::ColorCode color);
+    void SetViewFormColor(core::ColorCode color);
+    /// While set (showing, docking), resizes do not write the layout.
+    void SetPlacing(bool placing) { m_placing = placing; }
+
+    // ---- commands ----
+    void FormPU_ShowNotesClick();
+    void FormPU_SearchTermsClick();
+    void FormPU_CrossRefClick();
+    void FormPU_DockClick();
+    void FormPU_CustomizeClick();
+    void FormPU_CloseClick();
+    void HelpBtnClick();
+
+    QMenu* FormPUMenu = nullptr;
+    QMenu* FieldPUMenu = nullptr;
+    QMenu* PUDummy = nullptr;
+    QAction *A_ViewCategoryNotes, *A_SearchTerms, *A_CrossRef, *A_Dock, *A_Customize, *A_CloseView, *A_FormHelp,
+        *A_FieldWhatsThis, *A_FieldSpellcheck;
 
     // ---- core::ViewWindowLink ----
     void SetLoadingFields(bool loading) override { m_loading = loading; }
@@ -55,6 +103,20 @@ public:
     // ---- field controls ----
     void CreateFieldControls(int field);
     void CreateAllFieldControls();
+    /// Removes the field's edit, label and check box (the fonts are values of the definition).
+    void FreeFieldControls(int field);
+    void FreeAllFieldControls();
+    /// Frees every field control, creates them again and loads the record (with its note).
+    void RebuildFieldControls();
+    /// Frees and recreates one field's controls; with `refill` the value shown before comes back.
+    void RebuildFieldControl(int field, bool refill);
+    /// Shows or hides the field's control and its label as FieldIsVisible says.
+    void ApplyFieldVisibility(int field);
+    void ClearFieldsModified();
+    /// Top and left of the field's control and label go to FieldPosition and LabelPosition.
+    void StoreFieldControlPosition(int field);
+    /// Bounds of every field's controls go to FieldPosition and LabelPosition.
+    void StoreFieldControlBounds();
     /// Display state: 'N' normal, 'C' changed, 'E' error (other letters: window colour).
     void ApplyFieldState(int field, QChar state);
     void ApplyAllFieldsState(QChar state);
@@ -82,9 +144,20 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void buildWindow();
+    void buildActions();
+    /// The field area grows to hold every control with a margin.
+    void fitFieldArea();
+    void updateCommands();
+    void popupFormMenu(const QPoint& global);
+    void dockSplitterMoved();
+    /// Applies NoteDockHeight once the pending layout work is done.
+    void queueNoteDockHeight();
     void createEditField(int field);
     void createCheckBox(int field);
     void fieldChanged(QWidget* control);
@@ -92,6 +165,8 @@ private:
     void fieldKeyPress(int field, QChar& key);
     void handleMessage(int msg, qintptr wParam, qintptr lParam);
     void focusField(int field);
+    /// The main window's BringViewToFront when there is one (the page of a docked window).
+    void bringToFront(bool restore);
     void nodeChanged(int branchView);
     void beepOnError() const;
     TViewDef& def() const;
@@ -101,15 +176,28 @@ private:
     TViewControl& m_views;
     core::ViewTables& m_tables;
     TMainDataMod* m_data;
+    core::ViewWindows m_windows;
     bool m_loading = false;
     bool m_closing = false;
+    bool m_placing = true;
+    bool m_shownOnce = false;
+    bool m_fieldAreaShown = true;
+    bool m_dockHeightQueued = false;
     QPointer<QWidget> m_lastChanged;
+    QPointer<QWidget> m_popupControl;
+    QSize m_undockSize;
+    QTimer* m_layoutTimer = nullptr;
 
     QToolBar* m_toolBar = nullptr;
     QLabel* m_noData = nullptr;
     QWidget* m_hider = nullptr;
     QPlainTextEdit* m_title = nullptr;
+    QSplitter* m_titleSplitter = nullptr;
+    QWidget* m_titlePanel = nullptr;
+    int m_titleHeight = 24;
+    QSplitter* m_splitPanel = nullptr;
     QScrollArea* m_scroll = nullptr;
+    QWidget* m_dockPanel = nullptr;
     QWidget* m_fieldArea = nullptr;
     QToolBar* m_saveCancel = nullptr;
 };

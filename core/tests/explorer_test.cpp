@@ -27,6 +27,8 @@
 #include "testsupport/widget_helpers.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QCryptographicHash>
 #include <QCollator>
 #include <QDir>
 #include <QDropEvent>
@@ -34,6 +36,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolBar>
@@ -475,6 +478,294 @@ TEST_F(ExplorerTest, a_delete_that_fails_half_way_leaves_every_row_and_record) {
     for (int id : below) EXPECT_TRUE(viewRecordExists(rows.at(id).type, id)) << id;
     EXPECT_TRUE(viewRecordExists(rows.at(rootID).type, rootID));
     EXPECT_EQ(itemOf(rootID), root);
+}
+
+}  // namespace
+
+namespace {
+
+/// Every row of a table file, each as its values joined in one text (blobs as hex).
+QStringList tableRows(const QString& folder, const QString& file) {
+    db::Table t;
+    t.SetDatabaseName(folder);
+    t.SetTableName(file);
+    t.Open();
+    QStringList rows;
+    for (t.First(); !t.Eof(); t.Next()) {
+        QStringList values;
+        for (int i = 0; i < t.FieldCount(); ++i) {
+            const QVariant v = t.Fields(i)->Value();
+            values << (v.typeId() == QMetaType::QByteArray ? QString::fromLatin1(v.toByteArray().toHex()) : v.toString());
+        }
+        rows << values.join(u'|');
+    }
+    return rows;
+}
+
+/// Hierarchy.DB, every View table and every word table of the database, row by row: per
+/// file its row count and a digest of its rows in order.
+std::map<QString, QString> allTables(const QString& folder) {
+    std::map<QString, QString> tables;
+    for (const QString& file : QDir(folder).entryList({"*.db", "*.DB"}, QDir::Files)) {
+        if (file.compare("Registry.DB", Qt::CaseInsensitive) == 0) continue;
+        const QStringList rows = tableRows(folder, file);
+        tables[file] = QStringLiteral("%1 rows, %2")
+                           .arg(rows.size())
+                           .arg(QString::fromLatin1(
+                               QCryptographicHash::hash(rows.join(u'\n').toUtf8(), QCryptographicHash::Sha1).toHex()));
+    }
+    return tables;
+}
+
+/// Answers the copy-or-move confirmation with OK and every message with OK, keeping the
+/// message texts: for loops where a prompt comes or not depending on the run.
+class ConfirmingDialogs : public ui::DialogService {
+public:
+    ui::Button Message(const ui::MessageRequest& request) override {
+        Messages << request.text;
+        return ui::Button::Ok;
+    }
+    std::optional<QString> ChooseFileToOpen(const ui::FileRequest&) override { return std::nullopt; }
+    std::optional<QString> ChooseFileToSave(const ui::FileRequest&) override { return std::nullopt; }
+    std::optional<QString> ChooseFolder(const ui::FileRequest&) override { return std::nullopt; }
+    int ExecModal(QObject& dialog) override {
+        auto* confirmer = dynamic_cast<TConfirmer*>(&dialog);
+        if (!confirmer) {
+            Messages << QStringLiteral("unexpected dialog");
+            return 0;
+        }
+        return QDialog::Accepted;
+    }
+
+    QStringList Messages;
+};
+
+class ExplorerCommands : public ExplorerTest {
+protected:
+    /// Opens the popup menu on the node as a right click would, runs the action and closes
+    /// the menu again.
+    void popupCommand(QTreeWidgetItem* node, const char* actionName) {
+        openPopup(node);
+        QAction* a = action(actionName);
+        ASSERT_TRUE(a->isEnabled()) << actionName;
+        a->trigger();
+        explorer()->PopupMenu->hide();
+    }
+    void openPopup(QTreeWidgetItem* node) {
+        tree()->scrollToItem(node);
+        const QPoint pos = tree()->visualItemRect(node).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, tree()->viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(tree()->viewport(), &event);
+    }
+    /// A second-level branch with branches below it, and another second-level branch.
+    void pickSourceAndTarget(const std::map<int, Row>& rows, int& sourceID, int& targetID) {
+        QTreeWidgetItem* root = tree()->topLevelItem(0);
+        root->setExpanded(true);
+        QTreeWidgetItem* section = root->child(0);
+        section->setExpanded(true);
+        sourceID = 0;
+        for (int i = 0; i < section->childCount() && !sourceID; ++i)
+            if (!subtreePaths(rows, idOf(section->child(i))).isEmpty()) sourceID = idOf(section->child(i));
+        targetID = idOf(root->child(1));
+    }
+    static int copiesBelow(const std::map<int, Row>& rows, int parent, const QString& name) {
+        int n = 0;
+        for (const auto& [id, r] : rows) n += r.parent == parent && r.name == name;
+        return n;
+    }
+};
+
+TEST_F(ExplorerCommands, copy_pastes_repeatedly_cut_pastes_once_and_move_to_root_keeps_the_node_id) {
+    DialogAnswerer answers;
+    const auto rows = hierarchyRows(sample);
+    int sourceID = 0, targetID = 0;
+    pickSourceAndTarget(rows, sourceID, targetID);
+    ASSERT_GT(sourceID, 0);
+    const QString name = rows.at(sourceID).name;
+    const QStringList sourceTree = subtreePaths(rows, sourceID);
+
+    // Copy, then paste twice: two copies, the source unchanged, the clipboard kept.
+    popupCommand(itemOf(sourceID), "A_CopyBranch");
+    EXPECT_EQ(explorer()->ClipboardBranch(), sourceID);
+    EXPECT_FALSE(explorer()->ClipboardCut());
+    for (int n = 1; n <= 2; ++n) {
+        answers.ExpectModal<TConfirmer>([](TConfirmer& d) {
+            EXPECT_TRUE(d.findChild<QPlainTextEdit*>("MsgMemo")->toPlainText().contains("You are about to copy branch"));
+            clickOK(d);
+        });
+        popupCommand(itemOf(targetID), "A_PasteBranch");
+        const auto after = hierarchyRows(sample);
+        EXPECT_EQ(copiesBelow(after, targetID, name), n);
+        EXPECT_EQ(subtreePaths(after, sourceID), sourceTree);
+        EXPECT_EQ(explorer()->ClipboardBranch(), sourceID);
+    }
+    // Paste is not offered on the source's own branches or its parent.
+    itemOf(sourceID)->setExpanded(true);
+    openPopup(itemOf(sourceID)->child(0));
+    EXPECT_FALSE(action("A_PasteBranch")->isEnabled());
+    explorer()->PopupMenu->hide();
+    openPopup(itemOf(sourceID)->parent());
+    EXPECT_FALSE(action("A_PasteBranch")->isEnabled());
+    explorer()->PopupMenu->hide();
+
+    // Cut marks the branch dimmed; paste moves it once and empties the clipboard.
+    popupCommand(itemOf(sourceID), "A_CutBranch");
+    EXPECT_TRUE(explorer()->ClipboardCut());
+    EXPECT_TRUE(itemOf(sourceID)->data(0, Qt::ForegroundRole).isValid());
+    answers.ExpectModal<TConfirmer>([](TConfirmer& d) {
+        EXPECT_TRUE(d.findChild<QPlainTextEdit*>("MsgMemo")->toPlainText().contains("You are about to move branch"));
+        clickOK(d);
+    });
+    popupCommand(itemOf(targetID), "A_PasteBranch");
+    auto after = hierarchyRows(sample);
+    EXPECT_EQ(after.count(sourceID), 0u);
+    EXPECT_FALSE(viewRecordExists(rows.at(sourceID).type, sourceID));
+    EXPECT_EQ(copiesBelow(after, targetID, name), 3);
+    EXPECT_EQ(after.size(), rows.size() + 2 * size_t(1 + sourceTree.size()));
+    EXPECT_EQ(explorer()->ClipboardBranch(), 0);
+    openPopup(itemOf(targetID));
+    EXPECT_FALSE(action("A_PasteBranch")->isEnabled());
+    explorer()->PopupMenu->hide();
+
+    // Move to root: offered only below a root; the branch keeps its NodeID and records.
+    int copyID = 0;
+    for (const auto& [id, r] : after)
+        if (r.parent == targetID && r.name == name) copyID = id;
+    ASSERT_GT(copyID, 0);
+    openPopup(tree()->topLevelItem(0));
+    EXPECT_FALSE(action("A_MoveToRoot")->isEnabled());
+    explorer()->PopupMenu->hide();
+    const auto beforeRoot = hierarchyRows(sample);
+    popupCommand(itemOf(copyID), "A_MoveToRoot");
+    after = hierarchyRows(sample);
+    EXPECT_EQ(after.at(copyID).parent, 0);
+    after[copyID].parent = targetID;
+    EXPECT_EQ(after, beforeRoot);
+    EXPECT_TRUE(viewRecordExists(rows.at(sourceID).type, copyID));
+    ASSERT_NE(tree()->currentItem(), nullptr);
+    EXPECT_EQ(idOf(tree()->currentItem()), copyID);
+    EXPECT_EQ(tree()->currentItem()->parent(), nullptr);
+
+    // Delete from the popup removes the subtree.
+    answers.ExpectMessage("Are you sure you want to delete this branch\\?", ui::Button::Yes);
+    popupCommand(itemOf(copyID), "A_DeleteBranchRC");
+    EXPECT_EQ(hierarchyRows(sample).count(copyID), 0u);
+    EXPECT_EQ(hierarchyRows(sample).size(), beforeRoot.size() - size_t(1 + sourceTree.size()));
+}
+
+TEST_F(ExplorerCommands, a_cut_and_paste_failing_at_any_write_leaves_every_table_as_it_was) {
+    const auto rows = hierarchyRows(sample);
+    int sourceID = 0, targetID = 0;
+    pickSourceAndTarget(rows, sourceID, targetID);
+    ASSERT_GT(sourceID, 0);
+    const QString name = rows.at(sourceID).name;
+    // The n-th write fails, for growing n, until the move gets through: while copying, at
+    // the last copy, while deleting the source; every failure leaves every table as it was.
+    // (Registry.DB, the settings table, is left out of the comparison.)
+    bool moved = false;
+    int failures = 0;
+    for (int n = 1; !moved && n < 5000; n += std::max(1, n / 8)) {
+        SCOPED_TRACE(n);
+        const auto before = allTables(sample);
+        const int nextBefore = ViewControl().NextNodeID;
+        auto owned = std::make_unique<ConfirmingDialogs>();
+        ConfirmingDialogs* dialogs = owned.get();
+        auto previous = ui::SetDialogService(std::move(owned));
+        popupCommand(itemOf(sourceID), "A_CutBranch");
+        db::testing::FailNthWrite(n);
+        popupCommand(itemOf(targetID), "A_PasteBranch");
+        moved = db::testing::WritesUntilFailure() > 0;
+        db::testing::FailNthWrite(0);
+        const QStringList messages = dialogs->Messages;
+        ui::SetDialogService(std::move(previous));  // frees `dialogs`
+        if (moved) {
+            EXPECT_TRUE(messages.isEmpty()) << messages.join(" / ").toStdString();
+            break;
+        }
+        // The first writes store the confirmation's "don't ask" flag; a failure there stops
+        // the paste before anything is copied.
+        ASSERT_EQ(messages.size(), 1);
+        if (messages.first().contains("Unable to copy branch.")) ++failures;
+        else EXPECT_TRUE(messages.first().contains("Registry.DB")) << messages.first().toStdString();
+        EXPECT_EQ(allTables(sample), before);
+        EXPECT_EQ(ViewControl().NextNodeID, nextBefore);
+        ASSERT_NE(itemOf(sourceID), nullptr);
+        EXPECT_EQ(copiesBelow(hierarchyRows(sample), targetID, name), 0);
+    }
+    EXPECT_GT(failures, 10);
+    ASSERT_TRUE(moved);
+    const auto after = hierarchyRows(sample);
+    EXPECT_EQ(after.count(sourceID), 0u);
+    EXPECT_EQ(copiesBelow(after, targetID, name), 1);
+}
+
+TEST_F(ExplorerCommands, with_unsaved_changes_every_command_does_nothing) {
+    DialogAnswerer answers;  // no prompt may come
+    const auto rows = hierarchyRows(sample);
+    int sourceID = 0, targetID = 0;
+    pickSourceAndTarget(rows, sourceID, targetID);
+    popupCommand(itemOf(sourceID), "A_CutBranch");
+    QTreeWidgetItem* selected = itemOf(targetID);
+    tree()->setCurrentItem(selected);
+    ASSERT_TRUE(action("A_PasteBranch")->isEnabled());
+    const auto before = allTables(sample);
+    int asked = 0;
+    ViewLayer().FindUnsavedChanges = [&asked] {
+        ++asked;
+        return true;
+    };
+    const int topLevel = tree()->topLevelItemCount();
+    for (const char* name : {"A_PasteBranch", "A_MoveToRoot", "A_Refresh", "A_Dock", "A_DeleteBranchRC",
+                             "A_DeleteBranch", "A_NewSibbling", "A_NewChild"}) {
+        SCOPED_TRACE(name);
+        const int before = asked;
+        action(name)->trigger();
+        EXPECT_GT(asked, before);
+    }
+    dropOn(tree(), itemOf(targetID), false);
+    explorer()->close();
+    ViewLayer().FindUnsavedChanges = nullptr;
+    EXPECT_EQ(allTables(sample), before);
+    EXPECT_TRUE(explorer()->Docked());
+    EXPECT_EQ(tree()->topLevelItemCount(), topLevel);
+    EXPECT_EQ(tree()->currentItem(), selected);
+    EXPECT_TRUE(Globals().DatabaseOpen);
+}
+
+TEST_F(ExplorerCommands, undocking_floats_the_explorer_and_docking_puts_it_back_with_the_tree_read_again) {
+    const int selected = idOf(tree()->currentItem());
+    EXPECT_FALSE(form->A_WindowsExplorer->isVisible());
+    action("A_Dock")->trigger();
+    EXPECT_TRUE(explorer()->isWindow());
+    EXPECT_FALSE(explorer()->Docked());
+    EXPECT_EQ(action("A_Dock")->text(), "Doc&k");
+    EXPECT_EQ(action("A_Dock")->toolTip(), "Dock Explorer on main window");
+    EXPECT_TRUE(form->A_WindowsExplorer->isVisible());
+    ASSERT_TRUE(testsupport::WaitFor([&] { return tree()->topLevelItemCount() > 0; }));
+    EXPECT_EQ(idOf(tree()->currentItem()), selected);
+    grab(explorer(), "explorer_floating");
+    action("A_Dock")->trigger();
+    EXPECT_TRUE(form->LeftDockPanel->isAncestorOf(explorer()));
+    EXPECT_EQ(action("A_Dock")->text(), "Undoc&k");
+    EXPECT_FALSE(form->A_WindowsExplorer->isVisible());
+    ASSERT_TRUE(testsupport::WaitFor([&] { return tree()->topLevelItemCount() > 0; }));
+
+    // Closing a floating explorer asks first; No keeps it, Yes closes the database with it.
+    action("A_Dock")->trigger();
+    {
+        DialogAnswerer answers;
+        answers.ExpectModal<TConfirmer>([](TConfirmer& d) { d.reject(); });
+        explorer()->close();
+    }
+    EXPECT_TRUE(Globals().DatabaseOpen);
+    EXPECT_TRUE(explorer()->isVisible());
+    {
+        DialogAnswerer answers;
+        answers.ExpectModal<TConfirmer>(clickOK);
+        explorer()->close();
+    }
+    EXPECT_FALSE(Globals().DatabaseOpen);
+    EXPECT_TRUE(testsupport::WaitFor([&] { return core::Explorer() == nullptr; }));
 }
 
 }  // namespace

@@ -211,7 +211,7 @@ TEST_F(ViewDefinitions, missing_rows_load_their_defaults) {
     EXPECT_EQ(v.NotePosition, (ViewRect{0, 0, 100, 100}));
     EXPECT_TRUE(v.ShowViewOnStart);
     EXPECT_EQ(v.TitleColorFG, 65535);
-    EXPECT_EQ(v.NoteDockHeight, 20);
+    EXPECT_EQ(v.NoteDockHeight, 25000);  // a quarter: a usable docked note
     ASSERT_EQ(v.FieldDefs.size(), 4u);
     EXPECT_EQ(v.FieldDefs[0].NormalColor, core::kClBtnFace);  // B fields default to the button face
     EXPECT_EQ(v.FieldDefs[1].NormalColor, core::kClWindow);
@@ -368,7 +368,7 @@ TEST_F(IndexChecks, accessors_answer_the_defaults_of_their_rows_on_a_bad_index) 
     for (int i = 0; i < 9; ++i) answers.ExpectMessage("View index out of range", ui::Button::Ok);
     EXPECT_EQ(control.GetViewPosition(0), (ViewRect{10, 10, 200, 200}));
     EXPECT_EQ(control.GetNoteFormColor(0), core::kClWindow);
-    EXPECT_EQ(control.GetNoteDockHeight(0), 20);
+    EXPECT_EQ(control.GetNoteDockHeight(0), 25000);
     EXPECT_FALSE(control.GetViewTitleVisible(0));
     EXPECT_EQ(control.GetViewFieldCount(0), -1);
     EXPECT_FALSE(control.SetViewIsSearchable(0, true));

@@ -19,6 +19,8 @@
 #include "testsupport/widget_helpers.h"
 
 #include <QCheckBox>
+#include <QMenu>
+#include <QTabWidget>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QLabel>
@@ -137,7 +139,8 @@ TEST_F(ViewFormTest, the_window_shows_the_record_with_the_definitions_controls_l
                 EXPECT_EQ(label->text(), f.LabelCaption);
             }
         }
-        testsupport::GrabToPng(form, QStringLiteral("view_window_%1").arg(view));
+        // Pictures at the screen's scale (run with QT_SCALE_FACTOR=2 for 200 %).
+        testsupport::GrabToPng(form, QStringLiteral("view_window_%1_%2pc").arg(view).arg(qRound(form->devicePixelRatioF() * 100)));
         delete form.data();
     }
 }
@@ -431,6 +434,7 @@ namespace {
 TEST(ViewWindowsInTheProgram, opening_a_database_shows_the_start_up_views_with_their_records) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
+    const QString shots = QDir::current().absoluteFilePath("screenshots");  // the open changes the folder
     settings::SetConfigRoot(dir.filePath("config"));
     for (const char* part : {"Sample", "Library"}) {
         const QDir source(QStringLiteral(DOSSARA_BIN_DIR "/") + part);
@@ -462,7 +466,28 @@ TEST(ViewWindowsInTheProgram, opening_a_database_shows_the_start_up_views_with_t
             if (!def.ShowViewOnStart) continue;
             auto* window = qobject_cast<TViewBaseForm*>(def.ViewWindow.data());
             ASSERT_TRUE(window) << v;
-            EXPECT_TRUE(window->isVisible());
+            for (size_t f = 0; f < def.FieldDefs.size(); ++f) {
+                // A field hint goes through the main window's hint handler.
+                const TViewFieldDef& field = def.FieldDefs[f];
+                auto* edit = qobject_cast<QWidget*>(field.EditControl.data());
+                if (!edit || !(field.FieldShowHint || field.FieldMaskInHint)) continue;
+                const QString marker = edit->toolTip();
+                EXPECT_EQ(marker, QString("~~VFH%1%2").arg(v, 3, 10, QChar('0')).arg(int(f), 3, 10, QChar('0')));
+                QStringList lines;
+                if (field.FieldShowHint) lines << QString(field.FieldHint).replace('|', '\r');
+                if (field.FieldMaskInHint) lines << field.FieldMask;
+                if (!field.FieldDateFormatHint && !field.FieldLongDateHint) {
+                    EXPECT_EQ(TMainForm::ExpandFieldHint(marker, {}), lines.join('\r').trimmed());
+                }
+            }
+            bool listed = false;  // in the Windows menu
+            for (QAction* a : form->M_Windows->actions()) listed |= a->text() == def.ViewName;
+            EXPECT_TRUE(listed) << v;
+            // Docked Views are pages of the (hidden) main window; the others float.
+            if (def.DockViewOnShow)
+                EXPECT_GE(form->MainPages->indexOf(window), 0);
+            else
+                EXPECT_TRUE(window->isVisible());
             ++shown;
             // A branch of this View is selected: its record is shown.
             def.DataTable->First();
@@ -477,8 +502,18 @@ TEST(ViewWindowsInTheProgram, opening_a_database_shows_the_start_up_views_with_t
             }
         }
         EXPECT_GT(shown, 0);
+        {
+            // A picture of the main window's pages with the docked Views (the window itself
+            // is not shown: showing it would run the start-up continuation).
+            form->resize(1000, 650);
+            form->MainPages->resize(700, 560);
+            QCoreApplication::processEvents();
+            QDir().mkpath(shots);
+            form->MainPages->grab().save(shots + "/main_pages_with_docked_views.png");
+        }
         form->CloseDatabase(true);
         for (const TViewDef& def : views.ViewDefs) EXPECT_FALSE(def.ViewWindow);
+        EXPECT_EQ(form->MainPages->count(), 0);
         EXPECT_FALSE(Globals().DatabaseOpen);
         ViewLayer() = TViewLayer{};
         views.FreeAllViews = {};

@@ -32,54 +32,110 @@ KeyedReader::KeyedReader(const Table& table, const QString& keyField, const QStr
     // Rows are often stored in the order of their key with row numbers equal to it (records
     // appended as their numbers are given out): then the row numbered like the key is the
     // row, when the key is unique. A probe by row number costs one look-up instead of two.
+    bool probe = false;
     for (const IndexDef& index : def.Indexes) {
         const QStringList indexFields = index.FieldList();
         const bool unique =
             index.Options.testFlag(IndexOption::ixPrimary) || index.Options.testFlag(IndexOption::ixUnique);
-        if (unique && indexFields.size() == 1 && indexFields[0].compare(keyField, Qt::CaseInsensitive) == 0)
-            m_probeSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                             .arg(columns.join(QStringLiteral(", ")), m_file->RowTable());
+        if (unique && indexFields.size() == 1 && indexFields[0].compare(keyField, Qt::CaseInsensitive) == 0) probe = true;
     }
     m_texts.resize(std::size_t(fields.size()));
     m_sizes.assign(std::size_t(fields.size()), -1);
     m_file->Statement(m_sql);  // prepared now: a malformed table fails here, not at the first read
+    if (probe) {
+        // The walk is the reader's own statement: it stays open between reads, which a
+        // statement shared through the file's cache must not.
+        const QByteArray walk = QStringLiteral("SELECT %1, rowid FROM %2 WHERE rowid >= ?")
+                                    .arg(columns.join(QStringLiteral(", ")), m_file->RowTable())
+                                    .toUtf8();
+        sqlite3* db = m_file->Db();
+        if (sqlite3_prepare_v3(db, walk.constData(), int(walk.size()), SQLITE_PREPARE_PERSISTENT, &m_walk, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(m_walk);
+            m_walk = nullptr;
+            internal::RaiseSqlite(db, sqlite3_extended_errcode(db), ctx);
+        }
+        m_file->AddOpenScan(m_walk);
+    }
 }
 
-KeyedReader::~KeyedReader() = default;
+KeyedReader::~KeyedReader() {
+    if (!m_walk) return;
+    m_file->RemoveOpenScan(m_walk);
+    sqlite3_finalize(m_walk);
+}
+
+bool KeyedReader::stepWalk() {
+    const int rc = sqlite3_step(m_walk);
+    if (rc == SQLITE_ROW) {
+        m_walkRow = sqlite3_column_int64(m_walk, int(m_texts.size()) + 1);
+        return true;
+    }
+    sqlite3_reset(m_walk);
+    if (rc != SQLITE_DONE) {
+        sqlite3* db = m_file->Db();
+        internal::RaiseSqlite(db, sqlite3_extended_errcode(db), QStringLiteral("Table: %1").arg(m_file->Path()));
+    }
+    return false;
+}
+
+bool KeyedReader::walkTo(qint64 key) {
+    if (sqlite3_stmt_busy(m_walk) && m_walkRow < key && quint64(key) - quint64(m_walkRow) <= quint64(kStepRows)) {
+        ++m_probeSteps;
+    } else if (!(sqlite3_stmt_busy(m_walk) && m_walkRow == key)) {
+        sqlite3_reset(m_walk);
+        sqlite3_bind_int64(m_walk, 1, key);
+        if (!stepWalk()) return false;
+    }
+    while (m_walkRow < key)
+        if (!stepWalk()) return false;
+    return m_walkRow == key;
+}
 
 bool KeyedReader::Read(qint64 key) {
     const int keyColumn = int(m_texts.size());
-    // The row is decoded at once and the statement reset, so that no read stays open on the
-    // file between calls.
-    auto run = [&](const QString& sql, qint64 value, bool probe) {
-        sqlite3_stmt* s = m_file->Statement(sql);
-        struct Reset {
-            sqlite3_stmt* s;
-            ~Reset() { sqlite3_reset(s); }
-        } reset{s};
-        sqlite3_bind_int64(s, 1, value);
-        const int rc = sqlite3_step(s);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-            sqlite3* db = m_file->Db();
-            internal::RaiseSqlite(db, sqlite3_extended_errcode(db), QStringLiteral("Table: %1").arg(m_file->Path()));
+    if (m_walk) {
+        bool hit = false;
+        {
+            // Outside a snapshot's read transaction the walk ends with the read, so that no
+            // read stays open on the file between calls.
+            struct End {
+                KeyedReader* r;
+                ~End() {
+                    if (!r->m_file->SnapshotReadOpen()) sqlite3_reset(r->m_walk);
+                }
+            } end{this};
+            hit = walkTo(key) && sqlite3_column_type(m_walk, keyColumn) == SQLITE_INTEGER &&
+                  sqlite3_column_int64(m_walk, keyColumn) == key;
+            if (hit) decode(m_walk);
         }
-        if (rc != SQLITE_ROW) return false;
-        if (probe && (sqlite3_column_type(s, keyColumn) != SQLITE_INTEGER || sqlite3_column_int64(s, keyColumn) != key))
-            return false;
-        decode(s);
-        return true;
-    };
-    if (!m_probeSql.isEmpty()) {
-        if (run(m_probeSql, key, true)) {
+        if (hit) {
             ++m_probeHits;
             m_row = true;
             return true;
         }
         // rows not laid out that way: stop probing once misses clearly outnumber hits
-        if (++m_probeMisses > m_probeHits + kProbeMissesAllowed) m_probeSql.clear();
+        if (++m_probeMisses > m_probeHits + kProbeMissesAllowed) {
+            m_file->RemoveOpenScan(m_walk);
+            sqlite3_finalize(m_walk);
+            m_walk = nullptr;
+        }
     }
-    m_row = run(m_sql, key, false);
-    if (!m_row) std::fill(m_sizes.begin(), m_sizes.end(), -1);
+    // The row is decoded at once and the statement reset, so that no read stays open on the
+    // file between calls.
+    sqlite3_stmt* s = m_file->Statement(m_sql);
+    struct Reset {
+        sqlite3_stmt* s;
+        ~Reset() { sqlite3_reset(s); }
+    } reset{s};
+    sqlite3_bind_int64(s, 1, key);
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        sqlite3* db = m_file->Db();
+        internal::RaiseSqlite(db, sqlite3_extended_errcode(db), QStringLiteral("Table: %1").arg(m_file->Path()));
+    }
+    m_row = rc == SQLITE_ROW;
+    if (m_row) decode(s);
+    else std::fill(m_sizes.begin(), m_sizes.end(), -1);
     return m_row;
 }
 

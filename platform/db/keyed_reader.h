@@ -32,7 +32,13 @@ class TableFile;
 /// A row is the first in (key, row) order whose key field equals the value, as FindKey finds
 /// it on an index of that field. When the key field alone has a unique index, the row whose
 /// row number equals the key is tried first (records appended as their numbers are given out
-/// are stored that way); after a few more misses than hits the reader stops trying. The reader sees the file as the
+/// are stored that way); after a few more misses than hits the reader stops trying. Those
+/// tries walk the rows in row order: a key a few rows after the last one read is reached by
+/// stepping on from there rather than by a new search from the top of the table, so reading
+/// keys in ascending order costs one pass where they lie close together. The walk stays
+/// open between reads only while a ReadSnapshot holds the file's read transaction (it is
+/// stopped before that transaction ends); without one every read ends its statement.
+/// The reader sees the file as the
 /// table's own cursors do (its committed rows and this process's open transaction) but knows nothing of a range set on
 /// a cursor. Short-lived: it keeps the table's file open, so it must go before the table closes. Raises the engine
 /// error of a failed read; a field that is not alpha or memo, or a missing field, raises kInvalidValue when the reader
@@ -54,16 +60,30 @@ public:
     /// Row-number probes that found their row, and those that did not (for tests).
     int ProbeHits() const { return m_probeHits; }
     int ProbeMisses() const { return m_probeMisses; }
+    /// Probes that stepped on from the previous row instead of searching (for tests).
+    int ProbeSteps() const { return m_probeSteps; }
+
+    /// Rows a probe steps over at most before it searches instead: each row stepped over
+    /// costs the copy of its fields, so a search wins beyond a few rows.
+    static constexpr qint64 kStepRows = 4;
 
 private:
     void decode(sqlite3_stmt* s);
+    /// Moves the row-order walk to the first row numbered `key` or more; answers whether it
+    /// stands on the row numbered `key`.
+    bool walkTo(qint64 key);
+    bool stepWalk();
     static constexpr int kProbeMissesAllowed = 8;
 
     std::shared_ptr<internal::TableFile> m_file;
-    QString m_sql;       ///< the row by key, through the key's index (statements cached by the file)
-    QString m_probeSql;  ///< the row numbered like the key; empty when the key is not unique or probes stopped
+    QString m_sql;  ///< the row by key, through the key's index (statements cached by the file)
+    /// The rows from a row number on, in row order (the reader's own statement); null when
+    /// the key is not unique or probes stopped.
+    sqlite3_stmt* m_walk = nullptr;
+    qint64 m_walkRow = 0;  ///< row number the walk stands on, while it is open
     int m_probeHits = 0;
     int m_probeMisses = 0;
+    int m_probeSteps = 0;
     bool m_row = false;
     std::vector<QString> m_texts;    ///< per field: decoding buffer, reused from row to row
     std::vector<qsizetype> m_sizes;  ///< per field: decoded length; -1 for null or no row

@@ -122,11 +122,11 @@ public:
     int mmLeft() const { return m_mmLeft; }
     int mmTop() const { return m_mmTop; }
     int mmWidth() const { return m_mmWidth; }
-    void SetmmHeight(int v);
-    void SetmmLeft(int v);
-    void SetmmTop(int v);
-    void SetmmWidth(int v);
-    void SetmmBounds(int aLeft, int aTop, int aHeight, int aWidth);
+    virtual void SetmmHeight(int v);
+    virtual void SetmmLeft(int v);
+    virtual void SetmmTop(int v);
+    virtual void SetmmWidth(int v);
+    virtual void SetmmBounds(int aLeft, int aTop, int aHeight, int aWidth);
     bool OutOfSpace() const { return m_outOfSpace; }
     void SetOutOfSpace(bool v) { m_outOfSpace = v; }
     bool OverFlow() const { return m_overFlow; }

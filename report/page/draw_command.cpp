@@ -1,5 +1,8 @@
 #include "report/page/draw_command.h"
 
+#include <QBuffer>
+#include <QtEndian>
+
 #include "report/page/page.h"
 #include "report/page/report_texts.h"
 #include "report/page/resource_manager.h"
@@ -348,8 +351,54 @@ const stream::PropertyList& TppDrawImage::StreamProperties() const {
         .Boolean("Scale", &T::Scale, &T::SetScale, false)
         .Boolean("Stretch", &T::Stretch, &T::SetStretch, false)
         .Boolean("Transparent", &T::Transparent, &T::SetTransparent, false)
-        .Boolean("DirectDraw", &T::DirectDraw, &T::SetDirectDraw, false);
+        .Boolean("DirectDraw", &T::DirectDraw, &T::SetDirectDraw, false)
+        .Object("Picture", [](const T& c) -> const report::PictureObject& { return c.m_pictureObject; });
     return table;
+}
+
+const stream::PropertyList& report::PictureObject::StreamProperties() const {
+    static const stream::PropertyTable<PictureObject> table;
+    return table;
+}
+
+void report::PictureObject::DefineProperties(stream::Filer& filer) {
+    filer.DefineBinaryProperty(
+        QStringLiteral("Data"),
+        [this](const QByteArray& bytes) {
+            auto picture = paint::Picture::FromGraphicData(bytes);
+            Value = picture ? *picture : paint::Picture();
+        },
+        [this] {
+            QByteArray data = Value.Data();
+            paint::PictureFormat format = Value.Format();
+            if (data.isEmpty()) {
+                QBuffer buffer(&data);
+                buffer.open(QIODevice::WriteOnly);
+                Value.Image().save(&buffer, "PNG");
+                format = paint::PictureFormat::Png;
+            }
+            QByteArray name;
+            switch (format) {
+            case paint::PictureFormat::Bitmap: name = "TBitmap"; break;
+            case paint::PictureFormat::Jpeg: name = "TJPEGImage"; break;
+            case paint::PictureFormat::Png: name = "TPngImage"; break;
+            case paint::PictureFormat::Icon: name = "TIcon"; break;
+            case paint::PictureFormat::Gif: name = "TGIFImage"; break;
+            case paint::PictureFormat::Metafile:
+            case paint::PictureFormat::EnhancedMetafile: name = "TMetafile"; break;
+            }
+            QByteArray out;
+            out.append(char(name.size()));
+            out.append(name);
+            if (format == paint::PictureFormat::Bitmap || format == paint::PictureFormat::Jpeg) {
+                char length[4];
+                qToLittleEndian<quint32>(quint32(data.size()), length);
+                out.append(length, 4);
+            }
+            out.append(data);
+            return out;
+        },
+        !Value.Image().isNull());
 }
 
 // TppDrawVariable --------------------------------------------------------------------------

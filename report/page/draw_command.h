@@ -56,6 +56,17 @@ struct BrushObject : stream::Persistent {
     const stream::PropertyList& StreamProperties() const override;
 };
 
+/// A picture as a streamed sub-object: its defined property "Data" holds the graphic as the
+/// class library streams it (the graphic's class name as a short string, then its bytes;
+/// bitmaps and JPEG images with their 32-bit length first). A picture that cannot be read
+/// back stays empty.
+struct PictureObject : stream::Persistent {
+    explicit PictureObject(paint::Picture& picture) : Value(picture) {}
+    paint::Picture& Value;
+    const stream::PropertyList& StreamProperties() const override;
+    void DefineProperties(stream::Filer& filer) override;
+};
+
 /// Registers every draw-command kind with the component stream's class registry and the
 /// class library's registry (idempotent); TppPage::Assign finds command classes there.
 void RegisterDrawCommands();
@@ -383,4 +394,5 @@ private:
     bool m_transparent = false;
     bool m_directDraw = false;
     paint::Picture m_picture;
+    report::PictureObject m_pictureObject{m_picture};
 };

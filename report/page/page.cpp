@@ -15,15 +15,19 @@ void eraseFrom(std::unique_ptr<std::vector<TppDrawCommand*>>& list, TppDrawComma
 }
 }  // namespace
 
-TppPage::TppPage(TComponent* AOwner) : TComponent(AOwner), m_pageDef(std::make_unique<TppPageDef>()) {}
+TppPage::TppPage(TComponent* AOwner) : TComponent(AOwner), m_printerSetup(std::make_unique<TppPrinterSetup>(this)) {}
 
 TppPage::~TppPage() {
     m_destroying = true;
     ClearDrawCommands();
 }
 
+void TppPage::SetPrinterSetup(TppPrinterSetup* aPrinterSetup) {
+    if (aPrinterSetup) m_printerSetup->Assign(aPrinterSetup);
+}
+
 void TppPage::SetPageDef(TppPageDef* aPageDef) {
-    if (aPageDef) m_pageDef->Assign(aPageDef);
+    if (aPageDef) m_printerSetup->PageDef()->Assign(aPageDef);
 }
 
 void TppPage::Reset() {
@@ -118,7 +122,7 @@ void TppPage::Assign(TPersistent* Source) {
     m_pageCount = source->m_pageCount;
     m_pageNo = source->m_pageNo;
     m_printDateTime = source->m_printDateTime;
-    m_pageDef->Assign(source->m_pageDef.get());
+    m_printerSetup->Assign(source->m_printerSetup.get());
     ClearDrawCommands();
     for (TppDrawCommand* c : source->m_drawCommands) {
         const TClass cls = report::GetClass(QString::fromLatin1(c->metaObject()->className()));
@@ -149,7 +153,7 @@ const stream::PropertyList& TppPage::StreamProperties() const {
         .Enum("PassSetting", &T::PassSetting, &T::SetPassSetting, EnumTypeOf(TppPassSettingType{}).values,
               TppPassSettingType::psOnePass)
         .Date("PrintDateTime", &T::PrintDateTime, &T::SetPrintDateTime, 0.0)
-        .Object("PageDef", [](const T& p) -> const TppPageDef& { return *p.m_pageDef; });
+        .Object("PrinterSetup", [](const T& p) -> const TppPrinterSetup& { return *p.m_printerSetup; });
     return table;
 }
 
@@ -165,7 +169,12 @@ bool TppPage::AdoptStreamChild(std::unique_ptr<stream::Component>& child) {
     return true;
 }
 
+void TppPage::BeginLoading() {
+    SetComponentState(csLoading | csReading, true);
+}
+
 void TppPage::Loaded() {
+    SetComponentState(csLoading | csReading, false);
     const std::vector<TppDrawCommand*> commands = m_drawCommands;
     m_drawCommands.clear();
     m_clickList.reset();

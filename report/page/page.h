@@ -3,6 +3,7 @@
 #include "report/page/class_library.h"
 #include "report/page/draw_command.h"
 #include "report/page/page_def.h"
+#include "report/page/printer_setup.h"
 #include "report/page/report_types.h"
 
 #include "platform/stream/persistent.h"
@@ -50,13 +51,17 @@ public:
     void SetPassSetting(TppPassSettingType v) { m_passSetting = v; }
     double PrintDateTime() const { return m_printDateTime; }  ///< day number
     void SetPrintDateTime(double v) { m_printDateTime = v; }
-    /// Paper size and margins of the page, in mm-thousandths.
-    TppPageDef* PageDef() const { return m_pageDef.get(); }
-    /// Copies the given definition; null is ignored.
+    /// The printer setup of the page (owned): printer, paper, tray, orientation, margins.
+    TppPrinterSetup* PrinterSetup() const { return m_printerSetup.get(); }
+    /// Copies the given setup; null is ignored.
+    void SetPrinterSetup(TppPrinterSetup* aPrinterSetup);
+    /// Paper size and margins of the page, in mm-thousandths: the printer setup's.
+    TppPageDef* PageDef() const { return m_printerSetup->PageDef(); }
+    /// Copies the given definition into the printer setup; null is ignored.
     void SetPageDef(TppPageDef* aPageDef);
 
     /// Frees the draw commands and clears the numbers and flags the engine sets per page;
-    /// FirstPage, PassSetting, PrintDateTime and the page definition keep their values.
+    /// FirstPage, PassSetting, PrintDateTime and the printer setup keep their values.
     void Reset();
     /// Frees every draw command; the click and page-count lists are emptied.
     void ClearDrawCommands();
@@ -79,7 +84,7 @@ public:
     QString GetPageOfText() const;
     QString GetPageText() const;
 
-    /// Copies another page: its numbers, flags and page definition, and a new copy of each
+    /// Copies another page: its numbers, flags and printer setup, and a new copy of each
     /// draw command whose class is registered (others are skipped).
     void Assign(TPersistent* Source) override;
 
@@ -90,6 +95,8 @@ public:
     void SetStreamName(const QString& name) override { setObjectName(name); }
     void GetStreamChildren(const std::function<void(const stream::Component&)>& proc) const override;
     bool AdoptStreamChild(std::unique_ptr<stream::Component>& child) override;
+    /// While the page is read its printer setup only stores what it reads (no paper look-up).
+    void BeginLoading() override;
     /// Files the commands read from a stream in the page-count and click lists again: a
     /// command joins the page before its own properties (its VarType) are read.
     void Loaded() override;
@@ -108,7 +115,7 @@ private:
     int m_pageCount = 0;
     TppPassSettingType m_passSetting = TppPassSettingType::psOnePass;
     double m_printDateTime = 0;
-    std::unique_ptr<TppPageDef> m_pageDef;
+    std::unique_ptr<TppPrinterSetup> m_printerSetup;
     std::vector<TppDrawCommand*> m_drawCommands;  ///< owned through their QObject parent
     std::unique_ptr<std::vector<TppDrawCommand*>> m_clickList;
     std::unique_ptr<std::vector<TppDrawCommand*>> m_pageCountList;

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 
@@ -530,9 +531,19 @@ void TableFile::RenewRead(int afterMs) {
     resumeRead();
 }
 
+void TableFile::AddOpenScan(sqlite3_stmt* s) {
+    if (std::find(m_openScans.begin(), m_openScans.end(), s) == m_openScans.end()) m_openScans.push_back(s);
+}
+
+void TableFile::RemoveOpenScan(sqlite3_stmt* s) {
+    m_openScans.erase(std::remove(m_openScans.begin(), m_openScans.end(), s), m_openScans.end());
+}
+
 void TableFile::suspendRead() noexcept {
     if (!m_readOpen) return;
     m_readOpen = false;
+    // a statement still stepping would keep the shared lock after the COMMIT
+    for (sqlite3_stmt* scan : m_openScans) sqlite3_reset(scan);
     // a read transaction has nothing to keep: COMMIT only drops the lock
     try {
         runCached("COMMIT");

@@ -90,6 +90,14 @@ public:
     void RenewRead(int afterMs);
     /// A database transaction holds this file's transaction open until it commits.
     bool heldByDatabase = false;
+    /// True while the read transaction of the snapshots is open.
+    bool SnapshotReadOpen() const { return m_readOpen; }
+    /// Statements a reader of this layer keeps stepping between its calls while a snapshot's
+    /// read transaction is open (db::KeyedReader): each is reset before that transaction
+    /// ends (renewal, the last guard going, a write of this process), so that no statement
+    /// keeps the file's shared lock past it.
+    void AddOpenScan(sqlite3_stmt* s);
+    void RemoveOpenScan(sqlite3_stmt* s);
 
     /// Re-reads the stored definition (after a change of it).
     void ReloadDefinition();
@@ -123,6 +131,7 @@ private:
     int m_readDepth = 0;      ///< live read snapshots of this file
     bool m_readOpen = false;  ///< the open transaction is the snapshots' read transaction
     QElapsedTimer m_readSince;
+    std::vector<sqlite3_stmt*> m_openScans;
 
     void suspendRead() noexcept;
     void resumeRead() noexcept;

@@ -77,6 +77,66 @@ TEST_F(KeyedReader, rows_numbered_like_their_keys_are_probed_and_others_found_th
     EXPECT_EQ(unrelated.Text(0).toString(), QStringLiteral("last added"));
 }
 
+TEST_F(KeyedReader, ascending_keys_inside_a_snapshot_step_on_and_the_walk_ends_with_the_snapshot) {
+    db::CreateTableFile(Path(), "Numbers.DB", HierarchyDef());
+    auto t = OpenTable("Numbers.DB");
+    for (int key = 1; key <= 60; ++key) AppendRow(*t, {key, 0, QStringLiteral("row %1").arg(key)});
+    // key 5 gone, key 7 moved to a new row number
+    for (int key : {5, 7}) {
+        ASSERT_TRUE(t->FindKey({key}));
+        t->Delete();
+    }
+    AppendRow(*t, {7, 0, QStringLiteral("row 7 again")});
+    db::KeyedReader reader(*t, "NodeID", {"NodeName"});
+    {
+        db::ReadSnapshot snapshot(*t);
+        // near keys step on, a far one (40 after 12) searches again, a key behind as well
+        for (int key : {2, 3, 5, 6, 7, 8, 12, 40, 41, 9, 60, 61}) {
+            SCOPED_TRACE(key);
+            const bool exists = key != 5 && key != 61;
+            ASSERT_EQ(reader.Read(key), exists);
+            if (exists) {
+                EXPECT_EQ(reader.Text(0).toString(), key == 7 ? QStringLiteral("row 7 again") : QStringLiteral("row %1").arg(key));
+            }
+        }
+        EXPECT_GE(reader.ProbeSteps(), 5);
+        ASSERT_TRUE(reader.Read(10));
+    }
+    // The snapshot has ended: the walk holds no read open, another process writes at once.
+    const QString folder = Path();
+    ChildProcess child([folder](int, int out) {
+        try {
+            db::Table c;
+            c.SetDatabaseName(folder);
+            c.SetTableName("Numbers.DB");
+            c.Open();
+            c.Append();
+            c.FieldByName("NodeID")->SetAsInteger(62);
+            c.FieldByName("NodeName")->SetAsString("from elsewhere");
+            c.Post();
+        } catch (const db::EDBEngineError&) {
+            ChildProcess::ChildSend(out, 'e');
+            return 1;
+        }
+        ChildProcess::ChildSend(out, 'd');
+        return 0;
+    });
+    ASSERT_TRUE(child.started());
+    EXPECT_EQ(child.Receive(), 'd');
+    EXPECT_EQ(child.Wait(), 0);
+    // and a write of this process inside a new snapshot is seen by the next step
+    db::ReadSnapshot again(*t);
+    ASSERT_TRUE(reader.Read(11));
+    ASSERT_TRUE(t->FindKey({12}));
+    t->Edit();
+    t->FieldByName("NodeName")->SetAsString("row 12 edited");
+    t->Post();
+    ASSERT_TRUE(reader.Read(12));
+    EXPECT_EQ(reader.Text(0).toString(), QStringLiteral("row 12 edited"));
+    ASSERT_TRUE(reader.Read(62));
+    EXPECT_EQ(reader.Text(0).toString(), QStringLiteral("from elsewhere"));
+}
+
 TEST_F(KeyedReader, sees_this_processes_posts_and_open_transaction) {
     auto t = OpenTable("Hierarchy.DB");
     db::KeyedReader reader(*t, "NodeID", {"NodeName"});

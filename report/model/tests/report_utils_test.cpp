@@ -14,6 +14,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+namespace {
+
 class TppLabel : public TComponent {
     Q_OBJECT
     Q_PROPERTY(QString Caption MEMBER m_caption)
@@ -41,8 +43,6 @@ class TppShape : public TComponent {
 public:
     Q_INVOKABLE explicit TppShape(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
 };
-
-namespace {
 
 class ReportUtils : public ::testing::Test {
 protected:

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
 #include <QPointer>
 
 #include <memory>
@@ -183,6 +185,22 @@ std::unique_ptr<TppPage> samplePage() {
     auto* pageNo = new TppDrawVar;
     pageNo->SetVarType(TppVarType::vtPageSet);
     pageNo->SetPage(page.get());
+    auto* calc = new TppDrawCalc;
+    calc->SetCalcType(TppCalcType::ctPageCount);
+    calc->SetText(QStringLiteral("5"));
+    calc->SetPage(page.get());
+    auto* image = new TppDrawImage;
+    QImage pixels(3, 2, QImage::Format_RGB32);
+    pixels.fill(Qt::darkGreen);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    pixels.save(&buffer, "PNG");
+    image->SetPicture(*paint::Picture::FromData(png));
+    image->SetStretch(true);
+    image->SetPage(page.get());
+    page->PrinterSetup()->SetCopies(3);
+    page->PrinterSetup()->SetDocumentName(QStringLiteral("Shipping list"));
     return page;
 }
 
@@ -200,6 +218,11 @@ QStringList describe(const TppPage& page) {
             d += QStringLiteral(" pos=%1 w=%2 pen=%3/%4/%5").arg(int(l->LinePosition())).arg(l->Weight()).arg(l->Pen().Color).arg(l->Pen().Width).arg(int(l->Pen().Style));
         if (auto* s = qobject_cast<const TppDrawShape*>(c))
             d += QStringLiteral(" shape=%1 brush=%2/%3").arg(int(s->ShapeType())).arg(s->Brush().Color).arg(int(s->Brush().Style));
+        if (auto* k = qobject_cast<const TppDrawCalc*>(c)) d += QStringLiteral(" calc=%1").arg(int(k->CalcType()));
+        if (auto* m = qobject_cast<const TppDrawImage*>(c))
+            d += QStringLiteral(" picture=%1x%2 stretch=%3 pixel=%4")
+                     .arg(m->Picture().Width()).arg(m->Picture().Height()).arg(m->Stretch())
+                     .arg(m->Picture().Image().isNull() ? 0u : m->Picture().Image().pixel(2, 1), 0, 16);
         out << d;
     }
     return out;
@@ -210,18 +233,20 @@ TEST(Page, a_page_streams_with_its_draw_commands_in_text_form_and_writes_the_sam
     stream::ClassRegistry::Global().Register<TppPage>("TppPage");
     auto page = samplePage();
     const QStringList expected = describe(*page);
-    ASSERT_EQ(expected.size(), 5);
+    ASSERT_EQ(expected.size(), 7);
     const QByteArray binary = stream::WriteComponent(*page);
     auto read = stream::ReadComponent(stream::ObjectDataToText(stream::ComponentToObjectData(*page)));
     auto& copy = dynamic_cast<TppPage&>(*read);
     EXPECT_EQ(describe(copy), expected);
     EXPECT_EQ(copy.DocumentName(), "Shipping list");
     EXPECT_EQ(copy.PageDef()->mmHeight(), 297000);
+    EXPECT_TRUE(copy.PrinterSetup()->IsEqual(*page->PrinterSetup()));
+    EXPECT_EQ(copy.PrinterSetup()->Copies(), 3);
     EXPECT_TRUE(copy.HasPageCountCommands());
     EXPECT_EQ(stream::WriteComponent(copy), binary);
 }
 
-// The page definition's names ("PageDef.mmMarginRight") are longer than 20 characters, and
+// The printer setup's names ("PrinterSetup.mmMarginBottom") are longer than 20 characters, and
 // the binary reader of the stream layer takes such a name's length byte for a value tag.
 TEST(Page, a_page_reads_back_from_its_binary_form) {
     report::RegisterDrawCommands();
@@ -238,7 +263,7 @@ TEST(Page, assigning_a_page_copies_the_commands_of_registered_classes) {
     (new TppDrawUnknown)->SetPage(page.get());
     TppPage copy;
     copy.Assign(page.get());
-    EXPECT_EQ(describe(copy), describe(*page).mid(0, 5));
+    EXPECT_EQ(describe(copy), describe(*page).mid(0, 7));
     EXPECT_EQ(copy.AbsolutePageNo(), 2);
     EXPECT_EQ(copy.PageCount(), 5);
 

@@ -1,0 +1,110 @@
+#include "core/gui/customize_support.h"
+
+#include "core/gui/key_filters.h"
+#include "core/mask_helpers.h"
+
+#include "platform/ui/dialog_service.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPalette>
+
+namespace core {
+
+QColor ColorOfCode(ColorCode code, const QWidget* w) {
+    if (code >= 0) return QColor(code & 0xFF, (code >> 8) & 0xFF, (code >> 16) & 0xFF);
+    const QPalette p = w ? w->palette() : QApplication::palette();
+    switch (unsigned(code) & 0xFFu) {
+    case 5:  // window background
+        return p.color(QPalette::Base);
+    case 8:  // window text
+        return p.color(QPalette::Text);
+    case 15:  // button face
+        return p.color(QPalette::Button);
+    default:
+        return p.color(QPalette::Window);
+    }
+}
+
+ColorCode CodeOfColor(const QColor& c) { return c.red() | (c.green() << 8) | (c.blue() << 16); }
+
+QFont FontOfField(const FieldFont& f) {
+    QFont font(f.Name);
+    font.setPointSize(std::max(1, f.Size));
+    ApplyFontStyles(font, f.Style);
+    return font;
+}
+
+FieldFont FieldFontOf(const QFont& font, ColorCode colour, const FieldFont& previous) {
+    FieldFont f = previous;
+    f.Name = font.family();
+    f.Size = font.pointSize() > 0 ? font.pointSize() : previous.Size;
+    f.Style = FontStylesOf(font);
+    f.Color = colour;
+    return f;
+}
+
+void PaintPanel(QWidget* panel, ColorCode background, const FieldFont& font) {
+    QPalette p = panel->palette();
+    const QColor bg = ColorOfCode(background, panel);
+    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Window, QPalette::Button}) p.setColor(role, bg);
+    const QColor fg = ColorOfCode(font.Color, panel);
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) p.setColor(role, fg);
+    panel->setPalette(p);
+    panel->setAutoFillBackground(true);
+    panel->setFont(FontOfField(font));
+}
+
+std::optional<ColorCode> ChooseColour(ColorCode code, QWidget* parent) {
+    QColorDialog dialog(ColorOfCode(code, parent), parent);
+    dialog.setObjectName(QStringLiteral("ColorDialog"));
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    if (ui::ExecModal(dialog) != QDialog::Accepted) return std::nullopt;
+    return CodeOfColor(dialog.currentColor());
+}
+
+std::optional<FieldFont> ChooseFont(const FieldFont& font, QWidget* parent) {
+    QFontDialog dialog(FontOfField(font), parent);
+    dialog.setObjectName(QStringLiteral("FontDialog"));
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    if (ui::ExecModal(dialog) != QDialog::Accepted) return std::nullopt;
+    return FieldFontOf(dialog.currentFont(), font.Color, font);
+}
+
+namespace {
+
+class DigitFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const QString text = static_cast<QKeyEvent*>(event)->text();
+            if (text.size() == 1 && text[0].unicode() >= 32 && FilterDigitKey(text[0]).isNull()) return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+bool MaskValidForFieldType(const QString& mask, QChar type) {
+    if (mask.trimmed().isEmpty() || (type != u'N' && type != u'F')) return true;
+    bool point = false;
+    for (int i = 0; i < mask.size(); ++i) {
+        const QChar c = mask[i];
+        if (type == u'F' && c == u'.') {
+            if (point) return false;
+            point = true;
+            continue;
+        }
+        if (MaskedNumberKeyRule(c, mask, mask, i, type == u'N').isNull()) return false;
+    }
+    return true;
+}
+
+void AcceptDigitsOnly(QLineEdit* edit) { edit->installEventFilter(new DigitFilter(edit)); }
+
+}  // namespace core

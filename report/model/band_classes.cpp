@@ -1,0 +1,370 @@
+#include "report/model/band_classes.h"
+
+#include "report/model/component.h"
+#include "report/model/custom_report.h"
+#include "report/model/data_pipeline.h"
+#include "report/model/group.h"
+#include "report/model/report_utils.h"
+#include "report/model/text_layout.h"
+#include "report/page/resource_manager.h"
+
+#include "platform/stream/property_table.h"
+
+#include <algorithm>
+
+namespace {
+
+const QStringList& printHeightNames() {
+    static const QStringList names = EnumTypeOf(TppPrintHeightType{}).values;
+    return names;
+}
+
+/// Adds the PrintHeight property to a band table.
+template <class T>
+stream::PropertyTable<T>& withPrintHeight(stream::PropertyTable<T>& table) {
+    return table.Enum("PrintHeight", &T::PrintHeight, [](T& b, TppPrintHeightType v) { b.SetPrintHeight(v); },
+                      printHeightNames(), TppPrintHeightType::phStatic);
+}
+
+}  // namespace
+
+int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableBottom, TppPage* aPage) {
+    Q_UNUSED(aRight);
+    DoBeforePrint();
+    if (!Visible()) {
+        DoAfterPrint();
+        return 0;
+    }
+    m_bandLeft = aLeft;
+    m_bandTop = aTop;
+    m_runningBottom = aTop;
+    const bool dynamic = PrintHeight() == TppPrintHeightType::phDynamic;
+    m_availableBottom = aAvailableBottom - mmBottomOffset();
+    if (!dynamic && m_availableBottom < aTop + mmHeight()) return -1;
+    DoBeforeGenerate();
+    for (int i = 0; i < ObjectCount(); ++i) {
+        TppComponent* c = Objects(i);
+        c->ResetGeneration();
+        c->BeforeGenerate();
+        c->Generate();
+        if (c->OutOfSpace()) return -1;
+        if (c->SpaceUsed() > 0) m_runningBottom = std::max(m_runningBottom, c->PrintRect().bottom());
+    }
+    const int used = (dynamic ? m_runningBottom - aTop : mmHeight()) + mmBottomOffset();
+    DoAfterGenerate();
+    if (aPage)
+        for (int i = 0; i < ObjectCount(); ++i) Objects(i)->GeneratePage(aPage);
+    for (int i = 0; i < ObjectCount(); ++i) Objects(i)->EndGenerate();
+    DoAfterPrint();
+    return used;
+}
+
+QString TppBasicBand::GetCaptionText() const { return report::MessageText(DescriptionTextNo()); }
+
+// Page bands ----------------------------------------------------------------------------------
+
+void TppPageBand::SetPrintOnFirstPage(bool v) {
+    if (Reading()) {
+        m_printOnFirstPage = v;
+        return;
+    }
+    if (!Report() || v == m_printOnFirstPage) return;
+    m_printOnFirstPage = v;
+    PropertyChange();
+    Report()->LayoutChanged();
+}
+
+void TppPageBand::SetPrintOnLastPage(bool v) {
+    if (Reading()) {
+        m_printOnLastPage = v;
+        return;
+    }
+    if (!Report() || v == m_printOnLastPage) return;
+    m_printOnLastPage = v;
+    PropertyChange();
+    Report()->LayoutChanged();
+}
+
+TppHeaderBand::TppHeaderBand(TComponent* AOwner) : TppPageBand(AOwner) { TppCommunicator::SetUserName(QStringLiteral("Header")); }
+
+const stream::PropertyList& TppHeaderBand::StreamProperties() const {
+    using T = TppHeaderBand;
+    static const auto table = [](const stream::PropertyList& base) {
+        stream::PropertyTable<T> t(base);
+        withPrintHeight(t)
+            .Boolean("PrintOnFirstPage", &T::PrintOnFirstPage, &T::SetPrintOnFirstPage, true)
+            .Boolean("PrintOnLastPage", &T::PrintOnLastPage, &T::SetPrintOnLastPage, true);
+        return t;
+    }(TppPageBand::StreamProperties());
+    return table;
+}
+
+TppFooterBand::TppFooterBand(TComponent* AOwner) : TppPageBand(AOwner) { TppCommunicator::SetUserName(QStringLiteral("Footer")); }
+
+const stream::PropertyList& TppFooterBand::StreamProperties() const {
+    using T = TppFooterBand;
+    static const auto table = stream::PropertyTable<T>(TppPageBand::StreamProperties())
+        .Boolean("PrintOnFirstPage", &T::PrintOnFirstPage, &T::SetPrintOnFirstPage, true)
+        .Boolean("PrintOnLastPage", &T::PrintOnLastPage, &T::SetPrintOnLastPage, true);
+    return table;
+}
+
+// Title and summary ---------------------------------------------------------------------------
+
+void TppReportBand::SetNewPage(bool v) {
+    m_newPage = v;
+    if (Reading()) return;
+    PropertyChange();
+    if (Report()) Report()->LayoutChanged();
+}
+
+const stream::PropertyList& TppReportBand::StreamProperties() const {
+    using T = TppReportBand;
+    static const auto table = [](const stream::PropertyList& base) {
+        stream::PropertyTable<T> t(base);
+        t.Boolean("NewPage", &T::NewPage, &T::SetNewPage, false);
+        withPrintHeight(t);
+        return t;
+    }(TppBasicBand::StreamProperties());
+    return table;
+}
+
+TppTitleBand::TppTitleBand(TComponent* AOwner) : TppReportBand(AOwner) { TppCommunicator::SetUserName(QStringLiteral("Title")); }
+
+TppSummaryBand::TppSummaryBand(TComponent* AOwner) : TppReportBand(AOwner) {
+    TppCommunicator::SetUserName(QStringLiteral("Summary"));
+}
+
+// Column bands --------------------------------------------------------------------------------
+
+TppColumnHeaderBand::TppColumnHeaderBand(TComponent* AOwner) : TppBasicBand(AOwner) {
+    TppCommunicator::SetUserName(QStringLiteral("ColumnHeader"));
+    InitHeight(0);
+}
+
+const stream::PropertyList& TppColumnHeaderBand::StreamProperties() const {
+    using T = TppColumnHeaderBand;
+    static const auto table = [](const stream::PropertyList& base) {
+        stream::PropertyTable<T> t(base);
+        withPrintHeight(t);
+        return t;
+    }(TppBasicBand::StreamProperties());
+    return table;
+}
+
+TppColumnFooterBand::TppColumnFooterBand(TComponent* AOwner) : TppBasicBand(AOwner) {
+    TppCommunicator::SetUserName(QStringLiteral("ColumnFooter"));
+    InitHeight(0);
+}
+
+const stream::PropertyList& TppColumnFooterBand::StreamProperties() const {
+    static const auto table = stream::PropertyTable<TppColumnFooterBand>(TppBasicBand::StreamProperties());
+    return table;
+}
+
+// Detail --------------------------------------------------------------------------------------
+
+TppDetailBand::TppDetailBand(TComponent* AOwner) : TppBasicBand(AOwner) {
+    TppCommunicator::SetUserName(QStringLiteral("Detail"));
+    SetEngineMode(2);
+}
+
+TppDetailBand::~TppDetailBand() {
+    if (m_dataPipeline) RemoveNotify(m_dataPipeline);
+    m_dataPipeline = nullptr;
+}
+
+TppDataPipeline* TppDetailBand::GetDataPipeline() const {
+    return m_dataPipeline ? m_dataPipeline : TppBasicBand::GetDataPipeline();
+}
+
+void TppDetailBand::SetDataPipeline(TppDataPipeline* aPipeline) {
+    if (aPipeline == m_dataPipeline) return;
+    TppDataPipeline* old = m_dataPipeline;
+    if (old) RemoveNotify(old);
+    m_dataPipeline = aPipeline;
+    if (m_dataPipeline) AddNotify(m_dataPipeline);
+    if (Reading()) return;
+    PropertyChange();
+    for (int i = 0; i < ObjectCount(); ++i) {
+        TppComponent* c = Objects(i);
+        if (!c->IsDataAware()) continue;
+        if (c->DataPipeline() == old && old)
+            c->SetDataPipeline(aPipeline);
+        else if (!c->DataPipeline() && aPipeline &&
+                 (c->DataField().isEmpty() || aPipeline->GetFieldDataType(c->DataField()) != TppDataType::dtNotKnown))
+            c->SetDataPipeline(aPipeline);
+    }
+}
+
+void TppDetailBand::Notify(TppCommunicator* aCommunicator, TppOperationType aOperation) {
+    TppBasicBand::Notify(aCommunicator, aOperation);
+    if (aOperation == ppopRemove && aCommunicator == m_dataPipeline) m_dataPipeline = nullptr;
+}
+
+void TppDetailBand::Convert(int aVersion) {
+    TppBasicBand::Convert(aVersion);
+}
+
+const stream::PropertyList& TppDetailBand::StreamProperties() const {
+    using T = TppDetailBand;
+    static const auto table = [](const stream::PropertyList& base) {
+        stream::PropertyTable<T> t(base);
+        t.Integer("BandsPerRecord", &T::BandsPerRecord, &T::SetBandsPerRecord, 1)
+            .Reference("DataPipeline", &T::DataPipeline, [](T& b, TppDataPipeline* p) { b.SetDataPipeline(p); })
+            .Integer("PrintCount", &T::PrintCount, &T::SetPrintCount, 0);
+        withPrintHeight(t);
+        return t;
+    }(TppBasicBand::StreamProperties());
+    return table;
+}
+
+void TppDetailBand::DefineProperties(stream::Filer& filer) {
+    TppBasicBand::DefineProperties(filer);
+    if (filer.IsWriting()) return;
+    filer.DefineProperty(QStringLiteral("DataSource"), [this](const stream::Value& v) { m_legacyDataSource = v.AsText(); }, {}, false);
+    for (const char* dropped : {"NoRecordsAction", "SkipWhenNoRecords"})
+        filer.DefineProperty(QString::fromLatin1(dropped), [](const stream::Value&) {}, {}, false);
+}
+
+// Page style ----------------------------------------------------------------------------------
+
+TppPageStyle::TppPageStyle(TComponent* AOwner) : TppBasicBand(AOwner) {
+    TppCommunicator::SetUserName(QStringLiteral("PageStyle"));
+}
+
+QString TppPageStyle::GetOrderKey() const { return QString::asprintf("%8d", Generating() ? 0 : 9); }
+
+void TppPageStyle::SetPageSetting(TppPageSettingType v) {
+    if (!settable() || v == m_pageSetting) return;
+    m_pageSetting = v;
+    if (!Reading()) PropertyChange();
+}
+
+void TppPageStyle::SetPageList(const QStringList& v) {
+    if (!settable()) return;
+    m_pageList = v;
+    if (!Reading()) PropertyChange();
+}
+
+void TppPageStyle::SetValidPages(const QString& v) {
+    if (!settable() || v == m_validPages) return;
+    m_validPages = v;
+    QStringList pages;
+    ppTextToPageList(v, pages, false);
+    m_pageList = pages;
+    m_pageSetting = TppPageSettingType::psPageList;
+    if (!Reading()) PropertyChange();
+}
+
+void TppPageStyle::SetSinglePage(int v) {
+    if (!settable() || v == m_singlePage) return;
+    m_singlePage = v;
+    if (!Reading()) PropertyChange();
+}
+
+void TppPageStyle::SetStartPage(int v) {
+    if (!settable() || v == m_startPage) return;
+    m_startPage = v;
+    if (!Reading()) PropertyChange();
+}
+
+void TppPageStyle::SetEndPage(int v) {
+    if (!settable() || v == m_endPage) return;
+    m_endPage = v;
+    if (!Reading()) PropertyChange();
+}
+
+const stream::PropertyList& TppPageStyle::StreamProperties() const {
+    using T = TppPageStyle;
+    static const QStringList settings = EnumTypeOf(TppPageSettingType{}).values;
+    static const auto table = stream::PropertyTable<T>(TppBasicBand::StreamProperties())
+        .Integer("EndPage", &T::EndPage, &T::SetEndPage, 0)
+        .Enum("PageSetting", &T::PageSetting, &T::SetPageSetting, settings, TppPageSettingType::psAll)
+        .Integer("SinglePage", &T::SinglePage, &T::SetSinglePage, 0)
+        .Integer("StartPage", &T::StartPage, &T::SetStartPage, 0)
+        .String("ValidPages", &T::ValidPages, &T::SetValidPages);
+    return table;
+}
+
+// Group bands ---------------------------------------------------------------------------------
+
+TppGroupBand::TppGroupBand(TComponent* AOwner) : TppCustomBand(AOwner) { InitHeight(0); }
+
+int TppGroupBand::GroupIndex() const { return m_group ? m_group->GroupNo() : -1; }
+
+void TppGroupBand::SetGroup(TppGroup* aGroup) {
+    if (aGroup == m_group) return;
+    m_group = aGroup;
+    SetCaption(GetCaptionText());
+}
+
+QString TppGroupBand::GetCaptionText() const {
+    QString text = report::MessageText(DescriptionTextNo()) + QStringLiteral("[") + QString::number(GroupIndex()) +
+                   QStringLiteral("]: ");
+    if (!m_group) return text + report::MessageText(301);
+    if (m_group->BreakType() == TppBreakType::btDataField && m_group->DataPipeline() && !m_group->BreakName().isEmpty())
+        return text + m_group->DataPipeline()->GetFieldAlias(m_group->BreakName());
+    if (!m_group->BreakName().isEmpty()) return text + m_group->BreakName();
+    return text + report::MessageText(m_group->BreakType() == TppBreakType::btCustomField ? 300 : 301);
+}
+
+TppGroupHeaderBand::TppGroupHeaderBand(TComponent* AOwner) : TppGroupBand(AOwner) {}
+
+TppGroupHeaderBand::~TppGroupHeaderBand() {
+    if (Group()) Group()->BandFreed(this);
+}
+
+QString TppGroupHeaderBand::GetOrderKey() const {
+    return QString::asprintf("%8d", 3) + QString::asprintf("%8d", GroupIndex());
+}
+
+const stream::PropertyList& TppGroupHeaderBand::StreamProperties() const {
+    using T = TppGroupHeaderBand;
+    static const auto table = [](const stream::PropertyList& base) {
+        stream::PropertyTable<T> t(base);
+        withPrintHeight(t);
+        return t;
+    }(TppGroupBand::StreamProperties());
+    return table;
+}
+
+TppGroupFooterBand::TppGroupFooterBand(TComponent* AOwner) : TppGroupBand(AOwner) {}
+
+TppGroupFooterBand::~TppGroupFooterBand() {
+    if (Group()) Group()->BandFreed(this);
+}
+
+QString TppGroupFooterBand::GetOrderKey() const {
+    return QString::asprintf("%8d", 5) + QString::asprintf("%8d", 99999998 - GroupIndex());
+}
+
+const stream::PropertyList& TppGroupFooterBand::StreamProperties() const {
+    using T = TppGroupFooterBand;
+    static const auto table = [](const stream::PropertyList& base) {
+        stream::PropertyTable<T> t(base);
+        withPrintHeight(t);
+        return t;
+    }(TppGroupBand::StreamProperties());
+    return table;
+}
+
+namespace report {
+
+TClass BandClassOfType(TppBandType aType) {
+    switch (aType) {
+    case TppBandType::btHeader: return &TppHeaderBand::staticMetaObject;
+    case TppBandType::btTitle: return &TppTitleBand::staticMetaObject;
+    case TppBandType::btColumnHeader: return &TppColumnHeaderBand::staticMetaObject;
+    case TppBandType::btGroupHeader: return &TppGroupHeaderBand::staticMetaObject;
+    case TppBandType::btDetail: return &TppDetailBand::staticMetaObject;
+    case TppBandType::btGroupFooter: return &TppGroupFooterBand::staticMetaObject;
+    case TppBandType::btColumnFooter: return &TppColumnFooterBand::staticMetaObject;
+    case TppBandType::btSummary: return &TppSummaryBand::staticMetaObject;
+    case TppBandType::btFooter: return &TppFooterBand::staticMetaObject;
+    case TppBandType::btPageStyle: return &TppPageStyle::staticMetaObject;
+    }
+    return nullptr;
+}
+
+}  // namespace report

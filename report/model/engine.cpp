@@ -1,0 +1,485 @@
+#include "report/model/engine.h"
+
+#include "report/model/band_classes.h"
+#include "report/model/component.h"
+#include "report/model/custom_report.h"
+#include "report/model/data_pipeline.h"
+#include "report/model/errors.h"
+#include "report/model/group.h"
+#include "report/model/record_traversal.h"
+#include "report/page/page.h"
+#include "report/page/resource_manager.h"
+
+#include <QDataStream>
+#include <QDateTime>
+#include <QIODevice>
+
+#include <algorithm>
+
+namespace {
+
+/// Day number (days since 1899-12-30) of a date and time.
+double dayNumber(const QDateTime& t) {
+    static const QDateTime epoch(QDate(1899, 12, 30), QTime(0, 0));
+    return double(epoch.msecsTo(t)) / 86400000.0;
+}
+
+}  // namespace
+
+TppEngine::TppEngine(TppCustomReport* aReport, TComponent* AOwner) : TppCustomEngine(aReport, AOwner) {}
+
+TppEngine::~TppEngine() {
+    if (m_traversal) m_traversal->CloseTraversal();
+}
+
+std::vector<TppBand*> TppEngine::bandsOf(int aBandType) const {
+    std::vector<TppBand*> bands;
+    for (int i = 0; i < Report()->BandCount(); ++i)
+        if (int(Report()->Bands(i)->BandType()) == aBandType) bands.push_back(Report()->Bands(i));
+    return bands;
+}
+
+// Run ----------------------------------------------------------------------------------------
+
+void TppEngine::Init() {
+    if (m_initialized) return;
+    TppCustomReport* r = Report();
+    if (r->BandCount() == 0) r->CreateDefaultBands();
+    for (int i = 0; i < r->BandCount(); ++i)
+        if (r->Bands(i)->mmHeight() > r->PrintableHeight()) throw EPrintError(report::MessageText(44));
+    r->SortBands();
+    if (m_traversal) m_traversal->CloseTraversal();
+    m_traversal = dynamic_cast<report::RecordTraversal*>(r->DataPipeline());
+    if (m_traversal) {
+        try {
+            m_traversal->OpenTraversal();
+        } catch (const EDataError&) {
+            throw EPrintError(report::MessageText(40) + QStringLiteral("."));
+        }
+    }
+    for (int i = 0; i < r->BandCount(); ++i) r->Bands(i)->InitComponents();
+    for (int i = 0; i < r->GroupCount(); ++i) r->Groups(i)->ResetForReport();
+    m_stage = stTitle;
+    m_dataFinished = m_traversal && m_traversal->AtEnd();
+    m_steppedBack = false;
+    const quint32 allGroups = r->GroupCount() >= 32 ? 0xFFFFFFFFu : ((1u << r->GroupCount()) - 1u);
+    m_headersPending = m_dataFinished ? 0 : allGroups;
+    m_footersPending = 0;
+    m_detailPrints = 0;
+    m_titleNewPageDone = false;
+    m_summaryNewPageDone = false;
+    m_pageCountKnown = false;
+    m_pageLimitHit = false;
+    m_lastGenerated = 0;
+    for (int i = 0; i < r->GroupCount(); ++i) r->Groups(i)->StartGroup();
+    SetAbsolutePageNo(0);
+    SetAbsolutePageCount(0);
+    SetDonePrinting(false);
+    SetPrintDateTime(dayNumber(QDateTime::currentDateTime()));
+    AddPassState(esFirstPass);
+    m_initialized = true;
+    CallHook(OnInitialize);
+    CallHook(OnSaveCache);  // the state before page 1
+    m_cachedPages = 0;
+}
+
+void TppEngine::Invalidate() {
+    if (Busy()) return;
+    TppCustomEngine::Invalidate();
+    if (Page()) Page()->ClearDrawCommands();
+    m_initialized = false;
+    m_pageCountKnown = false;
+    m_cachedPages = -1;
+    m_lastGenerated = 0;
+}
+
+void TppEngine::Stop() {
+    m_dataFinished = true;
+}
+
+void TppEngine::PageLimitReached() {
+    Stop();
+    m_pageLimitHit = true;
+}
+
+void TppEngine::RequestPages(QObject* aPageRequest) {
+    if (Busy()) return;
+    SetBusy(true);
+    SetCancelled(false);
+    struct NotBusy {
+        TppEngine* e;
+        ~NotBusy() { e->SetBusy(false); }
+    } notBusy{this};
+    auto* request = qobject_cast<TppPageRequest*>(aPageRequest);
+    const TppPageSettingType setting = request ? request->PageSetting() : TppPageSettingType::psAll;
+    Init();
+    const bool twoPass = Report()->GetMainReport()->PassSetting() == TppPassSettingType::psTwoPass;
+    if (twoPass && !m_pageCountKnown) {
+        for (int p = 1; !m_pageCountKnown && !Cancelled(); ++p) requestPage(p, false);
+        RemovePassState(esFirstPass);
+        AddPassState(esSecondPass);
+    }
+    auto all = [&] {
+        for (int p = 1; !Cancelled(); ++p) {
+            requestPage(p, true);
+            if (m_pageCountKnown && p >= AbsolutePageCount()) break;
+        }
+    };
+    switch (setting) {
+    case TppPageSettingType::psAll:
+    case TppPageSettingType::psPageRange: all(); break;
+    case TppPageSettingType::psFirstPage: requestPage(1, true); break;
+    case TppPageSettingType::psSinglePage: requestPage(std::max(request->PageRequested(), 1), true); break;
+    case TppPageSettingType::psLastPage:
+        for (int p = m_lastGenerated + 1; !m_pageCountKnown && !Cancelled(); ++p) requestPage(p, false);
+        requestPage(AbsolutePageCount(), true);
+        break;
+    case TppPageSettingType::psPageList:
+        for (const QString& entry : request->PageList()) {
+            bool ok = false;
+            const int p = entry.trimmed().toInt(&ok);
+            if (ok && p > 0 && !Cancelled()) requestPage(p, true);
+        }
+        break;
+    }
+    SetDonePrinting(true);
+}
+
+void TppEngine::requestPage(int aPageNo, bool aWanted) {
+    if (m_pageCountKnown && aPageNo > AbsolutePageCount()) return;
+    if (aPageNo != m_lastGenerated + 1) {
+        // Go back to the state saved at the end of the page before (or the latest one saved).
+        const int base = std::min(aPageNo - 1, m_cachedPages);
+        if (base < 0) return;
+        SetAbsolutePageNo(base + 1);
+        CallHook(OnPageStart);  // the report restores every object's state of page base
+        m_lastGenerated = base;
+    }
+    while (m_lastGenerated < aPageNo && !Cancelled()) {
+        if (m_stage == stComplete && m_lastGenerated > 0 && m_pageCountKnown && m_lastGenerated >= AbsolutePageCount()) return;
+        generateNextPage(m_lastGenerated + 1 == aPageNo && aWanted);
+    }
+}
+
+// Pages --------------------------------------------------------------------------------------
+
+int TppEngine::GetPageNo() const { return AbsolutePageNo(); }
+int TppEngine::GetPageCount() const { return AbsolutePageCount(); }
+
+int TppEngine::PageBottom() const {
+    const TppPageDef* def = Report()->PageDef();
+    int bottom = def->mmHeight() - def->mmMarginBottom();
+    const bool lastKnownPage = m_pageCountKnown && AbsolutePageNo() == AbsolutePageCount();
+    for (TppBand* b : bandsOf(int(TppBandType::btFooter))) {
+        auto* footer = qobject_cast<TppPageBand*>(b);
+        if (!b->Visible()) continue;
+        if (footer && !footer->PrintOnLastPage() && lastKnownPage) continue;
+        bottom -= b->mmHeight();
+    }
+    for (TppBand* b : bandsOf(int(TppBandType::btColumnFooter)))
+        if (b->Visible()) bottom -= b->mmHeight();
+    return bottom;
+}
+
+bool TppEngine::printBand(TppBand* aBand) {
+    auto* band = qobject_cast<TppCustomBand*>(aBand);
+    if (!band) return true;
+    const int used = band->GenerateBand(m_left, m_y, m_right, m_pageBottom, m_target);
+    if (used < 0) return false;
+    m_y += used;
+    return true;
+}
+
+bool TppEngine::pageStyleSelected(const TppPageStyle* aStyle) const {
+    const int page = AbsolutePageNo();
+    switch (aStyle->PageSetting()) {
+    case TppPageSettingType::psAll: return true;
+    case TppPageSettingType::psPageList: return aStyle->PageList().contains(QString::asprintf("%8d", page));
+    case TppPageSettingType::psSinglePage: return page == aStyle->SinglePage();
+    case TppPageSettingType::psFirstPage: return page == 1;
+    case TppPageSettingType::psLastPage: return m_pageCountKnown && page == AbsolutePageCount();
+    case TppPageSettingType::psPageRange: return page >= aStyle->StartPage() && (aStyle->EndPage() <= 0 || page <= aStyle->EndPage());
+    }
+    return false;
+}
+
+void TppEngine::printPageStyles() {
+    const TppPageDef* def = Report()->PageDef();
+    for (TppBand* b : bandsOf(int(TppBandType::btPageStyle))) {
+        auto* style = qobject_cast<TppPageStyle*>(b);
+        if (!style || !style->Visible() || !pageStyleSelected(style)) continue;
+        style->GenerateBand(m_left, def->mmMarginTop(), m_right, def->mmHeight() - def->mmMarginBottom(), m_target);
+    }
+}
+
+void TppEngine::printHeaders() {
+    for (TppBand* b : bandsOf(int(TppBandType::btHeader))) {
+        auto* header = qobject_cast<TppPageBand*>(b);
+        if (header && !header->PrintOnFirstPage() && AbsolutePageNo() == 1) continue;
+        printBand(b);
+    }
+}
+
+void TppEngine::printFooters() {
+    const TppPageDef* def = Report()->PageDef();
+    int bottom = def->mmHeight() - def->mmMarginBottom();
+    const std::vector<TppBand*> footers = bandsOf(int(TppBandType::btFooter));
+    for (auto it = footers.rbegin(); it != footers.rend(); ++it) {
+        auto* footer = qobject_cast<TppFooterBand*>(*it);
+        if (!footer || !footer->Visible()) continue;
+        if (!footer->PrintOnFirstPage() && AbsolutePageNo() == 1) continue;
+        const int top = bottom - footer->mmHeight();
+        footer->GenerateBand(m_left, top, m_right, bottom, m_target);
+        bottom = top;
+    }
+}
+
+void TppEngine::generateNextPage(bool aWanted) {
+    TppCustomReport* r = Report();
+    const TppPageDef* def = r->PageDef();
+    SetAbsolutePageNo(m_lastGenerated + 1);
+    if (!m_pageCountKnown) SetAbsolutePageCount(std::max(AbsolutePageCount(), AbsolutePageNo()));
+    Page()->ClearDrawCommands();
+    Page()->SetPageDef(const_cast<TppPageDef*>(def));
+    m_target = aWanted ? Page() : nullptr;
+    m_left = def->mmMarginLeft();
+    m_right = def->mmWidth() - def->mmMarginRight();
+    m_y = def->mmMarginTop();
+    m_bodyTop = m_y;
+    m_pageBottom = PageBottom();
+    m_pageEnded = false;
+    writePageProperties();
+    r->DoStartPage();
+    printPageStyles();
+
+    if (m_stage == stTitle) {
+        for (TppBand* b : bandsOf(int(TppBandType::btTitle))) printBand(b);
+        m_stage = stBody;
+        for (TppBand* b : bandsOf(int(TppBandType::btTitle))) {
+            auto* title = qobject_cast<TppTitleBand*>(b);
+            if (title && title->NewPage() && title->Visible() && !m_titleNewPageDone) {
+                m_titleNewPageDone = true;
+                endPage();
+                return;
+            }
+        }
+    }
+    printHeaders();
+    for (int g = 0; g < r->GroupCount() && m_stage == stBody; ++g) {
+        TppGroup* group = r->Groups(g);
+        const bool inProgress = !(m_headersPending & (1u << g)) && !(m_dataFinished && !m_footersPending);
+        if (inProgress && group->ReprintOnSubsequentPage() && AbsolutePageNo() > group->FirstPageNo()) printBand(group->HeaderBand());
+    }
+    m_bodyTop = m_y;
+
+    while (m_stage == stBody && !m_pageEnded && !Cancelled()) {
+        if (m_footersPending) {
+            int g = 31;
+            while (!(m_footersPending & (1u << g))) --g;
+            TppGroup* group = r->Groups(g);
+            group->DoBeforeFooter();
+            if (!printBand(group->FooterBand()) && bodyHasContent()) {
+                endPage();
+                return;
+            }
+            group->UpdateLastPage();
+            group->DoAfterGroupBreak();
+            m_footersPending &= ~(1u << g);
+            if (!m_footersPending) {
+                if (m_dataFinished) {
+                    m_stage = stSummary;
+                } else if (m_steppedBack) {
+                    m_traversal->Next();
+                    m_steppedBack = false;
+                }
+            }
+            continue;
+        }
+        if (m_headersPending) {
+            int g = 0;
+            while (!(m_headersPending & (1u << g))) ++g;
+            TppGroup* group = r->Groups(g);
+            if (bodyHasContent() && (group->NewPage() || m_pageBottom - m_y < group->mmNewPageThreshold())) {
+                endPage();
+                return;
+            }
+            group->DoBeforeGroupBreak();
+            group->DoBeforeHeader();
+            group->SetFirstPageNo(AbsolutePageNo());
+            if (!printBand(group->HeaderBand()) && bodyHasContent()) {
+                endPage();
+                return;
+            }
+            m_headersPending &= ~(1u << g);
+            continue;
+        }
+        if (m_dataFinished) {
+            m_stage = stSummary;
+            break;
+        }
+        auto* detail = qobject_cast<TppDetailBand*>(r->GetBand(TppBandType::btDetail));
+        if (detail && !printBand(detail) && bodyHasContent()) {
+            endPage();
+            return;
+        }
+        ++m_detailPrints;
+        if (detail && m_detailPrints < detail->BandsPerRecord()) continue;
+        m_detailPrints = 0;
+        advanceRecord();
+    }
+    if (m_stage == stSummary && !m_pageEnded) {
+        for (TppBand* b : bandsOf(int(TppBandType::btSummary))) {
+            auto* summary = qobject_cast<TppSummaryBand*>(b);
+            if (summary && summary->NewPage() && summary->Visible() && !m_summaryNewPageDone && bodyHasContent()) {
+                m_summaryNewPageDone = true;
+                endPage();
+                return;
+            }
+            if (!printBand(b) && bodyHasContent()) {
+                endPage();
+                return;
+            }
+        }
+        m_stage = stComplete;
+    }
+    if (!m_pageEnded) endPage();
+}
+
+void TppEngine::advanceRecord() {
+    TppCustomReport* r = Report();
+    const quint32 allGroups = r->GroupCount() >= 32 ? 0xFFFFFFFFu : ((1u << r->GroupCount()) - 1u);
+    if (!m_traversal || r->AutoStop()) {
+        m_dataFinished = true;
+        m_footersPending = allGroups;
+        if (!m_footersPending) m_stage = stSummary;
+        return;
+    }
+    m_traversal->Next();
+    if (m_traversal->AtEnd()) {
+        m_traversal->Prior();  // footers show the last record
+        m_dataFinished = true;
+        m_footersPending = allGroups;
+        if (!m_footersPending) m_stage = stSummary;
+        return;
+    }
+    int outermost = -1;
+    for (int g = 0; g < r->GroupCount(); ++g) {
+        TppGroup* group = r->Groups(g);
+        group->SetBreaking(false);
+        group->CheckBreak();
+        if (group->Breaking() && outermost < 0) outermost = g;
+    }
+    if (outermost < 0) return;
+    const quint32 broken = allGroups & ~((1u << outermost) - 1u);
+    m_footersPending = broken;
+    m_headersPending = broken;
+    m_traversal->Prior();  // footers show the last record of the group
+    m_steppedBack = true;
+}
+
+void TppEngine::endPage() {
+    m_pageEnded = true;
+    TppCustomReport* r = Report();
+    for (TppBand* b : bandsOf(int(TppBandType::btColumnFooter)))
+        if (auto* band = qobject_cast<TppCustomBand*>(b))
+            band->GenerateBand(m_left, m_pageBottom, m_right, m_pageBottom + b->mmHeight(), m_target);
+    printFooters();
+    CallHook(OnEndPage);  // the report fires OnEndPage and checks its page limit
+    if (m_pageLimitHit) m_stage = stComplete;
+    if (m_stage == stComplete) {
+        m_pageCountKnown = true;
+        SetAbsolutePageCount(AbsolutePageNo());
+        if (m_target) removeLastPageBands();
+        RemovePassState(esFirstPass);
+        ppSendEventNotify(this, this, report::ciEngineReportEnd, nullptr);
+    }
+    if (AbsolutePageNo() > m_cachedPages) {
+        CallHook(OnSaveCache);
+        m_cachedPages = AbsolutePageNo();
+    }
+    m_lastGenerated = AbsolutePageNo();
+    writePageProperties();
+    Page()->SetPassedOver(!m_target);
+    if (m_target) CallHook(OnPageReady);
+    Q_UNUSED(r);
+}
+
+void TppEngine::removeLastPageBands() {
+    int shift = 0;
+    std::vector<TppDrawCommand*> removed;
+    for (int i = 0; i < Page()->GetDrawCommandCount(); ++i) {
+        TppDrawCommand* c = Page()->GetDrawCommand(i);
+        auto* band = qobject_cast<TppPageBand*>(c->Band());
+        if (!band || band->PrintOnLastPage()) continue;
+        if (band->BandType() == TppBandType::btHeader) shift = std::max(shift, band->mmHeight() + band->mmBottomOffset());
+        removed.push_back(c);
+    }
+    for (TppDrawCommand* c : removed) delete c;
+    if (shift <= 0) return;
+    for (int i = 0; i < Page()->GetDrawCommandCount(); ++i) {
+        TppDrawCommand* c = Page()->GetDrawCommand(i);
+        if (qobject_cast<TppFooterBand*>(c->Band()) || qobject_cast<TppPageStyle*>(c->Band())) continue;
+        c->SetTop(c->Top() - shift);
+    }
+}
+
+void TppEngine::writePageProperties() {
+    TppPage* page = Page();
+    TppCustomReport* r = Report();
+    page->SetAbsolutePageNo(AbsolutePageNo());
+    page->SetAbsolutePageCount(AbsolutePageCount());
+    page->SetDocumentName(r->Name());
+    page->SetFirstPage(AbsolutePageNo() == 1);
+    page->SetLanguageIndex(r->LanguageIndex());
+    page->SetLastPage(m_stage == stComplete && AbsolutePageNo() == AbsolutePageCount());
+    page->SetPassSetting(r->PassSetting());
+    page->SetPageNo(GetPageNo());
+    page->SetPageCount(GetPageCount());
+    page->SetPrintDateTime(PrintDateTime());
+    if (TppGroup* g = r->ResetPageNoGroup()) page->SetControlGroupBreakNo(g->BreakNo());
+}
+
+bool TppEngine::pipelineAtEnd() const { return !m_traversal || m_traversal->AtEnd(); }
+
+// Cache --------------------------------------------------------------------------------------
+
+void TppEngine::SaveToCache(int aPageNo) {
+    QByteArray record;
+    QDataStream out(&record, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << qint32(m_stage) << quint8(m_dataFinished) << quint8(m_steppedBack) << quint32(m_headersPending)
+        << quint32(m_footersPending) << qint32(m_detailPrints) << quint8(m_titleNewPageDone)
+        << quint8(m_summaryNewPageDone) << qint32(m_traversal ? m_traversal->Bookmark() : -1) << qint32(AbsolutePageCount())
+        << quint8(m_pageLimitHit);
+    WriteCacheRecord(aPageNo, record);
+}
+
+void TppEngine::RestoreFromCache(int aPageNo) {
+    QByteArray record;
+    if (!ReadCacheRecord(aPageNo, record)) return;
+    QDataStream in(record);
+    in.setByteOrder(QDataStream::LittleEndian);
+    qint32 stage, detailPrints, bookmark, pageCount;
+    quint8 dataFinished, steppedBack, titleDone, summaryDone, limitHit;
+    quint32 headers, footers;
+    in >> stage >> dataFinished >> steppedBack >> headers >> footers >> detailPrints >> titleDone >> summaryDone >> bookmark >>
+        pageCount >> limitHit;
+    m_stage = Stage(stage);
+    m_dataFinished = dataFinished != 0;
+    m_steppedBack = steppedBack != 0;
+    m_headersPending = headers;
+    m_footersPending = footers;
+    m_detailPrints = detailPrints;
+    m_titleNewPageDone = titleDone != 0;
+    m_summaryNewPageDone = summaryDone != 0;
+    m_pageLimitHit = limitHit != 0;
+    if (!m_pageCountKnown) SetAbsolutePageCount(pageCount);
+    if (m_traversal && bookmark >= 0) {
+        m_traversal->GotoBookmark(bookmark);
+        TppCustomReport* r = Report();
+        // Break values are those of the record after the one printed last.
+        if (m_steppedBack) m_traversal->Next();
+        for (int g = 0; g < r->GroupCount(); ++g) r->Groups(g)->InitBreakValues();
+        if (m_steppedBack) m_traversal->Prior();
+    }
+}

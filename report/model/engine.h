@@ -1,0 +1,97 @@
+#pragma once
+
+#include "report/model/custom_engine.h"
+
+#include <vector>
+
+class TppBand;
+class TppCustomBand;
+class TppGroup;
+class TppPageRequest;
+class TppPageStyle;
+
+namespace report {
+class RecordTraversal;
+}
+
+/// The page engine: turns its report into pages, one request at a time. It walks the
+/// report's pipeline (through report::RecordTraversal), prints the title, page styles,
+/// headers, group headers, details, group footers, summary and footers band by band, breaks
+/// pages where a band does not fit, and hands every page to the report (PageReady).
+///
+/// Generation state per run: stage (title, body, summary, complete), the record position,
+/// the group headers and footers still to print, the detail prints of the current record.
+/// It is saved at the end of every page (and as page 0 at the start) through the report's
+/// page cache, so any page can be generated again from the end of the page before it, in
+/// any order, and comes out the same as in a straight run.
+///
+/// Limits of this engine: one column; no keep-together moves; stretching components are
+/// placed at their design height.
+class TppEngine : public TppCustomEngine {
+    Q_OBJECT
+public:
+    static constexpr int kCacheRecordSize = 48;
+
+    explicit TppEngine(TppCustomReport* aReport, TComponent* AOwner = nullptr);
+    ~TppEngine() override;
+
+    int CacheRecordSize() const override { return kCacheRecordSize; }
+    void SaveToCache(int aPageNo) override;
+    void RestoreFromCache(int aPageNo) override;
+
+    void Init() override;
+    void Invalidate() override;
+    void Stop() override;
+    void PageLimitReached() override;
+    /// Generates the pages a request asks for (and the pages before them that are not yet
+    /// known), handing each wanted page to the report. A request while busy is ignored.
+    void RequestPages(QObject* aPageRequest) override;
+    int GetPageNo() const override;
+    int GetPageCount() const override;
+    int PageBottom() const override;
+
+    bool PageCountKnown() const { return m_pageCountKnown; }
+    bool ReportComplete() const { return m_stage == stComplete; }
+    /// The highest page whose state is in the page cache (-1: none).
+    int CachedPageCount() const { return m_cachedPages; }
+
+private:
+    enum Stage { stTitle = 0, stBody = 1, stSummary = 2, stComplete = 3 };
+
+    void requestPage(int aPageNo, bool aWanted);
+    void generateNextPage(bool aWanted);
+    /// Generates a band at the current position; answers false when it did not fit.
+    bool printBand(TppBand* aBand);
+    void printPageStyles();
+    void printHeaders();
+    void printFooters();
+    void endPage();
+    void removeLastPageBands();
+    void advanceRecord();
+    bool pipelineAtEnd() const;
+    void writePageProperties();
+    bool bodyHasContent() const { return m_y > m_bodyTop; }
+    std::vector<TppBand*> bandsOf(int aBandType) const;
+    bool pageStyleSelected(const TppPageStyle* aStyle) const;
+
+    report::RecordTraversal* m_traversal = nullptr;
+    bool m_initialized = false;
+    bool m_pageCountKnown = false;
+    int m_cachedPages = -1;
+    int m_lastGenerated = 0;
+    // Run state (cached per page).
+    Stage m_stage = stTitle;
+    bool m_dataFinished = false;
+    bool m_steppedBack = false;
+    quint32 m_headersPending = 0;  ///< bit g: the header of group g is still to print
+    quint32 m_footersPending = 0;  ///< bit g: the footer of group g is still to print
+    int m_detailPrints = 0;
+    bool m_titleNewPageDone = false;
+    bool m_summaryNewPageDone = false;
+    bool m_groupsStarted = false;
+    // Page state.
+    TppPage* m_target = nullptr;  ///< the page when wanted, else null (layout only)
+    int m_left = 0, m_right = 0, m_y = 0, m_bodyTop = 0, m_pageBottom = 0;
+    bool m_pageEnded = false;
+    bool m_pageLimitHit = false;
+};

@@ -1,0 +1,174 @@
+#pragma once
+
+// Every dialog of the report library is replaceable: code that needs one asks the dialog
+// registry for the form class registered for an abstract dialog class (TppCustomPrintDialog,
+// TppCustomPreviewer, TppCustomCancelDialog, ...), creates whatever it gets and talks to it
+// only through the abstract class. The abstract classes live here, without widgets, so the
+// producer can run jobs through them; the forms of the gui target implement them.
+
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <typeinfo>
+
+class TppPageRequest;
+class TppPrinter;
+
+namespace report {
+
+enum class ModalResult { mrNone = 0, mrOk = 1, mrCancel = 2 };
+
+/// What every report dialog offers its creator: the report it works on, its language, and
+/// three hooks: activation (after every activation), and two run one after the other when
+/// the form is freed. The window side (showing, closing) is the form class's.
+class ReportForm {
+public:
+    ReportForm() = default;
+    /// Runs the first close hook, then the second.
+    virtual ~ReportForm();
+    ReportForm(const ReportForm&) = delete;
+    ReportForm& operator=(const ReportForm&) = delete;
+
+    int LanguageIndex() const { return m_languageIndex; }
+    QObject* Report() const { return m_report; }
+    /// No action here; forms reload their captions from the numbered texts.
+    virtual void LanguageChanged() {}
+    /// No action here; forms read what they need from Report.
+    virtual void ReportAssigned() {}
+
+    /// Shows the form modally and answers how it ended.
+    virtual ModalResult ShowModal() = 0;
+    /// Shows the form without waiting.
+    virtual void Show() = 0;
+    /// Closes the form; a modeless form frees itself then (its close hooks run).
+    virtual void Close() = 0;
+    virtual bool IsShowing() const = 0;
+    /// Ends a modal run with that result.
+    virtual void EndModal(ModalResult aResult) = 0;
+
+    /// Runs the activation hook; form classes call it after each activation.
+    void DoActivate();
+
+    std::function<void(ReportForm*)> OnActivate;
+    std::function<void(ReportForm*)> OnFirstClose;
+    std::function<void(ReportForm*)> OnSecondClose;
+
+private:
+    friend void ppSetFormLanguageIndex(ReportForm*, int);
+    friend void ppSetFormReport(ReportForm*, QObject*);
+    int m_languageIndex = 0;
+    QPointer<QObject> m_report;
+};
+
+/// Stores the language index and calls LanguageChanged.
+void ppSetFormLanguageIndex(ReportForm* aForm, int aLanguageIndex);
+/// Stores the report and calls ReportAssigned.
+void ppSetFormReport(ReportForm* aForm, QObject* aReport);
+
+/// A form class: its name and how to make one (owned by aOwner's QObject tree when given).
+struct FormClass {
+    QString name;
+    std::function<ReportForm*(QObject* aOwner)> create;
+};
+
+/// Registers the form class for an abstract dialog class (replacing an earlier one).
+void ppRegisterForm(const QString& aAbstractClass, FormClass aFormClass);
+/// Removes the registration of an abstract dialog class; nothing when there is none.
+void ppUnRegisterForm(const QString& aAbstractClass);
+/// The form class registered for an abstract dialog class (names compared without regard to
+/// case); null when none.
+const FormClass* ppGetFormClass(const QString& aAbstractClass);
+
+/// Typed forms of the above: Abstract names the abstract class (its kClassName).
+template <class Abstract, class Form>
+void RegisterForm() {
+    QString name;
+    if constexpr (requires { Form::staticMetaObject; }) name = QString::fromLatin1(Form::staticMetaObject.className());
+    else name = QString::fromLatin1(typeid(Form).name());
+    ppRegisterForm(QString::fromLatin1(Abstract::kClassName),
+                   {name, [](QObject* aOwner) -> ReportForm* { return new Form(aOwner); }});
+}
+template <class Abstract>
+void UnRegisterForm() {
+    ppUnRegisterForm(QString::fromLatin1(Abstract::kClassName));
+}
+/// A new form of the class registered for Abstract; null when none is registered.
+template <class Abstract>
+Abstract* CreateForm(QObject* aOwner) {
+    const FormClass* formClass = ppGetFormClass(QString::fromLatin1(Abstract::kClassName));
+    if (!formClass) return nullptr;
+    ReportForm* form = formClass->create(aOwner);
+    auto* typed = dynamic_cast<Abstract*>(form);
+    if (!typed) delete form;
+    return typed;
+}
+
+}  // namespace report
+
+/// The preview form.
+class TppCustomPreviewer : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomPreviewer";
+    /// The form's viewer; none here.
+    virtual QObject* GetViewer() { return nullptr; }
+    /// No action here; the preview form gives its viewer the report.
+    virtual void Init() {}
+};
+
+/// The print dialog: printer, page range, copies, and output to a file or an archive.
+class TppCustomPrintDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomPrintDialog";
+
+    bool AllowPrintToArchive = false;
+    bool AllowPrintToFile = false;
+    QString ArchiveFileName;
+    /// Device name of the chosen file device.
+    QString DeviceType;
+    QString TextFileName;
+    TppPrinter* Printer = nullptr;
+    bool PrinterChanged = false;
+    bool PrintToArchive = false;
+    bool PrintToFile = false;
+
+    TppPageRequest* PageRequest() const { return m_pageRequest; }
+    /// Stores the request (not owned).
+    virtual void SetPageRequest(TppPageRequest* aRequest) { m_pageRequest = aRequest; }
+    virtual void Init() = 0;
+
+private:
+    TppPageRequest* m_pageRequest = nullptr;
+};
+
+/// The progress dialog of a job: a status text, a Cancel button that runs the cancel hook,
+/// and a 10 ms close timer whose first tick ends the modal run with OK (the producer starts
+/// it once the job is published).
+class TppCustomCancelDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomCancelDialog";
+
+    TppCustomCancelDialog();
+
+    bool AllowPrintCancel = false;
+    std::function<void()> OnCancel;
+
+    QString StatusText() const { return m_status; }
+    /// Stores the text and calls StatusChanged.
+    void SetStatus(const QString& aText);
+    /// No action here.
+    virtual void StatusChanged() {}
+    void DoCancel();
+    /// Shows the dialog modally for a job.
+    report::ModalResult ShowModalForJob();
+    /// Starts the close timer.
+    void StartCloseTimer();
+    bool Modal() const { return m_modal; }
+
+private:
+    QString m_status;
+    bool m_modal = false;
+    std::unique_ptr<QTimer> m_closeTimer;
+};

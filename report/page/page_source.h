@@ -1,0 +1,33 @@
+#pragma once
+
+// The seam between the producer of the output side, which runs print jobs, and the report
+// of the model, which generates pages. The report implements PageSource and the producer
+// asks it for pages; the publisher implements PageReceiver and takes each finished page.
+
+class TppPage;
+class TppPageRequest;
+
+namespace report {
+
+/// Takes the pages a report finishes, one by one, in generation order.
+class PageReceiver {
+public:
+    virtual ~PageReceiver() = default;
+    virtual void ReceivePage(TppPage& aPage) = 0;
+};
+
+/// A report as its producer sees it.
+class PageSource {
+public:
+    virtual ~PageSource() = default;
+    /// Generates pages until the request is met, handing each finished page to aReceiver.
+    /// A request that arrives while the source is already generating is ignored. Failures
+    /// are raised as EPrintError.
+    virtual void GeneratePages(TppPageRequest& aRequest, PageReceiver& aReceiver) = 0;
+    /// Stops a running generation at the next page boundary.
+    virtual void CancelGeneration() = 0;
+    /// Starts the next generation from the first page again (the report's reset).
+    virtual void ResetGeneration() = 0;
+};
+
+}  // namespace report
