@@ -166,8 +166,22 @@ void TppEngine::requestPage(int aPageNo, bool aWanted) {
 
 // Pages --------------------------------------------------------------------------------------
 
-int TppEngine::GetPageNo() const { return AbsolutePageNo(); }
-int TppEngine::GetPageCount() const { return AbsolutePageCount(); }
+int TppEngine::GetPageNo() const {
+    const TppGroup* g = Report()->ResetPageNoGroup();
+    // Pages before the group's first instance (a title page) keep their absolute numbers.
+    if (!g || !Busy() || AbsolutePageNo() < g->FirstPageNo()) return AbsolutePageNo();
+    return AbsolutePageNo() - g->FirstPageNo() + 1;
+}
+
+int TppEngine::GetPageCount() const {
+    const TppGroup* g = Report()->ResetPageNoGroup();
+    if (!g || !Busy() || AbsolutePageNo() < g->FirstPageNo()) return AbsolutePageCount();
+    if (m_pageCountKnown) {
+        const int cached = g->CachedPageCount(AbsolutePageNo());
+        if (cached > 0) return std::max(cached, GetPageNo());
+    }
+    return std::max(g->PageCount(), GetPageNo());
+}
 
 int TppEngine::PageBottom() const {
     const TppPageDef* def = Report()->PageDef();
