@@ -246,6 +246,8 @@ public:
     /// The dictionary's slot maximum while an index is built (the 50,000 of other states
     /// would leave chains of ten nodes and more on a large vocabulary).
     static constexpr int kBuildMaxSlots = 1 << 21;
+    /// Free-list bytes a collecting build keeps in any case.
+    static constexpr qint64 kFreeListSlack = 1000000;
 
     /// Kilobytes (the stored bytes divided by 1024).
     int MemoryLimit() const { return int(m_memoryLimitBytes / 1024); }

@@ -244,6 +244,30 @@ TEST_F(WordCache, blocks_are_rounded_to_sixteen_bytes_and_recycled_by_size) {
     EXPECT_EQ(cache.Statistics().bytesInUse, 0);
 }
 
+TEST_F(WordCache, a_collecting_build_gives_the_blocks_its_growing_sets_left_back_to_the_heap) {
+    cache.SetMemoryLimit(200000);  // nothing compresses: only the free lists are looked at
+    text.SetRange(1, 4000);
+    engine.SetSegmentSize(0);
+    engine.SetState({TEngineState::esMake, TEngineState::esCollect});
+    // 20,000 words in 60 records each: every set grows through several block sizes and leaves
+    // the smaller blocks behind (some 5 MB of them in all).
+    qint64 mostFree = 0;
+    for (int record = 0; record < 4000; ++record) {
+        const int stamp = cache.AccessCounter();
+        for (int k = 0; k < 300; ++k) {
+            const int word = (record * 300 + k) % 20000;
+            cache.CollectMember(QStringLiteral("w%1").arg(word), stamp, record, &engine);
+        }
+        const fulltext::CacheStatistics st = cache.Statistics();
+        EXPECT_LE(st.freeListBytes, std::max<qint64>(TtsCustomCache::kFreeListSlack, st.bytesInUse / 4) + 4096)
+            << "record " << record;
+        mostFree = std::max<qint64>(mostFree, st.freeListBytes);
+    }
+    EXPECT_GT(mostFree, 0);  // blocks are still recycled between releases
+    EXPECT_EQ(cache.EntryCount(), 20000);
+    engine.SetState({});
+}
+
 TEST_F(WordCache, while_a_build_collects_the_limit_grows_instead_of_writing) {
     cache.SetMemoryLimit(1);  // 1024 bytes
     text.SetRange(1, 100000);  // raw sets of 12,512 bytes: none compresses much below that
