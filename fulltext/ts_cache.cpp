@@ -200,7 +200,8 @@ TwbDictNode* TwbDictionary::AddWord(const QString& word, fulltext::CxData data) 
 void TwbDictionary::growIfDue() {
     const qint64 slotCount = HashSize();
     if (qint64(m_count) * 100 <= slotCount * GrowthPercent) return;
-    const qint64 grown = std::min<qint64>(slotCount * GrowthFactor / 100, MaxHashSize);
+    qint64 grown = std::min<qint64>(slotCount * GrowthFactor / 100, MaxHashSize);
+    if (OddGrowth && grown % 2 == 0) grown += grown < MaxHashSize ? 1 : -1;
     if (grown > slotCount) Resize(int(grown));
 }
 
@@ -875,9 +876,11 @@ void TtsCustomCache::StateEntered(TtsBase* sender, TEngineState state) {
         // as many keys): the slot count keeps growing with them, so that a look-up walks a
         // few nodes, not a chain of ten or more cache misses.
         m_dict.MaxHashSize = kBuildMaxSlots;
+        m_dict.OddGrowth = true;
         m_dict.Resize(10000);
     } else if (state == TEngineState::esUpdate) {
         m_dict.MaxHashSize = 50000;
+        m_dict.OddGrowth = false;
         m_dict.Resize(5000);
     }
 }

@@ -134,6 +134,10 @@ public:
     int GrowthPercent = 300;  ///< grow when entries exceed slots × this / 100
     int GrowthFactor = 200;   ///< new slot count = slots × this / 100
     int MaxHashSize = 16380;  ///< growth stops here
+    /// Growth takes odd slot counts. The hash's low four bits come from the last character
+    /// alone, so keys ending alike (every word-pair key ends in '.') would share one slot in
+    /// sixteen under a slot count divisible by 16.
+    bool OddGrowth = false;
 
     /// The node of `word` (moved to the head of its chain), or null; remembers a miss.
     TwbDictNode* Lookup(QStringView word);

@@ -140,6 +140,20 @@ TEST_F(WordCache, the_dictionary_is_case_sensitive_and_grows_by_doubling_up_to_i
     EXPECT_EQ(d.Lookup(u"W1"), nullptr);
 }
 
+TEST_F(WordCache, odd_growth_spreads_keys_that_end_alike_over_every_slot) {
+    // Word-pair keys all end in '.': under 160 slots they would use one slot in sixteen.
+    TwbDictionary d(10);
+    d.OddGrowth = true;
+    d.MaxHashSize = 1000;
+    for (int i = 0; i < 400; ++i) d.AddWord(QStringLiteral(".W%1.X%2.").arg(i).arg(i * 7), i);
+    EXPECT_EQ(d.HashSize(), 175);  // 10, 21, 43, 87, 175
+    std::set<std::uint32_t> used;
+    for (int i = 0; i < 400; ++i)
+        used.insert(TwbDictionary::ElfHash(QStringLiteral(".W%1.X%2.").arg(i).arg(i * 7), std::uint32_t(d.HashSize())));
+    EXPECT_GT(used.size(), 100u);
+    for (int i = 0; i < 400; ++i) ASSERT_NE(d.Lookup(QStringLiteral(".W%1.X%2.").arg(i).arg(i * 7)), nullptr) << i;
+}
+
 TEST_F(WordCache, look_ups_tell_apart_words_of_equal_hash_and_length_short_or_long) {
     // Raising one character by 1 and lowering the next by 16 keeps the ELF hash: each pair
     // has one hash and one length, around the length up to which nodes keep their names.
