@@ -15,10 +15,13 @@
 
 #include "platform/base/messages.h"
 #include "platform/db/field.h"
+#include "platform/db/read_snapshot.h"
 #include "platform/db/table.h"
 #include "platform/ui/dialog_service.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSet>
 
 #include <utility>
 
@@ -132,6 +135,19 @@ void CollectResults(TSearchData& search, TViewControl& views, TResultsArray& res
 
     TtsController* controller = search.QS_Controller;
     if (!controller->FirstMatch()) return;
+    // One read transaction per table file for the whole walk instead of one per seek (each of
+    // those takes and drops the file's lock); renewed when messages are pumped, so writers
+    // of other programs get their turn.
+    std::vector<db::ReadSnapshot> snapshots;
+    snapshots.emplace_back(*hierarchy);
+    for (int v = 0; v < views.GetViewCount(); ++v)
+        if (TtsTable* t = views.GetViewTable(v); t && t->Active()) snapshots.emplace_back(*t);
+    // The NodeIDs already in the results (a hash instead of a scan of the array per match).
+    QSet<int> listed;
+    // Window messages are pumped between matches, at most every 50 ms: often enough for the
+    // window to stay responsive, rarely enough not to cost more than the matches.
+    QElapsedTimer sincePump;
+    sincePump.start();
     do {
         TtsRankSearch* searcher = controller->GetCurrentSearcher();
         auto* link = searcher ? qobject_cast<TtsTextDataSetLink*>(searcher->TextLink()) : nullptr;
@@ -144,18 +160,17 @@ void CollectResults(TSearchData& search, TViewControl& views, TResultsArray& res
                 views.GetViewTable(view);  // reports a View index beyond the last View
             }
             const int score = int(std::uint16_t(searcher->GetRecordRank()));
-            bool known = false;
-            for (const TResultRec& r : results)
-                if (r.NodeID == nodeID) {
-                    known = true;
-                    break;
-                }
-            if (!known && data.LocateNode(nodeID)) {
+            if (!listed.contains(nodeID) && data.LocateNode(nodeID)) {
+                listed.insert(nodeID);
                 results.push_back({view, nodeID, score,
                                    hierarchy->FieldByName(QStringLiteral("NodeName"))->AsString().left(kResultNameLength)});
             }
         }
-        QCoreApplication::processEvents();
+        if (sincePump.elapsed() >= 50) {
+            QCoreApplication::processEvents();
+            for (db::ReadSnapshot& snapshot : snapshots) snapshot.Renew();
+            sincePump.restart();
+        }
     } while (int(results.size()) < maxCount && controller->NextMatch());
 }
 

@@ -12,6 +12,8 @@
 // - "_LayerScan": by name order with the detail's index seek switched off, the detail
 //   moves scanning from the current record (what a pipeline without the seek does; the
 //   time grows with masters times rows, so it runs only at the small sizes);
+// - "_Table": the same on two db::Table cursors without pipelines (FindNearest per master),
+//   to tell the table layer's share from the pipelines';
 // - "_Sqlite": one prepared statement "SELECT ... FROM Items WHERE CustNo = ? ORDER BY
 //   CustNo, ItemID" per master over the same index, masters read by a second statement.
 //
@@ -214,6 +216,38 @@ void BM_MasterDetail_LayerScan(benchmark::State& state) {
     runLayer(state, QStringLiteral("ByCompany"), false, "LayerScan");
 }
 
+/// The same traversal on two db::Table cursors without pipelines (a seek per master on the
+/// detail's link index): what the table layer itself costs.
+void BM_MasterDetail_Table(benchmark::State& state) {
+    const int masters = int(state.range(0));
+    ensureTables(masters);
+    db::Table ct, it;
+    ct.SetDatabaseName(folder().path());
+    ct.SetTableName(customersName(masters));
+    it.SetDatabaseName(folder().path());
+    it.SetTableName(itemsName(masters));
+    it.SetIndexName(QStringLiteral("ByCust"));
+    ct.Open();
+    it.Open();
+    db::Field* custNo = ct.FieldByName(QStringLiteral("CustNo"));
+    db::Field* detailCust = it.FieldByName(QStringLiteral("CustNo"));
+    db::Field* text = it.FieldByName(QStringLiteral("Text"));
+    Result r;
+    for (auto _ : state) {
+        db::ReadSnapshot s1(ct), s2(it);
+        r = {};
+        for (ct.First(); !ct.Eof(); ct.Next()) {
+            const int c = custNo->AsInteger();
+            for (it.FindNearest({c}); !it.Eof() && detailCust->AsInteger() == c; it.Next()) {
+                ++r.rows;
+                r.textLength += text->AsString().size();
+            }
+        }
+    }
+    check("Table", masters, r);
+    state.SetItemsProcessed(state.iterations() * qint64(masters) * (kDetailsPerMaster + 1));
+}
+
 void BM_MasterDetail_Sqlite(benchmark::State& state) {
     const int masters = int(state.range(0));
     ensureTables(masters);
@@ -261,6 +295,7 @@ void BM_MasterDetail_Sqlite(benchmark::State& state) {
 }
 
 BENCHMARK(BM_MasterDetail_Sqlite)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MasterDetail_Table)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MasterDetail_Layer)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MasterDetail_LayerByName)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MasterDetail_LayerScan)->Arg(500)->Arg(1000)->Unit(benchmark::kMillisecond);

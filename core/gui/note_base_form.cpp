@@ -8,6 +8,7 @@
 #include "core/view_control.h"
 
 #include "platform/base/scope_exit.h"
+#include "platform/paint/font_resolver.h"
 #include "platform/richtext/rtf_reader.h"
 #include "platform/richtext/rtf_writer.h"
 #include "platform/ui/dialog_service.h"
@@ -34,7 +35,7 @@ TNoteBaseForm::TNoteBaseForm(int view, TViewControl& views, core::ViewTables& ta
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("NoteBase"));
     setProperty("Tag", view);
-    QFont f(QStringLiteral("Arial"));
+    QFont f(paint::InstalledFamily(QStringLiteral("Arial")));
     f.setPixelSize(13);
     setFont(f);
 

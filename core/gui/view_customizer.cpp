@@ -1,5 +1,6 @@
 #include "core/gui/view_customizer.h"
 
+#include "core/command_registry.h"
 #include "core/globals.h"
 #include "core/gui/customize_hooks.h"
 #include "core/gui/customize_warn.h"
@@ -52,11 +53,18 @@ QCursor customCursor(int number, Qt::CursorShape fallback) {
 ViewCustomizer::ViewCustomizer(TViewBaseForm* window, TViewControl& views, ViewTables& tables)
     : QObject(window), m_window(window), m_views(views), m_tables(tables), m_view(window->ViewIndex()) {
     setObjectName(QStringLiteral("ViewCustomizer"));
-    A_Customize = new QAction(QStringLiteral("&Customize"), window);
-    A_Customize->setObjectName(QStringLiteral("A_Customize"));
-    A_Customize->setToolTip(QStringLiteral("Customize this view"));
-    connect(A_Customize, &QAction::triggered, this, [this] { ui::RunGuarded(m_window, [&] { FormPU_CustomizeClick(); }); });
-    window->addAction(A_Customize);
+    // The View window's own command makes its View current and runs the program's
+    // "A_Customize" command, which reaches the current View's customizer; a window without
+    // that command gets one here.
+    A_Customize = window->findChild<QAction*>(QStringLiteral("A_Customize"));
+    if (!A_Customize) {
+        A_Customize = new QAction(QStringLiteral("&Customize"), window);
+        A_Customize->setObjectName(QStringLiteral("A_Customize"));
+        A_Customize->setToolTip(QStringLiteral("Customize this view"));
+        connect(A_Customize, &QAction::triggered, this, [this] { ui::RunGuarded(m_window, [&] { FormPU_CustomizeClick(); }); });
+        window->addAction(A_Customize);
+        m_ownAction = true;
+    }
     CustomPUMenu = new QMenu(window);
     CustomPUMenu->setObjectName(QStringLiteral("CustomPUMenu"));
     window->installEventFilter(this);
@@ -514,7 +522,14 @@ bool ViewCustomizer::eventFilter(QObject* watched, QEvent* event) {
 
 ViewCustomizer* AttachViewCustomize(TViewBaseForm* window, TViewControl& views, ViewTables& tables) {
     auto* customizer = new ViewCustomizer(window, views, tables);
-    if (auto* menu = window->findChild<QMenu*>(QStringLiteral("FormPU"))) menu->addAction(customizer->A_Customize);
+    if (customizer->OwnsCustomizeAction())
+        if (auto* menu = window->findChild<QMenu*>(QStringLiteral("FormPU"))) menu->addAction(customizer->A_Customize);
+    RegisterCommand(QStringLiteral("A_Customize"), [&views] {
+        if (!views.CheckViewIndex(views.CurrentView)) return;
+        auto* window = qobject_cast<QWidget*>(views.ViewDefs[size_t(views.CurrentView)].ViewWindow.data());
+        if (auto* current = window ? window->findChild<ViewCustomizer*>(QStringLiteral("ViewCustomizer")) : nullptr)
+            ui::RunGuarded(window, [&] { current->FormPU_CustomizeClick(); });
+    });
     return customizer;
 }
 

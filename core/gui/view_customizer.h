@@ -43,6 +43,8 @@ public:
 
     /// Starts customize mode (the customize command of the View window).
     void FormPU_CustomizeClick();
+    /// The customize command was made here, not found on the window.
+    bool OwnsCustomizeAction() const { return m_ownAction; }
     void SetPlacingFieldType(QChar letter) override;
     void ToggleFieldDelete(int field) override;
     void EndCustomize(bool keep) override;
@@ -85,6 +87,7 @@ private:
     bool m_hiderVisible = true;
     bool m_wasDocked = false;
     std::vector<std::pair<QPointer<QAction>, bool>> m_toolbarEnabled;
+    bool m_ownAction = false;
     QPointer<QWidget> m_menuControl;   ///< the control the pop-up menu was opened for
     QPointer<QWidget> m_dragged;
     QPoint m_dragStart;

@@ -907,8 +907,12 @@ bool TViewBaseForm::eventFilter(QObject* watched, QEvent* event) {
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
         const int field = FieldIndexOfName(watched->objectName());
         ui::RunGuarded(this, [&] { fieldExit(field); });
-    } else if (event->type() == QEvent::FocusIn && def().RecordModified) {
-        if (auto* w = qobject_cast<QWidget*>(watched)) ShowSaveCancelBar(w);
+    } else if (event->type() == QEvent::FocusIn) {
+        const int field = FieldIndexOfName(watched->objectName());
+        const bool text = field >= 0 && field < int(def().FieldDefs.size()) && def().FieldDefs[size_t(field)].FieldType == u'S';
+        A_FieldSpellcheck->setEnabled(text);
+        if (def().RecordModified)
+            if (auto* w = qobject_cast<QWidget*>(watched)) ShowSaveCancelBar(w);
     } else if (event->type() == QEvent::KeyPress && qobject_cast<QCheckBox*>(watched) && m_saveCancel->isVisible()) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -937,11 +941,11 @@ bool TViewBaseForm::event(QEvent* event) {
 }
 
 void TViewBaseForm::bringToFront(bool restore) {
-    if (TMainForm* main = m_windows.MainForm()) {
-        main->BringViewToFront(m_view, restore);
+    // As the main window's BringViewToFront: a docked window's page becomes the current one.
+    if (!isWindow()) {
+        if (TMainForm* main = m_windows.MainForm()) main->MainPages->setCurrentWidget(this);
         return;
     }
-    if (!isWindow()) return;
     if (restore && isMinimized()) showNormal();
     raise();
     activateWindow();

@@ -103,18 +103,25 @@ bool ViewWindows::IsNoteDocked(int view) const {
     return note && !note->isWindow();
 }
 
+void ViewWindows::bringToFront(QWidget* form, bool restore) const {
+    // The main window's BringViewToFront: a docked window's page becomes the current one.
+    if (!form->isWindow()) {
+        if (TMainForm* main = MainForm()) main->MainPages->setCurrentWidget(form);
+        return;
+    }
+    if (restore && form->isMinimized()) form->showNormal();
+    form->show();
+    form->raise();
+    form->activateWindow();
+}
+
 // ---- showing ----
 
 void ViewWindows::ShowViewWindow(int view) {
     TViewDef* v = viewAt(view);
     if (!v) return;
     if (TViewBaseForm* open = viewForm(v)) {
-        if (TMainForm* main = MainForm()) {
-            main->BringViewToFront(view, false);
-        } else {
-            open->show();
-            open->raise();
-        }
+        bringToFront(open, false);
         return;
     }
     auto* form = new TViewBaseForm(view, m_views, m_tables, m_host, m_data);
@@ -151,8 +158,8 @@ bool ViewWindows::ShowNoteWindow(int view) {
             note->activateWindow();
             const QRect r = note->geometry();
             if (!IsOnScreen(r, screenSize(note))) note->setGeometry(Centred(r.size(), screenSize(note)));
-        } else if (TMainForm* main = MainForm()) {
-            main->BringViewToFront(view, true);
+        } else {
+            bringToFront(form, true);
         }
         return true;
     }

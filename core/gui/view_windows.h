@@ -97,6 +97,7 @@ public:
 
 private:
     TViewDef* viewAt(int view) const;
+    void bringToFront(QWidget* form, bool restore) const;
     void beginLayoutWrite(std::optional<DatabaseWrite>& write) const;
     QSize screenSize(const QWidget* w) const;
 

@@ -113,6 +113,13 @@ TEST_F(ViewWindowsTest, a_view_docks_into_the_main_windows_pages_and_floats_back
     EXPECT_FALSE(form->isWindow());
     EXPECT_FALSE(Globals().ProgramDocking);
 
+    // Shown again from the Views menu: its page comes to the front.
+    main->MainPages->addTab(new QWidget, "other");
+    main->MainPages->setCurrentIndex(main->MainPages->count() - 1);
+    windows->ShowViewWindow(view);
+    EXPECT_EQ(main->MainPages->currentWidget(), form);
+    delete main->MainPages->widget(main->MainPages->count() - 1);
+
     form->A_Dock->trigger();
     EXPECT_TRUE(form->isWindow());
     EXPECT_LT(main->MainPages->indexOf(form), 0);
@@ -203,6 +210,14 @@ TEST_F(ViewWindowsTest, the_note_window_docks_saves_as_rich_text_and_cancel_rest
     ASSERT_TRUE(WaitFor([&] { return toolBar->isVisible(); }));
     EXPECT_TRUE(views.ViewDefs[size_t(view)].NoteModified);
     EXPECT_EQ(tables->FindUnsavedChanges(true), view);
+    {
+        // The unsaved-changes test of a command goes through the View window to its docked note.
+        DialogAnswerer answers;
+        answers.ExpectMessage("^You must save or cancel your changes before you can continue\\.$", ui::Button::Ok,
+                              ui::MessageKind::Error);
+        EXPECT_EQ(tables->FindUnsavedChanges(false), view);
+        ASSERT_TRUE(WaitFor([&] { return answers.Pending() == 0; }));
+    }
     ASSERT_TRUE(testsupport::Click(note, "CancelBtn"));
     EXPECT_FALSE(toolBar->isVisible());
     EXPECT_FALSE(views.ViewDefs[size_t(view)].NoteModified);
@@ -384,3 +399,27 @@ TEST_F(ViewWindowsTest, a_view_being_customised_cannot_close_and_a_refresh_rebui
 
 }  // namespace
 
+
+namespace {
+
+TEST_F(ViewWindowsTest, the_note_follows_the_record_the_view_shows) {
+    const int view = ViewWithDockedNote();
+    ASSERT_GE(view, 0);
+    views.ViewDefs[size_t(view)].DockViewOnShow = false;
+    ASSERT_TRUE(Show(view, 1));
+    ASSERT_TRUE(windows->ShowNoteWindow(view));
+    TNoteBaseForm* note = Note(view);
+    const QString first = note->Note->toPlainText();
+    TViewDef& v = views.ViewDefs[size_t(view)];
+    v.DataTable->First();
+    v.DataTable->MoveBy(3);
+    v.CurrentNodeID = v.DataTable->FieldByName("NodeID")->AsInteger();
+    const QString expected = richtext::RtfToPlainLines(StoredNote(view).toUtf8()).join('\n');
+    ASSERT_NE(expected, first);
+    tables->BroadcastNodeChanged(view, 1);
+    EXPECT_TRUE(WaitFor([&] { return note->Note->toPlainText() == expected; }));
+    EXPECT_FALSE(v.NoteModified);
+    EXPECT_FALSE(FindControl<QToolBar>(note, "ToolBar")->isVisible());
+}
+
+}  // namespace

@@ -57,7 +57,9 @@ void TppEngine::Init() {
             throw EPrintError(report::MessageText(40) + QStringLiteral("."));
         }
     }
+    r->StartGeneration();
     for (int i = 0; i < r->BandCount(); ++i) r->Bands(i)->InitComponents();
+    r->InitPass();
     for (int i = 0; i < r->GroupCount(); ++i) r->Groups(i)->ResetForReport();
     m_stage = stTitle;
     m_dataFinished = m_traversal && m_traversal->AtEnd();
@@ -72,6 +74,7 @@ void TppEngine::Init() {
     m_pageLimitHit = false;
     m_lastGenerated = 0;
     for (int i = 0; i < r->GroupCount(); ++i) r->Groups(i)->StartGroup();
+    if (!m_dataFinished) computeRecord();
     SetAbsolutePageNo(0);
     SetAbsolutePageCount(0);
     SetDonePrinting(false);
@@ -291,6 +294,7 @@ void TppEngine::generateNextPage(bool aWanted) {
                 } else if (m_steppedBack) {
                     m_traversal->Next();
                     m_steppedBack = false;
+                    computeRecord();
                 }
             }
             continue;
@@ -369,12 +373,25 @@ void TppEngine::advanceRecord() {
         group->CheckBreak();
         if (group->Breaking() && outermost < 0) outermost = g;
     }
-    if (outermost < 0) return;
+    if (outermost < 0) {
+        computeRecord();
+        return;
+    }
     const quint32 broken = allGroups & ~((1u << outermost) - 1u);
     m_footersPending = broken;
     m_headersPending = broken;
     m_traversal->Prior();  // footers show the last record of the group
     m_steppedBack = true;
+}
+
+void TppEngine::computeRecord() {
+    TppCustomReport* r = Report();
+    for (int i = 0; i < r->BandCount(); ++i) {
+        TppBand* b = r->Bands(i);
+        for (int k = 0; k < b->ObjectCount(); ++k)
+            if (b->Objects(k)->HasComputeState()) b->Objects(k)->Compute();
+    }
+    ppSendEventNotify(this, this, report::ciEnginePipelinesTraversed, nullptr);
 }
 
 void TppEngine::endPage() {

@@ -68,6 +68,8 @@ private:
     void endPage();
     void removeLastPageBands();
     void advanceRecord();
+    /// The current record is taken into every running calculation.
+    void computeRecord();
     bool pipelineAtEnd() const;
     void writePageProperties();
     bool bodyHasContent() const { return m_y > m_bodyTop; }

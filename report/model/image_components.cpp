@@ -1,6 +1,8 @@
 #include "report/model/image_components.h"
 
+#include "report/model/errors.h"
 #include "report/model/internal/component_properties.h"
+#include "report/page/resource_manager.h"
 
 TppCustomImage::TppCustomImage(TComponent* AOwner) : TppCustomComponent(AOwner) {
     SetDrawCommandClass(&TppDrawImage::staticMetaObject);
@@ -80,6 +82,24 @@ void TppDBImage::SetGraphicType(const QString& aType) {
     SetDirectDraw(aType == QLatin1String("MetaFile"));
     PropertyChange();
     Reset();
+}
+
+paint::Picture TppDBImage::GetPicture() const {
+    if (!m_autoDisplay || !CanShowData()) return {};
+    const TppDataType type = DataPipeline()->GetFieldDataType(DataField());
+    if (type != TppDataType::dtBLOB && type != TppDataType::dtGraphic) return {};
+    QByteArray bytes;
+    try {
+        bytes = DataPipeline()->GetFieldValue(DataField()).toByteArray();
+    } catch (const base::Exception&) {
+        bytes.clear();
+    }
+    if (bytes.isEmpty()) return {};
+    base::Result<paint::Picture> picture = paint::Picture::FromData(bytes);
+    if (!picture) picture = paint::Picture::FromGraphicData(bytes);
+    if (picture) return *picture;
+    if (IsPrinting()) throw EDataError(report::MessageText(290));  // the report wraps it in text 1023
+    return {};
 }
 
 QString TppDBImage::GetDescription() const {

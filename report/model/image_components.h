@@ -61,6 +61,10 @@ public:
     /// Accepts "Bitmap", "MetaFile", "Icon", "GIF" and "JPEG"; a MetaFile draws directly.
     void SetGraphicType(const QString& aType);
     QString GetDescription() const override;
+    /// The picture of the current record: the field's bytes decoded (graphic and BLOB
+    /// fields). While pages are generated an undecodable picture raises EPrintError 290
+    /// ("Invalid Image."); at other times the image shows no picture.
+    paint::Picture GetPicture() const override;
     const stream::PropertyList& StreamProperties() const override;
 
 private:

@@ -43,6 +43,7 @@ const std::vector<PaletteEntry>& paletteEntries() {
         {&TppShape::staticMetaObject, "Standard Components", 6, 178},
         {&TppLine::staticMetaObject, "Standard Components", 7, 174},
         {&TppDBText::staticMetaObject, "Data Components", 0, 167},
+        {&TppDBCalc::staticMetaObject, "Data Components", 3, 164},
         {&TppDBImage::staticMetaObject, "Data Components", 4, 165},
     };
     return entries;
@@ -84,6 +85,11 @@ void DeclareModelTexts() {
             {328, "Controls beyond the new page width will be deleted."},
             {331, "Group"},
             {691, "Page Style"},
+            {1028, "Count"},
+            {1029, "Sum"},
+            {1030, "Minimum"},
+            {1031, "Maximum"},
+            {1032, "Average"},
         });
         return true;
     }();
@@ -110,6 +116,7 @@ void RegisterReportClasses() {
     registerStreamed<TppGroup>();
     registerStreamed<TppLabel>();
     registerStreamed<TppDBText>();
+    registerStreamed<TppDBCalc>();
     registerStreamed<TppShape>();
     registerStreamed<TppLine>();
     registerStreamed<TppImage>();

@@ -1,6 +1,8 @@
 #include "report/model/text_components.h"
 
+#include "report/model/custom_report.h"
 #include "report/model/group.h"
+#include "report/page/resource_manager.h"
 #include "report/model/internal/component_properties.h"
 #include "report/model/script_adapter.h"
 #include "report/model/text_layout.h"
@@ -218,6 +220,12 @@ void TppDBText::SetSuppressRepeatedValues(bool v) {
     PropertyChange();
 }
 
+void TppDBText::EventNotify(TppCommunicator* aCommunicator, int aEventID, TraParamList* aParams) {
+    TppCustomText::EventNotify(aCommunicator, aEventID, aParams);
+    if (aEventID == report::ciGroupBreakReset && aCommunicator && aCommunicator == static_cast<TppCommunicator*>(ResetGroup()))
+        SetResetOnCompute(true);
+}
+
 const stream::PropertyList& TppDBText::StreamProperties() const {
     using T = TppDBText;
     static const auto table = [](const stream::PropertyList& base) {
@@ -231,5 +239,155 @@ const stream::PropertyList& TppDBText::StreamProperties() const {
             .Boolean("SuppressRepeatedValues", &T::SuppressRepeatedValues, &T::SetSuppressRepeatedValues, false);
         return t;
     }(TppCustomText::StreamProperties());
+    return table;
+}
+
+// TppDBCalc -----------------------------------------------------------------------------------
+
+TppDBCalc::TppDBCalc(TComponent* AOwner) : TppDBText(AOwner) {}
+
+bool TppDBCalc::lookAheadInForce() const {
+    const TppCustomReport* r = GetOwnerReport();
+    return m_lookAhead && r && r->GetMainReport()->PassSetting() == TppPassSettingType::psTwoPass;
+}
+
+QString TppDBCalc::LookAheadKey() const {
+    int groupKey = 0;
+    if (ResetGroup())
+        groupKey = ResetGroup()->BreakNo();
+    else if (Band() && (Band()->BandType() == TppBandType::btHeader || Band()->BandType() == TppBandType::btFooter ||
+                        Band()->BandType() == TppBandType::btColumnHeader || Band()->BandType() == TppBandType::btColumnFooter))
+        groupKey = GetReport() ? GetReport()->AbsolutePageNo() : 0;
+    return QString::asprintf("%8d", groupKey) + QLatin1Char('|') + QString::asprintf("%8d", 0);
+}
+
+void TppDBCalc::SetDBCalcType(TppDBCalcType v) {
+    m_calcType = v;
+    if (!HasState(csReading | csLoading)) PropertyChange();
+    Reset();
+}
+
+void TppDBCalc::SetLookAhead(bool v) {
+    if (IsPrinting()) return;
+    m_lookAhead = v;
+    if (HasState(csReading | csLoading)) return;
+    if (v && GetOwnerReport()) GetOwnerReport()->SetPassSetting(TppPassSettingType::psTwoPass);
+    PropertyChange();
+    Reset();
+}
+
+void TppDBCalc::PrepareRun() {
+    TppDBText::PrepareRun();
+    m_finalTexts.clear();
+}
+
+void TppDBCalc::InitGeneration() {
+    TppDBText::InitGeneration();
+    SetResetOnCompute(true);
+    m_divisor = 0;
+    m_value = 0;
+}
+
+void TppDBCalc::ResetValue() {
+    TppDBText::ResetValue();
+    m_value = 0;
+    m_divisor = 0;
+}
+
+void TppDBCalc::Compute() {
+    const bool reset = ResetOnCompute();
+    if (reset) {
+        ResetValue();
+        if (OnGroupBreak) OnGroupBreak(this);
+    }
+    double x = 0;
+    if (DataPipeline() && !DataField().isEmpty()) {
+        try {
+            const QVariant v = DataPipeline()->GetFieldValue(DataField());
+            bool ok = false;
+            x = v.isNull() ? 0 : v.toDouble(&ok);
+            if (!ok) x = 0;
+        } catch (const base::Exception&) {
+            x = 0;
+        }
+    }
+    m_divisor += 1;
+    switch (m_calcType) {
+    case TppDBCalcType::dcCount: m_value = m_divisor; break;
+    case TppDBCalcType::dcSum:
+    case TppDBCalcType::dcAverage: m_value += x; break;
+    case TppDBCalcType::dcMinimum: m_value = reset || x < m_value ? x : m_value; break;
+    case TppDBCalcType::dcMaximum: m_value = reset || x > m_value ? x : m_value; break;
+    }
+    SetResetOnCompute(false);
+    if (OnCalc) OnCalc(this);
+    if (lookAheadInForce() && GetReport() && GetReport()->FirstPass()) m_finalTexts.insert(LookAheadKey(), GetText());
+}
+
+double TppDBCalc::currentValue() const {
+    if (m_calcType == TppDBCalcType::dcAverage) return m_divisor != 0 ? m_value / m_divisor : 0;
+    return m_value;
+}
+
+QString TppDBCalc::GetValueText() const {
+    static const int names[] = {1028, 1029, 1030, 1031, 1032};
+    if ((State() & ppsDesignControl) && !IsPrinting()) {
+        const QString field = DataField().isEmpty()
+                                  ? QString()
+                                  : (DataPipeline() ? DataPipeline()->GetFieldAlias(DataField()) : DataField());
+        return report::MessageText(names[int(m_calcType)]) + QLatin1Char('(') +
+               (field.isEmpty() ? (m_calcType == TppDBCalcType::dcCount ? QStringLiteral("*") : QStringLiteral("?")) : field) +
+               QLatin1Char(')');
+    }
+    const double v = currentValue();
+    if (BlankWhenZero() && v == 0) return QString();
+    TppDataType type = TppDataType::dtDouble;
+    if (DataPipeline() && !DataField().isEmpty()) {
+        const TppDataType t = DataPipeline()->GetFieldDataType(DataField());
+        if (t == TppDataType::dtDate || t == TppDataType::dtTime || t == TppDataType::dtDateTime) type = TppDataType::dtDateTime;
+    }
+    QString text = ppFormatValue(DisplayFormat(), type, QVariant(v));
+    if (OnFormat) OnFormat(const_cast<TppDBCalc*>(this), DisplayFormat(), type, QVariant(v), text);
+    return text;
+}
+
+QString TppDBCalc::GetDescription() const {
+    static const int names[] = {1028, 1029, 1030, 1031, 1032};
+    const QString field = DataField().isEmpty() ? (m_calcType == TppDBCalcType::dcCount ? QStringLiteral("*") : QStringLiteral("?"))
+                                                : DataField();
+    return UserName() + QStringLiteral(": ") + report::MessageText(names[int(m_calcType)]) + QLatin1Char('(') + field +
+           QLatin1Char(')');
+}
+
+void TppDBCalc::PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) {
+    TppDBText::PropertiesToDrawCommand(aDrawCommand);
+    auto* t = qobject_cast<TppDrawText*>(aDrawCommand);
+    if (t && lookAheadInForce()) t->SetText(m_finalTexts.value(LookAheadKey(), t->Text()));
+}
+
+void TppDBCalc::SaveToCache(int aPageNo) {
+    QByteArray r(40, '\0');
+    r[0] = char(DrawComponent() ? 1 : 0);
+    r[9] = char(ResetOnCompute() ? 1 : 0);
+    memcpy(r.data() + 16, &m_divisor, sizeof m_divisor);
+    memcpy(r.data() + 24, &m_value, sizeof m_value);
+    WriteCacheRecord(aPageNo, r);
+}
+
+void TppDBCalc::RestoreFromCache(int aPageNo) {
+    QByteArray r;
+    if (!ReadCacheRecord(aPageNo, r)) return;
+    SetDrawComponent(r.at(0) != 0);
+    SetResetOnCompute(r.at(9) != 0);
+    memcpy(&m_divisor, r.constData() + 16, sizeof m_divisor);
+    memcpy(&m_value, r.constData() + 24, sizeof m_value);
+}
+
+const stream::PropertyList& TppDBCalc::StreamProperties() const {
+    using T = TppDBCalc;
+    static const QStringList types = EnumTypeOf(TppDBCalcType{}).values;
+    static const auto table = stream::PropertyTable<T>(TppDBText::StreamProperties())
+        .Enum("DBCalcType", &T::DBCalcType, &T::SetDBCalcType, types, TppDBCalcType::dcSum)
+        .Boolean("LookAhead", &T::LookAhead, &T::SetLookAhead, false);
     return table;
 }

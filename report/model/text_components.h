@@ -2,6 +2,8 @@
 
 #include "report/model/custom_component.h"
 
+#include <QHash>
+
 #include <vector>
 
 class TppGroup;
@@ -89,9 +91,62 @@ public:
     QString OnFormatName;
 
     const stream::PropertyList& StreamProperties() const override;
+    /// Event 68 from the reset group restarts the component at the next record.
+    void EventNotify(TppCommunicator* aCommunicator, int aEventID, TraParamList* aParams) override;
 
 private:
     bool m_blankWhenZero = false;
     bool m_reprintOnSubsequent = false;
     bool m_suppressRepeatedValues = false;
+};
+
+/// A running calculation over a pipeline field (count, sum, minimum, maximum, average),
+/// restarted by its ResetGroup or at the start of a run. With LookAhead in a two-pass report
+/// it prints the value its group reaches in the end, wherever it stands: the first pass
+/// remembers the final text of each group instance (key "%8d" of the group's break number,
+/// "|", "%8d" of 0), the second pass prints it.
+///
+/// Page-cache record, 40 bytes: DrawComponent (byte 0), ResetOnCompute (byte 9), Divisor
+/// (double, byte 16), Value (double, byte 24), records counted (int32, byte 32).
+class TppDBCalc : public TppDBText {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TppDBCalc(TComponent* AOwner = nullptr);
+
+    int CacheRecordSize() const override { return 40; }
+    void SaveToCache(int aPageNo) override;
+    void RestoreFromCache(int aPageNo) override;
+    QString GetValueText() const override;
+    QString GetDescription() const override;
+    /// Takes the current record into the calculation.
+    void Compute() override;
+    void InitGeneration() override;
+    void ResetValue() override;
+    /// A new run forgets the final values of the last one.
+    void PrepareRun() override;
+    void PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) override;
+
+    TppDBCalcType DBCalcType() const { return m_calcType; }
+    void SetDBCalcType(TppDBCalcType v);
+    bool LookAhead() const { return m_lookAhead; }
+    /// On (outside reading) makes the report a two-pass report.
+    void SetLookAhead(bool v);
+    double Value() const { return m_value; }
+    double Divisor() const { return m_divisor; }
+    /// The key the final value of the current group instance is kept under.
+    QString LookAheadKey() const;
+
+    std::function<void(QObject*)> OnCalc, OnGroupBreak;
+
+    const stream::PropertyList& StreamProperties() const override;
+
+private:
+    bool lookAheadInForce() const;
+    double currentValue() const;
+
+    TppDBCalcType m_calcType = TppDBCalcType::dcSum;
+    bool m_lookAhead = false;
+    double m_value = 0;
+    double m_divisor = 0;
+    QHash<QString, QString> m_finalTexts;  ///< look-ahead key → text at the end of the first pass
 };

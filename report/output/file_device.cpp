@@ -5,8 +5,6 @@
 #include "report/output/dialog_registry.h"
 #include "report/output/output_texts.h"
 #include "report/output/publisher.h"
-#include "report/output/archive_device.h"
-#include "report/output/report_text_file_device.h"
 #include "report/page/page.h"
 #include "report/page/resource_manager.h"
 
@@ -144,17 +142,3 @@ void TppTextFileDevice::writeRecords(TppPage& aPage) {
         if (!lastOfFile && m_fileType != TppFileType::ftCustom) OutputStream()->write("\r\n");
     }
 }
-
-namespace report {
-
-void RegisterFileDevices() {
-    static const bool registered = [] {
-        ppRegisterDevice(&TppTextFileDevice::staticMetaObject);
-        ppRegisterDevice(&TppReportTextFileDevice::staticMetaObject);
-        ppRegisterDevice(&TppArchiveDevice::staticMetaObject);
-        return true;
-    }();
-    (void)registered;
-}
-
-}  // namespace report

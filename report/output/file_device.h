@@ -55,9 +55,6 @@ public:
     virtual void SetTextFileType(TppFileType aType) = 0;
     virtual void SetSaveTextHook(SaveTextHook aHook) = 0;
 };
-
-/// Registers the three file devices (text, report-emulation text, archive). Idempotent.
-void RegisterFileDevices();
 }  // namespace report
 
 /// Exports the texts that components mark for saving as delimited records: one record per

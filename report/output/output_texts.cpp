@@ -10,7 +10,9 @@ void DeclareOutputTexts() {
         DeclareFoundationTexts();
         DeclareTexts({
             {2, "Accessing data..."},
+            {4, "Calculating page <page> for report <documentname>"},
             {5, "Cancel"},
+            {10, "Drawing page <page> of <pagecount> for report <documentname>"},
             {12, "Report Emulation Text File"},
             {24, "Printing"},
             {27, "Printing page <page> for report <documentname> on the <printername>"},

@@ -2,6 +2,7 @@
 
 #include "report/model/errors.h"
 #include "report/model/script_adapter.h"
+#include "report/output/archive_device.h"
 #include "report/output/device.h"
 #include "report/output/dialog_registry.h"
 #include "report/output/file_device.h"
@@ -9,6 +10,8 @@
 #include "report/output/printer.h"
 #include "report/output/printer_device.h"
 #include "report/output/publisher.h"
+#include "report/output/report_text_file_device.h"
+#include "report/output/screen_device.h"
 #include "report/page/page.h"
 #include "report/page/page_source.h"
 #include "report/page/printer_setup.h"
@@ -555,7 +558,10 @@ void InitializeOutputUnit() {
         DeclareOutputTexts();
         ppGetResourceManager().RegisterModule(QStringLiteral("tsPrint"));
         ppRegisterDevice(&TppPrinterDevice::staticMetaObject);
-        RegisterFileDevices();
+        ppRegisterDevice(&TppTextFileDevice::staticMetaObject);
+        ppRegisterDevice(&TppReportTextFileDevice::staticMetaObject);
+        ppRegisterDevice(&TppArchiveDevice::staticMetaObject);
+        ppRegisterDevice(&TppScreenDevice::staticMetaObject);
         RegisterClass(&TppProducer::staticMetaObject);
         RegisterClass(&TppPrinterSetup::staticMetaObject);
         stream::ClassRegistry::Global().Register<TppProducer>(QStringLiteral("TppProducer"));

@@ -213,7 +213,8 @@ private:
 };
 
 namespace report {
-/// The output unit's start-up: registers the printer device class, the producer and the
+/// The output unit's start-up: registers the device classes (printer, text file, report
+/// text file, archive, screen), the producer and the
 /// printer setup for streaming, the language module "tsPrint", the output texts, and the
 /// global printer for printer-pixel conversions. Idempotent.
 void InitializeOutputUnit();

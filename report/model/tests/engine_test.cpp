@@ -3,6 +3,7 @@
 #include "report/model/band_classes.h"
 #include "report/model/errors.h"
 #include "report/model/graphic_components.h"
+#include "report/model/image_components.h"
 #include "report/model/group.h"
 #include "report/model/page_dump.h"
 #include "report/model/record_traversal.h"
@@ -29,10 +30,12 @@ public:
     Q_INVOKABLE explicit TppListPipeline(TComponent* AOwner = nullptr) : TppDataPipeline(AOwner) {}
     bool GetActive() const override { return true; }
     TppDataType GetFieldDataType(const QString& f) const override {
+        if (f == QLatin1String("Icon")) return TppDataType::dtGraphic;
         return kFields.contains(f) ? TppDataType::dtString : TppDataType::dtNotKnown;
     }
     QVariant GetFieldValue(const QString& f) const override {
         if (m_index < 0 || m_index >= int(rows.size())) return {};
+        if (f == QLatin1String("Icon")) return icons.value(m_index);
         return rows.at(size_t(m_index)).value(kFields.indexOf(f));
     }
     void OpenTraversal() override { m_index = 0; }
@@ -45,6 +48,7 @@ public:
     void GotoBookmark(int b) override { m_index = b; }
 
     std::vector<QStringList> rows;
+    QHash<int, QByteArray> icons;  ///< the picture field of some records
     inline static const QStringList kFields = {QStringLiteral("Section"), QStringLiteral("Package"), QStringLiteral("Size")};
 
 private:
@@ -280,6 +284,78 @@ TEST_F(ReportTest, a_cancelled_run_leaves_the_engine_ready_to_run_again) {
     const std::vector<QString> again = cancelled.request(TppPageSettingType::psAll);
     ASSERT_EQ(again.size(), straight.size());
     for (size_t i = 0; i < again.size(); ++i) EXPECT_EQ(body(again[i]), body(straight[i]));
+}
+
+TEST_F(ReportTest, section_totals_and_look_ahead_counts_match_the_data) {
+    PackageReport r;
+    auto* total = place<TppDBCalc>(r.section->FooterBand(), "ppSectionTotal", 100000, 1000, 5000, 30000);
+    total->SetDataPipeline(r.packages);
+    total->SetDataField("Size");
+    total->SetResetGroup(r.section);
+    auto* count = place<TppDBCalc>(r.section->HeaderBand(), "ppSectionCount", 100000, 1000, 5000, 30000);
+    count->SetDataPipeline(r.packages);
+    count->SetDataField("Package");
+    count->SetDBCalcType(TppDBCalcType::dcCount);
+    count->SetResetGroup(r.section);
+    count->SetLookAhead(true);
+    EXPECT_EQ(r.report->PassSetting(), TppPassSettingType::psTwoPass);
+    auto* grand = place<TppDBCalc>(r.report->GetSummaryBand(), "ppGrandTotal", 100000, 2000, 5000, 30000);
+    grand->SetDataPipeline(r.packages);
+    grand->SetDataField("Size");
+
+    std::map<QString, std::pair<int, qint64>> expected;  // section → (packages, total size)
+    qint64 grandTotal = 0;
+    for (const QStringList& row : r.packages->rows) {
+        expected[row[0]].first += 1;
+        expected[row[0]].second += row[2].toLongLong();
+        grandTotal += row[2].toLongLong();
+    }
+    const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+    QString all;
+    for (const QString& p : pages) all += p;
+    expectGolden(all, QStringLiteral("package_totals.pages"));
+    const QStringList texts = textsOf(all);
+    for (const auto& [section, numbers] : expected) {
+        SCOPED_TRACE(section.toStdString());
+        const int at = texts.indexOf(section);
+        ASSERT_GE(at, 0);
+        EXPECT_EQ(texts.value(at + 1), QString::number(numbers.first));  // the count before its records
+        const int footer = texts.indexOf(QString::number(numbers.second), at);
+        EXPECT_GT(footer, at);
+    }
+    EXPECT_TRUE(texts.contains(QString::number(grandTotal)));
+
+    // The same pages again, in another order, from the page cache.
+    const std::vector<QString> again = r.request(TppPageSettingType::psPageList, 0, {"4", "2", "3"});
+    ASSERT_EQ(again.size(), 3u);
+    EXPECT_EQ(again[0], pages[3]);
+    EXPECT_EQ(again[1], pages[1]);
+    EXPECT_EQ(again[2], pages[2]);
+}
+
+TEST_F(ReportTest, a_data_image_shows_the_picture_of_each_record_and_a_damaged_one_stops_the_report) {
+    PackageReport r;
+    QFile icon(QStringLiteral(TEST_DATA_DIR "/x-package-repository.png"));
+    ASSERT_TRUE(icon.open(QIODevice::ReadOnly));
+    const QByteArray png = icon.readAll();
+    for (int i = 0; i < 5; ++i) r.packages->icons.insert(i * 7, png);
+    auto* image = place<TppDBImage>(r.report->GetDetailBand(), "ppIcon", 140000, 0, 5000, 5000);
+    image->SetDataPipeline(r.packages);
+    image->SetDataField("Icon");
+    image->SetStretch(true);
+    QString all;
+    for (const QString& p : r.request(TppPageSettingType::psAll)) all += p;
+    EXPECT_EQ(all.count(QStringLiteral("Image 146350")), int(r.packages->rows.size()));
+    EXPECT_EQ(all.count(QStringLiteral(" 48x48")), 5);
+
+    r.packages->icons.insert(3, QByteArray("not a picture at all"));
+    r.report->Reset();
+    try {
+        r.request(TppPageSettingType::psAll);
+        FAIL() << "no error";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(e.Message(), "Cannot generate report.\r\n\r\nInvalid Image.");
+    }
 }
 
 TEST_F(ReportTest, page_limit_ends_the_report_at_that_page) {

@@ -5,6 +5,7 @@
 #include "report/model/errors.h"
 #include "report/model/module.h"
 #include "report/model/template.h"
+#include "report/model/template_adapters.h"
 
 #include "report/model/tests/pipeline_fixture.h"
 
@@ -463,6 +464,38 @@ TEST(Template, templates_are_kept_in_blob_and_memo_fields_of_table_rows) {
     } catch (const ETemplateSaveError& e) {
         EXPECT_EQ(e.Message(), "Cannot store a template to a field of this type.");
     }
+}
+
+TEST(Template, scripts_reach_the_template_and_its_row_settings_and_load_through_them) {
+    report::RegisterTemplateAdapters();
+    Form f;
+    TppReportModuleTemplate* t = f.module->Template();
+    const TraRTTI* adapter = raGetRTTI(t->metaObject());
+    ASSERT_EQ(adapter, &RTTIInstance<TraTppTemplateRTTI>());
+    QVariant v;
+    ASSERT_TRUE(adapter->GetPropValue(t, "Format", v));
+    EXPECT_EQ(v.toInt(), int(TppFormatType::ftASCII));
+    QVariant binary = int(TppFormatType::ftBinary);
+    EXPECT_TRUE(adapter->SetPropValue(t, "Format", binary));
+    ASSERT_TRUE(adapter->GetPropValue(t, "DatabaseSettings", v));
+    QObject* settings = v.value<QObject*>();
+    const TraRTTI* settingsAdapter = raGetRTTI(settings->metaObject());
+    QVariant name = QStringLiteral("Catalogue");
+    EXPECT_TRUE(settingsAdapter->SetPropValue(settings, "Name", name));
+    EXPECT_EQ(t->DatabaseSettings()->Name(), "Catalogue");
+
+    QTemporaryDir dir;
+    QVariant file = dir.filePath("from_script.dtm");
+    EXPECT_TRUE(adapter->SetPropValue(t, "FileName", file));
+    TraParamList none;
+    ASSERT_TRUE(adapter->CallMethod(t, "SaveToFile", false, none));
+    EXPECT_TRUE(readFile(file.toString()).startsWith("TPF0"));
+    ASSERT_TRUE(adapter->CallMethod(t, "LoadFromFile", false, none));
+    EXPECT_EQ(f.module->ChildCount(), 2);
+    TraPropRec rec;
+    ASSERT_TRUE(adapter->GetPropRec(t->metaObject(), "ReadOnly", rec));
+    EXPECT_TRUE(rec.ReadOnly);
+    report::UnRegisterTemplateAdapters();
 }
 
 // ---- modules ----

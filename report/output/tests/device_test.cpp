@@ -1,7 +1,9 @@
 #include "report/output/device.h"
 #include "testsupport/qt_printers.h"
 
+#include "report/output/archive_device.h"
 #include "report/output/printer_device.h"
+#include "report/output/screen_device.h"
 #include "report/output/producer.h"
 #include "report/output/publisher.h"
 #include "report/output/tests/recording_device.h"
@@ -13,22 +15,14 @@ namespace {
 using outputtest::FakeReport;
 using outputtest::RecordingDevice;
 
-class TestScreenDevice : public TppDevice {
-    Q_OBJECT
-    Q_CLASSINFO("DeviceName", "Screen")
-public:
-    Q_INVOKABLE explicit TestScreenDevice(TComponent* AOwner = nullptr) : TppDevice(AOwner) {}
-    bool RequiresFinalPages() const override { return false; }
-};
 
 TEST(DeviceRegistry, classes_are_found_by_name_in_any_case_and_removed_wherever_they_stand) {
     report::InitializeOutputUnit();
-    ppRegisterDevice(&TestScreenDevice::staticMetaObject);
     ppRegisterDevice(&RecordingDevice::staticMetaObject);
     ppRegisterDevice(&RecordingDevice::staticMetaObject);
     ppRegisterDevice(nullptr);
 
-    EXPECT_EQ(ppDeviceClassForName(QStringLiteral("screen")), &TestScreenDevice::staticMetaObject);
+    EXPECT_EQ(ppDeviceClassForName(QStringLiteral("screen")), &TppScreenDevice::staticMetaObject);
     EXPECT_EQ(ppDeviceClassForName(QStringLiteral("PRINTER")), &TppPrinterDevice::staticMetaObject);
     EXPECT_EQ(ppDeviceClassForName(QStringLiteral("outputtest::RecordingDevice")), &RecordingDevice::staticMetaObject);
     EXPECT_EQ(ppDeviceClassForName(QStringLiteral("Plotter")), nullptr);
@@ -40,6 +34,7 @@ TEST(DeviceRegistry, classes_are_found_by_name_in_any_case_and_removed_wherever_
     for (const auto& entry : classes) names << entry.first;
     EXPECT_EQ(names, (QStringList{"Printer", "TextFile", "ReportTextFile", "ArchiveFile", "Screen",
                                   "outputtest::RecordingDevice"}));
+    EXPECT_EQ(ppDeviceClassForName(QStringLiteral("ArchiveFile")), &TppArchiveDevice::staticMetaObject);
     for (const auto& [name, cls] : classes) {
         SCOPED_TRACE(name);
         std::unique_ptr<TppDevice> device(ppCreateDevice(cls, nullptr));
@@ -54,7 +49,6 @@ TEST(DeviceRegistry, classes_are_found_by_name_in_any_case_and_removed_wherever_
     EXPECT_EQ(classes.first().first, "TextFile");
     EXPECT_EQ(ppDeviceClassForName(QStringLiteral("Printer")), nullptr);
     ppRegisterDevice(&TppPrinterDevice::staticMetaObject);
-    ppUnRegisterDevice(&TestScreenDevice::staticMetaObject);
     ppUnRegisterDevice(&RecordingDevice::staticMetaObject);
 }
 
@@ -102,7 +96,7 @@ TEST(Device, a_single_page_request_stops_waiting_after_its_final_page) {
 }
 
 TEST(Device, a_page_that_is_not_final_reaches_the_screen_but_no_other_device) {
-    TestScreenDevice screen;
+    TppScreenDevice screen;
     RecordingDevice printer;
     TppPage page;
     page.SetAbsolutePageNo(1);
@@ -141,4 +135,3 @@ TEST(Device, commands_beyond_the_paper_are_not_drawn) {
 
 }  // namespace
 
-#include "device_test.moc"

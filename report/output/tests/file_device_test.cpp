@@ -3,6 +3,7 @@
 
 #include "report/model/errors.h"
 #include "report/output/archive_device.h"
+#include "report/output/archive_reader.h"
 #include "report/output/producer.h"
 #include "report/output/publisher.h"
 #include "report/output/report_text_file_device.h"
@@ -290,6 +291,48 @@ TEST_F(FileDevices, an_archive_holds_an_index_and_a_component_stream_per_page) {
             EXPECT_EQ(page.AbsolutePageNo(), c.pages[size_t(i)]);
             EXPECT_EQ(page.GetDrawCommandCount(), int(report.pages[size_t(c.pages[size_t(i)] - 1)].size()));
         }
+    }
+}
+
+// The archive reads back, through the reader and through the dump tool, and a damaged one
+// answers what is wrong.
+TEST_F(FileDevices, an_archive_reads_back_and_a_damaged_one_says_why) {
+    stream::ClassRegistry::Global().Register<TppPage>(QStringLiteral("TppPage"));
+    HandMadeReport report = suppliers();
+    TppArchiveDevice device;
+    device.SetFileName(FilePath(QStringLiteral("suppliers.raf")));
+    publish(report, device);
+    const QByteArray archive = readFile(device.FileName());
+    const auto pages = report::ReadArchive(archive);
+    ASSERT_TRUE(pages.ok()) << pages.error().text.toStdString();
+    ASSERT_EQ(pages->size(), 2u);
+    EXPECT_EQ((*pages)[1].pageNo, 2);
+    EXPECT_EQ(qobject_cast<TppDrawText*>((*pages)[1].page->GetDrawCommand(1))->Text(), "Lund Paper");
+
+    QProcess dump;
+    dump.start(QStringLiteral(RAF_DUMP), {device.FileName()});
+    ASSERT_TRUE(dump.waitForFinished(30000));
+    const QString out = QString::fromUtf8(dump.readAllStandardOutput());
+    EXPECT_TRUE(out.startsWith(QStringLiteral("2 pages: 1 2\n"))) << out.left(200).toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Text = 'Lund Paper'")));
+
+    static const struct {
+        const char* what;
+        std::function<QByteArray(QByteArray)> damage;
+        int code;
+    } cases[] = {
+        {"cut inside the header", [](QByteArray b) { return b.left(3); }, report::kArchiveTooShort},
+        {"a data offset beyond the file", [](QByteArray b) { b[1] = char(0x7F); return b; }, report::kArchiveBadIndex},
+        {"a page offset beyond the data", [](QByteArray b) { b[6] = char(0x7F); return b; }, report::kArchiveBadIndex},
+        {"a page stream cut short", [](QByteArray b) { return b.left(b.size() - 30); }, report::kArchiveBadPage},
+        {"a page stream overwritten", [](QByteArray b) { b[int32At(b, 0) + 1] = 'X'; return b; }, report::kArchiveBadPage},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto damaged = report::ReadArchive(c.damage(archive));
+        ASSERT_FALSE(damaged.ok());
+        EXPECT_EQ(damaged.error().code, c.code) << damaged.error().text.toStdString();
+        EXPECT_FALSE(damaged.error().text.isEmpty());
     }
 }
 

@@ -1,0 +1,100 @@
+#pragma once
+
+// Pictures drawn in code: the small illustrations of dialogs and wizards (copies, page
+// orientation, field lists, sort order, grouping) are drawn by picture classes instead of
+// being stored as images. Coordinates are pixels; rectangles include their right and
+// bottom edges.
+
+#include "platform/paint/color.h"
+
+#include <QFont>
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace report {
+
+/// The surface a picture draws on: an image, with the current font for its texts.
+class MetaCanvas {
+public:
+    explicit MetaCanvas(QImage& image) : m_image(image) {}
+    QImage& Image() { return m_image; }
+    QFont Font;
+    paint::TColor FontColor = paint::clBlack;
+
+private:
+    QImage& m_image;
+};
+
+}  // namespace report
+
+/// The base of the pictures drawn in code: a size, a background colour and a Draw that
+/// paints the picture on a canvas. An owned object may hang on it (freed with it).
+class TppMetaBitmap {
+public:
+    TppMetaBitmap() = default;
+    virtual ~TppMetaBitmap() = default;
+
+    int Height() const { return m_height; }
+    int Width() const { return m_width; }
+    paint::TColor BackgroundColor() const { return m_background; }
+    void SetOwnedObject(std::unique_ptr<QObject> aObject) { m_owned = std::move(aObject); }
+
+    virtual void Draw(report::MetaCanvas& aCanvas) = 0;
+    /// Sizes the image to the picture, fills it with the background and draws; nothing for
+    /// null.
+    void DrawToBitmap(QImage* aBitmap);
+
+    /// A funnel 32 by 32 (search criteria).
+    static void DrawFunnel(report::MetaCanvas& aCanvas, int x, int y);
+    /// A table window 31 by 25 with three field columns, highlighted by the flags.
+    static void DrawTableSymbol(report::MetaCanvas& aCanvas, int x, int y, bool aFirst, bool aSecond, bool aThird);
+    /// A grid window 12 x columns + 5 wide and 4 x rows + 7 high; columns whose bit is set in
+    /// aColumnFlags are highlighted. The value bars take random lengths of 4 to 7 pixels.
+    static void DrawDataGrid(report::MetaCanvas& aCanvas, int x, int y, int aRows, int aColumns, unsigned aColumnFlags);
+    /// A list window 64 by 48 with numbered rows of sample keys 11 pixels apart (so that four
+    /// rows fit inside the frame), sorted when aSorted is set.
+    static void DrawSortList(report::MetaCanvas& aCanvas, int x, bool aKeys, bool aSorted, int aRows, int y);
+    /// The sample keys DrawSortList writes, in its order.
+    static QStringList SortListKeys(bool aSorted, int aRows);
+
+protected:
+    void setSize(int aHeight, int aWidth) {
+        m_height = aHeight;
+        m_width = aWidth;
+    }
+    void setBackgroundColor(paint::TColor aColor) { m_background = aColor; }
+
+private:
+    std::unique_ptr<QObject> m_owned;
+    paint::TColor m_background = 0;
+    int m_height = 0;
+    int m_width = 0;
+};
+
+/// A picture class: how to make one.
+using TppMetaBitmapClass = std::function<std::unique_ptr<TppMetaBitmap>()>;
+
+/// A new image with the picture drawn into it.
+QImage ppCreateMetaBitmap(const TppMetaBitmapClass& aClass);
+/// Draws a new picture of the class into the image.
+void ppDrawMetaBitmap(const TppMetaBitmapClass& aClass, QImage* aBitmap);
+
+// Drawing primitives.
+/// A line from (x1, y1) to (x2, y2); a horizontal or vertical line includes its end point.
+void ppMetaLine(report::MetaCanvas& aCanvas, int x1, int y1, paint::TColor aColor, int y2, int x2);
+void ppMetaFillRect(report::MetaCanvas& aCanvas, int aLeft, int aTop, paint::TColor aColor, int aBottom, int aRight);
+void ppMetaFrameRect(report::MetaCanvas& aCanvas, int aLeft, int aTop, paint::TColor aColor, int aBottom, int aRight);
+void ppMetaEllipse(report::MetaCanvas& aCanvas, int aLeft, int aTop, paint::TColor aColor, int aBottom, int aRight);
+/// Fills the area around (x, y) that has the colour found there.
+void ppMetaFloodFill(report::MetaCanvas& aCanvas, int x, int y, paint::TColor aColor);
+/// Writes the text with its top left at (x - 1, y - 2).
+void ppMetaTextOut(report::MetaCanvas& aCanvas, int x, int y, const QString& aText);
+/// Writes the text on a black box when the font is white, else on a white one; clipped to
+/// the box x..x+width by y..y+height when it does not fit.
+void ppMetaTextRect(report::MetaCanvas& aCanvas, int x, int y, const QString& aText, int aHeight, int aWidth);
+/// Left alignment writes at x; right alignment ends the text at x; others write nothing.
+void ppMetaAlignedText(report::MetaCanvas& aCanvas, int x, int y, Qt::Alignment aAlignment, const QString& aText);
