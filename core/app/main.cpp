@@ -13,6 +13,7 @@
 #include "core/gui/global_update.h"
 #include "core/gui/last_resort.h"
 #include "core/gui/main_form.h"
+#include "core/gui/memo_dialogs.h"
 #include "core/gui/qs_search.h"
 #include "core/gui/splash_screen.h"
 #include "core/gui/tree_note_form.h"
@@ -102,6 +103,7 @@ int main(int argc, char** argv) {
         core::InstallExplorer(&mainForm);
         core::InstallTreeNotes(&mainForm, viewTables);
         core::InstallViewListWindows(&mainForm);
+        core::InstallMemoDialogs(viewTables, data, &mainForm);
         core::InstallGlobalUpdate(ViewControl(), viewTables, &data, &mainForm);
         core::InstallCustomizeLibraries(data);
         core::Customize().FullRebuild = [&searchData, &mainForm] { core::RebuildDatabase(searchData, &mainForm); };

@@ -1,5 +1,6 @@
 #include "core/gui/memo_dialogs.h"
 
+#include "core/command_registry.h"
 #include "core/main_data_mod.h"
 #include "core/system_helpers.h"
 #include "core/view_control.h"
@@ -17,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -127,6 +129,16 @@ void EditCrossReference(ViewTables& tables, TMainDataMod& data, int view, QWidge
     TCrossRef dialog(parent);
     editMemoColumn(tables, data, view, dialog, QStringLiteral("CrossReference"), QStringLiteral(" Cross Reference"),
                    QStringLiteral("Unable to save cross reference."));
+}
+
+void InstallMemoDialogs(ViewTables& tables, TMainDataMod& data, QWidget* parent) {
+    QPointer<QWidget> owner(parent);
+    RegisterCommand(QStringLiteral("A_SearchTerms"), [&tables, &data, owner] {
+        EditSearchTerms(tables, data, ViewControl().CurrentView, owner);
+    });
+    RegisterCommand(QStringLiteral("A_CrossRef"), [&tables, &data, owner] {
+        EditCrossReference(tables, data, ViewControl().CurrentView, owner);
+    });
 }
 
 }  // namespace core

@@ -57,5 +57,8 @@ namespace core {
 void EditSearchTerms(ViewTables& tables, TMainDataMod& data, int view, QWidget* parent = nullptr);
 /// The same for the cross reference.
 void EditCrossReference(ViewTables& tables, TMainDataMod& data, int view, QWidget* parent = nullptr);
+/// Registers the View windows' "A_SearchTerms" and "A_CrossRef" commands: each edits the
+/// memo of the current View's shown record.
+void InstallMemoDialogs(ViewTables& tables, TMainDataMod& data, QWidget* parent);
 
 }  // namespace core

@@ -108,6 +108,7 @@ protected:
         core::InstallExplorer(form.get());
         core::InstallTreeNotes(form.get(), *tables);
         core::InstallViewListWindows(form.get());
+        core::InstallMemoDialogs(*tables, *data, form.get());
         form->SetParameters({"/db:" + sample});
         form->resize(900, 600);
         form->show();
@@ -335,10 +336,11 @@ TEST_F(NoteWindows, search_terms_and_cross_references_are_stored_without_blank_l
         const char* caption;
         void (*edit)(core::ViewTables&, TMainDataMod&, int, QWidget*);
         bool searchTerms;
+        const char* viewCommand;  ///< the View window's command that opens the dialog
     };
     static const Case cases[] = {
-        {"SearchTerms", " Search Terms", core::EditSearchTerms, true},
-        {"CrossReference", " Cross Reference", core::EditCrossReference, false},
+        {"SearchTerms", " Search Terms", core::EditSearchTerms, true, "A_SearchTerms"},
+        {"CrossReference", " Cross Reference", core::EditCrossReference, false, "A_CrossRef"},
     };
     const int view = 0;
     const int id = selectBranchOf(view, false);
@@ -365,7 +367,10 @@ TEST_F(NoteWindows, search_terms_and_cross_references_are_stored_without_blank_l
         }
         c.edit(*tables, *data, view, form.get());
         EXPECT_EQ(storedColumn(view, id, c.column), before);
-        c.edit(*tables, *data, view, form.get());
+        // OK through the View window's own command.
+        auto* viewWindow = qobject_cast<QWidget*>(ViewControl().GetViewWindow(view));
+        ASSERT_NE(viewWindow, nullptr);
+        ASSERT_TRUE(testsupport::TriggerAction(viewWindow, c.viewCommand));
         EXPECT_EQ(storedColumn(view, id, c.column), "Marram grass\r\nsea holly");
         EXPECT_TRUE(wordIndexed(view, "MARRAM"));
     }
