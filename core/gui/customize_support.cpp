@@ -1,11 +1,11 @@
 #include "core/gui/customize_support.h"
 
 #include "core/gui/key_filters.h"
+#include "core/gui/view_windows.h"
 #include "core/mask_helpers.h"
 
 #include "platform/ui/dialog_service.h"
 
-#include <QApplication>
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QKeyEvent>
@@ -13,21 +13,6 @@
 #include <QPalette>
 
 namespace core {
-
-QColor ColorOfCode(ColorCode code, const QWidget* w) {
-    if (code >= 0) return QColor(code & 0xFF, (code >> 8) & 0xFF, (code >> 16) & 0xFF);
-    const QPalette p = w ? w->palette() : QApplication::palette();
-    switch (unsigned(code) & 0xFFu) {
-    case 5:  // window background
-        return p.color(QPalette::Base);
-    case 8:  // window text
-        return p.color(QPalette::Text);
-    case 15:  // button face
-        return p.color(QPalette::Button);
-    default:
-        return p.color(QPalette::Window);
-    }
-}
 
 ColorCode CodeOfColor(const QColor& c) { return c.red() | (c.green() << 8) | (c.blue() << 16); }
 
@@ -49,9 +34,9 @@ FieldFont FieldFontOf(const QFont& font, ColorCode colour, const FieldFont& prev
 
 void PaintPanel(QWidget* panel, ColorCode background, const FieldFont& font) {
     QPalette p = panel->palette();
-    const QColor bg = ColorOfCode(background, panel);
+    const QColor bg = ViewColor(background, panel);
     for (QPalette::ColorRole role : {QPalette::Base, QPalette::Window, QPalette::Button}) p.setColor(role, bg);
-    const QColor fg = ColorOfCode(font.Color, panel);
+    const QColor fg = ViewColor(font.Color, panel);
     for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) p.setColor(role, fg);
     panel->setPalette(p);
     panel->setAutoFillBackground(true);
@@ -59,7 +44,7 @@ void PaintPanel(QWidget* panel, ColorCode background, const FieldFont& font) {
 }
 
 std::optional<ColorCode> ChooseColour(ColorCode code, QWidget* parent) {
-    QColorDialog dialog(ColorOfCode(code, parent), parent);
+    QColorDialog dialog(ViewColor(code, parent), parent);
     dialog.setObjectName(QStringLiteral("ColorDialog"));
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     if (ui::ExecModal(dialog) != QDialog::Accepted) return std::nullopt;

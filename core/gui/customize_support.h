@@ -14,10 +14,8 @@ class QWidget;
 namespace core {
 
 // Small pieces the customize dialogs share: colour codes and field fonts as Qt values,
-// the colour and font choosers, and the digits-only key filter of their number edits.
+// the colour and font choosers (colour codes become colours through ViewColor), and the digits-only key filter of their number edits.
 
-/// A colour code as a colour: RGB codes directly, system colours from the palette.
-QColor ColorOfCode(ColorCode code, const QWidget* widget = nullptr);
 /// An RGB colour code of a colour.
 ColorCode CodeOfColor(const QColor& colour);
 QFont FontOfField(const FieldFont& font);

@@ -18,8 +18,5 @@ namespace core {
 void LoadNoteText(QTextEdit* editor, const QString& stored);
 /// The editor's note in its stored form: RTF, or the empty text for an empty editor.
 QString NoteTextToStore(const QTextEdit* editor);
-/// The colour of a View colour value: an RGB value (red in the low byte) or a system
-/// colour (window background, window text, button face) of the widget's palette.
-QColor NoteColor(ColorCode code, const QWidget* widget);
 
 }  // namespace core

@@ -7,6 +7,7 @@
 #include "core/gui/form_helpers.h"
 #include "core/gui/main_form.h"
 #include "core/gui/rich_note.h"
+#include "core/gui/view_windows.h"
 #include "core/log.h"
 #include "core/main_data_mod.h"
 #include "core/settings_store.h"
@@ -172,7 +173,7 @@ void TTreeNoteForm::ShowBranchNotes(int view) {
         core::LoadNoteText(Note, note);
         setWindowTitle(ViewControl().GetViewName(view) + QStringLiteral(" Notes"));
         QPalette p = Note->palette();
-        p.setColor(QPalette::Base, core::NoteColor(ViewControl().GetNoteFormColor(view), Note));
+        p.setColor(QPalette::Base, core::ViewColor(ViewControl().GetNoteFormColor(view), Note));
         Note->setPalette(p);
         const QImage icon = ViewControl().GetViewSmallIcon(view);
         if (!icon.isNull()) setWindowIcon(QIcon(QPixmap::fromImage(icon)));
