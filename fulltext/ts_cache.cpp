@@ -200,7 +200,8 @@ TwbDictNode* TwbDictionary::AddWord(const QString& word, fulltext::CxData data) 
 void TwbDictionary::growIfDue() {
     const qint64 slotCount = HashSize();
     if (qint64(m_count) * 100 <= slotCount * GrowthPercent) return;
-    const qint64 grown = std::min<qint64>(slotCount * GrowthFactor / 100, MaxHashSize);
+    qint64 grown = std::min<qint64>(slotCount * GrowthFactor / 100, MaxHashSize);
+    if (OddGrowth && grown % 2 == 0) grown += grown < MaxHashSize ? 1 : -1;
     if (grown > slotCount) Resize(int(grown));
 }
 
@@ -452,6 +453,13 @@ void TtsCustomCache::relinkRawSets() {
 }
 
 void TtsCustomCache::CheckMemory(TtsEngine* engine) {
+    // While a build collects, its sets grow through a row of block sizes, and the blocks they
+    // leave behind pile up on the free lists, where only a set of the same size takes them
+    // again (at 290,000 records more than the sets themselves). Once the lists hold more
+    // than a quarter of the bytes in use they go back to the heap, which serves every size.
+    if (m_freeBytes > kFreeListSlack && m_freeBytes * 4 > m_bytesInUse && engine &&
+        engine->States().Contains(TEngineState::esCollect))
+        releaseFreeLists();
     if (m_memoryLimitBytes <= 0 || m_bytesInUse <= m_memoryLimitBytes || !engine) return;
     m_threshold += (m_access - m_threshold) / 2;
 
@@ -868,9 +876,11 @@ void TtsCustomCache::StateEntered(TtsBase* sender, TEngineState state) {
         // as many keys): the slot count keeps growing with them, so that a look-up walks a
         // few nodes, not a chain of ten or more cache misses.
         m_dict.MaxHashSize = kBuildMaxSlots;
+        m_dict.OddGrowth = true;
         m_dict.Resize(10000);
     } else if (state == TEngineState::esUpdate) {
         m_dict.MaxHashSize = 50000;
+        m_dict.OddGrowth = false;
         m_dict.Resize(5000);
     }
 }

@@ -134,6 +134,10 @@ public:
     int GrowthPercent = 300;  ///< grow when entries exceed slots × this / 100
     int GrowthFactor = 200;   ///< new slot count = slots × this / 100
     int MaxHashSize = 16380;  ///< growth stops here
+    /// Growth takes odd slot counts. The hash's low four bits come from the last character
+    /// alone, so keys ending alike (every word-pair key ends in '.') would share one slot in
+    /// sixteen under a slot count divisible by 16.
+    bool OddGrowth = false;
 
     /// The node of `word` (moved to the head of its chain), or null; remembers a miss.
     TwbDictNode* Lookup(QStringView word);
@@ -246,6 +250,8 @@ public:
     /// The dictionary's slot maximum while an index is built (the 50,000 of other states
     /// would leave chains of ten nodes and more on a large vocabulary).
     static constexpr int kBuildMaxSlots = 1 << 21;
+    /// Free-list bytes a collecting build keeps in any case.
+    static constexpr qint64 kFreeListSlack = 1000000;
 
     /// Kilobytes (the stored bytes divided by 1024).
     int MemoryLimit() const { return int(m_memoryLimitBytes / 1024); }

@@ -141,10 +141,11 @@ bool exportToTreeLine(const QString& folder, const QString& file) {
 // Starting the programs
 
 /// Runs TreeLine's own start with the file and reports once its event loop runs (the file
-/// read and the main window with its tree made and shown).
+/// read and the main window with its tree made and shown), with the number of rows at the
+/// first level of its tree view.
 const char* kTreeLineStarter = R"PY(
-import os, runpy, sys
-from PyQt5 import QtCore, QtWidgets
+import runpy, sys
+from PyQt5 import QtCore, QtGui, QtWidgets
 original = QtWidgets.QApplication.exec_
 def started(*args):
     def report():
@@ -152,12 +153,16 @@ def started(*args):
         for w in QtWidgets.QApplication.topLevelWidgets():
             for view in w.findChildren(QtWidgets.QTreeView):
                 if view.isVisible() and view.model() is not None:
-                    tops = max(tops, view.model().rowCount())
+                    tops = max(tops, view.model().rowCount(QtCore.QModelIndex()))
         sys.stderr.write('treeline: tree shown (%d branches at the first level)\n' % tops)
         sys.stderr.flush()
     QtCore.QTimer.singleShot(0, report)
-    return original(*args)
+    return original()
 QtWidgets.QApplication.exec_ = started
+# The offscreen platform has no clipboard contents; TreeLine reads them when it shows a file.
+empty = QtCore.QMimeData()
+clipboardData = QtGui.QClipboard.mimeData
+QtGui.QClipboard.mimeData = lambda self, *args: clipboardData(self, *args) or empty
 sys.argv = ['treeline'] + sys.argv[1:]
 sys.path.insert(0, '/usr/share/treeline')
 runpy.run_path('/usr/share/treeline/treeline.py', run_name='__main__')
@@ -188,6 +193,9 @@ double startOnce(const QString& program, const QStringList& arguments, const QBy
     env.insert(QStringLiteral("DOSSARA_PROGRAM_FOLDER"), dir.path());
     env.insert(QStringLiteral("DOSSARA_REPORT_TREE"), QStringLiteral("1"));
     env.insert(QStringLiteral("DOSSARA_SPLASH_PAUSE_MS"), QStringLiteral("0"));
+    // TreeLine's configuration folder exists, as for a user who ran it before (else its
+    // first start asks where to keep the configuration).
+    QDir(dir.path()).mkpath(QStringLiteral(".treeline-3.1"));
     QProcess process;
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);

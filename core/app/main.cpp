@@ -8,6 +8,7 @@
 #include "core/globals.h"
 #include "core/gui/confirm_dialogs.h"
 #include "core/gui/customize_hooks.h"
+#include "core/gui/rebuild_forms.h"
 #include "core/gui/explorer.h"
 #include "core/gui/global_update.h"
 #include "core/gui/last_resort.h"
@@ -95,6 +96,7 @@ int main(int argc, char** argv) {
                 ViewControl().FreeAllViews = {};
                 ViewControl().CreateViewComponents = {};
                 ViewControl().ApplyFieldRestructure = {};
+                core::Customize() = core::CustomizeHooks{};
             }
         } clearViewLayer;
         core::InstallExplorer(&mainForm);
@@ -102,6 +104,7 @@ int main(int argc, char** argv) {
         core::InstallViewListWindows(&mainForm);
         core::InstallGlobalUpdate(ViewControl(), viewTables, &data, &mainForm);
         core::InstallCustomizeLibraries(data);
+        core::Customize().FullRebuild = [&searchData, &mainForm] { core::RebuildDatabase(searchData, &mainForm); };
 
         TRecentFileList recent(&mainForm);
         recent.setObjectName(QStringLiteral("RecentFileList"));

@@ -26,7 +26,7 @@ struct CustomizeHooks {
     /// Gives the View window's field controls the design cursor again.
     std::function<void(int view)> SetDesignCursors;
     /// Floats a docked View window for customizing; true when it was docked. Unset: the
-    /// window is taken as floating.
+    /// View window floats and docks itself (its own ViewWindows).
     std::function<bool(int view)> FloatViewWindow;
     /// Docks the View window again after customizing (it was docked before).
     std::function<void(int view)> DockViewWindow;

@@ -326,9 +326,14 @@ bool TExplorer::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-QIcon TExplorer::viewIcon(int view) const {
+QIcon TExplorer::viewIcon(int view) {
+    // One icon per View, shared by its nodes (made afresh with every load of the tree,
+    // which follows any change of the Views).
+    if (const auto it = m_icons.constFind(view); it != m_icons.cend()) return *it;
     const QImage image = ViewControl().GetViewSmallIcon(view);
-    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+    const QIcon icon = image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+    m_icons.insert(view, icon);
+    return icon;
 }
 
 QTreeWidgetItem* TExplorer::makeNode(int id, const QString& name, int nodeType) {
@@ -369,7 +374,10 @@ void TExplorer::fillChildren(QTreeWidgetItem* node) {
     {
         TtsTable& h = *m_data->Hierarchy;
         db::ReadSnapshot snapshot(h);
-        IndexSwitch index(h, QStringLiteral("ParentNodeID;NodeName"));
+        // Ordered on ParentNodeID alone: Hierarchy.DB has no index on it, so every batch the
+        // cursor reads is a scan of the table, and a one-field order needs the fewest (the
+        // tree view sorts the titles itself).
+        IndexSwitch index(h, QStringLiteral("ParentNodeID"));
         h.SetRange({parentID}, {parentID});
         db::Field* id = h.FieldByName(QStringLiteral("NodeID"));
         db::Field* name = h.FieldByName(QStringLiteral("NodeName"));
@@ -411,6 +419,7 @@ void TExplorer::ClearTree() {
 void TExplorer::LoadTree(int id, bool tellViews) {
     QTreeWidgetItem* selected = nullptr;
     clearClipboard();
+    m_icons.clear();
     {
         m_loading = true;
         struct Clear {

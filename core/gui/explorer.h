@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
+#include <QIcon>
 #include <QPointer>
 #include <QSet>
 #include <QTreeWidget>
@@ -119,7 +121,7 @@ private:
     /// Rereads the children of a node that were read before (after a copy below it).
     void refillChildren(QTreeWidgetItem* node);
     bool unsavedChanges() const;
-    QIcon viewIcon(int view) const;
+    QIcon viewIcon(int view);
     void expandAllBelow(QTreeWidgetItem* node, bool expand);
     /// Opens the popup menu on the node at a viewport position: the node becomes the
     /// selected node and the popup branch; Paste and Move to root are enabled for it.
@@ -145,6 +147,7 @@ private:
     bool m_clipboardCut = false;
     int m_popupID = 0;          ///< NodeID of the popup branch, 0 none
     QSize m_floatingSize{260, 480};
+    QHash<int, QIcon> m_icons;  ///< the small icon of each View index
 };
 
 /// The "Create New Branch" dialog: the title of a new branch and its View.

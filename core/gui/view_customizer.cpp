@@ -10,6 +10,7 @@
 #include "core/gui/main_form.h"
 #include "core/gui/view_form.h"
 #include "core/gui/view_properties.h"
+#include "core/gui/view_windows.h"
 #include "core/product_tables.h"
 #include "core/view_control.h"
 #include "core/view_tables.h"
@@ -81,6 +82,12 @@ ViewCustomizer::~ViewCustomizer() {
     }
 }
 
+TMainForm* ViewCustomizer::mainForm() const {
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* main = qobject_cast<TMainForm*>(top)) return main;
+    return nullptr;
+}
+
 QWidget* ViewCustomizer::fieldArea() const {
     return m_window ? m_window->findChild<QWidget*>(QStringLiteral("FieldArea")) : nullptr;
 }
@@ -105,7 +112,21 @@ void ViewCustomizer::FormPU_CustomizeClick() {
     m_customizing = true;
     Globals().CustomizeMode = true;
     m_viewName = m_views.GetViewName(m_view);
-    m_wasDocked = Customize().FloatViewWindow ? Customize().FloatViewWindow(m_view) : false;
+    // No docking while designing: a docked window floats (at the larger of its own and its
+    // stored size) and is centred; its page is remembered for docking it again.
+    m_pageIndex = -1;
+    if (Customize().FloatViewWindow) {
+        m_wasDocked = Customize().FloatViewWindow(m_view);
+    } else {
+        ViewWindows& windows = m_window->Windows();
+        m_wasDocked = false;
+        if (windows.IsViewDocked(m_view)) {
+            if (TMainForm* main = mainForm()) m_pageIndex = main->GetViewPageIndex(m_view);
+            const ViewRect stored = m_views.GetViewPosition(m_view);
+            m_wasDocked = windows.UndockViewWindow(m_view, std::max(m_window->height(), stored.Height),
+                                                   std::max(m_window->width(), stored.Width));
+        }
+    }
     if (m_wasDocked) CenterOnScreen(m_window);
     if (QWidget* hider = m_window->findChild<QWidget*>(QStringLiteral("HiderPanel"))) {
         m_hiderVisible = hider->isVisible();
@@ -411,7 +432,14 @@ void ViewCustomizer::EndCustomize(bool keep) {
         if (action) action->setEnabled(enabled);
     m_toolbarEnabled.clear();
     if (QWidget* hider = m_window->findChild<QWidget*>(QStringLiteral("HiderPanel"))) hider->setVisible(m_hiderVisible);
-    if (m_wasDocked && Customize().DockViewWindow) Customize().DockViewWindow(m_view);
+    if (m_wasDocked) {
+        if (Customize().DockViewWindow) {
+            Customize().DockViewWindow(m_view);
+        } else {
+            m_window->Windows().DockViewWindow(m_view);
+            if (TMainForm* main = mainForm()) main->SetViewPageIndex(m_view, m_pageIndex);
+        }
+    }
     m_views.SetRecordModified(m_view, false);
     m_views.SetNoteModified(m_view, false);
     m_tables.FillViewFields(m_view, true);

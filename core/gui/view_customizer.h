@@ -11,6 +11,7 @@
 class QAction;
 class QMenu;
 class QWidget;
+class TMainForm;
 class TViewBaseForm;
 class TViewControl;
 
@@ -74,6 +75,7 @@ private:
     void installHooks();
     void finishDrag();
     QWidget* fieldArea() const;
+    TMainForm* mainForm() const;
     int fieldOf(const QWidget* control) const;
     bool isFieldControl(const QObject* o) const;
 
@@ -86,6 +88,7 @@ private:
     QString m_viewName;
     bool m_hiderVisible = true;
     bool m_wasDocked = false;
+    int m_pageIndex = -1;  ///< the docked window's page before customizing
     std::vector<std::pair<QPointer<QAction>, bool>> m_toolbarEnabled;
     bool m_ownAction = false;
     QPointer<QWidget> m_menuControl;   ///< the control the pop-up menu was opened for

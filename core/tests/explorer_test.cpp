@@ -311,7 +311,12 @@ TEST_F(ExplorerTest, adding_renaming_and_deleting_branches_write_hierarchy_and_v
     // title is refused and the old title comes back.
     QTreeWidgetItem* child = itemOf(childID);
     ASSERT_NE(child, nullptr);
-    answers.ExpectModal<TWarner>([](TWarner& d) { d.reject(); });
+    answers.ExpectModal<TWarner>([](TWarner& d) {
+        EXPECT_EQ(d.findChild<QPlainTextEdit*>("MsgMemo")->toPlainText(),
+                  "A branch title can be a maximum of 100 characters long. The title you have entered is 120 "
+                  "characters, and will be truncated.");
+        d.reject();
+    });
     child->setText(0, QString(120, 'x'));
     ASSERT_TRUE(testsupport::WaitFor([&] { return answers.Pending() == 0; }));
     EXPECT_EQ(hierarchyRows(sample).at(childID).name, QString(100, 'x'));

@@ -236,6 +236,17 @@ TEST_F(NoteWindows, tree_notes_follow_the_selection_and_save_or_cancel_the_chang
     EXPECT_EQ(notes->windowTitle(), ViewControl().GetViewName(otherView) + " Notes");
     EXPECT_EQ(normalised(notes->Note->toPlainText()),
               normalised(storedColumn(otherView, other->data(0, TExplorer::kNodeIDRole).toInt(), "Note")));
+    // While the View has a note window of its own, that window owns the note: the tree
+    // notes show it read-only.
+    QObject ownNoteWindow;
+    ViewControl().ViewDefs[size_t(otherView)].NoteWindow = &ownNoteWindow;
+    tree()->setCurrentItem(before);
+    tree()->setCurrentItem(other);
+    EXPECT_TRUE(notes->Note->isReadOnly());
+    ViewControl().ViewDefs[size_t(otherView)].NoteWindow = nullptr;
+    tree()->setCurrentItem(before);
+    EXPECT_FALSE(notes->Note->isReadOnly());
+
     notes->ShowBranchNotes(-1);
     EXPECT_EQ(notes->windowTitle(), "Notes");
     EXPECT_TRUE(notes->Note->toPlainText().isEmpty());

@@ -5,7 +5,9 @@
 #include "core/gui/customize_toolbar.h"
 #include "core/gui/customize_warn.h"
 #include "core/gui/field_properties.h"
+#include "core/gui/main_form.h"
 #include "core/gui/view_form.h"
+#include "core/gui/view_windows.h"
 #include "core/tests/sample_database.h"
 
 #include "testsupport/dialog_answerer.h"
@@ -20,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+#include <QTabWidget>
 #include <QToolButton>
 
 namespace {
@@ -252,6 +255,32 @@ TEST_F(ViewCustomizeTest, the_toolbox_field_menu_lists_visible_fields_and_follow
     EXPECT_TRUE(items[0]->icon().isNull());
     EXPECT_TRUE(FindControl<QWidget>(form, Name("FE_", 1))->isVisible());
     c->EndCustomize(false);
+}
+
+TEST_F(ViewCustomizeTest, a_docked_view_floats_while_customised_and_docks_again_on_its_page) {
+    auto main = std::make_unique<TMainForm>();
+    auto windows = std::make_unique<core::ViewWindows>(views, *tables, main.get(), module.get());
+    for (int view : {0, 1}) {
+        views.ViewDefs[size_t(view)].DockViewOnShow = true;
+        windows->ShowViewWindow(view);
+    }
+    auto* window = qobject_cast<TViewBaseForm*>(views.ViewDefs[0].ViewWindow.data());
+    ASSERT_TRUE(window);
+    const int page = main->GetViewPageIndex(0);
+    ASSERT_GE(page, 0);
+    auto* c = window->findChild<core::ViewCustomizer*>("ViewCustomizer");
+    c->FormPU_CustomizeClick();
+    ASSERT_TRUE(c->Customizing());
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_LT(main->GetViewPageIndex(0), 0);
+    c->EndCustomize(false);
+    EXPECT_FALSE(window->isWindow());
+    EXPECT_EQ(main->GetViewPageIndex(0), page);
+    for (TViewDef& v : views.ViewDefs)
+        if (auto* w = dynamic_cast<core::ViewWindowLink*>(v.ViewWindow.data())) w->CloseWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    windows.reset();
+    main.reset();
 }
 
 }  // namespace

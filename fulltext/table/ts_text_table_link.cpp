@@ -5,6 +5,7 @@
 #include "fulltext/ts_engine.h"
 #include "fulltext/errors.h"
 
+#include "platform/richtext/plain_lines.h"
 #include "platform/base/assert.h"
 #include "platform/base/scope_exit.h"
 #include "platform/db/db_error.h"
@@ -222,13 +223,28 @@ void TtsTextDataSetLink::RestorePosition() {
     }
 }
 
+namespace {
+
+/// Hands a text field's value to the engine. A memo written by the note editors holds rich
+/// text: its words are those of the text, line by line, never the control words and font
+/// names around them.
+void parseText(TtsEngine* engine, QStringView text) {
+    if (text.startsWith(QLatin1String("{\\rtf"))) {
+        for (const QString& line : richtext::RtfToPlainLines(text.toUtf8())) engine->ParseString(line);
+        return;
+    }
+    engine->ParseString(text);
+}
+
+}  // namespace
+
 void TtsTextDataSetLink::processField(TtsEngine* engine, db::Field* field) {
     if (field->IsNull()) return;
     switch (field->DataType()) {
     case db::FieldType::ftString:
     case db::FieldType::ftMemo:
     case db::FieldType::ftFmtMemo:
-        engine->ParseString(field->AsString());
+        parseText(engine, field->AsString());
         break;
     case db::FieldType::ftBlob:
     case db::FieldType::ftGraphic:
@@ -284,7 +300,7 @@ bool TtsTextDataSetLink::ProcessRecordDirect(int n, TtsEngine* engine, bool& exi
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         engine->ClearPrevious();
         if (!allFields && !m_subFieldNames.contains(m_fields[i]->FieldName(), Qt::CaseInsensitive)) continue;
-        if (!m_reader->IsNull(int(i))) engine->ParseString(m_reader->Text(int(i)));
+        if (!m_reader->IsNull(int(i))) parseText(engine, m_reader->Text(int(i)));
         if (engine->WordsDone() || engine->States().Contains(TEngineState::esHalt)) break;
     }
     ++m_counter;

@@ -140,6 +140,20 @@ TEST_F(WordCache, the_dictionary_is_case_sensitive_and_grows_by_doubling_up_to_i
     EXPECT_EQ(d.Lookup(u"W1"), nullptr);
 }
 
+TEST_F(WordCache, odd_growth_spreads_keys_that_end_alike_over_every_slot) {
+    // Word-pair keys all end in '.': under 160 slots they would use one slot in sixteen.
+    TwbDictionary d(10);
+    d.OddGrowth = true;
+    d.MaxHashSize = 1000;
+    for (int i = 0; i < 400; ++i) d.AddWord(QStringLiteral(".W%1.X%2.").arg(i).arg(i * 7), i);
+    EXPECT_EQ(d.HashSize(), 175);  // 10, 21, 43, 87, 175
+    std::set<std::uint32_t> used;
+    for (int i = 0; i < 400; ++i)
+        used.insert(TwbDictionary::ElfHash(QStringLiteral(".W%1.X%2.").arg(i).arg(i * 7), std::uint32_t(d.HashSize())));
+    EXPECT_GT(used.size(), 100u);
+    for (int i = 0; i < 400; ++i) ASSERT_NE(d.Lookup(QStringLiteral(".W%1.X%2.").arg(i).arg(i * 7)), nullptr) << i;
+}
+
 TEST_F(WordCache, look_ups_tell_apart_words_of_equal_hash_and_length_short_or_long) {
     // Raising one character by 1 and lowering the next by 16 keeps the ELF hash: each pair
     // has one hash and one length, around the length up to which nodes keep their names.
@@ -242,6 +256,30 @@ TEST_F(WordCache, blocks_are_rounded_to_sixteen_bytes_and_recycled_by_size) {
     cache.FreeBlock(c);
     EXPECT_EQ(cache.Statistics().freeListBytes, 0);
     EXPECT_EQ(cache.Statistics().bytesInUse, 0);
+}
+
+TEST_F(WordCache, a_collecting_build_gives_the_blocks_its_growing_sets_left_back_to_the_heap) {
+    cache.SetMemoryLimit(200000);  // nothing compresses: only the free lists are looked at
+    text.SetRange(1, 4000);
+    engine.SetSegmentSize(0);
+    engine.SetState({TEngineState::esMake, TEngineState::esCollect});
+    // 20,000 words in 60 records each: every set grows through several block sizes and leaves
+    // the smaller blocks behind (some 5 MB of them in all).
+    qint64 mostFree = 0;
+    for (int record = 0; record < 4000; ++record) {
+        const int stamp = cache.AccessCounter();
+        for (int k = 0; k < 300; ++k) {
+            const int word = (record * 300 + k) % 20000;
+            cache.CollectMember(QStringLiteral("w%1").arg(word), stamp, record, &engine);
+        }
+        const fulltext::CacheStatistics st = cache.Statistics();
+        EXPECT_LE(st.freeListBytes, std::max<qint64>(TtsCustomCache::kFreeListSlack, st.bytesInUse / 4) + 4096)
+            << "record " << record;
+        mostFree = std::max<qint64>(mostFree, st.freeListBytes);
+    }
+    EXPECT_GT(mostFree, 0);  // blocks are still recycled between releases
+    EXPECT_EQ(cache.EntryCount(), 20000);
+    engine.SetState({});
 }
 
 TEST_F(WordCache, while_a_build_collects_the_limit_grows_instead_of_writing) {

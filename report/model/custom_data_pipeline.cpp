@@ -79,7 +79,73 @@ int CompareLinkValues(const QVariant& aDetail, const QVariant& aMaster) {
 
 }  // namespace report
 
-TppCustomDataPipeline::TppCustomDataPipeline(TComponent* AOwner) : TppDataPipeline(AOwner) { SetOrderedChildren(true); }
+namespace report {
+
+void PipelineTraversal::OpenTraversal() {
+    if (!m_pipeline.GetActive()) m_pipeline.Open();
+    First();
+}
+
+void PipelineTraversal::CloseTraversal() {
+    m_pipeline.Close();
+    m_pastEnd = true;
+}
+
+void PipelineTraversal::First() {
+    m_pipeline.First();
+    m_recordNo = 0;
+    m_pastEnd = m_pipeline.GetEOF();
+    m_movedIntoEnd = false;
+}
+
+void PipelineTraversal::Next() {
+    if (m_pastEnd) return;
+    const TppBookmark before = m_pipeline.GetBookmark();
+    m_pipeline.Next();
+    ++m_recordNo;
+    if (m_pipeline.GetEOF()) {
+        m_pastEnd = true;
+        m_movedIntoEnd = m_pipeline.GetBookmark() != before;
+    }
+}
+
+void PipelineTraversal::Prior() {
+    if (m_pastEnd) {
+        if (m_recordNo == 0) return;  // no records at all
+        m_pastEnd = false;
+        --m_recordNo;
+        // Back onto the range's last record: the source moved onto a record outside the
+        // range (a count, the next master's details), or stayed on its last record.
+        if (m_movedIntoEnd) m_pipeline.Prior();
+        return;
+    }
+    if (m_recordNo == 0) return;
+    m_pipeline.Prior();
+    --m_recordNo;
+}
+
+int PipelineTraversal::Bookmark() const {
+    if (!m_pastEnd) rememberRecord(m_recordNo);
+    return m_recordNo;
+}
+
+void PipelineTraversal::GotoBookmark(int aBookmark) {
+    if (aBookmark >= 0 && restoreRecord(aBookmark)) {
+        m_recordNo = aBookmark;
+        m_pastEnd = false;
+        m_movedIntoEnd = false;
+        return;
+    }
+    First();
+    while (m_recordNo < aBookmark && !m_pastEnd) Next();
+}
+
+}  // namespace report
+
+TppCustomDataPipeline::TppCustomDataPipeline(TComponent* AOwner)
+    : TppDataPipeline(AOwner), report::PipelineTraversal(static_cast<TppDataPipeline&>(*this)) {
+    SetOrderedChildren(true);
+}
 
 TppCustomDataPipeline::~TppCustomDataPipeline() {
     SetComponentState(csDestroying, true);

@@ -2,6 +2,7 @@
 
 #include "report/model/data_pipeline.h"
 #include "report/model/pipeline_field.h"
+#include "report/model/record_traversal.h"
 
 #include <QPointer>
 #include <QString>
@@ -10,6 +11,44 @@
 
 #include <utility>
 #include <vector>
+
+namespace report {
+
+/// The page engine's walk over a pipeline (RecordTraversal): the pipeline's First and Next
+/// within its range, a position "past the end" once Next reached the end of the range, and
+/// Prior from there back onto the range's last record. The bookmark is the record's number
+/// in the walk (from 0); going back to one replays the walk from the first record unless
+/// the pipeline can go there directly (restoreRecord).
+class PipelineTraversal : public RecordTraversal {
+public:
+    explicit PipelineTraversal(TppDataPipeline& aPipeline) : m_pipeline(aPipeline) {}
+
+    void OpenTraversal() override;
+    void CloseTraversal() override;
+    bool AtEnd() const override { return m_pastEnd; }
+    void First() override;
+    void Next() override;
+    void Prior() override;
+    int Bookmark() const override;
+    void GotoBookmark(int aBookmark) override;
+
+protected:
+    /// Called when the engine keeps the position of record aRecordNo (the current one).
+    virtual void rememberRecord(int aRecordNo) const { Q_UNUSED(aRecordNo); }
+    /// Goes straight to record aRecordNo kept before; False when it cannot.
+    virtual bool restoreRecord(int aRecordNo) {
+        Q_UNUSED(aRecordNo);
+        return false;
+    }
+
+private:
+    TppDataPipeline& m_pipeline;
+    int m_recordNo = 0;
+    bool m_pastEnd = true;
+    bool m_movedIntoEnd = false;  ///< the Next that reached the end moved the record source
+};
+
+}  // namespace report
 
 /// A pipeline with field objects and master/detail links: the base of every concrete
 /// pipeline.
@@ -26,11 +65,17 @@
 /// its source on the link fields (SeekDetailRecords), the first matching record is found by
 /// that seek; otherwise by scanning from the current record, which costs one or two moves
 /// when the masters are walked in the detail's order and the whole distance otherwise.
-class TppCustomDataPipeline : public TppDataPipeline {
+class TppCustomDataPipeline : public TppDataPipeline, public report::PipelineTraversal {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TppCustomDataPipeline(TComponent* AOwner = nullptr);
     ~TppCustomDataPipeline() override;
+
+    // The pipeline's own moves; the engine's walk goes through report::PipelineTraversal.
+    using TppDataPipeline::First;
+    using TppDataPipeline::Next;
+    using TppDataPipeline::Prior;
+    using TppDataPipeline::GotoBookmark;
 
     bool GetAutoCreateFields() const override { return m_autoCreateFields; }
     void SetAutoCreateFields(bool aValue) override;

@@ -159,6 +159,7 @@ void TppDBPipeline::OpenDataSet() {
 }
 
 void TppDBPipeline::CloseDataSet() {
+    m_walkRows.clear();
     for (TppBookmark b : m_bookmarkList) FreeBookmark(b);
     m_bookmarkList.clear();
     if (m_closeDataSource && DataSet() && DataSet()->Active()) {
@@ -554,6 +555,23 @@ void TppDBPipeline::ResetCache(int aPageNo) {
         release(it->second);
         it = m_localCache.erase(it);
     }
+}
+
+// ---- the engine's walk ----
+
+void TppDBPipeline::rememberRecord(int aRecordNo) const {
+    if (const TppBookmark b = GetBookmark()) m_walkRows[aRecordNo] = b;
+}
+
+bool TppDBPipeline::restoreRecord(int aRecordNo) {
+    auto it = m_walkRows.find(aRecordNo);
+    db::Table* t = DataSet();
+    if (it == m_walkRows.end() || !t || !t->Active() || !t->BookmarkValid(db::Bookmark{it->second})) return false;
+    t->GotoBookmark(db::Bookmark{it->second});
+    setTraversalCount(aRecordNo);
+    UpdateState();
+    RecordPositionChange();
+    return true;
 }
 
 // ---- streaming ----

@@ -110,6 +110,10 @@ public:
     /// Maps a table field type to the report's data type.
     static TppDataType ppFieldTypeToDataType(int aFieldType);
 
+protected:
+    void rememberRecord(int aRecordNo) const override;
+    bool restoreRecord(int aRecordNo) override;
+
 private:
     db::Field* selectDataSetField(const QString& aName) const;
     void linkDataSource();
@@ -132,7 +136,8 @@ private:
     bool m_refreshAfterPost = false;
     std::vector<TppBookmark> m_bookmarkList;
     QString m_dataSourceName;                ///< read from a stream, resolved in Loaded
-    std::map<int, QByteArray> m_localCache;  ///< records of a pipeline no cache stream is bound to
+    std::map<int, QByteArray> m_localCache;
+    mutable std::map<int, TppBookmark> m_walkRows;  ///< row of each record the engine kept  ///< records of a pipeline no cache stream is bound to
 };
 
 /// The same pipeline under the database engine's name.

@@ -166,8 +166,22 @@ void TppEngine::requestPage(int aPageNo, bool aWanted) {
 
 // Pages --------------------------------------------------------------------------------------
 
-int TppEngine::GetPageNo() const { return AbsolutePageNo(); }
-int TppEngine::GetPageCount() const { return AbsolutePageCount(); }
+int TppEngine::GetPageNo() const {
+    const TppGroup* g = Report()->ResetPageNoGroup();
+    // Pages before the group's first instance (a title page) keep their absolute numbers.
+    if (!g || !Busy() || AbsolutePageNo() < g->FirstPageNo()) return AbsolutePageNo();
+    return AbsolutePageNo() - g->FirstPageNo() + 1;
+}
+
+int TppEngine::GetPageCount() const {
+    const TppGroup* g = Report()->ResetPageNoGroup();
+    if (!g || !Busy() || AbsolutePageNo() < g->FirstPageNo()) return AbsolutePageCount();
+    if (m_pageCountKnown) {
+        const int cached = g->CachedPageCount(AbsolutePageNo());
+        if (cached > 0) return std::max(cached, GetPageNo());
+    }
+    return std::max(g->PageCount(), GetPageNo());
+}
 
 int TppEngine::PageBottom() const {
     const TppPageDef* def = Report()->PageDef();
@@ -268,6 +282,8 @@ void TppEngine::generateNextPage(bool aWanted) {
         }
     }
     printHeaders();
+    m_columnTop = m_y;
+    enterColumn(1);
     for (int g = 0; g < r->GroupCount() && m_stage == stBody; ++g) {
         TppGroup* group = r->Groups(g);
         const bool inProgress = !(m_headersPending & (1u << g)) && !(m_dataFinished && !m_footersPending);
@@ -282,7 +298,7 @@ void TppEngine::generateNextPage(bool aWanted) {
             TppGroup* group = r->Groups(g);
             group->DoBeforeFooter();
             if (!printBand(group->FooterBand()) && bodyHasContent()) {
-                endPage();
+                if (breakColumnOrPage()) continue;
                 return;
             }
             group->UpdateLastPage();
@@ -307,11 +323,16 @@ void TppEngine::generateNextPage(bool aWanted) {
                 endPage();
                 return;
             }
+            if (bodyHasContent() && r->Columns() > 1 &&
+                (group->NewColumn() || m_pageBottom - m_y < group->mmNewColumnThreshold())) {
+                if (breakColumnOrPage()) continue;
+                return;
+            }
             group->DoBeforeGroupBreak();
             group->DoBeforeHeader();
             group->SetFirstPageNo(AbsolutePageNo());
             if (!printBand(group->HeaderBand()) && bodyHasContent()) {
-                endPage();
+                if (breakColumnOrPage()) continue;
                 return;
             }
             m_headersPending &= ~(1u << g);
@@ -323,7 +344,7 @@ void TppEngine::generateNextPage(bool aWanted) {
         }
         auto* detail = qobject_cast<TppDetailBand*>(r->GetBand(TppBandType::btDetail));
         if (detail && !printBand(detail) && bodyHasContent()) {
-            endPage();
+            if (breakColumnOrPage()) continue;
             return;
         }
         ++m_detailPrints;
@@ -331,7 +352,13 @@ void TppEngine::generateNextPage(bool aWanted) {
         m_detailPrints = 0;
         advanceRecord();
     }
+    if (m_stage == stSummary && !m_pageEnded && r->Columns() > 1 && m_column > 1) {
+        endPage();  // the summary starts at the left margin of a new page
+        return;
+    }
     if (m_stage == stSummary && !m_pageEnded) {
+        m_left = def->mmMarginLeft();
+        m_right = def->mmWidth() - def->mmMarginRight();
         for (TppBand* b : bandsOf(int(TppBandType::btSummary))) {
             auto* summary = qobject_cast<TppSummaryBand*>(b);
             if (summary && summary->NewPage() && summary->Visible() && !m_summaryNewPageDone && bodyHasContent()) {
@@ -394,12 +421,76 @@ void TppEngine::computeRecord() {
     ppSendEventNotify(this, this, report::ciEnginePipelinesTraversed, nullptr);
 }
 
-void TppEngine::endPage() {
-    m_pageEnded = true;
+int TppEngine::columnLeft(int aColumn) const {
+    const TppCustomReport* r = Report();
+    const TppPageDef* def = r->PageDef();
+    const QStringList positions = r->mmColumnPositions();
+    if (positions.isEmpty()) return def->mmMarginLeft() + (aColumn - 1) * r->mmColumnWidth();
+    if (aColumn > positions.size()) throw EDataError(report::MessageText(43, {QString::number(aColumn)}));
+    bool ok = false;
+    const int left = positions.at(aColumn - 1).trimmed().toInt(&ok);
+    if (!ok) throw EDataError(report::MessageText(42, {QString::number(aColumn)}));
+    return left;
+}
+
+bool TppEngine::columnFits(int aColumn) const {
+    const TppCustomReport* r = Report();
+    const TppPageDef* def = r->PageDef();
+    const int limit = def->mmWidth() - def->mmMarginRight();
+    const int left = columnLeft(aColumn);
+    return r->mmColumnPositions().isEmpty() ? left + r->mmColumnWidth() <= limit : left <= limit;
+}
+
+void TppEngine::enterColumn(int aColumn) {
     TppCustomReport* r = Report();
+    const TppPageDef* def = r->PageDef();
+    m_column = aColumn;
+    m_y = m_columnTop;
+    if (r->Columns() > 1) {
+        m_left = columnLeft(aColumn);
+        m_right = m_left + r->mmColumnWidth();
+        r->DoStartColumn();
+    } else {
+        m_left = def->mmMarginLeft();
+        m_right = def->mmWidth() - def->mmMarginRight();
+    }
+    for (TppBand* b : bandsOf(int(TppBandType::btColumnHeader))) printBand(b);
+    m_bodyTop = m_y;
+}
+
+void TppEngine::printColumnFooters() {
     for (TppBand* b : bandsOf(int(TppBandType::btColumnFooter)))
         if (auto* band = qobject_cast<TppCustomBand*>(b))
             band->GenerateBand(m_left, m_pageBottom, m_right, m_pageBottom + b->mmHeight(), m_target);
+    if (Report()->Columns() > 1) Report()->DoEndColumn();
+}
+
+bool TppEngine::nextColumn() {
+    TppCustomReport* r = Report();
+    if (r->Columns() <= 1 || m_column >= r->Columns()) return false;
+    if (r->mmColumnPositions().isEmpty() || m_column < r->mmColumnPositions().size()) {
+        if (!columnFits(m_column + 1)) return false;
+    } else {
+        columnLeft(m_column + 1);  // no position for the next column: text 43
+    }
+    printColumnFooters();
+    enterColumn(m_column + 1);
+    return true;
+}
+
+bool TppEngine::breakColumnOrPage() {
+    if (nextColumn()) return true;
+    endPage();
+    return false;
+}
+
+void TppEngine::endPage() {
+    m_pageEnded = true;
+    TppCustomReport* r = Report();
+    const TppPageDef* def = r->PageDef();
+    printColumnFooters();
+    m_left = def->mmMarginLeft();
+    m_right = def->mmWidth() - def->mmMarginRight();
     printFooters();
     CallHook(OnEndPage);  // the report fires OnEndPage and checks its page limit
     if (m_pageLimitHit) m_stage = stComplete;

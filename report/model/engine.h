@@ -25,8 +25,10 @@ class RecordTraversal;
 /// page cache, so any page can be generated again from the end of the page before it, in
 /// any order, and comes out the same as in a straight run.
 ///
-/// Limits of this engine: one column; no keep-together moves; stretching components are
-/// placed at their design height.
+/// Columns: bands that print in a column (group bands, details, column headers and footers)
+/// fill the report's columns left to right, each from the top of the body; the others span
+/// the page. Limits of this engine: no keep-together moves; stretching components are placed
+/// at their design height.
 class TppEngine : public TppCustomEngine {
     Q_OBJECT
 public:
@@ -73,6 +75,17 @@ private:
     bool pipelineAtEnd() const;
     void writePageProperties();
     bool bodyHasContent() const { return m_y > m_bodyTop; }
+    /// Left edge of column n (from 1); raises text 43 when ColumnPositions has no entry.
+    int columnLeft(int aColumn) const;
+    bool columnFits(int aColumn) const;
+    /// Puts the body area in column n and prints the column headers there.
+    void enterColumn(int aColumn);
+    /// Ends the current column; answers false when no further column fits on this page.
+    bool nextColumn();
+    void printColumnFooters();
+    /// Moves on after a band that did not fit: the next column, else a new page. Answers
+    /// true when the band may be tried again on this page.
+    bool breakColumnOrPage();
     std::vector<TppBand*> bandsOf(int aBandType) const;
     bool pageStyleSelected(const TppPageStyle* aStyle) const;
 
@@ -95,5 +108,7 @@ private:
     TppPage* m_target = nullptr;  ///< the page when wanted, else null (layout only)
     int m_left = 0, m_right = 0, m_y = 0, m_bodyTop = 0, m_pageBottom = 0;
     bool m_pageEnded = false;
+    int m_column = 1;
+    int m_columnTop = 0;
     bool m_pageLimitHit = false;
 };

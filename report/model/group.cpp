@@ -416,6 +416,16 @@ void TppGroup::UpdateLastPage() {
 
 // Cache ---------------------------------------------------------------------------------------
 
+int TppGroup::CachedPageCount(int aPageNo) const {
+    QByteArray record;
+    if (!ReadCacheRecord(aPageNo, record)) return -1;
+    QDataStream in(record);
+    in.setByteOrder(QDataStream::LittleEndian);
+    qint32 first, last;
+    in >> first >> last;
+    return last - first + 1;
+}
+
 QByteArray TppGroup::cacheRecord() const {
     QByteArray r;
     QDataStream out(&r, QIODevice::WriteOnly);

@@ -118,6 +118,9 @@ public:
     bool FirstPage() const;
     int PageNo() const;
     int PageCount() const { return m_lastPageNo - m_firstPageNo + 1; }
+    /// The page count of the group instance saved in the page cache for that page (known
+    /// once the instance has ended); -1 when the page is not cached.
+    int CachedPageCount(int aPageNo) const;
     TppCacheManager* CacheManager() const { return m_cacheManager.get(); }
     TppPage* SnapshotPage() const { return m_snapshotPage.get(); }
 

@@ -24,6 +24,8 @@ QString DumpPage(const TppPage& aPage, bool aCountKnown) {
     QString out = QStringLiteral("Page %1 of %2\n")
                       .arg(aPage.AbsolutePageNo())
                       .arg(aCountKnown ? QString::number(aPage.AbsolutePageCount()) : QStringLiteral("?"));
+    if (aPage.PageNo() != aPage.AbsolutePageNo())
+        out.insert(out.size() - 1, QStringLiteral(", numbered %1 of %2").arg(aPage.PageNo()).arg(aPage.PageCount()));
     for (int i = 0; i < aPage.GetDrawCommandCount(); ++i) {
         const TppDrawCommand* c = aPage.GetDrawCommand(i);
         QString line;

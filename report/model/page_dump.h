@@ -8,6 +8,7 @@ namespace report {
 
 /// The canonical text of a page, the fixture format of the engine's tests and the output of
 /// the page-dump tool: a line "Page <absolute no> of <count>" (count "?" while unknown),
+/// followed by ", numbered <no> of <count>" when page numbers restart within a group,
 /// then one line per draw command in drawing order, positions in mm-thousandths:
 ///
 ///     Text 6350 6350 50800 4233 "Customers" Arial 10 B

@@ -1113,3 +1113,42 @@ TEST_F(IndexUpdate, a_batch_of_the_indexed_table_gives_its_pending_count_back_on
     EXPECT_EQ(x->wordsLink.PendingChanges(), 0);
     ExpectIndexMatchesRecords(1);
 }
+
+TEST_F(IndexUpdate, a_rich_text_memo_is_indexed_by_its_words_never_by_its_control_words) {
+    // A note saved by the note editors: its font table and control words are not text.
+    const QString note = QStringLiteral(
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Liberation Sans;}}\\pard\\f0\\fs20 Quillwort beside "
+        "the pond\\par\\b Bladderwrack\\b0  on the shore\\par}");
+    CreateRecords(40, 5, 2);
+    {
+        db::Table t;
+        t.SetDatabaseName(Path());
+        t.SetTableName(QStringLiteral("Notes.DB"));
+        t.Open();
+        ASSERT_TRUE(t.FindKey({7}));
+        t.Edit();
+        t.FieldByName(QStringLiteral("Body"))->SetAsString(note);
+        t.Post();
+    }
+    Build();
+    const auto indexed = [&] { return ReadWordTable(Path(), QStringLiteral("NotesDict.DB"), 5, INT_MAX).sets; };
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "built" : "updated");
+        const int id = pass == 0 ? 7 : 9;
+        const auto sets = indexed();
+        for (const char* word : {"QUILLWORT", "BLADDERWRACK", "SHORE"}) {
+            SCOPED_TRACE(word);
+            ASSERT_TRUE(sets.count(QString::fromLatin1(word)));
+            EXPECT_TRUE(sets.at(QString::fromLatin1(word)).count(id));
+        }
+        for (const char* word : {"RTF1", "FONTTBL", "LIBERATION", "FSWISS", "PARD", "FS20"})
+            EXPECT_FALSE(sets.count(QString::fromLatin1(word))) << word;
+        if (pass == 0) {
+            auto x = OpenIndexed();
+            ASSERT_TRUE(x->table.FindKey({9}));
+            x->table.Edit();
+            x->table.FieldByName(QStringLiteral("Body"))->SetAsString(note);
+            x->table.Post();
+        }
+    }
+}

@@ -358,6 +358,75 @@ TEST_F(ReportTest, a_data_image_shows_the_picture_of_each_record_and_a_damaged_o
     }
 }
 
+TEST_F(ReportTest, each_section_starts_a_page_and_numbers_its_pages_from_one) {
+    PackageReport r;
+    r.section->SetNewPage(true);
+    r.section->SetResetPageNo(true);
+    r.report->SetPassSetting(TppPassSettingType::psTwoPass);
+    const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+    QStringList firstLines;
+    for (const QString& p : pages) firstLines << p.left(p.indexOf(QLatin1Char('\n')));
+    // Title page, then admin and devel (one page each), interpreters, introspection.
+    EXPECT_EQ(firstLines, QStringList({"Page 1 of 5", "Page 2 of 5, numbered 1 of 1", "Page 3 of 5, numbered 1 of 1",
+                                       "Page 4 of 5, numbered 1 of 1", "Page 5 of 5, numbered 1 of 1"}))
+        << firstLines.join(" | ").toStdString();
+    for (size_t i = 1; i < pages.size(); ++i) {
+        const QStringList texts = textsOf(pages[i]);
+        int sections = 0;
+        for (const char* s : {"admin", "devel", "interpreters", "introspection"}) sections += texts.count(QString::fromLatin1(s));
+        EXPECT_EQ(sections, 1) << pages[i].toStdString();
+    }
+
+    PackageReport shortPages;  // sections of 30 packages now take two pages each
+    shortPages.report->PageDef()->SetmmHeight(150000);
+    shortPages.section->SetNewPage(true);
+    shortPages.section->SetResetPageNo(true);
+    shortPages.report->SetPassSetting(TppPassSettingType::psTwoPass);
+    QStringList numbers;
+    for (const QString& p : shortPages.request(TppPageSettingType::psAll)) {
+        const int at = p.indexOf(QLatin1String("numbered "));
+        numbers << (at < 0 ? QString() : p.mid(at + 9, p.indexOf(QLatin1Char('\n')) - at - 9));
+    }
+    EXPECT_EQ(numbers.mid(1, 4), QStringList({"1 of 2", "2 of 2", "1 of 2", "2 of 2"})) << numbers.join(" | ").toStdString();
+}
+
+TEST_F(ReportTest, details_fill_the_columns_left_to_right_and_a_missing_column_position_stops_the_report) {
+    PackageReport r;
+    r.section->SetmmNewPageThreshold(0);
+    r.report->SetColumns(3);
+    const int width = r.report->mmColumnWidth();
+    ASSERT_EQ(width, r.report->PrintableWidth() / 3);
+    for (const char* name : {"ppName", "ppSize"}) {
+        auto* c = qobject_cast<TppComponent*>(r.report->FindComponentByName(QString::fromLatin1(name)));
+        c->SetmmWidth(20000);
+    }
+    qobject_cast<TppComponent*>(r.report->FindComponentByName("ppSize"))->SetmmLeft(40000);
+    const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+    QString all;
+    for (const QString& p : pages) all += p;
+    expectGolden(all, QStringLiteral("package_columns.pages"));
+    QSet<int> nameLefts;
+    for (const QString& line : all.split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("  Text ")) && line.contains(QLatin1String(" 20000 5000 ")))
+            nameLefts.insert(line.section(QLatin1Char(' '), 3, 3).toInt());
+    const int margin = r.report->PageDef()->mmMarginLeft();
+    EXPECT_TRUE(nameLefts.contains(margin + 10000));
+    EXPECT_TRUE(nameLefts.contains(margin + width + 10000));
+    EXPECT_TRUE(nameLefts.contains(margin + 2 * width + 10000));
+    EXPECT_LT(pages.size(), 4u);  // three columns take fewer pages than one
+
+    PackageReport positioned;
+    positioned.section->SetmmNewPageThreshold(0);
+    positioned.report->SetColumns(3);
+    positioned.report->SetColumnPositions({"0.25", "3"});
+    try {
+        positioned.request(TppPageSettingType::psAll);
+        FAIL() << "no error";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(e.Message(), "Cannot generate report.\r\n\r\nUnable to find position for column 3.");
+    }
+}
+
 TEST_F(ReportTest, page_limit_ends_the_report_at_that_page) {
     PackageReport r;
     r.report->SetPageLimit(2);
