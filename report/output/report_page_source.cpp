@@ -12,7 +12,16 @@ void ReportPageSource::GeneratePages(TppPageRequest& aRequest, PageReceiver& aRe
     if (!m_report || m_generating) return;
     m_generating = true;
     auto previous = std::move(m_report->OnPageReceived);
-    m_report->OnPageReceived = [&aReceiver](TppPage& aPage) { aReceiver.ReceivePage(aPage); };
+    TppReport* report = m_report;
+    m_report->OnPageReceived = [&aReceiver, report](TppPage& aPage) {
+        // A page is final when no later pass will make it again: every page of a one-pass
+        // report, and the pages of a two-pass report's second pass.
+        if (!aPage.Final()) {
+            const TppCustomEngine* engine = report->Engine();
+            aPage.SetFinal(report->PassSetting() == TppPassSettingType::psOnePass || (engine && engine->SecondPass()));
+        }
+        aReceiver.ReceivePage(aPage);
+    };
     const auto restore = base::ScopeExit([&] {
         m_report->OnPageReceived = std::move(previous);
         m_generating = false;

@@ -9,7 +9,8 @@ namespace report {
 /// Lets a producer ask a report of the model for pages: a page request goes to the report's
 /// RequestPages, and every page its engine finishes goes to the receiver of that request.
 /// Cancelling stops the engine; resetting drops the generated pages so the next request
-/// starts from page 1. The report is not owned and must outlive the adapter's use.
+/// starts from page 1. Pages are marked final as they are handed on (the devices that print
+/// only final pages wait for them). The report is not owned and must outlive the adapter's use.
 class ReportPageSource : public PageSource {
 public:
     explicit ReportPageSource(TppReport* aReport) : m_report(aReport) {}
