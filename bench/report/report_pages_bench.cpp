@@ -3,6 +3,10 @@
 // records a page (2,858 pages). Every page is wanted (its draw commands are made) and
 // handed to a receiver that counts commands, as a publisher would. The peak resident
 // memory of the process is reported as a counter.
+//
+// The same report is also previewed to its last page (the producer publishing to the
+// preview's screen device, which draws only the page it shows) and exported to a CSV file
+// through the delimited text device; both count pages per second of the whole job.
 
 #include "report/model/band_classes.h"
 #include "report/model/data_pipeline.h"
@@ -10,12 +14,18 @@
 #include "report/model/report.h"
 #include "report/model/report_classes.h"
 #include "report/model/text_components.h"
+#include "report/output/gui/viewer.h"
+#include "report/output/producer.h"
+#include "report/output/report_page_source.h"
 #include "report/page/page.h"
+#include "report/page/units.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QFile>
-#include <QGuiApplication>
+#include <QFileInfo>
+#include <QApplication>
+#include <QTemporaryDir>
 #include <QStringList>
 
 #include <sys/resource.h>
@@ -63,6 +73,39 @@ long peakKilobytes() {
     return u.ru_maxrss;
 }
 
+/// The list report over `pipeline`, built on `form`; with `save`, its detail texts are
+/// marked for the text export.
+TppReport* buildListReport(TComponent& form, ListPipeline* pipeline, bool save) {
+    auto* r = new TppReport(&form);
+    r->SetDataPipeline(pipeline);
+    auto* header = new TppHeaderBand(&form);
+    header->SetReport(r);
+    header->SetmmHeight(10000);
+    auto* heading = new TppLabel(&form);
+    heading->SetBand(header);
+    heading->SetCaption(QStringLiteral("Packages"));
+    auto* detail = new TppDetailBand(&form);
+    detail->SetReport(r);
+    detail->SetmmHeight(7100);
+    detail->SetSave(save);
+    for (int i = 0; i < 5; ++i) {
+        auto* text = new TppDBText(&form);
+        text->SetBand(detail);
+        text->SetDataPipeline(pipeline);
+        text->SetDataField(QStringLiteral("Field%1").arg(i));
+        text->SetmmBounds(i * 40000, 500, 5000, 39000);
+        text->SetSave(save);
+        text->SetSaveOrder(i);
+    }
+    auto* footer = new TppFooterBand(&form);
+    footer->SetReport(r);
+    footer->SetmmHeight(8000);
+    auto* foot = new TppLabel(&form);
+    foot->SetBand(footer);
+    foot->SetCaption(QStringLiteral("Dossara"));
+    return r;
+}
+
 void BM_ListReportPages(benchmark::State& state) {
     report::RegisterReportClasses();
     const QStringList words = catalogueWords();
@@ -74,30 +117,7 @@ void BM_ListReportPages(benchmark::State& state) {
         auto* pipeline = new ListPipeline;
         pipeline->setParent(&form);
         pipeline->words = words;
-        auto* r = new TppReport(&form);
-        r->SetDataPipeline(pipeline);
-        auto* header = new TppHeaderBand(&form);
-        header->SetReport(r);
-        header->SetmmHeight(10000);
-        auto* heading = new TppLabel(&form);
-        heading->SetBand(header);
-        heading->SetCaption(QStringLiteral("Packages"));
-        auto* detail = new TppDetailBand(&form);
-        detail->SetReport(r);
-        detail->SetmmHeight(7100);
-        for (int i = 0; i < 5; ++i) {
-            auto* text = new TppDBText(&form);
-            text->SetBand(detail);
-            text->SetDataPipeline(pipeline);
-            text->SetDataField(QStringLiteral("Field%1").arg(i));
-            text->SetmmBounds(i * 40000, 500, 5000, 39000);
-        }
-        auto* footer = new TppFooterBand(&form);
-        footer->SetReport(r);
-        footer->SetmmHeight(8000);
-        auto* foot = new TppLabel(&form);
-        foot->SetBand(footer);
-        foot->SetCaption(QStringLiteral("Dossara"));
+        TppReport* r = buildListReport(form, pipeline, false);
         r->OnPageReceived = [&](TppPage& page) {
             commands += page.GetDrawCommandCount();
             ++pages;
@@ -115,11 +135,67 @@ void BM_ListReportPages(benchmark::State& state) {
 }
 BENCHMARK(BM_ListReportPages)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+/// Output jobs over the list report: "preview" goes to the last page in a preview, "csv"
+/// exports every page to a comma-separated file.
+void outputJob(benchmark::State& state, bool preview) {
+    report::RegisterReportClasses();
+    report::InitializeOutputUnit();
+    const QStringList words = catalogueWords();
+    QTemporaryDir dir;
+    int pages = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto form = std::make_unique<TComponent>();
+        auto* pipeline = new ListPipeline;
+        pipeline->setParent(form.get());
+        pipeline->words = words;
+        TppReport* r = buildListReport(*form, pipeline, !preview);
+        report::ReportPageSource source(r);
+        TppProducer producer;
+        producer.SetPageSource(&source);
+        producer.SetShowPrintDialog(false);
+        producer.SetShowCancelDialog(false);
+        producer.SetEnableProcessMessages(false);
+        producer.SetTextFileName(dir.filePath(QStringLiteral("packages.csv")));
+        std::unique_ptr<TppViewer> viewer;
+        if (preview) {
+            viewer = std::make_unique<TppViewer>();
+            viewer->resize(800, 1000);
+            viewer->SetReport(&producer);
+        }
+        state.ResumeTiming();
+        if (preview) {
+            producer.PublishReport();
+            viewer->LastPage();
+            pages = viewer->GetAbsolutePageNo();
+        } else {
+            producer.SetDeviceType(QStringLiteral("TextFile"));
+            producer.Print();
+            pages = r->AbsolutePageCount();
+        }
+        state.PauseTiming();
+        viewer.reset();
+        delete r;
+        form.reset();
+        state.ResumeTiming();
+    }
+    state.counters["pages"] = pages;
+    state.counters["pages_per_second"] = benchmark::Counter(double(pages) * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["peak_MB"] = double(peakKilobytes()) / 1024.0;
+    if (!preview) state.counters["csv_MB"] = double(QFileInfo(dir.filePath(QStringLiteral("packages.csv"))).size()) / 1e6;
+}
+
+void BM_ListReportPreviewToLastPage(benchmark::State& state) { outputJob(state, true); }
+void BM_ListReportExportCsv(benchmark::State& state) { outputJob(state, false); }
+BENCHMARK(BM_ListReportPreviewToLastPage)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ListReportExportCsv)->Unit(benchmark::kMillisecond)->Iterations(2);
+
 }  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
+    report::SetScreenPixelsPerInch(96);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;

@@ -6,6 +6,7 @@
 // only through the abstract class. The abstract classes live here, without widgets, so the
 // producer can run jobs through them; the forms of the gui target implement them.
 
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <typeinfo>
 
+class TppAutoSearchField;
 class TppPageRequest;
 class TppPrinter;
 
@@ -171,4 +173,15 @@ private:
     QString m_status;
     bool m_modal = false;
     std::unique_ptr<QTimer> m_closeTimer;
+};
+
+/// The search dialog: asks the user for the values of a report's auto-search criteria. The
+/// creator gives it the criteria and shows it modally; on OK the new values are in them.
+class TppCustomAutoSearchDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomAutoSearchDialog";
+    /// The criteria to ask for (not owned).
+    QList<TppAutoSearchField*> Criteria;
+    /// Builds the panels; call once after Criteria is set.
+    virtual void Init() = 0;
 };

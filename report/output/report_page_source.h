@@ -1,0 +1,29 @@
+#pragma once
+
+#include "report/page/page_source.h"
+
+class TppReport;
+
+namespace report {
+
+/// Lets a producer ask a report of the model for pages: a page request goes to the report's
+/// RequestPages, and every page its engine finishes goes to the receiver of that request.
+/// Cancelling stops the engine; resetting drops the generated pages so the next request
+/// starts from page 1. Pages are marked final as they are handed on (the devices that print
+/// only final pages wait for them). The report is not owned and must outlive the adapter's use.
+class ReportPageSource : public PageSource {
+public:
+    explicit ReportPageSource(TppReport* aReport) : m_report(aReport) {}
+
+    void GeneratePages(TppPageRequest& aRequest, PageReceiver& aReceiver) override;
+    void CancelGeneration() override;
+    void ResetGeneration() override;
+
+    TppReport* Report() const { return m_report; }
+
+private:
+    TppReport* m_report;
+    bool m_generating = false;
+};
+
+}  // namespace report
