@@ -98,6 +98,25 @@ void reportSearchError(TSearchData& search, int number, const std::function<void
     ui::Message(messageText + QStringLiteral("\nPress F1 for help."), ui::MessageKind::Error, ui::Button::Ok, help);
 }
 
+/// Whether `table` stands on the row of `nodeID`.
+bool standsOn(db::Table* table, int nodeID) {
+    return table->Active() && !table->Eof() && !table->Bof() &&
+           table->FieldByName(QStringLiteral("NodeID"))->AsInteger() == nodeID;
+}
+
+/// TMainDataMod::LocateNode for a match: a table the match left on the branch (Hierarchy.DB
+/// for a title match, the View's table for a record match) is not sought again.
+bool locateMatch(TMainDataMod& data, TViewControl& views, int nodeID) {
+    TtsTable* hierarchy = data.Hierarchy;
+    if (nodeID <= 0 || !hierarchy->Active()) return false;
+    if (!standsOn(hierarchy, nodeID) && !hierarchy->FindKey({nodeID})) return false;
+    const int view = hierarchy->FieldByName(QStringLiteral("NodeType"))->AsInteger();
+    if (view < 0 || view >= views.GetViewCount()) return false;
+    TtsTable* table = views.ViewDefs[size_t(view)].DataTable;
+    if (!table || !table->Active()) return false;
+    return standsOn(table, nodeID) || table->FindKey({nodeID});
+}
+
 }  // namespace
 
 bool ExecuteSearch(TSearchData& search, const std::function<void(int selStart)>& highlightError) {
@@ -159,11 +178,15 @@ void CollectResults(TSearchData& search, TViewControl& views, TResultsArray& res
                 view = hierarchy->FieldByName(QStringLiteral("NodeType"))->AsInteger();
                 views.GetViewTable(view);  // reports a View index beyond the last View
             }
-            const int score = int(std::uint16_t(searcher->GetRecordRank()));
-            if (!listed.contains(nodeID) && data.LocateNode(nodeID)) {
-                listed.insert(nodeID);
-                results.push_back({view, nodeID, score,
-                                   hierarchy->FieldByName(QStringLiteral("NodeName"))->AsString().left(kResultNameLength)});
+            // The score of a branch already listed is never used: it is worked out (which
+            // may read and split the record) only for a branch not listed yet.
+            if (!listed.contains(nodeID)) {
+                const int score = int(std::uint16_t(searcher->GetRecordRank()));
+                if (locateMatch(data, views, nodeID)) {
+                    listed.insert(nodeID);
+                    results.push_back({view, nodeID, score,
+                                       hierarchy->FieldByName(QStringLiteral("NodeName"))->AsString().left(kResultNameLength)});
+                }
             }
         }
         if (sincePump.elapsed() >= 50) {

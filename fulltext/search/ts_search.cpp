@@ -66,6 +66,8 @@ bool TtsNavSearch::NavigateRecordOrder(int direction) {
 void TtsRankSearch::freeList() {
     m_list.clear();
     m_list.shrink_to_fit();
+    m_byRecord.clear();
+    m_byRecord.shrink_to_fit();
     m_hasList = false;
     m_listPos = -1;
 }
@@ -112,6 +114,7 @@ const std::vector<TRankEntry>& TtsRankSearch::RankList() {
 }
 
 void TtsRankSearch::RankWord(QStringView word) {
+    if (!maybeQueryWord(word)) return;
     TwbDictNode* node = m_queryWords.Lookup(word);
     if (!node) return;
     const int add = OnRankWord ? OnRankWord(this, word.toString()) : 1;
@@ -123,12 +126,22 @@ void TtsRankSearch::RankWord(QStringView word) {
 int TtsRankSearch::countHits() {
     fulltext::RecordAccess* records = Records();
     if (!records) throw ETessick(fulltext::msgCapabilityNotSupported);
-    m_queryWords.VisitAll([](const QString&, fulltext::CxData& d, bool&) { d = fulltext::CxData(quint32(d) & 0xFFFF); });
+    // The query words compare binary, so a word of another length or first character is none.
+    std::uint64_t lengths = 0;
+    std::uint64_t firsts = 0;
+    m_queryWords.VisitAll([&](const QString& name, fulltext::CxData& d, bool&) {
+        d = fulltext::CxData(quint32(d) & 0xFFFF);
+        lengths |= std::uint64_t(1) << std::min<qsizetype>(name.size(), 63);
+        if (!name.isEmpty()) firsts |= std::uint64_t(1) << (name[0].unicode() & 63);
+    });
     const Feed saved = m_feed;
     m_feed = Feed::Rank;
+    m_queryLengths = lengths;
+    m_queryFirsts = firsts;
     {
         base::ScopeExit always([&] {
             m_feed = saved;
+            m_queryLengths = m_queryFirsts = ~std::uint64_t(0);
         });
         records->ProcessRecord(this);
     }
@@ -143,10 +156,19 @@ int TtsRankSearch::countHits() {
 int TtsRankSearch::GetRecordRank() {
     if (!IsMatch()) return 0;
     if (m_hasList && m_rankLimit != 0 && m_rankMode != rmPresense) {
+        if (m_byRecord.size() != m_list.size()) {
+            // Looked up by record with a binary search instead of a scan of the list per
+            // match; an equal record keeps its first entry as the scan would.
+            m_byRecord.clear();
+            m_byRecord.reserve(m_list.size());
+            for (const TRankEntry& e : m_list) m_byRecord.emplace_back(e.record, e.rank);
+            std::stable_sort(m_byRecord.begin(), m_byRecord.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+        }
         const int index = Records()->RecordIndex();
-        for (const TRankEntry& e : m_list)
-            if (e.record == index) return e.rank;
-        return -1;
+        const auto it = std::lower_bound(m_byRecord.begin(), m_byRecord.end(), index,
+                                         [](const auto& e, int record) { return e.first < record; });
+        return it != m_byRecord.end() && it->first == index ? it->second : -1;
     }
     QElapsedTimer clock;
     clock.start();
@@ -179,6 +201,7 @@ void TtsRankSearch::buildList() {
             });
         }
         m_listPos = -1;
+        m_byRecord.clear();
         m_rankMs = clock.elapsed();
         SetState(States().Without(TEngineState::esRank));
     };

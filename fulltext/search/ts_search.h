@@ -4,8 +4,10 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 enum TRankMode { rmNone, rmCount, rmPercent, rmPresense };
@@ -83,6 +85,12 @@ private:
     void buildList();
     /// Hit count (or, for rmPresense, the number of query words present) of the current record.
     int countHits();
+    /// Whether `word` can be a query word: its length and first character are among theirs.
+    bool maybeQueryWord(QStringView word) const {
+        const std::uint64_t length = std::uint64_t(1) << std::min<qsizetype>(word.size(), 63);
+        if (!(m_queryLengths & length)) return false;
+        return word.isEmpty() || (m_queryFirsts & (std::uint64_t(1) << (word[0].unicode() & 63)));
+    }
 
     TRankMode m_rankMode = rmNone;
     unsigned m_rankLimit = 8000;
@@ -90,6 +98,13 @@ private:
     bool m_hasList = false;
     int m_listPos = -1;
     qint64 m_rankMs = 0;
+    /// The rank list's (record, rank) pairs by record, made on the first look-up of a list.
+    std::vector<std::pair<std::int32_t, std::uint16_t>> m_byRecord;
+    /// While a record is counted: bit min(length, 63) of every query word's length and bit
+    /// (first character & 63) of its first character, so that most words of the record are
+    /// passed over without a dictionary look-up.
+    std::uint64_t m_queryLengths = ~std::uint64_t(0);
+    std::uint64_t m_queryFirsts = ~std::uint64_t(0);
 };
 
 /// The published search component.

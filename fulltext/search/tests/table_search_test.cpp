@@ -164,6 +164,29 @@ TEST_P(TableSearch, record_rank_is_zero_off_the_matches_and_counts_hits_on_them)
     EXPECT_EQ(searcher.GetRecordRank(), 2);  // record 25
     records.FindKey({11});
     EXPECT_EQ(searcher.GetRecordRank(), 0);
+
+    // Counted now (no list) and read from the list agree; a match the list left out answers -1.
+    auto rankOf = [&](int nodeID) {
+        records.FindKey({nodeID});
+        return searcher.GetRecordRank();
+    };
+    const std::vector<std::pair<int, int>> hits = {{25, 2}, {27, 2}, {10, 1}, {13, 1}, {22, 1}};
+    searcher.SetRankMode(rmNone);
+    searcher.SetRankLimit(0);
+    run(slOr, QStringLiteral("grey red"));
+    for (const auto& [id, count] : hits) EXPECT_EQ(rankOf(id), count) << id;
+    searcher.SetRankMode(rmCount);
+    searcher.SetRankLimit(8000);
+    run(slOr, QStringLiteral("grey red"));
+    ASSERT_EQ(searcher.RankList().size(), 8u);
+    for (const auto& [id, count] : hits) EXPECT_EQ(rankOf(id), count) << id;
+    EXPECT_EQ(rankOf(11), 0);
+    searcher.SetRankLimit(3);  // the list holds 10, 12 and 13
+    run(slOr, QStringLiteral("grey red"));
+    ASSERT_EQ(searcher.RankList().size(), 3u);
+    EXPECT_EQ(rankOf(13), 1);
+    EXPECT_EQ(rankOf(25), -1);
+    EXPECT_EQ(rankOf(27), -1);
 }
 
 TEST_P(TableSearch, narrowing_and_widening_combine_with_the_previous_result) {
