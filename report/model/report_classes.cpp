@@ -7,6 +7,7 @@
 #include "report/model/palette_registry.h"
 #include "report/model/report.h"
 #include "report/model/text_components.h"
+#include "report/model/variable.h"
 #include "report/page/report_texts.h"
 #include "report/page/resource_manager.h"
 
@@ -39,6 +40,8 @@ struct PaletteEntry {
 const std::vector<PaletteEntry>& paletteEntries() {
     static const std::vector<PaletteEntry> entries = {
         {&TppLabel::staticMetaObject, "Standard Components", 0, 172},
+        {&TppSystemVariable::staticMetaObject, "Standard Components", 3, 491},
+        {&TppVariable::staticMetaObject, "Standard Components", 4, 492},
         {&TppImage::staticMetaObject, "Standard Components", 5, 170},
         {&TppShape::staticMetaObject, "Standard Components", 6, 178},
         {&TppLine::staticMetaObject, "Standard Components", 7, 174},
@@ -84,6 +87,8 @@ void DeclareModelTexts() {
             {301, "No DataField Assigned."},
             {328, "Controls beyond the new page width will be deleted."},
             {331, "Group"},
+            {491, "System Variable"},
+            {492, "Variable"},
             {691, "Page Style"},
             {1028, "Count"},
             {1029, "Sum"},
@@ -121,6 +126,8 @@ void RegisterReportClasses() {
     registerStreamed<TppLine>();
     registerStreamed<TppImage>();
     registerStreamed<TppDBImage>();
+    registerStreamed<TppVariable>();
+    registerStreamed<TppSystemVariable>();
     if (!ppPaletteHooksInstalled()) InstallPaletteRegistry();
     for (const PaletteEntry& e : paletteEntries())
         ppRegisterPaletteComponent(e.cls, QString::fromLatin1(e.palette), e.position, 0, QString(), e.hint);
