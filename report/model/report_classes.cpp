@@ -7,6 +7,7 @@
 #include "report/model/palette_registry.h"
 #include "report/model/report.h"
 #include "report/model/text_components.h"
+#include "report/model/memo.h"
 #include "report/model/variable.h"
 #include "report/page/report_texts.h"
 #include "report/page/resource_manager.h"
@@ -40,12 +41,14 @@ struct PaletteEntry {
 const std::vector<PaletteEntry>& paletteEntries() {
     static const std::vector<PaletteEntry> entries = {
         {&TppLabel::staticMetaObject, "Standard Components", 0, 172},
+        {&TppMemo::staticMetaObject, "Standard Components", 1, 175},
         {&TppSystemVariable::staticMetaObject, "Standard Components", 3, 491},
         {&TppVariable::staticMetaObject, "Standard Components", 4, 492},
         {&TppImage::staticMetaObject, "Standard Components", 5, 170},
         {&TppShape::staticMetaObject, "Standard Components", 6, 178},
         {&TppLine::staticMetaObject, "Standard Components", 7, 174},
         {&TppDBText::staticMetaObject, "Data Components", 0, 167},
+        {&TppDBMemo::staticMetaObject, "Data Components", 1, 166},
         {&TppDBCalc::staticMetaObject, "Data Components", 3, 164},
         {&TppDBImage::staticMetaObject, "Data Components", 4, 165},
     };
@@ -87,6 +90,7 @@ void DeclareModelTexts() {
             {301, "No DataField Assigned."},
             {328, "Controls beyond the new page width will be deleted."},
             {331, "Group"},
+            {399, "Error loading memo."},
             {491, "System Variable"},
             {492, "Variable"},
             {691, "Page Style"},
@@ -128,6 +132,8 @@ void RegisterReportClasses() {
     registerStreamed<TppDBImage>();
     registerStreamed<TppVariable>();
     registerStreamed<TppSystemVariable>();
+    registerStreamed<TppMemo>();
+    registerStreamed<TppDBMemo>();
     if (!ppPaletteHooksInstalled()) InstallPaletteRegistry();
     for (const PaletteEntry& e : paletteEntries())
         ppRegisterPaletteComponent(e.cls, QString::fromLatin1(e.palette), e.position, 0, QString(), e.hint);
