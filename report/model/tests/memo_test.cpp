@@ -211,4 +211,32 @@ TEST_F(ReportTest, data_memos_over_a_table_print_each_record_text_once) {
     delete report;
 }
 
+TEST_F(ReportTest, a_memo_that_does_not_stretch_prints_what_fits_its_height_once) {
+    TComponent form;
+    auto* report = new TppReport(&form);
+    auto* detail = new TppDetailBand(&form);
+    detail->SetReport(report);
+    detail->SetmmHeight(60000);
+    auto* memo = place<TppMemo>(detail, "ppOpening", 0, 0, 20000, 150000);
+    QStringList ten = readText("gpl3_opening.txt").split(QLatin1Char('\n')).mid(0, 10);
+    memo->SetLines(ten);
+    memo->SetmmHeight(memo->LineHeight() * 4 + memo->LineHeight() / 2);
+    Pages pages;
+    request(report, pages, TppPageSettingType::psAll);
+    ASSERT_EQ(pages.memoLines.size(), 1u);
+    ASSERT_EQ(pages.memoLines[0].size(), 1u);
+    EXPECT_EQ(pages.memoLines[0][0], ten.mid(0, 4));
+    EXPECT_FALSE(memo->OverFlow());
+
+    // Leading adds to every line; a data memo with AutoDisplay off keeps its lines.
+    const int plain = memo->LineHeight();
+    memo->SetmmLeading(1000);
+    EXPECT_NEAR(memo->LineHeight(), plain + 1000, 300);
+    auto* data = place<TppDBMemo>(detail, "ppKept", 0, 30000, 10000, 150000);
+    data->SetAutoDisplay(false);
+    data->SetLines({QStringLiteral("kept as it is")});
+    EXPECT_EQ(data->GetLines(), QStringList{QStringLiteral("kept as it is")});
+    delete report;
+}
+
 }  // namespace
