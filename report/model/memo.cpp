@@ -102,6 +102,16 @@ void TppCustomMemo::CalcSpaceUsed() {
     ppWordWrap(text, QRect(0, 0, mmWidth(), available), *Font(), m_mmLeading, true, m_printLines, &m_tabStops,
                GetPrinter(), pos, m_charWrap);
     if (m_printLines.isEmpty() && pos >= 0 && !text.isEmpty()) {
+        if (continuing) {
+            // Not one line fits even at the top of a fresh page: a line is taller than the
+            // page body. The rest cannot be printed anywhere; stop rather than ask for pages
+            // without end.
+            SetOverFlow(false);
+            m_charPos = 0;
+            SetSpaceUsed(0);
+            SetPrintRect(QRect(QPoint(left, top), QPoint(left + mmWidth(), top)));
+            return;
+        }
         // Not one line fits here: the band waits for the next page, keeping its place in the
         // text (starting over would print the lines already printed a second time).
         SetOutOfSpace(true);

@@ -239,4 +239,20 @@ TEST_F(ReportTest, a_memo_that_does_not_stretch_prints_what_fits_its_height_once
     delete report;
 }
 
+TEST_F(ReportTest, a_memo_whose_line_is_taller_than_the_page_ends_the_run) {
+    TComponent form;
+    auto* report = new TppReport(&form);
+    auto* detail = new TppDetailBand(&form);
+    detail->SetReport(report);
+    detail->SetmmHeight(20000);
+    auto* memo = place<TppMemo>(detail, "ppHuge", 0, 0, 10000, 150000);
+    memo->SetStretch(true);
+    memo->Font()->SetSize(900);
+    memo->SetLines({QStringLiteral("GNU"), QStringLiteral("GPL")});
+    Pages pages;
+    request(report, pages, TppPageSettingType::psAll);
+    EXPECT_LE(pages.dumps.size(), 2u);
+    delete report;
+}
+
 }  // namespace
