@@ -52,7 +52,8 @@ int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableB
     std::vector<TppComponent*> skipped;  // printed in full before the band overflowed
     for (int i = 0; i < ObjectCount(); ++i) {
         TppComponent* c = Objects(i);
-        if (continuing && !c->OverFlow() && !c->ReprintOnOverFlow()) {
+        const bool regionContinues = c->Region() && c->Region()->OverFlow();
+        if (continuing && !c->OverFlow() && !c->ReprintOnOverFlow() && !regionContinues) {
             skipped.push_back(c);
             continue;
         }

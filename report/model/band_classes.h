@@ -34,7 +34,8 @@ public:
     int RunningBottom() const { return m_runningBottom; }
     int AvailableBottom() const { return m_availableBottom; }
     /// A component of the band overflowed: the band continues on the next page, where only
-    /// the overflowing components (and those that reprint on overflow) print again.
+    /// the overflowing components (those that reprint on overflow, and the components of an
+    /// overflowing region) print again.
     bool BandOverFlow() const;
 
 private:

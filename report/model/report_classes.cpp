@@ -8,6 +8,7 @@
 #include "report/model/report.h"
 #include "report/model/text_components.h"
 #include "report/model/memo.h"
+#include "report/model/region.h"
 #include "report/model/variable.h"
 #include "report/page/report_texts.h"
 #include "report/page/resource_manager.h"
@@ -51,6 +52,7 @@ const std::vector<PaletteEntry>& paletteEntries() {
         {&TppDBMemo::staticMetaObject, "Data Components", 1, 166},
         {&TppDBCalc::staticMetaObject, "Data Components", 3, 164},
         {&TppDBImage::staticMetaObject, "Data Components", 4, 165},
+        {&TppRegion::staticMetaObject, "Advanced Components", 0, 368},
     };
     return entries;
 }
@@ -90,6 +92,7 @@ void DeclareModelTexts() {
             {301, "No DataField Assigned."},
             {328, "Controls beyond the new page width will be deleted."},
             {331, "Group"},
+            {368, "Region"},
             {399, "Error loading memo."},
             {491, "System Variable"},
             {492, "Variable"},
@@ -134,6 +137,7 @@ void RegisterReportClasses() {
     registerStreamed<TppSystemVariable>();
     registerStreamed<TppMemo>();
     registerStreamed<TppDBMemo>();
+    registerStreamed<TppRegion>();
     if (!ppPaletteHooksInstalled()) InstallPaletteRegistry();
     for (const PaletteEntry& e : paletteEntries())
         ppRegisterPaletteComponent(e.cls, QString::fromLatin1(e.palette), e.position, 0, QString(), e.hint);
