@@ -330,4 +330,37 @@ TEST_F(ReportTest, a_variable_keeps_its_type_and_value_rules) {
     EXPECT_EQ(pageCount->GetText(), QStringLiteral("1"));
 }
 
+TEST_F(ReportTest, a_variable_is_calculated_once_per_event_of_its_timing) {
+    VariableReport probe;
+    const int pageCount = int(probe.request(TppPageSettingType::psAll).size());
+    const QString records = probe.table.sql("SELECT COUNT(*) FROM \"Packages.DB\"").at(0).at(0);
+    const QString groups = probe.table.sql("SELECT COUNT(DISTINCT Section) FROM \"Packages.DB\"").at(0).at(0);
+    struct Case {
+        TppVarEventType calcType;
+        QString expected;  // the count the summary shows
+    } cases[] = {
+        {TppVarEventType::veTraversal, records},
+        {TppVarEventType::vePageStart, QString::number(pageCount)},
+        {TppVarEventType::vePageEnd, QString::number(pageCount - 1)},  // the summary prints before the last page ends
+        {TppVarEventType::veReportStart, QStringLiteral("1")},
+        {TppVarEventType::veGroupStart, groups},
+        {TppVarEventType::veGroupEnd, groups},
+        {TppVarEventType::veGroupBeforeHeader, groups},
+        {TppVarEventType::veGroupBeforeFooter, groups},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(report::EnumName(c.calcType).toStdString());
+        VariableReport r;
+        auto* count = place<TppVariable>(r.report->GetSummaryBand(), "ppEvents", 0, 1000, 60000);
+        count->SetDataType(TppDataType::dtInteger);
+        count->SetCalcType(c.calcType);
+        if (c.calcType >= TppVarEventType::veGroupStart) count->SetCalcComponent(r.section);
+        count->OnCalc = [](QObject*, QVariant& value) { value = value.toInt() + 1; };
+        count->OnGetText = [](QObject*, QString& text) { text = "Events " + text; };
+        const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+        ASSERT_FALSE(pages.empty());
+        EXPECT_EQ(valuesAfter(textsOf(pages.back()), "Events "), QStringList{c.expected});
+    }
+}
+
 }  // namespace
