@@ -28,6 +28,12 @@ stream::PropertyTable<T>& withPrintHeight(stream::PropertyTable<T>& table) {
 
 }  // namespace
 
+bool TppCustomBand::BandOverFlow() const {
+    for (int i = 0; i < ObjectCount(); ++i)
+        if (Objects(i)->OverFlow()) return true;
+    return false;
+}
+
 int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableBottom, TppPage* aPage) {
     Q_UNUSED(aRight);
     DoBeforePrint();
@@ -42,8 +48,15 @@ int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableB
     m_availableBottom = aAvailableBottom - mmBottomOffset();
     if (!dynamic && m_availableBottom < aTop + mmHeight()) return -1;
     DoBeforeGenerate();
+    const bool continuing = BandOverFlow();
+    std::vector<TppComponent*> skipped;  // printed in full before the band overflowed
     for (int i = 0; i < ObjectCount(); ++i) {
         TppComponent* c = Objects(i);
+        const bool regionContinues = c->Region() && c->Region()->OverFlow();
+        if (continuing && !c->OverFlow() && !c->ReprintOnOverFlow() && !regionContinues) {
+            skipped.push_back(c);
+            continue;
+        }
         c->ResetGeneration();
         c->BeforeGenerate();
         c->Generate();
@@ -53,7 +66,8 @@ int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableB
     const int used = (dynamic ? m_runningBottom - aTop : mmHeight()) + mmBottomOffset();
     DoAfterGenerate();
     if (aPage)
-        for (int i = 0; i < ObjectCount(); ++i) Objects(i)->GeneratePage(aPage);
+        for (int i = 0; i < ObjectCount(); ++i)
+            if (std::find(skipped.begin(), skipped.end(), Objects(i)) == skipped.end()) Objects(i)->GeneratePage(aPage);
     for (int i = 0; i < ObjectCount(); ++i) Objects(i)->EndGenerate();
     DoAfterPrint();
     return used;

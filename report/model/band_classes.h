@@ -33,7 +33,10 @@ public:
     int BandLeft() const { return m_bandLeft; }
     int RunningBottom() const { return m_runningBottom; }
     int AvailableBottom() const { return m_availableBottom; }
-    bool BandOverFlow() const { return false; }
+    /// A component of the band overflowed: the band continues on the next page, where only
+    /// the overflowing components (those that reprint on overflow, and the components of an
+    /// overflowing region) print again.
+    bool BandOverFlow() const;
 
 private:
     int m_bandTop = 0;

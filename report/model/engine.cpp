@@ -347,6 +347,10 @@ void TppEngine::generateNextPage(bool aWanted) {
             if (breakColumnOrPage()) continue;
             return;
         }
+        if (detail && static_cast<TppCustomBand*>(detail)->BandOverFlow()) {  // continues on the next page
+            endPage();
+            return;
+        }
         ++m_detailPrints;
         if (detail && m_detailPrints < detail->BandsPerRecord()) continue;
         m_detailPrints = 0;

@@ -7,6 +7,9 @@
 #include "report/model/palette_registry.h"
 #include "report/model/report.h"
 #include "report/model/text_components.h"
+#include "report/model/memo.h"
+#include "report/model/region.h"
+#include "report/model/variable.h"
 #include "report/page/report_texts.h"
 #include "report/page/resource_manager.h"
 
@@ -39,12 +42,17 @@ struct PaletteEntry {
 const std::vector<PaletteEntry>& paletteEntries() {
     static const std::vector<PaletteEntry> entries = {
         {&TppLabel::staticMetaObject, "Standard Components", 0, 172},
+        {&TppMemo::staticMetaObject, "Standard Components", 1, 175},
+        {&TppSystemVariable::staticMetaObject, "Standard Components", 3, 491},
+        {&TppVariable::staticMetaObject, "Standard Components", 4, 492},
         {&TppImage::staticMetaObject, "Standard Components", 5, 170},
         {&TppShape::staticMetaObject, "Standard Components", 6, 178},
         {&TppLine::staticMetaObject, "Standard Components", 7, 174},
         {&TppDBText::staticMetaObject, "Data Components", 0, 167},
+        {&TppDBMemo::staticMetaObject, "Data Components", 1, 166},
         {&TppDBCalc::staticMetaObject, "Data Components", 3, 164},
         {&TppDBImage::staticMetaObject, "Data Components", 4, 165},
+        {&TppRegion::staticMetaObject, "Advanced Components", 0, 368},
     };
     return entries;
 }
@@ -84,6 +92,10 @@ void DeclareModelTexts() {
             {301, "No DataField Assigned."},
             {328, "Controls beyond the new page width will be deleted."},
             {331, "Group"},
+            {368, "Region"},
+            {399, "Error loading memo."},
+            {491, "System Variable"},
+            {492, "Variable"},
             {691, "Page Style"},
             {1028, "Count"},
             {1029, "Sum"},
@@ -121,6 +133,11 @@ void RegisterReportClasses() {
     registerStreamed<TppLine>();
     registerStreamed<TppImage>();
     registerStreamed<TppDBImage>();
+    registerStreamed<TppVariable>();
+    registerStreamed<TppSystemVariable>();
+    registerStreamed<TppMemo>();
+    registerStreamed<TppDBMemo>();
+    registerStreamed<TppRegion>();
     if (!ppPaletteHooksInstalled()) InstallPaletteRegistry();
     for (const PaletteEntry& e : paletteEntries())
         ppRegisterPaletteComponent(e.cls, QString::fromLatin1(e.palette), e.position, 0, QString(), e.hint);
