@@ -28,8 +28,12 @@ double dayNumber(const QDateTime& t) {
 
 TppEngine::TppEngine(TppCustomReport* aReport, TComponent* AOwner) : TppCustomEngine(aReport, AOwner) {}
 
-TppEngine::~TppEngine() {
-    if (m_traversal) m_traversal->CloseTraversal();
+TppEngine::~TppEngine() { closeTraversal(); }
+
+void TppEngine::closeTraversal() {
+    if (m_traversal && m_traversalPipeline) m_traversal->CloseTraversal();
+    m_traversal = nullptr;
+    m_traversalPipeline = nullptr;
 }
 
 std::vector<TppBand*> TppEngine::bandsOf(int aBandType) const {
@@ -48,8 +52,9 @@ void TppEngine::Init() {
     for (int i = 0; i < r->BandCount(); ++i)
         if (r->Bands(i)->mmHeight() > r->PrintableHeight()) throw EPrintError(report::MessageText(44));
     r->SortBands();
-    if (m_traversal) m_traversal->CloseTraversal();
+    closeTraversal();
     m_traversal = dynamic_cast<report::RecordTraversal*>(r->DataPipeline());
+    if (m_traversal) m_traversalPipeline = r->DataPipeline();
     if (m_traversal) {
         try {
             m_traversal->OpenTraversal();
@@ -58,6 +63,18 @@ void TppEngine::Init() {
         }
     }
     r->StartGeneration();
+    if (r->DataPipeline() && r->DataPipeline()->SkipWhenNoRecords() && (!m_traversal || m_traversal->AtEnd())) {
+        // No records to report: the request yields no page.
+        m_stage = stComplete;
+        m_pageCountKnown = true;
+        m_cachedPages = -1;
+        m_lastGenerated = 0;
+        SetAbsolutePageNo(0);
+        SetAbsolutePageCount(0);
+        SetDonePrinting(true);
+        m_initialized = true;
+        return;
+    }
     for (int i = 0; i < r->BandCount(); ++i) r->Bands(i)->InitComponents();
     r->InitPass();
     for (int i = 0; i < r->GroupCount(); ++i) r->Groups(i)->ResetForReport();
@@ -265,6 +282,7 @@ void TppEngine::generateNextPage(bool aWanted) {
     m_bodyTop = m_y;
     m_pageBottom = PageBottom();
     m_pageEnded = false;
+    m_keepOpenBreakNo = -1;
     writePageProperties();
     r->DoStartPage();
     printPageStyles();
@@ -291,6 +309,7 @@ void TppEngine::generateNextPage(bool aWanted) {
     }
     m_bodyTop = m_y;
 
+    TppGroup* const kept = r->KeepTogetherGroup();
     while (m_stage == stBody && !m_pageEnded && !Cancelled()) {
         if (m_footersPending) {
             int g = 31;
@@ -298,9 +317,11 @@ void TppEngine::generateNextPage(bool aWanted) {
             TppGroup* group = r->Groups(g);
             group->DoBeforeFooter();
             if (!printBand(group->FooterBand()) && bodyHasContent()) {
+                if (keepTogetherMoved(g, aWanted)) return;
                 if (breakColumnOrPage()) continue;
                 return;
             }
+            if (group == kept) m_keepOpenBreakNo = -1;
             group->UpdateLastPage();
             group->DoAfterGroupBreak();
             m_footersPending &= ~(1u << g);
@@ -319,6 +340,11 @@ void TppEngine::generateNextPage(bool aWanted) {
             int g = 0;
             while (!(m_headersPending & (1u << g))) ++g;
             TppGroup* group = r->Groups(g);
+            if (group == kept && bodyHasContent() && m_keepCutPage == AbsolutePageNo() && group->BreakNo() == m_keepCutBreakNo) {
+                m_keepCutPage = 0;  // the kept instance starts in the next column or on the next page
+                if (breakColumnOrPage()) continue;
+                return;
+            }
             if (bodyHasContent() && (group->NewPage() || m_pageBottom - m_y < group->mmNewPageThreshold())) {
                 endPage();
                 return;
@@ -331,10 +357,13 @@ void TppEngine::generateNextPage(bool aWanted) {
             group->DoBeforeGroupBreak();
             group->DoBeforeHeader();
             group->SetFirstPageNo(AbsolutePageNo());
+            const bool afterData = bodyHasContent();
             if (!printBand(group->HeaderBand()) && bodyHasContent()) {
+                if (keepTogetherMoved(g, aWanted)) return;
                 if (breakColumnOrPage()) continue;
                 return;
             }
+            if (group == kept && afterData) m_keepOpenBreakNo = group->BreakNo();
             m_headersPending &= ~(1u << g);
             continue;
         }
@@ -344,6 +373,7 @@ void TppEngine::generateNextPage(bool aWanted) {
         }
         auto* detail = qobject_cast<TppDetailBand*>(r->GetBand(TppBandType::btDetail));
         if (detail && !printBand(detail) && bodyHasContent()) {
+            if (keepTogetherMoved(r->GroupCount(), aWanted)) return;
             if (breakColumnOrPage()) continue;
             return;
         }
@@ -374,6 +404,18 @@ void TppEngine::generateNextPage(bool aWanted) {
         m_stage = stComplete;
     }
     if (!m_pageEnded) endPage();
+}
+
+bool TppEngine::keepTogetherMoved(int aGroupLevel, bool aWanted) {
+    TppCustomReport* r = Report();
+    TppGroup* kept = r->KeepTogetherGroup();
+    if (!kept || m_keepOpenBreakNo < 0 || aGroupLevel < r->IndexOfGroup(kept)) return false;
+    m_keepCutPage = AbsolutePageNo();
+    m_keepCutBreakNo = m_keepOpenBreakNo;
+    m_keepOpenBreakNo = -1;
+    CallHook(OnPageStart);  // every object back to its state at the end of the page before
+    generateNextPage(aWanted);
+    return true;
 }
 
 void TppEngine::advanceRecord() {
