@@ -1,0 +1,266 @@
+// Page layout cases of the engine over a real table: groups kept together, a table without
+// records, checked against the same table file read with SQL, independently of our code.
+
+#include "report/model/band_classes.h"
+#include "report/model/db_pipeline.h"
+#include "report/model/engine.h"
+#include "report/model/group.h"
+#include "report/model/page_dump.h"
+#include "report/model/report.h"
+#include "report/model/tests/pipeline_fixture.h"
+#include "report/model/tests/report_fixtures.h"
+#include "report/model/text_components.h"
+#include "report/page/page.h"
+#include "report/page/page_def.h"
+
+#include "platform/db/data_source.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+#include <map>
+#include <set>
+#include <vector>
+
+using namespace reporttest;
+
+namespace {
+
+QStringList textsOf(const QString& dump) {
+    QStringList texts;
+    for (const QString& line : dump.split(QLatin1Char('\n'))) {
+        const int q = int(line.indexOf(QLatin1Char('"')));
+        if (line.startsWith(QLatin1String("  Text")) && q >= 0)
+            texts << line.mid(q + 1, line.indexOf(QLatin1Char('"'), q + 1) - q - 1);
+    }
+    return texts;
+}
+
+QString body(const QString& dump) { return dump.mid(dump.indexOf(QLatin1Char('\n'))); }
+
+/// Compares with the golden file of that name; DOSSARA_UPDATE_GOLDEN=1 rewrites it.
+void expectGolden(const QString& text, const QString& name) {
+    const QString path = QStringLiteral(TEST_DATA_DIR "/") + name;
+    if (qEnvironmentVariableIsSet("DOSSARA_UPDATE_GOLDEN")) {
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(text.toUtf8());
+        return;
+    }
+    QFile in(path);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << path.toStdString();
+    EXPECT_EQ(text, QString::fromUtf8(in.readAll()));
+}
+
+/// Rows of an SQL query over a table file, each row's columns as texts.
+std::vector<QStringList> sqlRows(const QString& file, const char* sql) {
+    std::vector<QStringList> rows;
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, sql, -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    while (st && sqlite3_step(st) == SQLITE_ROW) {
+        QStringList row;
+        for (int i = 0; i < sqlite3_column_count(st); ++i)
+            row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)));
+        rows.push_back(row);
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return rows;
+}
+
+template <class T>
+T* place(TppBand* band, const QString& name, int left, int top, int height, int width) {
+    auto* c = new T(band->Owner());
+    c->SetName(name);
+    c->SetBand(band);
+    c->SetmmBounds(left, top, height, width);
+    return c;
+}
+
+/// A table file of the package list (number, section, package, installed size), made
+/// through the table layer in a folder of its own; rows only when asked.
+struct PackageTable {
+    QTemporaryDir dir;
+    QString file;
+
+    explicit PackageTable(const QString& name, bool withRows) {
+        db::TableDef def;
+        def.Fields = {{"No", db::FieldType::ftInteger, 0, true},
+                      {"Section", db::FieldType::ftString, 20, false},
+                      {"Package", db::FieldType::ftString, 60, false},
+                      {"Size", db::FieldType::ftInteger, 0, false}};
+        def.Indexes = {{"", "No", db::IndexOption::ixPrimary}};
+        std::vector<QVariantList> rows;
+        QFile f(QStringLiteral(TEST_DATA_DIR "/packages.tsv"));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        for (const QByteArray& line : f.readAll().split('\n')) {
+            const QStringList cols = QString::fromUtf8(line).split(QLatin1Char('\t'));
+            if (withRows && cols.size() == 3) rows.push_back({int(rows.size()) + 1, cols[0], cols[1], cols[2].toInt()});
+        }
+        pipeline_test::MakeTable(dir.path(), name, def, rows);
+        file = dir.filePath(name);
+    }
+};
+
+/// The packages by section on short pages, so that sections meet page ends: the section
+/// in the group header, its count and total size in the footer, one package per detail
+/// band, the grand total in the summary.
+struct SectionReport {
+    PackageTable table;
+    db::Table packages;
+    db::DataSource source;
+    TComponent form;
+    TppDBPipeline* plPackages = new TppDBPipeline(&form);
+    TppReport* report = new TppReport(&form);
+    TppGroup* section = new TppGroup(&form);
+    std::vector<QString> dumps;
+
+    explicit SectionReport(bool withRows = true) : table(QStringLiteral("Packages.DB"), withRows) {
+        packages.SetDatabaseName(table.dir.path());
+        packages.SetTableName(QStringLiteral("Packages.DB"));
+        source.SetDataSet(&packages);  // the engine opens it through the pipeline
+        plPackages->SetName("plPackages");
+        plPackages->SetDataSource(&source);
+        report->SetName("rptSections");
+        report->SetDataPipeline(plPackages);
+        report->PageDef()->SetmmHeight(90000);
+        report->PageDef()->SetmmMarginTop(10000);
+        report->PageDef()->SetmmMarginBottom(10000);
+        auto* detail = new TppDetailBand(&form);
+        detail->SetName("ppDetailBand1");
+        detail->SetReport(report);
+        detail->SetmmHeight(6000);
+        auto* name = place<TppDBText>(detail, "ppPackage", 10000, 500, 5000, 80000);
+        name->SetDataPipeline(plPackages);
+        name->SetDataField("Package");
+        auto* summary = new TppSummaryBand(&form);
+        summary->SetName("ppSummaryBand1");
+        summary->SetReport(report);
+        summary->SetmmHeight(7000);
+        place<TppLabel>(summary, "ppEnd", 0, 1000, 5000, 60000)->SetCaption("All sections");
+        auto* grand = place<TppDBCalc>(summary, "ppGrandTotal", 100000, 1000, 5000, 30000);
+        grand->SetDataPipeline(plPackages);
+        grand->SetDataField("Size");
+        section->SetName("ppSectionGroup");
+        section->SetReport(report);
+        section->SetDataPipeline(plPackages);
+        section->SetBreakName("Section");
+        section->SetReprintOnSubsequentPage(false);  // every text once
+        section->HeaderBand()->SetmmHeight(7000);
+        auto* sectionName = place<TppDBText>(section->HeaderBand(), "ppSection", 0, 1000, 5000, 60000);
+        sectionName->SetDataPipeline(plPackages);
+        sectionName->SetDataField("Section");
+        section->FooterBand()->SetmmHeight(7000);
+        auto* count = place<TppDBCalc>(section->FooterBand(), "ppCount", 70000, 1000, 5000, 20000);
+        count->SetDataPipeline(plPackages);
+        count->SetDataField("Package");
+        count->SetDBCalcType(TppDBCalcType::dcCount);
+        count->SetResetGroup(section);
+        auto* total = place<TppDBCalc>(section->FooterBand(), "ppTotal", 100000, 1000, 5000, 30000);
+        total->SetDataPipeline(plPackages);
+        total->SetDataField("Size");
+        total->SetResetGroup(section);
+        report->OnPageReceived = [this](TppPage& page) {
+            dumps.push_back(report::DumpPage(page, static_cast<TppEngine*>(report->Engine())->PageCountKnown()));
+        };
+    }
+
+    ~SectionReport() { delete report; }
+
+    std::vector<QString> request(TppPageSettingType setting, int page = 0) {
+        dumps.clear();
+        TppPageRequest request;
+        request.SetPageSetting(setting);
+        request.SetPageRequested(page);
+        report->RequestPages(&request);
+        return dumps;
+    }
+
+    /// Every text the report must print, in order, from SQL over the table file: per section
+    /// its name, its packages, their count and total size; then the summary.
+    QStringList expectedTexts() const {
+        QStringList texts;
+        for (const QStringList& s : sqlRows(table.file, R"(SELECT Section, COUNT(*), SUM(Size) FROM "Packages.DB"
+                                                           GROUP BY Section ORDER BY MIN(No))")) {
+            texts << s[0];
+            const QByteArray sql = QStringLiteral(R"(SELECT Package FROM "Packages.DB" WHERE Section = '%1' ORDER BY No)").arg(s[0]).toUtf8();
+            for (const QStringList& p : sqlRows(table.file, sql.constData())) texts << p[0];
+            texts << s[1] << s[2];
+        }
+        texts << "All sections" << sqlRows(table.file, R"(SELECT SUM(Size) FROM "Packages.DB")").at(0).at(0);
+        return texts;
+    }
+
+    /// Section → the pages (from 0) its packages are on.
+    std::map<QString, std::set<int>> pagesOfSections(const std::vector<QString>& pages) const {
+        std::map<QString, QString> sectionOf;
+        for (const QStringList& p : sqlRows(table.file, R"(SELECT Package, Section FROM "Packages.DB")")) sectionOf[p[0]] = p[1];
+        std::map<QString, std::set<int>> on;
+        for (size_t i = 0; i < pages.size(); ++i)
+            for (const QString& t : textsOf(pages[i]))
+                if (sectionOf.count(t)) on[sectionOf[t]].insert(int(i));
+        return on;
+    }
+};
+
+}  // namespace
+
+TEST_F(ReportTest, a_group_kept_together_moves_to_the_next_page_as_a_whole) {
+    SectionReport loose;
+    const std::vector<QString> loosePages = loose.request(TppPageSettingType::psAll);
+    const auto looseSplit = loose.pagesOfSections(loosePages);
+    // Without it both short sections break over a page.
+    ASSERT_EQ(looseSplit.at("interpreters").size(), 2u);
+    ASSERT_EQ(looseSplit.at("introspection").size(), 2u);
+
+    SectionReport r;
+    r.section->SetKeepTogether(true);
+    ASSERT_EQ(r.report->KeepTogetherGroup(), r.section);
+    const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+    QString all;
+    QStringList texts;
+    for (const QString& p : pages) {
+        all += p;
+        texts << textsOf(p);
+    }
+    expectGolden(all, QStringLiteral("sections_kept_together.pages"));
+    EXPECT_EQ(texts, r.expectedTexts());  // nothing lost, nothing doubled, totals as SQL has them
+
+    // A section shorter than a page is on one page; a longer one starts at a page top.
+    const int perPage = (90000 - 20000 - 14000) / 6000;
+    const auto counts = sqlRows(r.table.file, R"(SELECT Section, COUNT(*) FROM "Packages.DB" GROUP BY Section)");
+    for (const QStringList& c : counts) {
+        SCOPED_TRACE(c[0].toStdString());
+        const std::set<int>& on = r.pagesOfSections(pages).at(c[0]);
+        if (c[1].toInt() <= perPage) EXPECT_EQ(on.size(), 1u);
+        else EXPECT_EQ(textsOf(pages[size_t(*on.begin())]).value(0), c[0]);
+    }
+
+    // Pages asked for again, in any order, are those of the straight run.
+    const int count = int(pages.size());
+    for (int page : {count, 2, count - 1, 1}) {
+        SCOPED_TRACE(page);
+        const std::vector<QString> one = r.request(TppPageSettingType::psSinglePage, page);
+        ASSERT_EQ(one.size(), 1u);
+        EXPECT_EQ(body(one.front()), body(pages[size_t(page - 1)]));
+    }
+}
+
+TEST_F(ReportTest, a_table_without_records_gives_no_page_unless_the_pipeline_prints_it_empty) {
+    SectionReport skipped(false);
+    ASSERT_TRUE(skipped.plPackages->SkipWhenNoRecords());
+    EXPECT_TRUE(skipped.request(TppPageSettingType::psAll).empty());
+    EXPECT_TRUE(skipped.report->Engine()->DonePrinting());
+    EXPECT_EQ(skipped.report->Engine()->AbsolutePageCount(), 0);
+
+    SectionReport printed(false);
+    printed.plPackages->SetSkipWhenNoRecords(false);
+    const std::vector<QString> pages = printed.request(TppPageSettingType::psAll);
+    ASSERT_EQ(pages.size(), 1u);
+    expectGolden(pages.front(), QStringLiteral("no_packages.pages"));
+    EXPECT_EQ(textsOf(pages.front()).value(0), "All sections");
+    EXPECT_EQ(sqlRows(printed.table.file, R"(SELECT COUNT(*) FROM "Packages.DB")").at(0).at(0), "0");
+}
