@@ -5,6 +5,7 @@
 #include "report/model/data_pipeline.h"
 #include "report/model/group.h"
 #include "report/model/report_utils.h"
+#include "report/model/stretchable.h"
 #include "report/model/text_layout.h"
 #include "report/page/resource_manager.h"
 
@@ -28,35 +29,103 @@ stream::PropertyTable<T>& withPrintHeight(stream::PropertyTable<T>& table) {
 
 }  // namespace
 
+namespace {
+
+/// The generation run of a component: fixed, stretching, stretching with the band, shifting.
+int generationRun(const TppComponent* c) {
+    auto* s = qobject_cast<const TppStretchable*>(c);
+    if (s && s->Stretch()) return 2;
+    if (c->StretchWithParent()) return 3;
+    if (c->ShiftWithParent()) return 4;
+    return 1;
+}
+
+}  // namespace
+
+void TppCustomBand::NotePlaced(TppComponent* aComponent) {
+    if (std::find(m_placed.begin(), m_placed.end(), aComponent) == m_placed.end()) m_placed.push_back(aComponent);
+}
+
+void TppCustomBand::noteTallest(TppStretchable* aStretchable) {
+    // An anchored stretchable counts through its anchor, whose space covers it.
+    if (aStretchable->SpaceUsed() <= 0 || aStretchable->ShiftRelativeTo()) return;
+    const int bottom = aStretchable->PrintRect().top() + aStretchable->SpaceUsed();
+    if (!m_tallest || bottom > m_tallest->PrintRect().top() + m_tallest->SpaceUsed()) m_tallest = aStretchable;
+}
+
 int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableBottom, TppPage* aPage) {
     Q_UNUSED(aRight);
     DoBeforePrint();
     if (!Visible()) {
+        m_overFlow = false;
         DoAfterPrint();
         return 0;
     }
+    const bool continuing = m_overFlow;
     m_bandLeft = aLeft;
     m_bandTop = aTop;
     m_runningBottom = aTop;
+    m_tallest = nullptr;
+    m_placed.clear();
     const bool dynamic = PrintHeight() == TppPrintHeightType::phDynamic;
     m_availableBottom = aAvailableBottom - mmBottomOffset();
     if (!dynamic && m_availableBottom < aTop + mmHeight()) return -1;
     DoBeforeGenerate();
-    for (int i = 0; i < ObjectCount(); ++i) {
-        TppComponent* c = Objects(i);
-        c->ResetGeneration();
-        c->BeforeGenerate();
+    std::vector<TppComponent*> order;
+    for (int run = 1; run <= 4; ++run)
+        for (int i = 0; i < ObjectCount(); ++i) {
+            TppComponent* c = Objects(i);
+            auto* s = qobject_cast<TppStretchable*>(c);
+            if (s && s->ShiftRelativeTo()) continue;  // its anchor generates it
+            if (!c->Region() && generationRun(c) == run) order.push_back(c);
+        }
+    bool unfinished = false;
+    for (TppComponent* c : order) {
+        if (continuing) {
+            if (c->GenerationComplete() && !c->ReprintOnOverFlow()) continue;
+            if (c->GenerationComplete()) {
+                c->ResetGeneration();
+                c->BeforeGenerate();
+            }
+            c->SetOutOfSpace(false);
+            c->SetSpaceUsed(0);
+        } else {
+            c->ResetGeneration();
+            c->BeforeGenerate();
+        }
         c->Generate();
-        if (c->OutOfSpace()) return -1;
-        if (c->SpaceUsed() > 0) m_runningBottom = std::max(m_runningBottom, c->PrintRect().bottom());
+        if (c->OutOfSpace()) {
+            // Without anything continuing the band does not fit here and moves as a whole.
+            if (!continuing && !unfinished) {
+                m_placed.clear();
+                return -1;
+            }
+            unfinished = true;
+            continue;
+        }
+        if (!c->GenerationComplete()) unfinished = true;
+        if (c->SpaceUsed() > 0) m_runningBottom = std::max(m_runningBottom, c->PrintRect().top() + c->SpaceUsed());
+        if (auto* s = qobject_cast<TppStretchable*>(c)) noteTallest(s);
+        else NotePlaced(c);
     }
+    m_overFlow = unfinished;
     const int used = (dynamic ? m_runningBottom - aTop : mmHeight()) + mmBottomOffset();
     DoAfterGenerate();
-    if (aPage)
-        for (int i = 0; i < ObjectCount(); ++i) Objects(i)->GeneratePage(aPage);
-    for (int i = 0; i < ObjectCount(); ++i) Objects(i)->EndGenerate();
+    if (aPage) {
+        std::vector<TppComponent*> placed = m_placed;
+        std::stable_sort(placed.begin(), placed.end(), [](TppComponent* a, TppComponent* b) { return a->Index() < b->Index(); });
+        for (TppComponent* c : placed) c->GeneratePage(aPage);
+    }
+    for (TppComponent* c : m_placed) c->EndGenerate();
     DoAfterPrint();
     return used;
+}
+
+void TppCustomBand::SaveToCache(int aPageNo) { WriteCacheRecord(aPageNo, QByteArray(1, char(m_overFlow ? 1 : 0))); }
+
+void TppCustomBand::RestoreFromCache(int aPageNo) {
+    QByteArray record(1, char(m_overFlow ? 1 : 0));
+    if (ReadCacheRecord(aPageNo, record)) m_overFlow = record.at(0) != 0;
 }
 
 QString TppBasicBand::GetCaptionText() const { return report::MessageText(DescriptionTextNo()); }

@@ -75,7 +75,10 @@ void TppEngine::Init() {
         m_initialized = true;
         return;
     }
-    for (int i = 0; i < r->BandCount(); ++i) r->Bands(i)->InitComponents();
+    for (int i = 0; i < r->BandCount(); ++i) {
+        r->Bands(i)->InitComponents();
+        if (auto* band = qobject_cast<TppCustomBand*>(r->Bands(i))) band->ResetOverFlow();
+    }
     r->InitPass();
     for (int i = 0; i < r->GroupCount(); ++i) r->Groups(i)->ResetForReport();
     m_stage = stTitle;
@@ -221,7 +224,8 @@ bool TppEngine::printBand(TppBand* aBand) {
     const int used = band->GenerateBand(m_left, m_y, m_right, m_pageBottom, m_target);
     if (used < 0) return false;
     m_y += used;
-    return true;
+    // A band that overflowed printed what fits; it is printed again (continued) after the break.
+    return !band->BandOverFlow();
 }
 
 bool TppEngine::pageStyleSelected(const TppPageStyle* aStyle) const {
@@ -243,6 +247,7 @@ void TppEngine::printPageStyles() {
         auto* style = qobject_cast<TppPageStyle*>(b);
         if (!style || !style->Visible() || !pageStyleSelected(style)) continue;
         style->GenerateBand(m_left, def->mmMarginTop(), m_right, def->mmHeight() - def->mmMarginBottom(), m_target);
+        style->ResetOverFlow();
     }
 }
 
@@ -251,6 +256,7 @@ void TppEngine::printHeaders() {
         auto* header = qobject_cast<TppPageBand*>(b);
         if (header && !header->PrintOnFirstPage() && AbsolutePageNo() == 1) continue;
         printBand(b);
+        if (header) header->ResetOverFlow();  // page bands print on their page only
     }
 }
 
@@ -264,6 +270,7 @@ void TppEngine::printFooters() {
         if (!footer->PrintOnFirstPage() && AbsolutePageNo() == 1) continue;
         const int top = bottom - footer->mmHeight();
         footer->GenerateBand(m_left, top, m_right, bottom, m_target);
+        footer->ResetOverFlow();
         bottom = top;
     }
 }
@@ -496,14 +503,19 @@ void TppEngine::enterColumn(int aColumn) {
         m_left = def->mmMarginLeft();
         m_right = def->mmWidth() - def->mmMarginRight();
     }
-    for (TppBand* b : bandsOf(int(TppBandType::btColumnHeader))) printBand(b);
+    for (TppBand* b : bandsOf(int(TppBandType::btColumnHeader))) {
+        printBand(b);
+        if (auto* band = qobject_cast<TppCustomBand*>(b)) band->ResetOverFlow();
+    }
     m_bodyTop = m_y;
 }
 
 void TppEngine::printColumnFooters() {
     for (TppBand* b : bandsOf(int(TppBandType::btColumnFooter)))
-        if (auto* band = qobject_cast<TppCustomBand*>(b))
+        if (auto* band = qobject_cast<TppCustomBand*>(b)) {
             band->GenerateBand(m_left, m_pageBottom, m_right, m_pageBottom + b->mmHeight(), m_target);
+            band->ResetOverFlow();
+        }
     if (Report()->Columns() > 1) Report()->DoEndColumn();
 }
 

@@ -7,10 +7,12 @@
 #include "report/model/group.h"
 #include "report/model/page_dump.h"
 #include "report/model/report.h"
+#include "report/model/stretchable.h"
 #include "report/model/tests/pipeline_fixture.h"
 #include "report/model/tests/report_fixtures.h"
 #include "report/model/text_components.h"
 #include "report/page/page.h"
+#include "report/page/draw_command.h"
 #include "report/page/page_def.h"
 
 #include "platform/db/data_source.h"
@@ -70,6 +72,61 @@ std::vector<QStringList> sqlRows(const QString& file, const char* sql) {
     sqlite3_close(db);
     return rows;
 }
+
+/// A stretchable list of lines, 5 mm each, that prints as many as fit and continues with
+/// the rest on the next page; its position is part of its page-cache record.
+class TppLineList : public TppStretchable {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TppLineList(TComponent* AOwner = nullptr) : TppStretchable(AOwner) {}
+    static constexpr int kLine = 5000;
+    QStringList lines;
+
+    void CalcSpaceUsed() override {
+        const int room = std::max(0, PageBottom() - PrintRect().top()) / kLine;
+        m_from = m_next;
+        m_next = std::min(int(lines.size()), m_next + room);
+        SetSpaceUsed((m_next - m_from) * kLine);
+        SetOverFlow(m_next < lines.size());
+    }
+    void ResetGeneration() override {
+        TppStretchable::ResetGeneration();
+        m_from = m_next = 0;
+    }
+    void GeneratePage(TppPage* aPage) override {
+        if (!DrawComponent() || !Visible()) return;
+        for (int i = m_from; i < m_next; ++i) {
+            auto* t = new TppDrawText;
+            t->SetLeft(PrintRect().left());
+            t->SetTop(PrintRect().top() + (i - m_from) * kLine);
+            t->SetWidth(mmWidth());
+            t->SetHeight(kLine);
+            t->SetFont(Font());
+            t->SetText(lines.at(i));
+            t->SetPage(aPage);
+        }
+    }
+    int CacheRecordSize() const override { return kStretchableRecordSize + 8; }
+    void SaveToCache(int aPageNo) override {
+        QByteArray r = StretchableCacheRecord();
+        QDataStream out(&r, QIODevice::Append);
+        out << qint32(m_from) << qint32(m_next);
+        WriteCacheRecord(aPageNo, r);
+    }
+    void RestoreFromCache(int aPageNo) override {
+        QByteArray r(CacheRecordSize(), 0);
+        if (!ReadCacheRecord(aPageNo, r)) return;
+        TakeStretchableCacheRecord(r);
+        QDataStream in(r.mid(kStretchableRecordSize));
+        qint32 from, next;
+        in >> from >> next;
+        m_from = from;
+        m_next = next;
+    }
+
+private:
+    int m_from = 0, m_next = 0;
+};
 
 template <class T>
 T* place(TppBand* band, const QString& name, int left, int top, int height, int width) {
@@ -264,3 +321,57 @@ TEST_F(ReportTest, a_table_without_records_gives_no_page_unless_the_pipeline_pri
     EXPECT_EQ(textsOf(pages.front()).value(0), "All sections");
     EXPECT_EQ(sqlRows(printed.table.file, R"(SELECT COUNT(*) FROM "Packages.DB")").at(0).at(0), "0");
 }
+
+TEST_F(ReportTest, a_stretching_list_continues_on_the_next_pages_and_pushes_the_components_below_it) {
+    SectionReport r;
+    auto* summary = r.report->GetSummaryBand();
+    auto* all = place<TppLineList>(summary, "ppAllPackages", 10000, 8000, TppLineList::kLine, 80000);
+    all->SetStretch(true);
+    ASSERT_EQ(summary->PrintHeight(), TppPrintHeightType::phDynamic);
+    for (const QStringList& row : sqlRows(r.table.file, R"(SELECT Package FROM "Packages.DB" ORDER BY No)")) all->lines << row[0];
+    auto* sections = place<TppLineList>(summary, "ppSectionList", 10000, 14000, TppLineList::kLine, 80000);
+    sections->SetShiftRelativeTo(all);  // 1 mm below the packages, wherever they end
+    for (const QStringList& row : sqlRows(r.table.file, R"(SELECT DISTINCT Section FROM "Packages.DB" ORDER BY Section)"))
+        sections->lines << row[0];
+    auto* end = place<TppLabel>(summary, "ppEndOfReport", 0, 15000, 5000, 60000);
+    end->SetCaption("End of report");
+    end->SetShiftWithParent(true);  // 2 mm below the lowest list
+
+    const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+    QString dump;
+    QStringList texts;
+    for (const QString& p : pages) {
+        dump += p;
+        texts << textsOf(p);
+    }
+    expectGolden(dump, QStringLiteral("stretching_summary.pages"));
+    // Every line once and in order, over as many pages as it takes.
+    QStringList expected = r.expectedTexts();
+    expected << all->lines << sections->lines << "End of report";
+    EXPECT_EQ(texts, expected);
+    const int summaryPages = int(std::count_if(pages.begin(), pages.end(), [&](const QString& p) {
+        return textsOf(p).contains(all->lines.at(10)) || textsOf(p).contains("End of report");
+    }));
+    EXPECT_GE(summaryPages, 3);
+
+    // On the last page the label keeps its design distance below the section list's end.
+    auto topOf = [](const QString& page, const QString& text) {
+        for (const QString& line : page.split(QLatin1Char('\n')))
+            if (line.startsWith(QLatin1String("  Text")) && line.contains(QStringLiteral("\"%1\"").arg(text))) return line.section(u' ', 4, 4).toInt();
+        return -1;
+    };
+    const QString& last = pages.back();
+    ASSERT_GE(topOf(last, sections->lines.back()), 0);
+    EXPECT_EQ(topOf(last, "End of report"), topOf(last, sections->lines.back()) + TppLineList::kLine + 2000);
+
+    // The continuation state comes back from the page cache: pages in any order are the same.
+    const int count = int(pages.size());
+    for (int page : {count - 1, count, count - 2, 2}) {
+        SCOPED_TRACE(page);
+        const std::vector<QString> one = r.request(TppPageSettingType::psSinglePage, page);
+        ASSERT_EQ(one.size(), 1u);
+        EXPECT_EQ(body(one.front()), body(pages[size_t(page - 1)]));
+    }
+}
+
+#include "engine_layout_test.moc"
