@@ -3,6 +3,7 @@
 #include "report/model/component.h"
 #include "report/model/custom_report.h"
 #include "report/model/data_pipeline.h"
+#include "report/model/errors.h"
 #include "report/model/group.h"
 #include "report/model/report_utils.h"
 #include "report/model/stretchable.h"
@@ -53,7 +54,7 @@ void TppCustomBand::noteTallest(TppStretchable* aStretchable) {
     if (!m_tallest || bottom > m_tallest->PrintRect().top() + m_tallest->SpaceUsed()) m_tallest = aStretchable;
 }
 
-int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableBottom, TppPage* aPage) {
+int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableBottom, TppPage* aPage, bool aUsePrintPosition) {
     Q_UNUSED(aRight);
     DoBeforePrint();
     if (!Visible()) {
@@ -62,14 +63,28 @@ int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableB
         return 0;
     }
     const bool continuing = m_overFlow;
-    m_bandLeft = aLeft;
-    m_bandTop = aTop;
-    m_runningBottom = aTop;
-    m_tallest = nullptr;
-    m_placed.clear();
     const bool dynamic = PrintHeight() == TppPrintHeightType::phDynamic;
     m_availableBottom = aAvailableBottom - mmBottomOffset();
-    if (!dynamic && m_availableBottom < aTop + mmHeight()) return -1;
+    int top = aTop;
+    if (mmPrintPosition() != 0 && aUsePrintPosition && !continuing) {
+        const int position = mmPrintPosition();
+        if (position >= m_availableBottom) throw EPrintError(report::MessageText(415) + QStringLiteral("."));
+        if (position >= aTop && (dynamic || m_availableBottom >= position + mmHeight())) {
+            top = position;
+            m_retried = false;
+        } else if (m_retried) {
+            m_retried = false;  // not reachable on this page either: prints where it is
+        } else {
+            m_retried = true;
+            return -1;
+        }
+    }
+    m_bandLeft = aLeft;
+    m_bandTop = top;
+    m_runningBottom = top;
+    m_tallest = nullptr;
+    m_placed.clear();
+    if (!dynamic && m_availableBottom < top + mmHeight()) return -1;
     DoBeforeGenerate();
     std::vector<TppComponent*> order;
     for (int run = 1; run <= 4; ++run)
@@ -109,7 +124,7 @@ int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableB
         else NotePlaced(c);
     }
     m_overFlow = unfinished;
-    const int used = (dynamic ? m_runningBottom - aTop : mmHeight()) + mmBottomOffset();
+    const int used = (dynamic ? m_runningBottom - aTop : top - aTop + mmHeight()) + mmBottomOffset();
     DoAfterGenerate();
     if (aPage) {
         std::vector<TppComponent*> placed = m_placed;
@@ -121,11 +136,18 @@ int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableB
     return used;
 }
 
-void TppCustomBand::SaveToCache(int aPageNo) { WriteCacheRecord(aPageNo, QByteArray(1, char(m_overFlow ? 1 : 0))); }
+void TppCustomBand::SaveToCache(int aPageNo) {
+    QByteArray record(2, 0);
+    record[0] = char(m_overFlow);
+    record[1] = char(m_retried);
+    WriteCacheRecord(aPageNo, record);
+}
 
 void TppCustomBand::RestoreFromCache(int aPageNo) {
-    QByteArray record(1, char(m_overFlow ? 1 : 0));
-    if (ReadCacheRecord(aPageNo, record)) m_overFlow = record.at(0) != 0;
+    QByteArray record(2, 0);
+    if (!ReadCacheRecord(aPageNo, record)) return;
+    m_overFlow = record.at(0) != 0;
+    m_retried = record.at(1) != 0;
 }
 
 QString TppBasicBand::GetCaptionText() const { return report::MessageText(DescriptionTextNo()); }

@@ -40,9 +40,17 @@ public:
     /// Answers the height used (BottomOffset included), or -1 when the band did not fit.
     /// An invisible band answers 0. aPage is null for a page nobody wants (layout only).
     /// After a print that overflowed (BandOverFlow) the next print continues it.
-    int GenerateBand(int aLeft, int aTop, int aRight, int aAvailableBottom, TppPage* aPage);
+    ///
+    /// With a PrintPosition (and aUsePrintPosition) the band starts at that position of the
+    /// page when it is still ahead and the band fits there; when it is behind, the band
+    /// answers -1 once (to start on the next page) and then prints where it is. A position
+    /// at or below the available bottom raises EPrintError (text 415).
+    int GenerateBand(int aLeft, int aTop, int aRight, int aAvailableBottom, TppPage* aPage, bool aUsePrintPosition = true);
     /// Forgets a print that was continuing (a new run).
-    void ResetOverFlow() { m_overFlow = false; }
+    void ResetOverFlow() {
+        m_overFlow = false;
+        m_retried = false;
+    }
 
     int BandTop() const { return m_bandTop; }
     int BandLeft() const { return m_bandLeft; }
@@ -55,7 +63,7 @@ public:
     /// Called for every component placed in this print: it goes to the page in z-order.
     void NotePlaced(TppComponent* aComponent);
 
-    int CacheRecordSize() const override { return 1; }
+    int CacheRecordSize() const override { return 2; }
     void SaveToCache(int aPageNo) override;
     void RestoreFromCache(int aPageNo) override;
 
@@ -67,6 +75,7 @@ private:
     int m_runningBottom = 0;
     int m_availableBottom = 0;
     bool m_overFlow = false;
+    bool m_retried = false;  ///< moved on once to reach its PrintPosition
     TppStretchable* m_tallest = nullptr;
     std::vector<TppComponent*> m_placed;
 };

@@ -221,8 +221,18 @@ int TppEngine::PageBottom() const {
 bool TppEngine::printBand(TppBand* aBand) {
     auto* band = qobject_cast<TppCustomBand*>(aBand);
     if (!band) return true;
-    const int used = band->GenerateBand(m_left, m_y, m_right, m_pageBottom, m_target);
+    // The detail keeps its PrintPosition for its first print on a page only.
+    const bool usePosition = band->BandType() != TppBandType::btDetail || !m_detailOnPage;
+    int used = band->GenerateBand(m_left, m_y, m_right, m_pageBottom, m_target, usePosition);
+    if (used < 0 && !bodyHasContent()) {
+        // Nothing above it in this column: a new page would not help, so it prints here
+        // (a PrintPosition behind it is given up, a band taller than the room runs on
+        // over the page bottom rather than being lost).
+        const int bottom = std::max(m_pageBottom, m_y + band->mmHeight() + band->mmBottomOffset());
+        used = band->GenerateBand(m_left, m_y, m_right, bottom, m_target, usePosition);
+    }
     if (used < 0) return false;
+    if (band->BandType() == TppBandType::btDetail) m_detailOnPage = true;
     m_y += used;
     // A band that overflowed printed what fits; it is printed again (continued) after the break.
     return !band->BandOverFlow();
@@ -289,6 +299,7 @@ void TppEngine::generateNextPage(bool aWanted) {
     m_bodyTop = m_y;
     m_pageBottom = PageBottom();
     m_pageEnded = false;
+    m_detailOnPage = false;
     m_keepOpenBreakNo = -1;
     writePageProperties();
     r->DoStartPage();

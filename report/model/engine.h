@@ -125,6 +125,7 @@ private:
     TppPage* m_target = nullptr;  ///< the page when wanted, else null (layout only)
     int m_left = 0, m_right = 0, m_y = 0, m_bodyTop = 0, m_pageBottom = 0;
     bool m_pageEnded = false;
+    bool m_detailOnPage = false;  ///< a detail printed on this page (its PrintPosition is used)
     int m_column = 1;
     int m_columnTop = 0;
     bool m_pageLimitHit = false;

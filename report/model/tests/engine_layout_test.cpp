@@ -4,6 +4,7 @@
 #include "report/model/band_classes.h"
 #include "report/model/db_pipeline.h"
 #include "report/model/engine.h"
+#include "report/model/errors.h"
 #include "report/model/group.h"
 #include "report/model/page_dump.h"
 #include "report/model/report.h"
@@ -372,6 +373,69 @@ TEST_F(ReportTest, a_stretching_list_continues_on_the_next_pages_and_pushes_the_
         ASSERT_EQ(one.size(), 1u);
         EXPECT_EQ(body(one.front()), body(pages[size_t(page - 1)]));
     }
+}
+
+TEST_F(ReportTest, bands_with_a_print_position_start_there_or_on_the_next_page) {
+    SectionReport r;
+    auto* detail = r.report->GetDetailBand();
+    detail->SetmmPrintPosition(20000);  // the first detail of each page starts 20 mm down
+    auto* summary = r.report->GetSummaryBand();
+    summary->SetmmPrintPosition(30000);  // behind the last detail: on a page of its own
+    const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+    QString all;
+    QStringList texts;
+    for (const QString& p : pages) {
+        all += p;
+        texts << textsOf(p);
+    }
+    expectGolden(all, QStringLiteral("print_positions.pages"));
+    EXPECT_EQ(texts, r.expectedTexts());
+    EXPECT_TRUE(pages.back().startsWith(QStringLiteral("Page %1 of %1\n  Text 6350 31000 ").arg(pages.size())))
+        << pages.back().toStdString();
+    // On every page the first detail starts at 20 mm, or lower when a section header or
+    // footer above it is already past that.
+    int pagesAt20 = 0;
+    for (const QString& page : pages) {
+        const int at = int(page.indexOf(QLatin1String("\n  Text 16350 ")));
+        if (at < 0) continue;
+        const int top = page.mid(at + 1).section(u' ', 4, 4).toInt();
+        EXPECT_GE(top, 20500) << page.toStdString();  // the text lies 0.5 mm into the band
+        pagesAt20 += top == 20500;
+    }
+    EXPECT_GE(pagesAt20, 3);
+
+    // A position at or below the available bottom stops the report.
+    SectionReport wrong;
+    wrong.report->GetSummaryBand()->SetmmPrintPosition(80000);
+    try {
+        wrong.request(TppPageSettingType::psAll);
+        ADD_FAILURE() << "no error";
+    } catch (const EPrintError& e) {
+        EXPECT_EQ(e.Message(), "PrintPosition exceeds available page space.");
+    }
+    EXPECT_FALSE(wrong.report->Engine()->Busy());
+}
+
+TEST_F(ReportTest, a_band_taller_than_the_room_between_header_and_footer_prints_on_a_page_of_its_own) {
+    SectionReport r;
+    auto* header = new TppHeaderBand(&r.form);
+    header->SetName("ppHeaderBand1");
+    header->SetReport(r.report);
+    header->SetmmHeight(30000);
+    place<TppLabel>(header, "ppHeading", 0, 1000, 5000, 60000)->SetCaption("Packages by section");
+    auto* summary = r.report->GetSummaryBand();
+    summary->SetmmHeight(60000);  // within the printable height, taller than the body
+    place<TppLabel>(summary, "ppSummaryFoot", 0, 54000, 5000, 60000)->SetCaption("Summary foot");
+    const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+    QStringList texts;
+    for (const QString& p : pages) texts << textsOf(p).mid(1);  // without the page heading
+    QStringList expected = r.expectedTexts();
+    expected.insert(expected.size() - 1, "Summary foot");  // the grand total comes after it in z-order
+    expected.move(expected.size() - 2, expected.size() - 1);
+    EXPECT_EQ(texts, expected);
+    // The summary starts right under the heading of its own page and runs past the body.
+    EXPECT_TRUE(pages.back().contains(QStringLiteral("Text 6350 41000 60000 5000 \"All sections\"")));
+    EXPECT_TRUE(pages.back().contains(QStringLiteral("Text 6350 94000 60000 5000 \"Summary foot\"")));
 }
 
 #include "engine_layout_test.moc"
