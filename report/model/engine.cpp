@@ -92,6 +92,8 @@ void TppEngine::Init() {
     m_summaryNewPageDone = false;
     m_pageCountKnown = false;
     m_pageLimitHit = false;
+    m_keepCutPage = 0;
+    m_keepCutBreakNo = -1;
     m_lastGenerated = 0;
     for (int i = 0; i < r->GroupCount(); ++i) r->Groups(i)->StartGroup();
     if (!m_dataFinished) computeRecord();

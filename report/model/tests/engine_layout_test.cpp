@@ -20,6 +20,8 @@
 
 #include <QFile>
 
+#include <functional>
+
 #include <sqlite3.h>
 
 #include <map>
@@ -323,21 +325,34 @@ TEST_F(ReportTest, a_table_without_records_gives_no_page_unless_the_pipeline_pri
     EXPECT_EQ(sqlRows(printed.table.file, R"(SELECT COUNT(*) FROM "Packages.DB")").at(0).at(0), "0");
 }
 
-TEST_F(ReportTest, a_stretching_list_continues_on_the_next_pages_and_pushes_the_components_below_it) {
-    SectionReport r;
+/// The summary lists every package, then (anchored below them) the sections, then a label
+/// that shifts with the lists.
+struct StretchingSummary {
+    TppLineList* all = nullptr;
+    TppLineList* sections = nullptr;
+    explicit StretchingSummary(SectionReport& r);
+};
+
+StretchingSummary::StretchingSummary(SectionReport& r) {
     auto* summary = r.report->GetSummaryBand();
-    auto* all = place<TppLineList>(summary, "ppAllPackages", 10000, 8000, TppLineList::kLine, 80000);
+    all = place<TppLineList>(summary, "ppAllPackages", 10000, 8000, TppLineList::kLine, 80000);
     all->SetStretch(true);
-    ASSERT_EQ(summary->PrintHeight(), TppPrintHeightType::phDynamic);
+    EXPECT_EQ(summary->PrintHeight(), TppPrintHeightType::phDynamic);
     for (const QStringList& row : sqlRows(r.table.file, R"(SELECT Package FROM "Packages.DB" ORDER BY No)")) all->lines << row[0];
-    auto* sections = place<TppLineList>(summary, "ppSectionList", 10000, 14000, TppLineList::kLine, 80000);
+    sections = place<TppLineList>(summary, "ppSectionList", 10000, 14000, TppLineList::kLine, 80000);
     sections->SetShiftRelativeTo(all);  // 1 mm below the packages, wherever they end
     for (const QStringList& row : sqlRows(r.table.file, R"(SELECT DISTINCT Section FROM "Packages.DB" ORDER BY Section)"))
         sections->lines << row[0];
     auto* end = place<TppLabel>(summary, "ppEndOfReport", 0, 15000, 5000, 60000);
     end->SetCaption("End of report");
     end->SetShiftWithParent(true);  // 2 mm below the lowest list
+}
 
+TEST_F(ReportTest, a_stretching_list_continues_on_the_next_pages_and_pushes_the_components_below_it) {
+    SectionReport r;
+    StretchingSummary lists(r);
+    TppLineList* all = lists.all;
+    TppLineList* sections = lists.sections;
     const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
     QString dump;
     QStringList texts;
@@ -436,6 +451,38 @@ TEST_F(ReportTest, a_band_taller_than_the_room_between_header_and_footer_prints_
     // The summary starts right under the heading of its own page and runs past the body.
     EXPECT_TRUE(pages.back().contains(QStringLiteral("Text 6350 41000 60000 5000 \"All sections\"")));
     EXPECT_TRUE(pages.back().contains(QStringLiteral("Text 6350 94000 60000 5000 \"Summary foot\"")));
+}
+
+TEST_F(ReportTest, a_run_cancelled_in_a_moved_group_or_an_overflow_runs_again_like_a_straight_run) {
+    const std::vector<std::pair<const char*, std::function<void(SectionReport&)>>> cases = {
+        {"kept together", [](SectionReport& r) { r.section->SetKeepTogether(true); }},
+        {"stretching summary", [](SectionReport& r) { StretchingSummary lists(r); }},
+    };
+    for (const auto& [name, setUp] : cases) {
+        SCOPED_TRACE(name);
+        SectionReport straightRun;
+        setUp(straightRun);
+        const std::vector<QString> straight = straightRun.request(TppPageSettingType::psAll);
+        ASSERT_GE(straight.size(), 8u);
+        for (int cancelAt : {7, int(straight.size()) - 2}) {
+            SCOPED_TRACE(cancelAt);
+            SectionReport r;
+            setUp(r);
+            int received = 0;
+            r.report->OnPageReceived = [&](TppPage&) {
+                if (++received == cancelAt) r.report->Engine()->SetCancelled(true);
+            };
+            r.request(TppPageSettingType::psAll);
+            EXPECT_EQ(received, cancelAt);
+            EXPECT_FALSE(r.report->Engine()->Busy());
+            r.report->OnPageReceived = [&](TppPage& page) {
+                r.dumps.push_back(report::DumpPage(page, static_cast<TppEngine*>(r.report->Engine())->PageCountKnown()));
+            };
+            const std::vector<QString> again = r.request(TppPageSettingType::psAll);
+            ASSERT_EQ(again.size(), straight.size());
+            for (size_t i = 0; i < again.size(); ++i) EXPECT_EQ(body(again[i]), body(straight[i])) << i;
+        }
+    }
 }
 
 #include "engine_layout_test.moc"
