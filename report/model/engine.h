@@ -37,6 +37,10 @@ class RecordTraversal;
 /// there, the page is generated again from the state saved at the end of the page before,
 /// this time ending the column or page just before that instance's header. A group that
 /// starts at the top of a page or column is not moved again.
+///
+/// A band that overflows (a stretchable with more content than room) counts as not fitting
+/// after printing what fits: the engine breaks the column or page and prints it again,
+/// which continues it. A pipeline with SkipWhenNoRecords and no records yields no page.
 class TppEngine : public TppCustomEngine {
     Q_OBJECT
 public:
@@ -70,7 +74,8 @@ private:
 
     void requestPage(int aPageNo, bool aWanted);
     void generateNextPage(bool aWanted);
-    /// Generates a band at the current position; answers false when it did not fit.
+    /// Generates a band at the current position; answers false when it did not fit or
+    /// overflowed (then it continues after the break).
     bool printBand(TppBand* aBand);
     void printPageStyles();
     void printHeaders();
