@@ -235,6 +235,11 @@ bool TppEngine::printBand(TppBand* aBand) {
     }
     if (used < 0) return false;
     if (band->BandType() == TppBandType::btDetail) m_detailOnPage = true;
+    if (band->BandOverFlow() && used == 0 && !bodyHasContent()) {
+        // Not a line of it fits even on an empty page: more pages would not help.
+        band->ResetOverFlow();
+        return true;
+    }
     m_y += used;
     // A band that overflowed printed what fits; it is printed again (continued) after the break.
     return !band->BandOverFlow();
@@ -325,7 +330,10 @@ void TppEngine::generateNextPage(bool aWanted) {
     for (int g = 0; g < r->GroupCount() && m_stage == stBody; ++g) {
         TppGroup* group = r->Groups(g);
         const bool inProgress = !(m_headersPending & (1u << g)) && !(m_dataFinished && !m_footersPending);
-        if (inProgress && group->ReprintOnSubsequentPage() && AbsolutePageNo() > group->FirstPageNo()) printBand(group->HeaderBand());
+        if (inProgress && group->ReprintOnSubsequentPage() && AbsolutePageNo() > group->FirstPageNo()) {
+            printBand(group->HeaderBand());
+            if (auto* header = qobject_cast<TppCustomBand*>(group->HeaderBand())) header->ResetOverFlow();  // a reprint is not continued
+        }
     }
     m_bodyTop = m_y;
 
