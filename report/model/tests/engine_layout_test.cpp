@@ -485,4 +485,42 @@ TEST_F(ReportTest, a_run_cancelled_in_a_moved_group_or_an_overflow_runs_again_li
     }
 }
 
+TEST_F(ReportTest, a_group_kept_together_moves_to_the_next_column_as_a_whole) {
+    for (bool keep : {false, true}) {
+        SCOPED_TRACE(keep);
+        SectionReport r;
+        r.report->SetColumns(2);
+        r.section->SetKeepTogether(keep);
+        qobject_cast<TppComponent*>(r.report->FindComponentByName("ppCount"))->SetmmLeft(40000);
+        qobject_cast<TppComponent*>(r.report->FindComponentByName("ppTotal"))->SetmmLeft(65000);
+        const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+        QString all;
+        QStringList texts;
+        for (const QString& p : pages) {
+            all += p;
+            texts << textsOf(p);
+        }
+        if (keep) expectGolden(all, QStringLiteral("sections_kept_in_columns.pages"));
+        EXPECT_EQ(texts, r.expectedTexts());  // column by column, in order, totals as SQL has them
+
+        // The columns (page, left or right) each short section's packages are in.
+        const int middle = r.report->PageDef()->mmMarginLeft() + r.report->mmColumnWidth();
+        std::map<QString, QString> sectionOf;
+        for (const QStringList& p : sqlRows(r.table.file, R"(SELECT Package, Section FROM "Packages.DB")")) sectionOf[p[0]] = p[1];
+        std::map<QString, std::set<std::pair<int, bool>>> columnsOf;
+        for (size_t i = 0; i < pages.size(); ++i)
+            for (const QString& line : pages[i].split(QLatin1Char('\n'))) {
+                const QString text = textsOf(line + QLatin1Char('\n')).value(0);
+                if (sectionOf.count(text)) columnsOf[sectionOf[text]].insert({int(i), line.section(u' ', 3, 3).toInt() >= middle});
+            }
+        const size_t interpreters = columnsOf.at("interpreters").size(), introspection = columnsOf.at("introspection").size();
+        if (keep) {
+            EXPECT_EQ(interpreters, 1u);
+            EXPECT_EQ(introspection, 1u);
+        } else {
+            EXPECT_GT(interpreters + introspection, 2u);  // without it one of them breaks over a column
+        }
+    }
+}
+
 #include "engine_layout_test.moc"
