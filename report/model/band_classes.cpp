@@ -3,8 +3,10 @@
 #include "report/model/component.h"
 #include "report/model/custom_report.h"
 #include "report/model/data_pipeline.h"
+#include "report/model/errors.h"
 #include "report/model/group.h"
 #include "report/model/report_utils.h"
+#include "report/model/stretchable.h"
 #include "report/model/text_layout.h"
 #include "report/page/resource_manager.h"
 
@@ -28,49 +30,130 @@ stream::PropertyTable<T>& withPrintHeight(stream::PropertyTable<T>& table) {
 
 }  // namespace
 
-bool TppCustomBand::BandOverFlow() const {
-    for (int i = 0; i < ObjectCount(); ++i)
-        if (Objects(i)->OverFlow()) return true;
-    return false;
+namespace {
+
+/// The generation run of a component: fixed, stretching, stretching with the band, shifting.
+int generationRun(const TppComponent* c) {
+    auto* s = qobject_cast<const TppStretchable*>(c);
+    if (s && s->Stretch()) return 2;
+    if (c->StretchWithParent()) return 3;
+    if (c->ShiftWithParent()) return 4;
+    return 1;
 }
 
-int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableBottom, TppPage* aPage) {
+}  // namespace
+
+void TppCustomBand::NotePlaced(TppComponent* aComponent) {
+    if (std::find(m_placed.begin(), m_placed.end(), aComponent) == m_placed.end()) m_placed.push_back(aComponent);
+}
+
+void TppCustomBand::noteTallest(TppStretchable* aStretchable) {
+    // An anchored stretchable counts through its anchor, whose space covers it.
+    if (aStretchable->SpaceUsed() <= 0 || aStretchable->ShiftRelativeTo()) return;
+    const int bottom = aStretchable->PrintRect().top() + aStretchable->SpaceUsed();
+    if (!m_tallest || bottom > m_tallest->PrintRect().top() + m_tallest->SpaceUsed()) m_tallest = aStretchable;
+}
+
+int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableBottom, TppPage* aPage, bool aUsePrintPosition) {
     Q_UNUSED(aRight);
     DoBeforePrint();
     if (!Visible()) {
+        m_overFlow = false;
         DoAfterPrint();
         return 0;
     }
-    m_bandLeft = aLeft;
-    m_bandTop = aTop;
-    m_runningBottom = aTop;
+    const bool continuing = m_overFlow;
     const bool dynamic = PrintHeight() == TppPrintHeightType::phDynamic;
     m_availableBottom = aAvailableBottom - mmBottomOffset();
-    if (!dynamic && m_availableBottom < aTop + mmHeight()) return -1;
+    int top = aTop;
+    if (mmPrintPosition() != 0 && aUsePrintPosition && !continuing) {
+        const int position = mmPrintPosition();
+        if (position >= m_availableBottom) throw EPrintError(report::MessageText(415) + QStringLiteral("."));
+        if (position >= aTop && (dynamic || m_availableBottom >= position + mmHeight())) {
+            top = position;
+            m_retried = false;
+        } else if (m_retried) {
+            m_retried = false;  // not reachable on this page either: prints where it is
+        } else {
+            m_retried = true;
+            return -1;
+        }
+    }
+    m_bandLeft = aLeft;
+    m_bandTop = top;
+    m_runningBottom = top;
+    m_tallest = nullptr;
+    m_placed.clear();
+    if (!dynamic && m_availableBottom < top + mmHeight()) return -1;
     DoBeforeGenerate();
-    const bool continuing = BandOverFlow();
-    std::vector<TppComponent*> skipped;  // printed in full before the band overflowed
-    for (int i = 0; i < ObjectCount(); ++i) {
-        TppComponent* c = Objects(i);
-        const bool regionContinues = c->Region() && c->Region()->OverFlow();
-        if (continuing && !c->OverFlow() && !c->ReprintOnOverFlow() && !regionContinues) {
-            skipped.push_back(c);
+    std::vector<TppComponent*> order;
+    for (int run = 1; run <= 4; ++run)
+        for (int i = 0; i < ObjectCount(); ++i) {
+            TppComponent* c = Objects(i);
+            auto* s = qobject_cast<TppStretchable*>(c);
+            if (s && s->ShiftRelativeTo()) continue;  // its anchor generates it
+            if (generationRun(c) == run) order.push_back(c);
+        }
+    bool unfinished = false;
+    for (TppComponent* c : order) {
+        if (continuing) {
+            // A region that continues prints again with everything in it.
+            const bool inContinuingRegion =
+                (c->IsRegion() && c->OverFlow()) || (c->Region() && c->Region()->OverFlow());
+            if (c->GenerationComplete() && !c->ReprintOnOverFlow() && !inContinuingRegion) continue;
+            if (c->GenerationComplete()) {
+                // A continuing region keeps its overflow: its frame continues at its offset.
+                const bool regionContinues = c->IsRegion() && c->OverFlow();
+                c->ResetGeneration();
+                c->BeforeGenerate();
+                if (regionContinues) c->SetOverFlow(true);
+            }
+            c->SetOutOfSpace(false);
+            c->SetSpaceUsed(0);
+        } else {
+            c->ResetGeneration();
+            c->BeforeGenerate();
+        }
+        c->Generate();
+        if (c->OutOfSpace()) {
+            // Without anything continuing the band does not fit here and moves as a whole.
+            if (!continuing && !unfinished) {
+                m_placed.clear();
+                return -1;
+            }
+            unfinished = true;
             continue;
         }
-        c->ResetGeneration();
-        c->BeforeGenerate();
-        c->Generate();
-        if (c->OutOfSpace()) return -1;
-        if (c->SpaceUsed() > 0) m_runningBottom = std::max(m_runningBottom, c->PrintRect().bottom());
+        if (!c->GenerationComplete()) unfinished = true;
+        if (c->SpaceUsed() > 0) m_runningBottom = std::max(m_runningBottom, c->PrintRect().top() + c->SpaceUsed());
+        if (auto* s = qobject_cast<TppStretchable*>(c)) noteTallest(s);
+        else NotePlaced(c);
     }
-    const int used = (dynamic ? m_runningBottom - aTop : mmHeight()) + mmBottomOffset();
+    m_overFlow = unfinished;
+    const int used = (dynamic ? m_runningBottom - aTop : top - aTop + mmHeight()) + mmBottomOffset();
     DoAfterGenerate();
-    if (aPage)
-        for (int i = 0; i < ObjectCount(); ++i)
-            if (std::find(skipped.begin(), skipped.end(), Objects(i)) == skipped.end()) Objects(i)->GeneratePage(aPage);
-    for (int i = 0; i < ObjectCount(); ++i) Objects(i)->EndGenerate();
+    if (aPage) {
+        std::vector<TppComponent*> placed = m_placed;
+        std::stable_sort(placed.begin(), placed.end(), [](TppComponent* a, TppComponent* b) { return a->Index() < b->Index(); });
+        for (TppComponent* c : placed) c->GeneratePage(aPage);
+    }
+    for (TppComponent* c : m_placed) c->EndGenerate();
     DoAfterPrint();
     return used;
+}
+
+void TppCustomBand::SaveToCache(int aPageNo) {
+    QByteArray record(2, 0);
+    record[0] = char(m_overFlow);
+    record[1] = char(m_retried);
+    WriteCacheRecord(aPageNo, record);
+}
+
+void TppCustomBand::RestoreFromCache(int aPageNo) {
+    QByteArray record(2, 0);
+    if (!ReadCacheRecord(aPageNo, record)) return;
+    m_overFlow = record.at(0) != 0;
+    m_retried = record.at(1) != 0;
 }
 
 QString TppBasicBand::GetCaptionText() const { return report::MessageText(DescriptionTextNo()); }

@@ -1,16 +1,22 @@
 #include "report/model/custom_component.h"
 
 #include "report/model/band_classes.h"
+#include "report/model/stretchable.h"
 
 #include "platform/stream/property_table.h"
 
 void TppCustomComponent::SaveToCache(int aPageNo) {
-    WriteCacheRecord(aPageNo, QByteArray(1, char(DrawComponent() ? 1 : 0)));
+    QByteArray record(2, 0);
+    record[0] = char(DrawComponent());
+    record[1] = char(GenerationComplete());
+    WriteCacheRecord(aPageNo, record);
 }
 
 void TppCustomComponent::RestoreFromCache(int aPageNo) {
-    QByteArray record(1, char(DrawComponent() ? 1 : 0));
-    if (ReadCacheRecord(aPageNo, record)) SetDrawComponent(record.at(0) != 0);
+    QByteArray record(2, 0);
+    if (!ReadCacheRecord(aPageNo, record)) return;
+    SetDrawComponent(record.at(0) != 0);
+    SetGenerationComplete(record.at(1) != 0);
 }
 
 void TppCustomComponent::DefineProperties(stream::Filer& filer) {
@@ -29,7 +35,9 @@ void TppCustomComponent::Generate() {
     if (DrawComponent() && Visible()) {
         auto* band = qobject_cast<TppCustomBand*>(Band());
         if (band) {
-            const int top = band->BandTop() + mmTop();
+            int top = band->BandTop() + mmTop();
+            if (const TppStretchable* s = band->TallestStretchable(); s && ShiftWithParent())
+                top = s->PrintRect().top() + s->SpaceUsed() + mmTop() - s->mmTop() - s->mmHeight();
             int height = mmHeight();
             const int running = band->RunningBottom();
             const int available = band->AvailableBottom();

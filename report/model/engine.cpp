@@ -28,8 +28,12 @@ double dayNumber(const QDateTime& t) {
 
 TppEngine::TppEngine(TppCustomReport* aReport, TComponent* AOwner) : TppCustomEngine(aReport, AOwner) {}
 
-TppEngine::~TppEngine() {
-    if (m_traversal) m_traversal->CloseTraversal();
+TppEngine::~TppEngine() { closeTraversal(); }
+
+void TppEngine::closeTraversal() {
+    if (m_traversal && m_traversalPipeline) m_traversal->CloseTraversal();
+    m_traversal = nullptr;
+    m_traversalPipeline = nullptr;
 }
 
 std::vector<TppBand*> TppEngine::bandsOf(int aBandType) const {
@@ -48,8 +52,9 @@ void TppEngine::Init() {
     for (int i = 0; i < r->BandCount(); ++i)
         if (r->Bands(i)->mmHeight() > r->PrintableHeight()) throw EPrintError(report::MessageText(44));
     r->SortBands();
-    if (m_traversal) m_traversal->CloseTraversal();
+    closeTraversal();
     m_traversal = dynamic_cast<report::RecordTraversal*>(r->DataPipeline());
+    if (m_traversal) m_traversalPipeline = r->DataPipeline();
     if (m_traversal) {
         try {
             m_traversal->OpenTraversal();
@@ -58,7 +63,22 @@ void TppEngine::Init() {
         }
     }
     r->StartGeneration();
-    for (int i = 0; i < r->BandCount(); ++i) r->Bands(i)->InitComponents();
+    if (r->DataPipeline() && r->DataPipeline()->SkipWhenNoRecords() && (!m_traversal || m_traversal->AtEnd())) {
+        // No records to report: the request yields no page.
+        m_stage = stComplete;
+        m_pageCountKnown = true;
+        m_cachedPages = -1;
+        m_lastGenerated = 0;
+        SetAbsolutePageNo(0);
+        SetAbsolutePageCount(0);
+        SetDonePrinting(true);
+        m_initialized = true;
+        return;
+    }
+    for (int i = 0; i < r->BandCount(); ++i) {
+        r->Bands(i)->InitComponents();
+        if (auto* band = qobject_cast<TppCustomBand*>(r->Bands(i))) band->ResetOverFlow();
+    }
     r->InitPass();
     for (int i = 0; i < r->GroupCount(); ++i) r->Groups(i)->ResetForReport();
     m_stage = stTitle;
@@ -72,6 +92,8 @@ void TppEngine::Init() {
     m_summaryNewPageDone = false;
     m_pageCountKnown = false;
     m_pageLimitHit = false;
+    m_keepCutPage = 0;
+    m_keepCutBreakNo = -1;
     m_lastGenerated = 0;
     for (int i = 0; i < r->GroupCount(); ++i) r->Groups(i)->StartGroup();
     if (!m_dataFinished) computeRecord();
@@ -201,10 +223,26 @@ int TppEngine::PageBottom() const {
 bool TppEngine::printBand(TppBand* aBand) {
     auto* band = qobject_cast<TppCustomBand*>(aBand);
     if (!band) return true;
-    const int used = band->GenerateBand(m_left, m_y, m_right, m_pageBottom, m_target);
+    // The detail keeps its PrintPosition for its first print on a page only.
+    const bool usePosition = band->BandType() != TppBandType::btDetail || !m_detailOnPage;
+    int used = band->GenerateBand(m_left, m_y, m_right, m_pageBottom, m_target, usePosition);
+    if (used < 0 && !bodyHasContent()) {
+        // Nothing above it in this column: a new page would not help, so it prints here
+        // (a PrintPosition behind it is given up, a band taller than the room runs on
+        // over the page bottom rather than being lost).
+        const int bottom = std::max(m_pageBottom, m_y + band->mmHeight() + band->mmBottomOffset());
+        used = band->GenerateBand(m_left, m_y, m_right, bottom, m_target, usePosition);
+    }
     if (used < 0) return false;
+    if (band->BandType() == TppBandType::btDetail) m_detailOnPage = true;
+    if (band->BandOverFlow() && used == 0 && !bodyHasContent()) {
+        // Not a line of it fits even on an empty page: more pages would not help.
+        band->ResetOverFlow();
+        return true;
+    }
     m_y += used;
-    return true;
+    // A band that overflowed printed what fits; it is printed again (continued) after the break.
+    return !band->BandOverFlow();
 }
 
 bool TppEngine::pageStyleSelected(const TppPageStyle* aStyle) const {
@@ -226,6 +264,7 @@ void TppEngine::printPageStyles() {
         auto* style = qobject_cast<TppPageStyle*>(b);
         if (!style || !style->Visible() || !pageStyleSelected(style)) continue;
         style->GenerateBand(m_left, def->mmMarginTop(), m_right, def->mmHeight() - def->mmMarginBottom(), m_target);
+        style->ResetOverFlow();
     }
 }
 
@@ -234,6 +273,7 @@ void TppEngine::printHeaders() {
         auto* header = qobject_cast<TppPageBand*>(b);
         if (header && !header->PrintOnFirstPage() && AbsolutePageNo() == 1) continue;
         printBand(b);
+        if (header) header->ResetOverFlow();  // page bands print on their page only
     }
 }
 
@@ -247,6 +287,7 @@ void TppEngine::printFooters() {
         if (!footer->PrintOnFirstPage() && AbsolutePageNo() == 1) continue;
         const int top = bottom - footer->mmHeight();
         footer->GenerateBand(m_left, top, m_right, bottom, m_target);
+        footer->ResetOverFlow();
         bottom = top;
     }
 }
@@ -265,6 +306,8 @@ void TppEngine::generateNextPage(bool aWanted) {
     m_bodyTop = m_y;
     m_pageBottom = PageBottom();
     m_pageEnded = false;
+    m_detailOnPage = false;
+    m_keepOpenBreakNo = -1;
     writePageProperties();
     r->DoStartPage();
     printPageStyles();
@@ -287,10 +330,14 @@ void TppEngine::generateNextPage(bool aWanted) {
     for (int g = 0; g < r->GroupCount() && m_stage == stBody; ++g) {
         TppGroup* group = r->Groups(g);
         const bool inProgress = !(m_headersPending & (1u << g)) && !(m_dataFinished && !m_footersPending);
-        if (inProgress && group->ReprintOnSubsequentPage() && AbsolutePageNo() > group->FirstPageNo()) printBand(group->HeaderBand());
+        if (inProgress && group->ReprintOnSubsequentPage() && AbsolutePageNo() > group->FirstPageNo()) {
+            printBand(group->HeaderBand());
+            if (auto* header = qobject_cast<TppCustomBand*>(group->HeaderBand())) header->ResetOverFlow();  // a reprint is not continued
+        }
     }
     m_bodyTop = m_y;
 
+    TppGroup* const kept = r->KeepTogetherGroup();
     while (m_stage == stBody && !m_pageEnded && !Cancelled()) {
         if (m_footersPending) {
             int g = 31;
@@ -298,9 +345,11 @@ void TppEngine::generateNextPage(bool aWanted) {
             TppGroup* group = r->Groups(g);
             group->DoBeforeFooter();
             if (!printBand(group->FooterBand()) && bodyHasContent()) {
+                if (keepTogetherMoved(g, aWanted)) return;
                 if (breakColumnOrPage()) continue;
                 return;
             }
+            if (group == kept) m_keepOpenBreakNo = -1;
             group->UpdateLastPage();
             group->DoAfterGroupBreak();
             m_footersPending &= ~(1u << g);
@@ -319,6 +368,11 @@ void TppEngine::generateNextPage(bool aWanted) {
             int g = 0;
             while (!(m_headersPending & (1u << g))) ++g;
             TppGroup* group = r->Groups(g);
+            if (group == kept && bodyHasContent() && m_keepCutPage == AbsolutePageNo() && group->BreakNo() == m_keepCutBreakNo) {
+                m_keepCutPage = 0;  // the kept instance starts in the next column or on the next page
+                if (breakColumnOrPage()) continue;
+                return;
+            }
             if (bodyHasContent() && (group->NewPage() || m_pageBottom - m_y < group->mmNewPageThreshold())) {
                 endPage();
                 return;
@@ -331,10 +385,13 @@ void TppEngine::generateNextPage(bool aWanted) {
             group->DoBeforeGroupBreak();
             group->DoBeforeHeader();
             group->SetFirstPageNo(AbsolutePageNo());
+            const bool afterData = bodyHasContent();
             if (!printBand(group->HeaderBand()) && bodyHasContent()) {
+                if (keepTogetherMoved(g, aWanted)) return;
                 if (breakColumnOrPage()) continue;
                 return;
             }
+            if (group == kept && afterData) m_keepOpenBreakNo = group->BreakNo();
             m_headersPending &= ~(1u << g);
             continue;
         }
@@ -344,11 +401,8 @@ void TppEngine::generateNextPage(bool aWanted) {
         }
         auto* detail = qobject_cast<TppDetailBand*>(r->GetBand(TppBandType::btDetail));
         if (detail && !printBand(detail) && bodyHasContent()) {
+            if (keepTogetherMoved(r->GroupCount(), aWanted)) return;
             if (breakColumnOrPage()) continue;
-            return;
-        }
-        if (detail && static_cast<TppCustomBand*>(detail)->BandOverFlow()) {  // continues on the next page
-            endPage();
             return;
         }
         ++m_detailPrints;
@@ -378,6 +432,18 @@ void TppEngine::generateNextPage(bool aWanted) {
         m_stage = stComplete;
     }
     if (!m_pageEnded) endPage();
+}
+
+bool TppEngine::keepTogetherMoved(int aGroupLevel, bool aWanted) {
+    TppCustomReport* r = Report();
+    TppGroup* kept = r->KeepTogetherGroup();
+    if (!kept || m_keepOpenBreakNo < 0 || aGroupLevel < r->IndexOfGroup(kept)) return false;
+    m_keepCutPage = AbsolutePageNo();
+    m_keepCutBreakNo = m_keepOpenBreakNo;
+    m_keepOpenBreakNo = -1;
+    CallHook(OnPageStart);  // every object back to its state at the end of the page before
+    generateNextPage(aWanted);
+    return true;
 }
 
 void TppEngine::advanceRecord() {
@@ -458,14 +524,19 @@ void TppEngine::enterColumn(int aColumn) {
         m_left = def->mmMarginLeft();
         m_right = def->mmWidth() - def->mmMarginRight();
     }
-    for (TppBand* b : bandsOf(int(TppBandType::btColumnHeader))) printBand(b);
+    for (TppBand* b : bandsOf(int(TppBandType::btColumnHeader))) {
+        printBand(b);
+        if (auto* band = qobject_cast<TppCustomBand*>(b)) band->ResetOverFlow();
+    }
     m_bodyTop = m_y;
 }
 
 void TppEngine::printColumnFooters() {
     for (TppBand* b : bandsOf(int(TppBandType::btColumnFooter)))
-        if (auto* band = qobject_cast<TppCustomBand*>(b))
+        if (auto* band = qobject_cast<TppCustomBand*>(b)) {
             band->GenerateBand(m_left, m_pageBottom, m_right, m_pageBottom + b->mmHeight(), m_target);
+            band->ResetOverFlow();
+        }
     if (Report()->Columns() > 1) Report()->DoEndColumn();
 }
 

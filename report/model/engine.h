@@ -2,9 +2,12 @@
 
 #include "report/model/custom_engine.h"
 
+#include <QPointer>
+
 #include <vector>
 
 class TppBand;
+class TppDataPipeline;
 class TppCustomBand;
 class TppGroup;
 class TppPageRequest;
@@ -27,8 +30,17 @@ class RecordTraversal;
 ///
 /// Columns: bands that print in a column (group bands, details, column headers and footers)
 /// fill the report's columns left to right, each from the top of the body; the others span
-/// the page. Limits of this engine: no keep-together moves; stretching components are placed
-/// at their design height.
+/// the page.
+///
+/// Keep-together: when an instance of the report's keep-together group starts on a page
+/// (or column) that already has data, and a band of it or of an inner level does not fit
+/// there, the page is generated again from the state saved at the end of the page before,
+/// this time ending the column or page just before that instance's header. A group that
+/// starts at the top of a page or column is not moved again.
+///
+/// A band that overflows (a stretchable with more content than room) counts as not fitting
+/// after printing what fits: the engine breaks the column or page and prints it again,
+/// which continues it. A pipeline with SkipWhenNoRecords and no records yields no page.
 class TppEngine : public TppCustomEngine {
     Q_OBJECT
 public:
@@ -62,13 +74,18 @@ private:
 
     void requestPage(int aPageNo, bool aWanted);
     void generateNextPage(bool aWanted);
-    /// Generates a band at the current position; answers false when it did not fit.
+    /// Generates a band at the current position; answers false when it did not fit or
+    /// overflowed (then it continues after the break).
     bool printBand(TppBand* aBand);
     void printPageStyles();
     void printHeaders();
     void printFooters();
     void endPage();
     void removeLastPageBands();
+    /// After a band of level aGroupLevel (the detail: the group count) did not fit: when the
+    /// keep-together instance started on this page after data, generates the page again so
+    /// that it moves as a whole, and answers true.
+    bool keepTogetherMoved(int aGroupLevel, bool aWanted);
     void advanceRecord();
     /// The current record is taken into every running calculation.
     void computeRecord();
@@ -89,7 +106,12 @@ private:
     std::vector<TppBand*> bandsOf(int aBandType) const;
     bool pageStyleSelected(const TppPageStyle* aStyle) const;
 
+    /// Closes the records the engine walks, unless their pipeline is already freed.
+    void closeTraversal();
+
     report::RecordTraversal* m_traversal = nullptr;
+    /// The pipeline behind m_traversal: a pipeline freed before the engine clears it.
+    QPointer<TppDataPipeline> m_traversalPipeline;
     bool m_initialized = false;
     bool m_pageCountKnown = false;
     int m_cachedPages = -1;
@@ -108,7 +130,14 @@ private:
     TppPage* m_target = nullptr;  ///< the page when wanted, else null (layout only)
     int m_left = 0, m_right = 0, m_y = 0, m_bodyTop = 0, m_pageBottom = 0;
     bool m_pageEnded = false;
+    bool m_detailOnPage = false;  ///< a detail printed on this page (its PrintPosition is used)
     int m_column = 1;
     int m_columnTop = 0;
     bool m_pageLimitHit = false;
+    // Keep-together (page state): the break number of the kept instance that started after
+    // data on this page and has not ended yet (-1: none), and the instance to move on the
+    // page generated again.
+    int m_keepOpenBreakNo = -1;
+    int m_keepCutPage = 0;
+    int m_keepCutBreakNo = -1;
 };

@@ -69,7 +69,10 @@ void TppCustomMemo::Generate() {
     DoPrint();
     if (!wasDrawing && Visible()) SetDrawComponent(true);
     if (DrawComponent() && Visible()) CalcSpaceUsed();
-    if (!OutOfSpace()) SetGenerationComplete(!OverFlow());
+    if (OutOfSpace()) return;
+    SetGenerationComplete(!OverFlow());
+    if (SpaceUsed() > 0)
+        if (auto* band = qobject_cast<TppCustomBand*>(Band())) band->NotePlaced(this);
 }
 
 void TppCustomMemo::CalcSpaceUsed() {
@@ -155,6 +158,7 @@ void TppCustomMemo::SaveToCache(int aPageNo) {
     QByteArray r(kCacheRecordSize, '\0');
     r[0] = char(DrawComponent() ? 1 : 0);
     r[6] = char(OverFlow() ? 1 : 0);
+    r[7] = char(GenerationComplete() ? 0 : 1);
     const qint32 pos = m_charPos;
     std::memcpy(r.data() + 8, &pos, 4);
     WriteCacheRecord(aPageNo, r);
@@ -165,6 +169,7 @@ void TppCustomMemo::RestoreFromCache(int aPageNo) {
     if (!ReadCacheRecord(aPageNo, r) || r.size() < kCacheRecordSize) return;
     SetDrawComponent(r.at(0) != 0);
     SetOverFlow(r.at(6) != 0);
+    SetGenerationComplete(r.at(7) == 0);
     qint32 pos = 0;
     std::memcpy(&pos, r.constData() + 8, 4);
     m_charPos = std::max(0, int(pos));

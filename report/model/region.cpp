@@ -100,6 +100,7 @@ void TppCustomRegion::Generate() {
         }
         SetSpaceUsed(mmHeight());
         SetPrintRect(QRect(QPoint(left, top), QPoint(left + mmWidth(), top + mmHeight())));
+        band->NotePlaced(this);
     }
     SetGenerationComplete(true);
 }

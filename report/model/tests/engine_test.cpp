@@ -27,7 +27,14 @@ namespace {
 class TppListPipeline : public TppDataPipeline, public report::RecordTraversal {
     Q_OBJECT
 public:
-    Q_INVOKABLE explicit TppListPipeline(TComponent* AOwner = nullptr) : TppDataPipeline(AOwner) {}
+    Q_INVOKABLE explicit TppListPipeline(TComponent* AOwner = nullptr) : TppDataPipeline(AOwner) { alive().insert(this); }
+    ~TppListPipeline() override { alive().remove(this); }
+    /// The pipelines not yet freed, and how often a freed one was closed.
+    static QSet<const void*>& alive() {
+        static QSet<const void*> set;
+        return set;
+    }
+    inline static int closedAfterFree = 0;
     bool GetActive() const override { return true; }
     TppDataType GetFieldDataType(const QString& f) const override {
         if (f == QLatin1String("Icon")) return TppDataType::dtGraphic;
@@ -39,7 +46,9 @@ public:
         return rows.at(size_t(m_index)).value(kFields.indexOf(f));
     }
     void OpenTraversal() override { m_index = 0; }
-    void CloseTraversal() override {}
+    void CloseTraversal() override {
+        if (!alive().contains(this)) ++closedAfterFree;
+    }
     bool AtEnd() const override { return m_index >= int(rows.size()); }
     void First() override { m_index = 0; }
     void Next() override { m_index = std::min(m_index + 1, int(rows.size())); }
@@ -244,6 +253,7 @@ TEST_F(ReportTest, a_two_pass_report_knows_its_page_count_on_every_page) {
 TEST_F(ReportTest, an_empty_pipeline_prints_the_frame_of_the_report_on_one_page) {
     PackageReport r;
     r.packages->rows.clear();
+    r.packages->SetSkipWhenNoRecords(false);
     r.report->PageDef()->SetmmHeight(279400);
     auto* title = qobject_cast<TppTitleBand*>(r.report->GetTitleBand());
     title->SetNewPage(false);
@@ -435,3 +445,32 @@ TEST_F(ReportTest, page_limit_ends_the_report_at_that_page) {
 }
 
 #include "engine_test.moc"
+
+TEST_F(ReportTest, an_empty_pipeline_that_skips_when_no_records_yields_no_page) {
+    PackageReport r;
+    r.packages->rows.clear();
+    ASSERT_TRUE(r.packages->SkipWhenNoRecords());
+    for (TppPageSettingType setting : {TppPageSettingType::psAll, TppPageSettingType::psLastPage, TppPageSettingType::psFirstPage}) {
+        EXPECT_TRUE(r.request(setting).empty());
+        EXPECT_TRUE(r.report->Engine()->DonePrinting());
+        EXPECT_EQ(r.report->Engine()->AbsolutePageCount(), 0);
+        EXPECT_FALSE(r.report->Engine()->Busy());
+    }
+    EXPECT_TRUE(r.request(TppPageSettingType::psSinglePage, 2).empty());
+
+    // With records again the same report prints them.
+    r.packages->rows = packageRows();
+    r.report->Engine()->Invalidate();
+    EXPECT_GE(r.request(TppPageSettingType::psAll).size(), 3u);
+}
+
+TEST_F(ReportTest, a_pipeline_freed_before_its_report_is_not_touched_by_the_engine) {
+    auto r = std::make_unique<PackageReport>();
+    ASSERT_GE(r->request(TppPageSettingType::psFirstPage).size(), 1u);
+    // The pipeline goes first; the engine that walked it is freed after it.
+    delete r->packages;
+    r->packages = nullptr;
+    const int before = TppListPipeline::closedAfterFree;
+    r.reset();
+    EXPECT_EQ(TppListPipeline::closedAfterFree, before);
+}
