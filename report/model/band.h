@@ -107,6 +107,9 @@ public:
     void SetPrintCount(int aValue);
     bool Save() const { return m_save; }
     void SetSave(bool aValue);
+    /// The running number on its page of the band's latest output (see TppPage::TakeBandOutputNo).
+    int OutputNo() const { return m_outputNo; }
+    void SetOutputNo(int aValue) { m_outputNo = aValue; }
     bool Visible() const { return m_visible; }
     void SetVisible(bool aValue);
     QString Caption() const { return m_caption; }
@@ -169,5 +172,6 @@ private:
     TppUnitType m_units = TppUnitType::utInches;
     int m_engineMode = 1;
     QString m_legacyOnPrint;
+    int m_outputNo = 0;
     bool m_freeingObjects = false;
 };

@@ -8,6 +8,7 @@
 #include "report/model/report_utils.h"
 #include "report/model/stretchable.h"
 #include "report/model/text_layout.h"
+#include "report/page/page.h"
 #include "report/page/resource_manager.h"
 
 #include "platform/stream/property_table.h"
@@ -133,6 +134,7 @@ int TppCustomBand::GenerateBand(int aLeft, int aTop, int aRight, int aAvailableB
     const int used = (dynamic ? m_runningBottom - aTop : top - aTop + mmHeight()) + mmBottomOffset();
     DoAfterGenerate();
     if (aPage) {
+        SetOutputNo(aPage->TakeBandOutputNo());
         std::vector<TppComponent*> placed = m_placed;
         std::stable_sort(placed.begin(), placed.end(), [](TppComponent* a, TppComponent* b) { return a->Index() < b->Index(); });
         for (TppComponent* c : placed) c->GeneratePage(aPage);

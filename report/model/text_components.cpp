@@ -117,7 +117,10 @@ void TppCustomText::PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) {
     t->SetTransparent(Transparent());
     t->SetWordWrap(WordWrap());
     t->SetFont(Font());
-    if (Band()) t->SetBandSave(Band()->Save());
+    if (Band()) {
+        t->SetBandSave(Band()->Save());
+        t->SetBandSaveNo(Band()->OutputNo());
+    }
     t->SetComponent(this);
     t->SetComponentSave(m_save);
     t->SetComponentSaveNo(SaveOrder());

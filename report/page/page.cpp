@@ -32,6 +32,7 @@ void TppPage::SetPageDef(TppPageDef* aPageDef) {
 
 void TppPage::Reset() {
     ClearDrawCommands();
+    m_bandOutputs = 0;
     m_absolutePageNo = 0;
     m_absolutePageCount = 0;
     m_passedOver = false;

@@ -66,6 +66,9 @@ public:
     /// Frees every draw command; the click and page-count lists are emptied.
     void ClearDrawCommands();
     int GetDrawCommandCount() const { return int(m_drawCommands.size()); }
+    /// The next running number of a band output on this page (1, 2, ...): the texts of one
+    /// band output carry it as their BandSaveNo, so a text export makes one record of them.
+    int TakeBandOutputNo() { return ++m_bandOutputs; }
     TppDrawCommand* GetDrawCommand(int aIndex) const { return m_drawCommands.at(size_t(aIndex)); }
     int GetClickCommandCount() const { return m_clickList ? int(m_clickList->size()) : 0; }
     TppDrawCommand* GetClickCommand(int aIndex) const;
@@ -113,6 +116,7 @@ private:
     bool m_lastPage = false;
     int m_pageNo = 0;
     int m_pageCount = 0;
+    int m_bandOutputs = 0;  ///< band outputs placed on the page so far (not stored)
     TppPassSettingType m_passSetting = TppPassSettingType::psOnePass;
     double m_printDateTime = 0;
     std::unique_ptr<TppPrinterSetup> m_printerSetup;

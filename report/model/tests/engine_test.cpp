@@ -9,6 +9,8 @@
 #include "report/model/record_traversal.h"
 #include "report/model/report.h"
 #include "report/model/tests/report_fixtures.h"
+#include "report/page/draw_command.h"
+#include "report/page/page.h"
 #include "report/model/text_components.h"
 #include "report/page/page.h"
 
@@ -473,4 +475,32 @@ TEST_F(ReportTest, a_pipeline_freed_before_its_report_is_not_touched_by_the_engi
     const int before = TppListPipeline::closedAfterFree;
     r.reset();
     EXPECT_EQ(TppListPipeline::closedAfterFree, before);
+}
+
+TEST_F(ReportTest, the_texts_of_one_band_output_share_its_number_so_an_export_keeps_each_record) {
+    PackageReport r;
+    std::vector<std::map<int, QStringList>> recordsOfPages;  // BandSaveNo -> the detail's texts
+    r.report->OnPageReceived = [&](TppPage& page) {
+        std::map<int, QStringList> records;
+        for (int i = 0; i < page.GetDrawCommandCount(); ++i) {
+            auto* text = qobject_cast<TppDrawText*>(page.GetDrawCommand(i));
+            if (!text || !text->Component()) continue;
+            const QString name = text->Component()->objectName();
+            if (name == "ppName" || name == "ppSize") records[text->BandSaveNo()] << text->Text();
+        }
+        recordsOfPages.push_back(records);
+    };
+    r.request(TppPageSettingType::psAll);
+    // Every detail output on a page has a number of its own holding that record's two texts,
+    // and together the pages hold every record once.
+    QStringList packages;
+    for (const auto& records : recordsOfPages)
+        for (const auto& [number, texts] : records) {
+            EXPECT_GT(number, 0);
+            ASSERT_EQ(texts.size(), 2) << texts.join(", ").toStdString();
+            packages << texts.front();
+        }
+    QStringList expected;
+    for (const QStringList& row : r.packages->rows) expected << row[1];
+    EXPECT_EQ(packages, expected);
 }
