@@ -1,7 +1,12 @@
 #include "core/gui/action_icons.h"
 
+#include "platform/ui/gui/make.h"
+
+#include <QAction>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QToolBar>
+#include <QWidget>
 
 #ifndef DOSSARA_ICON_THEME
 #define DOSSARA_ICON_THEME "/usr/share/icons/Adwaita"
@@ -38,6 +43,18 @@ QImage ThemeImage(const QString& name, int sizePx) {
         if (!path.isEmpty()) return QImage(path);
     }
     return {};
+}
+
+QAction* MakeToolAction(QWidget* owner, QToolBar* toolbar, const char* name, const QString& caption,
+                        const QString& hint, const QKeySequence& key, const char* icon) {
+    auto* a = ui::Make<QAction>(owner, name, caption);
+    a->setToolTip(hint);
+    a->setStatusTip(hint);
+    a->setShortcut(key);
+    a->setIcon(ThemeIcon(QLatin1String(icon)));
+    owner->addAction(a);
+    toolbar->addAction(a);
+    return a;
 }
 
 }  // namespace core

@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QIcon>
+#include <QKeySequence>
 #include <QImage>
 #include <QString>
+
+class QAction;
+class QToolBar;
+class QWidget;
 
 namespace core {
 
@@ -15,5 +20,11 @@ QIcon ThemeIcon(const QString& name);
 QImage ThemeImage(const QString& name, int sizePx);
 /// The theme folder in use.
 QString IconThemeFolder();
+
+/// A command of a small tool window: an action of `owner` named `name`, with its caption,
+/// hint (tool tip and status tip), shortcut and theme picture, added to `owner` (so its
+/// shortcut works) and to `toolbar`.
+QAction* MakeToolAction(QWidget* owner, QToolBar* toolbar, const char* name, const QString& caption,
+                        const QString& hint, const QKeySequence& key, const char* icon);
 
 }  // namespace core

@@ -40,15 +40,7 @@ TRebuildReportForm::TRebuildReportForm(TSearchData& search, QWidget* owner) : QD
     auto* toolbar = ui::Make<QToolBar>(this, "ToolBar");
     toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     auto action = [&](const char* name, const QString& caption, const QString& hint, const QKeySequence& key,
-                      const char* icon) {
-        auto* a = ui::Make<QAction>(this, name, caption);
-        a->setToolTip(hint);
-        a->setShortcut(key);
-        a->setIcon(core::ThemeIcon(QLatin1String(icon)));
-        addAction(a);
-        toolbar->addAction(a);
-        return a;
-    };
+                      const char* icon) { return core::MakeToolAction(this, toolbar, name, caption, hint, key, icon); };
     A_Build = action("A_Build", QStringLiteral("&Build"), QStringLiteral("Build indexes"),
                      QKeySequence(Qt::CTRL | Qt::Key_B), "system-run");
     A_Close = action("A_Close", QStringLiteral("&Close"), QStringLiteral("Cancel the index build"), {}, "window-close");
