@@ -6,7 +6,11 @@
 //
 // The same report is also previewed to its last page (the producer publishing to the
 // preview's screen device, which draws only the page it shows) and exported to a CSV file
-// through the delimited text device; both count pages per second of the whole job.
+// through the delimited text device, and printed into a PDF file through the printer device
+// (a printer whose documents go into a PDF file, as a CUPS PDF queue writes them); each
+// counts pages per second of the whole job.
+
+#include "platform/print/printer_catalog.h"
 
 #include "report/model/band_classes.h"
 #include "report/model/data_pipeline.h"
@@ -18,6 +22,7 @@
 #include "report/output/producer.h"
 #include "report/output/report_page_source.h"
 #include "report/page/page.h"
+#include "report/page/printer_list.h"
 #include "report/page/units.h"
 
 #include <benchmark/benchmark.h>
@@ -137,7 +142,30 @@ BENCHMARK(BM_ListReportPages)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 /// Output jobs over the list report: "preview" goes to the last page in a preview, "csv"
 /// exports every page to a comma-separated file.
-void outputJob(benchmark::State& state, bool preview) {
+/// The PDF printer of the PDF export: a catalogue of one printer whose documents go into a
+/// PDF file, as a PDF queue of CUPS would write them, without a scheduler in the timed part.
+class PdfCatalog final : public print::PrinterCatalog {
+public:
+    explicit PdfCatalog(QString file) : m_file(std::move(file)) {}
+    std::vector<print::PrinterEntry> Printers() const override { return {{QStringLiteral("PDF"), false}}; }
+    QString DefaultPrinterName() const override { return QStringLiteral("PDF"); }
+    print::DriverCapabilities Capabilities(const QString&) const override {
+        print::DriverCapabilities caps;
+        caps.paperNames = {QStringLiteral("Letter"), QStringLiteral("A4")};
+        caps.paperCodes = {1, 9};
+        caps.paperSizesTenthsMm = {QSize(2159, 2794), QSize(2100, 2970)};
+        return caps;
+    }
+    QString PdfOutputFor(const QString&) const override { return m_file; }
+
+private:
+    QString m_file;
+};
+
+enum class OutputJob { Preview, Csv, Pdf };
+
+void outputJob(benchmark::State& state, OutputJob job) {
+    const bool preview = job == OutputJob::Preview;
     report::RegisterReportClasses();
     report::InitializeOutputUnit();
     const QStringList words = catalogueWords();
@@ -168,8 +196,12 @@ void outputJob(benchmark::State& state, bool preview) {
             producer.PublishReport();
             viewer->LastPage();
             pages = viewer->GetAbsolutePageNo();
-        } else {
+        } else if (job == OutputJob::Csv) {
             producer.SetDeviceType(QStringLiteral("TextFile"));
+            producer.Print();
+            pages = r->AbsolutePageCount();
+        } else {
+            producer.SetDeviceType(QStringLiteral("Printer"));
             producer.Print();
             pages = r->AbsolutePageCount();
         }
@@ -182,13 +214,25 @@ void outputJob(benchmark::State& state, bool preview) {
     state.counters["pages"] = pages;
     state.counters["pages_per_second"] = benchmark::Counter(double(pages) * state.iterations(), benchmark::Counter::kIsRate);
     state.counters["peak_MB"] = double(peakKilobytes()) / 1024.0;
-    if (!preview) state.counters["csv_MB"] = double(QFileInfo(dir.filePath(QStringLiteral("packages.csv"))).size()) / 1e6;
+    if (job == OutputJob::Csv)
+        state.counters["csv_MB"] = double(QFileInfo(dir.filePath(QStringLiteral("packages.csv"))).size()) / 1e6;
 }
 
-void BM_ListReportPreviewToLastPage(benchmark::State& state) { outputJob(state, true); }
-void BM_ListReportExportCsv(benchmark::State& state) { outputJob(state, false); }
+void BM_ListReportPreviewToLastPage(benchmark::State& state) { outputJob(state, OutputJob::Preview); }
+void BM_ListReportExportCsv(benchmark::State& state) { outputJob(state, OutputJob::Csv); }
+void BM_ListReportExportPdf(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("packages.pdf"));
+    print::InstallCatalog(std::make_unique<PdfCatalog>(file));
+    report::ResetPrinterList();
+    outputJob(state, OutputJob::Pdf);
+    state.counters["pdf_MB"] = double(QFileInfo(file).size()) / 1e6;
+    print::InstallCatalog(nullptr);
+    report::ResetPrinterList();
+}
 BENCHMARK(BM_ListReportPreviewToLastPage)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ListReportExportCsv)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ListReportExportPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
