@@ -12,10 +12,10 @@ TppReportModule::~TppReportModule() {
 TppReportModuleHost* TppReportModule::host() const { return dynamic_cast<TppReportModuleHost*>(m_report.data()); }
 
 void TppReportModule::SetReport(TppRelative* aReport) {
-    if (aReport == m_report) return;
-    if (m_report) {
+    if (aReport == m_report.data()) return;
+    if (TppRelative* old = Report()) {
         if (TppReportModuleHost* h = host()) h->DetachModule(this);
-        RemoveNotify(m_report);
+        RemoveNotify(old);
     }
     m_report = aReport;
     if (aReport) {
@@ -85,7 +85,7 @@ void TppReportModule::Transfer(TPersistent* aSource) {
 
 void TppReportModule::Notify(TppCommunicator* aCommunicator, TppOperationType aOperation) {
     TppRelative::Notify(aCommunicator, aOperation);
-    if (!aCommunicator || aCommunicator != m_report.data()) return;
+    if (!aCommunicator || static_cast<QObject*>(aCommunicator) != m_report.data()) return;
     switch (aOperation) {
     case ppopRemove: m_report = nullptr; break;
     case ppopReportReset: ReportCleared(); break;

@@ -41,7 +41,7 @@ public:
         return m;
     }
 
-    TppRelative* Report() const { return m_report; }
+    TppRelative* Report() const { return qobject_cast<TppRelative*>(m_report.data()); }
     /// Detaches from the old report, attaches to the new one.
     virtual void SetReport(TppRelative* aReport);
     bool Modified() const { return m_modified; }
@@ -77,7 +77,9 @@ protected:
 private:
     TppReportModuleHost* host() const;
 
-    QPointer<TppRelative> m_report;
+    /// The report, kept as a QObject: a remove notice arrives while the report is in its
+    /// destructor, when only its address may be compared.
+    QPointer<QObject> m_report;
     std::unique_ptr<TppReportModuleTemplate> m_template;
     bool m_modified = false;
 };

@@ -7,6 +7,7 @@
 #include "platform/stream/property_table.h"
 #include "platform/ui/window_message.h"
 
+#include <memory>
 #include <QPainter>
 
 namespace {
@@ -368,17 +369,17 @@ bool TppPrintable::CanShowData() const {
 
 TppDrawCommand* TppPrintable::CreateDrawCommand(TppPage* aPage) {
     if (!m_drawCommandClass) return nullptr;
-    QObject* created = m_drawCommandClass->newInstance(Q_ARG(TComponent*, nullptr));
-    auto* command = qobject_cast<TppDrawCommand*>(created);
-    if (!command) {
-        delete created;
-        return nullptr;
-    }
+    // Held here until the page (or this printable) owns it: filling it may fail (a damaged
+    // picture), and the command must not outlive that failure.
+    std::unique_ptr<QObject> created(m_drawCommandClass->newInstance(Q_ARG(TComponent*, nullptr)));
+    auto* command = qobject_cast<TppDrawCommand*>(created.get());
+    if (!command) return nullptr;
     PropertiesToDrawCommand(command);
     if (OnDrawCommandClick)
         command->SetOnClick(this, [this](QObject*, TppDrawCommand* c) { DrawCommandClick(c); });
     if (aPage) command->SetPrintableArea(aPage->PageDef()->PrintableRect());
     if (OnDrawCommandCreate) OnDrawCommandCreate(this, command);
+    created.release();
     if (aPage)
         command->SetPage(aPage);
     else

@@ -292,9 +292,10 @@ TEST_F(ReportTest, a_group_kept_together_moves_to_the_next_page_as_a_whole) {
     // A section shorter than a page is on one page; a longer one starts at a page top.
     const int perPage = (90000 - 20000 - 14000) / 6000;
     const auto counts = sqlRows(r.table.file, R"(SELECT Section, COUNT(*) FROM "Packages.DB" GROUP BY Section)");
+    const auto sections = r.pagesOfSections(pages);
     for (const QStringList& c : counts) {
         SCOPED_TRACE(c[0].toStdString());
-        const std::set<int>& on = r.pagesOfSections(pages).at(c[0]);
+        const std::set<int>& on = sections.at(c[0]);
         if (c[1].toInt() <= perPage) EXPECT_EQ(on.size(), 1u);
         else EXPECT_EQ(textsOf(pages[size_t(*on.begin())]).value(0), c[0]);
     }
