@@ -24,6 +24,8 @@ packages=(
   fortunes fortunes-min
   man-db manpages
   treeline
+  # The KReport side of the list report benchmark (a separate Qt 5 program, never linked in).
+  qtbase5-dev libkreport3-dev
 )
 # Optional: libFuzzer targets (-DDOSSARA_FUZZ=ON).
 if [ "${DOSSARA_FUZZ:-OFF}" = "ON" ]; then

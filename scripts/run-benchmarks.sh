@@ -1,13 +1,61 @@
 #!/usr/bin/env bash
-# Runs every benchmark program of the build.
+# Runs every benchmark program of the build, then the KReport side of the list report
+# benchmark (a Qt 5 program of its own under bench/report/kreport, built here when the
+# KReport development package is installed) and prints its ratio to ours.
 set -euo pipefail
 build=${1:-build}
 shopt -s nullglob
 found=0
+results="$build/bench-results"
+mkdir -p "$results"
 for b in "$build"/bench/*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   found=1
   echo "== $(basename "$b")"
-  "$b" --benchmark_counters_tabular=true
+  "$b" --benchmark_counters_tabular=true \
+    --benchmark_out="$results/$(basename "$b").json" --benchmark_out_format=json
 done
 [ $found -eq 1 ] || echo "No benchmarks are built yet."
+
+# counter FILE BENCHMARK COUNTER: one counter of one benchmark in a Google Benchmark JSON file.
+counter() {
+  awk -v name="\"$2" -v key="\"$3\":" '
+    index($0, "\"name\": " name) { inside = 1 }
+    inside && index($0, key) { v = $2; sub(/,$/, "", v); print v; exit }' "$1"
+}
+
+src=$(cd "$(dirname "$0")/.." && pwd)/bench/report/kreport
+kbuild="$build/kreport-bench"
+echo "== kreport_list_bench (KReport, Qt 5)"
+if ! dpkg-query -W -f='${Status}' libkreport3-dev 2>/dev/null | grep -q "install ok installed"; then
+  echo "KReport comparison skipped: libkreport3-dev is not installed (scripts/install-deps.sh installs it)."
+  exit 0
+fi
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+if ! { cmake -S "$src" -B "$kbuild" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release >"$kbuild.log" 2>&1 &&
+       cmake --build "$kbuild" -j "${JOBS:-3}" >>"$kbuild.log" 2>&1; }; then
+  echo "KReport comparison skipped: its program did not build (see $kbuild.log)."
+  exit 0
+fi
+QT_QPA_PLATFORM=offscreen "$kbuild/kreport_list_bench" --benchmark_counters_tabular=true \
+  --benchmark_out="$results/kreport_list_bench.json" --benchmark_out_format=json
+
+ours="$results/dossara_report_bench.json"
+theirs="$results/kreport_list_bench.json"
+if [ -f "$ours" ] && [ -f "$theirs" ]; then
+  op=$(counter "$ours" BM_ListReportPages/ pages_per_second)
+  om=$(counter "$ours" BM_ListReportPages/ peak_MB)
+  oc=$(counter "$ours" BM_ListReportPages/ pages)
+  kp=$(counter "$theirs" BM_KReportListReportPages/ pages_per_second)
+  km=$(counter "$theirs" BM_KReportListReportPages/ peak_MB)
+  kc=$(counter "$theirs" BM_KReportListReportPages/ pages)
+  if [ -n "$op" ] && [ -n "$kp" ]; then
+    echo "== list report, 100,000 records, every page made (no output device)"
+    echo "KReport $(dpkg-query -W -f='${Version}' libkreport3-4 2>/dev/null) (Qt 5, release build, pre-renderer over a KReportDataSource on an in-memory list, pages kept as ORODocument primitives, offscreen platform)"
+    awk -v op="$op" -v om="$om" -v oc="$oc" -v kp="$kp" -v km="$km" -v kc="$kc" 'BEGIN {
+      printf "ours:    %d pages, %.0f pages/s, peak %.1f MB\n", oc, op, om
+      printf "KReport: %d pages, %.0f pages/s, peak %.1f MB\n", kc, kp, km
+      printf "ratio:   %.2fx the pages per second, %.2fx less peak memory\n", op / kp, km / om }'
+  fi
+fi
