@@ -301,4 +301,47 @@ TEST_F(AutoSearchReport, the_preview_search_button_asks_again_and_regenerates_th
     delete preview;
 }
 
+TEST(AutoSearchCriterion, record_values_are_compared_as_the_database_compares_them) {
+    using S = TppSearchOperatorType;
+    struct Case {
+        TppDataType type;
+        S op;
+        const char* expression;
+        QVariant value;
+        bool accepted;
+    };
+    const QDate newYear(2000, 1, 1);
+    const Case cases[] = {
+        {TppDataType::dtString, S::soEqual, "Admin", QString("admin"), false},  // texts are case-sensitive
+        {TppDataType::dtString, S::soLike, "AD%", QString("admin"), true},     // like ignores case
+        {TppDataType::dtString, S::soLike, "a_min", QString("admin"), true},
+        {TppDataType::dtString, S::soNotLike, "a%", QString("devel"), true},
+        {TppDataType::dtString, S::soLessThan, "b", QVariant(), false},  // a null meets no comparison
+        {TppDataType::dtString, S::soNotEqual, "x", QVariant(), false},
+        {TppDataType::dtString, S::soBlank, "", QString(""), true},
+        {TppDataType::dtString, S::soBlank, "", QVariant(), true},
+        {TppDataType::dtString, S::soNotBlank, "", QString("x"), true},
+        {TppDataType::dtInteger, S::soLessThan, "10", 9, true},
+        {TppDataType::dtInteger, S::soLessThan, "10", 100, false},  // by value, not as text
+        {TppDataType::dtInteger, S::soNotBetween, "5,10", 11, true},
+        {TppDataType::dtInteger, S::soNotBetween, "5,10", 5, false},
+        {TppDataType::dtInteger, S::soNotInList, "1,2,3", 4, true},
+        {TppDataType::dtDate, S::soLessThanOrEqualTo, "1/1/2000", newYear, true},
+        {TppDataType::dtDate, S::soGreaterThan, "1/1/2000", newYear.addDays(1), true},
+        {TppDataType::dtDate, S::soGreaterThan, "1/1/2000", newYear, false},
+    };
+    TComponent owner;
+    auto* field = new TppAutoSearchField(&owner);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(int(c.op)).arg(c.expression, c.value.toString()).toStdString());
+        field->SetDataType(c.type);
+        field->SetSearchOperator(c.op);
+        field->SetSearchExpression(c.expression);
+        field->SetShowAllValues(false);
+        EXPECT_EQ(field->Accepts(c.value), c.accepted);
+        field->SetShowAllValues(true);
+        EXPECT_TRUE(field->Accepts(c.value));
+    }
+}
+
 }  // namespace
