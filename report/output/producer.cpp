@@ -279,7 +279,11 @@ bool TppProducer::DisplayAutoSearchDialog() {
     const QList<TppAutoSearchField*> criteria = m_pageSource->AutoSearchFields();
     if (criteria.isEmpty()) return true;
     std::unique_ptr<TppCustomAutoSearchDialog> dialog(report::CreateForm<TppCustomAutoSearchDialog>(nullptr));
-    if (!dialog) return false;
+    if (!dialog) {
+        // Without a search form (a program with no windows) the stored values decide.
+        m_pageSource->ApplyAutoSearchValues();
+        return true;
+    }
     report::ppSetFormReport(dialog.get(), this);
     dialog->Criteria = criteria;
     dialog->Init();

@@ -137,7 +137,8 @@ public:
     /// Asks for the values of the page source's auto-search criteria in the dialog registered
     /// for TppCustomAutoSearchDialog: true when the user confirmed (the values are then handed
     /// to the pipelines and the next request generates from page 1) or when there is nothing
-    /// to ask; false when the user cancelled or no dialog is registered.
+    /// to ask or no search form is registered (the stored values are then applied); false
+    /// when the user cancelled.
     virtual bool DisplayAutoSearchDialog();
     /// 0 printer, 1 screen, 2 text file, 3 archive file.
     void SetLegacyDevice(int aCode);

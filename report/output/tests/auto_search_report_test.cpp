@@ -242,6 +242,14 @@ TEST_F(AutoSearchReport, cancel_prints_nothing_and_show_all_values_prints_every_
     producer.SetTextFileName(FilePath("stored.txt"));
     producer.Print();
     EXPECT_EQ(textRecords(FilePath("stored.txt")), selected("Section = 'admin'"));
+
+    // A program without the search form prints with the stored values instead of refusing.
+    report::UnRegisterOutputForms();
+    producer.SetShowAutoSearchDialog(true);
+    producer.SetTextFileName(FilePath("formless.txt"));
+    producer.Print();
+    report::RegisterOutputForms();
+    EXPECT_EQ(textRecords(FilePath("formless.txt")), selected("Section = 'admin'"));
 }
 
 TEST_F(AutoSearchReport, the_preview_search_button_asks_again_and_regenerates_the_pages) {
