@@ -1,9 +1,13 @@
 #include "report/model/auto_search_field.h"
 
+#include <QHash>
+#include <QRegularExpression>
+
 #include "report/model/text_layout.h"
 
 #include "report/page/resource_manager.h"
 
+#include "platform/base/day_time.h"
 #include "platform/format/number_parse.h"
 #include "platform/stream/property_table.h"
 
@@ -145,6 +149,112 @@ QVariant TppAutoSearchField::Values(int aIndex) const {
         return !m_wildCard.isEmpty() && !item.contains(m_wildCard) ? item + m_wildCard : item;
     default:
         return QString();
+    }
+}
+
+namespace {
+
+enum class Kind { Text, Number, Date };
+
+Kind kindOf(TppDataType aType) {
+    switch (aType) {
+    case TppDataType::dtDate:
+    case TppDataType::dtTime:
+    case TppDataType::dtDateTime:
+        return Kind::Date;
+    case TppDataType::dtInteger:
+    case TppDataType::dtLongint:
+    case TppDataType::dtSingle:
+    case TppDataType::dtDouble:
+    case TppDataType::dtExtended:
+    case TppDataType::dtCurrency:
+        return Kind::Number;
+    default:
+        return Kind::Text;
+    }
+}
+
+/// A record's value as a day number (dates) or a number.
+double numberOf(const QVariant& aValue, Kind aKind) {
+    if (aKind == Kind::Date) {
+        if (aValue.typeId() == QMetaType::QDate) return base::DateToDays(aValue.toDate());
+        if (aValue.typeId() == QMetaType::QDateTime) return base::DateTimeToDays(aValue.toDateTime());
+        if (aValue.typeId() == QMetaType::QTime) return base::TimeToDays(aValue.toTime());
+    }
+    return aValue.toDouble();
+}
+
+/// A search item as a number of the field's kind.
+double itemNumber(const QString& aItem, Kind aKind) {
+    return aKind == Kind::Date ? ppStrToDateTime(aItem) : format::StrToFloat(aItem);
+}
+
+/// Like as the database reads it: % any run, _ one character, ASCII letters in either case.
+bool likeMatches(const QString& aText, const QString& aPattern) {
+    QString rx;
+    for (const QChar c : aPattern) {
+        if (c == u'%') rx += QStringLiteral(".*");
+        else if (c == u'_') rx += u'.';
+        else rx += QRegularExpression::escape(QString(c));
+    }
+    static thread_local QHash<QString, QRegularExpression> cache;
+    auto it = cache.find(rx);
+    if (it == cache.end()) {
+        it = cache.insert(rx, QRegularExpression(QRegularExpression::anchoredPattern(rx),
+                                                 QRegularExpression::CaseInsensitiveOption |
+                                                     QRegularExpression::DotMatchesEverythingOption));
+    }
+    return it->match(aText).hasMatch();
+}
+
+}  // namespace
+
+bool TppAutoSearchField::Accepts(const QVariant& aValue) const {
+    if (m_showAllValues) return true;
+    const Kind kind = kindOf(DataType());
+    const bool blank = aValue.isNull() || (kind == Kind::Text && aValue.toString().isEmpty());
+    using S = TppSearchOperatorType;
+    if (m_searchOperator == S::soBlank) return blank;
+    if (m_searchOperator == S::soNotBlank) return !blank;
+    if (aValue.isNull()) return false;
+
+    QStringList items;
+    ppCommaTextToList(SearchExpression(), items);
+    // -1, 0, 1 as the record's value sorts before, with or after a search item.
+    auto compare = [&](const QString& aItem) {
+        if (kind == Kind::Text) {
+            const int c = aValue.toString().compare(aItem, Qt::CaseSensitive);
+            return c < 0 ? -1 : c > 0 ? 1 : 0;
+        }
+        const double v = numberOf(aValue, kind);
+        const double w = itemNumber(aItem, kind);
+        return v < w ? -1 : v > w ? 1 : 0;
+    };
+    auto like = [&](const QString& aItem) {
+        const QString pattern = !m_wildCard.isEmpty() && !aItem.contains(m_wildCard) ? aItem + m_wildCard : aItem;
+        return kind == Kind::Text ? likeMatches(aValue.toString(), pattern) : compare(aItem) == 0;
+    };
+    auto inList = [&] {
+        for (const QString& item : items)
+            if (compare(item) == 0) return true;
+        return false;
+    };
+    auto between = [&] { return items.size() >= 2 && compare(items.at(0)) >= 0 && compare(items.at(1)) <= 0; };
+    const QString first = items.value(0);
+    switch (m_searchOperator) {
+    case S::soEqual: return compare(first) == 0;
+    case S::soNotEqual: return compare(first) != 0;
+    case S::soLessThan: return compare(first) < 0;
+    case S::soLessThanOrEqualTo: return compare(first) <= 0;
+    case S::soGreaterThan: return compare(first) > 0;
+    case S::soGreaterThanOrEqualTo: return compare(first) >= 0;
+    case S::soLike: return like(first);
+    case S::soNotLike: return !like(first);
+    case S::soBetween: return between();
+    case S::soNotBetween: return items.size() >= 2 && !between();
+    case S::soInList: return inList();
+    case S::soNotInList: return !inList();
+    default: return true;
     }
 }
 

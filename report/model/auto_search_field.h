@@ -50,6 +50,11 @@ public:
     /// texts with the wildcard appended when missing); an empty text past the end. A number
     /// or date that does not convert raises format::EConvertError.
     QVariant Values(int aIndex) const;
+    /// Whether a record's field value meets the criterion, compared as the database
+    /// compares: texts case-sensitively (like with % and _ without regard to ASCII case),
+    /// numbers and dates by value; a null value meets only "is blank". Always true with
+    /// ShowAllValues. A search value that does not convert raises format::EConvertError.
+    bool Accepts(const QVariant& aValue) const;
 
     /// Called after FieldName, SearchExpression, DataPipelineName, SearchOperator or
     /// ShowAllValues changed (not while reading or loading).

@@ -184,16 +184,60 @@ bool TppDBPipeline::CheckEOF() const {
 }
 
 void TppDBPipeline::GotoFirstRecord() {
-    if (db::Table* t = DataSet(); t && t->Active()) t->First();
+    if (db::Table* t = DataSet(); t && t->Active()) {
+        t->First();
+        skipRefusedRecords(1);
+    }
 }
 
 void TppDBPipeline::GotoLastRecord() {
-    if (db::Table* t = DataSet(); t && t->Active()) t->Last();
+    if (db::Table* t = DataSet(); t && t->Active()) {
+        t->Last();
+        skipRefusedRecords(-1);
+    }
 }
 
 int TppDBPipeline::MoveRecordPointer(int aDistance) {
     db::Table* t = DataSet();
-    return t && t->Active() ? t->MoveBy(aDistance) : 0;
+    if (!t || !t->Active()) return 0;
+    if (m_searchCriteria.isEmpty()) return t->MoveBy(aDistance);
+    const int step = aDistance < 0 ? -1 : 1;
+    int moved = 0;
+    for (int i = 0; i < std::abs(aDistance); ++i) {
+        if (t->MoveBy(step) == 0) break;
+        skipRefusedRecords(step);
+        if (step > 0 ? t->Eof() : t->Bof()) break;
+        ++moved;
+    }
+    return moved * step;
+}
+
+void TppDBPipeline::SetSearchCriteria(const QList<TppAutoSearchField*>& aCriteria) {
+    m_searchCriteria.clear();
+    for (TppAutoSearchField* f : aCriteria)
+        if (f) m_searchCriteria << f;
+}
+
+QList<TppAutoSearchField*> TppDBPipeline::SearchCriteria() const {
+    QList<TppAutoSearchField*> out;
+    for (const auto& f : m_searchCriteria)
+        if (f) out << f.data();
+    return out;
+}
+
+bool TppDBPipeline::recordMeetsCriteria() const {
+    for (const auto& f : m_searchCriteria)
+        if (f && !f->Accepts(GetFieldValue(f->FieldName()))) return false;
+    return true;
+}
+
+void TppDBPipeline::skipRefusedRecords(int aStep) {
+    db::Table* t = DataSet();
+    if (!t || m_searchCriteria.isEmpty()) return;
+    // A refused record at either end leaves the cursor there with the end flag set.
+    while (!(aStep > 0 ? t->Eof() : t->Bof()) && !recordMeetsCriteria()) {
+        if (t->MoveBy(aStep) == 0) break;
+    }
 }
 
 void TppDBPipeline::FreeBookmark(TppBookmark aBookmark) {
@@ -214,8 +258,8 @@ void TppDBPipeline::GotoBookmark(TppBookmark aBookmark) {
         if (aBookmark != 0 && t->BookmarkValid(b)) {
             t->GotoBookmark(b);
         } else if (TraversalCount() != 0) {
-            t->First();
-            t->MoveBy(TraversalCount());
+            GotoFirstRecord();
+            MoveRecordPointer(TraversalCount());
         }
     }
     TppCustomDataPipeline::GotoBookmark(aBookmark);

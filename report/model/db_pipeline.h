@@ -27,6 +27,8 @@
 ///
 /// Page cache record (16 bytes): no-records, end and beginning flags (a byte each), a
 /// bookmark-follows byte, the bookmark (8 bytes) and TraversalCount (4 bytes), little-endian.
+class TppAutoSearchField;
+
 class TppDBPipeline : public TppCustomDataPipeline {
     Q_OBJECT
 public:
@@ -103,6 +105,11 @@ public:
     /// The data source's cursor opened, closed or was exchanged.
     void ActiveChanged();
 
+    /// End-user search criteria the records must meet (all of them): the record moves skip
+    /// the records a criterion refuses. None walks every record. The fields are not owned.
+    void SetSearchCriteria(const QList<TppAutoSearchField*>& aCriteria);
+    QList<TppAutoSearchField*> SearchCriteria() const;
+
     void DefineProperties(stream::Filer& filer) override;
     void Loaded() override;
     const stream::PropertyList& StreamProperties() const override;
@@ -116,6 +123,8 @@ protected:
 
 private:
     db::Field* selectDataSetField(const QString& aName) const;
+    bool recordMeetsCriteria() const;
+    void skipRefusedRecords(int aStep);
     void linkDataSource();
     void unlinkDataSource();
     bool linkActive() const;
@@ -124,6 +133,7 @@ private:
     void writeRecord(int aPageNo, const QByteArray& aRecord);
 
     QPointer<db::DataSource> m_dataSource;
+    QList<QPointer<TppAutoSearchField>> m_searchCriteria;
     QPointer<db::Table> m_dataSet;
     std::vector<QMetaObject::Connection> m_linkConnections;
     bool m_linkWasActive = false;

@@ -274,8 +274,33 @@ void TppProducer::conversionNotice() {
     m_printing = false;
 }
 
+bool TppProducer::DisplayAutoSearchDialog() {
+    if (!m_pageSource) return true;
+    const QList<TppAutoSearchField*> criteria = m_pageSource->AutoSearchFields();
+    if (criteria.isEmpty()) return true;
+    std::unique_ptr<TppCustomAutoSearchDialog> dialog(report::CreateForm<TppCustomAutoSearchDialog>(nullptr));
+    if (!dialog) {
+        // Without a search form (a program with no windows) the stored values decide.
+        m_pageSource->ApplyAutoSearchValues();
+        return true;
+    }
+    report::ppSetFormReport(dialog.get(), this);
+    dialog->Criteria = criteria;
+    dialog->Init();
+    if (dialog->ShowModal() != report::ModalResult::mrOk) return false;
+    m_pageSource->ApplyAutoSearchValues();
+    Reset();
+    m_pageSource->ResetGeneration();
+    return true;
+}
+
 void TppProducer::Print() {
     if (m_convertedFromPre40) conversionNotice();
+    if (m_showAutoSearchDialog) {
+        if (!DisplayAutoSearchDialog()) return;
+    } else if (m_pageSource) {
+        m_pageSource->ApplyAutoSearchValues();
+    }
     m_producing = true;
     if (m_deviceType == QLatin1String("Screen")) preview();
     else printToDevice();

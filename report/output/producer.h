@@ -134,7 +134,12 @@ public:
     virtual void Reset();
     /// False for the screen device.
     virtual bool FiresAfterPrint() const;
-    virtual bool DisplayAutoSearchDialog() { return false; }
+    /// Asks for the values of the page source's auto-search criteria in the dialog registered
+    /// for TppCustomAutoSearchDialog: true when the user confirmed (the values are then handed
+    /// to the pipelines and the next request generates from page 1) or when there is nothing
+    /// to ask or no search form is registered (the stored values are then applied); false
+    /// when the user cancelled.
+    virtual bool DisplayAutoSearchDialog();
     /// 0 printer, 1 screen, 2 text file, 3 archive file.
     void SetLegacyDevice(int aCode);
     virtual void LanguageChanged() {}
@@ -145,7 +150,9 @@ public:
     virtual void DeviceCreated(TppDevice* aDevice) { Q_UNUSED(aDevice); }
     virtual void Convert(int aVersionNo);
 
-    /// Runs a job: a preview on the "Screen" device, else printing or exporting.
+    /// Runs a job: a preview on the "Screen" device, else printing or exporting. With
+    /// ShowAutoSearchDialog the search dialog comes first and its Cancel ends the job with
+    /// nothing printed; otherwise the criteria's stored values are applied as they are.
     void Print();
     /// Publishes the report to the attached devices.
     void PublishReport();

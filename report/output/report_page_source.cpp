@@ -1,6 +1,8 @@
 #include "report/output/report_page_source.h"
 
+#include "report/model/auto_search_field.h"
 #include "report/model/custom_engine.h"
+#include "report/model/db_pipeline.h"
 #include "report/model/report.h"
 #include "report/page/page.h"
 
@@ -39,6 +41,34 @@ void ReportPageSource::CancelGeneration() {
 void ReportPageSource::ResetGeneration() {
     if (!m_report || m_generating) return;
     m_report->ResetEngines();
+}
+
+QList<TppAutoSearchField*> ReportPageSource::AutoSearchFields() const {
+    QList<TppAutoSearchField*> out;
+    if (!m_report) return out;
+    for (TComponent* c : m_report->Components())
+        if (auto* f = qobject_cast<TppAutoSearchField*>(c)) out << f;
+    return out;
+}
+
+void ReportPageSource::ApplyAutoSearchValues() {
+    if (!m_report) return;
+    const QList<TppAutoSearchField*> fields = AutoSearchFields();
+    QList<TppDBPipeline*> pipelines;
+    auto collect = [&pipelines](TComponent* aOwner) {
+        if (!aOwner) return;
+        for (TComponent* c : aOwner->Components())
+            if (auto* p = qobject_cast<TppDBPipeline*>(c); p && !pipelines.contains(p)) pipelines << p;
+    };
+    collect(m_report->Owner());
+    collect(m_report);
+    if (auto* p = qobject_cast<TppDBPipeline*>(m_report->DataPipeline()); p && !pipelines.contains(p)) pipelines << p;
+    for (TppDBPipeline* pipeline : pipelines) {
+        QList<TppAutoSearchField*> criteria;
+        for (TppAutoSearchField* f : fields)
+            if (f->DataPipelineName().compare(pipeline->Name(), Qt::CaseInsensitive) == 0) criteria << f;
+        pipeline->SetSearchCriteria(criteria);
+    }
 }
 
 }  // namespace report

@@ -18,6 +18,12 @@ public:
     void GeneratePages(TppPageRequest& aRequest, PageReceiver& aReceiver) override;
     void CancelGeneration() override;
     void ResetGeneration() override;
+    /// The auto-search fields the report owns, in creation order.
+    QList<TppAutoSearchField*> AutoSearchFields() const override;
+    /// Every database pipeline of the report's owner (and of the report) takes the criteria
+    /// whose DataPipelineName is its name (without regard to case); a pipeline named by none
+    /// walks all its records again.
+    void ApplyAutoSearchValues() override;
 
     TppReport* Report() const { return m_report; }
 

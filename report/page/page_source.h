@@ -4,6 +4,9 @@
 // of the model, which generates pages. The report implements PageSource and the producer
 // asks it for pages; the publisher implements PageReceiver and takes each finished page.
 
+#include <QList>
+
+class TppAutoSearchField;
 class TppPage;
 class TppPageRequest;
 
@@ -28,6 +31,10 @@ public:
     virtual void CancelGeneration() = 0;
     /// Starts the next generation from the first page again (the report's reset).
     virtual void ResetGeneration() = 0;
+    /// The end-user search criteria the report asks for before it generates (not owned).
+    virtual QList<TppAutoSearchField*> AutoSearchFields() const { return {}; }
+    /// Hands the criteria's current values to the pipelines they filter.
+    virtual void ApplyAutoSearchValues() {}
 };
 
 }  // namespace report
