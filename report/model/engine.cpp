@@ -191,7 +191,7 @@ void TppEngine::requestPage(int aPageNo, bool aWanted) {
 int TppEngine::GetPageNo() const {
     const TppGroup* g = Report()->ResetPageNoGroup();
     // Pages before the group's first instance (a title page) keep their absolute numbers.
-    if (!g || !Busy() || AbsolutePageNo() < g->FirstPageNo()) return AbsolutePageNo();
+    if (!g || !Busy() || AbsolutePageNo() < g->FirstPageNo()) return AbsolutePageNo() + m_pageNoOffset;
     return AbsolutePageNo() - g->FirstPageNo() + 1;
 }
 

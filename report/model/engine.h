@@ -76,6 +76,8 @@ public:
     bool Initialized() const { return m_initialized; }
     bool DataFinished() const { return m_dataFinished; }
     bool BodyHasContent() const { return bodyHasContent(); }
+    /// Added to the page numbers (a section continuing its parent's numbering).
+    void SetPageNoOffset(int aOffset) { m_pageNoOffset = aOffset; }
     /// The lowest position the bands of the last page reached (mm-thousandths).
     int HighestPosition() const { return m_highestPosition; }
     /// Called once at the end of the current page, after its numbers are written and before
@@ -147,6 +149,7 @@ private:
     int m_column = 1;
     int m_columnTop = 0;
     int m_highestPosition = 0;
+    int m_pageNoOffset = 0;
     bool m_pageLimitHit = false;
     // Keep-together (page state): the break number of the kept instance that started after
     // data on this page and has not ended yet (-1: none), and the instance to move on the

@@ -118,17 +118,13 @@ void TppSubReport::SetParentWidth(bool v) {
 
 // Generation ----------------------------------------------------------------------------------
 
-void TppSubReport::ResetGeneration() {
-    TppStretchable::ResetGeneration();
-    m_sectionStarted = m_childDone = m_childProducedPage = m_childInProgress = m_childComplete = false;
-    m_childPageCountKnown = false;
-    m_nextChildPage = 1;
-    m_childPageCount = 0;
-    m_cachedChildPage = 0;
+void TppSubReport::PrepareRun() {
+    TppStretchable::PrepareRun();
     m_printCount = 0;
     TppEngine* engine = childEngine();
     if (!engine) return;
-    // The child prints as a part of this report: one pass, its state kept by this component.
+    // The child prints as a part of this report: one pass, its state kept by this component
+    // (the child engine's own cache hooks are off; its objects are cached under parent pages).
     m_report->SetPassSetting(TppPassSettingType::psOnePass);
     engine->SetPrintingSubReport(true);
     engine->OnInitialize = nullptr;
@@ -143,6 +139,19 @@ void TppSubReport::ResetGeneration() {
     engine->Invalidate();
     if (!m_childCache) m_childCache = std::make_unique<TppCacheManager>(m_report);
     m_childCache->Reset();
+}
+
+void TppSubReport::ResetGeneration() {
+    TppStretchable::ResetGeneration();
+    m_sectionStarted = m_childDone = m_childProducedPage = m_childInProgress = m_childComplete = false;
+    m_childPageCountKnown = false;
+    m_nextChildPage = 1;
+    m_childPageCount = 0;
+    m_cachedChildPage = 0;
+    if (TppEngine* engine = childEngine()) {
+        engine->SetBusy(false);
+        engine->Invalidate();
+    }
 }
 
 void TppSubReport::generateChildPage() {
@@ -265,6 +274,7 @@ void TppSubReport::sectionFlow() {
         engine->SetAbsolutePageCount(m_childPageCount);
         engine->SetPageCountKnown(m_childPageCountKnown);
     }
+    engine->SetPageNoOffset(m_resetPageNo || !parentEngine ? 0 : parentEngine->GetPageNo() - m_nextChildPage);
     generateChildPage();
     m_childProducedPage = engine->Page()->GetDrawCommandCount() > 0;
     SetOverFlow(!engine->ReportComplete());
@@ -286,20 +296,14 @@ void TppSubReport::takeSectionPage() {
     TppEngine* parentEngine = parent ? qobject_cast<TppEngine*>(parent->Engine()) : nullptr;
     if (!engine || !parentEngine || parentEngine->Page()->PassedOver()) return;
     TppPage* page = parentEngine->Page();
-    // The parent's numbers and flags stay; the content and page setup are the child's.
-    const int absNo = page->AbsolutePageNo(), absCount = page->AbsolutePageCount();
+    // The parent's absolute numbers and flags stay; content and page setup are the child's.
     const int pageNo = page->PageNo(), pageCount = page->PageCount();
-    const bool first = page->FirstPage(), last = page->LastPage();
-    const QString document = page->DocumentName();
-    const double printed = page->PrintDateTime();
-    page->Assign(engine->Page());
-    page->SetAbsolutePageNo(absNo);
-    page->SetAbsolutePageCount(absCount);
-    page->SetFirstPage(first);
-    page->SetLastPage(last);
-    page->SetDocumentName(document);
-    page->SetPrintDateTime(printed);
-    page->SetPassedOver(false);
+    TppPage* source = engine->Page();
+    page->ClearDrawCommands();
+    page->SetPrinterSetup(source->PrinterSetup());
+    while (source->GetDrawCommandCount() > 0) source->GetDrawCommand(0)->SetPage(page);
+    page->SetPageNo(source->PageNo());
+    page->SetPageCount(source->PageCount());
     if (!m_resetPageNo) {
         page->SetPageNo(pageNo);
         page->SetPageCount(pageCount);
@@ -358,7 +362,11 @@ void TppSubReport::RestoreFromCache(int aPageNo) {
     if (!engine || !m_childCache) return;
     // The child's objects take their state at the end of that parent page; an engine that has
     // not started yet opens its records first, so the state is not reset after it.
-    if (m_childInProgress || m_sectionStarted) {
+    if (m_nextChildPage == 1) {
+        // Nothing of the child generated yet: it starts from its first record.
+        engine->SetBusy(false);
+        engine->Invalidate();
+    } else if (m_childInProgress || m_sectionStarted) {
         if (!engine->Initialized()) {
             engine->SetBusy(false);
             try {
