@@ -19,6 +19,8 @@
 #include "report/page/page_def.h"
 
 #include "platform/db/data_source.h"
+#include "platform/stream/object_stream.h"
+#include "platform/stream/text_form.h"
 
 #include <QFile>
 
@@ -280,4 +282,116 @@ TEST_F(ReportTest, a_fixed_sub_report_prints_the_first_child_page_in_its_box_on_
     EXPECT_TRUE(all.texts[1].contains(QStringLiteral("First orders:")));
     EXPECT_TRUE(all.texts[1].contains(QStringLiteral("Orders section")));
     expectPagesAlone(f.report, all);
+}
+
+TEST_F(ReportTest, a_child_sub_report_prints_once_per_parent_record_and_restarts_its_data) {
+    // Parent rows: three shelves; the child lists the same 25 packages under each of them.
+    QTemporaryDir folder;
+    const std::vector<pipeline_test::Package> catalogue = pipeline_test::ReadCatalogue(25);
+    ASSERT_EQ(catalogue.size(), 25u);
+    db::TableDef shelves;
+    shelves.Fields = {{"ShelfNo", db::FieldType::ftInteger, 0, true}, {"Maintainer", db::FieldType::ftString, 80, false}};
+    shelves.Indexes = {{"", "ShelfNo", db::IndexOption::ixPrimary}};
+    pipeline_test::MakeTable(folder.path(), "Shelves.DB", shelves,
+                             {{1, catalogue[0].maintainer}, {2, catalogue[10].maintainer}, {3, catalogue[20].maintainer}});
+    db::TableDef few;
+    few.Fields = {{"ItemNo", db::FieldType::ftInteger, 0, true}, {"Package", db::FieldType::ftString, 60, false}};
+    few.Indexes = {{"", "ItemNo", db::IndexOption::ixPrimary}};
+    std::vector<QVariantList> rows;
+    for (int i = 0; i < 25; ++i) rows.push_back({i + 1, catalogue[size_t(i)].name});
+    pipeline_test::MakeTable(folder.path(), "Few.DB", few, rows);
+
+    auto open = [&](const char* name) {
+        auto t = std::make_unique<db::Table>();
+        t->SetDatabaseName(folder.path());
+        t->SetTableName(QString::fromLatin1(name));
+        return t;
+    };
+    std::unique_ptr<db::Table> shelfTable = open("Shelves.DB"), fewTable = open("Few.DB");
+    db::DataSource shelfSource, fewSource;
+    shelfSource.SetDataSet(shelfTable.get());
+    fewSource.SetDataSet(fewTable.get());
+    TComponent form;
+    auto* plShelves = new TppDBPipeline(&form);
+    plShelves->SetName("plShelves");
+    plShelves->SetDataSource(&shelfSource);
+    auto* plFew = new TppDBPipeline(&form);
+    plFew->SetName("plFew");
+    plFew->SetDataSource(&fewSource);
+
+    auto* report = new TppReport(&form);
+    report->SetDataPipeline(plShelves);
+    auto* detail = new TppDetailBand(&form);
+    detail->SetReport(report);
+    detail->SetmmHeight(20000);
+    auto* maintainer = place<TppDBText>(detail, "ppMaintainer", 0, 0, 5000, 100000);
+    maintainer->SetDataPipeline(plShelves);
+    maintainer->SetDataField("Maintainer");
+    auto* sub = place<TppSubReport>(detail, "ppShelf", 10000, 6000, 10000, 150000);
+    sub->CreateReport(report);
+    TppChildReport* child = sub->Report();
+    child->SetDataPipeline(plFew);
+    child->CreateDefaultBands();
+    child->GetDetailBand()->SetmmHeight(5000);
+    auto* package = place<TppDBText>(child->GetDetailBand(), "ppFewPackage", 0, 0, 4500, 70000);
+    package->SetDataPipeline(plFew);
+    package->SetDataField("Package");
+    child->GetSummaryBand()->SetmmHeight(6000);
+    auto* sum = place<TppDBCalc>(child->GetSummaryBand(), "ppItemSum", 80000, 500, 4500, 30000);
+    sum->SetDataPipeline(plFew);
+    sum->SetDataField("ItemNo");
+
+    const Pages all = request(report, TppPageSettingType::psAll);
+    ASSERT_GE(all.dumps.size(), 2u);
+    QString text;
+    for (const QString& d : all.dumps) text += d;
+    expectGolden(text, QStringLiteral("subreport_per_record.pages"));
+    EXPECT_EQ(sub->Count(), 3);
+
+    const QStringList packages = sql(folder.path() + "/Few.DB", "SELECT Package FROM \"Few.DB\" ORDER BY ItemNo");
+    const QString total = sql(folder.path() + "/Few.DB", "SELECT SUM(ItemNo) FROM \"Few.DB\"").value(0);
+    const QStringList maintainers = sql(folder.path() + "/Shelves.DB", "SELECT Maintainer FROM \"Shelves.DB\" ORDER BY ShelfNo");
+    QStringList printed, expected, heads;
+    int totals = 0;
+    for (const QStringList& page : all.texts)
+        for (const QString& t : page) {
+            if (packages.contains(t)) printed << t;
+            if (maintainers.contains(t)) heads << t;
+            if (t == total) ++totals;
+        }
+    for (int i = 0; i < 3; ++i) expected << packages;
+    EXPECT_EQ(printed, expected);
+    EXPECT_EQ(heads, maintainers);
+    EXPECT_EQ(totals, 3);
+    expectPagesAlone(report, all);
+    delete report;
+}
+
+TEST_F(ReportTest, a_sub_report_streams_out_and_in_with_its_child_report) {
+    TComponent form;
+    auto* report = new TppReport(&form);
+    auto* band = new TppDetailBand(&form);
+    band->SetName("ppDetailBand1");
+    band->SetReport(report);
+    auto* sub = place<TppSubReport>(band, "ppSection", 0, 0, 10000, 100000);
+    sub->CreateReport(report);
+    sub->SetPrintBehavior(TppPrintBehaviorType::pbSection);
+    sub->SetResetPageNo(false);
+    sub->Report()->SetName("rptSection");
+    sub->Report()->CreateDefaultBands();
+    place<TppLabel>(sub->Report()->GetHeaderBand(), "ppSectionTitle", 0, 0, 5000, 60000)->SetCaption("Section");
+    const QByteArray binary = stream::WriteComponent(*band);
+    for (const QByteArray& bytes : {binary, stream::ObjectBinaryToText(binary)}) {
+        auto read = stream::ReadComponent(bytes);
+        auto* copy = dynamic_cast<TppBand*>(read.get());
+        ASSERT_TRUE(copy && copy->ObjectCount() == 1);
+        auto* copied = qobject_cast<TppSubReport*>(copy->Objects(0));
+        ASSERT_TRUE(copied && copied->Report());
+        EXPECT_EQ(copied->PrintBehavior(), TppPrintBehaviorType::pbSection);
+        EXPECT_FALSE(copied->ResetPageNo());
+        EXPECT_EQ(copied->Report()->BandCount(), 3);
+        EXPECT_TRUE(copied->Report()->FindComponentByName("ppSectionTitle"));
+        EXPECT_EQ(stream::WriteComponent(*copy), binary) << stream::ObjectBinaryToText(binary).toStdString();
+    }
+    delete report;
 }
