@@ -215,9 +215,26 @@ void TppSubReport::CalcSpaceUsed() {
     }
 }
 
+void TppSubReport::Generate() {
+    if (m_printBehavior != TppPrintBehaviorType::pbFixed || !m_traverseAllData) {
+        TppStretchable::Generate();
+        return;
+    }
+    // Traversing all data, a fixed sub-report continues its child page by page, each time
+    // within its design box.
+    const int saved = mmStopPosition();
+    // A continued print starts at the band's top plus OverFlowOffset, a first one at Top.
+    SetmmStopPosition((OverFlow() ? mmOverFlowOffset() : mmTop()) + mmHeight());
+    TppStretchable::Generate();
+    SetmmStopPosition(saved);
+}
+
 void TppSubReport::childFlow() {
     TppEngine* engine = childEngine();
     const QRect area = PrintRect();
+    // The child's own page setup is kept: it lays out in the sub-report's room only here.
+    TppPageDef own;
+    own.Assign(m_report->PageDef());
     setArea(m_report->PageDef(), area.height(), area.width());
     if (m_childInProgress) {
         engine->SetAbsolutePageCount(m_childPageCount);
@@ -226,6 +243,7 @@ void TppSubReport::childFlow() {
         startChild();
     }
     generateChildPage();
+    m_report->PageDef()->Assign(&own);
     if (Stretching()) {
         m_childDone = engine->ReportComplete();
         SetOverFlow(!m_childDone);
@@ -243,9 +261,12 @@ void TppSubReport::childFlow() {
 }
 
 void TppSubReport::fixedFlow() {
+    TppPageDef own;
+    own.Assign(m_report->PageDef());
     setArea(m_report->PageDef(), mmHeight(), mmWidth());
     startChild();
     generateChildPage();
+    m_report->PageDef()->Assign(&own);
     m_childDone = true;
     m_childInProgress = false;
     SetOverFlow(false);

@@ -59,6 +59,7 @@ public:
     int Count() const { return m_printCount; }
 
     void SetBand(TppBand* aBand) override;
+    void Generate() override;
     void PrepareRun() override;
     void ResetGeneration() override;
     void CalcSpaceUsed() override;

@@ -395,3 +395,31 @@ TEST_F(ReportTest, a_sub_report_streams_out_and_in_with_its_child_report) {
     }
     delete report;
 }
+
+TEST_F(ReportTest, a_fixed_sub_report_traversing_all_data_continues_its_child_box_by_box) {
+    Fixture f(TppPrintBehaviorType::pbFixed, 7000);
+    f.sub->SetTraverseAllData(true);
+    f.sub->SetmmHeight(30000);
+    TppPageDef own;
+    own.Assign(f.sub->Report()->PageDef());
+    const Pages all = request(f.report, TppPageSettingType::psAll);
+    ASSERT_GE(all.dumps.size(), 2u);
+    const QStringList packages = sql(f.table(), "SELECT Package FROM \"Orders.DB\" ORDER BY OrderNo");
+    QStringList printed;
+    for (size_t p = 0; p < all.texts.size(); ++p) {
+        int rows = 0;
+        for (const QString& t : all.texts[p])
+            if (packages.contains(t)) {
+                printed << t;
+                ++rows;
+            }
+        // The box holds the child's header, three rows and its footer.
+        EXPECT_LE(rows, 3) << p;
+        EXPECT_EQ(all.texts[p].count(QStringLiteral("Orders section")), 1) << p;
+    }
+    EXPECT_EQ(printed, packages);
+    // The child's own page setup is left as it was.
+    EXPECT_EQ(f.sub->Report()->PageDef()->mmHeight(), own.mmHeight());
+    EXPECT_EQ(f.sub->Report()->PageDef()->mmMarginTop(), own.mmMarginTop());
+    expectPagesAlone(f.report, all);
+}
