@@ -123,6 +123,8 @@ void TppSubReport::PrepareRun() {
     m_printCount = 0;
     TppEngine* engine = childEngine();
     if (!engine) return;
+    // A child read from a template before its sub-report joined a report is linked now.
+    if (GetReport() && m_report->ParentReport() != GetReport()) m_report->SetParentReport(GetReport());
     // The child prints as a part of this report: one pass, its state kept by this component
     // (the child engine's own cache hooks are off; its objects are cached under parent pages).
     m_report->SetPassSetting(TppPassSettingType::psOnePass);
@@ -431,6 +433,9 @@ bool TppSubReport::AdoptStreamChild(std::unique_ptr<stream::Component>& child) {
     delete m_report;
     m_report = report;
     m_report->setParent(nullptr);
-    if (GetReport()) m_report->SetParentReport(GetReport());
+    if (TppCustomReport* parent = GetReport()) {
+        m_report->SetParentReport(parent);
+        parent->SubReportLoaded(m_report);
+    }
     return true;
 }
