@@ -191,7 +191,7 @@ void TppEngine::requestPage(int aPageNo, bool aWanted) {
 int TppEngine::GetPageNo() const {
     const TppGroup* g = Report()->ResetPageNoGroup();
     // Pages before the group's first instance (a title page) keep their absolute numbers.
-    if (!g || !Busy() || AbsolutePageNo() < g->FirstPageNo()) return AbsolutePageNo();
+    if (!g || !Busy() || AbsolutePageNo() < g->FirstPageNo()) return AbsolutePageNo() + m_pageNoOffset;
     return AbsolutePageNo() - g->FirstPageNo() + 1;
 }
 
@@ -241,6 +241,7 @@ bool TppEngine::printBand(TppBand* aBand) {
         return true;
     }
     m_y += used;
+    m_highestPosition = std::max(m_highestPosition, m_y);
     // A band that overflowed printed what fits; it is printed again (continued) after the break.
     return !band->BandOverFlow();
 }
@@ -304,6 +305,7 @@ void TppEngine::generateNextPage(bool aWanted) {
     m_right = def->mmWidth() - def->mmMarginRight();
     m_y = def->mmMarginTop();
     m_bodyTop = m_y;
+    m_highestPosition = m_y;
     m_pageBottom = PageBottom();
     m_pageEnded = false;
     m_detailOnPage = false;
@@ -583,6 +585,11 @@ void TppEngine::endPage() {
     m_lastGenerated = AbsolutePageNo();
     writePageProperties();
     Page()->SetPassedOver(!m_target);
+    if (OnSectionPageEnd) {
+        const Hook sectionEnd = std::move(OnSectionPageEnd);
+        OnSectionPageEnd = nullptr;
+        sectionEnd();
+    }
     if (m_target) CallHook(OnPageReady);
     Q_UNUSED(r);
 }

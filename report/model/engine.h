@@ -69,6 +69,21 @@ public:
     /// The highest page whose state is in the page cache (-1: none).
     int CachedPageCount() const { return m_cachedPages; }
 
+    // Driven by a sub-report, page by page: the sub-report keeps this engine's run state in
+    // its own page-cache records and answers the engine's cached pages itself.
+    void SetCachedPageCount(int aCount) { m_cachedPages = aCount; }
+    void SetPageCountKnown(bool aKnown) { m_pageCountKnown = aKnown; }
+    bool Initialized() const { return m_initialized; }
+    bool DataFinished() const { return m_dataFinished; }
+    bool BodyHasContent() const { return bodyHasContent(); }
+    /// Added to the page numbers (a section continuing its parent's numbering).
+    void SetPageNoOffset(int aOffset) { m_pageNoOffset = aOffset; }
+    /// The lowest position the bands of the last page reached (mm-thousandths).
+    int HighestPosition() const { return m_highestPosition; }
+    /// Called once at the end of the current page, after its numbers are written and before
+    /// it is handed on (a section sub-report puts its own page in its place); then cleared.
+    Hook OnSectionPageEnd;
+
 private:
     enum Stage { stTitle = 0, stBody = 1, stSummary = 2, stComplete = 3 };
 
@@ -133,6 +148,8 @@ private:
     bool m_detailOnPage = false;  ///< a detail printed on this page (its PrintPosition is used)
     int m_column = 1;
     int m_columnTop = 0;
+    int m_highestPosition = 0;
+    int m_pageNoOffset = 0;
     bool m_pageLimitHit = false;
     // Keep-together (page state): the break number of the kept instance that started after
     // data on this page and has not ended yet (-1: none), and the instance to move on the

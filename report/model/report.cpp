@@ -104,7 +104,10 @@ void TppReport::DefineProperties(stream::Filer& filer) {
 TppChildReport::TppChildReport(TComponent* AOwner) : TppBandedReport(AOwner) {
     // A child report has no page header or footer of its own.
     SetDefaultBands(quint16(1u << int(TppBandType::btDetail)));
+    ReplaceEngine(std::make_unique<TppEngine>(this));
 }
+
+void TppChildReport::SetChildDefaultBands(quint16 aBands) { SetDefaultBands(aBands); }
 
 void TppChildReport::SetModified(bool aValue) {
     TppBandedReport::SetModified(aValue);

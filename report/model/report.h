@@ -86,6 +86,8 @@ public:
         return ParentReport() ? ParentReport()->GetMainReport() : nullptr;
     }
     void SetModified(bool aValue) override;
+    /// The bands a new child report gets (the sub-report's print behaviour chooses them).
+    void SetChildDefaultBands(quint16 aBands);
 
     const stream::PropertyList& StreamProperties() const override;
 };

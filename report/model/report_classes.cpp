@@ -9,6 +9,7 @@
 #include "report/model/text_components.h"
 #include "report/model/memo.h"
 #include "report/model/region.h"
+#include "report/model/subreport.h"
 #include "report/model/variable.h"
 #include "report/page/report_texts.h"
 #include "report/page/resource_manager.h"
@@ -53,6 +54,7 @@ const std::vector<PaletteEntry>& paletteEntries() {
         {&TppDBCalc::staticMetaObject, "Data Components", 3, 164},
         {&TppDBImage::staticMetaObject, "Data Components", 4, 165},
         {&TppRegion::staticMetaObject, "Advanced Components", 0, 368},
+        {&TppSubReport::staticMetaObject, "Advanced Components", 1, 369},
     };
     return entries;
 }
@@ -93,6 +95,7 @@ void DeclareModelTexts() {
             {328, "Controls beyond the new page width will be deleted."},
             {331, "Group"},
             {368, "Region"},
+            {369, "SubReport"},
             {399, "Error loading memo."},
             {491, "System Variable"},
             {492, "Variable"},
@@ -138,6 +141,7 @@ void RegisterReportClasses() {
     registerStreamed<TppMemo>();
     registerStreamed<TppDBMemo>();
     registerStreamed<TppRegion>();
+    registerStreamed<TppSubReport>();
     if (!ppPaletteHooksInstalled()) InstallPaletteRegistry();
     for (const PaletteEntry& e : paletteEntries())
         ppRegisterPaletteComponent(e.cls, QString::fromLatin1(e.palette), e.position, 0, QString(), e.hint);
