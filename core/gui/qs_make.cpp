@@ -235,14 +235,18 @@ TQSMake::TQSMake(TSearchData& search, QWidget* owner) : QDialog(owner), m_search
             core::WriteRegBool(kSection, kKey1, kKey2, QStringLiteral("SkipMinLengthWords"), SkipMinLengthWords->isChecked());
         });
     });
-    const std::pair<QLineEdit*, std::pair<const char*, QString>> texts[] = {
-        {WordDelimiters, {"WordDelimiters", core::DefaultWordDelimiterText()}},
-        {AlphaCharacters, {"AlphaCharacters", core::IndexBuildOptions{}.AlphaCharacters}},
-        {NumericCharacters, {"NumericCharacters", core::IndexBuildOptions{}.NumericCharacters}},
-        {VowelCharacters, {"VowelCharacters", core::IndexBuildOptions{}.VowelCharacters}}};
-    for (const auto& [box, spec] : texts) {
-        const char* variable = spec.first;
-        const QString def = spec.second;
+    /// A character-list box with the settings variable it is stored under and its default.
+    struct CharacterBox {
+        QLineEdit* box;
+        const char* variable;
+        QString def;
+    };
+    const CharacterBox texts[] = {
+        {WordDelimiters, "WordDelimiters", core::DefaultWordDelimiterText()},
+        {AlphaCharacters, "AlphaCharacters", core::IndexBuildOptions{}.AlphaCharacters},
+        {NumericCharacters, "NumericCharacters", core::IndexBuildOptions{}.NumericCharacters},
+        {VowelCharacters, "VowelCharacters", core::IndexBuildOptions{}.VowelCharacters}};
+    for (const auto& [box, variable, def] : texts) {
         connect(box, &QLineEdit::editingFinished, this,
                 [this, box = box, variable, def] { ui::RunGuarded(this, [&] { leaveTextBox(box, variable, def); }); });
         auto* button = findChild<QPushButton*>(box->objectName() + QStringLiteral("Default"));

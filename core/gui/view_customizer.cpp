@@ -52,7 +52,7 @@ QCursor customCursor(int number, Qt::CursorShape fallback) {
 }  // namespace
 
 ViewCustomizer::ViewCustomizer(TViewBaseForm* window, TViewControl& views, ViewTables& tables)
-    : QObject(window), m_window(window), m_windowObject(window), m_views(views), m_tables(tables), m_view(window->ViewIndex()) {
+    : QObject(window), m_window(window), m_views(views), m_tables(tables), m_view(window->ViewIndex()) {
     setObjectName(QStringLiteral("ViewCustomizer"));
     // The View window's own command makes its View current and runs the program's
     // "A_Customize" command, which reaches the current View's customizer; a window without
@@ -74,7 +74,7 @@ ViewCustomizer::ViewCustomizer(TViewBaseForm* window, TViewControl& views, ViewT
 ViewCustomizer::~ViewCustomizer() {
     if (m_customizing) {
         Globals().CustomizeMode = false;
-        if (m_views.CustomizingWindow == m_windowObject) m_views.CustomizingWindow = nullptr;
+        if (m_views.CustomizingWindow == parent()) m_views.CustomizingWindow = nullptr;
         Customize().RebuildFieldControl = {};
         Customize().RefreshViewWindow = {};
         Customize().ApplyTabOrder = {};
@@ -462,8 +462,9 @@ void ViewCustomizer::finishDrag() {
 }
 
 bool ViewCustomizer::eventFilter(QObject* watched, QEvent* event) {
-    // Compared as QObjects: the window may be in its destructor while its children go.
-    if (watched == static_cast<QObject*>(m_windowObject)) {
+    // The window is this object's parent, compared as a QObject: it may be in its destructor
+    // while its children go, when the typed pointer must not be used.
+    if (watched == parent()) {
         if (m_customizing && event->type() == QEvent::Close) {
             // A View window being customised stays open until Save or Cancel.
             event->ignore();

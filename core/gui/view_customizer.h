@@ -80,7 +80,6 @@ private:
     bool isFieldControl(const QObject* o) const;
 
     QPointer<TViewBaseForm> m_window;
-    QObject* m_windowObject = nullptr;  ///< the window's address, only compared, never used
     TViewControl& m_views;
     ViewTables& m_tables;
     int m_view;
