@@ -15,6 +15,7 @@
 
 #include "platform/base/messages.h"
 #include "platform/db/field.h"
+#include "platform/db/keyed_reader.h"
 #include "platform/db/read_snapshot.h"
 #include "platform/db/table.h"
 #include "platform/ui/dialog_service.h"
@@ -133,10 +134,110 @@ bool ExecuteSearch(TSearchData& search, const std::function<void(int selStart)>&
     return false;
 }
 
-void CollectResults(TSearchData& search, TViewControl& views, TResultsArray& results, int maxCount) {
-    results.clear();
-    if (maxCount <= 0) return;
-    TMainDataMod& data = search.Data();
+namespace {
+
+/// What collecting results keeps while it walks the matches: one read transaction per table
+/// file for the whole walk instead of one per read (each of those takes and drops the file's
+/// lock), renewed when window messages are pumped, so writers of other programs get their
+/// turn; and the NodeIDs already listed (a hash instead of a scan of the array per match).
+struct Collecting {
+    Collecting(TSearchData& search, TViewControl& views, TResultsArray& results, int maxCount)
+        : search(search), views(views), results(results), maxCount(maxCount) {
+        snapshots.emplace_back(*search.Data().Hierarchy);
+        for (int v = 0; v < views.GetViewCount(); ++v)
+            if (TtsTable* t = views.GetViewTable(v); t && t->Active()) snapshots.emplace_back(*t);
+        sincePump.start();
+    }
+
+    bool full() const { return int(results.size()) >= maxCount; }
+
+    /// Window messages are pumped between matches, at most every 50 ms: often enough for the
+    /// window to stay responsive, rarely enough not to cost more than the matches.
+    void pump() {
+        if (sincePump.elapsed() < 50) return;
+        QCoreApplication::processEvents();
+        for (db::ReadSnapshot& snapshot : snapshots) snapshot.Renew();
+        sincePump.restart();
+    }
+
+    TSearchData& search;
+    TViewControl& views;
+    TResultsArray& results;
+    const int maxCount;
+    std::vector<db::ReadSnapshot> snapshots;
+    QSet<int> listed;
+    QElapsedTimer sincePump;
+};
+
+/// The text link's table of a searcher, or null.
+db::Table* linkTable(TtsRankSearch* searcher) {
+    auto* link = searcher ? qobject_cast<TtsTextDataSetLink*>(searcher->TextLink()) : nullptr;
+    return link ? link->Table() : nullptr;
+}
+
+/// Collecting by walking each searcher's matches with the record tables standing still: a
+/// match's record is read straight from its table file, and so are the title and View of a
+/// branch and the check that its View holds its record, which is what moving the tables
+/// through the matches and locating each new branch would find, at a fraction of the cost.
+/// Answers false, collecting nothing, when a searcher walks by rank, a table is limited to
+/// a range, a record is not found by its NodeID or cannot be read straight from its file (a
+/// View with formatted memos, read through their own handler): the caller walks the usual
+/// way then.
+bool collectStandingStill(Collecting& c) {
+    TtsTable* hierarchy = c.search.Data().Hierarchy;
+    TtsController* controller = c.search.QS_Controller;
+    const QString nodeID = QStringLiteral("NodeID");
+    auto keyedByNode = [](db::Table* t) { return t && t->Active() && !t->HasRange(); };
+    if (!keyedByNode(hierarchy)) return false;
+    for (TtsRankSearch* s = controller->FirstSearcher(); s; s = controller->NextSearcher()) {
+        auto* link = qobject_cast<TtsTextDataSetLink*>(s->TextLink());
+        if (!s->WalksRecordOrder() || !link || !keyedByNode(link->Table()) ||
+            link->IndexFieldName().compare(nodeID, Qt::CaseInsensitive) != 0 || !link->CanReadDirect())
+            return false;
+    }
+    db::KeyedReader branches(*hierarchy, nodeID, {QStringLiteral("NodeName"), QStringLiteral("NodeType")});
+    // Per View, the reader that tells whether the View's table holds a NodeID.
+    std::vector<std::unique_ptr<db::KeyedReader>> holders(std::size_t(c.views.GetViewCount()));
+    auto viewHolds = [&](int view, int node) {
+        TtsTable* table = c.views.ViewDefs[size_t(view)].DataTable;
+        if (!table || !table->Active()) return false;
+        std::unique_ptr<db::KeyedReader>& reader = holders[std::size_t(view)];
+        if (!reader) reader = std::make_unique<db::KeyedReader>(*table, nodeID, QStringList());
+        return reader->Read(node);
+    };
+    for (TtsRankSearch* s = controller->FirstSearcher(); s && !c.full(); s = controller->NextSearcher()) {
+        db::Table* table = linkTable(s);
+        const int tag = table->Tag();
+        s->WalkMatches([&](int node) {
+            const bool listed = c.listed.contains(node);
+            // The branch's title and View (read for a title match, which reports a View index
+            // beyond the last View, and for a branch not listed yet).
+            const bool found = (tag == kHierarchyTag || !listed) && node > 0 && branches.Read(node);
+            int view = tag;
+            if (tag == kHierarchyTag) {
+                view = found ? int(branches.Integer(1)) : 0;
+                c.views.GetViewTable(view);
+            }
+            if (!listed) {
+                const int score = int(std::uint16_t(s->WalkRank()));
+                const int type = found ? int(branches.Integer(1)) : -1;
+                if (found && type >= 0 && type < c.views.GetViewCount() &&
+                    ((type == tag && tag != kHierarchyTag) || viewHolds(type, node))) {
+                    c.listed.insert(node);
+                    c.results.push_back({view, node, score, branches.Text(0).left(kResultNameLength).toString()});
+                }
+            }
+            c.pump();
+            return !c.full();
+        });
+    }
+    return true;
+}
+
+/// Collecting by moving the tables through the matches (FirstMatch, NextMatch) and locating
+/// each new branch; the branch the tables stood on is located again afterwards.
+void collectMoving(Collecting& c) {
+    TMainDataMod& data = c.search.Data();
     TtsTable* hierarchy = data.Hierarchy;
     int current = -1;
     if (hierarchy->Active() && !(hierarchy->Eof() && hierarchy->Bof()))
@@ -152,49 +253,39 @@ void CollectResults(TSearchData& search, TViewControl& views, TResultsArray& res
         }
     } putBack{data, current};
 
-    TtsController* controller = search.QS_Controller;
+    TtsController* controller = c.search.QS_Controller;
     if (!controller->FirstMatch()) return;
-    // One read transaction per table file for the whole walk instead of one per seek (each of
-    // those takes and drops the file's lock); renewed when messages are pumped, so writers
-    // of other programs get their turn.
-    std::vector<db::ReadSnapshot> snapshots;
-    snapshots.emplace_back(*hierarchy);
-    for (int v = 0; v < views.GetViewCount(); ++v)
-        if (TtsTable* t = views.GetViewTable(v); t && t->Active()) snapshots.emplace_back(*t);
-    // The NodeIDs already in the results (a hash instead of a scan of the array per match).
-    QSet<int> listed;
-    // Window messages are pumped between matches, at most every 50 ms: often enough for the
-    // window to stay responsive, rarely enough not to cost more than the matches.
-    QElapsedTimer sincePump;
-    sincePump.start();
     do {
         TtsRankSearch* searcher = controller->GetCurrentSearcher();
-        auto* link = searcher ? qobject_cast<TtsTextDataSetLink*>(searcher->TextLink()) : nullptr;
-        db::Table* table = link ? link->Table() : nullptr;
-        if (table) {
+        if (db::Table* table = linkTable(searcher)) {
             const int nodeID = table->FieldByName(QStringLiteral("NodeID"))->AsInteger();
             int view = table->Tag();
             if (view == kHierarchyTag) {
                 view = hierarchy->FieldByName(QStringLiteral("NodeType"))->AsInteger();
-                views.GetViewTable(view);  // reports a View index beyond the last View
+                c.views.GetViewTable(view);  // reports a View index beyond the last View
             }
             // The score of a branch already listed is never used: it is worked out (which
             // may read and split the record) only for a branch not listed yet.
-            if (!listed.contains(nodeID)) {
+            if (!c.listed.contains(nodeID)) {
                 const int score = int(std::uint16_t(searcher->GetRecordRank()));
-                if (locateMatch(data, views, nodeID)) {
-                    listed.insert(nodeID);
-                    results.push_back({view, nodeID, score,
-                                       hierarchy->FieldByName(QStringLiteral("NodeName"))->AsString().left(kResultNameLength)});
+                if (locateMatch(data, c.views, nodeID)) {
+                    c.listed.insert(nodeID);
+                    c.results.push_back({view, nodeID, score,
+                                         hierarchy->FieldByName(QStringLiteral("NodeName"))->AsString().left(kResultNameLength)});
                 }
             }
         }
-        if (sincePump.elapsed() >= 50) {
-            QCoreApplication::processEvents();
-            for (db::ReadSnapshot& snapshot : snapshots) snapshot.Renew();
-            sincePump.restart();
-        }
-    } while (int(results.size()) < maxCount && controller->NextMatch());
+        c.pump();
+    } while (!c.full() && controller->NextMatch());
+}
+
+}  // namespace
+
+void CollectResults(TSearchData& search, TViewControl& views, TResultsArray& results, int maxCount) {
+    results.clear();
+    if (maxCount <= 0) return;
+    Collecting c(search, views, results, maxCount);
+    if (!collectStandingStill(c)) collectMoving(c);
 }
 
 void CollectFirstSearchResults(TSearchData& search, TViewControl& views, TResultsArray& results, int maxCount) {

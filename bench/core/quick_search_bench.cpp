@@ -25,6 +25,12 @@
 // ASCII letters; phrases are neighbouring words of a note, near pairs two words of a note a
 // few words apart). Each runs kRuns times per engine; a query's time is its median; the
 // counters give the median and 95th percentile over the queries and their ratios.
+// Reading floor: what any search over these table files must at least do to answer with the
+// quick search's score, which is the number of query words in the record's text (the word
+// tables tell which records hold a word, not how often): for each branch answered, its title
+// read from Hierarchy.DB and its record's text fields from its View's table, through
+// SQLite's C API with one prepared statement per file inside one read transaction per file
+// (mmap 256 MB as the table layer), no splitting or counting. `floor_*` and `floor_ratio_*` set it beside FTS5.
 // Rebuild: RunIndexBuild (silent) over the branch titles and every View, beside FTS5's
 // 'rebuild' of all four indexes; kRuns runs each, medians.
 
@@ -116,6 +122,9 @@ struct Engines {
     std::unique_ptr<TSearchData> search;
     std::unique_ptr<core::ViewTables> tables;
     sqlite3* fts = nullptr;
+    /// The reading floor's connections and statements: [0] the titles, [1 + v] View v's texts.
+    std::vector<sqlite3*> floorDbs;
+    std::vector<sqlite3_stmt*> floorReads;
     QString folder;
     QStringList ftsTables;       ///< "fh", "fv0", ...
     QStringList noteTexts;       ///< texts the queries are drawn from
@@ -148,6 +157,8 @@ struct Engines {
         buildFts();
     }
     ~Engines() {
+        for (sqlite3_stmt* st : floorReads) sqlite3_finalize(st);
+        for (sqlite3* db : floorDbs) sqlite3_close(db);
         sqlite3_close(fts);
         tables->FreeAllViews();
         module->DisconnectDatabase();
@@ -185,6 +196,50 @@ struct Engines {
             }
         }
         ftsRebuild();
+        prepareFloor();
+    }
+
+    void prepareFloor() {
+        auto open = [&](const QString& file, const QByteArray& sql) {
+            sqlite3* db = nullptr;
+            sqlite3_open_v2(QFile::encodeName(folder + u'/' + file).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+            exec(db, "PRAGMA mmap_size=268435456");
+            sqlite3_stmt* st = nullptr;
+            if (sqlite3_prepare_v3(db, sql.constData(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
+                qFatal("%s", sqlite3_errmsg(db));
+            floorDbs.push_back(db);
+            floorReads.push_back(st);
+        };
+        open(core::kHierarchyTable, "SELECT NodeName FROM \"" + core::kHierarchyTable.toUtf8() + "\" WHERE NodeID = ?1");
+        for (int v = 0; v < views.GetViewCount(); ++v) {
+            const QString file = core::ViewTableFile(views.GetViewTableName(v));
+            QStringList cols;
+            for (const QString& f : core::TextFieldNames(db::ReadTableDef(folder, file))) cols << u'"' + f + u'"';
+            open(file, "SELECT " + cols.join(u',').toUtf8() + " FROM \"" + file.toUtf8() + "\" WHERE NodeID = ?1");
+        }
+    }
+
+    /// The reading floor of the branches `results` answers: their titles and their records'
+    /// texts read, nothing more. Answers the bytes read.
+    qint64 readFloor(const TResultsArray& answer) {
+        qint64 bytes = 0;
+        auto read = [&](sqlite3_stmt* st, int node) {
+            sqlite3_bind_int(st, 1, node);
+            if (sqlite3_step(st) == SQLITE_ROW)
+                for (int c = 0; c < sqlite3_column_count(st); ++c) {
+                    benchmark::DoNotOptimize(sqlite3_column_text(st, c));
+                    bytes += sqlite3_column_bytes(st, c);
+                }
+            sqlite3_reset(st);
+        };
+        // One read transaction per file for the whole loop, as the quick search holds.
+        for (sqlite3* db : floorDbs) exec(db, "BEGIN");
+        for (const TResultRec& r : answer) {
+            read(floorReads[0], r.NodeID);
+            read(floorReads[std::size_t(1 + r.ViewIndex)], r.NodeID);
+        }
+        for (sqlite3* db : floorDbs) exec(db, "COMMIT");
+        return bytes;
     }
 
     void ftsRebuild() {
@@ -342,7 +397,7 @@ void runKind(benchmark::State& state, const std::vector<Query>& kind) {
     Engines& e = engines();
     const bool detail = qEnvironmentVariableIsSet("QS_BENCH_DETAIL");
     for (auto _ : state) {
-        std::vector<double> ours, oursSearch, theirs;
+        std::vector<double> ours, oursSearch, theirs, floor;
         double oursResults = 0, ftsResults = 0;
         int differing = 0;
         for (const Query& query : kind) {
@@ -351,6 +406,10 @@ void runKind(benchmark::State& state, const std::vector<Query>& kind) {
             ours.push_back(medianMs([&] { n = e.ours(query.logic, query.text, query.ranked, true); }));
             oursResults += n;
             if (query.fts.isEmpty()) continue;
+            if (!query.ranked) {
+                const TResultsArray answer = e.results;
+                floor.push_back(medianMs([&] { benchmark::DoNotOptimize(e.readFloor(answer)); }));
+            }
             std::set<qint64> mine;
             for (const TResultRec& r : e.results) mine.insert(r.NodeID);
             std::vector<qint64> ids;
@@ -378,6 +437,12 @@ void runKind(benchmark::State& state, const std::vector<Query>& kind) {
         state.counters["ratio_p95"] = f95 > 0 ? o95 / f95 : 0;
         state.counters["fts5_results"] = ftsResults / double(theirs.size());
         state.counters["differing"] = differing;
+        if (floor.empty()) continue;
+        const double r50 = percentile(floor, 0.5), r95 = percentile(floor, 0.95);
+        state.counters["floor_med_ms"] = r50;
+        state.counters["floor_p95_ms"] = r95;
+        state.counters["floor_ratio_med"] = f50 > 0 ? r50 / f50 : 0;
+        state.counters["floor_ratio_p95"] = f95 > 0 ? r95 / f95 : 0;
     }
 }
 

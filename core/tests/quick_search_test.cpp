@@ -25,6 +25,8 @@
 #include "fulltext/gui/progress_dlg.h"
 #include "fulltext/search/ts_search.h"
 #include "fulltext/table/ts_make.h"
+#include "fulltext/table/ts_table.h"
+#include "fulltext/table/ts_update.h"
 
 #include "platform/db/database.h"
 #include "platform/db/fault_injection.h"
@@ -61,6 +63,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 #include <memory>
 #include <set>
@@ -490,6 +493,101 @@ TEST_F(QuickSearchTest, match_limits_and_rank_limits_bound_the_results) {
     EXPECT_EQ(ranked.size(), 12u);
     EXPECT_EQ(w->StatusText(0), QStringLiteral("Matches: 12+"));
     EXPECT_TRUE(std::includes(expected.begin(), expected.end(), ranked.begin(), ranked.end()));
+}
+
+// Results are collected with the tables standing still, each match read straight from its
+// table file; a View table limited to a range makes the collection walk the tables through
+// the matches instead. Both must give the same branches, Views, scores and titles, in the
+// same order, also over a record deleted behind the word table's back (where walking that
+// View's matches stops).
+TEST_F(QuickSearchTest, results_read_from_the_files_equal_those_of_walking_the_tables) {
+    const QStringList common = scan.Words(20, 400);
+    const QStringList rare = scan.Words(3, 19);
+    ASSERT_GE(common.size(), 2);
+    ASSERT_GE(rare.size(), 1);
+    TViewControl& views = ViewControl();
+    std::vector<TtsTable*> tablesOf;
+    for (int v = 0; v < views.GetViewCount(); ++v)
+        if (TtsTable* t = views.GetViewTable(v); t && t->Active()) tablesOf.push_back(t);
+    ASSERT_FALSE(tablesOf.empty());
+    search->SearchViewFlags.assign(std::size_t(views.GetViewCount()), true);
+    search->ResetViewSearchers();
+
+    int scrolls = 0;
+    std::vector<db::Table::NotifyEvent> saved;
+    for (db::Table* t : tablesOf) {
+        saved.push_back(t->AfterScroll);
+        t->AfterScroll = [&scrolls, old = t->AfterScroll](db::Table& table) {
+            ++scrolls;
+            if (old) old(table);
+        };
+    }
+    auto collect = [&](const QString& text, TSearchLogic logic) {
+        TtsSearch* m = search->tsSearchMaster;
+        m->SetSearchFor(text);
+        m->SetSearchLogic(logic);
+        m->SetSearchMode(smSearch);
+        m->SetRankMode(rmNone);
+        m->SetRankLimit(0);
+        EXPECT_TRUE(core::ExecuteSearch(*search, {}));
+        TResultsArray out;
+        core::CollectResults(*search, views, out, 1 << 30);
+        return out;
+    };
+    auto compare = [&](const QString& text, TSearchLogic logic) -> TResultsArray {
+        scrolls = 0;
+        const TResultsArray still = collect(text, logic);
+        EXPECT_EQ(scrolls, 0) << "the tables moved while results were collected";
+        for (db::Table* t : tablesOf) t->SetRange({0}, {INT_MAX});
+        const TResultsArray walked = collect(text, logic);
+        for (db::Table* t : tablesOf) t->CancelRange();
+        EXPECT_FALSE(still.empty()) << text.toStdString();
+        EXPECT_EQ(still.size(), walked.size()) << text.toStdString();
+        for (std::size_t i = 0; i < std::min(still.size(), walked.size()); ++i) {
+            EXPECT_EQ(still[i].NodeID, walked[i].NodeID) << text.toStdString() << " #" << i;
+            EXPECT_EQ(still[i].ViewIndex, walked[i].ViewIndex);
+            EXPECT_EQ(still[i].Score, walked[i].Score);
+            EXPECT_EQ(still[i].NodeName, walked[i].NodeName);
+        }
+        return still;
+    };
+
+    // A one-word search: each branch's score is the count of the word in what matched first
+    // (its title, searched first, or else its record).
+    const QString word = common[0];
+    const TResultsArray results = compare(word, slAnd);
+    for (const TResultRec& r : results) {
+        const Scan::Branch& b = scan.branches.at(r.NodeID);
+        int count = int(b.titleWords.count(word));
+        if (count == 0)
+            for (const QStringList& t : b.recordTexts) count += int(t.count(word));
+        EXPECT_EQ(r.Score, count) << r.NodeID;
+        EXPECT_EQ(r.ViewIndex, b.view);
+        EXPECT_EQ(r.NodeName, b.title.left(core::kResultNameLength));
+    }
+    compare(common[0] + " " + common[1] + " " + rare[0], slOr);
+    compare(rare[0].left(rare[0].size() - 1) + "*", slAnd);
+
+    // A matching record deleted with its View's word table left as it was.
+    int deleted = 0;
+    for (const TResultRec& r : results) {
+        const Scan::Branch& b = scan.branches.at(r.NodeID);
+        if (r.NodeID == results.back().NodeID || b.titleWords.contains(word)) continue;
+        TtsTable* t = views.GetViewTable(r.ViewIndex);
+        if (!t || !t->FindKey({r.NodeID})) continue;
+        TtsBaseUpdate* updater = t->Updater();
+        t->SetUpdater(nullptr);
+        t->Delete();
+        t->SetUpdater(updater);
+        deleted = r.NodeID;
+        break;
+    }
+    ASSERT_NE(deleted, 0);
+    const TResultsArray after = compare(word, slAnd);
+    EXPECT_LT(after.size(), results.size());
+    for (const TResultRec& r : after) EXPECT_NE(r.NodeID, deleted);
+
+    for (std::size_t i = 0; i < tablesOf.size(); ++i) tablesOf[i]->AfterScroll = saved[i];
 }
 
 TEST_F(QuickSearchTest, engine_errors_are_reported_with_their_messages_and_leave_no_results) {

@@ -67,6 +67,12 @@ public:
         ProcessRecord(engine);
         return true;
     }
+    /// For a loop that reads every record but feeds only some to an engine: reads the record
+    /// whose key is `index` (answers whether it exists); ProcessReadRecord then feeds that
+    /// record as ProcessRecord does. The loop ends with EndRecordLoop; by default the record
+    /// table goes to the record.
+    virtual bool ReadRecordAt(int index) { return GotoRecord(index); }
+    virtual void ProcessReadRecord(TtsEngine* engine) { ProcessRecord(engine); }
     virtual void EndRecordLoop() {}
     /// Keeps the record table at one read snapshot while the answer lives, for a loop over
     /// many records (short loops only: see db::ReadSnapshot); holds nothing by default or

@@ -78,7 +78,17 @@ public:
         if (link()->ProcessRecordDirect(index, engine, exists)) return exists;
         return RecordAccess::ProcessRecordAt(index, engine);
     }
+    bool ReadRecordAt(int index) override {
+        bool exists = false;
+        m_readDirect = link()->ReadRecordDirect(index, exists);
+        return m_readDirect ? exists : GotoRecord(index);
+    }
+    void ProcessReadRecord(TtsEngine* engine) override {
+        if (m_readDirect) link()->ProcessDirectRecord(engine);
+        else link()->ProcessRecord(engine);
+    }
     void EndRecordLoop() override {
+        m_readDirect = false;
         if (m_link) m_link->EndDirectReads();
     }
     db::ReadSnapshot HoldReads() override {
@@ -92,6 +102,7 @@ private:
         return m_link;
     }
     QPointer<TtsTextDataSetLink> m_link;
+    bool m_readDirect = false;  ///< ReadRecordAt read straight from the file
 };
 
 }  // namespace

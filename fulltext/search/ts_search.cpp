@@ -123,7 +123,7 @@ void TtsRankSearch::RankWord(QStringView word) {
     node->Data = fulltext::CxData((quint32(hits) << 16) | (d & 0xFFFF));
 }
 
-int TtsRankSearch::countHits() {
+int TtsRankSearch::countHits(bool readRecord) {
     fulltext::RecordAccess* records = Records();
     if (!records) throw ETessick(fulltext::msgCapabilityNotSupported);
     // The query words compare binary, so a word of another length or first character is none.
@@ -135,15 +135,20 @@ int TtsRankSearch::countHits() {
         if (!name.isEmpty()) firsts |= std::uint64_t(1) << (name[0].unicode() & 63);
     });
     const Feed saved = m_feed;
+    const int savedFieldSize = m_feedFieldSize;
     m_feed = Feed::Rank;
+    // The words link's word size does not change while the record is read.
+    m_feedFieldSize = WordsLink() ? WordsLink()->WordFieldSize() : 0;
     m_queryLengths = lengths;
     m_queryFirsts = firsts;
     {
         base::ScopeExit always([&] {
             m_feed = saved;
+            m_feedFieldSize = savedFieldSize;
             m_queryLengths = m_queryFirsts = ~std::uint64_t(0);
         });
-        records->ProcessRecord(this);
+        if (readRecord) records->ProcessReadRecord(this);
+        else records->ProcessRecord(this);
     }
     int total = 0;
     m_queryWords.VisitAll([&](const QString&, fulltext::CxData& d, bool&) {
@@ -173,6 +178,36 @@ int TtsRankSearch::GetRecordRank() {
     QElapsedTimer clock;
     clock.start();
     const int rank = countHits();
+    m_rankMs = clock.elapsed();
+    return rank;
+}
+
+bool TtsRankSearch::WalkMatches(const std::function<bool(int record)>& visit) {
+    if (!WalksRecordOrder()) return false;
+    CheckAssigned(false, true, false);
+    fulltext::RecordAccess* records = Records();
+    if (!records) throw ETessick(fulltext::msgCapabilityNotSupported);
+    if (m_match.Count() == 0) return true;
+    const bool reverse = SearchOptions().testFlag(soNavReverse);
+    const int minIndex = TextLink()->MinIndex();
+    base::ScopeExit always([&] {
+        m_walking = false;
+        records->EndRecordLoop();
+    });
+    m_walking = true;
+    for (int bit = reverse ? m_match.LastSetBit() : m_match.FirstSetBit(); bit >= 0;
+         bit = reverse ? m_match.PrevSetBit(bit) : m_match.NextSetBit(bit)) {
+        if (!records->ReadRecordAt(minIndex + bit)) break;
+        if (!visit(minIndex + bit)) break;
+    }
+    return true;
+}
+
+int TtsRankSearch::WalkRank() {
+    if (!m_walking) return GetRecordRank();
+    QElapsedTimer clock;
+    clock.start();
+    const int rank = countHits(true);
     m_rankMs = clock.elapsed();
     return rank;
 }
@@ -217,19 +252,25 @@ void TtsRankSearch::buildList() {
             });
             int filled = 0;
             int largest = 0;
-            bool ok = NavigateRecordOrder(navFirst);
+            // The matches in record order, as navigating first and next would walk them, each
+            // read straight from the table (which does not move).
+            const bool reverse = SearchOptions().testFlag(soNavReverse);
+            const int minIndex = TextLink()->MinIndex();
             db::ReadSnapshot snapshot = records->HoldReads();
-            while (ok && filled < n && !Halted()) {
+            base::ScopeExit endLoop([&] { records->EndRecordLoop(); });
+            for (int bit = reverse ? m_match.LastSetBit() : m_match.FirstSetBit();
+                 bit >= 0 && filled < n && !Halted(); bit = reverse ? m_match.PrevSetBit(bit) : m_match.NextSetBit(bit)) {
+                if (!snapshot.Holding()) snapshot = records->HoldReads();
                 snapshot.Renew();
+                if (!records->ReadRecordAt(minIndex + bit)) break;
                 TRankEntry& e = m_list[std::size_t(filled++)];
-                e.record = records->RecordIndex();
+                e.record = minIndex + bit;
                 // rmNone is in force meanwhile; presence is counted for rmPresense.
                 m_rankMode = savedMode;
-                const int hits = countHits();
+                const int hits = countHits(true);
                 m_rankMode = rmNone;
                 e.rank = std::uint16_t(std::min(hits, 0xFFFF));
                 largest = std::max(largest, int(e.rank));
-                ok = NavigateRecordOrder(navNext);
             }
             m_list.resize(std::size_t(filled));
             if (largest > 0)

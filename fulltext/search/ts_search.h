@@ -69,6 +69,18 @@ public:
     /// The rank of the current record: 0 when it is not a match; from the rank list when
     /// there is one (-1 when the record is not in it); otherwise counted now.
     int GetRecordRank();
+    /// For loops that take every match at once (collecting results): whether navigation
+    /// walks the matches in record order (no rank list, not ranked), so that WalkMatches can.
+    bool WalksRecordOrder() const {
+        return !((m_rankMode != rmNone || m_hasList) && !SearchOptions().testFlag(soNavNatural) && m_rankLimit != 0);
+    }
+    /// Visits the matches in the order Navigate walks them, reading each record straight from
+    /// the record table without moving it: `visit(record)` for each match whose record exists,
+    /// and inside it WalkRank() is GetRecordRank of that record. Stops where navigation stops
+    /// (at a match whose record no longer exists) or when `visit` answers false. Answers
+    /// false, visiting nothing, when navigation would not walk in record order.
+    bool WalkMatches(const std::function<bool(int record)>& visit);
+    int WalkRank();
     /// The rank list, built when it does not exist.
     const std::vector<TRankEntry>& RankList();
     bool HasRankList() const { return m_hasList; }
@@ -84,7 +96,9 @@ private:
     void freeList();
     void buildList();
     /// Hit count (or, for rmPresense, the number of query words present) of the current record.
-    int countHits();
+    /// `readRecord`: the record last read by the record access's ReadRecordAt, instead of the
+    /// current record.
+    int countHits(bool readRecord = false);
     /// Whether `word` can be a query word: its length and first character are among theirs.
     bool maybeQueryWord(QStringView word) const {
         const std::uint64_t length = std::uint64_t(1) << std::min<qsizetype>(word.size(), 63);
@@ -105,6 +119,7 @@ private:
     /// passed over without a dictionary look-up.
     std::uint64_t m_queryLengths = ~std::uint64_t(0);
     std::uint64_t m_queryFirsts = ~std::uint64_t(0);
+    bool m_walking = false;  ///< inside WalkMatches
 };
 
 /// The published search component.

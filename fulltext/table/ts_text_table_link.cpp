@@ -277,23 +277,37 @@ void TtsTextDataSetLink::ProcessRecord(TtsEngine* engine) {
 }
 
 bool TtsTextDataSetLink::ProcessRecordDirect(int n, TtsEngine* engine, bool& exists) {
+    if (!ReadRecordDirect(n, exists)) return false;
+    if (exists) ProcessDirectRecord(engine);
+    return true;
+}
+
+bool TtsTextDataSetLink::CanReadDirect() {
+    if (m_reader) return true;
+    if (OnProcessField || AfterProcess) return false;
+    Open();
+    if (!m_keyField || m_table->State() != db::DataSetState::dsBrowse || m_table->HasRange()) return false;
+    const QStringList order = m_table->IndexFields();
+    if (order.size() != 1 || order[0].compare(m_keyField->FieldName(), Qt::CaseInsensitive) != 0) return false;
+    if (!db::IsIntegerType(m_keyField->DataType())) return false;
+    return std::all_of(m_fields.begin(), m_fields.end(), [](db::Field* f) { return db::IsTextType(f->DataType()); });
+}
+
+bool TtsTextDataSetLink::ReadRecordDirect(int n, bool& exists) {
     if (!m_reader) {
-        if (OnProcessField || AfterProcess) return false;
-        Open();
-        if (!m_keyField || m_table->State() != db::DataSetState::dsBrowse || m_table->HasRange()) return false;
-        const QStringList order = m_table->IndexFields();
-        if (order.size() != 1 || order[0].compare(m_keyField->FieldName(), Qt::CaseInsensitive) != 0) return false;
-        if (!db::IsIntegerType(m_keyField->DataType())) return false;
+        if (!CanReadDirect()) return false;
         QStringList names;
-        for (db::Field* f : m_fields) {
-            if (!db::IsTextType(f->DataType())) return false;
-            names << f->FieldName();
-        }
+        for (db::Field* f : m_fields) names << f->FieldName();
         m_reader = std::make_unique<db::KeyedReader>(*m_table, m_keyField->FieldName(), names);
     }
     exists = m_reader->Read(n);
-    if (!exists) return true;
-    engine->SetRecord(n);
+    m_readerRecord = n;
+    return true;
+}
+
+void TtsTextDataSetLink::ProcessDirectRecord(TtsEngine* engine) {
+    if (!m_reader) return;
+    engine->SetRecord(m_readerRecord);
     const TEngineStates states = engine->States();
     const bool allFields = m_subFieldNames.isEmpty() || states.Contains(TEngineState::esMake) ||
                            states.Contains(TEngineState::esUpdate);
@@ -304,7 +318,6 @@ bool TtsTextDataSetLink::ProcessRecordDirect(int n, TtsEngine* engine, bool& exi
         if (engine->WordsDone() || engine->States().Contains(TEngineState::esHalt)) break;
     }
     ++m_counter;
-    return true;
 }
 
 void TtsTextDataSetLink::EndDirectReads() { m_reader.reset(); }

@@ -89,6 +89,14 @@ public:
     /// state, ordered by another index or limited to a range): the caller goes the usual way.
     /// The loop ends with EndDirectReads (also when it fails).
     bool ProcessRecordDirect(int n, TtsEngine* engine, bool& exists);
+    /// The two halves of ProcessRecordDirect, for a loop that wants the record's text of only
+    /// some of the records it reads: ReadRecordDirect reads record `n` (answers false, reading
+    /// nothing, when ProcessRecordDirect would); ProcessDirectRecord feeds the record last read
+    /// to the engine.
+    bool ReadRecordDirect(int n, bool& exists);
+    /// Whether ReadRecordDirect can read records now (opens the table when it is closed).
+    bool CanReadDirect();
+    void ProcessDirectRecord(TtsEngine* engine);
     void EndDirectReads();
 
     /// Table property by number: 0 database name, 1 table name, 2 index name, 3 index field
@@ -115,6 +123,7 @@ private:
 
     QPointer<db::Table> m_table;
     std::unique_ptr<db::KeyedReader> m_reader;  ///< ProcessRecordDirect's, while its loop runs
+    int m_readerRecord = 0;                     ///< the record m_reader read last
     QStringList m_fieldNames;
     QStringList m_subFieldNames;
     QString m_indexFieldName;

@@ -21,9 +21,11 @@ KeyedReader::KeyedReader(const Table& table, const QString& keyField, const QStr
     QStringList columns;
     for (const QString& name : fields) {
         const int f = def.FieldIndex(name);
-        if (f < 0 || !IsTextType(def.Fields[std::size_t(f)].DataType))
-            Raise(ErrorCode::kInvalidValue, QStringLiteral("%1. %2 is not a text field.").arg(ctx, name));
+        const bool integer = f >= 0 && IsIntegerType(def.Fields[std::size_t(f)].DataType);
+        if (f < 0 || !(integer || IsTextType(def.Fields[std::size_t(f)].DataType)))
+            Raise(ErrorCode::kInvalidValue, QStringLiteral("%1. %2 is not a text or integer field.").arg(ctx, name));
         columns << internal::Quote(def.Fields[std::size_t(f)].Name);
+        m_integer.push_back(integer);
     }
     const QString keyColumn = internal::Quote(def.Fields[std::size_t(key)].Name);
     columns << keyColumn;
@@ -41,6 +43,7 @@ KeyedReader::KeyedReader(const Table& table, const QString& keyField, const QStr
     }
     m_texts.resize(std::size_t(fields.size()));
     m_sizes.assign(std::size_t(fields.size()), -1);
+    m_integers.assign(std::size_t(fields.size()), 0);
     m_file->Statement(m_sql);  // prepared now: a malformed table fails here, not at the first read
     if (probe) {
         // The walk is the reader's own statement: it stays open between reads, which a
@@ -135,7 +138,10 @@ bool KeyedReader::Read(qint64 key) {
     }
     m_row = rc == SQLITE_ROW;
     if (m_row) decode(s);
-    else std::fill(m_sizes.begin(), m_sizes.end(), -1);
+    else {
+        std::fill(m_sizes.begin(), m_sizes.end(), -1);
+        std::fill(m_integers.begin(), m_integers.end(), 0);
+    }
     return m_row;
 }
 
@@ -144,9 +150,19 @@ void KeyedReader::decode(sqlite3_stmt* s) {
         const int column = int(f);
         if (sqlite3_column_type(s, column) == SQLITE_NULL) {
             m_sizes[f] = -1;
+            m_integers[f] = 0;
             continue;
         }
-        const char* bytes = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
+        if (m_integer[f]) {
+            m_integers[f] = sqlite3_column_int64(s, column);
+            m_sizes[f] = 0;
+            continue;
+        }
+        // A text value's bytes are its UTF-8 (table files are UTF-8): taken as a blob they are
+        // read where they lie, while as text SQLite first copies them to end them with a zero.
+        const char* bytes = sqlite3_column_type(s, column) == SQLITE_TEXT
+                                ? static_cast<const char*>(sqlite3_column_blob(s, column))
+                                : reinterpret_cast<const char*>(sqlite3_column_text(s, column));
         const int n = sqlite3_column_bytes(s, column);
         QString& buffer = m_texts[f];
         const qsizetype needed = m_decoder.requiredSpace(n);

@@ -18,7 +18,7 @@ namespace internal {
 class TableFile;
 }
 
-/// Reads chosen text fields of single rows found by the value of an integer field, straight
+/// Reads chosen text (and integer) fields of single rows found by the value of an integer field, straight
 /// from the table's file through one prepared statement: the table's cursor does not move,
 /// no events run and no field objects are filled. For loops that read many rows by key one
 /// after another (the candidate records of a search); the loop keeps a ReadSnapshot so that
@@ -41,8 +41,8 @@ class TableFile;
 /// The reader sees the file as the
 /// table's own cursors do (its committed rows and this process's open transaction) but knows nothing of a range set on
 /// a cursor. Short-lived: it keeps the table's file open, so it must go before the table closes. Raises the engine
-/// error of a failed read; a field that is not alpha or memo, or a missing field, raises kInvalidValue when the reader
-/// is made.
+/// error of a failed read; a field that is not alpha, memo or an integer, or a missing field, raises kInvalidValue
+/// when the reader is made.
 class KeyedReader {
 public:
     KeyedReader(const Table& table, const QString& keyField, const QStringList& fields);
@@ -56,6 +56,8 @@ public:
     bool IsNull(int i) const;
     /// The text of field `i` of the row read (empty for null); valid until the next Read.
     QStringView Text(int i) const;
+    /// The value of integer field `i` of the row read (0 for null).
+    qint64 Integer(int i) const { return m_integers[std::size_t(i)]; }
 
     /// Row-number probes that found their row, and those that did not (for tests).
     int ProbeHits() const { return m_probeHits; }
@@ -87,6 +89,8 @@ private:
     bool m_row = false;
     std::vector<QString> m_texts;    ///< per field: decoding buffer, reused from row to row
     std::vector<qsizetype> m_sizes;  ///< per field: decoded length; -1 for null or no row
+    std::vector<bool> m_integer;        ///< per field: an integer field
+    std::vector<qint64> m_integers;     ///< per integer field: its value
     QStringDecoder m_decoder{QStringDecoder::Utf8};
 };
 

@@ -44,6 +44,20 @@ TEST_F(KeyedReader, reads_the_fields_of_the_row_with_the_key_and_nothing_for_a_m
     db::KeyedReader byParent(*t, "ParentNodeID", {"NodeName"});
     ASSERT_TRUE(byParent.Read(7));
     EXPECT_EQ(byParent.Text(0).toString(), QStringLiteral("first"));
+    // Integer fields beside text ones; a reader of no fields tells only whether the row is there.
+    db::KeyedReader typed(*t, "NodeID", {"NodeName", "ParentNodeID", "NodeType"});
+    ASSERT_TRUE(typed.Read(1003));
+    EXPECT_EQ(typed.Integer(1), 8);
+    EXPECT_EQ(typed.Integer(2), 1);
+    EXPECT_TRUE(typed.IsNull(0));
+    ASSERT_TRUE(typed.Read(1002));
+    EXPECT_EQ(typed.Text(0).toString(), QStringLiteral("second"));
+    EXPECT_EQ(typed.Integer(1), 7);
+    EXPECT_FALSE(typed.Read(5));
+    EXPECT_EQ(typed.Integer(1), 0);
+    db::KeyedReader exists(*t, "NodeID", {});
+    EXPECT_TRUE(exists.Read(999));
+    EXPECT_FALSE(exists.Read(1000));
     // The table's cursor has not moved.
     EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1003);
 }
@@ -189,7 +203,7 @@ TEST_F(KeyedReader, refuses_fields_it_cannot_read_and_closed_tables) {
     };
     const Case cases[] = {
         {"NodeName", {"Properties"}, db::ErrorCode::kInvalidValue},   // the key is not an integer
-        {"NodeID", {"Timestamp"}, db::ErrorCode::kInvalidValue},      // not a text field
+        {"NodeID", {"Timestamp"}, db::ErrorCode::kInvalidValue},      // neither text nor integer
         {"NodeID", {"NoSuchField"}, db::ErrorCode::kInvalidValue},
         {"Missing", {"NodeName"}, db::ErrorCode::kInvalidValue},
     };
