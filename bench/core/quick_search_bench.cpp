@@ -34,6 +34,7 @@
 // Rebuild: RunIndexBuild (silent) over the branch titles and every View, beside FTS5's
 // 'rebuild' of all four indexes; kRuns runs each, medians.
 
+#include "bench/common/query_timing.h"
 #include "bench/core/bench_database.h"
 
 #include "core/globals.h"
@@ -374,24 +375,10 @@ const QuerySets& queries() {
     return sets;
 }
 
-double medianMs(const std::function<void()>& run) {
-    std::vector<double> t;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer c;
-        c.start();
-        run();
-        t.push_back(double(c.nsecsElapsed()) / 1e6);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
+double medianMs(const std::function<void()>& run) { return benchtiming::MedianMs(kRuns, run); }
 
-double percentile(std::vector<double> v, double share) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t rank = std::size_t(std::ceil(share * double(v.size())));
-    return v[std::min(v.size() - 1, rank > 0 ? rank - 1 : 0)];
-}
+using benchtiming::Percentile;
+using benchtiming::SetTimeCounters;
 
 void runKind(benchmark::State& state, const std::vector<Query>& kind) {
     Engines& e = engines();
@@ -422,27 +409,16 @@ void runKind(benchmark::State& state, const std::vector<Query>& kind) {
                 std::fprintf(stderr, "  %-40s ours %8.3f ms (%d)  fts5 %8.3f ms (%d)%s\n", qPrintable(query.text),
                              ours.back(), n, theirs.back(), int(ids.size()), same ? "" : "  DIFFERENT BRANCHES");
         }
-        const double o50 = percentile(ours, 0.5), o95 = percentile(ours, 0.95);
-        state.SetIterationTime(o50 / 1000.0);
+        state.SetIterationTime(Percentile(ours, 0.5) / 1000.0);
         state.counters["queries"] = double(ours.size());
-        state.counters["ours_med_ms"] = o50;
-        state.counters["ours_p95_ms"] = o95;
-        state.counters["ours_search_med_ms"] = percentile(oursSearch, 0.5);
+        SetTimeCounters(state, QStringLiteral("ours"), ours, QStringLiteral("ratio"), theirs);
+        state.counters["ours_search_med_ms"] = Percentile(oursSearch, 0.5);
         state.counters["ours_results"] = oursResults / double(ours.size());
         if (theirs.empty()) continue;
-        const double f50 = percentile(theirs, 0.5), f95 = percentile(theirs, 0.95);
-        state.counters["fts5_med_ms"] = f50;
-        state.counters["fts5_p95_ms"] = f95;
-        state.counters["ratio_med"] = f50 > 0 ? o50 / f50 : 0;
-        state.counters["ratio_p95"] = f95 > 0 ? o95 / f95 : 0;
+        SetTimeCounters(state, QStringLiteral("fts5"), theirs);
         state.counters["fts5_results"] = ftsResults / double(theirs.size());
         state.counters["differing"] = differing;
-        if (floor.empty()) continue;
-        const double r50 = percentile(floor, 0.5), r95 = percentile(floor, 0.95);
-        state.counters["floor_med_ms"] = r50;
-        state.counters["floor_p95_ms"] = r95;
-        state.counters["floor_ratio_med"] = f50 > 0 ? r50 / f50 : 0;
-        state.counters["floor_ratio_p95"] = f95 > 0 ? r95 / f95 : 0;
+        if (!floor.empty()) SetTimeCounters(state, QStringLiteral("floor"), floor, QStringLiteral("floor_ratio"), theirs);
     }
 }
 

@@ -25,6 +25,8 @@
 // FTS_BENCH_QUERY=<text> runs only the query with that text; FTS_BENCH_QUERIES=<n> runs
 // the first n queries of each kind; FTS_BENCH_OURS_ONLY=<n> runs our searches n times and
 // FTS5 not at all (for profilers).
+#include "bench/common/query_timing.h"
+
 #include "fulltext/testsupport/corpus.h"
 #include "fulltext/testsupport/index_builder.h"
 
@@ -324,25 +326,10 @@ const QuerySets& queries() {
     return sets;
 }
 
-double medianMs(const std::function<void()>& run) {
-    std::vector<double> t;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer c;
-        c.start();
-        run();
-        t.push_back(double(c.nsecsElapsed()) / 1e6);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
+double medianMs(const std::function<void()>& run) { return benchtiming::MedianMs(kRuns, run); }
 
-/// The value below which `share` of the values lie (nearest rank).
-double percentile(std::vector<double> v, double share) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t rank = std::size_t(std::ceil(share * double(v.size())));
-    return v[std::min(v.size() - 1, rank > 0 ? rank - 1 : 0)];
-}
+using benchtiming::Percentile;
+using benchtiming::SetTimeCounters;
 
 void runKind(benchmark::State& state, const std::vector<Query>& all) {
     Engines& e = engines();
@@ -385,18 +372,12 @@ void runKind(benchmark::State& state, const std::vector<Query>& all) {
             }
         }
         if (ours.empty()) continue;
-        const double o50 = percentile(ours, 0.5), o95 = percentile(ours, 0.95);
-        state.SetIterationTime(o50 / 1000.0);
+        state.SetIterationTime(Percentile(ours, 0.5) / 1000.0);
         state.counters["queries"] = double(ours.size());
-        state.counters["ours_med_ms"] = o50;
-        state.counters["ours_p95_ms"] = o95;
+        SetTimeCounters(state, QStringLiteral("ours"), ours, QStringLiteral("ratio"), theirs);
         state.counters["ours_matches"] = oursMatches / double(ours.size());
         if (theirs.empty()) continue;
-        const double f50 = percentile(theirs, 0.5), f95 = percentile(theirs, 0.95);
-        state.counters["fts5_med_ms"] = f50;
-        state.counters["fts5_p95_ms"] = f95;
-        state.counters["ratio_med"] = f50 > 0 ? o50 / f50 : 0;
-        state.counters["ratio_p95"] = f95 > 0 ? o95 / f95 : 0;
+        SetTimeCounters(state, QStringLiteral("fts5"), theirs);
         state.counters["fts5_matches"] = ftsMatches / double(theirs.size());
         state.counters["differing"] = differing;
     }
@@ -440,17 +421,11 @@ void runReadFloor(benchmark::State& state, const std::vector<Query>& all) {
             benchmark::DoNotOptimize(bytes);
             theirs.push_back(medianMs([&] { e.fts5(query.fts); }));
         }
-        const double r50 = percentile(floor, 0.5), r95 = percentile(floor, 0.95);
-        const double f50 = percentile(theirs, 0.5), f95 = percentile(theirs, 0.95);
-        state.SetIterationTime(r50 / 1000.0);
+        state.SetIterationTime(Percentile(floor, 0.5) / 1000.0);
         state.counters["queries"] = double(floor.size());
         state.counters["candidates"] = candidates / double(floor.size());
-        state.counters["read_med_ms"] = r50;
-        state.counters["read_p95_ms"] = r95;
-        state.counters["fts5_med_ms"] = f50;
-        state.counters["fts5_p95_ms"] = f95;
-        state.counters["ratio_med"] = f50 > 0 ? r50 / f50 : 0;
-        state.counters["ratio_p95"] = f95 > 0 ? r95 / f95 : 0;
+        SetTimeCounters(state, QStringLiteral("read"), floor, QStringLiteral("ratio"), theirs);
+        SetTimeCounters(state, QStringLiteral("fts5"), theirs);
     }
     sqlite3_finalize(read);
     sqlite3_close(raw);
