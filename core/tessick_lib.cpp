@@ -179,10 +179,10 @@ db::Table* linkTable(TtsRankSearch* searcher) {
 /// match's record is read straight from its table file, and so are the title and View of a
 /// branch and the check that its View holds its record, which is what moving the tables
 /// through the matches and locating each new branch would find, at a fraction of the cost.
-/// Answers false, collecting nothing, when a searcher walks by rank, a table is limited to
-/// a range, a record is not found by its NodeID or cannot be read straight from its file (a
-/// View with formatted memos, read through their own handler): the caller walks the usual
-/// way then.
+/// Each searcher is walked in its navigation order (record order, or down its rank list).
+/// Answers false, collecting nothing, when a table is limited to a range, or a record is not
+/// found by its NodeID or cannot be read straight from its file (a View with formatted
+/// memos, read through their own handler): the caller walks the usual way then.
 bool collectStandingStill(Collecting& c) {
     TtsTable* hierarchy = c.search.Data().Hierarchy;
     TtsController* controller = c.search.QS_Controller;
@@ -191,7 +191,7 @@ bool collectStandingStill(Collecting& c) {
     if (!keyedByNode(hierarchy)) return false;
     for (TtsRankSearch* s = controller->FirstSearcher(); s; s = controller->NextSearcher()) {
         auto* link = qobject_cast<TtsTextDataSetLink*>(s->TextLink());
-        if (!s->WalksRecordOrder() || !link || !keyedByNode(link->Table()) ||
+        if (!link || !keyedByNode(link->Table()) ||
             link->IndexFieldName().compare(nodeID, Qt::CaseInsensitive) != 0 || !link->CanReadDirect())
             return false;
     }

@@ -460,6 +460,14 @@ TtsTable* TViewControl::GetViewTable(int view) const {
     const TViewDef* v = viewAt(view);
     return v ? v->DataTable.data() : nullptr;
 }
+bool TViewControl::IsViewTableOpen(int view) const {
+    const TViewDef* v = viewAt(view);
+    return v && v->DataTable && v->DataTable->Active();
+}
+bool TViewControl::IsViewDictTableOpen(int view) const {
+    const TViewDef* v = viewAt(view);
+    return v && v->DictTable && v->DictTable->Active();
+}
 QString TViewControl::GetViewTableName(int view) const {
     const TViewDef* v = viewAt(view);
     return v ? v->DataTableName : QString();

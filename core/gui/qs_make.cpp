@@ -424,8 +424,8 @@ void TQSMake::ShowStatistics() {
     for (int v = 0; views && v < views->GetViewCount(); ++v) {
         db::Table* dict = views->GetViewDictTable(v);
         if (!dict) continue;
-        if (!dict->Active() && !(m_search.Tables && m_search.Tables->OpenViewDictTable(v))) continue;
-        if (!dict->Active()) continue;
+        if (!views->IsViewDictTableOpen(v) && !(m_search.Tables && m_search.Tables->OpenViewDictTable(v))) continue;
+        if (!views->IsViewDictTableOpen(v)) continue;
         const qint64 count = dict->RecordCount();
         QString base = dict->TableName();
         if (base.contains(u'.')) base = base.left(base.indexOf(u'.'));

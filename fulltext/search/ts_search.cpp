@@ -160,21 +160,7 @@ int TtsRankSearch::countHits(bool readRecord) {
 
 int TtsRankSearch::GetRecordRank() {
     if (!IsMatch()) return 0;
-    if (m_hasList && m_rankLimit != 0 && m_rankMode != rmPresense) {
-        if (m_byRecord.size() != m_list.size()) {
-            // Looked up by record with a binary search instead of a scan of the list per
-            // match; an equal record keeps its first entry as the scan would.
-            m_byRecord.clear();
-            m_byRecord.reserve(m_list.size());
-            for (const TRankEntry& e : m_list) m_byRecord.emplace_back(e.record, e.rank);
-            std::stable_sort(m_byRecord.begin(), m_byRecord.end(),
-                             [](const auto& a, const auto& b) { return a.first < b.first; });
-        }
-        const int index = Records()->RecordIndex();
-        const auto it = std::lower_bound(m_byRecord.begin(), m_byRecord.end(), index,
-                                         [](const auto& e, int record) { return e.first < record; });
-        return it != m_byRecord.end() && it->first == index ? it->second : -1;
-    }
+    if (m_hasList && m_rankLimit != 0 && m_rankMode != rmPresense) return listedRank(Records()->RecordIndex());
     QElapsedTimer clock;
     clock.start();
     const int rank = countHits();
@@ -182,29 +168,53 @@ int TtsRankSearch::GetRecordRank() {
     return rank;
 }
 
-bool TtsRankSearch::WalkMatches(const std::function<bool(int record)>& visit) {
-    if (!WalksRecordOrder()) return false;
+int TtsRankSearch::listedRank(int index) {
+    if (m_byRecord.size() != m_list.size()) {
+        // Looked up by record with a binary search instead of a scan of the list per match;
+        // an equal record keeps its first entry as the scan would.
+        m_byRecord.clear();
+        m_byRecord.reserve(m_list.size());
+        for (const TRankEntry& e : m_list) m_byRecord.emplace_back(e.record, e.rank);
+        std::stable_sort(m_byRecord.begin(), m_byRecord.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    }
+    const auto it = std::lower_bound(m_byRecord.begin(), m_byRecord.end(), index,
+                                     [](const auto& e, int record) { return e.first < record; });
+    return it != m_byRecord.end() && it->first == index ? it->second : -1;
+}
+
+void TtsRankSearch::WalkMatches(const std::function<bool(int record)>& visit) {
     CheckAssigned(false, true, false);
     fulltext::RecordAccess* records = Records();
     if (!records) throw ETessick(fulltext::msgCapabilityNotSupported);
-    if (m_match.Count() == 0) return true;
-    const bool reverse = SearchOptions().testFlag(soNavReverse);
-    const int minIndex = TextLink()->MinIndex();
+    if (m_match.Count() == 0) return;
+    const bool byRank = !WalksRecordOrder();
+    const std::vector<TRankEntry>* list = byRank ? &RankList() : nullptr;
     base::ScopeExit always([&] {
         m_walking = false;
         records->EndRecordLoop();
     });
     m_walking = true;
+    if (byRank) {
+        const std::size_t n = std::min<std::size_t>(list->size(), m_rankLimit);
+        for (std::size_t pos = 0; pos < n; ++pos) {
+            m_listPos = int(pos);
+            m_walkRecord = (*list)[pos].record;
+            if (!records->ReadRecordAt(m_walkRecord) || !visit(m_walkRecord)) break;
+        }
+        return;
+    }
+    const bool reverse = SearchOptions().testFlag(soNavReverse);
+    const int minIndex = TextLink()->MinIndex();
     for (int bit = reverse ? m_match.LastSetBit() : m_match.FirstSetBit(); bit >= 0;
          bit = reverse ? m_match.PrevSetBit(bit) : m_match.NextSetBit(bit)) {
-        if (!records->ReadRecordAt(minIndex + bit)) break;
-        if (!visit(minIndex + bit)) break;
+        m_walkRecord = minIndex + bit;
+        if (!records->ReadRecordAt(m_walkRecord) || !visit(m_walkRecord)) break;
     }
-    return true;
 }
 
 int TtsRankSearch::WalkRank() {
     if (!m_walking) return GetRecordRank();
+    if (m_hasList && m_rankLimit != 0 && m_rankMode != rmPresense) return listedRank(m_walkRecord);
     QElapsedTimer clock;
     clock.start();
     const int rank = countHits(true);

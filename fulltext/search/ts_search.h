@@ -69,17 +69,18 @@ public:
     /// The rank of the current record: 0 when it is not a match; from the rank list when
     /// there is one (-1 when the record is not in it); otherwise counted now.
     int GetRecordRank();
-    /// For loops that take every match at once (collecting results): whether navigation
-    /// walks the matches in record order (no rank list, not ranked), so that WalkMatches can.
+    /// Whether navigation walks the matches in record order (no rank list, not ranked)
+    /// rather than down the rank list.
     bool WalksRecordOrder() const {
         return !((m_rankMode != rmNone || m_hasList) && !SearchOptions().testFlag(soNavNatural) && m_rankLimit != 0);
     }
-    /// Visits the matches in the order Navigate walks them, reading each record straight from
-    /// the record table without moving it: `visit(record)` for each match whose record exists,
-    /// and inside it WalkRank() is GetRecordRank of that record. Stops where navigation stops
-    /// (at a match whose record no longer exists) or when `visit` answers false. Answers
-    /// false, visiting nothing, when navigation would not walk in record order.
-    bool WalkMatches(const std::function<bool(int record)>& visit);
+    /// For loops that take every match at once (collecting results): visits the matches in
+    /// the order Navigate walks them (record order, or down the rank list, which is built
+    /// when needed), reading each record straight from the record table without moving it:
+    /// `visit(record)` for each match whose record exists, and inside it WalkRank() is
+    /// GetRecordRank of that record. Stops where navigation stops (at a match whose record no
+    /// longer exists, or at the end of the list or RankLimit) or when `visit` answers false.
+    void WalkMatches(const std::function<bool(int record)>& visit);
     int WalkRank();
     /// The rank list, built when it does not exist.
     const std::vector<TRankEntry>& RankList();
@@ -120,6 +121,9 @@ private:
     std::uint64_t m_queryLengths = ~std::uint64_t(0);
     std::uint64_t m_queryFirsts = ~std::uint64_t(0);
     bool m_walking = false;  ///< inside WalkMatches
+    int m_walkRecord = 0;    ///< the record WalkMatches visits
+    /// The rank list's entry for `record`: its rank, or -1 when it is not in the list.
+    int listedRank(int record);
 };
 
 /// The published search component.
