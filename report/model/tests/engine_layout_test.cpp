@@ -6,10 +6,8 @@
 #include "report/model/engine.h"
 #include "report/model/errors.h"
 #include "report/model/group.h"
-#include "report/model/page_dump.h"
 #include "report/model/report.h"
 #include "report/model/stretchable.h"
-#include "report/model/tests/pipeline_fixture.h"
 #include "report/model/tests/report_fixtures.h"
 #include "report/model/text_components.h"
 #include "report/page/page.h"
@@ -18,11 +16,7 @@
 
 #include "platform/db/data_source.h"
 
-#include <QFile>
-
 #include <functional>
-
-#include <sqlite3.h>
 
 #include <map>
 #include <set>
@@ -31,50 +25,6 @@
 using namespace reporttest;
 
 namespace {
-
-QStringList textsOf(const QString& dump) {
-    QStringList texts;
-    for (const QString& line : dump.split(QLatin1Char('\n'))) {
-        const int q = int(line.indexOf(QLatin1Char('"')));
-        if (line.startsWith(QLatin1String("  Text")) && q >= 0)
-            texts << line.mid(q + 1, line.indexOf(QLatin1Char('"'), q + 1) - q - 1);
-    }
-    return texts;
-}
-
-QString body(const QString& dump) { return dump.mid(dump.indexOf(QLatin1Char('\n'))); }
-
-/// Compares with the golden file of that name; DOSSARA_UPDATE_GOLDEN=1 rewrites it.
-void expectGolden(const QString& text, const QString& name) {
-    const QString path = QStringLiteral(TEST_DATA_DIR "/") + name;
-    if (qEnvironmentVariableIsSet("DOSSARA_UPDATE_GOLDEN")) {
-        QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(text.toUtf8());
-        return;
-    }
-    QFile in(path);
-    ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << path.toStdString();
-    EXPECT_EQ(text, QString::fromUtf8(in.readAll()));
-}
-
-/// Rows of an SQL query over a table file, each row's columns as texts.
-std::vector<QStringList> sqlRows(const QString& file, const char* sql) {
-    std::vector<QStringList> rows;
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_stmt* st = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db, sql, -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    while (st && sqlite3_step(st) == SQLITE_ROW) {
-        QStringList row;
-        for (int i = 0; i < sqlite3_column_count(st); ++i)
-            row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)));
-        rows.push_back(row);
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return rows;
-}
 
 /// A stretchable list of lines, 5 mm each, that prints as many as fit and continues with
 /// the rest on the next page; its position is part of its page-cache record.
@@ -131,45 +81,11 @@ private:
     int m_from = 0, m_next = 0;
 };
 
-template <class T>
-T* place(TppBand* band, const QString& name, int left, int top, int height, int width) {
-    auto* c = new T(band->Owner());
-    c->SetName(name);
-    c->SetBand(band);
-    c->SetmmBounds(left, top, height, width);
-    return c;
-}
-
-/// A table file of the package list (number, section, package, installed size), made
-/// through the table layer in a folder of its own; rows only when asked.
-struct PackageTable {
-    QTemporaryDir dir;
-    QString file;
-
-    explicit PackageTable(const QString& name, bool withRows) {
-        db::TableDef def;
-        def.Fields = {{"No", db::FieldType::ftInteger, 0, true},
-                      {"Section", db::FieldType::ftString, 20, false},
-                      {"Package", db::FieldType::ftString, 60, false},
-                      {"Size", db::FieldType::ftInteger, 0, false}};
-        def.Indexes = {{"", "No", db::IndexOption::ixPrimary}};
-        std::vector<QVariantList> rows;
-        QFile f(QStringLiteral(TEST_DATA_DIR "/packages.tsv"));
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            const QStringList cols = QString::fromUtf8(line).split(QLatin1Char('\t'));
-            if (withRows && cols.size() == 3) rows.push_back({int(rows.size()) + 1, cols[0], cols[1], cols[2].toInt()});
-        }
-        pipeline_test::MakeTable(dir.path(), name, def, rows);
-        file = dir.filePath(name);
-    }
-};
-
 /// The packages by section on short pages, so that sections meet page ends: the section
 /// in the group header, its count and total size in the footer, one package per detail
 /// band, the grand total in the summary.
 struct SectionReport {
-    PackageTable table;
+    PackagesTable table;
     db::Table packages;
     db::DataSource source;
     TComponent form;
@@ -178,7 +94,7 @@ struct SectionReport {
     TppGroup* section = new TppGroup(&form);
     std::vector<QString> dumps;
 
-    explicit SectionReport(bool withRows = true) : table(QStringLiteral("Packages.DB"), withRows) {
+    explicit SectionReport(bool withRows = true) : table(withRows) {
         packages.SetDatabaseName(table.dir.path());
         packages.SetTableName(QStringLiteral("Packages.DB"));
         source.SetDataSet(&packages);  // the engine opens it through the pipeline
@@ -224,7 +140,7 @@ struct SectionReport {
         total->SetDataField("Size");
         total->SetResetGroup(section);
         report->OnPageReceived = [this](TppPage& page) {
-            dumps.push_back(report::DumpPage(page, static_cast<TppEngine*>(report->Engine())->PageCountKnown()));
+            dumps.push_back(dumpPage(report, page));
         };
     }
 
@@ -232,10 +148,7 @@ struct SectionReport {
 
     std::vector<QString> request(TppPageSettingType setting, int page = 0) {
         dumps.clear();
-        TppPageRequest request;
-        request.SetPageSetting(setting);
-        request.SetPageRequested(page);
-        report->RequestPages(&request);
+        requestPages(report, setting, page);
         return dumps;
     }
 
@@ -243,21 +156,21 @@ struct SectionReport {
     /// its name, its packages, their count and total size; then the summary.
     QStringList expectedTexts() const {
         QStringList texts;
-        for (const QStringList& s : sqlRows(table.file, R"(SELECT Section, COUNT(*), SUM(Size) FROM "Packages.DB"
+        for (const QStringList& s : table.sql(R"(SELECT Section, COUNT(*), SUM(Size) FROM "Packages.DB"
                                                            GROUP BY Section ORDER BY MIN(No))")) {
             texts << s[0];
             const QByteArray sql = QStringLiteral(R"(SELECT Package FROM "Packages.DB" WHERE Section = '%1' ORDER BY No)").arg(s[0]).toUtf8();
-            for (const QStringList& p : sqlRows(table.file, sql.constData())) texts << p[0];
+            for (const QStringList& p : table.sql(sql.constData())) texts << p[0];
             texts << s[1] << s[2];
         }
-        texts << "All sections" << sqlRows(table.file, R"(SELECT SUM(Size) FROM "Packages.DB")").at(0).at(0);
+        texts << "All sections" << table.sql(R"(SELECT SUM(Size) FROM "Packages.DB")").at(0).at(0);
         return texts;
     }
 
     /// Section → the pages (from 0) its packages are on.
     std::map<QString, std::set<int>> pagesOfSections(const std::vector<QString>& pages) const {
         std::map<QString, QString> sectionOf;
-        for (const QStringList& p : sqlRows(table.file, R"(SELECT Package, Section FROM "Packages.DB")")) sectionOf[p[0]] = p[1];
+        for (const QStringList& p : table.sql(R"(SELECT Package, Section FROM "Packages.DB")")) sectionOf[p[0]] = p[1];
         std::map<QString, std::set<int>> on;
         for (size_t i = 0; i < pages.size(); ++i)
             for (const QString& t : textsOf(pages[i]))
@@ -291,7 +204,7 @@ TEST_F(ReportTest, a_group_kept_together_moves_to_the_next_page_as_a_whole) {
 
     // A section shorter than a page is on one page; a longer one starts at a page top.
     const int perPage = (90000 - 20000 - 14000) / 6000;
-    const auto counts = sqlRows(r.table.file, R"(SELECT Section, COUNT(*) FROM "Packages.DB" GROUP BY Section)");
+    const auto counts = r.table.sql(R"(SELECT Section, COUNT(*) FROM "Packages.DB" GROUP BY Section)");
     const auto sections = r.pagesOfSections(pages);
     for (const QStringList& c : counts) {
         SCOPED_TRACE(c[0].toStdString());
@@ -323,7 +236,7 @@ TEST_F(ReportTest, a_table_without_records_gives_no_page_unless_the_pipeline_pri
     ASSERT_EQ(pages.size(), 1u);
     expectGolden(pages.front(), QStringLiteral("no_packages.pages"));
     EXPECT_EQ(textsOf(pages.front()).value(0), "All sections");
-    EXPECT_EQ(sqlRows(printed.table.file, R"(SELECT COUNT(*) FROM "Packages.DB")").at(0).at(0), "0");
+    EXPECT_EQ(printed.table.sql(R"(SELECT COUNT(*) FROM "Packages.DB")").at(0).at(0), "0");
 }
 
 /// The summary lists every package, then (anchored below them) the sections, then a label
@@ -339,10 +252,10 @@ StretchingSummary::StretchingSummary(SectionReport& r) {
     all = place<TppLineList>(summary, "ppAllPackages", 10000, 8000, TppLineList::kLine, 80000);
     all->SetStretch(true);
     EXPECT_EQ(summary->PrintHeight(), TppPrintHeightType::phDynamic);
-    for (const QStringList& row : sqlRows(r.table.file, R"(SELECT Package FROM "Packages.DB" ORDER BY No)")) all->lines << row[0];
+    for (const QStringList& row : r.table.sql(R"(SELECT Package FROM "Packages.DB" ORDER BY No)")) all->lines << row[0];
     sections = place<TppLineList>(summary, "ppSectionList", 10000, 14000, TppLineList::kLine, 80000);
     sections->SetShiftRelativeTo(all);  // 1 mm below the packages, wherever they end
-    for (const QStringList& row : sqlRows(r.table.file, R"(SELECT DISTINCT Section FROM "Packages.DB" ORDER BY Section)"))
+    for (const QStringList& row : r.table.sql(R"(SELECT DISTINCT Section FROM "Packages.DB" ORDER BY Section)"))
         sections->lines << row[0];
     auto* end = place<TppLabel>(summary, "ppEndOfReport", 0, 15000, 5000, 60000);
     end->SetCaption("End of report");
@@ -477,7 +390,7 @@ TEST_F(ReportTest, a_run_cancelled_in_a_moved_group_or_an_overflow_runs_again_li
             EXPECT_EQ(received, cancelAt);
             EXPECT_FALSE(r.report->Engine()->Busy());
             r.report->OnPageReceived = [&](TppPage& page) {
-                r.dumps.push_back(report::DumpPage(page, static_cast<TppEngine*>(r.report->Engine())->PageCountKnown()));
+                r.dumps.push_back(dumpPage(r.report, page));
             };
             const std::vector<QString> again = r.request(TppPageSettingType::psAll);
             ASSERT_EQ(again.size(), straight.size());
@@ -507,7 +420,7 @@ TEST_F(ReportTest, a_group_kept_together_moves_to_the_next_column_as_a_whole) {
         // The columns (page, left or right) each short section's packages are in.
         const int middle = r.report->PageDef()->mmMarginLeft() + r.report->mmColumnWidth();
         std::map<QString, QString> sectionOf;
-        for (const QStringList& p : sqlRows(r.table.file, R"(SELECT Package, Section FROM "Packages.DB")")) sectionOf[p[0]] = p[1];
+        for (const QStringList& p : r.table.sql(R"(SELECT Package, Section FROM "Packages.DB")")) sectionOf[p[0]] = p[1];
         std::map<QString, std::set<std::pair<int, bool>>> columnsOf;
         for (size_t i = 0; i < pages.size(); ++i)
             for (const QString& line : pages[i].split(QLatin1Char('\n'))) {

@@ -5,7 +5,6 @@
 #include "report/model/graphic_components.h"
 #include "report/model/image_components.h"
 #include "report/model/group.h"
-#include "report/model/page_dump.h"
 #include "report/model/record_traversal.h"
 #include "report/model/report.h"
 #include "report/model/tests/report_fixtures.h"
@@ -66,33 +65,6 @@ private:
     int m_index = 0;
 };
 
-std::vector<QStringList> packageRows() {
-    QFile f(QStringLiteral(TEST_DATA_DIR "/packages.tsv"));
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    std::vector<QStringList> rows;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (!line.isEmpty()) rows.push_back(QString::fromUtf8(line).split(QLatin1Char('\t')));
-    return rows;
-}
-
-template <class T>
-T* place(TppBand* band, const QString& name, int left, int top, int height, int width) {
-    auto* c = new T(band->Owner());
-    c->SetName(name);
-    c->SetBand(band);
-    c->SetmmBounds(left, top, height, width);
-    return c;
-}
-
-template <class T>
-T* addBand(TppReport* r, const QString& name, int height) {
-    auto* b = new T(r->Owner());
-    b->SetName(name);
-    b->SetReport(r);
-    b->SetmmHeight(height);
-    return b;
-}
-
 /// A package list grouped by section: a title on its own page, a header that is left off
 /// the last page, a page style on page 2, a group with a new-page threshold, a detail of
 /// data texts, a shape and a line, a footer and a summary.
@@ -149,46 +121,16 @@ struct PackageReport {
     }
 
     QString dump(const TppPage& page) const {
-        return report::DumpPage(page, static_cast<TppEngine*>(report->Engine())->PageCountKnown());
+        return dumpPage(report, page);
     }
 
     /// Requests pages and answers their dumps in the order received.
     std::vector<QString> request(TppPageSettingType setting, int page = 0, QStringList list = {}) {
         dumps.clear();
-        TppPageRequest request;
-        request.SetPageSetting(setting);
-        request.SetPageRequested(page);
-        request.SetPageList(list);
-        report->RequestPages(&request);
+        requestPages(report, setting, page, list);
         return dumps;
     }
 };
-
-/// Compares with the golden file of that name; DOSSARA_UPDATE_GOLDEN=1 rewrites it.
-void expectGolden(const QString& text, const QString& name) {
-    const QString path = QStringLiteral(TEST_DATA_DIR "/") + name;
-    if (qEnvironmentVariableIsSet("DOSSARA_UPDATE_GOLDEN")) {
-        QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(text.toUtf8());
-        return;
-    }
-    QFile in(path);
-    ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << path.toStdString();
-    EXPECT_EQ(text, QString::fromUtf8(in.readAll()));
-}
-
-/// The dump without its first line (page numbers), which a later request knows better.
-QString body(const QString& dump) { return dump.mid(dump.indexOf(QLatin1Char('\n'))); }
-
-QStringList textsOf(const QString& dump) {
-    QStringList texts;
-    for (const QString& line : dump.split(QLatin1Char('\n'))) {
-        const int q = line.indexOf(QLatin1Char('"'));
-        if (line.startsWith(QLatin1String("  Text")) && q >= 0) texts << line.mid(q + 1, line.indexOf(QLatin1Char('"'), q + 1) - q - 1);
-    }
-    return texts;
-}
 
 }  // namespace
 

@@ -7,7 +7,6 @@
 #include "report/model/band_classes.h"
 #include "report/model/db_pipeline.h"
 #include "report/model/engine.h"
-#include "report/model/page_dump.h"
 #include "report/model/report.h"
 #include "report/model/tests/pipeline_fixture.h"
 #include "report/model/tests/report_fixtures.h"
@@ -48,7 +47,7 @@ struct Pages {
     std::vector<QStringList> texts;                   ///< per page, the plain texts
 
     void take(TppReport* report, TppPage& page) {
-        dumps.push_back(report::DumpPage(page, static_cast<TppEngine*>(report->Engine())->PageCountKnown()));
+        dumps.push_back(dumpPage(report, page));
         std::vector<QStringList> memos;
         QStringList plain;
         for (int i = 0; i < page.GetDrawCommandCount(); ++i) {
@@ -67,35 +66,8 @@ struct Pages {
 std::vector<QString> request(TppReport* report, Pages& pages, TppPageSettingType setting, int page = 0) {
     pages = {};
     report->OnPageReceived = [&](TppPage& p) { pages.take(report, p); };
-    TppPageRequest request;
-    request.SetPageSetting(setting);
-    request.SetPageRequested(page);
-    report->RequestPages(&request);
+    requestPages(report, setting, page);
     return pages.dumps;
-}
-
-QString body(const QString& dump) { return dump.mid(dump.indexOf(QLatin1Char('\n'))); }
-
-void expectGolden(const QString& text, const QString& name) {
-    const QString path = QStringLiteral(TEST_DATA_DIR "/") + name;
-    if (qEnvironmentVariableIsSet("DOSSARA_UPDATE_GOLDEN")) {
-        QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(text.toUtf8());
-        return;
-    }
-    QFile in(path);
-    ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << path.toStdString();
-    EXPECT_EQ(text, QString::fromUtf8(in.readAll()));
-}
-
-template <class T>
-T* place(TppBand* band, const QString& name, int left, int top, int height, int width) {
-    auto* c = new T(band->Owner());
-    c->SetName(name);
-    c->SetBand(band);
-    c->SetmmBounds(left, top, height, width);
-    return c;
 }
 
 TEST_F(ReportTest, a_stretching_memo_continues_on_the_next_pages_with_nothing_lost_or_doubled) {

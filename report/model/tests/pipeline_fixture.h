@@ -4,6 +4,7 @@
 // the Debian package catalogue of this machine: Customers (the maintainers), Orders (their
 // packages, the description as a memo, an icon of the Adwaita theme as a picture) and Items
 // (the packages each one depends on). Small tables for single cases are made beside them.
+// What the tables hold is read back with sqlite itself, independently of the table layer.
 
 #include "platform/db/database.h"
 #include "platform/db/field.h"
@@ -17,6 +18,7 @@
 #include <QVariant>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <map>
 #include <memory>
@@ -98,6 +100,24 @@ inline void MakeTable(const QString& folder, const QString& name, const db::Tabl
         t.Post();
     }
     t.EndBatch(true);
+}
+
+/// Rows of an SQL query over a table file, read with sqlite itself, each row's columns as texts.
+inline std::vector<QStringList> SqlRows(const QString& file, const QString& query) {
+    std::vector<QStringList> rows;
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK) << file.toStdString();
+    sqlite3_stmt* st = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, query.toUtf8().constData(), -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    while (st && sqlite3_step(st) == SQLITE_ROW) {
+        QStringList row;
+        for (int i = 0; i < sqlite3_column_count(st); ++i)
+            row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)));
+        rows.push_back(row);
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return rows;
 }
 
 /// The folder with Customers.DB, Orders.DB and Items.DB and what went into them.

@@ -3,8 +3,6 @@
 
 #include "report/model/band_classes.h"
 #include "report/model/db_pipeline.h"
-#include "report/model/engine.h"
-#include "report/model/page_dump.h"
 #include "report/model/report.h"
 #include "report/model/tests/pipeline_fixture.h"
 #include "report/model/tests/report_fixtures.h"
@@ -18,18 +16,6 @@
 using namespace reporttest;
 
 namespace {
-
-QStringList textsOf(const QString& dump) {
-    QStringList texts;
-    for (const QString& line : dump.split(QLatin1Char('\n'))) {
-        const int q = int(line.indexOf(QLatin1Char('"')));
-        if (line.startsWith(QLatin1String("  Text")) && q >= 0)
-            texts << line.mid(q + 1, line.indexOf(QLatin1Char('"'), q + 1) - q - 1);
-    }
-    return texts;
-}
-
-QString body(const QString& dump) { return dump.mid(dump.indexOf(QLatin1Char('\n'))); }
 
 /// The packages of the catalogue, one per detail band, over the Orders table.
 struct OrdersReport {
@@ -73,7 +59,7 @@ struct OrdersReport {
         last->SetDataPipeline(plOrders);
         last->SetDataField("Package");
         report->OnPageReceived = [this](TppPage& page) {
-            dumps.push_back(report::DumpPage(page, static_cast<TppEngine*>(report->Engine())->PageCountKnown()));
+            dumps.push_back(dumpPage(report, page));
         };
     }
 
@@ -82,10 +68,7 @@ struct OrdersReport {
 
     std::vector<QString> request(TppPageSettingType setting, int page = 0) {
         dumps.clear();
-        TppPageRequest request;
-        request.SetPageSetting(setting);
-        request.SetPageRequested(page);
-        report->RequestPages(&request);
+        requestPages(report, setting, page);
         return dumps;
     }
 };

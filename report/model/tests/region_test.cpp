@@ -6,7 +6,6 @@
 #include "report/model/band_classes.h"
 #include "report/model/engine.h"
 #include "report/model/memo.h"
-#include "report/model/page_dump.h"
 #include "report/model/report.h"
 #include "report/model/tests/report_fixtures.h"
 #include "report/model/text_components.h"
@@ -21,15 +20,6 @@
 using namespace reporttest;
 
 namespace {
-
-template <class T>
-T* place(TppBand* band, const QString& name, int left, int top, int height, int width) {
-    auto* c = new T(band->Owner());
-    c->SetName(name);
-    c->SetBand(band);
-    c->SetmmBounds(left, top, height, width);
-    return c;
-}
 
 struct RegionReport {
     TComponent form;
@@ -70,7 +60,7 @@ TEST_F(ReportTest, a_region_holds_its_components_across_pages_and_frames_them) {
     QStringList memoLines;
     int captions = 0;
     r.report->OnPageReceived = [&](TppPage& page) {
-        dumps.push_back(report::DumpPage(page, static_cast<TppEngine*>(r.report->Engine())->PageCountKnown()));
+        dumps.push_back(dumpPage(r.report, page));
         const TppDrawShape* frame = nullptr;
         const TppDrawText* text = nullptr;
         for (int i = 0; i < page.GetDrawCommandCount(); ++i) {
@@ -104,15 +94,7 @@ TEST_F(ReportTest, a_region_holds_its_components_across_pages_and_frames_them) {
 
     QString all;
     for (const QString& d : dumps) all += d;
-    const QString path = QStringLiteral(TEST_DATA_DIR "/region_across_pages.pages");
-    QFile golden(path);
-    if (qEnvironmentVariableIsSet("DOSSARA_UPDATE_GOLDEN")) {
-        ASSERT_TRUE(golden.open(QIODevice::WriteOnly));
-        golden.write(all.toUtf8());
-    } else {
-        ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
-        EXPECT_EQ(all, QString::fromUtf8(golden.readAll()));
-    }
+    expectGolden(all, QStringLiteral("region_across_pages.pages"));
 }
 
 TEST_F(ReportTest, a_region_streams_its_components_as_children) {

@@ -7,8 +7,6 @@
 
 #include "report/model/band_classes.h"
 #include "report/model/db_pipeline.h"
-#include "report/model/engine.h"
-#include "report/model/page_dump.h"
 #include "report/model/report.h"
 #include "report/model/tests/pipeline_fixture.h"
 #include "report/model/tests/report_fixtures.h"
@@ -22,35 +20,9 @@
 #include "platform/stream/object_stream.h"
 #include "platform/stream/text_form.h"
 
-#include <QFile>
-
-#include <sqlite3.h>
-
 using namespace reporttest;
 
 namespace {
-
-void expectGolden(const QString& text, const QString& name) {
-    const QString path = QStringLiteral(TEST_DATA_DIR "/") + name;
-    if (qEnvironmentVariableIsSet("DOSSARA_UPDATE_GOLDEN")) {
-        QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(text.toUtf8());
-        return;
-    }
-    QFile in(path);
-    ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << path.toStdString();
-    EXPECT_EQ(text, QString::fromUtf8(in.readAll()));
-}
-
-template <class T>
-T* place(TppBand* band, const QString& name, int left, int top, int height, int width) {
-    auto* c = new T(band->Owner());
-    c->SetName(name);
-    c->SetBand(band);
-    c->SetmmBounds(left, top, height, width);
-    return c;
-}
 
 /// The pages of a request: their dumps, texts, page setup and numbers.
 struct Pages {
@@ -63,7 +35,7 @@ struct Pages {
 Pages request(TppReport* report, TppPageSettingType setting, int page = 0) {
     Pages pages;
     report->OnPageReceived = [&](TppPage& p) {
-        pages.dumps.push_back(report::DumpPage(p, static_cast<TppEngine*>(report->Engine())->PageCountKnown()));
+        pages.dumps.push_back(dumpPage(report, p));
         QStringList texts;
         for (int i = 0; i < p.GetDrawCommandCount(); ++i)
             if (auto* t = qobject_cast<TppDrawText*>(p.GetDrawCommand(i))) texts << t->Text();
@@ -71,14 +43,9 @@ Pages request(TppReport* report, TppPageSettingType setting, int page = 0) {
         pages.sizes.push_back(QSize(p.PageDef()->mmWidth(), p.PageDef()->mmHeight()));
         pages.pageNos.push_back(p.PageNo());
     };
-    TppPageRequest r;
-    r.SetPageSetting(setting);
-    r.SetPageRequested(page);
-    report->RequestPages(&r);
+    requestPages(report, setting, page);
     return pages;
 }
-
-QString body(const QString& dump) { return dump.mid(dump.indexOf(QLatin1Char('\n'))); }
 
 /// Every page generated on its own (in a scrambled order) equals the straight run.
 void expectPagesAlone(TppReport* report, const Pages& all) {
@@ -90,19 +57,6 @@ void expectPagesAlone(TppReport* report, const Pages& all) {
         ASSERT_EQ(one.dumps.size(), 1u);
         EXPECT_EQ(body(one.dumps.front()), body(all.dumps[size_t(page - 1)]));
     }
-}
-
-/// The single-column rows or value of an SQL query over a table file of the folder.
-QStringList sql(const QString& file, const char* query) {
-    QStringList out;
-    sqlite3* raw = nullptr;
-    if (sqlite3_open_v2(file.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return out;
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(raw, query, -1, &st, nullptr) == SQLITE_OK)
-        while (sqlite3_step(st) == SQLITE_ROW) out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    sqlite3_close(raw);
-    return out;
 }
 
 /// A parent report (header, detail, footer; no data: the detail prints once) whose detail
@@ -190,7 +144,7 @@ TEST_F(ReportTest, a_child_sub_report_continues_across_parent_pages_with_every_r
     expectGolden(text, QStringLiteral("subreport_child.pages"));
 
     // Every package once, in table order, then the child's totals: all against SQL.
-    const QStringList packages = sql(f.table(), "SELECT Package FROM \"Orders.DB\" ORDER BY OrderNo");
+    const QStringList packages = sqlColumn(f.table(), "SELECT Package FROM \"Orders.DB\" ORDER BY OrderNo");
     ASSERT_FALSE(packages.isEmpty());
     QStringList printed;
     for (const QStringList& page : all.texts)
@@ -198,8 +152,8 @@ TEST_F(ReportTest, a_child_sub_report_continues_across_parent_pages_with_every_r
             if (packages.contains(t)) printed << t;
     EXPECT_EQ(printed, packages);
     const QStringList last = all.texts.back();
-    EXPECT_TRUE(last.contains(sql(f.table(), "SELECT COUNT(*) FROM \"Orders.DB\"").value(0))) << last.join('|').toStdString();
-    EXPECT_TRUE(last.contains(sql(f.table(), "SELECT SUM(OrderNo) FROM \"Orders.DB\"").value(0))) << last.join('|').toStdString();
+    EXPECT_TRUE(last.contains(sqlColumn(f.table(), "SELECT COUNT(*) FROM \"Orders.DB\"").value(0))) << last.join('|').toStdString();
+    EXPECT_TRUE(last.contains(sqlColumn(f.table(), "SELECT SUM(OrderNo) FROM \"Orders.DB\"").value(0))) << last.join('|').toStdString();
     // The parent's own band prints once; its header and footer on every page; the child
     // continues at the top of the sub-report's area (below the parent header) on later pages.
     for (size_t p = 0; p < all.texts.size(); ++p) {
@@ -231,7 +185,7 @@ TEST_F(ReportTest, section_sub_report_pages_carry_the_child_page_setup_and_numbe
         // Page 1: the parent band (the section starts below content: on the next page).
         EXPECT_TRUE(all.texts[0].contains(QStringLiteral("Orders of this machine:")));
         EXPECT_EQ(all.sizes[0], QSize(width, height));
-        const QStringList packages = sql(f.table(), "SELECT Package FROM \"Orders.DB\" ORDER BY OrderNo");
+        const QStringList packages = sqlColumn(f.table(), "SELECT Package FROM \"Orders.DB\" ORDER BY OrderNo");
         QStringList printed;
         for (size_t p = 1; p < all.texts.size(); ++p) {
             SCOPED_TRACE(p);
@@ -270,8 +224,8 @@ TEST_F(ReportTest, a_fixed_sub_report_prints_the_first_child_page_in_its_box_on_
 
     // Only the rows of the child's first page: as many as fit the 30 mm box below the
     // child's 7 mm header and above its 7 mm footer.
-    const QStringList first = sql(f.table(), "SELECT Package FROM \"Orders.DB\" ORDER BY OrderNo LIMIT 3");
-    const QStringList packages = sql(f.table(), "SELECT Package FROM \"Orders.DB\"");
+    const QStringList first = sqlColumn(f.table(), "SELECT Package FROM \"Orders.DB\" ORDER BY OrderNo LIMIT 3");
+    const QStringList packages = sqlColumn(f.table(), "SELECT Package FROM \"Orders.DB\"");
     QStringList printed;
     for (const QStringList& page : all.texts)
         for (const QString& t : page)
@@ -348,9 +302,9 @@ TEST_F(ReportTest, a_child_sub_report_prints_once_per_parent_record_and_restarts
     expectGolden(text, QStringLiteral("subreport_per_record.pages"));
     EXPECT_EQ(sub->Count(), 3);
 
-    const QStringList packages = sql(folder.path() + "/Few.DB", "SELECT Package FROM \"Few.DB\" ORDER BY ItemNo");
-    const QString total = sql(folder.path() + "/Few.DB", "SELECT SUM(ItemNo) FROM \"Few.DB\"").value(0);
-    const QStringList maintainers = sql(folder.path() + "/Shelves.DB", "SELECT Maintainer FROM \"Shelves.DB\" ORDER BY ShelfNo");
+    const QStringList packages = sqlColumn(folder.path() + "/Few.DB", "SELECT Package FROM \"Few.DB\" ORDER BY ItemNo");
+    const QString total = sqlColumn(folder.path() + "/Few.DB", "SELECT SUM(ItemNo) FROM \"Few.DB\"").value(0);
+    const QStringList maintainers = sqlColumn(folder.path() + "/Shelves.DB", "SELECT Maintainer FROM \"Shelves.DB\" ORDER BY ShelfNo");
     QStringList printed, expected, heads;
     int totals = 0;
     for (const QStringList& page : all.texts)
@@ -404,7 +358,7 @@ TEST_F(ReportTest, a_fixed_sub_report_traversing_all_data_continues_its_child_bo
     own.Assign(f.sub->Report()->PageDef());
     const Pages all = request(f.report, TppPageSettingType::psAll);
     ASSERT_GE(all.dumps.size(), 2u);
-    const QStringList packages = sql(f.table(), "SELECT Package FROM \"Orders.DB\" ORDER BY OrderNo");
+    const QStringList packages = sqlColumn(f.table(), "SELECT Package FROM \"Orders.DB\" ORDER BY OrderNo");
     QStringList printed;
     for (size_t p = 0; p < all.texts.size(); ++p) {
         int rows = 0;

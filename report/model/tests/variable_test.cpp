@@ -9,18 +9,11 @@
 #include "report/model/db_pipeline.h"
 #include "report/model/engine.h"
 #include "report/model/group.h"
-#include "report/model/page_dump.h"
 #include "report/model/report.h"
-#include "report/model/tests/pipeline_fixture.h"
 #include "report/model/tests/report_fixtures.h"
 #include "report/page/page.h"
 
 #include "platform/db/data_source.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <sqlite3.h>
 
 #include <map>
 
@@ -28,68 +21,10 @@ using namespace reporttest;
 
 namespace {
 
-/// Packages.DB made from the package list of the test data: No, Section, Package, Size;
-/// index BySection (Section, No).
-struct PackagesTable {
-    QTemporaryDir dir;
-    std::map<QString, int> sizeOf;
-
-    PackagesTable() {
-        QFile f(QStringLiteral(TEST_DATA_DIR "/packages.tsv"));
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-        std::vector<QVariantList> rows;
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            if (line.isEmpty()) continue;
-            const QStringList cols = QString::fromUtf8(line).split(QLatin1Char('\t'));
-            rows.push_back({int(rows.size()) + 1, cols[0], cols[1], cols[2].toInt()});
-            sizeOf[cols[1]] = cols[2].toInt();
-        }
-        db::TableDef def;
-        def.Fields = {{"No", db::FieldType::ftInteger, 0, true},
-                      {"Section", db::FieldType::ftString, 20, false},
-                      {"Package", db::FieldType::ftString, 60, false},
-                      {"Size", db::FieldType::ftInteger, 0, false}};
-        def.Indexes = {{"", "No", db::IndexOption::ixPrimary}, {"BySection", "Section;No", {}}};
-        pipeline_test::MakeTable(dir.path(), "Packages.DB", def, rows);
-    }
-
-    QString file() const { return dir.path() + QStringLiteral("/Packages.DB"); }
-
-    /// The rows of a query on the table file through sqlite itself, each row's columns as text.
-    std::vector<QStringList> sql(const QString& query) const {
-        std::vector<QStringList> out;
-        sqlite3* raw = nullptr;
-        EXPECT_EQ(sqlite3_open_v2(file().toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-        sqlite3_stmt* st = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(raw, query.toUtf8().constData(), -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
-        while (st && sqlite3_step(st) == SQLITE_ROW) {
-            QStringList row;
-            for (int i = 0; i < sqlite3_column_count(st); ++i)
-                row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)));
-            out.push_back(row);
-        }
-        sqlite3_finalize(st);
-        sqlite3_close(raw);
-        return out;
-    }
-};
-
+/// A component one text line (5 mm) high.
 template <class T>
 T* place(TppBand* band, const QString& name, int left, int top, int width) {
-    auto* c = new T(band->Owner());
-    c->SetName(name);
-    c->SetBand(band);
-    c->SetmmBounds(left, top, 5000, width);
-    return c;
-}
-
-template <class T>
-T* addBand(TppReport* r, const QString& name, int height) {
-    auto* b = new T(r->Owner());
-    b->SetName(name);
-    b->SetReport(r);
-    b->SetmmHeight(height);
-    return b;
+    return reporttest::place<T>(band, name, left, top, 5000, width);
 }
 
 /// The packages by section with a variable for every timing.
@@ -174,7 +109,7 @@ struct VariableReport {
         sizeSum(summary, "ppGrandTotal", "Total ", 1000);
 
         report->OnPageReceived = [this](TppPage& page) {
-            dumps.push_back(report::DumpPage(page, static_cast<TppEngine*>(report->Engine())->PageCountKnown()));
+            dumps.push_back(dumpPage(report, page));
         };
     }
 
@@ -183,23 +118,10 @@ struct VariableReport {
 
     std::vector<QString> request(TppPageSettingType setting, int page = 0) {
         dumps.clear();
-        TppPageRequest request;
-        request.SetPageSetting(setting);
-        request.SetPageRequested(page);
-        report->RequestPages(&request);
+        requestPages(report, setting, page);
         return dumps;
     }
 };
-
-QStringList textsOf(const QString& dump) {
-    QStringList texts;
-    for (const QString& line : dump.split(QLatin1Char('\n'))) {
-        const int q = int(line.indexOf(QLatin1Char('"')));
-        if (line.startsWith(QLatin1String("  Text")) && q >= 0)
-            texts << line.mid(q + 1, line.indexOf(QLatin1Char('"'), q + 1) - q - 1);
-    }
-    return texts;
-}
 
 /// The texts of a page that start with a caption, without it.
 QStringList valuesAfter(const QStringList& texts, const QString& caption) {
@@ -207,22 +129,6 @@ QStringList valuesAfter(const QStringList& texts, const QString& caption) {
     for (const QString& t : texts)
         if (t.startsWith(caption)) out << t.mid(caption.size());
     return out;
-}
-
-QString body(const QString& dump) { return dump.mid(dump.indexOf(QLatin1Char('\n'))); }
-
-/// Compares with the golden file of that name; DOSSARA_UPDATE_GOLDEN=1 rewrites it.
-void expectGolden(const QString& text, const QString& name) {
-    const QString path = QStringLiteral(TEST_DATA_DIR "/") + name;
-    if (qEnvironmentVariableIsSet("DOSSARA_UPDATE_GOLDEN")) {
-        QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(text.toUtf8());
-        return;
-    }
-    QFile in(path);
-    ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << path.toStdString();
-    EXPECT_EQ(text, QString::fromUtf8(in.readAll()));
 }
 
 TEST_F(ReportTest, variables_of_every_timing_print_the_totals_sql_gives) {

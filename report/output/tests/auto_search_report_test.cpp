@@ -6,6 +6,7 @@
 #include "report/model/db_pipeline.h"
 #include "report/model/report.h"
 #include "report/model/report_classes.h"
+#include "report/model/tests/pipeline_fixture.h"
 #include "report/model/text_components.h"
 #include "report/output/gui/auto_search_dialog.h"
 #include "report/output/gui/output_forms.h"
@@ -13,6 +14,7 @@
 #include "report/output/gui/viewer.h"
 #include "report/output/producer.h"
 #include "report/output/screen_device.h"
+#include "report/output/tests/output_fixtures.h"
 #include "report/page/draw_command.h"
 #include "report/page/page.h"
 #include "report/page/units.h"
@@ -25,7 +27,6 @@
 #include "platform/db/table.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QCheckBox>
 #include <QDir>
@@ -40,94 +41,24 @@
 
 namespace {
 
+using outputtest::textRecords;
 using testsupport::Click;
 
 /// Rows of an SQL query over a table file, each row's columns joined by one blank.
 QStringList sqlLines(const QString& file, const QString& sql) {
     QStringList lines;
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_stmt* st = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    while (st && sqlite3_step(st) == SQLITE_ROW) {
-        QStringList row;
-        for (int i = 0; i < sqlite3_column_count(st); ++i)
-            row << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)));
-        lines << row.join(QLatin1Char(' '));
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
+    for (const QStringList& row : pipeline_test::SqlRows(file, sql)) lines << row.join(QLatin1Char(' '));
     return lines;
 }
 
-/// The non-empty lines of a report-emulation text file, blanks between words squeezed.
-QStringList textRecords(const QString& file) {
-    QFile f(file);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
-    QStringList lines;
-    for (const QString& line : QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n")))
-        if (!line.trimmed().isEmpty()) lines << line.simplified();
-    return lines;
-}
-
-/// A list report over the Debian packages table (package, section, installed size) whose
+/// The list report over the Debian packages table (package, section, installed size) whose
 /// pipeline carries one search criterion owned by the report.
-class AutoSearchReport : public testsupport::TempFolder {
+class AutoSearchReport : public outputtest::PackageListReport {
 protected:
     void SetUp() override {
-        TempFolder::SetUp();
-        report::InitializeOutputUnit();
+        PackageListReport::SetUp();
+        if (HasFatalFailure()) return;
         report::RegisterOutputForms();
-        report::RegisterReportClasses();
-        report::RegisterPipelineClasses();
-        report::SetScreenPixelsPerInch(96);
-        QFile f(QStringLiteral(MODEL_TEST_DATA_DIR "/packages.tsv"));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        db::TableDef def;
-        def.Fields = {{"Package", db::FieldType::ftString, 60, true},
-                      {"Section", db::FieldType::ftString, 40, false},
-                      {"Size", db::FieldType::ftInteger, 0, false}};
-        def.Indexes = {{"", "Package", db::IndexOption::ixPrimary}};
-        db::CreateTableFile(Path(), "Packages.db", def, true);
-        table.SetDatabaseName(Path());
-        table.SetTableName("Packages.db");
-        table.Open();
-        table.StartBatch();
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            if (line.isEmpty()) continue;
-            const QStringList row = QString::fromUtf8(line).split(QLatin1Char('\t'));
-            table.Append();
-            table.Fields(0)->SetValue(row.at(1));
-            table.Fields(1)->SetValue(row.at(0));
-            table.Fields(2)->SetValue(row.at(2).toInt());
-            table.Post();
-        }
-        table.EndBatch(true);
-        source.setObjectName("dsPackages");
-        source.SetDataSet(&table);
-
-        pipeline = new TppDBPipeline(&form);
-        pipeline->SetName("plPackages");
-        pipeline->SetDataSource(&source);
-        report = new TppReport(&form);
-        report->SetName("Report");
-        report->SetDataPipeline(pipeline);
-        auto* detail = new TppDetailBand(&form);
-        detail->SetName("ppDetailBand1");
-        detail->SetReport(report);
-        detail->SetmmHeight(6000);
-        detail->SetSave(true);
-        int order = 0;
-        for (const char* field : {"Package", "Section", "Size"}) {
-            auto* text = new TppDBText(&form);
-            text->SetName(QStringLiteral("pp%1").arg(field));
-            text->SetBand(detail);
-            text->SetmmBounds(10000 + 60000 * order, 500, 5000, 55000);
-            text->SetDataPipeline(pipeline);
-            text->SetDataField(field);
-            text->SetSave(true);
-            text->SetSaveOrder(order++);
-        }
         criterion = new TppAutoSearchField(report);
         criterion->SetDataPipelineName("plPackages");
 
@@ -137,10 +68,6 @@ protected:
         producer.SetShowCancelDialog(false);
         producer.SetShowAutoSearchDialog(true);
         producer.SetDeviceType("ReportTextFile");
-    }
-    void TearDown() override {
-        delete report;
-        report::SetScreenPixelsPerInch(0);
     }
 
     void setCriterion(const QString& field, TppDataType type, TppSearchOperatorType op, const QString& expression) {
@@ -157,11 +84,6 @@ protected:
                         QStringLiteral("SELECT Package, Section, Size FROM \"Packages.db\" WHERE %1 ORDER BY Package").arg(where));
     }
 
-    db::Table table;
-    db::DataSource source;
-    TComponent form;
-    TppDBPipeline* pipeline = nullptr;
-    TppReport* report = nullptr;
     TppAutoSearchField* criterion = nullptr;
     std::unique_ptr<report::ReportPageSource> pages;
     TppProducer producer;

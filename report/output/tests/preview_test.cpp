@@ -7,6 +7,7 @@
 #include "report/output/gui/viewer.h"
 #include "report/output/printer.h"
 #include "report/output/producer.h"
+#include "report/output/tests/output_fixtures.h"
 #include "report/output/tests/recording_device.h"
 #include "report/page/page.h"
 #include "report/page/printer_list.h"
@@ -35,35 +36,15 @@
 namespace {
 
 using outputtest::FakeReport;
+using outputtest::pdfPrinter;
 using print::testing::FakeCatalog;
 using print::testing::ScopedCatalog;
 using testsupport::Click;
 using testsupport::FindControl;
 using testsupport::WaitFor;
 
-std::unique_ptr<FakeCatalog> onePrinter(const QString& pdfFile) {
-    auto catalog = std::make_unique<FakeCatalog>();
-    catalog->printers = {{QStringLiteral("Office Laser"), false}};
-    catalog->defaultPrinter = QStringLiteral("Office Laser");
-    print::DriverCapabilities caps;
-    caps.paperNames = {QStringLiteral("A4"), QStringLiteral("Letter")};
-    caps.paperCodes = {9, 1};
-    caps.paperSizesTenthsMm = {QSize(2100, 2970), QSize(2159, 2794)};
-    catalog->capabilities[QStringLiteral("Office Laser")] = caps;
-    catalog->pdfFiles[QStringLiteral("Office Laser")] = pdfFile;
-    return catalog;
-}
-
-class Preview : public testsupport::TempFolder {
+class Preview : public outputtest::OutputFormsTest {
 protected:
-    void SetUp() override {
-        TempFolder::SetUp();
-        report::InitializeOutputUnit();
-        report::RegisterOutputForms();
-        report::SetScreenPixelsPerInch(96);
-    }
-    void TearDown() override { report::SetScreenPixelsPerInch(0); }
-
     /// Opens the preview of `report` without waiting and answers its form.
     TppPrintPreview* open(TppProducer& producer, FakeReport& report) {
         producer.SetPageSource(&report);
@@ -200,7 +181,7 @@ TEST_F(Preview, close_during_a_long_generation_cancels_and_a_second_click_closes
 
 TEST_F(Preview, printing_from_the_preview_prints_without_the_search_dialog_and_keeps_the_settings) {
     const QString pdf = FilePath("preview.pdf");
-    ScopedCatalog scoped(onePrinter(pdf), report::ResetPrinterList);
+    ScopedCatalog scoped(pdfPrinter(pdf), report::ResetPrinterList);
     FakeReport report(3);
     TppProducer producer;
     producer.SetShowPrintDialog(false);
@@ -230,7 +211,7 @@ class PrintDialog : public Preview {
 protected:
     void SetUp() override {
         Preview::SetUp();
-        scoped = std::make_unique<ScopedCatalog>(onePrinter(FilePath("out.pdf")), report::ResetPrinterList);
+        scoped = std::make_unique<ScopedCatalog>(pdfPrinter(FilePath("out.pdf")), report::ResetPrinterList);
         printer = std::make_unique<TppPrinter>();
         setup.SetPrinterName(QStringLiteral("Office Laser"));
         setup.SetCopies(2);

@@ -7,6 +7,7 @@
 #include "report/output/printer.h"
 #include "report/output/printer_device.h"
 #include "report/output/publisher.h"
+#include "report/output/tests/output_fixtures.h"
 #include "report/output/tests/recording_device.h"
 #include "report/page/printer_list.h"
 #include "report/page/units.h"
@@ -27,6 +28,7 @@
 namespace {
 
 using outputtest::FakeReport;
+using outputtest::pdfPrinter;
 using print::testing::FakeCatalog;
 using print::testing::ScopedCatalog;
 
@@ -84,34 +86,17 @@ std::vector<int> pdfPageOrder(const QString& file) {
     return order;
 }
 
-/// One printer, "Office Laser", whose documents go into a PDF file of the test's folder.
-std::unique_ptr<FakeCatalog> pdfPrinter(const QString& pdfFile) {
-    auto catalog = std::make_unique<FakeCatalog>();
-    catalog->printers = {{QStringLiteral("Office Laser"), false}};
-    catalog->defaultPrinter = QStringLiteral("Office Laser");
-    print::DriverCapabilities caps;
-    caps.paperNames = {QStringLiteral("A4"), QStringLiteral("Letter")};
-    caps.paperCodes = {9, 1};
-    caps.paperSizesTenthsMm = {QSize(2100, 2970), QSize(2159, 2794)};
-    catalog->capabilities[QStringLiteral("Office Laser")] = caps;
-    catalog->pdfFiles[QStringLiteral("Office Laser")] = pdfFile;
-    return catalog;
-}
-
-class Producer : public testsupport::TempFolder {
+class Producer : public outputtest::OutputFormsTest {
 protected:
     void SetUp() override {
-        TempFolder::SetUp();
-        report::InitializeOutputUnit();
-        report::RegisterOutputForms();
-        report::SetScreenPixelsPerInch(96);
+        OutputFormsTest::SetUp();
         FakePrintDialog::onShow = nullptr;
         FakePrintDialog::created = 0;
     }
     void TearDown() override {
         report::UnRegisterForm<TppCustomPrintDialog>();
         report::UnRegisterForm<TppCustomPreviewer>();
-        report::SetScreenPixelsPerInch(0);
+        OutputFormsTest::TearDown();
     }
     testsupport::DialogAnswerer answers;
 };
