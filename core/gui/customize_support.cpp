@@ -5,12 +5,20 @@
 #include "core/mask_helpers.h"
 
 #include "platform/ui/dialog_service.h"
+#include "platform/ui/gui/make.h"
+#include "platform/ui/run_guarded.h"
 
+#include <QCloseEvent>
 #include <QColorDialog>
+#include <QDialog>
 #include <QFontDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
 
 namespace core {
 
@@ -91,5 +99,51 @@ bool MaskValidForFieldType(const QString& mask, QChar type) {
 }
 
 void AcceptDigitsOnly(QLineEdit* edit) { edit->installEventFilter(new DigitFilter(edit)); }
+
+QLineEdit* MakeDigitsEdit(QWidget* parent, const char* name, int maxLength) {
+    auto* edit = ui::Make<QLineEdit>(parent, name);
+    edit->setMaxLength(maxLength);
+    AcceptDigitsOnly(edit);
+    return edit;
+}
+
+void AddPositionEdits(QGridLayout* grid, QWidget* captionParent, QLineEdit* top, QLineEdit* left, QLineEdit* height,
+                      QLineEdit* width) {
+    grid->addWidget(new QLabel(QStringLiteral("Top"), captionParent), 0, 0);
+    grid->addWidget(top, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Left"), captionParent), 0, 2);
+    grid->addWidget(left, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Height"), captionParent), 1, 0);
+    grid->addWidget(height, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Width"), captionParent), 1, 2);
+    grid->addWidget(width, 1, 3);
+}
+
+QHBoxLayout* MakeButtonRow(QPushButton* ok, QPushButton* cancel, QPushButton* help) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    row->addWidget(help);
+    return row;
+}
+
+bool AskToSaveOnClose(QDialog* dialog, bool modified, QCloseEvent* event, const std::function<bool()>& save,
+                      const std::function<void()>& discard) {
+    if (dialog->result() == QDialog::Accepted || !modified) return false;
+    const ui::Button answer =
+        ui::Message(QStringLiteral("Do you want to save your changes?"), ui::MessageKind::Confirmation,
+                    ui::Button::Yes | ui::Button::No | ui::Button::Cancel, 10024);
+    if (answer == ui::Button::No) {
+        discard();
+        return true;
+    }
+    event->ignore();
+    if (answer != ui::Button::Yes) return true;
+    bool saved = false;
+    ui::RunGuarded(dialog, [&] { saved = save(); });
+    if (saved) dialog->accept();
+    return true;
+}
 
 }  // namespace core

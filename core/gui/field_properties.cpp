@@ -117,16 +117,10 @@ void TFieldProperties::buildControls() {
 
     auto* posGroup = ui::Make<QGroupBox>(BasicsPage, "FieldPositionGroup", QStringLiteral("Field Position/Size"));
     setHelp(posGroup, 60003);
-    auto digits = [](QWidget* parent, const char* name, int maxLength) {
-        auto* e = ui::Make<QLineEdit>(parent, name);
-        e->setMaxLength(maxLength);
-        core::AcceptDigitsOnly(e);
-        return e;
-    };
-    FP_Top = digits(posGroup, "FP_Top", 4);
-    FP_Left = digits(posGroup, "FP_Left", 4);
-    FP_Height = digits(posGroup, "FP_Height", 4);
-    FP_Width = digits(posGroup, "FP_Width", 4);
+    FP_Top = core::MakeDigitsEdit(posGroup, "FP_Top", 4);
+    FP_Left = core::MakeDigitsEdit(posGroup, "FP_Left", 4);
+    FP_Height = core::MakeDigitsEdit(posGroup, "FP_Height", 4);
+    FP_Width = core::MakeDigitsEdit(posGroup, "FP_Width", 4);
     CalcWidthBtn = ui::Make<QPushButton>(posGroup, "CalcWidthBtn", QStringLiteral("Calculate required field width"));
     setHelp(CalcWidthBtn, 60027);
     FP_NoLabel = ui::Make<QCheckBox>(BasicsPage, "FP_NoLabel", QStringLiteral("No field label"));
@@ -159,7 +153,7 @@ void TFieldProperties::buildControls() {
     FP_Type->addItems({QStringLiteral("String"), QStringLiteral("Number"), QStringLiteral("Date"),
                        QStringLiteral("True/False"), QStringLiteral("Floating Point")});
     setHelp(FP_Type, 60008);
-    FP_Length = digits(FieldOptionsPage, "FP_Length", 3);
+    FP_Length = core::MakeDigitsEdit(FieldOptionsPage, "FP_Length", 3);
     setHelp(FP_Length, 60009);
     FP_ShowHint = ui::Make<QCheckBox>(FieldOptionsPage, "FP_ShowHint", QStringLiteral("Show hint"));
     setHelp(FP_ShowHint, 60010);
@@ -218,10 +212,10 @@ void TFieldProperties::buildControls() {
     FP_Align = ui::Make<QComboBox>(AdvancedPanel, "FP_Align");
     FP_Align->addItems({QStringLiteral("Left"), QStringLiteral("Right"), QStringLiteral("Center")});
     setHelp(FP_Align, 60023);
-    FP_LabelTop = digits(AdvancedPanel, "FP_LabelTop", 4);
-    FP_LabelLeft = digits(AdvancedPanel, "FP_LabelLeft", 4);
-    FP_LabelHeight = digits(AdvancedPanel, "FP_LabelHeight", 4);
-    FP_LabelWidth = digits(AdvancedPanel, "FP_LabelWidth", 4);
+    FP_LabelTop = core::MakeDigitsEdit(AdvancedPanel, "FP_LabelTop", 4);
+    FP_LabelLeft = core::MakeDigitsEdit(AdvancedPanel, "FP_LabelLeft", 4);
+    FP_LabelHeight = core::MakeDigitsEdit(AdvancedPanel, "FP_LabelHeight", 4);
+    FP_LabelWidth = core::MakeDigitsEdit(AdvancedPanel, "FP_LabelWidth", 4);
 
     auto* sampleGroup = ui::Make<QGroupBox>(this, "SampleGroup", QStringLiteral("Show..."));
     setHelp(sampleGroup, 60025);
@@ -254,14 +248,7 @@ void TFieldProperties::buildControls() {
 
     // ---- layouts ----
     auto* pos = new QGridLayout(posGroup);
-    pos->addWidget(new QLabel(QStringLiteral("Top"), posGroup), 0, 0);
-    pos->addWidget(FP_Top, 0, 1);
-    pos->addWidget(new QLabel(QStringLiteral("Left"), posGroup), 0, 2);
-    pos->addWidget(FP_Left, 0, 3);
-    pos->addWidget(new QLabel(QStringLiteral("Height"), posGroup), 1, 0);
-    pos->addWidget(FP_Height, 1, 1);
-    pos->addWidget(new QLabel(QStringLiteral("Width"), posGroup), 1, 2);
-    pos->addWidget(FP_Width, 1, 3);
+    core::AddPositionEdits(pos, posGroup, FP_Top, FP_Left, FP_Height, FP_Width);
     pos->addWidget(CalcWidthBtn, 2, 0, 1, 4);
     auto* labelBox = new QVBoxLayout(LabelPanel);
     labelBox->setContentsMargins(0, 0, 0, 0);
@@ -305,14 +292,7 @@ void TFieldProperties::buildControls() {
     advanced->addRow(QStringLiteral("Relative Position"), FP_Relative);
     advanced->addRow(QStringLiteral("Alignment"), FP_Align);
     auto* exact = new QGridLayout;
-    exact->addWidget(new QLabel(QStringLiteral("Top"), AdvancedPanel), 0, 0);
-    exact->addWidget(FP_LabelTop, 0, 1);
-    exact->addWidget(new QLabel(QStringLiteral("Left"), AdvancedPanel), 0, 2);
-    exact->addWidget(FP_LabelLeft, 0, 3);
-    exact->addWidget(new QLabel(QStringLiteral("Height"), AdvancedPanel), 1, 0);
-    exact->addWidget(FP_LabelHeight, 1, 1);
-    exact->addWidget(new QLabel(QStringLiteral("Width"), AdvancedPanel), 1, 2);
-    exact->addWidget(FP_LabelWidth, 1, 3);
+    core::AddPositionEdits(exact, AdvancedPanel, FP_LabelTop, FP_LabelLeft, FP_LabelHeight, FP_LabelWidth);
     advanced->addRow(QStringLiteral("Exact Position"), exact);
     auto* labelOptions = new QFormLayout(LabelOptionsPage);
     labelOptions->addRow(QStringLiteral("Caption"), FP_CaptionCopy);
@@ -327,15 +307,10 @@ void TFieldProperties::buildControls() {
     auto* sample = new QHBoxLayout(sampleGroup);
     sample->addWidget(SampleState);
     sample->addWidget(sampleArea, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    buttons->addWidget(HelpBtn);
     auto* main = new QVBoxLayout(this);
     main->addWidget(PageControl, 1);
     main->addWidget(sampleGroup);
-    main->addLayout(buttons);
+    main->addLayout(core::MakeButtonRow(OKBtn, CancelBtn, HelpBtn));
 
     // ---- connections ----
     // Runs a handler guarded; handlers taking the signal's argument get it.
@@ -893,28 +868,14 @@ bool TFieldProperties::SaveFieldProperties() {
 }
 
 void TFieldProperties::closeEvent(QCloseEvent* event) {
-    if (result() == QDialog::Accepted || !m_modified) {
-        QDialog::closeEvent(event);
-        return;
-    }
-    const ui::Button answer = ui::Message(QStringLiteral("Do you want to save your changes?"), ui::MessageKind::Confirmation,
-                                          ui::Button::Yes | ui::Button::No | ui::Button::Cancel, 10024);
-    if (answer == ui::Button::Yes) {
-        bool saved = false;
-        ui::RunGuarded(this, [&] { saved = SaveFieldProperties(); });
-        if (saved) {
-            event->ignore();
-            accept();
-            return;
-        }
-        event->ignore();
-    } else if (answer == ui::Button::No) {
-        m_resultField = -1;
-        m_modified = false;
-        QDialog::closeEvent(event);
-    } else {
-        event->ignore();
-    }
+    const bool asked = core::AskToSaveOnClose(
+        this, m_modified, event, [this] { return SaveFieldProperties(); },
+        [this, event] {
+            m_resultField = -1;
+            m_modified = false;
+            QDialog::closeEvent(event);
+        });
+    if (!asked) QDialog::closeEvent(event);
 }
 
 namespace core {

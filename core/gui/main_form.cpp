@@ -94,6 +94,21 @@ QString engineText(const db::EDBEngineError& e) {
     return core::GetEngineErrorText(e.ErrorCount() > 0 ? e.Errors(0).ErrorCode : e.Code());
 }
 
+/// Tells that the database in `folder` cannot be opened: `why`, then the engine's text.
+void refuseOpen(const QString& why, const db::EDBEngineError& e, const QString& folder, int help) {
+    ui::Message(why + QStringLiteral("\rThe BDE error message is \"") + engineText(e) +
+                    QStringLiteral("\".\rThe database in \"") + folder +
+                    QStringLiteral("\" cannot be opened.\rPress F1 for help."),
+                ui::MessageKind::Error, ui::Button::Ok, help);
+}
+
+/// Tells that the database in `folder` cannot be opened, after `why`.
+void refuseOpen(const QString& why, const QString& folder, int help) {
+    ui::Message(why + QStringLiteral(" The database in \"") + folder +
+                    QStringLiteral("\" cannot be opened. Press F1 for help."),
+                ui::MessageKind::Error, ui::Button::Ok, help);
+}
+
 /// The edit control that has the focus when it can take text (not read-only), else null.
 QWidget* editableFocus() {
     QWidget* w = QApplication::focusWidget();
@@ -1068,11 +1083,8 @@ bool TMainForm::OpenDatabase(const QString& folderIn) {
                 m_data->DSDB->Open();
             } catch (const db::EDBEngineError& e) {
                 m_data->DisconnectDatabase();
-                ui::Message(QStringLiteral("Unable to connect to the database. There may be a configuration problem.\r"
-                                           "The BDE error message is \"%1\".\rThe database in \"%2\" cannot be opened.\r"
-                                           "Press F1 for help.")
-                                .arg(engineText(e), folder),
-                            ui::MessageKind::Error, ui::Button::Ok, 10003);
+                refuseOpen(QStringLiteral("Unable to connect to the database. There may be a configuration problem."),
+                           e, folder, 10003);
                 return;
             }
             // Settings table.
@@ -1084,11 +1096,8 @@ bool TMainForm::OpenDatabase(const QString& folderIn) {
                 core::SetSettingsTable(m_data->Registry);
             } catch (const db::EDBEngineError& e) {
                 m_data->DisconnectDatabase();
-                ui::Message(QStringLiteral("Unable to open the configuration table (Registry) - it may be damaged.\r"
-                                           "The BDE error message is \"%1\".\rThe database in \"%2\" cannot be opened.\r"
-                                           "Press F1 for help.")
-                                .arg(engineText(e), folder),
-                            ui::MessageKind::Error, ui::Button::Ok, 10047);
+                refuseOpen(QStringLiteral("Unable to open the configuration table (Registry) - it may be damaged."), e,
+                           folder, 10047);
                 return;
             }
             // Hierarchy and its word table.
@@ -1098,10 +1107,7 @@ bool TMainForm::OpenDatabase(const QString& folderIn) {
                 m_data->Hierarchy->Open();
             } catch (const db::EDBEngineError& e) {
                 undoPartialOpen();
-                ui::Message(QStringLiteral("Unable to open the Hierarchy table - it may be damaged.\rThe BDE error message "
-                                           "is \"%1\".\rThe database in \"%2\" cannot be opened.\rPress F1 for help.")
-                                .arg(engineText(e), folder),
-                            ui::MessageKind::Error, ui::Button::Ok, 10048);
+                refuseOpen(QStringLiteral("Unable to open the Hierarchy table - it may be damaged."), e, folder, 10048);
                 return;
             }
             // View definitions, then every View's tables.
@@ -1113,10 +1119,9 @@ bool TMainForm::OpenDatabase(const QString& folderIn) {
             }
             if (!loaded) {
                 undoPartialOpen();
-                ui::Message(QStringLiteral("Unable to load the View definitions from the configuration file (Registry). "
-                                           "The database in \"%1\" cannot be opened. Press F1 for help.")
-                                .arg(folder),
-                            ui::MessageKind::Error, ui::Button::Ok, 10049);
+                refuseOpen(
+                    QStringLiteral("Unable to load the View definitions from the configuration file (Registry)."),
+                    folder, 10049);
                 return;
             }
             if (!openViewTables(folder)) {
@@ -1131,10 +1136,7 @@ bool TMainForm::OpenDatabase(const QString& folderIn) {
             ApplyLayout();
             if (ViewLayer().StartExplorer && !ViewLayer().StartExplorer()) {
                 undoPartialOpen();
-                ui::Message(QStringLiteral("Unable to start the Explorer. The database in \"%1\" cannot be opened. Press "
-                                           "F1 for help.")
-                                .arg(folder),
-                            ui::MessageKind::Error, ui::Button::Ok, 10051);
+                refuseOpen(QStringLiteral("Unable to start the Explorer."), folder, 10051);
                 return;
             }
             if (ViewLayer().ShowStartupViews) ViewLayer().ShowStartupViews();

@@ -85,12 +85,6 @@ TViewProperties::TViewProperties(TViewControl& views, int view, QWidget* parent)
     NoteOptionsPage = ui::Make<QWidget>(PageControl, "NoteOptionsPage");
     DataPage = ui::Make<QWidget>(PageControl, "DataPage");
     setHelp(DataPage, 61017);
-    auto digits = [](QWidget* parent, const char* name) {
-        auto* e = ui::Make<QLineEdit>(parent, name);
-        e->setMaxLength(4);
-        core::AcceptDigitsOnly(e);
-        return e;
-    };
     VP_Name = ui::Make<QLineEdit>(BasicsPage, "VP_Name");
     setHelp(VP_Name, 61003);
     auto* iconGroup = ui::Make<QGroupBox>(BasicsPage, "IconGroup", QStringLiteral("Icon"));
@@ -113,10 +107,10 @@ TViewProperties::TViewProperties(TViewControl& views, int view, QWidget* parent)
 
     auto* viewPos = ui::Make<QGroupBox>(ViewOptionsPage, "ViewPositionGroup", QStringLiteral("Floating Position/Size"));
     setHelp(viewPos, 61009);
-    VP_ViewTop = digits(viewPos, "VP_ViewTop");
-    VP_ViewLeft = digits(viewPos, "VP_ViewLeft");
-    VP_ViewHeight = digits(viewPos, "VP_ViewHeight");
-    VP_ViewWidth = digits(viewPos, "VP_ViewWidth");
+    VP_ViewTop = core::MakeDigitsEdit(viewPos, "VP_ViewTop", 4);
+    VP_ViewLeft = core::MakeDigitsEdit(viewPos, "VP_ViewLeft", 4);
+    VP_ViewHeight = core::MakeDigitsEdit(viewPos, "VP_ViewHeight", 4);
+    VP_ViewWidth = core::MakeDigitsEdit(viewPos, "VP_ViewWidth", 4);
     auto* viewDock = ui::Make<QGroupBox>(ViewOptionsPage, "ViewDockGroup", QStringLiteral("Docking"));
     VP_DockViewOnShow = ui::Make<QCheckBox>(viewDock, "VP_DockViewOnShow", QStringLiteral("Dock View when shown"));
     setHelp(VP_DockViewOnShow, 61010);
@@ -134,10 +128,10 @@ TViewProperties::TViewProperties(TViewControl& views, int view, QWidget* parent)
 
     auto* notePos = ui::Make<QGroupBox>(NoteOptionsPage, "NotePositionGroup", QStringLiteral("Floating Position/Size"));
     setHelp(notePos, 61014);
-    VP_NoteTop = digits(notePos, "VP_NoteTop");
-    VP_NoteLeft = digits(notePos, "VP_NoteLeft");
-    VP_NoteHeight = digits(notePos, "VP_NoteHeight");
-    VP_NoteWidth = digits(notePos, "VP_NoteWidth");
+    VP_NoteTop = core::MakeDigitsEdit(notePos, "VP_NoteTop", 4);
+    VP_NoteLeft = core::MakeDigitsEdit(notePos, "VP_NoteLeft", 4);
+    VP_NoteHeight = core::MakeDigitsEdit(notePos, "VP_NoteHeight", 4);
+    VP_NoteWidth = core::MakeDigitsEdit(notePos, "VP_NoteWidth", 4);
     auto* noteDock = ui::Make<QGroupBox>(NoteOptionsPage, "NoteDockGroup", QStringLiteral("Docking"));
     VP_DockNoteOnShow = ui::Make<QCheckBox>(noteDock, "VP_DockNoteOnShow", QStringLiteral("Dock notes when shown"));
     setHelp(VP_DockNoteOnShow, 61015);
@@ -175,19 +169,8 @@ TViewProperties::TViewProperties(TViewControl& views, int view, QWidget* parent)
     basics->addWidget(iconGroup, 1, 0);
     basics->addWidget(optionsGroup, 1, 1);
     basics->setRowStretch(2, 1);
-    auto positionGrid = [](QGroupBox* group, QLineEdit* t, QLineEdit* l, QLineEdit* h, QLineEdit* w) {
-        auto* g = new QGridLayout(group);
-        g->addWidget(new QLabel(QStringLiteral("Top"), group), 0, 0);
-        g->addWidget(t, 0, 1);
-        g->addWidget(new QLabel(QStringLiteral("Left"), group), 0, 2);
-        g->addWidget(l, 0, 3);
-        g->addWidget(new QLabel(QStringLiteral("Height"), group), 1, 0);
-        g->addWidget(h, 1, 1);
-        g->addWidget(new QLabel(QStringLiteral("Width"), group), 1, 2);
-        g->addWidget(w, 1, 3);
-    };
-    positionGrid(viewPos, VP_ViewTop, VP_ViewLeft, VP_ViewHeight, VP_ViewWidth);
-    positionGrid(notePos, VP_NoteTop, VP_NoteLeft, VP_NoteHeight, VP_NoteWidth);
+    core::AddPositionEdits(new QGridLayout(viewPos), viewPos, VP_ViewTop, VP_ViewLeft, VP_ViewHeight, VP_ViewWidth);
+    core::AddPositionEdits(new QGridLayout(notePos), notePos, VP_NoteTop, VP_NoteLeft, VP_NoteHeight, VP_NoteWidth);
     (new QVBoxLayout(viewDock))->addWidget(VP_DockViewOnShow);
     auto* titleBox = new QGridLayout(titleGroup);
     titleBox->addWidget(VP_ShowTitle, 0, 0, 1, 2);
@@ -217,14 +200,9 @@ TViewProperties::TViewProperties(TViewControl& views, int view, QWidget* parent)
     PageControl->addTab(ViewOptionsPage, QStringLiteral("View Options"));
     PageControl->addTab(NoteOptionsPage, QStringLiteral("Note Options"));
     PageControl->addTab(DataPage, QStringLiteral("Data"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    buttons->addWidget(HelpBtn);
     auto* main = new QVBoxLayout(this);
     main->addWidget(PageControl, 1);
-    main->addLayout(buttons);
+    main->addLayout(core::MakeButtonRow(OKBtn, CancelBtn, HelpBtn));
     resize(420, 380);
 
     // ---- connections ----
@@ -377,21 +355,14 @@ bool TViewProperties::SaveViewProperties() {
 }
 
 void TViewProperties::closeEvent(QCloseEvent* event) {
-    if (result() == QDialog::Accepted || !m_modified) {
-        QDialog::closeEvent(event);
-        return;
-    }
-    const ui::Button answer = ui::Message(QStringLiteral("Do you want to save your changes?"), ui::MessageKind::Confirmation,
-                                          ui::Button::Yes | ui::Button::No | ui::Button::Cancel, 10024);
-    event->ignore();
-    if (answer == ui::Button::Yes) {
-        bool saved = false;
-        ui::RunGuarded(this, [&] { saved = SaveViewProperties(); });
-        if (saved) accept();
-    } else if (answer == ui::Button::No) {
-        m_modified = false;
-        reject();
-    }
+    const bool asked = core::AskToSaveOnClose(
+        this, m_modified, event, [this] { return SaveViewProperties(); },
+        [this, event] {
+            event->ignore();
+            m_modified = false;
+            reject();
+        });
+    if (!asked) QDialog::closeEvent(event);
 }
 
 namespace core {

@@ -10,6 +10,7 @@
 #include "core/gui/main_form.h"
 #include "core/main_data_mod.h"
 #include "core/product_tables.h"
+#include "core/tests/sample_main_window.h"
 #include "core/view_control.h"
 #include "core/view_layer.h"
 #include "core/win_registry.h"
@@ -53,14 +54,7 @@ namespace {
 
 using testsupport::DialogAnswerer;
 
-const QString kBin = QStringLiteral(DOSSARA_BIN_DIR);
-const QString g_startFolder = QDir::currentPath();
 constexpr int UM_NODECHANGED = 0x0400 + 101;
-
-void copyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QString& name : QDir(from).entryList(QDir::Files)) QFile::copy(from + "/" + name, to + "/" + name);
-}
 
 struct Row {
     int parent = 0;
@@ -106,31 +100,15 @@ QStringList rowNamesUnder(const std::map<int, Row>& rows, int parent) {
     return names;
 }
 
-class ExplorerTest : public ::testing::Test {
+class ExplorerTest : public coretest::SampleMainWindow {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        settings::SetConfigRoot(m_dir.filePath("config"));
-        core::InstallConfirmationDialogs();
-        sample = m_dir.filePath("Sample");
-        copyFolder(kBin + "/Sample", sample);
-        copyFolder(kBin + "/Library", m_dir.filePath("Library"));
-        Globals().LibraryFolder = m_dir.filePath("Library");
-        Globals().ProgramFolder = m_dir.path() + "/";
-        core::WriteWinRegBool("Preferences", "ShowStartupWizard", false);
-        form = std::make_unique<TMainForm>();
-        data = new TMainDataMod(form.get());
-        form->SetDataModule(data);
-        form->SetSplashPauseMs(0);
+        ASSERT_NO_FATAL_FAILURE(PrepareMainWindow());
         core::InstallExplorer(form.get());
         ViewLayer().PostToViewWindows = [this](int msg, qintptr w, qintptr l) {
             if (msg == UM_NODECHANGED && w == 1) told.push_back(int(l));
         };
-        form->SetParameters({"/db:" + sample});
-        form->resize(900, 600);
-        form->show();
-        ASSERT_TRUE(testsupport::WaitFor([&] { return form->StartupDone(); }, 20000));
-        ASSERT_TRUE(Globals().DatabaseOpen);
+        ASSERT_NO_FATAL_FAILURE(OpenSample());
         ASSERT_TRUE(testsupport::WaitFor([&] { return explorer() && tree()->topLevelItemCount() > 0; }, 20000));
     }
     void TearDown() override {
@@ -149,13 +127,6 @@ protected:
     QTreeWidgetItem* itemOf(int id) { return explorer()->FindNodeByID(id); }
     static int idOf(QTreeWidgetItem* item) { return item->data(0, TExplorer::kNodeIDRole).toInt(); }
 
-    void grab(QWidget* widget, const QString& name) {
-        const QString now = QDir::currentPath();
-        QDir::setCurrent(g_startFolder);
-        testsupport::GrabToPng(widget, name);
-        QDir::setCurrent(now);
-    }
-
     /// Answers the "Create New Branch" dialog with a title and a View.
     static std::function<void(TNodeParmsForm&)> create(const QString& title, int view) {
         return [title, view](TNodeParmsForm& d) {
@@ -165,10 +136,6 @@ protected:
         };
     }
 
-    QTemporaryDir m_dir;
-    QString sample;
-    std::unique_ptr<TMainForm> form;
-    TMainDataMod* data = nullptr;
     std::vector<int> told;  ///< View indexes of the UM_NODECHANGED posted
 };
 

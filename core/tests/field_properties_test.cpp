@@ -57,6 +57,8 @@ TEST_F(FieldPropertiesTest, a_new_field_is_proposed_by_the_tool_and_added_to_the
               40);
     FindControl<QTabWidget>(dialog.get(), "PageControl")->setCurrentIndex(1);
     testsupport::GrabToPng(dialog.get(), "field_properties_options");
+    FindControl<QTabWidget>(dialog.get(), "PageControl")->setCurrentIndex(2);
+    testsupport::GrabToPng(dialog.get(), "field_properties_label");
     ASSERT_TRUE(testsupport::Click(dialog.get(), "OKBtn"));
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     ASSERT_EQ(views.GetViewFieldCount(0), count + 1);

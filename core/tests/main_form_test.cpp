@@ -266,7 +266,9 @@ TEST_F(MainFormTest, every_failed_open_is_reported_and_leaves_nothing_half_open)
         {"missing Registry.DB", remove("Registry.DB"), "does not exist, or is missing required files", 10046, true},
         {"missing Hierarchy.DB", remove("Hierarchy.DB"), "does not exist, or is missing required files", 10046, true},
         {"missing hierarchy word table", remove("HierarchyDict.db"), "Unable to open the Hierarchy table", 10048, false},
-        {"damaged settings table", garble("Registry.DB"), "Unable to open the configuration table \\(Registry\\)",
+        {"damaged settings table", garble("Registry.DB"),
+         "^Unable to open the configuration table \\(Registry\\) - it may be damaged\\.\rThe BDE error message is "
+         "\".+\"\\.\rThe database in \".+/Bad\\d+\" cannot be opened\\.\rPress F1 for help\\.$",
          10047, false},
         {"damaged Hierarchy.DB", garble("Hierarchy.DB"), "Unable to open the Hierarchy table - it may be damaged",
          10048, false},
@@ -276,7 +278,9 @@ TEST_F(MainFormTest, every_failed_open_is_reported_and_leaves_nothing_half_open)
          10050, false},
         {"damaged View definition",
          [](const QString& f) { writeSettingsRow(f, "Views", "01", "Layout", "ViewPosition", "1,2,x"); },
-         "Unable to load the View definitions", 10049, false},
+         "^Unable to load the View definitions from the configuration file \\(Registry\\)\\. The database in "
+         "\".+/Bad\\d+\" cannot be opened\\. Press F1 for help\\.$",
+         10049, false},
     };
     int n = 0;
     for (const Case& c : cases) {

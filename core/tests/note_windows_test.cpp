@@ -15,6 +15,7 @@
 #include "core/main_data_mod.h"
 #include "core/product_tables.h"
 #include "core/settings_store.h"
+#include "core/tests/sample_main_window.h"
 #include "core/view_control.h"
 #include "core/view_layer.h"
 #include "core/view_tables.h"
@@ -54,14 +55,6 @@ namespace {
 
 using testsupport::DialogAnswerer;
 
-const QString kBin = QStringLiteral(DOSSARA_BIN_DIR);
-const QString g_startFolder = QDir::currentPath();
-
-void copyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QString& name : QDir(from).entryList(QDir::Files)) QFile::copy(from + "/" + name, to + "/" + name);
-}
-
 /// A column of the View record of a NodeID, read through a table of its own.
 QString storedColumn(int view, int nodeID, const QString& column) {
     db::Table t;
@@ -85,22 +78,10 @@ QString normalised(QString text) {
     return text.trimmed();
 }
 
-class NoteWindows : public ::testing::Test {
+class NoteWindows : public coretest::SampleMainWindow {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        settings::SetConfigRoot(m_dir.filePath("config"));
-        core::InstallConfirmationDialogs();
-        sample = m_dir.filePath("Sample");
-        copyFolder(kBin + "/Sample", sample);
-        copyFolder(kBin + "/Library", m_dir.filePath("Library"));
-        Globals().LibraryFolder = m_dir.filePath("Library");
-        Globals().ProgramFolder = m_dir.path() + "/";
-        core::WriteWinRegBool("Preferences", "ShowStartupWizard", false);
-        form = std::make_unique<TMainForm>();
-        data = new TMainDataMod(form.get());
-        form->SetDataModule(data);
-        form->SetSplashPauseMs(0);
+        ASSERT_NO_FATAL_FAILURE(PrepareMainWindow());
         searchData.setObjectName("SearchData");
         tables = std::make_unique<core::ViewTables>(ViewControl(), *data, searchData);
         tables->Install();
@@ -109,11 +90,7 @@ protected:
         core::InstallTreeNotes(form.get(), *tables);
         core::InstallViewListWindows(form.get());
         core::InstallMemoDialogs(*tables, *data, form.get());
-        form->SetParameters({"/db:" + sample});
-        form->resize(900, 600);
-        form->show();
-        ASSERT_TRUE(testsupport::WaitFor([&] { return form->StartupDone(); }, 20000));
-        ASSERT_TRUE(Globals().DatabaseOpen);
+        ASSERT_NO_FATAL_FAILURE(OpenSample());
         ASSERT_TRUE(testsupport::WaitFor([&] { return explorer() && tree()->topLevelItemCount() > 0; }, 20000));
     }
     void TearDown() override {
@@ -132,13 +109,6 @@ protected:
 
     TExplorer* explorer() const { return core::Explorer(); }
     QTreeWidget* tree() const { return explorer()->TreeView; }
-
-    void grab(QWidget* widget, const QString& name) {
-        const QString now = QDir::currentPath();
-        QDir::setCurrent(g_startFolder);
-        testsupport::GrabToPng(widget, name);
-        QDir::setCurrent(now);
-    }
 
     /// Selects in the explorer a branch of the View whose record has a note (or, with
     /// withNote false, any branch of the View); answers its NodeID.
@@ -160,10 +130,6 @@ protected:
         return 0;
     }
 
-    QTemporaryDir m_dir;
-    QString sample;
-    std::unique_ptr<TMainForm> form;
-    TMainDataMod* data = nullptr;
     QObject searchData;
     std::unique_ptr<core::ViewTables> tables;
 };

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
 
 namespace {
 
@@ -43,6 +45,12 @@ TEST_F(ViewPropertiesTest, ok_writes_the_view_settings_into_the_definition) {
     TViewProperties d(views, 1);
     d.show();
     testsupport::GrabToPng(&d, "view_properties");
+    auto* pages = FindControl<QTabWidget>(&d, "PageControl");
+    pages->setCurrentIndex(1);
+    testsupport::GrabToPng(&d, "view_properties_view_options");
+    pages->setCurrentIndex(2);
+    testsupport::GrabToPng(&d, "view_properties_note_options");
+    pages->setCurrentIndex(0);
     EXPECT_EQ(FindControl<QLineEdit>(&d, "VP_Name")->text(), views.ViewDefs[1].ViewName);
     SetText(&d, "VP_Name", "  Sources ");
     SetText(&d, "VP_ViewHeight", "420");
@@ -64,6 +72,51 @@ TEST_F(ViewPropertiesTest, a_view_without_a_stored_note_height_docks_its_note_at
     EXPECT_EQ(views.GetNoteDockHeight(0), 25000);
     TViewProperties d(views, 0);
     EXPECT_EQ(FindControl<QLineEdit>(&d, "VP_NoteDockHeight")->text(), "25");
+}
+
+TEST_F(ViewPropertiesTest, closing_after_a_change_asks_to_save_and_follows_the_answer) {
+    struct Case {
+        ui::Button answer;
+        bool staysOpen;
+        QDialog::DialogCode result;
+        bool saved;
+    };
+    static const Case cases[] = {
+        {ui::Button::Yes, false, QDialog::Accepted, true},
+        {ui::Button::No, false, QDialog::Rejected, false},
+        {ui::Button::Cancel, true, QDialog::Rejected, false},
+    };
+    const QString before = views.ViewDefs[1].ViewName;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.answer));
+        views.ViewDefs[1].ViewName = before;
+        TViewProperties d(views, 1);
+        d.show();
+        QTest::keyClicks(FindControl<QLineEdit>(&d, "VP_Name"), "X");
+        ASSERT_TRUE(d.Modified());
+        {
+            DialogAnswerer answers;
+            answers.ExpectMessage("Do you want to save your changes\\?", c.answer, ui::MessageKind::Confirmation);
+            d.close();
+            ASSERT_EQ(answers.Messages().size(), 1u);
+            EXPECT_EQ(answers.Messages()[0].helpContext, 10024);
+        }
+        EXPECT_EQ(d.isVisible(), c.staysOpen);
+        EXPECT_EQ(d.result(), c.result);
+        EXPECT_EQ(d.Modified(), c.staysOpen);
+        EXPECT_EQ(views.ViewDefs[1].ViewName, c.saved ? before + "X" : before);
+    }
+    // A change that cannot be saved keeps the dialog open after Yes, with the check's message.
+    TViewProperties d(views, 1);
+    d.show();
+    SetText(&d, "VP_ViewWidth", "0");
+    QTest::keyClicks(FindControl<QLineEdit>(&d, "VP_Name"), "Y");
+    DialogAnswerer answers;
+    answers.ExpectMessage("Do you want to save your changes\\?", ui::Button::Yes, ui::MessageKind::Confirmation);
+    answers.ExpectMessage("View height and width values cannot be zero\\.", ui::Button::Ok, ui::MessageKind::Error);
+    d.close();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(views.ViewDefs[1].ViewName, before);
 }
 
 TEST_F(ViewPropertiesTest, the_checks_run_in_order_and_keep_the_dialog_open) {

@@ -1,14 +1,13 @@
 #include "editor/gui/add_registry_value.h"
 
 #include "core/settings_store.h"
+#include "editor/gui/framed_dialog.h"
 #include "editor/gui/value_edit.h"
 #include "platform/ui/gui/make.h"
 
-#include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 TAddRegistryValue::TAddRegistryValue(QWidget* parent) : QDialog(parent) {
@@ -27,9 +26,6 @@ TAddRegistryValue::TAddRegistryValue(QWidget* parent) : QDialog(parent) {
     KeyValue = ui::Make<editor::ValueEdit>(frame, "KeyValue");
     KeyValue->SetMaxLength(core::kSettingsValueSize);
     KeyValue->setMinimumSize(480, 80);
-    OKBtn = ui::Make<QPushButton>(this, "OKBtn", QStringLiteral("OK"));
-    OKBtn->setDefault(true);
-    CancelBtn = ui::Make<QPushButton>(this, "CancelBtn", QStringLiteral("Cancel"));
 
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(heading);
@@ -38,15 +34,9 @@ TAddRegistryValue::TAddRegistryValue(QWidget* parent) : QDialog(parent) {
     frameLayout->addWidget(KeyKey3);
     frameLayout->addWidget(valueLabel);
     frameLayout->addWidget(KeyValue);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(OKBtn, QDialogButtonBox::AcceptRole);
-    buttons->addButton(CancelBtn, QDialogButtonBox::RejectRole);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(frame);
-    layout->addWidget(buttons);
-
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const editor::OkCancelButtons buttons = editor::LayOutFramedDialog(this, frame);
+    OKBtn = buttons.OK;
+    CancelBtn = buttons.Cancel;
 }
 
 void TAddRegistryValue::showEvent(QShowEvent* event) {

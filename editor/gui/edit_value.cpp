@@ -1,14 +1,13 @@
 #include "editor/gui/edit_value.h"
 
 #include "core/settings_store.h"
+#include "editor/gui/framed_dialog.h"
 #include "editor/gui/value_edit.h"
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/gui/make.h"
 
-#include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 TEditValue::TEditValue(QWidget* parent) : QDialog(parent) {
@@ -23,22 +22,13 @@ TEditValue::TEditValue(QWidget* parent) : QDialog(parent) {
     NewValue = ui::Make<editor::ValueEdit>(frame, "NewValue");
     NewValue->SetMaxLength(core::kSettingsValueSize);
     NewValue->setMinimumSize(520, 90);
-    OKBtn = ui::Make<QPushButton>(this, "OKBtn", QStringLiteral("OK"));
-    OKBtn->setDefault(true);
-    CancelBtn = ui::Make<QPushButton>(this, "CancelBtn", QStringLiteral("Cancel"));
 
     auto* frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(Title);
     frameLayout->addWidget(NewValue);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(OKBtn, QDialogButtonBox::AcceptRole);
-    buttons->addButton(CancelBtn, QDialogButtonBox::RejectRole);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(frame);
-    layout->addWidget(buttons);
-
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const editor::OkCancelButtons buttons = editor::LayOutFramedDialog(this, frame);
+    OKBtn = buttons.OK;
+    CancelBtn = buttons.Cancel;
 }
 
 void TEditValue::showEvent(QShowEvent* event) {

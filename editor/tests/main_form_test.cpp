@@ -376,6 +376,7 @@ TEST_F(MainWindow, adding_a_value_writes_it_and_lists_it_once) {
             EXPECT_EQ(d.KeyValue->text(), QStringLiteral("<Not set>"));
             d.KeyKey3->setText(add.variable);
             d.KeyValue->setText(add.value);
+            if (&add == &adds[0]) testsupport::GrabToPng(&d, "tarnwell_add_value");
             Click(&d, "OKBtn");
         });
         if (add.replace != ui::Button::None)
