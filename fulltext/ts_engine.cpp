@@ -32,10 +32,17 @@ template <bool Fold, bool Copy, typename Emit>
 qsizetype scanWords(const char16_t* src, char16_t* p, qsizetype length, const fulltext::CharClassTable& classes,
                     Emit&& addRun) {
     const char16_t* upper = fulltext::UpperTable();
+    const std::uint8_t* foldedClass = classes.FoldedClasses();
     auto classAt = [&](qsizetype i) {
-        if constexpr (Fold) p[i] = upper[src[i]];
-        else if constexpr (Copy) p[i] = src[i];
-        return classes.Class(p[i]);
+        const char16_t unit = src[i];
+        if constexpr (Fold) {
+            // the class of the upper case, looked up by the unit itself beside the fold
+            p[i] = upper[unit];
+            return foldedClass[unit];
+        } else {
+            if constexpr (Copy) p[i] = unit;
+            return classes.Class(unit);
+        }
     };
     // A high surrogate: folds its pair and answers the width of a word character, or 0.
     auto pairWordWidth = [&](qsizetype i) -> int {
