@@ -122,6 +122,21 @@ bool locateMatch(TMainDataMod& data, TViewControl& views, int nodeID) {
 
 bool ExecuteSearch(TSearchData& search, const std::function<void(int selStart)>& highlightError) {
     try {
+        // One read transaction per table file for the whole search (the index properties
+        // read again, the word sets, the records a phrase is checked in) instead of one per
+        // read, each of which takes the file's lock and checks it for changes.
+        std::vector<db::ReadSnapshot> snapshots;
+        auto hold = [&](const db::Table* table) {
+            if (table && table->Active()) snapshots.emplace_back(*table);
+        };
+        TMainDataMod& data = search.Data();
+        hold(data.Hierarchy);
+        hold(data.HierarchyDict);
+        if (TViewControl* views = search.Views)
+            for (int v = 0; v < views->GetViewCount(); ++v) {
+                hold(views->GetViewTable(v));
+                hold(views->GetViewDictTable(v));
+            }
         search.ReloadSearchIndexes();
         search.tsSearchMaster->Reset();
         search.QS_Controller->ExecuteAll();
