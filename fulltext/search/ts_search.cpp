@@ -123,6 +123,56 @@ void TtsRankSearch::RankWord(QStringView word) {
     node->Data = fulltext::CxData((quint32(hits) << 16) | (d & 0xFFFF));
 }
 
+bool TtsRankSearch::ConsumeText(QStringView text) {
+    if (m_feed == Feed::Rank && m_rankDirect) return rankDirect(text);
+    return TtsLogicSearch::ConsumeText(text);
+}
+
+bool TtsRankSearch::rankDirect(QStringView text) {
+    // AddWord takes no word while halted or once the words are done.
+    if (Halted() || WordsDone() || !WordsLink()) return true;
+    const auto* s = reinterpret_cast<const char16_t*>(text.data());
+    const qsizetype length = text.size();
+    const char16_t* upper = fulltext::UpperTable();
+    const std::uint8_t* classOf = CharClasses().FoldedClasses();
+    constexpr std::uint8_t word = fulltext::CharClassTable::Word;
+    constexpr std::uint8_t delimiter = fulltext::CharClassTable::Delim;
+    // A word is cut to the extracted length and then to the word table's field size.
+    const qsizetype fieldSize = m_feedFieldSize > 0 ? m_feedFieldSize : WordsLink()->WordFieldSize();
+    const qsizetype cut = std::max<qsizetype>(0, std::min<qsizetype>(kMaxExtractedWord, fieldSize));
+    // The query words found, in text order, counted once the whole text is read (a surrogate
+    // met half-way hands the text back untouched); their folded texts for OnRankWord.
+    std::vector<TwbDictNode*> found;
+    QStringList foundWords;
+    char16_t folded[kMaxExtractedWord];
+    qsizetype i = 0;
+    while (i < length) {
+        std::uint8_t c = delimiter;
+        while (i < length && (c = classOf[s[i]]) == delimiter) ++i;
+        if (i >= length) break;
+        if (c != word) return false;
+        const qsizetype start = i;
+        while (i < length && (c = classOf[s[i]]) == word) ++i;
+        if (i < length && c != delimiter) return false;
+        const qsizetype n = std::min(i - start, cut);
+        if (!(m_queryLengths & (std::uint64_t(1) << std::min<qsizetype>(n, 63)))) continue;
+        if (n > 0 && !(m_queryFirsts & (std::uint64_t(1) << (upper[s[start]] & 63)))) continue;
+        for (qsizetype k = 0; k < n; ++k) folded[k] = upper[s[start + k]];
+        const QStringView candidate(folded, n);
+        TwbDictNode* node = m_queryWords.Lookup(candidate);
+        if (!node) continue;
+        found.push_back(node);
+        if (OnRankWord) foundWords << candidate.toString();
+    }
+    for (std::size_t k = 0; k < found.size(); ++k) {
+        const int add = OnRankWord ? OnRankWord(this, foundWords[qsizetype(k)]) : 1;
+        const quint32 d = quint32(found[k]->Data);
+        const int hits = std::clamp(int(d >> 16) + add, 0, 0xFFFF);
+        found[k]->Data = fulltext::CxData((quint32(hits) << 16) | (d & 0xFFFF));
+    }
+    return true;
+}
+
 int TtsRankSearch::countHits(bool readRecord) {
     fulltext::RecordAccess* records = Records();
     if (!records) throw ETessick(fulltext::msgCapabilityNotSupported);
@@ -139,12 +189,16 @@ int TtsRankSearch::countHits(bool readRecord) {
     m_feed = Feed::Rank;
     // The words link's word size does not change while the record is read.
     m_feedFieldSize = WordsLink() ? WordsLink()->WordFieldSize() : 0;
+    // Texts split and folded as the engine does by default can be counted without folding
+    // every word.
+    m_rankDirect = !OnParseWord && FoldProc == &fulltext::UpperInPlace;
     m_queryLengths = lengths;
     m_queryFirsts = firsts;
     {
         base::ScopeExit always([&] {
             m_feed = saved;
             m_feedFieldSize = savedFieldSize;
+            m_rankDirect = false;
             m_queryLengths = m_queryFirsts = ~std::uint64_t(0);
         });
         if (readRecord) records->ProcessReadRecord(this);

@@ -92,6 +92,7 @@ public:
 protected:
     void Prepare() override;
     void RankWord(QStringView word) override;
+    bool ConsumeText(QStringView text) override;
 
 private:
     void freeList();
@@ -120,7 +121,12 @@ private:
     /// passed over without a dictionary look-up.
     std::uint64_t m_queryLengths = ~std::uint64_t(0);
     std::uint64_t m_queryFirsts = ~std::uint64_t(0);
-    bool m_walking = false;  ///< inside WalkMatches
+    /// Counts the query words of a text as splitting it and ranking each word would, but
+    /// folds only the words whose length and first character a query word has; answers
+    /// false, counting nothing, for a text with surrogates (split the usual way then).
+    bool rankDirect(QStringView text);
+    bool m_rankDirect = false;  ///< while a record is counted, rankDirect takes its texts
+    bool m_walking = false;     ///< inside WalkMatches
     int m_walkRecord = 0;    ///< the record WalkMatches visits
     /// The rank list's entry for `record`: its rank, or -1 when it is not in the list.
     int listedRank(int record);

@@ -1,6 +1,7 @@
 #include "fulltext/search/ts_search.h"
 #include "fulltext/search/tests/search_answer.h"
 
+#include "fulltext/char_rules.h"
 #include "fulltext/testsupport/memory_index.h"
 #include "fulltext/ts_cache.h"
 #include "fulltext/errors.h"
@@ -351,6 +352,57 @@ TEST(SearchRanking, the_rank_list_holds_at_most_eight_thousand_matches) {
     searcher.SetSearchOptions(soNavNatural);
     ASSERT_TRUE(searcher.Navigate(TtsNavSearch::navLast));
     EXPECT_EQ(records.RecordIndex(), 10000);
+}
+
+// A record's hit count is counted straight from its text when the engine splits and folds
+// as it does by default, folding only the words that can be query words; a fold routine of
+// the caller's own makes it split every word as before. Both must count alike.
+TEST(SearchRanking, hit_counts_read_straight_from_the_text_equal_word_by_word_counts) {
+    const QString longWord = QString(45, u'q');  // cut to 40 characters when split
+    MemoryRecords records;
+    const QStringList texts = {
+        QStringLiteral("Apple apple APPLE pie"),
+        QStringLiteral("pineapple, apple-pie; apple.pie (apple)"),
+        QStringLiteral("\u00C9t\u00E9 \u00E9t\u00E9 apple \u00E9T\u00C9"),
+        QStringLiteral("apple \U0001F600 apple"),           // a surrogate pair between words
+        QStringLiteral("apple") + QChar(0xDC00) + QStringLiteral("apple"),  // an unpaired low surrogate
+        longWord + QStringLiteral(" apple ") + longWord.left(40),
+        QStringLiteral("pie pie pie 42 apple42 apple"),
+    };
+    for (int i = 0; i < texts.size(); ++i) records.Add(i + 1, {texts[i], QStringLiteral("second field apple")});
+    MemoryWordTable words;
+    words.Build(records, {});
+
+    auto ranks = [&](const QString& query, bool ownFold, bool weighted) {
+        TtsSearch searcher;
+        searcher.SetTextLink(&records);
+        searcher.SetWordsLink(&words);
+        if (ownFold) searcher.FoldProc = [](QChar* text, qsizetype length) { fulltext::UpperInPlace(text, length); };
+        if (weighted)
+            searcher.OnRankWord = [](QObject*, const QString& word) { return word == QStringLiteral("PIE") ? 3 : 1; };
+        searcher.SetSearchLogic(slOr);
+        searcher.SetSearchFor(query);
+        searcher.Execute();
+        std::map<int, int> byRecord;
+        for (bool ok = searcher.Navigate(TtsNavSearch::navFirst); ok; ok = searcher.Navigate(TtsNavSearch::navNext))
+            byRecord[records.RecordIndex()] = searcher.GetRecordRank();
+        return byRecord;
+    };
+    for (const QString& query : {QStringLiteral("apple"), QStringLiteral("apple pie"), QStringLiteral("\u00E9t\u00E9"),
+                                 QStringLiteral("pie 42"), longWord}) {
+        for (bool weighted : {false, true}) {
+            SCOPED_TRACE(query.toStdString() + (weighted ? " weighted" : ""));
+            const auto direct = ranks(query, false, weighted);
+            EXPECT_FALSE(direct.empty());
+            EXPECT_EQ(direct, ranks(query, true, weighted));
+        }
+    }
+    const auto apple = ranks(QStringLiteral("apple"), false, false);
+    EXPECT_EQ(apple.at(1), 4);  // three in the first field, one in the second
+    EXPECT_EQ(apple.at(2), 4);  // "pineapple" is another word
+    EXPECT_EQ(apple.at(4), 3);
+    EXPECT_EQ(apple.at(5), 3);
+    EXPECT_EQ(ranks(QStringLiteral("apple pie"), false, true).at(7), 2 + 9);
 }
 
 TEST(SearchEmptyTable, every_logic_answers_no_records_over_an_empty_table) {
