@@ -141,6 +141,7 @@ void TMainDataMod::ConnectDatabase(const QString& folder) {
     core::SetSettingsTable(Registry);
     HierarchyTextLink->SetTable(Hierarchy);
     HierarchyDict->Open();
+    core::AddHierarchyParentIndex(path);
     Hierarchy->Open();
 }
 

@@ -1,5 +1,6 @@
 #include "core/product_tables.h"
 
+#include "core/log.h"
 #include "core/settings_store.h"
 #include "core/view_def.h"
 
@@ -10,6 +11,9 @@
 
 #include "platform/db/database.h"
 #include "platform/db/table.h"
+#include "platform/db/table_utils.h"
+
+#include <algorithm>
 
 namespace core {
 
@@ -29,7 +33,29 @@ db::TableDef HierarchyTableDef() {
              {"NodeType", FieldType::ftSmallint, 0, false},
              {"Properties", FieldType::ftMemo, 0, false},
              {"Timestamp", FieldType::ftDateTime, 0, false}},
-            {primaryOn("NodeID")}};
+            {primaryOn("NodeID"), {kHierarchyParentIndex, kHierarchyParentIndexFields, {}}}};
+}
+
+bool AddHierarchyParentIndex(const QString& folder) {
+    try {
+        const db::TableDef stored = db::ReadTableDef(folder, kHierarchyTable);
+        const QStringList wanted = db::IndexDef{QString(), kHierarchyParentIndexFields, {}}.FieldList();
+        for (const db::IndexDef& index : stored.Indexes) {
+            const QStringList fields = index.FieldList();
+            if (fields.size() == wanted.size() &&
+                std::equal(fields.begin(), fields.end(), wanted.begin(),
+                           [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }))
+                return true;
+        }
+        db::AddIndexToFile(folder, kHierarchyTable, {kHierarchyParentIndex, kHierarchyParentIndexFields, {}});
+        qCInfo(lcCore) << "Hierarchy table of" << folder << "given its index on" << kHierarchyParentIndexFields;
+        return true;
+    } catch (const std::exception& e) {
+        // Read-only folder, table open in another program, ...: the order still works by scan.
+        qCInfo(lcCore) << "Hierarchy table of" << folder << "left without its index on" << kHierarchyParentIndexFields
+                       << ":" << e.what();
+        return false;
+    }
 }
 
 db::TableDef TsTableTableDef() {

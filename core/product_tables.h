@@ -16,7 +16,8 @@ namespace core {
 //   Registry.DB      settings table (core/settings_store.h)
 //   Hierarchy.DB     NodeID integer (key), ParentNodeID integer (0 for a root), NodeName
 //                    alpha 100, NodeType small integer (View index), Properties memo,
-//                    Timestamp date-time
+//                    Timestamp date-time; secondary index "ParentNodeName" on
+//                    ParentNodeID;NodeName (case-sensitive, not unique), the explorer's order
 //   HierarchyDict.db word table of the index over NodeName (no reverse field, no inline
 //                    set fields)
 //   tsTable.db       TableName alpha 60, TableAlias alpha 60 (report data dictionary)
@@ -41,12 +42,22 @@ inline const QString kMaskLibTable = QStringLiteral("MaskLib.db");
 inline const QString kMacroLibTable = QStringLiteral("MacroLib.db");
 inline const QString kTemplateLibTable = QStringLiteral("TemplateLib.db");
 
+/// Hierarchy.DB's secondary index: a branch's children in title order.
+inline const QString kHierarchyParentIndex = QStringLiteral("ParentNodeName");
+inline const QString kHierarchyParentIndexFields = QStringLiteral("ParentNodeID;NodeName");
+
 /// Lowest NodeID ever handed out.
 inline constexpr int kFirstNodeID = 1000;
 /// Tag of the Hierarchy.DB table component (the View tables carry their View index).
 inline constexpr int kHierarchyTag = 999;
 
 db::TableDef HierarchyTableDef();
+/// Gives a Hierarchy.DB made without it (older databases) its index on ParentNodeID;NodeName;
+/// the table must not be open in this process. Answers whether the table has the index
+/// afterwards. Never raises: a table that cannot be changed (read-only folder, open in
+/// another program, missing) is left as it is, and ordering on those fields still works
+/// without the index, by scanning.
+bool AddHierarchyParentIndex(const QString& folder);
 db::TableDef TsTableTableDef();
 db::TableDef TsFieldTableDef();
 db::TableDef IconLibTableDef();

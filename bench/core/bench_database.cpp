@@ -20,11 +20,11 @@ namespace benchdata {
 namespace {
 
 constexpr int kBranches = 100000;
-const QString kVersion = QStringLiteral("core-100k v1");
+const QString kVersion = QStringLiteral("core-100k v2");
 
 QString folderOfDatabase() { return QStringLiteral(DOSSARA_BENCH_DATA_DIR "/core-100k"); }
 QString folderOfFlatDatabase() { return QStringLiteral(DOSSARA_BENCH_DATA_DIR "/core-100k-flat"); }
-const QString kFlatVersion = QStringLiteral("core-100k-flat v1");
+const QString kFlatVersion = QStringLiteral("core-100k-flat v2");
 
 /// Paragraphs of the plain-text documentation under /usr/share/doc (README, NEWS, copyright
 /// and *.txt files), each 80 to 1500 characters, in file order.

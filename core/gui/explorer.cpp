@@ -354,7 +354,7 @@ void TExplorer::readParents(const QList<int>& ids) {
     const auto [low, high] = std::minmax_element(ids.begin(), ids.end());
     TtsTable& h = *m_data->Hierarchy;
     db::ReadSnapshot snapshot(h);
-    IndexSwitch index(h, QStringLiteral("ParentNodeID"));
+    IndexSwitch index(h, core::kHierarchyParentIndexFields);
     h.SetRange({*low}, {*high});
     db::Field* parent = h.FieldByName(QStringLiteral("ParentNodeID"));
     for (h.First(); !h.Eof(); h.Next())
@@ -374,10 +374,11 @@ void TExplorer::fillChildren(QTreeWidgetItem* node) {
     {
         TtsTable& h = *m_data->Hierarchy;
         db::ReadSnapshot snapshot(h);
-        // Ordered on ParentNodeID alone: Hierarchy.DB has no index on it, so every batch the
-        // cursor reads is a scan of the table, and a one-field order needs the fewest (the
-        // tree view sorts the titles itself).
-        IndexSwitch index(h, QStringLiteral("ParentNodeID"));
+        // Read through Hierarchy.DB's index on ParentNodeID;NodeName: the range is the
+        // branch's children, in title order of the index (the tree view sorts the titles
+        // itself all the same). A database whose folder could not take the index when it was
+        // opened orders the same way by scanning.
+        IndexSwitch index(h, core::kHierarchyParentIndexFields);
         h.SetRange({parentID}, {parentID});
         db::Field* id = h.FieldByName(QStringLiteral("NodeID"));
         db::Field* name = h.FieldByName(QStringLiteral("NodeName"));
@@ -674,7 +675,7 @@ void TExplorer::collectSubtree(int id, QList<QPair<int, int>>& out) {
     TtsTable& h = *m_data->Hierarchy;
     QList<int> children;
     {
-        IndexSwitch index(h, QStringLiteral("ParentNodeID"));
+        IndexSwitch index(h, core::kHierarchyParentIndexFields);
         h.SetRange({id}, {id});
         for (h.First(); !h.Eof(); h.Next()) children.append(h.FieldByName(QStringLiteral("NodeID"))->AsInteger());
     }

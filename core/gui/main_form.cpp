@@ -1104,6 +1104,7 @@ bool TMainForm::OpenDatabase(const QString& folderIn) {
             try {
                 m_data->HierarchyTextLink->SetTable(m_data->Hierarchy);
                 m_data->HierarchyDict->Open();
+                core::AddHierarchyParentIndex(folder);  // older databases lack it; left out when read-only
                 m_data->Hierarchy->Open();
             } catch (const db::EDBEngineError& e) {
                 undoPartialOpen();

@@ -21,6 +21,8 @@
 #include "platform/db/fault_injection.h"
 #include "platform/db/field.h"
 #include "platform/db/table.h"
+#include "platform/db/table_utils.h"
+#include "platform/db/database.h"
 #include "platform/settings/ini_document.h"
 #include "platform/ui/help.h"
 
@@ -48,6 +50,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -104,6 +108,7 @@ class ExplorerTest : public coretest::SampleMainWindow {
 protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(PrepareMainWindow());
+        ASSERT_NO_FATAL_FAILURE(PrepareSample());
         core::InstallExplorer(form.get());
         ViewLayer().PostToViewWindows = [this](int msg, qintptr w, qintptr l) {
             if (msg == UM_NODECHANGED && w == 1) told.push_back(int(l));
@@ -111,6 +116,8 @@ protected:
         ASSERT_NO_FATAL_FAILURE(OpenSample());
         ASSERT_TRUE(testsupport::WaitFor([&] { return explorer() && tree()->topLevelItemCount() > 0; }, 20000));
     }
+    /// Changes the copy of the sample database before the program opens it.
+    virtual void PrepareSample() {}
     void TearDown() override {
         ViewLayer() = TViewLayer{};
         core::ClearCommands();
@@ -426,6 +433,75 @@ TEST_F(ExplorerTest, closing_the_database_empties_and_disables_the_explorer_and_
     EXPECT_TRUE(tree()->isEnabled());
     EXPECT_TRUE(action("A_NewSibbling")->isEnabled());
     EXPECT_NE(tree()->currentItem(), nullptr);
+}
+
+/// Whether Hierarchy.DB's stored definition holds the index on ParentNodeID;NodeName.
+bool hasParentIndex(const QString& folder) {
+    for (const db::IndexDef& ix : db::ReadTableDef(folder, core::kHierarchyTable).Indexes)
+        if (ix.Fields.compare(core::kHierarchyParentIndexFields, Qt::CaseInsensitive) == 0) return true;
+    return false;
+}
+
+/// The sample database as older releases made it: Hierarchy.DB without its index on
+/// ParentNodeID;NodeName.
+class ExplorerOnOlderDatabase : public ExplorerTest {
+protected:
+    void PrepareSample() override {
+        db::DeleteIndexFromFile(sample, core::kHierarchyTable, core::kHierarchyParentIndex);
+        ASSERT_FALSE(hasParentIndex(sample));
+    }
+    /// The roots and the children of the first root with children, as the tree shows them
+    /// (sorted by the tree), against the rows of Hierarchy.DB.
+    void expectTheTreeOfTheRows() {
+        const auto rows = hierarchyRows(sample);
+        QStringList roots = rowNamesUnder(rows, 0);
+        std::sort(roots.begin(), roots.end());
+        QStringList shown = childTexts(tree(), nullptr);
+        QStringList sorted = shown;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(shown, sorted);  // the tree's own title order
+        EXPECT_EQ(sorted, roots);
+        QTreeWidgetItem* root = tree()->topLevelItem(0);
+        ASSERT_NE(root, nullptr);
+        root->setExpanded(true);
+        QStringList children = rowNamesUnder(rows, idOf(root));
+        QStringList shownChildren = childTexts(tree(), root);
+        std::sort(children.begin(), children.end());
+        std::sort(shownChildren.begin(), shownChildren.end());
+        ASSERT_FALSE(children.isEmpty());
+        EXPECT_EQ(shownChildren, children);
+    }
+};
+
+TEST_F(ExplorerOnOlderDatabase, its_hierarchy_gains_the_index_on_opening_and_the_tree_reads_through_it) {
+    EXPECT_TRUE(hasParentIndex(sample));
+    expectTheTreeOfTheRows();
+}
+
+/// The same in a folder the program cannot write to.
+class ExplorerOnReadOnlyOlderDatabase : public ExplorerOnOlderDatabase {
+protected:
+    void PrepareSample() override {
+        ExplorerOnOlderDatabase::PrepareSample();
+        const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        for (const QString& name : QDir(sample).entryList(QDir::Files)) QFile::setPermissions(sample + "/" + name, readOnly);
+        QFile::setPermissions(sample, readOnly | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+        // The superuser writes through permissions: the first write fails as the folder's would.
+        if (geteuid() == 0) db::testing::FailNthWrite(1);
+    }
+    void TearDown() override {
+        db::testing::FailNthWrite(0);
+        ExplorerOnOlderDatabase::TearDown();
+        QFile::setPermissions(sample, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        for (const QString& name : QDir(sample).entryList(QDir::Files))
+            QFile::setPermissions(sample + "/" + name, QFile::ReadOwner | QFile::WriteOwner);
+    }
+};
+
+TEST_F(ExplorerOnReadOnlyOlderDatabase, opens_without_the_index_and_shows_the_same_tree) {
+    EXPECT_EQ(db::testing::WritesUntilFailure(), 0);
+    EXPECT_FALSE(hasParentIndex(sample));
+    expectTheTreeOfTheRows();
 }
 
 TEST_F(ExplorerTest, a_delete_that_fails_half_way_leaves_every_row_and_record) {

@@ -11,6 +11,7 @@
 #include "fulltext/table/ts_words_table_link.h"
 
 #include "platform/db/database.h"
+#include "platform/db/fault_injection.h"
 #include "platform/db/field.h"
 #include "platform/db/table.h"
 #include "platform/db/table_utils.h"
@@ -22,7 +23,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <tuple>
 
 namespace {
 
@@ -167,6 +170,78 @@ TEST_F(MainDataModule, the_connections_and_tables_carry_the_names_and_settings_o
     Module().DisconnectDatabase();
     EXPECT_EQ(core::SettingsTable(), nullptr);
     EXPECT_FALSE(Module().Hierarchy->Active());
+}
+
+/// Whether Hierarchy.DB's stored definition holds the index on ParentNodeID;NodeName.
+bool HasParentIndex(const QString& folder) {
+    for (const db::IndexDef& ix : db::ReadTableDef(folder, core::kHierarchyTable).Indexes)
+        if (ix.Fields.compare(core::kHierarchyParentIndexFields, Qt::CaseInsensitive) == 0 &&
+            !ix.Options.testFlag(db::IndexOption::ixUnique))
+            return true;
+    return false;
+}
+
+TEST_F(MainDataModule, an_older_hierarchy_gains_its_parent_index_on_connecting_unless_the_file_cannot_be_changed) {
+    EXPECT_TRUE(HasParentIndex(folder));  // a new database has it
+    {
+        db::Table t;
+        t.SetDatabaseName(folder);
+        t.SetTableName(core::kHierarchyTable);
+        t.Open();
+        const std::vector<std::tuple<int, int, QString>> rows{
+            {1000, 0, "beta"}, {1001, 0, "alpha"}, {1002, 1000, "zeta"}, {1003, 1000, "Yodel"}, {1004, 1000, "mu"},
+            {1005, 1000, "mu"}, {1006, 1001, "x"}};
+        for (const auto& [id, parent, name] : rows) {
+            t.Append();
+            t.FieldByName("NodeID")->SetAsInteger(id);
+            t.FieldByName("ParentNodeID")->SetAsInteger(parent);
+            t.FieldByName("NodeName")->SetAsString(name);
+            t.Post();
+        }
+    }
+    // Children in the order of the index (titles compared case-sensitively, duplicates kept).
+    const auto childrenOf = [&](int parent) {
+        TtsTable& h = *Module().Hierarchy;
+        h.SetIndexFieldNames(core::kHierarchyParentIndexFields);
+        h.SetRange({parent}, {parent});
+        QStringList names;
+        for (h.First(); !h.Eof(); h.Next()) names << h.FieldByName("NodeName")->AsString();
+        h.SetIndexName(QString());
+        return names;
+    };
+    enum class Obstacle { None, OpenInAnotherProgram, FailingWrite };
+    for (const Obstacle obstacle : {Obstacle::OpenInAnotherProgram, Obstacle::FailingWrite, Obstacle::None}) {
+        SCOPED_TRACE(int(obstacle));
+        module.reset();
+        if (HasParentIndex(folder)) db::DeleteIndexFromFile(folder, core::kHierarchyTable, core::kHierarchyParentIndex);
+        ASSERT_FALSE(HasParentIndex(folder));
+        QProcess holder;
+        if (obstacle == Obstacle::OpenInAnotherProgram) {
+            holder.start(QStringLiteral(DOSSARA_TABLE_HOLDER), {folder, core::kHierarchyTable});
+            ASSERT_TRUE(holder.waitForStarted());
+            ASSERT_TRUE(holder.waitForReadyRead(30000));
+            ASSERT_EQ(holder.readLine().trimmed(), "open");
+        }
+        if (obstacle == Obstacle::FailingWrite) db::testing::FailNthWrite(1);  // as a read-only folder refuses it
+        EXPECT_NO_THROW(Module().ConnectDatabase(folder));
+        db::testing::FailNthWrite(0);
+        EXPECT_EQ(HasParentIndex(folder), obstacle == Obstacle::None);
+        ASSERT_TRUE(Module().Hierarchy->Active());
+        EXPECT_EQ(childrenOf(1000), QStringList({"Yodel", "mu", "mu", "zeta"}));
+        EXPECT_EQ(childrenOf(0), QStringList({"alpha", "beta"}));
+        EXPECT_EQ(childrenOf(1002), QStringList());
+        if (obstacle == Obstacle::OpenInAnotherProgram) {
+            holder.closeWriteChannel();
+            ASSERT_TRUE(holder.waitForFinished(30000));
+        }
+    }
+    // Connecting again leaves the index as it is.
+    module.reset();
+    Module().ConnectDatabase(folder);
+    EXPECT_TRUE(HasParentIndex(folder));
+    EXPECT_EQ(std::count_if(Module().Hierarchy->IndexDefs().begin(), Module().Hierarchy->IndexDefs().end(),
+                            [](const db::IndexDef& ix) { return ix.Name == core::kHierarchyParentIndex; }),
+              1);
 }
 
 class TemplateLibrary : public MainDataModule {
