@@ -104,6 +104,17 @@ QStringList rowNamesUnder(const std::map<int, Row>& rows, int parent) {
     return names;
 }
 
+/// Expands `node` and checks that it shows the titles of exactly the rows below it.
+void expandShowsTheRowsBelow(QTreeWidget* tree, const std::map<int, Row>& rows, QTreeWidgetItem* node) {
+    node->setExpanded(true);
+    QStringList children = rowNamesUnder(rows, node->data(0, TExplorer::kNodeIDRole).toInt());
+    QStringList shown = childTexts(tree, node);
+    std::sort(children.begin(), children.end());
+    std::sort(shown.begin(), shown.end());
+    ASSERT_FALSE(children.isEmpty());
+    EXPECT_EQ(shown, children);
+}
+
 class ExplorerTest : public coretest::SampleMainWindow {
 protected:
     void SetUp() override {
@@ -164,13 +175,7 @@ TEST_F(ExplorerTest, the_tree_shows_hierarchy_levels_read_when_expanded_and_sele
     // Expanding a root reads exactly its children, each with its View's icon; leaves show no button.
     QTreeWidgetItem* root = tree()->topLevelItem(0);
     EXPECT_EQ(root->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
-    root->setExpanded(true);
-    QStringList children = rowNamesUnder(rows, idOf(root));
-    QStringList shownChildren = childTexts(tree(), root);
-    std::sort(children.begin(), children.end());
-    std::sort(shownChildren.begin(), shownChildren.end());
-    ASSERT_FALSE(children.isEmpty());
-    EXPECT_EQ(shownChildren, children);
+    ASSERT_NO_FATAL_FAILURE(expandShowsTheRowsBelow(tree(), rows, root));
     for (int i = 0; i < root->childCount(); ++i) {
         QTreeWidgetItem* c = root->child(i);
         EXPECT_EQ(c->data(0, TExplorer::kNodeTypeRole).toInt(), rows.at(idOf(c)).type);
@@ -463,13 +468,7 @@ protected:
         EXPECT_EQ(sorted, roots);
         QTreeWidgetItem* root = tree()->topLevelItem(0);
         ASSERT_NE(root, nullptr);
-        root->setExpanded(true);
-        QStringList children = rowNamesUnder(rows, idOf(root));
-        QStringList shownChildren = childTexts(tree(), root);
-        std::sort(children.begin(), children.end());
-        std::sort(shownChildren.begin(), shownChildren.end());
-        ASSERT_FALSE(children.isEmpty());
-        EXPECT_EQ(shownChildren, children);
+        expandShowsTheRowsBelow(tree(), rows, root);
     }
 };
 
