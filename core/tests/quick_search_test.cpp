@@ -572,6 +572,7 @@ TEST_F(QuickSearchTest, results_read_from_the_files_equal_those_of_walking_the_t
     const TResultsArray ranked = compare(common[0] + " " + common[1], slOr, true);
     EXPECT_LE(ranked.size(), 5u * std::size_t(views.GetViewCount() + 1));
     compare(rare[0].left(rare[0].size() - 1) + "*", slAnd);
+    compare(common[0] + " and not " + common[1], slExpression);
 
     // A matching record deleted with its View's word table left as it was.
     int deleted = 0;

@@ -57,6 +57,12 @@ public:
     void RestorePosition() override { link()->RestorePosition(); }
     void MarkExistingRecords(TCxBits& set, int minIndex) override {
         set.ClearAllBits();
+        // Straight from the file's key column where that finds the same records as the walk.
+        const auto mark = [&](int index) {
+            const qint64 bit = qint64(index) - minIndex;
+            if (bit >= 0 && bit <= set.MaxBits()) set.SetBitOn(int(bit));
+        };
+        if (link()->ForEachRecordDirect(mark)) return;
         link()->SavePosition();
         {
             base::ScopeExit always([&] {

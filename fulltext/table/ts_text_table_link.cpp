@@ -293,6 +293,16 @@ bool TtsTextDataSetLink::CanReadDirect() {
     return std::all_of(m_fields.begin(), m_fields.end(), [](db::Field* f) { return db::IsTextType(f->DataType()); });
 }
 
+bool TtsTextDataSetLink::ForEachRecordDirect(const std::function<void(int)>& visit) {
+    Open();
+    if (!m_keyField || m_table->State() != db::DataSetState::dsBrowse || m_table->HasRange()) return false;
+    const QStringList order = m_table->IndexFields();
+    if (order.size() != 1 || order[0].compare(m_keyField->FieldName(), Qt::CaseInsensitive) != 0) return false;
+    if (!db::IsIntegerType(m_keyField->DataType())) return false;
+    db::KeyedReader::ForEachInteger(*m_table, m_keyField->FieldName(), [&](qint64 key) { visit(int(key)); });
+    return true;
+}
+
 bool TtsTextDataSetLink::ReadRecordDirect(int n, bool& exists) {
     if (!m_reader) {
         if (!CanReadDirect()) return false;

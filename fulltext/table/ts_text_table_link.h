@@ -96,6 +96,10 @@ public:
     bool ReadRecordDirect(int n, bool& exists);
     /// Whether ReadRecordDirect can read records now (opens the table when it is closed).
     bool CanReadDirect();
+    /// Calls `visit` with the number of every record, read straight from the table's file
+    /// (its key field alone) as walking the table from first to last would find them; answers
+    /// false, doing nothing, when the walk could find others (a range, another order).
+    bool ForEachRecordDirect(const std::function<void(int)>& visit);
     void ProcessDirectRecord(TtsEngine* engine);
     void EndDirectReads();
 

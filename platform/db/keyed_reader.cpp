@@ -182,4 +182,27 @@ QStringView KeyedReader::Text(int i) const {
     return size < 0 ? QStringView() : QStringView(m_texts[std::size_t(i)].constData(), size);
 }
 
+void KeyedReader::ForEachInteger(const Table& table, const QString& keyField, const std::function<void(qint64)>& visit) {
+    const std::shared_ptr<internal::TableFile> file = ReadSnapshot::FileOf(table);
+    const QString ctx = QStringLiteral("Table: %1").arg(table.TableName());
+    if (!file) Raise(ErrorCode::kTableClosed, ctx);
+    const TableDef& def = table.Definition();
+    const int key = def.FieldIndex(keyField);
+    if (key < 0 || !IsIntegerType(def.Fields[std::size_t(key)].DataType))
+        Raise(ErrorCode::kInvalidValue, QStringLiteral("%1. %2 is not an integer field.").arg(ctx, keyField));
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM %2").arg(internal::Quote(def.Fields[std::size_t(key)].Name), file->RowTable());
+    sqlite3_stmt* s = file->Statement(sql);
+    struct Reset {
+        sqlite3_stmt* s;
+        ~Reset() { sqlite3_reset(s); }
+    } reset{s};
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) visit(sqlite3_column_int64(s, 0));
+    if (rc != SQLITE_DONE) {
+        sqlite3* db = file->Db();
+        internal::RaiseSqlite(db, sqlite3_extended_errcode(db), ctx);
+    }
+}
+
 }  // namespace db

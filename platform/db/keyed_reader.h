@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
+
 #include <memory>
 #include <vector>
 
@@ -58,6 +60,13 @@ public:
     QStringView Text(int i) const;
     /// The value of integer field `i` of the row read (0 for null).
     qint64 Integer(int i) const { return m_integers[std::size_t(i)]; }
+
+    /// Calls `visit` with the value of integer field `keyField` of every row of the table's file
+    /// (0 for a null), in no set order, reading that field alone straight from the file (through
+    /// an index on it where there is one): the table's cursor does not move and no events run.
+    /// Sees the rows as KeyedReader does, so a range set on a cursor is not applied. Raises the
+    /// engine error of a failed read, kInvalidValue for a missing or non-integer field.
+    static void ForEachInteger(const Table& table, const QString& keyField, const std::function<void(qint64)>& visit);
 
     /// Row-number probes that found their row, and those that did not (for tests).
     int ProbeHits() const { return m_probeHits; }

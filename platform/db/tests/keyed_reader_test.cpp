@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 using namespace dbtest;
@@ -58,6 +60,13 @@ TEST_F(KeyedReader, reads_the_fields_of_the_row_with_the_key_and_nothing_for_a_m
     db::KeyedReader exists(*t, "NodeID", {});
     EXPECT_TRUE(exists.Read(999));
     EXPECT_FALSE(exists.Read(1000));
+    // Every row's value of an integer field, read alone.
+    std::multiset<qint64> keys, parents;
+    db::KeyedReader::ForEachInteger(*t, "NodeID", [&](qint64 v) { keys.insert(v); });
+    db::KeyedReader::ForEachInteger(*t, "ParentNodeID", [&](qint64 v) { parents.insert(v); });
+    EXPECT_EQ(keys, (std::multiset<qint64>{999, 1001, 1002, 1003}));
+    EXPECT_EQ(parents, (std::multiset<qint64>{7, 7, 7, 8}));
+    EXPECT_THROW(db::KeyedReader::ForEachInteger(*t, "NodeName", [](qint64) {}), db::EDBEngineError);
     // The table's cursor has not moved.
     EXPECT_EQ(t->FieldByName("NodeID")->AsInteger(), 1003);
 }
