@@ -125,17 +125,21 @@ QString dateOrder(const QString& format) {
     return order;
 }
 
-// The literal texts a short date format writes between its three elements and after the
-// last one ("yyyy. mm. dd." writes ". " twice and then "."). "/" stands for the date
-// separator; quoted text is taken as it stands.
-struct DateLiterals {
+// The literal texts a format writes before its first element, between its first three and
+// after its last one. Quoted text is taken as it stands and `mark` stands for `separator`.
+// `isElement` tells the (lower-case) letters that make elements, each run of one letter
+// being one element reported to `onElement(letter, length)`; `markerLength(i)` gives the
+// length of a marker at i that is neither literal nor element (0 where there is none).
+struct FormatLiterals {
+    QString before;
     QString between[2];
     QString after;
-    bool monthNames = false;  ///< the month is written as a name ("mmm", "mmmm")
 };
 
-DateLiterals dateLiterals(const QString& format, QChar dateSeparator) {
-    DateLiterals out;
+template <typename IsElement, typename MarkerLength, typename OnElement>
+FormatLiterals formatLiterals(const QString& format, QChar mark, QChar separator, IsElement isElement,
+                              MarkerLength markerLength, OnElement onElement) {
+    FormatLiterals out;
     QString pending;
     int elements = 0;
     QChar quote;
@@ -150,19 +154,48 @@ DateLiterals dateLiterals(const QString& format, QChar dateSeparator) {
             quote = c;
             continue;
         }
+        if (const qsizetype skip = markerLength(i); skip > 0) {
+            i += skip - 1;
+            continue;
+        }
         const QChar l = c.toLower();
-        if (l == QLatin1Char('d') || l == QLatin1Char('m') || l == QLatin1Char('y')) {
+        if (isElement(l)) {
             const qsizetype start = i;
             while (i + 1 < format.size() && format[i + 1].toLower() == l) ++i;
-            if (l == QLatin1Char('m') && i - start >= 2) out.monthNames = true;
+            onElement(l, i - start + 1);
+            if (elements == 0) out.before = pending;
             if (elements >= 1 && elements <= 2) out.between[elements - 1] = pending;
             pending.clear();
             ++elements;
             continue;
         }
-        pending += c == QLatin1Char('/') ? dateSeparator : c;
+        pending += c == mark ? separator : c;
     }
     if (elements >= 1) out.after = pending;
+    return out;
+}
+
+// The literal texts a short date format writes between its three elements and after the
+// last one ("yyyy. mm. dd." writes ". " twice and then "."). "/" stands for the date
+// separator; quoted text is taken as it stands.
+struct DateLiterals {
+    QString between[2];
+    QString after;
+    bool monthNames = false;  ///< the month is written as a name ("mmm", "mmmm")
+};
+
+DateLiterals dateLiterals(const QString& format, QChar dateSeparator) {
+    DateLiterals out;
+    const FormatLiterals literals = formatLiterals(
+        format, QLatin1Char('/'), dateSeparator,
+        [](QChar l) { return l == QLatin1Char('d') || l == QLatin1Char('m') || l == QLatin1Char('y'); },
+        [](qsizetype) { return qsizetype(0); },
+        [&](QChar l, qsizetype length) {
+            if (l == QLatin1Char('m') && length >= 3) out.monthNames = true;
+        });
+    out.between[0] = literals.between[0];
+    out.between[1] = literals.between[1];
+    out.after = literals.after;
     return out;
 }
 
@@ -263,45 +296,21 @@ struct TimeLiterals {
 };
 
 TimeLiterals timeLiterals(const QString& format, QChar timeSeparator) {
-    TimeLiterals out;
-    QString pending;
-    int elements = 0;
-    QChar quote;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format[i];
-        if (!quote.isNull()) {
-            if (c == quote) quote = QChar();
-            else pending += c;
-            continue;
-        }
-        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-            quote = c;
-            continue;
-        }
-        bool marker = false;
-        for (const char* word : {"am/pm", "ampm", "a/p"}) {
-            const QLatin1String w(word);
-            if (format.mid(i, w.size()).compare(w, Qt::CaseInsensitive) == 0) {
-                i += w.size() - 1;
-                marker = true;
-                break;
+    const FormatLiterals literals = formatLiterals(
+        format, QLatin1Char(':'), timeSeparator,
+        [](QChar l) {
+            return l == QLatin1Char('h') || l == QLatin1Char('n') || l == QLatin1Char('m') || l == QLatin1Char('s') ||
+                   l == QLatin1Char('z');
+        },
+        [&](qsizetype i) {
+            for (const char* word : {"am/pm", "ampm", "a/p"}) {
+                const QLatin1String w(word);
+                if (format.mid(i, w.size()).compare(w, Qt::CaseInsensitive) == 0) return qsizetype(w.size());
             }
-        }
-        if (marker) continue;
-        const QChar l = c.toLower();
-        if (l == QLatin1Char('h') || l == QLatin1Char('n') || l == QLatin1Char('m') || l == QLatin1Char('s') ||
-            l == QLatin1Char('z')) {
-            while (i + 1 < format.size() && format[i + 1].toLower() == l) ++i;
-            if (elements == 0) out.before = pending;
-            if (elements >= 1 && elements <= 2) out.between[elements - 1] = pending;
-            pending.clear();
-            ++elements;
-            continue;
-        }
-        pending += c == QLatin1Char(':') ? timeSeparator : c;
-    }
-    if (elements >= 1) out.after = pending;
-    return out;
+            return qsizetype(0);
+        },
+        [](QChar, qsizetype) {});
+    return {literals.before, {literals.between[0], literals.between[1]}, literals.after};
 }
 
 std::optional<QTime> scanTime(Scanner& sc, const FormatSettings& s) {
