@@ -31,6 +31,14 @@ T* makeChild(QObject* owner, const char* name) {
     return o;
 }
 
+/// A table owned by `owner`, named `name`, that reads the table file `tableName`.
+template <typename T = db::Table>
+T* makeTable(QObject* owner, const char* name, const QString& tableName) {
+    auto* t = makeChild<T>(owner, name);
+    t->SetTableName(tableName);
+    return t;
+}
+
 /// Runs a table's write transaction: rolled back unless Commit() ran.
 class BatchGuard {
 public:
@@ -63,17 +71,12 @@ TMainDataMod::TMainDataMod(QObject* parent, TViewControl* views)
     LibraryDB = makeChild<db::Database>(this, "LibraryDB");
     LibraryDB->SetDatabaseName(QStringLiteral("Library"));
 
-    Registry = makeChild<db::Table>(this, "Registry");
-    Registry->SetTableName(core::kSettingsTableName);
-    Hierarchy = makeChild<TtsTable>(this, "Hierarchy");
-    Hierarchy->SetTableName(core::kHierarchyTable);
+    Registry = makeTable(this, "Registry", core::kSettingsTableName);
+    Hierarchy = makeTable<TtsTable>(this, "Hierarchy", core::kHierarchyTable);
     Hierarchy->SetTag(core::kHierarchyTag);
-    HierarchyDict = makeChild<db::Table>(this, "HierarchyDict");
-    HierarchyDict->SetTableName(core::kHierarchyDictTable);
-    tsTable = makeChild<db::Table>(this, "tsTable");
-    tsTable->SetTableName(core::kTsTableTable);
-    tsField = makeChild<db::Table>(this, "tsField");
-    tsField->SetTableName(core::kTsFieldTable);
+    HierarchyDict = makeTable(this, "HierarchyDict", core::kHierarchyDictTable);
+    tsTable = makeTable(this, "tsTable", core::kTsTableTable);
+    tsField = makeTable(this, "tsField", core::kTsFieldTable);
     SrcTable = makeChild<db::Table>(this, "SrcTable");
     SrcTable->SetReadOnly(true);
     SrcTable->SetIndexFieldNames(QStringLiteral("NodeID"));
@@ -99,14 +102,10 @@ TMainDataMod::TMainDataMod(QObject* parent, TViewControl* views)
     HierarchyUpdate->SetDelayedWrites(false);
     Hierarchy->SetUpdater(HierarchyUpdate);
 
-    IconLibrary = makeChild<db::Table>(this, "IconLibrary");
-    IconLibrary->SetTableName(core::kIconLibTable);
-    MaskLibrary = makeChild<db::Table>(this, "MaskLibrary");
-    MaskLibrary->SetTableName(core::kMaskLibTable);
-    MacroLibrary = makeChild<db::Table>(this, "MacroLibrary");
-    MacroLibrary->SetTableName(core::kMacroLibTable);
-    TemplateLib = makeChild<db::Table>(this, "TemplateLib");
-    TemplateLib->SetTableName(core::kTemplateLibTable);
+    IconLibrary = makeTable(this, "IconLibrary", core::kIconLibTable);
+    MaskLibrary = makeTable(this, "MaskLibrary", core::kMaskLibTable);
+    MacroLibrary = makeTable(this, "MacroLibrary", core::kMacroLibTable);
+    TemplateLib = makeTable(this, "TemplateLib", core::kTemplateLibTable);
     TemplateLib->SetIndexName(QStringLiteral("Name"));
     for (db::Table* t : {IconLibrary, MaskLibrary, MacroLibrary, TemplateLib}) t->SetDatabaseName(QStringLiteral("Library"));
 

@@ -38,9 +38,16 @@ public:
 
 }  // namespace
 
+// ---- FieldControl ----
+
+DataSource* FieldControl::GetDataSource() const { return m_link->GetDataSource(); }
+void FieldControl::SetDataSource(DataSource* source) { m_link->SetDataSource(source); }
+QString FieldControl::DataField() const { return m_link->DataField(); }
+void FieldControl::SetDataField(const QString& name) { m_link->SetDataField(name); }
+
 // ---- DBEdit ----
 
-DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), m_link(new FieldDataLink(this)) {
+DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), FieldControl(new FieldDataLink(this)) {
     setValidator(new WholeCharacterValidator(this));
     m_link->Reload = [this] { reload(); };
     m_link->Flush = [this] { flush(); };
@@ -48,11 +55,6 @@ DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), m_link(new FieldDataLink(th
     connect(this, &QLineEdit::editingFinished, this, &DBEdit::flush);
     reload();
 }
-
-DataSource* DBEdit::GetDataSource() const { return m_link->GetDataSource(); }
-void DBEdit::SetDataSource(DataSource* source) { m_link->SetDataSource(source); }
-QString DBEdit::DataField() const { return m_link->DataField(); }
-void DBEdit::SetDataField(const QString& name) { m_link->SetDataField(name); }
 
 void DBEdit::SetReadOnly(bool readOnly) {
     m_readOnly = readOnly;
@@ -93,16 +95,11 @@ void DBEdit::flush() {
 
 // ---- DBMemo ----
 
-DBMemo::DBMemo(QWidget* parent) : QPlainTextEdit(parent), m_link(new FieldDataLink(this)) {
+DBMemo::DBMemo(QWidget* parent) : QPlainTextEdit(parent), FieldControl(new FieldDataLink(this)) {
     m_link->Reload = [this] { reload(); };
     connect(this, &QPlainTextEdit::textChanged, this, &DBMemo::userChanged);
     reload();
 }
-
-DataSource* DBMemo::GetDataSource() const { return m_link->GetDataSource(); }
-void DBMemo::SetDataSource(DataSource* source) { m_link->SetDataSource(source); }
-QString DBMemo::DataField() const { return m_link->DataField(); }
-void DBMemo::SetDataField(const QString& name) { m_link->SetDataField(name); }
 
 void DBMemo::SetReadOnly(bool readOnly) {
     m_readOnly = readOnly;
@@ -130,16 +127,11 @@ void DBMemo::userChanged() {
 
 // ---- DBCheckBox ----
 
-DBCheckBox::DBCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent), m_link(new FieldDataLink(this)) {
+DBCheckBox::DBCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent), FieldControl(new FieldDataLink(this)) {
     m_link->Reload = [this] { reload(); };
     connect(this, &QCheckBox::clicked, this, &DBCheckBox::userClicked);
     reload();
 }
-
-DataSource* DBCheckBox::GetDataSource() const { return m_link->GetDataSource(); }
-void DBCheckBox::SetDataSource(DataSource* source) { m_link->SetDataSource(source); }
-QString DBCheckBox::DataField() const { return m_link->DataField(); }
-void DBCheckBox::SetDataField(const QString& name) { m_link->SetDataField(name); }
 
 void DBCheckBox::SetReadOnly(bool readOnly) {
     m_readOnly = readOnly;
@@ -163,17 +155,12 @@ void DBCheckBox::userClicked(bool checked) {
 
 // ---- DBImage ----
 
-DBImage::DBImage(QWidget* parent) : QFrame(parent), m_link(new FieldDataLink(this)) {
+DBImage::DBImage(QWidget* parent) : QFrame(parent), FieldControl(new FieldDataLink(this)) {
     setFrameShape(QFrame::StyledPanel);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
     m_link->Reload = [this] { reload(); };
 }
-
-DataSource* DBImage::GetDataSource() const { return m_link->GetDataSource(); }
-void DBImage::SetDataSource(DataSource* source) { m_link->SetDataSource(source); }
-QString DBImage::DataField() const { return m_link->DataField(); }
-void DBImage::SetDataField(const QString& name) { m_link->SetDataField(name); }
 
 void DBImage::SetStretch(bool stretch) {
     m_stretch = stretch;

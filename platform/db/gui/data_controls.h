@@ -22,18 +22,31 @@ class FieldDataLink;
 /// a number field refuses, a locked record) are reported through the dialog service and
 /// the control shows the field's value again.
 
-/// One-line edit. Alpha fields are written at every keystroke, limited to the field's
-/// size; other kinds when editing finishes (or DataSource::UpdateRecord runs).
-class DBEdit : public QLineEdit {
-    Q_OBJECT
+/// What every control below shares: the data source and field it shows, and its own
+/// read-only setting. The link belongs to the control (a child QObject).
+class FieldControl {
 public:
-    explicit DBEdit(QWidget* parent = nullptr);
-
     DataSource* GetDataSource() const;
     void SetDataSource(DataSource* source);
     QString DataField() const;
     void SetDataField(const QString& name);
     bool ReadOnly() const { return m_readOnly; }
+
+protected:
+    explicit FieldControl(FieldDataLink* link) : m_link(link) {}
+    ~FieldControl() = default;
+
+    FieldDataLink* const m_link;  ///< owned by the control as its child
+    bool m_readOnly = false;
+};
+
+/// One-line edit. Alpha fields are written at every keystroke, limited to the field's
+/// size; other kinds when editing finishes (or DataSource::UpdateRecord runs).
+class DBEdit : public QLineEdit, public FieldControl {
+    Q_OBJECT
+public:
+    explicit DBEdit(QWidget* parent = nullptr);
+
     void SetReadOnly(bool readOnly);
 
 private:
@@ -41,66 +54,45 @@ private:
     void userEdited(const QString& text);
     void flush();
 
-    FieldDataLink* m_link;
-    bool m_readOnly = false;
     bool m_pending = false;  ///< typed text not yet written (non-alpha fields)
 };
 
 /// Multi-line text of a memo (or alpha) field; line breaks are stored as "\r\n".
-class DBMemo : public QPlainTextEdit {
+class DBMemo : public QPlainTextEdit, public FieldControl {
     Q_OBJECT
 public:
     explicit DBMemo(QWidget* parent = nullptr);
 
-    DataSource* GetDataSource() const;
-    void SetDataSource(DataSource* source);
-    QString DataField() const;
-    void SetDataField(const QString& name);
-    bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool readOnly);
 
 private:
     void reload();
     void userChanged();
 
-    FieldDataLink* m_link;
-    bool m_readOnly = false;
     bool m_loading = false;
 };
 
 /// Check box of a logical field; a null field shows unchecked.
-class DBCheckBox : public QCheckBox {
+class DBCheckBox : public QCheckBox, public FieldControl {
     Q_OBJECT
 public:
     explicit DBCheckBox(const QString& caption, QWidget* parent = nullptr);
 
-    DataSource* GetDataSource() const;
-    void SetDataSource(DataSource* source);
-    QString DataField() const;
-    void SetDataField(const QString& name);
-    bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool readOnly);
 
 private:
     void reload();
     void userClicked(bool checked);
 
-    FieldDataLink* m_link;
-    bool m_readOnly = false;
 };
 
 /// Picture of a graphic field, drawn at its own size in the middle of the control (or
 /// scaled to fit, keeping its proportions, with Stretch). SetPicture stores a new picture.
-class DBImage : public QFrame {
+class DBImage : public QFrame, public FieldControl {
     Q_OBJECT
 public:
     explicit DBImage(QWidget* parent = nullptr);
 
-    DataSource* GetDataSource() const;
-    void SetDataSource(DataSource* source);
-    QString DataField() const;
-    void SetDataField(const QString& name);
-    bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
     bool Stretch() const { return m_stretch; }
     void SetStretch(bool stretch);
@@ -124,9 +116,7 @@ protected:
 private:
     void reload();
 
-    FieldDataLink* m_link;
     QImage m_picture;
-    bool m_readOnly = false;
     bool m_stretch = false;
 };
 
