@@ -162,27 +162,20 @@ QString TppBasicBand::GetCaptionText() const { return report::MessageText(Descri
 
 // Page bands ----------------------------------------------------------------------------------
 
-void TppPageBand::SetPrintOnFirstPage(bool v) {
+void TppPageBand::setPrintOnFlag(bool& flag, bool v) {
     if (Reading()) {
-        m_printOnFirstPage = v;
+        flag = v;
         return;
     }
-    if (!Report() || v == m_printOnFirstPage) return;
-    m_printOnFirstPage = v;
+    if (!Report() || v == flag) return;
+    flag = v;
     PropertyChange();
     Report()->LayoutChanged();
 }
 
-void TppPageBand::SetPrintOnLastPage(bool v) {
-    if (Reading()) {
-        m_printOnLastPage = v;
-        return;
-    }
-    if (!Report() || v == m_printOnLastPage) return;
-    m_printOnLastPage = v;
-    PropertyChange();
-    Report()->LayoutChanged();
-}
+void TppPageBand::SetPrintOnFirstPage(bool v) { setPrintOnFlag(m_printOnFirstPage, v); }
+
+void TppPageBand::SetPrintOnLastPage(bool v) { setPrintOnFlag(m_printOnLastPage, v); }
 
 TppHeaderBand::TppHeaderBand(TComponent* AOwner) : TppPageBand(AOwner) { TppCommunicator::SetUserName(QStringLiteral("Header")); }
 
@@ -334,11 +327,14 @@ TppPageStyle::TppPageStyle(TComponent* AOwner) : TppBasicBand(AOwner) {
 
 QString TppPageStyle::GetOrderKey() const { return QString::asprintf("%8d", Generating() ? 0 : 9); }
 
-void TppPageStyle::SetPageSetting(TppPageSettingType v) {
-    if (!settable() || v == m_pageSetting) return;
-    m_pageSetting = v;
+template <typename V>
+void TppPageStyle::setSetting(V& member, const V& v) {
+    if (!settable() || v == member) return;
+    member = v;
     if (!Reading()) PropertyChange();
 }
+
+void TppPageStyle::SetPageSetting(TppPageSettingType v) { setSetting(m_pageSetting, v); }
 
 void TppPageStyle::SetPageList(const QStringList& v) {
     if (!settable()) return;
@@ -356,23 +352,11 @@ void TppPageStyle::SetValidPages(const QString& v) {
     if (!Reading()) PropertyChange();
 }
 
-void TppPageStyle::SetSinglePage(int v) {
-    if (!settable() || v == m_singlePage) return;
-    m_singlePage = v;
-    if (!Reading()) PropertyChange();
-}
+void TppPageStyle::SetSinglePage(int v) { setSetting(m_singlePage, v); }
 
-void TppPageStyle::SetStartPage(int v) {
-    if (!settable() || v == m_startPage) return;
-    m_startPage = v;
-    if (!Reading()) PropertyChange();
-}
+void TppPageStyle::SetStartPage(int v) { setSetting(m_startPage, v); }
 
-void TppPageStyle::SetEndPage(int v) {
-    if (!settable() || v == m_endPage) return;
-    m_endPage = v;
-    if (!Reading()) PropertyChange();
-}
+void TppPageStyle::SetEndPage(int v) { setSetting(m_endPage, v); }
 
 const stream::PropertyList& TppPageStyle::StreamProperties() const {
     using T = TppPageStyle;

@@ -102,6 +102,10 @@ public:
     void SetPrintOnLastPage(bool v);
 
 private:
+    /// Stores one of the print-on flags; outside reading, a change in a band of a report is
+    /// announced and lays the report out again.
+    void setPrintOnFlag(bool& flag, bool v);
+
     bool m_printOnFirstPage = true;
     bool m_printOnLastPage = true;
 };
@@ -242,6 +246,10 @@ public:
 
 private:
     bool settable() const { return !Generating(); }
+    /// Stores a changed value while the report is not generating, and announces it outside
+    /// reading.
+    template <typename V>
+    void setSetting(V& member, const V& v);
     TppPageSettingType m_pageSetting = TppPageSettingType::psAll;
     QStringList m_pageList;
     QString m_validPages;
