@@ -29,6 +29,14 @@ stream::PropertyTable<T>& withPrintHeight(stream::PropertyTable<T>& table) {
                       printHeightNames(), TppPrintHeightType::phStatic);
 }
 
+/// The table of a band that adds only PrintHeight to the properties of its base.
+template <class T>
+stream::PropertyTable<T> printHeightTable(const stream::PropertyList& base) {
+    stream::PropertyTable<T> t(base);
+    withPrintHeight(t);
+    return t;
+}
+
 }  // namespace
 
 namespace {
@@ -235,12 +243,7 @@ TppColumnHeaderBand::TppColumnHeaderBand(TComponent* AOwner) : TppBasicBand(AOwn
 }
 
 const stream::PropertyList& TppColumnHeaderBand::StreamProperties() const {
-    using T = TppColumnHeaderBand;
-    static const auto table = [](const stream::PropertyList& base) {
-        stream::PropertyTable<T> t(base);
-        withPrintHeight(t);
-        return t;
-    }(TppBasicBand::StreamProperties());
+    static const auto table = printHeightTable<TppColumnHeaderBand>(TppBasicBand::StreamProperties());
     return table;
 }
 
@@ -403,12 +406,7 @@ QString TppGroupHeaderBand::GetOrderKey() const {
 }
 
 const stream::PropertyList& TppGroupHeaderBand::StreamProperties() const {
-    using T = TppGroupHeaderBand;
-    static const auto table = [](const stream::PropertyList& base) {
-        stream::PropertyTable<T> t(base);
-        withPrintHeight(t);
-        return t;
-    }(TppGroupBand::StreamProperties());
+    static const auto table = printHeightTable<TppGroupHeaderBand>(TppGroupBand::StreamProperties());
     return table;
 }
 
@@ -423,12 +421,7 @@ QString TppGroupFooterBand::GetOrderKey() const {
 }
 
 const stream::PropertyList& TppGroupFooterBand::StreamProperties() const {
-    using T = TppGroupFooterBand;
-    static const auto table = [](const stream::PropertyList& base) {
-        stream::PropertyTable<T> t(base);
-        withPrintHeight(t);
-        return t;
-    }(TppGroupBand::StreamProperties());
+    static const auto table = printHeightTable<TppGroupFooterBand>(TppGroupBand::StreamProperties());
     return table;
 }
 
