@@ -103,19 +103,30 @@ private:
     qsizetype m_pos;
 };
 
+enum class Quoting { Outside, Mark, Inside };
+
+// Follows quoted text while walking a format, `quote` being the open quote mark (null
+// outside quotes): tells whether `c` stands outside quotes, is a quote mark, or is quoted
+// text, which the format writes as it stands.
+Quoting quoting(QChar c, QChar& quote) {
+    if (!quote.isNull()) {
+        if (c != quote) return Quoting::Inside;
+        quote = QChar();
+        return Quoting::Mark;
+    }
+    if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+        quote = c;
+        return Quoting::Mark;
+    }
+    return Quoting::Outside;
+}
+
 // Order of day, month and year in the short date format: "dmy", "mdy" or "ymd" and so on.
 QString dateOrder(const QString& format) {
     QString order;
     QChar quote;
     for (QChar c : format) {
-        if (!quote.isNull()) {
-            if (c == quote) quote = QChar();
-            continue;
-        }
-        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-            quote = c;
-            continue;
-        }
+        if (quoting(c, quote) != Quoting::Outside) continue;
         const QChar l = c.toLower();
         if ((l == QLatin1Char('d') || l == QLatin1Char('m') || l == QLatin1Char('y')) && !order.contains(l)) order += l;
     }
@@ -145,13 +156,8 @@ FormatLiterals formatLiterals(const QString& format, QChar mark, QChar separator
     QChar quote;
     for (qsizetype i = 0; i < format.size(); ++i) {
         const QChar c = format[i];
-        if (!quote.isNull()) {
-            if (c == quote) quote = QChar();
-            else pending += c;
-            continue;
-        }
-        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-            quote = c;
+        if (const Quoting q = quoting(c, quote); q != Quoting::Outside) {
+            if (q == Quoting::Inside) pending += c;
             continue;
         }
         if (const qsizetype skip = markerLength(i); skip > 0) {
@@ -204,14 +210,7 @@ DateLiterals dateLiterals(const QString& format, QChar dateSeparator) {
 QChar formatSeparator(const QString& format) {
     QChar quote;
     for (QChar c : format) {
-        if (!quote.isNull()) {
-            if (c == quote) quote = QChar();
-            continue;
-        }
-        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-            quote = c;
-            continue;
-        }
+        if (quoting(c, quote) != Quoting::Outside) continue;
         if (c.isLetter()) continue;
         if (c == QLatin1Char('/')) return {};  // "/" already means the date separator
         return c;

@@ -120,7 +120,10 @@ TEST(StrToDate, reads_back_what_the_short_format_writes) {
     FormatSettings closing = DayFirst();
     closing.shortDateFormat = QStringLiteral("yyyy. mm. dd.");
     closing.dateSeparator = QLatin1Char('.');
-    for (const FormatSettings& s : {DayFirst(), MonthFirst(), YearFirstComma(), shortNames, longNames, closing}) {
+    FormatSettings quoted = DayFirst();  // quoted text holding element letters and quote marks
+    quoted.shortDateFormat = QStringLiteral("yyyy\"y. \"mm'm/'dd\"'d\"");
+    for (const FormatSettings& s :
+         {DayFirst(), MonthFirst(), YearFirstComma(), shortNames, longNames, closing, quoted}) {
         for (const QDate& d : {QDate(2024, 3, 5), QDate(1899, 12, 30), QDate(1, 1, 1), QDate(2000, 2, 29)}) {
             const QString text = DateToStr(d, s);
             SCOPED_TRACE(text.toStdString());
