@@ -39,6 +39,15 @@ T* makeTable(QObject* owner, const char* name, const QString& tableName) {
     return t;
 }
 
+/// Opens `cursor` read-only on the table file of `table`, in the order of the key `field`.
+void openKeyCursor(db::Table& cursor, const db::Table& table, const QString& field) {
+    cursor.SetDatabaseName(table.DatabaseName());
+    cursor.SetTableName(table.TableName());
+    cursor.SetReadOnly(true);
+    cursor.SetIndexFieldNames(field);
+    cursor.Open();
+}
+
 /// Runs a table's write transaction: rolled back unless Commit() ran.
 class BatchGuard {
 public:
@@ -207,22 +216,14 @@ bool TMainDataMod::LocateNode(int nodeID) {
 
 int TMainDataMod::highestKey(const db::Table& table, const QString& field) {
     db::Table cursor;
-    cursor.SetDatabaseName(table.DatabaseName());
-    cursor.SetTableName(table.TableName());
-    cursor.SetReadOnly(true);
-    cursor.SetIndexFieldNames(field);
-    cursor.Open();
+    openKeyCursor(cursor, table, field);
     cursor.Last();
     return cursor.Eof() && cursor.Bof() ? 0 : cursor.FieldByName(field)->AsInteger();
 }
 
 int TMainDataMod::lowestFreeKey(const db::Table& table, const QString& field, int from) {
     db::Table cursor;
-    cursor.SetDatabaseName(table.DatabaseName());
-    cursor.SetTableName(table.TableName());
-    cursor.SetReadOnly(true);
-    cursor.SetIndexFieldNames(field);
-    cursor.Open();
+    openKeyCursor(cursor, table, field);
     cursor.FindNearest({from});
     int candidate = from;
     for (; !cursor.Eof(); cursor.Next()) {
