@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QImage>
 #include <QPainter>
@@ -320,7 +321,9 @@ TEST_F(Printable, the_design_control_shows_background_caption_and_frame) {
         paint::Canvas canvas(painter, 96, 96);
         p.PaintDesignControlHandler(canvas);
     }
-    image.save(QStringLiteral("printable_design_control.png"));
+    // Beside the other pictures the tests take.
+    QDir().mkpath(QStringLiteral("screenshots"));
+    image.save(QStringLiteral("screenshots/printable_design_control.png"));
     EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::black));                        // frame
     EXPECT_EQ(image.pixelColor(image.width() - 2, image.height() - 2), QColor(Qt::yellow));  // background
     bool ink = false;
