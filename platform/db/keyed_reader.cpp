@@ -10,14 +10,25 @@
 
 namespace db {
 
+namespace {
+
+/// The position of integer field `name` in the definition; raises kInvalidValue when it is
+/// missing or of another type.
+int integerField(const TableDef& def, const QString& name, const QString& ctx) {
+    const int field = def.FieldIndex(name);
+    if (field < 0 || !IsIntegerType(def.Fields[std::size_t(field)].DataType))
+        Raise(ErrorCode::kInvalidValue, QStringLiteral("%1. %2 is not an integer field.").arg(ctx, name));
+    return field;
+}
+
+}  // namespace
+
 KeyedReader::KeyedReader(const Table& table, const QString& keyField, const QStringList& fields) {
     m_file = ReadSnapshot::FileOf(table);
     const QString ctx = QStringLiteral("Table: %1").arg(table.TableName());
     if (!m_file) Raise(ErrorCode::kTableClosed, ctx);
     const TableDef& def = table.Definition();
-    const int key = def.FieldIndex(keyField);
-    if (key < 0 || !IsIntegerType(def.Fields[std::size_t(key)].DataType))
-        Raise(ErrorCode::kInvalidValue, QStringLiteral("%1. %2 is not an integer field.").arg(ctx, keyField));
+    const int key = integerField(def, keyField, ctx);
     QStringList columns;
     for (const QString& name : fields) {
         const int f = def.FieldIndex(name);
@@ -187,9 +198,7 @@ void KeyedReader::ForEachInteger(const Table& table, const QString& keyField, co
     const QString ctx = QStringLiteral("Table: %1").arg(table.TableName());
     if (!file) Raise(ErrorCode::kTableClosed, ctx);
     const TableDef& def = table.Definition();
-    const int key = def.FieldIndex(keyField);
-    if (key < 0 || !IsIntegerType(def.Fields[std::size_t(key)].DataType))
-        Raise(ErrorCode::kInvalidValue, QStringLiteral("%1. %2 is not an integer field.").arg(ctx, keyField));
+    const int key = integerField(def, keyField, ctx);
     const QString sql =
         QStringLiteral("SELECT %1 FROM %2").arg(internal::Quote(def.Fields[std::size_t(key)].Name), file->RowTable());
     sqlite3_stmt* s = file->Statement(sql);
