@@ -118,25 +118,30 @@ bool locateMatch(TMainDataMod& data, TViewControl& views, int nodeID) {
     return standsOn(table, nodeID) || table->FindKey({nodeID});
 }
 
+/// One read transaction on each open table file of the records (Hierarchy.DB and every
+/// View's table; with `wordTables`, their word tables too) while the answer lives, instead
+/// of one per read, each of which takes the file's lock and checks it for changes.
+std::vector<db::ReadSnapshot> holdReads(TSearchData& search, const TViewControl* views, bool wordTables) {
+    std::vector<db::ReadSnapshot> snapshots;
+    auto hold = [&](const db::Table* table) {
+        if (table && table->Active()) snapshots.emplace_back(*table);
+    };
+    hold(search.Data().Hierarchy);
+    if (wordTables) hold(search.Data().HierarchyDict);
+    for (int v = 0; views && v < views->GetViewCount(); ++v) {
+        hold(views->GetViewTable(v));
+        if (wordTables) hold(views->GetViewDictTable(v));
+    }
+    return snapshots;
+}
+
 }  // namespace
 
 bool ExecuteSearch(TSearchData& search, const std::function<void(int selStart)>& highlightError) {
     try {
-        // One read transaction per table file for the whole search (the index properties
-        // read again, the word sets, the records a phrase is checked in) instead of one per
-        // read, each of which takes the file's lock and checks it for changes.
-        std::vector<db::ReadSnapshot> snapshots;
-        auto hold = [&](const db::Table* table) {
-            if (table && table->Active()) snapshots.emplace_back(*table);
-        };
-        TMainDataMod& data = search.Data();
-        hold(data.Hierarchy);
-        hold(data.HierarchyDict);
-        if (TViewControl* views = search.Views)
-            for (int v = 0; v < views->GetViewCount(); ++v) {
-                hold(views->GetViewTable(v));
-                hold(views->GetViewDictTable(v));
-            }
+        // The whole search (the index properties read again, the word sets, the records a
+        // phrase is checked in) at one snapshot of each file.
+        const std::vector<db::ReadSnapshot> snapshots = holdReads(search, search.Views, true);
         search.ReloadSearchIndexes();
         search.tsSearchMaster->Reset();
         search.QS_Controller->ExecuteAll();
@@ -151,16 +156,14 @@ bool ExecuteSearch(TSearchData& search, const std::function<void(int selStart)>&
 
 namespace {
 
-/// What collecting results keeps while it walks the matches: one read transaction per table
-/// file for the whole walk instead of one per read (each of those takes and drops the file's
-/// lock), renewed when window messages are pumped, so writers of other programs get their
-/// turn; and the NodeIDs already listed (a hash instead of a scan of the array per match).
+/// What collecting results keeps while it walks the matches: a snapshot of each record file
+/// for the whole walk, renewed when window messages are pumped, so writers of other programs
+/// get their turn; and the NodeIDs already listed (a hash instead of a scan of the array per
+/// match).
 struct Collecting {
     Collecting(TSearchData& search, TViewControl& views, TResultsArray& results, int maxCount)
-        : search(search), views(views), results(results), maxCount(maxCount) {
-        snapshots.emplace_back(*search.Data().Hierarchy);
-        for (int v = 0; v < views.GetViewCount(); ++v)
-            if (TtsTable* t = views.GetViewTable(v); t && t->Active()) snapshots.emplace_back(*t);
+        : search(search), views(views), results(results), maxCount(maxCount),
+          snapshots(holdReads(search, &views, false)) {
         sincePump.start();
     }
 

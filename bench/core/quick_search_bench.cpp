@@ -34,6 +34,7 @@
 // Rebuild: RunIndexBuild (silent) over the branch titles and every View, beside FTS5's
 // 'rebuild' of all four indexes; kRuns runs each, medians.
 
+#include "bench/common/fts5_tokenizer.h"
 #include "bench/common/query_timing.h"
 #include "bench/core/bench_database.h"
 
@@ -89,24 +90,6 @@ void exec(sqlite3* db, const QByteArray& sql) {
 }
 
 QString scratchFolder() { return QDir::current().absoluteFilePath(QStringLiteral("quick_search_bench_data")); }
-
-/// The FTS5 tokenizer that splits text where our default delimiters do.
-QByteArray ftsTokenizer(const fulltext::CharClassTable& classes) {
-    QString tokenChars, separators;
-    for (char32_t u = 1; u < 0x10000; ++u) {
-        if (u >= 0xD800 && u < 0xE000) continue;
-        const QChar c{char16_t(u)};
-        const bool theirs = c.isLetterOrNumber() || c.category() == QChar::Other_PrivateUse;
-        const bool ours = classes.Class(char16_t(u)) == fulltext::CharClassTable::Word;
-        if (ours && !theirs) tokenChars += c;
-        if (!ours && theirs) separators += c;
-    }
-    QString tokenizer = QStringLiteral("unicode61 remove_diacritics 0");
-    auto quoted = [](QString s) { return QLatin1Char('\'') + s.replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\''); };
-    if (!tokenChars.isEmpty()) tokenizer += QStringLiteral(" tokenchars ") + quoted(tokenChars);
-    if (!separators.isEmpty()) tokenizer += QStringLiteral(" separators ") + quoted(separators);
-    return tokenizer.replace(QLatin1Char('\''), QLatin1String("''")).toUtf8();
-}
 
 bool queryable(const QString& w) {
     static const QRegularExpression letters(QStringLiteral("^[A-Za-z]{2,15}$"));
@@ -169,7 +152,7 @@ struct Engines {
         const QString path = folder + QStringLiteral("/fts5.sqlite");
         sqlite3_open(QFile::encodeName(path).constData(), &fts);
         exec(fts, "PRAGMA mmap_size=268435456");
-        const QByteArray tokenizer = ftsTokenizer(search->tsSearchMaster->CharClasses());
+        const QByteArray tokenizer = benchfts::FtsTokenizer(search->tsSearchMaster->CharClasses());
         exec(fts, "ATTACH '" + QFile::encodeName(folder + u'/' + core::kHierarchyTable) + "' AS hf");
         exec(fts, "CREATE TABLE h(NodeID INTEGER PRIMARY KEY, NodeName TEXT, NodeType INTEGER)");
         exec(fts, "INSERT INTO h SELECT NodeID, NodeName, NodeType FROM hf.\"Hierarchy.DB\"");

@@ -25,6 +25,7 @@
 // FTS_BENCH_QUERY=<text> runs only the query with that text; FTS_BENCH_QUERIES=<n> runs
 // the first n queries of each kind; FTS_BENCH_OURS_ONLY=<n> runs our searches n times and
 // FTS5 not at all (for profilers).
+#include "bench/common/fts5_tokenizer.h"
 #include "bench/common/query_timing.h"
 
 #include "fulltext/testsupport/corpus.h"
@@ -89,25 +90,6 @@ void exec(sqlite3* db, const QByteArray& sql) {
         qFatal("SQLite: %s (%s)", error ? error : "?", sql.constData());
 }
 
-/// The FTS5 tokenizer that splits text where our default delimiters do.
-QByteArray ftsTokenizer(const fulltext::CharClassTable& classes) {
-    QString tokenChars;
-    QString separators;
-    for (char32_t u = 1; u < 0x10000; ++u) {
-        if (u >= 0xD800 && u < 0xE000) continue;
-        const QChar c{char16_t(u)};
-        const bool theirs = c.isLetterOrNumber() || c.category() == QChar::Other_PrivateUse;
-        const bool ours = classes.Class(char16_t(u)) == fulltext::CharClassTable::Word;
-        if (ours && !theirs) tokenChars += c;
-        if (!ours && theirs) separators += c;
-    }
-    QString tokenizer = QStringLiteral("unicode61 remove_diacritics 0");
-    auto quoted = [](QString s) { return QLatin1Char('\'') + s.replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\''); };
-    if (!tokenChars.isEmpty()) tokenizer += QStringLiteral(" tokenchars ") + quoted(tokenChars);
-    if (!separators.isEmpty()) tokenizer += QStringLiteral(" separators ") + quoted(separators);
-    return tokenizer.replace(QLatin1Char('\''), QLatin1String("''")).toUtf8();
-}
-
 void buildTables(const QString& folder) {
     QDir().mkpath(folder);
     fulltext::testing::CreateNotesTable(folder, QStringLiteral("Notes.DB"), records());
@@ -156,7 +138,7 @@ struct Engines {
         if (!current) {
             QDir(folder).removeRecursively();
             buildTables(folder);
-            buildFts(ftsPath, ftsTokenizer(searcher.CharClasses()));
+            buildFts(ftsPath, benchfts::FtsTokenizer(searcher.CharClasses()));
             QFile out(stamp);
             if (out.open(QIODevice::WriteOnly)) out.write(kDataVersion);
         }

@@ -214,10 +214,14 @@ int TtsRankSearch::countHits(bool readRecord) {
 
 int TtsRankSearch::GetRecordRank() {
     if (!IsMatch()) return 0;
-    if (m_hasList && m_rankLimit != 0 && m_rankMode != rmPresense) return listedRank(Records()->RecordIndex());
+    if (ranksFromList()) return listedRank(Records()->RecordIndex());
+    return timedHits(false);
+}
+
+int TtsRankSearch::timedHits(bool readRecord) {
     QElapsedTimer clock;
     clock.start();
-    const int rank = countHits();
+    const int rank = countHits(readRecord);
     m_rankMs = clock.elapsed();
     return rank;
 }
@@ -234,6 +238,14 @@ int TtsRankSearch::listedRank(int index) {
     const auto it = std::lower_bound(m_byRecord.begin(), m_byRecord.end(), index,
                                      [](const auto& e, int record) { return e.first < record; });
     return it != m_byRecord.end() && it->first == index ? it->second : -1;
+}
+
+int TtsRankSearch::firstWalkBit() const {
+    return SearchOptions().testFlag(soNavReverse) ? m_match.LastSetBit() : m_match.FirstSetBit();
+}
+
+int TtsRankSearch::nextWalkBit(int bit) const {
+    return SearchOptions().testFlag(soNavReverse) ? m_match.PrevSetBit(bit) : m_match.NextSetBit(bit);
 }
 
 void TtsRankSearch::WalkMatches(const std::function<bool(int record)>& visit) {
@@ -257,10 +269,8 @@ void TtsRankSearch::WalkMatches(const std::function<bool(int record)>& visit) {
         }
         return;
     }
-    const bool reverse = SearchOptions().testFlag(soNavReverse);
     const int minIndex = TextLink()->MinIndex();
-    for (int bit = reverse ? m_match.LastSetBit() : m_match.FirstSetBit(); bit >= 0;
-         bit = reverse ? m_match.PrevSetBit(bit) : m_match.NextSetBit(bit)) {
+    for (int bit = firstWalkBit(); bit >= 0; bit = nextWalkBit(bit)) {
         m_walkRecord = minIndex + bit;
         if (!records->ReadRecordAt(m_walkRecord) || !visit(m_walkRecord)) break;
     }
@@ -268,12 +278,8 @@ void TtsRankSearch::WalkMatches(const std::function<bool(int record)>& visit) {
 
 int TtsRankSearch::WalkRank() {
     if (!m_walking) return GetRecordRank();
-    if (m_hasList && m_rankLimit != 0 && m_rankMode != rmPresense) return listedRank(m_walkRecord);
-    QElapsedTimer clock;
-    clock.start();
-    const int rank = countHits(true);
-    m_rankMs = clock.elapsed();
-    return rank;
+    if (ranksFromList()) return listedRank(m_walkRecord);
+    return timedHits(true);
 }
 
 void TtsRankSearch::buildList() {
@@ -318,12 +324,10 @@ void TtsRankSearch::buildList() {
             int largest = 0;
             // The matches in record order, as navigating first and next would walk them, each
             // read straight from the table (which does not move).
-            const bool reverse = SearchOptions().testFlag(soNavReverse);
             const int minIndex = TextLink()->MinIndex();
             db::ReadSnapshot snapshot = records->HoldReads();
             base::ScopeExit endLoop([&] { records->EndRecordLoop(); });
-            for (int bit = reverse ? m_match.LastSetBit() : m_match.FirstSetBit();
-                 bit >= 0 && filled < n && !Halted(); bit = reverse ? m_match.PrevSetBit(bit) : m_match.NextSetBit(bit)) {
+            for (int bit = firstWalkBit(); bit >= 0 && filled < n && !Halted(); bit = nextWalkBit(bit)) {
                 if (!snapshot.Holding()) snapshot = records->HoldReads();
                 snapshot.Renew();
                 if (!records->ReadRecordAt(minIndex + bit)) break;

@@ -130,6 +130,13 @@ private:
     int m_walkRecord = 0;    ///< the record WalkMatches visits
     /// The rank list's entry for `record`: its rank, or -1 when it is not in the list.
     int listedRank(int record);
+    /// Whether a record's rank comes from the rank list rather than from counting it.
+    bool ranksFromList() const { return m_hasList && m_rankLimit != 0 && m_rankMode != rmPresense; }
+    /// countHits, with the time it took kept as the last ranking's.
+    int timedHits(bool readRecord);
+    /// The matches' bits in the order record-order navigation walks them (-1 past the end).
+    int firstWalkBit() const;
+    int nextWalkBit(int bit) const;
 };
 
 /// The published search component.

@@ -282,23 +282,22 @@ bool TtsTextDataSetLink::ProcessRecordDirect(int n, TtsEngine* engine, bool& exi
     return true;
 }
 
-bool TtsTextDataSetLink::CanReadDirect() {
-    if (m_reader) return true;
-    if (OnProcessField || AfterProcess) return false;
+bool TtsTextDataSetLink::keyedByRecord() {
     Open();
     if (!m_keyField || m_table->State() != db::DataSetState::dsBrowse || m_table->HasRange()) return false;
     const QStringList order = m_table->IndexFields();
     if (order.size() != 1 || order[0].compare(m_keyField->FieldName(), Qt::CaseInsensitive) != 0) return false;
-    if (!db::IsIntegerType(m_keyField->DataType())) return false;
+    return db::IsIntegerType(m_keyField->DataType());
+}
+
+bool TtsTextDataSetLink::CanReadDirect() {
+    if (m_reader) return true;
+    if (OnProcessField || AfterProcess || !keyedByRecord()) return false;
     return std::all_of(m_fields.begin(), m_fields.end(), [](db::Field* f) { return db::IsTextType(f->DataType()); });
 }
 
 bool TtsTextDataSetLink::ForEachRecordDirect(const std::function<void(int)>& visit) {
-    Open();
-    if (!m_keyField || m_table->State() != db::DataSetState::dsBrowse || m_table->HasRange()) return false;
-    const QStringList order = m_table->IndexFields();
-    if (order.size() != 1 || order[0].compare(m_keyField->FieldName(), Qt::CaseInsensitive) != 0) return false;
-    if (!db::IsIntegerType(m_keyField->DataType())) return false;
+    if (!keyedByRecord()) return false;
     db::KeyedReader::ForEachInteger(*m_table, m_keyField->FieldName(), [&](qint64 key) { visit(int(key)); });
     return true;
 }

@@ -122,6 +122,10 @@ private:
     void checkTable() const;
     void bind();
     void processField(TtsEngine* engine, db::Field* field);
+    /// Whether the table (opened when closed) is in browse state, unlimited and ordered by
+    /// the integer key field alone, so that its rows can be read by record number straight
+    /// from its file and be the ones a walk of the table finds.
+    bool keyedByRecord();
     void computeRange();
     bool descendingKey() const;
 

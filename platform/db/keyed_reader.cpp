@@ -137,10 +137,7 @@ bool KeyedReader::Read(qint64 key) {
     // The row is decoded at once and the statement reset, so that no read stays open on the
     // file between calls.
     sqlite3_stmt* s = m_file->Statement(m_sql);
-    struct Reset {
-        sqlite3_stmt* s;
-        ~Reset() { sqlite3_reset(s); }
-    } reset{s};
+    internal::StatementReset reset(s);
     sqlite3_bind_int64(s, 1, key);
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
@@ -202,10 +199,7 @@ void KeyedReader::ForEachInteger(const Table& table, const QString& keyField, co
     const QString sql =
         QStringLiteral("SELECT %1 FROM %2").arg(internal::Quote(def.Fields[std::size_t(key)].Name), file->RowTable());
     sqlite3_stmt* s = file->Statement(sql);
-    struct Reset {
-        sqlite3_stmt* s;
-        ~Reset() { sqlite3_reset(s); }
-    } reset{s};
+    internal::StatementReset reset(s);
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) visit(sqlite3_column_int64(s, 0));
     if (rc != SQLITE_DONE) {
