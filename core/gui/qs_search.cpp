@@ -459,6 +459,31 @@ void TQSSearch::buildSearchPage(QWidget* page) {
     layout->addWidget(ViewPages, 1);
 }
 
+namespace {
+
+/// A number box of 1 to 9999 holding `value`.
+QSpinBox* makeCount(QWidget* parent, const char* name, int value) {
+    auto* count = ui::Make<QSpinBox>(parent, name);
+    count->setRange(1, 9999);
+    count->setValue(value);
+    return count;
+}
+
+/// A group whose check box sets a limit: the check box, the number box and the words after
+/// it on the first row, then each of `options` on a row of its own.
+void layOutLimitGroup(QGroupBox* group, QCheckBox* check, QSpinBox* count, QLabel* after,
+                      std::initializer_list<QWidget*> options) {
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(check, 0, 0);
+    grid->addWidget(count, 0, 1);
+    grid->addWidget(after, 0, 2);
+    int row = 1;
+    for (QWidget* option : options) grid->addWidget(option, row++, 0, 1, 3);
+    grid->setColumnStretch(3, 1);
+}
+
+}  // namespace
+
 void TQSSearch::buildOptionsPage(QWidget* page) {
     auto* views = ui::Make<QGroupBox>(page, "ViewsGroup", QStringLiteral("Views to Search"));
     ViewList = ui::Make<QListWidget>(views, "ViewList");
@@ -466,18 +491,11 @@ void TQSSearch::buildOptionsPage(QWidget* page) {
 
     auto* timeout = ui::Make<QGroupBox>(page, "TimeoutGroup", QStringLiteral("Search Timeout"));
     DoTimeOut = ui::Make<QCheckBox>(timeout, "DoTimeOut", QStringLiteral("If the search takes longer than"));
-    TimeOutSeconds = ui::Make<QSpinBox>(timeout, "TimeOutSeconds");
-    TimeOutSeconds->setRange(1, 9999);
-    TimeOutSeconds->setValue(60);
+    TimeOutSeconds = makeCount(timeout, "TimeOutSeconds", 60);
     HaltSearch = ui::Make<QRadioButton>(timeout, "HaltSearch", QStringLiteral("Stop searching"));
     HaltSearchAsk = ui::Make<QRadioButton>(timeout, "HaltSearchAsk", QStringLiteral("Ask if the search should continue"));
-    auto* timeoutGrid = new QGridLayout(timeout);
-    timeoutGrid->addWidget(DoTimeOut, 0, 0);
-    timeoutGrid->addWidget(TimeOutSeconds, 0, 1);
-    timeoutGrid->addWidget(ui::Make<QLabel>(timeout, "SecondsLabel", QStringLiteral("seconds...")), 0, 2);
-    timeoutGrid->addWidget(HaltSearch, 1, 0, 1, 3);
-    timeoutGrid->addWidget(HaltSearchAsk, 2, 0, 1, 3);
-    timeoutGrid->setColumnStretch(3, 1);
+    layOutLimitGroup(timeout, DoTimeOut, TimeOutSeconds,
+                     ui::Make<QLabel>(timeout, "SecondsLabel", QStringLiteral("seconds...")), {HaltSearch, HaltSearchAsk});
 
     auto* rank = ui::Make<QGroupBox>(page, "RankGroup", QStringLiteral("Ranked Search"));
     RankResults = ui::Make<QCheckBox>(rank, "RankResults", QStringLiteral("Rank matches by..."));
@@ -485,9 +503,7 @@ void TQSSearch::buildOptionsPage(QWidget* page) {
     RankByPercent = ui::Make<QRadioButton>(rank, "RankByPercent", QStringLiteral("Percentage of search words found in the record"));
     RankByPresence = ui::Make<QRadioButton>(rank, "RankByPresence", QStringLiteral("Presence of each search word in the record"));
     RankOnly = ui::Make<QCheckBox>(rank, "RankOnly", QStringLiteral("Rank only the first"));
-    RankCountLimit = ui::Make<QSpinBox>(rank, "RankCountLimit");
-    RankCountLimit->setRange(1, 9999);
-    RankCountLimit->setValue(100);
+    RankCountLimit = makeCount(rank, "RankCountLimit", 100);
     auto* rankGrid = new QGridLayout(rank);
     rankGrid->addWidget(RankResults, 0, 0, 1, 3);
     rankGrid->addWidget(RankByCount, 1, 0, 1, 3);
@@ -548,20 +564,13 @@ void TQSSearch::buildDisplayPage(QWidget* page) {
                       QStringLiteral("Keep the search form in front")});
     auto* matches = ui::Make<QGroupBox>(page, "MatchesGroup", QStringLiteral("Matches (in List View)"));
     MoreThanMatch = ui::Make<QCheckBox>(matches, "MoreThanMatch", QStringLiteral("If there are more than"));
-    MaxMatchDisplay = ui::Make<QSpinBox>(matches, "MaxMatchDisplay");
-    MaxMatchDisplay->setRange(1, 9999);
-    MaxMatchDisplay->setValue(300);
+    MaxMatchDisplay = makeCount(matches, "MaxMatchDisplay", 300);
     MatchAsk = ui::Make<QRadioButton>(matches, "MatchAsk", QStringLiteral("Ask if all matches should be displayed"));
     MatchLimitOnly = ui::Make<QRadioButton>(matches, "MatchLimitOnly", QStringLiteral("Display only the number specified"));
     MatchNone = ui::Make<QRadioButton>(matches, "MatchNone", QStringLiteral("Do not display matches"));
-    auto* matchGrid = new QGridLayout(matches);
-    matchGrid->addWidget(MoreThanMatch, 0, 0);
-    matchGrid->addWidget(MaxMatchDisplay, 0, 1);
-    matchGrid->addWidget(ui::Make<QLabel>(matches, "MatchesLabel", QStringLiteral("List View matches...")), 0, 2);
-    matchGrid->addWidget(MatchAsk, 1, 0, 1, 3);
-    matchGrid->addWidget(MatchLimitOnly, 2, 0, 1, 3);
-    matchGrid->addWidget(MatchNone, 3, 0, 1, 3);
-    matchGrid->setColumnStretch(3, 1);
+    layOutLimitGroup(matches, MoreThanMatch, MaxMatchDisplay,
+                     ui::Make<QLabel>(matches, "MatchesLabel", QStringLiteral("List View matches...")),
+                     {MatchAsk, MatchLimitOnly, MatchNone});
     auto* exportOptions = ui::Make<QPushButton>(page, "ExportOptionsBtn", QStringLiteral("Export Options..."));
     exportOptions->hide();
 
