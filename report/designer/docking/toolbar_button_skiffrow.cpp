@@ -1,0 +1,257 @@
+#include "report/designer/docking/toolbar_button_skiffrow.h"
+
+#include "report/designer/docking/application_activity.h"
+#include "report/designer/docking/dock_skiffrow.h"
+#include "report/designer/docking/skiffrow.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOption>
+#include <QTimer>
+
+TppToolbarButtonSkiffrow::TppToolbarButtonSkiffrow(QWidget* parent) : QToolButton(parent) {
+    resize(23, 22);
+    setAutoRaise(true);
+    setFocusPolicy(Qt::NoFocus);
+    connect(&skiffrow::ApplicationActivity::Instance(), &skiffrow::ApplicationActivity::ActiveChanged, this, [this](bool active) {
+        if (!active && !m_showBorderWhenInactive && m_state == bsHot) HotLeave();
+    });
+}
+
+TppToolbarButtonSkiffrow::~TppToolbarButtonSkiffrow() = default;
+
+void TppToolbarButtonSkiffrow::SetCaption(const QString& caption) {
+    setText(caption);
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetGroupIndex(int value) {
+    m_groupIndex = value;
+    notifyGroup();
+}
+
+void TppToolbarButtonSkiffrow::SetAllowAllUp(bool value) {
+    m_allowAllUp = value;
+    notifyGroup();
+}
+
+void TppToolbarButtonSkiffrow::SetDown(bool value) {
+    if (m_groupIndex == 0) value = false;
+    if (value == m_down || (m_down && !m_allowAllUp)) return;
+    m_down = value;
+    setState(value ? bsExclusive : bsUp);
+    if (value) notifyGroup();
+}
+
+void TppToolbarButtonSkiffrow::notifyGroup() {
+    if (m_groupIndex == 0 || !parentWidget()) return;
+    for (auto* other : parentWidget()->findChildren<TppToolbarButtonSkiffrow*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (other == this || other->m_groupIndex != m_groupIndex) continue;
+        if (other->m_down && m_down) {
+            other->m_down = false;
+            other->setState(bsUp);
+        }
+        other->m_allowAllUp = m_allowAllUp;
+    }
+}
+
+void TppToolbarButtonSkiffrow::SetFlat(bool value) {
+    m_flat = value;
+    setAutoRaise(value);
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetDropdownMenu(QMenu* menu) {
+    if (m_menu) disconnect(m_menu, nullptr, this, nullptr);
+    m_menu = menu;
+    if (menu)
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            m_menuOpen = false;
+            m_menuJustClosed = true;
+            QTimer::singleShot(0, this, [this] { m_menuJustClosed = false; });
+            if (!m_down) setState(bsUp);
+            m_arrowPressed = false;
+            update();
+        });
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetDropdownCombo(bool value) {
+    if (value == m_combo) return;
+    m_combo = value;
+    resize(value ? width() + kArrowWidth : (width() < kArrowWidth + 1 ? 1 : width() - kArrowWidth), height());
+    if (TppSkiffrow* bar = TppSkiffrow::ToolbarOf(this)) bar->Rearrange();
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetDropdownArrow(bool value) {
+    m_dropdownArrow = value;
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetDisplayMode(TppButtonDisplayMode mode) {
+    m_displayMode = mode;
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetGlyph(const QImage& strip) {
+    m_glyph.SetGlyph(strip);
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetNumGlyphs(int value) {
+    m_glyph.SetNumGlyphs(value);
+    update();
+}
+
+void TppToolbarButtonSkiffrow::setState(TppButtonState state) {
+    if (state == m_state) return;
+    m_state = state;
+    update();
+}
+
+void TppToolbarButtonSkiffrow::HotEnter() {
+    if (!isEnabled() || m_pointerInside) return;
+    m_pointerInside = true;
+    if (m_state == bsUp) setState(bsHot);
+    if (OnMouseEnter) OnMouseEnter();
+}
+
+void TppToolbarButtonSkiffrow::HotLeave() {
+    if (!isEnabled() || !m_pointerInside || m_pressing) return;
+    if (m_state == bsHot || (m_state == bsDown && !m_menuOpen)) setState(m_down ? bsExclusive : bsUp);
+    m_pointerInside = false;
+    if (OnMouseExit) OnMouseExit();
+}
+
+void TppToolbarButtonSkiffrow::enterEvent(QEnterEvent*) {
+    if (m_showBorderWhenInactive || skiffrow::ApplicationActivity::Instance().IsActive()) HotEnter();
+}
+
+void TppToolbarButtonSkiffrow::leaveEvent(QEvent*) { HotLeave(); }
+
+void TppToolbarButtonSkiffrow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange) {
+        m_pointerInside = false;
+        setState(isEnabled() ? (m_down ? bsExclusive : bsUp) : bsDisabled);
+    }
+    QToolButton::changeEvent(event);
+}
+
+bool TppToolbarButtonSkiffrow::insideMain(const QPoint& p) const {
+    const int right = m_combo && m_menu ? width() - kArrowWidth : width();
+    return p.x() >= 0 && p.x() < right && p.y() >= 0 && p.y() < height();
+}
+
+void TppToolbarButtonSkiffrow::mousePressEvent(QMouseEvent* event) {
+    if (!isEnabled() || event->button() != Qt::LeftButton) {
+        if (event->button() != Qt::LeftButton) HotEnter();
+        return;
+    }
+    if (m_menuJustClosed) return;  // the press that closed this button's menu
+    if (!m_pointerInside) {
+        m_pointerInside = true;
+        if (OnMouseEnter) OnMouseEnter();
+    }
+    m_arrowPressed = m_menu && (!m_combo || event->position().x() >= width() - kArrowWidth);
+    if (!m_down) setState(bsDown);
+    if (m_arrowPressed) {
+        dropMenu();
+        return;
+    }
+    m_pressing = true;
+}
+
+void TppToolbarButtonSkiffrow::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_pressing) return;
+    setState(m_down ? bsExclusive : (insideMain(event->position().toPoint()) ? bsDown : bsUp));
+}
+
+void TppToolbarButtonSkiffrow::mouseReleaseEvent(QMouseEvent* event) {
+    if (!m_pressing || event->button() != Qt::LeftButton) return;
+    m_pressing = false;
+    const bool inside = insideMain(event->position().toPoint());
+    if (m_groupIndex != 0 && inside) {
+        if (!m_down) SetDown(true);
+        else if (m_allowAllUp) {
+            m_down = false;
+            setState(bsUp);
+        }
+    }
+    if (!inside) {
+        setState(m_down ? bsExclusive : bsUp);
+        return;
+    }
+    setState(m_down ? bsExclusive : bsHot);
+    Click();
+}
+
+void TppToolbarButtonSkiffrow::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (m_down && OnDblClick) OnDblClick();
+    else mousePressEvent(event);
+}
+
+void TppToolbarButtonSkiffrow::Click() {
+    if (OnClick) OnClick();
+    emit clicked();
+}
+
+void TppToolbarButtonSkiffrow::dropMenu() {
+    if (!m_menu) return;
+    QPoint at = mapToGlobal(QPoint(0, height()));
+    TppSkiffrow* bar = TppSkiffrow::ToolbarOf(this);
+    TppDockSkiffrow* dock = bar ? bar->DockedTo() : nullptr;
+    if (dock && dock->Position() == ppdpLeft) at = mapToGlobal(QPoint(width(), 0));
+    else if (dock && dock->Position() == ppdpRight) at = mapToGlobal(QPoint(-m_menu->sizeHint().width(), 0));
+    m_menuOpen = true;
+    setState(bsDown);
+    m_menu->popup(at);
+}
+
+void TppToolbarButtonSkiffrow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const bool hot = m_state == bsHot;
+    const bool pushed = m_state == bsDown || m_state == bsExclusive;
+    const bool comboArrow = m_combo && m_menu;
+    const QRect main = comboArrow ? rect().adjusted(0, 0, -kArrowWidth, 0) : rect();
+    auto panel = [&](const QRect& r, bool sunken) {
+        QStyleOptionToolButton opt;
+        opt.initFrom(this);
+        opt.rect = r;
+        opt.state |= QStyle::State_AutoRaise;
+        if (hot || pushed || !m_flat) opt.state |= QStyle::State_Raised | QStyle::State_MouseOver;
+        if (sunken) opt.state |= QStyle::State_Sunken | QStyle::State_On;
+        if (hot || pushed || !m_flat) style()->drawPrimitive(QStyle::PE_PanelButtonTool, &opt, &p, this);
+    };
+    panel(main, pushed && !m_arrowPressed);
+    if (comboArrow) {
+        const QRect arrow(width() - kArrowWidth, 0, kArrowWidth - 2, height());
+        panel(arrow, pushed && m_arrowPressed);
+        QStyleOption o;
+        o.initFrom(this);
+        o.rect = arrow;
+        style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &o, &p, this);
+    }
+    const int offset = pushed && !m_arrowPressed ? 1 : 0;
+    const QImage image = m_displayMode == ppdmTextOnly ? QImage() : m_glyph.StateImage(isEnabled() ? m_state : bsDisabled, palette());
+    QRect face = main.adjusted(1 + offset, 1 + offset, -1 + offset, -1 + offset);
+    int textLeft = face.left();
+    if (!image.isNull()) {
+        const bool withText = m_displayMode != ppdmGlyphOnly && !text().isEmpty();
+        const int x = withText ? face.left() + 3 : face.left() + (face.width() - image.width() + 1) / 2;
+        p.drawImage(x, face.top() + (face.height() - image.height() + 1) / 2, image);
+        textLeft = x + image.width() + 4;
+    }
+    if (m_displayMode != ppdmGlyphOnly && !text().isEmpty()) {
+        p.setPen(palette().color(isEnabled() ? QPalette::ButtonText : QPalette::Dark));
+        const QRect textRect = image.isNull() ? face : QRect(textLeft, face.top(), face.right() - textLeft, face.height());
+        p.drawText(textRect, Qt::AlignCenter, text());
+    }
+    if (m_menu && !m_combo && m_dropdownArrow) {
+        QStyleOption o;
+        o.initFrom(this);
+        o.rect = QRect(face.right() - 8, face.top() + face.height() / 2 - 3, 7, 6);
+        style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &o, &p, this);
+    }
+}
