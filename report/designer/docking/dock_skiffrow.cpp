@@ -196,9 +196,9 @@ void TppDockSkiffrow::BarListChanged(bool inserting, TppCustomToolWindowSkiffrow
 QRect TppDockSkiffrow::ClientRect() const {
     const QRect all = m_form->rect();
     int top = m_form->menuWidget() && m_form->menuWidget()->isVisible() ? m_form->menuWidget()->geometry().bottom() + 1 : 0;
-    int bottom = m_form->statusBar() && m_form->findChild<QStatusBar*>() && m_form->statusBar()->isVisible()
-                     ? m_form->statusBar()->geometry().top()
-                     : all.bottom() + 1;
+    // findChild, not statusBar(): asking the form for its status bar would make one.
+    const QStatusBar* status = m_form->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly);
+    int bottom = status && status->isVisible() ? status->geometry().top() : all.bottom() + 1;
     QWidget* central = m_form->centralWidget();
     const QRect inner = central ? central->geometry() : QRect(all.left(), top, all.width(), bottom - top);
     switch (m_position) {
