@@ -21,6 +21,8 @@ packages=(
   poppler-utils
   libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf
   fpc
+  # The tests skip the disk syncs (the test environment preloads it); the programs never do.
+  eatmydata
   fortunes fortunes-min
   man-db manpages
   treeline
