@@ -18,6 +18,14 @@ failed=0
 
 export QT_QPA_PLATFORM=offscreen
 export DOSSARA_SOURCE_DIR="$source_dir"
+# The copies skip the disk syncs as ctest's runs do (cmake/DossaraTargets.cmake), except
+# in a sanitizer build, whose runtime must be the first library loaded.
+eatmydata=$(sed -n 's/^DOSSARA_EATMYDATA:FILEPATH=//p' "$build/CMakeCache.txt" 2>/dev/null)
+if [ -n "$eatmydata" ] && [ -e "$eatmydata" ] && ! grep -q '^DOSSARA_SANITIZE:BOOL=ON' "$build/CMakeCache.txt"; then
+  copies_preload=$eatmydata
+else
+  copies_preload=
+fi
 
 for round in $(seq "$rounds"); do
   log="$logs/ctest-$round.log"
@@ -35,7 +43,7 @@ for program in "$build"/tests/*; do
   name=$(basename "$program")
   pids=()
   for copy in $(seq "$copies"); do
-    (cd "$build/tests" && exec "$program" --gtest_brief=1 >"$logs/$name-$copy.log" 2>&1) &
+    (cd "$build/tests" && LD_PRELOAD=$copies_preload exec "$program" --gtest_brief=1 >"$logs/$name-$copy.log" 2>&1) &
     pids+=("$!")
   done
   bad=0
