@@ -409,18 +409,16 @@ void TQuorrel::AddFiles() {
         r.encrypt = m_addOptions & AddOptsEnum::AddEncrypt;
         r.separateDirs = m_addOptions & AddOptsEnum::AddSeparateDirs;
         r.verbose = m_verbose || m_trace;
-        if (spanned) r.move = false;  // the sources go only once the volumes are written
-        m_successCount = zipdll::ZipDllExec(r, [this](const zipdll::Callback& c) { return dllCallback(c); });
-        if (spanned && m_successCount > 0) {
-            if (SplitToVolumes(archive, m_zipFilename) != 0) {
-                m_successCount = 0;
-            } else if (m_addOptions & AddOptsEnum::AddMove) {
-                zipdll::AddRequest move = r;
-                move.move = true;
-                // The sources that went into the archive are the ones the specifications name.
-                zipdll::ZipDllExec(move, {});
-            }
+        bool split = false;
+        if (spanned) {
+            // The volumes are written once the whole archive is; the sources go only after.
+            r.afterWrite = [&] {
+                split = SplitToVolumes(archive, m_zipFilename) == 0;
+                return split;
+            };
         }
+        m_successCount = zipdll::ZipDllExec(r, [this](const zipdll::Callback& c) { return dllCallback(c); });
+        if (spanned && !split) m_successCount = 0;
     } catch (const std::bad_alloc&) {
         showMessage(10103);
     } catch (...) {

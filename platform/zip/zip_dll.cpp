@@ -439,7 +439,8 @@ int ZipDllExec(const AddRequest& request, const CallbackFn& callback) {
     za.release();
     reporter.BytesDone(0, true);
 
-    if (request.move) {
+    const bool written = !request.afterWrite || request.afterWrite();
+    if (request.move && written) {
         // The archive is written: now the sources may go, files first, then emptied folders.
         for (const Source* s : chosen)
             if (!s->isDir && !QFile::remove(s->path))
@@ -480,16 +481,19 @@ namespace {
 std::optional<QString> SafeRelativePath(const QString& name, bool dirNames) {
     QString n = name;
     n.replace(u'\\', u'/');
+    QStringList parts = n.split(u'/', Qt::SkipEmptyParts);
+    if (!dirNames) {
+        // The bare name: whatever folders the entry names are dropped.
+        if (parts.isEmpty() || parts.last() == u'.' || parts.last() == QStringLiteral("..")) return std::nullopt;
+        QString bare = parts.last();
+        if (bare.size() >= 2 && bare[1] == u':' && bare[0].isLetter()) bare = bare.mid(2);
+        if (bare.isEmpty()) return std::nullopt;
+        return bare;
+    }
     if (n.startsWith(u'/')) return std::nullopt;
     if (n.size() >= 2 && n[1] == u':' && n[0].isLetter()) return std::nullopt;
-    QStringList parts;
-    for (const QString& p : n.split(u'/', Qt::SkipEmptyParts)) {
-        if (p == u'.') continue;
-        if (p == QStringLiteral("..")) return std::nullopt;
-        parts << p;
-    }
-    if (parts.isEmpty()) return std::nullopt;
-    if (!dirNames) return parts.last();
+    parts.removeAll(QStringLiteral("."));
+    if (parts.isEmpty() || parts.contains(QStringLiteral(".."))) return std::nullopt;
     return parts.join(u'/');
 }
 

@@ -72,6 +72,9 @@ struct AddRequest {
     bool encrypt = false;    ///< traditional encryption with `password`
     bool separateDirs = false;  ///< folders get entries of their own (with dirNames)
     bool verbose = false;    ///< a message for every file
+    /// Runs once the archive is written, before any source is moved; `move` deletes the
+    /// sources only when it answers true.
+    std::function<bool()> afterWrite;
 };
 
 /// One extract run.
