@@ -28,6 +28,7 @@
 #include "core/view_tables.h"
 
 #include "services/gui/recent_file_list.h"
+#include "services/quorrel.h"
 
 #include "platform/format/format_settings.h"
 #include "platform/settings/ini_document.h"
@@ -107,6 +108,12 @@ int main(int argc, char** argv) {
         core::InstallGlobalUpdate(ViewControl(), viewTables, &data, &mainForm);
         core::InstallCustomizeLibraries(data);
         core::Customize().FullRebuild = [&searchData, &mainForm] { core::RebuildDatabase(searchData, &mainForm); };
+
+        // The shared zip component with its published defaults, owned by the main window;
+        // the template package export and import reach it through services::Quorrel().
+        auto* quorrel = new TQuorrel(&mainForm);
+        quorrel->setObjectName(QStringLiteral("Quorrel"));
+        services::SetQuorrel(quorrel);
 
         TRecentFileList recent(&mainForm);
         recent.setObjectName(QStringLiteral("RecentFileList"));

@@ -297,8 +297,8 @@ bool IsNewerThanFile(time_t entry, const QFileInfo& file) {
 QByteArray PasswordBytes(const QString& password) { return password.left(kMaxPasswordLength).toLatin1(); }
 
 bool WildcardMatch(const QString& pattern, const QString& name, Qt::CaseSensitivity cs) {
-    const QString p = QDir::fromNativeSeparators(pattern);
-    const QString n = QDir::fromNativeSeparators(name);
+    const QString p = QString(pattern).replace(u'\\', u'/');
+    const QString n = QString(name).replace(u'\\', u'/');
     // Iterative match with one backtracking point for the last "*".
     qsizetype pi = 0, ni = 0, star = -1, mark = 0;
     auto same = [cs](QChar a, QChar b) { return cs == Qt::CaseSensitive ? a == b : a.toCaseFolded() == b.toCaseFolded(); };

@@ -19,10 +19,7 @@ namespace {
 const char* const kMonths[] = {"???", "Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-QString SourceDir() {
-    const QString dir = qEnvironmentVariable("DOSSARA_SOURCE_DIR");
-    return dir.isEmpty() ? QStringLiteral(TEST_DATA_DIR "/../../..") : dir;
-}
+QString SourceDir() { return QStringLiteral(DOSSARA_SOURCE_DIR); }
 
 void Put16(QByteArray& b, std::uint32_t v) {
     b.append(char(v & 0xFF));
