@@ -53,8 +53,27 @@ private:
         std::int64_t toOffset = 0;
     };
 
+    /// Every volume target is a fixed drive here (numbered files), so no disk is asked for:
+    /// NewDisk is cleared and the kind of drive returned.
+    services::DriveKind AskForVolume() {
+        ProcessPendingEvents();
+        NewDisk = false;
+        return ProbeDrive(DriveRoot);
+    }
+    /// DiskFree and DiskSize of the drive that holds DriveRoot (-1 when unknown).
+    void DriveSpace() {
+        const QStorageInfo storage(DriveRoot);
+        DiskFree = storage.isValid() ? storage.bytesAvailable() : -1;
+        DiskSize = storage.isValid() ? storage.bytesTotal() : -1;
+    }
+    /// The target folder exists and its drive's size is known.
+    bool DiskPresent() {
+        DriveSpace();
+        return QFileInfo(DriveRoot).isDir() && DiskSize >= 0;
+    }
+
     // Writing volumes.
-    void writeSplit(const char* data, std::int64_t length, std::int64_t minSize);
+    void WriteSplit(const char* data, std::int64_t length, std::int64_t minSize);
     void openVolumeForWriting();
     void finishVolume();
     void copyToVolumes(QFile& in, std::int64_t count, int readError);
@@ -69,15 +88,17 @@ private:
     void progress(ProgrType type, const QString& name, std::int64_t size) { q.fireProgress(type, name, size); }
 
     TQuorrel& q;
-    int m_diskNumber = 0;
+    int DiskNumber = 0;
     int m_lastDisk = 0;
-    std::int64_t m_diskFree = 0;
-    std::int64_t m_volumeBytes = 0;
-    bool m_showProgress = false;
-    QDateTime m_fileDate;
-    QString m_driveRoot;
-    QString m_outFileName;
-    QString m_inFileName;
+    std::int64_t DiskFree = 0;
+    std::int64_t DiskSize = -1;
+    bool NewDisk = false;
+    std::int64_t VolumeBytes = 0;
+    bool ShowProgress = false;
+    QDateTime FileDate;
+    QString DriveRoot;
+    QString OutFileName;
+    QString InFileName;
     QFile m_out;
     QFile m_in;
     std::vector<char> m_buffer;
@@ -88,11 +109,13 @@ private:
 
 void TQuorrel::Span::openVolumeForWriting() {
     for (;;) {
-        const QString name = VolumeFileName(m_outFileName, m_diskNumber);
-        if ((q.m_addOptions & AddOptsEnum::AddDiskSpanErase) && ProbeDrive(m_driveRoot) == services::DriveKind::Removable) {
+        const services::DriveKind kind = AskForVolume();
+        if (!DiskPresent()) throw EQuorrel(11004, DriveRoot);
+        const QString name = VolumeFileName(OutFileName, DiskNumber);
+        if ((q.m_addOptions & AddOptsEnum::AddDiskSpanErase) && kind == services::DriveKind::Removable) {
             EQuorrel e(11007, true);
             e.SetMessage(e.Message() + QStringLiteral("\nDisks cannot be formatted here: %1 is on a removable medium.")
-                                           .arg(m_driveRoot));
+                                           .arg(DriveRoot));
             throw e;
         }
         if (QFileInfo::exists(name)) {
@@ -105,54 +128,55 @@ void TQuorrel::Span::openVolumeForWriting() {
         }
         m_out.setFileName(name);
         if (!m_out.open(QIODevice::WriteOnly | QIODevice::Truncate)) throw EQuorrel(11009, true);
-        const QStorageInfo storage(m_driveRoot);
-        m_diskFree = storage.isValid() ? storage.bytesAvailable() : -1;
-        if (q.m_maxVolumeSize > 0 && (m_diskFree < 0 || q.m_maxVolumeSize < m_diskFree)) m_diskFree = q.m_maxVolumeSize;
-        if (m_diskNumber == 0) m_diskFree -= q.m_keepFreeOnDisk1;
-        if (m_diskFree < std::max<std::int64_t>(q.m_minFreeVolumeSize, 1)) {
+        DriveSpace();
+        if (q.m_maxVolumeSize > 0 && (DiskFree < 0 || q.m_maxVolumeSize < DiskFree)) DiskFree = q.m_maxVolumeSize;
+        if (DiskNumber == 0) DiskFree -= q.m_keepFreeOnDisk1;
+        if (DiskFree < std::max<std::int64_t>(q.m_minFreeVolumeSize, 1)) {
             m_out.close();
             m_out.remove();
             if (q.m_unattended) throw EQuorrel(11025, true);
             const ui::Button answer = ui::Message(FormatMessage(11032, {}), ui::MessageKind::Error,
                                                   ui::Button::Retry | ui::Button::Cancel);
             if (answer != ui::Button::Retry) throw EQuorrel(11007, false);
-            m_volumeBytes = 0;
+            VolumeBytes = 0;
+            NewDisk = true;
             continue;
         }
-        m_volumeBytes = 0;
+        VolumeBytes = 0;
         return;
     }
 }
 
 void TQuorrel::Span::finishVolume() {
     if (m_out.isOpen()) {
-        if (m_fileDate.isValid()) m_out.setFileTime(m_fileDate, QFileDevice::FileModificationTime);
+        if (FileDate.isValid()) m_out.setFileTime(FileDate, QFileDevice::FileModificationTime);
         m_out.close();
     }
-    m_volumeBytes = 0;
-    ++m_diskNumber;
+    VolumeBytes = 0;
+    NewDisk = true;
+    ++DiskNumber;
 }
 
-void TQuorrel::Span::writeSplit(const char* data, std::int64_t length, std::int64_t minSize) {
+void TQuorrel::Span::WriteSplit(const char* data, std::int64_t length, std::int64_t minSize) {
     ProcessPendingEvents();
     if (q.m_cancelRequested) throw EQuorrel(11007, false);
     for (;;) {
         if (!m_out.isOpen()) openVolumeForWriting();
-        if (minSize > 0 && m_diskFree < minSize) {
+        if (minSize > 0 && DiskFree < minSize) {
             // A fresh volume that cannot hold the piece never will: stop instead of making
             // empty volumes without end.
-            if (m_volumeBytes == 0) throw EQuorrel(11032, true);
+            if (VolumeBytes == 0) throw EQuorrel(11032, true);
             finishVolume();
             continue;
         }
-        const std::int64_t amount = (m_diskFree > 2000000000 || length < m_diskFree) ? length : m_diskFree;
+        const std::int64_t amount = (DiskFree > 2000000000 || length < DiskFree) ? length : DiskFree;
         if (amount > 0 && m_out.write(data, amount) != amount) throw EQuorrel(11010, true);
-        if (m_showProgress && amount > 0) progress(ProgrType::ptBytesDone, {}, amount);
-        m_volumeBytes += amount;
-        m_diskFree -= amount;
+        if (ShowProgress && amount > 0) progress(ProgrType::ptBytesDone, {}, amount);
+        VolumeBytes += amount;
+        DiskFree -= amount;
         if (amount == length) return;
         finishVolume();
-        m_diskFree = 0;
+        DiskFree = 0;
         data += amount;
         length -= amount;
     }
@@ -162,7 +186,7 @@ void TQuorrel::Span::copyToVolumes(QFile& in, std::int64_t count, int readError)
     while (count > 0) {
         const std::int64_t want = std::min<std::int64_t>(count, kCopyChunk);
         if (!ReadExactly(in, m_buffer.data(), want)) throw EQuorrel(readError, true);
-        writeSplit(m_buffer.data(), want, 0);
+        WriteSplit(m_buffer.data(), want, 0);
         count -= want;
     }
 }
@@ -179,12 +203,12 @@ int TQuorrel::Span::Split(const QString& source, const QString& target) {
     const bool wasBusy = q.m_addBusy;
     q.m_addBusy = true;
     ui::HourglassCursor hourglass;
-    m_driveRoot = QFileInfo(target).absolutePath();
-    m_outFileName = target;
-    m_diskNumber = 0;
-    m_diskFree = 0;
-    m_volumeBytes = 0;
-    m_showProgress = false;
+    DriveRoot = QFileInfo(target).absolutePath();
+    OutFileName = target;
+    DiskNumber = 0;
+    DiskFree = 0;
+    VolumeBytes = 0;
+    ShowProgress = false;
     if (q.m_verbose) q.fireMessage(0, QStringLiteral("Now creating spanning chunks from %1 to %2").arg(source, target));
     int result = 0;
     QFile in(source);
@@ -193,7 +217,7 @@ int TQuorrel::Span::Split(const QString& source, const QString& target) {
         if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly)) throw EQuorrel(11001, true);
         EndRecord rec;
         q.locateEndRecord(in, true, rec);
-        m_fileDate = QFileInfo(source).lastModified();
+        FileDate = QFileInfo(source).lastModified();
         const std::int64_t archiveSize = q.m_archiveSize;
         const std::int64_t directoryStart =
             archiveSize - static_cast<std::int64_t>(rec.directorySize) - kEndSize - rec.commentLength;
@@ -224,8 +248,8 @@ int TQuorrel::Span::Split(const QString& source, const QString& target) {
 
         char sig[4];
         Put32(sig, kSpanSig);
-        writeSplit(sig, 4, 0);
-        m_showProgress = true;
+        WriteSplit(sig, 4, 0);
+        ShowProgress = true;
         progress(ProgrType::ptFileCount, {}, rec.totalEntries);
         progress(ProgrType::ptByteCount, {}, archiveSize);
 
@@ -244,10 +268,10 @@ int TQuorrel::Span::Split(const QString& source, const QString& target) {
             q.fireMessage(0, FormatMessage(10105, {}) + shown);
             progress(ProgrType::ptFileStart, shown,
                      static_cast<std::int64_t>(e.comprSize) + nameLength + extraLength + kLocalSize + (descriptor ? 16 : 0));
-            writeSplit(h, kLocalSize, kLocalSize + nameLength + extraLength);
-            e.toDisk = m_diskNumber;
-            e.toOffset = m_volumeBytes - kLocalSize;
-            writeSplit(name.constData(), nameLength, 0);
+            WriteSplit(h, kLocalSize, kLocalSize + nameLength + extraLength);
+            e.toDisk = DiskNumber;
+            e.toOffset = VolumeBytes - kLocalSize;
+            WriteSplit(name.constData(), nameLength, 0);
             copyToVolumes(in, extraLength, 11018);
             copyToVolumes(in, e.comprSize, 11021);
             if (descriptor) copyToVolumes(in, dataDescriptorSize(in), 11020);
@@ -262,37 +286,37 @@ int TQuorrel::Span::Split(const QString& source, const QString& target) {
             QByteArray& h = headers[i];
             Put16(h.data() + 34, static_cast<std::uint32_t>(entries[i].toDisk));
             Put32(h.data() + 42, static_cast<std::uint32_t>(entries[i].toOffset));
-            writeSplit(h.constData(), kCentralSize, h.size());
+            WriteSplit(h.constData(), kCentralSize, h.size());
             if (i == 0) {
-                directoryDisk = m_diskNumber;
-                directoryOffset = m_volumeBytes - kCentralSize;
+                directoryDisk = DiskNumber;
+                directoryOffset = VolumeBytes - kCentralSize;
             }
-            writeSplit(h.constData() + kCentralSize, h.size() - kCentralSize, 0);
+            WriteSplit(h.constData() + kCentralSize, h.size() - kCentralSize, 0);
         }
         if (headers.empty()) {
             if (!m_out.isOpen()) openVolumeForWriting();
-            directoryDisk = m_diskNumber;
-            directoryOffset = m_volumeBytes;
+            directoryDisk = DiskNumber;
+            directoryOffset = VolumeBytes;
         }
         // The end record names the volume it lands on: make room first.
         const std::int64_t endLength = kEndSize + rec.comment.size();
         if (!m_out.isOpen()) openVolumeForWriting();
-        if (m_diskFree < endLength) {
+        if (DiskFree < endLength) {
             finishVolume();
             openVolumeForWriting();
         }
         char end[kEndSize];
         Put32(end, kEndSig);
-        Put16(end + 4, static_cast<std::uint32_t>(m_diskNumber));
+        Put16(end + 4, static_cast<std::uint32_t>(DiskNumber));
         Put16(end + 6, static_cast<std::uint32_t>(directoryDisk));
         Put16(end + 8, rec.entriesHere);
         Put16(end + 10, rec.totalEntries);
         Put32(end + 12, rec.directorySize);
         Put32(end + 16, static_cast<std::uint32_t>(directoryOffset));
         Put16(end + 20, static_cast<std::uint32_t>(rec.comment.size()));
-        writeSplit(end, kEndSize, endLength);
-        writeSplit(rec.comment.constData(), rec.comment.size(), 0);
-        m_showProgress = false;
+        WriteSplit(end, kEndSize, endLength);
+        WriteSplit(rec.comment.constData(), rec.comment.size(), 0);
+        ShowProgress = false;
     } catch (const EQuorrel& e) {
         q.reportException(e);
         result = -7;
@@ -305,7 +329,7 @@ int TQuorrel::Span::Split(const QString& source, const QString& target) {
     }
     progress(ProgrType::ptBatchEnd, {}, 0);
     if (m_out.isOpen()) {
-        if (m_fileDate.isValid()) m_out.setFileTime(m_fileDate, QFileDevice::FileModificationTime);
+        if (FileDate.isValid()) m_out.setFileTime(FileDate, QFileDevice::FileModificationTime);
         m_out.close();
     }
     q.m_addBusy = wasBusy;
@@ -317,8 +341,8 @@ int TQuorrel::Span::Split(const QString& source, const QString& target) {
 
 void TQuorrel::Span::openVolumeForReading(int disk) {
     m_in.close();
-    m_diskNumber = disk;
-    m_in.setFileName(ReplacedVolumeName(m_inFileName, disk));
+    DiskNumber = disk;
+    m_in.setFileName(ReplacedVolumeName(InFileName, disk));
     if (!m_in.open(QIODevice::ReadOnly)) throw EQuorrel(11001, true);
 }
 
@@ -327,8 +351,8 @@ bool TQuorrel::Span::readAcross(char* data, std::int64_t size) {
         const qint64 n = m_in.read(data, size);
         if (n < 0) return false;
         if (n == 0) {
-            if (m_diskNumber >= m_lastDisk || !m_in.atEnd()) return false;
-            openVolumeForReading(m_diskNumber + 1);
+            if (DiskNumber >= m_lastDisk || !m_in.atEnd()) return false;
+            openVolumeForReading(DiskNumber + 1);
             continue;
         }
         data += n;
@@ -344,23 +368,23 @@ void TQuorrel::Span::copyAcross(QIODevice& out, std::int64_t count, int readErro
         const std::int64_t want = std::min<std::int64_t>(count, kCopyChunk);
         if (!readAcross(m_buffer.data(), want)) throw EQuorrel(readError, true);
         if (out.write(m_buffer.data(), want) != want) throw EQuorrel(writeError, true);
-        if (m_showProgress) progress(ProgrType::ptBytesDone, {}, want);
+        if (ShowProgress) progress(ProgrType::ptBytesDone, {}, want);
         count -= want;
     }
 }
 
 void TQuorrel::Span::skipToNextVolumeAtEnd() {
-    while (m_in.atEnd() && m_diskNumber < m_lastDisk) openVolumeForReading(m_diskNumber + 1);
+    while (m_in.atEnd() && DiskNumber < m_lastDisk) openVolumeForReading(DiskNumber + 1);
 }
 
 int TQuorrel::Span::Join(const QString& setName, QString& target) {
     const bool wasBusy = q.m_extractBusy;
     q.m_extractBusy = true;
     ui::HourglassCursor hourglass;
-    m_driveRoot = QFileInfo(setName).absolutePath();
-    m_inFileName = setName;
-    m_diskNumber = -1;
-    m_showProgress = false;
+    DriveRoot = QFileInfo(setName).absolutePath();
+    InFileName = setName;
+    DiskNumber = -1;
+    ShowProgress = false;
     int result = 0;
     std::unique_ptr<QFile> out;
     try {
@@ -397,11 +421,11 @@ int TQuorrel::Span::Join(const QString& setName, QString& target) {
             if (n == 1) throw EQuorrel(11037, true);
             throw EQuorrel(11038, n);
         }
-        m_fileDate = QFileInfo(setName).lastModified();
+        FileDate = QFileInfo(setName).lastModified();
         m_lastDisk = rec.diskNumber;
         q.m_lastDisk = rec.diskNumber;
-        m_diskNumber = rec.diskNumber;
-        if (rec.directoryDisk != m_diskNumber) openVolumeForReading(rec.directoryDisk);
+        DiskNumber = rec.diskNumber;
+        if (rec.directoryDisk != DiskNumber) openVolumeForReading(rec.directoryDisk);
         if (!m_in.seek(rec.directoryOffset)) throw EQuorrel(11008, true);
 
         std::vector<Entry> entries;
@@ -430,7 +454,7 @@ int TQuorrel::Span::Join(const QString& setName, QString& target) {
         }
 
         openVolumeForReading(0);
-        m_showProgress = true;
+        ShowProgress = true;
         progress(ProgrType::ptFileCount, {}, rec.totalEntries);
         progress(ProgrType::ptByteCount, {}, byteCount);
         char sig[4];
@@ -438,7 +462,7 @@ int TQuorrel::Span::Join(const QString& setName, QString& target) {
 
         for (int i = 0; i < rec.totalEntries; ++i) {
             skipToNextVolumeAtEnd();
-            const auto place = std::make_pair(m_diskNumber, static_cast<std::int64_t>(m_in.pos()));
+            const auto place = std::make_pair(DiskNumber, static_cast<std::int64_t>(m_in.pos()));
             char h[kLocalSize];
             if (!readAcross(h, kLocalSize)) throw EQuorrel(11012, true);
             if (Get32(h) != kLocalSig) throw EQuorrel(11014, true);
@@ -467,7 +491,7 @@ int TQuorrel::Span::Join(const QString& setName, QString& target) {
             }
         }
 
-        m_showProgress = false;
+        ShowProgress = false;
         const std::int64_t directoryOffset = out->pos();
         for (int i = 0; i < rec.totalEntries; ++i) {
             char h[kCentralSize];
@@ -507,7 +531,7 @@ int TQuorrel::Span::Join(const QString& setName, QString& target) {
     progress(ProgrType::ptBatchEnd, {}, 0);
     m_in.close();
     if (out) {
-        if (result == 0 && m_fileDate.isValid()) out->setFileTime(m_fileDate, QFileDevice::FileModificationTime);
+        if (result == 0 && FileDate.isValid()) out->setFileTime(FileDate, QFileDevice::FileModificationTime);
         out->close();
         if (result != 0) {
             QFile::remove(target);
