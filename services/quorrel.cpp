@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QStringConverter>
+#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -201,6 +202,34 @@ QString ReplacedVolumeName(const QString& name, int disk) {
     return suffix.isEmpty() ? stem : stem + u'.' + suffix;
 }
 
+bool CopyShifted(QFile& in, const EndRecordFields& rec, std::int64_t from, QIODevice& out, std::int64_t delta) {
+    std::vector<char> buffer(static_cast<std::size_t>(kCopyChunk));
+    auto copy = [&](std::int64_t count) {
+        while (count > 0) {
+            const std::int64_t want = std::min<std::int64_t>(count, kCopyChunk);
+            if (!ReadExactly(in, buffer.data(), want) || out.write(buffer.data(), want) != want) return false;
+            count -= want;
+            ProcessPendingEvents();
+        }
+        return true;
+    };
+    const std::int64_t directoryOffset = rec.directoryOffset;
+    if (from > directoryOffset || !in.seek(from) || !copy(directoryOffset - from)) return false;
+    for (int i = 0; i < rec.totalEntries; ++i) {
+        char h[kCentralSize];
+        if (!ReadExactly(in, h, kCentralSize) || Get32(h) != kCentralSig) return false;
+        const std::int64_t offset = static_cast<std::int64_t>(Get32(h + 42)) + delta;
+        if (offset < 0 || offset > 0xFFFFFFFFLL) return false;
+        Put32(h + 42, static_cast<std::uint32_t>(offset));
+        if (out.write(h, kCentralSize) != kCentralSize || !copy(Get16(h + 28) + Get16(h + 30) + Get16(h + 32)))
+            return false;
+    }
+    char end[kEndSize];
+    if (!in.seek(rec.position) || !ReadExactly(in, end, kEndSize)) return false;
+    Put32(end + 16, static_cast<std::uint32_t>(directoryOffset + delta));
+    return out.write(end, kEndSize) == kEndSize && out.write(rec.comment) == rec.comment.size();
+}
+
 bool ReadExactly(QFile& file, char* data, std::int64_t size) {
     std::int64_t done = 0;
     while (done < size) {
@@ -387,8 +416,36 @@ void TQuorrel::AddFiles() {
     m_cancelRequested = false;
 
     if (QFileInfo(m_zipFilename).suffix().toUpper() == QStringLiteral("EXE") && m_dataStart == 0
-        && !QFileInfo::exists(m_zipFilename))
-        convertToSFX(true);
+        && !QFileInfo::exists(m_zipFilename) && convertToSFX(true) == 0)
+        ReadDirectory();
+
+    // An archive with bytes before its first entry (a self-extractor's program): libzip
+    // writes archives from their first entry, so the add works on a copy without those bytes,
+    // and they are put back (written beside the archive, renamed over it) before any source
+    // is moved.
+    std::unique_ptr<QTemporaryDir> prefixFolder;
+    std::int64_t prefix = 0;
+    if (!spanned && QFileInfo(m_zipFilename).isFile() && !m_structureError && m_lastDisk == 0)
+        prefix = m_contents.empty() ? m_directoryStart : m_dataStart;
+    if (prefix > 0) {
+        prefixFolder = std::make_unique<QTemporaryDir>(QDir(tempFolder()).filePath(QStringLiteral("zipXXXXXX")));
+        QFile in(m_zipFilename);
+        QFile bare(prefixFolder->filePath(QStringLiteral("zip.zip")));
+        EndRecord rec;
+        if (!prefixFolder->isValid() || !bare.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            showMessage(11027);
+        } else if (!in.open(QIODevice::ReadOnly) || !locateEndRecord(in, false, rec)
+                   || !CopyShifted(in, rec, prefix, bare, -prefix)) {
+            showMessage(10101);
+        } else {
+            archive = bare.fileName();
+        }
+        if (archive == m_zipFilename) {
+            m_fSpecArgs.clear();
+            m_addBusy = false;
+            return;
+        }
+    }
 
     const bool loadedHere = !ZipLoaded();
     LoadZipDll();
@@ -417,8 +474,26 @@ void TQuorrel::AddFiles() {
                 return split;
             };
         }
+        bool restored = false;
+        if (prefix > 0) {
+            r.afterWrite = [&] {
+                QSaveFile whole(m_zipFilename);
+                QFile original(m_zipFilename);
+                QFile bare(archive);
+                EndRecord rec;
+                restored = whole.open(QIODevice::WriteOnly) && original.open(QIODevice::ReadOnly)
+                           && whole.write(original.read(prefix)) == prefix && bare.open(QIODevice::ReadOnly)
+                           && locateEndRecord(bare, false, rec) && CopyShifted(bare, rec, 0, whole, prefix)
+                           && whole.commit();
+                return restored;
+            };
+        }
         m_successCount = zipdll::ZipDllExec(r, [this](const zipdll::Callback& c) { return dllCallback(c); });
         if (spanned && !split) m_successCount = 0;
+        if (prefix > 0 && m_successCount > 0 && !restored) {
+            m_successCount = 0;
+            showMessage(11010);
+        }
     } catch (const std::bad_alloc&) {
         showMessage(10103);
     } catch (...) {
@@ -780,26 +855,7 @@ int TQuorrel::convertToSFX(bool creating) {
                             if (!copy(in, -1)) result = -2;
                             archiveLength = in.size();
                         } else {
-                            if (!copy(in, rec.directoryOffset)) result = -2;
-                            for (int i = 0; result == 0 && i < rec.totalEntries; ++i) {
-                                char h[kCentralSize];
-                                if (!ReadExactly(in, h, kCentralSize) || Get32(h) != kCentralSig) {
-                                    result = -2;
-                                    break;
-                                }
-                                Put32(h + 42, Get32(h + 42) + shift);
-                                if (out.write(h, kCentralSize) != kCentralSize
-                                    || !copy(in, Get16(h + 28) + Get16(h + 30) + Get16(h + 32)))
-                                    result = -2;
-                            }
-                            char end[kEndSize];
-                            if (result == 0 && (!in.seek(rec.position) || !ReadExactly(in, end, kEndSize)))
-                                result = -2;
-                            if (result == 0) {
-                                Put32(end + 16, Get32(end + 16) + shift);
-                                if (out.write(end, kEndSize) != kEndSize || out.write(rec.comment) != rec.comment.size())
-                                    result = -2;
-                            }
+                            if (!CopyShifted(in, rec, 0, out, shift)) result = -2;
                             archiveLength = m_archiveSize;
                         }
                     } catch (const EQuorrel& e) {

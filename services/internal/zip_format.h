@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 // The parts of the ZIP file format the zip component reads and writes itself. All numbers
 // are little-endian.
@@ -90,6 +91,12 @@ QString VolumeDigits(int disk);
 
 /// Reads exactly `size` bytes; false when fewer came.
 bool ReadExactly(QFile& file, char* data, std::int64_t size);
+
+/// Copies the archive `in`, whose stored offsets are its real positions and whose end record
+/// is `rec`, from byte `from` to `out`, adding `delta` to every local-header offset and to
+/// the directory offset (a self-extractor's stub put before it, or taken away). False on a
+/// failed read or write, or an offset that would leave the 32-bit range.
+bool CopyShifted(QFile& in, const EndRecordFields& rec, std::int64_t from, QIODevice& out, std::int64_t delta);
 
 /// The kind of drive that holds `folder` (through the probe SetDriveProbe installs).
 DriveKind ProbeDrive(const QString& folder);

@@ -401,6 +401,54 @@ TEST_F(Quorrel, a_converted_archive_passes_unzip_test_without_extra_bytes) {
     }
 }
 
+TEST_F(Quorrel, adding_to_a_self_extracting_archive_keeps_its_program) {
+    if (!HaveProgram(QStringLiteral("unzip"))) GTEST_SKIP() << "unzip is not installed";
+    const QString stub = FilePath(QStringLiteral("stub.bin"));
+    const QByteArray stubBytes = RepositoryText(2500);
+    WriteFile(stub, stubBytes);
+    struct Case {
+        const char* label;
+        bool convertFirst;  ///< else the first add makes an empty self-extractor
+    };
+    for (const Case& c : {Case{"made by the first add", false}, Case{"converted, then added to", true}}) {
+        SCOPED_TRACE(c.label);
+        const QString exe = FilePath(QStringLiteral("pack.exe"));
+        QFile::remove(exe);
+        auto q = Make();
+        q->SetSFXPath(stub);
+        if (c.convertFirst) {
+            const QString archive = FilePath(QStringLiteral("pack.zip"));
+            QFile::copy(DataPath(QStringLiteral("corpus/plain.zip")), archive);
+            q->SetZipFilename(archive);
+            ASSERT_EQ(q->ConvertToSFX(), 0);
+        } else {
+            q->SetZipFilename(exe);
+        }
+        for (const char* name : {"readme.txt", "notes.md"}) {
+            q->SetFSpecArgs({QLatin1String(name)});
+            q->AddFiles();
+            EXPECT_EQ(q->SuccessCount(), 1) << q->LastMessage();
+        }
+        EXPECT_EQ(ReadFile(exe).left(stubBytes.size()), stubBytes);
+        EXPECT_EQ(ReadFile(exe).mid(stubBytes.size(), 3), "MPU");
+        const RunResult r = RunProgram(QStringLiteral("unzip"), {QStringLiteral("-t"), exe});
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        EXPECT_FALSE(r.output.contains(QStringLiteral("extra bytes"))) << r.output;
+        EXPECT_EQ(q->Count(), c.convertFirst ? 3 : 2) << "readme.txt replaces the stored one";
+        EXPECT_EQ(q->DataStart(), stubBytes.size() + 256);
+
+        // A cancelled add leaves it byte for byte as it was.
+        const QByteArray before = ReadFile(exe);
+        q->OnProgress = [](TQuorrel* s, ProgrType t, const QString&, std::int64_t) {
+            if (t == ProgrType::ptFileStart) s->SetCancelRequested(true);
+        };
+        q->SetFSpecArgs({QStringLiteral("sub/list.txt")});
+        q->AddFiles();
+        EXPECT_EQ(q->SuccessCount(), 0);
+        EXPECT_EQ(ReadFile(exe), before);
+    }
+}
+
 TEST_F(Quorrel, conversion_refusals_report_their_message) {
     const QString stub = FilePath(QStringLiteral("stub.bin"));
     WriteFile(stub, "stub");
