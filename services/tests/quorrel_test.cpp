@@ -290,6 +290,73 @@ TEST_F(Quorrel, extract_keeps_existing_files_unless_told_and_never_changes_the_c
     EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/sub/list.txt")));
 }
 
+TEST_F(Quorrel, extract_freshen_and_update_choose_by_time_and_presence) {
+    const QString archive = FilePath(QStringLiteral("t.zip"));
+    const QDateTime stored = QDateTime::currentDateTime().addDays(-1);
+    for (const char* name : {"readme.txt", "notes.md"}) {
+        QFile f{QString::fromLatin1(name)};
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.setFileTime(stored, QFileDevice::FileModificationTime);
+    }
+    {
+        auto q = Make();
+        q->SetZipFilename(archive);
+        q->SetFSpecArgs({QStringLiteral("readme.txt"), QStringLiteral("notes.md")});
+        q->AddFiles();
+        ASSERT_EQ(q->SuccessCount(), 2);
+    }
+    struct Case {
+        const char* label;
+        ExtrOpts options;
+        int diskAgeSeconds;  ///< age of the readme.txt already in the folder, against the entry
+        int count;
+        bool readmeReplaced;
+        bool notesMade;
+    };
+    const Case cases[] = {
+        {"freshen replaces an older file, makes no new one", ExtrOptsEnum::ExtrFreshen | ExtrOptsEnum::ExtrOverWrite,
+         -3600, 1, true, false},
+        {"freshen leaves a newer file", ExtrOptsEnum::ExtrFreshen | ExtrOptsEnum::ExtrOverWrite, 3600, 0, false, false},
+        {"update replaces an older file and makes new ones", ExtrOptsEnum::ExtrUpdate | ExtrOptsEnum::ExtrOverWrite,
+         -3600, 2, true, true},
+        {"update leaves a newer file", ExtrOptsEnum::ExtrUpdate | ExtrOptsEnum::ExtrOverWrite, 3600, 1, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString out = FilePath(QStringLiteral("fresh-out"));
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        WriteFile(out + QStringLiteral("/readme.txt"), "on disk\n");
+        {
+            QFile f(out + QStringLiteral("/readme.txt"));
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            f.setFileTime(stored.addSecs(c.diskAgeSeconds), QFileDevice::FileModificationTime);
+        }
+        auto q = Make();
+        q->SetZipFilename(archive);
+        q->SetExtrBaseDir(out);
+        q->SetExtrOptions(c.options);
+        q->ExtractFiles();
+        EXPECT_EQ(q->SuccessCount(), c.count);
+        EXPECT_EQ(ReadFile(out + QStringLiteral("/readme.txt")) != "on disk\n", c.readmeReplaced);
+        EXPECT_EQ(QFileInfo::exists(out + QStringLiteral("/notes.md")), c.notesMade);
+    }
+}
+
+TEST_F(Quorrel, an_unattended_extract_of_encrypted_entries_without_a_password_skips_them_and_warns) {
+    const QString out = FilePath(QStringLiteral("enc-out"));
+    QDir().mkpath(out);
+    auto q = Make();
+    q->SetAddOptions(AddOptsEnum::AddEncrypt);
+    q->SetZipFilename(DataPath(QStringLiteral("corpus/encrypted.zip")));
+    q->SetExtrBaseDir(out);
+    q->ExtractFiles();
+    EXPECT_EQ(q->SuccessCount(), 0);
+    EXPECT_TRUE(m_messages.contains(QStringLiteral("Warning - Unattended Extract: possible not all files extracted")));
+    EXPECT_EQ(q->Password().size(), 79);
+    EXPECT_TRUE(QDir(out).isEmpty());
+}
+
 TEST_F(Quorrel, an_extraction_folder_that_is_missing_extracts_nothing_and_says_so) {
     auto q = Make();
     q->SetZipFilename(DataPath(QStringLiteral("corpus/plain.zip")));
