@@ -1,6 +1,7 @@
 #include "services/gui/directory_tree.h"
 
 #include "services/errors.h"
+#include "services/gui/file_list_box.h"
 
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialog_service.h"
@@ -393,6 +394,7 @@ void TPlDirectoryTree::selectionChanged() {
         m_lastDrive = drive;
         if (OnDriveChange) OnDriveChange(this);
     }
+    if (m_fileList && !Directory().isEmpty()) m_fileList->SetDirectory(Directory());
     UpdateDirLabel();
 }
 
@@ -438,6 +440,14 @@ void TPlDirectoryTree::RefreshTree() {
     const QString directory = Directory();
     BuildDriveNodes();
     if (!directory.isEmpty()) SetDirectory(directory);
+}
+
+void TPlDirectoryTree::SetFileList(TPlFileListBox* list) {
+    if (m_fileList && m_fileList != list) m_fileList->SetDirTree(nullptr);
+    m_fileList = list;
+    if (!list) return;
+    list->SetDirTree(this);
+    if (!Directory().isEmpty()) list->SetDirectory(Directory());
 }
 
 void TPlDirectoryTree::SetDirLabel(QLabel* label) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "services/gui/file_list_box.h"
 #include "services/gui/frame_drawing.h"
 
 #include "platform/shell/volumes.h"
@@ -107,6 +108,9 @@ public:
     /// The mount point of the volume that holds the selected folder; empty without one.
     QString Drive() const { return GetDrive(); }
 
+    /// The file list that follows the current directory (and is told about this tree).
+    TPlFileListBox* FileList() const { return m_fileList; }
+    void SetFileList(TPlFileListBox* list);
     QLabel* DirLabel() const { return m_dirLabel; }
     void SetDirLabel(QLabel* label);
     TDriveTypes DriveTypes() const { return m_driveTypes; }
@@ -147,6 +151,7 @@ private:
     static QString rootText(const shell::Volume& volume);
 
     QPointer<QLabel> m_dirLabel;
+    QPointer<TPlFileListBox> m_fileList;
     TDriveTypes m_driveTypes;
     bool m_showHiddenDirs = false;
     bool m_rebuilding = false;
