@@ -115,11 +115,11 @@ void TDirectoryBrowse::OKBtnClick() {
     accept();
 }
 
-bool BrowseForFolder(const QString& title, QString& folder, QString& lastFolder, bool allowEdit) {
+bool BrowseForFolder(const QString& Title, QString& Folder, QString& LastFolder, bool AllowEdit) {
     TDirectoryBrowse form;
-    form.TitleLabel->setText(title);
-    form.CurrentDir->setEnabled(allowEdit);
-    const QString start = folder.isEmpty() ? lastFolder : folder;
+    form.TitleLabel->setText(Title);
+    form.CurrentDir->setEnabled(AllowEdit);
+    const QString start = Folder.isEmpty() ? LastFolder : Folder;
     if (!start.isEmpty()) {
         try {
             form.DirTree->SetDirectory(start);
@@ -128,7 +128,7 @@ bool BrowseForFolder(const QString& title, QString& folder, QString& lastFolder,
         }
     }
     if (ui::ExecModal(form) != QDialog::Accepted) return false;
-    folder = Trimmed(form.CurrentDir->text());
-    lastFolder = Trimmed(form.DirTree->Directory());
+    Folder = Trimmed(form.CurrentDir->text());
+    LastFolder = Trimmed(form.DirTree->Directory());
     return true;
 }

@@ -30,7 +30,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-/// Shows the chooser: the tree starts at `folder`, or at `lastFolder` when `folder` is empty.
-/// On OK answers true, `folder` becomes the chosen path without a trailing "/" (the root
-/// stays "/") and `lastFolder` the tree's folder; on Cancel answers false and leaves both.
-bool BrowseForFolder(const QString& title, QString& folder, QString& lastFolder, bool allowEdit);
+/// Shows the chooser: the tree starts at `Folder`, or at `LastFolder` when `Folder` is empty.
+/// On OK answers true, `Folder` becomes the chosen path without a trailing "/" (the root
+/// stays "/") and `LastFolder` the tree's folder; on Cancel answers false and leaves both.
+/// The path can be typed only with `AllowEdit`.
+bool BrowseForFolder(const QString& Title, QString& Folder, QString& LastFolder, bool AllowEdit);

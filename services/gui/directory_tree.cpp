@@ -213,7 +213,15 @@ TPlDirectoryTree::~TPlDirectoryTree() { m_rebuilding = true; }
 
 void TPlDirectoryTree::InitImages() { setIconSize(QSize(16, 16)); }
 
-QString TPlDirectoryTree::rootText(const shell::Volume& v) {
+TPlDirectoryTree::TFolderInfo TPlDirectoryTree::FolderInfo(const QTreeWidgetItem* node) {
+    TFolderInfo info;
+    if (!node) return info;
+    info.FullPath = node->data(0, kFullPathRole).toString();
+    info.ChildrenRead = node->data(0, kChildrenReadRole).toBool();
+    return info;
+}
+
+QString TPlDirectoryTree::DriveDisplayName(const shell::Volume& v) {
     if (v.label.isEmpty()) return v.rootPath;
     return QStringLiteral("%1 (%2)").arg(v.label, v.rootPath);
 }
@@ -227,7 +235,7 @@ std::vector<shell::Volume> TPlDirectoryTree::GetValidDrives() const {
 
 QTreeWidgetItem* TPlDirectoryTree::attachRoot(const shell::Volume& v, int index) {
     auto* node = new QTreeWidgetItem;
-    node->setText(0, rootText(v));
+    node->setText(0, DriveDisplayName(v));
     node->setData(0, kFullPathRole, WithSlash(v.rootPath));
     node->setData(0, kChildrenReadRole, false);
     node->setIcon(0, Icons().icon(v.network ? QFileIconProvider::Network : QFileIconProvider::Drive));
@@ -384,7 +392,7 @@ void TPlDirectoryTree::selectionChanged() {
             QTreeWidgetItem* root = topLevelItem(i);
             if (root->data(0, kFullPathRole).toString() != WithSlash(known.rootPath)) continue;
             m_rebuilding = true;
-            root->setText(0, rootText(known));
+            root->setText(0, DriveDisplayName(known));
             setCurrentItem(root);
             ResetNode(root);
             m_rebuilding = false;

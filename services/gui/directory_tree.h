@@ -100,6 +100,17 @@ public:
     explicit TPlDirectoryTree(QWidget* parent = nullptr);
     ~TPlDirectoryTree() override;
 
+    /// What a node keeps: its folder's path with a trailing "/" and whether its sub-folders
+    /// were read.
+    struct TFolderInfo {
+        QString FullPath;
+        bool ChildrenRead = false;
+    };
+    static TFolderInfo FolderInfo(const QTreeWidgetItem* node);
+    /// A root's text: the volume's label and mount point ("HOLIDAYS (/media/usb)"), or the
+    /// mount point alone.
+    static QString DriveDisplayName(const shell::Volume& volume);
+
     /// The selected folder, without a trailing "/" (the root stays "/"); empty without one.
     QString Directory() const { return GetDirectory(); }
     /// Selects `path`, or its deepest existing ancestor; raises EInOutError 42501 when no
@@ -148,7 +159,7 @@ private:
     void nodeExpanding(QTreeWidgetItem* node);
     void selectionChanged();
     void editEnded(QTreeWidgetItem* item, int column);
-    static QString rootText(const shell::Volume& volume);
+
 
     QPointer<QLabel> m_dirLabel;
     QPointer<TPlFileListBox> m_fileList;

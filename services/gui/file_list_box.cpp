@@ -2,6 +2,7 @@
 
 #include "services/errors.h"
 #include "services/gui/directory_tree.h"
+#include "services/long_names.h"
 
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialog_service.h"
@@ -144,6 +145,9 @@ QString TPlFileListBox::FileName() const {
     const QListWidgetItem* item = currentItem();
     return item ? QDir(m_directory).filePath(item->text()) : QString();
 }
+
+QString TPlFileListBox::LongFileName() const { return services::LongPathName(FileName()); }
+QString TPlFileListBox::ShortFileName() const { return services::ShortPathName(FileName()); }
 
 void TPlFileListBox::SetFileName(const QString& given) {
     if (given.isEmpty() || given == FileName()) return;

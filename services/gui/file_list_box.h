@@ -45,6 +45,9 @@ public:
     void SetShowLongNames(bool v);
     /// The selected file's full path; empty without a selection.
     QString FileName() const;
+    /// FileName in its long and short forms (the same here).
+    QString LongFileName() const;
+    QString ShortFileName() const;
     /// Sets folder and mask or selection from a path (see the class comment); raises
     /// EInOutError 42500 when it names a file that does not exist.
     void SetFileName(const QString& path);

@@ -76,6 +76,9 @@ TEST_F(DirectoryTree, a_folder_is_read_once_as_far_as_it_is_opened_and_expanders
     ASSERT_EQ(node->childCount(), 500) << "hidden folders are left out";
     EXPECT_EQ(node->child(0)->text(0), QStringLiteral("f000"));
     EXPECT_EQ(Children(node->child(7)), QStringList{":"}) << "f007 has a sub-folder";
+    EXPECT_TRUE(TPlDirectoryTree::FolderInfo(node).ChildrenRead);
+    EXPECT_FALSE(TPlDirectoryTree::FolderInfo(node->child(7)).ChildrenRead);
+    EXPECT_EQ(TPlDirectoryTree::FolderInfo(node->child(7)).FullPath, big + QStringLiteral("/f007/"));
     EXPECT_EQ(node->child(8)->childCount(), 0) << "f008 has none: no expander";
     // Read once: a folder made afterwards shows only after a refresh.
     QDir().mkpath(big + QStringLiteral("/f999"));
