@@ -19,6 +19,8 @@ packages=(
   fonts-dejavu-core
   fonts-liberation2
   poppler-utils
+  # Test oracles and benchmark baseline of the zip component (Info-ZIP's zip, unzip and zipinfo).
+  zip unzip
   libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf
   fpc
   # The tests skip the disk syncs (the test environment preloads it); the programs never do.

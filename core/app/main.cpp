@@ -5,6 +5,7 @@
 // The program folder is the folder of the executable; DOSSARA_PROGRAM_FOLDER points it
 // elsewhere (tests, an installed program whose data lives apart).
 
+#include "core/folder_chooser.h"
 #include "core/globals.h"
 #include "core/gui/confirm_dialogs.h"
 #include "core/gui/customize_hooks.h"
@@ -27,7 +28,9 @@
 #include "core/view_layer.h"
 #include "core/view_tables.h"
 
+#include "services/gui/directory_browse.h"
 #include "services/gui/recent_file_list.h"
+#include "services/quorrel.h"
 
 #include "platform/format/format_settings.h"
 #include "platform/settings/ini_document.h"
@@ -107,6 +110,20 @@ int main(int argc, char** argv) {
         core::InstallGlobalUpdate(ViewControl(), viewTables, &data, &mainForm);
         core::InstallCustomizeLibraries(data);
         core::Customize().FullRebuild = [&searchData, &mainForm] { core::RebuildDatabase(searchData, &mainForm); };
+
+        // Every window that asks for a folder shows "Browse for Folder".
+        core::SetFolderChooser([](const QString& title, QString& folder, QString& lastFolder, bool allowEdit) {
+            return BrowseForFolder(title, folder, lastFolder, allowEdit);
+        });
+        struct ClearFolderChooser {
+            ~ClearFolderChooser() { core::SetFolderChooser({}); }
+        } clearFolderChooser;
+
+        // The shared zip component with its published defaults, owned by the main window;
+        // the template package export and import reach it through services::Quorrel().
+        auto* quorrel = new TQuorrel(&mainForm);
+        quorrel->setObjectName(QStringLiteral("Quorrel"));
+        services::SetQuorrel(quorrel);
 
         TRecentFileList recent(&mainForm);
         recent.setObjectName(QStringLiteral("RecentFileList"));

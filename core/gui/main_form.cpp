@@ -2,6 +2,7 @@
 
 #include "core/command_registry.h"
 #include "core/file_helpers.h"
+#include "core/folder_chooser.h"
 #include "core/globals.h"
 #include "core/gui/action_icons.h"
 #include "core/gui/form_helpers.h"
@@ -1271,14 +1272,13 @@ void TMainForm::ApplyLayout() {
 
 void TMainForm::FileOpenClick() {
     if (unsavedChanges()) return;
-    ui::FileRequest request;
-    request.caption = QStringLiteral("Open Dossara folder");
     const QString recent = RecentMostRecent ? RecentMostRecent() : QString();
-    request.folder = !recent.isEmpty() ? recent : Globals().LastFolder;
-    const auto chosen = ui::ChooseFolder(request);
-    if (!chosen || chosen->trimmed().isEmpty()) return;
-    Globals().LastFolder = chosen->trimmed();
-    OpenDatabase(chosen->trimmed());
+    QString folder = !recent.isEmpty() ? recent : Globals().LastFolder;
+    QString last = Globals().LastFolder;
+    if (!core::BrowseForFolder(QStringLiteral("Open Dossara folder"), folder, last, true) || folder.trimmed().isEmpty())
+        return;
+    Globals().LastFolder = folder.trimmed();
+    OpenDatabase(folder.trimmed());
 }
 
 // ---------------------------------------------------------------------------------------

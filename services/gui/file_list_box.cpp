@@ -1,0 +1,189 @@
+#include "services/gui/file_list_box.h"
+
+#include "services/errors.h"
+#include "services/gui/directory_tree.h"
+#include "services/long_names.h"
+
+#include "platform/ui/cursor.h"
+#include "platform/ui/dialog_service.h"
+#include "platform/ui/run_guarded.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QUrl>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+namespace {
+
+/// One icon per lower-case extension for the whole program; files whose icon is their own
+/// (programs, links, icons, screen savers) are never cached.
+std::map<QString, QIcon>& IconCache() {
+    static std::map<QString, QIcon> cache;
+    return cache;
+}
+
+bool HasOwnIcon(const QString& extension) {
+    return extension == QStringLiteral("exe") || extension == QStringLiteral("lnk") || extension == QStringLiteral("ico")
+           || extension == QStringLiteral("scr");
+}
+
+QFileIconProvider& Icons() {
+    static QFileIconProvider provider;
+    return provider;
+}
+
+bool MatchesAll(const QString& pattern) { return pattern == QStringLiteral("*.*") || pattern == QStringLiteral("*"); }
+
+}  // namespace
+
+int services::CachedFileIconCount() { return static_cast<int>(IconCache().size()); }
+
+TPlFileListBox::TPlFileListBox(QWidget* parent) : QListWidget(parent) {
+    setSortingEnabled(false);
+    setIconSize(QSize(16, 16));
+}
+
+QIcon TPlFileListBox::iconFor(const QString& path, bool folder) {
+    if (!m_showGlyphs) return {};
+    if (folder) return Icons().icon(QFileIconProvider::Folder);
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (HasOwnIcon(extension)) return Icons().icon(QFileInfo(path));
+    auto found = IconCache().find(extension);
+    if (found != IconCache().end()) return found->second;
+    const QIcon icon = Icons().icon(QFileInfo(path));
+    IconCache().emplace(extension, icon);
+    return icon;
+}
+
+void TPlFileListBox::ReadFileNames() {
+    clear();
+    if (m_directory.isEmpty()) return;
+    QDir::Filters filters = QDir::Files | QDir::NoDotAndDotDot | QDir::CaseSensitive;
+    if (m_fileType & TFileAttr::ftDirectory) filters |= QDir::Dirs;
+    if (m_fileType & (TFileAttr::ftHidden | TFileAttr::ftSystem)) filters |= QDir::Hidden | QDir::System;
+    struct Entry {
+        QString name;
+        bool folder;
+        qint64 size;
+        QDateTime time;
+    };
+    std::vector<Entry> entries;
+    QStringList seen;
+    std::unique_ptr<ui::HourglassCursor> hourglass;
+    for (const QString& pattern : m_mask.split(u';', Qt::SkipEmptyParts)) {
+        QDir dir(m_directory);
+        dir.setFilter(filters);
+        if (!MatchesAll(pattern.trimmed())) dir.setNameFilters({pattern.trimmed()});
+        for (const QFileInfo& info : dir.entryInfoList()) {
+            const bool folder = info.isDir();
+            const bool normal = !info.isHidden() && info.isWritable();
+            bool wanted = (m_fileType & TFileAttr::ftNormal) && (!info.isHidden() || (m_fileType & TFileAttr::ftHidden));
+            if (!wanted) {
+                wanted = (folder && (m_fileType & TFileAttr::ftDirectory))
+                         || (info.isHidden() && (m_fileType & TFileAttr::ftHidden))
+                         || (!info.isWritable() && (m_fileType & TFileAttr::ftReadOnly))
+                         || (normal && !folder && (m_fileType & TFileAttr::ftArchive));
+            }
+            if (folder && !(m_fileType & TFileAttr::ftDirectory)) wanted = false;
+            if (!wanted || seen.contains(info.fileName())) continue;
+            seen << info.fileName();
+            entries.push_back({info.fileName(), folder, info.size(), info.lastModified()});
+            if (entries.size() == 100) hourglass = std::make_unique<ui::HourglassCursor>();
+        }
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        if (a.folder != b.folder) return a.folder;
+        const int c = QString::compare(a.name, b.name, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.name < b.name;
+    });
+    setUpdatesEnabled(false);
+    for (const Entry& e : entries) {
+        auto* item = new QListWidgetItem(iconFor(QDir(m_directory).filePath(e.name), e.folder), e.name, this);
+        item->setData(kIsFolderRole, e.folder);
+        item->setData(kSizeRole, e.size);
+        item->setData(kTimeRole, e.time);
+    }
+    setUpdatesEnabled(true);
+}
+
+void TPlFileListBox::SetDirectory(const QString& folder) {
+    const QString path = QDir::cleanPath(QDir(QDir::currentPath()).absoluteFilePath(folder));
+    if (path == m_directory) return;
+    m_directory = path;
+    ReadFileNames();
+}
+
+void TPlFileListBox::SetMask(const QString& mask) {
+    if (mask == m_mask) return;
+    m_mask = mask;
+    ReadFileNames();
+}
+
+void TPlFileListBox::SetFileType(TFileType type) {
+    m_fileType = type;
+    ReadFileNames();
+}
+
+void TPlFileListBox::SetShowGlyphs(bool v) {
+    m_showGlyphs = v;
+    ReadFileNames();
+}
+
+void TPlFileListBox::SetShowLongNames(bool v) {
+    m_showLongNames = v;
+    ReadFileNames();
+}
+
+QString TPlFileListBox::FileName() const {
+    const QListWidgetItem* item = currentItem();
+    return item ? QDir(m_directory).filePath(item->text()) : QString();
+}
+
+QString TPlFileListBox::LongFileName() const { return services::LongPathName(FileName()); }
+QString TPlFileListBox::ShortFileName() const { return services::ShortPathName(FileName()); }
+
+void TPlFileListBox::SetFileName(const QString& given) {
+    if (given.isEmpty() || given == FileName()) return;
+    const QString path = QDir(QDir::currentPath()).absoluteFilePath(given);
+    const QString folder = QFileInfo(path).path();
+    const QString name = QFileInfo(path).fileName();
+    if (m_tree) m_tree->SetDirectory(folder);
+    SetDirectory(folder);
+    if (name.contains(u'*') || name.contains(u'?')) {
+        SetMask(name);
+        return;
+    }
+    if (name.isEmpty()) return;
+    auto select = [this, &name] {
+        const auto found = findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (found.isEmpty()) return false;
+        setCurrentItem(found.first());
+        return true;
+    };
+    if (select()) return;
+    if (!QFileInfo::exists(path)) throw EInOutError(42500, given);
+    SetMask(name);
+    select();
+}
+
+void TPlFileListBox::mouseDoubleClickEvent(QMouseEvent* e) {
+    QListWidget::mouseDoubleClickEvent(e);
+    ui::RunGuarded(this, [this] {
+        QListWidgetItem* item = currentItem();
+        if (!item) return;
+        const QString path = QDir(m_directory).filePath(item->text());
+        if (QFileInfo(path).isDir()) {
+            if (m_tree) m_tree->SetDirectory(path);
+            SetDirectory(path);
+        } else if (m_allowOpen && !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+            ui::Message(QStringLiteral("Could not open file."), ui::MessageKind::Information, ui::Button::Ok);
+        }
+    });
+}
