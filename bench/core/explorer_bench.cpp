@@ -659,7 +659,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the benchmark databases could not be generated\n");
         return 1;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     settings::SetConfigRoot(QDir::temp().filePath(QStringLiteral("dossara-explorer-bench-config")));
     {
