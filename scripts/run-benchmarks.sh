@@ -16,6 +16,15 @@ for b in "$build"/bench/*; do
     --benchmark_out="$results/$(basename "$b").json" --benchmark_out_format=json
 done
 [ $found -eq 1 ] || echo "No benchmarks are built yet."
+# The quick search also at 10,000 and 300,000 branches (each size's database is generated
+# once, the 300,000-branch one in several minutes).
+if [ -x "$build/bench/dossara_quick_search_bench" ]; then
+  for n in ${QUICK_SEARCH_SIZES:-10000 300000}; do
+    echo "== dossara_quick_search_bench at $n branches"
+    DOSSARA_BENCH_BRANCHES=$n "$build/bench/dossara_quick_search_bench" --benchmark_counters_tabular=true \
+      --benchmark_out="$results/dossara_quick_search_bench-$n.json" --benchmark_out_format=json
+  done
+fi
 
 # counter FILE BENCHMARK COUNTER: one counter of one benchmark in a Google Benchmark JSON file.
 counter() {

@@ -4,14 +4,20 @@
 //    the tree's first level, beside TreeLine (the Debian package's outliner) opening the
 //    same records exported to its own file format (.trln: every branch with its title, the
 //    fields of its record and its note) until its tree is shown. Both run offscreen as real
-//    programs, one at a time, in fresh configuration folders; each reports the number of
-//    top-level branches it shows (the two must agree) and the time to that report is taken
+//    programs, one at a time, each start in fresh home, configuration and temporary folders
+//    of its own (TMPDIR too: a TreeLine left running elsewhere would otherwise be handed the
+//    file through its socket there); each reports the number of
+//    top-level branches it shows (TreeLine also their titles; both must be the database's
+//    first level, else the start counts as failed) and the time to that report is taken
 //    from the moment the process is started. The records manager runs with its splash hold
 //    set to 0 ms (it holds the splash window one second by default); its peak resident
 //    memory (VmHWM) and TreeLine's are read when the report arrives.
 // 2. In this process, on a copy of a database of the same size with one branch of 10,000
-//    children: expanding that branch in the explorer (reading the level and drawing it),
-//    beside the same level read through the SQLite C API into a tree widget; and adding a
+//    children: expanding that branch in the explorer's window as a user does, a click on its
+//    expand sign sent to the tree, timed until the window has painted the tree with the new
+//    rows (the offscreen platform paints into its window buffer as a screen would), beside
+//    a tree widget of the same size and settings whose expand signal reads the same level
+//    through the SQLite C API (same mmap setting), clicked and painted the same way; and adding a
 //    branch below it (the dialog answered at once), beside the two inserts written through
 //    the SQLite C API in one transaction over both files (same rollback journal and
 //    synchronous setting; the baseline does not update the word indexes, the explorer does).
@@ -44,6 +50,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSet>
@@ -141,20 +148,25 @@ bool exportToTreeLine(const QString& folder, const QString& file) {
 // Starting the programs
 
 /// Runs TreeLine's own start with the file and reports once its event loop runs (the file
-/// read and the main window with its tree made and shown), with the number of rows at the
-/// first level of its tree view.
+/// read and the main window with its tree made and shown), with the titles and the number of
+/// rows at the first level of its tree view.
 const char* kTreeLineStarter = R"PY(
 import runpy, sys
 from PyQt5 import QtCore, QtGui, QtWidgets
 original = QtWidgets.QApplication.exec_
 def started(*args):
     def report():
-        tops = 0
+        tops = []
         for w in QtWidgets.QApplication.topLevelWidgets():
             for view in w.findChildren(QtWidgets.QTreeView):
                 if view.isVisible() and view.model() is not None:
-                    tops = max(tops, view.model().rowCount(QtCore.QModelIndex()))
-        sys.stderr.write('treeline: tree shown (%d branches at the first level)\n' % tops)
+                    model = view.model()
+                    rows = [model.data(model.index(r, 0, QtCore.QModelIndex())) for r in range(model.rowCount(QtCore.QModelIndex()))]
+                    if len(rows) > len(tops):
+                        tops = rows
+        for title in tops:
+            sys.stderr.write('treeline: row %s\n' % str(title).replace('\n', ' '))
+        sys.stderr.write('treeline: tree shown (%d branches at the first level)\n' % len(tops))
         sys.stderr.flush()
     QtCore.QTimer.singleShot(0, report)
     return original()
@@ -179,9 +191,30 @@ double peakRssMiB(qint64 pid) {
 std::map<std::string, double> g_peakMiB;
 std::map<std::string, int> g_firstLevel;
 
-/// One start; answers the seconds until the program's report line (negative on failure).
+/// The titles of the first level of the 100,000-branch database, sorted.
+QStringList expectedFirstLevel() {
+    static QStringList titles;
+    if (!titles.isEmpty()) return titles;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(benchdata::databaseFolder() + "/Hierarchy.DB").constData(), &db,
+                    SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT NodeName FROM \"Hierarchy.DB\" WHERE ParentNodeID = 0", -1, &st, nullptr);
+    while (st && sqlite3_step(st) == SQLITE_ROW)
+        titles << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    titles.sort();
+    return titles;
+}
+
+/// One start; answers the seconds until the program's report line (negative on failure, or
+/// when the first level it shows is not the database's: as many rows, and for TreeLine,
+/// which reports them, the same titles).
 double startOnce(const QString& program, const QStringList& arguments, const QByteArray& reportLine,
                  const std::string& name) {
+    // Its own temporary folder too: a program that finds another instance's socket or lock
+    // there would hand the file over to it.
     QTemporaryDir dir;
     QFile::link(QStringLiteral(DOSSARA_BIN_DIR "/Library"), dir.filePath(QStringLiteral("Library")));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -190,6 +223,8 @@ double startOnce(const QString& program, const QStringList& arguments, const QBy
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    env.insert(QStringLiteral("TMPDIR"), dir.filePath(QStringLiteral("tmp")));
+    QDir(dir.path()).mkpath(QStringLiteral("tmp"));
     env.insert(QStringLiteral("DOSSARA_PROGRAM_FOLDER"), dir.path());
     env.insert(QStringLiteral("DOSSARA_REPORT_TREE"), QStringLiteral("1"));
     env.insert(QStringLiteral("DOSSARA_SPLASH_PAUSE_MS"), QStringLiteral("0"));
@@ -214,11 +249,21 @@ double startOnce(const QString& program, const QStringList& arguments, const QBy
     }
     const double seconds = clock.nsecsElapsed() / 1e9;
     g_peakMiB[name] = std::max(g_peakMiB[name], peakRssMiB(process.processId()));
+    process.kill();
+    process.waitForFinished();
     const int at = output.indexOf(reportLine);
     const int open = output.indexOf('(', at);
     g_firstLevel[name] = output.mid(open + 1, output.indexOf(' ', open) - open - 1).toInt();
-    process.kill();
-    process.waitForFinished();
+    const QStringList expected = expectedFirstLevel();
+    QStringList rows;
+    for (const QByteArray& line : output.split('\n'))
+        if (line.startsWith("treeline: row ")) rows << QString::fromUtf8(line.mid(14));
+    rows.sort();
+    if (g_firstLevel[name] != expected.size() || (name == "treeline" && rows != expected)) {
+        std::fprintf(stderr, "%s showed %d rows at the first level, not the database's %d:\n%s\n", name.c_str(),
+                     g_firstLevel[name], int(expected.size()), output.left(4000).constData());
+        return -1;
+    }
     return seconds;
 }
 
@@ -227,7 +272,7 @@ void runProgram(benchmark::State& state, const QString& program, const QStringLi
     for (auto _ : state) {
         const double seconds = startOnce(program, arguments, reportLine, name);
         if (seconds < 0) {
-            state.SkipWithError("the program did not report its tree");
+            state.SkipWithError("the program did not show the expected tree");
             return;
         }
         state.SetIterationTime(seconds);
@@ -343,6 +388,47 @@ ExplorerOnFlatDatabase* g_flat = nullptr;
 QSet<int> g_explorerChildren;
 QSet<int> g_baselineChildren;
 
+/// Notes the paints of a widget.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget* widget) : m_widget(widget) { widget->installEventFilter(this); }
+    ~PaintWatch() override { m_widget->removeEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+    int paints = 0;
+
+private:
+    QWidget* m_widget;
+};
+
+/// Expands `item` as a user's click on its expand sign does (mouse pressed and released on
+/// it), then lets the window run until the tree's viewport has been painted with the new
+/// rows: the seconds from the click to the end of that paint (negative when the branch did
+/// not open).
+double clickOpenAndPaint(QTreeWidget* tree, QTreeWidgetItem* item) {
+    tree->scrollToItem(item);
+    // Everything the setup left to do is done before the clock starts.
+    QApplication::processEvents();
+    tree->viewport()->repaint();
+    PaintWatch watch(tree->viewport());
+    const QRect row = tree->visualItemRect(item);
+    // The expand sign stands in the indentation left of the row.
+    const QPointF sign(row.left() - tree->indentation() / 2.0, row.center().y());
+    const QPointF global = tree->viewport()->mapToGlobal(sign);
+    QElapsedTimer clock;
+    clock.start();
+    QMouseEvent press(QEvent::MouseButtonPress, sign, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(tree->viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, sign, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(tree->viewport(), &release);
+    while (watch.paints == 0 && clock.elapsed() < 10000) QApplication::processEvents();
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    if (!item->isExpanded() || watch.paints == 0) return -1;
+    return seconds;
+}
+
 void BM_ExpandBranchOf10000_Explorer(benchmark::State& state) {
     if (!g_flat || !g_flat->Ready()) {
         state.SkipWithError("the explorer did not load the database");
@@ -354,11 +440,12 @@ void BM_ExpandBranchOf10000_Explorer(benchmark::State& state) {
             state.SkipWithError("no flat branch");
             return;
         }
-        QElapsedTimer clock;
-        clock.start();
-        root->setExpanded(true);
-        core::Explorer()->TreeView->viewport()->repaint();
-        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+        const double seconds = clickOpenAndPaint(core::Explorer()->TreeView, root);
+        if (seconds < 0) {
+            state.SkipWithError("the click did not open the branch, or the window did not paint it");
+            return;
+        }
+        state.SetIterationTime(seconds);
         g_explorerChildren.clear();
         for (int i = 0; i < root->childCount(); ++i)
             g_explorerChildren.insert(root->child(i)->data(0, TExplorer::kNodeIDRole).toInt());
@@ -371,13 +458,14 @@ struct SqliteDeleter {
 };
 
 void BM_ExpandBranchOf10000_SqliteBaseline(benchmark::State& state) {
-    if (!g_flat) {
+    if (!g_flat || !g_flat->Ready()) {
         state.SkipWithError("no database");
         return;
     }
     sqlite3* raw = nullptr;
     sqlite3_open_v2(qPrintable(g_flat->Folder() + "/Hierarchy.DB"), &raw, SQLITE_OPEN_READONLY, nullptr);
     std::unique_ptr<sqlite3, SqliteDeleter> db(raw);
+    sqlite3_exec(raw, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
     sqlite3_stmt* s1 = nullptr;
     sqlite3_stmt* s2 = nullptr;
     sqlite3_prepare_v2(raw,
@@ -387,24 +475,23 @@ void BM_ExpandBranchOf10000_SqliteBaseline(benchmark::State& state) {
     sqlite3_prepare_v2(raw, "SELECT DISTINCT ParentNodeID FROM \"Hierarchy.DB\" WHERE ParentNodeID BETWEEN ?1 AND ?2", -1,
                        &s2, nullptr);
     std::unique_ptr<sqlite3_stmt, SqliteDeleter> children(s1), parents(s2);
+    // A tree set up as the explorer's, of the same size, filled when a branch opens.
     QTreeWidget tree;
     tree.setHeaderHidden(true);
+    tree.setColumnCount(1);
+    tree.setIndentation(19);
     tree.setUniformRowHeights(true);
     tree.setSortingEnabled(true);
     tree.sortByColumn(0, Qt::AscendingOrder);
-    tree.resize(300, 700);
+    tree.resize(core::Explorer()->TreeView->size());
     tree.show();
     std::vector<QIcon> icons;
     for (int v = 0; v < ViewControl().GetViewCount(); ++v)
         icons.push_back(QIcon(QPixmap::fromImage(ViewControl().GetViewSmallIcon(v))));
-    for (auto _ : state) {
-        tree.clear();
-        auto* root = new QTreeWidgetItem(&tree, {QStringLiteral("Debian packages, flat")});
-        root->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-        QElapsedTimer clock;
-        clock.start();
+    QObject::connect(&tree, &QTreeWidget::itemExpanded, &tree, [&](QTreeWidgetItem* root) {
+        if (root->childCount() > 0) return;
         sqlite3_reset(s1);
-        sqlite3_bind_int(s1, 1, benchdata::flatRootNodeID());
+        sqlite3_bind_int(s1, 1, root->data(0, Qt::UserRole).toInt());
         QList<QTreeWidgetItem*> items;
         int low = INT_MAX, high = INT_MIN;
         while (sqlite3_step(s1) == SQLITE_ROW) {
@@ -428,11 +515,20 @@ void BM_ExpandBranchOf10000_SqliteBaseline(benchmark::State& state) {
                                               ? QTreeWidgetItem::ShowIndicator
                                               : QTreeWidgetItem::DontShowIndicator);
         root->addChildren(items);
-        root->setExpanded(true);
-        tree.viewport()->repaint();
-        state.SetIterationTime(clock.nsecsElapsed() / 1e9);
+    });
+    for (auto _ : state) {
+        tree.clear();
+        auto* root = new QTreeWidgetItem(&tree, {QStringLiteral("Debian documentation, flat")});
+        root->setData(0, Qt::UserRole, benchdata::flatRootNodeID());
+        root->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        const double seconds = clickOpenAndPaint(&tree, root);
+        if (seconds < 0) {
+            state.SkipWithError("the click did not open the branch, or the window did not paint it");
+            return;
+        }
+        state.SetIterationTime(seconds);
         g_baselineChildren.clear();
-        for (QTreeWidgetItem* item : items) g_baselineChildren.insert(item->data(0, Qt::UserRole).toInt());
+        for (int i = 0; i < root->childCount(); ++i) g_baselineChildren.insert(root->child(i)->data(0, Qt::UserRole).toInt());
     }
 }
 
@@ -563,7 +659,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the benchmark databases could not be generated\n");
         return 1;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     settings::SetConfigRoot(QDir::temp().filePath(QStringLiteral("dossara-explorer-bench-config")));
     {

@@ -5,11 +5,9 @@
 // case and the peak resident memory of the benchmark process.
 //
 // The database is generated once into <build>/bench-data/core-100k by a child process (so
-// its memory does not count): the sample database's three Views, filled with copies of the
-// machine's Debian package catalogue (the section / source / package tree) until there are
-// 100,000 branches; every package's note is its long description followed by one paragraph
-// of the plain-text documentation under /usr/share/doc, a different one for each record
-// as far as the paragraphs go. Word indexes are built for the hierarchy and every View.
+// its memory does not count): the sample database's three Views filled with the machine's
+// Debian documentation, every paragraph once (bench_database.h). Word indexes are built for
+// the hierarchy and every View.
 
 #include "bench/core/bench_database.h"
 

@@ -10,15 +10,23 @@
 // corpus in it), where a thread reads /proc/self/statm every millisecond; the figure is the
 // peak of resident minus shared pages, i.e. the process's anonymous resident memory (heap,
 // stacks). Pages of memory-mapped table files are file pages the system can reclaim at
-// any time and are not counted. `peak_mb` is that peak; `start_mb` the same figure once the
-// tables are open, before the work starts.
+// any time and are not counted there. `peak_mb` is that peak; `start_mb` the same figure once
+// the tables are open, before the work starts. `hwm_mb` is the process's peak resident
+// memory (VmHWM) at the end: every page it held resident at once, mapped file pages and the
+// program's own code included, from its start.
 //
 // - Build: TtsMake with the index build window's settings (4000 KB cache, minimum word
 //   length 2), unsegmented and with segments of 4096 records; FTS5: the external-content
 //   index filled from `notes` in one transaction.
 // - Search session: the searcher with a search cache of the records core's default size
 //   (1000 KB) runs 500 queries (word, all of three, phrase, near, prefix; 100 each, drawn from
-//   the records' own words); FTS5 runs the same queries.
+//   the records' own words); FTS5 runs the same queries through one statement prepared
+//   before the measured part. FTS5's tokenizer splits where ours does (unicode61 with
+//   diacritics kept and our word characters added), so both find the same records; each
+//   side prints its total number of matches.
+
+#include "bench/common/fts5_tokenizer.h"
+#include "bench/common/process_memory.h"
 
 #include "fulltext/testsupport/corpus.h"
 #include "fulltext/testsupport/index_builder.h"
@@ -41,65 +49,33 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <random>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
 constexpr int kRecords = 290000;
 constexpr int kRecordChars = 350;
-const char* const kDataVersion = "memory-1";
+const char* const kDataVersion = "memory-2";
 
 QString dataFolder() { return QDir::current().absoluteFilePath(QStringLiteral("fulltext_memory_bench_data")); }
 QString ftsPath() { return dataFolder() + QStringLiteral("/fts.db"); }
 
-void exec(sqlite3* db, const char* sql) {
+void exec(sqlite3* db, const QByteArray& sql) {
     char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) qFatal("SQLite: %s (%s)", error ? error : "?", sql);
+    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK)
+        qFatal("SQLite: %s (%s)", error ? error : "?", sql.constData());
 }
 
-/// Anonymous resident bytes of this process now.
-qint64 anonymousBytes() {
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    if (parts.size() < 3) return 0;
-    return (parts[1].toLongLong() - parts[2].toLongLong()) * sysconf(_SC_PAGESIZE);
+/// FTS5's tokenizer split where ours splits (our default word characters), so both sides
+/// index and find the same words.
+QByteArray ftsTokenizer() {
+    TtsSearch searcher;
+    return benchfts::FtsTokenizer(searcher.CharClasses());
 }
 
-/// Samples anonymousBytes() every millisecond while it lives.
-class PeakSampler {
-public:
-    PeakSampler() : m_thread([this] {
-        while (!m_stop.load()) {
-            sample();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }) {}
-    ~PeakSampler() { stop(); }
-    qint64 stop() {
-        if (m_thread.joinable()) {
-            m_stop = true;
-            m_thread.join();
-        }
-        sample();
-        return m_peak.load();
-    }
-
-private:
-    void sample() {
-        const qint64 now = anonymousBytes();
-        qint64 peak = m_peak.load();
-        while (now > peak && !m_peak.compare_exchange_weak(peak, now)) {}
-    }
-    std::atomic<bool> m_stop{false};
-    std::atomic<qint64> m_peak{0};
-    std::thread m_thread;
-};
+using benchmemory::AnonymousBytes;
+using benchmemory::PeakSampler;
 
 // ---- the work done in the measured process ------------------------------------------------
 
@@ -137,13 +113,16 @@ void workFtsBuild(sqlite3* db) {
     exec(db, "COMMIT");
 }
 
-/// Runs `work` between two samples; prints "start peak" in bytes.
+/// Runs `work` between two samples; prints "start peak hwm" in bytes: anonymous memory
+/// before and at its peak, and the process's peak resident memory.
 int measure(const std::function<void()>& prepare, const std::function<void()>& work) {
     prepare();
-    const qint64 start = anonymousBytes();
+    const qint64 start = AnonymousBytes();
     PeakSampler sampler;
     work();
-    std::printf("%lld %lld\n", static_cast<long long>(start), static_cast<long long>(sampler.stop()));
+    const qint64 peak = sampler.stop();
+    std::printf("%lld %lld %lld\n", static_cast<long long>(start), static_cast<long long>(peak),
+                static_cast<long long>(benchmemory::PeakResidentBytes()));
     return 0;
 }
 
@@ -159,7 +138,8 @@ int child(const QString& what) {
                 exec(db, "PRAGMA mmap_size=268435456");
                 exec(db, "DROP TABLE IF EXISTS ft");
                 exec(db, "VACUUM");
-                exec(db, "CREATE VIRTUAL TABLE ft USING fts5(body, content='notes', content_rowid='id')");
+                exec(db, "CREATE VIRTUAL TABLE ft USING fts5(body, content='notes', content_rowid='id', tokenize='" +
+                             ftsTokenizer() + "')");
             },
             [&] {
                 workFtsBuild(db);
@@ -201,23 +181,24 @@ int child(const QString& what) {
     }
     if (what == QLatin1String("fts-search")) {
         sqlite3* db = nullptr;
+        sqlite3_stmt* st = nullptr;
         return measure(
             [&] {
                 sqlite3_open_v2(QFile::encodeName(ftsPath()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
                 exec(db, "PRAGMA mmap_size=268435456");
+                sqlite3_prepare_v3(db, "SELECT rowid FROM ft WHERE ft MATCH ?", -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
             },
             [&] {
                 qint64 matches = 0;
                 for (const QueryLine& q : queries) {
-                    sqlite3_stmt* st = nullptr;
-                    sqlite3_prepare_v2(db, "SELECT rowid FROM ft WHERE ft MATCH ?", -1, &st, nullptr);
                     sqlite3_bind_text(st, 1, q.fts.constData(), int(q.fts.size()), SQLITE_STATIC);
                     std::vector<qint64> ids;
                     while (sqlite3_step(st) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(st, 0));
-                    sqlite3_finalize(st);
+                    sqlite3_reset(st);
                     matches += qint64(ids.size());
                 }
                 std::fprintf(stderr, "matches %lld\n", static_cast<long long>(matches));
+                sqlite3_finalize(st);
                 sqlite3_close(db);
             });
     }
@@ -283,7 +264,8 @@ void prepareData() {
     }
     sqlite3_finalize(s);
     exec(db, "COMMIT");
-    exec(db, "CREATE VIRTUAL TABLE ft USING fts5(body, content='notes', content_rowid='id')");
+    exec(db, "CREATE VIRTUAL TABLE ft USING fts5(body, content='notes', content_rowid='id', tokenize='" + ftsTokenizer() +
+                 "')");
     workFtsBuild(db);
     sqlite3_close(db);
     writeQueries(recs);
@@ -308,12 +290,13 @@ void runChild(benchmark::State& state, const char* what, bool needsIndex = false
             return;
         }
         const QList<QByteArray> v = p.readAllStandardOutput().trimmed().split(' ');
-        if (v.size() != 2) {
+        if (v.size() != 3) {
             state.SkipWithError("no measurement");
             return;
         }
         state.counters["start_mb"] = v[0].toDouble() / 1048576.0;
         state.counters["peak_mb"] = v[1].toDouble() / 1048576.0;
+        state.counters["hwm_mb"] = v[2].toDouble() / 1048576.0;
     }
     state.counters["records"] = kRecords;
 }
