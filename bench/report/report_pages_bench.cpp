@@ -1,19 +1,30 @@
-// Pages per second of a long list report: 100,000 records of five text fields taken from
-// the Debian package catalogue on this machine, a page header and a page footer, about 35
-// records a page (2,858 pages). Every page is wanted (its draw commands are made) and
-// handed to a receiver that counts commands, as a publisher would. The peak resident
+// Pages per second of a long report in three shapes, each measured cold and warm, beside the
+// same reports made by KReport (bench/report/kreport, run by scripts/run-benchmarks.sh):
+//
+// - list: 100,000 records of five text fields taken from the Debian package catalogue on
+//   this machine, a page header and a page footer, about 35 records a page (2,858 pages).
+//   Every page is wanted (its draw commands are made) and handed to a receiver that counts
+//   commands, as a publisher would;
+// - grouped: the same records in groups of 30 (a group on the "Section" field), a group
+//   header with the group's name, a group footer with the group's record count and the
+//   total of its "Size" field (both DBCalc components);
+// - pdf: the list printed into a PDF file through the printer device (a printer whose
+//   documents go into a PDF file, as a CUPS PDF queue writes them).
+//
+// Cold: BM_Cold_* runs once in a process where nothing else has run yet (run each in a
+// process of its own, as scripts/run-benchmarks.sh does). Warm: the same job once untimed
+// first. The grouped report's totals are checked once against the records. The peak resident
 // memory of the process is reported as a counter.
 //
-// The same report is also previewed to its last page (the producer publishing to the
+// The list report is also previewed to its last page (the producer publishing to the
 // preview's screen device, which draws only the page it shows) and exported to a CSV file
-// through the delimited text device, and printed into a PDF file through the printer device
-// (a printer whose documents go into a PDF file, as a CUPS PDF queue writes them); each
-// counts pages per second of the whole job.
+// through the delimited text device; each counts pages per second of the whole job.
 
 #include "platform/print/printer_catalog.h"
 
 #include "report/model/band_classes.h"
 #include "report/model/data_pipeline.h"
+#include "report/model/group.h"
 #include "report/model/record_traversal.h"
 #include "report/model/report.h"
 #include "report/model/report_classes.h"
@@ -31,21 +42,36 @@
 #include <QFileInfo>
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QProcess>
 #include <QStringList>
 
 #include <sys/resource.h>
 
+#include <string>
+#include <vector>
+
 namespace {
+
+constexpr int kGroupSize = 30;
 
 class ListPipeline : public TppDataPipeline, public report::RecordTraversal {
 public:
     bool GetActive() const override { return true; }
-    TppDataType GetFieldDataType(const QString&) const override { return TppDataType::dtString; }
+    TppDataType GetFieldDataType(const QString& f) const override {
+        return f == QLatin1String("Size") ? TppDataType::dtInteger : TppDataType::dtString;
+    }
     QVariant GetFieldValue(const QString& f) const override {
         if (m_index >= rowCount) return {};
+        if (f == QLatin1String("Section")) return section(m_index);
+        if (f == QLatin1String("Size")) return size(m_index);
         const int field = f.back().digitValue();
         return words.at((m_index * 5 + field * 7919) % words.size());
     }
+    /// The group of record i and its size value, as the KReport side's source answers them.
+    QString section(int i) const {
+        return QStringLiteral("%1 %2").arg(words.at((i / kGroupSize * 13) % words.size()).section(u' ', 0, 0)).arg(i / kGroupSize);
+    }
+    static int size(int i) { return (i * 7919) % 1000; }
     void OpenTraversal() override { m_index = 0; }
     void CloseTraversal() override {}
     bool AtEnd() const override { return m_index >= rowCount; }
@@ -111,34 +137,112 @@ TppReport* buildListReport(TComponent& form, ListPipeline* pipeline, bool save) 
     return r;
 }
 
-void BM_ListReportPages(benchmark::State& state) {
+/// The list report in groups of 30 records: the group's name in a 7 mm header, its record
+/// count and the total of its Size field in a 7 mm footer.
+TppReport* buildGroupedReport(TComponent& form, ListPipeline* pipeline) {
+    TppReport* r = buildListReport(form, pipeline, false);
+    auto* group = new TppGroup(&form);
+    group->SetReport(r);
+    group->SetDataPipeline(pipeline);
+    group->SetBreakName(QStringLiteral("Section"));
+    group->SetReprintOnSubsequentPage(false);
+    group->HeaderBand()->SetmmHeight(7000);
+    auto* name = new TppDBText(&form);
+    name->SetBand(group->HeaderBand());
+    name->SetDataPipeline(pipeline);
+    name->SetDataField(QStringLiteral("Section"));
+    name->SetmmBounds(0, 500, 5000, 60000);
+    group->FooterBand()->SetmmHeight(7000);
+    auto* count = new TppDBCalc(&form);
+    count->SetBand(group->FooterBand());
+    count->SetDataPipeline(pipeline);
+    count->SetDataField(QStringLiteral("Field0"));
+    count->SetDBCalcType(TppDBCalcType::dcCount);
+    count->SetResetGroup(group);
+    count->SetmmBounds(70000, 500, 5000, 20000);
+    auto* total = new TppDBCalc(&form);
+    total->SetName(QStringLiteral("ppTotal"));
+    total->SetBand(group->FooterBand());
+    total->SetDataPipeline(pipeline);
+    total->SetDataField(QStringLiteral("Size"));
+    total->SetResetGroup(group);
+    total->SetmmBounds(100000, 500, 5000, 30000);
+    return r;
+}
+
+/// Every page of the list (or grouped) report made once; with aCheck the grouped totals
+/// printed are compared with the records.
+bool makePages(const QStringList& words, bool grouped, benchmark::State* timed, bool aCheck, int& pages, long& commands) {
+    if (timed) timed->PauseTiming();
+    TComponent form;
+    auto* pipeline = new ListPipeline;
+    pipeline->setParent(&form);
+    pipeline->words = words;
+    TppReport* r = grouped ? buildGroupedReport(form, pipeline) : buildListReport(form, pipeline, false);
+    QStringList totals;
+    r->OnPageReceived = [&](TppPage& page) {
+        commands += page.GetDrawCommandCount();
+        ++pages;
+        if (aCheck)
+            for (int i = 0; i < page.GetDrawCommandCount(); ++i)
+                if (auto* t = qobject_cast<TppDrawText*>(page.GetDrawCommand(i)); t && t->Component() && t->Component()->objectName() == QLatin1String("ppTotal"))
+                    totals << t->Text();
+    };
+    TppPageRequest request;
+    request.SetPageSetting(TppPageSettingType::psAll);
+    pages = 0;
+    if (timed) timed->ResumeTiming();
+    r->RequestPages(&request);
+    if (timed) timed->PauseTiming();
+    bool right = true;
+    if (aCheck && grouped) {
+        QStringList expected;
+        qint64 total = 0;
+        for (int i = 0; i < pipeline->rowCount; ++i) {
+            total += ListPipeline::size(i);
+            if (i % kGroupSize == kGroupSize - 1 || i + 1 == pipeline->rowCount) {
+                expected << QString::number(total);
+                total = 0;
+            }
+        }
+        right = totals == expected;
+    }
+    delete r;
+    if (timed) timed->ResumeTiming();
+    return right;
+}
+
+void pagesJob(benchmark::State& state, bool grouped, bool cold) {
     report::RegisterReportClasses();
     const QStringList words = catalogueWords();
     long commands = 0;
     int pages = 0;
+    if (!cold && !makePages(words, grouped, nullptr, true, pages, commands)) {  // warm-up, untimed
+        state.SkipWithError("the group totals differ from the records");
+        return;
+    }
+    bool checked = !cold;
     for (auto _ : state) {
-        state.PauseTiming();
-        TComponent form;
-        auto* pipeline = new ListPipeline;
-        pipeline->setParent(&form);
-        pipeline->words = words;
-        TppReport* r = buildListReport(form, pipeline, false);
-        r->OnPageReceived = [&](TppPage& page) {
-            commands += page.GetDrawCommandCount();
-            ++pages;
-        };
-        TppPageRequest request;
-        request.SetPageSetting(TppPageSettingType::psAll);
-        pages = 0;
-        state.ResumeTiming();
-        r->RequestPages(&request);
+        if (!makePages(words, grouped, &state, !checked, pages, commands)) {
+            state.SkipWithError("the group totals differ from the records");
+            return;
+        }
+        checked = true;
     }
     state.counters["pages"] = pages;
     state.counters["pages_per_second"] = benchmark::Counter(double(pages) * state.iterations(), benchmark::Counter::kIsRate);
     state.counters["peak_MB"] = double(peakKilobytes()) / 1024.0;
     benchmark::DoNotOptimize(commands);
 }
+
+void BM_ListReportPages(benchmark::State& state) { pagesJob(state, false, false); }
+void BM_GroupedReportPages(benchmark::State& state) { pagesJob(state, true, false); }
+void BM_Cold_ListReportPages(benchmark::State& state) { pagesJob(state, false, true); }
+void BM_Cold_GroupedReportPages(benchmark::State& state) { pagesJob(state, true, true); }
 BENCHMARK(BM_ListReportPages)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_GroupedReportPages)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Cold_ListReportPages)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Cold_GroupedReportPages)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 /// Output jobs over the list report: "preview" goes to the last page in a preview, "csv"
 /// exports every page to a comma-separated file.
@@ -164,75 +268,108 @@ private:
 
 enum class OutputJob { Preview, Csv, Pdf };
 
-void outputJob(benchmark::State& state, OutputJob job) {
+/// One output job over the list report; the setup and the freeing are outside the timed
+/// part when `timed` is given. Answers the pages made.
+int oneOutputJob(OutputJob job, const QStringList& words, const QString& csv, benchmark::State* timed) {
     const bool preview = job == OutputJob::Preview;
-    report::RegisterReportClasses();
-    report::InitializeOutputUnit();
-    const QStringList words = catalogueWords();
-    QTemporaryDir dir;
+    if (timed) timed->PauseTiming();
+    auto form = std::make_unique<TComponent>();
+    auto* pipeline = new ListPipeline;
+    pipeline->setParent(form.get());
+    pipeline->words = words;
+    TppReport* r = buildListReport(*form, pipeline, !preview);
     int pages = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto form = std::make_unique<TComponent>();
-        auto* pipeline = new ListPipeline;
-        pipeline->setParent(form.get());
-        pipeline->words = words;
-        TppReport* r = buildListReport(*form, pipeline, !preview);
+    {
         report::ReportPageSource source(r);
         TppProducer producer;
         producer.SetPageSource(&source);
         producer.SetShowPrintDialog(false);
         producer.SetShowCancelDialog(false);
         producer.SetEnableProcessMessages(false);
-        producer.SetTextFileName(dir.filePath(QStringLiteral("packages.csv")));
+        producer.SetTextFileName(csv);
         std::unique_ptr<TppViewer> viewer;
         if (preview) {
             viewer = std::make_unique<TppViewer>();
             viewer->resize(800, 1000);
             viewer->SetReport(&producer);
         }
-        state.ResumeTiming();
+        if (timed) timed->ResumeTiming();
         if (preview) {
             producer.PublishReport();
             viewer->LastPage();
             pages = viewer->GetAbsolutePageNo();
-        } else if (job == OutputJob::Csv) {
-            producer.SetDeviceType(QStringLiteral("TextFile"));
-            producer.Print();
-            pages = r->AbsolutePageCount();
         } else {
-            producer.SetDeviceType(QStringLiteral("Printer"));
+            producer.SetDeviceType(job == OutputJob::Csv ? QStringLiteral("TextFile") : QStringLiteral("Printer"));
             producer.Print();
             pages = r->AbsolutePageCount();
         }
-        state.PauseTiming();
-        viewer.reset();
-        delete r;
-        form.reset();
-        state.ResumeTiming();
+        if (timed) timed->PauseTiming();
     }
+    delete r;
+    form.reset();
+    if (timed) timed->ResumeTiming();
+    return pages;
+}
+
+void outputJob(benchmark::State& state, OutputJob job, bool cold = false) {
+    report::RegisterReportClasses();
+    report::InitializeOutputUnit();
+    const QStringList words = catalogueWords();
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("packages.csv"));
+    int pages = 0;
+    if (!cold) oneOutputJob(job, words, csv, nullptr);  // warm-up, untimed
+    for (auto _ : state) pages = oneOutputJob(job, words, csv, &state);
     state.counters["pages"] = pages;
     state.counters["pages_per_second"] = benchmark::Counter(double(pages) * state.iterations(), benchmark::Counter::kIsRate);
     state.counters["peak_MB"] = double(peakKilobytes()) / 1024.0;
-    if (job == OutputJob::Csv)
-        state.counters["csv_MB"] = double(QFileInfo(dir.filePath(QStringLiteral("packages.csv"))).size()) / 1e6;
+    if (job == OutputJob::Csv) state.counters["csv_MB"] = double(QFileInfo(csv).size()) / 1e6;
 }
 
-void BM_ListReportPreviewToLastPage(benchmark::State& state) { outputJob(state, OutputJob::Preview); }
-void BM_ListReportExportCsv(benchmark::State& state) { outputJob(state, OutputJob::Csv); }
-void BM_ListReportExportPdf(benchmark::State& state) {
+void pdfJob(benchmark::State& state, bool cold) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("packages.pdf"));
     print::InstallCatalog(std::make_unique<PdfCatalog>(file));
     report::ResetPrinterList();
-    outputJob(state, OutputJob::Pdf);
+    outputJob(state, OutputJob::Pdf, cold);
     state.counters["pdf_MB"] = double(QFileInfo(file).size()) / 1e6;
     print::InstallCatalog(nullptr);
     report::ResetPrinterList();
 }
+
+void BM_ListReportPreviewToLastPage(benchmark::State& state) { outputJob(state, OutputJob::Preview); }
+void BM_ListReportExportCsv(benchmark::State& state) { outputJob(state, OutputJob::Csv); }
+void BM_ListReportExportPdf(benchmark::State& state) { pdfJob(state, false); }
+void BM_Cold_ListReportExportPdf(benchmark::State& state) { pdfJob(state, true); }
 BENCHMARK(BM_ListReportPreviewToLastPage)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ListReportExportCsv)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ListReportExportPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Cold_ListReportExportPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+
+/// Runs the cold benchmarks each in a process of its own (this program again, with a filter
+/// naming one of them), so that each one's run is the first of its process; then the warm
+/// ones here. Given a filter, runs what it names here and nothing else.
+std::vector<std::string> coldFirst(int argc, char** argv) {
+    std::vector<std::string> args(argv, argv + argc);
+    for (const std::string& a : args)
+        if (a.rfind("--benchmark_filter", 0) == 0) return args;
+    QString out;
+    for (const std::string& a : args)
+        if (a.rfind("--benchmark_out=", 0) == 0) out = QString::fromStdString(a.substr(16));
+    for (const char* cold : {"BM_Cold_ListReportPages", "BM_Cold_GroupedReportPages", "BM_Cold_ListReportExportPdf"}) {
+        QStringList childArgs{QStringLiteral("--benchmark_filter=^%1(/|$)").arg(QLatin1String(cold))};
+        for (size_t i = 1; i < args.size(); ++i)
+            if (args[i].rfind("--benchmark_out=", 0) != 0) childArgs << QString::fromStdString(args[i]);
+        if (!out.isEmpty()) childArgs << QStringLiteral("--benchmark_out=%1.%2.json").arg(out, QLatin1String(cold));
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(), childArgs);
+        child.waitForFinished(-1);
+    }
+    args.push_back("--benchmark_filter=-Cold");
+    return args;
+}
 
 }  // namespace
 
@@ -240,7 +377,11 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     report::SetScreenPixelsPerInch(96);
-    benchmark::Initialize(&argc, argv);
+    std::vector<std::string> args = coldFirst(argc, argv);
+    std::vector<char*> argp;
+    for (std::string& a : args) argp.push_back(a.data());
+    int count = int(argp.size());
+    benchmark::Initialize(&count, argp.data());
     benchmark::RunSpecifiedBenchmarks();
     return 0;
 }

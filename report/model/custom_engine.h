@@ -3,6 +3,7 @@
 #include "report/model/cacheable.h"
 
 #include <QRect>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -85,6 +86,15 @@ public:
     void SetPrintPosition(int aLeft, int aTop, int aRight, int aBottom);
     QRect PrintPositionRect() const { return m_printPosition; }
 
+    /// What the run could not place on any page (a memo line taller than the page, a
+    /// character wider than its memo), each once, in the order met. Kept until the next
+    /// run starts (Init); a program that prints the report names them.
+    const QStringList& Warnings() const { return m_warnings; }
+    void AddWarning(const QString& aText) {
+        if (!m_warnings.contains(aText)) m_warnings << aText;
+    }
+    void ClearWarnings() { m_warnings.clear(); }
+
     /// Hooks, empty at creation. The report sets OnEndPage and OnPageReady.
     Hook OnEndPage;
     Hook OnPageReady;
@@ -115,4 +125,5 @@ private:
     int m_reportBandCount = 0;
     int m_pageBandCount = 0;
     QRect m_printPosition;
+    QStringList m_warnings;
 };

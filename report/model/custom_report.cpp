@@ -42,16 +42,17 @@ TppBand* createBand(TppCustomReport* aReport, TClass aClass) {
 }  // namespace
 
 TppCustomReport::TppCustomReport(TComponent* AOwner)
-    : TppRelative(AOwner), m_pageDef(std::make_unique<TppPageDef>()) {
+    : TppRelative(AOwner), m_printerSetup(std::make_unique<TppPrinterSetup>(this)) {
     m_defaultBands = bandBit(TppBandType::btHeader) | bandBit(TppBandType::btDetail) | bandBit(TppBandType::btFooter);
     TppCommunicator::SetUserName(QStringLiteral("Report"));
     // A Letter page with quarter-inch margins until the printer setup says otherwise.
-    m_pageDef->SetmmWidth(215900);
-    m_pageDef->SetmmHeight(279400);
-    m_pageDef->SetmmMarginLeft(6350);
-    m_pageDef->SetmmMarginRight(6350);
-    m_pageDef->SetmmMarginTop(6350);
-    m_pageDef->SetmmMarginBottom(6350);
+    TppPageDef* page = m_printerSetup->PageDef();
+    page->SetmmWidth(215900);
+    page->SetmmHeight(279400);
+    page->SetmmMarginLeft(6350);
+    page->SetmmMarginRight(6350);
+    page->SetmmMarginTop(6350);
+    page->SetmmMarginBottom(6350);
     ReplaceEngine(std::make_unique<TppCustomEngine>(this));
 }
 
@@ -335,10 +336,10 @@ void TppCustomReport::CreateDefaultBands() {
 
 // Columns -------------------------------------------------------------------------------------
 
-int TppCustomReport::PrintableWidth() const { return m_pageDef->mmWidth() - m_pageDef->mmMarginLeft() - m_pageDef->mmMarginRight(); }
+int TppCustomReport::PrintableWidth() const { return PageDef()->mmWidth() - PageDef()->mmMarginLeft() - PageDef()->mmMarginRight(); }
 
 int TppCustomReport::PrintableHeight() const {
-    return m_pageDef->mmHeight() - m_pageDef->mmMarginTop() - m_pageDef->mmMarginBottom();
+    return PageDef()->mmHeight() - PageDef()->mmMarginTop() - PageDef()->mmMarginBottom();
 }
 
 bool TppCustomReport::CheckComponentWidths(int aWidth, int aMessage) {
@@ -459,7 +460,7 @@ void TppCustomReport::SetColumnPositions(const QStringList& aPositions) {
 bool TppCustomReport::SetPageDef(const TppPageDef& aPageDef) {
     const int newWidth = aPageDef.mmWidth() - aPageDef.mmMarginLeft() - aPageDef.mmMarginRight();
     if (newWidth != PrintableWidth() && !CheckComponentWidths(newWidth, 328)) return false;
-    m_pageDef->Assign(const_cast<TppPageDef*>(&aPageDef));
+    PageDef()->Assign(const_cast<TppPageDef*>(&aPageDef));
     LayoutChanged();
     return true;
 }
@@ -506,6 +507,7 @@ void TppCustomReport::SetPassSetting(TppPassSettingType v) {
 
 void TppCustomReport::SetUnits(TppUnitType aUnits) {
     m_units = aUnits;
+    m_printerSetup->SetUnits(aUnits);
     for (TppGroup* g : m_groups) g->SetUnits(aUnits);
     for (TppBand* b : m_bands) b->SetUnits(aUnits);
     if (!Reading()) SendDesignerValue(report::PPM_UNITS_CHANGED, qintptr(aUnits));
@@ -625,6 +627,7 @@ void TppCustomReport::Transfer(TPersistent* aSource) {
     m_passSetting = source->m_passSetting;
     m_saveAsTemplate = source->m_saveAsTemplate;
     m_units = source->m_units;
+    m_printerSetup->Assign(source->m_printerSetup.get());
     OnEndColumn = source->OnEndColumn;
     OnEndFirstPass = source->OnEndFirstPass;
     OnEndPage = source->OnEndPage;
@@ -677,6 +680,7 @@ const stream::PropertyList& TppCustomReport::StreamProperties() const {
         }
         t.Integer("PageLimit", &T::PageLimit, &T::SetPageLimit, 0)
             .Enum("PassSetting", &T::PassSetting, &T::SetPassSetting, passes, TppPassSettingType::psOnePass)
+            .Object("PrinterSetup", [](const T& r) -> const TppPrinterSetup& { return *r.m_printerSetup; })
             .Boolean("SaveAsTemplate", &T::SaveAsTemplate, &T::SetSaveAsTemplate, false)
             .Enum("Units", &T::Units, &T::SetUnits, units, TppUnitType::utInches)
             .String("Version", [](const T&) { return QStringLiteral("5.0"); }, &T::SetVersion, stream::kNoDefault);
@@ -748,6 +752,7 @@ void TppCustomReport::Loaded() {
     m_version = QStringLiteral("5.0");
     m_versionNo = kCurrentVersion;
     TppRelative::Loaded();
+    m_printerSetup->SetUnits(m_units);
     for (TppBand* b : m_bands) b->SetUnits(m_units);
     for (TppGroup* g : m_groups) g->SetUnits(m_units);
 }
@@ -755,6 +760,8 @@ void TppCustomReport::Loaded() {
 void TppCustomReport::Convert(int aVersion) {
     if (aVersion < 4100) m_autoStop = false;
     if (aVersion < 3000) {
+        m_printerSetup->SetUnits(m_units);
+        m_printerSetup->ConvertLoadedPaperSize();
         QStringList positions;
         for (const QString& line : m_mmColumnPositions) {
             if (line.isEmpty()) {

@@ -3,6 +3,7 @@
 #include "report/model/band.h"
 #include "report/model/relative.h"
 #include "report/page/page_def.h"
+#include "report/page/printer_setup.h"
 #include "report/page/report_types.h"
 
 #include <QPointer>
@@ -122,8 +123,11 @@ public:
     TppLanguageType Language() const { return m_language; }
     int LanguageIndex() const { return m_languageIndex; }
     void SetLanguageIndex(int v) { m_languageIndex = v; }
+    /// The report's printer setup (printer, paper, orientation, margins, copies), kept in
+    /// its template; every page it generates carries a copy.
+    TppPrinterSetup* PrinterSetup() const { return m_printerSetup.get(); }
     /// The page geometry of the report's printer setup.
-    TppPageDef* PageDef() const { return m_pageDef.get(); }
+    TppPageDef* PageDef() const { return m_printerSetup->PageDef(); }
     /// Validates and applies a new page geometry: a narrower printable width asks to
     /// delete components beyond it (message 328); answers whether it was applied.
     bool SetPageDef(const TppPageDef& aPageDef);
@@ -229,7 +233,7 @@ private:
     bool m_producing = false;
     TppLanguageType m_language = TppLanguageType::lgDefault;
     int m_languageIndex = 0;
-    std::unique_ptr<TppPageDef> m_pageDef;
+    std::unique_ptr<TppPrinterSetup> m_printerSetup;
     QString m_version = QStringLiteral("1.0");
     int m_versionNo = 1000;
     std::unique_ptr<TppCustomEngine> m_engine;

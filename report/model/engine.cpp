@@ -26,14 +26,122 @@ double dayNumber(const QDateTime& t) {
 
 }  // namespace
 
+namespace report {
+
+/// The records a report walks when its detail band has a pipeline of its own: every record
+/// of the detail pipeline for each record of the report's pipeline, the detail pipeline
+/// going to its first record whenever the report's moves (its master field links keep it
+/// to the master's records). A master without detail records is passed over when the detail
+/// pipeline has SkipWhenNoRecords; otherwise it stands once, with the detail at its end.
+/// The bookmark is the number of the record in this walk; the positions of both pipelines
+/// are kept for every number the engine asked for, so going back costs two seeks.
+class MasterDetailTraversal : public RecordTraversal {
+public:
+    MasterDetailTraversal(RecordTraversal& aMaster, RecordTraversal& aDetail, const TppDataPipeline& aDetailPipeline)
+        : m_master(aMaster), m_detail(aDetail), m_detailPipeline(aDetailPipeline) {}
+
+    void OpenTraversal() override {
+        m_master.OpenTraversal();
+        m_detail.OpenTraversal();
+        First();
+    }
+    void CloseTraversal() override {
+        m_detail.CloseTraversal();
+        m_master.CloseTraversal();
+    }
+    bool AtEnd() const override { return m_master.AtEnd(); }
+    void First() override {
+        m_master.First();
+        m_recordNo = 0;
+        firstDetail();
+    }
+    void Next() override {
+        if (m_master.AtEnd()) return;
+        ++m_recordNo;
+        if (!m_detail.AtEnd()) {
+            m_detail.Next();
+            if (!m_detail.AtEnd()) return;
+        }
+        m_master.Next();
+        if (!m_master.AtEnd()) firstDetail();
+    }
+    void Prior() override {
+        if (m_recordNo == 0) return;
+        --m_recordNo;
+        if (!m_master.AtEnd() && !m_detail.AtEnd() && m_detail.Bookmark() > 0) {
+            m_detail.Prior();
+            return;
+        }
+        // Back onto the last detail record of the master before (skipping masters without
+        // details as going forward does).
+        m_master.Prior();
+        lastDetail();
+        while (m_detail.AtEnd() && skipsEmpty() && m_master.Bookmark() > 0) {
+            m_master.Prior();
+            lastDetail();
+        }
+    }
+    int Bookmark() const override {
+        if (!m_master.AtEnd()) {
+            if (m_positions.size() <= size_t(m_recordNo)) m_positions.resize(size_t(m_recordNo) + 1, {-1, -1});
+            m_positions[size_t(m_recordNo)] = {m_master.Bookmark(), m_detail.AtEnd() ? -1 : m_detail.Bookmark()};
+        }
+        return m_recordNo;
+    }
+    void GotoBookmark(int aBookmark) override {
+        if (aBookmark >= 0 && size_t(aBookmark) < m_positions.size() && m_positions[size_t(aBookmark)].first >= 0) {
+            const auto [master, detail] = m_positions[size_t(aBookmark)];
+            m_master.GotoBookmark(master);
+            m_detail.First();
+            if (detail > 0) m_detail.GotoBookmark(detail);
+            if (detail < 0)
+                while (!m_detail.AtEnd()) m_detail.Next();
+            m_recordNo = aBookmark;
+            return;
+        }
+        First();
+        while (m_recordNo < aBookmark && !AtEnd()) Next();
+    }
+
+private:
+    bool skipsEmpty() const { return m_detailPipeline.SkipWhenNoRecords(); }
+    void firstDetail() {
+        m_detail.First();
+        while (m_detail.AtEnd() && skipsEmpty() && !m_master.AtEnd()) {
+            m_master.Next();
+            if (!m_master.AtEnd()) m_detail.First();
+        }
+    }
+    void lastDetail() {
+        m_detail.First();
+        if (m_detail.AtEnd()) return;
+        while (!m_detail.AtEnd()) m_detail.Next();
+        m_detail.Prior();
+    }
+
+    RecordTraversal& m_master;
+    RecordTraversal& m_detail;
+    const TppDataPipeline& m_detailPipeline;
+    int m_recordNo = 0;
+    mutable std::vector<std::pair<int, int>> m_positions;  ///< walk number → (master, detail) bookmarks
+};
+
+}  // namespace report
+
 TppEngine::TppEngine(TppCustomReport* aReport, TComponent* AOwner) : TppCustomEngine(aReport, AOwner) {}
 
 TppEngine::~TppEngine() { closeTraversal(); }
 
 void TppEngine::closeTraversal() {
-    if (m_traversal && m_traversalPipeline) m_traversal->CloseTraversal();
+    // Each pipeline is closed unless it was freed already.
+    if (m_masterDetail && m_detailPipeline)
+        if (auto* detail = dynamic_cast<report::RecordTraversal*>(m_detailPipeline.data())) detail->CloseTraversal();
+    if (m_traversalPipeline)
+        if (auto* walk = dynamic_cast<report::RecordTraversal*>(m_traversalPipeline.data())) walk->CloseTraversal();
+    m_masterDetail.reset();
     m_traversal = nullptr;
     m_traversalPipeline = nullptr;
+    m_detailPipeline = nullptr;
 }
 
 std::vector<TppBand*> TppEngine::bandsOf(int aBandType) const {
@@ -48,6 +156,7 @@ std::vector<TppBand*> TppEngine::bandsOf(int aBandType) const {
 void TppEngine::Init() {
     if (m_initialized) return;
     TppCustomReport* r = Report();
+    ClearWarnings();
     if (r->BandCount() == 0) r->CreateDefaultBands();
     for (int i = 0; i < r->BandCount(); ++i)
         if (r->Bands(i)->mmHeight() > r->PrintableHeight()) throw EPrintError(report::MessageText(44));
@@ -55,6 +164,16 @@ void TppEngine::Init() {
     closeTraversal();
     m_traversal = dynamic_cast<report::RecordTraversal*>(r->DataPipeline());
     if (m_traversal) m_traversalPipeline = r->DataPipeline();
+    // A detail band over a pipeline of its own walks every record of it for each record
+    // of the report's pipeline.
+    auto* detailBand = qobject_cast<TppDetailBand*>(r->GetBand(TppBandType::btDetail));
+    TppDataPipeline* detailPipeline = detailBand ? detailBand->DataPipeline() : nullptr;
+    auto* detailWalk = dynamic_cast<report::RecordTraversal*>(detailPipeline);
+    if (m_traversal && detailWalk && detailPipeline != r->DataPipeline()) {
+        m_detailPipeline = detailPipeline;
+        m_masterDetail = std::make_unique<report::MasterDetailTraversal>(*m_traversal, *detailWalk, *detailPipeline);
+        m_traversal = m_masterDetail.get();
+    }
     if (m_traversal) {
         try {
             m_traversal->OpenTraversal();
@@ -93,7 +212,7 @@ void TppEngine::Init() {
     m_pageCountKnown = false;
     m_pageLimitHit = false;
     m_keepCutPage = 0;
-    m_keepCutBreakNo = -1;
+    m_keepCutBreakNos.clear();
     m_lastGenerated = 0;
     for (int i = 0; i < r->GroupCount(); ++i) r->Groups(i)->StartGroup();
     if (!m_dataFinished) computeRecord();
@@ -232,11 +351,13 @@ bool TppEngine::printBand(TppBand* aBand) {
         // over the page bottom rather than being lost).
         const int bottom = std::max(m_pageBottom, m_y + band->mmHeight() + band->mmBottomOffset());
         used = band->GenerateBand(m_left, m_y, m_right, bottom, m_target, usePosition);
+        if (used < 0) noteUnplaced(band);
     }
     if (used < 0) return false;
     if (band->BandType() == TppBandType::btDetail) m_detailOnPage = true;
     if (band->BandOverFlow() && used == 0 && !bodyHasContent()) {
         // Not a line of it fits even on an empty page: more pages would not help.
+        noteUnplaced(band);
         band->ResetOverFlow();
         return true;
     }
@@ -244,6 +365,19 @@ bool TppEngine::printBand(TppBand* aBand) {
     m_highestPosition = std::max(m_highestPosition, m_y);
     // A band that overflowed printed what fits; it is printed again (continued) after the break.
     return !band->BandOverFlow();
+}
+
+void TppEngine::noteUnplaced(TppCustomBand* aBand) {
+    QStringList names;
+    for (int i = 0; i < aBand->ObjectCount(); ++i) {
+        TppComponent* c = aBand->Objects(i);
+        if (c->Visible() && (c->OutOfSpace() || !c->GenerationComplete())) names << c->Name();
+    }
+    if (names.isEmpty()) names << aBand->Name();
+    TppCustomEngine* main = Report()->GetMainReport() ? Report()->GetMainReport()->Engine() : this;
+    main->AddWarning(QStringLiteral("Page %1: %2 does not fit even on an empty page and is not printed.")
+                         .arg(main->AbsolutePageNo())
+                         .arg(names.join(QStringLiteral(", "))));
 }
 
 bool TppEngine::pageStyleSelected(const TppPageStyle* aStyle) const {
@@ -299,7 +433,7 @@ void TppEngine::generateNextPage(bool aWanted) {
     SetAbsolutePageNo(m_lastGenerated + 1);
     if (!m_pageCountKnown) SetAbsolutePageCount(std::max(AbsolutePageCount(), AbsolutePageNo()));
     Page()->ClearDrawCommands();
-    Page()->SetPageDef(const_cast<TppPageDef*>(def));
+    Page()->SetPrinterSetup(r->PrinterSetup());  // each page carries its paper, orientation and margins
     m_target = aWanted ? Page() : nullptr;
     m_left = def->mmMarginLeft();
     m_right = def->mmWidth() - def->mmMarginRight();
@@ -310,6 +444,12 @@ void TppEngine::generateNextPage(bool aWanted) {
     m_pageEnded = false;
     m_detailOnPage = false;
     m_keepOpenBreakNo = -1;
+    if (m_keepRegenerating) {
+        m_keepRegenerating = false;
+    } else {
+        m_keepCutPage = 0;  // cuts found on another generation of a page do not apply
+        m_keepCutBreakNos.clear();
+    }
     writePageProperties();
     r->DoStartPage();
     printPageStyles();
@@ -329,15 +469,7 @@ void TppEngine::generateNextPage(bool aWanted) {
     printHeaders();
     m_columnTop = m_y;
     enterColumn(1);
-    for (int g = 0; g < r->GroupCount() && m_stage == stBody; ++g) {
-        TppGroup* group = r->Groups(g);
-        const bool inProgress = !(m_headersPending & (1u << g)) && !(m_dataFinished && !m_footersPending);
-        if (inProgress && group->ReprintOnSubsequentPage() && AbsolutePageNo() > group->FirstPageNo()) {
-            printBand(group->HeaderBand());
-            if (auto* header = qobject_cast<TppCustomBand*>(group->HeaderBand())) header->ResetOverFlow();  // a reprint is not continued
-        }
-    }
-    m_bodyTop = m_y;
+    reprintGroupHeaders(true);
 
     TppGroup* const kept = r->KeepTogetherGroup();
     while (m_stage == stBody && !m_pageEnded && !Cancelled()) {
@@ -370,8 +502,9 @@ void TppEngine::generateNextPage(bool aWanted) {
             int g = 0;
             while (!(m_headersPending & (1u << g))) ++g;
             TppGroup* group = r->Groups(g);
-            if (group == kept && bodyHasContent() && m_keepCutPage == AbsolutePageNo() && group->BreakNo() == m_keepCutBreakNo) {
-                m_keepCutPage = 0;  // the kept instance starts in the next column or on the next page
+            if (group == kept && bodyHasContent() && m_keepCutPage == AbsolutePageNo() &&
+                std::find(m_keepCutBreakNos.begin(), m_keepCutBreakNos.end(), group->BreakNo()) != m_keepCutBreakNos.end()) {
+                // The kept instance starts in the next column or on the next page.
                 if (breakColumnOrPage()) continue;
                 return;
             }
@@ -387,6 +520,7 @@ void TppEngine::generateNextPage(bool aWanted) {
             group->DoBeforeGroupBreak();
             group->DoBeforeHeader();
             group->SetFirstPageNo(AbsolutePageNo());
+            group->SetFirstColumn(m_column);
             const bool afterData = bodyHasContent();
             if (!printBand(group->HeaderBand()) && bodyHasContent()) {
                 if (keepTogetherMoved(g, aWanted)) return;
@@ -412,7 +546,7 @@ void TppEngine::generateNextPage(bool aWanted) {
         m_detailPrints = 0;
         advanceRecord();
     }
-    if (m_stage == stSummary && !m_pageEnded && r->Columns() > 1 && m_column > 1) {
+    if (m_stage == stSummary && !m_pageEnded && r->Columns() > 1 && m_column > 1 && hasVisibleSummary()) {
         endPage();  // the summary starts at the left margin of a new page
         return;
     }
@@ -440,10 +574,12 @@ bool TppEngine::keepTogetherMoved(int aGroupLevel, bool aWanted) {
     TppCustomReport* r = Report();
     TppGroup* kept = r->KeepTogetherGroup();
     if (!kept || m_keepOpenBreakNo < 0 || aGroupLevel < r->IndexOfGroup(kept)) return false;
+    if (m_keepCutPage != AbsolutePageNo()) m_keepCutBreakNos.clear();
     m_keepCutPage = AbsolutePageNo();
-    m_keepCutBreakNo = m_keepOpenBreakNo;
+    m_keepCutBreakNos.push_back(m_keepOpenBreakNo);
     m_keepOpenBreakNo = -1;
     CallHook(OnPageStart);  // every object back to its state at the end of the page before
+    m_keepRegenerating = true;
     generateNextPage(aWanted);
     return true;
 }
@@ -552,7 +688,31 @@ bool TppEngine::nextColumn() {
     }
     printColumnFooters();
     enterColumn(m_column + 1);
+    reprintGroupHeaders(false);
     return true;
+}
+
+void TppEngine::reprintGroupHeaders(bool aPageStart) {
+    TppCustomReport* r = Report();
+    for (int g = 0; g < r->GroupCount() && m_stage == stBody; ++g) {
+        TppGroup* group = r->Groups(g);
+        const bool inProgress = !(m_headersPending & (1u << g)) && !(m_dataFinished && !m_footersPending);
+        if (!inProgress) continue;
+        const bool laterPage = AbsolutePageNo() > group->FirstPageNo();
+        const bool onPage = aPageStart && group->ReprintOnSubsequentPage() && laterPage;
+        const bool inColumn = r->Columns() > 1 && group->ReprintOnSubsequentColumn() &&
+                              (laterPage || (AbsolutePageNo() == group->FirstPageNo() && m_column > group->FirstColumn()));
+        if (!onPage && !inColumn) continue;
+        printBand(group->HeaderBand());
+        if (auto* header = qobject_cast<TppCustomBand*>(group->HeaderBand())) header->ResetOverFlow();  // a reprint is not continued
+    }
+    m_bodyTop = m_y;  // a reprinted header is not data: a band that does not fit below it moves on
+}
+
+bool TppEngine::hasVisibleSummary() const {
+    for (TppBand* b : bandsOf(int(TppBandType::btSummary)))
+        if (b->Visible()) return true;
+    return false;
 }
 
 bool TppEngine::breakColumnOrPage() {

@@ -4,6 +4,8 @@
 
 #include <QPointer>
 
+#include <memory>
+
 #include <vector>
 
 class TppBand;
@@ -92,6 +94,8 @@ private:
     /// Generates a band at the current position; answers false when it did not fit or
     /// overflowed (then it continues after the break).
     bool printBand(TppBand* aBand);
+    /// Names, as a warning of the run, what of a band could not be placed on an empty page.
+    void noteUnplaced(TppCustomBand* aBand);
     void printPageStyles();
     void printHeaders();
     void printFooters();
@@ -115,6 +119,10 @@ private:
     /// Ends the current column; answers false when no further column fits on this page.
     bool nextColumn();
     void printColumnFooters();
+    /// Prints again the headers of the groups in progress that repeat at the top of a page
+    /// (aPageStart) or of a later column.
+    void reprintGroupHeaders(bool aPageStart);
+    bool hasVisibleSummary() const;
     /// Moves on after a band that did not fit: the next column, else a new page. Answers
     /// true when the band may be tried again on this page.
     bool breakColumnOrPage();
@@ -127,6 +135,10 @@ private:
     report::RecordTraversal* m_traversal = nullptr;
     /// The pipeline behind m_traversal: a pipeline freed before the engine clears it.
     QPointer<TppDataPipeline> m_traversalPipeline;
+    /// The detail band's own pipeline (when it differs from the report's) and the walk
+    /// over both that m_traversal then points to.
+    QPointer<TppDataPipeline> m_detailPipeline;
+    std::unique_ptr<report::RecordTraversal> m_masterDetail;
     bool m_initialized = false;
     bool m_pageCountKnown = false;
     int m_cachedPages = -1;
@@ -152,9 +164,11 @@ private:
     int m_pageNoOffset = 0;
     bool m_pageLimitHit = false;
     // Keep-together (page state): the break number of the kept instance that started after
-    // data on this page and has not ended yet (-1: none), and the instance to move on the
-    // page generated again.
+    // data on this page and has not ended yet (-1: none), and the instances that start in
+    // the next column or on the next page when this page is generated again. Every instance
+    // found not to fit is added, so a page is generated again at most once per instance.
     int m_keepOpenBreakNo = -1;
     int m_keepCutPage = 0;
-    int m_keepCutBreakNo = -1;
+    std::vector<int> m_keepCutBreakNos;
+    bool m_keepRegenerating = false;
 };

@@ -1,6 +1,8 @@
 #include "report/model/memo.h"
 
 #include "report/model/band_classes.h"
+#include "report/model/custom_engine.h"
+#include "report/model/custom_report.h"
 #include "report/model/data_pipeline.h"
 #include "report/model/internal/component_properties.h"
 #include "report/model/text_layout.h"
@@ -108,7 +110,13 @@ void TppCustomMemo::CalcSpaceUsed() {
         if (continuing) {
             // Not one line fits even at the top of a fresh page: a line is taller than the
             // page body. The rest cannot be printed anywhere; stop rather than ask for pages
-            // without end.
+            // without end, and say so.
+            if (TppCustomReport* r = GetReport(); r && r->GetMainReport() && r->GetMainReport()->Engine()) {
+                TppCustomEngine* engine = r->GetMainReport()->Engine();
+                engine->AddWarning(QStringLiteral("Page %1: a line of the memo %2 is taller than the page; the rest of its text is not printed.")
+                                       .arg(engine->AbsolutePageNo())
+                                       .arg(Name()));
+            }
             SetOverFlow(false);
             m_charPos = 0;
             SetSpaceUsed(0);
@@ -146,6 +154,7 @@ void TppCustomMemo::PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) {
     t->SetFont(Font());
     t->SetIsMemo(true);
     t->SetLeading(m_mmLeading);
+    t->SetLineHeight(LineHeight());
     t->SetTransparent(Transparent());
     t->SetWordWrap(true);
     t->SetTabStopPositions(m_tabStops);

@@ -15,6 +15,8 @@
 #include <QDataStream>
 #include <QIODevice>
 
+#include <map>
+
 namespace {
 
 quint16 bandBits(std::initializer_list<TppBandType> types) {
@@ -339,8 +341,16 @@ void TppSubReport::GeneratePage(TppPage* aPage) {
     if (!aPage || !engine || !DrawComponent() || !Visible() || m_printBehavior == TppPrintBehaviorType::pbSection) return;
     const QRect area = PrintRect();
     TppPage* source = engine->Page();
+    // The child's band outputs become band outputs of this page, after the parent band's
+    // own, so a text export makes a record of each, in order, and none of them mixes with
+    // a parent band's record.
+    std::map<int, int> outputNos;
+    for (int i = 0; i < source->GetDrawCommandCount(); ++i)
+        if (auto* t = qobject_cast<TppDrawText*>(source->GetDrawCommand(i))) outputNos[t->BandSaveNo()] = 0;
+    for (auto& [child, own] : outputNos) own = aPage->TakeBandOutputNo();
     while (source->GetDrawCommandCount() > 0) {
         TppDrawCommand* c = source->GetDrawCommand(0);
+        if (auto* t = qobject_cast<TppDrawText*>(c)) t->SetBandSaveNo(outputNos[t->BandSaveNo()]);
         c->SetLeft(c->Left() + area.left());
         c->SetTop(c->Top() + area.top());
         c->SetPrintableArea(area);

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <map>
 
 // TppFileDevice -----------------------------------------------------------------------------
@@ -102,13 +103,18 @@ QString TppTextFileDevice::quoted(const QString& aText) const {
 }
 
 void TppTextFileDevice::writeRecords(TppPage& aPage) {
-    std::map<QString, TppDrawText*> fields;
+    // Every saved text, by band output and then save order; texts with the same numbers
+    // keep their order on the page (none is dropped).
+    std::vector<TppDrawText*> fields;
     for (int i = 0; i < aPage.GetDrawCommandCount(); ++i) {
         auto* text = qobject_cast<TppDrawText*>(aPage.GetDrawCommand(i));
         if (!text || !text->BandSave() || !text->ComponentSave()) continue;
-        fields[QString::asprintf("%8d%8d", text->BandSaveNo(), text->ComponentSaveNo())] = text;
+        fields.push_back(text);
     }
     if (fields.empty()) return;
+    std::stable_sort(fields.begin(), fields.end(), [](const TppDrawText* a, const TppDrawText* b) {
+        return std::pair(a->BandSaveNo(), a->ComponentSaveNo()) < std::pair(b->BandSaveNo(), b->ComponentSaveNo());
+    });
     const QString separator = m_fileType == TppFileType::ftComma ? QStringLiteral(",")
                               : m_fileType == TppFileType::ftTab ? QStringLiteral("\t")
                                                                  : QString();
@@ -116,7 +122,7 @@ void TppTextFileDevice::writeRecords(TppPage& aPage) {
     int band = 0;
     bool first = true;
     QString line;
-    for (const auto& [key, text] : fields) {
+    for (TppDrawText* text : fields) {
         if (!first && text->BandSaveNo() != band) {
             records.push_back(line);
             line.clear();

@@ -136,6 +136,9 @@ void TppPrinterDevice::DrawText(TppDrawText& aText) {
     const paint::TextMetrics& metrics = canvas.Metrics();
     qreal lineHeight = metrics.Height();
     lineHeight += aText.IsMemo() ? printerY(aText.Leading(), *m_printer) : metrics.ExternalLeading();
+    // A memo's lines are as far apart as its layout placed them.
+    if (aText.IsMemo() && aText.LineHeight() > 0)
+        lineHeight = ppFromMMThousandths(aText.LineHeight(), TppUnitType::utPrinterPixels, report::kVertical, m_printer.get());
     QRectF rect = QRectF(aText.GetDrawRect().left(), aText.GetDrawRect().top(), aText.GetDrawRect().width(),
                          aText.GetDrawRect().height());
     if (aText.AutoSize() && !aText.WordWrap() && !aText.Text().isEmpty() && rect.height() < lineHeight)

@@ -262,7 +262,9 @@ void TppScreenDevice::drawText(TppDrawText& t, bool aForceOpaque) {
     canvas.SetFont(t.Font()->Font());
     const paint::TextMetrics& metrics = canvas.Metrics();
     const qreal leading = t.IsMemo() ? screenPixels(t.Leading(), report::kVertical) * m_scaleY : metrics.ExternalLeading();
-    const qreal lineHeight = leading + metrics.Height();
+    // A memo's lines are as far apart as its layout placed them.
+    const qreal lineHeight = t.IsMemo() && t.LineHeight() > 0 ? ppFromMMThousandths(t.LineHeight(), TppUnitType::utScreenPixels, report::kVertical, nullptr) * m_scaleY
+                                                              : leading + metrics.Height();
     QRectF r(t.GetDrawRect().left(), t.GetDrawRect().top(), t.GetDrawRect().width(), t.GetDrawRect().height());
     if (t.AutoSize() && !t.WordWrap() && !t.Text().isEmpty() && r.height() < lineHeight) r.setHeight(lineHeight);
     QStringList lines = t.WordWrap() ? t.WrappedText() : QStringList{t.Text()};

@@ -179,6 +179,7 @@ void TppDrawText::Assign(TPersistent* Source) {
     m_font->Assign(s->m_font.get());
     m_isMemo = s->m_isMemo;
     m_leading = s->m_leading;
+    m_lineHeight = s->m_lineHeight;
     m_text = s->m_text;
     m_transparent = s->m_transparent;
     m_wordWrap = s->m_wordWrap;
@@ -201,6 +202,7 @@ const stream::PropertyList& TppDrawText::StreamProperties() const {
         .Object("Font", [](const T& t) -> const TppFont& { return *t.m_font; })
         .Boolean("IsMemo", &T::IsMemo, &T::SetIsMemo, false)
         .Integer("Leading", &T::Leading, &T::SetLeading, 0)
+        .Integer("LineHeight", &T::LineHeight, &T::SetLineHeight, 0)
         .String("Text", &T::Text, &T::SetText)
         .Boolean("Transparent", &T::Transparent, &T::SetTransparent, false)
         .Boolean("WordWrap", &T::WordWrap, &T::SetWordWrap, false)

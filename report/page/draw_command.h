@@ -176,6 +176,11 @@ public:
     void SetIsMemo(bool v) { m_isMemo = v; }
     int Leading() const { return m_leading; }  ///< mm-thousandths between lines
     void SetLeading(int v) { m_leading = v; }
+    /// A memo's line pitch in mm-thousandths as its layout measured it (font height and
+    /// leading); devices place its lines this far apart so that every line laid out on the
+    /// page is drawn where the layout put it. 0: the device measures the font itself.
+    int LineHeight() const { return m_lineHeight; }
+    void SetLineHeight(int v) { m_lineHeight = v; }
     QString Text() const { return m_text; }
     void SetText(const QString& v) { m_text = v; }
     bool Transparent() const { return m_transparent; }
@@ -209,6 +214,7 @@ private:
     std::unique_ptr<TppFont> m_font;
     bool m_isMemo = false;
     int m_leading = 0;
+    int m_lineHeight = 0;
     QString m_text;
     bool m_transparent = false;
     bool m_wordWrap = false;

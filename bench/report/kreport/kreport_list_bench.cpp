@@ -1,37 +1,74 @@
-// The list report of bench/report/report_pages_bench.cpp made by KReport: the same 100,000
-// records of five text fields from the Debian package catalogue on this machine, the same
-// Letter page with quarter-inch margins, a 10 mm page header, a 7.1 mm detail of five 39 mm
-// fields 40 mm apart and an 8 mm page footer (35 records a page, 2,858 pages).
+// The reports of bench/report/report_pages_bench.cpp made by KReport, in three shapes:
 //
-// The records come through KReport's data source interface over an in-memory list, as the
-// report engine's side reads an in-memory pipeline. The timed part is the pre-renderer
-// making every page into its page objects (ORODocument / OROPage primitives); nothing is
-// drawn to a device or written to a file, as the other side makes draw commands only.
-// Parsing the report definition and freeing the pages are outside the timed part. The peak
-// resident memory of the process is reported the same way (getrusage ru_maxrss).
+// - list: the same 100,000 records of five text fields from the Debian package catalogue on
+//   this machine, the same Letter page with quarter-inch margins, a 10 mm page header, a
+//   7.1 mm detail of five 39 mm fields 40 mm apart and an 8 mm page footer (35 records a
+//   page, 2,858 pages), made into KReport's page objects (ORODocument / OROPage);
+// - grouped: the same records in groups of 30 (a group column "Section"), a 7 mm group
+//   header with the group's name and a 7 mm group footer with the group's record count and
+//   the total of its "Size" field;
+// - pdf: the list made into pages and printed by KReport's print renderer on a QPrinter
+//   writing a PDF file (its high-resolution mode, as a printer is driven).
+//
+// KReport has no aggregate of its own (its hosts compute totals in the data source, as
+// Kexi does with SQL), so the records' source answers the count and total of each group,
+// computed when KReport opens it (inside the timed part). The records come through KReport's
+// data source interface over an in-memory list, as the other side reads an in-memory
+// pipeline. Parsing the report definition and freeing the pages are outside the timed part.
+//
+// Cold and warm: BM_Cold_* runs once in the process before anything else has run (run each
+// in a process of its own: scripts/run-benchmarks.sh does); the warm benchmarks run the same
+// job once untimed first. The pages are checked once against the records (every record's
+// texts in order, every group's name, count and total).
 
 #include <KReportDataSource>
 #include <KReportPreRenderer>
 #include <KReportRenderObjects>
+#include <KReportRendererBase>
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDomDocument>
 #include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <sys/resource.h>
 
+#include <string>
+#include <vector>
+
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace {
 
+constexpr int kRows = 100000;
+constexpr int kGroupSize = 30;
+
+/// The group of record i and its size value, as the other side's pipeline answers them.
+QString sectionOf(int i, const QStringList& words) {
+    return QStringLiteral("%1 %2").arg(words.at((i / kGroupSize * 13) % words.size()).section(u' ', 0, 0)).arg(i / kGroupSize);
+}
+int sizeOf(int i) { return (i * 7919) % 1000; }
+
 class ListSource : public KReportDataSource {
 public:
     explicit ListSource(const QStringList& words) : m_words(words) {}
-    bool open() override { m_index = 0; return true; }
+    bool open() override {
+        m_index = 0;
+        // The group totals, as a host computes them for the report.
+        const int groups = (kRows + kGroupSize - 1) / kGroupSize;
+        m_groupTotal.assign(size_t(groups), 0);
+        for (int i = 0; i < kRows; ++i) m_groupTotal[size_t(i / kGroupSize)] += sizeOf(i);
+        return true;
+    }
     bool close() override { return true; }
     bool moveNext() override {
         if (m_index + 1 >= kRows) return false;
@@ -43,29 +80,39 @@ public:
         --m_index;
         return true;
     }
-    bool moveFirst() override { m_index = 0; return true; }
-    bool moveLast() override { m_index = kRows - 1; return true; }
+    bool moveFirst() override {
+        m_index = 0;
+        return true;
+    }
+    bool moveLast() override {
+        m_index = kRows - 1;
+        return true;
+    }
     qint64 at() const override { return m_index; }
     qint64 recordCount() const override { return kRows; }
-    int fieldNumber(const QString& field) const override {
-        return field.startsWith(QLatin1String("Field")) ? field.back().digitValue() : -1;
-    }
+    int fieldNumber(const QString& field) const override { return int(fieldNames().indexOf(field)); }
     QStringList fieldNames() const override {
-        return {QStringLiteral("Field0"), QStringLiteral("Field1"), QStringLiteral("Field2"), QStringLiteral("Field3"),
-                QStringLiteral("Field4")};
+        return {QStringLiteral("Field0"),  QStringLiteral("Field1"), QStringLiteral("Field2"),     QStringLiteral("Field3"),
+                QStringLiteral("Field4"),  QStringLiteral("Section"), QStringLiteral("Size"), QStringLiteral("GroupCount"),
+                QStringLiteral("GroupTotal")};
     }
     QVariant value(int pos) const override {
-        if (pos < 0 || pos > 4) return {};
-        return m_words.at((m_index * 5 + pos * 7919) % m_words.size());
+        if (pos >= 0 && pos <= 4) return m_words.at((m_index * 5 + pos * 7919) % m_words.size());
+        switch (pos) {
+        case 5: return sectionOf(m_index, m_words);
+        case 6: return sizeOf(m_index);
+        case 7: return std::min(kGroupSize, kRows - m_index / kGroupSize * kGroupSize);
+        case 8: return m_groupTotal.empty() ? 0 : m_groupTotal[size_t(m_index / kGroupSize)];
+        default: return {};
+        }
     }
     QVariant value(const QString& field) const override { return value(fieldNumber(field)); }
     QStringList dataSourceNames() const override { return {QStringLiteral("packages")}; }
 
-    static constexpr int kRows = 100000;
-
 private:
     QStringList m_words;
     int m_index = 0;
+    std::vector<qint64> m_groupTotal;
 };
 
 QStringList catalogueWords() {
@@ -79,25 +126,23 @@ QStringList catalogueWords() {
     return words;
 }
 
-/// Whether the document holds every record's five texts in record order (the page labels
-/// aside), as the other side's pages do.
-bool holdsEveryRecord(const ORODocument& document, const QStringList& words) {
+/// Whether the document holds every record's five texts in record order and, grouped,
+/// each group's name before its records and its count and total after them (the page
+/// labels aside), as the other side's pages do.
+bool holdsEveryRecord(const ORODocument& document, const QStringList& words, bool grouped) {
     const auto isLabel = [](const QString& t) { return t == QLatin1String("Packages") || t == QLatin1String("Dossara"); };
-    ListSource expected(words);
-    expected.open();
-    int field = 0;
-    bool more = true;
-    const auto nextExpected = [&]() -> QString {
-        while (more) {
-            const QString t = expected.value(field).toString();
-            if (++field == 5) {
-                field = 0;
-                more = expected.moveNext();
-            }
-            if (!isLabel(t)) return t;
+    QStringList expected;
+    for (int i = 0; i < kRows; ++i) {
+        if (grouped && i % kGroupSize == 0) expected << sectionOf(i, words);
+        for (int f = 0; f < 5; ++f) expected << words.at((i * 5 + f * 7919) % words.size());
+        if (grouped && (i % kGroupSize == kGroupSize - 1 || i == kRows - 1)) {
+            qint64 total = 0;
+            const int first = i / kGroupSize * kGroupSize;
+            for (int k = first; k <= i; ++k) total += sizeOf(k);
+            expected << QString::number(i - first + 1) << QString::number(total);
         }
-        return {};
-    };
+    }
+    int at = 0;
     for (int p = 0; p < document.pageCount(); ++p) {
         // Each page's texts in reading order (KReport keeps a section's items in its own order).
         const OROPage* page = document.page(p);
@@ -110,11 +155,13 @@ bool holdsEveryRecord(const ORODocument& document, const QStringList& words) {
             return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
         });
         for (const OROTextBox* box : boxes) {
-            if (!more) return false;
-            if (box->text() != nextExpected()) return false;
+            while (at < expected.size() && isLabel(expected.at(at))) ++at;
+            if (at >= expected.size() || box->text() != expected.at(at)) return false;
+            ++at;
         }
     }
-    return !more;
+    while (at < expected.size() && isLabel(expected.at(at))) ++at;
+    return at == expected.size();
 }
 
 long peakKilobytes() {
@@ -138,12 +185,26 @@ QString textItem(const char* kind, const QString& name, const QString& attribute
         .arg(h);
 }
 
+QString field(const QString& name, const QString& source, double x, double w) {
+    return textItem("field", name, QStringLiteral("report:item-data-source=\"%1\"").arg(source), x, 0.5, w, 5.0);
+}
+
 /// The report definition in KReport's own XML form, as its designer saves it.
-QString listReportDefinition() {
+QString reportDefinition(bool grouped) {
     QString fields;
-    for (int i = 0; i < 5; ++i)
-        fields += textItem("field", QStringLiteral("field%1").arg(i), QStringLiteral("report:item-data-source=\"Field%1\"").arg(i),
-                           i * 40.0, 0.5, 39.0, 5.0);
+    for (int i = 0; i < 5; ++i) fields += field(QStringLiteral("field%1").arg(i), QStringLiteral("Field%1").arg(i), i * 40.0, 39.0);
+    QString detail = QStringLiteral("<report:section svg:height=\"7.1mm\" fo:background-color=\"#ffffff\" report:section-type=\"detail\">%1"
+                                    "</report:section>")
+                         .arg(fields);
+    if (grouped)
+        detail = QStringLiteral("<report:group report:group-column=\"Section\" report:group-page-break=\"none\" report:group-sort=\"ascending\">"
+                                "<report:section svg:height=\"7mm\" fo:background-color=\"#ffffff\" report:section-type=\"group-header\">%1</report:section>"
+                                "<report:section svg:height=\"7mm\" fo:background-color=\"#ffffff\" report:section-type=\"group-footer\">%2</report:section>"
+                                "</report:group>")
+                     .arg(field(QStringLiteral("section"), QStringLiteral("Section"), 0, 60),
+                          field(QStringLiteral("count"), QStringLiteral("GroupCount"), 70, 20) +
+                              field(QStringLiteral("total"), QStringLiteral("GroupTotal"), 100, 30)) +
+                 detail;
     return QStringLiteral(
                "<!DOCTYPE kexireport><kexireport>"
                "<report:content xmlns:report=\"http://kexi-project.org/report/2.0\""
@@ -156,68 +217,151 @@ QString listReportDefinition() {
                "<report:body>"
                "<report:section svg:height=\"10mm\" fo:background-color=\"#ffffff\" report:section-type=\"header-page-any\">%1</report:section>"
                "<report:section svg:height=\"8mm\" fo:background-color=\"#ffffff\" report:section-type=\"footer-page-any\">%2</report:section>"
-               "<report:detail><report:section svg:height=\"7.1mm\" fo:background-color=\"#ffffff\" report:section-type=\"detail\">%3"
-               "</report:section></report:detail>"
+               "<report:detail>%3</report:detail>"
                "</report:body></report:content></kexireport>")
         .arg(textItem("label", QStringLiteral("heading"), QStringLiteral("report:caption=\"Packages\""), 0, 0.5, 39, 5),
-             textItem("label", QStringLiteral("foot"), QStringLiteral("report:caption=\"Dossara\""), 0, 0.5, 39, 5), fields);
+             textItem("label", QStringLiteral("foot"), QStringLiteral("report:caption=\"Dossara\""), 0, 0.5, 39, 5), detail);
 }
 
-void BM_KReportListReportPages(benchmark::State& state) {
+enum class Shape { List, Grouped, Pdf };
+
+/// One job: the pre-renderer and, for the PDF, the printer, made outside the timed part.
+struct Job {
+    std::unique_ptr<KReportPreRenderer> renderer;
+    std::unique_ptr<QPrinter> printer;
+};
+
+Job prepare(Shape shape, const QDomElement& content, const QStringList& words, const QString& pdf) {
+    Job job;
+    job.renderer = std::make_unique<KReportPreRenderer>(content);
+    if (!job.renderer->isValid()) return {};
+    job.renderer->setDataSource(new ListSource(words));
+    if (shape == Shape::Pdf) {
+        QFile::remove(pdf);
+        job.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        job.printer->setOutputFormat(QPrinter::PdfFormat);
+        job.printer->setOutputFileName(pdf);
+        job.printer->setPageSize(QPageSize(QPageSize::Letter));
+        job.printer->setFullPage(true);
+    }
+    return job;
+}
+
+/// The timed part: every page made and, for the PDF, printed.
+bool generate(Job& job) {
+    if (!job.renderer->generateDocument()) return false;
+    if (!job.printer) return true;
+    KReportRendererFactory factory;
+    std::unique_ptr<KReportRendererBase> print(factory.createInstance(QStringLiteral("print")));
+    QPainter painter;
+    KReportRendererContext context;
+    context.setPrinter(job.printer.get());
+    context.setPainter(&painter);
+    return print && print->render(context, job.renderer->document());
+}
+
+void run(benchmark::State& state, Shape shape, bool cold) {
     const QStringList words = catalogueWords();
     QDomDocument definition;
-    if (!definition.setContent(listReportDefinition())) {
+    if (!definition.setContent(reportDefinition(shape == Shape::Grouped))) {
         state.SkipWithError("the report definition does not parse");
         return;
     }
     const QDomElement content = definition.documentElement().firstChildElement(QStringLiteral("report:content"));
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("packages.pdf"));
+    bool checked = false;
+    const auto check = [&](Job& job) {
+        if (checked) return true;
+        checked = true;
+        return job.renderer->document() && holdsEveryRecord(*job.renderer->document(), words, shape == Shape::Grouped);
+    };
+    if (!cold) {
+        // Warm: the same job once before the timed runs (and its pages checked).
+        Job job = prepare(shape, content, words, pdf);
+        if (!job.renderer || !generate(job) || !check(job)) {
+            state.SkipWithError("KReport did not make the pages of every record in order");
+            return;
+        }
+    }
     int pages = 0;
     long primitives = 0;
-    bool checked = false;
     for (auto _ : state) {
         state.PauseTiming();
-        auto* renderer = new KReportPreRenderer(content);
-        if (!renderer->isValid()) {
-            delete renderer;
+        Job job = prepare(shape, content, words, pdf);
+        if (!job.renderer) {
             state.SkipWithError("KReport does not accept the report definition");
             return;
         }
-        renderer->setDataSource(new ListSource(words));
         state.ResumeTiming();
-        if (!renderer->generateDocument()) {
-            state.SkipWithError("KReport did not generate the document");
-            delete renderer;
-            return;
-        }
+        const bool made = generate(job);
         state.PauseTiming();
-        ORODocument* document = renderer->document();
+        ORODocument* document = job.renderer->document();
         pages = document ? document->pageCount() : 0;
         primitives = 0;
         for (int i = 0; i < pages; ++i) primitives += document->page(i)->primitiveCount();
-        if (!checked) {
-            if (!document || !holdsEveryRecord(*document, words)) {
-                state.SkipWithError("the pages do not hold every record in order");
-                delete renderer;
-                return;
-            }
-            checked = true;
+        if (!made || !check(job)) {
+            state.SkipWithError("KReport did not make the pages of every record in order");
+            return;
         }
-        delete renderer;
+        job = {};
         state.ResumeTiming();
     }
     state.counters["pages"] = pages;
     state.counters["primitives"] = double(primitives);
     state.counters["pages_per_second"] = benchmark::Counter(double(pages) * state.iterations(), benchmark::Counter::kIsRate);
     state.counters["peak_MB"] = double(peakKilobytes()) / 1024.0;
+    if (shape == Shape::Pdf) state.counters["pdf_MB"] = double(QFileInfo(pdf).size()) / 1e6;
 }
+
+void BM_KReportListReportPages(benchmark::State& state) { run(state, Shape::List, false); }
+void BM_KReportGroupedReportPages(benchmark::State& state) { run(state, Shape::Grouped, false); }
+void BM_KReportListReportPdf(benchmark::State& state) { run(state, Shape::Pdf, false); }
+void BM_Cold_KReportListReportPages(benchmark::State& state) { run(state, Shape::List, true); }
+void BM_Cold_KReportGroupedReportPages(benchmark::State& state) { run(state, Shape::Grouped, true); }
+void BM_Cold_KReportListReportPdf(benchmark::State& state) { run(state, Shape::Pdf, true); }
 BENCHMARK(BM_KReportListReportPages)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_KReportGroupedReportPages)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_KReportListReportPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Cold_KReportListReportPages)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Cold_KReportGroupedReportPages)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Cold_KReportListReportPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+
+/// Runs the cold benchmarks each in a process of its own (this program again, with a filter
+/// naming one of them), so that each one's run is the first of its process; then the warm
+/// ones here. Given a filter, runs what it names here and nothing else.
+std::vector<std::string> coldFirst(int argc, char** argv) {
+    std::vector<std::string> args(argv, argv + argc);
+    for (const std::string& a : args)
+        if (a.rfind("--benchmark_filter", 0) == 0) return args;
+    QString out;
+    for (const std::string& a : args)
+        if (a.rfind("--benchmark_out=", 0) == 0) out = QString::fromStdString(a.substr(16));
+    for (const char* cold : {"BM_Cold_KReportListReportPages", "BM_Cold_KReportGroupedReportPages", "BM_Cold_KReportListReportPdf"}) {
+        QStringList childArgs{QStringLiteral("--benchmark_filter=^%1(/|$)").arg(QLatin1String(cold))};
+        for (size_t i = 1; i < args.size(); ++i)
+            if (args[i].rfind("--benchmark_out=", 0) != 0) childArgs << QString::fromStdString(args[i]);
+        if (!out.isEmpty()) childArgs << QStringLiteral("--benchmark_out=%1.%2.json").arg(out, QLatin1String(cold));
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(), childArgs);
+        child.waitForFinished(-1);
+    }
+    args.push_back("--benchmark_filter=-Cold");
+    return args;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
+    std::vector<std::string> args = coldFirst(argc, argv);
+    std::vector<char*> argp;
+    for (std::string& a : args) argp.push_back(a.data());
+    int count = int(argp.size());
+    benchmark::Initialize(&count, argp.data());
     benchmark::RunSpecifiedBenchmarks();
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "report/model/group.h"
 #include "report/model/report.h"
 #include "report/model/stretchable.h"
+#include "report/model/tests/pipeline_fixture.h"
 #include "report/model/tests/report_fixtures.h"
 #include "report/model/text_components.h"
 #include "report/page/page.h"
@@ -125,6 +126,7 @@ struct SectionReport {
         section->SetDataPipeline(plPackages);
         section->SetBreakName("Section");
         section->SetReprintOnSubsequentPage(false);  // every text once
+        section->SetReprintOnSubsequentColumn(false);
         section->HeaderBand()->SetmmHeight(7000);
         auto* sectionName = place<TppDBText>(section->HeaderBand(), "ppSection", 0, 1000, 5000, 60000);
         sectionName->SetDataPipeline(plPackages);
@@ -435,6 +437,231 @@ TEST_F(ReportTest, a_group_kept_together_moves_to_the_next_column_as_a_whole) {
             EXPECT_GT(interpreters + introspection, 2u);  // without it one of them breaks over a column
         }
     }
+}
+
+
+/// The columns a page dump's package texts are in: (page, column from 1) for each text.
+static std::vector<std::pair<QString, std::pair<int, int>>> placedTexts(const std::vector<QString>& pages, int firstColumnRight) {
+    std::vector<std::pair<QString, std::pair<int, int>>> out;
+    for (size_t i = 0; i < pages.size(); ++i)
+        for (const QString& line : pages[i].split(QLatin1Char('\n'))) {
+            const QString text = textsOf(line + QLatin1Char('\n')).value(0);
+            if (text.isEmpty()) continue;
+            out.push_back({text, {int(i), line.section(u' ', 3, 3).toInt() >= firstColumnRight ? 2 : 1}});
+        }
+    return out;
+}
+
+TEST_F(ReportTest, groups_kept_together_in_columns_on_pages_of_any_height_each_move_once) {
+    // Long pages: a section that does not fit below another moves to the next column, and
+    // the one after it may then not fit there either; each must move on its own.
+    for (int height : {150000, 200000, 230000, 279400}) {
+        SCOPED_TRACE(height);
+        SectionReport r;
+        r.report->PageDef()->SetmmHeight(height);
+        r.report->SetColumns(2);
+        r.section->SetKeepTogether(true);
+        qobject_cast<TppComponent*>(r.report->FindComponentByName("ppCount"))->SetmmLeft(40000);
+        qobject_cast<TppComponent*>(r.report->FindComponentByName("ppTotal"))->SetmmLeft(65000);
+        const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+        QStringList texts;
+        for (const QString& p : pages) texts << textsOf(p);
+        EXPECT_EQ(texts, r.expectedTexts());
+
+        // A section that fits a column is in one column; one that does not starts at the
+        // top of a column (its name is the column's first text).
+        const int middle = r.report->PageDef()->mmMarginLeft() + r.report->mmColumnWidth();
+        const auto placed = placedTexts(pages, middle);
+        const int perColumn = (height - 20000 - 14000) / 6000;
+        std::map<QString, QString> sectionOf;
+        for (const QStringList& p : r.table.sql(R"(SELECT Package, Section FROM "Packages.DB")")) sectionOf[p[0]] = p[1];
+        std::map<QString, std::set<std::pair<int, int>>> columnsOf;
+        for (const auto& [text, at] : placed)
+            if (sectionOf.count(text)) columnsOf[sectionOf[text]].insert(at);
+        for (const QStringList& c : r.table.sql(R"(SELECT Section, COUNT(*) FROM "Packages.DB" GROUP BY Section)")) {
+            SCOPED_TRACE(c[0].toStdString());
+            if (c[1].toInt() <= perColumn) {
+                EXPECT_EQ(columnsOf.at(c[0]).size(), 1u);
+                continue;
+            }
+            size_t at = 0;
+            while (placed[at].first != c[0]) ++at;
+            EXPECT_TRUE(at == 0 || placed[at - 1].second != placed[at].second) << "starts after other texts in its column";
+        }
+    }
+}
+
+TEST_F(ReportTest, group_headers_repeat_at_the_top_of_later_columns_when_asked) {
+    for (bool reprint : {false, true}) {
+        SCOPED_TRACE(reprint);
+        SectionReport r;
+        r.report->SetColumns(2);
+        r.section->SetReprintOnSubsequentColumn(reprint);
+        qobject_cast<TppComponent*>(r.report->FindComponentByName("ppCount"))->SetmmLeft(40000);
+        qobject_cast<TppComponent*>(r.report->FindComponentByName("ppTotal"))->SetmmLeft(65000);
+        const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+        QString all;
+        for (const QString& p : pages) all += p;
+        if (reprint) expectGolden(all, QStringLiteral("sections_reprinted_in_columns.pages"));
+        const int middle = r.report->PageDef()->mmMarginLeft() + r.report->mmColumnWidth();
+        const auto placed = placedTexts(pages, middle);
+        std::map<QString, QString> sectionOf;
+        for (const QStringList& p : r.table.sql(R"(SELECT Package, Section FROM "Packages.DB")")) sectionOf[p[0]] = p[1];
+
+        // Each column that continues a section's packages starts with the section's name when
+        // the header repeats, and goes on where the column before stopped otherwise; leaving out
+        // the repeats, the texts are those of the report, in order.
+        const QStringList expected = r.expectedTexts();
+        std::vector<QString> sectionAt;  // the section an expected text is inside of (not its header)
+        QString current;
+        for (const QString& t : expected) {
+            const bool header = !sectionOf.count(t) && std::any_of(sectionOf.begin(), sectionOf.end(), [&](const auto& s) { return s.second == t; });
+            if (header || t == "All sections") {
+                sectionAt.push_back(QString());
+                current = header ? t : QString();
+            } else {
+                sectionAt.push_back(current);
+            }
+        }
+        int continued = 0;
+        size_t next = 0;
+        for (size_t i = 0; i < placed.size(); ++i) {
+            const auto& [text, at] = placed[i];
+            const bool columnTop = i > 0 && placed[i - 1].second != at;
+            // (A column that starts with a section's footer starts a new group instance's
+            // turn in this engine and repeats nothing, as a page does.)
+            if (columnTop && next < size_t(expected.size()) && !sectionAt[next].isEmpty() && sectionOf.count(expected[next])) {
+                ++continued;
+                SCOPED_TRACE(QStringLiteral("column %1 of page %2").arg(at.second).arg(at.first + 1).toStdString());
+                if (reprint) {
+                    EXPECT_EQ(text, sectionAt[next]);
+                    continue;  // the repeat
+                }
+            }
+            ASSERT_LT(next, size_t(expected.size()));
+            EXPECT_EQ(text, expected[next]) << i;
+            ++next;
+        }
+        EXPECT_EQ(next, size_t(expected.size()));
+        EXPECT_GE(continued, 4);
+    }
+}
+
+TEST_F(ReportTest, a_report_in_columns_without_summary_ends_on_its_last_column) {
+    // Pages of several heights, so that the report ends in the first column of its last
+    // page on some and in the second on others.
+    std::set<int> lastColumns;
+    for (int height : {80000, 90000, 100000, 110000, 120000}) {
+        SCOPED_TRACE(height);
+        SectionReport r;
+        r.report->PageDef()->SetmmHeight(height);
+        r.report->SetColumns(2);
+        delete r.report->GetSummaryBand();
+        const std::vector<QString> pages = r.request(TppPageSettingType::psAll);
+        QStringList texts;
+        for (const QString& p : pages) {
+            EXPECT_FALSE(textsOf(p).isEmpty()) << "an empty page " << p.toStdString();
+            texts << textsOf(p);
+        }
+        QStringList expected = r.expectedTexts();
+        expected.removeLast();
+        expected.removeLast();  // no summary
+        EXPECT_EQ(texts, expected);
+        const int middle = r.report->PageDef()->mmMarginLeft() + r.report->mmColumnWidth();
+        lastColumns.insert(placedTexts(pages, middle).back().second.second);
+        EXPECT_EQ(r.report->Engine()->AbsolutePageCount(), int(pages.size()));
+    }
+    EXPECT_EQ(lastColumns, (std::set<int>{1, 2}));
+}
+
+TEST_F(ReportTest, a_detail_band_over_its_own_pipeline_prints_every_detail_record_of_each_master) {
+    // Masters: the sections in the order of their first package, with "kernel" (no
+    // packages) after the first; details: the packages, kept to their section by a link.
+    PackagesTable table;
+    std::vector<QVariantList> sectionRows;
+    for (const QStringList& s : table.sql(R"(SELECT Section FROM "Packages.DB" GROUP BY Section ORDER BY MIN(No))")) {
+        sectionRows.push_back({int(sectionRows.size()) + 1, s[0]});
+        if (sectionRows.size() == 1) sectionRows.push_back({2, QStringLiteral("kernel")});
+    }
+    db::TableDef def;
+    def.Fields = {{"No", db::FieldType::ftInteger, 0, true}, {"Section", db::FieldType::ftString, 20, false}};
+    def.Indexes = {{"", "No", db::IndexOption::ixPrimary}};
+    pipeline_test::MakeTable(table.dir.path(), "Sections.DB", def, sectionRows);
+
+    db::Table sections, packages;
+    sections.SetDatabaseName(table.dir.path());
+    sections.SetTableName(QStringLiteral("Sections.DB"));
+    packages.SetDatabaseName(table.dir.path());
+    packages.SetTableName(QStringLiteral("Packages.DB"));
+    packages.SetIndexName(QStringLiteral("BySection"));
+    db::DataSource sectionSource, packageSource;
+    sectionSource.SetDataSet(&sections);
+    packageSource.SetDataSet(&packages);
+    TComponent form;
+    auto* plSections = new TppDBPipeline(&form);
+    plSections->SetName("plSections");
+    plSections->SetDataSource(&sectionSource);
+    auto* plPackages = new TppDBPipeline(&form);
+    plPackages->SetName("plPackages");
+    plPackages->SetDataSource(&packageSource);
+    plPackages->SetMasterDataPipeline(plSections);
+    plPackages->AddMasterFieldLink(QStringLiteral("Section"), QStringLiteral("Section"));
+    auto* report = new TppReport(&form);
+    report->SetName("rptMasterDetail");
+    report->SetDataPipeline(plSections);
+    report->PageDef()->SetmmHeight(90000);
+    report->PageDef()->SetmmMarginTop(10000);
+    report->PageDef()->SetmmMarginBottom(10000);
+    auto* detail = addBand<TppDetailBand>(report, "ppDetailBand1", 6000);
+    detail->SetDataPipeline(plPackages);
+    auto* name = place<TppDBText>(detail, "ppPackage", 10000, 500, 5000, 80000);
+    name->SetDataPipeline(plPackages);
+    name->SetDataField("Package");
+    auto* group = new TppGroup(&form);
+    group->SetName("ppSectionGroup");
+    group->SetReport(report);
+    group->SetDataPipeline(plSections);
+    group->SetBreakName("Section");
+    group->SetReprintOnSubsequentPage(false);
+    group->HeaderBand()->SetmmHeight(7000);
+    auto* sectionName = place<TppDBText>(group->HeaderBand(), "ppSection", 0, 1000, 5000, 60000);
+    sectionName->SetDataPipeline(plSections);
+    sectionName->SetDataField("Section");
+    group->FooterBand()->SetmmHeight(7000);
+    auto* count = place<TppDBCalc>(group->FooterBand(), "ppCount", 70000, 1000, 5000, 20000);
+    count->SetDataPipeline(plPackages);
+    count->SetDataField("Package");
+    count->SetDBCalcType(TppDBCalcType::dcCount);
+    count->SetResetGroup(group);
+    std::vector<QString> dumps;
+    report->OnPageReceived = [&](TppPage& page) { dumps.push_back(dumpPage(report, page)); };
+
+    requestPages(report, TppPageSettingType::psAll);
+    const std::vector<QString> pages = dumps;
+    QStringList texts;
+    for (const QString& p : pages) texts << textsOf(p);
+    // Every package of each section once, in index order, and the count of them; the
+    // section without packages is passed over.
+    QStringList expected;
+    for (const QStringList& s : table.sql(R"(SELECT Section, COUNT(*) FROM "Packages.DB" GROUP BY Section ORDER BY MIN(No))")) {
+        expected << s[0];
+        const QByteArray sql = QStringLiteral(R"(SELECT Package FROM "Packages.DB" WHERE Section = '%1' ORDER BY No)").arg(s[0]).toUtf8();
+        for (const QStringList& p : table.sql(sql.constData())) expected << p[0];
+        expected << s[1];
+    }
+    EXPECT_EQ(texts, expected);
+
+    // Pages asked for again, in any order, are those of the straight run.
+    const int pageCount = int(pages.size());
+    ASSERT_GE(pageCount, 4);
+    for (int page : {pageCount, 2, pageCount - 1, 1, 3}) {
+        SCOPED_TRACE(page);
+        dumps.clear();
+        requestPages(report, TppPageSettingType::psSinglePage, page);
+        ASSERT_EQ(dumps.size(), 1u);
+        EXPECT_EQ(body(dumps.front()), body(pages[size_t(page - 1)]));
+    }
+    delete report;
 }
 
 #include "engine_layout_test.moc"

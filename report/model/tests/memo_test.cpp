@@ -224,7 +224,37 @@ TEST_F(ReportTest, a_memo_whose_line_is_taller_than_the_page_ends_the_run) {
     Pages pages;
     request(report, pages, TppPageSettingType::psAll);
     EXPECT_LE(pages.dumps.size(), 2u);
+    // The run says what it could not place.
+    ASSERT_EQ(report->Engine()->Warnings().size(), 1) << report->Engine()->Warnings().join(u'\n').toStdString();
+    EXPECT_TRUE(report->Engine()->Warnings().front().contains(QStringLiteral("ppHuge")))
+        << report->Engine()->Warnings().front().toStdString();
     delete report;
+}
+
+TEST_F(ReportTest, a_memo_narrower_than_one_character_says_what_it_could_not_place) {
+    for (bool charWrap : {false, true}) {
+        SCOPED_TRACE(charWrap);
+        TComponent form;
+        auto* report = new TppReport(&form);
+        auto* detail = new TppDetailBand(&form);
+        detail->SetReport(report);
+        detail->SetmmHeight(20000);
+        auto* memo = place<TppMemo>(detail, "ppNarrow", 0, 0, 10000, 500);  // half a millimetre
+        memo->SetStretch(true);
+        memo->SetCharWrap(charWrap);
+        memo->SetLines({QStringLiteral("GNU"), QStringLiteral("GPL")});
+        Pages pages;
+        request(report, pages, TppPageSettingType::psAll);
+        QStringList printed;
+        for (const auto& page : pages.memoLines)
+            for (const QStringList& lines : page) printed << lines;
+        // Either the lines are printed (cut at the memo's edge) or the run names the memo.
+        if (printed.join(QString()).remove(u' ') != QStringLiteral("GNUGPL")) {
+            ASSERT_FALSE(report->Engine()->Warnings().isEmpty()) << printed.join(u'|').toStdString();
+            EXPECT_TRUE(report->Engine()->Warnings().front().contains(QStringLiteral("ppNarrow")));
+        }
+        delete report;
+    }
 }
 
 }  // namespace

@@ -20,6 +20,8 @@
 #include "platform/stream/object_stream.h"
 #include "platform/stream/text_form.h"
 
+#include <algorithm>
+
 using namespace reporttest;
 
 namespace {
@@ -376,4 +378,96 @@ TEST_F(ReportTest, a_fixed_sub_report_traversing_all_data_continues_its_child_bo
     EXPECT_EQ(f.sub->Report()->PageDef()->mmHeight(), own.mmHeight());
     EXPECT_EQ(f.sub->Report()->PageDef()->mmMarginTop(), own.mmMarginTop());
     expectPagesAlone(f.report, all);
+}
+
+TEST_F(ReportTest, the_saved_texts_of_a_child_sub_report_make_records_of_their_own_in_order) {
+    // Parent rows: the sections; under each, the child lists its packages (kept to the
+    // section by a master field link). Parent and child bands are saved for text export.
+    PackagesTable table;
+    std::vector<QVariantList> sectionRows;
+    for (const QStringList& s : table.sql(R"(SELECT Section FROM "Packages.DB" GROUP BY Section ORDER BY MIN(No))"))
+        sectionRows.push_back({int(sectionRows.size()) + 1, s[0]});
+    db::TableDef def;
+    def.Fields = {{"No", db::FieldType::ftInteger, 0, true}, {"Section", db::FieldType::ftString, 20, false}};
+    def.Indexes = {{"", "No", db::IndexOption::ixPrimary}};
+    pipeline_test::MakeTable(table.dir.path(), "Sections.DB", def, sectionRows);
+    db::Table sections, packages;
+    sections.SetDatabaseName(table.dir.path());
+    sections.SetTableName(QStringLiteral("Sections.DB"));
+    packages.SetDatabaseName(table.dir.path());
+    packages.SetTableName(QStringLiteral("Packages.DB"));
+    packages.SetIndexName(QStringLiteral("BySection"));
+    db::DataSource sectionSource, packageSource;
+    sectionSource.SetDataSet(&sections);
+    packageSource.SetDataSet(&packages);
+    TComponent form;
+    auto* plSections = new TppDBPipeline(&form);
+    plSections->SetName("plSections");
+    plSections->SetDataSource(&sectionSource);
+    auto* plPackages = new TppDBPipeline(&form);
+    plPackages->SetName("plPackages");
+    plPackages->SetDataSource(&packageSource);
+    plPackages->SetMasterDataPipeline(plSections);
+    plPackages->AddMasterFieldLink(QStringLiteral("Section"), QStringLiteral("Section"));
+
+    auto* report = new TppReport(&form);
+    report->SetDataPipeline(plSections);
+    auto* detail = addBand<TppDetailBand>(report, "ppDetailBand1", 16000);
+    detail->SetSave(true);
+    auto* section = place<TppDBText>(detail, "ppSection", 0, 0, 5000, 60000);
+    section->SetDataPipeline(plSections);
+    section->SetDataField("Section");
+    section->SetSave(true);
+    auto* sub = place<TppSubReport>(detail, "ppPackages", 10000, 6000, 10000, 150000);
+    sub->CreateReport(report);
+    auto* note = place<TppLabel>(detail, "ppNote", 100000, 0, 5000, 60000);  // after the sub-report in z-order
+    note->SetCaption("section end");
+    note->SetSave(true);
+    TppChildReport* child = sub->Report();
+    child->SetDataPipeline(plPackages);
+    child->CreateDefaultBands();
+    TppBand* rows = child->GetDetailBand();
+    rows->SetmmHeight(5000);
+    rows->SetSave(true);
+    auto* package = place<TppDBText>(rows, "ppPackage", 0, 0, 4500, 70000);
+    package->SetDataPipeline(plPackages);
+    package->SetDataField("Package");
+    package->SetSave(true);
+    auto* size = place<TppDBText>(rows, "ppSize", 80000, 0, 4500, 20000);
+    size->SetDataPipeline(plPackages);
+    size->SetDataField("Size");
+    size->SetSave(true);
+
+    // The records a delimited export makes of each page: saved texts by band output, then
+    // save order; a run of one band output is one record.
+    std::vector<QStringList> records;
+    report->OnPageReceived = [&](TppPage& p) {
+        std::vector<TppDrawText*> saved;
+        for (int i = 0; i < p.GetDrawCommandCount(); ++i)
+            if (auto* t = qobject_cast<TppDrawText*>(p.GetDrawCommand(i)); t && t->BandSave() && t->ComponentSave()) saved.push_back(t);
+        std::stable_sort(saved.begin(), saved.end(), [](const TppDrawText* a, const TppDrawText* b) {
+            return std::pair(a->BandSaveNo(), a->ComponentSaveNo()) < std::pair(b->BandSaveNo(), b->ComponentSaveNo());
+        });
+        for (size_t i = 0; i < saved.size(); ++i) {
+            if (i == 0 || saved[i]->BandSaveNo() != saved[i - 1]->BandSaveNo()) records.emplace_back();
+            records.back() << saved[i]->Text();
+        }
+    };
+    requestPages(report, TppPageSettingType::psAll);
+
+    std::vector<QStringList> expected;
+    for (const QVariantList& s : sectionRows) {
+        const QString name = s[1].toString();
+        std::vector<QStringList> own;
+        const QByteArray sql = QStringLiteral(R"(SELECT Package, Size FROM "Packages.DB" WHERE Section = '%1' ORDER BY No)").arg(name).toUtf8();
+        for (const QStringList& p : table.sql(sql.constData())) own.push_back(p);
+        // A section whose packages run over a page continues its records there; the parent
+        // band's record (its name and the note after the sub-report) is on its first page.
+        expected.push_back({name, QStringLiteral("section end")});
+        for (const QStringList& p : own) expected.push_back(p);
+    }
+    // Records split by page ends only repeat nothing: compare the packages' records and the
+    // parent records in order.
+    EXPECT_EQ(records, expected);
+    delete report;
 }

@@ -155,6 +155,26 @@ TEST_F(FileDevices, each_delimited_export_matches_its_golden_file) {
     }
 }
 
+TEST_F(FileDevices, texts_with_the_same_save_numbers_are_all_exported_in_page_order) {
+    // Two bands on the page were given the same output number (as the bands of a
+    // sub-report poured into its parent's page may be), and two texts the same save order.
+    HandMadeReport report;
+    report.pages = {{
+        {10000, 8000, 40000, QStringLiteral("Zanzibar Imports"), 1, 1},
+        {60000, 8000, 40000, QStringLiteral("Harbour Road 12, Stone Town"), 1, 2},
+        {10000, 16000, 40000, QStringLiteral("Ostrava Tools"), 1, 1},
+        {60000, 16000, 40000, QString::fromUtf8("N\u00e1dra\u017en\u00ed 5"), 1, 2},
+        {10000, 24000, 40000, QStringLiteral("Lund Paper"), 2, 1},
+    }};
+    TppTextFileDevice device;
+    device.SetFileType(TppFileType::ftTab);
+    device.SetFileName(FilePath(QStringLiteral("same_numbers.txt")));
+    publish(report, device);
+    EXPECT_EQ(QString::fromUtf8(readFile(device.FileName())),
+              QString::fromUtf8("Zanzibar Imports\tOstrava Tools\tHarbour Road 12, Stone Town\tN\u00e1dra\u017en\u00ed 5\r\n"
+                                "Lund Paper"));
+}
+
 // Spreadsheets read the comma export back as the source values.
 TEST_F(FileDevices, the_comma_export_reads_back_with_pythons_csv_module) {
     HandMadeReport report = suppliers();

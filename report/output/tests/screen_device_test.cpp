@@ -1,4 +1,5 @@
 #include "report/output/screen_device.h"
+#include "report/model/text_layout.h"
 #include "testsupport/qt_printers.h"
 
 #include "report/output/producer.h"
@@ -12,6 +13,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -229,6 +231,70 @@ TEST_F(ScreenDevice, lines_of_weight_zero_are_one_pixel_and_auto_sized_texts_fol
     EXPECT_LT(l.width(), 100);
     EXPECT_GT(rr.left(), l.left() + 100);  // the right-justified one keeps its right edge
     EXPECT_NEAR(rr.right(), device.PageRect().left() + 264, 2);
+}
+
+/// The rows of `r` (widened by `below` rows) with dark pixels, as runs: each run one line of text.
+std::vector<std::pair<int, int>> inkRuns(const QImage& bitmap, const QRect& r, int below) {
+    std::vector<std::pair<int, int>> runs;
+    bool inRun = false;
+    for (int y = r.top(); y <= r.bottom() + below && y < bitmap.height(); ++y) {
+        bool ink = false;
+        for (int x = r.left(); x <= r.right() && !ink; ++x) ink = qGray(bitmap.pixel(x, y)) < 128;
+        if (ink && !inRun) runs.push_back({y, y});
+        if (ink) runs.back().second = y;
+        inRun = ink;
+    }
+    return runs;
+}
+
+TEST_F(ScreenDevice, every_line_a_memo_was_laid_out_with_is_drawn_inside_its_place) {
+    // Lines of the licence text, laid out as a memo lays them out: the line pitch of its
+    // font and leading, and a rectangle as high as the lines it holds.
+    QFile f(QStringLiteral(MODEL_TEST_DATA_DIR "/gpl3_opening.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QStringList lines;
+    for (const QString& l : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n')))
+        if (!l.trimmed().isEmpty()) lines << l.trimmed().left(40);
+    lines = lines.mid(0, 24);
+    ASSERT_EQ(lines.size(), 24);
+    for (int zoom : {100, 150}) {
+        SCOPED_TRACE(zoom);
+        auto* memo = new TppDrawText;
+        memo->Font()->SetName(QStringLiteral("Arial"));
+        memo->Font()->SetSize(10);
+        memo->SetIsMemo(true);
+        memo->SetWordWrap(true);
+        memo->SetTransparent(true);
+        memo->SetLeading(1000);
+        int lineHeight = 0;
+        ppGetLinesPerHeight(*memo->Font(), memo->Leading(), 100000, lineHeight, nullptr);
+        ASSERT_GT(lineHeight, 0);
+        memo->SetLineHeight(lineHeight);
+        memo->SetLeft(10000);
+        memo->SetTop(10000);
+        memo->SetWidth(120000);
+        memo->SetHeight(int(lines.size()) * lineHeight);
+        memo->SetWrappedText(lines);
+        memo->SetText(lines.join(QLatin1Char('\n')));
+        TppPage page;
+        page.SetAbsolutePageNo(1);
+        page.SetFirstPage(true);
+        page.SetFinal(true);
+        page.PageDef()->SetmmWidth(150000);
+        page.PageDef()->SetmmHeight(200000);
+        memo->SetPage(&page);
+        FakeViewer viewer;
+        viewer.zoom = TppZoomSettingType::zsPercentage;
+        viewer.percentage = zoom;
+        TppScreenDevice device;
+        device.SetViewer(&viewer);
+        device.ReceivePage(page);
+        const QRect r = device.DisplayedPage()->GetDrawCommand(0)->GetDrawRect();
+        const auto runs = inkRuns(device.Bitmap(), r, r.height() / 4);
+        ASSERT_EQ(runs.size(), lines.size()) << "lines drawn";
+        // The last line ends inside the memo's place, not below it.
+        EXPECT_LE(runs.back().second, r.bottom() + 1);
+    }
 }
 
 struct ZoomCase {

@@ -2,15 +2,22 @@
 // database folder, and previews the report, prints it on a named queue, renders its pages
 // to PNG files, or exports it through a registered file device.
 //
-//   report-run TEMPLATE --data FOLDER [--bind SOURCE=TABLE]... [--pipeline NAME=TABLE]... ACTION
+//   report-run TEMPLATE --data FOLDER [--bind SOURCE=TABLE]... [--pipeline NAME=TABLE]...
+//              [--ignore-warnings] ACTION
 //   ACTION: --preview | --print QUEUE [--copies N] [--collate] [--dialog]
 //         | --png FOLDER | --export DEVICE FILE [--file-type comma|tab|fixed|custom]
+//
+// What the template holds that cannot be read (an unknown class or property, a value of the
+// wrong kind, a pipeline that is not there), and what the run could not place on any page,
+// is named on the standard error output; the report runs without it, and report-run ends
+// with status 2 unless --ignore-warnings is given. Status 1: the report could not be run.
 //
 // A pipeline's data source SOURCE is bound to the table given by --bind, else to the
 // table named like the source without a leading "ds" ("dsPackages" -> "Packages.db").
 // --pipeline makes a dataset pipeline the template refers to but does not hold (pipelines
 // live beside the report, not in its template).
 
+#include "report/model/custom_engine.h"
 #include "report/model/db_pipeline.h"
 #include "report/model/report.h"
 #include "report/model/report_classes.h"
@@ -42,6 +49,9 @@ int fail(const QString& aText) {
     std::fprintf(stderr, "report-run: %s\n", qPrintable(aText));
     return 1;
 }
+
+/// The exit status after a run that had aWarnings template warnings.
+constexpr int kWarningsStatus = 2;
 
 /// The table file of the folder that the data source is bound to; empty when none.
 QString tableFor(const QString& aSource, const QMap<QString, QString>& aBindings, const QDir& aFolder) {
@@ -85,7 +95,9 @@ int main(int argc, char** argv) {
                                       QStringLiteral("device"));
     const QCommandLineOption fileType(QStringLiteral("file-type"), QStringLiteral("comma, tab, fixed or custom."),
                                       QStringLiteral("type"), QStringLiteral("comma"));
-    parser.addOptions({data, bind, pipelineOption, preview, print, copies, collate, dialog, png, exportTo, fileType});
+    const QCommandLineOption ignoreWarnings(QStringLiteral("ignore-warnings"),
+                                            QStringLiteral("Ends with status 0 although the template had parts it could not read."));
+    parser.addOptions({data, bind, pipelineOption, preview, print, copies, collate, dialog, png, exportTo, fileType, ignoreWarnings});
     parser.process(app);
     const QStringList args = parser.positionalArguments();
     if (args.isEmpty()) return fail(QStringLiteral("no template file given"));
@@ -95,6 +107,19 @@ int main(int argc, char** argv) {
     report::RegisterOutputForms();
     report::RegisterReportClasses();
     report::RegisterPipelineClasses();
+
+    // Every reading error of the template is named and passed over; the status says so.
+    int warnings = 0;
+    report::SetTemplateErrorPrompt([&warnings](const QString& aText) {
+        ++warnings;
+        std::fprintf(stderr, "report-run: warning: %s\n", qPrintable(aText.section(QStringLiteral("\r\n"), 0, 0)));
+        return report::TemplateErrorAnswer::Ignore;
+    });
+    const auto finished = [&](int aStatus) {
+        if (aStatus != 0 || warnings == 0 || parser.isSet(ignoreWarnings)) return aStatus;
+        std::fprintf(stderr, "report-run: %d warning(s): the report may lack what they name\n", warnings);
+        return kWarningsStatus;
+    };
 
     try {
         // Declared first so they go last: the pipelines use them until the form is freed.
@@ -147,6 +172,15 @@ int main(int argc, char** argv) {
             }
         }
 
+        // What the run could not place is named like the template's warnings.
+        const auto done = [&] {
+            for (const QString& w : report->Engine()->Warnings()) {
+                ++warnings;
+                std::fprintf(stderr, "report-run: warning: %s\n", qPrintable(w));
+            }
+            return finished(0);
+        };
+
         TppProducer producer;
         report::ReportPageSource pages(report);
         producer.SetPageSource(&pages);
@@ -174,7 +208,7 @@ int main(int argc, char** argv) {
                 viewer.NextPage();
             }
             std::printf("%d pages\n", written);
-            return 0;
+            return done();
         }
         if (parser.isSet(exportTo)) {
             const QString device = parser.value(exportTo);
@@ -189,7 +223,7 @@ int main(int argc, char** argv) {
             producer.SetDeviceType(device);
             if (producer.DeviceType() != device) return fail(QStringLiteral("no file device %1").arg(device));
             producer.Print();
-            return 0;
+            return done();
         }
         if (parser.isSet(print)) {
             producer.PrinterSetup()->SetPrinterName(parser.value(print));
@@ -197,12 +231,12 @@ int main(int argc, char** argv) {
             producer.PrinterSetup()->SetCollation(parser.isSet(collate));
             producer.SetDeviceType(QStringLiteral("Printer"));
             producer.Print();
-            return 0;
+            return done();
         }
         producer.SetDeviceType(QStringLiteral("Screen"));
         producer.SetModalPreview(true);
         producer.Print();
-        return 0;
+        return done();
     } catch (const std::exception& e) {
         return fail(QString::fromUtf8(e.what()));
     }
