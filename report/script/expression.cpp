@@ -285,12 +285,20 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
             expected = kOperandStarters;
             break;
         case Expect::Operator:
-            expected = kBinaryOperators + TraTokenType::ttRParen;
+            expected = kBinaryOperators;
+            if (parenDepth > 0)
+                expected += TraTokenType::ttRParen;
             break;
         case Expect::AfterTarget:
             expected = TraTokenTypes{TraTokenType::ttColonEqual};
             break;
         case Expect::AfterCall:
+            break;
+        }
+        if (token && token->TokenType == TraTokenType::ttRParen && expect == Expect::Operator && parenDepth == 0 &&
+            !EndTokens.Contains(TraTokenType::ttRParen)) {
+            // A ")" that closes no group.
+            aProgram.AddSyntaxError(token, {}, script::kMissingRightParen);
             break;
         }
         if (aProgram.CheckToken(token, previous, script::kExpectedToken, expected + EndTokens) || !token)

@@ -16,6 +16,8 @@ RunResult RunProgram(TraProgram& aProgram) {
         if (value) {
             result.hasValue = true;
             result.kind = DataTypeName(value->DataType());
+            if (auto* variant = dynamic_cast<TraVariantValue*>(value))
+                result.kind += QStringLiteral(" (") + VariantTypeName(variant->Value()) + QLatin1Char(')');
             result.text = value->GetText();
         }
     } catch (const CancelSignal&) {

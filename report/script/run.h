@@ -13,7 +13,7 @@ enum class Outcome { Done, Cancelled, Failed };
 struct RunResult {
     Outcome outcome = Outcome::Done;
     bool hasValue = false;  ///< a function gave a value
-    QString kind;           ///< the value's kind ("Integer")
+    QString kind;           ///< the value's kind ("Integer"; a variant's with its content: "Variant (Integer)")
     QString text;           ///< the value's text ("14")
     QString failure;        ///< the run failure's message (program, line, column, cause)
 };

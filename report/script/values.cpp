@@ -98,7 +98,9 @@ bool isNumericVariant(const QVariant& v) {
     }
 }
 
-QString typeNameOf(const QVariant& v) {
+}  // namespace
+
+QString VariantTypeName(const QVariant& v) {
     if (IsEmptyVariant(v))
         return QStringLiteral("Empty");
     if (IsNullVariant(v))
@@ -121,9 +123,11 @@ QString typeNameOf(const QVariant& v) {
     }
 }
 
+namespace {
+
 [[noreturn]] void failConversion(const QVariant& v, const char* target) {
     throw EScriptRunError(QStringLiteral("Could not convert variant of type (%1) into type (%2)")
-                              .arg(typeNameOf(v), QString::fromLatin1(target)));
+                              .arg(VariantTypeName(v), QString::fromLatin1(target)));
 }
 
 /// Reads a string as a number the way variants do ("12", " 3.5", "1E3"); nothing when it

@@ -40,6 +40,9 @@ bool IsDateVariant(const QVariant& v);
 /// value in `digits` significant digits ("3.5", "1E20", "1.5E-7"), "." as decimal separator.
 QString FormatGeneral(long double value, int digits);
 
+/// The name of a variant's type: "Empty", "Null", "Integer", "Double", "Currency", "Date",
+/// "Boolean", "String".
+QString VariantTypeName(const QVariant& v);
 /// The text a variant converts to ("" for Empty and Null).
 QString VariantToString(const QVariant& v);
 /// A variant read as a float; throws EScriptRunError when it is not a number.
