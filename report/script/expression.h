@@ -16,10 +16,6 @@
 
 #include "report/script/node.h"
 
-namespace script {
-struct FoundValue;
-}
-
 /// Whether two data types may meet in an operator or an assignment.
 bool TypesCompatible(TraDataType aType1, TraDataType aType2);
 

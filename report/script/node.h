@@ -257,6 +257,19 @@ private:
     int m_mark;
 };
 
+/// What a name lookup found: a node owned elsewhere (a variable, a declared constant) or a
+/// new node the finder hands over (a system constant, an enumerated value, a class value).
+struct FoundValue {
+    TraValue* node = nullptr;
+    std::unique_ptr<TraValue> owned;
+    explicit operator bool() const { return node != nullptr; }
+    static FoundValue Reference(TraValue* aNode) { return FoundValue{aNode, nullptr}; }
+    static FoundValue Owned(std::unique_ptr<TraValue> aNode) {
+        TraValue* raw = aNode.get();
+        return FoundValue{raw, std::move(aNode)};
+    }
+};
+
 /// Puts a new value into the bin and answers it.
 template <class T, class... Args>
 T* MakeTemp(Args&&... args) {

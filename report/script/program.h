@@ -69,19 +69,6 @@ std::atomic<bool>& CancelFlag();
 /// Throws CancelSignal when the flag is set.
 void CheckCancel();
 
-/// What a name lookup found: a node owned elsewhere (a variable, a declared constant) or a
-/// new node the finder hands over (a system constant, an enumerated value, a class value).
-struct FoundValue {
-    TraValue* node = nullptr;
-    std::unique_ptr<TraValue> owned;
-    explicit operator bool() const { return node != nullptr; }
-    static FoundValue Reference(TraValue* aNode) { return FoundValue{aNode, nullptr}; }
-    static FoundValue Owned(std::unique_ptr<TraValue> aNode) {
-        TraValue* raw = aNode.get();
-        return FoundValue{raw, std::move(aNode)};
-    }
-};
-
 }  // namespace script
 
 class TraProgram : public TraStatement {
