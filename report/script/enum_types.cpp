@@ -14,6 +14,7 @@ struct Registry {
     std::vector<TraEnumTypeEntry> entries;
     /// value name (lower case) -> (type index, ordinal); rebuilt when `dirty`.
     QHash<QString, std::pair<int, int>> valueIndex;
+    std::vector<TraEnumValueName> valueNames;
     bool dirty = true;
 };
 
@@ -62,10 +63,14 @@ const QHash<QString, std::pair<int, int>>& valueIndex() {
     Registry& r = registry();
     if (r.dirty) {
         r.valueIndex.clear();
+        r.valueNames.clear();
         for (int t = 0; t < int(r.entries.size()); ++t) {
             const QStringList& values = r.entries[size_t(t)].TypeInfo->values;
-            for (int o = 0; o < values.size(); ++o)
-                r.valueIndex.insert(values[o].toLower(), {t, o});  // keeps the first type's entry
+            for (int o = 0; o < values.size(); ++o) {
+                r.valueNames.push_back({values[o], t});
+                if (!r.valueIndex.contains(values[o].toLower()))
+                    r.valueIndex.insert(values[o].toLower(), {t, o});  // the first type registered wins
+            }
         }
         r.dirty = false;
     }
@@ -116,6 +121,11 @@ constexpr DeviceConstant kDevices[] = {
 };
 
 }  // namespace
+
+const std::vector<TraEnumValueName>& GetEnumValueNameList() {
+    valueIndex();
+    return registry().valueNames;
+}
 
 std::vector<TraEnumTypeEntry>& GetEnumTypeList() {
     return registry().entries;

@@ -30,6 +30,14 @@ const report::EnumType* FindEnumType(const QString& aName);
 /// The value name of an ordinal of a registered type; empty when the type is not registered
 /// or the ordinal is out of range.
 QString GetEnumValueName(const QString& aTypeName, int aOrdinal);
+/// One entry of the value-name index: a value name and the index of its type in the registry.
+struct TraEnumValueName {
+    QString Name;
+    int TypeIndex = 0;
+};
+/// Every value name of every registered type, in registry order and within a type in ordinal
+/// order; rebuilt when the registry changes.
+const std::vector<TraEnumValueName>& GetEnumValueNameList();
 /// Finds a value name among all registered types, the first registered type winning.
 /// Types registered after a lookup are found too (the index is rebuilt when the registry
 /// changes). False, an empty type name and -1 when not found.

@@ -3,6 +3,7 @@
 #include "report/model/report_utils.h"
 #include "report/script/errors.h"
 #include "report/script/program.h"
+#include "report/script/values.h"
 
 #include <vector>
 
@@ -99,6 +100,21 @@ bool TypesCompatible(TraDataType aType1, TraDataType aType2) {
     if (aType2 == D::daVariant && aType1 != D::daMethod)
         return true;
     return false;
+}
+
+script::FoundValue ObjectValueOfVariable(script::FoundValue aNode) {
+    auto* variable = dynamic_cast<TraVariableValue*>(aNode.node);
+    if (!variable || !variable->Value())
+        return aNode;
+    auto* resolver = dynamic_cast<TraObjectResolver*>(variable->Value());
+    if (!resolver)
+        return aNode;
+    std::unique_ptr<TraValue> copy = resolver->CreateSame();
+    copy->CopyFrom(*resolver);
+    copy->SetChildType(0);
+    copy->IsReference = false;
+    copy->AddNotify(variable);
+    return script::FoundValue::Owned(std::move(copy));
 }
 
 TraExpression::~TraExpression() {
@@ -383,7 +399,7 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
         }
         if ((kind == TraTokenType::ttIdentifier || kind == TraTokenType::ttType) && expect == Expect::Statement &&
             !m_value1) {
-            script::FoundValue target = aProgram.FindVariable(token->Text());
+            script::FoundValue target = ObjectValueOfVariable(aProgram.FindVariable(token->Text()));
             last = token;
             if (target) {
                 ReturnDataType = target.node->DataType();
@@ -402,7 +418,7 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
             break;
         }
         if ((kind == TraTokenType::ttIdentifier || kind == TraTokenType::ttType) && expect == Expect::Operand) {
-            script::FoundValue found = aProgram.FindIdentifier(token->Text());
+            script::FoundValue found = ObjectValueOfVariable(aProgram.FindIdentifier(token->Text()));
             if (!found) {
                 if (kind == TraTokenType::ttType)
                     aProgram.AddSyntaxError(aToken, {}, script::kNotTypeIdentifier);

@@ -16,6 +16,11 @@
 
 #include "report/script/node.h"
 
+/// A name that resolved to a variable holding an object or class value: a new value of the
+/// same kind referring to the same object or class, linked to the variable so that member
+/// access works on it. Anything else is handed back as it is.
+script::FoundValue ObjectValueOfVariable(script::FoundValue aNode);
+
 /// Whether two data types may meet in an operator or an assignment.
 bool TypesCompatible(TraDataType aType1, TraDataType aType2);
 
@@ -35,6 +40,8 @@ public:
     void SetValue1(script::FoundValue aValue);
     void SetValue2(script::FoundValue aValue);
     bool IsUnaryOperator() const;
+    /// The right operand; for a unary operator the operand (Value1).
+    TraValue* GetValue2() const { return IsUnaryOperator() ? m_value1 : m_value2; }
 
     void Compile(TraProgram& aProgram, TraToken* aToken) override;
     TraValue* Execute() override;

@@ -221,8 +221,13 @@ TraValue* TraValue::Compare(TraValue*, TraTokenType) {
     return nullptr;
 }
 
-bool TraValue::AssignValue(TraValue*) {
+bool TraValue::AssignValue(TraValue* aSource) {
+    const bool taken = ConvertFrom(aSource);
     SendNotify(this, script::kOpValueAssigned);
+    return taken;
+}
+
+bool TraValue::ConvertFrom(TraValue*) {
     return false;
 }
 

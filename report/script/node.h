@@ -49,6 +49,8 @@ public:
     /// Runs OnNotify; operation 0 then drops the sender from the list.
     virtual void Notify(TraCommunicator* aSender, int aOperation);
     int NotifyCount() const { return m_notifyList ? int(m_notifyList->size()) : 0; }
+    /// The partners, or null while there are none.
+    const std::vector<TraCommunicator*>* NotifyList() const { return m_notifyList.get(); }
     bool HasNotifyList() const { return m_notifyList != nullptr; }
 
     std::function<void(TraCommunicator* self, TraCommunicator* sender, int operation)> OnNotify;
@@ -176,6 +178,10 @@ public:
     /// Takes the source's value converted to this node's kind; false when the kind was not
     /// taken. Partners are told (operation 7) in any case.
     virtual bool AssignValue(TraValue* aSource);
+    /// Converts the source's value into this node's kind and stores it, telling nobody;
+    /// false (the value unchanged) when the kind is not accepted. Throws EScriptRunError when
+    /// an accepted value cannot be converted (a number outside the Integer range).
+    virtual bool ConvertFrom(TraValue* aSource);
     /// The class name ("TraIntegerValue").
     virtual QString ClassName() const = 0;
 

@@ -33,7 +33,7 @@ TraSourceReader::TraSourceReader(const QString& source) {
     m_text.assign(ucs4.begin(), ucs4.end());
 }
 
-char32_t TraSourceReader::Read() {
+char32_t TraSourceReader::ReadSourceChar() {
     if (m_pos >= int(m_text.size())) {
         m_atEnd = true;
         return 0;
@@ -65,7 +65,7 @@ void TraToken::SetUnary(bool aFlag) {
 void TraWordToken::ReadToken(TraSourceReader& aStream) {
     const int start = aStream.Position();
     for (;;) {
-        const char32_t c = aStream.Read();
+        const char32_t c = aStream.ReadSourceChar();
         if (aStream.AtEnd())
             break;
         const TraCharClass cc = script::CharClassOf(c);
@@ -101,13 +101,13 @@ void TraNumberToken::ReadToken(TraSourceReader& aStream) {
     DataType = TraDataType::daInteger;
     std::string intPart, fraction, exponent;
     bool isFloat = false, hasExponent = false;
-    char32_t c = aStream.Read();
+    char32_t c = aStream.ReadSourceChar();
     while (!aStream.AtEnd() && isDigit(c)) {
         intPart += char(c);
-        c = aStream.Read();
+        c = aStream.ReadSourceChar();
     }
     if (!aStream.AtEnd() && c == U'.') {
-        const char32_t next = aStream.Read();
+        const char32_t next = aStream.ReadSourceChar();
         if (!aStream.AtEnd() && next == U'.') {
             // "1..5": the number ends before the first point.
             aStream.StepBack();
@@ -117,10 +117,10 @@ void TraNumberToken::ReadToken(TraSourceReader& aStream) {
             if (!aStream.AtEnd())
                 aStream.StepBack();
             isFloat = true;
-            c = aStream.Read();
+            c = aStream.ReadSourceChar();
             while (!aStream.AtEnd() && isDigit(c)) {
                 fraction += char(c);
-                c = aStream.Read();
+                c = aStream.ReadSourceChar();
             }
         }
     }
@@ -128,16 +128,16 @@ void TraNumberToken::ReadToken(TraSourceReader& aStream) {
     if (c != 0 && !aStream.AtEnd() && (c == U'E' || c == U'e')) {
         hasExponent = true;
         isFloat = true;
-        c = aStream.Read();
+        c = aStream.ReadSourceChar();
         if (!aStream.AtEnd() && (c == U'+' || c == U'-')) {
             exponent += char(c);
-            c = aStream.Read();
+            c = aStream.ReadSourceChar();
         }
         bool digits = false;
         while (!aStream.AtEnd() && isDigit(c)) {
             exponent += char(c);
             digits = true;
-            c = aStream.Read();
+            c = aStream.ReadSourceChar();
         }
         exponentFailed = !digits;
     }
@@ -183,12 +183,12 @@ QString TraNumberToken::WriteDescription() const {
 
 void TraSpecialToken::ReadToken(TraSourceReader& aStream) {
     const int start = aStream.Position();
-    const char32_t c = aStream.Read();
+    const char32_t c = aStream.ReadSourceChar();
     m_text = QString::fromUcs4(&c, 1);
     TokenType = FindReservedWord(m_text);
     if (TokenType == TraTokenType::ttColon || TokenType == TraTokenType::ttLt || TokenType == TraTokenType::ttGt ||
         TokenType == TraTokenType::ttPeriod) {
-        aStream.Read();
+        aStream.ReadSourceChar();
         if (aStream.AtEnd())
             return;
         const QString two = fromCodePoints(aStream, start, start + 2);
@@ -207,10 +207,10 @@ QString TraSpecialToken::WriteDescription() const {
 }
 
 void TraStringToken::ReadToken(TraSourceReader& aStream) {
-    aStream.Read();  // the opening quote
+    aStream.ReadSourceChar();  // the opening quote
     QString value;
     for (;;) {
-        const char32_t c = aStream.Read();
+        const char32_t c = aStream.ReadSourceChar();
         if (aStream.AtEnd()) {
             TokenType = TraTokenType::ttError;  // unterminated at the end of the source
             return;
@@ -225,7 +225,7 @@ void TraStringToken::ReadToken(TraSourceReader& aStream) {
         }
         int quotes = 1;
         for (;;) {
-            const char32_t q = aStream.Read();
+            const char32_t q = aStream.ReadSourceChar();
             if (aStream.AtEnd())
                 break;
             if (q != U'\'') {
@@ -255,9 +255,9 @@ QString TraStringToken::WriteDescription() const {
 void TraCommentToken::ReadToken(TraSourceReader& aStream) {
     const int start = aStream.Position();
     EndLineNo = LineNo;
-    aStream.Read();  // "{"
+    aStream.ReadSourceChar();  // "{"
     for (;;) {
-        const char32_t c = aStream.Read();
+        const char32_t c = aStream.ReadSourceChar();
         if (aStream.AtEnd())
             break;
         if (isLineBreak(aStream, aStream.Position() - 1))
@@ -294,7 +294,7 @@ void TraParser::Parse(const QString& aSource) {
     LineNo = 1;
     CharPos = 0;
     for (;;) {
-        char32_t c = reader.Read();
+        char32_t c = reader.ReadSourceChar();
         while (!reader.AtEnd() && script::CharClassOf(c) == TraCharClass::ccWhiteSpace) {
             if (isLineBreak(reader, reader.Position() - 1)) {
                 CharPos = 0;
@@ -302,7 +302,7 @@ void TraParser::Parse(const QString& aSource) {
             } else if (c != U'\n') {
                 ++CharPos;
             }
-            c = reader.Read();
+            c = reader.ReadSourceChar();
         }
         if (reader.AtEnd())
             break;

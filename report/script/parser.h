@@ -17,7 +17,7 @@ class TraSourceReader {
 public:
     explicit TraSourceReader(const QString& source);
     /// The next character, or 0 with AtEnd() set when none is left.
-    char32_t Read();
+    char32_t ReadSourceChar();
     /// Steps back one character (does nothing at the start).
     void StepBack();
     bool AtEnd() const { return m_atEnd; }

@@ -284,7 +284,7 @@ void TraProgram::CompileProgram(bool aOnlyIfNeeded, bool aHeadingOnly) {
     Reset(true);
     ProgramType = TraTokenType::ttUnknown;
     TokenIndex = 0;
-    m_headingOnly = aHeadingOnly;
+    HeadingOnly = aHeadingOnly;
     bool skip = false;
     if (OnCompileStart)
         OnCompileStart(this, skip);
@@ -342,8 +342,8 @@ void TraProgram::Compile(TraProgram&, TraToken* aToken) {
                                   : TraTokenTypes{TraTokenType::ttLParen, TraTokenType::ttSemiColon});
     if (!t)
         return;
-    parseParameters(t);
-    if (HasErrors() || m_headingOnly)
+    ParseParameters(t);
+    if (HasErrors() || HeadingOnly)
         return;
     previous = PreviousToken();
     NextToken();
@@ -351,7 +351,7 @@ void TraProgram::Compile(TraProgram&, TraToken* aToken) {
     if (!t)
         return;
     if (t->TokenType == TraTokenType::ttConst) {
-        parseConstants();
+        ParseConstants();
         if (HasErrors())
             return;
         previous = PreviousToken();
@@ -361,7 +361,7 @@ void TraProgram::Compile(TraProgram&, TraToken* aToken) {
             return;
     }
     if (t->TokenType == TraTokenType::ttVar) {
-        parseVariables();
+        ParseVariables();
         if (HasErrors())
             return;
         previous = PreviousToken();
@@ -380,7 +380,7 @@ void TraProgram::Compile(TraProgram&, TraToken* aToken) {
     m_compiled = true;
 }
 
-void TraProgram::parseParameters(TraToken* aStart) {
+void TraProgram::ParseParameters(TraToken* aStart) {
     TraToken* previous = aStart;
     const auto next = [&](TraTokenTypes expected, int code = kExpectedToken) -> TraToken* {
         TraToken* t = NextToken();
@@ -458,7 +458,7 @@ void TraProgram::parseParameters(TraToken* aStart) {
     }
 }
 
-bool TraProgram::checkIdentifierFree(const TraToken* aNameToken) {
+bool TraProgram::CheckIdentifierFree(const TraToken* aNameToken) {
     TraVariableValue* found = nullptr;
     const QString& name = aNameToken->Text();
     if (FindParameter(name, found) || FindDeclaredVariable(name, found) || FindLocalConstant(name, found))
@@ -479,7 +479,7 @@ bool TraProgram::checkIdentifierFree(const TraToken* aNameToken) {
     return true;
 }
 
-void TraProgram::parseConstants() {
+void TraProgram::ParseConstants() {
     TraToken* previous = PreviousToken();
     NextToken();
     const auto next = [&](TraTokenTypes expected) -> TraToken* {
@@ -493,7 +493,7 @@ void TraProgram::parseConstants() {
         TraToken* name = next({TraTokenType::ttIdentifier});
         if (!name)
             return;
-        if (!checkIdentifierFree(name)) {
+        if (!CheckIdentifierFree(name)) {
             AddSyntaxError(name, {}, kIdentifierRedeclared);
             return;
         }
@@ -523,7 +523,7 @@ void TraProgram::parseConstants() {
     }
 }
 
-void TraProgram::parseVariables() {
+void TraProgram::ParseVariables() {
     TraToken* previous = PreviousToken();
     NextToken();
     const auto next = [&](TraTokenTypes expected, int code = kExpectedToken) -> TraToken* {
@@ -553,7 +553,7 @@ void TraProgram::parseVariables() {
         if (!type)
             return;
         for (TraToken* name : names) {
-            if (!checkIdentifierFree(name)) {
+            if (!CheckIdentifierFree(name)) {
                 AddSyntaxError(name, {}, kIdentifierRedeclared);
                 return;
             }

@@ -87,6 +87,10 @@ public:
     bool SourceModified = false;
     bool Loading = false;
 
+    bool HeadingOnly = false;  ///< the last compile stopped after the heading
+    /// Changes the kind of program (ttProcedure, ttFunction).
+    void SetProgramType(TraTokenType aType) { ProgramType = aType; }
+
     bool Compiled() const { return m_compiled; }
     bool Compiling() const { return m_compiling; }
 
@@ -144,6 +148,17 @@ public:
     std::unique_ptr<TraValue> CreateLiteralValue(const TraToken* aToken) const;
     std::unique_ptr<TraValue> CreateTypedValue(const TraToken* aTypeToken) const;
 
+    /// The heading from "(" or ":" on, up to and including the ";" that ends it: the
+    /// parameters (read-only unless declared "var") and a function's result variable.
+    void ParseParameters(TraToken* aStart);
+    /// The const section: name "=" literal or system constant ";", repeated.
+    void ParseConstants();
+    /// The var section: names ":" type ";", repeated.
+    void ParseVariables();
+    /// Whether a declaration may take the name: not a parameter, variable or constant of this
+    /// program, not a system constant (error 3 added), not refused by OnValidateIdentifier.
+    bool CheckIdentifierFree(const TraToken* aNameToken);
+
     /// The statement list of a body or a compound statement: statements become children of
     /// aParent; the list ends in front of a token of aEndSet.
     void ParseStatementList(TraStatement* aParent, TraTokenTypes aEndSet);
@@ -187,16 +202,11 @@ protected:
 
 private:
     void parseHeadingStart();
-    void parseParameters(TraToken* aStart);
-    void parseConstants();
-    void parseVariables();
-    bool checkIdentifierFree(const TraToken* aNameToken);
     void freeChildrenOfType(int aChildType);
 
     TraParser m_lexer;
     bool m_compiled = false;
     bool m_compiling = false;
-    bool m_headingOnly = false;
     std::vector<TraVariableValue*> m_params;
     std::vector<TraVariableValue*> m_constants;
     std::vector<TraVariableValue*> m_variables;

@@ -248,7 +248,7 @@ int TraCaseStatement::RemoveChild(TraRelative* aChild) {
     return TraControlFlow::RemoveChild(aChild);
 }
 
-bool TraCaseStatement::parseLabels(TraProgram& aProgram, TraToken* aFirst) {
+bool TraCaseStatement::ParseLabels(TraProgram& aProgram, TraToken* aFirst) {
     TraToken* previous = aFirst;
     TraToken* t = aFirst;
     const TraTokenTypes valueStarters{TraTokenType::ttNumber, TraTokenType::ttIdentifier};
@@ -321,7 +321,7 @@ void TraCaseStatement::compileArms(TraProgram& aProgram) {
         label->IsReference = false;
         label->SetChildType(7);
         Add(std::move(label));
-    } else if (!parseLabels(aProgram, t)) {
+    } else if (!ParseLabels(aProgram, t)) {
         return;
     }
     previous = aProgram.PreviousToken();

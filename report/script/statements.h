@@ -57,6 +57,9 @@ public:
     /// The selector's value, run anew: the first node runs its selector, further arms ask
     /// the node above them.
     TraValue* GetSelectorValue();
+    /// The labels of an arm from its first token up to and including the ":": numbers and
+    /// names of constants, enumerated values or variables, and ranges "low..high".
+    bool ParseLabels(TraProgram& aProgram, TraToken* aFirst);
 
 protected:
     void AddChild(TraRelative* aChild) override;
@@ -64,7 +67,6 @@ protected:
 
 private:
     void compileArms(TraProgram& aProgram);
-    bool parseLabels(TraProgram& aProgram, TraToken* aFirst);
     TraValue* m_selector = nullptr;
     std::vector<TraValue*> m_labels;
 };

@@ -35,54 +35,7 @@ constexpr std::array<TraCharClass, 128> makeCharTable() {
 
 constexpr std::array<TraCharClass, 128> kCharTable = makeCharTable();
 
-struct ReservedWord {
-    const char* spelling;
-    TraTokenType kind;
-};
-
-// Sorted by spelling (byte order), so that a spelling is found by binary search.
-const std::vector<ReservedWord>& reservedWords() {
-    static const std::vector<ReservedWord> words = [] {
-        std::vector<ReservedWord> w = {
-            {"^", TraTokenType::ttUpArrow},     {"*", TraTokenType::ttStar},
-            {"(", TraTokenType::ttLParen},      {")", TraTokenType::ttRParen},
-            {"-", TraTokenType::ttMinus},       {"+", TraTokenType::ttPlus},
-            {"=", TraTokenType::ttEqual},       {"[", TraTokenType::ttLBracket},
-            {"]", TraTokenType::ttRBracket},    {":", TraTokenType::ttColon},
-            {";", TraTokenType::ttSemiColon},   {"<", TraTokenType::ttLt},
-            {">", TraTokenType::ttGt},          {",", TraTokenType::ttComma},
-            {".", TraTokenType::ttPeriod},      {"/", TraTokenType::ttSlash},
-            {":=", TraTokenType::ttColonEqual}, {"<=", TraTokenType::ttLe},
-            {">=", TraTokenType::ttGe},         {"<>", TraTokenType::ttNe},
-            {"..", TraTokenType::ttDotDot},     {"and", TraTokenType::ttAnd},
-            {"as", TraTokenType::ttAs},         {"begin", TraTokenType::ttBegin},
-            {"case", TraTokenType::ttCase},     {"const", TraTokenType::ttConst},
-            {"div", TraTokenType::ttDiv},       {"do", TraTokenType::ttDo},
-            {"downto", TraTokenType::ttDownTo}, {"else", TraTokenType::ttElse},
-            {"end", TraTokenType::ttEnd},       {"for", TraTokenType::ttFor},
-            {"function", TraTokenType::ttFunction}, {"if", TraTokenType::ttIf},
-            {"in", TraTokenType::ttIn},         {"is", TraTokenType::ttIs},
-            {"mod", TraTokenType::ttMod},       {"not", TraTokenType::ttNot},
-            {"of", TraTokenType::ttOf},         {"or", TraTokenType::ttOr},
-            {"procedure", TraTokenType::ttProcedure}, {"repeat", TraTokenType::ttRepeat},
-            {"then", TraTokenType::ttThen},     {"to", TraTokenType::ttTo},
-            {"until", TraTokenType::ttUntil},   {"var", TraTokenType::ttVar},
-            {"while", TraTokenType::ttWhile},
-        };
-        std::sort(w.begin(), w.end(), [](const ReservedWord& a, const ReservedWord& b) {
-            return std::strcmp(a.spelling, b.spelling) < 0;
-        });
-        return w;
-    }();
-    return words;
-}
-
-struct TypeNameEntry {
-    const char* name;
-    TraDataType type;
-};
-
-constexpr TypeNameEntry kTypeNames[] = {
+constexpr TraTypeNameEntry kTypeNames[] = {
     {"integer", TraDataType::daInteger},   {"string", TraDataType::daString},
     {"char", TraDataType::daChar},         {"color", TraDataType::daInteger},
     {"single", TraDataType::daSingle},     {"double", TraDataType::daDouble},
@@ -101,21 +54,50 @@ TraCharClass CharClassOf(char32_t c) {
 
 }  // namespace script
 
-TraTokenType FindReservedWord(const QString& aSpelling) {
-    const QByteArray key = aSpelling.toLower().toUtf8();
-    const auto& words = script::reservedWords();
-    auto it = std::lower_bound(words.begin(), words.end(), key, [](const script::ReservedWord& w, const QByteArray& k) {
-        return std::strcmp(w.spelling, k.constData()) < 0;
-    });
-    if (it != words.end() && key == it->spelling)
-        return it->kind;
+TraReservedWordInfoList::TraReservedWordInfoList(std::vector<Entry> entries) : m_entries(std::move(entries)) {
+    std::sort(m_entries.begin(), m_entries.end(), [](const Entry& a, const Entry& b) { return a.Spelling < b.Spelling; });
+}
+
+TraTokenType TraReservedWordInfoList::Find(const QByteArray& aSpelling) const {
+    auto it = std::lower_bound(m_entries.begin(), m_entries.end(), aSpelling,
+                               [](const Entry& e, const QByteArray& k) { return e.Spelling < k; });
+    if (it != m_entries.end() && it->Spelling == aSpelling)
+        return it->Kind;
     return TraTokenType::ttUnknown;
 }
 
+const TraReservedWordInfoList& GetReservedWordList() {
+    using T = TraTokenType;
+    static const TraReservedWordInfoList list({
+        {"^", T::ttUpArrow},      {"*", T::ttStar},         {"(", T::ttLParen},      {")", T::ttRParen},
+        {"-", T::ttMinus},        {"+", T::ttPlus},         {"=", T::ttEqual},       {"[", T::ttLBracket},
+        {"]", T::ttRBracket},     {":", T::ttColon},        {";", T::ttSemiColon},   {"<", T::ttLt},
+        {">", T::ttGt},           {",", T::ttComma},        {".", T::ttPeriod},      {"/", T::ttSlash},
+        {":=", T::ttColonEqual},  {"<=", T::ttLe},          {">=", T::ttGe},         {"<>", T::ttNe},
+        {"..", T::ttDotDot},      {"and", T::ttAnd},        {"as", T::ttAs},         {"begin", T::ttBegin},
+        {"case", T::ttCase},      {"const", T::ttConst},    {"div", T::ttDiv},       {"do", T::ttDo},
+        {"downto", T::ttDownTo},  {"else", T::ttElse},      {"end", T::ttEnd},       {"for", T::ttFor},
+        {"function", T::ttFunction}, {"if", T::ttIf},       {"in", T::ttIn},         {"is", T::ttIs},
+        {"mod", T::ttMod},        {"not", T::ttNot},        {"of", T::ttOf},         {"or", T::ttOr},
+        {"procedure", T::ttProcedure}, {"repeat", T::ttRepeat}, {"then", T::ttThen}, {"to", T::ttTo},
+        {"until", T::ttUntil},    {"var", T::ttVar},        {"while", T::ttWhile},
+    });
+    return list;
+}
+
+const std::vector<TraTypeNameEntry>& GetTypeNameList() {
+    static const std::vector<TraTypeNameEntry> list(std::begin(script::kTypeNames), std::end(script::kTypeNames));
+    return list;
+}
+
+TraTokenType FindReservedWord(const QString& aSpelling) {
+    return GetReservedWordList().Find(aSpelling.toLower().toUtf8());
+}
+
 QString TokenSpelling(TraTokenType aKind) {
-    for (const auto& w : script::reservedWords())
-        if (w.kind == aKind)
-            return QString::fromLatin1(w.spelling);
+    for (const auto& w : GetReservedWordList().Entries())
+        if (w.Kind == aKind)
+            return QString::fromLatin1(w.Spelling);
     return {};
 }
 
@@ -144,9 +126,9 @@ QString GetTokenTypeName(TraTokenType aKind) {
 
 TraDataType FindTypeName(const QString& aWord) {
     const QString lower = aWord.toLower();
-    for (const auto& e : script::kTypeNames)
-        if (lower == QLatin1String(e.name))
-            return e.type;
+    for (const auto& e : GetTypeNameList())
+        if (lower == QLatin1String(e.Name))
+            return e.DataType;
     if (FindEnumType(aWord))
         return aWord.compare(QLatin1String("Boolean"), Qt::CaseInsensitive) == 0 ? TraDataType::daBoolean
                                                                                    : TraDataType::daEnum;

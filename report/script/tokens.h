@@ -6,10 +6,12 @@
 #include "report/model/script_adapter.h"
 #include "report/page/enum_type.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
 #include <initializer_list>
+#include <vector>
 
 /// The kind of a token. Kinds 11 to 57 are the reserved words and symbols; their spellings
 /// are the entries of the reserved-word list.
@@ -58,6 +60,32 @@ namespace script {
 TraCharClass CharClassOf(char32_t c);
 
 }  // namespace script
+
+/// The 47 reserved words and symbols with their kinds, sorted by spelling so that a spelling
+/// is found by binary search. One shared list, built on first use.
+class TraReservedWordInfoList {
+public:
+    struct Entry {
+        QByteArray Spelling;  ///< lower case
+        TraTokenType Kind;
+    };
+    explicit TraReservedWordInfoList(std::vector<Entry> entries);
+    /// The kind of a lower-case spelling, or ttUnknown.
+    TraTokenType Find(const QByteArray& aSpelling) const;
+    const std::vector<Entry>& Entries() const { return m_entries; }
+
+private:
+    std::vector<Entry> m_entries;
+};
+const TraReservedWordInfoList& GetReservedWordList();
+
+/// One built-in type name ("integer", "tdatetime") and the data type it stands for.
+struct TraTypeNameEntry {
+    const char* Name;  ///< lower case
+    TraDataType DataType;
+};
+/// The built-in type names, looked up without regard to case.
+const std::vector<TraTypeNameEntry>& GetTypeNameList();
 
 /// The kind of a reserved word or symbol spelling (compared without regard to case), or
 /// ttUnknown.

@@ -303,7 +303,7 @@ qint32 ToInteger(long double v) {
 namespace {
 
 /// A variant read for a target kind: Empty and Null become "" for strings, Null otherwise.
-QVariant readAs(const QVariant& v, TraDataType kind) {
+QVariant readAsImpl(const QVariant& v, TraDataType kind) {
     if (IsEmptyVariant(v) || IsNullVariant(v))
         return kind == TraDataType::daString ? QVariant(QString()) : NullVariant();
     return v;
@@ -316,7 +316,7 @@ std::optional<QString> readString(TraValue* node) {
     if (auto* c = dynamic_cast<TraCharValue*>(node))
         return charText(c->Value());
     if (auto* v = dynamic_cast<TraVariantValue*>(node))
-        return VariantToString(readAs(v->Value(), TraDataType::daString));
+        return VariantToString(TraVariantValue::ReadAs(v->Value(), TraDataType::daString));
     return std::nullopt;
 }
 
@@ -330,7 +330,7 @@ std::optional<char32_t> readChar(TraValue* node) {
 }
 
 qint32 variantToInteger(const QVariant& v) {
-    const QVariant r = readAs(v, TraDataType::daInteger);
+    const QVariant r = TraVariantValue::ReadAs(v, TraDataType::daInteger);
     if (IsNullVariant(r))
         failConversion(v, "Integer");
     if (r.metaType().id() == QMetaType::Bool)
@@ -384,7 +384,7 @@ std::optional<long double> readFloat(TraValue* node) {
     if (auto* c = dynamic_cast<TraCurrencyValue*>(node))
         return static_cast<long double>(c->Value()) / 10000;
     if (auto* v = dynamic_cast<TraVariantValue*>(node)) {
-        const QVariant r = readAs(v->Value(), TraDataType::daDouble);
+        const QVariant r = TraVariantValue::ReadAs(v->Value(), TraDataType::daDouble);
         if (IsNullVariant(r))
             failConversion(v->Value(), "Double");
         return VariantToFloat(r);
@@ -427,6 +427,10 @@ std::optional<bool> readBoolean(TraValue* node) {
 
 using namespace script;
 
+QVariant TraVariantValue::ReadAs(const QVariant& aValue, TraDataType aKind) {
+    return readAsImpl(aValue, aKind);
+}
+
 // ---- String ---------------------------------------------------------------------------
 
 void TraStringValue::SetValue(const QString& aValue) {
@@ -440,11 +444,10 @@ void TraStringValue::CopyFrom(const TraValue& aSource) {
         m_value = *s;
 }
 
-bool TraStringValue::AssignValue(TraValue* aSource) {
+bool TraStringValue::ConvertFrom(TraValue* aSource) {
     auto s = readString(aSource);
     if (s)
         m_value = *s;
-    SendNotify(this, kOpValueAssigned);
     return s.has_value();
 }
 
@@ -484,11 +487,10 @@ void TraCharValue::CopyFrom(const TraValue& aSource) {
         m_value = *c;
 }
 
-bool TraCharValue::AssignValue(TraValue* aSource) {
+bool TraCharValue::ConvertFrom(TraValue* aSource) {
     auto c = readChar(aSource);
     if (c)
         m_value = *c;
-    SendNotify(this, kOpValueAssigned);
     return c.has_value();
 }
 
@@ -604,8 +606,12 @@ TraValue* TraNumericValue::Calculate(TraValue* aOther, TraTokenType aOperator) {
 }
 
 TraValue* TraNumericValue::Compare(TraValue* aOther, TraTokenType aOperator) {
-    auto left = AsExtended(this);
-    auto right = AsExtended(aOther);
+    return CompareNumbers(this, aOther, aOperator);
+}
+
+TraValue* TraNumericValue::CompareNumbers(TraValue* aLeft, TraValue* aRight, TraTokenType aOperator) {
+    auto left = AsExtended(aLeft);
+    auto right = AsExtended(aRight);
     if (!left || !right)
         return nullptr;
     if (aOperator == TraTokenType::ttIs)
@@ -624,11 +630,10 @@ void TraIntegerValue::CopyFrom(const TraValue& aSource) {
         m_value = *i;
 }
 
-bool TraIntegerValue::AssignValue(TraValue* aSource) {
+bool TraIntegerValue::ConvertFrom(TraValue* aSource) {
     auto i = readInteger(aSource);
     if (i)
         m_value = *i;
-    SendNotify(this, kOpValueAssigned);
     return i.has_value();
 }
 
@@ -646,14 +651,13 @@ void TraFloatValueOf<T, Kind>::CopyFrom(const TraValue& aSource) {
 }
 
 template <class T, TraDataType Kind>
-bool TraFloatValueOf<T, Kind>::AssignValue(TraValue* aSource) {
+bool TraFloatValueOf<T, Kind>::ConvertFrom(TraValue* aSource) {
     auto f = readFloat(aSource);
     if (f) {
         if (Kind != TraDataType::daExtended && std::fabs(*f) > static_cast<long double>(std::numeric_limits<T>::max()))
             fail("Floating point overflow");
         m_value = static_cast<T>(*f);
     }
-    SendNotify(this, kOpValueAssigned);
     return f.has_value();
 }
 
@@ -676,11 +680,10 @@ void TraCurrencyValue::CopyFrom(const TraValue& aSource) {
         m_value = same->m_value;
 }
 
-bool TraCurrencyValue::AssignValue(TraValue* aSource) {
+bool TraCurrencyValue::ConvertFrom(TraValue* aSource) {
     auto c = readCurrency(aSource);
     if (c)
         m_value = *c;
-    SendNotify(this, kOpValueAssigned);
     return c.has_value();
 }
 
@@ -698,7 +701,7 @@ std::optional<double> DayNumberValue::ReadDays(TraValue* aNode) {
     if (auto* f = dynamic_cast<TraDoubleValue*>(aNode))
         return f->Value();
     if (auto* v = dynamic_cast<TraVariantValue*>(aNode)) {
-        const QVariant r = readAs(v->Value(), TraDataType::daDateTime);
+        const QVariant r = TraVariantValue::ReadAs(v->Value(), TraDataType::daDateTime);
         if (IsNullVariant(r))
             failConversion(v->Value(), "Date");
         return double(VariantToFloat(r));
@@ -712,11 +715,10 @@ void DayNumberValue::CopyFrom(const TraValue& aSource) {
         m_value = static_cast<const DayNumberValue&>(aSource).m_value;
 }
 
-bool DayNumberValue::AssignValue(TraValue* aSource) {
+bool DayNumberValue::ConvertFrom(TraValue* aSource) {
     auto d = ReadDays(aSource);
     if (d)
         m_value = *d;
-    SendNotify(this, kOpValueAssigned);
     return d.has_value();
 }
 
@@ -833,11 +835,10 @@ void TraVariantValue::CopyFrom(const TraValue& aSource) {
         m_value = *v;
 }
 
-bool TraVariantValue::AssignValue(TraValue* aSource) {
+bool TraVariantValue::ConvertFrom(TraValue* aSource) {
     auto v = ReadVariant(aSource);
     if (v)
         m_value = *v;
-    SendNotify(this, kOpValueAssigned);
     return v.has_value();
 }
 
@@ -961,6 +962,10 @@ std::optional<int> variantOrder(const QVariant& a, const QVariant& b) {
 
 }  // namespace
 
+QVariant TraVariantValue::FillEmpty(const QVariant& aLeft, const QVariant& aRight) {
+    return fillEmpty(aLeft, aRight);
+}
+
 TraValue* TraVariantValue::Operate(TraValue* aOther, TraTokenType aOperator) {
     switch (aOperator) {
     case TraTokenType::ttUnaryMinus:
@@ -980,7 +985,7 @@ TraValue* TraVariantValue::Operate(TraValue* aOther, TraTokenType aOperator) {
     auto right = ReadVariant(aOther);
     if (!right)
         return nullptr;
-    const QVariant filled = fillEmpty(m_value, *right);
+    const QVariant filled = FillEmpty(m_value, *right);
     if ((aOperator == TraTokenType::ttAnd || aOperator == TraTokenType::ttOr) &&
         m_value.metaType().id() == QMetaType::Bool && filled.metaType().id() == QMetaType::Bool)
         return MakeTemp<TraVariantValue>(QVariant(aOperator == TraTokenType::ttAnd
@@ -1027,11 +1032,10 @@ void TraEnumValue::CopyFrom(const TraValue& aSource) {
     }
 }
 
-bool TraEnumValue::AssignValue(TraValue* aSource) {
+bool TraEnumValue::ConvertFrom(TraValue* aSource) {
     auto o = readOrdinal(aSource);
     if (o)
         m_ord = *o;
-    SendNotify(this, kOpValueAssigned);
     return o.has_value();
 }
 
@@ -1047,11 +1051,10 @@ void TraBooleanValue::CopyFrom(const TraValue& aSource) {
     TypeName = QStringLiteral("Boolean");
 }
 
-bool TraBooleanValue::AssignValue(TraValue* aSource) {
+bool TraBooleanValue::ConvertFrom(TraValue* aSource) {
     auto b = readBoolean(aSource);
     if (b)
         m_ord = *b ? 1 : 0;
-    SendNotify(this, kOpValueAssigned);
     return b.has_value();
 }
 
@@ -1127,10 +1130,6 @@ void TraSubrangeValue::CopyFrom(const TraValue& aSource) {
     }
 }
 
-bool TraSubrangeValue::AssignValue(TraValue* aSource) {
-    return TraValue::AssignValue(aSource);
-}
-
 namespace {
 
 /// A bound or tested value as a number: Integer numbers, Char codes, enumerated ordinals.
@@ -1166,11 +1165,10 @@ void TraObjectValue::CopyFrom(const TraValue& aSource) {
     }
 }
 
-bool TraObjectValue::AssignValue(TraValue* aSource) {
+bool TraObjectValue::ConvertFrom(TraValue* aSource) {
     auto* o = dynamic_cast<TraObjectResolver*>(evaluated(aSource));
     if (o)
         SetObject(o->GetObject());
-    SendNotify(this, kOpValueAssigned);
     return o != nullptr;
 }
 

@@ -21,6 +21,9 @@
 
 class QObject;
 
+/// A date and time as a day number (days since 1899-12-30, the time as the fraction).
+using TDateTime = double;
+
 namespace script {
 
 /// Day numbers of now, today and the time of day (days since 1899-12-30).
@@ -70,7 +73,7 @@ public:
     TraValue* Compare(TraValue* aOther, TraTokenType aOperator) override;
     TraDataType DataType() const override { return TraDataType::daString; }
     void* ValueAddress() override { return &m_value; }
-    bool AssignValue(TraValue* aSource) override;
+    bool ConvertFrom(TraValue* aSource) override;
 
 private:
     QString m_value;
@@ -91,7 +94,7 @@ public:
     TraValue* Compare(TraValue* aOther, TraTokenType aOperator) override;
     TraDataType DataType() const override { return TraDataType::daChar; }
     void* ValueAddress() override { return &m_value; }
-    bool AssignValue(TraValue* aSource) override;
+    bool ConvertFrom(TraValue* aSource) override;
 
 private:
     char32_t m_value;
@@ -108,6 +111,8 @@ public:
     /// The numeric routine: the result as an Integer node when it is an integer operation or
     /// has no fraction and fits in 32 bits, otherwise as an Extended node.
     TraValue* Calculate(TraValue* aOther, TraTokenType aOperator);
+    /// Both nodes read as extended floats and compared; null when either cannot be read.
+    static TraValue* CompareNumbers(TraValue* aLeft, TraValue* aRight, TraTokenType aOperator);
 };
 
 class TraIntegerValue : public TraNumericValue {
@@ -122,7 +127,7 @@ public:
     void CopyFrom(const TraValue& aSource) override;
     TraDataType DataType() const override { return TraDataType::daInteger; }
     void* ValueAddress() override { return &m_value; }
-    bool AssignValue(TraValue* aSource) override;
+    bool ConvertFrom(TraValue* aSource) override;
 
 private:
     qint32 m_value;
@@ -144,7 +149,7 @@ public:
     void* ValueAddress() override { return &m_value; }
     QString GetText() const override;
     void CopyFrom(const TraValue& aSource) override;
-    bool AssignValue(TraValue* aSource) override;
+    bool ConvertFrom(TraValue* aSource) override;
 
 protected:
     T m_value;
@@ -184,7 +189,7 @@ public:
     void CopyFrom(const TraValue& aSource) override;
     TraDataType DataType() const override { return TraDataType::daCurrency; }
     void* ValueAddress() override { return &m_value; }
-    bool AssignValue(TraValue* aSource) override;
+    bool ConvertFrom(TraValue* aSource) override;
 
 private:
     qint64 m_value;
@@ -203,7 +208,7 @@ public:
     TraValue* Operate(TraValue* aOther, TraTokenType aOperator) override;
     TraValue* Compare(TraValue* aOther, TraTokenType aOperator) override;
     void* ValueAddress() override { return &m_value; }
-    bool AssignValue(TraValue* aSource) override;
+    bool ConvertFrom(TraValue* aSource) override;
     /// The day number of a DateTime, Date, Time, Double or Variant node; nothing otherwise.
     static std::optional<double> ReadDays(TraValue* aNode);
 
@@ -273,7 +278,13 @@ public:
     TraValue* Compare(TraValue* aOther, TraTokenType aOperator) override;
     TraDataType DataType() const override { return TraDataType::daVariant; }
     void* ValueAddress() override { return &m_value; }
-    bool AssignValue(TraValue* aSource) override;
+    bool ConvertFrom(TraValue* aSource) override;
+    /// A variant read for a target kind: Empty and Null become "" for daString and Null for
+    /// every other kind; any other variant is used unchanged.
+    static QVariant ReadAs(const QVariant& aValue, TraDataType aKind);
+    /// An Empty or Null right operand replaced by the neutral value of the left variant's
+    /// type (0 for numbers and dates, "" for strings, False for Booleans).
+    static QVariant FillEmpty(const QVariant& aLeft, const QVariant& aRight);
     /// Any node as a variant; nothing for daMethod.
     static std::optional<QVariant> ReadVariant(TraValue* aNode);
 
@@ -296,7 +307,7 @@ public:
     TraValue* Compare(TraValue* aOther, TraTokenType aOperator) override;
     TraDataType DataType() const override { return TraDataType::daEnum; }
     void* ValueAddress() override { return &m_ord; }
-    bool AssignValue(TraValue* aSource) override;
+    bool ConvertFrom(TraValue* aSource) override;
 
 protected:
     int m_ord;
@@ -315,7 +326,7 @@ public:
     TraValue* Operate(TraValue* aOther, TraTokenType aOperator) override;
     TraValue* Compare(TraValue* aOther, TraTokenType aOperator) override;
     TraDataType DataType() const override { return TraDataType::daBoolean; }
-    bool AssignValue(TraValue* aSource) override;
+    bool ConvertFrom(TraValue* aSource) override;
 };
 
 /// The range of a case label: its two bound nodes, owned. Compare answers whether a value
@@ -332,7 +343,6 @@ public:
     void CopyFrom(const TraValue& aSource) override;
     TraValue* Compare(TraValue* aOther, TraTokenType aOperator) override;
     TraDataType DataType() const override { return m_value1 ? m_value1->DataType() : TraDataType::daUnknown; }
-    bool AssignValue(TraValue* aSource) override;
 
 protected:
     void AddChild(TraRelative* aChild) override;
@@ -365,7 +375,7 @@ public:
     TraValue* Compare(TraValue* aOther, TraTokenType aOperator) override;
     TraDataType DataType() const override { return TraDataType::daObject; }
     bool IsConstant() const override { return false; }
-    bool AssignValue(TraValue* aSource) override;
+    bool ConvertFrom(TraValue* aSource) override;
     QObject* GetObject() const override { return m_object.data(); }
     void SetObject(QObject* aObject) override { m_object = aObject; }
 

@@ -161,7 +161,13 @@ TEST(ScriptProgram, enumerated_types_registered_later_are_found) {
     QString type;
     int ordinal = 0;
     FindEnumValue(QStringLiteral("utInches"), type, ordinal);  // builds the index
+    static const report::EnumType clash{QStringLiteral("TTestClash"), {QStringLiteral("utInches")}};
     RegisterEnumType(shades.name, shades);
+    RegisterEnumType(clash.name, clash);
+    EXPECT_TRUE(FindEnumValue(QStringLiteral("utInches"), type, ordinal));
+    EXPECT_EQ(type, QStringLiteral("TppUnitType"));  // the type registered first wins
+    EXPECT_EQ(ordinal, 1);
+    UnregisterEnumType(QStringLiteral("TTestClash"));
     EXPECT_TRUE(FindEnumValue(QStringLiteral("SHDARK"), type, ordinal));
     EXPECT_EQ(type, QStringLiteral("TTestShade"));
     EXPECT_EQ(ordinal, 1);
