@@ -98,6 +98,13 @@ QString TraWordToken::WriteDescription() const {
 }
 
 void TraNumberToken::ReadToken(TraSourceReader& aStream) {
+    // The characters as written are kept as the text, so that messages can name the number.
+    const int start = aStream.Position();
+    readNumber(aStream);
+    m_text = fromCodePoints(aStream, start, aStream.Position());
+}
+
+void TraNumberToken::readNumber(TraSourceReader& aStream) {
     DataType = TraDataType::daInteger;
     std::string intPart, fraction, exponent;
     bool isFloat = false, hasExponent = false;

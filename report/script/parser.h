@@ -77,6 +77,9 @@ public:
     void ReadToken(TraSourceReader& aStream) override;
     QString WriteText() const override { return QString::number(IntValue); }
     QString WriteDescription() const override;
+
+private:
+    void readNumber(TraSourceReader& aStream);
 };
 
 class TraSpecialToken : public TraToken {
