@@ -1,6 +1,7 @@
 #include "report/script/expression.h"
 
 #include "report/model/report_utils.h"
+#include "report/script/calls.h"
 #include "report/script/errors.h"
 #include "report/script/program.h"
 #include "report/script/values.h"
@@ -407,8 +408,12 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
                 expect = Expect::AfterTarget;
                 continue;
             }
-            if (TraStatement* call = aProgram.FindProgram(token->Text())) {
-                (void)call;  // calls of programs and built-in routines compile in their own nodes
+            if (script::FoundValue call = aProgram.FindProgram(token->Text())) {
+                TraValue* node = call.node;
+                SetValue1(std::move(call));
+                node->Compile(aProgram, token);
+                if (aProgram.HasErrors())
+                    break;
                 expect = Expect::AfterCall;
                 continue;
             }
@@ -429,7 +434,13 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
             if (found.owned)
                 found.owned->SetPosition(token);
             last = token;
+            TraValue* node = found.node;
             pushOperand(std::move(found));
+            if (dynamic_cast<TraProgramCallValue*>(node)) {
+                node->Compile(aProgram, token);  // the argument list
+                if (aProgram.HasErrors())
+                    break;
+            }
             continue;
         }
         if (EndTokens.Contains(kind)) {

@@ -1,6 +1,7 @@
 #include "report/script/program.h"
 
 #include "report/page/resource_manager.h"
+#include "report/script/calls.h"
 #include "report/script/enum_types.h"
 #include "report/script/errors.h"
 #include "report/script/expression.h"
@@ -753,8 +754,16 @@ FoundValue TraProgram::FindConstant(const QString& aName) {
     return {};
 }
 
-FoundValue TraProgram::FindFunction(const QString&) {
-    // Calls of script functions and built-in functions compile into call nodes of their own.
+FoundValue TraProgram::FindFunction(const QString& aName) {
+    if (OnGetProgram) {
+        std::unique_ptr<TraValue> call;
+        OnGetProgram(aName, call);
+        auto* program = dynamic_cast<TraProgramCallValue*>(call.get());
+        if (program && program->ProgramType == TraTokenType::ttFunction)
+            return FoundValue::Owned(std::move(call));
+    }
+    if (std::unique_ptr<TraSystemFunction> builtIn = raFindFunction(aName))
+        return FoundValue::Owned(std::move(builtIn));
     return {};
 }
 
@@ -778,14 +787,16 @@ FoundValue TraProgram::FindIdentifier(const QString& aName) {
     return FindEnumConstant(aName);
 }
 
-TraStatement* TraProgram::FindProgram(const QString& aName) {
+FoundValue TraProgram::FindProgram(const QString& aName) {
     if (OnGetProgram) {
-        TraStatement* call = nullptr;
+        std::unique_ptr<TraValue> call;
         OnGetProgram(aName, call);
         if (call)
-            return call;
+            return FoundValue::Owned(std::move(call));
     }
-    return nullptr;
+    if (std::unique_ptr<TraSystemFunction> builtIn = raFindProcedure(aName))
+        return FoundValue::Owned(std::move(builtIn));
+    return {};
 }
 
 std::unique_ptr<TraValue> TraProgram::CreateLiteralValue(const TraToken* aToken) const {

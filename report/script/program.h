@@ -140,8 +140,9 @@ public:
     script::FoundValue FindConstant(const QString& aName);
     script::FoundValue FindFunction(const QString& aName);
     script::FoundValue FindEnumConstant(const QString& aName);
-    /// A procedure or function to call as a statement; null when none has the name.
-    TraStatement* FindProgram(const QString& aName);
+    /// A new call node of a procedure or function to call as a statement: a program of the
+    /// code module (OnGetProgram), then a built-in routine; empty when none has the name.
+    script::FoundValue FindProgram(const QString& aName);
     bool FindParameter(const QString& aName, TraVariableValue*& aVariable) const;
     bool FindDeclaredVariable(const QString& aName, TraVariableValue*& aVariable) const;
     bool FindLocalConstant(const QString& aName, TraVariableValue*& aVariable) const;
@@ -182,7 +183,8 @@ public:
     std::function<void(TraProgram* program, const TraToken* token, std::unique_ptr<TraSyntaxError>& error)>
         OnValidateIdentifier;
     std::function<void(const QString& name, TraVariableValue*& value)> OnGetGlobalConstant;
-    std::function<void(const QString& name, TraStatement*& call)> OnGetProgram;
+    /// A new call node of the code module's program of that name, or none.
+    std::function<void(const QString& name, std::unique_ptr<TraValue>& call)> OnGetProgram;
     std::function<void(const QString& name, TraVariableValue*& value)> OnGetGlobalVariable;
     std::function<bool(TraProgram* program, const QString& name, QObject*& object)> OnGetObject;
 

@@ -110,7 +110,7 @@ TEST(ScriptCorpus, cases_that_mean_the_same_in_pascal_print_the_same_with_free_p
     if (fpc.isEmpty() || fpc.endsWith(QLatin1String("NOTFOUND")))
         GTEST_SKIP() << "Free Pascal (fpc) is not installed; scripts/install-deps.sh installs it";
     // One program: each case's function nested in a procedure of its own, which prints it.
-    QString program = QStringLiteral("program corpus;\n{$mode objfpc}{$H+}\nuses SysUtils;\n\n");
+    QString program = QStringLiteral("program corpus;\n{$mode objfpc}{$H+}\nuses SysUtils, Math;\n\n");
     QString calls, expected;
     int count = 0;
     for (const CorpusCase& c : loadCorpus()) {

@@ -1,6 +1,7 @@
 // script-run: compiles one program of the script language from a file and runs it, with no
 // window. Prints a function's result as its kind and text ("Integer 14"), or each syntax
-// error as "line:column: code message" (columns from 1), or the run failure.
+// error as "line:column: code message" (columns from 1), or the run failure. ShowMessage
+// prints "ShowMessage: <text>" and MessageBeep prints "MessageBeep".
 //
 //   script-run [--tree] [--timeout SECONDS] FILE
 //
@@ -8,6 +9,7 @@
 // Exit status: 0 ran (or printed the tree), 1 syntax errors, 2 run failure, 3 cancelled by
 // the time limit, 64 wrong arguments, 66 the file cannot be read.
 
+#include "report/script/calls.h"
 #include "report/script/program.h"
 #include "report/script/run.h"
 #include "report/script/tree_text.h"
@@ -92,6 +94,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "script-run: cannot read %s\n", argv[argc - 1]);
         return 66;
     }
+    // No window: ShowMessage and MessageBeep print a line each.
+    script::SetShowMessageHandler([](const QString& text) { print(QStringLiteral("ShowMessage: ") + text); });
+    script::SetMessageBeepHandler([] { print(QStringLiteral("MessageBeep")); });
     TraProgram program;
     program.SetSource(QString::fromUtf8(file.readAll()));
     program.CompileProgram();
