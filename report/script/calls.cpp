@@ -465,7 +465,7 @@ const std::vector<Routine>& Routines() {
 
 using script::Routine;
 
-TraSystemFunction::TraSystemFunction(const Routine& aRoutine) : m_routine(aRoutine) {
+TraSystemFunction::TraSystemFunction(Routine aRoutine) : m_routine(std::move(aRoutine)) {
     CompileDeclaration();
 }
 
@@ -519,14 +519,27 @@ void TraSystemFunction::run() {
 
 namespace {
 
+std::vector<Routine>& registry() {
+    static std::vector<Routine> list = script::Routines();
+    return list;
+}
+
 const Routine* findRoutine(const QString& aName) {
-    for (const Routine& r : script::Routines())
+    for (const Routine& r : registry())
         if (aName.compare(QLatin1String(r.name), Qt::CaseInsensitive) == 0)
             return &r;
     return nullptr;
 }
 
 }  // namespace
+
+const std::vector<Routine>& raGetFunctionList() {
+    return registry();
+}
+
+void raRegisterFunction(Routine aRoutine) {
+    registry().push_back(std::move(aRoutine));
+}
 
 std::unique_ptr<TraSystemFunction> raFindFunction(const QString& aName) {
     const Routine* r = findRoutine(aName);

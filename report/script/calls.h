@@ -84,10 +84,17 @@ void SetMessageBeepHandler(std::function<void()> aHandler);
 
 }  // namespace script
 
-/// A call of a built-in routine.
+/// The routine registry: the library's 54 routines, registered on first use in library
+/// order, then any registered later. Names are compared without regard to case.
+const std::vector<script::Routine>& raGetFunctionList();
+/// Appends a routine to the registry.
+void raRegisterFunction(script::Routine aRoutine);
+
+/// A call of a built-in routine. The routines are rows of one table (name, category,
+/// declaration, computation) rather than a class each.
 class TraSystemFunction : public TraProgramCallValue {
 public:
-    explicit TraSystemFunction(const script::Routine& aRoutine);
+    explicit TraSystemFunction(script::Routine aRoutine);
     std::unique_ptr<TraValue> CreateSame() const override { return std::make_unique<TraSystemFunction>(m_routine); }
     QString ClassName() const override { return QStringLiteral("Tra") + QLatin1String(m_routine.name) + QStringLiteral("Function"); }
     QString Category() const;
@@ -102,7 +109,7 @@ protected:
     void run() override;
 
 private:
-    const script::Routine& m_routine;
+    script::Routine m_routine;
 };
 
 /// A new call node of a built-in function of that name (case-insensitive); null when there
