@@ -177,6 +177,151 @@ TraValue* TraProgramCallValue::Compare(TraValue* aOther, TraTokenType aOperator)
     return value ? value->Compare(aOther, aOperator) : nullptr;
 }
 
+// ---- Programs of the code module -------------------------------------------------------
+
+namespace {
+
+int& callDepth() {
+    static int depth = 0;
+    return depth;
+}
+
+/// Copies of a program's parameter, variable and result values, to put back after a call.
+class Frame {
+public:
+    explicit Frame(TraProgram& program) : m_program(program) {
+        for (int i = 0; i < program.ParamCount(); ++i)
+            save(program.Params(i)->Value());
+        for (int i = 0; i < program.VariableCount(); ++i)
+            save(program.Variables(i)->Value());
+        if (auto* result = dynamic_cast<TraVariableValue*>(program.ResultValue()))
+            save(result->Value());
+    }
+    ~Frame() {
+        size_t k = 0;
+        const auto restore = [&](TraValue* v) {
+            if (v && k < m_saved.size() && m_saved[k])
+                v->CopyFrom(*m_saved[k]);
+            ++k;
+        };
+        for (int i = 0; i < m_program.ParamCount(); ++i)
+            restore(m_program.Params(i)->Value());
+        for (int i = 0; i < m_program.VariableCount(); ++i)
+            restore(m_program.Variables(i)->Value());
+        if (auto* result = dynamic_cast<TraVariableValue*>(m_program.ResultValue()))
+            restore(result->Value());
+    }
+
+private:
+    void save(TraValue* v) {
+        std::unique_ptr<TraValue> copy;
+        if (v) {
+            copy = v->CreateSame();
+            copy->CopyFrom(*v);
+        }
+        m_saved.push_back(std::move(copy));
+    }
+    TraProgram& m_program;
+    std::vector<std::unique_ptr<TraValue>> m_saved;
+};
+
+}  // namespace
+
+TraOrvelProgramCallValue::~TraOrvelProgramCallValue() {
+    if (m_program)
+        RemoveNotify(m_program);
+}
+
+void TraOrvelProgramCallValue::SetProgramObject(TraProgram* aProgram) {
+    if (m_program)
+        RemoveNotify(m_program);
+    m_program = nullptr;
+    ClearArguments();
+    while (ParamCount() > 0)
+        Take(Params(ParamCount() - 1)).reset();
+    FreeResultValue();
+    if (!aProgram) {
+        ProgramName.clear();
+        ProgramType = TraTokenType::ttFunction;
+        return;
+    }
+    m_program = aProgram;
+    AddNotify(aProgram);
+    ProgramName = aProgram->ProgramName;
+    ProgramType = aProgram->ProgramType;
+    for (int i = 0; i < aProgram->ParamCount(); ++i) {
+        auto copy = std::make_unique<TraVariableValue>();
+        copy->CopyFrom(*aProgram->Params(i));
+        AddParam(std::move(copy));
+    }
+    if (auto* result = dynamic_cast<TraVariableValue*>(aProgram->ResultValue()); result && result->Value()) {
+        std::unique_ptr<TraValue> own = result->Value()->CreateSame();
+        SetResultValue(std::move(own));
+    }
+}
+
+void TraOrvelProgramCallValue::Notify(TraCommunicator* aSender, int aOperation) {
+    TraProgramCallValue::Notify(aSender, aOperation);
+    if (aSender == m_program && (aOperation == script::kOpFreeing || aOperation == script::kOpSourceChanged))
+        m_program = nullptr;
+}
+
+void TraOrvelProgramCallValue::run() {
+    if (!m_program)
+        return;
+    if (callDepth() >= kMaxCallDepth)
+        throw EScriptRunError(QStringLiteral("Too many nested calls (more than %1)").arg(kMaxCallDepth));
+    // The arguments are evaluated in the caller's frame, before the program's values are saved.
+    std::vector<std::unique_ptr<TraValue>> arguments;
+    for (int i = 0; i < ParamCount() && i < ArgumentCount(); ++i) {
+        PassArgument(i);  // into the call's own formal, converted to the parameter's kind
+        TraValue* formal = Params(i)->Value();
+        std::unique_ptr<TraValue> copy = formal->CreateSame();
+        copy->CopyFrom(*formal);
+        arguments.push_back(std::move(copy));
+    }
+    ++callDepth();
+    struct Depth {
+        ~Depth() { --callDepth(); }
+    } depth;
+    Frame frame(*m_program);
+    for (size_t i = 0; i < arguments.size(); ++i)
+        if (TraValue* parameter = m_program->Params(int(i))->Value())
+            parameter->AssignValue(arguments[i].get());
+    TraValue* value = m_program->Execute();
+    if (value && ResultValue())
+        ResultValue()->AssignValue(value);
+    // var parameters go back to the call's formals, then (after the frame is restored) to
+    // variable arguments
+    for (int i = 0; i < ParamCount() && i < m_program->ParamCount(); ++i) {
+        if (!m_program->Params(i)->IsReadOnly && Params(i)->Value() && m_program->Params(i)->Value())
+            Params(i)->Value()->AssignValue(m_program->Params(i)->Value());
+    }
+}
+
+TraValue* TraOrvelProgramCallValue::Evaluate() {
+    try {
+        {
+            script::ThrowAwayScope scope;
+            run();
+        }
+        for (int i = 0; i < ParamCount() && i < ArgumentCount(); ++i)
+            WriteBackArgument(i);
+    } catch (EScriptRunError& e) {
+        if (!e.HasPosition())
+            e.SetPosition(LineNo, CharPos);
+        throw;
+    }
+    // The value is a temporary of the calling statement: a later call through the same node
+    // (a recursive one) cannot change it while the statement still uses it.
+    TraValue* result = ResultValue() ? ResultValue()->Evaluate() : nullptr;
+    if (!result || !m_program || m_program->ProgramType != TraTokenType::ttFunction)
+        return nullptr;
+    std::unique_ptr<TraValue> copy = result->CreateSame();
+    copy->CopyFrom(*result);
+    return GetThrowAwayBin().Add(std::move(copy));
+}
+
 // ---- Built-in routines -----------------------------------------------------------------
 
 namespace script {

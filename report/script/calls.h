@@ -59,6 +59,35 @@ private:
     bool m_guard = false;
 };
 
+/// A call of a program of the code module. Each call runs in a frame of its own: the
+/// program's parameters, variables and result are saved before the call and restored after
+/// it, so a program may call itself (or a later one) and each call sees its own values. The
+/// result is copied into the call node's own result. Only var parameters are written back.
+/// A call nesting deeper than kMaxCallDepth is a run failure, never a crash.
+class TraOrvelProgramCallValue : public TraProgramCallValue {
+public:
+    static constexpr int kMaxCallDepth = 500;
+
+    TraOrvelProgramCallValue() { ProgramType = TraTokenType::ttFunction; }
+    ~TraOrvelProgramCallValue() override;
+    TraProgram* ProgramObject() const { return m_program; }
+    /// Links to a program (none: unlinks) and takes its name, kind and parameters.
+    void SetProgramObject(TraProgram* aProgram);
+
+    /// Runs the program (no guard: a program may call itself) and gives a temporary copy of
+    /// its result.
+    TraValue* Evaluate() override;
+    std::unique_ptr<TraValue> CreateSame() const override { return std::make_unique<TraOrvelProgramCallValue>(); }
+    QString ClassName() const override { return QStringLiteral("TraOrvelProgramCallValue"); }
+    void Notify(TraCommunicator* aSender, int aOperation) override;
+
+protected:
+    void run() override;
+
+private:
+    TraProgram* m_program = nullptr;
+};
+
 namespace script {
 
 class RoutineCall;

@@ -309,8 +309,8 @@ void TraProgram::CompileProgram(bool aOnlyIfNeeded, bool aHeadingOnly) {
         Compile(*this, m_lexer.Tokens(std::max(0, TokenIndex - 1)));
     if (m_lexer.TokenCount() == 0)
         AddSyntaxError(nullptr, {}, kUnexpectedEnd);
-    if (m_compiled)
-        IsFunctionType = ProgramType == TraTokenType::ttFunction;
+    if (m_compiled || (HeadingOnly && !HasErrors() && ProgramType != TraTokenType::ttUnknown))
+        IsFunctionType = ProgramType == TraTokenType::ttFunction;  // a heading-only compile keeps the heading
     else
         Reset(false);
     if (OnCompileEnd)
