@@ -75,6 +75,7 @@ const TraTokenTypes kBinaryOperators{TraTokenType::ttStar,  TraTokenType::ttMinu
 struct Operand {
     script::FoundValue value;
     bool isNode = false;  ///< an expression node the builder made
+    int depth = 0;        ///< operator nodes above the deepest leaf
 };
 
 /// An operator (or an open parenthesis) on the builder's stack.
@@ -220,6 +221,8 @@ QString TraExpression::GetText() const {
 }
 
 TraDataType TraExpression::DataType() const {
+    if (m_builtType)
+        return *m_builtType;
     if (isRelational(Operator) || Operator == TraTokenType::ttAnd || Operator == TraTokenType::ttOr ||
         Operator == TraTokenType::ttNot)
         return TraDataType::daBoolean;
@@ -249,9 +252,11 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
         node->AllowAssignment = false;
         node->Operator = op.kind;
         node->SetPosition(op.token);
+        int depth = 0;
         if (precedence(op.kind) == 3) {
             if (operands.empty())
                 return false;
+            depth = operands.back().depth + 1;
             node->SetValue1(std::move(operands.back().value));
             operands.pop_back();
         } else {
@@ -261,6 +266,7 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
             operands.pop_back();
             Operand left = std::move(operands.back());
             operands.pop_back();
+            depth = std::max(left.depth, right.depth) + 1;
             const TraDataType leftType = left.value.node->DataType();
             const TraDataType rightType = right.value.node->DataType();
             node->SetValue1(std::move(left.value));
@@ -270,8 +276,13 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
                 return false;
             }
         }
+        if (depth > script::kMaxNesting) {
+            aProgram.AddSyntaxError(op.token, {}, script::kNestedTooDeeply);
+            return false;
+        }
         node->ReturnDataType = node->DataType();
-        operands.push_back(Operand{script::FoundValue::Owned(std::move(node)), true});
+        node->m_builtType = node->ReturnDataType;
+        operands.push_back(Operand{script::FoundValue::Owned(std::move(node)), true, depth});
         return true;
     };
     // A lone operand is held in a node of its own.
@@ -283,7 +294,8 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
         node->SetPosition(last);
         node->SetValue1(std::move(operand.value));
         node->ReturnDataType = node->DataType();
-        operand = Operand{script::FoundValue::Owned(std::move(node)), true};
+        node->m_builtType = node->ReturnDataType;
+        operand = Operand{script::FoundValue::Owned(std::move(node)), true, operand.depth + 1};
     };
     const auto pushOperand = [&](script::FoundValue value) {
         operands.push_back(Operand{std::move(value), false});

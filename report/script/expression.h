@@ -16,6 +16,8 @@
 
 #include "report/script/node.h"
 
+#include <optional>
+
 /// A name that resolved to a variable holding an object or class value: a new value of the
 /// same kind referring to the same object or class, linked to the variable so that member
 /// access works on it. Anything else is handed back as it is.
@@ -62,6 +64,9 @@ protected:
 
 private:
     void setOperand(int aRole, script::FoundValue aValue);
+    /// The kind of a node the compiler built, known once its operands are set (saves
+    /// walking a long chain of operators again for every new operator).
+    std::optional<TraDataType> m_builtType;
     void clearOperand(int aRole);
     TraValue* m_value1 = nullptr;
     TraValue* m_value2 = nullptr;

@@ -53,6 +53,8 @@ QString fillPlaceholders(QString text, const QString& value) {
 
 QString BuildSyntaxErrorMessage(const TraToken* aToken, TraTokenTypes aExpected, int aCode) {
     DeclareScriptTexts();
+    if (aCode == kNestedTooDeeply)
+        return QStringLiteral("Statements or expressions nested too deeply (more than %1 levels).").arg(kMaxNesting);
     if (aCode >= 0 && aCode < int(std::size(kErrorTexts))) {
         QString text = ppGetMessageText(kErrorTexts[aCode]);
         if (aToken)
@@ -285,6 +287,7 @@ void TraProgram::CompileProgram(bool aOnlyIfNeeded, bool aHeadingOnly) {
     Reset(true);
     ProgramType = TraTokenType::ttUnknown;
     TokenIndex = 0;
+    StatementDepth = 0;
     HeadingOnly = aHeadingOnly;
     bool skip = false;
     if (OnCompileStart)
@@ -638,8 +641,14 @@ void TraProgram::ParseStatement(TraStatement* aParent, TraToken* aToken, TraToke
     default:
         return;  // "end" makes nothing
     }
+    if (StatementDepth >= kMaxNesting) {
+        AddSyntaxError(aToken, {}, kNestedTooDeeply);
+        return;
+    }
+    ++StatementDepth;
     TraStatement* raw = aParent->Add(std::move(statement));
     raw->Compile(*this, aToken);
+    --StatementDepth;
 }
 
 // ---- Running ---------------------------------------------------------------------------

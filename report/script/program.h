@@ -56,7 +56,11 @@ enum SyntaxErrorCode {
     kUndeclaredIdentifier = 11,
     kUnexpectedEnd = 12,
     kUnexpectedToken = 13,
+    kNestedTooDeeply = 14,  ///< our own: deeper nesting would exhaust the stack
 };
+
+/// The deepest nesting of statements, and of operators in one expression, that compiles.
+inline constexpr int kMaxNesting = 1000;
 
 /// Declares the language's numbered texts (idempotent).
 void DeclareScriptTexts();
@@ -121,6 +125,7 @@ public:
 
     // The token cursor of the node classes.
     int TokenIndex = 0;
+    int StatementDepth = 0;  ///< statements being compiled inside each other
     /// The token at the cursor (null past the end); the cursor advances in any case.
     TraToken* NextToken();
     /// Steps the cursor back one (not below 0) and answers the token there.
