@@ -714,3 +714,63 @@ QString raGetFunctionCallTemplate(const QString& aName) {
         names << node->Params(i)->VarName;
     return node->ProgramName + QLatin1Char('(') + names.join(QStringLiteral(", ")) + QStringLiteral(");");
 }
+
+// ---- Event parameter bridge ------------------------------------------------------------
+
+void raLoadValueFromParam(const TraParamRec& aParam, TraValue* aValue) {
+    if (!aParam.Value || !aValue)
+        return;
+    TraValue* node = aValue->Evaluate();
+    const QVariant& v = *aParam.Value;
+    if (auto* b = dynamic_cast<TraBooleanValue*>(node))
+        b->SetValue(v.toBool());
+    else if (auto* e = dynamic_cast<TraEnumValue*>(node))
+        e->SetOrd(v.toInt());
+    else if (auto* i = dynamic_cast<TraIntegerValue*>(node))
+        i->SetValue(v.toInt());
+    else if (auto* f = dynamic_cast<TraSingleValue*>(node))
+        f->SetValue(v.toFloat());
+    else if (auto* d = dynamic_cast<TraDoubleValue*>(node))
+        d->SetValue(v.toDouble());
+    else if (auto* x = dynamic_cast<TraExtendedValue*>(node))
+        x->SetValue(v.toDouble());
+    else if (auto* c = dynamic_cast<TraCharValue*>(node))
+        c->SetValue(v.toString().isEmpty() ? char32_t(0) : char32_t(v.toString().toUcs4().value(0)));
+    else if (auto* s = dynamic_cast<TraStringValue*>(node))
+        s->SetValue(v.toString());
+    else if (auto* day = dynamic_cast<script::DayNumberValue*>(node))
+        day->SetValue(v.toDouble());
+    else if (auto* var = dynamic_cast<TraVariantValue*>(node))
+        var->SetValue(v);
+    else if (auto* o = dynamic_cast<TraObjectResolver*>(node))
+        o->SetObject(v.value<QObject*>());
+}
+
+void raStoreValueToParam(TraValue* aValue, TraParamRec& aParam) {
+    if (!aParam.Value || !aValue)
+        return;
+    TraValue* node = aValue->Evaluate();
+    QVariant& v = *aParam.Value;
+    if (auto* b = dynamic_cast<TraBooleanValue*>(node))
+        v = b->Value();
+    else if (auto* e = dynamic_cast<TraEnumValue*>(node))
+        v = e->Ord();
+    else if (auto* i = dynamic_cast<TraIntegerValue*>(node))
+        v = i->Value();
+    else if (auto* f = dynamic_cast<TraSingleValue*>(node))
+        v = f->Value();
+    else if (auto* d = dynamic_cast<TraDoubleValue*>(node))
+        v = d->Value();
+    else if (auto* x = dynamic_cast<TraExtendedValue*>(node))
+        v = double(x->Value());
+    else if (auto* c = dynamic_cast<TraCharValue*>(node))
+        v = QVariant::fromValue(c->GetText().isEmpty() ? QChar() : c->GetText().at(0));
+    else if (auto* s = dynamic_cast<TraStringValue*>(node))
+        v = s->Value();
+    else if (auto* day = dynamic_cast<script::DayNumberValue*>(node))
+        v = day->Value();
+    else if (auto* var = dynamic_cast<TraVariantValue*>(node))
+        v = var->Value();
+    else if (auto* o = dynamic_cast<TraObjectResolver*>(node))
+        v = QVariant::fromValue(o->GetObject());
+}

@@ -149,3 +149,10 @@ std::unique_ptr<TraSystemFunction> raFindProcedure(const QString& aName);
 QString raGetFunctionDeclaration(const QString& aName);
 /// "Copy(S, Index, Count);", "CurrentDate;".
 QString raGetFunctionCallTemplate(const QString& aName);
+
+/// The event parameter bridge: a handler's parameter takes the value in the caller's buffer
+/// of a parameter record (by the kind of the parameter's value node; kinds without a buffer
+/// are left as they are) ...
+void raLoadValueFromParam(const TraParamRec& aParam, TraValue* aValue);
+/// ... and, after the handler ran, a var parameter's value goes back into the buffer.
+void raStoreValueToParam(TraValue* aValue, TraParamRec& aParam);

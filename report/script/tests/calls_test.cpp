@@ -6,6 +6,8 @@
 #include "report/script/program.h"
 #include "report/script/run.h"
 
+#include "report/page/class_library.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -129,6 +131,49 @@ TEST(ScriptProgramCalls, only_var_parameters_are_written_back) {
     const script::RunResult r = bump.Run(1);
     EXPECT_EQ(r.failure, QString());
     EXPECT_EQ(r.text, QStringLiteral("312.7"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ScriptEventParameters, a_handler_reads_the_callers_buffers_and_hands_var_parameters_back) {
+    TraProgram handler;
+    handler.SetSource(QStringLiteral("procedure OnGetText(Sender: TComponent; var Text: String; Count: Integer;"
+                                     " var Done: Boolean);\nbegin\n  Text := Text + ' ' + IntToStr(Count);\n"
+                                     "  Count := 99;\n  Done := True;\nend;"));
+    handler.CompileProgram();
+    ASSERT_TRUE(handler.Compiled()) << handler.SyntaxErrors(0)->Msg.toStdString();
+
+    TComponent sender;
+    QVariant senderBuffer = QVariant::fromValue<QObject*>(&sender);
+    QVariant text(QStringLiteral("Total")), count(3), done(false);
+    TraParamList params;
+    params.AddParam(QStringLiteral("Sender"), TraDataType::daClass, nullptr, {}, false, false);
+    params.AddParam(QStringLiteral("Text"), TraDataType::daString, nullptr, {}, false, true);
+    params.AddParam(QStringLiteral("Count"), TraDataType::daInteger, nullptr, {}, false, false);
+    params.AddParam(QStringLiteral("Done"), TraDataType::daBoolean, nullptr, {}, false, true);
+    QVariant* buffers[] = {&senderBuffer, &text, &count, &done};
+    for (int i = 0; i < 4; ++i) {
+        params.SetParamValuePtr(i, buffers[i]);
+        TraParamRec rec;
+        ASSERT_TRUE(params.GetParamRec(i, rec));
+        raLoadValueFromParam(rec, handler.Params(i));
+    }
+    auto* senderNode = dynamic_cast<TraObjectResolver*>(handler.Params(0)->Value());
+    ASSERT_NE(senderNode, nullptr);
+    EXPECT_EQ(senderNode->GetObject(), &sender);
+
+    ASSERT_EQ(script::RunProgram(handler).outcome, script::Outcome::Done);
+    for (int i = 0; i < 4; ++i) {
+        TraParamRec rec;
+        ASSERT_TRUE(params.GetParamRec(i, rec));
+        if (rec.IsVar)
+            raStoreValueToParam(handler.Params(i), rec);
+    }
+    EXPECT_EQ(text, QVariant(QStringLiteral("Total 3")));
+    EXPECT_EQ(count, QVariant(3));  // not a var parameter: the caller's value stays
+    EXPECT_EQ(done, QVariant(true));
 }
 
 }  // namespace
