@@ -1,0 +1,2 @@
+{ a comment
+  over two lines } procedure P; { and // is not one } begin end;

@@ -1,0 +1,4 @@
+function F: Extended;
+begin
+  Result := Sqrt(-4);
+end;

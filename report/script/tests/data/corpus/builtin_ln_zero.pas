@@ -1,0 +1,4 @@
+function F: Extended;
+begin
+  Result := Ln(0);
+end;

@@ -1,0 +1,4 @@
+function F: Integer;
+begin
+  Result := Round(3000000000.5);
+end;

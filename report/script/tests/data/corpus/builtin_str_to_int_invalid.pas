@@ -1,0 +1,4 @@
+function F: Integer;
+begin
+  Result := StrToInt('12x');
+end;

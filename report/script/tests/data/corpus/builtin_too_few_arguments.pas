@@ -1,0 +1,4 @@
+function F: String;
+begin
+  Result := Copy('abc', 1);
+end;

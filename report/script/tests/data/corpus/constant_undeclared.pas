@@ -1,0 +1,4 @@
+procedure P;
+const A = Foo;
+begin
+end;

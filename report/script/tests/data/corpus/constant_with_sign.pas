@@ -1,0 +1,4 @@
+procedure P;
+const A = -1;
+begin
+end;

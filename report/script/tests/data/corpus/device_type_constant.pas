@@ -1,0 +1,4 @@
+function F: String;
+begin
+  Result := DTPRINTER + ' ' + dtTextFile;
+end;

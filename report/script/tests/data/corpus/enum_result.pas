@@ -1,0 +1,4 @@
+function F: TppUnitType;
+begin
+  Result := utMMThousandths;
+end;

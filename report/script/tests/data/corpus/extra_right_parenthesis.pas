@@ -1,0 +1,4 @@
+function F: Integer;
+begin
+  Result := (1 + 2));
+end;

@@ -1,0 +1,1 @@
+procedure P

@@ -1,0 +1,1 @@
+procedure A begin end;

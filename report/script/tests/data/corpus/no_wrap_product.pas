@@ -1,0 +1,6 @@
+function F: Extended;
+var i: Integer;
+begin
+  i := 65536;
+  Result := i * i;
+end;

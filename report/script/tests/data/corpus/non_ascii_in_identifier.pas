@@ -1,0 +1,5 @@
+function F: Integer;
+var café: Integer;
+begin
+  Result := 1;
+end;

@@ -1,0 +1,5 @@
+{ Grüße, café ☕ }
+function F: String;
+begin
+  Result := 'café' + ' ☕ ' + 'naïve ''quoted''';
+end;

@@ -1,0 +1,4 @@
+procedure P;
+var x: Foo;
+begin
+end;

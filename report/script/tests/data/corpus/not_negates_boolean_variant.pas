@@ -1,0 +1,6 @@
+function F: Variant;
+var v: Variant;
+begin
+  v := True;
+  Result := not v;
+end;

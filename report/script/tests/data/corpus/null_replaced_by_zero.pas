@@ -1,0 +1,6 @@
+function F: Variant;
+var v: Variant;
+begin
+  v := 10;
+  Result := v - Null;
+end;

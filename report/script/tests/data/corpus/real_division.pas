@@ -1,0 +1,5 @@
+{ same in Pascal }
+function F: Extended;
+begin
+  Result := 7 / 2;
+end;

@@ -1,0 +1,5 @@
+{ same in Pascal }
+function F: Boolean;
+begin
+  Result := ('abc' = 'ABC') or ('abc' <> 'abc');
+end;

@@ -1,0 +1,5 @@
+procedure P;
+var i: Integer;
+begin
+  i := 'five';
+end;

@@ -1,0 +1,4 @@
+procedure P;
+var clRed: Integer;
+begin
+end;

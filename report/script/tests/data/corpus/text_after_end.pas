@@ -1,0 +1,4 @@
+procedure P;
+begin
+end;
+anything after the last end is not read

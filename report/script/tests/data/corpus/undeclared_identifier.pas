@@ -1,0 +1,4 @@
+procedure P;
+begin
+  Total := 1;
+end;

@@ -1,0 +1,6 @@
+procedure P;
+var s: String;
+begin
+  s := 'abc;
+  s := 'd';
+end;

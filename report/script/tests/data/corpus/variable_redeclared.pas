@@ -1,0 +1,4 @@
+procedure P;
+var x, y: Integer; x: String;
+begin
+end;

@@ -1,0 +1,4 @@
+function F: Variant;
+begin
+  Result := 1.5 + 1.5;
+end;
