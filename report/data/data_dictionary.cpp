@@ -211,7 +211,7 @@ void TppDataDictionary::freeFields() {
     m_fieldsLoaded = false;
 }
 
-void TppDataDictionary::loadFields() {
+void TppDataDictionary::LoadFields() {
     m_fieldsLoaded = true;
     TppDataPipeline* tables = m_tablePipeline;
     if (!isUsable(tables)) return;
@@ -241,17 +241,17 @@ void TppDataDictionary::loadFields() {
 }
 
 int TppDataDictionary::GetFieldCount() {
-    if (!m_fieldsLoaded) loadFields();
+    if (!m_fieldsLoaded) LoadFields();
     return int(m_fields.size());
 }
 
 TppField* TppDataDictionary::GetField(int aIndex) {
-    if (!m_fieldsLoaded) loadFields();
+    if (!m_fieldsLoaded) LoadFields();
     return aIndex >= 0 && aIndex < int(m_fields.size()) ? m_fields[size_t(aIndex)].field.get() : nullptr;
 }
 
 TppField* TppDataDictionary::GetFieldForName(const QString& aFieldName) {
-    if (!m_fieldsLoaded) loadFields();
+    if (!m_fieldsLoaded) LoadFields();
     const QString key = m_tableName.toUpper() + aFieldName.toUpper();
     for (const CachedField& f : m_fields)
         if (f.key == key) return f.field.get();
@@ -311,7 +311,7 @@ void TppDataDictionary::GetJoinableTables(const QString& aTable, QStringList& aL
 
 // Validation -------------------------------------------------------------------------------------
 
-bool TppDataDictionary::checkPipeline(const QString& aPropertyName, TppDataPipeline* aPipeline) {
+bool TppDataDictionary::CheckPipeline(const QString& aPropertyName, TppDataPipeline* aPipeline) {
     if (!aPipeline) {
         m_errorMessage = report::MessageText(683, {aPropertyName});
         return false;
@@ -329,7 +329,7 @@ bool TppDataDictionary::checkPipeline(const QString& aPropertyName, TppDataPipel
     return true;
 }
 
-bool TppDataDictionary::checkFieldNames(const QString& aPropertyName, TppDataPipeline* aPipeline,
+bool TppDataDictionary::CheckFieldNames(const QString& aPropertyName, TppDataPipeline* aPipeline,
                                         const std::vector<std::pair<QString, QString>>& aNames) {
     QStringList present;
     aPipeline->GetFieldNames(present);
@@ -344,13 +344,13 @@ bool TppDataDictionary::checkFieldNames(const QString& aPropertyName, TppDataPip
 bool TppDataDictionary::Validate() {
     report::data::DeclareDataTexts();
     const TppTableFieldNames& t = *m_tableFieldNames;
-    if (!checkPipeline(QStringLiteral("TablePipeline"), m_tablePipeline) ||
-        !checkFieldNames(QStringLiteral("TablePipeline"), m_tablePipeline,
+    if (!CheckPipeline(QStringLiteral("TablePipeline"), m_tablePipeline) ||
+        !CheckFieldNames(QStringLiteral("TablePipeline"), m_tablePipeline,
                          {{QStringLiteral("TableName"), t.TableName()}, {QStringLiteral("TableAlias"), t.TableAlias()}}))
         return false;
     const TppFieldFieldNames& f = *m_fieldFieldNames;
-    if (!checkPipeline(QStringLiteral("FieldPipeline"), m_fieldPipeline) ||
-        !checkFieldNames(QStringLiteral("FieldPipeline"), m_fieldPipeline,
+    if (!CheckPipeline(QStringLiteral("FieldPipeline"), m_fieldPipeline) ||
+        !CheckFieldNames(QStringLiteral("FieldPipeline"), m_fieldPipeline,
                          {{QStringLiteral("AutoSearch"), f.AutoSearch()},
                           {QStringLiteral("DataType"), f.DataType()},
                           {QStringLiteral("FieldAlias"), f.FieldAlias()},
@@ -363,8 +363,8 @@ bool TppDataDictionary::Validate() {
         return false;
     if (!m_autoJoin) return true;
     const TppJoinFieldNames& j = *m_joinFieldNames;
-    return checkPipeline(QStringLiteral("JoinPipeline"), m_joinPipeline) &&
-           checkFieldNames(QStringLiteral("JoinPipeline"), m_joinPipeline,
+    return CheckPipeline(QStringLiteral("JoinPipeline"), m_joinPipeline) &&
+           CheckFieldNames(QStringLiteral("JoinPipeline"), m_joinPipeline,
                            {{QStringLiteral("FieldNames1"), j.FieldNames1()},
                             {QStringLiteral("FieldNames2"), j.FieldNames2()},
                             {QStringLiteral("JoinType"), j.JoinType()},

@@ -202,9 +202,14 @@ private:
     };
     void setPipeline(QPointer<TppDataPipeline>& aLink, TppDataPipeline* aValue);
     void freeFields();
-    void loadFields();
-    bool checkPipeline(const QString& aPropertyName, TppDataPipeline* aPipeline);
-    bool checkFieldNames(const QString& aPropertyName, TppDataPipeline* aPipeline,
+    /// Marks the fields loaded, then reads the current table's records of the field pipeline
+    /// (none when the table pipeline does not list the table).
+    void LoadFields();
+    /// Assigned (text 683) and open or opened now (text 682); sets ErrorMessage on failure.
+    bool CheckPipeline(const QString& aPropertyName, TppDataPipeline* aPipeline);
+    /// Each configured name (property name, field name) among the pipeline's field names,
+    /// without regard to case (text 684 for the first missing one).
+    bool CheckFieldNames(const QString& aPropertyName, TppDataPipeline* aPipeline,
                          const std::vector<std::pair<QString, QString>>& aNames);
 
     bool m_allowManualJoins = false;
