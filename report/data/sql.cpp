@@ -9,6 +9,7 @@
 #include "platform/base/day_time.h"
 #include "platform/format/date_time_format.h"
 #include "platform/format/date_time_parse.h"
+#include "platform/format/format_settings.h"
 #include "platform/format/number_format.h"
 #include "platform/format/number_parse.h"
 #include "platform/stream/class_registry.h"
@@ -462,7 +463,10 @@ void TdaCriteria::updateNumericValues() const {
             }
             numbers.push_back(*value);
         } else {
-            const auto value = format::TryStrToFloat(item.trimmed());
+            QString text = item.trimmed();
+            const QChar thousands = format::Settings().thousandSeparator;
+            if (!thousands.isNull()) text.remove(thousands);
+            const auto value = format::TryStrToFloat(text);
             if (!value) {
                 m_invalidValue = item;
                 return;
