@@ -455,12 +455,17 @@ void TdaSQL::writeSQLText() {
     }
     std::vector<const TdaCriteria*> criteria;
     for (const Item& item : items) criteria.push_back(item.criteria);
+    // Join conditions in WHERE bind every row: criteria holding an OR go in parentheses, or
+    // the OR's other side would pair rows of unrelated records.
+    bool hasOr = false;
+    for (const TdaCriteria* c : criteria) hasOr = hasOr || c->CriteriaType() == TdaCriteriaType::dacrOR;
+    const bool enclose = joinsWritten && hasOr;
     TdaCriteriaType previous = TdaCriteriaType::dacrBegin;
     bool firstCriterion = true;
     for (const TdaCriteria* c : criteria) {
         QString piece;
         if (!BuildCriteriaSQL(c, previous, piece)) continue;
-        if (firstCriterion && joinsWritten) out.Append(QStringLiteral(" AND "));
+        if (firstCriterion && joinsWritten) out.Append(enclose ? QStringLiteral(" AND (") : QStringLiteral(" AND "));
         if (!whereStarted) {
             out.Start(QStringLiteral("WHERE "));
             whereStarted = true;
@@ -469,6 +474,7 @@ void TdaSQL::writeSQLText() {
         previous = c->CriteriaType();
         firstCriterion = false;
     }
+    if (enclose && !firstCriterion) out.Append(QStringLiteral(")"));
 
     // GROUP BY.
     const int groups = GroupByFieldCount();
