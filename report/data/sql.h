@@ -408,6 +408,13 @@ public:
     // ---- SQL text (written for DatabaseType and SQLType) ----
     /// Clears the text, fires event 51, writes the clauses, fires event 52.
     void GenerateSQLText();
+    // Dialect tests: InterBase, Paradox, DBISAM and unknown types take the general rules.
+    bool IsAdvantage() const { return m_databaseType == TppDatabaseType::dtAdvantage; }
+    bool IsMSAccess() const { return m_databaseType == TppDatabaseType::dtMSAccess; }
+    bool IsMSSQLServer() const { return m_databaseType == TppDatabaseType::dtMSSQLServer; }
+    bool IsSybaseASE() const { return m_databaseType == TppDatabaseType::dtSybaseASE; }
+    bool IsSybaseASA() const { return m_databaseType == TppDatabaseType::dtSybaseASA; }
+    bool IsOracle() const { return m_databaseType == TppDatabaseType::dtOracle; }
     /// The name as SQL writes it: quoted when it is not a plain identifier or is reserved.
     QString QuoteIdentifier(const QString& aName) const;
     /// The criterion's condition piece; false (nothing written) for a skipped one.

@@ -92,7 +92,7 @@ QString TdaSQL::QuoteIdentifier(const QString& aName) const {
             needsQuotes = true;
     if (!needsQuotes && m_session) needsQuotes = m_session->IsReservedWord(aName, m_databaseType);
     if (!needsQuotes) return aName;
-    if (m_databaseType == D::dtMSAccess) {
+    if (IsMSAccess()) {
         QString inner = aName;
         return QLatin1Char('[') + inner.replace(QLatin1String("]"), QLatin1String("]]")) + QLatin1Char(']');
     }
@@ -157,8 +157,7 @@ void TdaSQL::FormatCriteriaValue(const QString& aValue, const TdaCriteria* aCrit
         const QDate d = value.date();
         const QTime t = value.time();
         const bool generalWithTime =
-            m_databaseType != D::dtOracle && m_databaseType != D::dtSybaseASA && m_databaseType != D::dtSybaseASE &&
-            m_databaseType != D::dtMSSQLServer;
+            !IsOracle() && !IsSybaseASA() && !IsSybaseASE() && !IsMSSQLServer();
         // A time of day is written when the value has one (a blank in the text would also
         // come from a locale's date format, "31 Dec 2024").
         const bool withTime = t != QTime(0, 0) || (generalWithTime && type == TppDataType::dtDateTime);
@@ -182,7 +181,7 @@ void TdaSQL::FormatCriteriaValue(const QString& aValue, const TdaCriteria* aCrit
             break;
         }
         if (withTime) date += u' ' + twoDigits(t.hour()) + u':' + twoDigits(t.minute()) + u':' + twoDigits(t.second());
-        aText = m_databaseType == D::dtMSAccess ? u'#' + date + u'#' : u'\'' + date + u'\'';
+        aText = IsMSAccess() ? u'#' + date + u'#' : u'\'' + date + u'\'';
         return;
     }
     if (type == TppDataType::dtBoolean) {
@@ -212,7 +211,7 @@ void TdaSQL::FormatCriteriaValue(const QString& aValue, const TdaCriteria* aCrit
         return;
     }
     if (op == TdaCriteriaOperatorType::dacoLike || op == TdaCriteriaOperatorType::dacoNotLike) {
-        const bool engineAccess = m_databaseType == D::dtMSAccess && m_session &&
+        const bool engineAccess = IsMSAccess() && m_session &&
                                   QLatin1String(m_session->metaObject()->className()) == QLatin1String("TdaBDESession");
         const QString wildcard = engineAccess ? QStringLiteral("*") : QStringLiteral("%");
         if (!text.contains(u'_') && !text.contains(wildcard)) text += wildcard;
@@ -247,7 +246,7 @@ bool TdaSQL::BuildCriteriaSQL(const TdaCriteria* aCriteria, TdaCriteriaType aPre
     }
     QString name = field ? field->GetSQLName() : QString();
     if (!aCriteria->CaseSensitive()) {
-        const bool ucase = m_databaseType == D::dtAdvantage || m_databaseType == D::dtMSAccess;
+        const bool ucase = IsAdvantage() || IsMSAccess();
         name = (ucase ? QStringLiteral("UCASE(") : QStringLiteral("UPPER(")) + name + QLatin1Char(')');
     }
     QString values;
@@ -315,8 +314,8 @@ void TdaSQL::GenerateSQLText() {
 
 void TdaSQL::writeSQLText() {
     ClauseWriter out(m_sqlText, m_lineWidth);
-    const bool advantage = m_databaseType == D::dtAdvantage;
-    const bool msAccess = m_databaseType == D::dtMSAccess;
+    const bool advantage = IsAdvantage();
+    const bool msAccess = IsMSAccess();
 
     // Select list.
     const int selects = SelectFieldCount();
@@ -354,10 +353,10 @@ void TdaSQL::writeSQLText() {
         QString op = QLatin1String(kJoinOperatorWords[size_t(join->Operator())]);
         if (markers) {
             const TdaJoinType type = effectiveJoinType(table);
-            if (m_databaseType == D::dtOracle) {
+            if (IsOracle()) {
                 if (type == TdaJoinType::dajtLeftOuter) left += QStringLiteral(" (+)");
                 if (type == TdaJoinType::dajtRightOuter) right += QStringLiteral(" (+)");
-            } else if (m_databaseType == D::dtSybaseASE) {
+            } else if (IsSybaseASE()) {
                 if (type == TdaJoinType::dajtOuter) op = u'*' + op + u'*';
                 if (type == TdaJoinType::dajtLeftOuter) op = u'*' + op;
                 if (type == TdaJoinType::dajtRightOuter) op = op + u'*';
