@@ -1,6 +1,7 @@
 #include "report/data/sql.h"
 
 #include "report/data/data_dictionary.h"
+#include "report/data/data_texts.h"
 #include "report/data/session.h"
 #include "report/model/text_layout.h"
 #include "report/page/class_library.h"
@@ -929,6 +930,7 @@ void unregisterClass(const char* name) {
 }  // namespace
 
 void RegisterSQLClasses() {
+    DeclareDataTexts();
     registerClass<TdaTable>("TdaTable");
     registerClass<TdaField>("TdaField");
     registerClass<TdaCalculation>("TdaCalculation");

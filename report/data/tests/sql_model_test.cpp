@@ -184,3 +184,36 @@ TEST(SQLModel, values_stored_under_one_locale_read_back_under_another) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SQLModelTexts, descriptions_name_calculations_operators_and_criteria_items) {
+    std::unique_ptr<TdaSQL> sql = LoadModel("calculations");
+    ASSERT_NE(sql, nullptr);
+    struct Case {
+        const TdaField* field;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {sql->SelectFields(0), "Tree.View Type"},
+        {sql->CalcFields(0), "Count(*)"},
+        {sql->CalcFields(2), "Avg(.)"},
+        {sql->CalcFields(5), "Packages.InstalledSize / 1024"},
+        {sql->OrderByFields(0), "Sum(.) (Descending)"},
+        {sql->OrderByFields(1), "Tree.View Type"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.field->GetDescription(), c.expected);
+
+    std::unique_ptr<TdaSQL> logic = LoadModel("criteria_logic");
+    ASSERT_NE(logic, nullptr);
+    EXPECT_EQ(logic->Criteria(0)->GetDescription(), "Packages.Package = bash");
+    EXPECT_EQ(logic->Criteria(1)->GetDescription(), "OR");
+    EXPECT_EQ(logic->Criteria(3)->GetDescription(), "NOT");
+    EXPECT_EQ(logic->Criteria(7)->GetDescription(), "begin");
+    EXPECT_EQ(logic->Criteria(15)->GetDescription(), "Packages.Homepage Blank ");
+    EXPECT_EQ(daJoinTypeName(TdaJoinType::dajtLeftOuter), "Left Outer");
+    EXPECT_EQ(daJoinTypeName(TdaJoinType::dajtNone), "");
+    EXPECT_EQ(daJoinOperatorName(TdaJoinOperatorType::dajoGreaterThanOrEqualTo), ">=");
+}
+
+}  // namespace
