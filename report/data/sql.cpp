@@ -754,6 +754,33 @@ void TdaSQL::TableFreeing(const TdaTable* aTable) {
             if (i < int(list->size()) && refersTo((*list)[size_t(i)])) delete (*list)[size_t(i)];
 }
 
+TdaTable* TdaSQL::FindSelectedTable(const QString& aSQLAlias) const {
+    for (TppRelative* child : m_selectedTables)
+        if (auto* t = qobject_cast<TdaTable*>(child); t && sameText(t->SQLAlias(), aSQLAlias)) return t;
+    return nullptr;
+}
+
+QString TdaSQL::MakeSQLAlias(const QString& aTableName) const {
+    QString alias = aTableName;
+    if (!(m_dataDictionary && m_dataDictionary->UseTableOwnerName())) {
+        QString table, owner;
+        if (ppParseTableName(aTableName, table, owner)) table = table.left(table.lastIndexOf(u'.'));
+        alias = table;
+    }
+    for (qsizetype i = 0; i < alias.size(); ++i) {
+        const QChar c = alias.at(i);
+        const bool plain = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_';
+        if (!plain || (i == 0 && c.isDigit())) alias[i] = u'_';
+    }
+    while (m_session && !alias.isEmpty() && m_session->IsReservedWord(alias, m_databaseType))
+        alias += QStringLiteral("_TABLE");
+    if (!FindSelectedTable(alias)) return alias;
+    for (int n = 2;; ++n) {
+        const QString candidate = alias + u'_' + QString::number(n);
+        if (!FindSelectedTable(candidate)) return candidate;
+    }
+}
+
 void TdaSQL::MoveChild(TppRelative* aChild, int aFromIndex, int aToIndex) {
     std::vector<TppRelative*>* list = aChild ? listOf(aChild->ChildType()) : nullptr;
     if (!list || aFromIndex < 0 || aFromIndex >= int(list->size()) || (*list)[size_t(aFromIndex)] != aChild) return;

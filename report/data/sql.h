@@ -437,6 +437,16 @@ public:
     void Loaded() override;
     const stream::PropertyList& StreamProperties() const override;
 
+    // ---- editing ----
+    /// The correlation name of a table about to be selected: its full name when the
+    /// dictionary keeps owner names, else its base name (a file table without extension);
+    /// every character but ASCII letters, digits and "_" and a leading digit become "_";
+    /// "_TABLE" is appended while the session reports a reserved word; "_2", "_3", ... make it
+    /// unique among the selected tables.
+    QString MakeSQLAlias(const QString& aTableName) const;
+    /// The selected table of that SQL alias (case-insensitive); null when none.
+    TdaTable* FindSelectedTable(const QString& aSQLAlias) const;
+
     /// Frees the children that name the table's SQL alias (the table is leaving).
     void TableFreeing(const TdaTable* aTable);
 

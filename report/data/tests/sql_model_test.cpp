@@ -217,3 +217,41 @@ TEST(SQLModelTexts, descriptions_name_calculations_operators_and_criteria_items)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SQLModelEditing, sql_aliases_are_plain_identifiers_unique_and_not_reserved) {
+    std::unique_ptr<TdaSQL> sql = LoadModel("joins");  // selects Tree, Packages, Maintainers_2
+    ASSERT_NE(sql, nullptr);
+    data_test::TdaWordsSession session;
+    sql->SetSession(&session);
+    sql->SetDatabaseType(TppDatabaseType::dtParadox);
+    struct Case {
+        const char* table;
+        const char* alias;
+    };
+    static const Case cases[] = {
+        {"Hierarchy.db", "Hierarchy"},
+        {"Packages.db", "Packages_2"},
+        {"Search Terms.db", "Search_Terms"},
+        {"2024 Uploads.db", "_024_Uploads"},
+        {"debian.Sources", "Sources"},
+        {"Order.db", "Order_TABLE"},
+        {"O'Brien;--.db", "O_Brien___"},
+        {"Tree", "Tree_2"},
+        {"Übersicht.DBF", "_bersicht"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table);
+        EXPECT_EQ(sql->MakeSQLAlias(QString::fromUtf8(c.table)), QString::fromUtf8(c.alias));
+    }
+    // A dictionary that keeps owner names keeps the owner in the alias too.
+    TppDataDictionary dictionary;
+    dictionary.SetUseTableOwnerName(true);
+    sql->SetDataDictionary(&dictionary);
+    EXPECT_EQ(sql->MakeSQLAlias("debian.Sources"), "debian_Sources");
+    sql->SetDataDictionary(nullptr);
+    sql->SetSession(nullptr);
+}
+
+}  // namespace
