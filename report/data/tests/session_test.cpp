@@ -85,7 +85,7 @@ TEST_F(SessionRegistry, the_first_class_of_a_type_name_stays_and_is_found_in_any
         SCOPED_TRACE(name);
         EXPECT_EQ(daFindSessionClass(name), &TdaTestSession::staticMetaObject);
     }
-    EXPECT_EQ(daFindSessionClass("BDE Session"), nullptr);
+    EXPECT_EQ(daFindSessionClass("Session"), nullptr);
     EXPECT_TRUE(stream::ClassRegistry::Global().Contains("TdaTestSession"));
     EXPECT_FALSE(stream::ClassRegistry::Global().Contains("TdaRivalSession"));
     EXPECT_EQ(report::GetClass("TdaTestSession"), &TdaTestSession::staticMetaObject);
