@@ -153,6 +153,21 @@ bool FolderHasFiles(const QString& folder) {
     return false;
 }
 
+bool IsReadOnlyFolder(const QString& folder) {
+    // The permission bits count as well as what the process may do: the superuser may write
+    // anywhere, but a folder marked read-only is meant to stay as it is.
+    const auto readOnly = [](const QFileInfo& info) {
+        // (WriteUser is what the process may do, which the first test already asks.)
+        const QFile::Permissions writable = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        return !info.isWritable() || !(info.permissions() & writable);
+    };
+    if (readOnly(QFileInfo(folder))) return true;
+    const QDir dir(folder);
+    for (const QFileInfo& file : dir.entryInfoList({QStringLiteral("*.db"), QStringLiteral("*.DB")}, QDir::Files))
+        if (readOnly(file)) return true;
+    return false;
+}
+
 bool IsDatabaseFolder(const QString& folder) {
     if (folder.trimmed().isEmpty()) return false;
     const QString normal = NormalizePath(folder);

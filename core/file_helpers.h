@@ -49,6 +49,9 @@ bool FileSpecExists(const QString& mask);
 bool FolderHasFiles(const QString& folder);
 /// The folder exists and holds REGISTRY.DB and HIERARCHY.DB (names in any case).
 bool IsDatabaseFolder(const QString& folder);
+/// True when the folder, or a table file in it, has no write permission or cannot be written
+/// by this program (a folder copied from a disc, a share mounted read-only).
+bool IsReadOnlyFolder(const QString& folder);
 /// The path when no such folder exists, else path + "_1", "_2", ... the first that does not.
 QString MakeUniqueFolderName(const QString& path);
 

@@ -17,6 +17,10 @@ class QFile;
 struct TGlobals {
     QString VersionText;           ///< the program's product version
     bool DatabaseOpen = false;
+    /// The open database's folder or one of its table files cannot be written: nothing is
+    /// written to it (the settings store leaves its rows as they are; commands that would
+    /// change it say so).
+    bool DatabaseReadOnly = false;
     bool DragStarted = false;      ///< explorer: a drag of a branch has begun
     bool DragMove = false;         ///< explorer: the drag moves (false: copies)
     bool CustomizeMode = false;    ///< a View window is in customize mode

@@ -1,5 +1,6 @@
 #include "core/settings_store.h"
 
+#include "core/globals.h"
 #include "core/log.h"
 #include "core/text_helpers.h"
 
@@ -128,6 +129,7 @@ bool CheckRegCRC(const QString& value, std::int32_t storedCRC) {
 
 void WriteRegString(const QString& section, const QString& key1, const QString& key2, const QString& variable,
                     const QString& value) {
+    if (Globals().DatabaseReadOnly) return;  // layouts and choices of a read-only database are not kept
     WriteSettingsRow(settingsTable(), section, key1, key2, variable, value);
 }
 
@@ -187,6 +189,7 @@ QRect ReadRegRect(const QString& section, const QString& key1, const QString& ke
 }
 
 void DeleteRegGroup(const QString& section, const QString& key1, const QString& key2) {
+    if (Globals().DatabaseReadOnly) return;
     db::Table& table = settingsTable();
     const QVariantList group{key(section), key(key1), key(key2)};
     while (table.FindKey(group)) table.Delete();

@@ -38,6 +38,9 @@ struct TViewLayer {
     std::function<bool()> IsTreeNotesOpen;
     /// Closes the tree-notes window when it exists. Unset: nothing.
     std::function<void()> CloseTreeNotes;
+    /// Closes the search windows (Advanced Search) while the tables they read and the settings
+    /// table they keep their layout in are still open. Unset: nothing.
+    std::function<void()> CloseSearchWindows;
 };
 
 TViewLayer& ViewLayer();

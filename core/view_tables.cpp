@@ -467,8 +467,17 @@ bool ViewTables::FillViewFields(int view, bool withNote) {
             showFieldText(f, fieldValueText(f, *column));
         }
     }
-    if (m_data.Hierarchy->Active() && !m_data.Hierarchy->Eof())
-        showTitle(view, m_data.Hierarchy->FieldByName(QStringLiteral("NodeName"))->AsString());
+    if (m_data.Hierarchy->Active() && !m_data.Hierarchy->Eof()) {
+        // The title of the branch whose record is shown: Hierarchy.DB's current row when it is
+        // that branch (as it is when the selection changes), else looked up without moving.
+        db::Table& h = *m_data.Hierarchy;
+        QString title = h.FieldByName(QStringLiteral("NodeName"))->AsString();
+        if (v.CurrentNodeID > 0 && h.FieldByName(QStringLiteral("NodeID"))->AsInteger() != v.CurrentNodeID) {
+            const QVariant found = h.Lookup(QStringLiteral("NodeID"), {v.CurrentNodeID}, QStringLiteral("NodeName"));
+            if (found.isValid()) title = found.toString();
+        }
+        showTitle(view, title);
+    }
     if (withNote && v.NoteWindow) {
         if (NoteWindowLink* note = noteLink(v.NoteWindow)) note->ReloadNote();
         v.NoteModified = false;

@@ -379,11 +379,13 @@ bool TtsCustomCache::Lookup(QStringView word, fulltext::Block& oldBlock, bool cr
         collectingToRaw(node);
         current = asBlock(node->Data);
     }
-    if (fulltext::BlockSize(current) == m_rawSize) {
+    // The form is told by the block's count field (negative for a compressed set), never by
+    // its size alone: a compressed set can take exactly the raw size.
+    if (!fulltext::IsCompressedBlock(current) && fulltext::BlockSize(current) == m_rawSize) {
         block = current;
     } else {
-        // A compressed set: a fresh raw block takes its place; the caller expands the old
-        // one into it and frees the old one.
+        // A compressed set, or a raw one of another run's size: a fresh raw block takes its
+        // place; the caller expands the old one into it and frees the old one.
         block = AllocBlock(m_rawSize);
         std::memset(block + 12, 0, std::size_t(m_rawSize - 12));
         fulltext::WriteInt32(block + 4, 0);

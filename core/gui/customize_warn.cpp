@@ -1,5 +1,6 @@
 #include "core/gui/customize_warn.h"
 
+#include "core/command_registry.h"
 #include "core/confirmation.h"
 #include "core/settings_store.h"
 
@@ -40,11 +41,18 @@ TCustomizeWarn::TCustomizeWarn(QWidget* parent) : QDialog(parent) {
     QPalette m = WarnMemo->palette();
     m.setColor(QPalette::Base, m.color(QPalette::Window));
     WarnMemo->setPalette(m);
-    WarnMemo->setPlainText(QStringLiteral(
+    // The advice names only the tools this program has: the sentences about "Save database as"
+    // and "Check and Repair database" go in once those commands are there.
+    QString text = QStringLiteral(
         "Customizing a View could possibly cause loss of or damage to your data. You should make a backup of your "
-        "database before customizing Views. You can make a backup of this database by selecting \"Save database as\" "
-        "from the File menu, and specifying a backup directory. It is also a good idea to test your database before "
-        "customizing. You can do this by selecting \"Check and Repair database\" from the Tools | Maintenance menu."));
+        "database before customizing Views.");
+    if (core::HasCommand(QStringLiteral("A_FileSaveAs")))
+        text += QStringLiteral(" You can make a backup of this database by selecting \"Save database as\" from the File "
+                               "menu, and specifying a backup directory.");
+    if (core::HasCommand(QStringLiteral("A_Repair")))
+        text += QStringLiteral(" It is also a good idea to test your database before customizing. You can do this by "
+                               "selecting \"Check and Repair database\" from the Tools | Maintenance menu.");
+    WarnMemo->setPlainText(text);
     DontShowCheck = ui::Make<QCheckBox>(this, "DontShowCheck", QStringLiteral("Do not show this warning again"));
     DontShowCheck->setProperty("HelpContext", 42501);
     OKBtn = ui::Make<QPushButton>(this, "OKBtn", QStringLiteral("OK"));

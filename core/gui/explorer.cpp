@@ -5,6 +5,7 @@
 #include "core/globals.h"
 #include "core/gui/action_icons.h"
 #include "core/gui/main_form.h"
+#include "core/gui/toolbar_state.h"
 #include "core/gui/tree_note_form.h"
 #include "core/main_data_mod.h"
 #include "core/product_tables.h"
@@ -31,6 +32,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
+#include <QTimer>
 #include <QTreeWidgetItemIterator>
 #include <QDateTime>
 #include <QDropEvent>
@@ -287,6 +289,8 @@ bool TExplorer::event(QEvent* e) {
                 show();
                 m_lastBranchType = 0;
                 RestoreEnabled();
+                core::LoadToolbarState(ExplorerToolbar, QStringLiteral("Explorer"),
+                                       m_mainForm ? m_mainForm->A_TBExplorer : nullptr);
                 ui::PostMessage(this, UM_LOADTREE, 1);
                 break;
             case UM_LOADTREE: {
@@ -510,13 +514,26 @@ bool TExplorer::unsavedChanges() const { return ViewLayer().FindUnsavedChanges &
 void TExplorer::selectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
     if (m_loading || m_busy || Globals().CustomizeMode) return;
     if (previous && unsavedChanges()) {
-        // Refused: the window holding the changes asks to save or cancel them.
+        // Refused: the window holding the changes asks to save or cancel them. A mouse press
+        // goes on to select the clicked row after this signal, so the highlight is put back
+        // on the View's branch once the press is done: what the user sees selected is what
+        // the branch commands act on.
         const QSignalBlocker block(TreeView);
         TreeView->setCurrentItem(previous);
+        QTimer::singleShot(0, this, [this, kept = nodeID(previous)] { selectOnly(kept); });
         return;
     }
     m_popupID = 0;
     ui::RunGuarded(this, [&] { tellProgram(current); });
+}
+
+void TExplorer::selectOnly(int id) {
+    QTreeWidgetItem* item = loadedNode(id);
+    if (!item) return;
+    const QSignalBlocker block(TreeView);
+    TreeView->setCurrentItem(item);
+    TreeView->clearSelection();
+    item->setSelected(true);
 }
 
 void TExplorer::sendBatch(int on) {
@@ -604,8 +621,15 @@ void TExplorer::itemRenamed(QTreeWidgetItem* item) {
     });
 }
 
+bool TExplorer::refuseReadOnly(const QString& what) const {
+    if (!Globals().DatabaseReadOnly) return false;
+    ui::Message(QStringLiteral("This database is read-only: %1.").arg(what), ui::MessageKind::Error, ui::Button::Ok);
+    return true;
+}
+
 void TExplorer::AddBranch(QTreeWidgetItem* node, bool asChild) {
     if (!m_data || !m_data->Hierarchy->Active() || unsavedChanges()) return;
+    if (refuseReadOnly(QStringLiteral("a branch cannot be added"))) return;
     clearClipboard();
     QTreeWidgetItem* parentItem = asChild ? node : (node ? node->parent() : nullptr);
     const int parentID = parentItem ? nodeID(parentItem) : 0;
@@ -686,6 +710,7 @@ void TExplorer::collectSubtree(int id, QList<QPair<int, int>>& out) {
 
 void TExplorer::DeleteBranch(QTreeWidgetItem* node, bool confirm) {
     if (!node || !m_data || unsavedChanges()) return;
+    if (refuseReadOnly(QStringLiteral("a branch cannot be deleted"))) return;
     if (confirm && ui::Message(QStringLiteral("Deleting this branch will delete all branches below it, as well as all "
                                               "data associated with each branch. The deleted branches and data cannot "
                                               "be recovered.\r\rAre you sure you want to delete this branch?"),
@@ -741,6 +766,8 @@ bool TExplorer::DropBranch(QTreeWidgetItem* source, QTreeWidgetItem* target, boo
 
 bool TExplorer::CopySubtree(QTreeWidgetItem* source, QTreeWidgetItem* target, bool move) {
     if (!m_data || !CanDropBranch(source, target)) return false;
+    if (refuseReadOnly(move ? QStringLiteral("a branch cannot be moved") : QStringLiteral("a branch cannot be copied")))
+        return false;
     ui::HourglassCursor hourglass;
     TtsTable& h = *m_data->Hierarchy;
     const int sourceID = nodeID(source), targetID = nodeID(target);
@@ -829,6 +856,7 @@ bool TExplorer::CopySubtree(QTreeWidgetItem* source, QTreeWidgetItem* target, bo
 
 void TExplorer::MoveToRoot(QTreeWidgetItem* node) {
     if (!node || !node->parent() || !m_data || unsavedChanges()) return;
+    if (refuseReadOnly(QStringLiteral("a branch cannot be moved"))) return;
     ui::HourglassCursor hourglass;
     clearClipboard();
     TtsTable& h = *m_data->Hierarchy;
@@ -1075,6 +1103,10 @@ void InstallExplorer(TMainForm* mainForm) {
         if (close) delete g_explorer.data();
         else g_explorer->DisableAll();
     };
+    // "Explorer toolbar" (checkable: its check is already toggled when this runs).
+    core::RegisterCommand(QStringLiteral("A_TBExplorer"), [form = QPointer<TMainForm>(form)] {
+        if (g_explorer && form) g_explorer->ExplorerToolbar->setVisible(form->A_TBExplorer->isChecked());
+    });
     core::RegisterCommand(QStringLiteral("A_WindowsExplorer"), [] {
         if (g_explorer && !g_explorer->Docked()) {
             g_explorer->showNormal();

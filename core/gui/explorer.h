@@ -114,6 +114,11 @@ private:
     void readParents(const QList<int>& ids);
     void tellProgram(QTreeWidgetItem* node);
     void selectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    /// In a read-only database: tells the user that `what` (", a branch cannot be added")
+    /// cannot be done and answers true.
+    bool refuseReadOnly(const QString& what) const;
+    /// Makes the loaded node of `id` the current and only selected item, telling nobody.
+    void selectOnly(int id);
     void itemRenamed(QTreeWidgetItem* item);
     void setBranchActions(bool enable);
     /// Collects the subtree of a NodeID from Hierarchy.DB, children before their parents.

@@ -210,7 +210,19 @@ void TMainForm::bindRegistered(QAction* action) {
 
 void TMainForm::setActionUsable(QAction* action, bool enable) {
     const bool registered = std::find(m_registered.begin(), m_registered.end(), action) != m_registered.end();
-    if (registered && !core::HasCommand(action->objectName())) enable = false;
+    // A command of another part that is not built yet stays disabled and says so in its hint.
+    const bool unbuilt = registered && !core::HasCommand(action->objectName());
+    if (unbuilt) enable = false;
+    if (registered) {
+        QVariant hint = action->property("BuiltHint");
+        if (!hint.isValid()) {
+            hint = action->statusTip();
+            action->setProperty("BuiltHint", hint);
+        }
+        const QString shown = unbuilt ? hint.toString() + QStringLiteral(" (not available yet)") : hint.toString();
+        action->setStatusTip(shown);
+        action->setToolTip(shown);
+    }
     action->setEnabled(enable);
 }
 
@@ -585,7 +597,12 @@ void TMainForm::editCommand(const char* method) {
 void TMainForm::OnlineClick(const QString& valueName, const QString& defaultAddress) {
     MainURL->SetURLType(TURLType::utHttp);
     MainURL->SetURL(core::ReadWinRegString(QStringLiteral("URL"), valueName, defaultAddress));
-    MainURL->Execute();
+    // The link component leaves failures to its caller: the user is told, not only the log.
+    if (!MainURL->Execute())
+        ui::Message(QStringLiteral("The link \"%1\" could not be opened. No web browser could be started on this "
+                                   "computer; you can open the address in a browser yourself.")
+                        .arg(MainURL->FullAddress()),
+                    ui::MessageKind::Warning, ui::Button::Ok);
 }
 
 void TMainForm::CloseProgram() { close(); }
@@ -1054,6 +1071,7 @@ void TMainForm::undoPartialOpen() {
     if (m_data) m_data->DisconnectDatabase();
     StatusFolder->clear();
     Globals().DatabaseOpen = false;
+    Globals().DatabaseReadOnly = false;
     Globals().CurrentFolder.clear();
     if (ViewLayer().CloseExplorer) ViewLayer().CloseExplorer(false);
 }
@@ -1132,6 +1150,7 @@ bool TMainForm::OpenDatabase(const QString& folderIn) {
             }
             BuildViewsMenu();
             if (RecentAddFile) RecentAddFile(folder);
+            Globals().DatabaseReadOnly = core::IsReadOnlyFolder(folder);
             Globals().DatabaseOpen = true;  // the preferences and layout read the open database
             EnableDatabaseActions(true);
             ApplyPreferences(true);
@@ -1160,6 +1179,11 @@ bool TMainForm::OpenDatabase(const QString& folderIn) {
     }
     RefreshStatus();
     qCInfo(lcCore) << (opened ? "database opened:" : "database not opened:") << folder;
+    if (opened && Globals().DatabaseReadOnly)
+        ui::Message(QStringLiteral("The database \"%1\" is read-only. You can look at it and search it, but changes "
+                                   "to it cannot be saved.")
+                        .arg(folder),
+                    ui::MessageKind::Information, ui::Button::Ok);
     return opened;
 }
 
@@ -1179,6 +1203,7 @@ void TMainForm::CloseDatabase(bool closeExplorer) {
             }
         });
         core::RunLastResort([&] {
+            if (ViewLayer().CloseSearchWindows) ViewLayer().CloseSearchWindows();
             if (ViewLayer().CloseTreeNotes) ViewLayer().CloseTreeNotes();
             if (ViewLayer().CloseAllViewWindows) ViewLayer().CloseAllViewWindows();
             QApplication::processEvents();
@@ -1191,6 +1216,7 @@ void TMainForm::CloseDatabase(bool closeExplorer) {
         StatusFolder->clear();
         StatusFolder->setToolTip({});
         Globals().DatabaseOpen = false;
+        Globals().DatabaseReadOnly = false;
         Globals().CurrentFolder.clear();
         core::RunLastResort([&] {
             if (ViewLayer().CloseExplorer) ViewLayer().CloseExplorer(closeExplorer);

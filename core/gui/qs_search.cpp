@@ -15,6 +15,7 @@
 #include "core/settings_store.h"
 #include "core/text_helpers.h"
 #include "core/view_control.h"
+#include "core/view_layer.h"
 
 #include "fulltext/match/ts_controller.h"
 #include "fulltext/search/ts_search.h"
@@ -1210,6 +1211,12 @@ TQSSearch* ShowQuickSearch(TSearchData& search, QWidget* owner) {
 void InstallSearchCommands(TSearchData& search, QWidget* mainForm) {
     QPointer<QWidget> owner(mainForm);
     RegisterCommand(QStringLiteral("A_ViewSearch"), [&search, owner] { ShowQuickSearch(search, owner); });
+    ViewLayer().CloseSearchWindows = [] {
+        if (TQSSearch* w = g_window.data()) {
+            w->close();
+            QCoreApplication::sendPostedEvents(w, QEvent::DeferredDelete);
+        }
+    };
     RegisterCommand(QStringLiteral("A_EditFind"), [&search, owner] { ShowFindDialog(search, owner, false); });
     RegisterCommand(QStringLiteral("A_RebuildIndex"), [&search, owner] { RunIndexBuild(search, owner, false); });
     RegisterCommand(QStringLiteral("A_RebuildReport"), [&search, owner] { ShowReportRebuild(search, owner); });

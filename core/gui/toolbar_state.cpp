@@ -16,6 +16,13 @@ const QString kToolbars = QStringLiteral("Toolbars");
 
 bool isButton(const QAction* action) { return !action->isSeparator() && !qobject_cast<const QWidgetAction*>(action); }
 
+/// True when the action or the toolbar's button for it carries the fixed-button tag.
+bool isFixed(const QToolBar* toolbar, const QAction* action) {
+    if (action->property("Tag").toInt() == kFixedButtonTag) return true;
+    const QWidget* button = toolbar->widgetForAction(const_cast<QAction*>(action));
+    return button && button->property("Tag").toInt() == kFixedButtonTag;
+}
+
 }  // namespace
 
 void LoadToolbarState(QToolBar* toolbar, const QString& name, QAction* action) {
@@ -25,7 +32,7 @@ void LoadToolbarState(QToolBar* toolbar, const QString& name, QAction* action) {
                                    static_cast<int>(actions.size()), u'1');
     int next = 0;
     for (QAction* button : actions) {
-        if (!isButton(button) || button->property("Tag").toInt() == kFixedButtonTag) continue;
+        if (!isButton(button) || isFixed(toolbar, button)) continue;
         button->setVisible(state.at(next) == u'1');
         ++next;
     }

@@ -11,8 +11,8 @@ namespace core {
 // Toolbar states kept in the settings table: Preferences/Toolbars/<name>/"ButtonState" (one
 // "1" or "0" per button the user can hide, in button order; default "1") and "Visible"
 // (Boolean, default true). A toolbar's buttons are its actions; separators and embedded
-// widgets are not buttons. A button whose action carries the property "Tag" = -9999 is
-// never shown or hidden by a stored state.
+// widgets are not buttons. A button whose action, or whose tool button on the toolbar,
+// carries the property "Tag" = -9999 is never shown or hidden by a stored state.
 
 inline constexpr int kFixedButtonTag = -9999;
 

@@ -41,6 +41,10 @@ constexpr int UM_NOTETOOLBAR = ui::kWmUser + 113;
 const QString kForms = QStringLiteral("Forms");
 const QString kTreeNoteForm = QStringLiteral("TreeNoteForm");
 const QString kLayout = QStringLiteral("Layout");
+/// The floating window's size when no usable one is stored, and the least taken from the
+/// settings (the toolbar's buttons and a few lines of the note fit).
+constexpr QSize kDefaultFloatingSize(320, 240);
+constexpr QSize kMinFloatingSize(160, 120);
 
 QPointer<TTreeNoteForm> g_treeNotes;
 QPointer<TMainForm> g_mainForm;
@@ -290,7 +294,11 @@ void TTreeNoteForm::SetDocked(bool dock) {
     }
     const QRect stored = core::ReadRegRect(kForms, kTreeNoteForm, kLayout, QStringLiteral("Position"),
                                            QStringLiteral("50,50,100,100"));
-    const QRect bounds(stored.left(), stored.top(), stored.right() - stored.left(), stored.bottom() - stored.top());
+    QRect bounds(stored.left(), stored.top(), stored.right() - stored.left(), stored.bottom() - stored.top());
+    // A stored place too small for a usable window (nothing stored yet: 50 by 50 pixels, or a
+    // damaged row) gives the usual size, centred.
+    const bool usable = bounds.width() >= kMinFloatingSize.width() && bounds.height() >= kMinFloatingSize.height();
+    if (!usable) bounds = QRect(QPoint(0, 0), kDefaultFloatingSize);
     if (Docked()) {
         FlagScope docking(Globals().ProgramDocking, true);
         if (parentWidget() && parentWidget()->layout()) parentWidget()->layout()->removeWidget(this);
@@ -301,7 +309,7 @@ void TTreeNoteForm::SetDocked(bool dock) {
     setGeometry(bounds);
     show();
     A_Dock->setText(QStringLiteral("&Dock general notes"));
-    if (!core::IsOnScreen(this)) core::CenterOnScreen(this);
+    if (!usable || !core::IsOnScreen(this)) core::CenterOnScreen(this);
 }
 
 namespace core {
@@ -331,7 +339,7 @@ void ShowTreeNotes(bool lockUpdates) {
         }
         form->SetDocked(docked);
     } else {
-        form->resize(320, 240);
+        form->resize(kDefaultFloatingSize);
         form->show();
         CenterOnScreen(form);
     }

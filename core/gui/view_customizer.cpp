@@ -2,11 +2,15 @@
 
 #include "core/command_registry.h"
 #include "core/globals.h"
+#include "core/gui/action_icons.h"
 #include "core/gui/customize_hooks.h"
 #include "core/gui/customize_warn.h"
 #include "core/gui/explorer.h"
 #include "core/gui/field_properties.h"
 #include "core/gui/form_helpers.h"
+#include "core/gui/hidden_fields.h"
+#include "core/gui/customize_toolbar.h"
+#include "core/gui/note_base_form.h"
 #include "core/gui/main_form.h"
 #include "core/gui/view_form.h"
 #include "core/gui/view_properties.h"
@@ -20,6 +24,7 @@
 #include "platform/db/database.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/dialog_service.h"
+#include "platform/ui/help.h"
 #include "platform/ui/run_guarded.h"
 #include "platform/ui/window_message.h"
 
@@ -34,6 +39,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace core {
 
@@ -132,19 +138,35 @@ void ViewCustomizer::FormPU_CustomizeClick() {
         m_hiderVisible = hider->isVisible();
         hider->show();
     }
+    // A floating note is closed while the View is designed (it comes back afterwards); a
+    // docked one turns read-only, so that nothing typed into it is dropped unasked.
+    m_noteClosed = false;
+    {
+        ViewWindows& windows = m_window->Windows();
+        if (m_views.ViewDefs[size_t(m_view)].NoteWindow && !windows.IsNoteDocked(m_view)) {
+            windows.CloseNoteWindow(m_view);
+            m_noteClosed = true;
+        }
+        if (auto* note = qobject_cast<TNoteBaseForm*>(m_views.ViewDefs[size_t(m_view)].NoteWindow.data()))
+            note->SetNoteCustomizing(true);
+    }
     m_window->setWindowTitle(m_viewName + QStringLiteral(" ---- CUSTOMIZING"));
+    if (QWidget* help = m_window->findChild<QWidget*>(QStringLiteral("HelpBtn"))) help->setProperty("Tag", 40004);
     m_toolbarEnabled.clear();
     if (auto* bar = m_window->findChild<QToolBar*>(QStringLiteral("ViewFormToolBar"))) {
-        for (QAction* a : bar->actions()) {
+        // Every button but Help is disabled.
+        const auto disable = [this, bar](QAction* a) {
+            const QWidget* button = bar->widgetForAction(a);
+            if (a->objectName() == QLatin1String("A_FormHelp") ||
+                (button && button->objectName() == QLatin1String("HelpBtn")))
+                return;
             m_toolbarEnabled.emplace_back(a, a->isEnabled());
             a->setEnabled(false);
-        }
+        };
+        for (QAction* a : bar->actions()) disable(a);
         for (QObject* child : bar->children())
             if (auto* button = qobject_cast<QWidget*>(child))
-                for (QAction* a : button->actions()) {
-                    m_toolbarEnabled.emplace_back(a, a->isEnabled());
-                    a->setEnabled(false);
-                }
+                for (QAction* a : button->actions()) disable(a);
     }
     if (auto* bar = m_window->findChild<QToolBar*>(QStringLiteral("SaveCancelToolBar"))) bar->hide();
     prepareAllControls();
@@ -380,6 +402,38 @@ QMenu* ViewCustomizer::PopupMenuFor(QWidget* control) {
             });
         });
     }
+    // Hidden fields, Save changes, Cancel changes and Help, whatever the menu was opened on.
+    CustomPUMenu->addSeparator()->setObjectName(QStringLiteral("CustomPU_Divider1"));
+    const auto item = [this](const char* name, const QString& caption, const QString& hint, int helpContext,
+                             const QString& icon, std::function<void()> run) {
+        QAction* a = CustomPUMenu->addAction(ThemeIcon(icon), caption);
+        a->setObjectName(QLatin1String(name));
+        if (!hint.isEmpty()) a->setToolTip(hint);
+        a->setProperty("HelpContext", helpContext);
+        connect(a, &QAction::triggered, this, [this, run = std::move(run)] { ui::RunGuarded(m_window, run); });
+        return a;
+    };
+    item("A_HiddenFields", QStringLiteral("H&idden fields..."), QStringLiteral("Display list of hidden fields"), 40027,
+         QStringLiteral("edit-find-replace"), [this] { ShowHiddenFields(m_views, m_view, m_window); });
+    CustomPUMenu->addSeparator();
+    // Save and Cancel go through the toolbox's buttons when it is there, as its own do.
+    const auto finish = [this](bool keep) {
+        if (TCustomizeToolbar* toolbox = CustomizeToolbar()) {
+            QAbstractButton* button = keep ? toolbox->OKBtn : toolbox->CancelBtn;
+            if (button) {
+                button->click();
+                return;
+            }
+        }
+        EndCustomize(keep);
+    };
+    item("A_CustomSave", QStringLiteral("&Save changes"), {}, 40029, QStringLiteral("document-save"),
+         [finish] { finish(true); });
+    item("A_CustomCancel", QStringLiteral("&Cancel changes"), {}, 40030, QStringLiteral("process-stop"),
+         [finish] { finish(false); });
+    CustomPUMenu->addSeparator();
+    item("A_CustomizeHelp", QStringLiteral("&Help"), {}, 40004, QStringLiteral("help-browser"),
+         [] { ui::HelpService::ShowContext(40004); });
     return CustomPUMenu;
 }
 
@@ -401,6 +455,7 @@ void ViewCustomizer::EndCustomize(bool keep) {
     if (TCustomizeToolbar* toolbox = CustomizeToolbar()) toolbox->SelectPointerTool();
     m_customizing = false;
     m_window->setWindowTitle(m_viewName);
+    if (QWidget* help = m_window->findChild<QWidget*>(QStringLiteral("HelpBtn"))) help->setProperty("Tag", 40005);
     if (QWidget* area = fieldArea()) {
         area->unsetCursor();
         area->removeEventFilter(this);
@@ -440,6 +495,15 @@ void ViewCustomizer::EndCustomize(bool keep) {
             if (TMainForm* main = mainForm()) main->SetViewPageIndex(m_view, m_pageIndex);
         }
     }
+    // The note closed for customizing comes back floating; an open one is editable again.
+    if (m_noteClosed) {
+        m_noteClosed = false;
+        ViewWindows& windows = m_window->Windows();
+        windows.ShowNoteWindow(m_view);
+        if (windows.IsNoteDocked(m_view)) windows.UndockNoteWindow(m_view, true);
+    }
+    if (auto* note = qobject_cast<TNoteBaseForm*>(m_views.ViewDefs[size_t(m_view)].NoteWindow.data()))
+        note->SetNoteCustomizing(false);
     m_views.SetRecordModified(m_view, false);
     m_views.SetNoteModified(m_view, false);
     m_tables.FillViewFields(m_view, true);

@@ -88,6 +88,7 @@ private:
     QString m_viewName;
     bool m_hiderVisible = true;
     bool m_wasDocked = false;
+    bool m_noteClosed = false;  ///< a floating note window was closed for customizing
     int m_pageIndex = -1;  ///< the docked window's page before customizing
     std::vector<std::pair<QPointer<QAction>, bool>> m_toolbarEnabled;
     bool m_ownAction = false;

@@ -567,7 +567,10 @@ void TViewBaseForm::createEditField(int field) {
     const core::ViewRect& p = f.FieldPosition;
     edit->setGeometry(p.Left, p.Top, p.Width, p.Height);
     paintControl(edit, f.NormalColor, f.NormalFont);
-    edit->setMaxLength(std::max<int>(f.FieldLength, int(f.FieldMask.size())));
+    // Length 0 (a number field added while customizing) sets no limit: the stored type
+    // bounds the value.
+    if (const int maxLength = std::max<int>(f.FieldLength, int(f.FieldMask.size())); maxLength > 0)
+        edit->setMaxLength(maxLength);
     if (f.FieldType == u'D') {
         edit->SetEditMask(core::DateFormatToEditMask(core::ShortDateFormat()) + QStringLiteral(";1; "));
     } else if (f.FieldMask.trimmed().isEmpty()) {
@@ -1200,7 +1203,12 @@ void TViewBaseForm::FormPU_CloseClick() {
     close();
 }
 
-void TViewBaseForm::HelpBtnClick() { ui::HelpService::ShowContext(40005); }
+void TViewBaseForm::HelpBtnClick() {
+    // The help button's Tag names the topic: the customize topic while the View is designed.
+    const QWidget* button = findChild<QWidget*>(QStringLiteral("HelpBtn"));
+    const int topic = button ? button->property("Tag").toInt() : 0;
+    ui::HelpService::ShowContext(topic > 0 ? topic : 40005);
+}
 
 // ---- the View layer's window entry points ----
 

@@ -51,7 +51,9 @@ void WriteTitlePanelHeight(int view, int height) {
 
 QColor ViewColor(ColorCode code, const QWidget* w) {
     if (code >= 0) return QColor(code & 0xFF, (code >> 8) & 0xFF, (code >> 16) & 0xFF);
-    const QPalette p = w ? w->palette() : QApplication::palette();
+    // The system colours of the widget's kind, never its own palette: that may already be
+    // painted in a changed or error colour.
+    const QPalette p = w ? QApplication::palette(w) : QApplication::palette();
     switch (unsigned(code) & 0xFFu) {
     case 5:  // window background
         return p.color(QPalette::Base);

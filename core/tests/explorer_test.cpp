@@ -10,6 +10,7 @@
 #include "core/gui/main_form.h"
 #include "core/main_data_mod.h"
 #include "core/product_tables.h"
+#include "core/settings_store.h"
 #include "core/tests/sample_main_window.h"
 #include "core/view_control.h"
 #include "core/view_layer.h"
@@ -440,6 +441,38 @@ TEST_F(ExplorerTest, closing_the_database_empties_and_disables_the_explorer_and_
     EXPECT_NE(tree()->currentItem(), nullptr);
 }
 
+// "Explorer toolbar" in the main window's Toolbars menu shows and hides the explorer's
+// toolbar; the explorer reads the toolbar's stored state under "Explorer" when it is shown.
+TEST_F(ExplorerTest, the_explorer_toolbar_command_shows_and_hides_the_explorers_toolbar) {
+    QAction* toggle = form->A_TBExplorer;
+    auto* bar = explorer()->findChild<QToolBar*>("ExplorerToolbar");
+    ASSERT_TRUE(bar);
+    EXPECT_TRUE(toggle->isEnabled());
+    EXPECT_TRUE(toggle->isChecked());
+    EXPECT_TRUE(bar->isVisible());
+    toggle->trigger();
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_FALSE(bar->isVisible());
+    toggle->trigger();
+    EXPECT_TRUE(toggle->isChecked());
+    EXPECT_TRUE(bar->isVisible());
+
+    DialogAnswerer answers;
+    form->CloseDatabase(false);
+    EXPECT_FALSE(toggle->isEnabled());
+    ASSERT_TRUE(form->OpenDatabase(sample));
+    core::WriteRegBool("Preferences", "Toolbars", "Explorer", "Visible", false);
+    core::WriteRegString("Preferences", "Toolbars", "Explorer", "ButtonState", "0");
+    form->CloseDatabase(false);
+    ASSERT_TRUE(form->OpenDatabase(sample));
+    ASSERT_TRUE(testsupport::WaitFor([&] { return tree()->topLevelItemCount() > 0; }));
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_FALSE(bar->actions().first()->isVisible());
+    toggle->trigger();
+    EXPECT_TRUE(bar->isVisible());
+}
+
 /// Whether Hierarchy.DB's stored definition holds the index on ParentNodeID;NodeName.
 bool hasParentIndex(const QString& folder) {
     for (const db::IndexDef& ix : db::ReadTableDef(folder, core::kHierarchyTable).Indexes)
@@ -501,6 +534,38 @@ TEST_F(ExplorerOnReadOnlyOlderDatabase, opens_without_the_index_and_shows_the_sa
     EXPECT_EQ(db::testing::WritesUntilFailure(), 0);
     EXPECT_FALSE(hasParentIndex(sample));
     expectTheTreeOfTheRows();
+}
+
+/// The sample database in a folder the program cannot write to.
+class ExplorerOnReadOnlyDatabase : public ExplorerTest {
+protected:
+    void PrepareSample() override {
+        const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        for (const QString& name : QDir(sample).entryList(QDir::Files)) QFile::setPermissions(sample + "/" + name, readOnly);
+        QFile::setPermissions(sample, readOnly | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+    }
+    void TearDown() override {
+        ExplorerTest::TearDown();
+        QFile::setPermissions(sample, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        for (const QString& name : QDir(sample).entryList(QDir::Files))
+            QFile::setPermissions(sample + "/" + name, QFile::ReadOwner | QFile::WriteOwner);
+    }
+};
+
+// In a read-only database the branch commands that write say that they cannot, instead of
+// failing in the table engine; nothing is written.
+TEST_F(ExplorerOnReadOnlyDatabase, branch_commands_that_write_say_the_database_is_read_only) {
+    EXPECT_TRUE(Globals().DatabaseReadOnly);
+    const auto rows = hierarchyRows(sample);
+    tree()->setCurrentItem(tree()->topLevelItem(0));
+    for (const char* name : {"A_NewSibbling", "A_NewChild", "A_DeleteBranch"}) {
+        SCOPED_TRACE(name);
+        DialogAnswerer answers;
+        answers.ExpectMessage("^This database is read-only: ", ui::Button::Ok);
+        action(name)->trigger();
+        EXPECT_EQ(answers.Pending(), 0);
+    }
+    EXPECT_EQ(hierarchyRows(sample), rows);
 }
 
 TEST_F(ExplorerTest, a_delete_that_fails_half_way_leaves_every_row_and_record) {
@@ -777,6 +842,35 @@ TEST_F(ExplorerCommands, with_unsaved_changes_every_command_does_nothing) {
     EXPECT_EQ(tree()->topLevelItemCount(), topLevel);
     EXPECT_EQ(tree()->currentItem(), selected);
     EXPECT_TRUE(Globals().DatabaseOpen);
+}
+
+// A click on another branch while a View holds unsaved changes is refused; the highlight goes
+// back to the branch the View shows, so that what the user sees selected is what a branch
+// command acts on.
+TEST_F(ExplorerCommands, a_refused_click_leaves_the_highlight_on_the_branch_the_view_shows) {
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    root->setExpanded(true);
+    ASSERT_GE(root->childCount(), 2);
+    QTreeWidgetItem* shown = root->child(0);
+    QTreeWidgetItem* clicked = root->child(1);
+    tree()->setCurrentItem(shown);
+    ASSERT_TRUE(testsupport::WaitFor([&] { return !told.empty(); }));
+    told.clear();
+    ViewLayer().FindUnsavedChanges = [] { return true; };
+    for (const bool rightClick : {false, true}) {
+        SCOPED_TRACE(rightClick);
+        tree()->scrollToItem(clicked);
+        const QPoint at = tree()->visualItemRect(clicked).center();
+        QTest::mouseClick(tree()->viewport(), rightClick ? Qt::RightButton : Qt::LeftButton, {}, at);
+        if (rightClick) openPopup(clicked);
+        QCoreApplication::processEvents();
+        explorer()->PopupMenu->hide();
+        EXPECT_EQ(tree()->currentItem(), shown);
+        EXPECT_EQ(tree()->selectedItems(), QList<QTreeWidgetItem*>{shown});
+        EXPECT_FALSE(clicked->isSelected());
+    }
+    ViewLayer().FindUnsavedChanges = nullptr;
+    EXPECT_TRUE(told.empty());
 }
 
 TEST_F(ExplorerCommands, undocking_floats_the_explorer_and_docking_puts_it_back_with_the_tree_read_again) {

@@ -4,6 +4,7 @@
 
 #include "core/command_registry.h"
 #include "core/globals.h"
+#include "core/gui/customize_warn.h"
 #include "core/gui/last_resort.h"
 #include "core/gui/main_form.h"
 #include "core/gui/splash_screen.h"
@@ -42,10 +43,13 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -567,6 +571,91 @@ TEST_F(MainFormTest, commands_of_other_parts_are_enabled_by_their_registration) 
     answers.ExpectMessage("^Not implemented yet.$", ui::Button::Ok);
     form->A_EditReplace->setEnabled(true);
     form->A_EditReplace->trigger();
+}
+
+// Commands that stay hidden until they are built (their toolbar buttons carry the marker
+// that keeps stored toolbar states off them) are still hidden once a database is open; a
+// command nothing has registered yet says so in its hint, and loses that once registered.
+TEST_F(MainFormTest, unbuilt_commands_stay_hidden_or_say_so_in_their_hint) {
+    DialogAnswerer answers;
+    start({"/db:" + sample});
+    ASSERT_TRUE(Globals().DatabaseOpen);
+    QApplication::processEvents();
+    for (QAction* a : {form->A_SpellCheck, form->A_Repair}) {
+        SCOPED_TRACE(a->objectName().toStdString());
+        EXPECT_FALSE(a->isVisible());
+        for (QToolBar* bar : {form->EditToolBar, form->ToolsToolbar})
+            if (QWidget* button = bar->widgetForAction(a)) {
+                EXPECT_FALSE(button->isVisible());
+            }
+    }
+    // The customize warning points to no tool that is not there yet.
+    {
+        TCustomizeWarn warning;
+        const QString text = warning.WarnMemo->toPlainText();
+        EXPECT_TRUE(text.startsWith("Customizing a View could possibly cause loss of or damage to your data."));
+        EXPECT_TRUE(text.contains("make a backup")) << text.toStdString();
+        EXPECT_FALSE(text.contains("Save database as")) << text.toStdString();
+        EXPECT_FALSE(text.contains("Check and Repair")) << text.toStdString();
+        core::RegisterCommand("A_FileSaveAs", [] {});
+        TCustomizeWarn withSaveAs;
+        EXPECT_TRUE(withSaveAs.WarnMemo->toPlainText().contains("by selecting \"Save database as\" from the File menu"));
+    }
+    EXPECT_FALSE(form->A_FileNew->isEnabled());
+    EXPECT_EQ(form->A_FileNew->statusTip(), "New database (not available yet)");
+    EXPECT_EQ(form->A_FileNew->toolTip(), "New database (not available yet)");
+    core::RegisterCommand("A_FileNew", [] {});
+    form->EnableDatabaseActions(true);
+    EXPECT_TRUE(form->A_FileNew->isEnabled());
+    EXPECT_EQ(form->A_FileNew->statusTip(), "New database");
+    EXPECT_EQ(form->A_FileNew->toolTip(), "New database");
+}
+
+// A link that cannot be opened (no browser set up) is reported to the user.
+TEST_F(MainFormTest, a_web_link_that_cannot_be_opened_is_reported) {
+    DialogAnswerer answers;
+    start({});
+    QStringList tried;
+    TURL::SetOpener([&](const QString& a) {
+        tried << a;
+        return false;
+    });
+    answers.ExpectMessage("^The link \"http://www\\.dossara\\.org\" could not be opened\\.", ui::Button::Ok);
+    form->A_OnlineMain->trigger();
+    EXPECT_EQ(answers.Pending(), 0);
+    EXPECT_EQ(tried, QStringList{"http://www.dossara.org"});
+    TURL::SetOpener({});
+}
+
+// A database the program cannot write to opens with one message saying so; closing it
+// writes no layout into its settings table and shows no engine error.
+TEST_F(MainFormTest, a_read_only_database_says_so_once_and_closes_without_writing) {
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    for (const QString& name : QDir(sample).entryList(QDir::Files)) QFile::setPermissions(sample + "/" + name, readOnly);
+    QFile::setPermissions(sample, readOnly | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+    const auto settingsBytes = [this] {
+        QFile f(sample + "/Registry.DB");
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray before = settingsBytes();
+    {
+        DialogAnswerer answers;  // any other message fails the test
+        answers.ExpectMessage("^The database \"" + QRegularExpression::escape(sample) + "\" is read-only\\. ",
+                              ui::Button::Ok);
+        start({"/db:" + sample});
+        ASSERT_TRUE(Globals().DatabaseOpen);
+        EXPECT_TRUE(Globals().DatabaseReadOnly);
+        EXPECT_EQ(answers.Pending(), 0);
+        form->resize(700, 500);
+        QApplication::processEvents();
+        form->CloseDatabase(true);
+        EXPECT_FALSE(Globals().DatabaseOpen);
+        EXPECT_FALSE(Globals().DatabaseReadOnly);
+    }
+    EXPECT_EQ(settingsBytes(), before);
+    QFile::setPermissions(sample, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    for (const QString& name : QDir(sample).entryList(QDir::Files))
+        QFile::setPermissions(sample + "/" + name, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 TEST(LastResortHandler, each_kind_of_failure_has_its_message) {

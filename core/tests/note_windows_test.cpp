@@ -8,6 +8,7 @@
 #include "core/globals.h"
 #include "core/gui/confirm_dialogs.h"
 #include "core/gui/explorer.h"
+#include "core/gui/form_helpers.h"
 #include "core/gui/main_form.h"
 #include "core/gui/memo_dialogs.h"
 #include "core/gui/view_form.h"
@@ -139,9 +140,10 @@ TEST_F(NoteWindows, tree_notes_follow_the_selection_and_save_or_cancel_the_chang
     form->A_ViewNotes->trigger();
     TTreeNoteForm* notes = core::TreeNotes();
     ASSERT_NE(notes, nullptr);
-    // No layout stored yet: a floating window at the default position "50,50,100,100".
+    // No layout stored yet (the default "50,50,100,100" is no usable size): a floating window
+    // of the usual size.
     EXPECT_FALSE(notes->Docked());
-    EXPECT_EQ(notes->geometry(), QRect(50, 50, 50, 50));
+    EXPECT_EQ(notes->size(), QSize(320, 240));
     EXPECT_TRUE(notes->ToolBar->isHidden());
 
     // The tree notes edit only a View whose own note window is closed: the sample shows the
@@ -252,6 +254,38 @@ TEST_F(NoteWindows, tree_notes_keep_their_place_floating_and_docked) {
     form->A_ViewNotes->trigger();
     ASSERT_NE(core::TreeNotes(), nullptr);
     EXPECT_TRUE(core::TreeNotes()->Docked());
+}
+
+// A stored position too small for a usable window (none stored yet, or a damaged one) opens
+// the floating tree notes at the usual size instead, centred; a usable one is kept.
+TEST_F(NoteWindows, tree_notes_open_at_a_usable_size_whatever_position_was_stored) {
+    struct Case {
+        const char* stored;  ///< top,left,bottom,right; null: nothing stored
+        QRect expected;      ///< empty: the usual size, centred
+    };
+    const Case cases[] = {{nullptr, {}},
+                          {"50,50,100,100", {}},
+                          {"10,10,20,400", {}},
+                          {"0,0,0,0", {}},
+                          {"80,120,280,420", QRect(120, 80, 300, 200)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "(nothing stored)");
+        if (c.stored) core::WriteRegString("Forms", "TreeNoteForm", "Layout", "Position", c.stored);
+        form->A_ViewNotes->trigger();
+        TTreeNoteForm* notes = core::TreeNotes();
+        ASSERT_NE(notes, nullptr);
+        ASSERT_FALSE(notes->Docked());
+        if (c.expected.isEmpty()) {
+            EXPECT_EQ(notes->size(), QSize(320, 240));
+            EXPECT_TRUE(core::IsOnScreen(notes));
+        } else {
+            EXPECT_EQ(notes->geometry(), c.expected);
+        }
+        if (!c.stored) grab(notes, "tree_notes_first_opened");
+        // closing stores the position shown, so the case's own text is written before each
+        notes->close();
+        ASSERT_TRUE(testsupport::WaitFor([&] { return core::TreeNotes() == nullptr; }));
+    }
 }
 
 TEST_F(NoteWindows, the_record_list_shows_every_record_of_the_view_with_its_branch_title) {

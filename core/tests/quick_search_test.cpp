@@ -14,6 +14,7 @@
 #include "core/product_tables.h"
 #include "core/report_dictionary.h"
 #include "core/search_data.h"
+#include "core/settings_store.h"
 #include "core/tessick_lib.h"
 #include "core/view_control.h"
 #include "core/view_layer.h"
@@ -46,6 +47,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -287,6 +289,30 @@ protected:
     std::unique_ptr<core::ViewTables> tables;
     Scan scan;
 };
+
+// Exiting (or closing the database) with Advanced Search open closes the search window
+// first, while the settings table it writes its layout to is still open: no engine error.
+TEST_F(QuickSearchTest, closing_the_database_closes_advanced_search_before_the_tables) {
+    TQSSearch* w = openQuickSearch();
+    ASSERT_NE(w, nullptr);
+    const QPointer<TQSSearch> window(w);
+    {
+        testsupport::DialogAnswerer answers;  // no message may come
+        form->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(Globals().DatabaseOpen);
+        EXPECT_TRUE(!window || !window->isVisible());
+        if (window) window->close();  // as the application does with windows left at exit
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    db::Table t;
+    t.SetDatabaseName(sample);
+    t.SetTableName(core::kSettingsTableName);
+    t.Open();
+    core::SetSettingsTable(&t);
+    EXPECT_NE(core::ReadRegInt("Forms", "QSSearch", "Layout", "ViewPageIndex", -5), -5);
+    core::SetSettingsTable(nullptr);
+}
 
 TEST_F(QuickSearchTest, every_search_kind_finds_the_branches_an_independent_scan_finds) {
     const QStringList common = scan.Words(20, 400);

@@ -5,6 +5,7 @@
 #include "core/gui/customize_toolbar.h"
 #include "core/gui/customize_warn.h"
 #include "core/gui/field_properties.h"
+#include "core/gui/hidden_fields.h"
 #include "core/gui/main_form.h"
 #include "core/gui/view_form.h"
 #include "core/gui/view_windows.h"
@@ -24,6 +25,14 @@
 #include <QTest>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QDialog>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTextEdit>
+
+#include "platform/db/table.h"
+#include "platform/ui/help.h"
 
 namespace {
 
@@ -281,6 +290,152 @@ TEST_F(ViewCustomizeTest, a_docked_view_floats_while_customised_and_docks_again_
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     windows.reset();
     main.reset();
+}
+
+
+/// Help pages in a temporary folder, recording which topic is opened.
+class HelpPages {
+public:
+    HelpPages() {
+        ui::HelpService::SetHelpFile(m_dir.filePath("Dossara.hlp"));
+        ui::HelpService::SetPageOpener([this](const QString& path) {
+            opened = QFileInfo(path).completeBaseName().toInt();
+            return true;
+        });
+    }
+    ~HelpPages() {
+        ui::HelpService::SetPageOpener({});
+        ui::HelpService::SetHelpFile({});
+    }
+    void Add(int context) {
+        QFile page(m_dir.filePath(QString::number(context) + ".html"));
+        EXPECT_TRUE(page.open(QIODevice::WriteOnly));
+    }
+    int opened = 0;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The design pop-up menu has every item of customize mode, each doing its work; the window's
+// Help goes to the customize topic while designing.
+TEST_F(ViewCustomizeTest, the_design_menu_offers_hidden_fields_save_cancel_and_help) {
+    views.ViewDefs[2].FieldDefs[0].FieldIsVisible = false;  // for the hidden-fields list
+    core::ViewCustomizer* c = Open(2);
+    HelpPages help;
+    for (int context : {40004, 40005}) help.Add(context);
+    testsupport::TriggerAction(form, "A_FormHelp");
+    EXPECT_EQ(help.opened, 40005);
+    c->FormPU_CustomizeClick();
+    ASSERT_TRUE(c->Customizing());
+    help.opened = 0;
+    ASSERT_TRUE(testsupport::Click(form, "HelpBtn"));
+    EXPECT_EQ(help.opened, 40004);
+
+    const QWidget* edit = FindControl<QWidget>(form, Name("FE_", 1));
+    for (QWidget* on : {static_cast<QWidget*>(nullptr), const_cast<QWidget*>(edit)}) {
+        SCOPED_TRACE(on ? "on a field" : "on the window");
+        QMenu* menu = c->PopupMenuFor(on);
+        struct Item {
+            const char* name;
+            const char* text;
+            int helpContext;
+        };
+        static const Item items[] = {{"A_HiddenFields", "H&idden fields...", 40027},
+                                     {"A_CustomSave", "&Save changes", 40029},
+                                     {"A_CustomCancel", "&Cancel changes", 40030},
+                                     {"A_CustomizeHelp", "&Help", 40004}};
+        for (const Item& item : items) {
+            auto* a = menu->findChild<QAction*>(item.name);
+            ASSERT_TRUE(a) << item.name;
+            EXPECT_TRUE(menu->actions().contains(a)) << item.name;
+            EXPECT_EQ(a->text(), item.text);
+            EXPECT_EQ(a->property("HelpContext").toInt(), item.helpContext) << item.name;
+        }
+    }
+    help.opened = 0;
+    c->PopupMenuFor(nullptr)->findChild<QAction*>("A_CustomizeHelp")->trigger();
+    EXPECT_EQ(help.opened, 40004);
+
+    // Hidden fields opens the hidden-fields list.
+    {
+        DialogAnswerer answers;
+        bool shown = false;
+        answers.ExpectModal<THiddenFieldList>([&shown](THiddenFieldList& d) {
+            shown = true;
+            d.reject();
+        });
+        c->PopupMenuFor(nullptr)->findChild<QAction*>("A_HiddenFields")->trigger();
+        EXPECT_TRUE(shown);
+    }
+    // Cancel changes ends customizing through the toolbox's Cancel.
+    c->PopupMenuFor(nullptr)->findChild<QAction*>("A_CustomCancel")->trigger();
+    EXPECT_FALSE(c->Customizing());
+    help.opened = 0;
+    testsupport::TriggerAction(form, "A_FormHelp");
+    EXPECT_EQ(help.opened, 40005);
+    // and Save changes through the toolbox's Save
+    c->FormPU_CustomizeClick();
+    ASSERT_TRUE(c->Customizing());
+    c->PopupMenuFor(nullptr)->findChild<QAction*>("A_CustomSave")->trigger();
+    EXPECT_FALSE(c->Customizing());
+}
+
+// While a View is designed its note cannot be typed into: a docked note turns read-only, a
+// floating one is closed and comes back floating when designing ends.
+TEST_F(ViewCustomizeTest, the_note_is_read_only_or_closed_while_the_view_is_designed) {
+    for (const bool docked : {true, false}) {
+        SCOPED_TRACE(docked ? "docked note" : "floating note");
+        core::ViewCustomizer* c = Open(2);
+        core::ViewWindows& windows = form->Windows();
+        ASSERT_TRUE(windows.ShowNoteWindow(2));
+        if (docked && !windows.IsNoteDocked(2)) windows.DockNoteWindow(2);
+        if (!docked && windows.IsNoteDocked(2)) windows.UndockNoteWindow(2, true);
+        ASSERT_EQ(windows.IsNoteDocked(2), docked);
+        c->FormPU_CustomizeClick();
+        ASSERT_TRUE(c->Customizing());
+        QPointer<QObject> note = views.ViewDefs[2].NoteWindow;
+        if (docked) {
+            ASSERT_TRUE(note);
+            auto* editor = note->findChild<QTextEdit*>("Note");
+            ASSERT_TRUE(editor);
+            EXPECT_TRUE(editor->isReadOnly());
+        } else {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_TRUE(!note || !qobject_cast<QWidget*>(note)->isVisible());
+        }
+        c->EndCustomize(false);
+        note = views.ViewDefs[2].NoteWindow;
+        ASSERT_TRUE(note);
+        auto* noteWidget = qobject_cast<QWidget*>(note.data());
+        EXPECT_TRUE(noteWidget->isVisible());
+        EXPECT_EQ(windows.IsNoteDocked(2), docked);
+        EXPECT_FALSE(note->findChild<QTextEdit*>("Note")->isReadOnly());
+        windows.CloseNoteWindow(2);
+        delete form.data();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// After designing ends, the title strip names the branch the View shows, wherever the
+// hierarchy table's cursor was left meanwhile.
+TEST_F(ViewCustomizeTest, after_cancel_the_title_strip_names_the_views_branch) {
+    TViewDef& v = views.ViewDefs[2];
+    v.ViewTitleVisible = true;
+    core::ViewCustomizer* c = Open(2);
+    db::Table& h = *module->Hierarchy;
+    ASSERT_TRUE(h.FindKey({v.CurrentNodeID}));
+    const QString branch = h.FieldByName("NodeName")->AsString();
+    tables->FillViewFields(2, true);
+    auto* title = FindControl<QPlainTextEdit>(form, "TitleMemo");
+    ASSERT_TRUE(title);
+    EXPECT_EQ(title->toPlainText(), branch);
+    c->FormPU_CustomizeClick();
+    EXPECT_EQ(title->toPlainText(), "== Customizing View ==");
+    h.First();  // another branch, as the explorer's reading of the tree leaves it
+    ASSERT_NE(h.FieldByName("NodeID")->AsInteger(), v.CurrentNodeID);
+    c->EndCustomize(false);
+    EXPECT_EQ(title->toPlainText(), branch);
 }
 
 }  // namespace

@@ -526,3 +526,68 @@ TEST(ViewWindowsInTheProgram, opening_a_database_shows_the_start_up_views_with_t
 }
 
 }  // namespace
+
+namespace {
+
+// A number field added while customizing has length 0: its edit box takes any length then
+// (the stored type bounds the value), never a maximum of nothing.
+TEST_F(ViewFormTest, a_number_field_of_length_zero_takes_what_is_typed) {
+    for (const QChar type : {QChar(u'N'), QChar(u'F')}) {
+        SCOPED_TRACE(QString(type).toStdString());
+        const int view = ViewWithType(type);
+        if (view < 0) continue;  // the sample has no such field
+        const int field = FieldWithType(view, type);
+        TViewFieldDef& def = views.ViewDefs[size_t(view)].FieldDefs[size_t(field)];
+        def.FieldMask.clear();
+        def.FieldLength = 0;
+        OpenForm(view);
+        Retype(field, "12345");
+        EXPECT_EQ(form->GetFieldText(field), "12345");
+        ASSERT_TRUE(BarVisible());
+        QTest::keyClick(FindControl<QWidget>(form, Name(field)), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(BarVisible());
+        EXPECT_EQ(Stored(view, def.FieldName).toDouble(), 12345.0);
+        delete form.data();
+    }
+}
+
+// The changed (yellow) and refused (red) colours go when the change is saved or cancelled:
+// the normal colour is the system's, never read back from the painted field.
+TEST_F(ViewFormTest, after_save_or_escape_every_field_shows_its_normal_colours_again) {
+    const int view = ViewWithType(u'S');
+    const int field = FieldWithType(view, u'S');
+    OpenForm(view);
+    auto* edit = FindControl<QLineEdit>(form, Name(field));
+    ASSERT_TRUE(edit);
+    const QColor normal = edit->palette().color(QPalette::Base);
+    ASSERT_NE(normal, QColor(Qt::yellow));
+    enum class End { Escape, Save, CancelAfterRefusal };
+    for (const End end : {End::Escape, End::Save, End::CancelAfterRefusal}) {
+        SCOPED_TRACE(int(end));
+        Retype(field, QStringLiteral("colour %1").arg(int(end)));
+        ASSERT_TRUE(BarVisible());
+        form->ApplyFieldState(field, u'C');  // as leaving the changed field does
+        EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(Qt::yellow));
+        switch (end) {
+        case End::Escape:
+            QTest::keyClick(edit, Qt::Key_Escape);
+            break;
+        case End::Save:
+            ASSERT_TRUE(testsupport::Click(form, "SaveBtn"));
+            break;
+        case End::CancelAfterRefusal:
+            form->ApplyFieldState(field, u'E');
+            EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(Qt::red));
+            form->CancelRecord();
+            break;
+        }
+        EXPECT_FALSE(BarVisible());
+        EXPECT_EQ(edit->palette().color(QPalette::Base), normal);
+        // and on the next record shown
+        tables->FillViewFields(view, true);
+        EXPECT_EQ(edit->palette().color(QPalette::Base), normal);
+    }
+}
+
+}  // namespace

@@ -610,3 +610,85 @@ TEST_F(WordCache, collecting_keeps_far_below_raw_sets_of_the_segment_and_checks_
 
 
 }  // namespace
+
+namespace {
+
+// A compressed set can take exactly as many bytes as a raw one (method 4: the bytes from the
+// first member's to the last member's, plus the 24-byte head). Its size alone would then pass
+// it off as raw, and whoever reads it as raw fails with "Invalid block size".
+TEST_F(WordCache, a_compressed_set_exactly_the_raw_size_is_still_answered_as_compressed) {
+    text.SetRange(1, 800);
+    engine.SetSegmentSize(0);
+    engine.SetState({TEngineState::esUpdate});
+    const int rawSize = cache.RawBlockSize();
+    ASSERT_EQ(rawSize, engine.Bits()->RawSize());
+    // One member in each byte of a window of (raw size - 24) bytes, less one in its middle,
+    // compresses as those bytes.
+    TwbBits set(engine.Bits()->Size() - 1);
+    const int window = rawSize - 24;
+    std::vector<int> members;
+    for (int byte = 3; byte < 3 + window; ++byte)
+        if (byte != 3 + window / 2) members.push_back(byte * 8 + 1);
+    for (int m : members) set.SetBitOn(m);
+    std::vector<std::uint8_t> buffer(std::size_t(engine.Bits()->CompressedMax()));
+    const int compressedSize = TtsBits::CompressSet(set, buffer.data());
+    ASSERT_EQ(compressedSize, rawSize) << "the fixture must compress to the raw size";
+    ASSERT_EQ(fulltext::ReadInt32(buffer.data() + 20), 4);
+
+    // The word's raw set is used first, then enough other words to pass a 1 KB limit: the
+    // memory check compresses the set used longest ago, in place.
+    cache.SetMemoryLimit(1);
+    {
+        Block old = nullptr;
+        Block raw = nullptr;
+        ASSERT_FALSE(cache.Lookup(u"EXACT", old, true, cache.AccessCounter(), raw));
+        std::memcpy(raw + 12, set.Bytes(), std::size_t(set.ByteCount()));
+        fulltext::WriteInt32(raw + 4, set.Count());
+    }
+    for (int i = 0; i < 12; ++i) {
+        Block old = nullptr;
+        Block raw = nullptr;
+        cache.Lookup(QStringLiteral("OTHER%1").arg(i), old, true, cache.AccessCounter(), raw);
+    }
+    cache.CheckMemory(&engine);
+    Block compressed = nullptr;
+    cache.Dictionary().ForEach([&](const TCxDictNode& n) {
+        if (n.Name == QStringLiteral("EXACT")) compressed = reinterpret_cast<Block>(n.Data);
+        return true;
+    });
+    ASSERT_NE(compressed, nullptr);
+    ASSERT_TRUE(fulltext::IsCompressedBlock(compressed));
+    ASSERT_EQ(fulltext::BlockSize(compressed), rawSize);
+
+    for (const bool create : {false, true}) {
+        SCOPED_TRACE(create);
+        Block old = nullptr;
+        Block block = nullptr;
+        ASSERT_TRUE(cache.Lookup(u"EXACT", old, create, cache.AccessCounter(), block));
+        ASSERT_NE(block, nullptr);
+        if (!create) {
+            // The first look-up hands the compressed set over for expanding into a fresh raw one.
+            ASSERT_EQ(old, compressed);
+            EXPECT_FALSE(fulltext::IsCompressedBlock(block));
+            EXPECT_EQ(fulltext::BlockSize(block), rawSize);
+            EXPECT_EQ(membersOf(old), members);
+            // what a search does with the pair
+            auto* bits = dynamic_cast<TtsBits*>(engine.Bits());
+            TtsBits::ExpandStored(old + 4, fulltext::BlockSize(old) - 4, set);
+            bits->LoadRaw(block);  // the fresh block is raw: no "Invalid block size"
+            set.Recount();
+            ASSERT_EQ(set.Count(), int(members.size()));
+            std::memcpy(block + 12, set.Bytes(), std::size_t(set.ByteCount()));
+            fulltext::WriteInt32(block + 4, set.Count());
+            cache.FreeBlock(old);
+        } else {
+            // From then on the word holds the raw set.
+            EXPECT_EQ(old, nullptr);
+            EXPECT_FALSE(fulltext::IsCompressedBlock(block));
+            EXPECT_EQ(membersOf(block), members);
+        }
+    }
+    engine.SetState({});
+}
+
+}  // namespace

@@ -143,6 +143,7 @@ private:
     std::vector<FontRow> m_fonts;
     std::vector<QColor> m_colors;  ///< \cf N is m_colors[N - 1]; 0 is automatic
     int m_symbolFont = -1;
+    bool m_scriptOpen = false;  ///< the last run written was superscript or subscript
     struct ListEntry {
         int ls = 0;     ///< \ls number of the list
         int items = 0;  ///< items written so far
@@ -186,8 +187,14 @@ void Writer::runFormat(const QTextCharFormat& fmt) {
     if (f.italic()) m_body += "\\i";
     if (f.underline() || fmt.fontUnderline()) m_body += "\\ul";
     if (f.strikeOut()) m_body += "\\strike";
-    if (fmt.verticalAlignment() == QTextCharFormat::AlignSuperScript) m_body += "\\super";
-    else if (fmt.verticalAlignment() == QTextCharFormat::AlignSubScript) m_body += "\\sub";
+    // \plain alone does not end a raised or lowered run for every reader: one that follows
+    // such a run says \nosupersub.
+    const bool raised = fmt.verticalAlignment() == QTextCharFormat::AlignSuperScript;
+    const bool lowered = fmt.verticalAlignment() == QTextCharFormat::AlignSubScript;
+    if (raised) m_body += "\\super";
+    else if (lowered) m_body += "\\sub";
+    else if (m_scriptOpen) m_body += "\\nosupersub";
+    m_scriptOpen = raised || lowered;
     if (const qreal offset = fmt.baselineOffset(); offset != 0) {
         const long halfPoints = std::lround(fmt.baselineOffset() * std::lround(points * 2) / 100.0);
         if (halfPoints > 0) m_body += "\\up" + number(static_cast<int>(halfPoints));

@@ -182,3 +182,44 @@ TEST(RtfWriter, numbered_items_are_labelled_from_the_list_start_for_readers_with
 }
 
 }  // namespace
+
+// \plain alone does not end a raised or lowered run for every reader (some word processors
+// keep the rest of the paragraph raised, or drop it), so the writer closes it by name.
+TEST(RtfWriter, a_superscript_or_subscript_run_is_closed_by_name_before_normal_text) {
+    static const struct {
+        QTextCharFormat::VerticalAlignment script;
+        const char* opener;
+    } cases[] = {
+        {QTextCharFormat::AlignSuperScript, "\\super"},
+        {QTextCharFormat::AlignSubScript, "\\sub"},
+    };
+    for (const auto& tc : cases) {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        const QTextCharFormat normal = run(QStringLiteral("DejaVu Sans"), 10);
+        QTextCharFormat raised = normal;
+        raised.setVerticalAlignment(tc.script);
+        c.insertText(QStringLiteral("E=mc"), normal);
+        c.insertText(QStringLiteral("two"), raised);
+        c.insertText(QStringLiteral("after"), normal);
+        c.insertBlock();
+        c.insertText(QStringLiteral("next"), normal);
+        const QByteArray rtf = richtext::WriteRtf(doc);
+        SCOPED_TRACE(tc.opener);
+        EXPECT_TRUE(rtf.contains(QByteArray(tc.opener) + " two")) << rtf.constData();
+        EXPECT_TRUE(rtf.contains("\\nosupersub after")) << rtf.constData();
+        // the first run never had anything to close, and a closed script is not closed again
+        EXPECT_FALSE(rtf.contains("\\nosupersub E=mc")) << rtf.constData();
+        EXPECT_FALSE(rtf.contains("\\nosupersub next")) << rtf.constData();
+        QTextDocument again;
+        richtext::ReadRtf(rtf, again);
+        EXPECT_EQ(again.toPlainText(), QStringLiteral("E=mctwoafter\nnext"));
+        const QTextBlock first = again.firstBlock();
+        for (auto it = first.begin(); !it.atEnd(); ++it) {
+            const QTextFragment frag = it.fragment();
+            EXPECT_EQ(frag.charFormat().verticalAlignment(),
+                      frag.text() == QStringLiteral("two") ? tc.script : QTextCharFormat::AlignNormal)
+                << frag.text().toStdString();
+        }
+    }
+}

@@ -1,7 +1,10 @@
 #pragma once
 
 // A database folder of our own for the pipeline tests, made through the table layer from
-// the Debian package catalogue of this machine: Customers (the maintainers), Orders (their
+// a fixed extract of a Debian package catalogue kept beside the tests
+// (tests/data/package_status.txt: the first 120 packages of a dpkg status file, with their
+// Package, Maintainer, Description and Depends fields), so every machine builds the same
+// tables whatever it has installed: Customers (the maintainers), Orders (their
 // packages, the description as a memo, an icon of the Adwaita theme as a picture) and Items
 // (the packages each one depends on). Small tables for single cases are made beside them.
 // What the tables hold is read back with sqlite itself, independently of the table layer.
@@ -33,11 +36,20 @@ struct Package {
     QStringList depends;
 };
 
-/// The installed packages of the machine (at most `limit`), in catalogue order.
+/// The model tests' data folder (the output tests, which share this fixture, name it
+/// MODEL_TEST_DATA_DIR).
+#if defined(MODEL_TEST_DATA_DIR)
+inline constexpr char kModelTestDataDir[] = MODEL_TEST_DATA_DIR;
+#else
+inline constexpr char kModelTestDataDir[] = TEST_DATA_DIR;
+#endif
+
+/// The packages of the catalogue extract (at most `limit`), in catalogue order.
 inline std::vector<Package> ReadCatalogue(int limit) {
     std::vector<Package> out;
-    QFile f(QStringLiteral("/var/lib/dpkg/status"));
-    if (!f.open(QIODevice::ReadOnly)) return out;
+    QFile f(QString::fromUtf8(kModelTestDataDir) + QStringLiteral("/package_status.txt"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << f.fileName().toStdString();
+    if (!f.isOpen()) return out;
     Package p;
     bool inDescription = false;
     auto flush = [&] {

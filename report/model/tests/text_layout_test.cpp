@@ -106,7 +106,7 @@ TEST(WordWrap, a_full_rectangle_hands_back_where_the_next_page_starts) {
 }
 
 TEST(WordWrap, a_real_paragraph_wraps_alike_at_every_resolution_and_keeps_every_word) {
-    QFile file("/usr/share/common-licenses/GPL-3");
+    QFile file(QStringLiteral(TEST_DATA_DIR "/gpl3_opening.txt"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     QString text = QString::fromUtf8(file.read(4000));
     text = text.mid(text.indexOf("The licenses for most software")).section("\n\n", 0, 0).replace('\n', ' ');

@@ -257,4 +257,86 @@ TEST_F(ReportRun, the_program_ends_with_status_2_after_warnings_unless_told_to_i
     }
 }
 
+/// Runs report-run with the arguments; answers the exit code (-1 when it did not end within
+/// the time) and keeps what it wrote to its output and error channels.
+class ReportRunProgram : public ReportRun {
+protected:
+    int runProgram(const QStringList& arguments, bool withDisplay = true, int waitMs = 60000) {
+        QProcess run;
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        if (withDisplay) env.insert("QT_QPA_PLATFORM", "offscreen");
+        else env.remove("QT_QPA_PLATFORM");
+        run.setProcessEnvironment(env);
+        run.start(REPORT_RUN, arguments);
+        const bool ended = run.waitForFinished(waitMs);
+        if (!ended) {
+            run.kill();
+            run.waitForFinished(10000);
+        }
+        output = QString::fromUtf8(run.readAll());
+        return ended && run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
+    }
+    QString output;
+};
+
+// --help needs no display and names every device and option a user can give.
+TEST_F(ReportRunProgram, help_works_without_a_display_and_lists_devices_and_options) {
+    ASSERT_EQ(runProgram({"--help"}, false), 0) << output.toStdString();
+    for (const char* word : {"TextFile", "ReportTextFile", "ArchiveFile", "Screen", "Printer", "--preview", "--print",
+                             "--png", "--export", "--file-type", "--delimiter", "--data", "--pipeline", "--bind",
+                             "comma", "tab", "fixed", "custom"})
+        EXPECT_TRUE(output.contains(QLatin1String(word))) << word << "\n" << output.toStdString();
+}
+
+// The fixed and custom layouts need something from the template or the command line; without
+// it the program says so instead of writing an empty file.
+TEST_F(ReportRunProgram, fixed_and_custom_exports_need_save_lengths_or_a_delimiter) {
+    const QString templateFile = saveTemplate();
+    table.Close();
+    const QStringList base{templateFile, FilePath("out.txt"), "--data", Path(), "--pipeline", "plPackages=Packages.db",
+                           "--export", "TextFile"};
+    struct Case {
+        QStringList extra;
+        int exitCode;
+        const char* message;  ///< in the output; null: none looked for
+    };
+    const Case cases[] = {
+        {{"--file-type", "fixed"}, 1, "no saved text of the template has a save length"},
+        {{"--file-type", "custom"}, 1, "--file-type custom needs --delimiter"},
+        {{"--file-type", "comma", "--delimiter", ";"}, 1, "--delimiter goes with --file-type custom"},
+        {{"--file-type", "custom", "--delimiter", ";"}, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.extra.join(' ').toStdString());
+        QFile::remove(FilePath("out.txt"));
+        EXPECT_EQ(runProgram(base + c.extra), c.exitCode) << output.toStdString();
+        if (c.message) {
+            EXPECT_TRUE(output.contains(QLatin1String(c.message))) << output.toStdString();
+        }
+        if (c.exitCode != 0) {
+            EXPECT_FALSE(QFile::exists(FilePath("out.txt")));
+        }
+    }
+    // The custom delimiter goes between the fields of each record, one record a line.
+    QFile out(FilePath("out.txt"));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    QStringList lines = QString::fromUtf8(out.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QStringList expected = expectedRecords(rows);
+    for (QString& line : expected) line.replace(QLatin1Char(' '), QLatin1Char(';'));
+    EXPECT_EQ(lines, expected);
+}
+
+// --preview shows the preview window and stays until it is closed.
+TEST_F(ReportRunProgram, preview_shows_the_window_until_it_is_closed) {
+    const QString templateFile = saveTemplate();
+    table.Close();
+    EXPECT_EQ(runProgram({templateFile, "--data", Path(), "--pipeline", "plPackages=Packages.db", "--preview"}, true,
+                         3000),
+              -1)
+        << "ended at once: " << output.toStdString();
+}
+
 }  // namespace
