@@ -18,6 +18,8 @@ failed=0
 
 export QT_QPA_PLATFORM=offscreen
 export DOSSARA_SOURCE_DIR="$source_dir"
+# the loops that kill or fail programs at random points run long here
+export DOSSARA_LONG_LOOPS=1
 
 for round in $(seq "$rounds"); do
   log="$logs/ctest-$round.log"
