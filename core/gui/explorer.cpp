@@ -11,6 +11,7 @@
 #include "core/system_helpers.h"
 #include "core/view_control.h"
 #include "core/view_layer.h"
+#include "core/view_tables.h"
 
 #include "fulltext/table/ts_table.h"
 #include "fulltext/table/ts_update.h"
@@ -621,31 +622,33 @@ void TExplorer::AddBranch(QTreeWidgetItem* node, bool asChild) {
     if (!ShowNodeParmsDialog(this, view, name)) return;
     m_lastBranchType = view;
     ui::HourglassCursor hourglass;
+    // The branch row, its View record and the words of both are one change: all of them
+    // are kept or none (a failure rolls every file back).
+    const int nextBefore = ViewControl().NextNodeID;
     int id = 0;
-    try {
-        id = m_data->InsertBranch(parentID, name, view, nowDays());
-    } catch (const std::exception& e) {
-        core::ShowTableUpdateError(e, QStringLiteral("Hierarchy"), QStringLiteral("Unable to copy branch."));
-        return;
-    }
+    bool branchWritten = false;
     std::unique_ptr<db::Table> own;
     db::Table* table = nullptr;
     try {
+        core::DatabaseWrite write(*m_data->DSDB);
+        id = m_data->InsertBranch(parentID, name, view, nowDays());
+        branchWritten = true;
         table = viewTable(view, own);
         if (!table) throw std::runtime_error("The branch type names no View.");
         table->Append();
         table->FieldByName(QStringLiteral("NodeID"))->SetAsInteger(id);
         table->FieldByName(QStringLiteral("TimeStamp"))->SetAsDateTime(nowDays());
         table->Post();
+        write.Commit();
     } catch (const std::exception& e) {
         if (table && table->State() != db::DataSetState::dsBrowse) table->Cancel();
-        // A branch never stays without its View record: the new row goes again.
-        try {
-            if (h.FindKey({id})) h.Delete();
-        } catch (...) {
-        }
-        core::ShowTableUpdateError(e, QStringLiteral("View (%1)").arg(ViewControl().GetViewTableName(view)),
-                                   QStringLiteral("Unable to copy branch."));
+        if (h.State() != db::DataSetState::dsBrowse) h.Cancel();
+        ViewControl().NextNodeID = nextBefore;
+        if (branchWritten)
+            core::ShowTableUpdateError(e, QStringLiteral("View (%1)").arg(ViewControl().GetViewTableName(view)),
+                                       QStringLiteral("Unable to copy branch."));
+        else
+            core::ShowTableUpdateError(e, QStringLiteral("Hierarchy"), QStringLiteral("Unable to copy branch."));
         return;
     }
     if (parentItem) m_parents.insert(parentID);

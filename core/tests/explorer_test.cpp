@@ -746,6 +746,70 @@ TEST_F(ExplorerCommands, a_cut_and_paste_failing_at_any_write_leaves_every_table
     EXPECT_EQ(copiesBelow(after, targetID, name), 1);
 }
 
+/// Answers "Create New Branch" with a title and a View and every message with OK, keeping
+/// the message texts.
+class CreatingDialogs : public ConfirmingDialogs {
+public:
+    CreatingDialogs(QString title, int view) : m_title(std::move(title)), m_view(view) {}
+    int ExecModal(QObject& dialog) override {
+        auto* form = dynamic_cast<TNodeParmsForm*>(&dialog);
+        if (!form) return ConfirmingDialogs::ExecModal(dialog);
+        form->findChild<QListWidget*>("ItemType")->setCurrentRow(m_view);
+        form->findChild<QPlainTextEdit*>("NodeName")->setPlainText(m_title);
+        return QDialog::Accepted;
+    }
+
+private:
+    QString m_title;
+    int m_view;
+};
+
+TEST_F(ExplorerCommands, adding_a_branch_failing_at_any_write_leaves_every_table_as_it_was) {
+    // The branch row, its View record and the title's words are one change: the n-th write
+    // fails, for growing n, until the add gets through; every failure leaves every table
+    // (the word tables with their pending marks included) as it was.
+    const auto rowsBefore = hierarchyRows(sample);
+    const int parentID = idOf(tree()->topLevelItem(0));
+    bool added = false;
+    int failures = 0;
+    for (int n = 1; !added && n < 2000; ++n) {
+        SCOPED_TRACE(n);
+        const auto before = allTables(sample);
+        tree()->setCurrentItem(itemOf(parentID));
+        auto owned = std::make_unique<CreatingDialogs>("Quarantined ledger", 1);
+        CreatingDialogs* dialogs = owned.get();
+        auto previous = ui::SetDialogService(std::move(owned));
+        db::testing::FailNthWrite(n);
+        action("A_NewChild")->trigger();
+        added = db::testing::WritesUntilFailure() > 0;
+        db::testing::FailNthWrite(0);
+        const QStringList messages = dialogs->Messages;
+        ui::SetDialogService(std::move(previous));
+        if (added) {
+            EXPECT_TRUE(messages.isEmpty()) << messages.join(" / ").toStdString();
+            break;
+        }
+        ++failures;
+        EXPECT_EQ(messages.size(), 1) << messages.join(" / ").toStdString();
+        EXPECT_EQ(allTables(sample), before);
+        EXPECT_EQ(hierarchyRows(sample), rowsBefore);
+    }
+    EXPECT_GT(failures, 3);
+    ASSERT_TRUE(added);
+    const auto after = hierarchyRows(sample);
+    ASSERT_EQ(after.size(), rowsBefore.size() + 1);
+    const int id = after.rbegin()->first;
+    EXPECT_EQ(after.at(id).name, "Quarantined ledger");
+    EXPECT_TRUE(viewRecordExists(1, id));
+    // A later add still works (no words of a failed add stand in its way).
+    tree()->setCurrentItem(itemOf(parentID));
+    auto owned = std::make_unique<CreatingDialogs>("Quarantined ledger again", 1);
+    auto previous = ui::SetDialogService(std::move(owned));
+    action("A_NewChild")->trigger();
+    ui::SetDialogService(std::move(previous));
+    EXPECT_EQ(hierarchyRows(sample).size(), rowsBefore.size() + 2);
+}
+
 TEST_F(ExplorerCommands, with_unsaved_changes_every_command_does_nothing) {
     DialogAnswerer answers;  // no prompt may come
     const auto rows = hierarchyRows(sample);
