@@ -225,6 +225,8 @@ bool TMainDataMod::LocateNode(int nodeID) {
     return table->FindKey({nodeID});
 }
 
+int TMainDataMod::HighestNodeID() const { return highestKey(*Hierarchy, QStringLiteral("NodeID")); }
+
 int TMainDataMod::highestKey(const db::Table& table, const QString& field) {
     db::Table cursor;
     openKeyCursor(cursor, table, field);
@@ -253,6 +255,7 @@ int TMainDataMod::InsertBranch(int parentNodeID, const QString& nodeName, int no
         // the read and the post gives a key violation, and the next ID is tried.
         for (int attempt = 1;; ++attempt) {
             try {
+                Hierarchy->TakeWriteLock();
                 return postBranch(parentNodeID, nodeName, nodeType, timestamp);
             } catch (const db::EDBEngineError& e) {
                 if (Hierarchy->State() != db::DataSetState::dsBrowse) Hierarchy->Cancel();

@@ -41,6 +41,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QToolBar>
 #include <QTemporaryDir>
@@ -808,6 +809,42 @@ TEST_F(ExplorerCommands, adding_a_branch_failing_at_any_write_leaves_every_table
     action("A_NewChild")->trigger();
     ui::SetDialogService(std::move(previous));
     EXPECT_EQ(hierarchyRows(sample).size(), rowsBefore.size() + 2);
+}
+
+TEST_F(ExplorerCommands, copies_and_moves_beside_another_program_adding_branches_all_get_through) {
+    const auto rows = hierarchyRows(sample);
+    int sourceID = 0, targetID = 0;
+    pickSourceAndTarget(rows, sourceID, targetID);
+    ASSERT_GT(sourceID, 0);
+    QProcess writer;
+    writer.setProgram(QStringLiteral(DOSSARA_BRANCH_WRITER));
+    writer.setArguments({sample, QStringLiteral("150"), QStringLiteral("Neighbour")});
+    writer.start();
+    ASSERT_TRUE(writer.waitForStarted());
+    ASSERT_TRUE(writer.waitForReadyRead(20000));
+    int pastes = 0;
+    QStringList messages;
+    // Copies while the other program writes, then one move (the same copy with the source
+    // deleted after it).
+    for (bool move = false; !move;) {
+        move = pastes >= 30 || (writer.state() == QProcess::NotRunning && pastes >= 3);
+        auto owned = std::make_unique<ConfirmingDialogs>();
+        ConfirmingDialogs* dialogs = owned.get();
+        auto previous = ui::SetDialogService(std::move(owned));
+        popupCommand(itemOf(sourceID), move ? "A_CutBranch" : "A_CopyBranch");
+        popupCommand(itemOf(targetID), "A_PasteBranch");
+        messages << dialogs->Messages;
+        ui::SetDialogService(std::move(previous));
+        ++pastes;
+    }
+    ASSERT_TRUE(writer.waitForFinished(-1));
+    EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" / ").toStdString();
+    // Every copy has its View record (the other program writes branch rows alone).
+    for (const auto& [id, r] : hierarchyRows(sample)) {
+        if (r.name.startsWith("Neighbour")) continue;
+        EXPECT_TRUE(viewRecordExists(r.type, id)) << id;
+    }
 }
 
 TEST_F(ExplorerCommands, with_unsaved_changes_every_command_does_nothing) {

@@ -205,6 +205,28 @@ TEST_F(MainDataModule, a_branch_writer_killed_at_any_moment_leaves_the_title_ind
     }
 }
 
+TEST_F(MainDataModule, a_delete_after_another_program_added_many_branches_updates_the_title_index) {
+    Module().ConnectDatabase(folder);
+    const int mine = Module().InsertBranch(0, QStringLiteral("Writer branch mine"), 0, 45000.5);
+    Module().InsertBranch(0, QStringLiteral("Writer branch kept"), 0, 45000.5);
+    // Another program adds branches whose titles share the words: the stored sets of those
+    // words now reach record numbers this module has not read yet.
+    QProcess writer;
+    writer.setProgram(QStringLiteral(DOSSARA_BRANCH_WRITER));
+    writer.setArguments({folder, QStringLiteral("300"), QStringLiteral("Writer")});
+    writer.start();
+    ASSERT_TRUE(writer.waitForFinished(-1));
+    ASSERT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+    ASSERT_TRUE(Module().Hierarchy->FindKey({mine}));
+    Module().Hierarchy->Delete();
+    Module().DisconnectDatabase();
+    const QString scratch = FilePath(QStringLiteral("rebuild"));
+    QDir().mkpath(scratch);
+    db::CopyTableFile(folder, core::kHierarchyTable, scratch, core::kHierarchyTable);
+    core::BuildWordIndex(scratch, core::kHierarchyTable, core::kHierarchyDictTable, {QStringLiteral("NodeName")});
+    EXPECT_EQ(rowsOf(folder, core::kHierarchyDictTable), rowsOf(scratch, core::kHierarchyDictTable));
+}
+
 TEST_F(MainDataModule, at_the_largest_node_id_a_new_branch_takes_the_lowest_free_id_from_1000) {
     AddRows(core::kHierarchyTable, {1000, 1001, 1003, INT_MAX});
     Module().ConnectDatabase(folder);

@@ -538,6 +538,7 @@ void TtsWordsDataSetLink::AddPendingChanges(int delta) {
     base::ScopeFail undo([&] {
         if (own) Rollback();
     });
+    if (!own && m_table->Active()) m_table->TakeWriteLock();  // a database transaction holds the file
     // Not counted as a word row: the counters, AfterPost and Transactions see words only.
     const qint64 row = rows.Find(key);
     const int count = (row ? std::max(0, storedInteger(rows.Value(0))) : 0) + delta;
