@@ -26,8 +26,10 @@ namespace db::internal {
 
 namespace {
 
-const QString kRecordPrefix = QStringLiteral(".dossara-commit-");
-const QString kKeptSuffix = QStringLiteral("-journal.held");
+// Literals, not QString objects of the namespace: writers in static initializers of other
+// units (test fixtures) reach these before such objects would be made.
+QString recordPrefix() { return QStringLiteral(".dossara-commit-"); }
+QString keptSuffix() { return QStringLiteral("-journal.held"); }
 constexpr int kGateWaitMs = 5000;
 
 QByteArray native(const QString& path) { return QFile::encodeName(path); }
@@ -64,7 +66,7 @@ bool closeGate(int lockFd) {
 
 /// A kept journal's name is the table file's name and a fixed ending: one folder, no path.
 bool isKeptName(const QString& name) {
-    return name.endsWith(kKeptSuffix) && name.size() > kKeptSuffix.size() && !name.contains(u'/') &&
+    return name.endsWith(keptSuffix()) && name.size() > keptSuffix().size() && !name.contains(u'/') &&
            !name.startsWith(u'.');
 }
 
@@ -100,7 +102,7 @@ void restore(const Kept& k) noexcept {
 
 }  // namespace
 
-QString KeptJournalPath(const QString& tablePath) { return tablePath + kKeptSuffix; }
+QString KeptJournalPath(const QString& tablePath) { return tablePath + keptSuffix(); }
 
 void CommitTogether(const std::vector<std::shared_ptr<TableFile>>& files) {
     std::vector<TableFile*> writing;
@@ -148,7 +150,7 @@ void CommitTogether(const std::vector<std::shared_ptr<TableFile>>& files) {
     // Keep each journal past its file's commit, and write the record naming the kept ones
     // (by name within the folder, so that a copy of the folder recovers on its own).
     const QString id = QUuid::createUuid().toString(QUuid::Id128);
-    const QString record = QDir(folder).filePath(kRecordPrefix + id);
+    const QString record = QDir(folder).filePath(recordPrefix() + id);
     const QString pending = QDir(folder).filePath(QStringLiteral(".dossara-writing-") + id);
     std::vector<Kept> kept;
     int recordFd = -1;
@@ -210,7 +212,7 @@ void CommitTogether(const std::vector<std::shared_ptr<TableFile>>& files) {
 void RecoverInterruptedCommits(const QString& folder) noexcept {
     try {
         const QDir dir(folder);
-        for (const QString& name : dir.entryList({kRecordPrefix + u'*'}, QDir::Files | QDir::Hidden)) {
+        for (const QString& name : dir.entryList({recordPrefix() + u'*'}, QDir::Files | QDir::Hidden)) {
             const QString record = dir.filePath(name);
             const int fd = ::open(native(record).constData(), O_RDWR | O_CLOEXEC);
             if (fd < 0) continue;
@@ -236,7 +238,7 @@ void RecoverInterruptedCommits(const QString& folder) noexcept {
             });
             bool closed = true;
             for (const QString& held : keptNames) {
-                const QString table = dir.filePath(held.left(held.size() - kKeptSuffix.size()));
+                const QString table = dir.filePath(held.left(held.size() - keptSuffix().size()));
                 const int lockFd = exists(table) ? LockDescriptor(table) : -1;
                 if (lockFd < 0) continue;
                 if (!closeGate(lockFd)) {
@@ -247,7 +249,7 @@ void RecoverInterruptedCommits(const QString& folder) noexcept {
             }
             if (!closed) continue;
             for (const QString& held : keptNames) {
-                const QString journal = dir.filePath(held.left(held.size() - kKeptSuffix.size()) + QStringLiteral("-journal"));
+                const QString journal = dir.filePath(held.left(held.size() - keptSuffix().size()) + QStringLiteral("-journal"));
                 if (exists(dir.filePath(held))) restore({nullptr, journal, dir.filePath(held)});
             }
             ::unlink(native(record).constData());
@@ -255,9 +257,9 @@ void RecoverInterruptedCommits(const QString& folder) noexcept {
         }
         // Kept journals left after a commit counted as committed (no record names them):
         // removed when no commit holds their file.
-        const QStringList records = dir.entryList({kRecordPrefix + u'*'}, QDir::Files | QDir::Hidden);
-        for (const QString& name : dir.entryList({u'*' + kKeptSuffix}, QDir::Files | QDir::Hidden)) {
-            const QString table = dir.filePath(name.left(name.size() - kKeptSuffix.size()));
+        const QStringList records = dir.entryList({recordPrefix() + u'*'}, QDir::Files | QDir::Hidden);
+        for (const QString& name : dir.entryList({u'*' + keptSuffix()}, QDir::Files | QDir::Hidden)) {
+            const QString table = dir.filePath(name.left(name.size() - keptSuffix().size()));
             const int lockFd = exists(table) ? LockDescriptor(table) : -1;
             if (lockFd >= 0 && !LockCommitGate(lockFd, CommitGate::Closed)) continue;
             base::ScopeExit open([lockFd]() noexcept {
