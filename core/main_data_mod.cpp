@@ -49,25 +49,36 @@ void openKeyCursor(db::Table& cursor, const db::Table& table, const QString& fie
 }
 
 /// Runs a table's write transaction: rolled back unless Commit() ran.
+/// A table's batch, rolled back unless committed. An indexed table's batch is started as
+/// the indexed table's own, so that its updater knows a batch is open (and keeps the index's
+/// pending mark until the batch ends).
 class BatchGuard {
 public:
-    explicit BatchGuard(db::Table& table) : m_table(table) { m_table.StartBatch(); }
+    explicit BatchGuard(db::Table& table) : m_table(table), m_indexed(dynamic_cast<TtsTable*>(&table)) {
+        if (m_indexed) m_indexed->StartBatch();
+        else m_table.StartBatch();
+    }
     ~BatchGuard() {
         if (m_open) {
             try {
                 if (m_table.State() != db::DataSetState::dsBrowse && m_table.Active()) m_table.Cancel();
-                m_table.EndBatch(false);
+                end(false);
             } catch (...) {
             }
         }
     }
     void Commit() {
         m_open = false;
-        m_table.EndBatch(true);
+        end(true);
     }
 
 private:
+    void end(bool commit) {
+        if (m_indexed) m_indexed->EndBatch(commit);
+        else m_table.EndBatch(commit);
+    }
     db::Table& m_table;
+    TtsTable* m_indexed;
     bool m_open = true;
 };
 
@@ -214,6 +225,8 @@ bool TMainDataMod::LocateNode(int nodeID) {
     return table->FindKey({nodeID});
 }
 
+int TMainDataMod::HighestNodeID() const { return highestKey(*Hierarchy, QStringLiteral("NodeID")); }
+
 int TMainDataMod::highestKey(const db::Table& table, const QString& field) {
     db::Table cursor;
     openKeyCursor(cursor, table, field);
@@ -242,6 +255,7 @@ int TMainDataMod::InsertBranch(int parentNodeID, const QString& nodeName, int no
         // the read and the post gives a key violation, and the next ID is tried.
         for (int attempt = 1;; ++attempt) {
             try {
+                Hierarchy->TakeWriteLock();
                 return postBranch(parentNodeID, nodeName, nodeType, timestamp);
             } catch (const db::EDBEngineError& e) {
                 if (Hierarchy->State() != db::DataSetState::dsBrowse) Hierarchy->Cancel();

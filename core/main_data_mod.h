@@ -109,6 +109,10 @@ public:
     int HierarchyTextLinkMinIndex(QObject* sender);
     void MainDataModDestroy();
 
+    /// The highest NodeID of Hierarchy.DB as the file holds it now (this process's running
+    /// transaction included), 0 for an empty table.
+    int HighestNodeID() const;
+
 private:
     /// Highest value of the integer key field of `table`'s file, read through a cursor of its
     /// own (so it sees the transaction this process runs on the file); 0 for an empty table.

@@ -26,6 +26,8 @@ if [ -n "$eatmydata" ] && [ -e "$eatmydata" ] && ! grep -q '^DOSSARA_SANITIZE:BO
 else
   copies_preload=
 fi
+# the loops that kill or fail programs at random points run long here
+export DOSSARA_LONG_LOOPS=1
 
 for round in $(seq "$rounds"); do
   log="$logs/ctest-$round.log"

@@ -12,11 +12,13 @@
 #include "core/system_helpers.h"
 #include "core/view_control.h"
 #include "core/view_layer.h"
+#include "core/view_tables.h"
 
 #include "fulltext/table/ts_table.h"
 #include "fulltext/table/ts_update.h"
 
 #include "platform/db/database.h"
+#include "platform/db/db_error.h"
 #include "platform/db/field.h"
 #include "platform/db/guards.h"
 #include "platform/db/read_snapshot.h"
@@ -53,8 +55,6 @@
 
 namespace {
 
-constexpr int UM_NODECHANGED = ui::kWmUser + 101;
-constexpr int UM_BATCHUPDATE = ui::kWmUser + 115;
 constexpr int UM_BLANKTITLE = ui::kWmUser + 104;
 constexpr int UM_SHOWEXPLORER = ui::kWmUser + 106;
 constexpr int UM_TITLETOOLONG = ui::kWmUser + 118;
@@ -645,31 +645,33 @@ void TExplorer::AddBranch(QTreeWidgetItem* node, bool asChild) {
     if (!ShowNodeParmsDialog(this, view, name)) return;
     m_lastBranchType = view;
     ui::HourglassCursor hourglass;
+    // The branch row, its View record and the words of both are one change: all of them
+    // are kept or none (a failure rolls every file back).
+    const int nextBefore = ViewControl().NextNodeID;
     int id = 0;
-    try {
-        id = m_data->InsertBranch(parentID, name, view, nowDays());
-    } catch (const std::exception& e) {
-        core::ShowTableUpdateError(e, QStringLiteral("Hierarchy"), QStringLiteral("Unable to copy branch."));
-        return;
-    }
+    bool branchWritten = false;
     std::unique_ptr<db::Table> own;
     db::Table* table = nullptr;
     try {
+        core::DatabaseWrite write(*m_data->DSDB);
+        id = m_data->InsertBranch(parentID, name, view, nowDays());
+        branchWritten = true;
         table = viewTable(view, own);
         if (!table) throw std::runtime_error("The branch type names no View.");
         table->Append();
         table->FieldByName(QStringLiteral("NodeID"))->SetAsInteger(id);
         table->FieldByName(QStringLiteral("TimeStamp"))->SetAsDateTime(nowDays());
         table->Post();
+        write.Commit();
     } catch (const std::exception& e) {
         if (table && table->State() != db::DataSetState::dsBrowse) table->Cancel();
-        // A branch never stays without its View record: the new row goes again.
-        try {
-            if (h.FindKey({id})) h.Delete();
-        } catch (...) {
-        }
-        core::ShowTableUpdateError(e, QStringLiteral("View (%1)").arg(ViewControl().GetViewTableName(view)),
-                                   QStringLiteral("Unable to copy branch."));
+        if (h.State() != db::DataSetState::dsBrowse) h.Cancel();
+        ViewControl().NextNodeID = nextBefore;
+        if (branchWritten)
+            core::ShowTableUpdateError(e, QStringLiteral("View (%1)").arg(ViewControl().GetViewTableName(view)),
+                                       QStringLiteral("Unable to copy branch."));
+        else
+            core::ShowTableUpdateError(e, QStringLiteral("Hierarchy"), QStringLiteral("Unable to copy branch."));
         return;
     }
     if (parentItem) m_parents.insert(parentID);
@@ -780,53 +782,64 @@ bool TExplorer::CopySubtree(QTreeWidgetItem* source, QTreeWidgetItem* target, bo
     QString writing = QStringLiteral("Hierarchy");  // the table being written, for the message
     db::Table* viewPending = nullptr;                 // a View table of the View layer being written
     try {
-        db::Transaction tx(*m_data->DSDB);
-        h.Last();
-        next = std::max({h.Eof() ? 0 : h.FieldByName(QStringLiteral("NodeID"))->AsInteger() + 1, core::kFirstNodeID,
-                         ViewControl().NextNodeID});
-        for (const auto& [id, view] : rows) {
-            writing = QStringLiteral("Hierarchy");
-            if (!h.FindKey({id})) continue;
-            const int parent = id == sourceID ? targetID : h.FieldByName(QStringLiteral("ParentNodeID"))->AsInteger();
-            if (!newIDs.contains(parent) && id != sourceID) continue;
-            const QString name = h.FieldByName(QStringLiteral("NodeName"))->AsString();
-            const int newID = next++;
-            h.Append();
-            h.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(newID);
-            h.FieldByName(QStringLiteral("ParentNodeID"))->SetAsInteger(id == sourceID ? targetID : newIDs.value(parent));
-            h.FieldByName(QStringLiteral("NodeName"))->SetAsString(name);
-            h.FieldByName(QStringLiteral("NodeType"))->SetAsInteger(view);
-            h.FieldByName(QStringLiteral("Timestamp"))->SetAsDateTime(nowDays());
-            h.Post();
-            writing = QStringLiteral("View (%1)").arg(ViewControl().GetViewTableName(view));
-            std::unique_ptr<db::Table> own;
-            db::Table* table = viewTable(view, own);
-            viewPending = own ? nullptr : table;
-            if (!table || !table->Locate(QStringLiteral("NodeID"), {id}))
-                throw std::runtime_error("Unable to find the data record for the tree branch.");
-            std::vector<QVariant> values;
-            for (int i = 0; i < table->FieldCount(); ++i) values.push_back(table->Fields(i)->Value());
-            table->Append();
-            for (int i = 0; i < table->FieldCount(); ++i) table->Fields(i)->SetValue(values[size_t(i)]);
-            table->FieldByName(QStringLiteral("NodeID"))->SetAsInteger(newID);
-            table->FieldByName(QStringLiteral("TimeStamp"))->SetAsDateTime(nowDays());
-            table->Post();
-            newIDs.insert(id, newID);
-        }
-        if (move) {
-            // Only what was copied goes, children before their parents.
-            std::reverse(rows.begin(), rows.end());
-            for (const auto& [id, view] : rows) {
-                if (!newIDs.contains(id)) continue;
-                writing = QStringLiteral("View (%1)").arg(ViewControl().GetViewTableName(view));
-                std::unique_ptr<db::Table> own;
-                if (db::Table* table = viewTable(view, own))
-                    if (table->Locate(QStringLiteral("NodeID"), {id})) table->Delete();
-                writing = QStringLiteral("Hierarchy");
-                if (h.FindKey({id})) h.Delete();
+        // Another program may add branches meanwhile: the next NodeID is read inside the
+        // transaction and a key another program took since makes the whole copy go again.
+        for (int attempt = 1;; ++attempt) {
+            try {
+                db::Transaction tx(*m_data->DSDB);
+                h.TakeWriteLock();
+                next = std::max({m_data->HighestNodeID() + 1, core::kFirstNodeID, ViewControl().NextNodeID});
+                for (const auto& [id, view] : rows) {
+                    writing = QStringLiteral("Hierarchy");
+                    if (!h.FindKey({id})) continue;
+                    const int parent = id == sourceID ? targetID : h.FieldByName(QStringLiteral("ParentNodeID"))->AsInteger();
+                    if (!newIDs.contains(parent) && id != sourceID) continue;
+                    const QString name = h.FieldByName(QStringLiteral("NodeName"))->AsString();
+                    const int newID = next++;
+                    h.Append();
+                    h.FieldByName(QStringLiteral("NodeID"))->SetAsInteger(newID);
+                    h.FieldByName(QStringLiteral("ParentNodeID"))->SetAsInteger(id == sourceID ? targetID : newIDs.value(parent));
+                    h.FieldByName(QStringLiteral("NodeName"))->SetAsString(name);
+                    h.FieldByName(QStringLiteral("NodeType"))->SetAsInteger(view);
+                    h.FieldByName(QStringLiteral("Timestamp"))->SetAsDateTime(nowDays());
+                    h.Post();
+                    writing = QStringLiteral("View (%1)").arg(ViewControl().GetViewTableName(view));
+                    std::unique_ptr<db::Table> own;
+                    db::Table* table = viewTable(view, own);
+                    viewPending = own ? nullptr : table;
+                    if (!table || !table->Locate(QStringLiteral("NodeID"), {id}))
+                        throw std::runtime_error("Unable to find the data record for the tree branch.");
+                    std::vector<QVariant> values;
+                    for (int i = 0; i < table->FieldCount(); ++i) values.push_back(table->Fields(i)->Value());
+                    table->Append();
+                    for (int i = 0; i < table->FieldCount(); ++i) table->Fields(i)->SetValue(values[size_t(i)]);
+                    table->FieldByName(QStringLiteral("NodeID"))->SetAsInteger(newID);
+                    table->FieldByName(QStringLiteral("TimeStamp"))->SetAsDateTime(nowDays());
+                    table->Post();
+                    newIDs.insert(id, newID);
+                }
+                if (move) {
+                    // Only what was copied goes, children before their parents.
+                    std::reverse(rows.begin(), rows.end());
+                    for (const auto& [id, view] : rows) {
+                        if (!newIDs.contains(id)) continue;
+                        writing = QStringLiteral("View (%1)").arg(ViewControl().GetViewTableName(view));
+                        std::unique_ptr<db::Table> own;
+                        if (db::Table* table = viewTable(view, own))
+                            if (table->Locate(QStringLiteral("NodeID"), {id})) table->Delete();
+                        writing = QStringLiteral("Hierarchy");
+                        if (h.FindKey({id})) h.Delete();
+                    }
+                }
+                tx.Commit();
+                break;
+            } catch (const db::EDBEngineError& e) {
+                if (e.Code() != db::ErrorCode::kKeyViolation || attempt == 20) throw;
+                for (db::Table* t : {static_cast<db::Table*>(&h), viewPending})
+                    if (t && t->State() != db::DataSetState::dsBrowse) t->Cancel();
+                newIDs.clear();
             }
         }
-        tx.Commit();
     } catch (const std::exception& e) {
         // The transaction was rolled back: nothing was copied and nothing deleted.
         for (db::Table* t : {static_cast<db::Table*>(&h), viewPending})

@@ -935,11 +935,20 @@ void TMainForm::FormShow() {
         EnableDatabaseActions(false);
         ui::PostMessage(this, UM_RUNREPAIR);
     } else {
-        if (!command.DatabaseFolder.isEmpty() && core::IsDatabaseFolder(command.DatabaseFolder.trimmed())) {
+        const bool named = !command.DatabaseFolder.trimmed().isEmpty();
+        if (named && core::IsDatabaseFolder(command.DatabaseFolder.trimmed())) {
             PendingOpen = true;
             PendingFolder = command.DatabaseFolder.trimmed();
-        } else if (core::ReadWinRegBool(kPrefs, QStringLiteral("ReopenLastDatabase"), true) && RecentMostRecent &&
-                   !RecentMostRecent().trimmed().isEmpty()) {
+        } else if (named) {
+            // The folder named on the command line is not opened silently in favour of
+            // another: the user learns why before the most recent database opens.
+            ui::Message(QStringLiteral("The database directory \"%1\" does not exist, or is missing required files. "
+                                       "The database cannot be opened.")
+                            .arg(command.DatabaseFolder.trimmed()),
+                        ui::MessageKind::Error, ui::Button::Ok, 10046);
+        }
+        if (!PendingOpen && core::ReadWinRegBool(kPrefs, QStringLiteral("ReopenLastDatabase"), true) &&
+            RecentMostRecent && !RecentMostRecent().trimmed().isEmpty()) {
             PendingOpen = true;
             PendingFolder = RecentMostRecent().trimmed();
         }

@@ -42,6 +42,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QToolBar>
 #include <QTemporaryDir>
@@ -809,6 +810,123 @@ TEST_F(ExplorerCommands, a_cut_and_paste_failing_at_any_write_leaves_every_table
     const auto after = hierarchyRows(sample);
     EXPECT_EQ(after.count(sourceID), 0u);
     EXPECT_EQ(copiesBelow(after, targetID, name), 1);
+}
+
+/// Answers "Create New Branch" with a title and a View and every message with OK, keeping
+/// the message texts.
+class CreatingDialogs : public ConfirmingDialogs {
+public:
+    CreatingDialogs(QString title, int view) : m_title(std::move(title)), m_view(view) {}
+    int ExecModal(QObject& dialog) override {
+        auto* form = dynamic_cast<TNodeParmsForm*>(&dialog);
+        if (!form) return ConfirmingDialogs::ExecModal(dialog);
+        form->findChild<QListWidget*>("ItemType")->setCurrentRow(m_view);
+        form->findChild<QPlainTextEdit*>("NodeName")->setPlainText(m_title);
+        return QDialog::Accepted;
+    }
+
+private:
+    QString m_title;
+    int m_view;
+};
+
+TEST_F(ExplorerCommands, adding_a_branch_failing_at_any_write_leaves_every_table_as_it_was) {
+    // The branch row, its View record and the title's words are one change: the n-th write
+    // fails, for growing n, until the add gets through; every failure leaves every table
+    // (the word tables with their pending marks included) as it was.
+    const auto rowsBefore = hierarchyRows(sample);
+    const int parentID = idOf(tree()->topLevelItem(0));
+    // The files an add of View 1 writes, compared after every failure; the others once at
+    // the end.
+    const QString viewTable = ViewControl().GetViewTableName(1);
+    const QStringList written = {"Hierarchy.DB", "HierarchyDict.db", core::ViewTableFile(viewTable),
+                                 core::ViewDictTableFile(viewTable)};
+    auto writtenTables = [&] {
+        std::map<QString, QStringList> tables;
+        for (const QString& file : written) tables[file] = tableRows(sample, file);
+        return tables;
+    };
+    auto otherTables = [&] {
+        auto tables = allTables(sample);
+        for (const QString& file : written) tables.erase(file);
+        return tables;
+    };
+    const auto othersBefore = otherTables();
+    bool added = false;
+    int failures = 0;
+    for (int n = 1; !added && n < 2000; n += std::max(1, n / 6)) {
+        SCOPED_TRACE(n);
+        const auto before = writtenTables();
+        tree()->setCurrentItem(itemOf(parentID));
+        auto owned = std::make_unique<CreatingDialogs>("Quarantined ledger", 1);
+        CreatingDialogs* dialogs = owned.get();
+        auto previous = ui::SetDialogService(std::move(owned));
+        db::testing::FailNthWrite(n);
+        action("A_NewChild")->trigger();
+        added = db::testing::WritesUntilFailure() > 0;
+        db::testing::FailNthWrite(0);
+        const QStringList messages = dialogs->Messages;
+        ui::SetDialogService(std::move(previous));
+        if (added) {
+            EXPECT_TRUE(messages.isEmpty()) << messages.join(" / ").toStdString();
+            break;
+        }
+        ++failures;
+        EXPECT_EQ(messages.size(), 1) << messages.join(" / ").toStdString();
+        EXPECT_EQ(writtenTables(), before);
+        EXPECT_EQ(hierarchyRows(sample), rowsBefore);
+    }
+    EXPECT_GT(failures, 3);
+    EXPECT_EQ(otherTables(), othersBefore);
+    ASSERT_TRUE(added);
+    const auto after = hierarchyRows(sample);
+    ASSERT_EQ(after.size(), rowsBefore.size() + 1);
+    const int id = after.rbegin()->first;
+    EXPECT_EQ(after.at(id).name, "Quarantined ledger");
+    EXPECT_TRUE(viewRecordExists(1, id));
+    // A later add still works (no words of a failed add stand in its way).
+    tree()->setCurrentItem(itemOf(parentID));
+    auto owned = std::make_unique<CreatingDialogs>("Quarantined ledger again", 1);
+    auto previous = ui::SetDialogService(std::move(owned));
+    action("A_NewChild")->trigger();
+    ui::SetDialogService(std::move(previous));
+    EXPECT_EQ(hierarchyRows(sample).size(), rowsBefore.size() + 2);
+}
+
+TEST_F(ExplorerCommands, copies_and_moves_beside_another_program_adding_branches_all_get_through) {
+    const auto rows = hierarchyRows(sample);
+    int sourceID = 0, targetID = 0;
+    pickSourceAndTarget(rows, sourceID, targetID);
+    ASSERT_GT(sourceID, 0);
+    QProcess writer;
+    writer.setProgram(QStringLiteral(DOSSARA_BRANCH_WRITER));
+    writer.setArguments({sample, QStringLiteral("150"), QStringLiteral("Neighbour")});
+    writer.start();
+    ASSERT_TRUE(writer.waitForStarted());
+    ASSERT_TRUE(writer.waitForReadyRead(20000));
+    int pastes = 0;
+    QStringList messages;
+    // Copies while the other program writes, then one move (the same copy with the source
+    // deleted after it).
+    for (bool move = false; !move;) {
+        move = pastes >= 30 || (writer.state() == QProcess::NotRunning && pastes >= 3);
+        auto owned = std::make_unique<ConfirmingDialogs>();
+        ConfirmingDialogs* dialogs = owned.get();
+        auto previous = ui::SetDialogService(std::move(owned));
+        popupCommand(itemOf(sourceID), move ? "A_CutBranch" : "A_CopyBranch");
+        popupCommand(itemOf(targetID), "A_PasteBranch");
+        messages << dialogs->Messages;
+        ui::SetDialogService(std::move(previous));
+        ++pastes;
+    }
+    ASSERT_TRUE(writer.waitForFinished(-1));
+    EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" / ").toStdString();
+    // Every copy has its View record (the other program writes branch rows alone).
+    for (const auto& [id, r] : hierarchyRows(sample)) {
+        if (r.name.startsWith("Neighbour")) continue;
+        EXPECT_TRUE(viewRecordExists(r.type, id)) << id;
+    }
 }
 
 TEST_F(ExplorerCommands, with_unsaved_changes_every_command_does_nothing) {

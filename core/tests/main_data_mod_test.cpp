@@ -11,20 +11,24 @@
 #include "fulltext/table/ts_words_table_link.h"
 
 #include "platform/db/database.h"
+#include "platform/db/db_error.h"
 #include "platform/db/fault_injection.h"
 #include "platform/db/field.h"
 #include "platform/db/table.h"
 #include "platform/db/table_utils.h"
 #include "platform/settings/ini_document.h"
+#include "testsupport/loop_length.h"
 #include "testsupport/temp_folder.h"
 
 #include <QProcess>
 #include <QSet>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
+#include <random>
 #include <tuple>
 
 namespace {
@@ -108,6 +112,119 @@ TEST_F(MainDataModule, a_new_branch_takes_the_next_id_from_the_table_and_its_tit
     words.Open();
     EXPECT_TRUE(words.Locate(u"TOMATOES", 0));
     EXPECT_TRUE(words.Locate(u"GARDEN", 0));
+}
+
+TEST_F(MainDataModule, a_branch_insert_failing_at_any_write_leaves_the_title_index_current_or_marked_pending) {
+    Module().ConnectDatabase(folder);
+    Module().InsertBranch(0, QStringLiteral("Greenhouse"), 0, 45000.5);
+    bool untouched = false;  // the insert ran without meeting the failure
+    int inserted = 0;        // inserts that answered success (one may have absorbed a failure)
+    for (int n = 1; n < 500 && !untouched; ++n) {
+        SCOPED_TRACE(n);
+        db::testing::FailNthWrite(n);
+        try {
+            Module().InsertBranch(0, QStringLiteral("Kumquat orchard"), 0, 45000.5);
+            ++inserted;
+        } catch (const db::EDBEngineError& e) {
+            EXPECT_EQ(e.Code(), db::ErrorCode::kIoError) << e.Message().toStdString();
+        }
+        untouched = db::testing::WritesUntilFailure() > 0;
+        db::testing::FailNthWrite(0);
+        int rows = 0;
+        db::Table h;
+        h.SetDatabaseName(folder);
+        h.SetTableName(core::kHierarchyTable);
+        h.Open();
+        for (h.First(); !h.Eof(); h.Next()) rows += h.FieldByName("NodeName")->AsString() == "Kumquat orchard";
+        EXPECT_EQ(rows, inserted);
+        const bool present = rows > 0;
+        TtsWordsTableLink words;
+        words.SetTable(Module().HierarchyDict);
+        words.Open();
+        // The title's words are in the index exactly when the branch is, unless the index
+        // is marked as waiting for a rebuild.
+        if (words.PendingChanges() == 0) {
+            EXPECT_EQ(words.Locate(u"KUMQUAT", 0), present);
+        }
+        EXPECT_TRUE(words.Locate(u"GREENHOUSE", 0) || words.PendingChanges() > 0);
+    }
+    EXPECT_TRUE(untouched);
+}
+
+/// Every row of a table file as text (bytes in hex), sorted; the word table's pending row
+/// left out.
+QStringList rowsOf(const QString& folder, const QString& file) {
+    db::Table t;
+    t.SetDatabaseName(folder);
+    t.SetTableName(file);
+    t.SetReadOnly(true);
+    t.Open();
+    QStringList rows;
+    for (t.First(); !t.Eof(); t.Next()) {
+        QStringList values;
+        for (int i = 0; i < t.FieldCount(); ++i) {
+            const QVariant v = t.Fields(i)->Value();
+            values << (v.typeId() == QMetaType::QByteArray ? QString::fromLatin1(v.toByteArray().toHex()) : v.toString());
+        }
+        if (!values.first().contains(TtsWordsTableLink::PendingWord())) rows << values.join(u'|');
+    }
+    rows.sort();
+    return rows;
+}
+
+TEST_F(MainDataModule, a_branch_writer_killed_at_any_moment_leaves_the_title_index_current_or_marked_pending) {
+    std::mt19937 random(40);
+    const int rounds = testsupport::LoopLength(4, 60);
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE(round);
+        QProcess writer;
+        writer.setProgram(QStringLiteral(DOSSARA_BRANCH_WRITER));
+        writer.setArguments({folder, QStringLiteral("100000"), QStringLiteral("Kumquat %1").arg(round)});
+        writer.start();
+        ASSERT_TRUE(writer.waitForStarted());
+        ASSERT_TRUE(writer.waitForReadyRead(20000));
+        QThread::usleep(std::uniform_int_distribution<int>(0, 30000)(random));
+        writer.kill();
+        writer.waitForFinished();
+        for (const QString& file : {core::kHierarchyTable, core::kHierarchyDictTable}) {
+            const db::VerifyResult v = db::VerifyTableFile(folder, file);
+            ASSERT_EQ(v.Level, 0) << file.toStdString() << ": " << v.Problems.join("; ").toStdString();
+        }
+        db::Table dict;
+        dict.SetDatabaseName(folder);
+        dict.SetTableName(core::kHierarchyDictTable);
+        dict.Open();
+        const bool pending = dict.Locate("tsWord", {TtsWordsTableLink::PendingWord()});
+        dict.Close();
+        if (pending) continue;
+        const QString scratch = FilePath(QStringLiteral("rebuild-%1").arg(round));
+        QDir().mkpath(scratch);
+        db::CopyTableFile(folder, core::kHierarchyTable, scratch, core::kHierarchyTable);
+        core::BuildWordIndex(scratch, core::kHierarchyTable, core::kHierarchyDictTable, {QStringLiteral("NodeName")});
+        ASSERT_EQ(rowsOf(folder, core::kHierarchyDictTable), rowsOf(scratch, core::kHierarchyDictTable));
+    }
+}
+
+TEST_F(MainDataModule, a_delete_after_another_program_added_many_branches_updates_the_title_index) {
+    Module().ConnectDatabase(folder);
+    const int mine = Module().InsertBranch(0, QStringLiteral("Writer branch mine"), 0, 45000.5);
+    Module().InsertBranch(0, QStringLiteral("Writer branch kept"), 0, 45000.5);
+    // Another program adds branches whose titles share the words: the stored sets of those
+    // words now reach record numbers this module has not read yet.
+    QProcess writer;
+    writer.setProgram(QStringLiteral(DOSSARA_BRANCH_WRITER));
+    writer.setArguments({folder, QStringLiteral("300"), QStringLiteral("Writer")});
+    writer.start();
+    ASSERT_TRUE(writer.waitForFinished(-1));
+    ASSERT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+    ASSERT_TRUE(Module().Hierarchy->FindKey({mine}));
+    Module().Hierarchy->Delete();
+    Module().DisconnectDatabase();
+    const QString scratch = FilePath(QStringLiteral("rebuild"));
+    QDir().mkpath(scratch);
+    db::CopyTableFile(folder, core::kHierarchyTable, scratch, core::kHierarchyTable);
+    core::BuildWordIndex(scratch, core::kHierarchyTable, core::kHierarchyDictTable, {QStringLiteral("NodeName")});
+    EXPECT_EQ(rowsOf(folder, core::kHierarchyDictTable), rowsOf(scratch, core::kHierarchyDictTable));
 }
 
 TEST_F(MainDataModule, at_the_largest_node_id_a_new_branch_takes_the_lowest_free_id_from_1000) {

@@ -35,6 +35,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QRegularExpression>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
@@ -194,17 +195,37 @@ TEST_F(MainFormTest, start_up_opens_the_database_named_on_the_command_line_in_an
 }
 
 TEST_F(MainFormTest, start_up_falls_back_on_the_most_recent_database_and_stays_empty_without_one) {
-    {
-        DialogAnswerer answers;
-        recent = {sample};
-        QDir().mkpath(m_dir.filePath("NoHierarchy"));
-        QFile::copy(sample + "/Registry.DB", m_dir.filePath("NoHierarchy/Registry.DB"));
-        start({"/DB:" + m_dir.filePath("NoHierarchy")});
-        EXPECT_TRUE(Globals().DatabaseOpen);
-        EXPECT_EQ(Globals().CurrentFolder, QDir::cleanPath(sample));
+    // A folder named with /DB: that is no database: the user is told why, then the most
+    // recent database opens; nothing is written into the named folder.
+    struct Case {
+        const char* folder;
+        QStringList files;  // copied from the sample
+    };
+    const Case cases[] = {{"NoHierarchy", {"Registry.DB"}},
+                          {"NoRegistry", {"Hierarchy.DB"}},
+                          {"OtherFiles", {"HierarchyDict.db"}},
+                          {"Missing", {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const QString named = m_dir.filePath(c.folder);
+        if (QString(c.folder) != "Missing") QDir().mkpath(named);
+        for (const QString& f : c.files) QFile::copy(sample + "/" + f, named + "/" + f);
+        const QStringList before = QDir(named).entryList(QDir::Files | QDir::Hidden);
+        {
+            DialogAnswerer answers;
+            answers.ExpectMessage("The database directory \"" + QRegularExpression::escape(named) +
+                                      "\" does not exist, or is missing required files\\. The database cannot be opened\\.",
+                                  ui::Button::Ok, ui::MessageKind::Error);
+            recent = {sample};
+            start({"/DB:" + named});
+            EXPECT_EQ(answers.Pending(), 0);
+            EXPECT_TRUE(Globals().DatabaseOpen);
+            EXPECT_EQ(Globals().CurrentFolder, QDir::cleanPath(sample));
+        }
+        EXPECT_EQ(QDir(named).entryList(QDir::Files | QDir::Hidden), before);
+        TearDown();
+        SetUp();
     }
-    TearDown();
-    SetUp();
     DialogAnswerer answers;
     core::WriteWinRegBool("Preferences", "ReopenLastDatabase", false);
     recent = {sample};

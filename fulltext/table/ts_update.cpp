@@ -152,6 +152,12 @@ void TtsBaseUpdate::AfterDelete() {
     const bool held = takePending();
     const bool lostBefore = std::exchange(m_batchLost, m_inBatch);
     runHook(true, [&] {
+        // As for a post: the stored sets may reach records another program added since the
+        // range was read, so the sets grow to the table's range before they are read.
+        TtsTextDataSetLink* text = textLink();
+        const int knownMax = text->MaxIndex();
+        text->ForgetRange();
+        if (text->MaxIndex() > knownMax) growToRange(text);
         SetRecord(m_deletedRecord);
         std::vector<QString> gone;
         m_words.VisitAll([&](const QString& w, fulltext::CxData& mark, bool&) {
@@ -160,7 +166,7 @@ void TtsBaseUpdate::AfterDelete() {
         for (const QString& w : gone) UpdateWord(w, false);
         clearMarkedWords();
         m_mode = umBeforeEdit;
-        textLink()->ExtendRange(m_deletedRecord, false);
+        text->ExtendRange(m_deletedRecord, false);
         if (held) wordsLink()->AddPendingChanges(-1);
     });
     m_batchLost = lostBefore;

@@ -532,6 +532,13 @@ void TtsWordsDataSetLink::AddPendingChanges(int delta) {
     db::DirectRows& rows = pendingRows();
     QVariantList key{PendingWord().left(m_wordFieldSize)};
     if (m_segmented) key << 0;
+    // Read and written under the file's write lock, in one transaction: another program
+    // may change or drop the row between a read outside it and the write.
+    const bool own = StartTransaction();
+    base::ScopeFail undo([&] {
+        if (own) Rollback();
+    });
+    if (!own && m_table->Active()) m_table->TakeWriteLock();  // a database transaction holds the file
     // Not counted as a word row: the counters, AfterPost and Transactions see words only.
     const qint64 row = rows.Find(key);
     const int count = (row ? std::max(0, storedInteger(rows.Value(0))) : 0) + delta;
@@ -542,6 +549,7 @@ void TtsWordsDataSetLink::AddPendingChanges(int delta) {
     } else {
         rows.Insert(key, {count, 0});
     }
+    if (own) Commit();
 }
 
 void TtsWordsDataSetLink::storedValues(const std::uint8_t* data, int length, QVariantList& values) const {

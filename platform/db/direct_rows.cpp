@@ -128,7 +128,6 @@ void DirectRows::Write(qint64 rowId, const QVariantList& values) {
         Raise(ErrorCode::kInvalidParameter, QStringLiteral("Direct row access needs one value per write field."));
     if (!t.CanModify()) Raise(ErrorCode::kReadOnly, ctx);
     {
-        internal::RecordLock lock(f, rowId, ctx);
         std::vector<QVariant> stored(m_write.size());  // outlives the statement's use of it
         sqlite3_stmt* s = f.Statement(m_writeSql);
         internal::StatementReset reset(s);
@@ -146,7 +145,10 @@ void DirectRows::Write(qint64 rowId, const QVariantList& values) {
             }
         }
         sqlite3_bind_int64(s, int(m_write.size()) + 1, rowId);
+        // The file's write lock first, then the row's: a row lock is never held while
+        // waiting for the file, where another program's write of the row would meet it.
         internal::RunWrite(shared, t.m_databaseName, [&] {
+            internal::RecordLock lock(f, rowId, ctx);
             internal::Step(f, s, ctx);
             if (sqlite3_changes(f.Db()) == 0) Raise(ErrorCode::kRecordDeleted, ctx);
         });
@@ -186,8 +188,8 @@ void DirectRows::Delete(qint64 rowId) {
     const QString ctx = t.d->ctx();
     if (!t.CanModify()) Raise(ErrorCode::kReadOnly, ctx);
     {
-        internal::RecordLock lock(f, rowId, ctx);
         internal::RunWrite(shared, t.m_databaseName, [&] {
+            internal::RecordLock lock(f, rowId, ctx);
             sqlite3_stmt* s = f.Statement(m_deleteSql);
             internal::StatementReset reset(s);
             sqlite3_bind_int64(s, 1, rowId);

@@ -819,6 +819,16 @@ void Table::StartBatch() {
     d->batchStarted = true;
 }
 
+void Table::TakeWriteLock() {
+    checkActive();
+    if (!CanModify()) Raise(ErrorCode::kReadOnly, d->ctx());
+    if (d->file->IsInTransaction()) return;
+    Database* database = Database::FindDatabase(m_databaseName);
+    if (!database || !database->InTransaction()) Raise(ErrorCode::kNoTransaction, d->ctx());
+    d->file->BeginWrite();
+    database->JoinTransaction(d->file);
+}
+
 void Table::EndBatch(bool commit) {
     checkActive();
     const bool started = std::exchange(d->batchStarted, false);

@@ -228,6 +228,12 @@ public:
     /// just ends it; with true it raises kNoTransaction, as nothing of it is kept.
     void StartBatch();
     void EndBatch(bool commit);
+    /// Within a database transaction of this table's database: takes the file's write lock
+    /// now (the transaction keeps it until it ends), so that what is read next to decide a
+    /// write (the next free key, a counter row) cannot change in another program before the
+    /// write. Nothing to do while the file's own transaction or batch runs; kNoTransaction
+    /// otherwise.
+    void TakeWriteLock();
 
 signals:
     void UpdatingRecord();  ///< Post starts: controls write their pending text into fields now

@@ -66,6 +66,7 @@ public:
     /// Goes to the bookmark when the cursor still has its row, else counts TraversalCount
     /// records from the first one; then the base notices and Traversal.
     void GotoBookmark(TppBookmark aBookmark) override;
+    using PipelineTraversal::GotoBookmark;  // the record-number form stays callable
     QString GetDataSetName() const override;
     bool SeekDetailRecords(const QVariantList& aValues) override;
 

@@ -8,6 +8,8 @@ class FaultInjection {
 public:
     /// Answers true (and stops counting) when this write is the one to fail.
     static bool takeWrite();
+    /// Runs the test's hook between the commits of a transaction's files.
+    static void commitStep(int committedFiles);
 };
 
 /// Name of the VFS every connection of the layer opens its files with: the platform's

@@ -4,12 +4,14 @@
 #include "platform/db/db_error.h"
 #include "platform/db/db_log.h"
 #include "platform/db/internal/fault_injection.h"
+#include "platform/db/internal/multi_file_commit.h"
 #include "platform/db/internal/values.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QThread>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -25,6 +27,7 @@ namespace db::internal {
 namespace {
 
 constexpr off_t kTableLockOffset = 0x60000000;   // SQLite locks 0x40000000 .. +512 only
+constexpr off_t kCommitGateOffset = 0x60000001;
 constexpr off_t kRecordLockOffset = 0x70000000;
 
 struct FileId {
@@ -136,6 +139,11 @@ void ForgetLockDescriptorFd(int fd) {
             return;
         }
     }
+}
+
+bool LockCommitGate(int fd, CommitGate state) {
+    const short type = state == CommitGate::Open ? F_UNLCK : state == CommitGate::Closed ? F_WRLCK : F_RDLCK;
+    return ofdLock(fd, type, kCommitGateOffset);
 }
 
 bool LockTableWrite(int fd, bool lock) { return ofdLock(fd, lock ? F_WRLCK : F_UNLCK, kTableLockOffset); }
@@ -489,8 +497,42 @@ bool TableFile::BeginWrite() {
     if (IsInTransaction()) return false;
     suspendRead();
     base::ScopeFail resume([&] { resumeRead(); });
-    Exec(m_db.get(), QStringLiteral("BEGIN IMMEDIATE"), context(m_path));
+    beginImmediate();
     return true;
+}
+
+void TableFile::beginImmediate() {
+    if (m_lockFd < 0) {
+        Exec(m_db.get(), QStringLiteral("BEGIN IMMEDIATE"), context(m_path));
+        return;
+    }
+    constexpr int kWaitMs = 5000;  // as SQLite's own busy wait
+    const QString kept = KeptJournalPath(m_path);
+    const QByteArray keptNative = QFile::encodeName(kept);
+    QElapsedTimer waited;
+    waited.start();
+    int recoveries = 0;
+    for (;;) {
+        if (LockCommitGate(m_lockFd, CommitGate::Passing)) {
+            if (::access(keptNative.constData(), F_OK) == 0 && recoveries < 3) {
+                LockCommitGate(m_lockFd, CommitGate::Open);
+                ++recoveries;
+                RecoverInterruptedCommits(QFileInfo(m_path).absolutePath());
+                continue;
+            }
+            // No waiting inside SQLite while the gate is held: a commit closing it waits for us.
+            sqlite3_busy_timeout(m_db.get(), 0);
+            const int rc = sqlite3_exec(m_db.get(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+            sqlite3_busy_timeout(m_db.get(), kWaitMs);
+            LockCommitGate(m_lockFd, CommitGate::Open);
+            if (rc == SQLITE_OK) return;
+            if ((rc & 0xff) != SQLITE_BUSY || waited.elapsed() > kWaitMs)
+                RaiseSqlite(m_db.get(), sqlite3_extended_errcode(m_db.get()), context(m_path));
+        } else if (waited.elapsed() > kWaitMs) {
+            Raise(ErrorCode::kTableLocked, context(m_path));
+        }
+        QThread::usleep(1000);
+    }
 }
 
 void TableFile::CommitWrite() {

@@ -58,6 +58,8 @@ public:
     const QString& RowTable() const { return m_rowTableQuoted; }
     const QString& RowTableName() const { return m_rowTable; }
     bool ReadOnly() const { return m_readOnly; }
+    /// The process's kept descriptor of the file (its locks), -1 for a table in memory.
+    int LockFd() const { return m_lockFd; }
     bool Exclusive() const { return m_exclusiveCount > 0; }
 
     /// A cached prepared statement (reset on StatementReset scope end).
@@ -135,6 +137,9 @@ private:
 
     void suspendRead() noexcept;
     void resumeRead() noexcept;
+    /// BEGIN IMMEDIATE once no commit over several files holds the file and none left by a
+    /// dead program waits to be undone (see CommitTogether).
+    void beginImmediate();
     /// Runs a statement without results through the statement cache (raises on failure).
     void runCached(const char* sql);
 };
@@ -175,5 +180,11 @@ void ForgetLockDescriptor(const QString& path);
 void ForgetLockDescriptorFd(int fd);
 /// Takes or releases the whole-table write lock on a lock descriptor.
 bool LockTableWrite(int fd, bool lock);
+
+/// The commit gate of a table file, a lock byte beside the others: a commit over several
+/// files closes it (a write lock) on each of its files until all are committed or undone;
+/// a writer passes it (a read lock, held only while its transaction starts). Never waits.
+enum class CommitGate { Open, Closed, Passing };
+bool LockCommitGate(int fd, CommitGate state);
 
 }  // namespace db::internal
