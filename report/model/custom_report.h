@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/model/band.h"
+#include "report/model/module.h"
 #include "report/model/relative.h"
 #include "report/page/page_def.h"
 #include "report/page/report_types.h"
@@ -16,6 +17,11 @@ class TppCustomEngine;
 class TppDataPipeline;
 class TppGroup;
 class TppComponent;
+class TppChildReport;
+class TppReportTemplate;
+
+/// Sub-reports by name with their child reports, in the order they were found.
+using TppChildReportList = QList<QPair<QString, TppChildReport*>>;
 
 /// A report: it owns its bands, groups and attached report modules, holds the settings the
 /// whole report shares (columns, units, page limit, pass setting, main data pipeline), owns
@@ -33,7 +39,7 @@ class TppComponent;
 ///
 /// Designer messages (WParam 5050) go to ReportDesigner, only while one is attached and
 /// never while Printing is set (pages are being generated).
-class TppCustomReport : public TppRelative {
+class TppCustomReport : public TppRelative, public TppReportModuleHost {
     Q_OBJECT
 public:
     /// The template version this code writes.
@@ -84,6 +90,8 @@ public:
     TppGroup* ResetPageNoGroup() const;
     /// Creates the default bands of a report without bands.
     void CreateDefaultBands();
+    /// Frees every group (with its bands) and band.
+    void FreeBandsAndGroups();
     /// Re-sorts the band list by order keys.
     void SortBands();
 
@@ -160,6 +168,42 @@ public:
 
     TppCustomReport* ParentReport() const { return m_parentReport; }
     void SetParentReport(TppCustomReport* aReport);
+    /// The top report this report belongs to (GetMainReport); none for a child report that
+    /// is not attached to a sub-report.
+    TppCustomReport* MainReport() const { return GetMainReport(); }
+    /// The report's template, made on first use: loads into this very report object.
+    TppReportTemplate* Template();
+    /// Copies the given template's settings into the report's template.
+    void SetTemplate(TppReportTemplate* aTemplate);
+    /// Set while loading when the stored report was older than 5.0 and was converted.
+    bool ConvertedFromPre50() const { return m_convertedFromPre50; }
+
+    /// For every sub-report placed directly in this report's bands that has a child report:
+    /// the sub-report's user name with its child report, in band and z-order.
+    void GetChildReports(TppChildReportList& aList) const;
+    /// The same through the whole tree of child reports, depth first (a child report is
+    /// followed by its own children before its next sibling).
+    void GetAllChildReports(TppChildReportList& aList) const;
+
+    // Modules (data modules, code modules) attached to the report.
+    int ModuleCount() const { return int(m_modules.size()); }
+    TppReportModule* Modules(int aIndex) const;
+    /// The first attached module of that class (or a class derived from it); none otherwise.
+    TppReportModule* GetModuleOfClass(const QMetaObject& aClass) const;
+    /// Whether a module of the class "TraCodeModule" is attached.
+    bool HasCodeModule() const;
+    /// Whether any report up the chain of parent reports has a code module.
+    bool ParentHasCodeModule() const;
+    void AttachModule(TppReportModule* aModule) override;
+    void DetachModule(TppReportModule* aModule) override;
+    /// Marks the report modified and resets it.
+    void ModuleModified(TppReportModule* aModule) override;
+
+    /// Event 1 to the report's subscribers, once until SignalPrintEnd; then the same for
+    /// every child report.
+    void SignalPrintStart();
+    /// Event 0, only after SignalPrintStart; then the same for every child report.
+    void SignalPrintEnd();
 
     /// Generation events and the names templates store them by.
     std::function<void(QObject*)> OnEndColumn, OnEndFirstPass, OnEndPage, OnEndSecondPass, OnStartColumn,
@@ -206,7 +250,6 @@ protected:
     bool CheckComponentWidths(int aWidth, int aMessage);
 
 private:
-    void freeBandsAndGroups();
     bool askToDeleteColumnBands();
     void fireEvent(const std::function<void(QObject*)>& aHandler, int aEventID);
 
@@ -236,4 +279,8 @@ private:
     QPointer<QObject> m_reportDesigner;
     TppCustomReport* m_parentReport = nullptr;  ///< linked both ways
     bool m_destroying = false;
+    bool m_convertedFromPre50 = false;
+    bool m_printStartSignalled = false;
+    std::vector<QPointer<TppReportModule>> m_modules;  ///< linked both ways
+    std::unique_ptr<TppReportTemplate> m_template;
 };

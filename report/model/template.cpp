@@ -314,7 +314,7 @@ QByteArray TppTemplate::UpgradeTextStream(const QByteArray& aText) {
     QStringList lines = QString::fromUtf8(aText).split(QStringLiteral("\n"));
     for (QString& line : lines)
         if (line.endsWith(u'\r')) line.chop(1);
-    ppConvertOldTextTemplate(lines);
+    ppConvertOldTemplateText(lines);
     return lines.join(QStringLiteral("\r\n")).toUtf8();
 }
 

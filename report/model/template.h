@@ -214,6 +214,13 @@ protected:
     virtual void ReadComponent(stream::Component& aComponent) { Q_UNUSED(aComponent); }
     /// Called before the reader names a component; may change the name.
     virtual void ReaderSetName(stream::Component& aComponent, QString& aName);
+    /// Resolves an event handler's name read from the stream. Handler names are bound only
+    /// when the root is designed in a form designer, and there is none in this system: the
+    /// names stay as read (the components keep them as text), so this does nothing.
+    virtual void ReaderFindMethod(stream::Component& aComponent, const QString& aMethodName) {
+        Q_UNUSED(aComponent);
+        Q_UNUSED(aMethodName);
+    }
     /// A reading error: True when it is to be ignored (ignore-all, or the user's answer).
     virtual bool ReaderError(const stream::StreamError& aError);
     /// Keeps the template's settings; False stops the load before anything is read.

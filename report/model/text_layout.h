@@ -84,6 +84,9 @@ QString ppProperCase(const QString& aText);
 int ppVersionToInt(const QString& aText);
 void ppPointToDecimalSeparator(QStringList& aList);
 bool ppConvertOldTextTemplate(QStringList& aList);
+/// The name the templates call it by: rewrites the lines of a text template older than
+/// version 3000 in place (integer measurements become decimals).
+inline bool ppConvertOldTemplateText(QStringList& aList) { return ppConvertOldTextTemplate(aList); }
 QString ppTrimText(const QString& aText);
 QString ppTrimLeftText(const QString& aText);
 QString ppTrimRightText(const QString& aText);
