@@ -8,6 +8,7 @@
 
 class TppAutoSearchField;
 class TppPage;
+class TraParamList;
 class TppPageRequest;
 
 namespace report {
@@ -35,6 +36,13 @@ public:
     virtual QList<TppAutoSearchField*> AutoSearchFields() const { return {}; }
     /// Hands the criteria's current values to the pipelines they filter.
     virtual void ApplyAutoSearchValues() {}
+    /// A numbered event of the producer's job (a print job starting or ending, a dialog made
+    /// or closed, a text saved, the search values entered): the report passes it on to its
+    /// own subscribers, who subscribe to the report rather than to its producer.
+    virtual void JobEvent(int aEventId, TraParamList* aParams) {
+        (void)aEventId;
+        (void)aParams;
+    }
 };
 
 }  // namespace report
