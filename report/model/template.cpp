@@ -67,6 +67,8 @@ TemplateNamePrompt SetTemplateNamePrompt(TemplateNamePrompt aPrompt) {
     return old;
 }
 
+TemplateErrorAnswer AskTemplateErrorInMessageBox(const QString& aText) { return askThroughDialogService(aText); }
+
 TemplateErrorPrompt SetTemplateErrorPrompt(TemplateErrorPrompt aPrompt) {
     TemplateErrorPrompt old = std::move(installedPrompt());
     installedPrompt() = std::move(aPrompt);

@@ -111,6 +111,8 @@ enum class TemplateErrorAnswer { Ignore, IgnoreAll, Cancel };
 using TemplateErrorPrompt = std::function<TemplateErrorAnswer(const QString& aText)>;
 /// Installs the prompt; answers the previous one. An empty function restores the default.
 TemplateErrorPrompt SetTemplateErrorPrompt(TemplateErrorPrompt aPrompt);
+/// The default question: a message box with Ignore, Cancel and All.
+TemplateErrorAnswer AskTemplateErrorInMessageBox(const QString& aText);
 
 /// Asks for the name of a template row: aMode 0 opens, 1 saves; aName is proposed. Answers
 /// the name chosen, or nothing when cancelled. Installed by the template dialog; without one

@@ -616,6 +616,7 @@ void InitializeOutputUnit() {
         RegisterClass(&TppPrinterSetup::staticMetaObject);
         stream::ClassRegistry::Global().Register<TppProducer>(QStringLiteral("TppProducer"));
         SetGlobalPrinterResolution([]() -> const PrinterResolution* { return ppGetPrinter(); });
+        InstallRegisteredTemplateDialogs();
         return true;
     }();
     (void)initialized;
