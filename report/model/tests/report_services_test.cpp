@@ -4,6 +4,9 @@
 
 #include "report/model/auto_search_field.h"
 #include "report/model/band_classes.h"
+#include "report/model/component_services.h"
+#include "report/model/graphic_components.h"
+#include "report/model/text_components.h"
 #include "report/model/data_view.h"
 #include "report/model/module.h"
 #include "report/model/pipeline_field.h"
@@ -181,6 +184,63 @@ TEST_F(ReportTest, print_start_and_end_reach_the_report_and_its_child_reports_on
     EXPECT_EQ(main.ids, QStringList({"1", "0"}));
     EXPECT_EQ(child.ids, QStringList({"1", "0"}));
     EXPECT_EQ(child.senders.first(), sub->Report());
+}
+
+TEST_F(ReportTest, components_made_for_a_report_take_the_first_free_names_of_their_class) {
+    TComponent form;
+    auto* report = new TppReport(&form);
+    report->CreateDefaultBands();
+    auto* first = qobject_cast<TppLabel*>(ppCreateComponent(report, &TppLabel::staticMetaObject));
+    ASSERT_TRUE(first);
+    first->SetBand(report->GetBand(TppBandType::btDetail));
+    // Asked through a band, the component is still the report's.
+    auto* second = qobject_cast<TppLabel*>(ppCreateComponent(report->GetBand(TppBandType::btDetail), &TppLabel::staticMetaObject));
+    ASSERT_TRUE(second);
+    second->SetBand(report->GetBand(TppBandType::btDetail));
+    auto* shape = ppCreateComponent(report, &TppShape::staticMetaObject);
+    EXPECT_EQ(first->Owner(), &form);
+    EXPECT_EQ(QStringList({first->Name(), second->Name(), shape->Name()}), QStringList({"ppLabel1", "ppLabel2", "ppShape1"}));
+    EXPECT_EQ(QStringList({first->UserName(), second->UserName()}), QStringList({"Label1", "Label2"}));
+    delete first;
+    auto* third = qobject_cast<TppLabel*>(ppCreateComponent(report, &TppLabel::staticMetaObject));
+    ASSERT_TRUE(third);
+    EXPECT_EQ(third->Name(), QStringLiteral("ppLabel1"));
+    EXPECT_EQ(third->UserName(), QStringLiteral("Label1"));
+
+    // With a designer attached, the designer's creation is used.
+    DesignerRecorder designer;
+    report->SetReportDesigner(&designer);
+    QList<TClass> asked;
+    const auto previous = report::SetDesignerComponentCreator([&](TppCustomReport* r, TClass c) -> TComponent* {
+        asked << c;
+        auto* made = new TppLabel(r->Owner());
+        made->SetName("ppPlacedByDesigner");
+        return made;
+    });
+    EXPECT_EQ(ppCreateComponent(report, &TppLabel::staticMetaObject)->Name(), QStringLiteral("ppPlacedByDesigner"));
+    EXPECT_EQ(asked, QList<TClass>({&TppLabel::staticMetaObject}));
+    report::SetDesignerComponentCreator(previous);
+    report->SetReportDesigner(nullptr);
+    EXPECT_EQ(ppCreateComponent(nullptr, &TppLabel::staticMetaObject), nullptr);
+}
+
+TEST_F(ReportTest, a_pick_list_offers_the_pipelines_a_report_can_use_by_user_name) {
+    TComponent form;
+    auto* report = new TppReport(&form);
+    auto* packages = new TppTestPipeline(&form);
+    packages->SetUserName("Packages");
+    auto* authors = new TppTestPipeline(&form);
+    authors->SetUserName("authors");
+    auto* sections = new TppDataPipeline(&form);
+    sections->SetUserName("Sections");
+    new TppLabel(&form);  // not a pipeline
+    TppCommunicatorPickList pipelines(report, &TppDataPipeline::staticMetaObject);
+    EXPECT_EQ(pipelines.Names(), QStringList({"authors", "Packages", "Sections"}));
+    EXPECT_EQ(pipelines.Objects(pipelines.IndexOf("PACKAGES")), packages);
+    EXPECT_EQ(pipelines.IndexOf("Orders"), -1);
+    TppCommunicatorPickList tests(report, &TppTestPipeline::staticMetaObject);
+    EXPECT_EQ(tests.Names(), QStringList({"authors", "Packages"}));
+    EXPECT_EQ(TppCommunicatorPickList(nullptr, &TppDataPipeline::staticMetaObject).Count(), 0);
 }
 
 #include "report_services_test.moc"
