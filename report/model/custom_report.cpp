@@ -195,6 +195,7 @@ void TppCustomReport::Reset() {
 }
 
 int TppCustomReport::AbsolutePageNo() const { return m_engine ? m_engine->AbsolutePageNo() : 0; }
+int TppCustomReport::CurrentColumn() const { return m_engine ? m_engine->CurrentColumn() : 1; }
 int TppCustomReport::AbsolutePageCount() const { return m_engine ? m_engine->AbsolutePageCount() : 0; }
 int TppCustomReport::PageNo() const { return m_engine ? m_engine->GetPageNo() : 0; }
 int TppCustomReport::PageCount() const { return m_engine ? m_engine->GetPageCount() : 0; }

@@ -144,6 +144,8 @@ public:
     // Engine values.
     TppCustomEngine* Engine() const { return m_engine.get(); }
     int AbsolutePageNo() const;
+    /// The engine's current column (from 1).
+    int CurrentColumn() const;
     int AbsolutePageCount() const;
     int PageNo() const;
     int PageCount() const;
