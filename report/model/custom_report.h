@@ -137,6 +137,10 @@ public:
     bool SetPageDef(const TppPageDef& aPageDef);
     int PrintableWidth() const;
     int PrintableHeight() const;
+    /// The name of the document the report prints as (its printer setup's document name),
+    /// carried by every page; the report's Name until the output side sets it.
+    QString DocumentName() const { return m_documentName.isEmpty() ? Name() : m_documentName; }
+    void SetDocumentName(const QString& aName) { m_documentName = aName; }
     QString Version() const { return m_version; }
     int VersionNo() const { return m_versionNo; }
     void SetVersion(const QString& aVersion);
@@ -282,6 +286,7 @@ private:
     TppCustomReport* m_parentReport = nullptr;  ///< linked both ways
     bool m_destroying = false;
     bool m_convertedFromPre50 = false;
+    QString m_documentName;
     bool m_printStartSignalled = false;
     std::vector<QPointer<TppReportModule>> m_modules;  ///< linked both ways
     std::unique_ptr<TppReportTemplate> m_template;

@@ -246,6 +246,7 @@ void TppProducer::jobEnds() {
 void TppProducer::RequestPages(QObject* aSender, TppPageRequest* aRequest) {
     if (OnPageRequest) OnPageRequest(aSender, aRequest);
     if (!m_pageSource || m_printing || !aRequest) return;
+    m_pageSource->SetDocumentName(m_printerSetup->DocumentName());
     m_printing = true;
     const auto done = base::ScopeExit([this] { m_printing = false; });
     m_pageSource->GeneratePages(*aRequest, *m_publisher);

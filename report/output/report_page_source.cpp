@@ -33,6 +33,10 @@ void ReportPageSource::GeneratePages(TppPageRequest& aRequest, PageReceiver& aRe
     m_report->RequestPages(&aRequest);
 }
 
+void ReportPageSource::SetDocumentName(const QString& aName) {
+    if (m_report) m_report->SetDocumentName(aName);
+}
+
 void ReportPageSource::JobEvent(int aEventId, TraParamList* aParams) {
     if (!m_report) return;
     if (aEventId == ciProducerBeforePrint || aEventId == ciProducerAfterPrint) return;

@@ -29,6 +29,8 @@ public:
     /// a job signals the start (SignalPrintStart), and the job's end (event 71) signals the
     /// end first, so subscribers hear 70, 1, 0, 71.
     void JobEvent(int aEventId, TraParamList* aParams) override;
+    /// The report's pages carry the name from now on.
+    void SetDocumentName(const QString& aName) override;
 
     TppReport* Report() const { return m_report; }
 

@@ -10,6 +10,7 @@
 #include "report/model/text_components.h"
 #include "report/output/producer.h"
 #include "report/output/tests/output_fixtures.h"
+#include "report/output/tests/recording_device.h"
 #include "report/page/units.h"
 #include "testsupport/temp_folder.h"
 
@@ -113,6 +114,20 @@ TEST_F(ReportRun, a_subscriber_of_the_report_hears_the_job_and_printing_start_an
     for (const QString& line : devel) EXPECT_TRUE(line.contains(" devel ")) << line.toStdString();
     delete criterion;
     report->RemoveEventNotify(&log);
+}
+
+TEST_F(ReportRun, pages_carry_the_document_name_of_the_printer_setup) {
+    TppProducer producer;
+    report::ReportPageSource pages(report);
+    producer.SetPageSource(&pages);
+    producer.PrinterSetup()->SetDocumentName("Installed packages");
+    outputtest::RecordingDevice device;
+    device.requiresFinal = false;
+    device.SetPublisher(producer.Publisher());
+    producer.PublishReport();
+    ASSERT_FALSE(device.documentNames.isEmpty());
+    for (const QString& name : device.documentNames) EXPECT_EQ(name, QStringLiteral("Installed packages"));
+    device.SetPublisher(nullptr);
 }
 
 TEST_F(ReportRun, the_program_exports_and_renders_a_template_bound_to_a_database_folder) {
