@@ -868,3 +868,8 @@ void TppCustomReport::SignalPrintEnd() {
     GetChildReports(children);
     for (const auto& entry : children) entry.second->SignalPrintEnd();
 }
+
+void TppCustomReport::SetStatusMessage(const QString& aText) {
+    m_statusMessage = aText;
+    if (OnStatusMessage) OnStatusMessage(aText);
+}

@@ -205,6 +205,15 @@ public:
     /// Marks the report modified and resets it.
     void ModuleModified(TppReportModule* aModule) override;
 
+    /// The status text of the report (what it is doing now), shown by the output devices;
+    /// OnStatusMessage is called with each new text.
+    QString StatusMessage() const { return m_statusMessage; }
+    void SetStatusMessage(const QString& aText);
+    std::function<void(const QString&)> OnStatusMessage;
+    /// Whether the report lets pending window events be processed while it generates.
+    bool EnableProcessMessages() const { return m_enableProcessMessages; }
+    void SetEnableProcessMessages(bool v) { m_enableProcessMessages = v; }
+
     /// Event 1 to the report's subscribers, once until SignalPrintEnd; then the same for
     /// every child report.
     void SignalPrintStart();
@@ -287,6 +296,8 @@ private:
     bool m_destroying = false;
     bool m_convertedFromPre50 = false;
     QString m_documentName;
+    QString m_statusMessage;
+    bool m_enableProcessMessages = false;
     bool m_printStartSignalled = false;
     std::vector<QPointer<TppReportModule>> m_modules;  ///< linked both ways
     std::unique_ptr<TppReportTemplate> m_template;

@@ -243,4 +243,29 @@ TEST_F(ReportTest, a_pick_list_offers_the_pipelines_a_report_can_use_by_user_nam
     EXPECT_EQ(TppCommunicatorPickList(nullptr, &TppDataPipeline::staticMetaObject).Count(), 0);
 }
 
+TEST_F(ReportTest, components_pass_status_texts_to_their_report_and_take_screen_pixels) {
+    TComponent form;
+    auto* report = new TppReport(&form);
+    auto* detail = addBand<TppDetailBand>(report, "ppDetailBand1", 10000);
+    auto* label = place<TppLabel>(detail, "ppLabel1", 0, 0, 5000, 20000);
+    QStringList shown;
+    report->OnStatusMessage = [&](const QString& t) { shown << t; };
+    label->SetStatusMessage("Calculating totals");
+    EXPECT_EQ(label->GetStatusMessage(), QStringLiteral("Calculating totals"));
+    EXPECT_EQ(shown, QStringList({"Calculating totals"}));
+    TppLabel loose;
+    loose.SetStatusMessage("nowhere");  // without a band nothing happens
+    EXPECT_TRUE(loose.GetStatusMessage().isEmpty());
+
+    label->SetSpHeight(96);  // one inch at 96 pixels per inch
+    label->SetSpWidth(48);
+    EXPECT_EQ(label->mmHeight(), 25400);
+    EXPECT_EQ(label->mmWidth(), 12700);
+    EXPECT_EQ(label->GetSpHeight(), 96);
+    detail->SetSpHeight(48);
+    EXPECT_EQ(detail->mmHeight(), 12700);
+    // Letter with quarter-inch margins: 8 inches of printable width.
+    EXPECT_EQ(detail->GetSpWidth(), 768);
+}
+
 #include "report_services_test.moc"
