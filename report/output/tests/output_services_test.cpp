@@ -3,6 +3,8 @@
 
 #include "report/output/dialog_registry.h"
 #include "report/output/gui/printer_font_dialog.h"
+#include "report/output/printer.h"
+#include "report/output/tests/output_fixtures.h"
 #include "testsupport/qt_printers.h"
 
 #include "report/model/report.h"
@@ -12,11 +14,16 @@
 #include "testsupport/dialog_answerer.h"
 #include "testsupport/widget_helpers.h"
 
+#include "platform/paint/canvas.h"
+#include "platform/print/testing/fake_catalog.h"
+#include "report/page/printer_list.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QListWidget>
 #include <QSpinBox>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -123,4 +130,24 @@ TEST(OutputServices, the_printer_font_dialog_offers_the_printer_fonts_and_hands_
     EXPECT_FALSE(dialog.Execute());
     EXPECT_EQ(dialog.Font()->Size(), 14);  // Cancel keeps the earlier choice
     EXPECT_EQ(answers.Pending(), 0);
+}
+
+TEST(OutputServices, the_printer_gives_a_canvas_to_measure_on_before_any_document) {
+    QTemporaryDir dir;
+    print::testing::ScopedCatalog scoped(outputtest::pdfPrinter(dir.filePath("measure.pdf")), report::ResetPrinterList);
+    TppPrinter printer;
+    printer.SetPrinterName(QStringLiteral("Office Laser"));
+    ASSERT_FALSE(printer.DocumentOpen());
+    EXPECT_EQ(printer.Canvas(), nullptr);
+    paint::Canvas* canvas = printer.GetCanvas();
+    ASSERT_NE(canvas, nullptr);
+    EXPECT_EQ(printer.GetCanvas(), canvas);  // made once
+    paint::Font font;
+    font.Name = QStringLiteral("DejaVu Sans");
+    font.Size = 10;
+    canvas->SetFont(font);
+    // Ten points at the printer's resolution: the width grows with the pixels per inch.
+    const qreal width = canvas->TextWidth(QStringLiteral("Debian packages"));
+    EXPECT_GT(width, 0);
+    EXPECT_GT(width, 10 * printer.PixelsPerInchX() / 72.0);  // longer than one em at that resolution
 }
