@@ -197,8 +197,9 @@ void TppDataDictionary::SetTableName(const QString& aTableName) {
     QString name = aTableName;
     if (!m_useTableOwnerName) {
         QString table, owner;
-        ppParseTableName(aTableName, table, owner);
-        name = table;
+        bool file = false;
+        ppParseTableName(aTableName, table, owner, file);
+        name = file ? aTableName : table;  // a table file keeps its extension
     }
     m_tableName = name;
     m_tableAlias = GetTableAlias(m_tableName);

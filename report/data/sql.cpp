@@ -324,9 +324,10 @@ QString TdaTable::FullName() const {
 
 void TdaTable::SetFullName(const QString& aName) {
     QString table, owner;
-    ppParseTableName(aName, table, owner);
-    m_tableName = table;
-    m_ownerName = owner;
+    bool file = false;
+    ppParseTableName(aName, table, owner, file);
+    m_tableName = file ? aName : table;  // a table file has no owner and keeps its extension
+    m_ownerName = file ? QString() : owner;
 }
 
 void TdaTable::AddChild(TppRelative* aChild) {
@@ -764,7 +765,8 @@ QString TdaSQL::MakeSQLAlias(const QString& aTableName) const {
     QString alias = aTableName;
     if (!(m_dataDictionary && m_dataDictionary->UseTableOwnerName())) {
         QString table, owner;
-        if (ppParseTableName(aTableName, table, owner)) table = table.left(table.lastIndexOf(u'.'));
+        bool file = false;
+        ppParseTableName(aTableName, table, owner, file);  // a table file gives its base name
         alias = table;
     }
     for (qsizetype i = 0; i < alias.size(); ++i) {

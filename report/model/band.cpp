@@ -426,3 +426,17 @@ void TppBand::Loaded() {
     rebuildSaveList();
     TppCacheable::Loaded();
 }
+
+int TppBand::GetSpWidth() const {
+    if (!m_report) return 0;
+    const TppBandType t = BandType();
+    const bool columnBand = t == TppBandType::btColumnHeader || t == TppBandType::btColumnFooter ||
+                            t == TppBandType::btDetail || t == TppBandType::btGroupHeader || t == TppBandType::btGroupFooter;
+    const int mm = (columnBand && m_report->Columns() > 1 && m_report->mmColumnWidth() > 0) ? m_report->mmColumnWidth()
+                                                                                             : m_report->PrintableWidth();
+    return int(ppFromMMThousandths(mm, TppUnitType::utScreenPixels, report::kHorizontal, nullptr));
+}
+
+void TppBand::SetSpHeight(int aPixels) {
+    SetmmHeight(ppToMMThousandths(TppUnitType::utScreenPixels, report::kVertical, nullptr, float(aPixels)));
+}

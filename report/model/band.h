@@ -88,6 +88,11 @@ public:
     // Lengths.
     int mmHeight() const { return m_mmHeight; }
     void SetmmHeight(int aValue);
+    /// The band's width in screen pixels: the report's printable width (a column's in a
+    /// column band).
+    int GetSpWidth() const;
+    /// Sets the height from screen pixels.
+    void SetSpHeight(int aPixels);
     int mmBottomOffset() const { return m_mmBottomOffset; }
     void SetmmBottomOffset(int aValue);
     int mmPrintPosition() const { return m_mmPrintPosition; }

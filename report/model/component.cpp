@@ -1,5 +1,7 @@
 #include "report/model/component.h"
 
+#include <QCoreApplication>
+
 #include "report/model/custom_report.h"
 #include "report/model/group.h"
 #include "report/model/band_classes.h"
@@ -250,4 +252,18 @@ void TppComponent::GetStreamChildren(const std::function<void(const stream::Comp
     if (!IsRegion() || !m_band) return;
     for (int i = 0; i < m_band->ObjectCount(); ++i)
         if (m_band->Objects(i)->m_region == this) proc(*m_band->Objects(i));
+}
+
+void TppComponent::ProcessMessages() {
+    TppCustomReport* r = m_band ? m_band->Report() : nullptr;
+    if (r && r->EnableProcessMessages()) QCoreApplication::processEvents();
+}
+
+QString TppComponent::GetStatusMessage() const {
+    TppCustomReport* r = m_band ? m_band->Report() : nullptr;
+    return r ? r->StatusMessage() : QString();
+}
+
+void TppComponent::SetStatusMessage(const QString& aText) {
+    if (TppCustomReport* r = m_band ? m_band->Report() : nullptr) r->SetStatusMessage(aText);
 }

@@ -40,6 +40,13 @@ public:
     virtual int StoredSaveOrder() const { return -1; }
 
     TppBand* Band() const { return m_band; }
+    /// Lets pending window events be processed when the report of the component's band
+    /// allows it (EnableProcessMessages).
+    void ProcessMessages();
+    /// The status text of the report of the component's band; empty without a band.
+    QString GetStatusMessage() const;
+    /// Passes a status text to that report (the output devices show it).
+    void SetStatusMessage(const QString& aText);
     TppBandType BandType() const { return m_bandType; }
     int GroupNo() const { return m_groupNo; }
     /// Position in the band's object list; -1 without band.

@@ -36,6 +36,8 @@ public:
     virtual QObject* CurrentBand() const { return nullptr; }
     virtual int CurrentBandIndex() const { return -1; }
     virtual int PageBottom() const { return 0; }
+    /// The column being filled (from 1); 1 here.
+    virtual int CurrentColumn() const { return 1; }
     virtual int GetPageCount() const { return m_absolutePageCount; }
     virtual int GetPageNo() const { return m_absolutePageNo; }
     virtual int GetState() const { return m_stateValue; }

@@ -5,7 +5,10 @@
 #include "report/model/custom_engine.h"
 #include "report/model/data_pipeline.h"
 #include "report/model/group.h"
+#include "report/model/report.h"
+#include "report/model/report_template.h"
 #include "report/model/report_utils.h"
+#include "report/model/subreport.h"
 #include "report/model/text_layout.h"
 #include "report/page/resource_manager.h"
 #include "report/page/units.h"
@@ -62,8 +65,9 @@ TppCustomReport::~TppCustomReport() {
     SetDataPipeline(nullptr);
     SendDesignerMessage(report::PPM_REPORT_DESTROYING, this);
     if (m_engine && m_engine->Busy()) m_engine->SetCancelled(true);
-    freeBandsAndGroups();
+    FreeBandsAndGroups();
     SetParentReport(nullptr);
+    m_template.reset();
     m_engine.reset();
 }
 
@@ -78,7 +82,7 @@ void TppCustomReport::WireEngine() {
     m_engine->OnPageReady = [this] { PageReady(); };
 }
 
-void TppCustomReport::freeBandsAndGroups() {
+void TppCustomReport::FreeBandsAndGroups() {
     while (!m_groups.empty()) delete m_groups.back();  // each group frees its bands and leaves the list
     while (!m_bands.empty()) delete m_bands.back();
 }
@@ -192,6 +196,7 @@ void TppCustomReport::Reset() {
 }
 
 int TppCustomReport::AbsolutePageNo() const { return m_engine ? m_engine->AbsolutePageNo() : 0; }
+int TppCustomReport::CurrentColumn() const { return m_engine ? m_engine->CurrentColumn() : 1; }
 int TppCustomReport::AbsolutePageCount() const { return m_engine ? m_engine->AbsolutePageCount() : 0; }
 int TppCustomReport::PageNo() const { return m_engine ? m_engine->GetPageNo() : 0; }
 int TppCustomReport::PageCount() const { return m_engine ? m_engine->GetPageCount() : 0; }
@@ -636,7 +641,7 @@ void TppCustomReport::Transfer(TPersistent* aSource) {
     OnStartFirstPass = source->OnStartFirstPass;
     OnStartPage = source->OnStartPage;
     OnStartSecondPass = source->OnStartSecondPass;
-    freeBandsAndGroups();
+    FreeBandsAndGroups();
     for (int i = source->BandCount() - 1; i >= 0; --i) {
         TppBand* b = source->Bands(i);
         if (qobject_cast<TppGroupBand*>(b)) continue;
@@ -748,7 +753,8 @@ void TppCustomReport::Loaded() {
             const int dot = line.indexOf(u'.');
             if (dot >= 0) line[dot] = separator;
         }
-    if (m_versionNo < kCurrentVersion) Convert(m_versionNo);
+    m_convertedFromPre50 = m_versionNo < kCurrentVersion;
+    if (m_convertedFromPre50) Convert(m_versionNo);
     m_version = QStringLiteral("5.0");
     m_versionNo = kCurrentVersion;
     TppRelative::Loaded();
@@ -782,4 +788,95 @@ void TppCustomReport::Convert(int aVersion) {
     for (TppBand* b : m_bands) b->Convert(aVersion);
     for (TppGroup* g : m_groups) g->Convert(aVersion);
     m_modified = true;
+}
+
+// Template, child reports and modules ----------------------------------------------------------
+
+TppReportTemplate* TppCustomReport::Template() {
+    if (!m_template) m_template = std::make_unique<TppReportTemplate>(this);
+    return m_template.get();
+}
+
+void TppCustomReport::SetTemplate(TppReportTemplate* aTemplate) {
+    if (aTemplate) Template()->Assign(aTemplate);
+}
+
+void TppCustomReport::GetChildReports(TppChildReportList& aList) const {
+    for (TppBand* band : m_bands)
+        for (int i = 0; i < band->ObjectCount(); ++i)
+            if (auto* sub = qobject_cast<TppSubReport*>(band->Objects(i)); sub && sub->Report())
+                aList.append({sub->UserName(), sub->Report()});
+}
+
+void TppCustomReport::GetAllChildReports(TppChildReportList& aList) const {
+    TppChildReportList direct;
+    GetChildReports(direct);
+    for (const auto& entry : direct) {
+        aList.append(entry);
+        entry.second->GetAllChildReports(aList);
+    }
+}
+
+TppReportModule* TppCustomReport::Modules(int aIndex) const {
+    return aIndex >= 0 && aIndex < ModuleCount() ? m_modules[size_t(aIndex)].data() : nullptr;
+}
+
+TppReportModule* TppCustomReport::GetModuleOfClass(const QMetaObject& aClass) const {
+    for (const auto& m : m_modules)
+        if (m && m->metaObject()->inherits(&aClass)) return m;
+    return nullptr;
+}
+
+bool TppCustomReport::HasCodeModule() const {
+    for (const auto& m : m_modules)
+        if (m && QLatin1String(m->metaObject()->className()) == QLatin1String("TraCodeModule")) return true;
+    return false;
+}
+
+bool TppCustomReport::ParentHasCodeModule() const {
+    for (const TppCustomReport* r = m_parentReport; r; r = r->ParentReport())
+        if (r->HasCodeModule()) return true;
+    return false;
+}
+
+void TppCustomReport::AttachModule(TppReportModule* aModule) {
+    if (!aModule) return;
+    for (const auto& m : m_modules)
+        if (m == aModule) return;
+    m_modules.emplace_back(aModule);
+}
+
+void TppCustomReport::DetachModule(TppReportModule* aModule) {
+    std::erase_if(m_modules, [aModule](const QPointer<TppReportModule>& m) { return !m || m == aModule; });
+}
+
+void TppCustomReport::ModuleModified(TppReportModule* aModule) {
+    Q_UNUSED(aModule);
+    SetModified(true);
+    Reset();
+}
+
+void TppCustomReport::SignalPrintStart() {
+    if (!m_printStartSignalled) {
+        m_printStartSignalled = true;
+        ppSendEventNotify(this, this, report::ciProducerBeforePrint, nullptr);
+    }
+    TppChildReportList children;
+    GetChildReports(children);
+    for (const auto& entry : children) entry.second->SignalPrintStart();
+}
+
+void TppCustomReport::SignalPrintEnd() {
+    if (m_printStartSignalled) {
+        m_printStartSignalled = false;
+        ppSendEventNotify(this, this, report::ciProducerAfterPrint, nullptr);
+    }
+    TppChildReportList children;
+    GetChildReports(children);
+    for (const auto& entry : children) entry.second->SignalPrintEnd();
+}
+
+void TppCustomReport::SetStatusMessage(const QString& aText) {
+    m_statusMessage = aText;
+    if (OnStatusMessage) OnStatusMessage(aText);
 }

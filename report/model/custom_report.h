@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/model/band.h"
+#include "report/model/module.h"
 #include "report/model/relative.h"
 #include "report/page/page_def.h"
 #include "report/page/printer_setup.h"
@@ -17,6 +18,11 @@ class TppCustomEngine;
 class TppDataPipeline;
 class TppGroup;
 class TppComponent;
+class TppChildReport;
+class TppReportTemplate;
+
+/// Sub-reports by name with their child reports, in the order they were found.
+using TppChildReportList = QList<QPair<QString, TppChildReport*>>;
 
 /// A report: it owns its bands, groups and attached report modules, holds the settings the
 /// whole report shares (columns, units, page limit, pass setting, main data pipeline), owns
@@ -34,7 +40,7 @@ class TppComponent;
 ///
 /// Designer messages (WParam 5050) go to ReportDesigner, only while one is attached and
 /// never while Printing is set (pages are being generated).
-class TppCustomReport : public TppRelative {
+class TppCustomReport : public TppRelative, public TppReportModuleHost {
     Q_OBJECT
 public:
     /// The template version this code writes.
@@ -85,6 +91,8 @@ public:
     TppGroup* ResetPageNoGroup() const;
     /// Creates the default bands of a report without bands.
     void CreateDefaultBands();
+    /// Frees every group (with its bands) and band.
+    void FreeBandsAndGroups();
     /// Re-sorts the band list by order keys.
     void SortBands();
 
@@ -133,6 +141,10 @@ public:
     bool SetPageDef(const TppPageDef& aPageDef);
     int PrintableWidth() const;
     int PrintableHeight() const;
+    /// The name of the document the report prints as (its printer setup's document name),
+    /// carried by every page; the report's Name until the output side sets it.
+    QString DocumentName() const { return m_documentName.isEmpty() ? Name() : m_documentName; }
+    void SetDocumentName(const QString& aName) { m_documentName = aName; }
     QString Version() const { return m_version; }
     int VersionNo() const { return m_versionNo; }
     void SetVersion(const QString& aVersion);
@@ -140,6 +152,8 @@ public:
     // Engine values.
     TppCustomEngine* Engine() const { return m_engine.get(); }
     int AbsolutePageNo() const;
+    /// The engine's current column (from 1).
+    int CurrentColumn() const;
     int AbsolutePageCount() const;
     int PageNo() const;
     int PageCount() const;
@@ -164,6 +178,51 @@ public:
 
     TppCustomReport* ParentReport() const { return m_parentReport; }
     void SetParentReport(TppCustomReport* aReport);
+    /// The top report this report belongs to (GetMainReport); none for a child report that
+    /// is not attached to a sub-report.
+    TppCustomReport* MainReport() const { return GetMainReport(); }
+    /// The report's template, made on first use: loads into this very report object.
+    TppReportTemplate* Template();
+    /// Copies the given template's settings into the report's template.
+    void SetTemplate(TppReportTemplate* aTemplate);
+    /// Set while loading when the stored report was older than 5.0 and was converted.
+    bool ConvertedFromPre50() const { return m_convertedFromPre50; }
+
+    /// For every sub-report placed directly in this report's bands that has a child report:
+    /// the sub-report's user name with its child report, in band and z-order.
+    void GetChildReports(TppChildReportList& aList) const;
+    /// The same through the whole tree of child reports, depth first (a child report is
+    /// followed by its own children before its next sibling).
+    void GetAllChildReports(TppChildReportList& aList) const;
+
+    // Modules (data modules, code modules) attached to the report.
+    int ModuleCount() const { return int(m_modules.size()); }
+    TppReportModule* Modules(int aIndex) const;
+    /// The first attached module of that class (or a class derived from it); none otherwise.
+    TppReportModule* GetModuleOfClass(const QMetaObject& aClass) const;
+    /// Whether a module of the class "TraCodeModule" is attached.
+    bool HasCodeModule() const;
+    /// Whether any report up the chain of parent reports has a code module.
+    bool ParentHasCodeModule() const;
+    void AttachModule(TppReportModule* aModule) override;
+    void DetachModule(TppReportModule* aModule) override;
+    /// Marks the report modified and resets it.
+    void ModuleModified(TppReportModule* aModule) override;
+
+    /// The status text of the report (what it is doing now), shown by the output devices;
+    /// OnStatusMessage is called with each new text.
+    QString StatusMessage() const { return m_statusMessage; }
+    void SetStatusMessage(const QString& aText);
+    std::function<void(const QString&)> OnStatusMessage;
+    /// Whether the report lets pending window events be processed while it generates.
+    bool EnableProcessMessages() const { return m_enableProcessMessages; }
+    void SetEnableProcessMessages(bool v) { m_enableProcessMessages = v; }
+
+    /// Event 1 to the report's subscribers, once until SignalPrintEnd; then the same for
+    /// every child report.
+    void SignalPrintStart();
+    /// Event 0, only after SignalPrintStart; then the same for every child report.
+    void SignalPrintEnd();
 
     /// Generation events and the names templates store them by.
     std::function<void(QObject*)> OnEndColumn, OnEndFirstPass, OnEndPage, OnEndSecondPass, OnStartColumn,
@@ -210,7 +269,6 @@ protected:
     bool CheckComponentWidths(int aWidth, int aMessage);
 
 private:
-    void freeBandsAndGroups();
     bool askToDeleteColumnBands();
     void fireEvent(const std::function<void(QObject*)>& aHandler, int aEventID);
 
@@ -240,4 +298,11 @@ private:
     QPointer<QObject> m_reportDesigner;
     TppCustomReport* m_parentReport = nullptr;  ///< linked both ways
     bool m_destroying = false;
+    bool m_convertedFromPre50 = false;
+    QString m_documentName;
+    QString m_statusMessage;
+    bool m_enableProcessMessages = false;
+    bool m_printStartSignalled = false;
+    std::vector<QPointer<TppReportModule>> m_modules;  ///< linked both ways
+    std::unique_ptr<TppReportTemplate> m_template;
 };

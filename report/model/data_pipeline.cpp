@@ -294,7 +294,7 @@ TppRelative* TppDataPipeline::DataView() const {
 }
 
 void TppDataPipeline::SetDataView(TppRelative* aView) {
-    if (aView && aView->inherits("TdaDataView")) SetParent(aView);
+    if (!aView || aView->inherits("TdaDataView")) JoinParent(aView);
 }
 
 void TppDataPipeline::Notify(TppCommunicator* aCommunicator, TppOperationType aOperation) {

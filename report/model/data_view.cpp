@@ -1,6 +1,7 @@
 #include "report/model/data_view.h"
 
 #include "report/model/custom_report.h"
+#include "report/model/data_pipeline.h"
 
 TdaDataView::TdaDataView(TComponent* AOwner) : TppRelative(AOwner) {}
 
@@ -13,8 +14,8 @@ void TdaDataView::AssignReportPipeline() {
     if (m_report && DataPipelineCount() > 0) m_report->SetDataPipeline(DataPipelines(0));
 }
 
-void TdaDataView::SetButtonsShown(Buttons aButtons) {
-    m_buttonsShown = aButtons;
+void TdaDataView::SetAvailableActions(Actions aActions) {
+    m_availableActions = aActions;
     if (!HasState(csReading | csLoading) && OnChange) OnChange(this);
 }
 
@@ -31,4 +32,16 @@ void TdaDataView::SetReport(TppCustomReport* aReport) {
 void TdaDataView::Notify(TppCommunicator* aCommunicator, TppOperationType aOperation) {
     TppRelative::Notify(aCommunicator, aOperation);
     if (aOperation == ppopRemove && aCommunicator == m_report) m_report = nullptr;
+}
+
+QString TdaDataView::GetTypeName() const { return QString::fromLatin1(metaObject()->className()); }
+
+int TdaDataView::AddDataPipeline(TppDataPipeline* aPipeline) {
+    if (!aPipeline) return -1;
+    aPipeline->SetDataView(this);
+    return ChildCount() - 1;
+}
+
+void TdaDataView::RemoveDataPipeline(TppDataPipeline* aPipeline) {
+    if (aPipeline && aPipeline->Parent() == this) aPipeline->SetDataView(nullptr);
 }

@@ -3,6 +3,7 @@
 #include "report/model/relative.h"
 
 #include <QPointer>
+#include <QString>
 
 #include <functional>
 
@@ -15,9 +16,10 @@ class TppDataPipeline;
 class TdaDataView : public TppRelative {
     Q_OBJECT
 public:
-    /// Buttons of the view's tool window, as a 16-bit set (bit i = button i).
-    using Buttons = quint16;
-    static constexpr Buttons kDefaultButtons = 0x01FE;  ///< {1, ..., 8}
+    /// The actions of the view's tool window (numbers 0 to 8), as a 16-bit set (bit i =
+    /// action i).
+    using Actions = quint16;
+    static constexpr Actions kDefaultActions = 0x01FE;  ///< {1, ..., 8}
 
     Q_INVOKABLE explicit TdaDataView(TComponent* AOwner = nullptr);
     ~TdaDataView() override;
@@ -31,19 +33,51 @@ public:
     }
     virtual void SetActive(bool aValue) { m_active = aValue; }
     virtual void SetAutoSearchTabOrder(int aValue) { m_autoSearchTabOrder = aValue; }
-    virtual void SetButtonsShown(Buttons aButtons);
-    virtual void SetButtonsEnabled(Buttons aButtons) { m_buttonsEnabled = aButtons; }
+    /// Stores; outside reading and loading calls OnChange.
+    virtual void SetAvailableActions(Actions aActions);
+    virtual void SetEnabledActions(Actions aActions) { m_enabledActions = aActions; }
     virtual void SetLanguageIndex(int aValue) { m_languageIndex = aValue; }
     virtual void SetReport(TppCustomReport* aReport);
+    // What the data workspace's view classes answer (class-wide answers, asked of any
+    // instance); the base gives the neutral ones.
+    /// The name of the view's picture for ppLoadBitmap; none here.
+    virtual QString GetBitmap() const { return {}; }
+    /// The class name: the registry key of the class and a new view's first description.
+    virtual QString GetTypeName() const;
+    /// The name of the preview form class; none here.
+    virtual QString PreviewFormClass() const { return {}; }
+    /// The session class the view works with; none here.
+    virtual const QMetaObject* SessionClass() const { return nullptr; }
+    /// Whether the class is offered as an item of its own in the New Items dialog.
+    virtual bool IsNewDialogItem() const { return false; }
+    /// Opens the view's design dialog; nothing here.
+    virtual void RunDesignDialog() {}
+    /// Shows the view's data; nothing here.
+    virtual void Preview() {}
+    /// Makes the pipeline a child of the view; answers its index.
+    virtual int AddDataPipeline(TppDataPipeline* aPipeline);
+    /// Takes the pipeline out of the view's children.
+    virtual void RemoveDataPipeline(TppDataPipeline* aPipeline);
 
     TppCustomReport* Report() const { return m_report; }
     bool Active() const { return m_active; }
     int AutoSearchTabOrder() const { return m_autoSearchTabOrder; }
-    Buttons ButtonsShown() const { return m_buttonsShown; }
-    Buttons ButtonsEnabled() const { return m_buttonsEnabled; }
+    Actions AvailableActions() const { return m_availableActions; }
+    Actions EnabledActions() const { return m_enabledActions; }
     int LanguageIndex() const { return m_languageIndex; }
 
-    /// Called with the view when the shown buttons change outside reading and loading.
+    /// The view's description text (shown by the data workspace).
+    QString Description() const { return m_description; }
+    void SetDescription(const QString& v) { m_description = v; }
+    /// The action the data workspace runs next on the view (an action number).
+    quint8 DesignAction() const { return m_designAction; }
+    void SetDesignAction(quint8 v) { m_designAction = v; }
+    /// Set by the query designer and wizard when they close with OK, before they hand the
+    /// edited query to the view; False on creation.
+    bool Complete() const { return m_complete; }
+    void SetComplete(bool v) { m_complete = v; }
+
+    /// Called with the view when the available actions change outside reading and loading.
     std::function<void(TdaDataView*)> OnChange;
 
     void Notify(TppCommunicator* aCommunicator, TppOperationType aOperation) override;
@@ -52,7 +86,10 @@ private:
     TppCustomReport* m_report = nullptr;  ///< linked both ways; cleared when the report is freed
     bool m_active = false;
     int m_autoSearchTabOrder = 0;
-    Buttons m_buttonsShown = kDefaultButtons;
-    Buttons m_buttonsEnabled = kDefaultButtons;
+    Actions m_availableActions = kDefaultActions;
+    Actions m_enabledActions = kDefaultActions;
     int m_languageIndex = 0;
+    QString m_description;
+    quint8 m_designAction = 0;
+    bool m_complete = false;
 };

@@ -216,6 +216,8 @@ void TppDBPipeline::SetSearchCriteria(const QList<TppAutoSearchField*>& aCriteri
     m_searchCriteria.clear();
     for (TppAutoSearchField* f : aCriteria)
         if (f) m_searchCriteria << f;
+    // The rows remembered for the engine's walk were chosen under the old criteria.
+    m_walkRows.clear();
 }
 
 QList<TppAutoSearchField*> TppDBPipeline::SearchCriteria() const {

@@ -29,6 +29,17 @@
 /// bookmark-follows byte, the bookmark (8 bytes) and TraversalCount (4 bytes), little-endian.
 class TppAutoSearchField;
 
+/// The data source a data view makes for each of its datasets: it belongs to the view (its
+/// owner), which streams it with its own contents, rather than to the form.
+class TppChildDataSource : public db::DataSource {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TppChildDataSource(QObject* aOwner = nullptr) : db::DataSource(aOwner) {}
+    /// The owner that streams the source (the data view).
+    QObject* GetParentComponent() const { return parent(); }
+    bool HasParent() const { return true; }
+};
+
 class TppDBPipeline : public TppCustomDataPipeline {
     Q_OBJECT
 public:

@@ -778,7 +778,7 @@ void TppEngine::writePageProperties() {
     TppCustomReport* r = Report();
     page->SetAbsolutePageNo(AbsolutePageNo());
     page->SetAbsolutePageCount(AbsolutePageCount());
-    page->SetDocumentName(r->Name());
+    page->SetDocumentName(r->GetMainReport() ? r->GetMainReport()->DocumentName() : r->DocumentName());
     page->SetFirstPage(AbsolutePageNo() == 1);
     page->SetLanguageIndex(r->LanguageIndex());
     page->SetLastPage(m_stage == stComplete && AbsolutePageNo() == AbsolutePageCount());

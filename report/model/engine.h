@@ -65,6 +65,7 @@ public:
     int GetPageNo() const override;
     int GetPageCount() const override;
     int PageBottom() const override;
+    int CurrentColumn() const override { return m_column; }
 
     bool PageCountKnown() const { return m_pageCountKnown; }
     bool ReportComplete() const { return m_stage == stComplete; }

@@ -14,6 +14,7 @@ enum ErrorCode {
     kInvalidPropertyError = 5,
     kDataError = 6,
     kCodeError = 7,
+    kReadError = 8,
 };
 }  // namespace report
 
@@ -60,4 +61,10 @@ public:
 class ECodeError : public base::Exception {
 public:
     explicit ECodeError(QString message) : base::Exception(std::move(message), 0, report::kCodeError) {}
+};
+
+/// A stored object cannot be read (a data or code module, a data view's stream).
+class EReadError : public base::Exception {
+public:
+    explicit EReadError(QString message) : base::Exception(std::move(message), 0, report::kReadError) {}
 };

@@ -88,7 +88,7 @@ void TppReportModule::Notify(TppCommunicator* aCommunicator, TppOperationType aO
     if (!aCommunicator || static_cast<QObject*>(aCommunicator) != m_report.data()) return;
     switch (aOperation) {
     case ppopRemove: m_report = nullptr; break;
-    case ppopReportReset: ReportCleared(); break;
+    case ppopReportReset: ReportDestroying(); break;
     case ppopLanguageChange: LanguageChanged(); break;
     default: break;
     }

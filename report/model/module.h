@@ -53,6 +53,8 @@ public:
     virtual void SetTemplate(TppTemplate* aTemplate);
     /// The report's layout was cleared for a new report; empty here.
     virtual void ReportCleared() {}
+    /// The report is about to clear its layout (its template's New): calls ReportCleared.
+    virtual void ReportDestroying() { ReportCleared(); }
     /// Calls OnLanguageChanged.
     virtual void LanguageChanged();
     virtual bool IsEmpty() const { return ChildCount() == 0; }

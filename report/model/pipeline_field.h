@@ -62,6 +62,9 @@ public:
     void SetTableName(const QString& v);
     bool Mandatory() const { return m_mandatory; }
     void SetMandatory(bool v) { m_mandatory = v; }
+    /// Whether the field is an end-user search criterion of its data view (not streamed).
+    bool AutoSearch() const { return m_autoSearch; }
+    void SetAutoSearch(bool v) { m_autoSearch = v; }
     bool FirstField() const { return m_firstField; }
     void SetFirstField(bool v) { m_firstField = v; }
 
@@ -75,6 +78,7 @@ private:
     TAlignment m_alignment = TAlignment::taLeftJustify;
     QString m_fieldAlias;
     QString m_fieldName;
+    bool m_autoSearch = false;
     int m_fieldLength = 10;
     int m_groupOrder = -1;
     TppDataType m_dataType = TppDataType::dtString;

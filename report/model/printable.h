@@ -186,6 +186,13 @@ public:
     void SetspWidth(int v);
     void SetspHeight(int v);
     void SetSpBounds(int aLeft, int aTop, int aWidth, int aHeight);
+    // The same by the names the scripting and cross-tab sides call them.
+    void SetSpTop(int v) { SetspTop(v); }
+    void SetSpLeft(int v) { SetspLeft(v); }
+    void SetSpWidth(int v) { SetspWidth(v); }
+    void SetSpHeight(int v) { SetspHeight(v); }
+    int GetSpWidth() const { return spWidth(); }
+    int GetSpHeight() const { return spHeight(); }
 
     /// Sets the background: transparent, or the colour.
     void SetBackground(paint::TColor aColor, bool aTransparent);

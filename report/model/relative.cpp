@@ -19,6 +19,10 @@ TppRelative* TppRelative::Children(int aIndex) const {
 
 void TppRelative::SetParent(TppRelative* aParent) {
     if (!HasParent()) return;
+    JoinParent(aParent);
+}
+
+void TppRelative::JoinParent(TppRelative* aParent) {
     if (m_parent) m_parent->RemoveChild(this);
     m_parent = aParent;
     if (aParent) aParent->AddChild(this);

@@ -84,6 +84,9 @@ public:
     void Loaded() override;
 
 protected:
+    /// Leaves the old parent and joins aParent whatever HasParent answers (a top-level
+    /// object that a data view adopts).
+    void JoinParent(TppRelative* aParent);
     /// Frees the children from the last to the first.
     void FreeChildren();
     /// Moves the children to their streamed positions (OrderedChildren only).

@@ -1,10 +1,12 @@
 #include "report/model/report.h"
 
+#include "report/model/auto_search_field.h"
 #include "report/model/band_classes.h"
 #include "report/model/cache_manager.h"
 #include "report/model/custom_engine.h"
 #include "report/model/engine.h"
 #include "report/model/errors.h"
+#include "report/model/script_adapter.h"
 #include "report/page/resource_manager.h"
 
 #include "report/page/units.h"
@@ -117,4 +119,38 @@ void TppChildReport::SetModified(bool aValue) {
 const stream::PropertyList& TppChildReport::StreamProperties() const {
     static const auto table = stream::PropertyTable<TppChildReport>(TppBandedReport::StreamProperties());
     return table;
+}
+
+// Auto-search criteria ---------------------------------------------------------------------------
+
+int TppReport::AutoSearchFieldCount() const {
+    int n = 0;
+    for (TComponent* c : Components())
+        if (qobject_cast<TppAutoSearchField*>(c)) ++n;
+    return n;
+}
+
+TppAutoSearchField* TppReport::AutoSearchFields(int aIndex) const {
+    int n = 0;
+    for (TComponent* c : Components())
+        if (auto* f = qobject_cast<TppAutoSearchField*>(c); f && n++ == aIndex) return f;
+    return nullptr;
+}
+
+TppAutoSearchField* TppReport::CreateAutoSearchCriteria(const QString& aDataPipelineName, const QString& aFieldName,
+                                                        TppSearchOperatorType aOperator, const QString& aExpression,
+                                                        bool aMandatory) {
+    auto* field = new TppAutoSearchField(this);
+    field->SetDataPipelineName(aDataPipelineName);
+    field->SetFieldName(aFieldName);
+    field->SetSearchOperator(aOperator);
+    field->SetSearchExpression(aExpression);
+    field->SetMandatory(aMandatory);
+    TraParamList params;
+    const int index = params.AddParam(QStringLiteral("aAutoSearchField"), TraDataType::daClass,
+                                      &TppAutoSearchField::staticMetaObject, QString(), false, false);
+    QVariant value = QVariant::fromValue<QObject*>(field);
+    params.SetParamValuePtr(index, &value);
+    ppSendEventNotify(this, this, report::ciReportAutoSearchFieldCreated, &params);
+    return field;
 }

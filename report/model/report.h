@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+class TppAutoSearchField;
 class TppCacheManager;
 class TppPage;
 
@@ -52,6 +53,16 @@ public:
     TppCacheManager* CacheManager() const { return m_cacheManager.get(); }
     /// Resets the engine of this report (and of its child reports).
     void ResetEngines();
+
+    /// The report's end-user search criteria: the auto-search fields it owns, in creation
+    /// order.
+    int AutoSearchFieldCount() const;
+    TppAutoSearchField* AutoSearchFields(int aIndex) const;
+    /// Makes a search criterion owned by the report and sends event 66 with it as the first
+    /// parameter to the report's subscribers.
+    TppAutoSearchField* CreateAutoSearchCriteria(const QString& aDataPipelineName, const QString& aFieldName,
+                                                 TppSearchOperatorType aOperator, const QString& aExpression,
+                                                 bool aMandatory);
 
     /// Legacy values read from older templates.
     QString LegacyDataSource() const { return m_legacyDataSource; }

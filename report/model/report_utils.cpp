@@ -1,5 +1,7 @@
 #include "report/model/report_utils.h"
 
+#include <QCoreApplication>
+
 #include "report/page/units.h"
 
 #include "platform/paint/text_metrics.h"
@@ -203,4 +205,8 @@ QString ppGetTempFileName(const QString& aFolder, const QString& aPrefix) {
     return file.fileName();
 }
 
-QString ppGetIDERootDir() { return QString(); }
+QString ppGetIDERootDir() {
+    // The program's own folder: help files live in its Help folder.
+    if (!QCoreApplication::instance()) return QString();
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/');
+}

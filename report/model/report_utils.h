@@ -115,5 +115,6 @@ ui::Button ppMessageDlg(const QString& aCaption, const QString& aMessage, ui::Me
 QString ppGetTempPath();
 /// A new, unique, empty file in aFolder whose name starts with aPrefix; empty on failure.
 QString ppGetTempFileName(const QString& aFolder, const QString& aPrefix);
-/// The installation folder of a development environment; there is none here, so empty.
+/// The folder the help files are found under: the program's own folder (with a trailing
+/// "/"; its Help folder holds them); empty without an application object.
 QString ppGetIDERootDir();

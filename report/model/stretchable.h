@@ -37,6 +37,8 @@ public:
     int CurrentPosition() const { return m_currentPosition; }
     /// Whether this print grows with its content.
     bool Stretching() const;
+    /// Whether the component may grow on this page (the cross-tab asks before it takes room).
+    bool CanStretch() const { return Stretching(); }
     virtual void AddShiftDependent(TppStretchable* aComponent);
     virtual void RemoveShiftDependent(TppStretchable* aComponent);
 

@@ -67,6 +67,8 @@ TemplateNamePrompt SetTemplateNamePrompt(TemplateNamePrompt aPrompt) {
     return old;
 }
 
+TemplateErrorAnswer AskTemplateErrorInMessageBox(const QString& aText) { return askThroughDialogService(aText); }
+
 TemplateErrorPrompt SetTemplateErrorPrompt(TemplateErrorPrompt aPrompt) {
     TemplateErrorPrompt old = std::move(installedPrompt());
     installedPrompt() = std::move(aPrompt);
@@ -314,7 +316,7 @@ QByteArray TppTemplate::UpgradeTextStream(const QByteArray& aText) {
     QStringList lines = QString::fromUtf8(aText).split(QStringLiteral("\n"));
     for (QString& line : lines)
         if (line.endsWith(u'\r')) line.chop(1);
-    ppConvertOldTextTemplate(lines);
+    ppConvertOldTemplateText(lines);
     return lines.join(QStringLiteral("\r\n")).toUtf8();
 }
 

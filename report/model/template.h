@@ -111,6 +111,8 @@ enum class TemplateErrorAnswer { Ignore, IgnoreAll, Cancel };
 using TemplateErrorPrompt = std::function<TemplateErrorAnswer(const QString& aText)>;
 /// Installs the prompt; answers the previous one. An empty function restores the default.
 TemplateErrorPrompt SetTemplateErrorPrompt(TemplateErrorPrompt aPrompt);
+/// The default question: a message box with Ignore, Cancel and All.
+TemplateErrorAnswer AskTemplateErrorInMessageBox(const QString& aText);
 
 /// Asks for the name of a template row: aMode 0 opens, 1 saves; aName is proposed. Answers
 /// the name chosen, or nothing when cancelled. Installed by the template dialog; without one
@@ -214,6 +216,13 @@ protected:
     virtual void ReadComponent(stream::Component& aComponent) { Q_UNUSED(aComponent); }
     /// Called before the reader names a component; may change the name.
     virtual void ReaderSetName(stream::Component& aComponent, QString& aName);
+    /// Resolves an event handler's name read from the stream. Handler names are bound only
+    /// when the root is designed in a form designer, and there is none in this system: the
+    /// names stay as read (the components keep them as text), so this does nothing.
+    virtual void ReaderFindMethod(stream::Component& aComponent, const QString& aMethodName) {
+        Q_UNUSED(aComponent);
+        Q_UNUSED(aMethodName);
+    }
     /// A reading error: True when it is to be ignored (ignore-all, or the user's answer).
     virtual bool ReaderError(const stream::StreamError& aError);
     /// Keeps the template's settings; False stops the load before anything is read.

@@ -7,7 +7,33 @@
 #include "report/model/script_adapter.h"
 #include "report/model/text_layout.h"
 
+#include "platform/base/day_time.h"
+
 #include <algorithm>
+
+namespace {
+
+/// The number a calculation takes from a field value: a date, time or date-time counts as
+/// its day number (days since 1899-12-30, the time as a fraction of a day).
+double calcNumber(const QVariant& aValue) {
+    if (aValue.isNull()) return 0;
+    switch (aValue.typeId()) {
+    case QMetaType::QDate: return base::DateToDays(aValue.toDate());
+    case QMetaType::QDateTime: return base::DateTimeToDays(aValue.toDateTime());
+    case QMetaType::QTime: return base::TimeToDays(aValue.toTime());
+    default: break;
+    }
+    bool ok = false;
+    const double x = aValue.toDouble(&ok);
+    return ok ? x : 0;
+}
+
+bool isDateTimeValue(const QVariant& aValue) {
+    const int t = aValue.typeId();
+    return t == QMetaType::QDate || t == QMetaType::QDateTime || t == QMetaType::QTime;
+}
+
+}  // namespace
 
 // TppCustomText -------------------------------------------------------------------------------
 
@@ -192,7 +218,8 @@ QString TppDBText::GetValueText() const {
         if (m_blankWhenZero) {
             const bool numeric = value.typeId() == QMetaType::Int || value.typeId() == QMetaType::Double ||
                                  value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Float;
-            if (numeric && value.toDouble() == 0) return QString();
+            // A date-time of 0 (1899-12-30 00:00) is zero too.
+            if ((numeric || isDateTimeValue(value)) && calcNumber(value) == 0) return QString();
         }
         QString text = ppFormatValue(OnFormat ? QString() : DisplayFormat(), type, value);
         if (OnFormat) OnFormat(const_cast<TppDBText*>(this), DisplayFormat(), type, value, text);
@@ -249,6 +276,8 @@ const stream::PropertyList& TppDBText::StreamProperties() const {
 
 TppDBCalc::TppDBCalc(TComponent* AOwner) : TppDBText(AOwner) {}
 
+
+
 bool TppDBCalc::lookAheadInForce() const {
     const TppCustomReport* r = GetOwnerReport();
     return m_lookAhead && r && r->GetMainReport()->PassSetting() == TppPassSettingType::psTwoPass;
@@ -261,7 +290,12 @@ QString TppDBCalc::LookAheadKey() const {
     else if (Band() && (Band()->BandType() == TppBandType::btHeader || Band()->BandType() == TppBandType::btFooter ||
                         Band()->BandType() == TppBandType::btColumnHeader || Band()->BandType() == TppBandType::btColumnFooter))
         groupKey = GetReport() ? GetReport()->AbsolutePageNo() : 0;
-    return QString::asprintf("%8d", groupKey) + QLatin1Char('|') + QString::asprintf("%8d", 0);
+    // Column bands keep one total per column of the page.
+    int pageKey = 0;
+    if (!ResetGroup() && Band() && GetReport() &&
+        (Band()->BandType() == TppBandType::btColumnHeader || Band()->BandType() == TppBandType::btColumnFooter))
+        pageKey = GetReport()->CurrentColumn();
+    return QString::asprintf("%8d", groupKey) + QLatin1Char('|') + QString::asprintf("%8d", pageKey);
 }
 
 void TppDBCalc::SetDBCalcType(TppDBCalcType v) {
@@ -306,10 +340,7 @@ void TppDBCalc::Compute() {
     double x = 0;
     if (DataPipeline() && !DataField().isEmpty()) {
         try {
-            const QVariant v = DataPipeline()->GetFieldValue(DataField());
-            bool ok = false;
-            x = v.isNull() ? 0 : v.toDouble(&ok);
-            if (!ok) x = 0;
+            x = calcNumber(DataPipeline()->GetFieldValue(DataField()));
         } catch (const base::Exception&) {
             x = 0;
         }

@@ -351,23 +351,24 @@ QString ppPadText(const QString& aText, int aLength, int aJustify) {
 
 // Small routines ----------------------------------------------------------------------------
 
-bool ppParseTableName(const QString& aName, QString& aTable, QString& aOwner) {
-    aOwner.clear();
-    const int dot = int(aName.indexOf(u'.'));
+void ppParseTableName(const QString& aText, QString& aName, QString& aSecond, bool& aFileFlag) {
+    const int dot = int(aText.indexOf(u'.'));
     if (dot < 0) {
-        aTable = aName;
-        return false;
+        aName = aText;
+        aSecond.clear();
+        return;  // the flag stays as it was
     }
-    const QString a = aName.left(dot);
-    const QString b = aName.mid(dot + 1);
+    const QString before = aText.left(dot);
+    const QString after = aText.mid(dot + 1);
     static const QStringList fileExtensions = {"DB", "DBF", "MDB", "DAT"};
-    if (fileExtensions.contains(b, Qt::CaseInsensitive)) {
-        aTable = aName;
-        return true;
+    aFileFlag = fileExtensions.contains(after, Qt::CaseInsensitive);
+    if (aFileFlag) {
+        aName = before;
+        aSecond = after;
+    } else {
+        aName = after;
+        aSecond = before;
     }
-    aTable = b;
-    aOwner = a;
-    return false;
 }
 
 void ppCommaTextToList(const QString& aText, QStringList& aList) {

@@ -70,7 +70,11 @@ QString ppPadText(const QString& aText, int aLength, int aJustify);
 /// Splits "a.b" at the first ".": when b is DB, DBF, MDB or DAT (any case) the table is a
 /// file, aTable the whole name, aOwner empty, answer True; otherwise aTable b and aOwner a,
 /// answer False. Without "." aTable is the whole text.
-bool ppParseTableName(const QString& aName, QString& aTable, QString& aOwner);
+/// Splits a table name at its first ".": a file extension (DB, DBF, MDB, DAT, any case)
+/// sets aFileFlag and gives the base name and the extension; otherwise aFileFlag is cleared
+/// and the name is the part after the point, aSecond the owner before it. A name without a
+/// point is the whole text, with no second part and aFileFlag left as it was.
+void ppParseTableName(const QString& aText, QString& aName, QString& aSecond, bool& aFileFlag);
 void ppCommaTextToList(const QString& aText, QStringList& aList);
 QString ppExtractFilePath(const QString& aPath);
 QString ppRemoveChar(QChar aChar, const QString& aText);
@@ -84,6 +88,9 @@ QString ppProperCase(const QString& aText);
 int ppVersionToInt(const QString& aText);
 void ppPointToDecimalSeparator(QStringList& aList);
 bool ppConvertOldTextTemplate(QStringList& aList);
+/// The name the templates call it by: rewrites the lines of a text template older than
+/// version 3000 in place (integer measurements become decimals).
+inline bool ppConvertOldTemplateText(QStringList& aList) { return ppConvertOldTextTemplate(aList); }
 QString ppTrimText(const QString& aText);
 QString ppTrimLeftText(const QString& aText);
 QString ppTrimRightText(const QString& aText);

@@ -403,7 +403,9 @@ QString TppVariable::LookAheadKey() const {
     }
     QString prefix;
     if (r && r != r->GetMainReport()) prefix = r->Name();
-    return prefix + QString::asprintf("%8d", instance) + QLatin1Char('|') + QString::asprintf("%8d", 0);
+    const bool perColumn = m_resetType == TppVarEventType::veColumnStart || m_resetType == TppVarEventType::veColumnEnd;
+    const int column = perColumn && r ? r->CurrentColumn() : 0;
+    return prefix + QString::asprintf("%8d", instance) + QLatin1Char('|') + QString::asprintf("%8d", column);
 }
 
 QString TppVariable::GetValueText() const {

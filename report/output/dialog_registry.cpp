@@ -1,5 +1,9 @@
 #include "report/output/dialog_registry.h"
 
+#include "report/model/template.h"
+
+#include <memory>
+
 #include <vector>
 
 namespace report {
@@ -87,3 +91,47 @@ report::ModalResult TppCustomCancelDialog::ShowModalForJob() {
 void TppCustomCancelDialog::StartCloseTimer() {
     m_closeTimer->start();
 }
+
+namespace report {
+
+void InstallRegisteredTemplateDialogs() {
+    static const bool installed = [] {
+        auto previousError = std::make_shared<TemplateErrorPrompt>();
+        *previousError = SetTemplateErrorPrompt([previousError](const QString& aText) -> TemplateErrorAnswer {
+            std::unique_ptr<TppCustomTemplateErrorDialog> dialog(CreateForm<TppCustomTemplateErrorDialog>(nullptr));
+            if (!dialog) {
+                return *previousError ? (*previousError)(aText) : AskTemplateErrorInMessageBox(aText);
+            }
+            dialog->Message = aText;
+            dialog->Init();
+            if (dialog->ShowModal() != ModalResult::mrOk) return TemplateErrorAnswer::Cancel;
+            switch (dialog->Result) {
+                case TppCustomTemplateErrorDialog::Answer::Ignore: return TemplateErrorAnswer::Ignore;
+                case TppCustomTemplateErrorDialog::Answer::IgnoreAll: return TemplateErrorAnswer::IgnoreAll;
+                case TppCustomTemplateErrorDialog::Answer::Cancel: break;
+            }
+            return TemplateErrorAnswer::Cancel;
+        });
+        auto previousName = std::make_shared<TemplateNamePrompt>();
+        *previousName = SetTemplateNamePrompt(
+            [previousName](int aMode, TppDataPipeline* aPipeline, const QString& aNameField,
+                           const QString& aName) -> std::optional<QString> {
+                std::unique_ptr<TppCustomTemplateDialog> dialog(CreateForm<TppCustomTemplateDialog>(nullptr));
+                if (!dialog) {
+                    if (*previousName) return (*previousName)(aMode, aPipeline, aNameField, aName);
+                    return std::nullopt;
+                }
+                dialog->Mode = aMode;
+                dialog->DataPipeline = aPipeline;
+                dialog->NameField = aNameField;
+                dialog->Name = aName;
+                dialog->Init();
+                if (dialog->ShowModal() != ModalResult::mrOk) return std::nullopt;
+                return dialog->Name;
+            });
+        return true;
+    }();
+    (void)installed;
+}
+
+}  // namespace report

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -185,3 +186,92 @@ public:
     /// Builds the panels; call once after Criteria is set.
     virtual void Init() = 0;
 };
+
+/// The calculations dialog the report designer creates with the report (the scripting
+/// side's calculations page registers its form for it).
+class TppCustomCalcDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomCalcDialog";
+    /// Fills the dialog once the report is given; no action here.
+    virtual void Init() {}
+};
+
+/// The about box (Help > About of the code workspace): created from the registry and shown
+/// modally.
+class TppCustomAboutDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomAboutDialog";
+};
+
+/// The display-format dialog: the formats offered for a data type, the chosen one in and
+/// out; shown modally, OK answers mrOk.
+class TppCustomFormatDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomFormatDialog";
+    virtual void GetDisplayFormat(QString& aFormat) const { aFormat = m_displayFormat; }
+    /// The formats offered (ppGetDisplayFormats of the data type).
+    virtual void SetDisplayFormats(const QStringList& aFormats) { m_displayFormats = aFormats; }
+    virtual void SetDisplayFormat(const QString& aFormat) { m_displayFormat = aFormat; }
+    QStringList DisplayFormats() const { return m_displayFormats; }
+
+private:
+    QString m_displayFormat;
+    QStringList m_displayFormats;
+};
+
+/// The cross-tab designer: the registered form is created with the application as owner,
+/// given the cross-tab it edits, shown modally and freed.
+class TppCustomCrossTabDesignerForm : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomCrossTabDesignerForm";
+    QObject* CrossTab() const { return m_crossTab; }
+    virtual void SetCrossTab(QObject* aCrossTab) { m_crossTab = aCrossTab; }
+
+private:
+    QPointer<QObject> m_crossTab;
+};
+
+/// The database settings of the data workspace (session type, database, SQL dialect).
+class TppCustomDataSettingsDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomDataSettingsDialog";
+};
+
+/// The New Items dialog of the report designer.
+class TppCustomNewDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomNewDialog";
+};
+
+/// The choice of a template row: mode 0 opens, 1 saves; the pipeline over the templates'
+/// table and its name field; the name proposed and, on OK, chosen.
+class TppCustomTemplateDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomTemplateDialog";
+    int Mode = 0;
+    QObject* DataPipeline = nullptr;
+    QString NameField;
+    QString Name;
+    /// Fills the dialog once the settings above are given; no action here.
+    virtual void Init() {}
+};
+
+/// The question put when a template cannot be read as it stands: the message (the reader's
+/// text, a line break and "Ignore the error and continue?") and the answer.
+class TppCustomTemplateErrorDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomTemplateErrorDialog";
+    enum class Answer { Ignore, IgnoreAll, Cancel };
+    QString Message;
+    /// Set by the form before it closes; Cancel when it closes otherwise.
+    Answer Result = Answer::Cancel;
+    virtual void Init() {}
+};
+
+namespace report {
+/// Puts the template dialogs behind the templates' questions: a form registered for
+/// TppCustomTemplateErrorDialog answers reading errors and one registered for
+/// TppCustomTemplateDialog chooses rows; without a registered form the question goes where
+/// it went before. Called by InitializeOutputUnit.
+void InstallRegisteredTemplateDialogs();
+}  // namespace report

@@ -75,6 +75,9 @@ private:
     int m_width = 0;
 };
 
+/// The base of the wizards' pictures; it adds nothing.
+class TppWizardBitmap : public TppMetaBitmap {};
+
 /// A picture class: how to make one.
 using TppMetaBitmapClass = std::function<std::unique_ptr<TppMetaBitmap>()>;
 

@@ -4,6 +4,7 @@
 
 #include "platform/paint/canvas.h"
 
+#include <QImage>
 #include <QPainter>
 
 namespace {
@@ -237,4 +238,15 @@ TppPrinter* ppGetPrinter() {
         globalPrinter() = std::make_unique<TppPrinter>();
     }
     return globalPrinter().get();
+}
+
+paint::Canvas* TppCustomPrinter::GetCanvas() {
+    if (m_documentOpen)
+        if (paint::Canvas* page = Canvas()) return page;
+    if (!m_measureCanvas) {
+        m_measureImage = std::make_unique<QImage>(8, 8, QImage::Format_ARGB32_Premultiplied);
+        m_measurePainter = std::make_unique<QPainter>(m_measureImage.get());
+        m_measureCanvas = std::make_unique<paint::Canvas>(*m_measurePainter, PixelsPerInchX(), PixelsPerInchY());
+    }
+    return m_measureCanvas.get();
 }

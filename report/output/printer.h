@@ -13,6 +13,8 @@
 
 class TppPrinterInfo;
 class TppPrinterCapabilities;
+class QImage;
+class QPainter;
 class TppCustomPrinter;
 
 namespace paint {
@@ -52,6 +54,9 @@ public:
     print::PrintDocument* DC();
     /// The canvas of the open page; null outside a document.
     paint::Canvas* Canvas();
+    /// The canvas to draw or measure on: the open page's during a document, else a
+    /// measuring canvas at the printer's resolution, made on first use.
+    paint::Canvas* GetCanvas();
     int PixelsPerInchX() const override;
     int PixelsPerInchY() const override;
     /// Unprintable margins of the page in printer pixels: left, top, right, bottom.
@@ -82,6 +87,9 @@ private:
     QString m_documentTitle;
     std::unique_ptr<print::PrintDocument> m_document;
     std::unique_ptr<paint::Canvas> m_canvas;
+    std::unique_ptr<QImage> m_measureImage;
+    std::unique_ptr<QPainter> m_measurePainter;
+    std::unique_ptr<paint::Canvas> m_measureCanvas;  ///< freed before its painter and image
     std::optional<print::DeviceSettings> m_devMode;
     bool m_documentOpen = false;
     bool m_pageOpen = false;

@@ -141,8 +141,9 @@ void TppProducer::ProcessMessages() {
 
 // Events ----------------------------------------------------------------------------------------
 
-void TppProducer::sendEvent(int aEventId) {
-    ppSendEventNotify(this, this, aEventId, nullptr);
+void TppProducer::sendEvent(int aEventId, TraParamList* aParams) {
+    ppSendEventNotify(this, this, aEventId, aParams);
+    if (m_pageSource) m_pageSource->JobEvent(aEventId, aParams);
 }
 
 void TppProducer::DoBeforePrint() {
@@ -208,7 +209,7 @@ void TppProducer::DoSaveTextEvent(QObject* aSender, QString& aText) {
     QVariant text(aText);
     const int index = params.AddParam(QStringLiteral("Text"), TraDataType::daString, nullptr, QString(), false, true);
     params.SetParamValuePtr(index, &text);
-    ppSendEventNotify(this, this, report::ciProducerSaveText, &params);
+    sendEvent(report::ciProducerSaveText, &params);
     aText = text.toString();
 }
 
@@ -228,11 +229,24 @@ void TppProducer::NotifyReportEnd() {
     sendEvent(report::ciProducerReportEnd);
 }
 
+void TppProducer::jobStarts() {
+    if (m_jobStartSent) return;
+    m_jobStartSent = true;
+    NotifyReportStart();
+}
+
+void TppProducer::jobEnds() {
+    if (!m_jobStartSent) return;
+    m_jobStartSent = false;
+    NotifyReportEnd();
+}
+
 // Jobs ------------------------------------------------------------------------------------------
 
 void TppProducer::RequestPages(QObject* aSender, TppPageRequest* aRequest) {
     if (OnPageRequest) OnPageRequest(aSender, aRequest);
     if (!m_pageSource || m_printing || !aRequest) return;
+    m_pageSource->SetDocumentName(m_printerSetup->DocumentName());
     m_printing = true;
     const auto done = base::ScopeExit([this] { m_printing = false; });
     m_pageSource->GeneratePages(*aRequest, *m_publisher);
@@ -301,6 +315,15 @@ void TppProducer::Print() {
     } else if (m_pageSource) {
         m_pageSource->ApplyAutoSearchValues();
     }
+    // The search values are known: the report's subscribers (data views) take them, and the
+    // pages of an earlier job, made under other values, are not used again.
+    if (m_pageSource && !m_pageSource->AutoSearchFields().isEmpty()) {
+        if (!m_showAutoSearchDialog) {
+            Reset();
+            m_pageSource->ResetGeneration();
+        }
+        sendEvent(report::ciReportGetAutoSearchValues);
+    }
     m_producing = true;
     if (m_deviceType == QLatin1String("Screen")) preview();
     else printToDevice();
@@ -317,6 +340,7 @@ void TppProducer::preview() {
     form->OnFirstClose = [this](report::ReportForm*) {
         m_producing = false;
         DoAfterPrint();
+        jobEnds();
         DoPreviewFormClose();
     };
     form->OnSecondClose = [this](report::ReportForm*) { m_previewForm = nullptr; };
@@ -477,6 +501,7 @@ void TppProducer::printToDevice() {
 
 void TppProducer::PublishReport() {
     if (m_convertedFromPre40) conversionNotice();
+    jobStarts();
     DoBeforePrint();
     if (!m_started && !m_cancelled) {
         m_publisher->Reset();
@@ -488,6 +513,7 @@ void TppProducer::PublishReport() {
     if (m_cancelled) m_publisher->CancelJobs();
     if (FiresAfterPrint()) {
         DoAfterPrint();
+        jobEnds();
         DoPrintingComplete();
     }
 }
@@ -591,6 +617,7 @@ void InitializeOutputUnit() {
         RegisterClass(&TppPrinterSetup::staticMetaObject);
         stream::ClassRegistry::Global().Register<TppProducer>(QStringLiteral("TppProducer"));
         SetGlobalPrinterResolution([]() -> const PrinterResolution* { return ppGetPrinter(); });
+        InstallRegisteredTemplateDialogs();
         return true;
     }();
     (void)initialized;

@@ -19,6 +19,7 @@ class TppPrinterDevice;
 class TppPrinterSetup;
 class TppPublisher;
 class TppPageDef;
+class TraParamList;
 
 namespace report {
 class PageSource;
@@ -182,7 +183,12 @@ private:
     void preview();
     void printToDevice();
     void conversionNotice();
-    void sendEvent(int aEventId);
+    /// Sends the event to the producer's subscribers, then hands it to the page source.
+    void sendEvent(int aEventId, TraParamList* aParams = nullptr);
+    /// Event 70 once per job (a modal preview publishes on every activation).
+    void jobStarts();
+    /// Event 71 after a job's AfterPrint, when its start was sent.
+    void jobEnds();
 
     bool m_allowPrintToArchive = false;
     bool m_allowPrintToFile = false;
@@ -216,6 +222,7 @@ private:
     int m_versionNo = 1000;
     bool m_convertedFromPre40 = false;
     bool m_printStartSignalled = false;
+    bool m_jobStartSent = false;
     report::PageSource* m_pageSource = nullptr;
 };
 

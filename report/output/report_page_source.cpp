@@ -1,6 +1,7 @@
 #include "report/output/report_page_source.h"
 
 #include "report/model/auto_search_field.h"
+#include "report/model/communicator.h"
 #include "report/model/custom_engine.h"
 #include "report/model/db_pipeline.h"
 #include "report/model/report.h"
@@ -28,7 +29,19 @@ void ReportPageSource::GeneratePages(TppPageRequest& aRequest, PageReceiver& aRe
         m_report->OnPageReceived = std::move(previous);
         m_generating = false;
     });
+    m_report->SignalPrintStart();
     m_report->RequestPages(&aRequest);
+}
+
+void ReportPageSource::SetDocumentName(const QString& aName) {
+    if (m_report) m_report->SetDocumentName(aName);
+}
+
+void ReportPageSource::JobEvent(int aEventId, TraParamList* aParams) {
+    if (!m_report) return;
+    if (aEventId == ciProducerBeforePrint || aEventId == ciProducerAfterPrint) return;
+    if (aEventId == ciProducerReportEnd) m_report->SignalPrintEnd();
+    ppSendEventNotify(m_report, m_report, aEventId, aParams);
 }
 
 void ReportPageSource::CancelGeneration() {
@@ -46,8 +59,7 @@ void ReportPageSource::ResetGeneration() {
 QList<TppAutoSearchField*> ReportPageSource::AutoSearchFields() const {
     QList<TppAutoSearchField*> out;
     if (!m_report) return out;
-    for (TComponent* c : m_report->Components())
-        if (auto* f = qobject_cast<TppAutoSearchField*>(c)) out << f;
+    for (int i = 0; i < m_report->AutoSearchFieldCount(); ++i) out << m_report->AutoSearchFields(i);
     return out;
 }
 

@@ -24,6 +24,13 @@ public:
     /// whose DataPipelineName is its name (without regard to case); a pipeline named by none
     /// walks all its records again.
     void ApplyAutoSearchValues() override;
+    /// Sends the event to the report's subscribers with the report as sender. Generation
+    /// starting and ending (events 1 and 0) are the report's own: the first page request of
+    /// a job signals the start (SignalPrintStart), and the job's end (event 71) signals the
+    /// end first, so subscribers hear 70, 1, 0, 71.
+    void JobEvent(int aEventId, TraParamList* aParams) override;
+    /// The report's pages carry the name from now on.
+    void SetDocumentName(const QString& aName) override;
 
     TppReport* Report() const { return m_report; }
 

@@ -5,9 +5,11 @@
 // asks it for pages; the publisher implements PageReceiver and takes each finished page.
 
 #include <QList>
+#include <QString>
 
 class TppAutoSearchField;
 class TppPage;
+class TraParamList;
 class TppPageRequest;
 
 namespace report {
@@ -35,6 +37,16 @@ public:
     virtual QList<TppAutoSearchField*> AutoSearchFields() const { return {}; }
     /// Hands the criteria's current values to the pipelines they filter.
     virtual void ApplyAutoSearchValues() {}
+    /// The name of the document the pages belong to (the printer setup's), which each page
+    /// carries and the devices show in their status texts.
+    virtual void SetDocumentName(const QString& aName) { (void)aName; }
+    /// A numbered event of the producer's job (a print job starting or ending, a dialog made
+    /// or closed, a text saved, the search values entered): the report passes it on to its
+    /// own subscribers, who subscribe to the report rather than to its producer.
+    virtual void JobEvent(int aEventId, TraParamList* aParams) {
+        (void)aEventId;
+        (void)aParams;
+    }
 };
 
 }  // namespace report

@@ -392,9 +392,9 @@ TEST_F(ReportTest, a_data_view_gives_a_report_without_pipeline_its_first_pipelin
     EXPECT_EQ(bound->DataPipeline(), own);
     int changes = 0;
     view->OnChange = [&](TdaDataView*) { ++changes; };
-    view->SetButtonsEnabled(0x0006);
+    view->SetEnabledActions(0x0006);
     EXPECT_EQ(changes, 0);
-    view->SetButtonsShown(0x0006);
+    view->SetAvailableActions(0x0006);
     EXPECT_EQ(changes, 1);
     delete bound;
     EXPECT_EQ(view->Report(), nullptr);

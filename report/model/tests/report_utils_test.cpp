@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -277,7 +279,7 @@ TEST_F(ReportUtils, measuring_temporary_files_and_messages) {
     EXPECT_NE(first, second);
     EXPECT_TRUE(QFileInfo(first).fileName().startsWith(QLatin1String("cch")));
     EXPECT_TRUE(ppGetTempPath().endsWith(QLatin1Char('/')));
-    EXPECT_EQ(ppGetIDERootDir(), QString());
+    EXPECT_EQ(ppGetIDERootDir(), QCoreApplication::applicationDirPath() + QLatin1Char('/'));
 
     testsupport::DialogAnswerer answers;
     answers.ExpectMessage(QStringLiteral("Invalid Image"), ui::Button::Ok, ui::MessageKind::Error);

@@ -242,12 +242,26 @@ TEST(TextHelpers, small_routines) {
     EXPECT_EQ(ppGetScalableFontName("MS Sans Serif"), "Arial");
     EXPECT_EQ(ppGetScalableFontName("Courier"), "Courier New");
     EXPECT_EQ(ppGetScalableFontName("courier"), "courier");
-    QString table, owner;
-    EXPECT_TRUE(ppParseTableName("orders.DB", table, owner));
-    EXPECT_EQ(table, "orders.DB");
-    EXPECT_FALSE(ppParseTableName("dbo.orders", table, owner));
-    EXPECT_EQ(table, "orders");
-    EXPECT_EQ(owner, "dbo");
+    struct TableCase {
+        const char* text;
+        bool flagBefore;
+        const char* name;
+        const char* second;
+        bool flag;
+    };
+    for (const TableCase& c : {TableCase{"orders.DB", false, "orders", "DB", true},
+                               TableCase{"Packages.dbf", false, "Packages", "dbf", true},
+                               TableCase{"dbo.orders", true, "orders", "dbo", false},
+                               TableCase{"Hierarchy", true, "Hierarchy", "", true},
+                               TableCase{"Hierarchy", false, "Hierarchy", "", false}}) {
+        SCOPED_TRACE(c.text);
+        QString name, second = "stale";
+        bool flag = c.flagBefore;
+        ppParseTableName(c.text, name, second, flag);
+        EXPECT_EQ(name, c.name);
+        EXPECT_EQ(second, c.second);
+        EXPECT_EQ(flag, c.flag);
+    }
     QStringList items;
     ppCommaTextToList("a,,b,", items);
     EXPECT_EQ(items, (QStringList{"a", "", "b"}));

@@ -24,6 +24,7 @@ public:
     bool requiresFinal = true;
     std::vector<int> pages;
     QStringList texts;
+    QStringList documentNames;
     int jobs = 0;
 
     bool RequiresFinalPages() const override { return requiresFinal; }
@@ -35,6 +36,7 @@ public:
         TppDevice::ReceivePage(aPage);
         if (!PageIsRequested() || SkipPage()) return;
         pages.push_back(aPage.AbsolutePageNo());
+        documentNames << aPage.DocumentName();
         DrawPage(aPage);
     }
     bool DrawCommand(TppDrawCommand& c) override {

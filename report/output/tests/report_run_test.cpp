@@ -1,16 +1,18 @@
 #include "report/output/report_page_source.h"
 #include "testsupport/qt_printers.h"
 
+#include "report/model/auto_search_field.h"
 #include "report/model/band_classes.h"
 #include "report/model/db_pipeline.h"
 #include "report/model/report.h"
 #include "report/model/report_classes.h"
-#include "report/model/template.h"
+#include "report/model/report_template.h"
 #include "report/model/text_components.h"
 #include "report/output/producer.h"
 #include "report/output/tests/output_fixtures.h"
 #include "report/page/printer_list.h"
 #include "report/page/printer_setup.h"
+#include "report/output/tests/recording_device.h"
 #include "report/page/units.h"
 #include "testsupport/temp_folder.h"
 
@@ -39,11 +41,9 @@ using outputtest::textRecords;
 class ReportRun : public outputtest::PackageListReport {
 protected:
     QString saveTemplate() {
-        report::RelativeTemplate writer(report);
         const QString file = FilePath("packages.rtm");
-        QFile out(file);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(writer.SaveToBytes());
+        report->Template()->SetFileName(file);
+        report->Template()->SaveToFile();
         return file;
     }
 };
@@ -73,6 +73,67 @@ TEST_F(ReportRun, the_page_source_lets_the_producer_export_a_model_report) {
     producer.SetTextFileName(FilePath("again.txt"));
     producer.Print();
     EXPECT_EQ(textRecords(FilePath("again.txt")), expectedRecords(rows));
+}
+
+/// Writes down the numbered events a communicator hears.
+class EventLog : public TppCommunicator {
+public:
+    /// The job's events, not the page events between them.
+    EventLog() {
+        for (int id : {0, 1, 12, 66, 70, 71}) EventNotifies().set(size_t(id));
+    }
+    void EventNotify(TppCommunicator* aSender, int aEventID, TraParamList*) override {
+        ids << aEventID;
+        senders << aSender;
+    }
+    QList<int> ids;
+    QList<TppCommunicator*> senders;
+};
+
+TEST_F(ReportRun, a_subscriber_of_the_report_hears_the_job_and_printing_start_and_end_in_order) {
+    // Set up as report-run sets up a job: the report's own producer, the page source between.
+    TppProducer producer;
+    report::ReportPageSource pages(report);
+    producer.SetPageSource(&pages);
+    producer.SetShowPrintDialog(false);
+    producer.SetShowCancelDialog(false);
+    EventLog log;
+    report->AddEventNotify(&log);
+    producer.SetTextFileName(FilePath("events.txt"));
+    producer.SetDeviceType("ReportTextFile");
+    producer.Print();
+    EXPECT_EQ(log.ids, QList<int>({70, 1, 0, 71}));
+    for (TppCommunicator* sender : log.senders) EXPECT_EQ(sender, report);
+
+    // With a search criterion the values entered come first (12), and a criterion made by
+    // the report is announced (66).
+    log.ids.clear();
+    TppAutoSearchField* criterion = report->CreateAutoSearchCriteria("plPackages", "Section", TppSearchOperatorType::soEqual,
+                                                                     "devel", false);
+    producer.SetTextFileName(FilePath("devel.txt"));
+    producer.Print();
+    EXPECT_EQ(log.ids, QList<int>({66, 12, 70, 1, 0, 71}));
+    // The job before printed every section; this one only the criterion's, also though the
+    // pipeline walked the table before under no criterion.
+    const QStringList devel = textRecords(FilePath("devel.txt"));
+    EXPECT_EQ(devel.size(), 30);
+    for (const QString& line : devel) EXPECT_TRUE(line.contains(" devel ")) << line.toStdString();
+    delete criterion;
+    report->RemoveEventNotify(&log);
+}
+
+TEST_F(ReportRun, pages_carry_the_document_name_of_the_printer_setup) {
+    TppProducer producer;
+    report::ReportPageSource pages(report);
+    producer.SetPageSource(&pages);
+    producer.PrinterSetup()->SetDocumentName("Installed packages");
+    outputtest::RecordingDevice device;
+    device.requiresFinal = false;
+    device.SetPublisher(producer.Publisher());
+    producer.PublishReport();
+    ASSERT_FALSE(device.documentNames.isEmpty());
+    for (const QString& name : device.documentNames) EXPECT_EQ(name, QStringLiteral("Installed packages"));
+    device.SetPublisher(nullptr);
 }
 
 TEST_F(ReportRun, the_program_exports_and_renders_a_template_bound_to_a_database_folder) {

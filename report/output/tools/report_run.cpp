@@ -32,6 +32,7 @@
 #include "report/model/text_components.h"
 #include "report/output/device.h"
 #include "report/output/file_device.h"
+#include "report/model/report_template.h"
 #include "report/output/gui/output_forms.h"
 #include "report/output/gui/viewer.h"
 #include "report/output/producer.h"
@@ -263,9 +264,8 @@ int main(int argc, char** argv) {
         report->SetName(QStringLiteral("Report"));
         // The report goes before the pipelines its engine walks.
         const auto dropReport = base::ScopeExit([report] { delete report; });
-        report::RelativeTemplate reader(report);
-        reader.SetFileName(args.at(0));
-        reader.LoadFromFile();
+        report->Template()->SetFileName(args.at(0));
+        report->Template()->LoadFromFile();
 
         // Bind every dataset pipeline of the template to its table.
         if (parser.isSet(data)) {
