@@ -37,9 +37,9 @@ QString WithoutSlash(const QString& path) {
 
 TDriveType TypeOf(const shell::Volume& v) {
     if (v.network) return TDriveType::dtNetwork;
-    if (v.removable) return TDriveType::dtFloppy;
     if (v.fileSystemType == QStringLiteral("iso9660") || v.fileSystemType == QStringLiteral("udf"))
-        return TDriveType::dtCDROM;
+        return TDriveType::dtCDROM;  // a CD is removable too: its file system names it first
+    if (v.removable) return TDriveType::dtFloppy;
     if (v.fileSystemType == QStringLiteral("tmpfs")) return TDriveType::dtRAM;
     return TDriveType::dtFixed;
 }
