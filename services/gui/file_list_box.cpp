@@ -108,6 +108,7 @@ void TPlFileListBox::ReadFileNames() {
         bool folder;
         qint64 size;
         QDateTime time;
+        int attr;
     };
     std::vector<Entry> entries;
     QStringList seen;
@@ -118,18 +119,25 @@ void TPlFileListBox::ReadFileNames() {
         if (!MatchesAll(pattern.trimmed())) dir.setNameFilters({pattern.trimmed()});
         for (const QFileInfo& info : dir.entryInfoList()) {
             const bool folder = info.isDir();
-            const bool normal = !info.isHidden() && info.isWritable();
+            // Read-only is the entry's own mark (no owner write bit), whoever runs the program.
+            const bool readOnly = !(info.permissions() & QFile::WriteOwner);
+            const bool normal = !info.isHidden() && !readOnly;
             bool wanted = (m_fileType & TFileAttr::ftNormal) && (!info.isHidden() || (m_fileType & TFileAttr::ftHidden));
             if (!wanted) {
                 wanted = (folder && (m_fileType & TFileAttr::ftDirectory))
                          || (info.isHidden() && (m_fileType & TFileAttr::ftHidden))
-                         || (!info.isWritable() && (m_fileType & TFileAttr::ftReadOnly))
+                         || (readOnly && (m_fileType & TFileAttr::ftReadOnly))
                          || (normal && !folder && (m_fileType & TFileAttr::ftArchive));
             }
             if (folder && !(m_fileType & TFileAttr::ftDirectory)) wanted = false;
             if (!wanted || seen.contains(info.fileName())) continue;
             seen << info.fileName();
-            entries.push_back({info.fileName(), folder, info.size(), info.lastModified()});
+            TFileType attr;
+            if (readOnly) attr |= TFileAttr::ftReadOnly;
+            if (info.isHidden()) attr |= TFileAttr::ftHidden;
+            if (folder) attr |= TFileAttr::ftDirectory;
+            else if (normal) attr |= TFileAttr::ftArchive;
+            entries.push_back({info.fileName(), folder, info.size(), info.lastModified(), attr.toInt()});
             if (entries.size() == 100) hourglass = std::make_unique<ui::HourglassCursor>();
         }
     }
@@ -144,8 +152,22 @@ void TPlFileListBox::ReadFileNames() {
         item->setData(kIsFolderRole, e.folder);
         item->setData(kSizeRole, e.size);
         item->setData(kTimeRole, e.time);
+        item->setData(kAttrRole, e.attr);
     }
     setUpdatesEnabled(true);
+}
+
+TPlFileInfo TPlFileListBox::FileInfo(int index) const {
+    TPlFileInfo info;
+    const QListWidgetItem* it = item(index);
+    if (!it) return info;
+    info.Name = it->text();
+    info.Attr = TFileType::fromInt(it->data(kAttrRole).toInt());
+    info.Time = it->data(kTimeRole).toDateTime();
+    info.Size = it->data(kSizeRole).toLongLong();
+    info.Icon = it->icon();
+    info.IsFolder = it->data(kIsFolderRole).toBool();
+    return info;
 }
 
 void TPlFileListBox::SetDirList(TPlDirectoryListBox* list) { m_dirList = list; }

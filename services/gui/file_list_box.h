@@ -4,6 +4,8 @@
 
 #include <QFlags>
 #include <QStyledItemDelegate>
+#include <QDateTime>
+#include <QIcon>
 #include <QListWidget>
 #include <QPointer>
 #include <QString>
@@ -15,6 +17,16 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TFileType)
 
 class TPlDirectoryTree;
 class TPlDirectoryListBox;
+
+/// What the list keeps about each item.
+struct TPlFileInfo {
+    QString Name;
+    TFileType Attr;  ///< ftReadOnly, ftHidden, ftDirectory, ftArchive (a plain writable file)
+    QDateTime Time;
+    qint64 Size = 0;
+    QIcon Icon;
+    bool IsFolder = false;
+};
 
 /// Draws the items of the file-system list controls: the rectangle filled, the name 2
 /// pixels inside the text rectangle and vertically centred, the picture at its natural
@@ -45,6 +57,7 @@ public:
     static constexpr int kIsFolderRole = Qt::UserRole + 1;
     static constexpr int kSizeRole = Qt::UserRole + 2;
     static constexpr int kTimeRole = Qt::UserRole + 3;
+    static constexpr int kAttrRole = Qt::UserRole + 4;
 
     explicit TPlFileListBox(QWidget* parent = nullptr);
 
@@ -75,6 +88,9 @@ public:
     void SetDirTree(TPlDirectoryTree* tree) { m_tree = tree; }
     /// The directory list box that follows the list's folder (and that the list follows).
     void SetDirList(TPlDirectoryListBox* list);
+
+    /// What the list keeps about item `index` (empty past the end).
+    TPlFileInfo FileInfo(int index) const;
 
     /// Reads the folder again.
     void ReadFileNames();

@@ -302,6 +302,46 @@ TEST_F(DirectoryListBox, file_list_frame_item_drawing_and_wheel) {
     EXPECT_EQ(files.FrameStyle(), TFrameStyle::fsLowered);
 }
 
+TEST_F(DirectoryListBox, file_list_keeps_each_items_attributes) {
+    QFile locked(FilePath("a/b/locked.txt"));
+    ASSERT_TRUE(locked.open(QIODevice::WriteOnly));
+    locked.write("twelve bytes");
+    locked.close();
+    ASSERT_TRUE(locked.setPermissions(QFile::ReadOwner));
+    QFile hidden(FilePath("a/b/.profile"));
+    ASSERT_TRUE(hidden.open(QIODevice::WriteOnly));
+    hidden.close();
+    TPlFileListBox files;
+    files.SetFileType(TFileAttr::ftNormal | TFileAttr::ftDirectory | TFileAttr::ftHidden);
+    files.SetDirectory(FilePath("a/b"));
+    struct Case {
+        QString name;
+        TFileType attr;
+        bool folder;
+        qint64 size;
+    } cases[] = {
+        {"alpha", TFileAttr::ftDirectory, true, -1},
+        {"locked.txt", TFileAttr::ftReadOnly, false, 12},
+        {".profile", TFileAttr::ftHidden, false, 0},
+        {"readme.txt", TFileAttr::ftArchive, false, 14},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        const auto found = files.findItems(c.name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        ASSERT_EQ(found.size(), 1);
+        const TPlFileInfo info = files.FileInfo(files.row(found.first()));
+        EXPECT_EQ(info.Name, c.name);
+        EXPECT_EQ(info.Attr, c.attr);
+        EXPECT_EQ(info.IsFolder, c.folder);
+        if (c.size >= 0) {
+            EXPECT_EQ(info.Size, c.size);
+        }
+        EXPECT_TRUE(info.Time.isValid());
+        EXPECT_FALSE(info.Icon.isNull());
+    }
+    EXPECT_TRUE(files.FileInfo(files.count()).Name.isEmpty());
+}
+
 TEST_F(DirectoryListBox, demo_form_links_drive_box_directory_list_and_file_list) {
     QWidget form;
     form.setWindowTitle(QStringLiteral("File-system controls"));
