@@ -1,4 +1,5 @@
 #include "services/repair_lib.h"
+#include "services/repair_log.h"
 
 #include "platform/db/table.h"
 #include "platform/db/table_utils.h"
@@ -220,6 +221,77 @@ TEST_F(RepairLib, pack_gives_space_back_and_reports_a_busy_table) {
     EXPECT_NO_THROW(services::PackTable(t));
     EXPECT_EQ(answers.Pending(), 0);
     holder.Close();
+}
+
+TEST_F(RepairLib, checking_a_database_logs_each_damaged_table_once_per_run) {
+    const QString database = FilePath(QStringLiteral("database"));
+    MakeTable(database, QStringLiteral("Alpha.DB"));
+    MakeTable(database, QStringLiteral("Beta.db"));
+    MakeTable(database, QStringLiteral("Gamma.DB"));
+    Overwrite(QDir(database).filePath(QStringLiteral("Alpha.DB")), 0, 100);  // header
+    const QString beta = QDir(database).filePath(QStringLiteral("Beta.db"));
+    Sqlite(beta, QStringLiteral("DROP INDEX \"%1\"").arg(Sqlite(beta, QStringLiteral(
+        "SELECT name FROM sqlite_master WHERE type = 'index' AND sql LIKE '%Text%'"))));
+    QFile notATable(QDir(database).filePath(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(notATable.open(QIODevice::WriteOnly));
+    notATable.close();
+
+    const QString program = FilePath(QStringLiteral("program"));
+    QDir().mkpath(program);
+    const QDate day(2026, 12, 11);
+    for (int run = 0; run < 2; ++run) {
+        services::TRepairLog log(program, day);
+        EXPECT_EQ(log.FileName(), program + QStringLiteral("/RepairLog20261211.txt"));
+        int counter = 0;
+        QStringList seen;
+        const auto results = services::CheckDatabaseTables(database, log, counter,
+                                                           [&](const services::TTableCheck& c) { seen << c.FileName; });
+        EXPECT_EQ(seen, QStringList({"Alpha.DB", "Beta.db", "Gamma.DB"}));
+        ASSERT_EQ(results.size(), 3u);
+        EXPECT_FALSE(results[0].Sound);
+        EXPECT_EQ(results[0].Reason, QStringLiteral("Severe corruption detected: Table structure (header) is damaged."));
+        EXPECT_FALSE(results[1].Sound);
+        EXPECT_FALSE(results[1].Reason.trimmed().isEmpty());  // what the verify found missing
+        EXPECT_TRUE(results[2].Sound);
+        EXPECT_TRUE(results[2].Reason.isEmpty());
+        EXPECT_EQ(counter, 2);
+        EXPECT_TRUE(log.Written());
+    }
+    QFile file(program + QStringLiteral("/RepairLog20261211.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray all = file.readAll();
+    ASSERT_TRUE(all.endsWith("\r\n"));
+    const QList<QByteArray> lines = all.left(all.size() - 1).split('\n');
+    ASSERT_EQ(lines.size(), 8);  // two runs appended, four lines each
+    const struct {
+        const char* counter;
+        QString message;  // empty: the reason, checked below
+    } expected[] = {{"0", QStringLiteral("Table \"Alpha.DB\" is damaged")}, {"0", {}},
+                    {"1", QStringLiteral("Table \"Beta.db\" is damaged")}, {"1", {}}};
+    for (int i = 0; i < lines.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(lines[i].endsWith('\r'));
+        const QList<QByteArray> fields = lines[i].chopped(1).split('\t');
+        ASSERT_EQ(fields.size(), 5);
+        EXPECT_EQ(fields[0], expected[i % 4].counter);
+        EXPECT_EQ(fields[1], "S3_Index");
+        EXPECT_EQ(fields[2], "1");
+        EXPECT_EQ(fields[3], "E");
+        if (!expected[i % 4].message.isEmpty()) {
+            EXPECT_EQ(QString::fromUtf8(fields[4]), expected[i % 4].message);
+        } else {
+            EXPECT_FALSE(fields[4].trimmed().isEmpty());
+        }
+    }
+
+    // A folder without tables: nothing checked, nothing logged.
+    const QString empty = FilePath(QStringLiteral("empty"));
+    QDir().mkpath(empty);
+    services::TRepairLog other(empty, day);
+    int counter = 0;
+    EXPECT_TRUE(services::CheckDatabaseTables(empty, other, counter).empty());
+    EXPECT_FALSE(other.Written());
+    EXPECT_FALSE(QFile::exists(other.FileName()));
 }
 
 }  // namespace
