@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build ccache make
   qt6-base-dev
-  libsqlite3-dev
+  libsqlite3-dev sqlite3
   libjpeg62-turbo-dev
   libzip-dev
   zlib1g-dev

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -21,6 +22,9 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -37,9 +41,9 @@ QString WithoutSlash(const QString& path) {
 
 TDriveType TypeOf(const shell::Volume& v) {
     if (v.network) return TDriveType::dtNetwork;
-    if (v.removable) return TDriveType::dtFloppy;
     if (v.fileSystemType == QStringLiteral("iso9660") || v.fileSystemType == QStringLiteral("udf"))
-        return TDriveType::dtCDROM;
+        return TDriveType::dtCDROM;  // a CD is removable too: its file system names it first
+    if (v.removable) return TDriveType::dtFloppy;
     if (v.fileSystemType == QStringLiteral("tmpfs")) return TDriveType::dtRAM;
     return TDriveType::dtFixed;
 }
@@ -247,10 +251,11 @@ QTreeWidgetItem* TPlDirectoryTree::attachRoot(const shell::Volume& v, int index)
 }
 
 QTreeWidgetItem* TPlDirectoryTree::attachChild(QTreeWidgetItem* parent, const QString& name, const QString& path) {
-    auto* node = new QTreeWidgetItem(parent, QStringList{name});
+    static const QIcon folderIcon = Icons().icon(QFileIconProvider::Folder);
+    auto* node = parent ? new QTreeWidgetItem(parent, QStringList{name}) : new QTreeWidgetItem(QStringList{name});
     node->setData(0, kFullPathRole, path);
     node->setData(0, kChildrenReadRole, false);
-    node->setIcon(0, Icons().icon(QFileIconProvider::Folder));
+    node->setIcon(0, folderIcon);
     node->setFlags(node->flags() | Qt::ItemIsEditable);
     return node;
 }
@@ -269,22 +274,58 @@ void TPlDirectoryTree::BuildDriveNodes() {
     m_rebuilding = false;
 }
 
+namespace {
+
+bool IsFolderEntry(const QByteArray& folder, const dirent* e) {
+    if (e->d_type == DT_DIR) return true;
+    if (e->d_type != DT_UNKNOWN && e->d_type != DT_LNK) return false;
+    struct stat st;
+    const QByteArray full = folder + '/' + e->d_name;
+    return ::stat(full.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsShownName(const char* n, bool showHidden) {
+    if (n[0] != '.') return true;
+    if (n[1] == 0 || (n[1] == '.' && n[2] == 0)) return false;
+    return showHidden;
+}
+
+/// Whether `folder` holds a sub-folder: read only up to the first one.
+bool HasSubFolder(const QByteArray& folder, bool showHidden) {
+    DIR* dir = opendir(folder.constData());
+    if (!dir) return false;
+    bool found = false;
+    while (const dirent* e = readdir(dir))
+        if (IsShownName(e->d_name, showHidden) && IsFolderEntry(folder, e)) {
+            found = true;
+            break;
+        }
+    closedir(dir);
+    return found;
+}
+
+}  // namespace
+
 QStringList TPlDirectoryTree::subFolders(const QString& path, bool firstOnly) const {
+    // readdir with the entry types the file system gives (no stat unless it gives none or
+    // the entry is a link), as the tree reads thousands of folders when one is opened.
     QStringList names;
-    QDir::Filters filters = QDir::Dirs | QDir::NoDotAndDotDot;
-    if (m_showHiddenDirs) filters |= QDir::Hidden;
-    QDirIterator it(path, filters);
-    while (it.hasNext()) {
-        it.next();
-        names << it.fileName();
+    const QByteArray native = QFile::encodeName(path);
+    DIR* dir = opendir(native.constData());
+    if (!dir) return names;
+    while (const dirent* e = readdir(dir)) {
+        const char* n = e->d_name;
+        if (!IsShownName(n, m_showHiddenDirs) || !IsFolderEntry(native, e)) continue;
+        names << QFile::decodeName(n);
         if (firstOnly) break;
     }
+    closedir(dir);
     return names;
 }
 
 void TPlDirectoryTree::probeNode(QTreeWidgetItem* node) {
     if (node->data(0, kChildrenReadRole).toBool() || node->childCount() > 0) return;
-    if (!subFolders(node->data(0, kFullPathRole).toString(), true).isEmpty())
+    if (HasSubFolder(QFile::encodeName(node->data(0, kFullPathRole).toString()), m_showHiddenDirs))
         new QTreeWidgetItem(node, QStringList{kPlaceholder});
 }
 
@@ -300,7 +341,15 @@ void TPlDirectoryTree::readChildren(QTreeWidgetItem* node) {
         const int c = QString::compare(a, b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
     });
-    for (const QString& name : names) attachChild(node, name, path + name + u'/');
+    // The nodes are made and probed for an expander apart from the tree, then added at once.
+    QList<QTreeWidgetItem*> children;
+    children.reserve(names.size());
+    for (const QString& name : names) {
+        QTreeWidgetItem* child = attachChild(nullptr, name, path + name + u'/');
+        probeNode(child);
+        children << child;
+    }
+    node->addChildren(children);
     m_renaming = wasRenaming;
 }
 
@@ -317,10 +366,6 @@ void TPlDirectoryTree::nodeExpanding(QTreeWidgetItem* node) {
     if (node->data(0, kChildrenReadRole).toBool()) return;
     ui::HourglassCursor hourglass;
     readChildren(node);
-    const bool wasRenaming = m_renaming;
-    m_renaming = true;
-    for (int i = 0; i < node->childCount(); ++i) probeNode(node->child(i));
-    m_renaming = wasRenaming;
 }
 
 QString TPlDirectoryTree::GetDirectory() const {
@@ -369,7 +414,6 @@ void TPlDirectoryTree::SetDirectoryImpl(const QString& given) {
     }
     if (node) {
         readChildren(node);
-        for (int i = 0; i < node->childCount(); ++i) probeNode(node->child(i));
         for (QTreeWidgetItem* up = node->parent(); up; up = up->parent()) up->setExpanded(true);
         setCurrentItem(node);
         scrollToItem(node);

@@ -1,6 +1,7 @@
 #include "services/gui/file_list_box.h"
 
 #include "services/errors.h"
+#include "services/gui/directory_list_box.h"
 #include "services/gui/directory_tree.h"
 #include "services/long_names.h"
 
@@ -14,6 +15,7 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QUrl>
 
 #include <algorithm>
@@ -45,9 +47,42 @@ bool MatchesAll(const QString& pattern) { return pattern == QStringLiteral("*.*"
 
 int services::CachedFileIconCount() { return static_cast<int>(IconCache().size()); }
 
-TPlFileListBox::TPlFileListBox(QWidget* parent) : QListWidget(parent) {
+void TPlFileItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette& pal = option.palette;
+    painter->save();
+    painter->fillRect(option.rect, selected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
+    const QVariant left = index.data(kTextLeftRole);
+    const int textLeft = option.rect.left() + (left.isValid() ? left.toInt() : defaultTextLeft);
+    const QFontMetrics fm(option.font);
+    const int top = option.rect.top() + (option.rect.height() - fm.height()) / 2;
+    if (showPictures) {
+        const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
+        if (!icon.isNull())
+            icon.paint(painter, QRect(textLeft - 20, top - 1, 16, 16), Qt::AlignCenter,
+                       selected ? QIcon::Selected : QIcon::Normal);
+    }
+    painter->setFont(option.font);
+    painter->setPen(selected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
+    painter->drawText(QPoint(textLeft + 2, top + fm.ascent()), index.data(Qt::DisplayRole).toString());
+    painter->restore();
+}
+
+QSize TPlFileItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    const QVariant left = index.data(kTextLeftRole);
+    const int textLeft = left.isValid() ? left.toInt() : defaultTextLeft;
+    const int width = textLeft + 4 + QFontMetrics(option.font).horizontalAdvance(index.data(Qt::DisplayRole).toString());
+    return {width, std::max(FontHeightOf(option.font) - 3, minimumHeight)};
+}
+
+TPlFileListBox::TPlFileListBox(QWidget* parent) : TPlFramed<QListWidget>(parent) {
     setSortingEnabled(false);
     setIconSize(QSize(16, 16));
+    setUniformItemSizes(true);
+    m_delegate = new TPlFileItemDelegate(this);
+    m_delegate->defaultTextLeft = 24;
+    m_delegate->minimumHeight = 18;
+    setItemDelegate(m_delegate);
 }
 
 QIcon TPlFileListBox::iconFor(const QString& path, bool folder) {
@@ -73,6 +108,7 @@ void TPlFileListBox::ReadFileNames() {
         bool folder;
         qint64 size;
         QDateTime time;
+        int attr;
     };
     std::vector<Entry> entries;
     QStringList seen;
@@ -83,18 +119,25 @@ void TPlFileListBox::ReadFileNames() {
         if (!MatchesAll(pattern.trimmed())) dir.setNameFilters({pattern.trimmed()});
         for (const QFileInfo& info : dir.entryInfoList()) {
             const bool folder = info.isDir();
-            const bool normal = !info.isHidden() && info.isWritable();
+            // Read-only is the entry's own mark (no owner write bit), whoever runs the program.
+            const bool readOnly = !(info.permissions() & QFile::WriteOwner);
+            const bool normal = !info.isHidden() && !readOnly;
             bool wanted = (m_fileType & TFileAttr::ftNormal) && (!info.isHidden() || (m_fileType & TFileAttr::ftHidden));
             if (!wanted) {
                 wanted = (folder && (m_fileType & TFileAttr::ftDirectory))
                          || (info.isHidden() && (m_fileType & TFileAttr::ftHidden))
-                         || (!info.isWritable() && (m_fileType & TFileAttr::ftReadOnly))
+                         || (readOnly && (m_fileType & TFileAttr::ftReadOnly))
                          || (normal && !folder && (m_fileType & TFileAttr::ftArchive));
             }
             if (folder && !(m_fileType & TFileAttr::ftDirectory)) wanted = false;
             if (!wanted || seen.contains(info.fileName())) continue;
             seen << info.fileName();
-            entries.push_back({info.fileName(), folder, info.size(), info.lastModified()});
+            TFileType attr;
+            if (readOnly) attr |= TFileAttr::ftReadOnly;
+            if (info.isHidden()) attr |= TFileAttr::ftHidden;
+            if (folder) attr |= TFileAttr::ftDirectory;
+            else if (normal) attr |= TFileAttr::ftArchive;
+            entries.push_back({info.fileName(), folder, info.size(), info.lastModified(), attr.toInt()});
             if (entries.size() == 100) hourglass = std::make_unique<ui::HourglassCursor>();
         }
     }
@@ -109,9 +152,25 @@ void TPlFileListBox::ReadFileNames() {
         item->setData(kIsFolderRole, e.folder);
         item->setData(kSizeRole, e.size);
         item->setData(kTimeRole, e.time);
+        item->setData(kAttrRole, e.attr);
     }
     setUpdatesEnabled(true);
 }
+
+TPlFileInfo TPlFileListBox::FileInfo(int index) const {
+    TPlFileInfo info;
+    const QListWidgetItem* it = item(index);
+    if (!it) return info;
+    info.Name = it->text();
+    info.Attr = TFileType::fromInt(it->data(kAttrRole).toInt());
+    info.Time = it->data(kTimeRole).toDateTime();
+    info.Size = it->data(kSizeRole).toLongLong();
+    info.Icon = it->icon();
+    info.IsFolder = it->data(kIsFolderRole).toBool();
+    return info;
+}
+
+void TPlFileListBox::SetDirList(TPlDirectoryListBox* list) { m_dirList = list; }
 
 void TPlFileListBox::SetDirectory(const QString& folder) {
     const QString path = QDir::cleanPath(QDir(QDir::currentPath()).absoluteFilePath(folder));
@@ -133,6 +192,9 @@ void TPlFileListBox::SetFileType(TFileType type) {
 
 void TPlFileListBox::SetShowGlyphs(bool v) {
     m_showGlyphs = v;
+    m_delegate->defaultTextLeft = v ? 24 : 0;
+    m_delegate->minimumHeight = v ? 18 : 0;
+    m_delegate->showPictures = v;
     ReadFileNames();
 }
 
@@ -154,7 +216,8 @@ void TPlFileListBox::SetFileName(const QString& given) {
     const QString path = QDir(QDir::currentPath()).absoluteFilePath(given);
     const QString folder = QFileInfo(path).path();
     const QString name = QFileInfo(path).fileName();
-    if (m_tree) m_tree->SetDirectory(folder);
+    if (m_dirList) m_dirList->SetDirectory(folder);
+    else if (m_tree) m_tree->SetDirectory(folder);
     SetDirectory(folder);
     if (name.contains(u'*') || name.contains(u'?')) {
         SetMask(name);
@@ -174,13 +237,14 @@ void TPlFileListBox::SetFileName(const QString& given) {
 }
 
 void TPlFileListBox::mouseDoubleClickEvent(QMouseEvent* e) {
-    QListWidget::mouseDoubleClickEvent(e);
+    TPlFramed<QListWidget>::mouseDoubleClickEvent(e);
     ui::RunGuarded(this, [this] {
         QListWidgetItem* item = currentItem();
         if (!item) return;
         const QString path = QDir(m_directory).filePath(item->text());
         if (QFileInfo(path).isDir()) {
-            if (m_tree) m_tree->SetDirectory(path);
+            if (m_dirList) m_dirList->SetDirectory(path);
+            else if (m_tree) m_tree->SetDirectory(path);
             SetDirectory(path);
         } else if (m_allowOpen && !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
             ui::Message(QStringLiteral("Could not open file."), ui::MessageKind::Information, ui::Button::Ok);

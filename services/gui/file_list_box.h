@@ -1,6 +1,11 @@
 #pragma once
 
+#include "services/gui/framed_control.h"
+
 #include <QFlags>
+#include <QStyledItemDelegate>
+#include <QDateTime>
+#include <QIcon>
 #include <QListWidget>
 #include <QPointer>
 #include <QString>
@@ -11,6 +16,33 @@ Q_DECLARE_FLAGS(TFileType, TFileAttr)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFileType)
 
 class TPlDirectoryTree;
+class TPlDirectoryListBox;
+
+/// What the list keeps about each item.
+struct TPlFileInfo {
+    QString Name;
+    TFileType Attr;  ///< ftReadOnly, ftHidden, ftDirectory, ftArchive (a plain writable file)
+    QDateTime Time;
+    qint64 Size = 0;
+    QIcon Icon;
+    bool IsFolder = false;
+};
+
+/// Draws the items of the file-system list controls: the rectangle filled, the name 2
+/// pixels inside the text rectangle and vertically centred, the picture at its natural
+/// size 20 pixels left of the text rectangle (its selected form for the selected item).
+/// The text rectangle starts at the item's kTextLeftRole, else at `defaultTextLeft`; an
+/// item is the font's height minus 3 high, at least `minimumHeight`.
+class TPlFileItemDelegate : public QStyledItemDelegate {
+public:
+    static constexpr int kTextLeftRole = Qt::UserRole + 20;
+    explicit TPlFileItemDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+    int defaultTextLeft = 0;
+    int minimumHeight = 0;
+    bool showPictures = true;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};
 
 /// The files (and, when `FileType` asks for them, the sub-folders) of one folder: folders
 /// first, then names without regard to case, each with its icon (files share one icon per
@@ -19,12 +51,13 @@ class TPlDirectoryTree;
 ///
 /// Each item keeps its name (text), whether it is a folder (kIsFolderRole), its size and its
 /// modification time.
-class TPlFileListBox : public QListWidget {
+class TPlFileListBox : public TPlFramed<QListWidget> {
     Q_OBJECT
 public:
     static constexpr int kIsFolderRole = Qt::UserRole + 1;
     static constexpr int kSizeRole = Qt::UserRole + 2;
     static constexpr int kTimeRole = Qt::UserRole + 3;
+    static constexpr int kAttrRole = Qt::UserRole + 4;
 
     explicit TPlFileListBox(QWidget* parent = nullptr);
 
@@ -53,6 +86,11 @@ public:
     void SetFileName(const QString& path);
     /// The directory tree whose folder the list follows (and that follows the list).
     void SetDirTree(TPlDirectoryTree* tree) { m_tree = tree; }
+    /// The directory list box that follows the list's folder (and that the list follows).
+    void SetDirList(TPlDirectoryListBox* list);
+
+    /// What the list keeps about item `index` (empty past the end).
+    TPlFileInfo FileInfo(int index) const;
 
     /// Reads the folder again.
     void ReadFileNames();
@@ -70,6 +108,8 @@ private:
     bool m_showGlyphs = true;
     bool m_showLongNames = true;
     QPointer<TPlDirectoryTree> m_tree;
+    QPointer<TPlDirectoryListBox> m_dirList;
+    TPlFileItemDelegate* m_delegate;
 };
 
 namespace services {
