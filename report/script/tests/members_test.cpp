@@ -4,6 +4,7 @@
 // whose adapter adds an array property and a method.
 
 #include "report/script/members.h"
+#include "report/script/object_adapters.h"
 
 #include "report/model/graphic_components.h"
 #include "report/model/report_classes.h"
@@ -12,7 +13,10 @@
 #include "report/script/program.h"
 #include "report/script/run.h"
 
+#include <QDir>
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -256,6 +260,57 @@ TEST_F(ScriptMembers, unknown_members_are_compile_errors) {
     error.clear();
     run(QStringLiteral("function F: String;\nbegin\n  Result := Probe1.Find;\nend;"), &error);  // arguments missing
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(ScriptMembers, files_are_reached_only_inside_the_script_folders) {
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString root = tmp.path();
+    QDir(root).mkpath(QStringLiteral("scripts/sub"));
+    QDir(root).mkpath(QStringLiteral("outside"));
+    QFile kept(root + QStringLiteral("/outside/kept.txt"));
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.write("kept\n");
+    kept.close();
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("/outside"), root + QStringLiteral("/scripts/link")));
+    script::SetScriptFolders({root + QStringLiteral("/scripts")});
+
+    struct PathCase {
+        const char* name;
+        const char* path;  ///< relative to the temporary folder
+        bool allowed;
+    };
+    const PathCase cases[] = {
+        {"a new file in the folder", "scripts/new.txt", true},
+        {"a sub-folder", "scripts/sub/new.txt", true},
+        {"a .. that stays inside", "scripts/sub/../inside.txt", true},
+        {"a .. that leaves", "scripts/../outside/made.txt", false},
+        {"a link out of the folder", "scripts/link/made.txt", false},
+        {"an existing file through a link", "scripts/link/kept.txt", false},
+        {"a folder beside it", "outside/kept.txt", false},
+        {"a name that only starts like the folder", "scriptsX.txt", false},
+    };
+    for (const PathCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = root + QLatin1Char('/') + QString::fromUtf8(c.path);
+        const script::RunResult r = run(QStringLiteral("function F: String;\nvar L: TStringList;\nbegin\n"
+                                                       "  L := TStringList.Create;\n  L.Add('written');\n"
+                                                       "  L.SaveToFile('%1');\n  L.Clear;\n  L.LoadFromFile('%1');\n"
+                                                       "  Result := L[0];\nend;")
+                                            .arg(path));
+        if (c.allowed) {
+            EXPECT_EQ(r.failure, QString());
+            EXPECT_EQ(r.text, QStringLiteral("written"));
+        } else {
+            EXPECT_EQ(r.outcome, script::Outcome::Failed);
+            EXPECT_TRUE(r.failure.contains(path)) << r.failure.toStdString();
+        }
+    }
+    // Nothing was created or truncated outside.
+    EXPECT_FALSE(QFile::exists(root + QStringLiteral("/outside/made.txt")));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("kept\n"));
+    script::SetScriptFolders({});
 }
 
 }  // namespace
