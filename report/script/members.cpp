@@ -248,6 +248,111 @@ FoundValue CompileMemberChain(TraProgram& aProgram, FoundValue aOperand, TraToke
 
 }  // namespace script
 
+// ---- The class manager ---------------------------------------------------------------
+
+TraDataType raNodeDataType(TraValue* aNode) {
+    using D = TraDataType;
+    if (dynamic_cast<TraStringValue*>(aNode))
+        return D::daString;
+    if (dynamic_cast<TraIntegerValue*>(aNode))
+        return D::daInteger;
+    if (dynamic_cast<TraBooleanValue*>(aNode))
+        return D::daBoolean;
+    if (dynamic_cast<TraCharValue*>(aNode))
+        return D::daChar;
+    if (dynamic_cast<TraSingleValue*>(aNode))
+        return D::daSingle;
+    if (dynamic_cast<TraDoubleValue*>(aNode))
+        return D::daDouble;
+    if (dynamic_cast<TraExtendedValue*>(aNode))
+        return D::daExtended;
+    if (dynamic_cast<TraDateTimeValue*>(aNode))
+        return D::daDateTime;
+    if (dynamic_cast<TraDateValue*>(aNode))
+        return D::daDate;
+    if (dynamic_cast<TraTimeValue*>(aNode))
+        return D::daTime;
+    if (dynamic_cast<TraClassValue*>(aNode))
+        return D::daClass;
+    if (dynamic_cast<TraEnumValue*>(aNode))
+        return D::daEnum;
+    if (dynamic_cast<TraVariantValue*>(aNode))
+        return D::daVariant;
+    return D::daUnknown;
+}
+
+bool TraClassManager::GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const {
+    const TraRTTI* rtti = raGetRTTI(aClass);
+    return rtti && rtti->GetPropRec(aClass, aName, aPropRec);
+}
+
+void TraClassManager::GetPropList(TClass aClass, TraPropList& aList) const {
+    if (const TraRTTI* rtti = raGetRTTI(aClass))
+        rtti->GetPropList(aClass, aList);
+}
+
+void TraClassManager::GetEventList(TClass aClass, TraPropList& aList) const {
+    if (const TraRTTI* rtti = raGetRTTI(aClass))
+        rtti->GetEventList(aClass, aList);
+}
+
+bool TraClassManager::IsEvent(TClass aClass, const QString& aName) const {
+    TraPropList list;
+    GetEventList(aClass, list);
+    return list.Names().contains(aName, Qt::CaseInsensitive);
+}
+
+std::unique_ptr<TraValue> TraClassManager::CreateValueNode(const TraPropRec& aPropRec) const {
+    TraDataType kind = aPropRec.DataType == TraDataType::daObject ? TraDataType::daClass : aPropRec.DataType;
+    std::unique_ptr<TraValue> node;
+    if (!CreateValueOfType(kind, node))
+        return nullptr;
+    if (auto* c = dynamic_cast<TraClassValue*>(node.get()))
+        c->ClassRef = aPropRec.ClassType;
+    else if (auto* e = dynamic_cast<TraEnumValue*>(node.get()); e && !aPropRec.TypeName.isEmpty() &&
+                                                              !dynamic_cast<TraBooleanValue*>(node.get()))
+        e->TypeName = aPropRec.TypeName;
+    node->IsReadOnly = aPropRec.ReadOnly;
+    return node;
+}
+
+bool TraClassManager::ReadMember(QObject* aObject, const QString& aName, TraValue* aNode) const {
+    if (!aObject || !aNode)
+        return false;
+    const TraRTTI* rtti = raGetRTTI(aObject->metaObject());
+    const TraDataType kind = raNodeDataType(aNode);
+    if (!rtti || kind == TraDataType::daUnknown)
+        return false;
+    QVariant buffer;
+    if (!rtti->GetPropValue(aObject, aName, buffer))
+        return false;
+    TraParamRec rec;
+    rec.DataType = kind;
+    rec.Value = &buffer;
+    raLoadValueFromParam(rec, aNode);
+    return true;
+}
+
+bool TraClassManager::WriteMember(QObject* aObject, const QString& aName, TraValue* aSource) const {
+    if (!aObject || !aSource)
+        return false;
+    const TraRTTI* rtti = raGetRTTI(aObject->metaObject());
+    const TraDataType kind = raNodeDataType(aSource);
+    if (!rtti || kind == TraDataType::daUnknown)
+        return false;
+    QVariant buffer;
+    TraParamRec rec;
+    rec.DataType = kind;
+    rec.Value = &buffer;
+    raStoreValueToParam(aSource, rec);
+    return rtti->SetPropValue(aObject, aName, buffer);
+}
+
+const TraClassManager& raGetClassManager() {
+    static const TraClassManager manager;
+    return manager;
+}
+
 // ---- Casts -----------------------------------------------------------------------------
 
 void TraCastValue::SetOperand(std::unique_ptr<TraValue> aOperand) {
@@ -349,14 +454,14 @@ std::unique_ptr<TraValue> valueNodeFor(TraDataType aKind, TClass aClass, const Q
 bool TraPropertyValue::SetUp(TClass aClass, const QString& aName) {
     const TraRTTI* rtti = raGetRTTI(aClass);
     TraPropRec rec;
-    if (!rtti || !rtti->GetPropRec(aClass, aName, rec) || rec.EventID >= 0)
+    if (!rtti || !raGetClassManager().GetPropRec(aClass, aName, rec) || rec.EventID >= 0)
         return false;
     PropertyName = rec.Name.isEmpty() ? aName : rec.Name;
     IsPublished = rec.Published;
     ClassType = rec.ClassType;
     MemberType = rec.DataType;
     if (rec.DataType != TraDataType::daMethod) {
-        std::unique_ptr<TraValue> node = valueNodeFor(rec.DataType, rec.ClassType, rec.TypeName);
+        std::unique_ptr<TraValue> node = raGetClassManager().CreateValueNode(rec);
         if (!node)
             return false;
         IsReadOnly = rec.ReadOnly;
@@ -505,15 +610,7 @@ TraValue* TraPropertyValue::Evaluate() {
             if (IsConstructor || object)
                 call(object, true);
         } else if (object) {
-            if (const TraRTTI* rtti = raGetRTTI(object->metaObject())) {
-                QVariant buffer;
-                if (rtti->GetPropValue(object, PropertyName, buffer)) {
-                    TraParamRec rec;
-                    rec.DataType = MemberType;
-                    rec.Value = &buffer;
-                    raLoadValueFromParam(rec, ResultValue());
-                }
-            }
+            raGetClassManager().ReadMember(object, PropertyName, ResultValue());
         } else if (auto* resolver = dynamic_cast<TraObjectResolver*>(ResultValue())) {
             resolver->SetObject(nullptr);  // a member of no object is no object
         }
@@ -539,15 +636,7 @@ bool TraPropertyValue::AssignValue(TraValue* aSource) {
         } else if (!IsMethod) {
             if (!ResultValue()->AssignValue(aSource))
                 return true;  // a value the property's kind does not take writes nothing
-            const TraRTTI* rtti = raGetRTTI(object->metaObject());
-            if (rtti) {
-                QVariant buffer;
-                TraParamRec rec;
-                rec.DataType = MemberType;
-                rec.Value = &buffer;
-                raStoreValueToParam(ResultValue(), rec);
-                done = rtti->SetPropValue(object, PropertyName, buffer);
-            }
+            done = raGetClassManager().WriteMember(object, PropertyName, ResultValue());
         }
         SendNotify(this, script::kOpValueAssigned);
         return done;

@@ -59,6 +59,31 @@ FoundValue CompileMemberChain(TraProgram& aProgram, FoundValue aOperand, TraToke
 
 Q_DECLARE_METATYPE(script::ObjectRef)
 
+/// The buffer kind of a value node: by its class, daUnknown for kinds without a buffer
+/// (Currency, object nodes).
+TraDataType raNodeDataType(TraValue* aNode);
+
+/// The one stateless class manager: member records and the reads and writes of members by
+/// name, through the adapter registry.
+class TraClassManager {
+public:
+    /// The published property of that name; else (also for a member the published
+    /// information cannot carry) the registered adapter's record.
+    bool GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const;
+    void GetPropList(TClass aClass, TraPropList& aList) const;
+    void GetEventList(TClass aClass, TraPropList& aList) const;
+    bool IsEvent(TClass aClass, const QString& aName) const;
+    /// An empty value node of the record's kind (a class node for objects).
+    std::unique_ptr<TraValue> CreateValueNode(const TraPropRec& aPropRec) const;
+    /// Reads a property of the object into the node; false when no adapter, no buffer
+    /// kind or the adapter did not read.
+    bool ReadMember(QObject* aObject, const QString& aName, TraValue* aNode) const;
+    /// Writes the node's value into a property of the object; false when not written.
+    bool WriteMember(QObject* aObject, const QString& aName, TraValue* aSource) const;
+};
+
+const TraClassManager& raGetClassManager();
+
 /// A cast of an object to a class (C(X), X as C) or of a value to a simple type
 /// (Integer(X)). A class cast never fails: an object of another class gives no object.
 class TraCastValue : public TraClassValue {
