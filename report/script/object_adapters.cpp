@@ -229,6 +229,66 @@ int TStringList::IndexOf(const QString& aText) const {
     return Find(aText, at) ? at : -1;
 }
 
+// ---- Object lists ----------------------------------------------------------------------
+
+void TList::checkIndex(int aIndex, int aCount) const {
+    if (aIndex < 0 || aIndex >= aCount)
+        throw EScriptRunError(QStringLiteral("List index out of bounds (%1)").arg(aIndex));
+}
+
+QObject* TList::Items(int aIndex) const {
+    checkIndex(aIndex, Count());
+    return m_items.at(aIndex).data();
+}
+
+void TList::SetItems(int aIndex, QObject* aObject) {
+    checkIndex(aIndex, Count());
+    m_items[aIndex] = aObject;
+}
+
+int TList::Add(QObject* aObject) {
+    m_items.append(aObject);
+    return Count() - 1;
+}
+
+void TList::Delete(int aIndex) {
+    checkIndex(aIndex, Count());
+    m_items.removeAt(aIndex);
+}
+
+void TList::Exchange(int aIndex1, int aIndex2) {
+    checkIndex(aIndex1, Count());
+    checkIndex(aIndex2, Count());
+    m_items.swapItemsAt(aIndex1, aIndex2);
+}
+
+int TList::IndexOf(QObject* aObject) const {
+    for (int i = 0; i < Count(); ++i)
+        if (m_items.at(i).data() == aObject)
+            return i;
+    return -1;
+}
+
+void TList::Insert(int aIndex, QObject* aObject) {
+    checkIndex(aIndex, Count() + 1);
+    m_items.insert(aIndex, aObject);
+}
+
+void TList::Move(int aCurIndex, int aNewIndex) {
+    if (aCurIndex == aNewIndex)
+        return;
+    checkIndex(aCurIndex, Count());
+    checkIndex(aNewIndex, Count());
+    m_items.move(aCurIndex, aNewIndex);
+}
+
+int TList::Remove(QObject* aObject) {
+    const int i = IndexOf(aObject);
+    if (i >= 0)
+        m_items.removeAt(i);
+    return i;
+}
+
 // ---- Allowed folders -------------------------------------------------------------------
 
 namespace script {
@@ -336,6 +396,24 @@ const std::vector<Member>& stringsMembers() {
     return members;
 }
 
+const std::vector<Member>& objectListMembers() {
+    static const std::vector<Member> members = {
+        {"Count", Member::ReadOnlyProperty, D::daInteger, {}},
+        {"Items", Member::Array, D::daMethod, {{"Index", D::daInteger}, {"Result", D::daClass}}},
+        {"Add", Member::Method, D::daMethod, {{"Item", D::daClass}, {"Result", D::daInteger}}},
+        {"Clear", Member::Method, D::daMethod, {}},
+        {"Delete", Member::Method, D::daMethod, {{"Index", D::daInteger}}},
+        {"Exchange", Member::Method, D::daMethod, {{"Index1", D::daInteger}, {"Index2", D::daInteger}}},
+        {"IndexOf", Member::Method, D::daMethod, {{"Item", D::daClass}, {"Result", D::daInteger}}},
+        {"Insert", Member::Method, D::daMethod, {{"Index", D::daInteger}, {"Item", D::daClass}}},
+        {"Move", Member::Method, D::daMethod, {{"CurIndex", D::daInteger}, {"NewIndex", D::daInteger}}},
+        {"Remove", Member::Method, D::daMethod, {{"Item", D::daClass}, {"Result", D::daInteger}}},
+        {"First", Member::Method, D::daMethod, {{"Result", D::daClass}}, false},
+        {"Last", Member::Method, D::daMethod, {{"Result", D::daClass}}, false},
+    };
+    return members;
+}
+
 const std::vector<Member>& stringListMembers() {
     // Find hands the position back in Index (a var parameter).
     static const std::vector<Member> members = {
@@ -402,6 +480,69 @@ QObject* objectArg(TraParamList& aParams, int aIndex) {
 }
 
 }  // namespace
+
+void TraTListRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
+    TraTObjectRTTI::GetPropList(aClass, aPropList);
+    listMembers(objectListMembers(), aPropList);
+}
+
+bool TraTListRTTI::GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const {
+    if (const Member* m = findMember(objectListMembers(), aName.isEmpty() ? QStringLiteral("Items") : aName))
+        return describe(*this, *m, aPropRec);
+    return TraTObjectRTTI::GetPropRec(aClass, aName, aPropRec);
+}
+
+std::unique_ptr<TraParamList> TraTListRTTI::GetParams(const QString& aName) const {
+    if (const Member* m = findMember(objectListMembers(), aName.isEmpty() ? QStringLiteral("Items") : aName))
+        return paramsOf(*m);
+    return TraTObjectRTTI::GetParams(aName);
+}
+
+bool TraTListRTTI::GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    auto* list = qobject_cast<TList*>(aObject);
+    if (list && is(aName, "Count")) {
+        aValue = list->Count();
+        return true;
+    }
+    return TraTObjectRTTI::GetPropValue(aObject, aName, aValue);
+}
+
+bool TraTListRTTI::CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const {
+    auto* list = qobject_cast<TList*>(aObject);
+    if (!list)
+        return TraTObjectRTTI::CallMethod(aObject, aName, aGet, aParams);
+    const QString name = aName.isEmpty() ? QStringLiteral("Items") : aName;
+    const auto object = [&](int i) { return objectArg(aParams, i); };
+    if (is(name, "Items")) {
+        if (aGet)
+            aParams.SetParamValue(1, QVariant::fromValue(list->Items(arg(aParams, 0).toInt())));
+        else
+            list->SetItems(arg(aParams, 0).toInt(), object(1));
+    } else if (is(name, "Add")) {
+        aParams.SetParamValue(1, list->Add(object(0)));
+    } else if (is(name, "Clear")) {
+        list->Clear();
+    } else if (is(name, "Delete")) {
+        list->Delete(arg(aParams, 0).toInt());
+    } else if (is(name, "Exchange")) {
+        list->Exchange(arg(aParams, 0).toInt(), arg(aParams, 1).toInt());
+    } else if (is(name, "IndexOf")) {
+        aParams.SetParamValue(1, list->IndexOf(object(0)));
+    } else if (is(name, "Insert")) {
+        list->Insert(arg(aParams, 0).toInt(), object(1));
+    } else if (is(name, "Move")) {
+        list->Move(arg(aParams, 0).toInt(), arg(aParams, 1).toInt());
+    } else if (is(name, "Remove")) {
+        aParams.SetParamValue(1, list->Remove(object(0)));
+    } else if (is(name, "First")) {
+        aParams.SetParamValue(0, QVariant::fromValue(list->Count() ? list->Items(0) : nullptr));
+    } else if (is(name, "Last")) {
+        aParams.SetParamValue(0, QVariant::fromValue(list->Count() ? list->Items(list->Count() - 1) : nullptr));
+    } else {
+        return TraTObjectRTTI::CallMethod(aObject, aName, aGet, aParams);
+    }
+    return true;
+}
 
 void TraTStringsRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
     TraTPersistentRTTI::GetPropList(aClass, aPropList);
@@ -573,8 +714,10 @@ void RegisterObjectAdapters() {
     if (done)
         return;
     done = true;
+    report::RegisterClass(&TList::staticMetaObject);
     report::RegisterClass(&TStrings::staticMetaObject);
     report::RegisterClass(&TStringList::staticMetaObject);
+    raRegisterRTTI<TraTListRTTI>();
     raRegisterRTTI<TraTStringsRTTI>();
     raRegisterRTTI<TraTStringListRTTI>();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// The general classes scripts may make and use: string lists (TStrings, TStringList) and
-// their adapters, and the folders their LoadFromFile and SaveToFile may reach.
+// The general classes scripts may make and use: object lists (TList), string lists
+// (TStrings, TStringList) and their adapters, and the folders their LoadFromFile and SaveToFile may reach.
 //
 // LoadFromFile and SaveToFile reach only allowed folders: the per-user script folder and
 // the folders listed in the designer settings (script::SetScriptFolders). A path is checked
@@ -66,6 +66,39 @@ public:
 
 private:
     bool m_sorted = false;
+};
+
+/// A list of object references (guarded: a freed object reads as nil).
+class TList : public QObject {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TList(QObject* parent = nullptr) : QObject(parent) {}
+    int Count() const { return int(m_items.size()); }
+    QObject* Items(int aIndex) const;
+    void SetItems(int aIndex, QObject* aObject);
+    int Add(QObject* aObject);
+    void Clear() { m_items.clear(); }
+    void Delete(int aIndex);
+    void Exchange(int aIndex1, int aIndex2);
+    int IndexOf(QObject* aObject) const;
+    void Insert(int aIndex, QObject* aObject);
+    void Move(int aCurIndex, int aNewIndex);
+    int Remove(QObject* aObject);
+
+private:
+    void checkIndex(int aIndex, int aCount) const;
+    QList<QPointer<QObject>> m_items;
+};
+
+class TraTListRTTI : public TraTObjectRTTI {
+    Q_OBJECT
+public:
+    void GetPropList(TClass aClass, TraPropList& aPropList) const override;
+    TClass RefClass() const override { return &TList::staticMetaObject; }
+    bool GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const override;
+    bool CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const override;
+    std::unique_ptr<TraParamList> GetParams(const QString& aName) const override;
+    bool GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
 };
 
 class TraTStringsRTTI : public TraTPersistentRTTI {
