@@ -1,4 +1,5 @@
 #include "report/script/expression.h"
+#include "report/script/members.h"
 
 #include "report/model/report_utils.h"
 #include "report/script/calls.h"
@@ -302,6 +303,24 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
         expect = Expect::Operator;
     };
 
+    // Whether a member access, "as" or (after a class name) a cast follows.
+    const auto startsMember = [&](bool aClassName) {
+        TraToken* t = aProgram.NextToken();
+        aProgram.PreviousToken();
+        if (!t)
+            return false;
+        return t->TokenType == TraTokenType::ttPeriod || t->TokenType == TraTokenType::ttLBracket ||
+               t->TokenType == TraTokenType::ttAs || (aClassName && t->TokenType == TraTokenType::ttLParen);
+    };
+    // An operand found by name, with what follows it.
+    const auto memberChain = [&](script::FoundValue aFound) -> script::FoundValue {
+        auto* cls = dynamic_cast<TraClassValue*>(aFound.node);
+        const bool className = cls && aFound.owned && cls->ObjectName().isEmpty();
+        if (!startsMember(className))
+            return aFound;  // a variable holding an object is read when the statement runs
+        return script::CompileMemberChain(aProgram, std::move(aFound), last);
+    };
+
     bool finished = false;
     while (!finished && !aProgram.HasErrors()) {
         TraToken* token = aProgram.NextToken();
@@ -397,6 +416,10 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
             --parenDepth;
             wrap(operands.back());
             last = token;
+            if (startsMember(false)) {
+                operands.back().value = script::CompileMemberChain(aProgram, std::move(operands.back().value), last);
+                operands.back().isNode = false;
+            }
             continue;
         }
         if ((kind == TraTokenType::ttNumber || kind == TraTokenType::ttString) && expect == Expect::Operand) {
@@ -412,12 +435,17 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
         }
         if ((kind == TraTokenType::ttIdentifier || kind == TraTokenType::ttType) && expect == Expect::Statement &&
             !m_value1) {
-            script::FoundValue target = ObjectValueOfVariable(aProgram.FindVariable(token->Text()));
+            script::FoundValue target = aProgram.FindVariable(token->Text());
             last = token;
             if (target) {
+                target = memberChain(std::move(target));
+                if (aProgram.HasErrors())
+                    break;
+                auto* member = dynamic_cast<TraPropertyValue*>(target.node);
+                const bool call = member && member->IsMethod && !member->IsArray;
                 ReturnDataType = target.node->DataType();
                 SetValue1(std::move(target));
-                expect = Expect::AfterTarget;
+                expect = call ? Expect::AfterCall : Expect::AfterTarget;
                 continue;
             }
             if (script::FoundValue call = aProgram.FindProgram(token->Text())) {
@@ -435,7 +463,11 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
             break;
         }
         if ((kind == TraTokenType::ttIdentifier || kind == TraTokenType::ttType) && expect == Expect::Operand) {
-            script::FoundValue found = ObjectValueOfVariable(aProgram.FindIdentifier(token->Text()));
+            script::FoundValue found = aProgram.FindIdentifier(token->Text());
+            if (found && !dynamic_cast<TraProgramCallValue*>(found.node))
+                found = memberChain(std::move(found));
+            if (aProgram.HasErrors())
+                break;
             if (!found) {
                 if (kind == TraTokenType::ttType)
                     aProgram.AddSyntaxError(aToken, {}, script::kNotTypeIdentifier);
@@ -448,10 +480,12 @@ void TraExpression::Compile(TraProgram& aProgram, TraToken* aToken) {
             last = token;
             TraValue* node = found.node;
             pushOperand(std::move(found));
-            if (dynamic_cast<TraProgramCallValue*>(node)) {
+            if (dynamic_cast<TraProgramCallValue*>(node) && !dynamic_cast<TraPropertyValue*>(node)) {
                 node->Compile(aProgram, token);  // the argument list
                 if (aProgram.HasErrors())
                     break;
+                if (startsMember(false))
+                    operands.back().value = script::CompileMemberChain(aProgram, std::move(operands.back().value), last);
             }
             continue;
         }

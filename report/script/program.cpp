@@ -1,4 +1,5 @@
 #include "report/script/program.h"
+#include "report/script/object_adapters.h"
 
 #include "report/page/resource_manager.h"
 #include "report/script/calls.h"
@@ -281,6 +282,7 @@ void TraProgram::AddSyntaxError(const TraToken* aToken, TraTokenTypes aExpected,
 // ---- Compiling -------------------------------------------------------------------------
 
 void TraProgram::CompileProgram(bool aOnlyIfNeeded, bool aHeadingOnly) {
+    script::RegisterObjectAdapters();
     if ((aOnlyIfNeeded && m_compiled && !SourceModified) || m_compiling)
         return;
     m_compiling = true;

@@ -1,4 +1,5 @@
 #include "report/script/tree_text.h"
+#include "report/script/members.h"
 
 #include "report/script/expression.h"
 #include "report/script/program.h"
@@ -139,6 +140,25 @@ public:
             return expression(e, depth);
         if (auto* v = dynamic_cast<const TraVariableValue*>(n)) {
             line(depth, variableLabel(v));
+            return;
+        }
+        if (auto* m = dynamic_cast<const TraPropertyValue*>(n)) {
+            line(depth, (m->IsConstructor ? QStringLiteral("constructor ")
+                         : m->IsArray     ? QStringLiteral("indexed ")
+                         : m->IsMethod    ? QStringLiteral("method ")
+                                          : QStringLiteral("member ")) +
+                            m->PropertyName);
+            if (m->OwnerNode())
+                node(m->OwnerNode(), depth + 1);
+            for (int i = 0; i < m->ArgumentCount(); ++i)
+                node(m->Arguments(i), depth + 1);
+            return;
+        }
+        if (auto* c = dynamic_cast<const TraCastValue*>(n)) {
+            line(depth, QStringLiteral("cast ") + (c->SimpleTypeCast != TraDataType::daUnknown
+                                                       ? DataTypeName(c->SimpleTypeCast)
+                                                       : c->GetText()));
+            node(c->Operand(), depth + 1);
             return;
         }
         if (auto* r = dynamic_cast<const TraSubrangeValue*>(n)) {

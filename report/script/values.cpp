@@ -1,4 +1,5 @@
 #include "report/script/values.h"
+#include "report/script/members.h"
 
 #include "platform/base/day_time.h"
 #include "platform/format/date_time_format.h"
@@ -109,6 +110,8 @@ QString VariantTypeName(const QVariant& v) {
         return QStringLiteral("Date");
     if (v.metaType() == QMetaType::fromType<TCurrency>())
         return QStringLiteral("Currency");
+    if (v.metaType() == QMetaType::fromType<script::ObjectRef>())
+        return QStringLiteral("Object");
     switch (v.metaType().id()) {
     case QMetaType::Int:
         return QStringLiteral("Integer");
@@ -360,11 +363,8 @@ std::optional<qint32> readInteger(TraValue* node) {
         return ToInteger(f->Value());
     if (auto* c = dynamic_cast<TraCurrencyValue*>(node))
         return ToInteger(static_cast<long double>(c->Value()) / 10000);
-    if (auto* o = dynamic_cast<TraObjectValue*>(node)) {
-        if (!o->GetObject())
-            return 0;
-        return std::nullopt;  // a 64-bit reference does not fit an Integer
-    }
+    if (auto* o = dynamic_cast<TraObjectResolver*>(node); o && node->DataType() != TraDataType::daInteger)
+        return script::ObjectHandle(o->GetObject());  // a handle that converts back only to this object
     if (auto* v = dynamic_cast<TraVariantValue*>(node))
         return variantToInteger(v->Value());
     return std::nullopt;
@@ -816,8 +816,11 @@ std::optional<QVariant> TraVariantValue::ReadVariant(TraValue* aNode) {
         return std::nullopt;
     case TraDataType::daObject:
     case TraDataType::daClass:
-        if (auto* o = dynamic_cast<TraObjectResolver*>(aNode))
-            return QVariant(qlonglong(reinterpret_cast<quintptr>(o->GetObject())));
+        if (auto* o = dynamic_cast<TraObjectResolver*>(aNode)) {
+            if (!o->GetObject())
+                return QVariant(0);  // nil
+            return QVariant::fromValue(script::ObjectRef{o->GetObject()});  // the object itself, guarded
+        }
         return std::nullopt;
     case TraDataType::daEnum:
         if (auto o = readOrdinal(aNode))
@@ -1165,14 +1168,49 @@ void TraObjectValue::CopyFrom(const TraValue& aSource) {
     }
 }
 
+namespace {
+
+/// An object source: an object or class node, an Integer handle, a Variant holding an
+/// object, or nil. False for any other node.
+bool readObject(TraValue* aNode, QObject*& aObject) {
+    aNode = evaluated(aNode);
+    aObject = nullptr;
+    if (!aNode)
+        return false;
+    if (dynamic_cast<TraObjectResolver*>(aNode) || dynamic_cast<TraIntegerValue*>(aNode)) {
+        aObject = script::ObjectOfNode(aNode);
+        return true;
+    }
+    if (auto* v = dynamic_cast<TraVariantValue*>(aNode)) {
+        if (IsNullVariant(v->Value()) || IsEmptyVariant(v->Value()))
+            return true;
+        aObject = script::ObjectOfNode(aNode);
+        return true;
+    }
+    return false;
+}
+
+/// `is`: the left object's class is the right class or descends from it.
+TraValue* isTest(QObject* aLeft, TraValue* aRight) {
+    auto* c = dynamic_cast<TraClassValue*>(evaluated(aRight));
+    if (!c || !c->ClassRef)
+        return nullptr;
+    return boolTemp(aLeft && aLeft->metaObject()->inherits(c->ClassRef));
+}
+
+}  // namespace
+
 bool TraObjectValue::ConvertFrom(TraValue* aSource) {
-    auto* o = dynamic_cast<TraObjectResolver*>(evaluated(aSource));
-    if (o)
-        SetObject(o->GetObject());
-    return o != nullptr;
+    QObject* object = nullptr;
+    if (!readObject(aSource, object))
+        return false;
+    SetObject(object);
+    return true;
 }
 
 TraValue* TraObjectValue::Compare(TraValue* aOther, TraTokenType aOperator) {
+    if (aOperator == TraTokenType::ttIs)
+        return isTest(GetObject(), aOther);
     auto* o = dynamic_cast<TraObjectResolver*>(evaluated(aOther));
     if (!o)
         return nullptr;
@@ -1203,7 +1241,17 @@ void TraClassValue::CopyFrom(const TraValue& aSource) {
     }
 }
 
+bool TraClassValue::ConvertFrom(TraValue* aSource) {
+    QObject* object = nullptr;
+    if (!readObject(aSource, object))
+        return false;
+    SetObject(object);
+    return true;
+}
+
 TraValue* TraClassValue::Compare(TraValue* aOther, TraTokenType aOperator) {
+    if (aOperator == TraTokenType::ttIs)
+        return isTest(GetObject(), aOther);
     auto* o = dynamic_cast<TraObjectResolver*>(evaluated(aOther));
     if (!o)
         return nullptr;

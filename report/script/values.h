@@ -396,6 +396,7 @@ public:
     TraValue* Compare(TraValue* aOther, TraTokenType aOperator) override;
     TraDataType DataType() const override { return TraDataType::daClass; }
     bool IsConstant() const override { return false; }
+    bool ConvertFrom(TraValue* aSource) override;
     QObject* GetObject() const override { return m_object.data(); }
     void SetObject(QObject* aObject) override { m_object = aObject; }
 

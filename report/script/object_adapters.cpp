@@ -1,0 +1,725 @@
+#include "report/script/object_adapters.h"
+
+#include "report/page/class_library.h"
+#include "report/script/errors.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+// ---- String lists ----------------------------------------------------------------------
+
+void TStrings::checkIndex(int aIndex, int aCount) const {
+    if (aIndex < 0 || aIndex >= aCount)
+        throw EScriptRunError(QStringLiteral("List index out of bounds (%1)").arg(aIndex));
+}
+
+QString TStrings::Strings(int aIndex) const {
+    checkIndex(aIndex, Count());
+    return m_strings.at(aIndex);
+}
+
+void TStrings::SetStrings(int aIndex, const QString& aText) {
+    checkIndex(aIndex, Count());
+    m_strings[aIndex] = aText;
+}
+
+QObject* TStrings::Objects(int aIndex) const {
+    checkIndex(aIndex, Count());
+    return m_objects.at(aIndex).data();
+}
+
+void TStrings::SetObjects(int aIndex, QObject* aObject) {
+    checkIndex(aIndex, Count());
+    m_objects[aIndex] = aObject;
+}
+
+QString TStrings::Text() const {
+    QString text;
+    for (const QString& s : m_strings)
+        text += s + QLatin1Char('\n');
+    return text;
+}
+
+void TStrings::SetText(const QString& aText) {
+    Clear();
+    QString text = aText;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (const QString& line : lines)
+        AddObject(line, nullptr);
+}
+
+QString TStrings::Names(int aIndex) const {
+    const QString s = Strings(aIndex);
+    const int eq = int(s.indexOf(QLatin1Char('=')));
+    return eq < 0 ? QString() : s.left(eq);
+}
+
+QString TStrings::Values(const QString& aName) const {
+    const int i = IndexOfName(aName);
+    return i < 0 ? QString() : m_strings.at(i).mid(aName.size() + 1);
+}
+
+void TStrings::SetValues(const QString& aName, const QString& aValue) {
+    const int i = IndexOfName(aName);
+    if (aValue.isEmpty()) {
+        if (i >= 0)
+            Delete(i);
+        return;
+    }
+    if (i >= 0)
+        m_strings[i] = aName + QLatin1Char('=') + aValue;
+    else
+        AddObject(aName + QLatin1Char('=') + aValue, nullptr);
+}
+
+int TStrings::AddObject(const QString& aText, QObject* aObject) {
+    m_strings.append(aText);
+    m_objects.append(aObject);
+    return Count() - 1;
+}
+
+void TStrings::InsertObject(int aIndex, const QString& aText, QObject* aObject) {
+    checkIndex(aIndex, Count() + 1);
+    m_strings.insert(aIndex, aText);
+    m_objects.insert(aIndex, aObject);
+}
+
+void TStrings::Delete(int aIndex) {
+    checkIndex(aIndex, Count());
+    m_strings.removeAt(aIndex);
+    m_objects.removeAt(aIndex);
+}
+
+void TStrings::Clear() {
+    m_strings.clear();
+    m_objects.clear();
+}
+
+void TStrings::Exchange(int aIndex1, int aIndex2) {
+    checkIndex(aIndex1, Count());
+    checkIndex(aIndex2, Count());
+    m_strings.swapItemsAt(aIndex1, aIndex2);
+    m_objects.swapItemsAt(aIndex1, aIndex2);
+}
+
+void TStrings::Move(int aCurIndex, int aNewIndex) {
+    if (aCurIndex == aNewIndex)
+        return;
+    checkIndex(aCurIndex, Count());
+    checkIndex(aNewIndex, Count());
+    m_strings.move(aCurIndex, aNewIndex);
+    m_objects.move(aCurIndex, aNewIndex);
+}
+
+int TStrings::IndexOf(const QString& aText) const {
+    for (int i = 0; i < Count(); ++i)
+        if (m_strings.at(i).compare(aText, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+int TStrings::IndexOfName(const QString& aName) const {
+    for (int i = 0; i < Count(); ++i) {
+        const QString& s = m_strings.at(i);
+        const int eq = int(s.indexOf(QLatin1Char('=')));
+        if (eq >= 0 && s.left(eq).compare(aName, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+int TStrings::IndexOfObject(QObject* aObject) const {
+    for (int i = 0; i < Count(); ++i)
+        if (m_objects.at(i).data() == aObject)
+            return i;
+    return -1;
+}
+
+bool TStrings::Equals(const TStrings* aOther) const {
+    return aOther && aOther->m_strings == m_strings;
+}
+
+void TStrings::Assign(TPersistent* Source) {
+    if (auto* other = qobject_cast<TStrings*>(Source)) {
+        Clear();
+        for (int i = 0; i < other->Count(); ++i)
+            AddObject(other->m_strings.at(i), other->m_objects.at(i).data());
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+namespace {
+
+int compareText(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+void TStringList::SetSorted(bool aSorted) {
+    if (aSorted && !m_sorted)
+        Sort();
+    m_sorted = aSorted;
+}
+
+void TStringList::Sort() {
+    std::vector<int> order(static_cast<size_t>(Count()));
+    for (int i = 0; i < Count(); ++i)
+        order[size_t(i)] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return compareText(m_strings.at(a), m_strings.at(b)) < 0; });
+    QStringList strings;
+    QList<QPointer<QObject>> objects;
+    for (int i : order) {
+        strings.append(m_strings.at(i));
+        objects.append(m_objects.at(i));
+    }
+    m_strings = strings;
+    m_objects = objects;
+}
+
+bool TStringList::Find(const QString& aText, int& aIndex) const {
+    if (!m_sorted) {
+        aIndex = IndexOf(aText);
+        return aIndex >= 0;
+    }
+    int low = 0;
+    int high = Count() - 1;
+    while (low <= high) {
+        const int mid = (low + high) / 2;
+        const int c = compareText(m_strings.at(mid), aText);
+        if (c == 0) {
+            aIndex = mid;
+            return true;
+        }
+        if (c < 0)
+            low = mid + 1;
+        else
+            high = mid - 1;
+    }
+    aIndex = low;
+    return false;
+}
+
+int TStringList::AddObject(const QString& aText, QObject* aObject) {
+    if (!m_sorted)
+        return TStrings::AddObject(aText, aObject);
+    int at = 0;
+    Find(aText, at);
+    while (at < Count() && compareText(m_strings.at(at), aText) == 0)
+        ++at;  // equal strings keep the order they came in
+    m_strings.insert(at, aText);
+    m_objects.insert(at, aObject);
+    return at;
+}
+
+int TStringList::IndexOf(const QString& aText) const {
+    if (!m_sorted)
+        return TStrings::IndexOf(aText);
+    int at = -1;
+    return Find(aText, at) ? at : -1;
+}
+
+// ---- Object lists ----------------------------------------------------------------------
+
+void TList::checkIndex(int aIndex, int aCount) const {
+    if (aIndex < 0 || aIndex >= aCount)
+        throw EScriptRunError(QStringLiteral("List index out of bounds (%1)").arg(aIndex));
+}
+
+QObject* TList::Items(int aIndex) const {
+    checkIndex(aIndex, Count());
+    return m_items.at(aIndex).data();
+}
+
+void TList::SetItems(int aIndex, QObject* aObject) {
+    checkIndex(aIndex, Count());
+    m_items[aIndex] = aObject;
+}
+
+int TList::Add(QObject* aObject) {
+    m_items.append(aObject);
+    return Count() - 1;
+}
+
+void TList::Delete(int aIndex) {
+    checkIndex(aIndex, Count());
+    m_items.removeAt(aIndex);
+}
+
+void TList::Exchange(int aIndex1, int aIndex2) {
+    checkIndex(aIndex1, Count());
+    checkIndex(aIndex2, Count());
+    m_items.swapItemsAt(aIndex1, aIndex2);
+}
+
+int TList::IndexOf(QObject* aObject) const {
+    for (int i = 0; i < Count(); ++i)
+        if (m_items.at(i).data() == aObject)
+            return i;
+    return -1;
+}
+
+void TList::Insert(int aIndex, QObject* aObject) {
+    checkIndex(aIndex, Count() + 1);
+    m_items.insert(aIndex, aObject);
+}
+
+void TList::Move(int aCurIndex, int aNewIndex) {
+    if (aCurIndex == aNewIndex)
+        return;
+    checkIndex(aCurIndex, Count());
+    checkIndex(aNewIndex, Count());
+    m_items.move(aCurIndex, aNewIndex);
+}
+
+int TList::Remove(QObject* aObject) {
+    const int i = IndexOf(aObject);
+    if (i >= 0)
+        m_items.removeAt(i);
+    return i;
+}
+
+// ---- Allowed folders -------------------------------------------------------------------
+
+namespace script {
+
+namespace {
+
+QStringList& folders() {
+    static QStringList list{QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+                            QStringLiteral("/scripts")};
+    return list;
+}
+
+/// The real path: links and ".." resolved; for a file that does not exist yet, its
+/// folder's real path and its name. Empty when the folder does not exist either.
+QString realPath(const QString& aPath) {
+    const QFileInfo info(aPath);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty() || info.fileName().isEmpty() || info.fileName() == QLatin1String("..") ||
+        info.fileName() == QLatin1String("."))
+        return {};
+    return folder + QLatin1Char('/') + info.fileName();
+}
+
+}  // namespace
+
+void SetScriptFolders(const QStringList& aFolders) {
+    folders() = aFolders;
+}
+
+QStringList ScriptFolders() {
+    return folders();
+}
+
+QString CheckedScriptPath(const QString& aPath) {
+    const QString real = realPath(aPath);
+    if (!real.isEmpty()) {
+        for (const QString& folder : folders()) {
+            const QString root = QFileInfo(folder).canonicalFilePath();
+            if (!root.isEmpty() && real.startsWith(root + QLatin1Char('/')))
+                return real;
+        }
+    }
+    throw EScriptRunError(QStringLiteral("Access to \"%1\" is not allowed: scripts may read and write files only "
+                                         "in the script folders")
+                              .arg(aPath));
+}
+
+}  // namespace script
+
+// ---- Adapters --------------------------------------------------------------------------
+
+namespace {
+
+bool is(const QString& a, const char* b) {
+    return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
+}
+
+struct Param {
+    const char* name;
+    TraDataType kind;
+    bool isVar = false;
+};
+
+struct Member {
+    const char* name;
+    enum Kind { Property, ReadOnlyProperty, Array, Method } kind;
+    TraDataType type;  ///< a property's kind
+    std::vector<Param> params;  ///< of arrays and methods, a function's Result last
+    bool listed = true;
+};
+
+using D = TraDataType;
+
+const std::vector<Member>& stringsMembers() {
+    static const std::vector<Member> members = {
+        {"Count", Member::ReadOnlyProperty, D::daInteger, {}},
+        {"Objects", Member::Array, D::daMethod, {{"Index", D::daInteger}, {"Result", D::daClass}}},
+        {"Strings", Member::Array, D::daMethod, {{"Index", D::daInteger}, {"Result", D::daString}}},
+        {"Text", Member::Property, D::daString, {}},
+        {"Names", Member::Array, D::daMethod, {{"Index", D::daInteger}, {"Result", D::daString}}},
+        {"Values", Member::Array, D::daMethod, {{"Name", D::daString}, {"Result", D::daString}}},
+        {"Add", Member::Method, D::daMethod, {{"String", D::daString}, {"Result", D::daInteger}}},
+        {"AddObject", Member::Method, D::daMethod,
+         {{"String", D::daString}, {"Object", D::daClass}, {"Result", D::daInteger}}},
+        {"AddStrings", Member::Method, D::daMethod, {{"Strings", D::daClass}}},
+        {"BeginUpdate", Member::Method, D::daMethod, {}},
+        {"Clear", Member::Method, D::daMethod, {}},
+        {"Delete", Member::Method, D::daMethod, {{"Index", D::daInteger}}},
+        {"EndUpdate", Member::Method, D::daMethod, {}},
+        {"Equals", Member::Method, D::daMethod, {{"Strings", D::daClass}, {"Result", D::daBoolean}}},
+        {"Exchange", Member::Method, D::daMethod, {{"Index1", D::daInteger}, {"Index2", D::daInteger}}},
+        {"IndexOf", Member::Method, D::daMethod, {{"String", D::daString}, {"Result", D::daInteger}}},
+        {"IndexOfName", Member::Method, D::daMethod, {{"String", D::daString}, {"Result", D::daInteger}}},
+        {"IndexOfObject", Member::Method, D::daMethod, {{"Object", D::daClass}, {"Result", D::daInteger}}},
+        {"Insert", Member::Method, D::daMethod, {{"Index", D::daInteger}, {"S", D::daString}}},
+        {"InsertObject", Member::Method, D::daMethod,
+         {{"Index", D::daInteger}, {"S", D::daString}, {"aObject", D::daClass}}},
+        {"LoadFromFile", Member::Method, D::daMethod, {{"FileName", D::daString}}},
+        {"Move", Member::Method, D::daMethod, {{"CurIndex", D::daInteger}, {"NewIndex", D::daInteger}}},
+        {"SaveToFile", Member::Method, D::daMethod, {{"FileName", D::daString}}},
+        {"Append", Member::Method, D::daMethod, {{"String", D::daString}}, false},
+    };
+    return members;
+}
+
+const std::vector<Member>& objectListMembers() {
+    static const std::vector<Member> members = {
+        {"Count", Member::ReadOnlyProperty, D::daInteger, {}},
+        {"Items", Member::Array, D::daMethod, {{"Index", D::daInteger}, {"Result", D::daClass}}},
+        {"Add", Member::Method, D::daMethod, {{"Item", D::daClass}, {"Result", D::daInteger}}},
+        {"Clear", Member::Method, D::daMethod, {}},
+        {"Delete", Member::Method, D::daMethod, {{"Index", D::daInteger}}},
+        {"Exchange", Member::Method, D::daMethod, {{"Index1", D::daInteger}, {"Index2", D::daInteger}}},
+        {"IndexOf", Member::Method, D::daMethod, {{"Item", D::daClass}, {"Result", D::daInteger}}},
+        {"Insert", Member::Method, D::daMethod, {{"Index", D::daInteger}, {"Item", D::daClass}}},
+        {"Move", Member::Method, D::daMethod, {{"CurIndex", D::daInteger}, {"NewIndex", D::daInteger}}},
+        {"Remove", Member::Method, D::daMethod, {{"Item", D::daClass}, {"Result", D::daInteger}}},
+        {"First", Member::Method, D::daMethod, {{"Result", D::daClass}}, false},
+        {"Last", Member::Method, D::daMethod, {{"Result", D::daClass}}, false},
+    };
+    return members;
+}
+
+const std::vector<Member>& stringListMembers() {
+    // Find hands the position back in Index (a var parameter).
+    static const std::vector<Member> members = {
+        {"Sorted", Member::Property, D::daBoolean, {}},
+        {"Find", Member::Method, D::daMethod,
+         {{"String", D::daString}, {"Index", D::daInteger, true}, {"Result", D::daBoolean}}},
+        {"Sort", Member::Method, D::daMethod, {}},
+    };
+    return members;
+}
+
+const Member* findMember(const std::vector<Member>& members, const QString& aName) {
+    for (const Member& m : members)
+        if (is(aName, m.name))
+            return &m;
+    return nullptr;
+}
+
+void listMembers(const std::vector<Member>& members, TraPropList& aList) {
+    for (const Member& m : members) {
+        if (!m.listed)
+            continue;
+        if (m.kind == Member::Method)
+            aList.AddMethod(QString::fromLatin1(m.name));
+        else
+            aList.AddProp(QString::fromLatin1(m.name));
+    }
+}
+
+std::unique_ptr<TraParamList> paramsOf(const Member& m) {
+    auto list = std::make_unique<TraParamList>();
+    for (const Param& p : m.params)
+        list->AddParam(QString::fromLatin1(p.name), p.kind,
+                       p.kind == D::daClass ? &QObject::staticMetaObject : nullptr, {}, false, p.isVar);
+    return list;
+}
+
+bool describe(const TraRTTI& rtti, const Member& m, TraPropRec& aRec) {
+    const QString name = QString::fromLatin1(m.name);
+    switch (m.kind) {
+    case Member::Property:
+    case Member::ReadOnlyProperty:
+        TraRTTI::PropToRec(name, m.type, m.kind == Member::ReadOnlyProperty, aRec);
+        return true;
+    case Member::Array:
+        rtti.ArrayPropToRec(name, aRec);
+        aRec.ReadOnly = is(name, "Names");
+        return true;
+    case Member::Method:
+        rtti.MethodToRec(name, true, aRec);
+        return true;
+    }
+    return false;
+}
+
+QVariant arg(TraParamList& aParams, int aIndex) {
+    QVariant v;
+    aParams.GetParamValue(aIndex, v);
+    return v;
+}
+
+QObject* objectArg(TraParamList& aParams, int aIndex) {
+    return arg(aParams, aIndex).value<QObject*>();
+}
+
+}  // namespace
+
+void TraTListRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
+    TraTObjectRTTI::GetPropList(aClass, aPropList);
+    listMembers(objectListMembers(), aPropList);
+}
+
+bool TraTListRTTI::GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const {
+    if (const Member* m = findMember(objectListMembers(), aName.isEmpty() ? QStringLiteral("Items") : aName))
+        return describe(*this, *m, aPropRec);
+    return TraTObjectRTTI::GetPropRec(aClass, aName, aPropRec);
+}
+
+std::unique_ptr<TraParamList> TraTListRTTI::GetParams(const QString& aName) const {
+    if (const Member* m = findMember(objectListMembers(), aName.isEmpty() ? QStringLiteral("Items") : aName))
+        return paramsOf(*m);
+    return TraTObjectRTTI::GetParams(aName);
+}
+
+bool TraTListRTTI::GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    auto* list = qobject_cast<TList*>(aObject);
+    if (list && is(aName, "Count")) {
+        aValue = list->Count();
+        return true;
+    }
+    return TraTObjectRTTI::GetPropValue(aObject, aName, aValue);
+}
+
+bool TraTListRTTI::CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const {
+    auto* list = qobject_cast<TList*>(aObject);
+    if (!list)
+        return TraTObjectRTTI::CallMethod(aObject, aName, aGet, aParams);
+    const QString name = aName.isEmpty() ? QStringLiteral("Items") : aName;
+    const auto object = [&](int i) { return objectArg(aParams, i); };
+    if (is(name, "Items")) {
+        if (aGet)
+            aParams.SetParamValue(1, QVariant::fromValue(list->Items(arg(aParams, 0).toInt())));
+        else
+            list->SetItems(arg(aParams, 0).toInt(), object(1));
+    } else if (is(name, "Add")) {
+        aParams.SetParamValue(1, list->Add(object(0)));
+    } else if (is(name, "Clear")) {
+        list->Clear();
+    } else if (is(name, "Delete")) {
+        list->Delete(arg(aParams, 0).toInt());
+    } else if (is(name, "Exchange")) {
+        list->Exchange(arg(aParams, 0).toInt(), arg(aParams, 1).toInt());
+    } else if (is(name, "IndexOf")) {
+        aParams.SetParamValue(1, list->IndexOf(object(0)));
+    } else if (is(name, "Insert")) {
+        list->Insert(arg(aParams, 0).toInt(), object(1));
+    } else if (is(name, "Move")) {
+        list->Move(arg(aParams, 0).toInt(), arg(aParams, 1).toInt());
+    } else if (is(name, "Remove")) {
+        aParams.SetParamValue(1, list->Remove(object(0)));
+    } else if (is(name, "First")) {
+        aParams.SetParamValue(0, QVariant::fromValue(list->Count() ? list->Items(0) : nullptr));
+    } else if (is(name, "Last")) {
+        aParams.SetParamValue(0, QVariant::fromValue(list->Count() ? list->Items(list->Count() - 1) : nullptr));
+    } else {
+        return TraTObjectRTTI::CallMethod(aObject, aName, aGet, aParams);
+    }
+    return true;
+}
+
+void TraTStringsRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
+    TraTPersistentRTTI::GetPropList(aClass, aPropList);
+    listMembers(stringsMembers(), aPropList);
+}
+
+bool TraTStringsRTTI::GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const {
+    if (const Member* m = findMember(stringsMembers(), aName.isEmpty() ? QStringLiteral("Strings") : aName))
+        return describe(*this, *m, aPropRec);
+    return TraTPersistentRTTI::GetPropRec(aClass, aName, aPropRec);
+}
+
+std::unique_ptr<TraParamList> TraTStringsRTTI::GetParams(const QString& aName) const {
+    if (const Member* m = findMember(stringsMembers(), aName.isEmpty() ? QStringLiteral("Strings") : aName))
+        return paramsOf(*m);
+    return TraTPersistentRTTI::GetParams(aName);
+}
+
+bool TraTStringsRTTI::GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    auto* list = qobject_cast<TStrings*>(aObject);
+    if (list && is(aName, "Count")) {
+        aValue = list->Count();
+        return true;
+    }
+    if (list && is(aName, "Text")) {
+        aValue = list->Text();
+        return true;
+    }
+    return TraTPersistentRTTI::GetPropValue(aObject, aName, aValue);
+}
+
+bool TraTStringsRTTI::SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    auto* list = qobject_cast<TStrings*>(aObject);
+    if (list && is(aName, "Text")) {
+        list->SetText(aValue.toString());
+        return true;
+    }
+    return TraTPersistentRTTI::SetPropValue(aObject, aName, aValue);
+}
+
+bool TraTStringsRTTI::CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const {
+    auto* list = qobject_cast<TStrings*>(aObject);
+    if (!list)
+        return TraTPersistentRTTI::CallMethod(aObject, aName, aGet, aParams);
+    const QString name = aName.isEmpty() ? QStringLiteral("Strings") : aName;
+    if (is(name, "Strings")) {
+        if (aGet)
+            aParams.SetParamValue(1, list->Strings(arg(aParams, 0).toInt()));
+        else
+            list->SetStrings(arg(aParams, 0).toInt(), arg(aParams, 1).toString());
+    } else if (is(name, "Objects")) {
+        if (aGet)
+            aParams.SetParamValue(1, QVariant::fromValue(list->Objects(arg(aParams, 0).toInt())));
+        else
+            list->SetObjects(arg(aParams, 0).toInt(), objectArg(aParams, 1));
+    } else if (is(name, "Names")) {
+        if (aGet)
+            aParams.SetParamValue(1, list->Names(arg(aParams, 0).toInt()));
+    } else if (is(name, "Values")) {
+        if (aGet)
+            aParams.SetParamValue(1, list->Values(arg(aParams, 0).toString()));
+        else
+            list->SetValues(arg(aParams, 0).toString(), arg(aParams, 1).toString());
+    } else if (is(name, "Add")) {
+        aParams.SetParamValue(1, list->AddObject(arg(aParams, 0).toString(), nullptr));
+    } else if (is(name, "Append")) {
+        list->AddObject(arg(aParams, 0).toString(), nullptr);
+    } else if (is(name, "AddObject")) {
+        aParams.SetParamValue(2, list->AddObject(arg(aParams, 0).toString(), objectArg(aParams, 1)));
+    } else if (is(name, "AddStrings")) {
+        if (auto* other = qobject_cast<TStrings*>(objectArg(aParams, 0))) {
+            const QStringList lines = other->Lines();  // a list may add itself
+            for (int i = 0; i < lines.size(); ++i)
+                list->AddObject(lines.at(i), other->Objects(i));
+        }
+    } else if (is(name, "BeginUpdate") || is(name, "EndUpdate")) {
+    } else if (is(name, "Clear")) {
+        list->Clear();
+    } else if (is(name, "Delete")) {
+        list->Delete(arg(aParams, 0).toInt());
+    } else if (is(name, "Equals")) {
+        aParams.SetParamValue(1, list->Equals(qobject_cast<TStrings*>(objectArg(aParams, 0))));
+    } else if (is(name, "Exchange")) {
+        list->Exchange(arg(aParams, 0).toInt(), arg(aParams, 1).toInt());
+    } else if (is(name, "IndexOf")) {
+        aParams.SetParamValue(1, list->IndexOf(arg(aParams, 0).toString()));
+    } else if (is(name, "IndexOfName")) {
+        aParams.SetParamValue(1, list->IndexOfName(arg(aParams, 0).toString()));
+    } else if (is(name, "IndexOfObject")) {
+        aParams.SetParamValue(1, list->IndexOfObject(objectArg(aParams, 0)));
+    } else if (is(name, "Insert")) {
+        list->InsertObject(arg(aParams, 0).toInt(), arg(aParams, 1).toString(), nullptr);
+    } else if (is(name, "InsertObject")) {
+        list->InsertObject(arg(aParams, 0).toInt(), arg(aParams, 1).toString(), objectArg(aParams, 2));
+    } else if (is(name, "Move")) {
+        list->Move(arg(aParams, 0).toInt(), arg(aParams, 1).toInt());
+    } else if (is(name, "LoadFromFile")) {
+        const QString path = script::CheckedScriptPath(arg(aParams, 0).toString());
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw EScriptRunError(QStringLiteral("Cannot open file \"%1\"").arg(arg(aParams, 0).toString()));
+        list->SetText(QString::fromUtf8(file.readAll()));
+    } else if (is(name, "SaveToFile")) {
+        const QString path = script::CheckedScriptPath(arg(aParams, 0).toString());
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(list->Text().toUtf8()) < 0 || !file.commit())
+            throw EScriptRunError(QStringLiteral("Cannot create file \"%1\"").arg(arg(aParams, 0).toString()));
+    } else {
+        return TraTPersistentRTTI::CallMethod(aObject, aName, aGet, aParams);
+    }
+    return true;
+}
+
+void TraTStringListRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
+    TraTStringsRTTI::GetPropList(aClass, aPropList);
+    listMembers(stringListMembers(), aPropList);
+}
+
+bool TraTStringListRTTI::GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const {
+    if (const Member* m = findMember(stringListMembers(), aName))
+        return describe(*this, *m, aPropRec);
+    return TraTStringsRTTI::GetPropRec(aClass, aName, aPropRec);
+}
+
+std::unique_ptr<TraParamList> TraTStringListRTTI::GetParams(const QString& aName) const {
+    if (const Member* m = findMember(stringListMembers(), aName))
+        return paramsOf(*m);
+    return TraTStringsRTTI::GetParams(aName);
+}
+
+bool TraTStringListRTTI::GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    auto* list = qobject_cast<TStringList*>(aObject);
+    if (list && is(aName, "Sorted")) {
+        aValue = list->Sorted();
+        return true;
+    }
+    return TraTStringsRTTI::GetPropValue(aObject, aName, aValue);
+}
+
+bool TraTStringListRTTI::SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    auto* list = qobject_cast<TStringList*>(aObject);
+    if (list && is(aName, "Sorted")) {
+        list->SetSorted(aValue.toBool());
+        return true;
+    }
+    return TraTStringsRTTI::SetPropValue(aObject, aName, aValue);
+}
+
+bool TraTStringListRTTI::CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const {
+    auto* list = qobject_cast<TStringList*>(aObject);
+    if (list && is(aName, "Find")) {
+        int index = arg(aParams, 1).toInt();
+        const bool found = list->Find(arg(aParams, 0).toString(), index);
+        aParams.SetParamValue(1, index);
+        aParams.SetParamValue(2, found);
+        return true;
+    }
+    if (list && is(aName, "Sort")) {
+        list->Sort();
+        return true;
+    }
+    return TraTStringsRTTI::CallMethod(aObject, aName, aGet, aParams);
+}
+
+namespace script {
+
+void RegisterObjectAdapters() {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    report::RegisterClass(&TList::staticMetaObject);
+    report::RegisterClass(&TStrings::staticMetaObject);
+    report::RegisterClass(&TStringList::staticMetaObject);
+    raRegisterRTTI<TraTListRTTI>();
+    raRegisterRTTI<TraTStringsRTTI>();
+    raRegisterRTTI<TraTStringListRTTI>();
+}
+
+}  // namespace script
