@@ -311,8 +311,8 @@ report::BarCodeSettings TppCustomBarCode::Settings() const {
 void TppCustomBarCode::ApplySettings(const report::BarCodeSettings& s) {
     SetBarCodeType(s.BarCodeType);
     SetOrientation(s.Orientation);
-    SetBarWidth(s.BarWidth);
-    SetWideBarRatio(s.WideBarRatio);
+    SetBarWidth(float(s.BarWidth));
+    SetWideBarRatio(float(s.WideBarRatio));
     SetAddOnCode(s.AddOnCode);
     SetBearerBars(s.BearerBars);
     SetCalcCheckDigit(s.CalcCheckDigit);

@@ -18,8 +18,8 @@ namespace report {
 struct BarCodeSettings {
     TppBarCodeType BarCodeType = TppBarCodeType::bcCode39;
     TppBarCodeOrientation Orientation = TppBarCodeOrientation::orLeftToRight;
-    float BarWidth = 0;
-    float WideBarRatio = 3;
+    double BarWidth = 0;
+    double WideBarRatio = 3;
     QString AddOnCode;
     bool BearerBars = false;
     bool CalcCheckDigit = true;
