@@ -275,7 +275,8 @@ void TppDrawBarCode::run(QPainter* p, QPoint origin, int resX, int resY) {
                 blank(50, 85);
                 textIn(50, 85, d.mid(6, 5), barEnd + m);
                 smallText(1, d.left(1));
-                smallText(q + 95 * m + fm.horizontalAdvance(u'0'), d.right(1));
+                // One module after the guard bars, so that the digit stays inside the quiet zone.
+                smallText(q + 96 * m, d.right(1));
             }
             break;
         case TppBarCodeType::bcUPC_E:
@@ -283,7 +284,7 @@ void TppDrawBarCode::run(QPainter* p, QPoint origin, int resX, int resY) {
                 blank(3, 42, 3);
                 textIn(3, 42, d.left(6), barEnd + m);
                 smallText(1, QStringLiteral("0"));
-                smallText(q + 51 * m + fm.horizontalAdvance(u'0'), d.right(1));
+                smallText(q + 52 * m, d.right(1));
             }
             break;
         case TppBarCodeType::bcEAN_13:

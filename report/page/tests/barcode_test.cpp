@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -289,6 +290,41 @@ TEST_F(BarCodeScan, EverySymbologyInFourOrientationsAt600Dpi) {
             }
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BarCodePicture, AllTenSymbologiesOnOnePage) {
+    // A page at 150 dpi with one symbol of each type, for looking at.
+    const std::pair<TppBarCodeType, QString> symbols[] = {
+        {TppBarCodeType::bcUPC_A, "01234567890"}, {TppBarCodeType::bcUPC_E, "0123456"},
+        {TppBarCodeType::bcEAN_13, "590123412345"}, {TppBarCodeType::bcEAN_8, "2012345"},
+        {TppBarCodeType::bcInt2of5, "0123456789"}, {TppBarCodeType::bcCode128, "1234 abcd"},
+        {TppBarCodeType::bcCode39, "BarCode"}, {TppBarCodeType::bcPostnet, "12345-6789"},
+        {TppBarCodeType::bcFIM, "A"}, {TppBarCodeType::bcCodabar, "A01234B"}};
+    const double widths[] = {0.013, 0.013, 0.013, 0.013, 0.015, 0.01, 0.01, 0.02, 0.031, 0.01};
+    QImage page(1275, 1650, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    int i = 0;
+    for (const auto& [type, data] : symbols) {
+        TppDrawBarCode cmd;
+        cmd.SetBarCodeType(type);
+        cmd.SetData(data);
+        cmd.SetAutoEncode(type == TppBarCodeType::bcCode128);
+        cmd.SetBarWidth(int(widths[i] * 25400 + 0.5));
+        cmd.SetPrintHumanReadable(type != TppBarCodeType::bcPostnet && type != TppBarCodeType::bcFIM);
+        if (i == 9) cmd.SetAlignment(TAlignment::taCenter);
+        const QImage symbol = cmd.RenderImage(150, 150);
+        EXPECT_TRUE(cmd.CodeOK()) << int(type);
+        painter.drawImage(QPoint(75 + (i % 2) * 600, 75 + (i / 2) * 300), symbol);
+        ++i;
+    }
+    painter.end();
+    QDir().mkpath(QStringLiteral("screenshots"));
+    EXPECT_TRUE(page.save(QStringLiteral("screenshots/barcode_page.png")));
 }
 
 }  // namespace
