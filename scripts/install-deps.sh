@@ -19,6 +19,8 @@ packages=(
   fonts-dejavu-core
   fonts-liberation2
   poppler-utils
+  # Independent barcode reader: the barcode tests decode what they draw.
+  zbar-tools
   # Test oracles and benchmark baseline of the zip component (Info-ZIP's zip, unzip and zipinfo).
   zip unzip
   libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf

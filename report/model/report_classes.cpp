@@ -4,6 +4,7 @@
 #include "report/model/graphic_components.h"
 #include "report/model/group.h"
 #include "report/model/image_components.h"
+#include "report/model/barcode.h"
 #include "report/model/palette_registry.h"
 #include "report/model/report.h"
 #include "report/model/text_components.h"
@@ -49,10 +50,12 @@ const std::vector<PaletteEntry>& paletteEntries() {
         {&TppImage::staticMetaObject, "Standard Components", 5, 170},
         {&TppShape::staticMetaObject, "Standard Components", 6, 178},
         {&TppLine::staticMetaObject, "Standard Components", 7, 174},
+        {&TppBarCode::staticMetaObject, "Standard Components", 8, 460},
         {&TppDBText::staticMetaObject, "Data Components", 0, 167},
         {&TppDBMemo::staticMetaObject, "Data Components", 1, 166},
         {&TppDBCalc::staticMetaObject, "Data Components", 3, 164},
         {&TppDBImage::staticMetaObject, "Data Components", 4, 165},
+        {&TppDBBarCode::staticMetaObject, "Data Components", 5, 461},
         {&TppRegion::staticMetaObject, "Advanced Components", 0, 368},
         {&TppSubReport::staticMetaObject, "Advanced Components", 1, 369},
     };
@@ -68,6 +71,7 @@ void DeclareModelTexts() {
         DeclareTexts({
             {164, "DBCalc"},
             {165, "DBImage"},
+            {460, "BarCode"}, {461, "DBBarCode"},
             {166, "DBMemo"},
             {167, "DBText"},
             {170, "Image"},
@@ -136,6 +140,7 @@ void RegisterReportClasses() {
     registerStreamed<TppLine>();
     registerStreamed<TppImage>();
     registerStreamed<TppDBImage>();
+    registerStreamed<TppBarCode>(), registerStreamed<TppDBBarCode>();
     registerStreamed<TppVariable>();
     registerStreamed<TppSystemVariable>();
     registerStreamed<TppMemo>();

@@ -1,4 +1,5 @@
 #include "report/output/printer_device.h"
+#include "report/output/barcode_output.h"
 
 #include "report/output/dialog_registry.h"
 #include "report/output/output_texts.h"
@@ -120,12 +121,15 @@ QRect TppPrinterDevice::CalcCommandRect(TppDrawCommand& aDrawCommand) const {
 }
 
 bool TppPrinterDevice::DrawCommand(TppDrawCommand& aDrawCommand) {
+    auto* barCode = qobject_cast<TppDrawBarCode*>(&aDrawCommand);
+    if (barCode) report::PrepareBarCodeForPrinter(*barCode, m_printer->PixelsPerInchX(), m_printer->PixelsPerInchY());
     CalcCommandRect(aDrawCommand);
     if (!m_printer->Canvas()) return true;
     if (auto* text = qobject_cast<TppDrawText*>(&aDrawCommand)) DrawText(*text);
     else if (auto* shape = qobject_cast<TppDrawShape*>(&aDrawCommand)) DrawShape(*shape);
     else if (auto* line = qobject_cast<TppDrawLine*>(&aDrawCommand)) DrawLine(*line);
     else if (auto* image = qobject_cast<TppDrawImage*>(&aDrawCommand)) DrawImage(*image);
+    else if (barCode) report::PaintBarCodeOnPrinter(*barCode, m_printer->Canvas()->Painter(), m_printer->PixelsPerInchX(), m_printer->PixelsPerInchY());
     else return false;
     return true;
 }

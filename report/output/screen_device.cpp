@@ -1,4 +1,5 @@
 #include "report/output/screen_device.h"
+#include "report/output/barcode_output.h"
 
 #include "report/output/output_texts.h"
 #include "report/output/publisher.h"
@@ -229,12 +230,14 @@ QRect TppScreenDevice::CalcCommandRect(TppDrawCommand& c) const {
 }
 
 bool TppScreenDevice::DrawCommand(TppDrawCommand& c) {
+    if (auto* barCode = qobject_cast<TppDrawBarCode*>(&c)) report::PrepareBarCodeForScreen(*barCode);
     CalcCommandRect(c);
     if (m_bitmap.isNull()) return true;
     if (auto* text = qobject_cast<TppDrawText*>(&c)) drawText(*text, m_forceOpaque);
     else if (auto* shape = qobject_cast<TppDrawShape*>(&c)) drawShape(*shape);
     else if (auto* line = qobject_cast<TppDrawLine*>(&c)) drawLine(*line);
     else if (auto* image = qobject_cast<TppDrawImage*>(&c)) drawImage(*image);
+    else if (auto* barCode = qobject_cast<TppDrawBarCode*>(&c)) report::PaintBarCodeOnScreen(*barCode, m_bitmap);
     else return false;
     return true;
 }

@@ -1,4 +1,5 @@
 #include "report/page/draw_command.h"
+#include "report/page/draw_barcode.h"
 
 #include <QBuffer>
 #include <QtEndian>
@@ -100,6 +101,7 @@ void RegisterDrawCommands() {
         registerKind<TppDrawLine>();
         registerKind<TppDrawImage>();
         registerKind<TppDrawVariable>();
+        registerKind<TppDrawBarCode>();
         return true;
     }();
     (void)done;
