@@ -8,6 +8,7 @@
 #include "report/model/report.h"
 #include "report/model/text_components.h"
 #include "report/model/memo.h"
+#include "report/model/rich_text.h"
 #include "report/model/region.h"
 #include "report/model/subreport.h"
 #include "report/model/variable.h"
@@ -44,6 +45,7 @@ const std::vector<PaletteEntry>& paletteEntries() {
     static const std::vector<PaletteEntry> entries = {
         {&TppLabel::staticMetaObject, "Standard Components", 0, 172},
         {&TppMemo::staticMetaObject, "Standard Components", 1, 175},
+        {&TppRichText::staticMetaObject, "Standard Components", 2, 351},
         {&TppSystemVariable::staticMetaObject, "Standard Components", 3, 491},
         {&TppVariable::staticMetaObject, "Standard Components", 4, 492},
         {&TppImage::staticMetaObject, "Standard Components", 5, 170},
@@ -51,6 +53,7 @@ const std::vector<PaletteEntry>& paletteEntries() {
         {&TppLine::staticMetaObject, "Standard Components", 7, 174},
         {&TppDBText::staticMetaObject, "Data Components", 0, 167},
         {&TppDBMemo::staticMetaObject, "Data Components", 1, 166},
+        {&TppDBRichText::staticMetaObject, "Data Components", 2, 352},
         {&TppDBCalc::staticMetaObject, "Data Components", 3, 164},
         {&TppDBImage::staticMetaObject, "Data Components", 4, 165},
         {&TppRegion::staticMetaObject, "Advanced Components", 0, 368},
@@ -75,6 +78,8 @@ void DeclareModelTexts() {
             {174, "Line"},
             {175, "Memo"},
             {178, "Shape"},
+            {351, "RichText"},
+            {352, "DBRichText"},
             {187, "Column Footer"},
             {188, "Column Header"},
             {189, "Detail"},
@@ -97,6 +102,7 @@ void DeclareModelTexts() {
             {368, "Region"},
             {369, "SubReport"},
             {399, "Error loading memo."},
+            {414, "Error loading rich text."},
             {491, "System Variable"},
             {492, "Variable"},
             {691, "Page Style"},
@@ -140,6 +146,8 @@ void RegisterReportClasses() {
     registerStreamed<TppSystemVariable>();
     registerStreamed<TppMemo>();
     registerStreamed<TppDBMemo>();
+    registerStreamed<TppRichText>();
+    registerStreamed<TppDBRichText>();
     registerStreamed<TppRegion>();
     registerStreamed<TppSubReport>();
     if (!ppPaletteHooksInstalled()) InstallPaletteRegistry();

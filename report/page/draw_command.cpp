@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QtEndian>
 
+#include "report/page/draw_rich_text.h"
 #include "report/page/page.h"
 #include "report/page/report_texts.h"
 #include "report/page/resource_manager.h"
@@ -100,6 +101,7 @@ void RegisterDrawCommands() {
         registerKind<TppDrawLine>();
         registerKind<TppDrawImage>();
         registerKind<TppDrawVariable>();
+        registerKind<TppDrawRichText>();
         return true;
     }();
     (void)done;

@@ -1,0 +1,81 @@
+#include "report/page/draw_rich_text.h"
+
+#include "report/page/enum_type.h"
+
+#include "platform/paint/color.h"
+#include "platform/richtext/rich_text_layout.h"
+#include "platform/richtext/rtf_reader.h"
+#include "platform/stream/property_table.h"
+
+#include <QPainter>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QtEndian>
+
+#include <algorithm>
+
+TppDrawRichText::TppDrawRichText(TComponent* AOwner) : TppDrawCommand(AOwner) { SetDataType(TppDataType::dtBLOB); }
+
+void TppDrawRichText::Render(QPainter& aPainter, const QRectF& aRect) const {
+    if (!m_transparent) aPainter.fillRect(aRect, paint::ToQColor(m_color));
+    std::unique_ptr<QTextDocument> doc = richtext::DocumentFromRtf(m_rtf);
+    // Cut the copy after the range, so a device that rounds its rectangle a little larger
+    // cannot show the first line of the next page's part.
+    if (m_endCharPos >= 0) {
+        QTextCursor cursor(doc.get());
+        const int length = doc->characterCount() - 1;
+        if (m_endCharPos + 1 < length) {
+            cursor.setPosition(m_endCharPos + 1);
+            cursor.setPosition(length, QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+        }
+    }
+    richtext::RichTextLayout layout(*doc);
+    const int from = std::max(0, m_startCharPos);
+    // The range was measured to fit its rectangle; leave room for rounding at the bottom.
+    QRectF room = aRect;
+    room.setHeight(aRect.height() * 2 + 16);
+    aPainter.save();
+    aPainter.setClipRect(aRect.adjusted(0, 0, 0, aRect.height() * 0.05 + 2), Qt::IntersectClip);
+    layout.draw(aPainter, room, from);
+    aPainter.restore();
+}
+
+void TppDrawRichText::Assign(TPersistent* Source) {
+    TppDrawCommand::Assign(Source);
+    if (auto* s = qobject_cast<TppDrawRichText*>(Source)) {
+        m_color = s->m_color;
+        m_endCharPos = s->m_endCharPos;
+        m_startCharPos = s->m_startCharPos;
+        m_transparent = s->m_transparent;
+        m_rtf = s->m_rtf;
+    }
+}
+
+const stream::PropertyList& TppDrawRichText::StreamProperties() const {
+    using T = TppDrawRichText;
+    static const auto table = stream::PropertyTable<T>(TppDrawCommand::StreamProperties())
+        .Integer("Color", &T::Color, &T::SetColor, paint::clWhite)
+        .Enum("DataType", &T::DataType, &T::SetDataType, EnumTypeOf(TppDataType{}).values, TppDataType::dtBLOB)
+        .Integer("EndCharPos", &T::EndCharPos, &T::SetEndCharPos, -1)
+        .Integer("StartCharPos", &T::StartCharPos, &T::SetStartCharPos, -1)
+        .Boolean("Transparent", &T::Transparent, &T::SetTransparent, false);
+    return table;
+}
+
+void TppDrawRichText::DefineProperties(stream::Filer& filer) {
+    filer.DefineBinaryProperty(
+        QStringLiteral("RTFStream"),
+        [this](const QByteArray& bytes) {
+            if (bytes.size() < 4) return;
+            const quint32 count = qFromLittleEndian<quint32>(bytes.constData());
+            const qsizetype available = bytes.size() - 4;
+            m_rtf.append(bytes.constData() + 4, qsizetype(std::min<quint64>(count, quint64(available))));
+        },
+        [this] {
+            QByteArray out(4, '\0');
+            qToLittleEndian<quint32>(quint32(m_rtf.size()), out.data());
+            return out + m_rtf;
+        },
+        true);
+}
