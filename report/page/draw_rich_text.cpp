@@ -8,7 +8,9 @@
 #include "platform/stream/property_table.h"
 
 #include <QPainter>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextList>
 #include <QTextDocument>
 #include <QtEndian>
 
@@ -30,15 +32,30 @@ void TppDrawRichText::Render(QPainter& aPainter, const QRectF& aRect) const {
             cursor.removeSelectedText();
         }
     }
+    // Cut it before the range as well: a device draws whole paragraphs and clips them, and
+    // the clipped lines of the page before would still be in a PDF's text.
+    if (m_startCharPos > 0 && m_startCharPos < doc->characterCount() - 1) {
+        QTextCursor cursor(doc.get());
+        const QTextBlock block = doc->findBlock(m_startCharPos);
+        QTextBlockFormat format = block.blockFormat();
+        cursor.setPosition(m_startCharPos, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        if (block.position() != m_startCharPos) {
+            // The rest of a paragraph goes on as a paragraph without bullet or first-line indent.
+            format.clearProperty(QTextFormat::ObjectIndex);
+            format.setTextIndent(0);
+            cursor.setBlockFormat(format);
+            if (QTextList* list = cursor.currentList()) list->remove(cursor.block());
+        }
+    }
     richtext::RichTextLayout layout(*doc);
-    const int from = std::max(0, m_startCharPos);
-    // The range was measured to fit its rectangle; leave room for rounding at the bottom.
-    QRectF room = aRect;
+    const int from = 0;
+    // The range was measured to fit its rectangle. A device rectangle rounded a little smaller
+    // must not lose its last line: the copy ends with the range, so the room below is free,
+    // and the right edge of a device rectangle is its last pixel, not the one after it.
+    QRectF room = aRect.adjusted(0, 0, 1, 0);
     room.setHeight(aRect.height() * 2 + 16);
-    aPainter.save();
-    aPainter.setClipRect(aRect.adjusted(0, 0, 0, aRect.height() * 0.05 + 2), Qt::IntersectClip);
     layout.draw(aPainter, room, from);
-    aPainter.restore();
 }
 
 void TppDrawRichText::Assign(TPersistent* Source) {
