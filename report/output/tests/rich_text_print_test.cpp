@@ -8,6 +8,9 @@
 #include "report/model/rich_text.h"
 #include "report/page/units.h"
 #include "report/output/producer.h"
+#include "report/output/screen_device.h"
+#include "report/page/draw_rich_text.h"
+#include "report/page/page.h"
 #include "report/output/report_page_source.h"
 #include "report/page/printer_list.h"
 #include "report/page/printer_setup.h"
@@ -19,7 +22,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTextCursor>
@@ -123,6 +128,70 @@ TEST(RichTextPrint, rich_texts_print_on_a_cups_pdf_queue_with_every_word_once_in
         delete report;
     }
     report::ResetPrinterList();
+}
+
+/// The rows of a picture that hold dark pixels: first and last.
+std::pair<int, int> inkRows(const QImage& img) {
+    int top = -1, bottom = -1;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 100) {
+                if (top < 0) top = y;
+                bottom = y;
+                break;
+            }
+    return {top, bottom};
+}
+
+class ZoomViewer : public report::ScreenViewer {
+public:
+    int percentage = 100;
+    TppZoomSettingType ZoomSetting() const override { return TppZoomSettingType::zsPercentage; }
+    int ZoomPercentage() const override { return percentage; }
+    QSize ScrollBoxSize() const override { return {600, 400}; }
+    TppPrinterSetup* ReportPrinterSetup() const override { return nullptr; }
+    void StatusChanged(const QString&) override {}
+    void PageChanged() override {}
+    void AreaRedrawn(const QRect&) override {}
+};
+
+TEST(RichTextPrint, the_screen_draws_a_rich_text_page_at_every_zoom) {
+    report::InitializeOutputUnit();
+    report::SetScreenPixelsPerInch(96);
+    TppPage page;
+    page.SetAbsolutePageNo(1);
+    page.SetFirstPage(true);
+    page.SetFinal(true);
+    page.PageDef()->SetmmWidth(120000);
+    page.PageDef()->SetmmHeight(60000);
+    auto* command = new TppDrawRichText;
+    command->SetLeft(5000);
+    command->SetTop(5000);
+    command->SetWidth(110000);
+    command->SetHeight(50000);
+    command->SetColor(0xF0FFFF);
+    command->SetStartCharPos(0);
+    command->SetEndCharPos(-1);
+    command->SetRichTextStream(readFile(QStringLiteral(RICHTEXT_TEST_DATA_DIR "/formats.rtf")));
+    command->SetPage(&page);
+
+    std::pair<int, int> ink[2];
+    int i = 0;
+    for (int percent : {100, 200}) {
+        ZoomViewer viewer;
+        viewer.percentage = percent;
+        TppScreenDevice device;
+        device.SetViewer(&viewer);
+        device.ReceivePage(page);
+        const QImage bitmap = device.Bitmap().copy(command->GetDrawRect());
+        ink[i++] = inkRows(bitmap);
+        QDir().mkpath(QStringLiteral("screenshots"));
+        device.Bitmap().save(QStringLiteral("screenshots/rich_text_page_%1.png").arg(percent));
+    }
+    ASSERT_GE(ink[0].first, 0);
+    const int height100 = ink[0].second - ink[0].first, height200 = ink[1].second - ink[1].first;
+    EXPECT_NEAR(height200, 2 * height100, 6);
+    report::SetScreenPixelsPerInch(0);
 }
 
 }  // namespace
