@@ -9,6 +9,7 @@
 #include "report/model/report.h"
 #include "report/model/text_components.h"
 #include "report/model/memo.h"
+#include "report/model/rich_text.h"
 #include "report/model/region.h"
 #include "report/model/subreport.h"
 #include "report/model/variable.h"
@@ -45,6 +46,7 @@ const std::vector<PaletteEntry>& paletteEntries() {
     static const std::vector<PaletteEntry> entries = {
         {&TppLabel::staticMetaObject, "Standard Components", 0, 172},
         {&TppMemo::staticMetaObject, "Standard Components", 1, 175},
+        {&TppRichText::staticMetaObject, "Standard Components", 2, 351},
         {&TppSystemVariable::staticMetaObject, "Standard Components", 3, 491},
         {&TppVariable::staticMetaObject, "Standard Components", 4, 492},
         {&TppImage::staticMetaObject, "Standard Components", 5, 170},
@@ -53,6 +55,7 @@ const std::vector<PaletteEntry>& paletteEntries() {
         {&TppBarCode::staticMetaObject, "Standard Components", 8, 460},
         {&TppDBText::staticMetaObject, "Data Components", 0, 167},
         {&TppDBMemo::staticMetaObject, "Data Components", 1, 166},
+        {&TppDBRichText::staticMetaObject, "Data Components", 2, 352},
         {&TppDBCalc::staticMetaObject, "Data Components", 3, 164},
         {&TppDBImage::staticMetaObject, "Data Components", 4, 165},
         {&TppDBBarCode::staticMetaObject, "Data Components", 5, 461},
@@ -79,6 +82,8 @@ void DeclareModelTexts() {
             {174, "Line"},
             {175, "Memo"},
             {178, "Shape"},
+            {351, "RichText"},
+            {352, "DBRichText"},
             {187, "Column Footer"},
             {188, "Column Header"},
             {189, "Detail"},
@@ -101,6 +106,7 @@ void DeclareModelTexts() {
             {368, "Region"},
             {369, "SubReport"},
             {399, "Error loading memo."},
+            {414, "Error loading rich text."},
             {491, "System Variable"},
             {492, "Variable"},
             {691, "Page Style"},
@@ -145,6 +151,8 @@ void RegisterReportClasses() {
     registerStreamed<TppSystemVariable>();
     registerStreamed<TppMemo>();
     registerStreamed<TppDBMemo>();
+    registerStreamed<TppRichText>();
+    registerStreamed<TppDBRichText>();
     registerStreamed<TppRegion>();
     registerStreamed<TppSubReport>();
     if (!ppPaletteHooksInstalled()) InstallPaletteRegistry();

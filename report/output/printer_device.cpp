@@ -5,6 +5,7 @@
 #include "report/output/output_texts.h"
 #include "report/output/printer.h"
 #include "report/output/publisher.h"
+#include "report/page/draw_rich_text.h"
 #include "report/page/page.h"
 #include "report/page/resource_manager.h"
 #include "report/page/units.h"
@@ -130,6 +131,7 @@ bool TppPrinterDevice::DrawCommand(TppDrawCommand& aDrawCommand) {
     else if (auto* line = qobject_cast<TppDrawLine*>(&aDrawCommand)) DrawLine(*line);
     else if (auto* image = qobject_cast<TppDrawImage*>(&aDrawCommand)) DrawImage(*image);
     else if (barCode) report::PaintBarCodeOnPrinter(*barCode, m_printer->Canvas()->Painter(), m_printer->PixelsPerInchX(), m_printer->PixelsPerInchY());
+    else if (auto* rich = qobject_cast<TppDrawRichText*>(&aDrawCommand)) DrawRichText(*rich);
     else return false;
     return true;
 }
@@ -244,6 +246,13 @@ void TppPrinterDevice::DrawShape(TppDrawShape& aShape) {
     case TShapeType::stEllipse: canvas.Ellipse(rect); break;
     default: break;
     }
+}
+
+void TppPrinterDevice::DrawRichText(TppDrawRichText& aRichText) {
+    QPainter& painter = m_printer->Canvas()->Painter();
+    painter.save();
+    aRichText.Render(painter, QRectF(aRichText.GetDrawRect()));
+    painter.restore();
 }
 
 void TppPrinterDevice::DrawImage(TppDrawImage& aImage) {

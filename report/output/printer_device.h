@@ -11,6 +11,7 @@ class TppDrawText;
 class TppDrawShape;
 class TppDrawLine;
 class TppDrawImage;
+class TppDrawRichText;
 
 /// The device that prints the pages of a job on a printer: one document per job, each
 /// page with its own printer setup, draw-command positions turned into printer pixels of
@@ -43,6 +44,7 @@ protected:
     virtual void DrawShape(TppDrawShape& aShape);
     virtual void DrawLine(TppDrawLine& aLine);
     virtual void DrawImage(TppDrawImage& aImage);
+    virtual void DrawRichText(TppDrawRichText& aRichText);
 
 private:
     void startPage(TppPage& aPage);

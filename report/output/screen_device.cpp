@@ -3,6 +3,7 @@
 
 #include "report/output/output_texts.h"
 #include "report/output/publisher.h"
+#include "report/page/draw_rich_text.h"
 #include "report/page/page.h"
 #include "report/page/resource_manager.h"
 #include "report/page/units.h"
@@ -238,6 +239,7 @@ bool TppScreenDevice::DrawCommand(TppDrawCommand& c) {
     else if (auto* line = qobject_cast<TppDrawLine*>(&c)) drawLine(*line);
     else if (auto* image = qobject_cast<TppDrawImage*>(&c)) drawImage(*image);
     else if (auto* barCode = qobject_cast<TppDrawBarCode*>(&c)) report::PaintBarCodeOnScreen(*barCode, m_bitmap);
+    else if (auto* rich = qobject_cast<TppDrawRichText*>(&c)) drawRichText(*rich);
     else return false;
     return true;
 }
@@ -372,6 +374,24 @@ void TppScreenDevice::drawLine(TppDrawLine& l) {
             }
         }
     }
+}
+
+void TppScreenDevice::drawRichText(TppDrawRichText& aRichText) {
+    const QRect r = aRichText.GetDrawRect();
+    if (r.width() <= 0 || r.height() <= 0) return;
+    // The text is laid out for the page's scale: an image of the device rectangle whose
+    // resolution is the screen's times the zoom.
+    QImage part(r.size(), QImage::Format_ARGB32_Premultiplied);
+    const double inchesPerMetre = 1.0 / 0.0254;
+    part.setDotsPerMeterX(int(std::lround(report::ScreenPixelsPerInch() * m_scaleX * inchesPerMetre)));
+    part.setDotsPerMeterY(int(std::lround(report::ScreenPixelsPerInch() * m_scaleY * inchesPerMetre)));
+    part.fill(Qt::transparent);
+    {
+        QPainter p(&part);
+        aRichText.Render(p, QRectF(0, 0, r.width(), r.height()));
+    }
+    QPainter painter(&m_bitmap);
+    painter.drawImage(r.topLeft(), part);
 }
 
 void TppScreenDevice::drawImage(TppDrawImage& img) {

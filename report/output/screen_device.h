@@ -9,6 +9,8 @@
 
 #include <memory>
 
+class TppDrawRichText;
+
 class TppPage;
 class TppPrinterSetup;
 
@@ -91,6 +93,7 @@ private:
     void drawShape(TppDrawShape& aShape);
     void drawLine(TppDrawLine& aLine);
     void drawImage(TppDrawImage& aImage);
+    void drawRichText(TppDrawRichText& aRichText);
     QString pageStatus() const;
     void sizeBitmap();
     void request(TppPageSettingType aSetting, int aPageNo);

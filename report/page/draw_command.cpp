@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QtEndian>
 
+#include "report/page/draw_rich_text.h"
 #include "report/page/page.h"
 #include "report/page/report_texts.h"
 #include "report/page/resource_manager.h"
@@ -102,6 +103,7 @@ void RegisterDrawCommands() {
         registerKind<TppDrawImage>();
         registerKind<TppDrawVariable>();
         registerKind<TppDrawBarCode>();
+        registerKind<TppDrawRichText>();
         return true;
     }();
     (void)done;

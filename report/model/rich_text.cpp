@@ -1,0 +1,330 @@
+#include "report/model/rich_text.h"
+
+#include "report/model/band_classes.h"
+#include "report/model/custom_engine.h"
+#include "report/model/custom_report.h"
+#include "report/model/data_pipeline.h"
+#include "report/model/internal/component_properties.h"
+#include "report/page/draw_rich_text.h"
+#include "report/page/resource_manager.h"
+
+#include "platform/base/exception.h"
+#include "platform/paint/canvas.h"
+#include "platform/richtext/plain_lines.h"
+#include "platform/richtext/rich_text_layout.h"
+#include "platform/richtext/rtf_reader.h"
+#include "platform/richtext/rtf_writer.h"
+#include "platform/stream/property_table.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <cmath>
+#include <cstring>
+
+// Mail merge ----------------------------------------------------------------------------------
+
+void report::MailMergeDocument(QTextDocument& aDoc, const QStringList& aFieldNames, const QStringList& aFieldAliases,
+                               const std::function<QString(const QString&)>& aValue) {
+    // The document's characters, one per character and paragraph mark, kept in step with
+    // every replacement.
+    QString text = aDoc.toPlainText();
+    int pos = 0;
+    for (;;) {
+        const int lt = text.indexOf(QLatin1Char('<'), pos);
+        if (lt < 0) return;
+        const int gt = text.indexOf(QLatin1Char('>'), pos);
+        if (gt < 0) return;  // no marker can close any more
+        if (gt < lt) {
+            pos = gt + 1;
+            continue;
+        }
+        const QString name = text.mid(lt + 1, gt - lt - 1);
+        QString field;
+        for (const QString& n : aFieldNames)
+            if (n.compare(name, Qt::CaseInsensitive) == 0) {
+                field = n;
+                break;
+            }
+        if (field.isEmpty())
+            for (int i = 0; i < aFieldAliases.size() && i < aFieldNames.size(); ++i)
+                if (aFieldAliases.at(i).compare(name, Qt::CaseInsensitive) == 0) {
+                    field = aFieldNames.at(i);
+                    break;
+                }
+        if (field.isEmpty()) {
+            pos = lt + 1;
+            continue;
+        }
+        QString value = aValue(field);
+        value.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        QTextCursor cursor(&aDoc);
+        cursor.setPosition(lt + 1);  // the format of the marker's first character
+        cursor.setPosition(lt, QTextCursor::MoveAnchor);
+        cursor.setPosition(gt + 1, QTextCursor::KeepAnchor);
+        cursor.insertText(value);
+        text.replace(lt, gt - lt + 1, value);
+        pos = lt + int(value.size());
+    }
+}
+
+void report::MailMergeDocument(QTextDocument& aDoc, TppDataPipeline& aPipeline) {
+    QStringList names;
+    aPipeline.GetFieldNames(names);
+    QStringList aliases;
+    for (const QString& n : names) aliases << aPipeline.GetFieldAlias(n);
+    MailMergeDocument(aDoc, names, aliases, [&](const QString& f) { return aPipeline.GetFieldAsString(f); });
+}
+
+namespace {
+
+/// A device whose pixels are mm-thousandths: the engine measures rich text on it.
+const QImage& mmDevice() {
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.setDotsPerMeterX(1000000);
+        image.setDotsPerMeterY(1000000);
+        return image;
+    }();
+    return device;
+}
+
+}  // namespace
+
+// TppCustomRichText ---------------------------------------------------------------------------
+
+TppCustomRichText::TppCustomRichText(TComponent* AOwner) : TppStretchable(AOwner) {
+    SetDrawCommandClass(&TppDrawRichText::staticMetaObject);
+}
+
+TppCustomRichText::~TppCustomRichText() = default;
+
+QByteArray TppCustomRichText::GetRichText() {
+    const QByteArray& rtf = GetRTFStream();
+    return richtext::RtfToPlainLines(rtf).isEmpty() ? QByteArray() : rtf;
+}
+
+const QByteArray& TppCustomRichText::GetRTFStream() {
+    RefreshStream();
+    return m_rtf;
+}
+
+void TppCustomRichText::SetRichText(const QByteArray& aText) {
+    const qsizetype nul = aText.indexOf('\0');
+    SetStream(nul < 0 ? aText : aText.left(nul));
+}
+
+void TppCustomRichText::SetStream(const QByteArray& aRtf) {
+    m_rtf = aRtf;
+    InvalidateDesignControl();
+}
+
+QStringList TppCustomRichText::PlainLines() const { return richtext::RtfToPlainLines(m_rtf); }
+
+void TppCustomRichText::InitGeneration() {
+    TppStretchable::InitGeneration();
+    m_startCharPos = -1;
+    m_endCharPos = -1;
+    m_nextChar = 0;
+    m_pagesWithoutRoom = 0;
+}
+
+void TppCustomRichText::preparePrint() {
+    const QByteArray rtf = GetRichText();
+    TppCustomReport* report = GetReport();
+    TppDataPipeline* pipeline = report ? report->DataPipeline() : nullptr;
+    if (m_mailMerge && pipeline && !rtf.isEmpty()) {
+        std::unique_ptr<QTextDocument> doc = richtext::DocumentFromRtf(rtf);
+        report::MailMergeDocument(*doc, *pipeline);
+        m_printRtf = richtext::WriteRtf(*doc);
+    } else {
+        m_printRtf = rtf;
+    }
+    if (!m_layout || m_layoutRtf != m_printRtf) {
+        m_layout = std::make_unique<richtext::RichTextLayout>(QByteArrayView(m_printRtf));
+        m_layoutRtf = m_printRtf;
+    }
+}
+
+void TppCustomRichText::CalcSpaceUsed() {
+    // The stretchable's print has placed the rectangle: its top, and for a stretching print
+    // its bottom at the lowest position this print may reach.
+    const QRect rect = PrintRect();
+    const int from = m_nextChar;
+    preparePrint();
+    const int length = m_layout->textLength();
+    if (!Stretching() || length == 0) {
+        m_startCharPos = 0;
+        m_endCharPos = length;
+        m_nextChar = 0;
+        SetOverFlow(false);
+        if (Stretching()) SetSpaceUsed(0);
+        return;
+    }
+    const int available = std::max(PageBottom() - rect.top(), 0);
+    const richtext::FitResult fit = m_layout->fit(QRectF(0, 0, mmWidth(), available), mmDevice(), from);
+    if (!fit.complete && fit.lastChar < from) {
+        // Not one line fits here: nothing prints and the text keeps its place for the next
+        // page. A line that did not fit on a fresh page either is taller than any page: stop
+        // rather than ask for pages without end, and say so.
+        m_startCharPos = m_endCharPos = -1;
+        SetSpaceUsed(0);
+        if (++m_pagesWithoutRoom < 2) {
+            SetOverFlow(true);
+            return;
+        }
+        if (TppCustomReport* r = GetReport(); r && r->GetMainReport() && r->GetMainReport()->Engine()) {
+            TppCustomEngine* engine = r->GetMainReport()->Engine();
+            engine->AddWarning(QStringLiteral("Page %1: a line of the rich text %2 is taller than the page; the rest of its text is not printed.")
+                                   .arg(engine->AbsolutePageNo())
+                                   .arg(Name()));
+        }
+        m_nextChar = 0;
+        m_pagesWithoutRoom = 0;
+        SetOverFlow(false);
+        return;
+    }
+    m_pagesWithoutRoom = 0;
+    m_startCharPos = from;
+    if (fit.complete) {
+        m_endCharPos = length;
+        m_nextChar = 0;
+        SetOverFlow(false);
+        SetSpaceUsed(int(std::ceil(fit.height)));
+    } else {
+        m_endCharPos = fit.lastChar;
+        m_nextChar = fit.lastChar + 1;
+        SetOverFlow(true);
+        SetSpaceUsed(available);
+    }
+}
+
+void TppCustomRichText::PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) {
+    TppStretchable::PropertiesToDrawCommand(aDrawCommand);
+    auto* d = qobject_cast<TppDrawRichText*>(aDrawCommand);
+    if (!d) return;
+    const QRect r = PrintRect();
+    d->SetColor(Color());
+    d->SetLeft(r.left());
+    d->SetTop(r.top());
+    d->SetWidth(r.right() - r.left());
+    d->SetHeight(r.bottom() - r.top());
+    d->SetStartCharPos(m_startCharPos);
+    d->SetEndCharPos(m_endCharPos);
+    d->SetTransparent(Transparent());
+    d->SetRichTextStream(m_printRtf);
+    InvalidateDesignControl();
+}
+
+void TppCustomRichText::PaintDesignControl(paint::Canvas& aCanvas) {
+    const QByteArray rtf = GetRichText();
+    if (rtf.isEmpty()) {
+        TppPrintable::PaintDesignControl(aCanvas);
+        return;
+    }
+    const QRectF rect(0, 0, spWidth(), spHeight());
+    TppDrawRichText command;
+    command.SetColor(Color());
+    command.SetTransparent(Transparent());
+    command.SetRichTextStream(rtf);
+    command.Render(aCanvas.Painter(), rect);
+    aCanvas.SetBrush(paint::Brush{paint::clWhite, paint::TBrushStyle::bsClear});
+    aCanvas.SetPen(paint::Pen{paint::clBlack, 1, paint::TPenStyle::psSolid});
+    aCanvas.Rectangle(rect);
+}
+
+void TppCustomRichText::SaveToCache(int aPageNo) {
+    QByteArray r = StretchableCacheRecord();
+    const qint32 fields[3] = {m_startCharPos, m_endCharPos, m_nextChar};
+    r.append(reinterpret_cast<const char*>(fields), sizeof fields);
+    WriteCacheRecord(aPageNo, r);
+}
+
+void TppCustomRichText::RestoreFromCache(int aPageNo) {
+    QByteArray r;
+    if (!ReadCacheRecord(aPageNo, r) || r.size() < kCacheRecordSize) return;
+    TakeStretchableCacheRecord(r);
+    qint32 fields[3] = {-1, -1, 0};
+    std::memcpy(fields, r.constData() + kStretchableRecordSize, sizeof fields);
+    m_startCharPos = std::max(-1, int(fields[0]));
+    m_endCharPos = std::max(-1, int(fields[1]));
+    m_nextChar = std::max(0, int(fields[2]));
+}
+
+const stream::PropertyList& TppCustomRichText::StreamProperties() const {
+    using T = TppCustomRichText;
+    static const auto table = [](const stream::PropertyList& base) {
+        stream::PropertyTable<T> t(base);
+        t.Boolean("ReprintOnOverFlow", &T::ReprintOnOverFlow, &T::SetReprintOnOverFlow, false)
+            .Boolean("ShiftWithParent", &T::ShiftWithParent, &T::SetShiftWithParent, false)
+            .Boolean("Transparent", &T::Transparent, &T::SetTransparent, false)
+            .Boolean("Visible", &T::Visible, &T::SetVisible, true);
+        return t;
+    }(TppStretchable::StreamProperties());
+    return table;
+}
+
+// TppRichText ---------------------------------------------------------------------------------
+
+TppRichText::TppRichText(TComponent* AOwner) : TppCustomRichText(AOwner) {}
+
+void TppRichText::SetMailMerge(bool v) {
+    TppCustomRichText::SetMailMerge(v);
+    if (TppCustomReport* r = GetReport()) r->Reset();
+}
+
+const stream::PropertyList& TppRichText::StreamProperties() const {
+    using T = TppRichText;
+    static const auto table = stream::PropertyTable<T>(TppCustomRichText::StreamProperties())
+        .Boolean("MailMerge", &T::MailMerge, &T::SetMailMerge, false)
+        .String("RichText", &T::RichText, &T::SetRichTextString, QString());
+    return table;
+}
+
+// TppDBRichText -------------------------------------------------------------------------------
+
+TppDBRichText::TppDBRichText(TComponent* AOwner) : TppCustomRichText(AOwner) {}
+
+void TppDBRichText::SetAutoDisplay(bool v) {
+    m_autoDisplay = v;
+    if (v) RefreshStream();
+    else SetStream(QByteArray());
+}
+
+const QByteArray& TppDBRichText::GetRTFStream() {
+    if (OnGetRichText) {
+        QString text;
+        OnGetRichText(this, text);
+        SetRichText(text.toUtf8());
+        return RichTextStream();
+    }
+    return TppCustomRichText::GetRTFStream();
+}
+
+void TppDBRichText::RefreshStream() {
+    if (!m_autoDisplay || !DataPipeline() || DataField().isEmpty()) return;
+    try {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        DataPipeline()->GetFieldAsStream(DataField(), buffer);
+        SetRichText(buffer.data().isEmpty() ? DataPipeline()->GetFieldAsString(DataField()).toUtf8() : buffer.data());
+    } catch (const base::Exception&) {
+        SetRichText(report::MessageText(414).toUtf8());
+    }
+}
+
+const stream::PropertyList& TppDBRichText::StreamProperties() const {
+    using T = TppDBRichText;
+    static const auto table = [](const stream::PropertyList& base) {
+        stream::PropertyTable<T> t(base);
+        t.Boolean("AutoDisplay", &T::AutoDisplay, &T::SetAutoDisplay, true);
+        report::internal::AddDataProperties(t);
+        t.Event("OnGetRichText", [](const T& c) { return c.OnGetRichTextName; },
+                [](T& c, const QString& n) { c.OnGetRichTextName = n; });
+        return t;
+    }(TppCustomRichText::StreamProperties());
+    return table;
+}

@@ -1,0 +1,139 @@
+#pragma once
+
+#include "report/model/stretchable.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QTextDocument;
+class TppDataPipeline;
+
+namespace richtext {
+class RichTextLayout;
+}
+
+namespace report {
+
+/// Replaces the field markers of `aDoc` by values: "<Name>" where Name is, ignoring case, one
+/// of `aFieldNames`, else one of `aFieldAliases` (an alias stands for the field name at the
+/// same position), becomes aValue(field name) in the format of its "<". The search resumes
+/// after the inserted value, so a value is never merged again (a value holding a marker, or
+/// naming its own field, stays as it is). Unknown markers, a ">" before every "<" and a "<"
+/// without a following ">" stay in the text.
+void MailMergeDocument(QTextDocument& aDoc, const QStringList& aFieldNames, const QStringList& aFieldAliases,
+                       const std::function<QString(const QString& aFieldName)>& aValue);
+
+/// Merges the fields of `aPipeline` (its field names, then their aliases; values as strings).
+void MailMergeDocument(QTextDocument& aDoc, TppDataPipeline& aPipeline);
+
+}  // namespace report
+
+/// Formatted text (RTF) that prints in its rectangle and, with Stretch, continues across
+/// pages by character ranges: each page prints the whole lines that fit, the next page goes
+/// on at the following character. The RTF is kept as bytes (the stream); measuring and
+/// drawing work on copies, so the text itself never changes by printing. With MailMerge on
+/// and a report DataPipeline, the field markers of a copy are merged before measuring and
+/// the merged RTF travels in the draw command.
+///
+/// Page-cache record, 16 bytes: the stretchable's generation state (bytes 0-3), StartCharPos
+/// (int32, byte 4) and EndCharPos (int32, byte 8) of the range printed, and the character the
+/// next page begins with (int32, byte 12). A page generated again from the cache continues
+/// where the page before it stopped.
+class TppCustomRichText : public TppStretchable {
+    Q_OBJECT
+public:
+    static constexpr int kCacheRecordSize = 16;
+
+    Q_INVOKABLE explicit TppCustomRichText(TComponent* AOwner = nullptr);
+    ~TppCustomRichText() override;
+
+    /// The RTF as text: the stream (refreshed first, see GetRTFStream); empty when the text
+    /// holds no character.
+    QByteArray GetRichText();
+    /// The RTF stream, refreshed where it comes from elsewhere.
+    virtual const QByteArray& GetRTFStream();
+    /// Reloads the stream from where it comes (the field of a data component); nothing here.
+    virtual void RefreshStream() {}
+    /// The stream takes the text up to its first NUL.
+    virtual void SetRichText(const QByteArray& aText);
+    /// The stream as stored, without refreshing.
+    const QByteArray& RichTextStream() const { return m_rtf; }
+    /// The plain lines of the text.
+    QStringList PlainLines() const;
+    bool PlainText() const { return m_plainText; }
+    void SetPlainText(bool v) { m_plainText = v; }
+    bool MailMerge() const { return m_mailMerge; }
+    virtual void SetMailMerge(bool v) { m_mailMerge = v; }
+    /// The range printed by the last print; -1 before any.
+    int StartCharPos() const { return m_startCharPos; }
+    int EndCharPos() const { return m_endCharPos; }
+    /// The RTF that prints: the stream, mail-merged when MailMerge is on.
+    const QByteArray& PrintRtf() const { return m_printRtf; }
+
+    int CacheRecordSize() const override { return kCacheRecordSize; }
+    void SaveToCache(int aPageNo) override;
+    void RestoreFromCache(int aPageNo) override;
+    /// Measures the whole lines that fit from the next character on (see the class comment).
+    void CalcSpaceUsed() override;
+    void InitGeneration() override;
+    void PropertiesToDrawCommand(TppDrawCommand* aDrawCommand) override;
+    /// The text over the background in a black frame; the Caption when there is no text.
+    void PaintDesignControl(paint::Canvas& aCanvas) override;
+    const stream::PropertyList& StreamProperties() const override;
+
+protected:
+    void SetStream(const QByteArray& aRtf);
+
+private:
+    /// Gets the text, merges it and makes the layout of what prints (kept while it is the same).
+    void preparePrint();
+
+    QByteArray m_rtf;
+    bool m_plainText = false;
+    bool m_mailMerge = false;
+    int m_startCharPos = -1;
+    int m_endCharPos = -1;
+    int m_nextChar = 0;          ///< where the next print begins; 0 when the text is done
+    int m_pagesWithoutRoom = 0;  ///< prints in a row where not one line fitted
+    QByteArray m_printRtf;
+    QByteArray m_layoutRtf;  ///< the RTF m_layout was made of
+    std::unique_ptr<richtext::RichTextLayout> m_layout;
+};
+
+/// Rich text kept in the report ("RichText", streamed as a string).
+class TppRichText : public TppCustomRichText {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TppRichText(TComponent* AOwner = nullptr);
+    QString RichText() const { return QString::fromLatin1(RichTextStream()); }
+    void SetRichTextString(const QString& v) { SetRichText(v.toLatin1()); }
+    /// Stores and resets the report.
+    void SetMailMerge(bool v) override;
+    const stream::PropertyList& StreamProperties() const override;
+};
+
+/// Rich text read from a pipeline field, or supplied by OnGetRichText.
+class TppDBRichText : public TppCustomRichText {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TppDBRichText(TComponent* AOwner = nullptr);
+
+    bool IsDataAware() const override { return true; }
+    bool AutoDisplay() const { return m_autoDisplay; }
+    /// On loads from the field; off empties the text.
+    void SetAutoDisplay(bool v);
+    /// OnGetRichText's text when it is assigned, else the field's.
+    const QByteArray& GetRTFStream() override;
+    /// With AutoDisplay and a pipeline: the field's text; a field that cannot be read gives
+    /// "Error loading rich text.".
+    void RefreshStream() override;
+    TppGetTextEvent OnGetRichText;
+    QString OnGetRichTextName;
+    const stream::PropertyList& StreamProperties() const override;
+
+private:
+    bool m_autoDisplay = true;
+};
