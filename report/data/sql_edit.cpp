@@ -138,7 +138,8 @@ void TdaSQL::orderAvailableFields() {
 void TdaSQL::SetFieldOrder(int aFieldOrder) {
     if (aFieldOrder == m_fieldOrder) return;
     m_fieldOrder = aFieldOrder;
-    if (m_availableFieldsCurrent) orderAvailableFields();
+    AvailableFields();
+    orderAvailableFields();
 }
 
 const QList<TdaField*>& TdaSQL::AvailableSelectFields() {
@@ -496,7 +497,9 @@ void TdaSQL::BuildAvailableFields() {
     m_availableFields.clear();
     m_availableFieldObjects.clear();
     for (int i = 0; i < SelectedTableCount(); ++i) BuildTableFields(SelectedTables(i), m_availableFieldObjects);
-    orderAvailableFields();
+    // A rebuild lists the fields in table order, whatever FieldOrder says.
+    for (const auto& f : m_availableFieldObjects) m_availableFields.append(f.get());
+    m_selectListCurrent = m_criteriaListCurrent = m_groupByListCurrent = m_orderByListCurrent = false;
 }
 
 void TdaSQL::BuildTableFields(TdaTable* aTable, std::vector<std::unique_ptr<TdaField>>& aList) {
