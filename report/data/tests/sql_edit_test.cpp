@@ -11,6 +11,7 @@
 #include "report/model/pipeline_field.h"
 
 #include "platform/db/sql/query.h"
+#include "platform/db/table.h"
 #include "testsupport/dialog_answerer.h"
 
 #include <QFile>
@@ -27,7 +28,26 @@ class TdaFolderDataSet : public TdaDataSet {
 public:
     Q_INVOKABLE explicit TdaFolderDataSet(TComponent* AOwner = nullptr) : TdaDataSet(AOwner) {}
     bool GetActive() const override { return m_active; }
-    void SetActive(bool aValue) override { m_active = aValue; }
+    /// Opens the table of the data name (its quotes taken off); raises when it is missing.
+    void SetActive(bool aValue) override {
+        m_table.reset();
+        m_active = false;
+        if (!aValue) return;
+        auto table = std::make_unique<db::Table>();
+        table->SetDatabaseName(DatabaseName());
+        table->SetTableName(QString(DataName()).remove(u'"'));
+        table->Open();
+        m_table = std::move(table);
+        m_active = true;
+    }
+    void BuildFieldList() override {
+        TdaDataSet::BuildFieldList();
+        for (int i = 0; m_table && i < m_table->FieldCount(); ++i) {
+            auto f = std::make_unique<TppField>();
+            f->SetFieldName(m_table->Fields(i)->FieldName());
+            AddField(std::move(f));
+        }
+    }
     void GetFieldNamesOfSQL(QStringList& aFieldNames, const QString& aSQL) override {
         std::vector<std::unique_ptr<TppField>> fields;
         GetFieldsOfSQL(fields, aSQL);
@@ -48,6 +68,7 @@ public:
 
 private:
     bool m_active = false;
+    std::unique_ptr<db::Table> m_table;
 };
 
 }  // namespace data_test
@@ -425,6 +446,31 @@ TEST_F(QueryEditing, available_fields_follow_the_field_order_and_the_lists_for_n
     TdaNameList searchable;
     Sql->GetCriteriaFieldNames(searchable);
     EXPECT_EQ(searchable.size(), Sql->AvailableCriteriaFields().size());
+}
+
+TEST_F(QueryEditing, fields_come_from_the_database_when_the_dictionary_checks_them) {
+    Dictionary->SetValidateFieldNames(true);
+    ASSERT_NE(select("Maintainers"), nullptr);
+    QStringList aliases;
+    for (TdaField* f : Sql->AvailableFields()) aliases << f->TableSQLAlias() + u'.' + f->FieldAlias();
+    EXPECT_EQ(aliases, QStringList({"Maintainers.Branch ID", "Maintainers.Maintainer", "Maintainers.E-mail"}));
+    // A table that cannot be opened says so and offers no fields; the query goes on.
+    Sql->SelectedTables(0)->SetTableName("Gone.db");
+    Sql->InvalidateFieldLists();
+    testsupport::DialogAnswerer answerer;
+    answerer.ExpectMessage("^Unable to open table: \"Gone\\.db\"\\.\n\nError: .+", ui::Button::Ok,
+                           ui::MessageKind::Error);
+    EXPECT_TRUE(Sql->AvailableFields().isEmpty());
+}
+
+TEST_F(QueryEditing, fields_of_typed_sql_become_the_select_fields) {
+    Sql->SetSQLText({"SELECT Name, Email FROM \"Maintainers.db\""});
+    Sql->BuildFieldsFromSQLText();
+    EXPECT_EQ(Sql->SQLText(), QStringList({"SELECT Name, Email FROM \"Maintainers.db\""}));
+    ASSERT_EQ(Sql->SelectFieldCount(), 2);
+    EXPECT_EQ(Sql->SelectFields(1)->FieldName(), "Email");
+    EXPECT_EQ(Sql->SelectFields(1)->SQLFieldName(), "Email");
+    EXPECT_EQ(Sql->SelectFields(1)->Alias(), "Email");
 }
 
 }  // namespace
