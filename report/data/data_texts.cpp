@@ -28,6 +28,9 @@ void DeclareDataTexts() {
             {773, "Inner"}, {784, "Left Outer"}, {785, "Like"}, {787, "Max"}, {788, "Min"}, {794, "NOT"},
             {795, "Not Between"}, {796, "Not Blank"}, {797, "Not In List"}, {798, "Not Like"}, {803, "OR"},
             {815, "Right Outer"}, {832, "Sum"},
+            {712, "<name> is not a valid Data Pipeline name."}, {777, "Invalid SQL statement."},
+            {805, "Please enter a description of your query."}, {829, "SQL"},
+            {839, "Unable to open table: <name>."}, {840, "Error: <message>"},
         });
         return true;
     }();

@@ -694,7 +694,12 @@ void TdaSQL::DoChange() {
     m_sqlTextCurrent = false;
 }
 
-void TdaSQL::InvalidateAll() { m_sqlTextCurrent = false; }
+void TdaSQL::InvalidateAll() {
+    m_sqlTextCurrent = false;
+    m_availableTablesCurrent = false;
+    m_unselectedTablesCurrent = false;
+    InvalidateFieldLists();
+}
 
 TdaField* TdaSQL::SelectFields(int i) const { return qobject_cast<TdaField*>(m_selectFields.at(size_t(i))); }
 TdaField* TdaSQL::GroupByFields(int i) const { return qobject_cast<TdaField*>(m_groupByFields.at(size_t(i))); }
@@ -707,6 +712,7 @@ void TdaSQL::AddChild(TppRelative* aChild) {
     std::vector<TppRelative*>* list = aChild ? listOf(aChild->ChildType()) : nullptr;
     if (!list) return TppRelative::AddChild(aChild);
     if (std::find(list->begin(), list->end(), aChild) == list->end()) list->push_back(aChild);
+    childListsChanged(aChild->ChildType());
     if (auto* calc = qobject_cast<TdaCalculation*>(aChild))
         calc->OnCalcTypeChange = [this](TdaCalculation*) { DoChange(); };
     DoChange();
@@ -718,6 +724,7 @@ void TdaSQL::InsertChild(int aIndex, TppRelative* aChild) {
     if (std::find(list->begin(), list->end(), aChild) != list->end()) return;
     aIndex = std::clamp(aIndex, 0, int(list->size()));
     list->insert(list->begin() + aIndex, aChild);
+    childListsChanged(aChild->ChildType());
     DoChange();
 }
 
@@ -736,6 +743,7 @@ int TdaSQL::RemoveChild(TppRelative* aChild) {
     if (!list || it == list->end()) return TppRelative::RemoveChild(aChild);
     const int index = int(it - list->begin());
     list->erase(it);
+    childListsChanged(aChild->ChildType());
     DoChange();
     if (m_selectedTables.empty() && !quiet()) m_modified = false;
     return index;
@@ -794,6 +802,7 @@ void TdaSQL::MoveChild(TppRelative* aChild, int aFromIndex, int aToIndex) {
 
 void TdaSQL::ClearAll() {
     m_sqlText.clear();
+    freeAvailableTables();
     freeAll(m_selectedTables);
     freeAll(m_selectFields);
     freeAll(m_groupByFields);
@@ -924,6 +933,8 @@ void TdaSQL::Loaded() {
     TppRelative::Loaded();
     m_modified = false;
     m_sqlTextCurrent = true;
+    m_availableTablesCurrent = m_unselectedTablesCurrent = m_availableFieldsCurrent = true;
+    m_selectListCurrent = m_criteriaListCurrent = m_groupByListCurrent = m_orderByListCurrent = true;
 }
 
 const stream::PropertyList& TdaSQL::StreamProperties() const {

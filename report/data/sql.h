@@ -14,9 +14,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class TdaSQL;
+class TppField;
 
 DOSSARA_REPORT_ENUM(TdaJoinType, dajtNone, dajtInner, dajtOuter, dajtLeftOuter, dajtRightOuter)
 DOSSARA_REPORT_ENUM(TdaJoinOperatorType, dajoEqual, dajoNotEqual, dajoGreaterThan, dajoGreaterThanOrEqualTo,
@@ -450,6 +452,118 @@ public:
     /// Frees the children that name the table's SQL alias (the table is leaving).
     void TableFreeing(const TdaTable* aTable);
 
+    // ---- available lists (rebuilt on first read after they were marked out of date) ----
+    /// The tables that can be selected, sorted by alias; owned by the model.
+    const QList<TdaTable*>& AvailableTables();
+    /// AvailableTables without the selected ones (without AllowSelfJoins).
+    const QList<TdaTable*>& UnselectedTables();
+    /// The fields of the selected tables, in FieldOrder; owned by the model.
+    const QList<TdaField*>& AvailableFields();
+    /// Selectable available fields that are not selected.
+    const QList<TdaField*>& AvailableSelectFields();
+    /// Searchable available fields.
+    const QList<TdaField*>& AvailableCriteriaFields();
+    /// Selectable available fields that are not in GROUP BY.
+    const QList<TdaField*>& AvailableGroupByFields();
+    /// Sortable available fields and (but for Advantage) the calculated fields, minus ORDER BY.
+    const QList<TdaField*>& AvailableOrderByFields();
+    /// Marks AvailableFields and the four field lists out of date.
+    void InvalidateFieldLists();
+    /// 1: table order; any other value: sorted by FieldAlias.
+    void SetFieldOrder(int aFieldOrder);
+    /// The descriptions of the available fields of a numeric type, with the fields.
+    void GetSelectableFieldNames(TdaNameList& aList);
+    /// The descriptions of the available criteria fields but BLOBs and graphics, with the fields.
+    void GetCriteriaFieldNames(TdaNameList& aList);
+
+    // ---- tables ----
+    /// No dictionary, its AutoJoin off, or its AllowManualJoins on.
+    bool IsManualJoinAllowed() const;
+    /// A dictionary with AutoJoin on and AllowManualJoins off.
+    bool IsAutoJoinOnly() const;
+    void BuildAvailableTables();
+    void GetDictionaryTables(std::vector<std::unique_ptr<TdaTable>>& aList);
+    void GetDatabaseTables(std::vector<std::unique_ptr<TdaTable>>& aList);
+    void LoadTableJoinInfo();
+    void UpdateJoinableTables();
+    /// The index in AvailableTables of the full name (any case); -1 when absent.
+    int IndexOfAvailableTable(const QString& aFullName);
+    /// The index of the selected table a newly chosen one joins to; -1 for none.
+    int GetJoinTargetIndex(TdaTable* aAvailableTable);
+    /// Selects entry aIndex of UnselectedTables, joined to selected table aJoinTo (or -1).
+    /// Null when it ended without a join (nothing changes then).
+    TdaTable* SelectTable(int aIndex, int aJoinTo);
+    void JoinTables(TdaTable* aExisting, TdaTable* aNew);
+    void AutoJoinFromDictionary(TdaTable* aExisting, TdaTable* aNew);
+    void JoinOnCommonFieldNames(TdaTable* aExisting, TdaTable* aNew);
+    /// A join of aTable to aOther: aOther's field, the operator, aTable's field.
+    void AddJoin(TdaTable* aTable, TdaTable* aOther, const QString& aOtherField, TdaJoinOperatorType aOperator,
+                 const QString& aTableField);
+    /// Shows the join dialog for the joins of the table of aSQLAlias to that of aJoinToAlias;
+    /// true when it was confirmed.
+    bool EditTableJoin(const QString& aJoinToAlias, const QString& aSQLAlias);
+    /// Deselects selected table aIndex with the tables joined to it; the available entry given
+    /// back (null when none).
+    TdaTable* DeselectTable(int aIndex);
+    /// Frees the table and, first, every table whose first join refers to it; true when any
+    /// such table went.
+    bool RemoveTable(TdaTable* aTable);
+    /// The alias of the available table of that full name (any case); empty when none.
+    QString GetAvailableTableAlias(const QString& aTableName);
+    /// The alias, made unique among the selected tables with " (2)", " (3)", ...
+    QString MakeTableAlias(TdaTable* aAvailableTable);
+
+    // ---- fields ----
+    void BuildAvailableFields();
+    /// Appends new fields (owned by the caller) of the table to aList.
+    void BuildTableFields(TdaTable* aTable, std::vector<std::unique_ptr<TdaField>>& aList);
+    /// A new field (owned by the caller) of the table by name; null when not found.
+    std::unique_ptr<TdaField> CreateFieldForTable(TdaTable* aTable, const QString& aFieldName);
+    /// The names (or aliases) of the table's fields with the new fields (owned by aFields).
+    void GetTableFieldNames(TdaTable* aTable, QStringList& aNames, std::vector<std::unique_ptr<TdaField>>& aFields);
+    void GetTableFieldAliases(TdaTable* aTable, QStringList& aAliases,
+                              std::vector<std::unique_ptr<TdaField>>& aFields);
+    std::unique_ptr<TdaField> CreateFieldFromDataSetField(TppField* aDataSetField);
+    static void CopyFieldDefinition(TppField* aDataSetField, TdaField* aField);
+    static void CopyToPipelineField(TdaField* aField, TppField* aPipelineField);
+    /// Opens the dataset; on failure says so (texts 839, 840) and frees it.
+    bool OpenDataSet(TdaDataSet* aDataSet);
+
+    // ---- selections ----
+    TdaField* SelectField(int aIndex);
+    TdaField* DeselectField(int aIndex);
+    TdaCalculation* AddCalcField(int aIndex);
+    TdaField* RemoveCalcField(int aIndex);
+    TdaField* AddGroupByField(int aIndex);
+    /// Null (nothing changes) for a field that is also selected while aggregates exist.
+    TdaField* RemoveGroupByField(int aIndex);
+    TdaField* AddOrderByField(int aIndex);
+    TdaField* RemoveOrderByField(int aIndex);
+    bool HasAggregates() const;
+    void CalcTypeChanged(TdaCalculation* aCalculation);
+    void SyncGroupByFields();
+    void FreeGroupByFields();
+    void SyncOrderByCalcFields();
+    /// Whether the field's alias was free among the select and calculated fields; with
+    /// aRename a taken one becomes "<alias> (2)", ...
+    bool MakeFieldAliasUnique(TdaField* aField, bool aRename);
+
+    // ---- criteria ----
+    TdaCriteria* AddCriteria(int aIndex);
+    TdaCriteria* InsertCriteria(int aPosition, TdaCriteriaType aType);
+    bool RemoveCriteria(int aIndex);
+    /// aIndexes ascending: "(" before the first, ")" after the last.
+    bool AddParentheses(const QList<int>& aIndexes);
+    bool RemoveParentheses(const QList<int>& aIndexes);
+    void UpdateCriteriaLevels();
+
+    // ---- validation ----
+    /// Description (805), pipeline name (712) and the database's reading of the SQL (777).
+    bool ValidateSQL();
+    bool GetFieldsOfSQLText(const QStringList& aSQLText, std::vector<std::unique_ptr<TppField>>& aFields);
+    void BuildFieldsFromSQLText();
+    void SetDataSetClass(TClass aClass) { m_dataSetClass = aClass; }
+
 private:
     std::vector<TppRelative*>* listOf(int aChildType);
     const std::vector<TppRelative*>* listOf(int aChildType) const;
@@ -479,7 +593,29 @@ private:
     // One list per child kind; the entries are children (freed with the query).
     std::vector<TppRelative*> m_selectFields, m_groupByFields, m_orderByFields, m_selectedTables, m_criteria,
         m_calcFields;
+
+    // The available entries (owned) and the lists derived from them (references).
+    std::vector<std::unique_ptr<TdaTable>> m_availableTableObjects;
+    std::vector<std::unique_ptr<TdaField>> m_availableFieldObjects;  ///< table order
+    QList<TdaTable*> m_availableTables, m_unselectedTables;
+    QList<TdaField*> m_availableFields, m_availableSelectFields, m_availableCriteriaFields,
+        m_availableGroupByFields, m_availableOrderByFields;
+    bool m_availableTablesCurrent = false, m_unselectedTablesCurrent = false, m_availableFieldsCurrent = false,
+         m_selectListCurrent = false, m_criteriaListCurrent = false, m_groupByListCurrent = false,
+         m_orderByListCurrent = false;
+    bool m_syncingGroupBy = false;
+    void orderAvailableFields();
+    /// A child of that kind came or went: the lists derived from its kind are out of date.
+    void childListsChanged(int aChildType);
+    void freeAvailableTables();
 };
+
+namespace report::data {
+/// The join dialog: shows it modally for the joins of aTable to aJoinTo; true on OK. The
+/// query designer's forms set it; without one the dialog is taken as cancelled.
+using JoinTableDialogRunner = std::function<bool(TdaSQL* aSQL, TdaTable* aJoinTo, TdaTable* aTable)>;
+void SetJoinTableDialogRunner(JoinTableDialogRunner aRunner);
+}  // namespace report::data
 
 namespace report::data {
 /// Registers the query model's classes for streaming (and its enumerated types). Idempotent.
