@@ -233,6 +233,7 @@ void TppDataDictionary::LoadFields() {
         field->SetSearchable(ppValueIsTrue(p->GetFieldValue(names.Searchable())));
         field->SetSortable(ppValueIsTrue(p->GetFieldValue(names.Sortable())));
         field->SetMandatory(ppValueIsTrue(p->GetFieldValue(names.Mandatory())));
+        field->SetAutoSearch(ppValueIsTrue(p->GetFieldValue(names.AutoSearch())));
         const QVariant type = p->GetFieldValue(names.DataType());
         if (!type.isNull()) field->SetDataType(daDataTypeOfName(type.toString(), field->DataType()));
         const QString key = m_tableName.toUpper() + field->FieldName().toUpper();

@@ -272,8 +272,10 @@ void TdaSQL::GetDatabaseTables(std::vector<std::unique_ptr<TdaTable>>& aList) {
     m_session->GetTableNames(m_databaseName, names);
     for (const QString& name : names) {
         QString table, owner;
-        const bool file = ppParseTableName(name, table, owner);
-        const QString base = file ? table.left(table.lastIndexOf(u'.')) : table;
+        bool file = false;
+        ppParseTableName(name, table, owner, file);
+        const QString base = table;  // a table file's name without its extension
+        if (file) table = name;
         QString alias;
         if (m_dataDictionary) {
             alias = m_dataDictionary->GetTableAlias(file || m_dataDictionary->UseTableOwnerName() ? name : table);
@@ -340,8 +342,9 @@ QString TdaSQL::GetAvailableTableAlias(const QString& aTableName) {
                 return m_dataDictionary->TableAlias();
             }
             QString table, owner;
-            const bool file = ppParseTableName(t->FullName(), table, owner);
-            return ppProperCase(file ? table.left(table.lastIndexOf(u'.')) : table);
+            bool file = false;
+            ppParseTableName(t->FullName(), table, owner, file);  // a table file gives its base name
+            return ppProperCase(table);
         }
     return {};
 }
@@ -586,7 +589,7 @@ std::unique_ptr<TdaField> TdaSQL::CreateFieldFromDataSetField(TppField* aDataSet
         f->SetSelectable(known->Selectable());
         f->SetSearchable(known->Searchable());
         f->SetSortable(known->Sortable());
-        f->SetAutoSearch(known->Search());
+        f->SetAutoSearch(known->AutoSearch());
         f->SetMandatory(known->Mandatory());
     } else {
         f->SetFieldAlias(ppProperCase(aDataSetField->FieldName()));
@@ -605,7 +608,7 @@ void TdaSQL::CopyFieldDefinition(TppField* aDataSetField, TdaField* aField) {
     aField->SetSelectable(aDataSetField->Selectable());
     aField->SetSearchable(aDataSetField->Searchable());
     aField->SetSortable(aDataSetField->Sortable());
-    aField->SetAutoSearch(aDataSetField->Search());
+    aField->SetAutoSearch(aDataSetField->AutoSearch());
     aField->SetMandatory(aDataSetField->Mandatory());
 }
 
@@ -618,7 +621,7 @@ void TdaSQL::CopyToPipelineField(TdaField* aField, TppField* aPipelineField) {
     aPipelineField->SetSelectable(aField->Selectable());
     aPipelineField->SetSearchable(aField->Searchable());
     aPipelineField->SetSortable(aField->Sortable());
-    aPipelineField->SetSearch(aField->AutoSearch());
+    aPipelineField->SetAutoSearch(aField->AutoSearch());
     aPipelineField->SetMandatory(aField->Mandatory());
 }
 
