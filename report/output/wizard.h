@@ -10,6 +10,7 @@
 #include "report/model/communicator.h"
 #include "report/page/class_library.h"
 #include "report/page/report_types.h"
+#include "report/output/dialog_registry.h"
 
 #include <QImage>
 #include <QList>
@@ -43,6 +44,7 @@ public:
 };
 
 /// A registered wizard class: its class reference, its class functions and how to make one.
+/// The New Items dialog takes item classes (data views, reports) in the same form, without Create.
 struct TppWizardClass {
     TClass Class = nullptr;
     std::function<QString()> Caption;
@@ -171,3 +173,22 @@ const TppWizardClass* ppGetDefaultReportWizard();
 void ppGetWizardClasses(TppWizardClassList& List, TClass aBaseClass);
 /// ppGetWizardClasses with TppCustomReportWizard: the data wizards are left out.
 void ppGetReportWizardClasses(TppWizardClassList& List);
+
+/// The New Items dialog: a New page offering wizard classes and a Templates page offering
+/// item classes (data views, reports), each with its caption and 32 x 32 picture. The
+/// creator gives it the lists, shows it modally and on OK takes the chosen class.
+class TppCustomNewDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomNewDialog";
+
+    /// The class of the selected item of the visible page; null when it has no selection.
+    virtual const TppWizardClass* GetSelectedItem() const = 0;
+    const TppWizardClassList& WizardClasses() const { return m_wizardClasses; }
+    const TppWizardClassList& ItemClasses() const { return m_itemClasses; }
+    void SetWizardClasses(const TppWizardClassList& aList) { m_wizardClasses = aList; }
+    void SetItemClasses(const TppWizardClassList& aList) { m_itemClasses = aList; }
+
+private:
+    TppWizardClassList m_wizardClasses;
+    TppWizardClassList m_itemClasses;
+};
