@@ -237,12 +237,6 @@ public:
     static constexpr const char* kClassName = "TppCustomDataSettingsDialog";
 };
 
-/// The New Items dialog of the report designer.
-class TppCustomNewDialog : public virtual report::ReportForm {
-public:
-    static constexpr const char* kClassName = "TppCustomNewDialog";
-};
-
 /// The choice of a template row: mode 0 opens, 1 saves; the pipeline over the templates'
 /// table and its name field; the name proposed and, on OK, chosen.
 class TppCustomTemplateDialog : public virtual report::ReportForm {

@@ -77,7 +77,9 @@ using TppCreateReportEvent = std::function<void(QObject* Sender, const QString& 
 using TppDrawCommandEvent = std::function<void(QObject* Sender, QObject* aDrawCommand)>;
 using TppGetDataNamesEvent = std::function<void(QObject* Sender, QStringList& aDataNameList)>;
 using TppGetDisplayFormatsEvent = std::function<void(QObject* Sender, QStringList& DisplayFormats)>;
-using TppGetFieldsEvent = std::function<void(QObject* Sender, const QString& aDataName, QStringList& aFieldList)>;
+/// aFieldList takes the field aliases, each with its field object (a TppField, not owned).
+using TppGetFieldsEvent =
+    std::function<void(QObject* Sender, const QString& aDataName, QList<std::pair<QString, QObject*>>& aFieldList)>;
 using TppFormatEvent = std::function<void(QObject* Sender, const QString& DisplayFormat, TppDataType DataType,
                                           const QVariant& Value, QString& Text)>;
 using TppGetBreakValueEvent = std::function<void(QObject* Sender, QString& aBreakValue)>;

@@ -5,6 +5,7 @@
 #include "report/output/gui/printer_font_dialog.h"
 #include "report/output/printer.h"
 #include "report/output/tests/output_fixtures.h"
+#include "report/output/wizard.h"
 #include "testsupport/qt_printers.h"
 
 #include "report/model/report.h"
