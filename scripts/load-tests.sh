@@ -42,6 +42,8 @@ done
 
 for program in "$build"/tests/*; do
   [ -x "$program" ] && [ -f "$program" ] || continue
+  # Only the test programs: build/tests also holds the helper programs the tests start.
+  case "$program" in *_tests) ;; *) continue ;; esac
   name=$(basename "$program")
   pids=()
   for copy in $(seq "$copies"); do
