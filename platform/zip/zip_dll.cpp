@@ -193,18 +193,18 @@ public:
     }
 
     std::vector<Source> Collect() {
-        for (const QString& spec : m_request.specs) {
-            if (spec.trimmed().isEmpty()) continue;
+        for (const QString& filePattern : m_request.specs) {
+            if (filePattern.trimmed().isEmpty()) continue;
             const std::size_t before = m_sources.size();
-            collectSpec(QDir::fromNativeSeparators(spec));
+            collectPattern(QDir::fromNativeSeparators(filePattern));
             if (m_sources.size() == before)
-                m_reporter.Message(QStringLiteral("name not matched: %1").arg(spec), ErrNotMatched);
+                m_reporter.Message(QStringLiteral("name not matched: %1").arg(filePattern), ErrNotMatched);
         }
         return std::move(m_sources);
     }
 
 private:
-    /// `relative` is the name as the spec gives it (kept for the stored name).
+    /// `relative` is the name as the filePattern gives it (kept for the stored name).
     void add(const QFileInfo& info, const QString& relative) {
         const QString full = info.absoluteFilePath();
         if (std::find(m_seen.begin(), m_seen.end(), full) != m_seen.end()) return;
@@ -245,22 +245,22 @@ private:
         }
     }
 
-    void collectSpec(const QString& spec) {
-        const bool wildcard = spec.contains(u'*') || spec.contains(u'?');
+    void collectPattern(const QString& filePattern) {
+        const bool wildcard = filePattern.contains(u'*') || filePattern.contains(u'?');
         if (!wildcard) {
-            const QFileInfo info(m_base, spec);
+            const QFileInfo info(m_base, filePattern);
             if (!info.exists()) return;
             if (!info.isDir()) {
-                add(info, spec);
+                add(info, filePattern);
                 return;
             }
-            if (m_request.dirNames && m_request.separateDirs) add(info, spec);
-            if (m_request.recurse) walk(info.absoluteFilePath(), StoredPath(spec), {});
+            if (m_request.dirNames && m_request.separateDirs) add(info, filePattern);
+            if (m_request.recurse) walk(info.absoluteFilePath(), StoredPath(filePattern), {});
             return;
         }
-        const int slash = spec.lastIndexOf(u'/');
-        const QString dirPart = slash >= 0 ? spec.left(slash) : QString();
-        const QString pattern = spec.mid(slash + 1);
+        const int slash = filePattern.lastIndexOf(u'/');
+        const QString dirPart = slash >= 0 ? filePattern.left(slash) : QString();
+        const QString pattern = filePattern.mid(slash + 1);
         const QFileInfo dirInfo(m_base, dirPart.isEmpty() ? QStringLiteral(".") : dirPart);
         if (!dirInfo.isDir()) return;
         if (m_request.recurse) {

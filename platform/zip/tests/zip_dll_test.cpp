@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(ZipDllWildcard, matches_like_the_file_specifications_of_an_add_or_extract) {
+TEST(ZipDllWildcard, matches_like_the_file_patterns_of_an_add_or_extract) {
     struct Case {
         const char* pattern;
         const char* name;
