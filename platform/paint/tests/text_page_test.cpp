@@ -17,6 +17,7 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <vector>
 
@@ -213,7 +214,11 @@ TEST(TextPage, page_renders_at_96_dpi_and_into_a_pdf_with_the_same_lines) {
     }
     ASSERT_TRUE(screen.save(outputPath(QStringLiteral("paint_text_page_96dpi.png"))));
 
-    const QString pdfPath = outputPath(QStringLiteral("paint_text_page.pdf"));
+    // The PDF is read back, so it goes to a folder of this run's own: copies of the test program
+    // running side by side must not read each other's half-written file.
+    QTemporaryDir pdfFolder;
+    ASSERT_TRUE(pdfFolder.isValid());
+    const QString pdfPath = pdfFolder.filePath(QStringLiteral("paint_text_page.pdf"));
     {
         QPdfWriter pdf(pdfPath);
         pdf.setPageSize(QPageSize(QPageSize::A4));
