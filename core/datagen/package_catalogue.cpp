@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSaveFile>
 #include <QSet>
+
+#include "platform/base/exception.h"
 
 #include <lz4frame.h>
 
@@ -67,18 +70,20 @@ std::vector<PackageRecord> ParsePackageStanzas(const QByteArray& text, bool inst
     PackageRecord r;
     bool any = false;
     bool installed = !installedOnly;
+    bool statusInstalled = false;
     QByteArray field;
     QStringList descriptionLines;
     auto finish = [&] {
         if (any && installed && !r.Package.isEmpty()) {
             if (r.Source.isEmpty()) r.Source = r.Package;
             r.Description = descriptionLines.join(QLatin1Char('\n')).trimmed();
-            r.Installed = installedOnly;
+            r.Installed = statusInstalled;
             records.push_back(r);
         }
         r = PackageRecord();
         any = false;
         installed = !installedOnly;
+        statusInstalled = false;
         field.clear();
         descriptionLines.clear();
     };
@@ -114,7 +119,11 @@ std::vector<PackageRecord> ParsePackageStanzas(const QByteArray& text, bool inst
         else if (field == "Size") r.ArchiveSizeBytes = value.toLongLong();
         else if (field == "Essential") r.Essential = value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0;
         else if (field == "Description") r.Summary = value;
-        else if (field == "Status") installed = !installedOnly || value.endsWith(QLatin1String(" installed"));
+        else if (field == "Installed-On") r.InstalledOn = QDate::fromString(value, Qt::ISODate);
+        else if (field == "Status") {
+            statusInstalled = value.endsWith(QLatin1String(" installed"));
+            installed = !installedOnly || statusInstalled;
+        }
     }
     finish();
     return records;
@@ -155,6 +164,48 @@ std::vector<PackageRecord> ReadPackageCatalogue(const QString& dpkgStatusFile, c
             all.push_back(std::move(r));
         }
     }
+    std::sort(all.begin(), all.end(), [](const PackageRecord& a, const PackageRecord& b) { return a.Package < b.Package; });
+    return all;
+}
+
+void WriteCatalogueExtract(const std::vector<PackageRecord>& packages, const QString& file) {
+    QByteArray text;
+    auto field = [&text](const char* name, const QString& value) {
+        if (value.isEmpty()) return;
+        text += name;
+        text += ": ";
+        text += value.toUtf8();
+        text += '\n';
+    };
+    for (const PackageRecord& r : packages) {
+        field("Package", r.Package);
+        if (r.Source != r.Package) field("Source", r.Source);
+        field("Version", r.Version);
+        field("Architecture", r.Architecture);
+        field("Section", r.Section);
+        field("Priority", r.Priority);
+        field("Maintainer", r.Maintainer);
+        field("Homepage", r.Homepage);
+        if (r.InstalledSizeKiB) field("Installed-Size", QString::number(r.InstalledSizeKiB));
+        if (r.ArchiveSizeBytes) field("Size", QString::number(r.ArchiveSizeBytes));
+        if (r.Essential) field("Essential", QStringLiteral("yes"));
+        if (r.Installed) field("Status", QStringLiteral("install ok installed"));
+        if (r.InstalledOn.isValid()) field("Installed-On", r.InstalledOn.toString(Qt::ISODate));
+        field("Description", r.Summary.isEmpty() ? QStringLiteral("-") : r.Summary);
+        if (!r.Description.isEmpty())
+            for (const QString& line : r.Description.split(QLatin1Char('\n')))
+                text += line.isEmpty() ? QByteArray(" .\n") : " " + line.toUtf8() + '\n';
+        text += '\n';
+    }
+    QSaveFile f(file);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.commit())
+        throw base::Exception(QStringLiteral("Cannot write %1: %2").arg(file, f.errorString()));
+}
+
+std::vector<PackageRecord> ReadCatalogueExtract(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) throw base::Exception(QStringLiteral("Cannot read %1: %2").arg(file, f.errorString()));
+    std::vector<PackageRecord> all = ParsePackageStanzas(f.readAll(), false);
     std::sort(all.begin(), all.end(), [](const PackageRecord& a, const PackageRecord& b) { return a.Package < b.Package; });
     return all;
 }

@@ -38,7 +38,15 @@ std::vector<PackageRecord> ReadPackageCatalogue(const QString& dpkgStatusFile, c
 /// The files the catalogue is read from (for build dependencies).
 QStringList CatalogueInputs(const QString& dpkgStatusFile, const QString& aptListsFolder);
 
-/// Parses deb822 stanzas (the dpkg status and Packages format).
+/// Parses deb822 stanzas (the dpkg status and Packages format). A stanza's "Installed-On"
+/// field (an ISO date, written by WriteCatalogueExtract) gives the package's installation date.
 std::vector<PackageRecord> ParsePackageStanzas(const QByteArray& text, bool installedOnly);
+
+/// Writes packages as deb822 stanzas that ReadCatalogueExtract reads back equal: the fixed
+/// catalogue the sample database is built from, so every machine builds the same database.
+void WriteCatalogueExtract(const std::vector<PackageRecord>& packages, const QString& file);
+
+/// Reads a catalogue written by WriteCatalogueExtract; throws base::Exception when it cannot.
+std::vector<PackageRecord> ReadCatalogueExtract(const QString& file);
 
 }  // namespace datagen

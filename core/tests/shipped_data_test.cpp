@@ -24,7 +24,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -216,6 +218,35 @@ TEST(ShippedDataSources, package_stanzas_keep_installed_packages_and_their_long_
     EXPECT_EQ(installed[1].Source, QStringLiteral("foo"));
     EXPECT_TRUE(installed[1].Essential);
     EXPECT_EQ(datagen::ParsePackageStanzas(text, false).size(), 3u);
+}
+
+class CatalogueExtract : public testsupport::TempFolder {};
+
+// The sample database is built from the fixed catalogue kept with the sources, never from the
+// building machine's own package list: the file reads back, written again, to the same packages.
+TEST_F(CatalogueExtract, the_fixed_catalogue_reads_back_equal_after_writing_it_again) {
+    const auto packages = datagen::ReadCatalogueExtract(
+        QDir::cleanPath(QStringLiteral(TEST_DATA_DIR "/../../../data/sample/packages.txt")));
+    ASSERT_GT(packages.size(), 1000u);
+    const auto installed = std::count_if(packages.begin(), packages.end(), [](const auto& p) { return p.Installed; });
+    EXPECT_GT(installed, 500);
+    EXPECT_LT(size_t(installed), packages.size()) << "packages of the archive, not installed, are kept too";
+    const QString again = FilePath(QStringLiteral("again.txt"));
+    datagen::WriteCatalogueExtract(packages, again);
+    const auto reread = datagen::ReadCatalogueExtract(again);
+    ASSERT_EQ(reread.size(), packages.size());
+    for (size_t i = 0; i < packages.size(); ++i) {
+        const auto& a = packages[i];
+        const auto& b = reread[i];
+        SCOPED_TRACE(a.Package.toStdString());
+        EXPECT_EQ(std::tie(a.Package, a.Source, a.Version, a.Architecture, a.Section, a.Priority, a.Maintainer,
+                           a.Homepage, a.Summary, a.Description),
+                  std::tie(b.Package, b.Source, b.Version, b.Architecture, b.Section, b.Priority, b.Maintainer,
+                           b.Homepage, b.Summary, b.Description));
+        EXPECT_EQ(std::tie(a.InstalledSizeKiB, a.ArchiveSizeBytes, a.Essential, a.Installed, a.InstalledOn),
+                  std::tie(b.InstalledSizeKiB, b.ArchiveSizeBytes, b.Essential, b.Installed, b.InstalledOn));
+    }
+    EXPECT_THROW(datagen::ReadCatalogueExtract(FilePath(QStringLiteral("missing.txt"))), base::Exception);
 }
 
 class ViewSourceFiles : public testsupport::TempFolder {};
