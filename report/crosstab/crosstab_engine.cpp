@@ -84,7 +84,8 @@ struct TppCrossTabEngine::Slots {
     std::vector<std::vector<bool>> rowSubTotalVisible;  ///< by level, then value definition
     bool hasGrandTotalColumn = false;
     std::vector<bool> grandTotalRowVisible;  ///< by value definition
-    std::unordered_map<quint64, std::unique_ptr<TppCellValue>> cells;
+    /// The accumulated cells by row slot × value count + v, then by column slot (grown on use).
+    std::vector<std::vector<std::unique_ptr<TppCellValue>>> cells;
     std::vector<int> columnOfSlot;  ///< matrix column of each column slot (-1: none)
     std::vector<int> rowOfSlot;     ///< matrix row of each row slot × value count + v (-1: none)
     std::vector<TppDataType> valueTypes;
@@ -92,10 +93,6 @@ struct TppCrossTabEngine::Slots {
 };
 
 namespace {
-
-quint64 cellKey(int aColumnSlot, int aRowSlotV) {
-    return (quint64(quint32(aColumnSlot)) << 32) | quint32(aRowSlotV);
-}
 
 bool isNumberOrDate(const QVariant& v) {
     if (crosstab::IsNull(v)) return false;
@@ -389,12 +386,18 @@ void TppCrossTabEngine::accumulateValue(int v, TppValueDef* aDef, const std::vec
     if (calc != TppDBCalcType::dcCount && !isNumberOrDate(value)) return;
     if (aDef->Skip()) return;
     Slots& s = *m_slots;
+    // Without anyone to answer OnCalcDimensionValue the cell does its own arithmetic.
+    const bool plain = !m_crossTab->OnCalcDimensionValue && m_crossTab->EventNotifyCount() == 0;
     for (const auto& [column, rowV] : aCells) {
-        std::unique_ptr<TppCellValue>& cell = s.cells[cellKey(column, rowV)];
+        if (size_t(rowV) >= s.cells.size()) s.cells.resize(size_t(rowV) + 1);
+        auto& row = s.cells[size_t(rowV)];
+        if (size_t(column) >= row.size()) row.resize(size_t(column) + 1);
+        std::unique_ptr<TppCellValue>& cell = row[size_t(column)];
         if (!cell) {
             cell = ppCreateCellValue(s.valueTypes[size_t(v)]);
             if (!cell) cell = std::make_unique<TppStringCellValue>();
         }
+        if (plain && cell->Accumulate(calc, value)) continue;
         QVariant next = combine(aDef, *cell, value);
         m_crossTab->DoCalcDimensionValue(aDef, next);
         cell->SetValue(next);
@@ -740,16 +743,16 @@ void TppCrossTabEngine::fillSubTotalColumn(int c, int g, const std::vector<Group
 void TppCrossTabEngine::storeCells() {
     Slots& s = *m_slots;
     TppMatrix& m = *m_matrix;
-    const int vdc = m_crossTab->ValueDefCount();
-    for (auto& [key, cell] : s.cells) {
-        const int columnSlot = int(key >> 32);
-        const int rowSlotV = int(key & 0xffffffffu);
-        const int c = columnSlot < int(s.columnOfSlot.size()) ? s.columnOfSlot[size_t(columnSlot)] : -1;
-        const int r = rowSlotV < int(s.rowOfSlot.size()) ? s.rowOfSlot[size_t(rowSlotV)] : -1;
-        if (c < 0 || r < 0 || !m.Cell(c, r)) continue;
-        (void)vdc;
-        cell->ElementIndex = m.GetElementIndex(c, r);
-        m.ReplaceCell(c, r, std::move(cell));
+    for (size_t rowSlotV = 0; rowSlotV < s.cells.size(); ++rowSlotV) {
+        auto& row = s.cells[rowSlotV];
+        const int r = rowSlotV < s.rowOfSlot.size() ? s.rowOfSlot[rowSlotV] : -1;
+        for (size_t columnSlot = 0; columnSlot < row.size(); ++columnSlot) {
+            std::unique_ptr<TppCellValue>& cell = row[columnSlot];
+            const int c = columnSlot < s.columnOfSlot.size() ? s.columnOfSlot[columnSlot] : -1;
+            if (!cell || c < 0 || r < 0 || !m.Cell(c, r)) continue;
+            cell->ElementIndex = m.GetElementIndex(c, r);
+            m.ReplaceCell(c, r, std::move(cell));
+        }
     }
     s.cells.clear();
 }

@@ -558,3 +558,106 @@ QString MatrixText(const TppMatrix& m) {
 }
 
 }  // namespace crosstab
+
+// Accumulation in the cells' own arithmetic ---------------------------------------------------------
+
+namespace {
+
+bool isIntegralVariant(const QVariant& v) {
+    switch (v.metaType().id()) {
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+/// The running figures of one accumulation step, as long doubles: the cell's new value by
+/// calculation type; false for a value the cell must not take.
+template <class Cell, class Get, class Set>
+void minMax(Cell& cell, TppDBCalcType aCalcType, long double value, Get current, Set set) {
+    const bool take = cell.IsNull || (aCalcType == TppDBCalcType::dcMinimum ? value < current() : value > current());
+    if (take) set();
+}
+
+}  // namespace
+
+bool TppIntegerCellValue::Accumulate(TppDBCalcType aCalcType, const QVariant& aValue) {
+    switch (aCalcType) {
+    case TppDBCalcType::dcCount:
+        m_value += 1;
+        break;
+    case TppDBCalcType::dcSum:
+        // current + value: integers stay integers; a fraction makes the sum floating, then rounded.
+        m_value = isIntegralVariant(aValue) ? m_value + aValue.toLongLong()
+                                            : crosstab::roundEven(double((long double)m_value + crosstab::ToFloat(aValue)));
+        break;
+    case TppDBCalcType::dcMinimum:
+    case TppDBCalcType::dcMaximum: {
+        const long double v = crosstab::ToFloat(aValue);
+        minMax(*this, aCalcType, v, [&] { return (long double)m_value; }, [&] { m_value = crosstab::toInt64(aValue); });
+        break;
+    }
+    case TppDBCalcType::dcAverage:
+        m_sum = isIntegralVariant(aValue) ? m_sum + aValue.toLongLong()
+                                          : crosstab::roundEven(double((long double)m_sum + crosstab::ToFloat(aValue)));
+        ++m_count;
+        m_value = crosstab::roundEven((long double)m_sum / (long double)m_count);
+        break;
+    }
+    IsNull = false;
+    Empty = false;
+    return true;
+}
+
+bool TppExtendedCellValue::Accumulate(TppDBCalcType aCalcType, const QVariant& aValue) {
+    const long double v = crosstab::ToFloat(aValue);
+    switch (aCalcType) {
+    case TppDBCalcType::dcCount:
+        m_value += 1;
+        break;
+    case TppDBCalcType::dcSum:
+        m_value = double((long double)double(m_value) + v);
+        break;
+    case TppDBCalcType::dcMinimum:
+    case TppDBCalcType::dcMaximum:
+        minMax(*this, aCalcType, v, [&] { return (long double)double(m_value); }, [&] { m_value = v; });
+        break;
+    case TppDBCalcType::dcAverage:
+        m_sum = double((long double)double(m_sum) + v);
+        ++m_count;
+        m_value = double(m_sum / (long double)m_count);
+        break;
+    }
+    IsNull = false;
+    Empty = false;
+    return true;
+}
+
+bool TppCurrencyCellValue::Accumulate(TppDBCalcType aCalcType, const QVariant& aValue) {
+    switch (aCalcType) {
+    case TppDBCalcType::dcCount:
+        m_value += 10000;
+        break;
+    case TppDBCalcType::dcSum:
+        m_value += crosstab::toTenThousandths(aValue);
+        break;
+    case TppDBCalcType::dcMinimum:
+    case TppDBCalcType::dcMaximum: {
+        const long double v = crosstab::ToFloat(aValue);
+        minMax(*this, aCalcType, v, [&] { return (long double)m_value / 10000.0L; },
+               [&] { m_value = crosstab::toTenThousandths(aValue); });
+        break;
+    }
+    case TppDBCalcType::dcAverage:
+        return false;
+    }
+    IsNull = false;
+    Empty = false;
+    return true;
+}

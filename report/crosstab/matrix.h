@@ -44,6 +44,14 @@ public:
     virtual void GetSum(QVariant& aValue) const = 0;
     virtual void SetCount(const QVariant& aValue) = 0;
     virtual void SetSum(const QVariant& aValue) = 0;
+    /// Accumulates a number or date into the cell in its own arithmetic, as the engine's
+    /// variant arithmetic would (a count adds one; an average keeps sum and count). Answers
+    /// false when the cell leaves it to the variant arithmetic.
+    virtual bool Accumulate(TppDBCalcType aCalcType, const QVariant& aValue) {
+        Q_UNUSED(aCalcType);
+        Q_UNUSED(aValue);
+        return false;
+    }
 
     bool Empty = true;
     bool IsNull = true;
@@ -95,6 +103,7 @@ public:
     void GetSum(QVariant& aValue) const override { aValue = QVariant(qlonglong(m_sum)); }
     void SetCount(const QVariant& aValue) override { m_count = aValue.toInt(); }
     void SetSum(const QVariant& aValue) override;
+    bool Accumulate(TppDBCalcType aCalcType, const QVariant& aValue) override;
 
 private:
     qint64 m_value = 0;
@@ -117,6 +126,7 @@ public:
     void GetSum(QVariant& aValue) const override { aValue = double(m_sum); }
     void SetCount(const QVariant& aValue) override { m_count = aValue.toInt(); }
     void SetSum(const QVariant& aValue) override;
+    bool Accumulate(TppDBCalcType aCalcType, const QVariant& aValue) override;
 
 private:
     long double m_value = 0;
@@ -134,6 +144,7 @@ public:
     void GetSum(QVariant& aValue) const override { aValue = QVariant::fromValue(TCurrency{m_sum}); }
     void SetCount(const QVariant& aValue) override { m_count = aValue.toInt(); }
     void SetSum(const QVariant& aValue) override;
+    bool Accumulate(TppDBCalcType aCalcType, const QVariant& aValue) override;
 
 private:
     qint64 m_value = 0;  ///< ten-thousandths

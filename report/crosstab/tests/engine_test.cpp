@@ -186,6 +186,26 @@ TEST_F(CrossTabEngine, every_cell_subtotal_and_grand_total_equals_sql_group_by_o
     EXPECT_EQ(crossTotals, 4 /* years */ * 2 /* regions */ * 2 /* values */);
 }
 
+TEST_F(CrossTabEngine, cells_do_the_same_arithmetic_whether_or_not_a_handler_answers_each_step) {
+    const auto define = [this] {
+        add<TppColumnDef>("Quarter");
+        add<TppRowDef>("Region");
+        for (D calc : {D::dcCount, D::dcSum, D::dcMinimum, D::dcMaximum, D::dcAverage}) {
+            addValue("Amount", calc);
+            addValue("Qty", calc);
+        }
+    };
+    makeReport(500);
+    define();
+    const QString plain = calculate();
+    makeReport(500);
+    define();
+    int steps = 0;
+    crossTab->OnCalcDimensionValue = [&](QObject*, TppDimension*, QVariant&) { ++steps; };
+    EXPECT_EQ(calculate(), plain);
+    EXPECT_GT(steps, 0);
+}
+
 // Sort order and case folding -------------------------------------------------------------------
 
 TEST_F(CrossTabEngine, columns_follow_sort_and_null_order_with_a_to_z_folded_and_the_first_records_form) {
