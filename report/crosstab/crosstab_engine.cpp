@@ -322,6 +322,29 @@ Group* TppCrossTabEngine::findOrAdd(Group* aParent, TppDimension* aDef, int aLev
     return raw;
 }
 
+Group* TppCrossTabEngine::FindColumn(Group* aParent, int aLevel, const QVariant& aValue) {
+    return findOrAdd(aParent, m_crossTab->ColumnDefs(aLevel), aLevel, true, aValue,
+                     aLevel == m_crossTab->ColumnDefCount() - 1);
+}
+
+Group* TppCrossTabEngine::FindRow(Group* aParent, int aLevel, const QVariant& aValue) {
+    return findOrAdd(aParent, m_crossTab->RowDefs(aLevel), aLevel, false, aValue, aLevel == m_crossTab->RowDefCount() - 1);
+}
+
+int TppCrossTabEngine::FindColumnSubTotal(const std::vector<Group*>& aColumnPath, int aLevel) const {
+    if (!m_slots->columnSubTotalVisible[size_t(aLevel)]) return -1;
+    return aColumnPath[size_t(aLevel)]->slot;
+}
+
+int TppCrossTabEngine::FindRowSubTotal(const std::vector<Group*>& aRowPath, int v, int aLevel) const {
+    if (!m_slots->rowSubTotalVisible[size_t(aLevel)][size_t(v)] || aRowPath[size_t(aLevel)]->slot < 0) return -1;
+    return aRowPath[size_t(aLevel)]->slot * m_crossTab->ValueDefCount() + v;
+}
+
+void TppCrossTabEngine::FreeCoordinates() {
+    if (m_slots) m_slots->coordinates.clear();
+}
+
 void TppCrossTabEngine::placeRecord() {
     std::vector<Group*> columnPath, rowPath;
     const int cdc = m_crossTab->ColumnDefCount();
@@ -329,27 +352,27 @@ void TppCrossTabEngine::placeRecord() {
     Group* g = m_columnRoot.get();
     for (int i = 0; i < cdc; ++i) {
         TppDimension* d = m_crossTab->ColumnDefs(i);
-        g = findOrAdd(g, d, i, true, d->GetValue(), i == cdc - 1);
+        g = FindColumn(g, i, d->GetValue());
         columnPath.push_back(g);
     }
     g = m_rowRoot.get();
     for (int j = 0; j < rdc; ++j) {
         TppDimension* d = m_crossTab->RowDefs(j);
-        g = findOrAdd(g, d, j, false, d->GetValue(), j == rdc - 1);
+        g = FindRow(g, j, d->GetValue());
         rowPath.push_back(g);
     }
-    accumulate(cdc > 0 ? columnPath.back()->slot : 1, rdc > 0 ? rowPath.back()->slot : 1, columnPath, rowPath);
+    Accumulate(cdc > 0 ? columnPath.back()->slot : 1, rdc > 0 ? rowPath.back()->slot : 1, columnPath, rowPath);
 }
 
-void TppCrossTabEngine::accumulate(int aColumnLeaf, int aRowLeaf, const std::vector<Group*>& aColumnPath,
+void TppCrossTabEngine::Accumulate(int aColumnLeaf, int aRowLeaf, const std::vector<Group*>& aColumnPath,
                                    const std::vector<Group*>& aRowPath) {
     Slots& s = *m_slots;
     const int vdc = m_crossTab->ValueDefCount();
     const int cdc = m_crossTab->ColumnDefCount();
     const int rdc = m_crossTab->RowDefCount();
     for (int v = 0; v < vdc; ++v) {
+        FreeCoordinates();
         auto& cells = s.coordinates;
-        cells.clear();
         const int gc = s.hasGrandTotalColumn ? 0 : -1;
         const bool gr = rdc > 0 && s.grandTotalRowVisible[size_t(v)];
         const int rowLeaf = aRowLeaf * vdc + v;
@@ -357,11 +380,9 @@ void TppCrossTabEngine::accumulate(int aColumnLeaf, int aRowLeaf, const std::vec
         cells.emplace_back(aColumnLeaf, rowLeaf);
         std::vector<int> columnSubs, rowSubs;
         for (int j = 0; j + 1 < cdc; ++j)
-            if (s.columnSubTotalVisible[size_t(j)] && aColumnPath[size_t(j)]->slot >= 0)
-                columnSubs.push_back(aColumnPath[size_t(j)]->slot);
+            if (const int sc = FindColumnSubTotal(aColumnPath, j); sc >= 0) columnSubs.push_back(sc);
         for (int j = 0; j + 1 < rdc; ++j)
-            if (s.rowSubTotalVisible[size_t(j)][size_t(v)] && aRowPath[size_t(j)]->slot >= 0)
-                rowSubs.push_back(aRowPath[size_t(j)]->slot * vdc + v);
+            if (const int sr = FindRowSubTotal(aRowPath, v, j); sr >= 0) rowSubs.push_back(sr);
         for (int sc : columnSubs) {
             cells.emplace_back(sc, rowLeaf);
             if (gr) cells.emplace_back(sc, rowGrand);
@@ -376,11 +397,11 @@ void TppCrossTabEngine::accumulate(int aColumnLeaf, int aRowLeaf, const std::vec
         // Where a column subtotal meets a row subtotal the cell is a total too.
         for (int sc : columnSubs)
             for (int sr : rowSubs) cells.emplace_back(sc, sr);
-        accumulateValue(v, m_crossTab->ValueDefs(v), cells);
+        AccumulateValue(v, m_crossTab->ValueDefs(v), cells);
     }
 }
 
-void TppCrossTabEngine::accumulateValue(int v, TppValueDef* aDef, const std::vector<std::pair<int, int>>& aCells) {
+void TppCrossTabEngine::AccumulateValue(int v, TppValueDef* aDef, const std::vector<std::pair<int, int>>& aCells) {
     const QVariant value = aDef->GetValue();
     const TppDBCalcType calc = aDef->CalcType();
     if (calc != TppDBCalcType::dcCount && !isNumberOrDate(value)) return;
@@ -398,13 +419,13 @@ void TppCrossTabEngine::accumulateValue(int v, TppValueDef* aDef, const std::vec
             if (!cell) cell = std::make_unique<TppStringCellValue>();
         }
         if (plain && cell->Accumulate(calc, value)) continue;
-        QVariant next = combine(aDef, *cell, value);
+        QVariant next = CombineValue(aDef, *cell, value);
         m_crossTab->DoCalcDimensionValue(aDef, next);
         cell->SetValue(next);
     }
 }
 
-QVariant TppCrossTabEngine::combine(TppValueDef* aDef, TppCellValue& aCell, const QVariant& aValue) const {
+QVariant TppCrossTabEngine::CombineValue(TppValueDef* aDef, TppCellValue& aCell, const QVariant& aValue) const {
     const bool wasNull = aCell.IsNull;
     QVariant current;
     aCell.GetValue(current);
@@ -540,11 +561,11 @@ void TppCrossTabEngine::BuildLayout() {
     }
 }
 
-int TppCrossTabEngine::grandTotalColumn() const {
+int TppCrossTabEngine::GrandTotalColumn() const {
     return m_crossTab->HasColumnGrandTotal() ? m_matrix->ColumnCount() - 1 : -1;
 }
 
-int TppCrossTabEngine::grandTotalRow(int v) const {
+int TppCrossTabEngine::GrandTotalRow(int v) const {
     const TppMatrix& m = *m_matrix;
     if (m_crossTab->RowDefCount() == 0 || !m_crossTab->RowGrandTotals(v)->GetVisible()) return -1;
     const int vdc = m_crossTab->ValueDefCount();
@@ -571,45 +592,39 @@ void TppCrossTabEngine::layOutRows() {
                 if (g.children.empty()) {
                     int r = m.HeaderRowCount;
                     if (first) {
-                        fillRowHeaders(r, path);
+                        FillRowHeaders(r, path);
                         first = false;
                     } else {
                         r = m.RowCount() - x->VisibleRowGrandTotalCount();
-                        newRows(r, path);
+                        NewRows(r, path);
                     }
                     for (int v = 0; v < vdc; ++v) s.rowOfSlot[size_t(g.slot * vdc + v)] = r + v;
                 } else {
                     walk(g);
-                    if (g.slot >= 0)
-                        for (int v = 0; v < vdc; ++v) {
-                            if (!s.rowSubTotalVisible[size_t(g.level)][size_t(v)]) continue;
-                            const int a = m.RowCount() - x->VisibleRowGrandTotalCount();
-                            createRowSubTotal(a, g, v, path);
-                            s.rowOfSlot[size_t(g.slot * vdc + v)] = a;
-                        }
+                    if (g.slot >= 0) CreateRowSubTotals(g, path);
                 }
                 path.pop_back();
             }
         };
         walk(*m_rowRoot);
     }
-    for (int v = 0; v < vdc; ++v) s.rowOfSlot[size_t(v)] = grandTotalRow(v);
+    for (int v = 0; v < vdc; ++v) s.rowOfSlot[size_t(v)] = GrandTotalRow(v);
 }
 
-void TppCrossTabEngine::newRows(int r, const std::vector<Group*>& aPath) {
+void TppCrossTabEngine::NewRows(int r, const std::vector<Group*>& aPath) {
     TppCrossTab* x = m_crossTab;
     for (int v = x->ValueDefCount() - 1; v >= 0; --v) m_matrix->InsertRows(r, 1, x->ValueDefs(v)->GetDataType());
-    fillRowElements(r);
-    fillRowHeaders(r, aPath);
+    FillRowElements(r);
+    FillRowHeaders(r, aPath);
 }
 
-void TppCrossTabEngine::fillRowElements(int r) {
+void TppCrossTabEngine::FillRowElements(int r) {
     TppCrossTab* x = m_crossTab;
     TppMatrix& m = *m_matrix;
     const int vdc = x->ValueDefCount();
     for (int k = 0; k < x->RowDefCount(); ++k)
         for (int v = 0; v < vdc; ++v) m.SetElementIndex(k, r + v, indexOf(x->RowDefs(k)));
-    const int gc = grandTotalColumn();
+    const int gc = GrandTotalColumn();
     const int end = gc >= 0 ? gc : m.ColumnCount();
     for (int c = m.HeaderColumnCount; c < end; ++c)
         for (int v = 0; v < vdc; ++v) m.SetElementIndex(c, r + v, indexOf(x->ValueDefs(v)));
@@ -620,7 +635,7 @@ void TppCrossTabEngine::fillRowElements(int r) {
         for (int v = 0; v < vdc; ++v) m.SetElementIndex(gc, r + v, indexOf(x->ColumnGrandTotals(v)->TotalDef()));
 }
 
-void TppCrossTabEngine::fillRowHeaders(int r, const std::vector<Group*>& aPath) {
+void TppCrossTabEngine::FillRowHeaders(int r, const std::vector<Group*>& aPath) {
     TppCrossTab* x = m_crossTab;
     TppMatrix& m = *m_matrix;
     const int vdc = x->ValueDefCount();
@@ -633,16 +648,32 @@ void TppCrossTabEngine::fillRowHeaders(int r, const std::vector<Group*>& aPath) 
         for (int v = 0; v < vdc; ++v) m.SetValue(x->RowDefCount(), r + v, x->ValueDefs(v)->GetName());
 }
 
-void TppCrossTabEngine::createRowSubTotal(int a, const Group& aGroup, int v, const std::vector<Group*>& aPath) {
+void TppCrossTabEngine::CreateRowSubTotals(const Group& aGroup, const std::vector<Group*>& aPath) {
+    Slots& s = *m_slots;
+    const int vdc = m_crossTab->ValueDefCount();
+    for (int v = 0; v < vdc; ++v) {
+        if (!s.rowSubTotalVisible[size_t(aGroup.level)][size_t(v)]) continue;
+        const int a = m_matrix->RowCount() - m_crossTab->VisibleRowGrandTotalCount();
+        CreateRowSubTotal(a, aGroup, v, aPath);
+        s.rowOfSlot[size_t(aGroup.slot * vdc + v)] = a;
+    }
+}
+
+void TppCrossTabEngine::CreateRowSubTotal(int a, const Group& aGroup, int v, const std::vector<Group*>& aPath) {
     TppCrossTab* x = m_crossTab;
     TppMatrix& m = *m_matrix;
     const int g = aGroup.level;
     const int vdc = x->ValueDefCount();
-    TppDimension* def = x->RowDefs(g);
-    TppSubTotal* sub = def->SubTotals(vdc == 1 ? 0 : v);
     const int valueIndex = vdc == 1 ? -1 : v;
     const QString valueCaption = vdc == 1 ? QString() : x->ValueDefs(v)->GetName();
     m.InsertTotalRow(a, g, valueIndex, x->ValueDefs(v)->GetDataType(), aGroup.value, aGroup.caption, valueCaption, true);
+    FillSubTotalRow(a, g, v, aPath);
+}
+
+void TppCrossTabEngine::FillSubTotalRow(int a, int g, int v, const std::vector<Group*>& aPath) {
+    TppCrossTab* x = m_crossTab;
+    TppMatrix& m = *m_matrix;
+    TppSubTotal* sub = x->RowDefs(g)->SubTotals(x->ValueDefCount() == 1 ? 0 : v);
     for (int k = 0; k < g; ++k) {
         m.SetValue(k, a, aPath[size_t(k)]->value);
         m.SetLevel(k, a, k);
@@ -671,37 +702,39 @@ void TppCrossTabEngine::layOutColumns() {
                 if (g.level == cdc - 1) {
                     int c = m.HeaderColumnCount;
                     if (first) {
-                        fillColumnHeaders(c, path);
+                        FillColumnHeaders(c, path);
                         first = false;
                     } else {
                         c = end;
-                        newColumn(c, path);
+                        NewColumn(c, path);
                     }
                     s.columnOfSlot[size_t(g.slot)] = c;
                 } else {
                     walk(g);
-                    if (g.slot >= 0) {
-                        const int c = m.ColumnCount() - (x->HasColumnGrandTotal() ? 1 : 0);
-                        m.InsertTotalColumn(c, g.level, TppDataType::dtInteger, g.normalized, g.caption, true);
-                        fillSubTotalColumn(c, g.level, path);
-                        s.columnOfSlot[size_t(g.slot)] = c;
-                    }
+                    if (g.slot >= 0) CreateColumnSubTotals(g, path);
                 }
                 path.pop_back();
             }
         };
         walk(*m_columnRoot);
     }
-    if (s.hasGrandTotalColumn) s.columnOfSlot[0] = grandTotalColumn();
+    if (s.hasGrandTotalColumn) s.columnOfSlot[0] = GrandTotalColumn();
 }
 
-void TppCrossTabEngine::newColumn(int c, const std::vector<Group*>& aPath) {
+void TppCrossTabEngine::CreateColumnSubTotals(const Group& aGroup, const std::vector<Group*>& aPath) {
+    const int c = m_matrix->ColumnCount() - (m_crossTab->HasColumnGrandTotal() ? 1 : 0);
+    m_matrix->InsertTotalColumn(c, aGroup.level, TppDataType::dtInteger, aGroup.normalized, aGroup.caption, true);
+    FillSubTotalColumn(c, aGroup.level, aPath);
+    m_slots->columnOfSlot[size_t(aGroup.slot)] = c;
+}
+
+void TppCrossTabEngine::NewColumn(int c, const std::vector<Group*>& aPath) {
     m_matrix->InsertColumns(c, 1, m_crossTab->ValueDefs(0)->GetDataType());
-    fillColumnElements(c);
-    fillColumnHeaders(c, aPath);
+    FillColumnElements(c);
+    FillColumnHeaders(c, aPath);
 }
 
-void TppCrossTabEngine::fillColumnElements(int c) {
+void TppCrossTabEngine::FillColumnElements(int c) {
     TppCrossTab* x = m_crossTab;
     TppMatrix& m = *m_matrix;
     for (int k = 0; k < x->ColumnDefCount(); ++k) m.SetElementIndex(c, k, indexOf(x->ColumnDefs(k)));
@@ -716,12 +749,12 @@ void TppCrossTabEngine::fillColumnElements(int c) {
                 m.SetElementIndex(c, r, indexOf(x->RowGrandTotals(l->ValueIndex)->TotalDef()));
 }
 
-void TppCrossTabEngine::fillColumnHeaders(int c, const std::vector<Group*>& aPath) {
+void TppCrossTabEngine::FillColumnHeaders(int c, const std::vector<Group*>& aPath) {
     for (int k = 0; k < m_crossTab->ColumnDefCount() && k < int(aPath.size()); ++k)
         m_matrix->SetValue(c, k, aPath[size_t(k)]->value);
 }
 
-void TppCrossTabEngine::fillSubTotalColumn(int c, int g, const std::vector<Group*>& aPath) {
+void TppCrossTabEngine::FillSubTotalColumn(int c, int g, const std::vector<Group*>& aPath) {
     TppCrossTab* x = m_crossTab;
     TppMatrix& m = *m_matrix;
     TppDimension* def = x->ColumnDefs(g);

@@ -107,27 +107,41 @@ private:
     bool cancelled() const;
 
     void placeRecord();
+    /// The group of a column (row) level under its parent group for a value, made in sort
+    /// order when it is new.
+    crosstab::Group* FindColumn(crosstab::Group* aParent, int aLevel, const QVariant& aValue);
+    crosstab::Group* FindRow(crosstab::Group* aParent, int aLevel, const QVariant& aValue);
+    /// The subtotal slot of a level of the record's groups; -1 when that subtotal is hidden.
+    int FindColumnSubTotal(const std::vector<crosstab::Group*>& aColumnPath, int aLevel) const;
+    int FindRowSubTotal(const std::vector<crosstab::Group*>& aRowPath, int v, int aLevel) const;
+    /// Empties the list of cells the current record updates.
+    void FreeCoordinates();
     crosstab::Group* findOrAdd(crosstab::Group* aParent, TppDimension* aDef, int aLevel, bool aColumn,
                                const QVariant& aValue, bool aLast);
-    void accumulate(int aColumnLeaf, int aRowLeaf, const std::vector<crosstab::Group*>& aColumnPath,
+    void Accumulate(int aColumnLeaf, int aRowLeaf, const std::vector<crosstab::Group*>& aColumnPath,
                     const std::vector<crosstab::Group*>& aRowPath);
-    void accumulateValue(int v, TppValueDef* aDef, const std::vector<std::pair<int, int>>& aCells);
-    QVariant combine(TppValueDef* aDef, TppCellValue& aCell, const QVariant& aValue) const;
+    void AccumulateValue(int v, TppValueDef* aDef, const std::vector<std::pair<int, int>>& aCells);
+    QVariant CombineValue(TppValueDef* aDef, TppCellValue& aCell, const QVariant& aValue) const;
 
     // Layout after the traversal.
     void layOutRows();
     void layOutColumns();
-    void newRows(int r, const std::vector<crosstab::Group*>& aPath);
-    void fillRowElements(int r);
-    void fillRowHeaders(int r, const std::vector<crosstab::Group*>& aPath);
-    void createRowSubTotal(int a, const crosstab::Group& aGroup, int v, const std::vector<crosstab::Group*>& aPath);
-    void newColumn(int c, const std::vector<crosstab::Group*>& aPath);
-    void fillColumnElements(int c);
-    void fillColumnHeaders(int c, const std::vector<crosstab::Group*>& aPath);
-    void fillSubTotalColumn(int c, int g, const std::vector<crosstab::Group*>& aPath);
+    void NewRows(int r, const std::vector<crosstab::Group*>& aPath);
+    void FillRowElements(int r);
+    void FillRowHeaders(int r, const std::vector<crosstab::Group*>& aPath);
+    /// The subtotal rows of a group, after its last row, one per value definition shown.
+    void CreateRowSubTotals(const crosstab::Group& aGroup, const std::vector<crosstab::Group*>& aPath);
+    void CreateRowSubTotal(int a, const crosstab::Group& aGroup, int v, const std::vector<crosstab::Group*>& aPath);
+    void FillSubTotalRow(int a, int g, int v, const std::vector<crosstab::Group*>& aPath);
+    /// The subtotal column of a group, after its last column.
+    void CreateColumnSubTotals(const crosstab::Group& aGroup, const std::vector<crosstab::Group*>& aPath);
+    void NewColumn(int c, const std::vector<crosstab::Group*>& aPath);
+    void FillColumnElements(int c);
+    void FillColumnHeaders(int c, const std::vector<crosstab::Group*>& aPath);
+    void FillSubTotalColumn(int c, int g, const std::vector<crosstab::Group*>& aPath);
     void storeCells();
-    int grandTotalColumn() const;
-    int grandTotalRow(int v) const;
+    int GrandTotalColumn() const;
+    int GrandTotalRow(int v) const;
 
     TppCrossTab* m_crossTab;
     TppDataPipeline* m_pipeline = nullptr;

@@ -396,16 +396,16 @@ int TppMatrix::FirstTotalLabelColumn(int r) const {
     return -1;
 }
 
-int TppMatrix::referenceColumn(int c) const {
+int TppMatrix::ReferenceColumn(int c) const {
     if (ColumnCount() == HeaderColumnCount) return -1;
     int ref = HeaderColumnCount;
     if (c == ref) ++ref;
     return ref >= ColumnCount() ? -1 : ref;
 }
 
-std::unique_ptr<TppCellValue> TppMatrix::newColumnCell(int c, int r, TppDataType aDataType) const {
+std::unique_ptr<TppCellValue> TppMatrix::NewColumnCell(int c, int r, TppDataType aDataType) const {
     if (r < HeaderRowCount || c < HeaderColumnCount) return std::make_unique<TppStringCellValue>();
-    const int ref = referenceColumn(c);
+    const int ref = ReferenceColumn(c);
     if (ref >= 0) {
         if (TppCellValue* model = Cell(ref, r)) {
             std::unique_ptr<TppCellValue> cell = ppCreateCellValue(model->DataType());
@@ -426,7 +426,7 @@ std::unique_ptr<TppCellValue> TppMatrix::newRowCell(int c, int r, TppDataType aD
 
 void TppMatrix::fillNewColumn(int c, int aLength, TppDataType aDataType) {
     for (int r = 0; r < aLength; ++r) {
-        auto cell = newColumnCell(c, r, aDataType);
+        auto cell = NewColumnCell(c, r, aDataType);
         m_columns[size_t(c)].push_back(std::move(cell));
     }
 }

@@ -298,9 +298,9 @@ public:
 
 private:
     using Column = std::vector<std::unique_ptr<TppCellValue>>;
-    int referenceColumn(int c) const;
+    int ReferenceColumn(int c) const;
     /// A new cell for a new column's position (c, r).
-    std::unique_ptr<TppCellValue> newColumnCell(int c, int r, TppDataType aDataType) const;
+    std::unique_ptr<TppCellValue> NewColumnCell(int c, int r, TppDataType aDataType) const;
     std::unique_ptr<TppCellValue> newRowCell(int c, int r, TppDataType aDataType) const;
     void fillNewColumn(int c, int aLength, TppDataType aDataType);
 
