@@ -29,7 +29,8 @@ ALLOWED = {
     "report/output": {"platform", "report/page", "report/model"},
     "report/data": {"platform", "report/page", "report/model", "report/output"},
     "report/script": {"platform", "report/page", "report/model", "report/output"},
-    "report/crosstab": {"platform", "report/page", "report/model", "report/output"},
+    # The cross-tab uses the script language's registries (enumerated types, run failures).
+    "report/crosstab": {"platform", "report/page", "report/model", "report/output", "report/script"},
     "report/designer": {"platform", "report/page", "report/model", "report/output", "report/data",
                         "report/script", "report/crosstab"},
     "editor": {"platform", "core", "services"},

@@ -234,6 +234,9 @@ public:
     bool SkipWhenNoRecords() const { return m_skipWhenNoRecords; }
     void SetSkipWhenNoRecords(bool aValue);
     quint8 PipelineState() const { return m_state; }
+    /// Puts back state flags saved earlier (a traversal of its own, such as a cross-tab's,
+    /// restores the pipeline as it found it).
+    void SetPipelineState(quint8 aState) { m_state = aState; }
     int TraversalCount() const { return m_traversalCount; }
     bool Visible() const { return m_visible; }
     void SetVisible(bool aValue) { m_visible = aValue; }
