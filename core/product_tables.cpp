@@ -11,9 +11,15 @@
 
 #include "platform/db/database.h"
 #include "platform/db/table.h"
+#include "platform/db/db_error.h"
 #include "platform/db/table_utils.h"
+#include "platform/stream/value_reader.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 namespace core {
 
@@ -192,6 +198,94 @@ QStringList TextFieldNames(const db::TableDef& def) {
         if (f.DataType == FieldType::ftString || f.DataType == FieldType::ftMemo || f.DataType == FieldType::ftFmtMemo)
             names << f.Name;
     return names;
+}
+
+namespace {
+
+/// The file's stored definition; nullopt with `problem` saying so when the file is missing,
+/// nullopt with an empty `problem` when it cannot be read (opening it then tells why).
+std::optional<db::TableDef> readDefinition(const QString& folder, const QString& file, QString& problem) {
+    if (!QFileInfo::exists(QDir(folder).filePath(file))) {
+        problem = QStringLiteral("The table \"%1\" is missing.").arg(file);
+        return std::nullopt;
+    }
+    try {
+        return db::ReadTableDef(folder, file);
+    } catch (const std::exception&) {
+        problem.clear();  // the open that follows reports the engine's error
+        return std::nullopt;
+    }
+}
+
+/// The field names a word table's stored index settings name (the start of the stream its
+/// properties row holds: version, a second integer, then the list of field names); nullopt
+/// when the row is missing or does not read as such a stream.
+std::optional<QStringList> indexedFieldNames(const QString& folder, const QString& dictFile) {
+    try {
+        db::Table words;
+        words.SetDatabaseName(folder);
+        words.SetTableName(dictFile);
+        words.SetReadOnly(true);
+        words.Open();
+        db::Field* word = words.FindField(QStringLiteral("tsWord"));
+        db::Field* blob = words.FindField(QStringLiteral("tsBlob"));
+        if (!word || !blob) return std::nullopt;
+        const QString key = TtsWordsTableLink::PropertiesWord().left(word->Size());
+        if (!words.Locate(QStringLiteral("tsWord"), {key})) return std::nullopt;
+        stream::ValueReader reader(blob->AsBytes());
+        reader.ReadInteger();
+        reader.ReadInteger();
+        QStringList names;
+        reader.ReadListBegin();
+        while (!reader.EndOfList()) names << reader.ReadString();
+        reader.ReadListEnd();
+        return names;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+QString TableFieldsProblem(const QString& folder, const QString& file, const db::TableDef& def,
+                           const QStringList& mayAlsoHave) {
+    QString problem;
+    const std::optional<db::TableDef> stored = readDefinition(folder, file, problem);
+    if (!stored) return problem;
+    for (const db::FieldDef& f : def.Fields) {
+        const int at = stored->FieldIndex(f.Name);
+        if (at < 0) return QStringLiteral("The table \"%1\" has no field \"%2\".").arg(file, f.Name);
+        const db::FieldType type = stored->Fields[size_t(at)].DataType;
+        if (type != f.DataType)
+            return QStringLiteral("The field \"%1\" of the table \"%2\" is of type %3, not %4.")
+                .arg(f.Name, file, db::FieldTypeName(type), db::FieldTypeName(f.DataType));
+    }
+    for (const db::FieldDef& f : stored->Fields)
+        if (def.FieldIndex(f.Name) < 0 && !mayAlsoHave.contains(f.Name, Qt::CaseInsensitive))
+            return QStringLiteral("The table \"%1\" has a field \"%2\" that does not belong to it.").arg(file, f.Name);
+    return {};
+}
+
+QString WordTableProblem(const QString& folder, const QString& dictFile, const QString& tableFile) {
+    QString problem;
+    const std::optional<db::TableDef> stored = readDefinition(folder, dictFile, problem);
+    if (!stored) return problem;
+    for (const char* name : {"tsWord", "tsCount", "tsSize", "tsBlob"})
+        if (stored->FieldIndex(QString::fromLatin1(name)) < 0)
+            return QStringLiteral("The table \"%1\" is not a word table: it has no field \"%2\".")
+                .arg(dictFile, QString::fromLatin1(name));
+    const std::optional<db::TableDef> records = readDefinition(folder, tableFile, problem);
+    if (!records) return problem;
+    const std::optional<QStringList> names = indexedFieldNames(folder, dictFile);
+    if (!names || names->isEmpty())
+        return QStringLiteral("The word table \"%1\" does not say which fields it indexes.").arg(dictFile);
+    const QStringList text = TextFieldNames(*records);
+    for (const QString& name : *names)
+        if (!text.contains(name, Qt::CaseInsensitive))
+            return QStringLiteral("The word table \"%1\" indexes a field \"%2\" that the table \"%3\" does not have: "
+                                  "it belongs to another table.")
+                .arg(dictFile, name, tableFile);
+    return {};
 }
 
 }  // namespace core

@@ -91,4 +91,16 @@ void BuildWordIndex(const QString& folder, const QString& tableFile, const QStri
 /// The names of a table definition's alpha, memo and formatted-memo fields.
 QStringList TextFieldNames(const db::TableDef& def);
 
+/// What makes table file `file` of `folder` unfit to stand for `def`: a sentence naming the
+/// table and the field (a missing file, a field of the definition it lacks or holds with
+/// another type, a field the definition does not have), or empty when its fields are the
+/// definition's (in any order; alpha sizes are not compared), or when the file cannot be
+/// read (opening it then gives the engine's reason). Fields named in `mayAlsoHave` may be there or not. Never raises.
+QString TableFieldsProblem(const QString& folder, const QString& file, const db::TableDef& def,
+                           const QStringList& mayAlsoHave = {});
+/// The same for word table `dictFile` of record table `tableFile`: it must have a word
+/// table's fields and index only text fields of the record table (as its stored index
+/// settings name them), so a word table of another table is refused. Never raises.
+QString WordTableProblem(const QString& folder, const QString& dictFile, const QString& tableFile);
+
 }  // namespace core

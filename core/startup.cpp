@@ -17,6 +17,9 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <sys/file.h>
+#include <sys/stat.h>
+
 namespace core {
 
 namespace {
@@ -54,6 +57,16 @@ void warnWithArrow(const QString& text, int helpContext) {
     if (gui) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     ui::Message(text, ui::MessageKind::Warning, ui::Button::Ok, helpContext);
     if (gui) QGuiApplication::restoreOverrideCursor();
+}
+
+/// Locks the open lock file for this program (an advisory lock the system drops when the
+/// program ends, also when it is killed). False when a running program holds it, or when the
+/// file was removed from its folder meanwhile (a program releasing the folder).
+bool holdsLock(QFile& lock, const QString& path) {
+    if (::flock(lock.handle(), LOCK_EX | LOCK_NB) != 0) return false;
+    struct stat held {}, named {};
+    return ::fstat(lock.handle(), &held) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
+           held.st_ino == named.st_ino && held.st_dev == named.st_dev;
 }
 
 }  // namespace
@@ -121,13 +134,20 @@ bool SetPrivateDirectory(QString& folder) {
     QDir().mkpath(folder);
     for (int n = 1; n <= kMaxPrivateFolders; ++n) {
         const QString candidate = QDir(folder).filePath(QString::number(n));
-        QDir().rmdir(candidate);  // succeeds only for an empty leftover
-        if (QFileInfo::exists(candidate) || !QDir().mkdir(candidate)) continue;
-        auto lock = std::make_unique<QFile>(QDir(candidate).filePath(QStringLiteral("Temp.") + QString::number(n)));
-        if (!lock->open(QIODevice::WriteOnly)) {
-            QDir().rmdir(candidate);
-            break;
+        const bool made = !QFileInfo(candidate).isDir() && QDir().mkdir(candidate);
+        if (!made && !QFileInfo(candidate).isDir()) continue;  // a file in the way
+        const QString lockPath = QDir(candidate).filePath(QStringLiteral("Temp.") + QString::number(n));
+        auto lock = std::make_unique<QFile>(lockPath);
+        if (!lock->open(QIODevice::ReadWrite)) {
+            if (made) QDir().rmdir(candidate);
+            if (QFileInfo::exists(lockPath)) continue;  // another user's folder
+            break;                                      // no file can be made here
         }
+        if (!holdsLock(*lock, lockPath)) continue;  // a running program's folder
+        // No running program holds this folder: what a killed program left in it goes.
+        QDir dir(candidate);
+        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+            if (dir.filePath(name) != lockPath) dir.remove(name);
         folder = candidate;
         g.LockFile = std::move(lock);
         return true;
@@ -141,9 +161,14 @@ bool SetPrivateDirectory(QString& folder) {
 void ReleasePrivateDirectory() {
     TGlobals& g = Globals();
     if (!g.LockFile) return;
-    g.LockFile.reset();
+    // The files go while the lock is held (the lock file last), so a program starting now
+    // never takes a folder that is being emptied.
     QDir dir(g.PrivateFolder);
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) dir.remove(name);
+    const QString lockPath = g.LockFile->fileName();
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (dir.filePath(name) != lockPath) dir.remove(name);
+    QFile::remove(lockPath);
+    g.LockFile.reset();
     QDir().rmdir(g.PrivateFolder);
 }
 

@@ -37,10 +37,10 @@ bool StartupInit(const QString& programFolder);
 bool SetNetworkDirectory(const QString& folder);
 
 /// Takes this program's own numbered private folder below `folder`: for n = 1 .. 100 the
-/// folder "<folder>/<n>" is removed when empty (a folder of a running program holds its lock
-/// file, and a leftover one that still holds files is passed over) and the first one that
-/// can then be created is chosen; the lock file "Temp.<n>" is created in it and kept open
-/// until ReleasePrivateDirectory. `folder` becomes the chosen folder. Warning 10028 (and
+/// folder "<folder>/<n>" (created when missing) is taken when no running program holds the
+/// lock on its lock file "Temp.<n>" (an advisory lock kept until ReleasePrivateDirectory and
+/// dropped by the system when the program ends, so the folder of a killed program is taken
+/// again, emptied of what it left). `folder` becomes the chosen folder. Warning 10028 (and
 /// false) when none can be taken or the lock file cannot be made.
 bool SetPrivateDirectory(QString& folder);
 

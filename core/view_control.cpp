@@ -1,5 +1,6 @@
 #include "core/view_control.h"
 
+#include "core/log.h"
 #include "core/settings_store.h"
 #include "core/tab_order_list.h"
 #include "core/text_helpers.h"
@@ -144,6 +145,22 @@ bool TViewControl::LoadViewDefinitions() {
     if (db::Table* settings = core::SettingsTable(); settings && settings->Active()) snapshot = db::ReadSnapshot(*settings);
     const int count = core::ReadRegInt(kViews, QStringLiteral("Control"), QStringLiteral("Counts"),
                                        QStringLiteral("ViewCount"), 0);
+    // The count is only believed as far as Views are stored (a View stores layout or field
+    // rows; each missing value then takes its default): a damaged count (a negative one,
+    // or one past the stored Views, up to the largest integer) fails the load once instead
+    // of making components, and messages, for Views that are not there.
+    if (count < 0) {
+        qCWarning(lcCore) << "View count" << count << "is negative";
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        const QString k = core::ViewKeyNumber(i);
+        if (core::ReadRegGroup(kViews, k, kLayout).isEmpty() && core::ReadRegGroup(kViews, k, kFields).isEmpty()) {
+            qCWarning(lcCore) << "View count" << count << "but no View" << i << "stored";
+            Clear();
+            return false;
+        }
+    }
     for (int i = 0; i < count; ++i) {
         const int view = AddViewDef();
         if (view < 0) continue;

@@ -103,6 +103,14 @@ void refuseOpen(const QString& why, const db::EDBEngineError& e, const QString& 
                 ui::MessageKind::Error, ui::Button::Ok, help);
 }
 
+/// Tells that the database in `folder` cannot be opened: `why`, then what is wrong with
+/// one of its tables.
+void refuseWrongTable(const QString& why, const QString& problem, const QString& folder, int help) {
+    ui::Message(why + QStringLiteral("\r") + problem + QStringLiteral("\rThe database in \"") + folder +
+                    QStringLiteral("\" cannot be opened.\rPress F1 for help."),
+                ui::MessageKind::Error, ui::Button::Ok, help);
+}
+
 /// Tells that the database in `folder` cannot be opened, after `why`.
 void refuseOpen(const QString& why, const QString& folder, int help) {
     ui::Message(why + QStringLiteral(" The database in \"") + folder +
@@ -1038,12 +1046,32 @@ bool TMainForm::unsavedChanges() const { return ViewLayer().FindUnsavedChanges &
 bool TMainForm::openViewTables(const QString& folder) {
     TViewControl& views = ViewControl();
     for (int v = 0; v < views.GetViewCount(); ++v) {
+        auto refuse = [&](const QString& problem) {
+            ui::Message(QStringLiteral("Unable to open the data table for the %1 View. The database in \"%2\" cannot be "
+                                       "opened. Press F1 for help.")
+                                .arg(views.GetViewName(v), folder) +
+                            (problem.isEmpty() ? QString() : QStringLiteral("\r\r") + problem),
+                        ui::MessageKind::Error, ui::Button::Ok, 10050);
+            return false;
+        };
+        // A table swapped for another table's, or a missing word table, is named before
+        // anything reads it.
+        const TViewDef& view = views.ViewDefs[size_t(v)];
+        const QString name = view.DataTableName;
+        QStringList marked;  // fields on their way out may still be in the table
+        for (const TViewFieldDef& f : view.FieldDefs)
+            if (f.MarkedForDelete) marked << f.FieldName;
+        QString wrong = core::TableFieldsProblem(folder, core::ViewTableFile(name), core::ViewTableDef(view), marked);
+        if (wrong.isEmpty()) wrong = core::WordTableProblem(folder, core::ViewDictTableFile(name), core::ViewTableFile(name));
+        if (!wrong.isEmpty()) {
+            qCWarning(lcCore) << "View table not opened:" << wrong;
+            return refuse(wrong);
+        }
         try {
             if (ViewLayer().OpenViewTable) {
                 ViewLayer().OpenViewTable(v);
                 if (ViewLayer().OpenViewDictTable) ViewLayer().OpenViewDictTable(v);
             } else {
-                const QString name = views.ViewDefs[size_t(v)].DataTableName;
                 for (const QString& file : {core::ViewTableFile(name), core::ViewDictTableFile(name)}) {
                     auto table = std::make_unique<db::Table>();
                     table->SetDatabaseName(folder);
@@ -1054,11 +1082,7 @@ bool TMainForm::openViewTables(const QString& folder) {
             }
         } catch (const db::EDBEngineError& e) {
             qCWarning(lcCore) << "View table not opened:" << e.Message();
-            ui::Message(QStringLiteral("Unable to open the data table for the %1 View. The database in \"%2\" cannot be "
-                                       "opened. Press F1 for help.")
-                            .arg(views.GetViewName(v), folder),
-                        ui::MessageKind::Error, ui::Button::Ok, 10050);
-            return false;
+            return refuse({});
         }
     }
     return true;
@@ -1128,7 +1152,15 @@ bool TMainForm::OpenDatabase(const QString& folderIn) {
                            folder, 10047);
                 return;
             }
-            // Hierarchy and its word table.
+            // Hierarchy and its word table, each with the fields it must have.
+            QString wrong = core::TableFieldsProblem(folder, core::kHierarchyTable, core::HierarchyTableDef());
+            if (wrong.isEmpty()) wrong = core::WordTableProblem(folder, core::kHierarchyDictTable, core::kHierarchyTable);
+            if (!wrong.isEmpty()) {
+                undoPartialOpen();
+                refuseWrongTable(QStringLiteral("Unable to open the Hierarchy table - it may be damaged."), wrong, folder,
+                                 10048);
+                return;
+            }
             try {
                 m_data->HierarchyTextLink->SetTable(m_data->Hierarchy);
                 m_data->HierarchyDict->Open();

@@ -18,6 +18,7 @@
 
 #include "fulltext/table/ts_table.h"
 #include "fulltext/table/ts_update.h"
+#include "fulltext/table/ts_words_table_link.h"
 
 #include "platform/db/fault_injection.h"
 #include "platform/db/field.h"
@@ -28,6 +29,7 @@
 #include "platform/ui/help.h"
 
 #include "testsupport/dialog_answerer.h"
+#include "testsupport/loop_length.h"
 #include "testsupport/widget_helpers.h"
 
 #include <QApplication>
@@ -47,11 +49,14 @@
 #include <QToolBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
+#include <set>
 
 #include <unistd.h>
 #include <memory>
@@ -777,7 +782,7 @@ TEST_F(ExplorerCommands, a_cut_and_paste_failing_at_any_write_leaves_every_table
     // (Registry.DB, the settings table, is left out of the comparison.)
     bool moved = false;
     int failures = 0;
-    for (int n = 1; !moved && n < 5000; n += std::max(1, n / 8)) {
+    for (int n = 1; !moved && n < 5000; n += std::max(1, n / testsupport::LoopLength(8, 1000))) {
         SCOPED_TRACE(n);
         const auto before = allTables(sample);
         const int nextBefore = ViewControl().NextNodeID;
@@ -810,6 +815,78 @@ TEST_F(ExplorerCommands, a_cut_and_paste_failing_at_any_write_leaves_every_table
     const auto after = hierarchyRows(sample);
     EXPECT_EQ(after.count(sourceID), 0u);
     EXPECT_EQ(copiesBelow(after, targetID, name), 1);
+}
+
+/// Answers a confirmation with Yes and every other message with OK, keeping the texts of
+/// the others.
+class ConfirmingWithYes : public ConfirmingDialogs {
+public:
+    ui::Button Message(const ui::MessageRequest& request) override {
+        if (request.buttons.testFlag(ui::Button::Yes)) return ui::Button::Yes;
+        return ConfirmingDialogs::Message(request);
+    }
+};
+
+TEST_F(ExplorerCommands, a_copy_or_a_delete_failing_at_any_write_leaves_every_table_as_it_was) {
+    // The n-th write fails, for growing n, until the change gets through; every failure
+    // leaves every table as it was (Registry.DB, which the confirmation's "don't ask" flag
+    // goes to, left out), and the change that gets through is whole.
+    struct Case {
+        const char* name;
+        bool copy;
+    };
+    static const Case cases[] = {{"copy and paste", true}, {"delete", false}};
+    const auto rows = hierarchyRows(sample);
+    int sourceID = 0, targetID = 0;
+    pickSourceAndTarget(rows, sourceID, targetID);
+    ASSERT_GT(sourceID, 0);
+    const QString name = rows.at(sourceID).name;
+    const int subtree = 1 + int(subtreePaths(rows, sourceID).size());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto rowsBefore = hierarchyRows(sample);
+        bool done = false;
+        int failures = 0;
+        for (int n = 1; !done && n < 5000; n += std::max(1, n / testsupport::LoopLength(8, 1000))) {
+            SCOPED_TRACE(n);
+            const auto before = allTables(sample);
+            auto owned = std::make_unique<ConfirmingWithYes>();
+            ConfirmingDialogs* dialogs = owned.get();
+            auto previous = ui::SetDialogService(std::move(owned));
+            if (c.copy) popupCommand(itemOf(sourceID), "A_CopyBranch");
+            db::testing::FailNthWrite(n);
+            if (c.copy) {
+                popupCommand(itemOf(targetID), "A_PasteBranch");
+            } else {
+                tree()->setCurrentItem(itemOf(sourceID));
+                action("A_DeleteBranch")->trigger();
+            }
+            done = db::testing::WritesUntilFailure() > 0;
+            db::testing::FailNthWrite(0);
+            const QStringList messages = dialogs->Messages;
+            ui::SetDialogService(std::move(previous));
+            if (done) {
+                EXPECT_TRUE(messages.isEmpty()) << messages.join(" / ").toStdString();
+                break;
+            }
+            ASSERT_EQ(messages.size(), 1);
+            if (!messages.first().contains("Registry.DB")) ++failures;
+            EXPECT_EQ(allTables(sample), before);
+            ASSERT_NE(itemOf(sourceID), nullptr);
+        }
+        EXPECT_GT(failures, 3);
+        ASSERT_TRUE(done);
+        const auto after = hierarchyRows(sample);
+        if (c.copy) {
+            EXPECT_EQ(copiesBelow(after, targetID, name), 1);
+            EXPECT_EQ(after.size(), rowsBefore.size() + size_t(subtree));
+            for (const auto& [id, r] : after) EXPECT_TRUE(viewRecordExists(r.type, id)) << id;
+        } else {
+            EXPECT_EQ(after.count(sourceID), 0u);
+            EXPECT_EQ(after.size(), rowsBefore.size() - size_t(subtree));
+            EXPECT_FALSE(viewRecordExists(rows.at(sourceID).type, sourceID));
+        }
+    }
 }
 
 /// Answers "Create New Branch" with a title and a View and every message with OK, keeping
@@ -1025,6 +1102,130 @@ TEST_F(ExplorerCommands, undocking_floats_the_explorer_and_docking_puts_it_back_
     }
     EXPECT_FALSE(Globals().DatabaseOpen);
     EXPECT_TRUE(testsupport::WaitFor([&] { return core::Explorer() == nullptr; }));
+}
+
+}  // namespace
+
+namespace {
+
+/// Rows of a table file as texts (blobs in hex), sorted, without the word table's pending row.
+QStringList sortedRows(const QString& folder, const QString& file) {
+    QStringList rows;
+    for (const QString& row : tableRows(folder, file))
+        if (!row.contains(TtsWordsTableLink::PendingWord())) rows << row;
+    rows.sort();
+    return rows;
+}
+
+/// Every invariant a database folder keeps whatever moment its writer was killed at, once the
+/// database is connected again: each
+/// table file verifies, each branch has its View record and each record its branch, and each
+/// word table equals a rebuild from its table unless it is marked as waiting for one.
+void expectWhole(const QString& folder, const QString& scratch) {
+    {
+        // Connecting the database, as the next program does, finishes what the killed one left.
+        db::Database database;
+        database.SetDatabaseName(QStringLiteral("KilledWriterCheck"));
+        database.SetDirectory(folder);
+        database.Open();
+    }
+    for (const QString& file : QDir(folder).entryList({"*.db", "*.DB"}, QDir::Files)) {
+        const db::VerifyResult v = db::VerifyTableFile(folder, file);
+        EXPECT_EQ(v.Level, 0) << file.toStdString() << ": " << v.Problems.join("; ").toStdString();
+    }
+    std::vector<QString> viewTables;
+    {
+        db::Table settings;
+        settings.SetDatabaseName(folder);
+        settings.SetTableName(core::kSettingsTableName);
+        settings.SetReadOnly(true);
+        settings.Open();
+        core::SetSettingsTable(&settings);
+        const int count = core::ReadRegInt("Views", "Control", "Counts", "ViewCount", 0);
+        for (int v = 0; v < count; ++v)
+            viewTables.push_back(core::ReadRegString("Views", core::ViewKeyNumber(v), "Layout", "DataTableName", {}));
+        core::SetSettingsTable(nullptr);
+    }
+    const auto rows = hierarchyRows(folder);
+    for (size_t v = 0; v < viewTables.size(); ++v) {
+        db::Table t;
+        t.SetDatabaseName(folder);
+        t.SetTableName(core::ViewTableFile(viewTables[v]));
+        t.SetReadOnly(true);
+        t.Open();
+        std::set<int> records;
+        for (t.First(); !t.Eof(); t.Next()) records.insert(t.FieldByName("NodeID")->AsInteger());
+        for (int id : records) {
+            auto it = rows.find(id);
+            EXPECT_TRUE(it != rows.end() && it->second.type == int(v)) << "record without its branch: " << id;
+        }
+        for (const auto& [id, r] : rows) {
+            if (r.type == int(v)) {
+                EXPECT_TRUE(records.count(id)) << "branch without its record: " << id;
+            }
+        }
+    }
+    std::vector<std::pair<QString, QString>> indexes = {{"Hierarchy.DB", "HierarchyDict.db"}};
+    for (const QString& name : viewTables) indexes.push_back({core::ViewTableFile(name), core::ViewDictTableFile(name)});
+    for (const auto& [table, dict] : indexes) {
+        SCOPED_TRACE(dict.toStdString());
+        db::Table words;
+        words.SetDatabaseName(folder);
+        words.SetTableName(dict);
+        words.SetReadOnly(true);
+        words.Open();
+        const bool pending = words.Locate("tsWord", {TtsWordsTableLink::PendingWord()});
+        words.Close();
+        if (pending) continue;
+        QDir(scratch).removeRecursively();
+        QDir().mkpath(scratch);
+        db::CopyTableFile(folder, table, scratch, table);
+        // The titles alone are indexed in the hierarchy; a View's index covers its text fields.
+        const QStringList fields = table == "Hierarchy.DB" ? QStringList{"NodeName"}
+                                                           : core::TextFieldNames(db::ReadTableDef(folder, table));
+        core::BuildWordIndex(scratch, table, dict, fields);
+        const QStringList live = sortedRows(folder, dict), rebuilt = sortedRows(scratch, dict);
+        EXPECT_EQ(live.size(), rebuilt.size());
+        for (qsizetype i = 0; i < std::min(live.size(), rebuilt.size()); ++i)
+            if (live[i] != rebuilt[i]) {
+                ADD_FAILURE() << "row " << i << "\n" << live[i].left(300).toStdString() << "\n" << rebuilt[i].left(300).toStdString();
+                break;
+            }
+    }
+}
+
+TEST(KilledBranchEditor, copies_moves_and_deletes_killed_at_any_moment_leave_every_table_whole) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("Db");
+    for (const auto& [from, to] : {std::pair{QStringLiteral("Sample"), folder},
+                                   std::pair{QStringLiteral("Library"), dir.filePath("Library")}}) {
+        QDir().mkpath(to);
+        for (const QString& name : QDir(QStringLiteral(DOSSARA_BIN_DIR "/") + from).entryList(QDir::Files))
+            ASSERT_TRUE(QFile::copy(QStringLiteral(DOSSARA_BIN_DIR "/") + from + "/" + name, to + "/" + name));
+    }
+    ASSERT_NO_FATAL_FAILURE(expectWhole(folder, dir.filePath("rebuild")));  // the fixture itself
+    std::mt19937 random(43);
+    const int rounds = testsupport::LoopLength(3, 40);
+    int changes = 0;
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE(round);
+        QProcess editor;
+        editor.setProgram(QStringLiteral(DOSSARA_BRANCH_EDITOR));
+        editor.setArguments({folder, dir.filePath("Library"), dir.filePath("config"), QString::number(round)});
+        editor.start();
+        ASSERT_TRUE(editor.waitForStarted());
+        QByteArray said;
+        while (!said.contains("open\n") && editor.waitForReadyRead(60000)) said += editor.readAllStandardOutput();
+        ASSERT_TRUE(said.contains("open\n")) << editor.readAllStandardError().toStdString();
+        // Somewhere in the first few changes: inside a copy, a move or a delete.
+        QThread::msleep(std::uniform_int_distribution<int>(0, 1500)(random));
+        editor.kill();
+        editor.waitForFinished();
+        said += editor.readAllStandardOutput();
+        changes += int(said.count('\n')) - 1;
+        ASSERT_NO_FATAL_FAILURE(expectWhole(folder, dir.filePath("rebuild")));
+    }
+    RecordProperty("changes", changes);
 }
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "platform/settings/ini_document.h"
 #include "platform/ui/help.h"
 
+#include "testsupport/child_process.h"
 #include "testsupport/dialog_answerer.h"
 #include "testsupport/widget_helpers.h"
 
@@ -287,6 +288,14 @@ TEST_F(MainFormTest, every_failed_open_is_reported_and_leaves_nothing_half_open)
             out.write(QByteArray(4096, '\x5a'));
         };
     };
+    // A table file replaced by another table's (a copy gone wrong, a restore into the wrong
+    // name): opening must name the table instead of reading the wrong rows.
+    auto swap = [](const char* from, const char* to) {
+        return [from, to](const QString& f) {
+            QFile::remove(fileIn(f, to));
+            ASSERT_TRUE(QFile::copy(fileIn(f, from), fileIn(f, to)));
+        };
+    };
     const Case cases[] = {
         {"missing Registry.DB", remove("Registry.DB"), "does not exist, or is missing required files", 10046, true},
         {"missing Hierarchy.DB", remove("Hierarchy.DB"), "does not exist, or is missing required files", 10046, true},
@@ -301,11 +310,39 @@ TEST_F(MainFormTest, every_failed_open_is_reported_and_leaves_nothing_half_open)
          10050, false},
         {"damaged View table", garble("Sections.DB"), "Unable to open the data table for the Archive section View",
          10050, false},
+        {"View table swapped for another View's", swap("Sections.DB", "Packages.DB"),
+         "^Unable to open the data table for the Package View\\. .*\r\rThe table \"Packages\\.DB\" has no field \"\\w+\"\\.$",
+         10050, false},
+        {"View word table swapped for another View's", swap("SectionsDict.DB", "PackagesDict.DB"),
+         "^Unable to open the data table for the Package View\\. .*\r\rThe word table \"PackagesDict\\.DB\" indexes a "
+         "field \"\\w+\" that the table \"Packages\\.DB\" does not have: it belongs to another table\\.$",
+         10050, false},
+        {"View word table swapped for a record table", swap("Sources.DB", "SourcesDict.DB"),
+         "\r\rThe table \"SourcesDict\\.DB\" is not a word table: it has no field \"tsWord\"\\.$", 10050, false},
+        {"hierarchy word table swapped for a View's", swap("PackagesDict.DB", "HierarchyDict.db"),
+         "^Unable to open the Hierarchy table - it may be damaged\\.\rThe word table \"HierarchyDict\\.db\" indexes a "
+         "field \"\\w+\" that the table \"Hierarchy\\.DB\" does not have: it belongs to another table\\.\rThe "
+         "database in \".+/Bad\\d+\" cannot be opened\\.\rPress F1 for help\\.$",
+         10048, false},
+        {"Hierarchy.DB swapped for a View table", swap("Sections.DB", "Hierarchy.DB"),
+         "^Unable to open the Hierarchy table - it may be damaged\\.\rThe table \"Hierarchy\\.DB\" has no field "
+         "\"ParentNodeID\"\\.\r",
+         10048, false},
         {"damaged View definition",
          [](const QString& f) { writeSettingsRow(f, "Views", "01", "Layout", "ViewPosition", "1,2,x"); },
          "^Unable to load the View definitions from the configuration file \\(Registry\\)\\. The database in "
          "\".+/Bad\\d+\" cannot be opened\\. Press F1 for help\\.$",
          10049, false},
+        // A View count past the stored Views, with a valid checksum: one message, not one
+        // per View that is not there.
+        {"View count of the largest integer",
+         [](const QString& f) { writeSettingsRow(f, "Views", "Control", "Counts", "ViewCount", "2147483647"); },
+         "^Unable to load the View definitions", 10049, false},
+        {"View count one past the stored Views",
+         [](const QString& f) { writeSettingsRow(f, "Views", "Control", "Counts", "ViewCount", "4"); },
+         "^Unable to load the View definitions", 10049, false},
+        {"negative View count", [](const QString& f) { writeSettingsRow(f, "Views", "Control", "Counts", "ViewCount", "-3"); },
+         "^Unable to load the View definitions", 10049, false},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -744,16 +781,36 @@ TEST(CommandLine, switches_in_any_case) {
 TEST(PrivateFolder, numbered_folders_with_lock_files_and_leftovers) {
     QTemporaryDir dir;
     const QString root = dir.filePath("Private");
-    QDir().mkpath(root + "/1");
-    QFile leftover(root + "/1/Temp.1");  // a program that ended without cleaning up
-    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
-    leftover.close();
-    QDir().mkpath(root + "/2");  // an empty leftover is taken again
+    // Another program runs with folder 1; a killed one left folder 2 with its files.
+    testsupport::ChildProcess running([root](int, int out) {
+        QString folder = root;
+        if (!core::SetPrivateDirectory(folder)) return 1;
+        testsupport::ChildProcess::ChildSend(out, folder.endsWith("/1") ? 'y' : 'n');
+        ::pause();
+        return 0;
+    });
+    ASSERT_EQ(running.Receive(), 'y');
+    {
+        testsupport::ChildProcess killed([root](int, int out) {
+            QString folder = root;
+            if (!core::SetPrivateDirectory(folder)) return 1;
+            QFile scratch(folder + "/scratch.tmp");
+            if (!scratch.open(QIODevice::WriteOnly)) return 1;
+            testsupport::ChildProcess::ChildSend(out, folder.endsWith("/2") ? 'y' : 'n');
+            ::pause();
+            return 0;
+        });
+        ASSERT_EQ(killed.Receive(), 'y');
+        killed.Kill();
+        EXPECT_EQ(killed.Wait(), -SIGKILL);
+    }
+    ASSERT_TRUE(QFileInfo::exists(root + "/2/scratch.tmp"));
     QString folder = root;
     DialogAnswerer answers;
     ASSERT_TRUE(core::SetPrivateDirectory(folder));
-    EXPECT_EQ(folder, root + "/2");
+    EXPECT_EQ(folder, root + "/2");  // the killed program's folder, emptied
     EXPECT_TRUE(QFile::exists(root + "/2/Temp.2"));
+    EXPECT_FALSE(QFile::exists(root + "/2/scratch.tmp"));
     Globals().PrivateFolder = folder;
     QFile scratch(folder + "/scratch.tmp");
     ASSERT_TRUE(scratch.open(QIODevice::WriteOnly));
@@ -761,10 +818,30 @@ TEST(PrivateFolder, numbered_folders_with_lock_files_and_leftovers) {
     core::ReleasePrivateDirectory();
     EXPECT_FALSE(QFileInfo::exists(root + "/2"));  // deleted for good, not moved to a trash
     EXPECT_TRUE(QFileInfo::exists(root + "/1/Temp.1"));
+    // After a hundred killed programs the next one still gets a folder of its own.
+    for (int k = 0; k < 3; ++k) {
+        testsupport::ChildProcess victim([root](int, int out) {
+            QString folder = root;
+            testsupport::ChildProcess::ChildSend(out, core::SetPrivateDirectory(folder) ? 'y' : 'n');
+            ::pause();
+            return 0;
+        });
+        ASSERT_EQ(victim.Receive(), 'y');
+        victim.Kill();
+        victim.Wait();
+    }
+    folder = root;
+    ASSERT_TRUE(core::SetPrivateDirectory(folder));
+    EXPECT_EQ(folder, root + "/2");
+    Globals().PrivateFolder = folder;
+    core::ReleasePrivateDirectory();
+    running.Kill();
+    running.Wait();
     // With every number taken the warning comes and start-up goes on.
+    QDir(root).removeRecursively();
+    QDir().mkpath(root);
     for (int n = 1; n <= 100; ++n) {
-        QDir().mkpath(QStringLiteral("%1/%2").arg(root).arg(n));
-        QFile f(QStringLiteral("%1/%2/x").arg(root).arg(n));
+        QFile f(QStringLiteral("%1/%2").arg(root).arg(n));  // a file where the folder would be
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     folder = root;
