@@ -213,6 +213,11 @@ void TdaDataModule::giveViewsTheReport() {
     for (int i = 0; i < DataViewCount(); ++i) DataViews(i)->SetReport(report);
 }
 
+void TdaDataModule::SetReport(TppRelative* aReport) {
+    TppReportModule::SetReport(aReport);
+    if (!HasState(csDestroying)) giveViewsTheReport();
+}
+
 void TdaDataModule::SetParentComponent(TppRelative* aParent) {
     if (!aParent) SetReport(nullptr);
     else if (auto* child = qobject_cast<TppChildReport*>(aParent)) AttachToMainReport(child->MainReport());

@@ -140,6 +140,8 @@ public:
     /// report's (AttachToMainReport); anything else becomes the report. Then every data view
     /// is given the report.
     void SetParentComponent(TppRelative* aParent) override;
+    /// Joins the report; the data views follow it.
+    void SetReport(TppRelative* aReport) override;
     /// With a report that already has a data module this module's views move there;
     /// otherwise this module attaches itself to it.
     void AttachToMainReport(TppRelative* aReport);
