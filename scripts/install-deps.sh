@@ -32,6 +32,9 @@ packages=(
   treeline
   # The KReport side of the list report benchmark (a separate Qt 5 program, never linked in).
   qtbase5-dev libkreport3-dev
+  # An embedded SQL engine of the InterBase family: the data tests run the general-dialect
+  # SQL text on it (isql-fb on a database file in the test's folder, no server).
+  firebird3.0-server-core firebird3.0-utils
 )
 # Optional: libFuzzer targets (-DDOSSARA_FUZZ=ON).
 if [ "${DOSSARA_FUZZ:-OFF}" = "ON" ]; then

@@ -6,6 +6,7 @@
 #include "platform/db/internal/fault_injection.h"
 #include "platform/db/internal/multi_file_commit.h"
 #include "platform/db/internal/table_file.h"
+#include "platform/db/session.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,11 +55,39 @@ void Database::SetParams(const QStringList& params) {
     }
 }
 
+void Database::SetDriverName(const QString& name) {
+    if (m_connected) Raise(ErrorCode::kTableOpen, QStringLiteral("Database: %1").arg(m_databaseName));
+    m_driverName = name;
+}
+
+void Database::SetAliasName(const QString& name) {
+    if (m_connected) Raise(ErrorCode::kTableOpen, QStringLiteral("Database: %1").arg(m_databaseName));
+    m_aliasName = name;
+}
+
+void Database::SetSessionName(const QString& name) {
+    if (m_connected) Raise(ErrorCode::kTableOpen, QStringLiteral("Database: %1").arg(m_databaseName));
+    m_sessionName = name;
+}
+
+QList<Database*> Database::ConnectedDatabases() {
+    QList<Database*> list;
+    for (Database* d : connectedDatabases()) list << d;
+    return list;
+}
+
 void Database::SetConnected(bool connected) {
     if (connected == m_connected) return;
     auto& list = connectedDatabases();
     if (connected) {
-        const QString folder = m_directory.isEmpty() ? m_databaseName : m_directory;
+        QString folder = m_directory;
+        if (folder.isEmpty() && !m_aliasName.isEmpty()) {
+            Session* session = Sessions::FindSession(m_sessionName);
+            if (!session || !session->IsAlias(m_aliasName))
+                Raise(ErrorCode::kUnknownAlias, QStringLiteral("Alias: %1").arg(m_aliasName));
+            folder = session->GetAliasPath(m_aliasName);
+        }
+        if (folder.isEmpty()) folder = m_databaseName;
         if (folder.isEmpty() || !QFileInfo(folder).isDir())
             Raise(ErrorCode::kDatabaseNotFound, QStringLiteral("Database: %1").arg(folder));
         m_directory = folder;

@@ -45,6 +45,18 @@ public:
     QStringList Params() const { return m_params; }
     void SetParams(const QStringList& params);
 
+    /// The driver of the database ("STANDARD": a folder of table files); empty unless set.
+    /// An alias's driver is the alias's (Session::GetAliasDriverName).
+    QString DriverName() const { return m_driverName; }
+    void SetDriverName(const QString& name);
+    /// The alias (of its session) the database stands on; its folder is the alias's path
+    /// unless a folder is given.
+    QString AliasName() const { return m_aliasName; }
+    void SetAliasName(const QString& name);
+    /// The session the database belongs to (Session registry); empty: the default session.
+    QString SessionName() const { return m_sessionName; }
+    void SetSessionName(const QString& name);
+
     bool Connected() const { return m_connected; }
     /// Connecting checks that the folder exists (kDatabaseNotFound otherwise).
     void SetConnected(bool connected);
@@ -64,6 +76,8 @@ public:
 
     /// The connected database of that name, or nullptr.
     static Database* FindDatabase(const QString& databaseName);
+    /// The connected databases, in the order they connected.
+    static QList<Database*> ConnectedDatabases();
     /// Folder of a database name: a connected Database's folder, else the name itself.
     static QString ResolveFolder(const QString& databaseName);
 
@@ -74,6 +88,9 @@ private:
     QString m_databaseName;
     QString m_directory;
     QStringList m_params;
+    QString m_driverName;
+    QString m_aliasName;
+    QString m_sessionName;
     bool m_connected = false;
     bool m_inTransaction = false;
     std::vector<std::shared_ptr<internal::TableFile>> m_transactionFiles;

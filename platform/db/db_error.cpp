@@ -45,6 +45,8 @@ constexpr CodeText kTexts[] = {
     {ErrorCode::kDataLoss, "The change would lose data."},
     {ErrorCode::kInvalidParameter, "Invalid parameter."},
     {ErrorCode::kInvalidSql, "Invalid SQL statement."},
+    {ErrorCode::kNotSupported, "Capability not supported."},
+    {ErrorCode::kUnknownAlias, "Unknown database alias."},
 };
 
 constexpr bool codesDistinct() {

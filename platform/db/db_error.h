@@ -48,6 +48,8 @@ inline constexpr int kTooManyTables = 10503;     ///< "Too many tables in one qu
 inline constexpr int kDataLoss = 10504;          ///< "The change would lose data."
 inline constexpr int kInvalidParameter = 10505;  ///< "Invalid parameter."
 inline constexpr int kInvalidSql = 10520;        ///< "Invalid SQL statement."
+inline constexpr int kNotSupported = 10521;      ///< "Capability not supported."
+inline constexpr int kUnknownAlias = 10522;      ///< "Unknown database alias."
 }  // namespace ErrorCode
 
 namespace sql {

@@ -181,6 +181,10 @@ void Table::EnableControls() {
 
 void Table::Open() {
     if (Active()) return;
+    OpenCursor();
+}
+
+void Table::OpenCursor() {
     DoBeforeOpen();
     const QString folder = Folder();
     const QString found = FindTableFile(folder, m_tableName);

@@ -242,6 +242,9 @@ signals:
     void Scrolled();       ///< the cursor moved to another record
 
 protected:
+    /// Opens the closed cursor: on the table file here; a query runs its statement instead
+    /// and opens over its answer.
+    virtual void OpenCursor();
     virtual void DoBeforeOpen();
     virtual void DoAfterOpen();
     virtual void DoBeforeClose();

@@ -1,6 +1,8 @@
 #include "report/data/data_texts.h"
 
 #include "report/data/data_dictionary.h"
+#include "report/data/data_view.h"
+#include "report/data/engine_plugin.h"
 #include "report/data/sql.h"
 #include "report/page/class_library.h"
 #include "report/page/report_texts.h"
@@ -45,6 +47,9 @@ void InitializeDataUnit() {
     RegisterClass(&TppDataDictionary::staticMetaObject);
     stream::ClassRegistry::Global().Register<TppDataDictionary>(kDictionaryClass);
     RegisterSQLClasses();
+    RegisterClass(&TdaDataModule::staticMetaObject);
+    stream::ClassRegistry::Global().Register<TdaDataModule>(QStringLiteral("TdaDataModule"));
+    RegisterEnginePlugin();
 }
 
 void FinalizeDataUnit() {
@@ -54,6 +59,9 @@ void FinalizeDataUnit() {
     UnRegisterClass(&TppDataDictionary::staticMetaObject);
     stream::ClassRegistry::Global().Unregister(kDictionaryClass);
     UnRegisterSQLClasses();
+    UnRegisterClass(&TdaDataModule::staticMetaObject);
+    stream::ClassRegistry::Global().Unregister(QStringLiteral("TdaDataModule"));
+    UnRegisterEnginePlugin();
 }
 
 }  // namespace report::data

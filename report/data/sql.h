@@ -611,13 +611,6 @@ private:
 };
 
 namespace report::data {
-/// The join dialog: shows it modally for the joins of aTable to aJoinTo; true on OK. The
-/// query designer's forms set it; without one the dialog is taken as cancelled.
-using JoinTableDialogRunner = std::function<bool(TdaSQL* aSQL, TdaTable* aJoinTo, TdaTable* aTable)>;
-void SetJoinTableDialogRunner(JoinTableDialogRunner aRunner);
-}  // namespace report::data
-
-namespace report::data {
 /// Registers the query model's classes for streaming (and its enumerated types). Idempotent.
 void RegisterSQLClasses();
 void UnRegisterSQLClasses();

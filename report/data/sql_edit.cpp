@@ -8,6 +8,7 @@
 #include "report/model/pipeline_field.h"
 #include "report/model/report_utils.h"
 #include "report/model/text_layout.h"
+#include "report/output/dialog_registry.h"
 #include "report/page/resource_manager.h"
 
 #include <algorithm>
@@ -32,11 +33,6 @@ bool isNumeric(TppDataType t) {
     }
 }
 
-report::data::JoinTableDialogRunner& joinDialogRunner() {
-    static report::data::JoinTableDialogRunner runner;
-    return runner;
-}
-
 /// Text N with each placeholder replaced by the arguments in turn.
 QString formatText(int aNumber, const QStringList& aArgs) {
     QString text = ppMessageToFormat(ppGetMessageText(aNumber));
@@ -52,9 +48,6 @@ void errorMessage(const QString& aText) { ppMessageDlg(QString(), aText, ui::Mes
 
 }  // namespace
 
-namespace report::data {
-void SetJoinTableDialogRunner(JoinTableDialogRunner aRunner) { joinDialogRunner() = std::move(aRunner); }
-}  // namespace report::data
 
 // ---- available lists ----
 
@@ -455,8 +448,16 @@ void TdaSQL::AddJoin(TdaTable* aTable, TdaTable* aOther, const QString& aOtherFi
 bool TdaSQL::EditTableJoin(const QString& aJoinToAlias, const QString& aSQLAlias) {
     TdaTable* joinTo = FindSelectedTable(aJoinToAlias);
     TdaTable* table = FindSelectedTable(aSQLAlias);
-    if (!joinTo || !table || !joinDialogRunner()) return false;
-    return joinDialogRunner()(this, joinTo, table);
+    if (!joinTo || !table) return false;
+    // The form is the query designer's; without a registered one the dialog counts as
+    // cancelled.
+    std::unique_ptr<TdaCustomJoinTableDialog> dialog(report::CreateForm<TdaCustomJoinTableDialog>(this));
+    if (!dialog) return false;
+    dialog->SQL = this;
+    dialog->JoinTable = joinTo;
+    dialog->Table = table;
+    dialog->Init();
+    return dialog->ShowModal() == report::ModalResult::mrOk;
 }
 
 TdaTable* TdaSQL::DeselectTable(int aIndex) {

@@ -649,6 +649,14 @@ void TppCustomReport::Transfer(TPersistent* aSource) {
         if (Owner() && b->Owner() != Owner()) b->ChangeOwner(Owner());
     }
     while (source->GroupCount() > 0) source->Groups(0)->SetReport(this);
+    // The modules read with the source replace this report's modules of their class.
+    const std::vector<QPointer<TppReportModule>> incoming = source->m_modules;
+    for (const QPointer<TppReportModule>& m : incoming) {
+        if (!m) continue;
+        if (TppReportModule* old = GetModuleOfClass(*m->metaObject()); old && old != m.data()) delete old;
+        m->SetReport(this);
+        if (Owner() && m->Owner() != Owner()) m->ChangeOwner(Owner());
+    }
     m_reportDesigner = designer;
     Reset();
 }
@@ -720,6 +728,9 @@ void TppCustomReport::GetStreamChildren(const std::function<void(const stream::C
     for (const TppBand* b : m_bands)
         if (!qobject_cast<const TppGroupBand*>(b)) proc(*b);
     for (const TppGroup* g : m_groups) proc(*g);
+    // Modules with contents travel with their report (an empty one carries ppsModule).
+    for (const auto& m : m_modules)
+        if (m && !(m->State() & ppsModule)) proc(*m);
 }
 
 bool TppCustomReport::AdoptStreamChild(std::unique_ptr<stream::Component>& child) {
@@ -734,6 +745,12 @@ bool TppCustomReport::AdoptStreamChild(std::unique_ptr<stream::Component>& child
         child.release();
         group->setParent(owner);
         group->SetReport(this);
+        return true;
+    }
+    if (auto* module = dynamic_cast<TppReportModule*>(child.get())) {
+        child.release();
+        module->setParent(owner);
+        module->SetParentComponent(this);
         return true;
     }
     return false;

@@ -65,6 +65,8 @@ public:
 
     // A module joins a report through SetReport, not as a child in its tree.
     void SetParent(TppRelative* aParent) override;
+    /// The report a module was read inside (while reading its report's stream); it joins it.
+    virtual void SetParentComponent(TppRelative* aParent) { SetParent(aParent); }
     void AddChild(TppRelative* aChild) override;
     void InsertChild(int aIndex, TppRelative* aChild) override;
     int RemoveChild(TppRelative* aChild) override;

@@ -262,6 +262,21 @@ public:
     virtual void Init() {}
 };
 
+/// The join dialog of the query model: how one selected table is joined to another. The
+/// query model creates the registered form with itself as owner, gives it the model, the
+/// table joined to and the table whose joins are edited, calls Init, shows it modally and
+/// frees it; OK means the joins were applied. The objects are the data workspace's (a
+/// TdaSQL and two TdaTable); they are held here as QObjects, below that library.
+class TdaCustomJoinTableDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TdaCustomJoinTableDialog";
+    QPointer<QObject> SQL;
+    QPointer<QObject> JoinTable;
+    QPointer<QObject> Table;
+    /// Fills the dialog once the three objects are given.
+    virtual void Init() = 0;
+};
+
 namespace report {
 /// Puts the template dialogs behind the templates' questions: a form registered for
 /// TppCustomTemplateErrorDialog answers reading errors and one registered for

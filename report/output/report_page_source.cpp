@@ -77,8 +77,11 @@ void ReportPageSource::ApplyAutoSearchValues() {
     if (auto* p = qobject_cast<TppDBPipeline*>(m_report->DataPipeline()); p && !pipelines.contains(p)) pipelines << p;
     for (TppDBPipeline* pipeline : pipelines) {
         QList<TppAutoSearchField*> criteria;
+        // A criterion that a data view carries into its query's SQL is not applied again here:
+        // the pipeline's own comparison would drop the rows a case-insensitive one found.
         for (TppAutoSearchField* f : fields)
-            if (f->DataPipelineName().compare(pipeline->Name(), Qt::CaseInsensitive) == 0) criteria << f;
+            if (!f->DataView() && f->DataPipelineName().compare(pipeline->Name(), Qt::CaseInsensitive) == 0)
+                criteria << f;
         pipeline->SetSearchCriteria(criteria);
     }
 }

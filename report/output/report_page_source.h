@@ -22,7 +22,8 @@ public:
     QList<TppAutoSearchField*> AutoSearchFields() const override;
     /// Every database pipeline of the report's owner (and of the report) takes the criteria
     /// whose DataPipelineName is its name (without regard to case); a pipeline named by none
-    /// walks all its records again.
+    /// walks all its records again. A criterion that a data view carries into its SQL
+    /// (DataView set) is left to the view.
     void ApplyAutoSearchValues() override;
     /// Sends the event to the report's subscribers with the report as sender. Generation
     /// starting and ending (events 1 and 0) are the report's own: the first page request of

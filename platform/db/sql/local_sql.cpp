@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <sqlite3.h>
+
 #include <optional>
 
 namespace db::sql {
@@ -67,6 +69,50 @@ std::optional<QDateTime> ParseDateLiteral(const QString& text, bool* hasTime, bo
         if (!time.isValid()) return std::nullopt;
     }
     return QDateTime(date, time, Qt::UTC);  // a wall-clock value: no zone, no daylight-saving gaps
+}
+
+/// A time of day written as text ("10:30", "10:30:00", "1:05:09.250 PM"): the time, or
+/// nothing. *shaped says whether the text has the form of a time at all.
+std::optional<QTime> ParseTimeLiteral(const QString& text, bool* shaped) {
+    static const QRegularExpression re(
+        QStringLiteral(R"(^\s*(\d{1,2}):(\d{2})(?::(\d{2})(?:\.(\d{1,3}))?)?(?:\s*([AaPp])[Mm])?\s*$)"));
+    qsizetype first = 0;
+    while (first < text.size() && text[first].isSpace()) ++first;
+    if (first >= text.size() || !text[first].isDigit() || !text.contains(u':')) {
+        *shaped = false;
+        return std::nullopt;
+    }
+    const auto m = re.match(text);
+    *shaped = m.hasMatch();
+    if (!*shaped) return std::nullopt;
+    int hour = m.captured(1).toInt();
+    const QString half = m.captured(5).toUpper();
+    if (!half.isEmpty()) {
+        if (hour < 1 || hour > 12) return std::nullopt;
+        hour = (hour % 12) + (half == u'P' ? 12 : 0);
+    }
+    QString ms = m.captured(4);
+    while (!ms.isEmpty() && ms.size() < 3) ms += u'0';
+    const QTime time(hour, m.captured(2).toInt(), m.captured(3).toInt(), ms.toInt());
+    if (!time.isValid()) return std::nullopt;
+    return time;
+}
+
+/// A word SQLite reserves, which it reads as a keyword where a name stands.
+bool IsSqliteKeyword(const QString& word) {
+    const QByteArray utf8 = word.toUtf8();
+    return sqlite3_keyword_check(utf8.constData(), int(utf8.size())) != 0;
+}
+
+/// Words after which, in a FROM list, a table's alias has ended.
+bool FollowsAlias(const Token* t) {
+    if (!t) return true;
+    if (t->IsSymbol(",") || t->IsSymbol(")") || t->IsSymbol(";")) return true;
+    static const char* const kWords[] = {"WHERE", "GROUP", "ORDER", "HAVING", "JOIN", "INNER", "LEFT", "RIGHT",
+                                         "FULL", "CROSS", "NATURAL", "ON", "UNION", "EXCEPT", "INTERSECT", "FROM"};
+    for (const char* w : kWords)
+        if (t->IsWord(w)) return true;
+    return false;
 }
 
 QString DayNumberLiteral(const QDateTime& value, bool hasTime) {
@@ -291,6 +337,7 @@ public:
     }
 
     base::Result<Translation> Run() {
+        quoteReservedNames();
         for (int p = 0; p < int(m_sig.size()); ++p) {
             const Token& t = tok(p);
             if (m_collecting && m_stack.size() == 1) collectItem(p, t);
@@ -407,10 +454,49 @@ private:
         return l.from != FromState::TableRef;
     }
 
-    /// A date literal becomes the stored date form; an impossible date is an error.
+    /// A word SQLite reserves (LIMIT, CASE, ...) where a name stands is quoted, so that a field,
+    /// table or alias of that name reads as a name: after "." or AS, before "." (a qualifier),
+    /// and as a table's alias right after a quoted table name and before what ends the entry.
+    void quoteReservedNames() {
+        bool inFrom = false;
+        for (int p = 0; p < int(m_sig.size()); ++p) {
+            const Token& t = tok(p);
+            if (t.IsWord("FROM")) inFrom = true;
+            else if (t.IsWord("SELECT") || t.IsWord("WHERE") || t.IsWord("GROUP") || t.IsWord("ORDER") ||
+                     t.IsWord("HAVING") || t.IsWord("UNION") || t.IsWord("EXCEPT") || t.IsWord("INTERSECT"))
+                inFrom = false;
+            if (t.kind != TokenKind::Word || !IsSqliteKeyword(t.text)) continue;
+            const Token* prev = sigAt(p - 1);
+            const Token* next = sigAt(p + 1);
+            const Token* afterNext = sigAt(p + 2);
+            const bool qualified = prev && prev->IsSymbol(".");
+            const bool aliased = prev && prev->IsWord("AS");
+            const bool qualifier = next && next->IsSymbol(".") && afterNext &&
+                                   (afterNext->kind == TokenKind::Word || afterNext->IsQuotedName() ||
+                                    afterNext->IsSymbol("*"));
+            const bool tableAlias = inFrom && prev && prev->kind == TokenKind::DoubleQuoted && FollowsAlias(next) &&
+                                    !FollowsAlias(&t) && !t.IsWord("AS");
+            if (!qualified && !aliased && !qualifier && !tableAlias) continue;
+            m_out[size_t(m_sig[size_t(p)])] = u'"' + QString(t.text).replace(u'"', QStringLiteral("\"\"")) + u'"';
+        }
+    }
+
+    /// A date literal becomes the stored date form, a time of day its fraction of a day (as a
+    /// time field holds it); an impossible date or time is an error.
     std::optional<base::Error> onString(int p, const Token& t) {
         bool hasTime = false;
         bool shaped = false;
+        bool timeShaped = false;
+        if (const auto time = ParseTimeLiteral(t.Unquoted(), &timeShaped)) {
+            const int at = m_sig[size_t(p)];
+            const QDateTime value(QDate(1899, 12, 30), *time, Qt::UTC);
+            m_out[size_t(at)] = m_options.writeDate ? m_options.writeDate(value, true)
+                                                    : QString::number(base::TimeToDays(*time), 'g', 17);
+            m_outKind[size_t(at)] = TokenKind::Number;
+            return std::nullopt;
+        }
+        if (timeShaped)
+            return base::MakeError(kInvalidDate, QStringLiteral("%1 is not a valid time.").arg(t.text), t.line, t.column);
         const auto value = ParseDateLiteral(t.Unquoted(), &hasTime, &shaped);
         if (shaped && !value) {
             return base::MakeError(kInvalidDate, QStringLiteral("%1 is not a valid date.").arg(t.text), t.line, t.column);

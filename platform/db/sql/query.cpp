@@ -549,12 +549,14 @@ std::vector<FieldDef> QueryFieldDefs(const QString& databaseName, const QString&
     return defs;
 }
 
-std::unique_ptr<QueryCursor> OpenQuery(const QString& databaseName, const QString& localSql) {
+QueryAnswer RunQuery(const QString& databaseName, const QString& localSql) {
     PreparedQuery query(databaseName, localSql);
-    std::vector<FieldDef> defs = query.fieldDefs();
+    QueryAnswer answer;
+    answer.Fields = query.fieldDefs();
+    std::vector<FieldDef>& defs = answer.Fields;
     const int columns = int(defs.size());
 
-    std::vector<std::vector<QVariant>> rows;
+    std::vector<std::vector<QVariant>>& rows = answer.Rows;
     sqlite3_stmt* s = query.statement();
     for (;;) {
         const int rc = sqlite3_step(s);
@@ -572,10 +574,19 @@ std::unique_ptr<QueryCursor> OpenQuery(const QString& databaseName, const QStrin
         const bool fromTable = sqlite3_column_origin_name(s, c) != nullptr;
         if (!fromTable) SettleFromValues(defs[size_t(c)], rows, c);
     }
+    answer.SqliteText = query.translation().text;
+    return answer;
+}
+
+std::unique_ptr<QueryCursor> OpenQuery(const QString& databaseName, const QString& localSql) {
+    QueryAnswer answer = RunQuery(databaseName, localSql);
+    const std::vector<FieldDef>& defs = answer.Fields;
+    const std::vector<std::vector<QVariant>>& rows = answer.Rows;
+    const int columns = int(defs.size());
 
     std::unique_ptr<QueryCursor> cursor(new QueryCursor);
     cursor->m_localSql = localSql;
-    cursor->m_sqliteText = query.translation().text;
+    cursor->m_sqliteText = answer.SqliteText;
     cursor->m_folder = std::make_unique<QTemporaryDir>();
     if (!cursor->m_folder->isValid()) Raise(ErrorCode::kIoError, QStringLiteral("No folder for the query's answer."));
     const QString folder = cursor->m_folder->path();

@@ -53,6 +53,16 @@ private:
 /// (bad syntax, unknown column, anything but one SELECT). Nothing on disk changes.
 std::unique_ptr<QueryCursor> OpenQuery(const QString& databaseName, const QString& localSql);
 
+/// What a query answered: its result fields (typed as OpenQuery types them) and its rows
+/// (values by field position), with the text that ran on SQLite.
+struct QueryAnswer {
+    std::vector<FieldDef> Fields;
+    std::vector<std::vector<QVariant>> Rows;
+    QString SqliteText;
+};
+/// Runs the query as OpenQuery does and answers its rows in memory. Raises as OpenQuery.
+QueryAnswer RunQuery(const QString& databaseName, const QString& localSql);
+
 /// The result fields of a query (names and types as OpenQuery would give them; a
 /// computed column that only its values could type is alpha), without reading rows.
 /// Raises as OpenQuery.

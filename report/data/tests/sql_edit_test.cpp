@@ -9,6 +9,7 @@
 #include "report/data/tests/dictionary_fixture.h"
 #include "report/data/tests/sql_fixture.h"
 #include "report/model/pipeline_field.h"
+#include "report/output/dialog_registry.h"
 
 #include "platform/db/sql/query.h"
 #include "platform/db/table.h"
@@ -74,6 +75,24 @@ private:
 }  // namespace data_test
 
 namespace {
+
+/// The join dialog's stand-in: records what the query model handed it and cancels.
+class RecordingJoinDialog : public TdaCustomJoinTableDialog {
+public:
+    explicit RecordingJoinDialog(QObject*) {}
+    static inline QStringList* Shown = nullptr;
+    void Init() override {
+        auto* joinTo = qobject_cast<TdaTable*>(JoinTable.data());
+        auto* table = qobject_cast<TdaTable*>(Table.data());
+        if (Shown && joinTo && table && qobject_cast<TdaSQL*>(SQL.data()))
+            *Shown << joinTo->SQLAlias() + QStringLiteral(" <- ") + table->SQLAlias();
+    }
+    report::ModalResult ShowModal() override { return report::ModalResult::mrCancel; }
+    void Show() override {}
+    void Close() override {}
+    bool IsShowing() const override { return false; }
+    void EndModal(report::ModalResult) override {}
+};
 
 using data_test::AppendRow;
 
@@ -163,13 +182,12 @@ protected:
         Sql->SetDataDictionary(Dictionary);
         Sql->SetDatabaseName(Folder());
         Sql->SetDataSetClass(&data_test::TdaFolderDataSet::staticMetaObject);
-        report::data::SetJoinTableDialogRunner([this](TdaSQL*, TdaTable* joinTo, TdaTable* table) {
-            DialogShown << joinTo->SQLAlias() + QStringLiteral(" <- ") + table->SQLAlias();
-            return false;
-        });
+        RecordingJoinDialog::Shown = &DialogShown;
+        report::RegisterForm<TdaCustomJoinTableDialog, RecordingJoinDialog>();
     }
     void TearDown() override {
-        report::data::SetJoinTableDialogRunner(nullptr);
+        report::UnRegisterForm<TdaCustomJoinTableDialog>();
+        RecordingJoinDialog::Shown = nullptr;
         Sql.reset();
     }
 

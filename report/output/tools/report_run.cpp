@@ -186,6 +186,16 @@ std::map<const TppBand*, std::vector<const TppCustomText*>> savedTexts(const TCo
 
 }  // namespace
 
+// The data workspace's part of the program (report/data/tools/report_run_data.cpp): it
+// registers data modules and query data views, and connects the databases the query views
+// name to the --data folder. Declared here: the output library's sources do not include the
+// workspace above them.
+namespace report_run {
+void InitializeDataUnits();
+bool IsDataViewPipeline(const QObject* aPipeline);
+void ConnectQueryDatabases(QObject* aForm, const QString& aFolder, std::vector<std::unique_ptr<QObject>>& aKeep);
+}  // namespace report_run
+
 int main(int argc, char** argv) {
     const Options options;
     if (asksForHelp(argc, argv)) {
@@ -232,6 +242,7 @@ int main(int argc, char** argv) {
     report::RegisterOutputForms();
     report::RegisterReportClasses();
     report::RegisterPipelineClasses();
+    report_run::InitializeDataUnits();
 
     // Every reading error of the template is named and passed over; the status says so.
     int warnings = 0;
@@ -250,6 +261,7 @@ int main(int argc, char** argv) {
         // Declared first so they go last: the pipelines use them until the form is freed.
         std::vector<std::unique_ptr<db::Table>> tables;
         std::vector<std::unique_ptr<db::DataSource>> sources;
+        std::vector<std::unique_ptr<QObject>> databases;
         TComponent form;
         // Pipelines the template refers to but does not hold: made first, so its references
         // find them; each is bound to its table below through a data source of that name.
@@ -277,7 +289,10 @@ int main(int argc, char** argv) {
                 if (eq <= 0) return fail(QStringLiteral("--bind wants source=table, not %1").arg(b));
                 bindings.insert(b.left(eq), b.mid(eq + 1));
             }
+            // The query views of the template run their SQL on the folder.
+            report_run::ConnectQueryDatabases(&form, folder.absolutePath(), databases);
             for (TppDBPipeline* pipeline : form.findChildren<TppDBPipeline*>()) {
+                if (report_run::IsDataViewPipeline(pipeline)) continue;  // its view feeds it
                 const QString given = pipeline->property("reportRunTable").toString();
                 const QString source = given.isEmpty() ? pipeline->DataSourceName() : pipeline->Name();
                 if (source.isEmpty()) continue;

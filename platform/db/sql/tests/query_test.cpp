@@ -343,5 +343,56 @@ TEST_F(Query, field_definitions_are_given_without_reading_rows) {
     EXPECT_EQ(got.join(u'|'), QStringLiteral("OrderNo:Long|NodeID:Long|Placed:Date|Amount:Money|Paid:Logical|Note:Memo|Mark:Alpha|SUM(o.Amount):Money"));
 }
 
+
+/// One column of every row of a query, as text, in the query's order.
+QStringList Column(const QString& folder, const QString& sql, int column = 0) {
+    std::unique_ptr<QueryCursor> q = OpenQuery(folder, sql);
+    QStringList values;
+    for (q->First(); !q->Eof(); q->Next()) values << q->Fields(column)->AsString();
+    return values;
+}
+
+// A time criterion arrives as text ("10:30:00", as the query model writes it) while a time
+// field holds a fraction of a day; names that SQLite reserves (a View field named Limit or
+// Case, a table aliased Limit) stand where names do.
+TEST_F(Query, times_written_as_text_meet_time_fields_and_reserved_names_stay_names) {
+    TableDef shifts;
+    shifts.Fields = {{"Package", FieldType::ftString, 40, false},
+                     {"Start", FieldType::ftTime, 0, false},
+                     {"Limit", FieldType::ftInteger, 0, false},
+                     {"Case", FieldType::ftString, 20, false}};
+    CreateTableFile(Path(), "Shifts.db", shifts);
+    // 0.4375 = 10:30:00; 0.5 = 12:00:00; 0.75 = 18:00:00
+    Fill("Shifts.db", {{"bash", 0.4375, 3, "upper"}, {"dash", 0.5, 1, "lower"}, {"coreutils", 0.75, 2, "upper"}});
+    struct Case {
+        const char* sql;
+        QStringList rows;
+    };
+    const Case cases[] = {
+        {"SELECT S.Package FROM \"Shifts.db\" S WHERE S.Start = '10:30:00'", {"bash"}},
+        {"SELECT S.Package FROM \"Shifts.db\" S WHERE S.Start = '10:30'", {"bash"}},
+        {"SELECT S.Package FROM \"Shifts.db\" S WHERE S.Start BETWEEN '11:00:00' AND '6:00 PM' ORDER BY S.Package",
+         {"coreutils", "dash"}},
+        {"SELECT S.Package FROM \"Shifts.db\" S WHERE S.Limit >= 2 ORDER BY S.Limit DESC", {"bash", "coreutils"}},
+        {"SELECT Limit.Package FROM \"Shifts.db\" Limit WHERE Limit.Case = 'upper' ORDER BY Limit.Limit",
+         {"coreutils", "bash"}},
+        {"SELECT Limit.Package, Limit.Case AS Case FROM \"Shifts.db\" Limit ORDER BY Limit.Package LIMIT 1", {"bash"}},
+        {"SELECT S.Package FROM \"Shifts.db\" S ORDER BY S.Package DESC LIMIT 2", {"dash", "coreutils"}},
+        {"SELECT S.Package FROM \"Shifts.db\" S WHERE S.Package = '12:00' OR S.Package = 'dash'", {"dash"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        EXPECT_EQ(Column(Path(), c.sql), c.rows);
+    }
+    EXPECT_EQ(QueryFieldDefs(Path(), "SELECT Limit.Case AS Case FROM \"Shifts.db\" Limit")[0].Name, "Case");
+    // A time that is none is refused like an impossible date.
+    try {
+        OpenQuery(Path(), "SELECT S.Package FROM \"Shifts.db\" S WHERE S.Start = '25:30:00'");
+        ADD_FAILURE() << "25:30:00 was taken as a time";
+    } catch (const EDBEngineError& e) {
+        EXPECT_EQ(e.Code(), ErrorCode::kInvalidSql);
+    }
+}
+
 }  // namespace
 }  // namespace db::sql
