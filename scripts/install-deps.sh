@@ -32,6 +32,9 @@ packages=(
   treeline
   # The KReport side of the list report benchmark (a separate Qt 5 program, never linked in).
   qtbase5-dev libkreport3-dev
+  # The script benchmark's other sides: Lua 5.4 embedded and Qt's JavaScript engine (never
+  # linked into the programs).
+  liblua5.4-dev qt6-declarative-dev
 )
 # Optional: libFuzzer targets (-DDOSSARA_FUZZ=ON).
 if [ "${DOSSARA_FUZZ:-OFF}" = "ON" ]; then
