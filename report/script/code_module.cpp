@@ -8,6 +8,7 @@
 #include "report/script/calls.h"
 #include "report/script/errors.h"
 #include "report/script/members.h"
+#include "report/script/object_adapters.h"
 #include "report/script/values.h"
 
 #include "platform/stream/class_registry.h"
@@ -230,6 +231,7 @@ void TraEventHandler::RunWithParams(int aEventId, TraParamList* aParams) {
 
 TraCodeModule::TraCodeModule(TComponent* AOwner) : TppReportModule(AOwner) {
     declareCodeModuleTexts();
+    script::RegisterCodeModuleClasses();  // the first module also reads the script folders
     for (int id : {report::ciReportEndPage, report::ciReportStartPage, report::ciProducerReportStart,
                    report::ciProducerReportEnd})
         EventNotifies().set(size_t(id));
@@ -950,6 +952,7 @@ namespace script {
 
 void RegisterCodeModuleClasses() {
     static const bool registered = [] {
+        LoadScriptFolders();
         stream::ClassRegistry::Global().Register<TraCodeModule>(QStringLiteral("TraCodeModule"));
         report::RegisterClass(&TraCodeModule::staticMetaObject);
         return true;

@@ -3,8 +3,11 @@
 #include "report/page/class_library.h"
 #include "report/script/errors.h"
 
+#include "report/model/report_adapters.h"
 #include "report/page/report_font.h"
 #include "report/script/enum_types.h"
+
+#include "platform/settings/ini_file.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -327,6 +330,16 @@ void SetScriptFolders(const QStringList& aFolders) {
 
 QStringList ScriptFolders() {
     return folders();
+}
+
+void LoadScriptFolders(const QString& aSettingsFile) {
+    QStringList list{QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/scripts")};
+    const settings::IniFile ini(aSettingsFile);
+    for (const QString& folder : ini.ReadString(QStringLiteral("CodeManager"), QStringLiteral("ScriptFolders"))
+                                     .split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        if (!folder.trimmed().isEmpty())
+            list << folder.trimmed();
+    folders() = list;
 }
 
 QString CheckedScriptPath(const QString& aPath) {
@@ -727,6 +740,7 @@ void RegisterObjectAdapters() {
         report::RegisterClass(cls);
     if (!::FindEnumType(QStringLiteral("TTransparentMode")))
         ::RegisterEnumType(QStringLiteral("TTransparentMode"), EnumTypeOf(TTransparentMode{}));
+    report::RegisterReportAdapters();
     raRegisterRTTI<TraTBitmapRTTI>();
     raRegisterRTTI<TraTFontRTTI>();
     // Scripts name the report font by the class library's name.

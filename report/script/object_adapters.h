@@ -244,6 +244,10 @@ void RegisterObjectAdapters();
 /// then the folders of the designer settings.
 void SetScriptFolders(const QStringList& aFolders);
 QStringList ScriptFolders();
+/// The per-user script folder, then the folders the designer settings list (key
+/// "ScriptFolders" of section "CodeManager" in the designer's settings file, separated by
+/// ";"). Read when the first code module is made.
+void LoadScriptFolders(const QString& aSettingsFile = QStringLiteral("Marlisk.ini"));
 /// The path resolved (links and ".." followed; a file that does not exist yet by its
 /// folder) when it lies inside an allowed folder; otherwise a run failure naming the path.
 QString CheckedScriptPath(const QString& aPath);

@@ -346,6 +346,17 @@ TEST_F(ScriptMembers, files_are_reached_only_inside_the_script_folders) {
         EXPECT_TRUE(r.failure.contains(QStringLiteral("/outside/red.png"))) << r.failure.toStdString();
     }
 
+    // The designer settings add their folders after the per-user one.
+    QFile ini(root + QStringLiteral("/Marlisk.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[CodeManager]\nScriptFolders=%1/outside; %1/scripts\n").arg(root).toUtf8());
+    ini.close();
+    script::LoadScriptFolders(root + QStringLiteral("/Marlisk.ini"));
+    const QStringList loaded = script::ScriptFolders();
+    ASSERT_EQ(loaded.size(), 3);
+    EXPECT_TRUE(loaded[0].endsWith(QStringLiteral("/scripts")));
+    EXPECT_EQ(loaded.mid(1), (QStringList{root + QStringLiteral("/outside"), root + QStringLiteral("/scripts")}));
+
     // Nothing was created or truncated outside.
     EXPECT_FALSE(QFile::exists(root + QStringLiteral("/outside/made.txt")));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
