@@ -948,9 +948,20 @@ void GetCodeModuleNames(const TraCodeModule* aModule, QStringList& aNames) {
 
 // ---- registration and the plain text form ----------------------------------------------
 
+namespace {
+/// A template that holds a code module can be read by any program that links this library
+/// (report-run links it whole for that).
+const bool kCodeModuleStreamed = [] {
+    stream::ClassRegistry::Global().Register<TraCodeModule>(QStringLiteral("TraCodeModule"));
+    report::RegisterClass(&TraCodeModule::staticMetaObject);
+    return true;
+}();
+}  // namespace
+
 namespace script {
 
 void RegisterCodeModuleClasses() {
+    (void)kCodeModuleStreamed;
     static const bool registered = [] {
         LoadScriptFolders();
         stream::ClassRegistry::Global().Register<TraCodeModule>(QStringLiteral("TraCodeModule"));

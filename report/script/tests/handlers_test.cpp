@@ -13,6 +13,7 @@
 #include "report/model/group.h"
 #include "report/model/report.h"
 #include "report/model/report_adapters.h"
+#include "report/model/report_template.h"
 #include "report/model/tests/report_fixtures.h"
 #include "report/model/text_components.h"
 #include "report/model/variable.h"
@@ -20,6 +21,8 @@
 #include "report/script/object_adapters.h"
 
 #include "platform/db/data_source.h"
+
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -157,66 +160,111 @@ TEST_F(HandlerFixture, adapters_describe_members_with_kind_type_access_listing_a
     }
 }
 
-TEST_F(ReportTest, a_code_module_drives_a_report_over_a_table_and_its_totals_equal_sql) {
-    script::RegisterObjectAdapters();
+namespace {
+
+/// The packages listed with a code module: the detail band's BeforePrint shows LARGE beside
+/// packages over 5000 kB, the variable's OnCalc keeps the running total of Size and its
+/// OnGetText writes "sum " before it, and the report's OnStartPage counts the pages into a
+/// label of the summary.
+struct ScriptedReport {
     PackagesTable table;
     db::Table data;
-    data.SetDatabaseName(table.dir.path());
-    data.SetTableName(QStringLiteral("Packages.DB"));
-    data.SetIndexName(QStringLiteral("BySection"));
     db::DataSource source;
-    source.SetDataSet(&data);
     TComponent form;
-    auto* pipeline = new TppDBPipeline(&form);
-    pipeline->SetName(QStringLiteral("plPackages"));
-    pipeline->SetDataSource(&source);
-    auto* report = new TppReport(&form);
-    report->SetName(QStringLiteral("ppReport1"));
-    report->SetDataPipeline(pipeline);
-    auto* detail = addBand<TppDetailBand>(report, QStringLiteral("ppDetailBand1"), 6000);
-    auto* name = place<TppDBText>(detail, QStringLiteral("ppName"), 0, 500, 5000, 80000);
-    name->SetDataPipeline(pipeline);
-    name->SetDataField(QStringLiteral("Package"));
-    auto* big = place<TppLabel>(detail, QStringLiteral("ppBig"), 90000, 500, 5000, 20000);
-    big->SetCaption(QStringLiteral("big"));
-    auto* total = place<TppVariable>(detail, QStringLiteral("ppVariable1"), 120000, 500, 5000, 40000);
-    total->SetDataType(TppDataType::dtInteger);
-    auto* summary = addBand<TppSummaryBand>(report, QStringLiteral("ppSummaryBand1"), 8000);
-    auto* pages = place<TppLabel>(summary, QStringLiteral("ppPageLabel"), 0, 500, 5000, 40000);
-    pages->SetCaption(QStringLiteral("pages"));
+    TppDBPipeline* pipeline = new TppDBPipeline(&form);
+    TppReport* report = new TppReport(&form);
 
-    auto* module = TppReportModule::CreateForReport<TraCodeModule>(report);
-    script::ReadCodeModuleText(*module, QStringLiteral(
-        "//@ var\nprocedure Variables;\nvar\n  Pages: Integer;\nbegin\nend;\n"
-        "//@ handler %1 BeforePrint\nprocedure %1BeforePrint;\nbegin\n"
-        "  %3.Visible := plPackages.FieldValues['Size'] > 5000;\nend;\n"
-        "//@ handler %2 OnCalc\nprocedure %2OnCalc(var Value: Variant);\nbegin\n"
-        "  Value := Value + plPackages.FieldValues['Size'];\nend;\n"
-        "//@ handler %2 OnGetText\nprocedure %2OnGetText(var Text: String);\nbegin\n"
-        "  Text := 'sum ' + Text;\nend;\n"
-        "//@ handler %4 OnStartPage\nprocedure %4OnStartPage;\nbegin\n  Pages := Pages + 1;\n"
-        "  %5.Caption := 'pages ' + IntToStr(Pages);\nend;\n")
-        .arg(detail->UserName(), total->UserName(), big->UserName(), report->UserName(), pages->UserName()));
-    module->BindEventHandlers();
-    module->CompileAll(true);
-    for (TraProgram* p : module->Programs())
-        ASSERT_TRUE(p->Compiled()) << p->ProgramName.toStdString();
+    ScriptedReport() {
+        script::RegisterObjectAdapters();
+        data.SetDatabaseName(table.dir.path());
+        data.SetTableName(QStringLiteral("Packages.DB"));
+        data.SetIndexName(QStringLiteral("BySection"));
+        source.SetDataSet(&data);
+        pipeline->SetName(QStringLiteral("plPackages"));
+        pipeline->SetDataSource(&source);
+        report->SetName(QStringLiteral("ppReport1"));
+        report->SetDataPipeline(pipeline);
+        auto* detail = addBand<TppDetailBand>(report, QStringLiteral("ppDetailBand1"), 6000);
+        auto* name = place<TppDBText>(detail, QStringLiteral("ppName"), 0, 500, 5000, 80000);
+        name->SetDataPipeline(pipeline);
+        name->SetDataField(QStringLiteral("Package"));
+        name->SetSave(true);
+        auto* big = place<TppLabel>(detail, QStringLiteral("ppBig"), 90000, 500, 5000, 20000);
+        big->SetCaption(QStringLiteral("LARGE"));
+        big->SetSave(true);
+        auto* total = place<TppVariable>(detail, QStringLiteral("ppVariable1"), 120000, 500, 5000, 40000);
+        total->SetDataType(TppDataType::dtInteger);
+        total->SetSave(true);
+        auto* summary = addBand<TppSummaryBand>(report, QStringLiteral("ppSummaryBand1"), 8000);
+        auto* pages = place<TppLabel>(summary, QStringLiteral("ppPageLabel"), 0, 500, 5000, 40000);
+        pages->SetCaption(QStringLiteral("pages"));
+        pages->SetSave(true);
+
+        auto* module = TppReportModule::CreateForReport<TraCodeModule>(report);
+        script::ReadCodeModuleText(*module, QStringLiteral(
+            "//@ var\nprocedure Variables;\nvar\n  Pages: Integer;\nbegin\nend;\n"
+            "//@ handler %1 BeforePrint\nprocedure %1BeforePrint;\nbegin\n"
+            "  %3.Visible := plPackages.FieldValues['Size'] > 5000;\nend;\n"
+            "//@ handler %2 OnCalc\nprocedure %2OnCalc(var Value: Variant);\nbegin\n"
+            "  Value := Value + plPackages.FieldValues['Size'];\nend;\n"
+            "//@ handler %2 OnGetText\nprocedure %2OnGetText(var Text: String);\nbegin\n"
+            "  Text := 'sum ' + Text;\nend;\n"
+            "//@ handler %4 OnStartPage\nprocedure %4OnStartPage;\nbegin\n  Pages := Pages + 1;\n"
+            "  %5.Caption := 'pages ' + IntToStr(Pages);\nend;\n")
+            .arg(detail->UserName(), total->UserName(), big->UserName(), report->UserName(), pages->UserName()));
+        module->BindEventHandlers();
+        module->CompileAll(true);
+        for (TraProgram* p : module->Programs())
+            EXPECT_TRUE(p->Compiled()) << p->ProgramName.toStdString();
+    }
+    QString sql(const char* aQuery) const { return table.sql(QString::fromLatin1(aQuery)).at(0).at(0); }
+    QString largeCount() const { return sql("SELECT COUNT(*) FROM \"Packages.DB\" WHERE Size > 5000"); }
+    QString sum() const { return sql("SELECT SUM(Size) FROM \"Packages.DB\""); }
+};
+
+}  // namespace
+
+TEST_F(ReportTest, a_code_module_drives_a_report_over_a_table_and_its_totals_equal_sql) {
+    ScriptedReport r;
+    TraCodeModule* module = GetCodeModule(r.report);
     module->RunStartPrograms();
-
     std::vector<QString> dumps;
-    report->OnPageReceived = [&](TppPage& page) { dumps.push_back(dumpPage(report, page)); };
-    requestPages(report, TppPageSettingType::psAll);
+    r.report->OnPageReceived = [&](TppPage& page) { dumps.push_back(dumpPage(r.report, page)); };
+    requestPages(r.report, TppPageSettingType::psAll);
     module->RunEndPrograms();
     ASSERT_FALSE(dumps.empty());
 
     QStringList texts;
     for (const QString& d : dumps) texts << textsOf(d);
-    const auto sql = [&](const char* q) { return table.sql(QString::fromLatin1(q)).at(0).at(0); };
-    EXPECT_EQ(texts.count(QStringLiteral("big")), sql("SELECT COUNT(*) FROM \"Packages.DB\" WHERE Size > 5000").toInt());
+    EXPECT_EQ(QString::number(texts.count(QStringLiteral("LARGE"))), r.largeCount());
     // The running total of the last record is the table's sum.
     QString lastSum;
     for (const QString& t : texts)
         if (t.startsWith(QStringLiteral("sum "))) lastSum = t;
-    EXPECT_EQ(lastSum, QStringLiteral("sum ") + sql("SELECT SUM(Size) FROM \"Packages.DB\""));
+    EXPECT_EQ(lastSum, QStringLiteral("sum ") + r.sum());
     EXPECT_TRUE(texts.contains(QStringLiteral("pages %1").arg(dumps.size())));
+}
+
+TEST_F(ReportTest, report_run_runs_the_handlers_of_a_template_with_a_code_module) {
+    ScriptedReport r;
+    const QString templateFile = r.table.dir.filePath(QStringLiteral("scripted.rtm"));
+    r.report->Template()->SetFileName(templateFile);
+    r.report->Template()->SaveToFile();
+    r.data.Close();
+    QProcess run;
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    run.setProcessEnvironment(env);
+    const QString out = r.table.dir.filePath(QStringLiteral("out.txt"));
+    run.start(QStringLiteral(REPORT_RUN), {templateFile, out, QStringLiteral("--data"), r.table.dir.path(),
+                                           QStringLiteral("--pipeline"), QStringLiteral("plPackages=Packages.DB"),
+                                           QStringLiteral("--export"), QStringLiteral("ReportTextFile")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAll().toStdString();
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_EQ(QString::number(text.count(QStringLiteral("LARGE"))), r.largeCount()) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("sum ") + r.sum())) << text.toStdString();
 }
