@@ -35,6 +35,9 @@ packages=(
   # An embedded SQL engine of the InterBase family: the data tests run the general-dialect
   # SQL text on it (isql-fb on a database file in the test's folder, no server).
   firebird3.0-server-core firebird3.0-utils
+  # The script benchmark's other sides: Lua 5.4 embedded and Qt's JavaScript engine (never
+  # linked into the programs).
+  liblua5.4-dev qt6-declarative-dev
 )
 # Optional: libFuzzer targets (-DDOSSARA_FUZZ=ON).
 if [ "${DOSSARA_FUZZ:-OFF}" = "ON" ]; then

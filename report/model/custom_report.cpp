@@ -599,6 +599,10 @@ void TppCustomReport::AddState(TppCommunicatorStates aStates) {
     for (TppBand* b : m_bands) b->AddState(aStates);
     for (TppGroup* g : m_groups) g->AddState(aStates);
     if (m_engine) m_engine->AddState(aStates);
+    // The modules share the report's states (a code module waits while a template loads),
+    // except their own emptiness bit.
+    for (const auto& m : std::vector<QPointer<TppReportModule>>(m_modules))
+        if (m) m->AddState(aStates & TppCommunicatorStates(~ppsModule));
 }
 
 void TppCustomReport::RemoveState(TppCommunicatorStates aStates) {
@@ -606,6 +610,8 @@ void TppCustomReport::RemoveState(TppCommunicatorStates aStates) {
     for (TppBand* b : m_bands) b->RemoveState(aStates);
     for (TppGroup* g : m_groups) g->RemoveState(aStates);
     if (m_engine) m_engine->RemoveState(aStates);
+    for (const auto& m : std::vector<QPointer<TppReportModule>>(m_modules))
+        if (m) m->RemoveState(aStates & TppCommunicatorStates(~ppsModule));
 }
 
 void TppCustomReport::ChangeOwner(TComponent* aNewOwner) {
@@ -649,13 +655,17 @@ void TppCustomReport::Transfer(TPersistent* aSource) {
         if (Owner() && b->Owner() != Owner()) b->ChangeOwner(Owner());
     }
     while (source->GroupCount() > 0) source->Groups(0)->SetReport(this);
-    // The modules read with the source replace this report's modules of their class.
-    const std::vector<QPointer<TppReportModule>> incoming = source->m_modules;
-    for (const QPointer<TppReportModule>& m : incoming) {
+    // The loaded modules: a module of a class this report already has hands over its
+    // contents (the report's module stays, with its links); others move over.
+    for (const QPointer<TppReportModule>& m : std::vector<QPointer<TppReportModule>>(source->m_modules)) {
         if (!m) continue;
-        if (TppReportModule* old = GetModuleOfClass(*m->metaObject()); old && old != m.data()) delete old;
-        m->SetReport(this);
-        if (Owner() && m->Owner() != Owner()) m->ChangeOwner(Owner());
+        if (TppReportModule* own = GetModuleOfClass(*m->metaObject()); own && own != m) {
+            own->Transfer(m);
+            own->SetReport(this);
+        } else {
+            m->SetReport(this);
+            if (Owner() && m->Owner() != Owner()) m->ChangeOwner(Owner());
+        }
     }
     m_reportDesigner = designer;
     Reset();
@@ -728,9 +738,9 @@ void TppCustomReport::GetStreamChildren(const std::function<void(const stream::C
     for (const TppBand* b : m_bands)
         if (!qobject_cast<const TppGroupBand*>(b)) proc(*b);
     for (const TppGroup* g : m_groups) proc(*g);
-    // Modules with contents travel with their report (an empty one carries ppsModule).
+    // An empty module is not streamed with its report.
     for (const auto& m : m_modules)
-        if (m && !(m->State() & ppsModule)) proc(*m);
+        if (m && !m->IsEmpty()) proc(*m);
 }
 
 bool TppCustomReport::AdoptStreamChild(std::unique_ptr<stream::Component>& child) {

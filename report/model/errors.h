@@ -57,10 +57,23 @@ public:
     explicit EDataError(QString message) : base::Exception(std::move(message), 0, report::kDataError) {}
 };
 
-/// A script cannot be compiled or run (texts 925, 926).
+/// A script cannot be compiled or run (texts 925, 926, "Could not run program: <name>"). A
+/// failure inside the program adds its cause (on a line of its own in the message), line
+/// and column.
 class ECodeError : public base::Exception {
 public:
     explicit ECodeError(QString message) : base::Exception(std::move(message), 0, report::kCodeError) {}
+    ECodeError(const QString& message, const QString& cause, int lineNo = 0, int charPos = 0)
+        : base::Exception(cause.isEmpty() ? message : message + QStringLiteral("\r\n") + cause, 0, report::kCodeError),
+          m_cause(cause), m_lineNo(lineNo), m_charPos(charPos) {}
+    const QString& Cause() const { return m_cause; }
+    int LineNo() const { return m_lineNo; }    ///< from 1; 0 when unknown
+    int CharPos() const { return m_charPos; }  ///< from 0
+
+private:
+    QString m_cause;
+    int m_lineNo = 0;
+    int m_charPos = 0;
 };
 
 /// A stored object cannot be read (a data or code module, a data view's stream).

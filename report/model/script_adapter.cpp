@@ -194,7 +194,7 @@ bool TraRTTI::GetPropValue(QObject* aObject, const QString& aName, QVariant& aVa
     if (index < 0) return false;
     const QMetaProperty p = aObject->metaObject()->property(index);
     const TraDataType kind = KindOfProperty(p);
-    if (kind == TraDataType::daCurrency || copiesNothing(kind)) return false;
+    if (copiesNothing(kind)) return false;
     const QVariant v = p.read(aObject);
     switch (kind) {
     case TraDataType::daChar: aValue = QVariant(QChar(v.metaType().id() == QMetaType::QChar ? v.toChar().unicode()
@@ -212,7 +212,7 @@ bool TraRTTI::SetPropValue(QObject* aObject, const QString& aName, QVariant& aVa
     if (index < 0) return false;
     const QMetaProperty p = aObject->metaObject()->property(index);
     const TraDataType kind = KindOfProperty(p);
-    if (kind == TraDataType::daCurrency || copiesNothing(kind) || !p.isWritable()) return false;
+    if (copiesNothing(kind) || !p.isWritable()) return false;
     QVariant v = toKind(aValue, kind);
     if (kind == TraDataType::daChar && p.metaType().id() == QMetaType::Char) v = QVariant::fromValue(char(v.toChar().toLatin1()));
     if (kind == TraDataType::daEnum || kind == TraDataType::daClass) {
@@ -315,11 +315,12 @@ bool TraTObjectRTTI::CallMethod(QObject* aObject, const QString& aName, bool aGe
         if (!cls) return false;
         QObject* created = cls->newInstance();
         if (!created) return false;
+        raAdoptMadeObject(created);
         setResult(aParams, 1, QVariant::fromValue(created));
         return true;
     }
     if (aName.compare(QLatin1String("Free"), Qt::CaseInsensitive) == 0) {
-        delete aObject;
+        raFreeObject(aObject);
         return true;
     }
     if (aName.compare(QLatin1String("ClassName"), Qt::CaseInsensitive) == 0) {
@@ -401,6 +402,7 @@ bool TraTComponentRTTI::CallMethod(QObject* aObject, const QString& aName, bool 
         if (!cls || !report::InheritsFrom(cls, &TComponent::staticMetaObject)) return false;
         QObject* created = cls->newInstance(Q_ARG(TComponent*, owner));
         if (!created) return false;
+        raAdoptMadeObject(created);
         setResult(aParams, 2, QVariant::fromValue(created));
         return true;
     }
@@ -493,4 +495,44 @@ const TraRTTI* raGetRTTI(TClass aClass) {
         if (!choice || report::InheritsFrom(e.Adapter->metaObject(), choice->metaObject())) choice = e.Adapter;
     }
     return choice;
+}
+
+// Objects made by scripts
+
+namespace {
+std::vector<QPointer<QObject>>& madeObjects() {
+    static std::vector<QPointer<QObject>> list;
+    return list;
+}
+}  // namespace
+
+void raAdoptMadeObject(QObject* aObject) {
+    if (aObject && !raIsMadeObject(aObject)) madeObjects().emplace_back(aObject);
+}
+
+bool raIsMadeObject(const QObject* aObject) {
+    if (!aObject) return false;
+    for (const QPointer<QObject>& p : madeObjects())
+        if (p.data() == aObject) return true;
+    return false;
+}
+
+void raFreeMadeObjects() {
+    std::vector<QPointer<QObject>> list;
+    list.swap(madeObjects());
+    for (auto it = list.rbegin(); it != list.rend(); ++it) delete it->data();
+}
+
+ETraFreeRefused::ETraFreeRefused(const QString& aObjectName)
+    : base::Exception(QStringLiteral("Cannot free %1: the script did not create it").arg(aObjectName)) {}
+
+void raFreeObject(QObject* aObject) {
+    if (!aObject) return;
+    if (!raIsMadeObject(aObject)) {
+        const QString name = aObject->objectName().isEmpty() ? QString::fromLatin1(aObject->metaObject()->className())
+                                                              : aObject->objectName();
+        throw ETraFreeRefused(name);
+    }
+    std::erase_if(madeObjects(), [&](const QPointer<QObject>& p) { return !p || p.data() == aObject; });
+    delete aObject;
 }

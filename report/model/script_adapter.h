@@ -13,9 +13,11 @@
 // TCurrency, daChar a QChar, daBoolean a bool, daString a QString, daVariant any value;
 // nothing is copied for daUnknown, daObject and daMethod.
 
+#include "platform/base/exception.h"
 #include "report/page/class_library.h"
 #include "report/page/report_types.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -204,3 +206,17 @@ TClass raGetClass(const QString& aName);
 /// current choice only when its own adapter class descends from the choice's. So the most
 /// derived adapter wins, and between unrelated ones the first registered. Null when none.
 const TraRTTI* raGetRTTI(TClass aClass);
+
+/// Objects made by script constructors (`Create` of an adapter). A script may free only
+/// these; what it leaves is freed at the end of the print job (raFreeMadeObjects).
+void raAdoptMadeObject(QObject* aObject);
+bool raIsMadeObject(const QObject* aObject);
+/// Frees the made objects still alive, the last made first.
+void raFreeMadeObjects();
+/// A script's Free of an object it did not make (a report's band or component).
+class ETraFreeRefused : public base::Exception {
+public:
+    explicit ETraFreeRefused(const QString& aObjectName);
+};
+/// Frees a made object; raises ETraFreeRefused for any other (nothing happens for nil).
+void raFreeObject(QObject* aObject);

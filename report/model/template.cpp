@@ -239,10 +239,12 @@ void TppTemplate::ReaderSetName(stream::Component& aComponent, QString& aName) {
     m_readerName = aName;
 }
 
-bool TppTemplate::ReaderError(const stream::StreamError& aError) {
+bool TppTemplate::ReaderError(const stream::StreamError& aError) { return LoadErrorQuestion(aError.Message()); }
+
+bool TppTemplate::LoadErrorQuestion(const QString& aText) {
     if (m_ignoreAll) return true;
     report::declareTemplateTexts();
-    const QString text = aError.Message() + QStringLiteral("\r\n") + ppGetMessageText(50);
+    const QString text = aText + QStringLiteral("\r\n") + ppGetMessageText(50);
     const report::TemplateErrorPrompt& prompt = report::installedPrompt();
     const report::TemplateErrorAnswer answer = prompt ? prompt(text) : report::askThroughDialogService(text);
     switch (answer) {

@@ -225,6 +225,10 @@ protected:
     }
     /// A reading error: True when it is to be ignored (ignore-all, or the user's answer).
     virtual bool ReaderError(const stream::StreamError& aError);
+    /// The load-error question: the text, CR LF and "Ignore the error and continue?" in the
+    /// template error dialog. True to go on (Ignore, or every question after Ignore All of
+    /// the same load is answered so without asking); false for Cancel.
+    bool LoadErrorQuestion(const QString& aText);
     /// Keeps the template's settings; False stops the load before anything is read.
     virtual bool PreserveSettings();
     virtual void ConvertTextStream(QByteArray& aText) { Q_UNUSED(aText); }

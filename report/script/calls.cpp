@@ -728,6 +728,9 @@ void raLoadValueFromParam(const TraParamRec& aParam, TraValue* aValue) {
         e->SetOrd(v.toInt());
     else if (auto* i = dynamic_cast<TraIntegerValue*>(node))
         i->SetValue(v.toInt());
+    else if (auto* money = dynamic_cast<TraCurrencyValue*>(node))
+        money->SetValue(v.metaType() == QMetaType::fromType<TCurrency>() ? v.value<TCurrency>().TenThousandths
+                                                                          : qRound64(v.toDouble() * 10000));
     else if (auto* f = dynamic_cast<TraSingleValue*>(node))
         f->SetValue(v.toFloat());
     else if (auto* d = dynamic_cast<TraDoubleValue*>(node))
@@ -757,6 +760,8 @@ void raStoreValueToParam(TraValue* aValue, TraParamRec& aParam) {
         v = e->Ord();
     else if (auto* i = dynamic_cast<TraIntegerValue*>(node))
         v = i->Value();
+    else if (auto* money = dynamic_cast<TraCurrencyValue*>(node))
+        v = QVariant::fromValue(TCurrency{money->Value()});
     else if (auto* f = dynamic_cast<TraSingleValue*>(node))
         v = f->Value();
     else if (auto* d = dynamic_cast<TraDoubleValue*>(node))

@@ -24,11 +24,6 @@ HandleTable& handles() {
     return table;
 }
 
-std::vector<QPointer<QObject>>& madeObjects() {
-    static std::vector<QPointer<QObject>> list;
-    return list;
-}
-
 }  // namespace
 
 qint32 ObjectHandle(QObject* aObject) {
@@ -51,37 +46,18 @@ QObject* ObjectOfHandle(qint64 aHandle) {
     return handles().objects.value(qint32(aHandle)).data();
 }
 
-void AdoptMadeObject(QObject* aObject) {
-    if (aObject && !IsMadeObject(aObject))
-        madeObjects().emplace_back(aObject);
-}
+void AdoptMadeObject(QObject* aObject) { raAdoptMadeObject(aObject); }
 
-bool IsMadeObject(const QObject* aObject) {
-    for (const QPointer<QObject>& p : madeObjects())
-        if (p.data() == aObject && aObject)
-            return true;
-    return false;
-}
+bool IsMadeObject(const QObject* aObject) { return raIsMadeObject(aObject); }
 
-void FreeMadeObjects() {
-    std::vector<QPointer<QObject>> list;
-    list.swap(madeObjects());
-    for (auto it = list.rbegin(); it != list.rend(); ++it)
-        delete it->data();
-}
+void FreeMadeObjects() { raFreeMadeObjects(); }
 
 void FreeObject(QObject* aObject) {
-    if (!aObject)
-        return;
-    if (!IsMadeObject(aObject)) {
-        const QString name = aObject->objectName().isEmpty() ? QString::fromLatin1(aObject->metaObject()->className())
-                                                              : aObject->objectName();
-        throw EScriptRunError(QStringLiteral("Cannot free %1: the script did not create it").arg(name));
+    try {
+        raFreeObject(aObject);
+    } catch (const ETraFreeRefused& e) {
+        throw EScriptRunError(e.Message());
     }
-    auto& list = madeObjects();
-    list.erase(std::remove_if(list.begin(), list.end(), [&](const QPointer<QObject>& p) { return p.data() == aObject; }),
-               list.end());
-    delete aObject;
 }
 
 QObject* ObjectOfNode(TraValue* aNode) {
@@ -260,6 +236,8 @@ TraDataType raNodeDataType(TraValue* aNode) {
         return D::daBoolean;
     if (dynamic_cast<TraCharValue*>(aNode))
         return D::daChar;
+    if (dynamic_cast<TraCurrencyValue*>(aNode))
+        return D::daCurrency;
     if (dynamic_cast<TraSingleValue*>(aNode))
         return D::daSingle;
     if (dynamic_cast<TraDoubleValue*>(aNode))
@@ -587,7 +565,14 @@ bool TraPropertyValue::call(QObject* aObject, bool aGet) {
             raStoreValueToParam(ResultValue(), rec);
         }
     }
-    const bool done = rtti->CallMethod(aObject, PropertyName, aGet, *list);
+    bool done = false;
+    try {
+        done = rtti->CallMethod(aObject, PropertyName, aGet, *list);
+    } catch (const EScriptRunError&) {
+        throw;
+    } catch (const base::Exception& e) {
+        throw EScriptRunError(e.Message());  // an adapter's failure ends the run at this member
+    }
     if (!done)
         return false;
     if (aGet && result >= 0 && ResultValue())

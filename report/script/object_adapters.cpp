@@ -3,6 +3,14 @@
 #include "report/page/class_library.h"
 #include "report/script/errors.h"
 
+#include "report/model/report_adapters.h"
+#include "report/page/report_font.h"
+#include "report/script/enum_types.h"
+
+#include "platform/settings/ini_file.h"
+
+#include <QBuffer>
+#include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -324,6 +332,16 @@ QStringList ScriptFolders() {
     return folders();
 }
 
+void LoadScriptFolders(const QString& aSettingsFile) {
+    QStringList list{QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/scripts")};
+    const settings::IniFile ini(aSettingsFile);
+    for (const QString& folder : ini.ReadString(QStringLiteral("CodeManager"), QStringLiteral("ScriptFolders"))
+                                     .split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        if (!folder.trimmed().isEmpty())
+            list << folder.trimmed();
+    folders() = list;
+}
+
 QString CheckedScriptPath(const QString& aPath) {
     const QString real = realPath(aPath);
     if (!real.isEmpty()) {
@@ -360,6 +378,7 @@ struct Member {
     TraDataType type;  ///< a property's kind
     std::vector<Param> params;  ///< of arrays and methods, a function's Result last
     bool listed = true;
+    const char* typeName = nullptr;  ///< of an enumerated property
 };
 
 using D = TraDataType;
@@ -457,6 +476,8 @@ bool describe(const TraRTTI& rtti, const Member& m, TraPropRec& aRec) {
     case Member::Property:
     case Member::ReadOnlyProperty:
         TraRTTI::PropToRec(name, m.type, m.kind == Member::ReadOnlyProperty, aRec);
+        if (m.typeName)
+            aRec.TypeName = QString::fromLatin1(m.typeName);
         return true;
     case Member::Array:
         rtti.ArrayPropToRec(name, aRec);
@@ -714,12 +735,347 @@ void RegisterObjectAdapters() {
     if (done)
         return;
     done = true;
-    report::RegisterClass(&TList::staticMetaObject);
-    report::RegisterClass(&TStrings::staticMetaObject);
-    report::RegisterClass(&TStringList::staticMetaObject);
+    for (TClass cls : {&TBitmap::staticMetaObject, &TGraphic::staticMetaObject, &TList::staticMetaObject,
+                       &TPicture::staticMetaObject, &TStrings::staticMetaObject, &TStringList::staticMetaObject})
+        report::RegisterClass(cls);
+    if (!::FindEnumType(QStringLiteral("TTransparentMode")))
+        ::RegisterEnumType(QStringLiteral("TTransparentMode"), EnumTypeOf(TTransparentMode{}));
+    report::RegisterReportAdapters();
+    raRegisterRTTI<TraTBitmapRTTI>();
+    raRegisterRTTI<TraTFontRTTI>();
+    // Scripts name the report font by the class library's name.
+    raGetRTTIClassList().push_back({QStringLiteral("TFont"), &RTTIInstance<TraTFontRTTI>()});
+    raRegisterRTTI<TraTGraphicRTTI>();
     raRegisterRTTI<TraTListRTTI>();
+    raRegisterRTTI<TraTPictureRTTI>();
     raRegisterRTTI<TraTStringsRTTI>();
     raRegisterRTTI<TraTStringListRTTI>();
 }
 
 }  // namespace script
+
+// ---- Graphics --------------------------------------------------------------------------
+
+namespace {
+
+paint::Picture readPictureFile(const QString& aFileName) {
+    const QString path = script::CheckedScriptPath(aFileName);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EScriptRunError(QStringLiteral("Cannot open file \"%1\"").arg(aFileName));
+    base::Result<paint::Picture> picture = paint::Picture::FromData(file.readAll());
+    if (!picture)
+        throw EScriptRunError(QStringLiteral("\"%1\" is not a picture: %2").arg(aFileName, picture.error().text));
+    return *picture;
+}
+
+void writeFile(const QString& aFileName, const QByteArray& aBytes) {
+    const QString path = script::CheckedScriptPath(aFileName);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(aBytes) < 0 || !file.commit())
+        throw EScriptRunError(QStringLiteral("Cannot create file \"%1\"").arg(aFileName));
+}
+
+const std::vector<Member>& fontMembers() {
+    static const std::vector<Member> members = {
+        {"Bold", Member::Property, D::daBoolean, {}},
+        {"Italic", Member::Property, D::daBoolean, {}},
+        {"Normal", Member::Property, D::daBoolean, {}},
+        {"Underline", Member::Property, D::daBoolean, {}},
+        {"Strikeout", Member::Property, D::daBoolean, {}},
+    };
+    return members;
+}
+
+const std::vector<Member>& graphicMembers() {
+    static const std::vector<Member> members = {
+        {"Empty", Member::ReadOnlyProperty, D::daBoolean, {}},
+        {"Transparent", Member::Property, D::daBoolean, {}},
+        {"LoadFromFile", Member::Method, D::daMethod, {{"Filename", D::daString}}},
+        {"SaveToFile", Member::Method, D::daMethod, {{"Filename", D::daString}}},
+    };
+    return members;
+}
+
+const std::vector<Member>& bitmapMembers() {
+    static const std::vector<Member> members = {
+        {"TransparentColor", Member::Property, D::daInteger, {}},
+        {"TransparentMode", Member::Property, D::daEnum, {}, true, "TTransparentMode"},
+    };
+    return members;
+}
+
+const std::vector<Member>& pictureMembers() {
+    static const std::vector<Member> members = {
+        {"LoadFromFile", Member::Method, D::daMethod, {{"Filename", D::daString}}},
+        {"SaveToFile", Member::Method, D::daMethod, {{"Filename", D::daString}}},
+    };
+    return members;
+}
+
+/// The Filename parameters are const.
+std::unique_ptr<TraParamList> fileParams() {
+    auto list = std::make_unique<TraParamList>();
+    list->AddParam(QStringLiteral("Filename"), D::daString, nullptr, {}, true, false);
+    return list;
+}
+
+std::optional<paint::TFontStyle> fontStyleOf(const QString& aName) {
+    if (is(aName, "Bold"))
+        return paint::TFontStyle::fsBold;
+    if (is(aName, "Italic"))
+        return paint::TFontStyle::fsItalic;
+    if (is(aName, "Underline"))
+        return paint::TFontStyle::fsUnderline;
+    if (is(aName, "Strikeout"))
+        return paint::TFontStyle::fsStrikeOut;
+    return std::nullopt;
+}
+
+}  // namespace
+
+void TGraphic::LoadFromFile(const QString& aFileName) {
+    readPictureFile(aFileName);  // checks the path and the content; a plain graphic keeps nothing
+}
+
+void TGraphic::SaveToFile(const QString& aFileName) const {
+    writeFile(aFileName, {});
+}
+
+int TBitmap::TransparentColor() const {
+    if (m_transparentColor >= 0 || m_image.isNull())
+        return m_transparentColor < 0 ? 0 : m_transparentColor;
+    const QRgb pixel = m_image.pixel(0, m_image.height() - 1);
+    return paint::FromQColor(QColor::fromRgb(pixel));
+}
+
+void TBitmap::SetTransparentColor(int aColor) {
+    m_transparentColor = aColor;
+    m_mode = TTransparentMode::tmFixed;
+}
+
+void TBitmap::LoadFromFile(const QString& aFileName) {
+    m_image = readPictureFile(aFileName).Image();
+}
+
+void TBitmap::SaveToFile(const QString& aFileName) const {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!m_image.isNull() && !m_image.save(&buffer, "BMP"))
+        throw EScriptRunError(QStringLiteral("Cannot create file \"%1\"").arg(aFileName));
+    writeFile(aFileName, bytes);
+}
+
+void TBitmap::Assign(TPersistent* Source) {
+    if (auto* other = qobject_cast<TBitmap*>(Source)) {
+        m_image = other->m_image;
+        m_mode = other->m_mode;
+        m_transparentColor = other->m_transparentColor;
+        SetTransparent(other->Transparent());
+        return;
+    }
+    if (auto* picture = qobject_cast<TPicture*>(Source)) {
+        m_image = picture->Picture().Image();
+        return;
+    }
+    TGraphic::Assign(Source);
+}
+
+void TPicture::LoadFromFile(const QString& aFileName) {
+    m_picture = readPictureFile(aFileName);
+}
+
+void TPicture::SaveToFile(const QString& aFileName) const {
+    writeFile(aFileName, m_picture.Data());
+}
+
+void TPicture::Assign(TPersistent* Source) {
+    if (auto* other = qobject_cast<TPicture*>(Source)) {
+        m_picture = other->m_picture;
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+// The font adapter.
+
+TClass TraTFontRTTI::RefClass() const {
+    return &TppFont::staticMetaObject;
+}
+
+void TraTFontRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
+    TraTPersistentRTTI::GetPropList(aClass, aPropList);
+    listMembers(fontMembers(), aPropList);
+}
+
+bool TraTFontRTTI::GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const {
+    if (const Member* m = findMember(fontMembers(), aName))
+        return describe(*this, *m, aPropRec);
+    return TraTPersistentRTTI::GetPropRec(aClass, aName, aPropRec);
+}
+
+bool TraTFontRTTI::GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    auto* font = qobject_cast<TppFont*>(aObject);
+    if (font && is(aName, "Normal")) {
+        aValue = font->Style().Bits() == 0;
+        return true;
+    }
+    if (const auto style = fontStyleOf(aName); font && style) {
+        aValue = font->Style().Contains(*style);
+        return true;
+    }
+    return TraTPersistentRTTI::GetPropValue(aObject, aName, aValue);
+}
+
+bool TraTFontRTTI::SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    auto* font = qobject_cast<TppFont*>(aObject);
+    if (font && is(aName, "Normal")) {
+        if (aValue.toBool())
+            font->SetStyle({});
+        return true;
+    }
+    if (const auto style = fontStyleOf(aName); font && style) {
+        paint::TFontStyles styles = font->Style();
+        if (aValue.toBool())
+            styles.Include(*style);
+        else
+            styles.Exclude(*style);
+        font->SetStyle(styles);
+        return true;
+    }
+    return TraTPersistentRTTI::SetPropValue(aObject, aName, aValue);
+}
+
+// The graphic adapters.
+
+void TraTGraphicRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
+    TraTPersistentRTTI::GetPropList(aClass, aPropList);
+    listMembers(graphicMembers(), aPropList);
+}
+
+bool TraTGraphicRTTI::GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const {
+    if (const Member* m = findMember(graphicMembers(), aName)) {
+        describe(*this, *m, aPropRec);
+        if (m->kind == Member::Method)
+            aPropRec.Params = fileParams();
+        return true;
+    }
+    return TraTPersistentRTTI::GetPropRec(aClass, aName, aPropRec);
+}
+
+std::unique_ptr<TraParamList> TraTGraphicRTTI::GetParams(const QString& aName) const {
+    if (is(aName, "LoadFromFile") || is(aName, "SaveToFile"))
+        return fileParams();
+    return TraTPersistentRTTI::GetParams(aName);
+}
+
+bool TraTGraphicRTTI::CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const {
+    auto* graphic = qobject_cast<TGraphic*>(aObject);
+    if (graphic && is(aName, "LoadFromFile")) {
+        graphic->LoadFromFile(arg(aParams, 0).toString());
+        return true;
+    }
+    if (graphic && is(aName, "SaveToFile")) {
+        graphic->SaveToFile(arg(aParams, 0).toString());
+        return true;
+    }
+    return TraTPersistentRTTI::CallMethod(aObject, aName, aGet, aParams);
+}
+
+bool TraTGraphicRTTI::GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    if (auto* graphic = qobject_cast<TGraphic*>(aObject)) {
+        if (is(aName, "Empty")) {
+            aValue = graphic->Empty();
+            return true;
+        }
+        if (is(aName, "Transparent")) {
+            aValue = graphic->Transparent();
+            return true;
+        }
+    }
+    return TraTPersistentRTTI::GetPropValue(aObject, aName, aValue);
+}
+
+bool TraTGraphicRTTI::SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    if (auto* graphic = qobject_cast<TGraphic*>(aObject); graphic && is(aName, "Transparent")) {
+        graphic->SetTransparent(aValue.toBool());
+        return true;
+    }
+    return TraTPersistentRTTI::SetPropValue(aObject, aName, aValue);
+}
+
+void TraTBitmapRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
+    TraTGraphicRTTI::GetPropList(aClass, aPropList);
+    listMembers(bitmapMembers(), aPropList);
+}
+
+bool TraTBitmapRTTI::GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const {
+    if (const Member* m = findMember(bitmapMembers(), aName))
+        return describe(*this, *m, aPropRec);
+    return TraTGraphicRTTI::GetPropRec(aClass, aName, aPropRec);
+}
+
+bool TraTBitmapRTTI::GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    if (auto* bitmap = qobject_cast<TBitmap*>(aObject)) {
+        if (is(aName, "TransparentColor")) {
+            aValue = bitmap->TransparentColor();
+            return true;
+        }
+        if (is(aName, "TransparentMode")) {
+            aValue = int(bitmap->TransparentMode());
+            return true;
+        }
+    }
+    return TraTGraphicRTTI::GetPropValue(aObject, aName, aValue);
+}
+
+bool TraTBitmapRTTI::SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    if (auto* bitmap = qobject_cast<TBitmap*>(aObject)) {
+        if (is(aName, "TransparentColor")) {
+            bitmap->SetTransparentColor(aValue.toInt());
+            return true;
+        }
+        if (is(aName, "TransparentMode")) {
+            const int mode = aValue.toInt();
+            if (mode < 0 || mode > 1)
+                return false;
+            bitmap->SetTransparentMode(TTransparentMode(mode));
+            return true;
+        }
+    }
+    return TraTGraphicRTTI::SetPropValue(aObject, aName, aValue);
+}
+
+void TraTPictureRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
+    TraTPersistentRTTI::GetPropList(aClass, aPropList);
+    listMembers(pictureMembers(), aPropList);
+}
+
+bool TraTPictureRTTI::GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const {
+    if (const Member* m = findMember(pictureMembers(), aName)) {
+        describe(*this, *m, aPropRec);
+        aPropRec.Params = fileParams();
+        return true;
+    }
+    return TraTPersistentRTTI::GetPropRec(aClass, aName, aPropRec);
+}
+
+std::unique_ptr<TraParamList> TraTPictureRTTI::GetParams(const QString& aName) const {
+    if (is(aName, "LoadFromFile") || is(aName, "SaveToFile"))
+        return fileParams();
+    return TraTPersistentRTTI::GetParams(aName);
+}
+
+bool TraTPictureRTTI::CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const {
+    auto* picture = qobject_cast<TPicture*>(aObject);
+    if (picture && is(aName, "LoadFromFile")) {
+        picture->LoadFromFile(arg(aParams, 0).toString());
+        return true;
+    }
+    if (picture && is(aName, "SaveToFile")) {
+        picture->SaveToFile(arg(aParams, 0).toString());
+        return true;
+    }
+    return TraTPersistentRTTI::CallMethod(aObject, aName, aGet, aParams);
+}

@@ -1,7 +1,9 @@
 #pragma once
 
 // The general classes scripts may make and use: object lists (TList), string lists
-// (TStrings, TStringList) and their adapters, and the folders their LoadFromFile and SaveToFile may reach.
+// (TStrings, TStringList), graphics (TGraphic, TBitmap, TPicture) and fonts (the report
+// font, known to scripts as TFont) with their adapters, and the folders their LoadFromFile
+// and SaveToFile may reach.
 //
 // LoadFromFile and SaveToFile reach only allowed folders: the per-user script folder and
 // the folders listed in the designer settings (script::SetScriptFolders). A path is checked
@@ -9,6 +11,11 @@
 // nothing is read, created or truncated.
 
 #include "report/model/script_adapter.h"
+#include "report/page/enum_type.h"
+
+#include "platform/paint/picture.h"
+
+#include <QImage>
 
 #include <QList>
 #include <QPointer>
@@ -90,6 +97,109 @@ private:
     QList<QPointer<QObject>> m_items;
 };
 
+/// How a bitmap's transparent colour is chosen: its bottom-left pixel, or TransparentColor.
+DOSSARA_REPORT_ENUM(TTransparentMode, tmAuto, tmFixed)
+
+/// A picture of some kind: whether it holds one, whether it is drawn transparent, and its
+/// files (the folder rule applies).
+class TGraphic : public TPersistent {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TGraphic(QObject* parent = nullptr) : TPersistent(parent) {}
+    virtual bool Empty() const { return true; }
+    bool Transparent() const { return m_transparent; }
+    void SetTransparent(bool aValue) { m_transparent = aValue; }
+    /// Reads a picture file (BMP, JPEG, PNG, ICO, GIF); a file that is not one is a run failure.
+    virtual void LoadFromFile(const QString& aFileName);
+    virtual void SaveToFile(const QString& aFileName) const;
+
+private:
+    bool m_transparent = false;
+};
+
+/// A bitmap: an image in memory.
+class TBitmap : public TGraphic {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TBitmap(QObject* parent = nullptr) : TGraphic(parent) {}
+    bool Empty() const override { return m_image.isNull(); }
+    const QImage& Image() const { return m_image; }
+    void SetImage(const QImage& aImage) { m_image = aImage; }
+    int TransparentColor() const;
+    void SetTransparentColor(int aColor);
+    TTransparentMode TransparentMode() const { return m_mode; }
+    void SetTransparentMode(TTransparentMode aMode) { m_mode = aMode; }
+    void LoadFromFile(const QString& aFileName) override;
+    /// Writes the image as a BMP file.
+    void SaveToFile(const QString& aFileName) const override;
+    void Assign(TPersistent* Source) override;
+
+private:
+    QImage m_image;
+    TTransparentMode m_mode = TTransparentMode::tmAuto;
+    int m_transparentColor = -1;  ///< -1 until set: the bottom-left pixel's colour
+};
+
+/// A picture as a report image holds it: the decoded image and the bytes it came from.
+class TPicture : public TPersistent {
+    Q_OBJECT
+public:
+    Q_INVOKABLE explicit TPicture(QObject* parent = nullptr) : TPersistent(parent) {}
+    const paint::Picture& Picture() const { return m_picture; }
+    void SetPicture(const paint::Picture& aPicture) { m_picture = aPicture; }
+    bool Empty() const { return m_picture.Image().isNull(); }
+    void LoadFromFile(const QString& aFileName);
+    /// Writes the bytes the picture was read from, unchanged.
+    void SaveToFile(const QString& aFileName) const;
+    void Assign(TPersistent* Source) override;
+
+private:
+    paint::Picture m_picture;
+};
+
+/// Font styles as Booleans (Bold, Italic, Underline, Strikeout, Normal) over the report font.
+class TraTFontRTTI : public TraTPersistentRTTI {
+    Q_OBJECT
+public:
+    void GetPropList(TClass aClass, TraPropList& aPropList) const override;
+    TClass RefClass() const override;
+    bool GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const override;
+    bool GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
+    bool SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
+};
+
+class TraTGraphicRTTI : public TraTPersistentRTTI {
+    Q_OBJECT
+public:
+    void GetPropList(TClass aClass, TraPropList& aPropList) const override;
+    TClass RefClass() const override { return &TGraphic::staticMetaObject; }
+    bool GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const override;
+    bool CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const override;
+    std::unique_ptr<TraParamList> GetParams(const QString& aName) const override;
+    bool GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
+    bool SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
+};
+
+class TraTBitmapRTTI : public TraTGraphicRTTI {
+    Q_OBJECT
+public:
+    void GetPropList(TClass aClass, TraPropList& aPropList) const override;
+    TClass RefClass() const override { return &TBitmap::staticMetaObject; }
+    bool GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const override;
+    bool GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
+    bool SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
+};
+
+class TraTPictureRTTI : public TraTPersistentRTTI {
+    Q_OBJECT
+public:
+    void GetPropList(TClass aClass, TraPropList& aPropList) const override;
+    TClass RefClass() const override { return &TPicture::staticMetaObject; }
+    bool GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const override;
+    bool CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const override;
+    std::unique_ptr<TraParamList> GetParams(const QString& aName) const override;
+};
+
 class TraTListRTTI : public TraTObjectRTTI {
     Q_OBJECT
 public:
@@ -134,6 +244,10 @@ void RegisterObjectAdapters();
 /// then the folders of the designer settings.
 void SetScriptFolders(const QStringList& aFolders);
 QStringList ScriptFolders();
+/// The per-user script folder, then the folders the designer settings list (key
+/// "ScriptFolders" of section "CodeManager" in the designer's settings file, separated by
+/// ";"). Read when the first code module is made.
+void LoadScriptFolders(const QString& aSettingsFile = QStringLiteral("Marlisk.ini"));
 /// The path resolved (links and ".." followed; a file that does not exist yet by its
 /// folder) when it lies inside an allowed folder; otherwise a run failure naming the path.
 QString CheckedScriptPath(const QString& aPath);

@@ -3,6 +3,7 @@
 
 #include "report/page/resource_manager.h"
 #include "report/script/calls.h"
+#include "report/script/code_module.h"
 #include "report/script/enum_types.h"
 #include "report/script/errors.h"
 #include "report/script/expression.h"
@@ -108,8 +109,23 @@ TraProgram::TraProgram() {
 }
 
 TraProgram::~TraProgram() {
+    if (m_codeModule)
+        m_codeModule->RemoveProgram(this);
     // Statements point at variables and constants: free them first.
     Reset(true);
+}
+
+void TraProgram::SetCodeModule(TraCodeModule* aModule) {
+    if (aModule == m_codeModule)
+        return;
+    if (m_codeModule)
+        m_codeModule->RemoveProgram(this);
+    if (aModule)
+        aModule->AddProgram(this);
+}
+
+QString TraProgram::StreamClassName() const {
+    return QStringLiteral("TraProgram");
 }
 
 QString TraProgram::Source() const {
@@ -386,6 +402,30 @@ void TraProgram::Compile(TraProgram&, TraToken* aToken) {
     m_compiled = true;
 }
 
+namespace {
+
+/// The names of one declaration group, "a, b, c : Type", from its first name on: answers
+/// the names and the type token; false after an error (the program holds it).
+template <class Next>
+bool readNamesAndType(TraToken* aFirst, Next& aNext, std::vector<TraToken*>& aNames, TraToken*& aType) {
+    aNames = {aFirst};
+    for (;;) {
+        TraToken* sep = aNext({TraTokenType::ttComma, TraTokenType::ttColon});
+        if (!sep)
+            return false;
+        if (sep->TokenType == TraTokenType::ttColon)
+            break;
+        TraToken* name = aNext({TraTokenType::ttIdentifier});
+        if (!name)
+            return false;
+        aNames.push_back(name);
+    }
+    aType = aNext({TraTokenType::ttType}, script::kNotTypeIdentifier);
+    return aType != nullptr;
+}
+
+}  // namespace
+
 void TraProgram::ParseParameters(TraToken* aStart) {
     TraToken* previous = aStart;
     const auto next = [&](TraTokenTypes expected, int code = kExpectedToken) -> TraToken* {
@@ -424,20 +464,9 @@ void TraProgram::ParseParameters(TraToken* aStart) {
             if (!t)
                 return;
         }
-        std::vector<TraToken*> names{t};
-        for (;;) {
-            TraToken* sep = next({TraTokenType::ttComma, TraTokenType::ttColon});
-            if (!sep)
-                return;
-            if (sep->TokenType == TraTokenType::ttColon)
-                break;
-            TraToken* name = next({TraTokenType::ttIdentifier});
-            if (!name)
-                return;
-            names.push_back(name);
-        }
-        TraToken* type = next({TraTokenType::ttType}, kNotTypeIdentifier);
-        if (!type)
+        std::vector<TraToken*> names;
+        TraToken* type = nullptr;
+        if (!readNamesAndType(t, next, names, type))
             return;
         for (TraToken* name : names) {
             std::unique_ptr<TraValue> value = CreateTypedValue(type);
@@ -543,20 +572,9 @@ void TraProgram::ParseVariables() {
         TraToken* first = next({TraTokenType::ttIdentifier});
         if (!first)
             return;
-        std::vector<TraToken*> names{first};
-        for (;;) {
-            TraToken* sep = next({TraTokenType::ttComma, TraTokenType::ttColon});
-            if (!sep)
-                return;
-            if (sep->TokenType == TraTokenType::ttColon)
-                break;
-            TraToken* name = next({TraTokenType::ttIdentifier});
-            if (!name)
-                return;
-            names.push_back(name);
-        }
-        TraToken* type = next({TraTokenType::ttType}, kNotTypeIdentifier);
-        if (!type)
+        std::vector<TraToken*> names;
+        TraToken* type = nullptr;
+        if (!readNamesAndType(first, next, names, type))
             return;
         for (TraToken* name : names) {
             if (!CheckIdentifierFree(name)) {

@@ -23,6 +23,7 @@
 #include <vector>
 
 class TraProgram;
+class TraCodeModule;
 
 /// One syntax error of a program's last compile.
 class TraSyntaxError : public TraRelative {
@@ -195,6 +196,16 @@ public:
 
     void Notify(TraCommunicator* aSender, int aOperation) override;
 
+    /// The code module the program belongs to (none: on its own).
+    TraCodeModule* CodeModule() const { return m_codeModule; }
+    /// Moves the program into a module (which files it by its kind and owns it) or out of
+    /// its module (none: the caller owns it then).
+    virtual void SetCodeModule(TraCodeModule* aModule);
+    /// Looks up again what the program is bound to; nothing here (handlers rebind).
+    virtual void Rebind() {}
+    /// The class name written to the program stream.
+    virtual QString StreamClassName() const;
+
 protected:
     void AddChild(TraRelative* aChild) override;
     int RemoveChild(TraRelative* aChild) override;
@@ -218,6 +229,8 @@ private:
     std::vector<TraVariableValue*> m_constants;
     std::vector<TraVariableValue*> m_variables;
     std::vector<TraSyntaxError*> m_errors;
+    TraCodeModule* m_codeModule = nullptr;
+    friend class TraCodeModule;
 };
 
 /// The code module's program of global constants or variables: a procedure whose body is
@@ -231,10 +244,12 @@ class TraConstProgram : public TraDeclarationProgram {
 public:
     TraConstProgram() { SetChildType(18); }
     void CreateDefaultSource() override;
+    QString StreamClassName() const override { return QStringLiteral("TraConstProgram"); }
 };
 
 class TraVarProgram : public TraDeclarationProgram {
 public:
     TraVarProgram() { SetChildType(17); }
     void CreateDefaultSource() override;
+    QString StreamClassName() const override { return QStringLiteral("TraVarProgram"); }
 };

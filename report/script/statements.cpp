@@ -516,24 +516,38 @@ TraValue* TraForLoop::Execute() {
     return nullptr;
 }
 
+namespace {
+
+/// Files a loop's condition (ChildType 1) in its role field; false for any other child.
+bool fileCondition(TraRelative* aChild, TraValue*& aCondition) {
+    if (aChild->ChildType() != 1)
+        return false;
+    auto* value = dynamic_cast<TraValue*>(aChild);
+    if (!value)
+        return false;
+    aCondition = value;
+    return true;
+}
+
+/// Clears the role field when the condition leaves; false for any other child.
+bool dropCondition(TraRelative* aChild, TraValue*& aCondition) {
+    if (!aChild || aChild != aCondition)
+        return false;
+    aCondition = nullptr;
+    return true;
+}
+
+}  // namespace
+
 // ---- while -----------------------------------------------------------------------------
 
 void TraWhileLoop::AddChild(TraRelative* aChild) {
-    if (aChild->ChildType() == 1) {
-        if (auto* v = dynamic_cast<TraValue*>(aChild)) {
-            m_condition = v;
-            return;
-        }
-    }
-    TraStatement::AddChild(aChild);
+    if (!fileCondition(aChild, m_condition))
+        TraStatement::AddChild(aChild);
 }
 
 int TraWhileLoop::RemoveChild(TraRelative* aChild) {
-    if (aChild && aChild == m_condition) {
-        m_condition = nullptr;
-        return 0;
-    }
-    return TraStatement::RemoveChild(aChild);
+    return dropCondition(aChild, m_condition) ? 0 : TraStatement::RemoveChild(aChild);
 }
 
 void TraWhileLoop::Compile(TraProgram& aProgram, TraToken* aToken) {
@@ -574,21 +588,12 @@ TraValue* TraWhileLoop::Execute() {
 // ---- repeat ----------------------------------------------------------------------------
 
 void TraRepeatLoop::AddChild(TraRelative* aChild) {
-    if (aChild->ChildType() == 1) {
-        if (auto* v = dynamic_cast<TraValue*>(aChild)) {
-            m_condition = v;
-            return;
-        }
-    }
-    TraStatement::AddChild(aChild);
+    if (!fileCondition(aChild, m_condition))
+        TraStatement::AddChild(aChild);
 }
 
 int TraRepeatLoop::RemoveChild(TraRelative* aChild) {
-    if (aChild && aChild == m_condition) {
-        m_condition = nullptr;
-        return 0;
-    }
-    return TraStatement::RemoveChild(aChild);
+    return dropCondition(aChild, m_condition) ? 0 : TraStatement::RemoveChild(aChild);
 }
 
 void TraRepeatLoop::Compile(TraProgram& aProgram, TraToken* aToken) {

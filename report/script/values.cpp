@@ -1198,27 +1198,38 @@ TraValue* isTest(QObject* aLeft, TraValue* aRight) {
     return boolTemp(aLeft && aLeft->metaObject()->inherits(c->ClassRef));
 }
 
-}  // namespace
-
-bool TraObjectValue::ConvertFrom(TraValue* aSource) {
+/// Takes the object a source stands for into an object or class node; false when the
+/// source holds no object reference.
+bool convertObjectInto(TraObjectResolver& aTarget, TraValue* aSource) {
     QObject* object = nullptr;
     if (!readObject(aSource, object))
         return false;
-    SetObject(object);
+    aTarget.SetObject(object);
     return true;
 }
 
-TraValue* TraObjectValue::Compare(TraValue* aOther, TraTokenType aOperator) {
+/// `is`, = and <> of an object against another operand; other operators answer False.
+TraValue* compareObjects(QObject* aLeft, TraValue* aOther, TraTokenType aOperator) {
     if (aOperator == TraTokenType::ttIs)
-        return isTest(GetObject(), aOther);
+        return isTest(aLeft, aOther);
     auto* o = dynamic_cast<TraObjectResolver*>(evaluated(aOther));
     if (!o)
         return nullptr;
     if (aOperator == TraTokenType::ttEqual)
-        return boolTemp(GetObject() == o->GetObject());
+        return boolTemp(aLeft == o->GetObject());
     if (aOperator == TraTokenType::ttNe)
-        return boolTemp(GetObject() != o->GetObject());
+        return boolTemp(aLeft != o->GetObject());
     return boolTemp(false);
+}
+
+}  // namespace
+
+bool TraObjectValue::ConvertFrom(TraValue* aSource) {
+    return convertObjectInto(*this, aSource);
+}
+
+TraValue* TraObjectValue::Compare(TraValue* aOther, TraTokenType aOperator) {
+    return compareObjects(GetObject(), aOther, aOperator);
 }
 
 QString TraClassValue::GetText() const {
@@ -1242,22 +1253,9 @@ void TraClassValue::CopyFrom(const TraValue& aSource) {
 }
 
 bool TraClassValue::ConvertFrom(TraValue* aSource) {
-    QObject* object = nullptr;
-    if (!readObject(aSource, object))
-        return false;
-    SetObject(object);
-    return true;
+    return convertObjectInto(*this, aSource);
 }
 
 TraValue* TraClassValue::Compare(TraValue* aOther, TraTokenType aOperator) {
-    if (aOperator == TraTokenType::ttIs)
-        return isTest(GetObject(), aOther);
-    auto* o = dynamic_cast<TraObjectResolver*>(evaluated(aOther));
-    if (!o)
-        return nullptr;
-    if (aOperator == TraTokenType::ttEqual)
-        return boolTemp(GetObject() == o->GetObject());
-    if (aOperator == TraTokenType::ttNe)
-        return boolTemp(GetObject() != o->GetObject());
-    return boolTemp(false);
+    return compareObjects(GetObject(), aOther, aOperator);
 }

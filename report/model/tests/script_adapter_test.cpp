@@ -259,8 +259,14 @@ TEST_F(ScriptAdapter, values_travel_by_kind_through_the_base) {
     ASSERT_TRUE(base.GetPropValue(&s, QStringLiteral("Owner"), v));
     EXPECT_EQ(v.value<QObject*>(), &owner);
 
+    // Currency moves as ten-thousandths, from a number or a currency value.
+    QVariant amount = 12.5;
+    ASSERT_TRUE(base.SetPropValue(&s, QStringLiteral("Amount"), amount));
+    EXPECT_EQ(s.m_amount.TenThousandths, 125000);
+    ASSERT_TRUE(base.GetPropValue(&s, QStringLiteral("Amount"), v));
+    EXPECT_EQ(v.value<TCurrency>().TenThousandths, 125000);
+
     v = QStringLiteral("unchanged");
-    EXPECT_FALSE(base.GetPropValue(&s, QStringLiteral("Amount"), v));  // currency is not transferred
     EXPECT_FALSE(base.GetPropValue(&s, QStringLiteral("OnCalc"), v));
     EXPECT_FALSE(base.GetPropValue(&s, QStringLiteral("Nope"), v));
     EXPECT_EQ(v, QVariant(QStringLiteral("unchanged")));
@@ -312,6 +318,27 @@ TEST_F(ScriptAdapter, root_adapters_create_name_assign_and_free_objects) {
     ASSERT_TRUE(component.CallMethod(made, QStringLiteral("Free"), false, none));
     EXPECT_TRUE(made.isNull());
     EXPECT_FALSE(component.CallMethod(&owner, QStringLiteral("Unknown"), false, none));
+
+    // Free releases only what a constructor made: the report's own objects stay, the call
+    // is refused with the object's name, and nil frees nothing.
+    QPointer<QObject> own = new TppSampleChild(&owner);
+    own->setObjectName(QStringLiteral("Band1"));
+    try {
+        component.CallMethod(own, QStringLiteral("Free"), false, none);
+        ADD_FAILURE() << "freeing an object the script did not make must be refused";
+    } catch (const ETraFreeRefused& e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("Band1")));
+    }
+    EXPECT_FALSE(own.isNull());
+    EXPECT_NO_THROW(object.CallMethod(nullptr, QStringLiteral("Free"), false, none));
+
+    // What a script leaves is freed at the job's end.
+    ASSERT_TRUE(object.CallMethod(nullptr, QStringLiteral("Create"), false, *plain.Params));
+    QPointer<QObject> left = plainResult.value<QObject*>();
+    ASSERT_TRUE(left);
+    EXPECT_TRUE(raIsMadeObject(left));
+    raFreeMadeObjects();
+    EXPECT_TRUE(left.isNull());
 }
 
 TEST(ParamList, values_are_copied_by_kind_and_nothing_for_objects_and_methods) {

@@ -14,7 +14,9 @@
 #include "report/script/run.h"
 
 #include <QDir>
+#include <QColor>
 #include <QFile>
+#include <QImage>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -26,6 +28,7 @@ class TScriptProbe : public TComponent {
     Q_PROPERTY(double Width READ Width WRITE SetWidth)
     Q_PROPERTY(int Count READ Count)
     Q_PROPERTY(TScriptProbe* Child READ Child WRITE SetChild)
+    Q_PROPERTY(TCurrency Amount MEMBER m_amount)
 public:
     Q_INVOKABLE explicit TScriptProbe(TComponent* aOwner = nullptr) : TComponent(aOwner) {}
     QString Caption() const { return m_caption; }
@@ -41,6 +44,7 @@ private:
     QString m_caption;
     double m_width = 0;
     TScriptProbe* m_child = nullptr;
+    TCurrency m_amount;
 };
 
 namespace {
@@ -210,6 +214,18 @@ TEST_F(ScriptMembers, members_casts_and_handles_read_and_write_through_the_adapt
          "var N: Integer; P: TScriptProbe; begin P := TScriptProbe.Create(nil); N := Integer(P); P.Free; "
          "P := TScriptProbe(N); if P = nil then Result := 'nil' else Result := 'object'; end",
          "nil"},
+        {"font styles as Booleans",
+         "var F: TFont; begin F := TFont.Create; F.Bold := True; F.Italic := True; F.Bold := False; "
+         "if F.Italic and not F.Bold and not F.Normal then Result := 'italic'; F.Normal := True; "
+         "if F.Normal and not F.Italic then Result := Result + ' normal'; F.Normal := False; "
+         "if F.Normal then Result := Result + ' kept'; F.Free; end",
+         "italic normal kept"},
+        {"a new bitmap", "var B: TBitmap; begin B := TBitmap.Create; if B.Empty then Result := 'empty'; "
+         "B.TransparentMode := tmFixed; if B.TransparentMode = tmFixed then Result := Result + ' fixed'; "
+         "B.TransparentColor := clRed; if B.TransparentColor = clRed then Result := Result + ' red'; "
+         "B.Transparent := True; if B.Transparent then Result := Result + ' transparent'; B.Free; end",
+         "empty fixed red transparent"},
+        {"currency member", "Probe1.Amount := 12.5; Result := CurrToStr(Probe1.Amount * 2);", "25"},
         {"a variant holds the object",
          "var V: Variant; P: TScriptProbe; begin V := Probe1; P := TScriptProbe(V); Result := P.Items[2]; end",
          "gamma"},
@@ -306,6 +322,41 @@ TEST_F(ScriptMembers, files_are_reached_only_inside_the_script_folders) {
             EXPECT_TRUE(r.failure.contains(path)) << r.failure.toStdString();
         }
     }
+    // Pictures and bitmaps follow the same rule; a picture is saved as the bytes it came from.
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(root + QStringLiteral("/scripts/red.png")));
+    ASSERT_TRUE(image.save(root + QStringLiteral("/outside/red.png")));
+    script::RunResult r = run(QStringLiteral(
+        "function F: String;\nvar P: TPicture; B: TBitmap;\nbegin\n  P := TPicture.Create;\n"
+        "  P.LoadFromFile('%1/scripts/red.png');\n  P.SaveToFile('%1/scripts/copy.png');\n"
+        "  B := TBitmap.Create;\n  B.LoadFromFile('%1/scripts/red.png');\n  if not B.Empty then Result := 'loaded';\n"
+        "  B.SaveToFile('%1/scripts/red.bmp');\nend;").arg(root));
+    EXPECT_EQ(r.failure, QString());
+    EXPECT_EQ(r.text, QStringLiteral("loaded"));
+    QFile original(root + QStringLiteral("/scripts/red.png")), copy(root + QStringLiteral("/scripts/copy.png"));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), original.readAll());
+    EXPECT_EQ(QImage(root + QStringLiteral("/scripts/red.bmp")).pixelColor(1, 1), QColor(Qt::red));
+    for (const char* cls : {"TPicture", "TBitmap"}) {
+        r = run(QStringLiteral("function F: String;\nvar P: %2;\nbegin\n  P := %2.Create;\n"
+                               "  P.LoadFromFile('%1/outside/red.png');\n  Result := 'read';\nend;")
+                    .arg(root, QString::fromLatin1(cls)));
+        EXPECT_EQ(r.outcome, script::Outcome::Failed) << cls;
+        EXPECT_TRUE(r.failure.contains(QStringLiteral("/outside/red.png"))) << r.failure.toStdString();
+    }
+
+    // The designer settings add their folders after the per-user one.
+    QFile ini(root + QStringLiteral("/Marlisk.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringLiteral("[CodeManager]\nScriptFolders=%1/outside; %1/scripts\n").arg(root).toUtf8());
+    ini.close();
+    script::LoadScriptFolders(root + QStringLiteral("/Marlisk.ini"));
+    const QStringList loaded = script::ScriptFolders();
+    ASSERT_EQ(loaded.size(), 3);
+    EXPECT_TRUE(loaded[0].endsWith(QStringLiteral("/scripts")));
+    EXPECT_EQ(loaded.mid(1), (QStringList{root + QStringLiteral("/outside"), root + QStringLiteral("/scripts")}));
+
     // Nothing was created or truncated outside.
     EXPECT_FALSE(QFile::exists(root + QStringLiteral("/outside/made.txt")));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));

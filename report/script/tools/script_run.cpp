@@ -4,15 +4,29 @@
 // prints "ShowMessage: <text>" and MessageBeep prints "MessageBeep".
 //
 //   script-run [--tree] [--timeout SECONDS] FILE
+//   script-run [--timeout SECONDS] --module FILE --entry NAME
 //
 // --tree prints the compiled tree in its canonical text form instead of running.
+// --module loads a code module into an empty report: a .ctm file (binary or text form, as
+// the designer exports it) or the plain text form, in which each program follows a marker
+// line: "//@ const", "//@ var", "//@ oncreate", "//@ ondestroy", "//@ global" or
+// "//@ handler <object> <event>". The job-start programs run (every program is compiled,
+// then the constants, the variables and GlobalOnCreate), then the global program named by
+// --entry, then GlobalOnDestroy. A program that does not compile or run prints
+// "Could not compile program: <name>" or "Could not run program: <name>" with its cause.
 // Exit status: 0 ran (or printed the tree), 1 syntax errors, 2 run failure, 3 cancelled by
 // the time limit, 64 wrong arguments, 66 the file cannot be read.
 
 #include "report/script/calls.h"
+#include "report/script/code_module.h"
+#include "report/script/errors.h"
 #include "report/script/program.h"
 #include "report/script/run.h"
 #include "report/script/tree_text.h"
+
+#include "report/model/errors.h"
+#include "report/model/report.h"
+#include "platform/stream/stream_error.h"
 
 #include <QFile>
 #include <QString>
@@ -61,12 +75,71 @@ private:
     std::thread m_thread;
 };
 
+/// Runs a code module: job start, the entry, job end. Exit status as for one program.
+int runModule(const QByteArray& aBytes, const QString& aEntry, double aTimeoutSeconds) {
+    script::RegisterCodeModuleClasses();
+    TComponent form;
+    auto* report = new TppReport(&form);
+    auto* module = TppReportModule::CreateForReport<TraCodeModule>(report);
+    try {
+        int offset = 0;
+        bool streamed = true;
+        try {
+            TppTemplate::FindStreamStart(aBytes, offset);
+        } catch (const base::Exception&) {
+            streamed = false;
+        }
+        if (streamed)
+            module->Template()->LoadFromBytes(aBytes);
+        else
+            script::ReadCodeModuleText(*module, QString::fromUtf8(aBytes));
+    } catch (const base::Exception& e) {
+        print(e.Message());
+        return 66;
+    }
+    for (const QString& warning : module->StreamWarnings())
+        print(warning);
+    TraProgram* entry = nullptr;
+    script::RunResult result;
+    try {
+        Timeout timeout(aTimeoutSeconds);
+        module->RunStartPrograms();
+        entry = module->FindGlobalProgram(aEntry);
+        if (!entry) {
+            print(QStringLiteral("No global program named %1").arg(aEntry));
+            module->RunEndPrograms();
+            return 64;
+        }
+        result = script::RunProgram(*entry);
+        module->RunEndPrograms();
+    } catch (const ECodeError& e) {
+        print(e.Message());
+        return e.Message().startsWith(QStringLiteral("Could not compile")) ? 1 : 2;
+    } catch (const script::CancelSignal&) {
+        print(QStringLiteral("Cancelled"));
+        return 3;
+    }
+    switch (result.outcome) {
+    case script::Outcome::Done:
+        if (result.hasValue)
+            print(result.kind + QLatin1Char(' ') + result.text);
+        return 0;
+    case script::Outcome::Failed:
+        print(QStringLiteral("Could not run program: ") + entry->ProgramName + QStringLiteral("\r\n") + result.failure);
+        return 2;
+    case script::Outcome::Cancelled:
+        print(QStringLiteral("Cancelled"));
+        return 3;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     bool tree = false;
     double timeoutSeconds = 0;
-    QString path;
+    QString path, modulePath, entry;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("--tree")) {
@@ -78,12 +151,30 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "script-run: --timeout needs a positive number of seconds\n");
                 return 64;
             }
+        } else if (arg == QLatin1String("--module") && i + 1 < argc) {
+            modulePath = QString::fromLocal8Bit(argv[++i]);
+        } else if (arg == QLatin1String("--entry") && i + 1 < argc) {
+            entry = QString::fromLocal8Bit(argv[++i]);
         } else if (path.isEmpty() && !arg.startsWith(QLatin1String("--"))) {
             path = arg;
         } else {
             std::fprintf(stderr, "usage: script-run [--tree] [--timeout SECONDS] FILE\n");
             return 64;
         }
+    }
+    if (!modulePath.isEmpty()) {
+        if (entry.isEmpty() || tree || !path.isEmpty()) {
+            std::fprintf(stderr, "usage: script-run [--timeout SECONDS] --module FILE --entry NAME\n");
+            return 64;
+        }
+        QFile moduleFile(modulePath);
+        if (!moduleFile.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "script-run: cannot read %s\n", qPrintable(modulePath));
+            return 66;
+        }
+        script::SetShowMessageHandler([](const QString& text) { print(QStringLiteral("ShowMessage: ") + text); });
+        script::SetMessageBeepHandler([] { print(QStringLiteral("MessageBeep")); });
+        return runModule(moduleFile.readAll(), entry, timeoutSeconds);
     }
     if (path.isEmpty()) {
         std::fprintf(stderr, "usage: script-run [--tree] [--timeout SECONDS] FILE\n");

@@ -1,0 +1,121 @@
+#pragma once
+
+// Script adapters of reports, bands, groups, components, texts and variables: their
+// members and their events (with the communicator event ids a script handler listens to).
+//
+// Each adapter describes its members with a table (name, kind, type, access, listed, event
+// id, parameters); a name it does not hold goes to its parent adapter. The report stands for
+// its producer too: the producer's events 0 to 9 reach the report's subscribers because the
+// report passes them on, so a handler bound to the report receives them.
+
+#include "report/model/pipeline_adapters.h"
+#include "report/model/printable_adapters.h"
+
+#include <functional>
+#include <vector>
+
+namespace report {
+
+/// One member of an adapter's table.
+struct AdapterMember {
+    enum Kind { Property, Array, Method, Event };
+    struct Param {
+        const char* name;
+        TraDataType type;
+        const char* typeName = "";  ///< a class or enumerated type name
+        bool isVar = false;
+    };
+    const char* name;
+    Kind kind;
+    TraDataType type = TraDataType::daUnknown;  ///< a property's kind
+    const char* typeName = "";  ///< enumerated type, or the class of a class property
+    bool readOnly = true;
+    bool listed = true;
+    int eventId = -1;
+    std::vector<Param> params;  ///< of arrays, methods and events; a function's Result last
+    std::function<QVariant(QObject*)> get;
+    std::function<void(QObject*, const QVariant&)> set;  ///< empty: nothing is written
+    /// Arrays (aParams: index, then the element) and methods (arguments, then Result).
+    std::function<void(QObject*, TraParamList&)> call;
+};
+
+/// The class of a class-typed member or parameter by name (report classes and QObject).
+TClass AdapterClassNamed(const char* aName);
+
+/// The table operations the adapters share.
+class AdapterTable {
+public:
+    explicit AdapterTable(std::vector<AdapterMember> aMembers) : m_members(std::move(aMembers)) {}
+    const AdapterMember* Find(const QString& aName) const;
+    void List(TraPropList& aList, bool aEvents) const;
+    bool Describe(const TraRTTI& aRtti, const QString& aName, TraPropRec& aRec) const;
+    std::unique_ptr<TraParamList> Params(const QString& aName) const;
+    /// Reads a property; false when the table has no readable property of that name.
+    bool Get(QObject* aObject, const QString& aName, QVariant& aValue) const;
+    /// Writes a property; answers whether the table holds the name (a read-only member is
+    /// held and writes nothing).
+    bool Set(QObject* aObject, const QString& aName, const QVariant& aValue) const;
+    bool Call(QObject* aObject, const QString& aName, TraParamList& aParams) const;
+    const std::vector<AdapterMember>& Members() const { return m_members; }
+
+private:
+    std::vector<AdapterMember> m_members;
+};
+
+}  // namespace report
+
+/// The operations of an adapter whose members are a table (Table()).
+#define DOSSARA_TABLE_ADAPTER_MEMBERS                                                                           \
+public:                                                                                                         \
+    static const report::AdapterTable& Table();                                                                 \
+    TClass RefClass() const override;                                                                           \
+    void GetPropList(TClass aClass, TraPropList& aPropList) const override;                                     \
+    void GetEventList(TClass aClass, TraPropList& aPropList) const override;                                    \
+    bool GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const override;                  \
+    std::unique_ptr<TraParamList> GetParams(const QString& aName) const override;                               \
+    bool CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const override;   \
+    bool GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;                 \
+    bool SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
+
+/// The report (and, for scripts, its producer): events 0 to 9 and 15 to 22, pages, passes,
+/// bands and groups, Stop and PageLimitReached.
+class TraTppCustomReportRTTI : public TraTppCacheableRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Bands: BeforePrint, AfterPrint, BeforeGenerate, AfterGenerate; Visible, Height, objects.
+class TraTppBandRTTI : public TraTppCacheableRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Detail bands: BandsPerRecord, PrintCount, DataPipeline.
+class TraTppDetailBandRTTI : public TraTppBandRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Groups: the break events, OnGetBreakValue (var BreakValue), break settings.
+class TraTppGroupRTTI : public TraTppCacheableRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Components: the band that holds them.
+class TraTppComponentRTTI : public TraTppPrintableRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Texts: OnGetText (var Text).
+class TraTppCustomTextRTTI : public TraTppComponentRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Variables: OnCalc (var Value), OnReset, Value and its typed readings.
+class TraTppVariableRTTI : public TraTppCustomTextRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+
+namespace report {
+/// Registers the adapters of the report objects (printable, pipelines, templates and those
+/// above); once.
+void RegisterReportAdapters();
+}  // namespace report

@@ -1,0 +1,270 @@
+// Event handlers in reports: headings and default sources made from the event's parameters,
+// handlers that follow their object (rename, free), the adapters' members and event ids,
+// and a report over a real table whose code module hides labels from a band's BeforePrint,
+// keeps a running total in a variable's OnCalc, changes texts in OnGetText, counts pages in
+// the report's OnStartPage and changes a group's break value; the totals are checked
+// against SQL over the same table.
+
+#include "report/script/code_module.h"
+
+#include "report/model/band_classes.h"
+#include "report/model/db_pipeline.h"
+#include "report/model/engine.h"
+#include "report/model/group.h"
+#include "report/model/report.h"
+#include "report/model/report_adapters.h"
+#include "report/model/report_template.h"
+#include "report/model/tests/report_fixtures.h"
+#include "report/model/text_components.h"
+#include "report/model/variable.h"
+#include "report/script/members.h"
+#include "report/script/object_adapters.h"
+
+#include "platform/db/data_source.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace reporttest;
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+struct HandlerFixture : ReportTest {
+    TComponent form;
+    TppReport* report = nullptr;
+    TppDetailBand* detail = nullptr;
+    TppVariable* variable = nullptr;
+    TppGroup* group = nullptr;
+    TraCodeModule* module = nullptr;
+
+    void SetUp() override {
+        ReportTest::SetUp();
+        script::RegisterObjectAdapters();
+        report = new TppReport(&form);
+        report->SetName(QStringLiteral("ppReport1"));
+        detail = addBand<TppDetailBand>(report, QStringLiteral("ppDetailBand1"), 6000);
+        variable = place<TppVariable>(detail, QStringLiteral("ppVariable1"), 0, 0, 5000, 30000);
+        group = new TppGroup(&form);
+        group->SetName(QStringLiteral("ppGroup1"));
+        group->SetReport(report);
+        module = TppReportModule::CreateForReport<TraCodeModule>(report);
+    }
+};
+
+}  // namespace
+
+TEST_F(HandlerFixture, headings_and_default_sources_come_from_the_event_parameters) {
+    struct Case {
+        TppCommunicator* object;
+        const char* event;
+        QString source;
+    };
+    const Case cases[] = {
+        {variable, "OnCalc",
+         QStringLiteral("procedure Variable1OnCalc(var Value: Variant);\r\nbegin\r\n\r\n  Value := \r\n\r\nend;\r\n")},
+        {group, "OnGetBreakValue",
+         QStringLiteral("procedure %1OnGetBreakValue(var BreakValue: String);\r\nbegin\r\n\r\n  BreakValue := "
+                        "\r\n\r\nend;\r\n").arg(group->UserName())},
+        {detail, "BeforePrint",
+         QStringLiteral("procedure %1BeforePrint;\r\nbegin\r\n\r\nend;\r\n").arg(detail->UserName())},
+        {report, "OnSaveText",
+         QStringLiteral("procedure %1OnSaveText(var Text: String);\r\nbegin\r\n\r\n  Text := \r\n\r\nend;\r\n")
+             .arg(report->UserName())},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.event);
+        TraEventHandler* h = module->CreateEventHandler(c.object, QString::fromLatin1(c.event));
+        ASSERT_TRUE(h);
+        EXPECT_EQ(h->Source(), c.source);
+        EXPECT_EQ(h->GetHeading(), c.source.section(kCrLf, 0, 0) + kCrLf);
+        EXPECT_EQ(module->CreateEventHandler(c.object, QString::fromLatin1(c.event)), nullptr);  // one per event
+    }
+    EXPECT_EQ(module->EventHandlers().size(), 4u);
+}
+
+TEST_F(HandlerFixture, handlers_follow_their_object_through_rename_and_free) {
+    TraEventHandler* h = module->CreateEventHandler(variable, QStringLiteral("OnCalc"));
+    ASSERT_TRUE(h);
+    h->SetSource(QStringLiteral("procedure Variable1OnCalc(var Value: Variant);\r\nbegin\r\n  Value := 5;\r\nend;"));
+    module->CompileAll(true);
+    variable->SetUserName(QStringLiteral("Total"));
+    EXPECT_EQ(h->ComponentName(), QStringLiteral("Total"));
+    EXPECT_EQ(h->ProgramName, QStringLiteral("TotalOnCalc"));
+    EXPECT_EQ(h->Source(), QStringLiteral("procedure TotalOnCalc(var Value: Variant);\r\nbegin\r\n  Value := 5;\r\nend;\r\n"));
+
+    // The handler's var parameter comes back to the sender.
+    module->CompileAll(true);
+    TraParamList params;
+    params.AddParam(QStringLiteral("Value"), TraDataType::daVariant, nullptr, QString(), false, true);
+    QVariant value = 1;
+    params.SetParamValuePtr(0, &value);
+    ppSendEventNotify(variable, variable, report::ciVariableCalc, &params);
+    EXPECT_EQ(value.toInt(), 5);
+
+    // A heading with more parameters than the event passes gets only those the event has.
+    h->SetSource(QStringLiteral("procedure TotalOnCalc(var Value: Variant; Extra: Integer);\r\nbegin\r\n"
+                                "  Value := Extra + 7;\r\nend;"));
+    module->CompileAll(true);
+    ppSendEventNotify(variable, variable, report::ciVariableCalc, &params);
+    EXPECT_EQ(value.toInt(), 7);
+
+    delete variable;
+    variable = nullptr;
+    EXPECT_TRUE(module->EventHandlers().empty());
+}
+
+TEST_F(HandlerFixture, adapters_describe_members_with_kind_type_access_listing_and_event_id) {
+    struct Row {
+        TClass cls;
+        const char* name;
+        TraDataType type;
+        bool readOnly;
+        bool listed;
+        int eventId;
+    };
+    using D = TraDataType;
+    const Row rows[] = {
+        {&TppReport::staticMetaObject, "OnStartPage", D::daMethod, true, true, report::ciReportStartPage},
+        {&TppReport::staticMetaObject, "OnSaveText", D::daMethod, true, true, report::ciProducerSaveText},
+        {&TppReport::staticMetaObject, "PageNo", D::daInteger, true, true, -1},
+        {&TppReport::staticMetaObject, "Page", D::daInteger, true, false, -1},
+        {&TppReport::staticMetaObject, "AutoStop", D::daBoolean, false, true, -1},
+        {&TppDetailBand::staticMetaObject, "BeforePrint", D::daMethod, true, true, report::ciBandBeforePrint},
+        {&TppDetailBand::staticMetaObject, "Visible", D::daBoolean, false, true, -1},
+        {&TppDetailBand::staticMetaObject, "BandsPerRecord", D::daInteger, false, true, -1},
+        {&TppGroup::staticMetaObject, "OnGetBreakValue", D::daMethod, true, true, report::ciGroupGetBreakValue},
+        {&TppGroup::staticMetaObject, "BeforeHeader", D::daMethod, true, false, report::ciGroupBeforeHeader},
+        {&TppGroup::staticMetaObject, "BreakNo", D::daInteger, true, true, -1},
+        {&TppVariable::staticMetaObject, "OnCalc", D::daMethod, true, true, report::ciVariableCalc},
+        {&TppVariable::staticMetaObject, "OnGetText", D::daMethod, true, true, report::ciTextGetText},
+        {&TppVariable::staticMetaObject, "AsInteger", D::daInteger, false, true, -1},
+        {&TppLabel::staticMetaObject, "Band", D::daClass, true, true, -1},
+        {&TppLabel::staticMetaObject, "Caption", D::daString, false, true, -1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.cls->className()) + "." + r.name);
+        TraPropRec rec;
+        ASSERT_TRUE(raGetClassManager().GetPropRec(r.cls, QString::fromLatin1(r.name), rec));
+        EXPECT_EQ(rec.DataType, r.type);
+        EXPECT_EQ(rec.ReadOnly, r.readOnly);
+        EXPECT_EQ(rec.EventID, r.eventId);
+        TraPropList props, events;
+        raGetClassManager().GetPropList(r.cls, props);
+        raGetClassManager().GetEventList(r.cls, events);
+        const bool listed = props.Names().contains(QString::fromLatin1(r.name), Qt::CaseInsensitive) ||
+                            events.Names().contains(QString::fromLatin1(r.name), Qt::CaseInsensitive);
+        EXPECT_EQ(listed, r.listed);
+    }
+}
+
+namespace {
+
+/// The packages listed with a code module: the detail band's BeforePrint shows LARGE beside
+/// packages over 5000 kB, the variable's OnCalc keeps the running total of Size and its
+/// OnGetText writes "sum " before it, and the report's OnStartPage counts the pages into a
+/// label of the summary.
+struct ScriptedReport {
+    PackagesTable table;
+    db::Table data;
+    db::DataSource source;
+    TComponent form;
+    TppDBPipeline* pipeline = new TppDBPipeline(&form);
+    TppReport* report = new TppReport(&form);
+
+    ScriptedReport() {
+        script::RegisterObjectAdapters();
+        data.SetDatabaseName(table.dir.path());
+        data.SetTableName(QStringLiteral("Packages.DB"));
+        data.SetIndexName(QStringLiteral("BySection"));
+        source.SetDataSet(&data);
+        pipeline->SetName(QStringLiteral("plPackages"));
+        pipeline->SetDataSource(&source);
+        report->SetName(QStringLiteral("ppReport1"));
+        report->SetDataPipeline(pipeline);
+        auto* detail = addBand<TppDetailBand>(report, QStringLiteral("ppDetailBand1"), 6000);
+        auto* name = place<TppDBText>(detail, QStringLiteral("ppName"), 0, 500, 5000, 80000);
+        name->SetDataPipeline(pipeline);
+        name->SetDataField(QStringLiteral("Package"));
+        name->SetSave(true);
+        auto* big = place<TppLabel>(detail, QStringLiteral("ppBig"), 90000, 500, 5000, 20000);
+        big->SetCaption(QStringLiteral("LARGE"));
+        big->SetSave(true);
+        auto* total = place<TppVariable>(detail, QStringLiteral("ppVariable1"), 120000, 500, 5000, 40000);
+        total->SetDataType(TppDataType::dtInteger);
+        total->SetSave(true);
+        auto* summary = addBand<TppSummaryBand>(report, QStringLiteral("ppSummaryBand1"), 8000);
+        auto* pages = place<TppLabel>(summary, QStringLiteral("ppPageLabel"), 0, 500, 5000, 40000);
+        pages->SetCaption(QStringLiteral("pages"));
+        pages->SetSave(true);
+
+        auto* module = TppReportModule::CreateForReport<TraCodeModule>(report);
+        script::ReadCodeModuleText(*module, QStringLiteral(
+            "//@ var\nprocedure Variables;\nvar\n  Pages: Integer;\nbegin\nend;\n"
+            "//@ handler %1 BeforePrint\nprocedure %1BeforePrint;\nbegin\n"
+            "  %3.Visible := plPackages.FieldValues['Size'] > 5000;\nend;\n"
+            "//@ handler %2 OnCalc\nprocedure %2OnCalc(var Value: Variant);\nbegin\n"
+            "  Value := Value + plPackages.FieldValues['Size'];\nend;\n"
+            "//@ handler %2 OnGetText\nprocedure %2OnGetText(var Text: String);\nbegin\n"
+            "  Text := 'sum ' + Text;\nend;\n"
+            "//@ handler %4 OnStartPage\nprocedure %4OnStartPage;\nbegin\n  Pages := Pages + 1;\n"
+            "  %5.Caption := 'pages ' + IntToStr(Pages);\nend;\n")
+            .arg(detail->UserName(), total->UserName(), big->UserName(), report->UserName(), pages->UserName()));
+        module->BindEventHandlers();
+        module->CompileAll(true);
+        for (TraProgram* p : module->Programs())
+            EXPECT_TRUE(p->Compiled()) << p->ProgramName.toStdString();
+    }
+    QString sql(const char* aQuery) const { return table.sql(QString::fromLatin1(aQuery)).at(0).at(0); }
+    QString largeCount() const { return sql("SELECT COUNT(*) FROM \"Packages.DB\" WHERE Size > 5000"); }
+    QString sum() const { return sql("SELECT SUM(Size) FROM \"Packages.DB\""); }
+};
+
+}  // namespace
+
+TEST_F(ReportTest, a_code_module_drives_a_report_over_a_table_and_its_totals_equal_sql) {
+    ScriptedReport r;
+    TraCodeModule* module = GetCodeModule(r.report);
+    module->RunStartPrograms();
+    std::vector<QString> dumps;
+    r.report->OnPageReceived = [&](TppPage& page) { dumps.push_back(dumpPage(r.report, page)); };
+    requestPages(r.report, TppPageSettingType::psAll);
+    module->RunEndPrograms();
+    ASSERT_FALSE(dumps.empty());
+
+    QStringList texts;
+    for (const QString& d : dumps) texts << textsOf(d);
+    EXPECT_EQ(QString::number(texts.count(QStringLiteral("LARGE"))), r.largeCount());
+    // The running total of the last record is the table's sum.
+    QString lastSum;
+    for (const QString& t : texts)
+        if (t.startsWith(QStringLiteral("sum "))) lastSum = t;
+    EXPECT_EQ(lastSum, QStringLiteral("sum ") + r.sum());
+    EXPECT_TRUE(texts.contains(QStringLiteral("pages %1").arg(dumps.size())));
+}
+
+TEST_F(ReportTest, report_run_runs_the_handlers_of_a_template_with_a_code_module) {
+    ScriptedReport r;
+    const QString templateFile = r.table.dir.filePath(QStringLiteral("scripted.rtm"));
+    r.report->Template()->SetFileName(templateFile);
+    r.report->Template()->SaveToFile();
+    r.data.Close();
+    QProcess run;
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    run.setProcessEnvironment(env);
+    const QString out = r.table.dir.filePath(QStringLiteral("out.txt"));
+    run.start(QStringLiteral(REPORT_RUN), {templateFile, out, QStringLiteral("--data"), r.table.dir.path(),
+                                           QStringLiteral("--pipeline"), QStringLiteral("plPackages=Packages.DB"),
+                                           QStringLiteral("--export"), QStringLiteral("ReportTextFile")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAll().toStdString();
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_EQ(QString::number(text.count(QStringLiteral("LARGE"))), r.largeCount()) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("sum ") + r.sum())) << text.toStdString();
+}
