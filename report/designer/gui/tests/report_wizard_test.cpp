@@ -545,6 +545,31 @@ TEST_F(ReportWizardTest, the_page_rules_and_the_lists_behave_as_the_cases_say) {
              EXPECT_EQ(texts[0]->DataField(), "City");
              EXPECT_EQ(texts[1]->DataField(), "Company");
          }},
+        {"a refused name keeps the dialog open; Preview asks for a preview",
+         [this](TppReportWizardDialog& d) {
+             selectItems(d.lbxFieldsAvailable, {"Company"});
+             Click(&d, "spbSelectField");
+             int asked = 0;
+             wizard->OnValidateName = [&asked](QObject*, const QString& aName, bool& aValid) {
+                 ++asked;
+                 aValid = aName == "Customers by state";
+             };
+             Click(&d, "btnFinish");
+             EXPECT_TRUE(d.isVisible());
+             EXPECT_EQ(asked, 1);
+             for (int i = 0; i < 4; ++i) Click(&d, "btnNext");  // the group-layout page is skipped
+             EXPECT_EQ(d.nbkWizard->currentIndex(), 5);
+             EXPECT_FALSE(d.btnNext->isEnabled());
+             d.edtDescription->setText("Customers by state");
+             Click(&d, "rdbPreview");
+             Click(&d, "btnFinish");
+             EXPECT_EQ(asked, 2);
+             wizard->OnValidateName = nullptr;
+         },
+         [this](TppReport*) {
+             EXPECT_EQ(wizard->GetReportName(), "Customers by state");
+             EXPECT_EQ(wizard->FinishAction, 2);
+         }},
         {"an outline layout left without groups becomes Tabular and its labels keep a band",
          [](TppReportWizardDialog& d) {
              selectItems(d.lbxFieldsAvailable, {"Company", "State"});
@@ -666,6 +691,39 @@ TEST_F(ReportWizardTest, the_styles_and_layouts_set_their_bands_as_their_tables_
         EXPECT_NEAR(box->spLeft(), left, 1);
         left = box->spLeft() + box->spWidth() - 1;
     }
+}
+
+TEST_F(ReportWizardTest, a_child_report_puts_its_labels_in_the_title_band_and_its_footer_in_the_summary) {
+    auto* child = new TppChildReport(&form);
+    child->SetName("rptChild");
+    child->SetDataPipeline(pipeline);
+    child->CreateDefaultBands();
+    // A page header and footer, which a child report does not print: the wizard frees them.
+    for (TppBand* band : std::initializer_list<TppBand*>{new TppHeaderBand(&form), new TppFooterBand(&form)}) band->SetReport(child);
+    ASSERT_NE(child->GetBand(TppBandType::btHeader), nullptr);
+    wizard->SetDataName("Customer");
+    wizard->SelectedFields = {{"Company", field("Company")}, {"City", field("City")}};
+    wizard->GroupFields.clear();
+    wizard->Layout = TppReportLayoutType::rlTabular;
+    wizard->Style = TppReportStyleType::rsCasual;
+    wizard->Report = child;
+    wizard->BuildReport();
+    EXPECT_EQ(child->GetBand(TppBandType::btHeader), nullptr);
+    EXPECT_EQ(child->GetBand(TppBandType::btFooter), nullptr);
+    const TppBand* title = child->GetBand(TppBandType::btTitle);
+    const TppBand* summary = child->GetBand(TppBandType::btSummary);
+    ASSERT_NE(title, nullptr);
+    ASSERT_NE(summary, nullptr);
+    EXPECT_EQ(componentsIn<TppSystemVariable>(summary).size(), 2u);
+    // The title label at top 5, the column labels below it at top 41.
+    const auto labels = componentsIn<TppLabel>(title);
+    ASSERT_EQ(labels.size(), 3u);
+    EXPECT_EQ(labels[0]->Caption(), "Customer");
+    EXPECT_NEAR(labels[1]->spTop(), 41, 1);
+    EXPECT_NEAR(labels[2]->spTop(), 41, 1);
+    // The child's title band is its page head: a line below the labels.
+    EXPECT_EQ(componentsIn<TppLine>(title).size(), 1u);
+    delete child;
 }
 
 TEST_F(ReportWizardTest, the_field_routines_make_sized_components_labels_and_borders) {
