@@ -5,6 +5,7 @@
 #include "report/model/custom_report.h"
 #include "report/model/group.h"
 #include "report/model/band_classes.h"
+#include "report/page/resource_manager.h"
 
 #include "platform/stream/property_table.h"
 
@@ -182,6 +183,31 @@ void TppComponent::RecalcParentSize() {
 
 void TppComponent::BringToFront() {
     if (m_band) m_band->BringToFront(this);
+}
+
+void TppComponent::CreatePopupMenu(TppPopupMenu& aMenu) {
+    static const bool declared = [] {
+        report::DeclareTexts({{161, "Bring to Front"}, {177, "Send to Back"}, {247, "Visible"}, {386, "Position..."}});
+        return true;
+    }();
+    Q_UNUSED(declared);
+    aMenu.AddItem(10, QStringLiteral("BringToFront"), 161, ppGetMessageText(161));
+    aMenu.AddItem(10, QStringLiteral("SendToBack"), 177, ppGetMessageText(177));
+    aMenu.AddItem(20, QStringLiteral("mniLine1"), 0, QStringLiteral("-"));
+    aMenu.AddItem(30, QStringLiteral("Position"), 386, ppGetMessageText(386));
+    aMenu.AddItem(30, QStringLiteral("Visible"), 247, ppGetMessageText(247));
+}
+
+void TppComponent::PopupMenuPopup(TppPopupMenu& aMenu) {
+    QPointer<TppComponent> self(this);
+    if (TppPopupMenuItem* item = aMenu.ItemByName(QStringLiteral("BringToFront")))
+        item->OnClick = [self] { if (self) self->BringToFront(); };
+    if (TppPopupMenuItem* item = aMenu.ItemByName(QStringLiteral("SendToBack")))
+        item->OnClick = [self] { if (self) self->SendToBack(); };
+    if (TppPopupMenuItem* item = aMenu.ItemByName(QStringLiteral("Visible"))) {
+        item->Checked = Visible();
+        item->OnClick = [self] { if (self) self->SetVisible(!self->Visible()); };
+    }
 }
 
 void TppComponent::SendToBack() {

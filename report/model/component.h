@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/model/band.h"
+#include "report/model/popup_menu.h"
 #include "report/model/printable.h"
 
 class TppGroup;
@@ -38,6 +39,13 @@ public:
     virtual bool IsSaved() const { return false; }
     /// The text-export position read from a stream, -1 when none.
     virtual int StoredSaveOrder() const { return -1; }
+    /// The component's design popup items: order 10 "BringToFront" and "SendToBack", order 20
+    /// the separator "mniLine1", order 30 "Position" and "Visible". Subclasses add theirs
+    /// after calling this.
+    virtual void CreatePopupMenu(TppPopupMenu& aMenu);
+    /// Before the menu shows: binds BringToFront and SendToBack, checks Visible from the
+    /// property and makes it switch it. Subclasses bind theirs after calling this.
+    virtual void PopupMenuPopup(TppPopupMenu& aMenu);
 
     TppBand* Band() const { return m_band; }
     /// Lets pending window events be processed when the report of the component's band

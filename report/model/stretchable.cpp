@@ -191,3 +191,7 @@ void TppStretchable::RestoreFromCache(int aPageNo) {
     QByteArray record = StretchableCacheRecord();
     if (ReadCacheRecord(aPageNo, record)) TakeStretchableCacheRecord(record);
 }
+
+void TppStretchable::CreatePopupMenu(TppPopupMenu& aMenu) { TppComponent::CreatePopupMenu(aMenu); }
+
+void TppStretchable::PopupMenuPopup(TppPopupMenu& aMenu) { TppComponent::PopupMenuPopup(aMenu); }

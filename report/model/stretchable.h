@@ -59,6 +59,10 @@ public:
     void SetmmStopPosition(int v) { m_mmStopPosition = v; }
 
     void Notify(TppCommunicator* aCommunicator, TppOperationType aOperation) override;
+    /// The component's items; the stretchable kinds (memos, regions, sub-reports, the
+    /// cross-tab) add theirs after these.
+    void CreatePopupMenu(TppPopupMenu& aMenu) override;
+    void PopupMenuPopup(TppPopupMenu& aMenu) override;
     const stream::PropertyList& StreamProperties() const override;
     void DefineProperties(stream::Filer& filer) override;
 

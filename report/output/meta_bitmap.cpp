@@ -40,7 +40,7 @@ void ppDrawMetaBitmap(const TppMetaBitmapClass& aClass, QImage* aBitmap) {
     if (picture) picture->DrawToBitmap(aBitmap);
 }
 
-void ppMetaLine(report::MetaCanvas& aCanvas, int x1, int y1, paint::TColor aColor, int y2, int x2) {
+void ppMetaLine(report::MetaCanvas& aCanvas, int x1, int y1, int x2, int y2, paint::TColor aColor) {
     Painter p(aCanvas.Image());
     p.setPen(QPen(colorOf(aColor), 0));
     if (x1 == x2 || y1 == y2) {
@@ -55,23 +55,24 @@ void ppMetaLine(report::MetaCanvas& aCanvas, int x1, int y1, paint::TColor aColo
         p.drawPoint(x1 + int(std::lround(double(dx) * i / steps)), y1 + int(std::lround(double(dy) * i / steps)));
 }
 
-void ppMetaFillRect(report::MetaCanvas& aCanvas, int aLeft, int aTop, paint::TColor aColor, int aBottom, int aRight) {
+void ppMetaFillRect(report::MetaCanvas& aCanvas, int x1, int y1, int x2, int y2, paint::TColor aColor) {
     Painter p(aCanvas.Image());
-    p.fillRect(QRect(QPoint(aLeft, aTop), QPoint(aRight, aBottom)), colorOf(aColor));
+    p.fillRect(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))),
+               colorOf(aColor));
 }
 
-void ppMetaFrameRect(report::MetaCanvas& aCanvas, int aLeft, int aTop, paint::TColor aColor, int aBottom, int aRight) {
+void ppMetaFrameRect(report::MetaCanvas& aCanvas, int x1, int y1, int x2, int y2, paint::TColor aColor) {
     Painter p(aCanvas.Image());
     p.setPen(QPen(colorOf(aColor), 0));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(QRect(aLeft, aTop, aRight - aLeft, aBottom - aTop));
+    p.drawRect(QRect(x1, y1, x2 - x1, y2 - y1));
 }
 
-void ppMetaEllipse(report::MetaCanvas& aCanvas, int aLeft, int aTop, paint::TColor aColor, int aBottom, int aRight) {
+void ppMetaEllipse(report::MetaCanvas& aCanvas, int x1, int y1, int x2, int y2, paint::TColor aColor) {
     Painter p(aCanvas.Image());
     p.setPen(QPen(colorOf(aColor), 0));
     p.setBrush(colorOf(aColor));
-    p.drawEllipse(QRect(aLeft, aTop, aRight - aLeft, aBottom - aTop));
+    p.drawEllipse(QRect(x1, y1, x2 - x1, y2 - y1));
 }
 
 void ppMetaFloodFill(report::MetaCanvas& aCanvas, int x, int y, paint::TColor aColor) {
@@ -98,6 +99,8 @@ void ppMetaTextOut(report::MetaCanvas& aCanvas, int x, int y, const QString& aTe
     p.setFont(aCanvas.Font);
     p.setPen(colorOf(aCanvas.FontColor));
     const QFontMetrics metrics(aCanvas.Font, &aCanvas.Image());
+    if (aCanvas.BrushColor != paint::clNone)
+        p.fillRect(QRect(x - 1, y - 2, metrics.horizontalAdvance(aText), metrics.height()), colorOf(aCanvas.BrushColor));
     p.drawText(x - 1, y - 2 + metrics.ascent(), aText);
 }
 
@@ -136,97 +139,165 @@ void ppMetaAlignedText(report::MetaCanvas& aCanvas, int x, int y, Qt::Alignment 
 // Reusable drawings ---------------------------------------------------------------------------
 
 void TppMetaBitmap::DrawFunnel(report::MetaCanvas& c, int x, int y) {
-    // The rim: an ellipse across the top, aqua inside a black outline, with a teal band.
-    ppMetaEllipse(c, x, y, paint::clBlack, y + 9, x + 31);
-    ppMetaEllipse(c, x + 1, y + 1, paint::clAqua, y + 8, x + 30);
-    ppMetaLine(c, x + 4, y + 6, paint::clTeal, y + 6, x + 27);
-    // The sides narrow from the rim to a spout five pixels wide.
-    for (int row = 9; row <= 24; ++row) {
-        const int inset = 1 + (row - 9) * 13 / 15;
-        const int left = x + inset;
-        const int right = x + 31 - inset;
-        ppMetaLine(c, left + 1, y + row, paint::clAqua, y + row, right - 1);
-        ppMetaLine(c, right - 3, y + row, paint::clGray, y + row, right - 1);
-        ppMetaLine(c, left, y + row, paint::clBlack, y + row, left);
-        ppMetaLine(c, right, y + row, paint::clBlack, y + row, right);
-    }
-    ppMetaFillRect(c, x + 14, y + 25, paint::clAqua, y + 31, x + 18);
-    ppMetaLine(c, x + 13, y + 25, paint::clBlack, y + 31, x + 13);
-    ppMetaLine(c, x + 19, y + 25, paint::clBlack, y + 31, x + 19);
-    ppMetaLine(c, x + 13, y + 31, paint::clBlack, y + 31, x + 19);
-    // A small highlight on the rim.
-    ppMetaFillRect(c, x + 8, y + 3, paint::clSilver, y + 4, x + 11);
+    using namespace paint;
+    ppMetaEllipse(c, x, y + 2, x + 29, y + 6, clBlack);
+    ppMetaLine(c, x + 13, y + 31, x + 16, y + 31, clBlack);
+    ppMetaLine(c, x, y + 4, x + 12, y + 23, clBlack);
+    ppMetaLine(c, x + 29, y + 4, x + 17, y + 23, clBlack);
+    ppMetaLine(c, x + 30, y + 4, x + 18, y + 23, clGray);
+    ppMetaLine(c, x + 31, y + 5, x + 19, y + 22, clGray);
+    ppMetaLine(c, x + 12, y + 23, x + 12, y + 30, clBlack);
+    ppMetaLine(c, x + 17, y + 23, x + 17, y + 30, clBlack);
+    ppMetaLine(c, x + 18, y + 23, x + 18, y + 30, clGray);
+    ppMetaFloodFill(c, x + 14, y + 13, clAqua);
+    ppMetaFloodFill(c, x + 14, y + 20, clAqua);
+    ppMetaFillRect(c, x + 13, y + 8, x + 16, y + 30, clAqua);
+    ppMetaFillRect(c, x + 7, y + 3, x + 24, y + 5, clTeal);
+    ppMetaFillRect(c, x + 1, y + 4, x + 28, y + 4, clTeal);
+    for (const QPoint& pt : {QPoint(24, 3), QPoint(22, 4), QPoint(20, 5)})
+        ppMetaLine(c, x + pt.x(), y + pt.y(), x + pt.x(), y + pt.y(), clSilver);
+    ppMetaFillRect(c, x + 8, y + 3, x + 11, y + 3, clAqua);
+    ppMetaFillRect(c, x + 9, y + 4, x + 10, y + 5, clAqua);
+    for (const QPoint& pt : {QPoint(7, 3), QPoint(10, 3)})
+        ppMetaLine(c, x + pt.x(), y + pt.y(), x + pt.x(), y + pt.y(), clSilver);
+    ppMetaFillRect(c, x + 8, y + 4, x + 8, y + 5, clSilver);
+    ppMetaFillRect(c, x + 11, y + 4, x + 11, y + 5, clSilver);
 }
 
 void TppMetaBitmap::DrawTableSymbol(report::MetaCanvas& c, int x, int y, bool aFirst, bool aSecond, bool aThird) {
-    ppMetaFillRect(c, x, y, paint::clWhite, y + 24, x + 30);
-    ppMetaFrameRect(c, x, y, paint::clBlack, y + 24, x + 30);
-    ppMetaFillRect(c, x + 1, y + 1, paint::clNavy, y + 3, x + 29);
+    using namespace paint;
+    ppMetaFrameRect(c, x, y, x + 30, y + 24, clBlack);
+    ppMetaFillRect(c, x, y, x + 30, y + 2, clNavy);
+    ppMetaFillRect(c, x + 1, y + 3, x + 29, y + 23, clWhite);
     const bool flags[] = {aFirst, aSecond, aThird};
     const int columns[] = {3, 12, 21};
-    for (int i = 0; i < 3; ++i) {
-        const int left = x + columns[i];
-        if (flags[i]) ppMetaFillRect(c, left - 1, y + 5, paint::clAqua, y + 22, left + 6);
-        for (int line = 0; line < 9; ++line)
-            ppMetaLine(c, left, y + 5 + line * 2, flags[i] ? paint::clBlack : paint::clGray, y + 5 + line * 2, left + 5);
+    for (int k = 0; k < 3; ++k) {
+        const int cx = x + columns[k];
+        if (flags[k]) ppMetaFillRect(c, cx - 1, y + 4, cx + 7, y + 22, clAqua);
+        for (int i = 0; i <= 8; ++i) ppMetaLine(c, cx, y + 5 + 2 * i, cx + 6, y + 5 + 2 * i, flags[k] ? clBlack : clGray);
     }
 }
 
-void TppMetaBitmap::DrawDataGrid(report::MetaCanvas& c, int x, int y, int aRows, int aColumns, unsigned aColumnFlags) {
-    const int width = 12 * aColumns + 5;
-    const int height = 4 * aRows + 7;
-    ppMetaFillRect(c, x + 2, y + 2, paint::clGray, y + height, x + width);
-    ppMetaFillRect(c, x, y, paint::clWhite, y + height - 2, x + width - 2);
-    ppMetaFrameRect(c, x, y, paint::clBlack, y + height - 2, x + width - 2);
-    ppMetaFillRect(c, x + 1, y + 1, paint::clNavy, y + 2, x + width - 3);
-    for (int col = 0; col < aColumns; ++col) {
-        const int left = x + 1 + col * 12;
-        if (aColumnFlags & (1u << col)) ppMetaFillRect(c, left, y + 3, paint::clAqua, y + height - 3, left + 11);
-        ppMetaFillRect(c, left, y + 3, paint::clSilver, y + 5, left + 11);
-        ppMetaLine(c, left + 12, y + 3, paint::clSilver, y + height - 3, left + 12);
-        for (int row = 0; row < aRows; ++row) {
-            const int top = y + 6 + row * 4;
-            ppMetaLine(c, left, top + 3, paint::clSilver, top + 3, left + 11);
-            const int bar = 4 + int(QRandomGenerator::global()->bounded(4));
-            ppMetaLine(c, left + 2, top + 1, paint::clGray, top + 1, left + 1 + bar);
+void TppMetaBitmap::DrawDataGrid(report::MetaCanvas& c, int x, int y, int aColumns, int aRows, unsigned aColumnFlags) {
+    using namespace paint;
+    const int w = 12 * aColumns + 5;
+    const int h = 4 * aRows + 7;
+    ppMetaFrameRect(c, x, y, x + w, y + h, clBlack);
+    ppMetaFillRect(c, x, y, x + w, y + 3, clNavy);
+    ppMetaFillRect(c, x + 1, y + 4, x + w - 1, y + h - 1, clWhite);
+    ppMetaFillRect(c, x + w + 1, y + 2, x + w + 2, y + h + 1, clGray);
+    ppMetaFillRect(c, x + 2, y + h + 1, x + w + 2, y + h + 2, clGray);
+    for (int j = 0; j < aColumns; ++j)
+        if (aColumnFlags & (1u << j)) ppMetaFillRect(c, x + 5 + 12 * j, y + 4, x + 15 + 12 * j, y + 34, clAqua);
+    for (int i = 0; i < aRows; ++i) ppMetaLine(c, x + 1, y + 7 + 4 * i, x + w - 1, y + 7 + 4 * i, clSilver);
+    for (int j = 0; j < aColumns; ++j) ppMetaLine(c, x + 4 + 12 * j, y + 4, x + 4 + 12 * j, y + h - 1, clSilver);
+    for (int i = 0; i <= aRows; ++i) ppMetaFillRect(c, x + 2, y + 5 + 4 * i, x + 3, y + 6 + 4 * i, clSilver);
+    for (int j = 0; j < aColumns; ++j) ppMetaFillRect(c, x + 6 + 12 * j, y + 5, x + 15 + 12 * j, y + 6, clSilver);
+    for (int j = 0; j < aColumns; ++j)
+        for (int i = 0; i < aRows; ++i) {
+            const int k = int(QRandomGenerator::global()->bounded(4));
+            ppMetaFillRect(c, x + 6 + 12 * j, y + 9 + 4 * i, x + 10 + 12 * j + k, y + 9 + 4 * i, clGray);
         }
-    }
 }
 
 QStringList TppMetaBitmap::SortListKeys(bool aSorted, int aRows) {
     QStringList keys{QStringLiteral("BBB"), QStringLiteral("CCC"), QStringLiteral("AAA")};
-    if (aRows >= 4) keys << QStringLiteral("DDD");
+    if (aRows == 4) keys << QStringLiteral("DDD");
     keys = keys.mid(0, std::max(0, aRows));
     if (aSorted) keys.sort();
     return keys;
 }
 
-void TppMetaBitmap::DrawSortList(report::MetaCanvas& c, int x, bool aKeys, bool aSorted, int aRows, int y) {
-    ppMetaFillRect(c, x + 2, y + 2, paint::clGray, y + 49, x + 65);
-    ppMetaFillRect(c, x, y, paint::clWhite, y + 47, x + 63);
-    ppMetaFrameRect(c, x, y, paint::clBlack, y + 47, x + 63);
-    ppMetaFillRect(c, x + 1, y + 1, paint::clNavy, y + 3, x + 62);
+void TppMetaBitmap::DrawSortList(report::MetaCanvas& c, int x, int y, int aRows, bool aSorted, bool aHighlighted) {
+    using namespace paint;
+    ppMetaFrameRect(c, x, y, x + 63, y + 47, clBlack);
+    ppMetaFillRect(c, x, y, x + 63, y + 3, clNavy);
+    ppMetaFillRect(c, x + 1, y + 4, x + 62, y + 46, clWhite);
+    ppMetaFillRect(c, x + 2, y + 48, x + 63, y + 49, clGray);
+    ppMetaFillRect(c, x + 64, y + 1, x + 65, y + 49, clGray);
+    if (aHighlighted)
+        for (int i = 0; i < aRows; ++i) ppMetaFillRect(c, x + 3, y + 7 + 12 * i, x + 65, y + 17 + 12 * i, clAqua);
+    const QFont savedFont = c.Font;
+    const TColor savedColor = c.FontColor;
+    const TColor savedBrush = c.BrushColor;
+    c.BrushColor = aHighlighted ? clAqua : clWhite;
+    // "SMALL FONTS" 6 and 5 points at the screen's 96 pixels per inch.
+    QFont numbers(QStringLiteral("Small Fonts"));
+    numbers.setPixelSize(8);
+    numbers.setBold(true);
+    c.Font = numbers;
+    c.FontColor = clGray;
+    for (int i = 0; i < aRows; ++i) ppMetaTextOut(c, x + 5, y + 10 + 12 * i, QString::number(i + 1));
+    QFont small(QStringLiteral("Small Fonts"));
+    small.setPixelSize(7);
+    c.Font = small;
     const QStringList keys = SortListKeys(aSorted, aRows);
-    const QFont saved = c.Font;
-    const paint::TColor savedColor = c.FontColor;
-    for (int row = 0; row < keys.size(); ++row) {
-        const int top = y + 5 + row * 11;
-        if (aKeys) ppMetaFillRect(c, x + 10, top, paint::clAqua, top + 8, x + 26);
-        QFont numbers(QStringLiteral("Small Fonts"));
-        numbers.setPixelSize(8);
-        numbers.setBold(true);
-        c.Font = numbers;
-        c.FontColor = paint::clGray;
-        ppMetaTextOut(c, x + 4, top + 1, QString::number(row + 1));
-        QFont small(QStringLiteral("Small Fonts"));
-        small.setPixelSize(7);
-        c.Font = small;
-        c.FontColor = paint::clBlack;
-        ppMetaTextOut(c, x + 12, top + 1, keys.at(row));
-        c.FontColor = paint::clGray;
-        ppMetaTextOut(c, x + 30, top + 1, QStringLiteral("XXX"));
-        ppMetaTextOut(c, x + 47, top + 1, QStringLiteral("XXX"));
+    for (int i = 0; i < keys.size(); ++i) {
+        c.FontColor = clBlack;
+        ppMetaTextOut(c, x + 15, y + 11 + 12 * i, keys.at(i));
+        c.FontColor = clGray;
+        ppMetaTextOut(c, x + 34, y + 11 + 12 * i, QStringLiteral("XXX"));
+        ppMetaTextOut(c, x + 48, y + 11 + 12 * i, QStringLiteral("XXX"));
     }
-    c.Font = saved;
+    c.Font = savedFont;
     c.FontColor = savedColor;
+    c.BrushColor = savedBrush;
+}
+
+// Wizard pictures ------------------------------------------------------------------------------
+
+TppWizardFieldsBitmap::TppWizardFieldsBitmap() {
+    setSize(60, 170);
+    setBackgroundColor(paint::clSilver);
+}
+
+void TppWizardFieldsBitmap::Draw(report::MetaCanvas& c) {
+    using namespace paint;
+    // Three stacked cards, each framed, with text lines.
+    for (int k = 2; k >= 0; --k) {
+        const int x = 8 + 8 * k;
+        const int y = 6 + 7 * k;
+        ppMetaFillRect(c, x + 2, y + 2, x + 62, y + 34, clGray);
+        ppMetaFillRect(c, x, y, x + 60, y + 32, clWhite);
+        ppMetaFrameRect(c, x, y, x + 60, y + 32, clBlack);
+        ppMetaFillRect(c, x + 1, y + 1, x + 59, y + 4, clNavy);
+        for (int i = 0; i < 4; ++i) ppMetaLine(c, x + 5, y + 9 + 6 * i, x + 25 + 7 * (i % 3), y + 9 + 6 * i, clGray);
+    }
+    // Beside them a coloured shape: a grid of fields in aqua and teal.
+    ppMetaFillRect(c, 108, 10, 160, 50, clTeal);
+    ppMetaFillRect(c, 112, 14, 156, 46, clAqua);
+    ppMetaFrameRect(c, 108, 10, 160, 50, clBlack);
+    for (int i = 0; i < 3; ++i) ppMetaLine(c, 116, 20 + 9 * i, 150, 20 + 9 * i, clNavy);
+}
+
+void TppOrientationBitmap::Draw(report::MetaCanvas& c) {
+    using namespace paint;
+    const int right = Width() - 3;
+    const int bottom = Height() - 3;
+    const int fold = 6;
+    ppMetaFillRect(c, 2, 2, right, bottom, clWhite);
+    ppMetaFillRect(c, right - fold + 1, 2, right, 2 + fold - 1, clSilver);
+    ppMetaLine(c, 2, 2, right - fold, 2, clBlack);
+    ppMetaLine(c, 2, 2, 2, bottom, clBlack);
+    ppMetaLine(c, 2, bottom, right, bottom, clBlack);
+    ppMetaLine(c, right, 2 + fold, right, bottom, clBlack);
+    ppMetaLine(c, right - fold, 2, right + 1, 2 + fold + 1, clBlack);
+    ppMetaLine(c, right - fold, 2, right - fold, 2 + fold, clBlack);
+    ppMetaLine(c, right - fold, 2 + fold, right, 2 + fold, clBlack);
+    // The letter: an "A" in the middle of the page.
+    const int cx = (2 + right) / 2;
+    const int cy = (2 + bottom) / 2 + 2;
+    ppMetaLine(c, cx - 4, cy + 5, cx, cy - 6, clNavy);
+    ppMetaLine(c, cx, cy - 6, cx + 4, cy + 5, clNavy);
+    ppMetaLine(c, cx - 2, cy + 1, cx + 2, cy + 1, clNavy);
+}
+
+TppPortraitBitmap::TppPortraitBitmap() {
+    setSize(32, 26);
+    setBackgroundColor(paint::clSilver);
+}
+
+TppLandscapeBitmap::TppLandscapeBitmap() {
+    setSize(26, 32);
+    setBackgroundColor(paint::clSilver);
 }

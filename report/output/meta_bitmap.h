@@ -24,6 +24,8 @@ public:
     QImage& Image() { return m_image; }
     QFont Font;
     paint::TColor FontColor = paint::clBlack;
+    /// The brush texts are written on; none (clNone) writes them without a background.
+    paint::TColor BrushColor = paint::clNone;
 
 private:
     QImage& m_image;
@@ -52,12 +54,13 @@ public:
     static void DrawFunnel(report::MetaCanvas& aCanvas, int x, int y);
     /// A table window 31 by 25 with three field columns, highlighted by the flags.
     static void DrawTableSymbol(report::MetaCanvas& aCanvas, int x, int y, bool aFirst, bool aSecond, bool aThird);
-    /// A grid window 12 x columns + 5 wide and 4 x rows + 7 high; columns whose bit is set in
-    /// aColumnFlags are highlighted. The value bars take random lengths of 4 to 7 pixels.
-    static void DrawDataGrid(report::MetaCanvas& aCanvas, int x, int y, int aRows, int aColumns, unsigned aColumnFlags);
-    /// A list window 64 by 48 with numbered rows of sample keys 11 pixels apart (so that four
-    /// rows fit inside the frame), sorted when aSorted is set.
-    static void DrawSortList(report::MetaCanvas& aCanvas, int x, bool aKeys, bool aSorted, int aRows, int y);
+    /// A grid window 12 x columns + 5 wide and 4 x rows + 7 high with a drop shadow; columns
+    /// whose bit is set in aColumnFlags (bit j for column j) are highlighted. The value bars
+    /// take random lengths of 5 to 8 pixels.
+    static void DrawDataGrid(report::MetaCanvas& aCanvas, int x, int y, int aColumns, int aRows, unsigned aColumnFlags);
+    /// A list window 64 by 48 with a drop shadow and rows numbered 1 to aRows (3 or 4), 12
+    /// pixels apart, of sample keys, sorted when aSorted is set; highlighted rows are aqua.
+    static void DrawSortList(report::MetaCanvas& aCanvas, int x, int y, int aRows, bool aSorted, bool aHighlighted);
     /// The sample keys DrawSortList writes, in its order.
     static QStringList SortListKeys(bool aSorted, int aRows);
 
@@ -78,6 +81,32 @@ private:
 /// The base of the wizards' pictures; it adds nothing.
 class TppWizardBitmap : public TppMetaBitmap {};
 
+/// The field-selection picture of the wizards: three stacked framed cards beside a coloured
+/// shape, 170 x 60 on the button face.
+class TppWizardFieldsBitmap : public TppWizardBitmap {
+public:
+    TppWizardFieldsBitmap();
+    void Draw(report::MetaCanvas& aCanvas) override;
+};
+
+/// A small white page with a folded corner and a letter on it, on silver.
+class TppOrientationBitmap : public TppMetaBitmap {
+public:
+    void Draw(report::MetaCanvas& aCanvas) override;
+};
+
+/// The portrait page, 26 x 32.
+class TppPortraitBitmap : public TppOrientationBitmap {
+public:
+    TppPortraitBitmap();
+};
+
+/// The landscape page, 32 x 26.
+class TppLandscapeBitmap : public TppOrientationBitmap {
+public:
+    TppLandscapeBitmap();
+};
+
 /// A picture class: how to make one.
 using TppMetaBitmapClass = std::function<std::unique_ptr<TppMetaBitmap>()>;
 
@@ -87,11 +116,14 @@ QImage ppCreateMetaBitmap(const TppMetaBitmapClass& aClass);
 void ppDrawMetaBitmap(const TppMetaBitmapClass& aClass, QImage* aBitmap);
 
 // Drawing primitives.
-/// A line from (x1, y1) to (x2, y2); a horizontal or vertical line includes its end point.
-void ppMetaLine(report::MetaCanvas& aCanvas, int x1, int y1, paint::TColor aColor, int y2, int x2);
-void ppMetaFillRect(report::MetaCanvas& aCanvas, int aLeft, int aTop, paint::TColor aColor, int aBottom, int aRight);
-void ppMetaFrameRect(report::MetaCanvas& aCanvas, int aLeft, int aTop, paint::TColor aColor, int aBottom, int aRight);
-void ppMetaEllipse(report::MetaCanvas& aCanvas, int aLeft, int aTop, paint::TColor aColor, int aBottom, int aRight);
+/// A line from (x1, y1) to (x2, y2); a horizontal or vertical line includes its end point, a
+/// sloped one leaves it out.
+void ppMetaLine(report::MetaCanvas& aCanvas, int x1, int y1, int x2, int y2, paint::TColor aColor);
+/// Rectangles include both corners.
+void ppMetaFillRect(report::MetaCanvas& aCanvas, int x1, int y1, int x2, int y2, paint::TColor aColor);
+void ppMetaFrameRect(report::MetaCanvas& aCanvas, int x1, int y1, int x2, int y2, paint::TColor aColor);
+/// A filled ellipse inside the box from (x1, y1) to (x2, y2), both corners included.
+void ppMetaEllipse(report::MetaCanvas& aCanvas, int x1, int y1, int x2, int y2, paint::TColor aColor);
 /// Fills the area around (x, y) that has the colour found there.
 void ppMetaFloodFill(report::MetaCanvas& aCanvas, int x, int y, paint::TColor aColor);
 /// Writes the text with its top left at (x - 1, y - 2).

@@ -22,9 +22,13 @@
 class TppField;
 class TppCustomReport;
 
-/// A picture of the program's picture resources, by name (case-insensitive): the wizards'
-/// 32 x 32 pictures "TPPREPORTWIZARD", "TPPBLANKREPORTWIZARD", "TPPCROSSTABWIZARD" and
-/// "PPNOWIZARDBITMAP", drawn in code. A null image when there is none of that name.
+/// A picture of the program's picture resources, by name (case-insensitive), drawn in code:
+/// the wizards' 32 x 32 pictures ("TPPREPORTWIZARD", "PPREPORTWIZARD", "TPPBLANKREPORTWIZARD",
+/// "TPPCROSSTABWIZARD", "PPNOWIZARDBITMAP"), the data workspace's and the cross-tab's tab and
+/// button pictures ("DATABLES", "DASEARCH", "DAMOVEUP", "PPSORTASC", "TPPCROSSTAB", ...; 16 x 16
+/// for glyph buttons) and the designer's wizard pictures by class name
+/// ("TPPWIZARDFIELDSBITMAP", "TPPPORTRAITBITMAP", "TPPLANDSCAPEBITMAP"). A null image when there
+/// is none of that name.
 QImage ppLoadBitmap(const QString& aName);
 
 /// The root of the wizards: the class functions Caption and Bitmap and the abstract Execute.

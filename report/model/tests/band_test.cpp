@@ -83,6 +83,35 @@ TEST_F(ReportTest, z_order_moves_are_cut_to_the_last_position) {
     EXPECT_EQ(b->Index(), 0);
 }
 
+TEST_F(ReportTest, a_stretchable_builds_the_component_popup_items_and_binds_them_before_they_show) {
+    DetailFixture f;
+    auto* label = f.add<TppLabel>("ppA", 0, 0, 1, 1);
+    auto* region = new TppStretchable(&f.form);
+    region->SetBand(f.detail);
+    TppPopupMenu menu;
+    menu.AddItem(25, "Own", 0, "Own item");  // a subclass's item sorts among the component's
+    region->CreatePopupMenu(menu);
+    EXPECT_EQ(menu.Names(), (QStringList{"BringToFront", "SendToBack", "mniLine1", "Own", "Position", "Visible"}));
+    EXPECT_EQ(menu.ItemByName("BringToFront")->Caption, "Bring to Front");
+    EXPECT_TRUE(menu.ItemByName("mniLine1")->IsSeparator());
+    EXPECT_EQ(menu.ItemByName("Visible")->LanguageId, 247);
+    region->PopupMenuPopup(menu);
+    EXPECT_TRUE(menu.ItemByName("Visible")->Checked);
+    menu.ItemByName("SendToBack")->OnClick();
+    EXPECT_EQ(f.detail->Objects(0), region);
+    menu.ItemByName("BringToFront")->OnClick();
+    EXPECT_EQ(f.detail->Objects(1), region);
+    EXPECT_EQ(label->Index(), 0);
+    menu.ItemByName("Visible")->OnClick();
+    EXPECT_FALSE(region->Visible());
+    region->PopupMenuPopup(menu);
+    EXPECT_FALSE(menu.ItemByName("Visible")->Checked);
+    // The stretchable may grow on a page only while it stretches.
+    EXPECT_FALSE(region->CanStretch());
+    region->SetStretch(true);
+    EXPECT_TRUE(region->CanStretch());
+}
+
 TEST_F(ReportTest, a_stretching_component_makes_a_static_band_dynamic) {
     DetailFixture f;
     auto* memo = new TppStretchable(&f.form);

@@ -193,6 +193,32 @@ TEST(Wizard, the_program_carries_its_wizard_pictures_at_32_by_32) {
     EXPECT_TRUE(ppLoadBitmap(QStringLiteral("TPPLABELTEMPLATEWIZARD")).isNull());
 }
 
+TEST(Wizard, every_picture_the_workspaces_name_is_carried_and_an_unknown_name_gives_none) {
+    const char* names[] = {"DAQUERYDESIGNER", "DAQUERYWIZARD", "DATABLES", "DAFIELDS", "DACALCS", "DAGROUP",
+                           "DASEARCH", "DASORT", "DATEXTONLY", "DADIALOG", "DAMOVEUP", "DAMOVEDOWN",
+                           "DASELECTONE", "DADESELECTONE", "DASELECTALL", "DADESELECTALL", "DASORTASC",
+                           "DASORTDESC", "DAFINISH", "PPCROSSTABTIPS", "TPPCROSSTAB", "PPDISPLAYFORMAT",
+                           "PPSORTASC", "PPSORTDESC", "PPREPORTWIZARD", "TppWizardFieldsBitmap",
+                           "TppPortraitBitmap", "TppLandscapeBitmap"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        const QImage picture = ppLoadBitmap(QString::fromLatin1(name));
+        ASSERT_FALSE(picture.isNull());
+        // Something is drawn: not every pixel has the colour of the first.
+        const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+        bool drawn = false;
+        for (int y = 0; y < rgb.height() && !drawn; ++y)
+            for (int x = 0; x < rgb.width() && !drawn; ++x) drawn = rgb.pixel(x, y) != rgb.pixel(0, 0);
+        EXPECT_TRUE(drawn);
+    }
+    EXPECT_EQ(ppLoadBitmap(QStringLiteral("TppPortraitBitmap")).size(), QSize(26, 32));
+    EXPECT_EQ(ppLoadBitmap(QStringLiteral("TppLandscapeBitmap")).size(), QSize(32, 26));
+    EXPECT_EQ(ppLoadBitmap(QStringLiteral("TppWizardFieldsBitmap")).size(), QSize(170, 60));
+    EXPECT_EQ(ppLoadBitmap(QStringLiteral("DAMOVEUP")).size(), QSize(16, 16));
+    EXPECT_TRUE(ppLoadBitmap(QStringLiteral("DANOSUCHPICTURE")).isNull());
+    EXPECT_TRUE(ppLoadBitmap(QString()).isNull());
+}
+
 TEST(Wizard, the_blank_wizard_fills_nothing_and_answers_with_the_owners_report) {
     struct Row {
         const char* name;

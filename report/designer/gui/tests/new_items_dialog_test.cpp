@@ -1,4 +1,5 @@
 #include "report/designer/gui/new_items_dialog.h"
+#include "report/designer/gui/report_wizard.h"
 #include "testsupport/qt_printers.h"
 
 #include "report/model/report.h"
@@ -178,6 +179,28 @@ TEST_F(NewItems, the_registered_report_wizards_are_offered_in_registry_order) {
     testsupport::GrabToPng(form, QStringLiteral("new_items_report_wizards"));
     ppUnregisterWizard(ppGetBlankReportWizard());
     EXPECT_EQ(ppGetBlankReportWizard(), nullptr);
+}
+
+TEST_F(NewItems, the_report_wizard_comes_first_with_its_picture_and_the_blank_report_after_it) {
+    ppRegisterBlankReportWizard(ppWizardClass<TppBlankReportWizard>());
+    report::RegisterReportWizard();
+    TppWizardClassList wizards;
+    ppGetReportWizardClasses(wizards);
+    std::unique_ptr<TppCustomNewDialog> dialog(report::CreateForm<TppCustomNewDialog>(nullptr));
+    dialog->SetWizardClasses(wizards);
+    auto* form = dynamic_cast<QWidget*>(dialog.get());
+    form->show();
+    auto* view = testsupport::FindControl<QListWidget>(form, "lvwWizards");
+    ASSERT_EQ(view->count(), 2);
+    EXPECT_EQ(view->item(0)->text(), QStringLiteral("Report Wizard"));
+    EXPECT_EQ(view->item(1)->text(), QStringLiteral("Report"));
+    EXPECT_EQ(dialog->GetSelectedItem(), ppGetDefaultReportWizard());
+    EXPECT_EQ(centre(TppNewDialog::ItemPicture(*ppGetDefaultReportWizard())),
+              centre(ppLoadBitmap(QStringLiteral("PPREPORTWIZARD"))));
+    testsupport::GrabToPng(form, QStringLiteral("new_items_with_report_wizard"));
+    report::UnRegisterReportWizard();
+    ppUnregisterWizard(ppGetBlankReportWizard());
+    EXPECT_EQ(ppGetDefaultReportWizard(), nullptr);
 }
 
 }  // namespace
