@@ -1,8 +1,8 @@
 // A long rich text split into pages, beside the same text in a data memo, in the same run.
 //
 // The text: the package descriptions of the Debian catalogue on this machine followed by the
-// licence texts of /usr/share/common-licenses, about 1.1 million characters in Liberation
-// Serif 10 pt (every tenth paragraph bold in the rich text), over 300 Letter pages with an
+// licence texts of /usr/share/common-licenses and the packages' copyright notices, about 2.0
+// million characters in Liberation Serif 10 pt (every tenth paragraph bold in the rich text), over 300 Letter pages with an
 // inch of margin. One record of a pipeline holds it twice: as RTF (field "Rtf") for a
 // TppDBRichText and as plain text (field "Text") for a TppDBMemo of the same font, both
 // stretching in the detail band, so both components read their field as a report does.
@@ -34,6 +34,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSet>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -43,13 +44,15 @@ namespace {
 
 constexpr int kEdgePages = 30;
 
-/// The paragraphs of the text: catalogue descriptions, then licence texts.
+/// The paragraphs of the text, each once: catalogue descriptions, licence texts, copyright notices.
 QStringList paragraphs(int aCharacters) {
     QStringList out;
     int total = 0;
+    QSet<QString> seen;  // a paragraph once: many notices repeat the same licence
     auto add = [&](QString p) {
         p = p.simplified();
-        if (p.isEmpty() || total >= aCharacters) return;
+        if (p.isEmpty() || total >= aCharacters || seen.contains(p)) return;
+        seen.insert(p);
         total += int(p.size()) + 1;
         out << p;
     };
@@ -79,6 +82,14 @@ QStringList paragraphs(int aCharacters) {
     const QDir licences(QStringLiteral("/usr/share/common-licenses"));
     for (const QString& name : licences.entryList(QDir::Files, QDir::Name)) {
         QFile f(licences.filePath(name));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        for (const QString& p : QString::fromUtf8(f.readAll()).split(QStringLiteral("\n\n"))) add(p);
+    }
+    // Then the copyright notices of the installed packages, a package at a time.
+    const QDir docs(QStringLiteral("/usr/share/doc"));
+    for (const QString& package : docs.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (total >= aCharacters) break;
+        QFile f(docs.filePath(package + QStringLiteral("/copyright")));
         if (!f.open(QIODevice::ReadOnly)) continue;
         for (const QString& p : QString::fromUtf8(f.readAll()).split(QStringLiteral("\n\n"))) add(p);
     }
@@ -177,7 +188,7 @@ double msPerPage(const std::vector<qint64>& ns, size_t from, size_t to) {
 
 void BM_RichTextPagesBesideMemo(benchmark::State& state) {
     report::RegisterReportClasses();
-    const QStringList paras = paragraphs(1100000);
+    const QStringList paras = paragraphs(2000000);
     TextPipeline pipeline;
     {
         QTextDocument doc;
