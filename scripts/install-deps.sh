@@ -32,6 +32,8 @@ packages=(
   treeline
   # The KReport side of the list report benchmark (a separate Qt 5 program, never linked in).
   qtbase5-dev libkreport3-dev
+  # KReport's barcode element, the baseline of the barcode label benchmark.
+  libkreport3-plugin-barcode
 )
 # Optional: libFuzzer targets (-DDOSSARA_FUZZ=ON).
 if [ "${DOSSARA_FUZZ:-OFF}" = "ON" ]; then
