@@ -38,6 +38,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -873,6 +874,16 @@ bool TppRTFEditor::eventFilter(QObject* aWatched, QEvent* aEvent) {
 }
 
 // Window --------------------------------------------------------------------------------------
+
+bool TppRTFEditor::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        if (tip.isEmpty()) StatusBar->clearMessage();
+        else StatusBar->showMessage(tip);
+        return true;
+    }
+    return TppForm::event(event);
+}
 
 void TppRTFEditor::showEvent(QShowEvent* event) {
     TppForm::showEvent(event);

@@ -103,6 +103,8 @@ public:
     QLabel* HintPanel;
 
 protected:
+    /// Hints show in the status bar, which shows nothing else while one is there.
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

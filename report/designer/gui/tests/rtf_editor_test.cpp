@@ -24,6 +24,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -123,6 +125,14 @@ TEST_F(RTFEditor, EditsAreKeptOnYesAndDroppedOnNo) {
             EXPECT_EQ(e.ModifiedPanel->text(), "");
             EXPECT_TRUE(e.EditInsertFieldItem->isEnabled());
             EXPECT_FALSE(e.CopyButton->isEnabled());
+            // A hint takes the status bar while it shows.
+            QStatusTipEvent tip(e.BoldButton->statusTip());
+            QCoreApplication::sendEvent(e.BoldButton, &tip);
+            EXPECT_EQ(e.StatusBar->currentMessage(), "Bold");
+            EXPECT_FALSE(e.PositionPanel->isVisible());
+            QStatusTipEvent none{QString()};
+            QCoreApplication::sendEvent(e.BoldButton, &none);
+            EXPECT_TRUE(e.PositionPanel->isVisible());
             select(e.Editor, 0, 4);  // "Dear"
             EXPECT_TRUE(e.CopyButton->isEnabled());
             EXPECT_TRUE(e.CutButton->isEnabled());
