@@ -38,6 +38,8 @@ packages=(
   # The script benchmark's other sides: Lua 5.4 embedded and Qt's JavaScript engine (never
   # linked into the programs).
   liblua5.4-dev qt6-declarative-dev
+  # KReport's barcode element, the baseline of the barcode label benchmark.
+  libkreport3-plugin-barcode
 )
 # Optional: libFuzzer targets (-DDOSSARA_FUZZ=ON).
 if [ "${DOSSARA_FUZZ:-OFF}" = "ON" ]; then

@@ -68,3 +68,21 @@ if [ -f "$ours" ] && [ -f "$theirs" ]; then
       printf "ratio:   %.2fx the pages per second, %.2fx less peak memory\n", op / kp, km / om }'
   fi
 fi
+
+# The barcode labels, each side's run in a process of its own (the cold runs' own files).
+ours="$results/dossara_report_bench.json.BM_Cold_BarCodeLabelsPdf.json"
+theirs="$results/kreport_list_bench.json.BM_Cold_KReportBarCodeLabelsPdf.json"
+if [ -f "$ours" ] && [ -f "$theirs" ]; then
+  op=$(counter "$ours" BM_Cold_BarCodeLabelsPdf/ pages_per_second)
+  om=$(counter "$ours" BM_Cold_BarCodeLabelsPdf/ peak_MB)
+  kp=$(counter "$theirs" BM_Cold_KReportBarCodeLabelsPdf/ pages_per_second)
+  km=$(counter "$theirs" BM_Cold_KReportBarCodeLabelsPdf/ peak_MB)
+  if [ -n "$op" ] && [ -n "$kp" ]; then
+    echo "== 10,000 labels, one Code 128 each, made and printed into a PDF file (1,000 Letter pages)"
+    echo "KReport $(dpkg-query -W -f='${Version}' libkreport3-plugin-barcode 2>/dev/null) barcode element (Qt 5, release build, print renderer on a high-resolution QPrinter writing PDF, offscreen platform)"
+    awk -v op="$op" -v om="$om" -v kp="$kp" -v km="$km" 'BEGIN {
+      printf "ours:    %.0f pages/s, peak %.1f MB\n", op, om
+      printf "KReport: %.0f pages/s, peak %.1f MB\n", kp, km
+      printf "ratio:   %.2fx the pages per second, %.2fx less peak memory\n", op / kp, km / om }'
+  fi
+fi

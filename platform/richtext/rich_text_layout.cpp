@@ -76,8 +76,10 @@ RichTextLayout::Span RichTextLayout::span(qreal widthUnits, qreal heightUnits, i
         s.result.complete = true;
         return s;
     }
-    s.doc->setTextWidth(s.width);
-    (void)s.doc->size();  // lays the whole document out
+    // Setting the width lays the whole document out again, even at the width it has: only
+    // a new width does, so the pages of a long text are measured against one layout.
+    if (s.doc->textWidth() != s.width) s.doc->setTextWidth(s.width);
+    (void)s.doc->size();  // lays the whole document out (once per width)
 
     int offset = 0;
     if (from > 0) {

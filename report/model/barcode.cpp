@@ -82,6 +82,23 @@ TppCustomBarCode::TppCustomBarCode(TComponent* AOwner) : TppCustomComponent(AOwn
 
 TppCustomBarCode::~TppCustomBarCode() = default;
 
+QList<report::DesignPopupItem> TppCustomBarCode::DesignPopupItems() {
+    static const bool declared = [] {
+        report::DeclareTexts({{226, "AutoSize"}, {238, "ReprintOnOverFlow"}, {240, "ShiftWithParent"}, {246, "Transparent"}});
+        return true;
+    }();
+    (void)declared;
+    QList<report::DesignPopupItem> items = TppCustomComponent::DesignPopupItems();
+    items.append({QStringLiteral("AutoSize"), 226, 30, true, {}});
+    items.append({QStringLiteral("AutoSizeFont"), 441, 30, true, {}});
+    items.append({QStringLiteral("Configure"), 443, 30, false, [this] { Configure(); }});
+    items.append({QStringLiteral("PrintHumanReadable"), 442, 30, true, {}});
+    items.append({QStringLiteral("ReprintOnOverFlow"), 238, 30, true, {}});
+    items.append({QStringLiteral("ShiftWithParent"), 240, 30, true, {}});
+    items.append({QStringLiteral("Transparent"), 246, 30, true, {}});
+    return items;
+}
+
 bool TppCustomBarCode::loading() const { return HasState(csReading | csLoading); }
 
 void TppCustomBarCode::refuse(int aMessage, const QStringList& aArgs) {

@@ -84,6 +84,9 @@ public:
     virtual QString GetData() const { return m_data; }
     /// Opens the Configure dialog through the installed prompt and applies its values.
     void Configure();
+    /// AutoSize, AutoSizeFont, Configure, PrintHumanReadable, ReprintOnOverFlow,
+    /// ShiftWithParent and Transparent.
+    QList<report::DesignPopupItem> DesignPopupItems() override;
     void ApplySettings(const report::BarCodeSettings& aSettings);
     report::BarCodeSettings Settings() const;
     /// The measuring command, filled like a page's and measured at the printer's (else the

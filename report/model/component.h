@@ -4,8 +4,25 @@
 #include "report/model/popup_menu.h"
 #include "report/model/printable.h"
 
+#include <QList>
+
+#include <functional>
+
 class TppGroup;
 class TppCustomReport;
+
+namespace report {
+/// One item a component adds to its design popup menu: the menu shows the caption of the
+/// numbered text, orders items by Group, and either toggles the Boolean property that the
+/// item is named after (Check) or runs the item's command.
+struct DesignPopupItem {
+    QString Name;
+    int TextNumber = 0;
+    int Group = 0;
+    bool Check = false;
+    std::function<void()> Run;  ///< empty for a check item
+};
+}  // namespace report
 
 /// Everything placed in a band: texts, images, shapes, lines and the stretchable kinds. It
 /// adds to the printable its band (and optionally its region), the band type code and group
@@ -51,6 +68,9 @@ public:
     /// Lets pending window events be processed when the report of the component's band
     /// allows it (EnableProcessMessages).
     void ProcessMessages();
+    /// The items the component's class adds to the design popup menu after those of its
+    /// parent classes; none here.
+    virtual QList<report::DesignPopupItem> DesignPopupItems() { return {}; }
     /// The status text of the report of the component's band; empty without a band.
     QString GetStatusMessage() const;
     /// Passes a status text to that report (the output devices show it).

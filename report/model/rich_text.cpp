@@ -17,6 +17,8 @@
 #include "platform/stream/property_table.h"
 
 #include <QBuffer>
+#include <QFile>
+#include <QSaveFile>
 #include <QImage>
 #include <QPainter>
 #include <QTextCursor>
@@ -81,6 +83,21 @@ void report::MailMergeDocument(QTextDocument& aDoc, TppDataPipeline& aPipeline) 
 
 namespace {
 
+report::RichTextEditPrompt& editPrompt() {
+    static report::RichTextEditPrompt prompt;
+    return prompt;
+}
+
+}  // namespace
+
+report::RichTextEditPrompt report::SetRichTextEditPrompt(RichTextEditPrompt aPrompt) {
+    RichTextEditPrompt previous = std::move(editPrompt());
+    editPrompt() = std::move(aPrompt);
+    return previous;
+}
+
+namespace {
+
 /// A device whose pixels are mm-thousandths: the engine measures rich text on it.
 const QImage& mmDevice() {
     static const QImage device = [] {
@@ -97,6 +114,11 @@ const QImage& mmDevice() {
 // TppCustomRichText ---------------------------------------------------------------------------
 
 TppCustomRichText::TppCustomRichText(TComponent* AOwner) : TppStretchable(AOwner) {
+    static const bool declared = [] {
+        report::DeclareTexts({{120, "&Edit"}, {246, "Transparent"}, {502, "MailMerge"}});
+        return true;
+    }();
+    (void)declared;
     SetDrawCommandClass(&TppDrawRichText::staticMetaObject);
 }
 
@@ -104,7 +126,14 @@ TppCustomRichText::~TppCustomRichText() = default;
 
 QByteArray TppCustomRichText::GetRichText() {
     const QByteArray& rtf = GetRTFStream();
-    return richtext::RtfToPlainLines(rtf).isEmpty() ? QByteArray() : rtf;
+    // Reading the text to see whether it holds a line takes as long as the text: a stream
+    // found to hold one is remembered, so the pages of a long text do not read it again.
+    const bool same = m_checkedRtf.constData() == rtf.constData() ? m_checkedRtf.size() == rtf.size()
+                                                                    : m_checkedRtf == rtf;
+    if (same && !rtf.isEmpty()) return rtf;
+    if (richtext::RtfToPlainLines(rtf).isEmpty()) return QByteArray();
+    m_checkedRtf = rtf;
+    return rtf;
 }
 
 const QByteArray& TppCustomRichText::GetRTFStream() {
@@ -120,6 +149,99 @@ void TppCustomRichText::SetRichText(const QByteArray& aText) {
 void TppCustomRichText::SetStream(const QByteArray& aRtf) {
     m_rtf = aRtf;
     InvalidateDesignControl();
+}
+
+bool TppCustomRichText::Edit() {
+    const report::RichTextEditPrompt& prompt = editPrompt();
+    if (!prompt) return false;
+    QByteArray rtf = GetRichText();
+    if (!prompt(*this, rtf)) return false;
+    textEdited(rtf);
+    return true;
+}
+
+void TppCustomRichText::textEdited(const QByteArray& aRtf) {
+    SetRichText(aRtf);
+    CalcAutoSize();
+    PropertyChange();
+}
+
+QList<report::DesignPopupItem> TppCustomRichText::DesignPopupItems() {
+    QList<report::DesignPopupItem> items = TppStretchable::DesignPopupItems();
+    items.append({QStringLiteral("Edit"), 120, 30, false, [this] { Edit(); }});
+    items.append({QStringLiteral("MailMerge"), 502, 30, true, {}});
+    items.append({QStringLiteral("Transparent"), 246, 30, true, {}});
+    return items;
+}
+
+void TppCustomRichText::SetSelStart(int v) {
+    m_selStart = std::max(0, v);
+    m_selLength = 0;
+}
+
+void TppCustomRichText::SetSelLength(int v) { m_selLength = v; }
+
+QString TppCustomRichText::SelText() const {
+    const QString plain = richtext::DocumentFromRtf(m_rtf)->toPlainText();
+    const int start = std::min(m_selStart, int(plain.size()));
+    const int end = std::clamp(m_selStart + m_selLength, 0, int(plain.size()));
+    return plain.mid(std::min(start, end), std::abs(end - start));
+}
+
+void TppCustomRichText::SetSelText(const QString& aText) {
+    std::unique_ptr<QTextDocument> doc = richtext::DocumentFromRtf(m_rtf);
+    const int length = std::max(0, doc->characterCount() - 1);
+    const int start = std::clamp(m_selStart, 0, length);
+    const int end = std::clamp(m_selStart + m_selLength, 0, length);
+    QTextCursor cursor(doc.get());
+    cursor.setPosition(std::min(start, end));
+    cursor.setPosition(std::max(start, end), QTextCursor::KeepAnchor);
+    QString text = aText;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    cursor.insertText(text);
+    m_selStart = std::min(start, end) + int(text.size());
+    m_selLength = 0;
+    textEdited(richtext::WriteRtf(*doc));
+}
+
+int TppCustomRichText::FindText(const QString& aText, int aStart, int aLength, int aOptions) const {
+    if (aText.isEmpty()) return -1;
+    const QString plain = richtext::DocumentFromRtf(m_rtf)->toPlainText();
+    const int start = std::clamp(aStart, 0, int(plain.size()));
+    const int end = aLength < 0 ? int(plain.size()) : std::clamp(start + aLength, start, int(plain.size()));
+    const Qt::CaseSensitivity cs = (aOptions & report::stMatchCase) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const auto isWordChar = [&](int i) { return i >= 0 && i < plain.size() && plain.at(i).isLetterOrNumber(); };
+    for (int at = plain.indexOf(aText, start, cs); at >= 0 && at + aText.size() <= end;
+         at = plain.indexOf(aText, at + 1, cs)) {
+        if ((aOptions & report::stWholeWord) && (isWordChar(at - 1) || isWordChar(at + int(aText.size()))))
+            continue;
+        return at;
+    }
+    return -1;
+}
+
+void TppCustomRichText::LoadFromFile(const QString& aFileName) {
+    QFile file(aFileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw base::Exception(QStringLiteral("Cannot open file \"%1\". %2").arg(aFileName, file.errorString()));
+    LoadFromRTFStream(file);
+}
+
+void TppCustomRichText::SaveToFile(const QString& aFileName) {
+    QSaveFile file(aFileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw base::Exception(QStringLiteral("Cannot create file \"%1\". %2").arg(aFileName, file.errorString()));
+    SaveToRTFStream(file);
+    if (!file.commit())
+        throw base::Exception(QStringLiteral("Cannot write file \"%1\". %2").arg(aFileName, file.errorString()));
+}
+
+void TppCustomRichText::LoadFromRTFStream(QIODevice& aStream) { textEdited(aStream.readAll()); }
+
+void TppCustomRichText::SaveToRTFStream(QIODevice& aStream) {
+    const QByteArray& rtf = GetRTFStream();
+    if (m_plainText) aStream.write(richtext::DocumentFromRtf(rtf)->toPlainText().toUtf8());
+    else aStream.write(rtf);
 }
 
 QStringList TppCustomRichText::PlainLines() const { return richtext::RtfToPlainLines(m_rtf); }
@@ -143,7 +265,8 @@ void TppCustomRichText::preparePrint() {
     } else {
         m_printRtf = rtf;
     }
-    if (!m_layout || m_layoutRtf != m_printRtf) {
+    const bool sameText = m_layoutRtf.constData() == m_printRtf.constData() && m_layoutRtf.size() == m_printRtf.size();
+    if (!m_layout || (!sameText && m_layoutRtf != m_printRtf)) {
         m_layout = std::make_unique<richtext::RichTextLayout>(QByteArrayView(m_printRtf));
         m_layoutRtf = m_printRtf;
     }

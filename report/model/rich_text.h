@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 
+class QIODevice;
 class QTextDocument;
+class TppCustomRichText;
 class TppDataPipeline;
 
 namespace richtext {
@@ -28,6 +30,15 @@ void MailMergeDocument(QTextDocument& aDoc, const QStringList& aFieldNames, cons
 
 /// Merges the fields of `aPipeline` (its field names, then their aliases; values as strings).
 void MailMergeDocument(QTextDocument& aDoc, TppDataPipeline& aPipeline);
+
+/// Runs the form registered for TppCustomRTFEditor on a component's RTF (the designer
+/// installs it): true when the editor closed with OK, `aRtf` then holds the edited text.
+using RichTextEditPrompt = std::function<bool(TppCustomRichText& aComponent, QByteArray& aRtf)>;
+/// Installs the prompt and answers the one installed before.
+RichTextEditPrompt SetRichTextEditPrompt(RichTextEditPrompt aPrompt);
+
+/// The options of TppCustomRichText::FindText.
+enum TSearchType { stWholeWord = 1, stMatchCase = 2 };
 
 }  // namespace report
 
@@ -67,6 +78,33 @@ public:
     void SetPlainText(bool v) { m_plainText = v; }
     bool MailMerge() const { return m_mailMerge; }
     virtual void SetMailMerge(bool v) { m_mailMerge = v; }
+    /// Opens the rich text editor through the installed prompt; on OK takes the edited text
+    /// and tells the designer that a property changed. False when no editor is installed
+    /// or it was not closed with OK.
+    bool Edit();
+    /// Edit, MailMerge and Transparent.
+    QList<report::DesignPopupItem> DesignPopupItems() override;
+
+    // The text as scripts reach it. Positions count the characters and paragraph marks of
+    // the plain text.
+    int SelStart() const { return m_selStart; }
+    void SetSelStart(int v);
+    int SelLength() const { return m_selLength; }
+    void SetSelLength(int v);
+    /// The selected characters; setting replaces them (in the format of the selection's
+    /// first character) and selects nothing after the new text.
+    QString SelText() const;
+    void SetSelText(const QString& aText);
+    /// Where aText is found searching aLength characters from aStart (options: a
+    /// combination of TSearchType); -1 when it is not found.
+    int FindText(const QString& aText, int aStart, int aLength, int aOptions) const;
+    /// The text of a file (RTF, else plain text); a file that cannot be read throws.
+    void LoadFromFile(const QString& aFileName);
+    /// Writes the RTF, or the plain text when PlainText is set; throws when it cannot.
+    void SaveToFile(const QString& aFileName);
+    void LoadFromRTFStream(QIODevice& aStream);
+    void SaveToRTFStream(QIODevice& aStream);
+
     /// The range printed by the last print; -1 before any.
     int StartCharPos() const { return m_startCharPos; }
     int EndCharPos() const { return m_endCharPos; }
@@ -91,8 +129,14 @@ private:
     /// Gets the text, merges it and makes the layout of what prints (kept while it is the same).
     void preparePrint();
 
+    /// The text is stored again: the owning report's designer sees a property change.
+    void textEdited(const QByteArray& aRtf);
+
     QByteArray m_rtf;
     bool m_plainText = false;
+    int m_selStart = 0;
+    int m_selLength = 0;
+    QByteArray m_checkedRtf;   ///< the stream last found to hold text (GetRichText)
     bool m_mailMerge = false;
     int m_startCharPos = -1;
     int m_endCharPos = -1;

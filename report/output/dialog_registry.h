@@ -16,6 +16,7 @@
 #include <memory>
 #include <typeinfo>
 
+class QTextDocument;
 class TppAutoSearchField;
 class TppPageRequest;
 class TppPrinter;
@@ -275,6 +276,24 @@ public:
     QPointer<QObject> Table;
     /// Fills the dialog once the three objects are given.
     virtual void Init() = 0;
+/// The rich text editor: the component gives it its MailMerge flag and its RTF through the
+/// editor's document (GetLines) and, when the editor closes with OK, takes the text back.
+class TppCustomRTFEditor : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomRTFEditor";
+    /// Insert Field is offered only for a mail-merge component.
+    bool MailMerge = false;
+    /// The document the editor shows; the text is read into it and written from it.
+    virtual QTextDocument* GetLines() = 0;
+};
+
+/// The choice of a data field for mail merge: the field list is given once, the chosen
+/// field read after OK.
+class TppCustomMailMergeDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomMailMergeDialog";
+    virtual void SetFieldList(const QStringList& aFields) = 0;
+    virtual QString GetSelectedField() const = 0;
 };
 
 namespace report {

@@ -12,6 +12,10 @@ void TppButtonGlyph::SetGlyph(const QImage& strip) {
 
 void TppButtonGlyph::SetNumGlyphs(int value) { m_numGlyphs = std::clamp(value, 1, 5); }
 
+bool TppButtonGlyph::masked(int x, int y) const {
+    return !m_mask.isNull() && x < m_mask.width() && y < m_mask.height() && (m_mask.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
+}
+
 QImage TppButtonGlyph::StateImage(TppButtonState state, const QPalette& palette) const {
     if (m_glyph.isNull()) return {};
     const int w = m_glyph.width() / m_numGlyphs;
@@ -26,7 +30,7 @@ QImage TppButtonGlyph::StateImage(TppButtonState state, const QPalette& palette)
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 QRgb p = m_glyph.pixel(position * w + x, y);
-                if (p == transparent) continue;
+                if (p == transparent || masked(position * w + x, y)) continue;
                 if (state == bsDisabled) {
                     if ((p & 0xFFFFFF) == 0xFFFFFF) p = highlight;
                     else if ((p & 0xFFFFFF) == 0x808080) p = shadow;
@@ -39,8 +43,16 @@ QImage TppButtonGlyph::StateImage(TppButtonState state, const QPalette& palette)
     auto inShape = [&](int x, int y) {
         if (x < 0 || y < 0 || x >= w || y >= h) return false;
         const QRgb p = m_glyph.pixel(x, y);
-        return p != transparent && (p & 0xFFFFFF) != 0xFFFFFF && (p & 0xFFFFFF) != 0xC0C0C0;
+        return p != transparent && !masked(x, y) && (p & 0xFFFFFF) != 0xFFFFFF && (p & 0xFFFFFF) != 0xC0C0C0;
     };
+    if (m_oldDisabledStyle) {
+        QImage flat(w, h, QImage::Format_ARGB32);
+        flat.fill(Qt::transparent);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (inShape(x, y)) flat.setPixel(x, y, shadow | 0xFF000000);
+        return flat;
+    }
     QImage image(w + 1, h + 1, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     for (int y = 0; y <= h; ++y)

@@ -21,8 +21,20 @@ public:
     void SetNumGlyphs(int value);
     /// The image of a state, with the transparent colour made transparent.
     QImage StateImage(TppButtonState state, const QPalette& palette) const;
+    /// A mask of the strip's size: where it is white the glyph is transparent, whatever its
+    /// colour there. None: the transparent colour alone decides.
+    QImage GlyphMask() const { return m_mask; }
+    void SetGlyphMask(const QImage& mask) { m_mask = mask.convertToFormat(QImage::Format_RGB32); }
+    /// The disabled image of a strip without one of its own is the silhouette in the shadow
+    /// colour, flat, instead of embossed.
+    bool OldDisabledStyle() const { return m_oldDisabledStyle; }
+    void SetOldDisabledStyle(bool value) { m_oldDisabledStyle = value; }
 
 private:
+    bool masked(int x, int y) const;
+
     QImage m_glyph;
+    QImage m_mask;
     int m_numGlyphs = 1;
+    bool m_oldDisabledStyle = false;
 };

@@ -8,6 +8,8 @@
 #include "report/designer/docking/internal/form_bars.h"
 #include "report/designer/docking/internal/work_area.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QMainWindow>
 #include <QWidget>
 
@@ -47,7 +49,7 @@ void TppCustomToolWindowSkiffrow::SetDockedTo(TppDockSkiffrow* dock) {
                 old->BarListChanged(false, this, m_visible);
             }
             DetachFromForm();
-            if (m_floatParent) LeaveFloatParent();
+            if (m_floatParent && m_floatParent->isAncestorOf(m_self)) LeaveFloatParent();
             m_dock = dock;
             LayoutControls(true, old, dock);
             dock->BarListChanged(true, this, m_visible);
@@ -62,9 +64,8 @@ void TppCustomToolWindowSkiffrow::SetDockedTo(TppDockSkiffrow* dock) {
             old->BarListChanged(false, this, m_visible);
         }
         DetachFromForm();
-        if (!m_floatParent) {
-            m_floatParent = new TFloatParent(this, m_owner);
-            EnterFloatParent(m_floatParent);
+        if (!m_floatParent || m_floatParent->Bar() != this || !m_floatParent->isAncestorOf(m_self)) {
+            EnterFloatParent(GetFloatParent());
         }
         Rearrange();
         ApplyFloatGeometry();
@@ -82,6 +83,55 @@ void TppCustomToolWindowSkiffrow::ApplyFloatGeometry() {
     m_floatParent->FitToBar();
     m_floatParent->move(m_floatLeft, m_floatTop);
     --m_internalMove;
+}
+
+TFloatParent* TppCustomToolWindowSkiffrow::GetFloatParent() {
+    if (!m_floatParent) m_floatParent = new TFloatParent(this, m_owner);
+    return m_floatParent;
+}
+
+void TppCustomToolWindowSkiffrow::FreeFloatParent() {
+    if (m_dock) freeFloatParent();  // a floating bar keeps the window it is in
+}
+
+void TppCustomToolWindowSkiffrow::GetSizeOptions(bool& CornerSizing, bool& ClipCursor) {
+    CornerSizing = true;
+    ClipCursor = true;
+}
+
+bool TppCustomToolWindowSkiffrow::ShowHint() const {
+    if (m_parentShowHint && m_owner) {
+        const QVariant v = m_owner->property("ShowHint");
+        if (v.isValid()) return v.toBool();
+    }
+    return m_showHint;
+}
+
+void TppCustomToolWindowSkiffrow::SetShowHint(bool value) {
+    m_showHint = value;
+    m_parentShowHint = false;
+    m_self->setProperty("ShowHint", value);
+}
+
+void TppCustomToolWindowSkiffrow::SetParentShowHint(bool value) {
+    m_parentShowHint = value;
+    m_self->setProperty("ShowHint", value ? QVariant() : QVariant(m_showHint));
+    if (value && m_owner && m_owner->property("ShowHint").isValid()) m_self->setProperty("ShowHint", m_owner->property("ShowHint"));
+}
+
+QRect ppGetWorkArea(const QWidget* near) { return skiffrow::WorkArea(near); }
+
+QWidget* ppFloatOwnerForm(QWidget* form) { return form ? form->window() : nullptr; }
+
+int ppFloatingFrameSize(bool resizable) {
+    (void)resizable;  // the floating window draws one frame for both
+    return TFloatParent::FrameSize();
+}
+
+int ppSmallCaptionHeight() {
+    QFont f = QApplication::font();
+    f.setPointSizeF(f.pointSizeF() * 0.85);
+    return QFontMetrics(f).height() + 3 + 1;
 }
 
 void TppCustomToolWindowSkiffrow::freeFloatParent() {

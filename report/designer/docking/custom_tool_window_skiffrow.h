@@ -115,7 +115,30 @@ public:
     virtual void ReadPositionData(const skiffrow::PositionReader& reader, const QString& section);
     virtual void WritePositionData(const skiffrow::PositionWriter& writer, const QString& section);
 
+    /// Whether the hints of the bar's buttons show (they follow it while their ParentShowHint
+    /// is set); with ParentShowHint the bar itself follows its form's "ShowHint" property.
+    bool ShowHint() const;
+    void SetShowHint(bool value);
+    bool ParentShowHint() const { return m_parentShowHint; }
+    void SetParentShowHint(bool value);
+    /// Corner sizing of the floating window (tool windows: yes; toolbars: no) and whether the
+    /// pointer is to be kept on the screen while sizing (answered for the designer; Qt keeps
+    /// the pointer free).
+    virtual void GetSizeOptions(bool& CornerSizing, bool& ClipCursor);
+    /// The floating window, made on first use (while docked too); FreeFloatParent frees it
+    /// while the bar is docked.
+    TFloatParent* GetFloatParent();
+    void FreeFloatParent();
+    /// LayoutControls under its other name: lays the controls out for `dockingTo` and
+    /// answers the client size, moving them only when canMoveControls.
+    QSize ArrangeContents(bool canMoveControls, TppDockSkiffrow* wasDockedTo, TppDockSkiffrow* dockingTo) {
+        return LayoutControls(canMoveControls, wasDockedTo, dockingTo);
+    }
+
     std::function<void()> OnClose;
+    /// Something dragged in the application (a toolbar button) is over the bar; set accept.
+    std::function<void(QObject* source, const QPoint& pos, bool& accept)> OnDragOver;
+    std::function<void(QObject* source, const QPoint& pos)> OnDragDrop;
     std::function<void()> OnDockChanged;
     std::function<void()> OnDockChanging;
     std::function<void()> OnVisibleChanged;
@@ -179,4 +202,16 @@ private:
     bool m_destroying = false;
     int m_updateCount = 0;
     int m_internalMove = 0;
+    bool m_showHint = true;
+    bool m_parentShowHint = true;
 };
+
+/// The screen's work area near a widget (the desktop without panels), the whole screen
+/// when the system gives none.
+QRect ppGetWorkArea(const QWidget* near);
+/// The form that floating bars of `form` belong to: its top-level window.
+QWidget* ppFloatOwnerForm(QWidget* form);
+/// The frame of a floating window on every side, in pixels.
+int ppFloatingFrameSize(bool resizable);
+/// The height of a floating window's small caption, in pixels.
+int ppSmallCaptionHeight();

@@ -68,17 +68,18 @@ Qt::DockWidgetArea TppDockSkiffrow::DockWidgetArea() const {
     return Qt::TopDockWidgetArea;
 }
 
-void TppDockSkiffrow::LayoutBars() {
-    if (m_lockCount > 0) return;
-    std::stable_sort(m_dockList.begin(), m_dockList.end(), [](auto* a, auto* b) {
+void ppSortList(QList<TppCustomToolWindowSkiffrow*>& list) {
+    std::stable_sort(list.begin(), list.end(), [](auto* a, auto* b) {
         if (a->DockRow() != b->DockRow()) return a->DockRow() < b->DockRow();
         const int pa = a->DockPos() < 0 ? INT_MAX : a->DockPos();
         const int pb = b->DockPos() < 0 ? INT_MAX : b->DockPos();
         return pa < pb;
     });
-    if (m_limitToOneRow)
-        for (auto* bar : m_dockList) bar->SetDockRowQuietly(0);
-    // Compact: occupied rows become 0 .. n-1 in their order.
+}
+
+void TppDockSkiffrow::CompactRows() {
+    ppSortList(m_dockList);
+    // Occupied rows become 0 .. n-1 in their order.
     int next = -1;
     int previous = INT_MIN;
     for (auto* bar : m_dockList) {
@@ -88,6 +89,14 @@ void TppDockSkiffrow::LayoutBars() {
         }
         bar->SetDockRowQuietly(next);
     }
+}
+
+void TppDockSkiffrow::LayoutBars() {
+    if (m_lockCount > 0) return;
+    ppSortList(m_dockList);
+    if (m_limitToOneRow)
+        for (auto* bar : m_dockList) bar->SetDockRowQuietly(0);
+    CompactRows();
     placeOnForm();
     measureRows();
     BarsLaidOut();

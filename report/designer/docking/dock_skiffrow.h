@@ -11,6 +11,14 @@
 
 class QMainWindow;
 class TppCustomToolWindowSkiffrow;
+class TppDockSkiffrow;
+
+/// Fired by a dock after a bar entered (Inserting) or left its DockList.
+using TppInsertRemoveEvent = std::function<void(TppDockSkiffrow* Sender, bool Inserting, TppCustomToolWindowSkiffrow* Bar)>;
+
+/// Sorts bars by DockRow, then by DockPos (a position of -1, "at the end", last), keeping the
+/// order of equal ones.
+void ppSortList(QList<TppCustomToolWindowSkiffrow*>& list);
 
 /// One edge of a form that holds toolbars and tool windows in rows. The bars are placed by
 /// their DockRow (0 = the row nearest the form's edge) and DockPos (order along the row);
@@ -56,6 +64,11 @@ public:
 
     /// Orders, compacts and places the bars (see the class comment).
     virtual void LayoutBars();
+    /// Renumbers the rows of DockList's bars so that rows 0 .. n-1 are all occupied, keeping
+    /// their order (DockList sorted first).
+    void CompactRows();
+    /// Rebuilds RowSizes: each row's thickness is the thickest bar's, at least 8 pixels.
+    void MeasureRows() { measureRows(); }
     /// The row's measured thickness, else the bar's own.
     int RowThickness(int row, TppCustomToolWindowSkiffrow* bar) const;
     /// The row at a coordinate across the dock (pixels from the row-0 edge); newRow is set
@@ -85,7 +98,7 @@ public:
     Qt::DockWidgetArea DockWidgetArea() const;
 
     /// Fired after a bar entered or left DockList.
-    std::function<void(TppDockSkiffrow* sender, bool inserting, TppCustomToolWindowSkiffrow* bar)> OnInsertRemoveBar;
+    TppInsertRemoveEvent OnInsertRemoveBar;
     /// Fired after the dock's thickness changed.
     std::function<void(TppDockSkiffrow* sender)> OnResize;
 

@@ -131,6 +131,11 @@ int TFloatParent::sizingEdgesAt(const QPoint& p) const {
     if (p.x() >= width() - f) edges |= Qt::RightEdge;
     if (p.y() < f) edges |= Qt::TopEdge;
     if (p.y() >= height() - f) edges |= Qt::BottomEdge;
+    bool corners = true, clip = true;
+    m_bar->GetSizeOptions(corners, clip);
+    // Without corner sizing a corner sizes across the bar's length only.
+    if (!corners && (edges & (Qt::LeftEdge | Qt::RightEdge)) && (edges & (Qt::TopEdge | Qt::BottomEdge)))
+        edges &= (Qt::LeftEdge | Qt::RightEdge);
     return edges;
 }
 

@@ -51,6 +51,11 @@ public:
 
     int GetBarSize(int orientation) override;
     QSize GetMinimumClientSize() override { return QSize(0, 0); }
+    /// A toolbar sizes by its sides only.
+    void GetSizeOptions(bool& CornerSizing, bool& ClipCursor) override {
+        CornerSizing = false;
+        ClipCursor = false;
+    }
     QSize LayoutControls(bool canMoveControls, TppDockSkiffrow* wasDockedTo, TppDockSkiffrow* dockingTo) override;
     void SizeChanging(int newClientWidth, int newClientHeight) override;
     void ReadPositionData(const skiffrow::PositionReader& reader, const QString& section) override;

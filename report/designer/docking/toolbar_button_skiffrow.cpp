@@ -1,9 +1,13 @@
 #include "report/designer/docking/toolbar_button_skiffrow.h"
 
 #include "report/designer/docking/application_activity.h"
+#include "report/designer/docking/custom_tool_window_skiffrow.h"
 #include "report/designer/docking/dock_skiffrow.h"
 #include "report/designer/docking/skiffrow.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -19,7 +23,177 @@ TppToolbarButtonSkiffrow::TppToolbarButtonSkiffrow(QWidget* parent) : QToolButto
     });
 }
 
-TppToolbarButtonSkiffrow::~TppToolbarButtonSkiffrow() = default;
+TppToolbarButtonSkiffrow::~TppToolbarButtonSkiffrow() {
+    if (m_dragging) QApplication::restoreOverrideCursor();
+}
+
+// TDropdownList ------------------------------------------------------------------------------
+
+TDropdownList& TDropdownList::Instance() {
+    static TDropdownList* list = new TDropdownList;
+    return *list;
+}
+
+void TDropdownList::Add(QMenu* menu) {
+    if (!menu || Contains(menu)) return;
+    m_menus.append(menu);
+    connect(menu, &QMenu::hovered, this, [this](QAction* action) {
+        if (OnHint) OnHint(action ? (action->statusTip().isEmpty() ? action->toolTip() : action->statusTip()) : QString());
+    });
+    connect(menu, &QMenu::aboutToHide, this, [this] {
+        if (OnHint) OnHint(QString());
+    });
+    connect(menu, &QObject::destroyed, this, [this, menu] {
+        m_onPopup.remove(menu);
+        m_popupComponent.remove(menu);
+        m_menus.removeAll(nullptr);
+    });
+}
+
+void TDropdownList::Remove(QMenu* menu) {
+    if (!menu) return;
+    disconnect(menu, nullptr, this, nullptr);
+    m_menus.removeAll(menu);
+    m_onPopup.remove(menu);
+    m_popupComponent.remove(menu);
+}
+
+void TDropdownList::SetOnPopup(QMenu* menu, std::function<void(QMenu*, QWidget*)> handler) {
+    Add(menu);
+    m_onPopup[menu] = std::move(handler);
+}
+
+QWidget* TDropdownList::PopupComponent(QMenu* menu) const { return m_popupComponent.value(menu); }
+
+void TDropdownList::Popup(QMenu* menu, QWidget* popupComponent) {
+    m_popupComponent[menu] = popupComponent;
+    if (auto handler = m_onPopup.value(menu)) handler(menu, popupComponent);
+}
+
+// Properties ---------------------------------------------------------------------------------
+
+void TppToolbarButtonSkiffrow::SetHint(const QString& hint) {
+    setToolTip(hint);
+    setStatusTip(hint);
+}
+
+void TppToolbarButtonSkiffrow::SetShowHint(bool value) {
+    m_showHint = value;
+    m_parentShowHint = false;
+}
+
+bool TppToolbarButtonSkiffrow::HintShown() const {
+    if (!m_parentShowHint) return m_showHint;
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+        const QVariant v = w->property("ShowHint");
+        if (v.isValid()) return v.toBool();
+    }
+    return true;
+}
+
+void TppToolbarButtonSkiffrow::SetParentFont(bool value) {
+    if (value) {
+        setFont(QFont());
+        setAttribute(Qt::WA_SetFont, false);
+    } else {
+        setFont(font());
+        setAttribute(Qt::WA_SetFont, true);
+    }
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetMargin(int value) {
+    if (value < -1) return;
+    m_margin = value;
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetSpacing(int value) {
+    m_spacing = value;
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetNoBorder(bool value) {
+    m_noBorder = value;
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetOpaque(bool value) {
+    m_opaque = value;
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetOldDisabledStyle(bool value) {
+    m_glyph.SetOldDisabledStyle(value);
+    update();
+}
+
+void TppToolbarButtonSkiffrow::SetGlyphMask(const QImage& mask) {
+    m_glyph.SetGlyphMask(mask);
+    update();
+}
+
+bool TppToolbarButtonSkiffrow::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && !HintShown()) {
+        event->ignore();
+        return true;
+    }
+    return QToolButton::event(event);
+}
+
+// Dragging -----------------------------------------------------------------------------------
+
+namespace {
+
+/// The button or bar under a screen point whose OnDragOver accepts the source.
+QObject* dropTarget(QObject* source, const QPoint& globalPos, QPoint* local, bool deliver) {
+    for (QWidget* w = QApplication::widgetAt(globalPos); w; w = w->parentWidget()) {
+        const QPoint at = w->mapFromGlobal(globalPos);
+        bool accept = false;
+        if (auto* button = qobject_cast<TppToolbarButtonSkiffrow*>(w); button && button != source) {
+            if (button->OnDragOver) button->OnDragOver(source, at, accept);
+            if (accept && deliver && button->OnDragDrop) button->OnDragDrop(source, at);
+        } else if (auto* bar = dynamic_cast<TppCustomToolWindowSkiffrow*>(w)) {
+            if (bar->OnDragOver) bar->OnDragOver(source, at, accept);
+            if (accept && deliver && bar->OnDragDrop) bar->OnDragDrop(source, at);
+        } else {
+            continue;
+        }
+        if (!accept) return nullptr;
+        if (local) *local = at;
+        return w;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void TppToolbarButtonSkiffrow::BeginDrag() {
+    if (m_dragging) return;
+    m_dragging = true;
+    m_pressing = false;
+    setState(m_down ? bsExclusive : bsUp);
+    QApplication::setOverrideCursor(QCursor(m_dragCursor));
+    if (OnStartDrag) OnStartDrag();
+}
+
+void TppToolbarButtonSkiffrow::endDrag(const QPoint& globalPos, bool drop) {
+    if (!m_dragging) return;
+    m_dragging = false;
+    QApplication::restoreOverrideCursor();
+    QPoint at = globalPos;
+    QObject* target = drop ? dropTarget(this, globalPos, &at, true) : nullptr;
+    if (!target) at = mapFromGlobal(globalPos);
+    if (OnEndDrag) OnEndDrag(target, at);
+}
+
+void TppToolbarButtonSkiffrow::keyPressEvent(QKeyEvent* event) {
+    if (m_dragging && event->key() == Qt::Key_Escape) {
+        endDrag(QCursor::pos(), false);
+        return;
+    }
+    QToolButton::keyPressEvent(event);
+}
 
 void TppToolbarButtonSkiffrow::SetCaption(const QString& caption) {
     setText(caption);
@@ -65,6 +239,7 @@ void TppToolbarButtonSkiffrow::SetFlat(bool value) {
 void TppToolbarButtonSkiffrow::SetDropdownMenu(QMenu* menu) {
     if (m_menu) disconnect(m_menu, nullptr, this, nullptr);
     m_menu = menu;
+    TDropdownList::Instance().Add(menu);
     if (menu)
         connect(menu, &QMenu::aboutToHide, this, [this] {
             m_menuOpen = false;
@@ -145,6 +320,8 @@ bool TppToolbarButtonSkiffrow::insideMain(const QPoint& p) const {
 }
 
 void TppToolbarButtonSkiffrow::mousePressEvent(QMouseEvent* event) {
+    if (isEnabled() && OnMouseDown) OnMouseDown(event->button(), event->modifiers(), event->position().toPoint());
+    if (isEnabled() && event->button() == Qt::LeftButton) m_pressPos = event->position().toPoint();
     if (!isEnabled() || event->button() != Qt::LeftButton) {
         if (event->button() != Qt::LeftButton) HotEnter();
         return;
@@ -164,11 +341,23 @@ void TppToolbarButtonSkiffrow::mousePressEvent(QMouseEvent* event) {
 }
 
 void TppToolbarButtonSkiffrow::mouseMoveEvent(QMouseEvent* event) {
+    if (isEnabled() && OnMouseMove) OnMouseMove(event->modifiers(), event->position().toPoint());
+    if (m_dragging) return;
+    if (m_pressing && m_dragMode == dmAutomatic &&
+        (event->position().toPoint() - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
+        BeginDrag();
+        return;
+    }
     if (!m_pressing) return;
     setState(m_down ? bsExclusive : (insideMain(event->position().toPoint()) ? bsDown : bsUp));
 }
 
 void TppToolbarButtonSkiffrow::mouseReleaseEvent(QMouseEvent* event) {
+    if (isEnabled() && OnMouseUp) OnMouseUp(event->button(), event->modifiers(), event->position().toPoint());
+    if (m_dragging && event->button() == Qt::LeftButton) {
+        endDrag(event->globalPosition().toPoint(), true);
+        return;
+    }
     if (!m_pressing || event->button() != Qt::LeftButton) return;
     m_pressing = false;
     const bool inside = insideMain(event->position().toPoint());
@@ -206,6 +395,7 @@ void TppToolbarButtonSkiffrow::dropMenu() {
     else if (dock && dock->Position() == ppdpRight) at = mapToGlobal(QPoint(-m_menu->sizeHint().width(), 0));
     m_menuOpen = true;
     setState(bsDown);
+    TDropdownList::Instance().Popup(m_menu, this);
     m_menu->popup(at);
 }
 
@@ -215,7 +405,12 @@ void TppToolbarButtonSkiffrow::paintEvent(QPaintEvent*) {
     const bool pushed = m_state == bsDown || m_state == bsExclusive;
     const bool comboArrow = m_combo && m_menu;
     const QRect main = comboArrow ? rect().adjusted(0, 0, -kArrowWidth, 0) : rect();
+    if (m_opaque || !m_flat) {
+        QWidget* behind = parentWidget() ? parentWidget() : this;
+        p.fillRect(rect(), behind->palette().color(behind->backgroundRole()));
+    }
     auto panel = [&](const QRect& r, bool sunken) {
+        if (m_noBorder) return;
         QStyleOptionToolButton opt;
         opt.initFrom(this);
         opt.rect = r;
@@ -239,9 +434,11 @@ void TppToolbarButtonSkiffrow::paintEvent(QPaintEvent*) {
     int textLeft = face.left();
     if (!image.isNull()) {
         const bool withText = m_displayMode != ppdmGlyphOnly && !text().isEmpty();
-        const int x = withText ? face.left() + 3 : face.left() + (face.width() - image.width() + 1) / 2;
+        const int x = m_margin >= 0 ? face.left() + m_margin
+                      : withText    ? face.left() + 3
+                                    : face.left() + (face.width() - image.width() + 1) / 2;
         p.drawImage(x, face.top() + (face.height() - image.height() + 1) / 2, image);
-        textLeft = x + image.width() + 4;
+        textLeft = x + image.width() + m_spacing;
     }
     if (m_displayMode != ppdmGlyphOnly && !text().isEmpty()) {
         p.setPen(palette().color(isEnabled() ? QPalette::ButtonText : QPalette::Dark));

@@ -1,4 +1,5 @@
 #include "report/model/barcode.h"
+#include "report/model/barcode_adapters.h"
 #include "report/model/tests/report_fixtures.h"
 #include "testsupport/dialog_answerer.h"
 
@@ -156,6 +157,74 @@ TEST_F(BarCodeComponent, StreamsWidthAndRatioInMMThousandths) {
     EXPECT_EQ(back->mmBarWidth(), 381);
     EXPECT_EQ(back->BarCodeType(), TppBarCodeType::bcInt2of5);
     EXPECT_EQ(back->Data(), "0123456789");
+}
+
+TEST_F(BarCodeComponent, PopupItemsToggleTheirSettingOrConfigure) {
+    TppBarCode code;
+    QStringList items;
+    for (const report::DesignPopupItem& i : code.DesignPopupItems())
+        items << QStringLiteral("%1 %2 %3 %4").arg(i.Name).arg(i.TextNumber).arg(i.Group).arg(i.Check ? "check" : "run");
+    EXPECT_EQ(items, (QStringList{"AutoSize 226 30 check", "AutoSizeFont 441 30 check", "Configure 443 30 run",
+                                  "PrintHumanReadable 442 30 check", "ReprintOnOverFlow 238 30 check",
+                                  "ShiftWithParent 240 30 check", "Transparent 246 30 check"}));
+    // Configure runs the installed dialog and applies what it gives.
+    const report::BarCodeConfigurePrompt before = report::SetBarCodeConfigurePrompt(
+        [](report::BarCodeSettings& s, TppUnitType, const std::function<void(const report::BarCodeSettings&)>&) {
+            s.BarCodeType = TppBarCodeType::bcCode128;
+            return true;
+        });
+    code.DesignPopupItems().at(2).Run();
+    EXPECT_EQ(code.BarCodeType(), TppBarCodeType::bcCode128);
+    report::SetBarCodeConfigurePrompt(before);
+}
+
+TEST_F(BarCodeComponent, ScriptsReadAndWriteTheSettingsThroughTheSetters) {
+    report::RegisterBarCodeAdapters();
+    testsupport::DialogAnswerer answerer;
+    TppDBBarCode code;  // the data barcode reaches the same members
+    const TraRTTI* adapter = raGetRTTI(code.metaObject());
+    ASSERT_EQ(adapter, &RTTIInstance<TraTppBarCodeRTTI>());
+    struct Case {
+        const char* name;
+        QVariant value;
+        TraDataType type;
+        const char* typeName;
+    } cases[] = {
+        {"BarCodeType", int(TppBarCodeType::bcEAN_13), TraDataType::daEnum, "TppBarCodeType"},
+        {"AddOnCode", QStringLiteral("12"), TraDataType::daString, ""},
+        {"AutoEncode", false, TraDataType::daBoolean, ""},
+        {"AutoSizeFont", true, TraDataType::daBoolean, ""},
+        {"BarColor", 0x0000FF, TraDataType::daEnum, "TColor"},
+        {"BarWidth", 0.02f, TraDataType::daSingle, ""},
+        {"BearerBars", false, TraDataType::daBoolean, ""},
+        {"CalcCheckDigit", true, TraDataType::daBoolean, ""},
+        {"Data", QStringLiteral("400638133393"), TraDataType::daString, ""},
+        {"Orientation", int(TppBarCodeOrientation::orBottomToTop), TraDataType::daEnum, "TppBarCodeOrientation"},
+        {"PrintHumanReadable", false, TraDataType::daBoolean, ""},
+        {"WideBarRatio", 3.0f, TraDataType::daSingle, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TraPropRec rec;
+        ASSERT_TRUE(adapter->GetPropRec(code.metaObject(), c.name, rec));
+        EXPECT_EQ(rec.DataType, c.type);
+        EXPECT_EQ(rec.TypeName, QString::fromLatin1(c.typeName));
+        EXPECT_FALSE(rec.ReadOnly);
+        QVariant v = c.value;
+        ASSERT_TRUE(adapter->SetPropValue(&code, c.name, v));
+        QVariant back;
+        ASSERT_TRUE(adapter->GetPropValue(&code, c.name, back));
+        if (c.type == TraDataType::daSingle) EXPECT_NEAR(back.toFloat(), c.value.toFloat(), 1e-5);
+        else EXPECT_EQ(back, c.value);
+    }
+    // A refused value keeps the old one, with its message.
+    answerer.ExpectMessage("Add-on codes must be either 2 or 5 digits", ui::Button::Ok);
+    QVariant three = QStringLiteral("123");
+    ASSERT_TRUE(adapter->SetPropValue(&code, "AddOnCode", three));
+    EXPECT_EQ(code.AddOnCode(), "12");
+    QVariant left;
+    ASSERT_TRUE(adapter->GetPropValue(&code, "mmLeft", left));  // handed to the printable's adapter
+    report::UnRegisterBarCodeAdapters();
 }
 
 }  // namespace

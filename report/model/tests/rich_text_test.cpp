@@ -3,6 +3,7 @@
 // same ranges, and the data component's field or error text.
 
 #include "report/model/rich_text.h"
+#include "report/model/rich_text_adapters.h"
 
 #include "report/model/band_classes.h"
 #include "report/model/db_pipeline.h"
@@ -13,12 +14,15 @@
 #include "report/page/draw_rich_text.h"
 #include "report/page/page.h"
 
+#include "platform/base/exception.h"
 #include "platform/db/data_source.h"
 #include "platform/db/table.h"
 #include "platform/richtext/rtf_reader.h"
 #include "platform/richtext/rtf_writer.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -240,6 +244,120 @@ TEST_F(ReportTest, a_data_rich_text_prints_its_field_the_event_text_or_the_error
     rich->SetAutoDisplay(false);
     EXPECT_TRUE(rich->GetRichText().isEmpty());
     delete report;
+}
+
+TEST(RichTextDesign, popup_items_and_the_edit_seam) {
+    TppRichText text;
+    text.SetRichText("{\\rtf1\\ansi Before\\par}");
+    QStringList items;
+    for (const report::DesignPopupItem& i : text.DesignPopupItems())
+        items << QStringLiteral("%1 %2 %3 %4").arg(i.Name).arg(i.TextNumber).arg(i.Group).arg(i.Check ? "check" : "run");
+    EXPECT_EQ(items, (QStringList{"Edit 120 30 run", "MailMerge 502 30 check", "Transparent 246 30 check"}));
+
+    // No editor installed: Edit changes nothing.
+    const report::RichTextEditPrompt before = report::SetRichTextEditPrompt({});
+    EXPECT_FALSE(text.Edit());
+    // The editor gets the text; only OK stores what it gives back.
+    QByteArray seen;
+    bool ok = false;
+    report::SetRichTextEditPrompt([&](TppCustomRichText&, QByteArray& rtf) {
+        seen = rtf;
+        rtf = "{\\rtf1\\ansi After\\par}";
+        return ok;
+    });
+    EXPECT_FALSE(text.Edit());
+    EXPECT_EQ(text.PlainLines(), QStringList{"Before"});
+    EXPECT_EQ(seen, "{\\rtf1\\ansi Before\\par}");
+    ok = true;
+    const auto& editItem = text.DesignPopupItems().constFirst();
+    editItem.Run();
+    EXPECT_EQ(text.PlainLines(), QStringList{"After"});
+    report::SetRichTextEditPrompt(before);
+}
+
+TEST(RichTextScript, scripts_search_select_replace_load_and_save_the_text) {
+    report::RegisterRichTextAdapters();
+    TppRichText text;
+    const TraRTTI* adapter = raGetRTTI(text.metaObject());
+    ASSERT_EQ(adapter, &RTTIInstance<TraTppCustomRichTextRTTI>());
+    TraPropList list;
+    adapter->GetPropList(text.metaObject(), list);
+    for (const char* m : {"FindText", "LoadFromFile", "LoadFromRTFStream", "SaveToFile", "SaveToRTFStream"})
+        EXPECT_TRUE(list.Names().contains(QString::fromLatin1(m))) << m;
+
+    QVariant rtf = QStringLiteral("{\\rtf1\\ansi {\\b Debian} ships dpkg and Dpkg-Deb\\par}");
+    ASSERT_TRUE(adapter->SetPropValue(&text, "RichText", rtf));
+
+    // FindText: (text, start, length, options) -> position or -1.
+    struct Find {
+        const char* what;
+        int start, length, options, at;
+    } finds[] = {
+        {"dpkg", 0, -1, 0, 13},                       // ignoring case: the first
+        {"Dpkg", 0, -1, report::stMatchCase, 22},     // matching case
+        {"dpkg", 14, -1, 0, 22},                      // from a later start
+        {"dpkg", 0, 16, 0, -1},                       // not within the length
+        {"dpkg", 0, -1, report::stWholeWord, 13},     // "Dpkg-Deb": "Dpkg" is a word too
+        {"deb", 0, -1, report::stWholeWord, 1 + 26},  // not "Debian"
+        {"ships", 0, -1, 0, 7},
+        {"", 0, -1, 0, -1},
+    };
+    for (const Find& f : finds) {
+        SCOPED_TRACE(f.what);
+        auto params = adapter->GetParams("FindText");
+        ASSERT_TRUE(params);
+        QVariant a = QString::fromLatin1(f.what), b = f.start, c = f.length, d = f.options, result;
+        QVariant* values[] = {&a, &b, &c, &d, &result};
+        for (int i = 0; i < 5; ++i) params->BindParamValue(i, values[i]);
+        ASSERT_TRUE(adapter->CallMethod(&text, "FindText", false, *params));
+        EXPECT_EQ(result.toInt(), f.at);
+    }
+
+    // Selecting and replacing keeps the rest of the text and its formats.
+    QVariant start = 7, length = 5, replaced = QStringLiteral("packs"), sel;
+    ASSERT_TRUE(adapter->SetPropValue(&text, "SelStart", start));
+    ASSERT_TRUE(adapter->SetPropValue(&text, "SelLength", length));
+    ASSERT_TRUE(adapter->GetPropValue(&text, "SelText", sel));
+    EXPECT_EQ(sel.toString(), "ships");
+    ASSERT_TRUE(adapter->SetPropValue(&text, "SelText", replaced));
+    EXPECT_EQ(text.PlainLines(), QStringList{"Debian packs dpkg and Dpkg-Deb"});
+    EXPECT_TRUE(text.RichTextStream().contains("\\b"));
+    QVariant readOnly = 3;
+    EXPECT_FALSE(adapter->SetPropValue(&text, "StartCharPos", readOnly));
+
+    // Files and streams: RTF, or the plain text with PlainText set.
+    QTemporaryDir dir;
+    const QString rtfFile = dir.filePath("notes.rtf");
+    const QString txtFile = dir.filePath("notes.txt");
+    text.SaveToFile(rtfFile);
+    QVariant plain = true;
+    ASSERT_TRUE(adapter->SetPropValue(&text, "PlainText", plain));
+    text.SaveToFile(txtFile);
+    TppRichText other;
+    other.LoadFromFile(rtfFile);
+    EXPECT_EQ(other.RichTextStream(), text.RichTextStream());
+    other.LoadFromFile(txtFile);
+    EXPECT_EQ(other.PlainLines(), QStringList{"Debian packs dpkg and Dpkg-Deb"});
+    EXPECT_FALSE(other.RichTextStream().startsWith("{\\rtf"));
+    EXPECT_THROW(other.LoadFromFile(dir.filePath("missing.rtf")), base::Exception);
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    auto params = adapter->GetParams("SaveToRTFStream");
+    QVariant stream = QVariant::fromValue<QObject*>(&buffer);
+    params->BindParamValue(0, &stream);
+    text.SetPlainText(false);
+    ASSERT_TRUE(adapter->CallMethod(&text, "SaveToRTFStream", false, *params));
+    EXPECT_EQ(buffer.data(), text.RichTextStream());
+
+    // The data rich text adds AutoDisplay.
+    TppDBRichText data;
+    const TraRTTI* dataAdapter = raGetRTTI(data.metaObject());
+    ASSERT_EQ(dataAdapter, &RTTIInstance<TraTppDBRichTextRTTI>());
+    QVariant off = false, value;
+    ASSERT_TRUE(dataAdapter->SetPropValue(&data, "AutoDisplay", off));
+    EXPECT_FALSE(data.AutoDisplay());
+    ASSERT_TRUE(dataAdapter->GetPropValue(&data, "SelStart", value));
+    report::UnRegisterRichTextAdapters();
 }
 
 }  // namespace

@@ -120,6 +120,119 @@ TEST_F(Buttons, the_hot_border_goes_when_the_application_does_unless_kept) {
     skiffrow::ApplicationActivity::Instance().Drive(true);
 }
 
+TEST_F(Buttons, mouse_events_and_a_drag_from_one_button_onto_another) {
+    auto* a = add("Bold");
+    auto* b = add("Italic");
+    auto* c = add("Underline");
+    settle();
+    QStringList log;
+    a->OnMouseDown = [&](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& p) {
+        log << QStringLiteral("down %1 %2,%3").arg(int(button)).arg(p.x()).arg(p.y());
+    };
+    a->OnMouseMove = [&](Qt::KeyboardModifiers, const QPoint& p) { log << QStringLiteral("move %1").arg(p.x()); };
+    a->OnMouseUp = [&](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint&) { log << QStringLiteral("up %1").arg(int(button)); };
+    click(a, QPoint(4, 5));
+    EXPECT_EQ(log, (QStringList{"down 1 4,5", "up 1"}));
+
+    // A manual button does not drag; an automatic one starts at the drag distance.
+    log.clear();
+    a->OnStartDrag = [&] { log << "start"; };
+    a->OnEndDrag = [&](QObject* target, const QPoint&) { log << QStringLiteral("end %1").arg(target ? target->objectName() : "none"); };
+    b->OnDragOver = [&](QObject* source, const QPoint&, bool& accept) { accept = source == a; };
+    b->OnDragDrop = [&](QObject* source, const QPoint&) { log << QStringLiteral("dropped %1").arg(source->objectName()); };
+    c->OnDragOver = [&](QObject*, const QPoint&, bool& accept) { accept = false; };
+    const QPoint onB = b->mapToGlobal(QPoint(5, 5));
+    mouse(a, QEvent::MouseButtonPress, QPoint(4, 5));
+    moveTo(a, onB);
+    EXPECT_FALSE(a->Dragging());
+    releaseAt(a, onB);
+    EXPECT_FALSE(log.contains("start"));
+
+    a->SetDragMode(dmAutomatic);
+    for (QWidget* target : {static_cast<QWidget*>(b), static_cast<QWidget*>(c)}) {
+        log.clear();
+        const QPoint over = target->mapToGlobal(QPoint(5, 5));
+        mouse(a, QEvent::MouseButtonPress, QPoint(4, 5));
+        moveTo(a, over);
+        EXPECT_TRUE(a->Dragging());
+        releaseAt(a, over);
+        EXPECT_FALSE(a->Dragging());
+        log.removeIf([](const QString& l) { return l.startsWith("move") || l.startsWith("down") || l.startsWith("up"); });
+        if (target == b) EXPECT_EQ(log, (QStringList{"start", "dropped Bold", "end Italic"}));
+        else EXPECT_EQ(log, (QStringList{"start", "end none"}));  // refused: nothing dropped
+    }
+    // Escape ends a drag without dropping.
+    log.clear();
+    mouse(a, QEvent::MouseButtonPress, QPoint(4, 5));
+    moveTo(a, onB);
+    key(a, Qt::Key_Escape, true);
+    EXPECT_FALSE(a->Dragging());
+    EXPECT_EQ(log.last(), "end none");
+    releaseAt(a, onB);
+}
+
+TEST_F(Buttons, hints_follow_their_bar_and_menus_name_the_button_that_dropped_them) {
+    auto* b = add("Lines");
+    b->SetHint(QStringLiteral("Line Style"));
+    EXPECT_EQ(b->toolTip(), "Line Style");
+    EXPECT_EQ(b->statusTip(), "Line Style");
+    EXPECT_TRUE(b->HintShown());
+    bar->SetShowHint(false);
+    EXPECT_FALSE(bar->ShowHint());
+    EXPECT_FALSE(b->HintShown()) << "ParentShowHint follows the bar";
+    b->SetShowHint(true);
+    EXPECT_FALSE(b->ParentShowHint());
+    EXPECT_TRUE(b->HintShown());
+    form->setProperty("ShowHint", false);
+    bar->SetParentShowHint(true);
+    EXPECT_FALSE(bar->ShowHint()) << "a bar with ParentShowHint follows its form";
+
+    QMenu menu;
+    QAction* thin = menu.addAction(QStringLiteral("Thin"));
+    thin->setStatusTip(QStringLiteral("A thin line"));
+    b->SetDropdownMenu(&menu);
+    EXPECT_TRUE(TDropdownList::Instance().Contains(&menu));
+    QWidget* poppedBy = nullptr;
+    TDropdownList::Instance().SetOnPopup(&menu, [&](QMenu*, QWidget* component) {
+        poppedBy = component;
+        EXPECT_FALSE(menu.isVisible()) << "OnPopup fires before the menu shows";
+    });
+    QString hint = QStringLiteral("-");
+    TDropdownList::Instance().OnHint = [&](const QString& h) { hint = h; };
+    click(b, QPoint(5, 5));
+    ASSERT_TRUE(menu.isVisible());
+    EXPECT_EQ(poppedBy, b);
+    EXPECT_EQ(TDropdownList::Instance().PopupComponent(&menu), b);
+    Q_EMIT menu.hovered(thin);
+    EXPECT_EQ(hint, "A thin line");
+    menu.hide();
+    EXPECT_EQ(hint, "");
+    TDropdownList::Instance().OnHint = nullptr;
+    settle();
+}
+
+TEST_F(Buttons, a_glyph_mask_hides_its_white_pixels_and_the_old_disabled_style_is_flat) {
+    QImage strip(4, 4, QImage::Format_ARGB32);
+    strip.fill(QColor(0, 128, 128));
+    for (int x = 0; x < 3; ++x) strip.setPixel(x, 1, qRgb(0, 0, 0));
+    QImage mask(4, 4, QImage::Format_RGB32);
+    mask.fill(Qt::black);
+    mask.setPixel(0, 1, qRgb(255, 255, 255));
+    TppButtonGlyph glyph;
+    glyph.SetGlyph(strip);
+    QPalette pal;
+    pal.setColor(QPalette::Dark, QColor(128, 128, 128));
+    EXPECT_EQ(qAlpha(glyph.StateImage(bsUp, pal).pixel(0, 1)), 255);
+    glyph.SetGlyphMask(mask);
+    EXPECT_EQ(qAlpha(glyph.StateImage(bsUp, pal).pixel(0, 1)), 0);
+    EXPECT_EQ(qAlpha(glyph.StateImage(bsUp, pal).pixel(1, 1)), 255);
+    glyph.SetOldDisabledStyle(true);
+    const QImage disabled = glyph.StateImage(bsDisabled, pal);
+    EXPECT_EQ(disabled.size(), QSize(4, 4)) << "flat: no embossed pixel beside it";
+    EXPECT_EQ(disabled.pixel(1, 1), qRgb(128, 128, 128));
+    EXPECT_EQ(qAlpha(disabled.pixel(2, 2)), 0);
+}
+
 TEST_F(Buttons, a_one_image_glyph_gets_an_embossed_disabled_image) {
     // 4 by 4: transparent teal around a black square of 2 by 2 with one white pixel.
     QImage strip(4, 4, QImage::Format_ARGB32);

@@ -1,0 +1,39 @@
+#pragma once
+
+// Script adapters of the rich-text components.
+
+#include "report/model/printable_adapters.h"
+#include "report/model/rich_text.h"
+
+/// Rich text: the methods FindText (SearchStr, StartPos, Length, Options; Result the
+/// position, -1 when not found), LoadFromFile, LoadFromRTFStream, SaveToFile and
+/// SaveToRTFStream (a stream is a QIODevice object), listed; EndCharPos, StartCharPos and
+/// RichTextStream (read-only), RichText, SelLength, SelStart, SelText and PlainText,
+/// reached by name. Every other name goes to the printable's adapter.
+class TraTppCustomRichTextRTTI : public TraTppPrintableRTTI {
+    Q_OBJECT
+public:
+    void GetPropList(TClass aClass, TraPropList& aPropList) const override;
+    TClass RefClass() const override { return &TppCustomRichText::staticMetaObject; }
+    bool GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const override;
+    bool CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const override;
+    std::unique_ptr<TraParamList> GetParams(const QString& aName) const override;
+    bool GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
+    bool SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
+};
+
+/// The data rich text adds AutoDisplay (read and write, through its setter).
+class TraTppDBRichTextRTTI : public TraTppCustomRichTextRTTI {
+    Q_OBJECT
+public:
+    TClass RefClass() const override { return &TppDBRichText::staticMetaObject; }
+    bool GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const override;
+    bool GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
+    bool SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
+};
+
+namespace report {
+/// Registers and unregisters the two rich-text adapters (with the printable's).
+void RegisterRichTextAdapters();
+void UnRegisterRichTextAdapters();
+}  // namespace report
