@@ -183,6 +183,13 @@ public:
     void Show(const QRect* rect);
     void Hide();
     bool Visible() const;
+    /// The handlers every handle routes to (mouse down, drag over, end of drag); the
+    /// designer window's event filter calls them with the handle and the workspace point.
+    using HandleEvent = std::function<void(TppHandleShape* aHandle, const QPoint& aPoint)>;
+    void SetOnMouseDown(HandleEvent h) { OnMouseDown = std::move(h); }
+    void SetOnDragOver(HandleEvent h) { OnDragOver = std::move(h); }
+    void SetOnEndDrag(HandleEvent h) { OnEndDrag = std::move(h); }
+    HandleEvent OnMouseDown, OnDragOver, OnEndDrag;
 
 private:
     std::array<QPointer<TppHandleShape>, 8> m_handles{};  ///< the parent control may free them first
@@ -232,8 +239,15 @@ public:
     void UpdateBounds();
     /// Gives the printable the outline as its screen-pixel bounds, top within its band.
     void ApplyBounds();
-    /// The top of the printable's band area on the workspace (set by the window).
+    /// The top of the printable's band area on the workspace (set by the window; stands in
+    /// for the band's GetSpTop, which the window keeps).
     std::function<int(TppPrintable*)> BandTopOf;
+    /// The handlers of the outline (drag over, end of drag, mouse up), in workspace points.
+    using OutlineEvent = std::function<void(TppSelectionObject* aSender, const QPoint& aPoint)>;
+    void SetOnDragOver(OutlineEvent h) { OnDragOver = std::move(h); }
+    void SetOnEndDrag(OutlineEvent h) { OnEndDrag = std::move(h); }
+    void SetOnMouseUp(OutlineEvent h) { OnMouseUp = std::move(h); }
+    OutlineEvent OnDragOver, OnEndDrag, OnMouseUp;
 
 private:
     QPointer<TppPrintable> m_printable;

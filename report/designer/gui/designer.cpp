@@ -7,6 +7,7 @@
 #include "platform/stream/property_table.h"
 
 #include <QEventLoop>
+#include <QMenuBar>
 
 namespace {
 
@@ -18,6 +19,7 @@ const char* const kShowComponentNames[] = {
 }  // namespace
 
 TppDesigner::TppDesigner(TComponent* AOwner) : TppCommunicator(AOwner) {
+    m_dataSettings = std::make_unique<TppDataSettings>(this);
     buildOffered();
     m_window = new TppDesignerWindow(nullptr);
     m_window->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -44,6 +46,18 @@ void TppDesigner::wireWindow() {
         m_window->SetTabsVisible(m_tabsVisible);
         if (OnShow) OnShow(m_window);
     };
+    w->OnFormEvent = [this](QObject* s, int event, bool& allow) {
+        switch (event) {
+        case TppDesignerWindow::feActivate: if (OnActivate) OnActivate(s); break;
+        case TppDesignerWindow::feDeactivate: if (OnDeactivate) OnDeactivate(s); break;
+        case TppDesignerWindow::feClose: if (OnClose) OnClose(s); break;
+        case TppDesignerWindow::feCloseQuery: if (OnCloseQuery) OnCloseQuery(s, allow); break;
+        case TppDesignerWindow::feHide: if (OnHide) OnHide(s); break;
+        case TppDesignerWindow::feResize: if (OnResize) OnResize(s); break;
+        default: break;
+        }
+    };
+    w->DataSettings = m_dataSettings.get();
     w->OnCreateComponent = [this](QObject* s, QObject* c) {
         if (OnCreateComponent) OnCreateComponent(s, c);
     };
@@ -138,6 +152,17 @@ void TppDesigner::SetReport(TppReport* aReport) {
     if (HasState(csLoading | csReading)) return;
     if (m_window) m_window->SetReport(aReport);
     if (aReport) applyShowData();
+}
+
+void TppDesigner::SetDataSettings(TppDataSettings* aValue) {
+    if (aValue) m_dataSettings->Assign(aValue);
+    if (m_window) m_window->DataSettings = m_dataSettings.get();
+}
+
+void TppDesigner::SetMergeMenu(QMenuBar* aMenu) {
+    m_mergeMenu = aMenu;
+    if (!m_window || !aMenu) return;
+    for (QAction* menu : aMenu->actions()) m_window->menuBar()->addAction(menu);
 }
 
 bool TppDesigner::ShowData() const {

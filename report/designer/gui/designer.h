@@ -5,11 +5,17 @@
 // geometry, visibility and options as properties, passing its events through.
 
 #include "report/designer/gui/designer_window.h"
+#include "report/data/data_dictionary.h"
+#include "report/data/data_settings.h"
 #include "report/model/communicator.h"
 
 #include <QIcon>
 #include <QPointer>
 #include <QStringList>
+
+#include <memory>
+
+#include <QMenuBar>
 
 class TppReport;
 
@@ -42,6 +48,12 @@ public:
     void SetOrvelOptions(TppOrvelOptions v);
     TppReport* Report() const { return m_report; }
     void SetReport(TppReport* aReport);
+    /// The data settings the window is given: the component's own object, copied from aValue.
+    TppDataSettings* DataSettings() const { return m_dataSettings.get(); }
+    void SetDataSettings(TppDataSettings* aValue);
+    /// A menu bar whose menus are merged into the window's menu bar.
+    QMenuBar* MergeMenu() const { return m_mergeMenu; }
+    void SetMergeMenu(QMenuBar* aMenu);
     bool ShowData() const;
     void SetShowData(bool v);
     bool TabsVisible() const { return m_tabsVisible; }
@@ -70,6 +82,13 @@ public:
     /// selections set from outside.
     void ShowModal();
 
+    // The window's own form events, passed through.
+    std::function<void(QObject* Sender)> OnActivate, OnDeactivate, OnClose, OnHide, OnResize;
+    std::function<void(QObject* Sender, bool& CanClose)> OnCloseQuery;
+    /// After the Edit toolbar assigned a data field to the selected component.
+    std::function<void(QObject* Sender)> OnAssignField;
+    /// Replace the template's own load and save.
+    std::function<void(QObject* Sender)> OnCustomOpenDoc, OnCustomSaveDoc;
     std::function<void(QObject* Sender)> OnCreate;
     std::function<void(QObject* Sender)> OnDestroy;
     std::function<void(QObject* Sender)> OnShow;
@@ -90,6 +109,8 @@ private:
     void buildOffered();
 
     QPointer<TppDesignerWindow> m_window;
+    std::unique_ptr<TppDataSettings> m_dataSettings;
+    QPointer<QMenuBar> m_mergeMenu;
     QPointer<TppReport> m_report;
     QString m_caption = QStringLiteral("Marlisk");
     QIcon m_icon;

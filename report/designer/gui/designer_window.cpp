@@ -203,6 +203,9 @@ void TppDesignerWindow::buildDesignPage() {
     m_rubberBand->setObjectName(QStringLiteral("RubberBand"));
     m_rubberBand->Dotted = true;
     m_sizingHandles = new TppSizingHandles(this);
+    m_sizingHandles->SetOnMouseDown([this](TppHandleShape* h, const QPoint& p) { handleMouseDown(h->Tag(), p); });
+    m_sizingHandles->SetOnDragOver([this](TppHandleShape*, const QPoint& p) { dragSize(p); });
+    m_sizingHandles->SetOnEndDrag([this](TppHandleShape*, const QPoint&) { endSize(); });
     m_sizingHandles->SetParentControl(m_workspace);
     for (int i = 0; i < 8; ++i) m_sizingHandles->Handle(i)->installEventFilter(this);
 
@@ -965,6 +968,8 @@ bool TppDesignerWindow::CloseQueryHandler() {
         restoreSnapshot();
     }
     bool allow = true;
+    if (OnFormEvent) OnFormEvent(this, feCloseQuery, allow);
+    if (!allow) return false;
     for (const ModulePage& p : m_modulePages) {
         p.module->CloseQuery(allow);
         if (!allow) return false;
@@ -988,6 +993,7 @@ void TppDesignerWindow::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
+    formEvent(feClose);
     e->accept();
 }
 
@@ -996,8 +1002,14 @@ void TppDesignerWindow::showEvent(QShowEvent* e) {
     if (OnWindowShown) OnWindowShown();
 }
 
+void TppDesignerWindow::resizeEvent(QResizeEvent* e) {
+    TppComponentDesigner::resizeEvent(e);
+    formEvent(feResize);
+}
+
 void TppDesignerWindow::hideEvent(QHideEvent* e) {
     TppComponentDesigner::hideEvent(e);
+    formEvent(feHide);
     if (m_destroying) {
         ClearSelectionByClick();
         SaveSettings();
@@ -1007,6 +1019,7 @@ void TppDesignerWindow::hideEvent(QHideEvent* e) {
 void TppDesignerWindow::changeEvent(QEvent* e) {
     TppComponentDesigner::changeEvent(e);
     if (e->type() != QEvent::ActivationChange) return;
+    formEvent(isActiveWindow() ? feActivate : feDeactivate);
     if (isActiveWindow()) {
         m_workspace->setVisible(m_mainReport != nullptr && m_currentReport != nullptr);
         focusKeyboard();
@@ -1256,6 +1269,8 @@ void TppDesignerWindow::AddToSelection(TppComponent* aComponent) {
         return c && c->Band() ? BandTop(c->Band()) : 0;
     };
     s->SetWorkspace(m_workspace);
+    s->SetOnDragOver([this](TppSelectionObject*, const QPoint& p) { dragMove(p); });
+    s->SetOnEndDrag([this](TppSelectionObject*, const QPoint&) { endMove(); });
     s->SetPrintable(aComponent);
     m_selection << aComponent;
     m_selectionObjects.insert(aComponent, s);
@@ -1422,21 +1437,24 @@ bool TppDesignerWindow::eventFilter(QObject* watched, QEvent* e) {
         if (me->button() != Qt::LeftButton) return true;
         if (control) controlMouseDown(control, me, p);
         else if (strip) stripMouseDown(strip, p);
-        else if (handle) handleMouseDown(handle->Tag(), p);
+        else if (handle) m_sizingHandles->OnMouseDown(handle, p);
         else workspaceMouseDown(me, p);
         return true;
     }
     if (type == QEvent::MouseMove) {
-        if (m_moving) dragMove(p);
-        else if (m_sizing) dragSize(p);
+        TppSelectionObject* current = m_selectionObjects.value(m_currentComponent);
+        if (m_moving && current) current->OnDragOver(current, p);
+        else if (m_sizing) m_sizingHandles->OnDragOver(handle, p);
         else if (m_bandResizing) dragBand(p);
         else workspaceMouseMove(p);
         return true;
     }
     // Release.
     if (me->button() != Qt::LeftButton) return true;
-    if (m_moving) endMove();
-    else if (m_sizing) endSize();
+    TppSelectionObject* current = m_selectionObjects.value(m_currentComponent);
+    if (m_moving && current) current->OnEndDrag(current, p);
+    else if (m_moving) endMove();
+    else if (m_sizing) m_sizingHandles->OnEndDrag(handle, p);
     else if (m_bandResizing) endBand();
     else workspaceMouseUp(me, p, watched);
     return true;

@@ -137,6 +137,12 @@ public:
     /// Clears the selection through a click outside the report (closing, hiding).
     void ClearSelectionByClick();
 
+    /// The data settings given by the designer component (none by default).
+    QObject* DataSettings = nullptr;
+    /// The form's own events (activation, closing, hiding, resizing) for the designer component.
+    enum FormEvent { feActivate, feDeactivate, feClose, feCloseQuery, feHide, feResize };
+    std::function<void(QObject* Sender, int aEvent, bool& Allow)> OnFormEvent;
+
     // Events (the designer component passes its own through).
     TppComponentEvent OnCreateComponent;
     TppComponentEvent OnDestroyComponent;
@@ -162,8 +168,13 @@ protected:
     void hideEvent(QHideEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void changeEvent(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
+    void formEvent(FormEvent aEvent) {
+        bool allow = true;
+        if (OnFormEvent) OnFormEvent(this, aEvent, allow);
+    }
     struct ModulePage {
         QWidget* sheet;
         TppDesignModule* module;

@@ -211,6 +211,11 @@ void TppRuler::paintEvent(QPaintEvent*) {
             else painter.drawLine(l.margin, t.position, l.margin + t.length - 1, t.position);
         }
     }
+    if (m_borderStyle == bsSingle) {
+        painter.setPen(m_ctl3D ? paint::ToQColor(paint::clBtnShadow) : ink);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        painter.setPen(QPen(ink, 1));
+    }
     // Guides: lines across the strip drawn inverting what lies under them.
     painter.setCompositionMode(QPainter::RasterOp_NotDestination);
     for (int g : {m_guide1, m_dualGuides ? m_guide2 : -1}) {

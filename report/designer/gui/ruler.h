@@ -26,6 +26,18 @@ class TppRuler : public QWidget {
 public:
     explicit TppRuler(QWidget* parent = nullptr);
 
+    /// Single (a frame) or none; repaints on change.
+    enum TBorderStyle { bsNone, bsSingle };
+    TBorderStyle BorderStyle() const { return m_borderStyle; }
+    void SetBorderStyle(TBorderStyle v) {
+        m_borderStyle = v;
+        update();
+    }
+    bool Ctl3D() const { return m_ctl3D; }
+    void SetCtl3D(bool v) {
+        m_ctl3D = v;
+        update();
+    }
     bool DualGuides() const { return m_dualGuides; }
     void SetDualGuides(bool v);
     TppRulerOrientationType Orientation() const { return m_orientation; }
@@ -82,6 +94,8 @@ private:
     };
     Layout layout() const;
 
+    TBorderStyle m_borderStyle = bsSingle;
+    bool m_ctl3D = true;
     bool m_dualGuides = false;
     TppRulerOrientationType m_orientation = TppRulerOrientationType::roHorizontal;
     TppUnitType m_units = TppUnitType::utInches;
