@@ -17,6 +17,14 @@ void PostMessage(QObject* target, int msg, qintptr wParam, qintptr lParam) {
     QCoreApplication::postEvent(target, new WindowMessage(msg, wParam, lParam));
 }
 
+void PostObjectMessage(QObject* target, int msg, qintptr wParam, QObject* object) {
+    if (!target) return;
+    auto* message = new WindowMessage(msg, wParam, qintptr(object));
+    message->CarriesObject = object != nullptr;
+    message->Object = object;
+    QCoreApplication::postEvent(target, message);
+}
+
 qintptr SendMessage(QObject* target, int msg, qintptr wParam, qintptr lParam) {
     if (!target) return 0;
     WindowMessage message(msg, wParam, lParam);

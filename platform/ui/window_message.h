@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QObject>
+#include <QPointer>
 
 namespace ui {
 
@@ -22,12 +23,22 @@ public:
     qintptr WParam;
     qintptr LParam;
     qintptr Result = 0;
+    /// Set when LParam names an object (PostObjectMessage): Object then follows that object
+    /// and is null once it was freed, so the receiver can drop a message about a freed object.
+    bool CarriesObject = false;
+    QPointer<QObject> Object;
+    /// True for a message whose object was freed after it was posted.
+    bool ObjectGone() const { return CarriesObject && !Object; }
 };
 
 /// Posts a message: it is handled after the current event has completed (the receiver's
 /// event() sees a WindowMessage). Safe to call while the target is being destroyed only if
 /// the target is still alive now; Qt drops events of deleted objects.
 void PostMessage(QObject* target, int msg, qintptr wParam = 0, qintptr lParam = 0);
+
+/// Posts a message whose LParam is an object; the receiver sees ObjectGone() when the object
+/// was freed before the message arrived.
+void PostObjectMessage(QObject* target, int msg, qintptr wParam, QObject* object);
 
 /// Sends a message: the receiver handles it before the call returns; returns its Result.
 qintptr SendMessage(QObject* target, int msg, qintptr wParam = 0, qintptr lParam = 0);

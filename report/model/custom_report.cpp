@@ -64,6 +64,7 @@ TppCustomReport::~TppCustomReport() {
     SetComponentState(csDestroying, true);
     SetDataPipeline(nullptr);
     SendDesignerMessage(report::PPM_REPORT_DESTROYING, this);
+    FreePopupMenus();
     if (m_engine && m_engine->Busy()) m_engine->SetCancelled(true);
     FreeBandsAndGroups();
     SetParentReport(nullptr);
@@ -104,7 +105,7 @@ void TppCustomReport::SendDesignerValue(int aMsg, qintptr aValue) {
 void TppCustomReport::PostDesignerMessage(int aMsg, QObject* aObject) {
     const TppCustomReport* main = GetMainReport();
     if (!m_reportDesigner || Printing() || (main && main->Printing())) return;
-    ui::PostMessage(m_reportDesigner, aMsg, report::kDesignerMarker, qintptr(aObject));
+    ui::PostObjectMessage(m_reportDesigner, aMsg, report::kDesignerMarker, aObject);
 }
 
 void TppCustomReport::SetReportDesigner(QObject* aDesigner) {
@@ -130,13 +131,50 @@ void TppCustomReport::CreateDesignControls() {
     RemoveState(ppsCreatingDesignControls);
 }
 
-void TppCustomReport::FreeDesignControls() { RemoveState(ppsDesignControl | ppsShowData); }
+void TppCustomReport::FreeDesignControls() {
+    RemoveState(ppsDesignControl | ppsShowData);
+    FreePopupMenus();
+}
+
+QObject* TppCustomReport::GetPopupMenu(const QObject* aObject, const std::function<QObject*()>& aBuilder) {
+    if (!aObject) return nullptr;
+    const QString className = QString::fromLatin1(aObject->metaObject()->className());
+    for (auto& [name, menu] : m_popupMenus)
+        if (name == className && menu) return menu;
+    if (!aBuilder) return nullptr;
+    QObject* menu = aBuilder();
+    if (!menu) return nullptr;
+    m_popupMenus.emplace_back(className, menu);
+    return menu;
+}
+
+void TppCustomReport::FreePopupMenus() {
+    auto menus = std::move(m_popupMenus);
+    m_popupMenus.clear();
+    for (auto& entry : menus) delete entry.second.data();
+}
+
+int TppCustomReport::PopupMenuCount() const {
+    int n = 0;
+    for (const auto& entry : m_popupMenus)
+        if (entry.second) ++n;
+    return n;
+}
 
 void TppCustomReport::SetLanguage(TppLanguageType aLanguage) {
     if (Printing()) return;
     m_language = aLanguage;
     m_languageIndex = 0;
     for (TppBand* b : m_bands) b->LanguageChanged();
+    // The cached menus take their numbered captions again (items keep the number in "Tag").
+    for (auto& entry : m_popupMenus) {
+        if (!entry.second) continue;
+        for (QObject* item : entry.second->findChildren<QObject*>()) {
+            const int tag = item->property("Tag").toInt();
+            if (tag > 0 && item->metaObject()->indexOfProperty("text") >= 0)
+                item->setProperty("text", ppGetMessageText(tag));
+        }
+    }
     SendDesignerMessage(report::PPM_LANGUAGE_CHANGED, nullptr);
     SendNotify(this, ppopLanguageChange);
 }

@@ -173,7 +173,15 @@ public:
     void BeginDesignerUpdate();
     void EndDesignerUpdate();
     void CreateDesignControls();
+    /// Leaves the design display; the cached design pop-up menus are freed.
     void FreeDesignControls();
+    /// The design pop-up menu of the object's class from the report's cache; on a miss
+    /// aBuilder makes it and it is cached under the class name (the report owns it). None
+    /// when there is neither a cached menu nor a builder.
+    QObject* GetPopupMenu(const QObject* aObject, const std::function<QObject*()>& aBuilder);
+    /// Frees every cached pop-up menu.
+    void FreePopupMenus();
+    int PopupMenuCount() const;
     void SetLanguage(TppLanguageType aLanguage);
 
     TppCustomReport* ParentReport() const { return m_parentReport; }
@@ -296,6 +304,7 @@ private:
     int m_versionNo = 1000;
     std::unique_ptr<TppCustomEngine> m_engine;
     QPointer<QObject> m_reportDesigner;
+    std::vector<std::pair<QString, QPointer<QObject>>> m_popupMenus;  ///< class name -> menu, owned
     TppCustomReport* m_parentReport = nullptr;  ///< linked both ways
     bool m_destroying = false;
     bool m_convertedFromPre50 = false;

@@ -350,7 +350,11 @@ void TppPrintable::SendDesignerMessage(int aMsg, qintptr aWParam, qintptr aLPara
 }
 
 void TppPrintable::PostDesignerMessage(int aMsg, qintptr aWParam, qintptr aLParam) {
-    if (QObject* designer = GetDesigner()) ui::PostMessage(designer, aMsg, aWParam, aLParam);
+    QObject* designer = GetDesigner();
+    if (!designer) return;
+    // A message about this printable follows it: the designer drops it when it was freed first.
+    if (aLParam == qintptr(this)) ui::PostObjectMessage(designer, aMsg, aWParam, this);
+    else ui::PostMessage(designer, aMsg, aWParam, aLParam);
 }
 
 // Data and generation -----------------------------------------------------------------------
