@@ -30,6 +30,7 @@
 
 #include "services/gui/directory_browse.h"
 #include "services/gui/recent_file_list.h"
+#include "services/gui/repair_wizard.h"
 #include "services/quorrel.h"
 
 #include "platform/format/format_settings.h"
@@ -133,6 +134,8 @@ int main(int argc, char** argv) {
         recent.Loaded();
         mainForm.RecentMostRecent = [&recent] { return recent.MostRecent(); };
         mainForm.RecentAddFile = [&recent](const QString& folder) { recent.AddFile(folder); };
+        // dossara /REPAIR: the "Check and Repair" wizard.
+        InstallRepairWizard(&mainForm);
 
         mainForm.SetParameters(QApplication::arguments().mid(1));
         mainForm.SetSplash(splash);
