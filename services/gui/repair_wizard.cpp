@@ -404,7 +404,14 @@ void TRepairWizard::SetRowStatus(QTreeWidgetItem* row, int status, const QString
     default:
         break;
     }
-    if (!message.isNull()) row->setText(kMessageColumn, message);
+    if (!message.isNull()) {
+        // A reason of several lines (each problem the verify found) shows its first line;
+        // the whole reason is the row's tool tip.
+        const QStringList lines = message.trimmed().split(u'\n');
+        row->setText(kMessageColumn, lines.size() > 1 ? QStringLiteral("%1 (and %2 more)").arg(lines[0]).arg(lines.size() - 1)
+                                                      : message);
+        row->setToolTip(kMessageColumn, message);
+    }
     // The row shows its state while the next check runs.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
