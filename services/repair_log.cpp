@@ -46,7 +46,7 @@ std::vector<TTableCheck> CheckDatabaseTables(const QString& folder, TRepairLog& 
         check.FileName = name;
         QString reason, indexText;
         const bool verified = VerifyTable(table, reason);
-        check.Sound = verified && CheckTableIndexes(table, reason, indexText);
+        check.Sound = verified && CheckTableIndexes(table, reason, indexText, true);
         if (!check.Sound) {
             check.Reason = reason.trimmed().isEmpty() ? QStringLiteral("The check gave no reason.") : reason;
             const int c = counter++;

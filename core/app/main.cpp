@@ -31,6 +31,7 @@
 #include "services/gui/directory_browse.h"
 #include "services/gui/recent_file_list.h"
 #include "services/gui/repair_wizard.h"
+#include "services/gui/save_db.h"
 #include "services/quorrel.h"
 
 #include "platform/format/format_settings.h"
@@ -136,6 +137,7 @@ int main(int argc, char** argv) {
         mainForm.RecentAddFile = [&recent](const QString& folder) { recent.AddFile(folder); };
         // dossara /REPAIR: the "Check and Repair" wizard.
         InstallRepairWizard(&mainForm);
+        InstallSaveDatabaseAs(&mainForm);
 
         mainForm.SetParameters(QApplication::arguments().mid(1));
         mainForm.SetSplash(splash);

@@ -186,6 +186,46 @@ void CopyTableFile(const QString& folder, const QString& tableName, const QStrin
     Exec(db, QStringLiteral("DETACH DATABASE src"), ctx);
 }
 
+void SnapshotTableFile(const QString& folder, const QString& tableName, const QString& destFolder,
+                       const QString& destFileName) {
+    const QString path = existingPath(folder, tableName);
+    auto source = TableFile::Open(path, TableFile::Mode::Shared, true);
+    struct Release {
+        std::shared_ptr<TableFile>& f;
+        ~Release() { f->Release(TableFile::Mode::Shared); }
+    } release{source};
+    const QString destPath = QDir(destFolder).filePath(destFileName);
+    const QString partPath = destPath + QStringLiteral(".part-") + QUuid::createUuid().toString(QUuid::Id128);
+    const QString ctx = ctxOf(destPath);
+    base::ScopeFail removePart([&] {
+        QFile::remove(partPath);
+        QFile::remove(partPath + QStringLiteral("-journal"));
+    });
+    {
+        sqlite3* raw = nullptr;
+        const QByteArray part = partPath.toUtf8();
+        const int opened = sqlite3_open_v2(part.constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        std::unique_ptr<sqlite3, int (*)(sqlite3*)> dest(raw, sqlite3_close);
+        if (opened != SQLITE_OK) Raise(ErrorCode::kIoError, ctx);
+        sqlite3_backup* backup = sqlite3_backup_init(dest.get(), "main", source->Db(), "main");
+        if (!backup) Raise(ErrorCode::kIoError, QStringLiteral("%1: %2").arg(ctx, QString::fromUtf8(sqlite3_errmsg(dest.get()))));
+        // All pages in one step: one read transaction of the source. A writer that holds the
+        // file for its commit makes the step answer busy; the copy then starts again.
+        int rc = SQLITE_OK;
+        for (int attempt = 0; attempt < 600; ++attempt) {
+            rc = sqlite3_backup_step(backup, -1);
+            if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED) break;
+            sqlite3_sleep(50);
+        }
+        sqlite3_backup_finish(backup);
+        if (rc != SQLITE_DONE)
+            Raise(rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? ErrorCode::kTableLocked : ErrorCode::kIoError,
+                  QStringLiteral("%1: %2").arg(ctx, QString::fromUtf8(sqlite3_errstr(rc))));
+    }
+    QFile::remove(destPath);
+    if (!QFile::rename(partPath, destPath)) Raise(ErrorCode::kIoError, ctx);
+}
+
 void AddIndexToFile(const QString& folder, const QString& tableName, const IndexDef& index) {
     const QString path = existingPath(folder, tableName);
     ExclusiveFile file(path);
@@ -670,8 +710,10 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
     } catch (const EDBEngineError& e) {
         add(2, e.Message());
     }
-    // stored values of the kinds the definition gives
+    // stored values of the kinds the definition gives: one pass over the rows counts the
+    // values of every field that are not of its kind
     const TableDef& def = file->Def();
+    QStringList counts;
     for (const auto& f : def.Fields) {
         QString allowed;
         switch (kindOf(f.DataType)) {
@@ -692,20 +734,22 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
             allowed = QStringLiteral("'blob'");
             break;
         }
-        const QByteArray sql = QStringLiteral("SELECT count(*) FROM %1 WHERE %2 IS NOT NULL AND typeof(%2) NOT IN (%3)")
-                                   .arg(file->RowTable(), Quote(f.Name), allowed)
-                                   .toUtf8();
-        if (sqlite3_prepare_v2(db, sql.constData(), -1, &raw, nullptr) != SQLITE_OK) {
-            add(2, QString::fromUtf8(sqlite3_errmsg(db)));
-            continue;
+        counts << QStringLiteral("coalesce(sum(%1 IS NOT NULL AND typeof(%1) NOT IN (%2)), 0)").arg(Quote(f.Name), allowed);
+    }
+    if (counts.isEmpty()) return result;
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM %2").arg(counts.join(QLatin1Char(',')), file->RowTable()).toUtf8();
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &raw, nullptr) != SQLITE_OK) {
+        add(2, QString::fromUtf8(sqlite3_errmsg(db)));
+        return result;
+    }
+    internal::StatementPtr q(raw);
+    if (sqlite3_step(raw) == SQLITE_ROW) {
+        for (int i = 0; i < int(def.Fields.size()); ++i) {
+            const qint64 bad = sqlite3_column_int64(raw, i);
+            if (bad > 0) add(2, QStringLiteral("Field %1: %2 values are not of its type.").arg(def.Fields[size_t(i)].Name).arg(bad));
         }
-        internal::StatementPtr q(raw);
-        if (sqlite3_step(raw) == SQLITE_ROW) {
-            const qint64 bad = sqlite3_column_int64(raw, 0);
-            if (bad > 0) add(2, QStringLiteral("Field %1: %2 values are not of its type.").arg(f.Name).arg(bad));
-        } else {
-            add(2, QString::fromUtf8(sqlite3_errmsg(db)));
-        }
+    } else {
+        add(2, QString::fromUtf8(sqlite3_errmsg(db)));
     }
     return result;
 }

@@ -25,6 +25,14 @@ void RenameTableFile(const QString& folder, const QString& tableName, const QStr
 void CopyTableFile(const QString& folder, const QString& tableName, const QString& destFolder,
                    const QString& destTableName, bool replace = false);
 
+/// Copies a table file page by page as one consistent snapshot (one read transaction of the
+/// source, so rows another program commits meanwhile are either wholly in the copy or not at
+/// all; SQLite's online backup) to `destFolder`/`destFileName`, written beside it first and
+/// renamed into place, so the destination is never half written. The source's journal is
+/// never copied. Raises kTableNotFound, kTableLocked (held exclusively elsewhere), kIoError.
+void SnapshotTableFile(const QString& folder, const QString& tableName, const QString& destFolder,
+                       const QString& destFileName);
+
 /// Adds a secondary or primary index (kKeyViolation when rows break a unique one).
 void AddIndexToFile(const QString& folder, const QString& tableName, const IndexDef& index);
 /// Deletes an index by name; "" deletes the primary index.
