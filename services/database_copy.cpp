@@ -1,5 +1,6 @@
 #include "services/database_copy.h"
 
+#include "platform/db/database.h"
 #include "platform/db/db_error.h"
 #include "platform/db/table_utils.h"
 
@@ -15,13 +16,6 @@ bool isJournal(const QString& name) {
     const QString lower = name.toLower();
     return lower.endsWith(QStringLiteral("-journal")) || lower.endsWith(QStringLiteral("-wal")) ||
            lower.endsWith(QStringLiteral("-shm"));
-}
-
-/// A table file starts with the engine's 16-byte header text.
-bool isTableFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    return f.read(16) == QByteArray("SQLite format 3\0", 16);
 }
 
 TCopyOutcome failure(int code, const QString& text) { return {false, code, text}; }
@@ -47,7 +41,7 @@ TCopyOutcome CopyDatabaseFolder(const QString& source, const QString& destinatio
         if (isJournal(name)) continue;
         const QString from = QDir(source).filePath(name);
         const QString to = QDir(destination).filePath(name);
-        if (isTableFile(from)) {
+        if (db::IsTableFile(from)) {
             try {
                 db::SnapshotTableFile(source, name, destination, name);
             } catch (const db::EDBEngineError& e) {

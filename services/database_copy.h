@@ -24,7 +24,7 @@ struct TCopyOutcome {
 bool IsSameFolder(const QString& a, const QString& b);
 
 /// Copies every file of the database folder `source` into `destination` (made when missing,
-/// with its parents). A table file (a file that starts as the table engine's files do) is
+/// with its parents). A table file of the table layer is
 /// copied as one consistent snapshot through the table layer, so a program writing to the
 /// database meanwhile never leaves a torn copy; any other file is copied byte for byte.
 /// Journal files ("-journal", "-wal", "-shm") and sub-folders are left out. A destination

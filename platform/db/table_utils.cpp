@@ -16,7 +16,13 @@
 #include <QSet>
 #include <QUuid>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 
 namespace db {
@@ -197,31 +203,53 @@ void SnapshotTableFile(const QString& folder, const QString& tableName, const QS
     const QString destPath = QDir(destFolder).filePath(destFileName);
     const QString partPath = destPath + QStringLiteral(".part-") + QUuid::createUuid().toString(QUuid::Id128);
     const QString ctx = ctxOf(destPath);
-    base::ScopeFail removePart([&] {
-        QFile::remove(partPath);
-        QFile::remove(partPath + QStringLiteral("-journal"));
-    });
-    {
-        sqlite3* raw = nullptr;
-        const QByteArray part = partPath.toUtf8();
-        const int opened = sqlite3_open_v2(part.constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        std::unique_ptr<sqlite3, int (*)(sqlite3*)> dest(raw, sqlite3_close);
-        if (opened != SQLITE_OK) Raise(ErrorCode::kIoError, ctx);
-        sqlite3_backup* backup = sqlite3_backup_init(dest.get(), "main", source->Db(), "main");
-        if (!backup) Raise(ErrorCode::kIoError, QStringLiteral("%1: %2").arg(ctx, QString::fromUtf8(sqlite3_errmsg(dest.get()))));
-        // All pages in one step: one read transaction of the source. A writer that holds the
-        // file for its commit makes the step answer busy; the copy then starts again.
-        int rc = SQLITE_OK;
+    // Read through the process's kept descriptor of the file: closing any other descriptor
+    // of it would drop the process's locks on it.
+    const int in = source->LockFd();
+    if (in < 0) Raise(ErrorCode::kIoError, ctxOf(path));
+    sqlite3* db = source->Db();
+    // One read transaction: while it holds the file's shared lock no program can write the
+    // file (a rollback journal writes pages only under the exclusive lock), so the bytes
+    // read are one committed state. A writer in the middle of its commit makes the read
+    // answer busy; it is tried again.
+    const bool ownTransaction = sqlite3_get_autocommit(db) != 0;
+    if (ownTransaction) {
+        int rc = SQLITE_BUSY;
         for (int attempt = 0; attempt < 600; ++attempt) {
-            rc = sqlite3_backup_step(backup, -1);
+            sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+            rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+            if (rc == SQLITE_OK) break;
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
             if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED) break;
             sqlite3_sleep(50);
         }
-        sqlite3_backup_finish(backup);
-        if (rc != SQLITE_DONE)
+        if (rc != SQLITE_OK)
             Raise(rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? ErrorCode::kTableLocked : ErrorCode::kIoError,
-                  QStringLiteral("%1: %2").arg(ctx, QString::fromUtf8(sqlite3_errstr(rc))));
+                  QStringLiteral("%1: %2").arg(ctxOf(path), QString::fromUtf8(sqlite3_errstr(rc))));
     }
+    base::ScopeExit endRead([&] {
+        if (ownTransaction) sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    base::ScopeFail removePart([&] { QFile::remove(partPath); });
+    struct stat st = {};
+    if (::fstat(in, &st) != 0) Raise(ErrorCode::kIoError, ctxOf(path));
+    const QByteArray part = QFile::encodeName(partPath);
+    const int out = ::open(part.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) Raise(ErrorCode::kIoError, QStringLiteral("%1: %2").arg(ctx, QString::fromLocal8Bit(std::strerror(errno))));
+    bool written = true;
+    off_t offset = 0;
+    while (written && offset < st.st_size) {
+        const ssize_t n = ::copy_file_range(in, &offset, out, nullptr, size_t(st.st_size - offset), 0);
+        if (n > 0) continue;
+        // No kernel copy between these file systems: read and write.
+        char buffer[1 << 16];
+        const ssize_t r = ::pread(in, buffer, sizeof buffer, offset);
+        written = r > 0 && ::write(out, buffer, size_t(r)) == r;
+        offset += r > 0 ? r : 0;
+    }
+    written = written && ::fsync(out) == 0;
+    written = ::close(out) == 0 && written;
+    if (!written) Raise(ErrorCode::kIoError, ctx);
     QFile::remove(destPath);
     if (!QFile::rename(partPath, destPath)) Raise(ErrorCode::kIoError, ctx);
 }
