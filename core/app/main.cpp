@@ -32,6 +32,7 @@
 #include "services/gui/recent_file_list.h"
 #include "services/gui/repair_wizard.h"
 #include "services/gui/save_db.h"
+#include "services/gui/shortcut_wizard.h"
 #include "services/quorrel.h"
 
 #include "platform/format/format_settings.h"
@@ -138,6 +139,7 @@ int main(int argc, char** argv) {
         // dossara /REPAIR: the "Check and Repair" wizard.
         InstallRepairWizard(&mainForm);
         InstallSaveDatabaseAs(&mainForm);
+        InstallShortcutWizard(&mainForm);
 
         mainForm.SetParameters(QApplication::arguments().mid(1));
         mainForm.SetSplash(splash);
