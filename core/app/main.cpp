@@ -31,6 +31,7 @@
 #include "services/gui/directory_browse.h"
 #include "services/gui/recent_file_list.h"
 #include "services/gui/repair_wizard.h"
+#include "services/gui/new_db_wizard.h"
 #include "services/gui/save_db.h"
 #include "services/gui/shortcut_wizard.h"
 #include "services/quorrel.h"
@@ -140,6 +141,7 @@ int main(int argc, char** argv) {
         InstallRepairWizard(&mainForm);
         InstallSaveDatabaseAs(&mainForm);
         InstallShortcutWizard(&mainForm);
+        InstallNewDatabaseWizard(&mainForm);
 
         mainForm.SetParameters(QApplication::arguments().mid(1));
         mainForm.SetSplash(splash);
