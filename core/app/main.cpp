@@ -34,6 +34,7 @@
 #include "services/gui/new_db_wizard.h"
 #include "services/gui/save_db.h"
 #include "services/gui/shortcut_wizard.h"
+#include "services/gui/startup_wizard.h"
 #include "services/quorrel.h"
 
 #include "platform/format/format_settings.h"
@@ -142,6 +143,7 @@ int main(int argc, char** argv) {
         InstallSaveDatabaseAs(&mainForm);
         InstallShortcutWizard(&mainForm);
         InstallNewDatabaseWizard(&mainForm);
+        InstallStartupWizard(&mainForm);
 
         mainForm.SetParameters(QApplication::arguments().mid(1));
         mainForm.SetSplash(splash);
