@@ -106,10 +106,10 @@ QStringList EmptyDatabaseTables(const QString& folder) {
         if (file.isEmpty() || emptied.contains(file)) continue;
         try {
             db::EmptyTableFile(folder, file);
-            db::Table table;
-            table.SetDatabaseName(folder);
-            table.SetTableName(file);
-            PackTable(table);
+            db::Table WorkTable;
+            WorkTable.SetDatabaseName(folder);
+            WorkTable.SetTableName(file);
+            PackTable(WorkTable);
             emptied << file;
         } catch (const std::exception&) {
             ui::Message(QStringLiteral("Unable to empty table %1.").arg(QFileInfo(file).completeBaseName()),
