@@ -23,6 +23,8 @@ packages=(
   zbar-tools
   # Test oracles and benchmark baseline of the zip component (Info-ZIP's zip, unzip and zipinfo).
   zip unzip
+  # Test oracle of the launchers the shortcut wizard writes (desktop-file-validate).
+  desktop-file-utils
   libcups2-dev cups cups-client cups-bsd printer-driver-cups-pdf
   fpc
   # The tests skip the disk syncs (the test environment preloads it); the programs never do.

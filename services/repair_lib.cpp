@@ -17,6 +17,10 @@ void PackTable(db::Table& table) {
 }
 
 bool CheckTableIndexes(db::Table& table, QString& errorText, QString& indexText) {
+    return CheckTableIndexes(table, errorText, indexText, false);
+}
+
+bool CheckTableIndexes(db::Table& table, QString& errorText, QString& indexText, bool verified) {
     bool sound = true;
     try {
         table.Close();
@@ -28,7 +32,7 @@ bool CheckTableIndexes(db::Table& table, QString& errorText, QString& indexText)
             table.Open();
             table.Close();
         }
-        if (!indexes.empty()) {
+        if (!indexes.empty() && !verified) {
             try {
                 db::CheckTableIndexes(table.Folder(), table.TableName());
             } catch (const db::EDBEngineError& e) {

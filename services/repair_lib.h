@@ -22,6 +22,10 @@ void PackTable(db::Table& table);
 /// being tried ("<name> [<fields>]"). The table is left closed with no index fields set.
 bool CheckTableIndexes(db::Table& table, QString& errorText, QString& indexText);
 
+/// The same check of a table that `VerifyTable` has just found sound: the verify already
+/// compared every index with the rows and with its definition, so only the opens are made.
+bool CheckTableIndexes(db::Table& table, QString& errorText, QString& indexText, bool verified);
+
 /// Verifies the table file. True when it is sound. A header damaged: false with "Severe
 /// corruption detected: Table structure (header) is damaged."; rows or indexes damaged:
 /// false with what the verify found (never an empty text); a file that cannot be verified

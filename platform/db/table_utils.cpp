@@ -16,7 +16,13 @@
 #include <QSet>
 #include <QUuid>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 
 namespace db {
@@ -184,6 +190,68 @@ void CopyTableFile(const QString& folder, const QString& tableName, const QStrin
     }
     tx.Commit();
     Exec(db, QStringLiteral("DETACH DATABASE src"), ctx);
+}
+
+void SnapshotTableFile(const QString& folder, const QString& tableName, const QString& destFolder,
+                       const QString& destFileName) {
+    const QString path = existingPath(folder, tableName);
+    auto source = TableFile::Open(path, TableFile::Mode::Shared, true);
+    struct Release {
+        std::shared_ptr<TableFile>& f;
+        ~Release() { f->Release(TableFile::Mode::Shared); }
+    } release{source};
+    const QString destPath = QDir(destFolder).filePath(destFileName);
+    const QString partPath = destPath + QStringLiteral(".part-") + QUuid::createUuid().toString(QUuid::Id128);
+    const QString ctx = ctxOf(destPath);
+    // Read through the process's kept descriptor of the file: closing any other descriptor
+    // of it would drop the process's locks on it.
+    const int in = source->LockFd();
+    if (in < 0) Raise(ErrorCode::kIoError, ctxOf(path));
+    sqlite3* db = source->Db();
+    // One read transaction: while it holds the file's shared lock no program can write the
+    // file (a rollback journal writes pages only under the exclusive lock), so the bytes
+    // read are one committed state. A writer in the middle of its commit makes the read
+    // answer busy; it is tried again.
+    const bool ownTransaction = sqlite3_get_autocommit(db) != 0;
+    if (ownTransaction) {
+        int rc = SQLITE_BUSY;
+        for (int attempt = 0; attempt < 600; ++attempt) {
+            sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+            rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+            if (rc == SQLITE_OK) break;
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            if (rc != SQLITE_BUSY && rc != SQLITE_LOCKED) break;
+            sqlite3_sleep(50);
+        }
+        if (rc != SQLITE_OK)
+            Raise(rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? ErrorCode::kTableLocked : ErrorCode::kIoError,
+                  QStringLiteral("%1: %2").arg(ctxOf(path), QString::fromUtf8(sqlite3_errstr(rc))));
+    }
+    base::ScopeExit endRead([&] {
+        if (ownTransaction) sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    base::ScopeFail removePart([&] { QFile::remove(partPath); });
+    struct stat st = {};
+    if (::fstat(in, &st) != 0) Raise(ErrorCode::kIoError, ctxOf(path));
+    const QByteArray part = QFile::encodeName(partPath);
+    const int out = ::open(part.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) Raise(ErrorCode::kIoError, QStringLiteral("%1: %2").arg(ctx, QString::fromLocal8Bit(std::strerror(errno))));
+    bool written = true;
+    off_t offset = 0;
+    while (written && offset < st.st_size) {
+        const ssize_t n = ::copy_file_range(in, &offset, out, nullptr, size_t(st.st_size - offset), 0);
+        if (n > 0) continue;
+        // No kernel copy between these file systems: read and write.
+        char buffer[1 << 16];
+        const ssize_t r = ::pread(in, buffer, sizeof buffer, offset);
+        written = r > 0 && ::write(out, buffer, size_t(r)) == r;
+        offset += r > 0 ? r : 0;
+    }
+    written = written && ::fsync(out) == 0;
+    written = ::close(out) == 0 && written;
+    if (!written) Raise(ErrorCode::kIoError, ctx);
+    QFile::remove(destPath);
+    if (!QFile::rename(partPath, destPath)) Raise(ErrorCode::kIoError, ctx);
 }
 
 void AddIndexToFile(const QString& folder, const QString& tableName, const IndexDef& index) {
@@ -670,8 +738,10 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
     } catch (const EDBEngineError& e) {
         add(2, e.Message());
     }
-    // stored values of the kinds the definition gives
+    // stored values of the kinds the definition gives: one pass over the rows counts the
+    // values of every field that are not of its kind
     const TableDef& def = file->Def();
+    QStringList counts;
     for (const auto& f : def.Fields) {
         QString allowed;
         switch (kindOf(f.DataType)) {
@@ -692,20 +762,22 @@ VerifyResult VerifyTableFile(const QString& folder, const QString& tableName) {
             allowed = QStringLiteral("'blob'");
             break;
         }
-        const QByteArray sql = QStringLiteral("SELECT count(*) FROM %1 WHERE %2 IS NOT NULL AND typeof(%2) NOT IN (%3)")
-                                   .arg(file->RowTable(), Quote(f.Name), allowed)
-                                   .toUtf8();
-        if (sqlite3_prepare_v2(db, sql.constData(), -1, &raw, nullptr) != SQLITE_OK) {
-            add(2, QString::fromUtf8(sqlite3_errmsg(db)));
-            continue;
+        counts << QStringLiteral("coalesce(sum(%1 IS NOT NULL AND typeof(%1) NOT IN (%2)), 0)").arg(Quote(f.Name), allowed);
+    }
+    if (counts.isEmpty()) return result;
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM %2").arg(counts.join(QLatin1Char(',')), file->RowTable()).toUtf8();
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &raw, nullptr) != SQLITE_OK) {
+        add(2, QString::fromUtf8(sqlite3_errmsg(db)));
+        return result;
+    }
+    internal::StatementPtr q(raw);
+    if (sqlite3_step(raw) == SQLITE_ROW) {
+        for (int i = 0; i < int(def.Fields.size()); ++i) {
+            const qint64 bad = sqlite3_column_int64(raw, i);
+            if (bad > 0) add(2, QStringLiteral("Field %1: %2 values are not of its type.").arg(def.Fields[size_t(i)].Name).arg(bad));
         }
-        internal::StatementPtr q(raw);
-        if (sqlite3_step(raw) == SQLITE_ROW) {
-            const qint64 bad = sqlite3_column_int64(raw, 0);
-            if (bad > 0) add(2, QStringLiteral("Field %1: %2 values are not of its type.").arg(f.Name).arg(bad));
-        } else {
-            add(2, QString::fromUtf8(sqlite3_errmsg(db)));
-        }
+    } else {
+        add(2, QString::fromUtf8(sqlite3_errmsg(db)));
     }
     return result;
 }

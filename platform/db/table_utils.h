@@ -25,6 +25,15 @@ void RenameTableFile(const QString& folder, const QString& tableName, const QStr
 void CopyTableFile(const QString& folder, const QString& tableName, const QString& destFolder,
                    const QString& destTableName, bool replace = false);
 
+/// Copies a table file as one consistent snapshot: its bytes are read inside one read
+/// transaction, so rows another program commits meanwhile are either wholly in the copy or
+/// not at all. The copy is written beside `destFolder`/`destFileName`, flushed to the disk
+/// and renamed into place, so the destination is never half written; the source's journal
+/// is never copied. Raises kTableNotFound, kTableLocked (a writer held the file throughout),
+/// kIoError.
+void SnapshotTableFile(const QString& folder, const QString& tableName, const QString& destFolder,
+                       const QString& destFileName);
+
 /// Adds a secondary or primary index (kKeyViolation when rows break a unique one).
 void AddIndexToFile(const QString& folder, const QString& tableName, const IndexDef& index);
 /// Deletes an index by name; "" deletes the primary index.
