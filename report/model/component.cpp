@@ -185,7 +185,7 @@ void TppComponent::BringToFront() {
     if (m_band) m_band->BringToFront(this);
 }
 
-void TppComponent::CreatePopupMenu(TppPopupMenu& aMenu) {
+void TppComponent::CreatePopupMenu(TppPopupMenuItems& aMenu) {
     static const bool declared = [] {
         report::DeclareTexts({{161, "Bring to Front"}, {177, "Send to Back"}, {247, "Visible"}, {386, "Position..."}});
         return true;
@@ -198,7 +198,7 @@ void TppComponent::CreatePopupMenu(TppPopupMenu& aMenu) {
     aMenu.AddItem(30, QStringLiteral("Visible"), 247, ppGetMessageText(247));
 }
 
-void TppComponent::PopupMenuPopup(TppPopupMenu& aMenu) {
+void TppComponent::PopupMenuPopup(TppPopupMenuItems& aMenu) {
     QPointer<TppComponent> self(this);
     if (TppPopupMenuItem* item = aMenu.ItemByName(QStringLiteral("BringToFront")))
         item->OnClick = [self] { if (self) self->BringToFront(); };

@@ -59,10 +59,10 @@ public:
     /// The component's design popup items: order 10 "BringToFront" and "SendToBack", order 20
     /// the separator "mniLine1", order 30 "Position" and "Visible". Subclasses add theirs
     /// after calling this.
-    virtual void CreatePopupMenu(TppPopupMenu& aMenu);
+    virtual void CreatePopupMenu(TppPopupMenuItems& aMenu);
     /// Before the menu shows: binds BringToFront and SendToBack, checks Visible from the
     /// property and makes it switch it. Subclasses bind theirs after calling this.
-    virtual void PopupMenuPopup(TppPopupMenu& aMenu);
+    virtual void PopupMenuPopup(TppPopupMenuItems& aMenu);
 
     TppBand* Band() const { return m_band; }
     /// Lets pending window events be processed when the report of the component's band

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-TppPopupMenuItem& TppPopupMenu::AddItem(int aOrder, const QString& aName, int aLanguageId, const QString& aCaption) {
+TppPopupMenuItem& TppPopupMenuItems::AddItem(int aOrder, const QString& aName, int aLanguageId, const QString& aCaption) {
     int at = 0;
     while (at < m_items.size() && m_items.at(at).Order <= aOrder) ++at;
     TppPopupMenuItem item;
@@ -14,13 +14,13 @@ TppPopupMenuItem& TppPopupMenu::AddItem(int aOrder, const QString& aName, int aL
     return m_items[at];
 }
 
-TppPopupMenuItem* TppPopupMenu::ItemByName(const QString& aName) {
+TppPopupMenuItem* TppPopupMenuItems::ItemByName(const QString& aName) {
     for (TppPopupMenuItem& item : m_items)
         if (item.Name == aName) return &item;
     return nullptr;
 }
 
-QStringList TppPopupMenu::Names() const {
+QStringList TppPopupMenuItems::Names() const {
     QStringList names;
     for (const TppPopupMenuItem& item : m_items) names << item.Name;
     return names;

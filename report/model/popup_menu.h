@@ -22,8 +22,8 @@ struct TppPopupMenuItem {
 
 /// The design popup menu a component builds (CreatePopupMenu) and prepares before it shows
 /// (PopupMenuPopup). Items keep the order of their Order values, in the order added within one
-/// value; the designer turns them into menu entries.
-class TppPopupMenu {
+/// value; the designer turns them into the entries of its own TppPopupMenu (a menu widget).
+class TppPopupMenuItems {
 public:
     /// Adds an item (caption "-" for a separator) and answers it.
     TppPopupMenuItem& AddItem(int aOrder, const QString& aName, int aLanguageId, const QString& aCaption);

@@ -192,6 +192,6 @@ void TppStretchable::RestoreFromCache(int aPageNo) {
     if (ReadCacheRecord(aPageNo, record)) TakeStretchableCacheRecord(record);
 }
 
-void TppStretchable::CreatePopupMenu(TppPopupMenu& aMenu) { TppComponent::CreatePopupMenu(aMenu); }
+void TppStretchable::CreatePopupMenu(TppPopupMenuItems& aMenu) { TppComponent::CreatePopupMenu(aMenu); }
 
-void TppStretchable::PopupMenuPopup(TppPopupMenu& aMenu) { TppComponent::PopupMenuPopup(aMenu); }
+void TppStretchable::PopupMenuPopup(TppPopupMenuItems& aMenu) { TppComponent::PopupMenuPopup(aMenu); }

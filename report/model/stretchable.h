@@ -61,8 +61,8 @@ public:
     void Notify(TppCommunicator* aCommunicator, TppOperationType aOperation) override;
     /// The component's items; the stretchable kinds (memos, regions, sub-reports, the
     /// cross-tab) add theirs after these.
-    void CreatePopupMenu(TppPopupMenu& aMenu) override;
-    void PopupMenuPopup(TppPopupMenu& aMenu) override;
+    void CreatePopupMenu(TppPopupMenuItems& aMenu) override;
+    void PopupMenuPopup(TppPopupMenuItems& aMenu) override;
     const stream::PropertyList& StreamProperties() const override;
     void DefineProperties(stream::Filer& filer) override;
 

@@ -276,6 +276,8 @@ public:
     QPointer<QObject> Table;
     /// Fills the dialog once the three objects are given.
     virtual void Init() = 0;
+};
+
 /// The rich text editor: the component gives it its MailMerge flag and its RTF through the
 /// editor's document (GetLines) and, when the editor closes with OK, takes the text back.
 class TppCustomRTFEditor : public virtual report::ReportForm {

@@ -88,7 +88,7 @@ TEST_F(ReportTest, a_stretchable_builds_the_component_popup_items_and_binds_them
     auto* label = f.add<TppLabel>("ppA", 0, 0, 1, 1);
     auto* region = new TppStretchable(&f.form);
     region->SetBand(f.detail);
-    TppPopupMenu menu;
+    TppPopupMenuItems menu;
     menu.AddItem(25, "Own", 0, "Own item");  // a subclass's item sorts among the component's
     region->CreatePopupMenu(menu);
     EXPECT_EQ(menu.Names(), (QStringList{"BringToFront", "SendToBack", "mniLine1", "Own", "Position", "Visible"}));
