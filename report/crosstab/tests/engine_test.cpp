@@ -50,6 +50,16 @@ public:
         pipeline->SetDataSource(&smallSource);
     }
 
+    /// Fills the Sales table made empty by makeSmallReport.
+    void makeSalesRows() {
+        sales = std::make_unique<SalesTable>(40, TestProducts());
+        table = std::make_unique<db::Table>();
+        table->SetDatabaseName(sales->folder());
+        table->SetTableName(QStringLiteral("Sales.DB"));
+        table->Open();
+        source.SetDataSet(table.get());
+    }
+
     std::unique_ptr<db::Table> small;
     db::DataSource smallSource;
 };
@@ -404,6 +414,27 @@ TEST_F(CrossTabEngine, each_new_generation_calculates_once_and_draw_off_takes_no
     EXPECT_EQ(crossTab->NextRow(), crossTab->Matrix()->RowCount());
     EXPECT_EQ(crossTab->StatusTimer(), nullptr);
     EXPECT_FALSE(crossTab->Calculating());
+}
+
+TEST_F(CrossTabEngine, a_cross_tab_in_the_detail_band_calculates_once_for_every_record_it_prints_with) {
+    makeSmallReport({{"a", 1}, {"b", 2}, {"c", 3}});
+    // The report walks Small.DB; the cross-tab summarises Sales.DB again for each of its records.
+    auto* detail = new TppDBPipeline(&form);
+    detail->SetName(QStringLiteral("plSmall"));
+    detail->SetDataSource(&smallSource);
+    pipeline->SetDataSource(&source);
+    report->SetDataPipeline(detail);
+    makeSalesRows();
+    add<TppRowDef>("Region");
+    addValue("Amount", D::dcSum);
+    int calculations = 0;
+    crossTab->BeforeCalc = [&](QObject*) { ++calculations; };
+    TppPageRequest request;
+    request.SetPageSetting(TppPageSettingType::psAll);
+    report->RequestPages(&request);
+    EXPECT_EQ(calculations, 3);
+    EXPECT_EQ(crossTab->GenerationCount(), 3);
+    EXPECT_EQ(crossTab->CalculatedGeneration(), 3);
 }
 
 TEST_F(CrossTabEngine, a_cross_tab_without_value_definitions_never_calculates) {

@@ -1,5 +1,6 @@
 // The matrix: how it grows, which cell each new position gets, and what cells read back.
 
+#include "report/crosstab/crosstab_engine.h"
 #include "report/crosstab/matrix.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +103,24 @@ TEST(CrossTabMatrix, cells_read_back_what_was_set_in_their_own_type) {
     EXPECT_TRUE(ppCompatibleDataTypes(TppDataType::dtInteger, TppDataType::dtCurrency));
     EXPECT_TRUE(ppCompatibleDataTypes(TppDataType::dtDate, TppDataType::dtDateTime));
     EXPECT_FALSE(ppCompatibleDataTypes(TppDataType::dtString, TppDataType::dtInteger));
+}
+
+TEST(CrossTabMatrix, values_compare_with_only_a_to_z_folded) {
+    struct Case {
+        QVariant value;
+        QVariant normalized;
+    };
+    const Case cases[] = {
+        {QStringLiteral("east"), QStringLiteral("EAST")},
+        {QStringLiteral("\u00e9t\u00e9 Stra\u00dfe"), QStringLiteral("\u00e9T\u00e9 STRA\u00dfE")},  // accented letters keep their form
+        {QVariant(1999), QVariant(1999)},
+        {QVariant(), QVariant()},
+    };
+    for (const Case& c : cases) EXPECT_EQ(crosstab::Normalize(c.value), c.normalized) << crosstab::ValueText(c.value).toStdString();
+    EXPECT_EQ(crosstab::CompareKeys(crosstab::KeyOf(QStringLiteral("West")), crosstab::KeyOf(QStringLiteral("WEST"))), 0);
+    EXPECT_NE(crosstab::CompareKeys(crosstab::KeyOf(QStringLiteral("\u00e9")), crosstab::KeyOf(QStringLiteral("\u00c9"))), 0);
+    EXPECT_EQ(crosstab::CompareKeys(crosstab::KeyOf(QVariant(2)), crosstab::KeyOf(QVariant(2.0))), 0);
+    EXPECT_LT(crosstab::CompareKeys(crosstab::KeyOf(QVariant(2)), crosstab::KeyOf(QVariant(10))), 0);
 }
 
 }  // namespace
