@@ -1,4 +1,6 @@
 #include "platform/db/database.h"
+#include "platform/db/session.h"
+#include "platform/db/stored_proc.h"
 
 #include "platform/db/table_utils.h"
 #include "platform/db/tests/db_fixture.h"
@@ -61,6 +63,59 @@ TEST_F(Databases, a_registered_name_maps_to_its_folder) {
     missing.SetDatabaseName("Gone");
     missing.SetDirectory(FilePath("no-such-folder"));
     ExpectEngineError(db::ErrorCode::kDatabaseNotFound, [&] { missing.Open(); });
+}
+
+TEST_F(Databases, sessions_hold_aliases_that_databases_stand_on_and_list_tables_by_pattern) {
+    db::CreateTableFile(Path(), "MaskLib.db", RegistryDef());
+    db::CreateTableFile(Path(), "Macros.DB", RegistryDef());
+    db::Session* defaults = db::Sessions::DefaultSession();
+    EXPECT_EQ(db::Sessions::FindSession(""), defaults);
+    EXPECT_EQ(db::Sessions::FindSession("default"), defaults);
+    EXPECT_EQ(db::Sessions::FindSession("Reports"), nullptr);
+    db::Session reports("Reports");
+    db::Sessions::AddSession(&reports);
+    EXPECT_EQ(db::Sessions::FindSession("REPORTS"), &reports);
+    reports.AddStandardAlias("Library", Path());
+    EXPECT_TRUE(reports.IsAlias("library"));
+    EXPECT_FALSE(defaults->IsAlias("Library"));
+    EXPECT_EQ(reports.GetAliasDriverName("Library"), "STANDARD");
+    ExpectEngineError(db::ErrorCode::kUnknownAlias, [&] { reports.GetAliasDriverName("Nothing"); });
+    struct Case {
+        const char* pattern;
+        bool extensions;
+        QStringList names;
+    };
+    const Case cases[] = {
+        {"*.*", true, {"Macros.DB", "MaskLib.db"}},
+        {"*.db", false, {"Macros", "MaskLib"}},
+        {"Mask*", true, {"MaskLib.db"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(reports.GetTableNames("Library", c.pattern, c.extensions, false), c.names) << c.pattern;
+
+    // A database on the alias takes its folder; an alias the session does not know is refused.
+    db::Database library;
+    library.SetDatabaseName("Masks");
+    library.SetSessionName("Reports");
+    library.SetAliasName("Library");
+    library.Open();
+    EXPECT_EQ(library.Directory(), Path());
+    EXPECT_EQ(reports.FindDatabase("masks"), &library);
+    EXPECT_EQ(defaults->FindDatabase("Masks"), nullptr);
+    EXPECT_EQ(reports.DatabaseFolder("Masks"), Path());
+    library.Close();
+    db::Database stray;
+    stray.SetAliasName("Nothing");
+    ExpectEngineError(db::ErrorCode::kUnknownAlias, [&] { stray.Open(); });
+    db::Sessions::RemoveSession(&reports);
+    EXPECT_EQ(db::Sessions::FindSession("Reports"), nullptr);
+
+    // The table engine holds no stored procedures: opening one says so.
+    db::StoredProc proc;
+    proc.SetDatabaseName(Path());
+    proc.SetStoredProcName("Reindex");
+    ExpectEngineError(db::ErrorCode::kNotSupported, [&] { proc.Open(); });
+    EXPECT_FALSE(proc.Active());
 }
 
 TEST_F(Databases, a_transaction_groups_posts_until_commit_or_rollback) {

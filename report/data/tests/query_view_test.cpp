@@ -320,6 +320,30 @@ TEST_F(QueryView, moving_views_between_modules_keeps_them_in_order) {
     EXPECT_EQ(c->Report(), Report);
 }
 
+TEST_F(QueryView, a_child_reports_data_module_is_handed_to_the_main_report) {
+    struct Case {
+        bool mainHasModule;
+    };
+    for (const Case c : {Case{true}, Case{false}}) {
+        SCOPED_TRACE(c.mainHasModule);
+        TComponent form;
+        auto* main = new TppReport(&form);
+        TdaDataModule* mainModule = c.mainHasModule ? TppReportModule::CreateForReport<TdaDataModule>(main) : nullptr;
+        auto* child = new TppChildReport(&form);
+        child->SetParentReport(main);
+        auto* module = new TdaDataModule(&form);
+        auto* view = new TdaBDEQueryDataView(&form);
+        view->SetParent(module);
+        module->SetParentComponent(child);
+        TdaDataModule* found = daGetDataModule(main);
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(found, c.mainHasModule ? mainModule : module);
+        EXPECT_EQ(found->DataViewCount(), 1);
+        EXPECT_EQ(view->Report(), main);
+        EXPECT_EQ(daGetDataModule(child), nullptr);
+    }
+}
+
 TEST(EnginePlugin, driver_names_give_database_types_by_the_first_rule_that_holds) {
     struct Case {
         const char* driver;

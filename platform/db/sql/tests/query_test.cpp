@@ -1,4 +1,7 @@
 #include "platform/db/sql/query.h"
+#include "platform/db/sql/query_component.h"
+#include "platform/db/session.h"
+#include "platform/db/data_source.h"
 
 #include "platform/db/database.h"
 #include "platform/db/fault_injection.h"
@@ -392,6 +395,40 @@ TEST_F(Query, times_written_as_text_meet_time_fields_and_reserved_names_stay_nam
     } catch (const EDBEngineError& e) {
         EXPECT_EQ(e.Code(), ErrorCode::kInvalidSql);
     }
+}
+
+// The query component: lines of SQL run when it opens, a read-only cursor over the answer that
+// a data source follows, field names of a closed query without running it, and a database
+// reached through an alias of its session.
+TEST_F(Query, the_query_component_runs_its_lines_on_open_and_names_fields_without_running) {
+    db::Session session("QueryTests");
+    session.AddStandardAlias("Shop", Path());
+    db::Sessions::AddSession(&session);
+    db::sql::Query q;
+    q.SetSessionName("QueryTests");
+    q.SetDatabaseName("Shop");
+    q.SetSQL({"SELECT h.NodeName, o.Amount AS Paid", "FROM \"Hierarchy.DB\" h, \"Orders.db\" o",
+              "WHERE o.NodeID = h.NodeID", "ORDER BY o.Amount"});
+    QStringList names;
+    q.GetFieldNames(names);
+    EXPECT_EQ(names, QStringList({"NodeName", "Paid"}));
+    EXPECT_FALSE(q.Active());
+    db::DataSource source;
+    source.SetDataSet(&q);
+    int states = 0;
+    QObject::connect(&source, &db::DataSource::StateChanged, [&] { ++states; });
+    q.Open();
+    EXPECT_GT(states, 0);
+    EXPECT_EQ(q.RecordCount(), 3);
+    EXPECT_EQ(q.Fields(0)->AsString(), "abbot");
+    EXPECT_FALSE(q.CanModify());
+    // New lines close it; the next open runs them.
+    q.SetSQLText("SELECT h.NodeName FROM \"Hierarchy.DB\" h WHERE h.NodeType = 2");
+    EXPECT_FALSE(q.Active());
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), 1);
+    q.Close();
+    db::Sessions::RemoveSession(&session);
 }
 
 }  // namespace
