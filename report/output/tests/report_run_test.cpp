@@ -239,14 +239,15 @@ TEST_F(ReportRun, a_template_keeps_its_printer_setup_and_every_page_prints_on_it
         (new TppDBPipeline(&otherForm))->SetName("plPackages");  // what the template refers to
         auto* loaded = new TppReport(&otherForm);
         QStringList warnings;
-        report::SetTemplateErrorPrompt([&](const QString& aText) {
+        // The installed prompt is given back afterwards (others, the registered error form, stay).
+        report::TemplateErrorPrompt previous = report::SetTemplateErrorPrompt([&](const QString& aText) {
             warnings << aText;
             return report::TemplateErrorAnswer::Ignore;
         });
         report::RelativeTemplate reader(loaded);
         reader.SetFileName(templateFile);
         reader.LoadFromFile();
-        report::SetTemplateErrorPrompt({});
+        report::SetTemplateErrorPrompt(std::move(previous));
         EXPECT_TRUE(warnings.isEmpty()) << warnings.join(u'\n').toStdString();
         EXPECT_EQ(loaded->PrinterSetup()->Orientation(), c.orientation);
         EXPECT_EQ(loaded->PageDef()->mmWidth(), expectedWidth);
