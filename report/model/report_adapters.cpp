@@ -4,6 +4,7 @@
 #include "report/model/communicator.h"
 #include "report/model/custom_report.h"
 #include "report/model/group.h"
+#include "report/model/stretchable.h"
 #include "report/model/template_adapters.h"
 #include "report/model/text_components.h"
 #include "report/model/variable.h"
@@ -141,7 +142,16 @@ bool AdapterTable::Call(QObject* aObject, const QString& aName, TraParamList& aP
 
 DOSSARA_TABLE_ADAPTER_BODY(TraTppCustomReportRTTI, TppCustomReport, TraTppCacheableRTTI)
 DOSSARA_TABLE_ADAPTER_BODY(TraTppBandRTTI, TppBand, TraTppCacheableRTTI)
-DOSSARA_TABLE_ADAPTER_BODY(TraTppDetailBandRTTI, TppDetailBand, TraTppBandRTTI)
+DOSSARA_TABLE_ADAPTER_BODY(TraTppCustomBandRTTI, TppCustomBand, TraTppBandRTTI)
+DOSSARA_TABLE_ADAPTER_BODY(TraTppPageBandRTTI, TppPageBand, TraTppCustomBandRTTI)
+DOSSARA_TABLE_ADAPTER_BODY(TraTppFooterBandRTTI, TppFooterBand, TraTppPageBandRTTI)
+DOSSARA_TABLE_ADAPTER_BODY(TraTppReportBandRTTI, TppReportBand, TraTppCustomBandRTTI)
+DOSSARA_TABLE_ADAPTER_BODY(TraTppColumnFooterBandRTTI, TppColumnFooterBand, TraTppCustomBandRTTI)
+DOSSARA_TABLE_ADAPTER_BODY(TraTppGroupBandRTTI, TppGroupBand, TraTppCustomBandRTTI)
+DOSSARA_TABLE_ADAPTER_BODY(TraTppGroupHeaderBandRTTI, TppGroupHeaderBand, TraTppGroupBandRTTI)
+DOSSARA_TABLE_ADAPTER_BODY(TraTppDetailBandRTTI, TppDetailBand, TraTppCustomBandRTTI)
+DOSSARA_TABLE_ADAPTER_BODY(TraTppStretchableRTTI, TppStretchable, TraTppComponentRTTI)
+DOSSARA_TABLE_ADAPTER_BODY(TraTppSystemVariableRTTI, TppSystemVariable, TraTppCustomTextRTTI)
 DOSSARA_TABLE_ADAPTER_BODY(TraTppGroupRTTI, TppGroup, TraTppCacheableRTTI)
 DOSSARA_TABLE_ADAPTER_BODY(TraTppComponentRTTI, TppComponent, TraTppPrintableRTTI)
 DOSSARA_TABLE_ADAPTER_BODY(TraTppCustomTextRTTI, TppCustomText, TraTppComponentRTTI)
@@ -286,6 +296,63 @@ const report::AdapterTable& TraTppBandRTTI::Table() {
     return table;
 }
 
+const report::AdapterTable& TraTppCustomBandRTTI::Table() {
+    static const report::AdapterTable table(std::vector<M>{});
+    return table;
+}
+
+const report::AdapterTable& TraTppPageBandRTTI::Table() {
+    using B = TppPageBand;
+    static const report::AdapterTable table({
+        readOnly<B>("PrintHeight", D::daEnum, [](B& b) { return int(b.PrintHeight()); }, true, "TppPrintHeightType"),
+    });
+    return table;
+}
+
+const report::AdapterTable& TraTppFooterBandRTTI::Table() {
+    static const report::AdapterTable table(std::vector<M>{});
+    return table;
+}
+
+const report::AdapterTable& TraTppReportBandRTTI::Table() {
+    using B = TppReportBand;
+    static const report::AdapterTable table({
+        readOnly<B>("NewPage", D::daBoolean, [](B& b) { return b.NewPage(); }, false),
+    });
+    return table;
+}
+
+const report::AdapterTable& TraTppColumnFooterBandRTTI::Table() {
+    using B = TppColumnFooterBand;
+    static const report::AdapterTable table({
+        readOnly<B>("PrintHeight", D::daEnum, [](B& b) { return int(b.PrintHeight()); }, true, "TppPrintHeightType"),
+    });
+    return table;
+}
+
+const report::AdapterTable& TraTppGroupBandRTTI::Table() {
+    using B = TppGroupBand;
+    static const report::AdapterTable table({
+        objectProp<B>("Group", "TppGroup", [](B& b) { return static_cast<QObject*>(b.Group()); }),
+    });
+    return table;
+}
+
+const report::AdapterTable& TraTppGroupHeaderBandRTTI::Table() {
+    static const report::AdapterTable table(std::vector<M>{});
+    return table;
+}
+
+const report::AdapterTable& TraTppStretchableRTTI::Table() {
+    static const report::AdapterTable table(std::vector<M>{});
+    return table;
+}
+
+const report::AdapterTable& TraTppSystemVariableRTTI::Table() {
+    static const report::AdapterTable table(std::vector<M>{});
+    return table;
+}
+
 const report::AdapterTable& TraTppDetailBandRTTI::Table() {
     using B = TppDetailBand;
     static const report::AdapterTable table({
@@ -377,7 +444,16 @@ void RegisterReportAdapters() {
     RegisterTemplateAdapters();
     raRegisterRTTI<TraTppCustomReportRTTI>();
     raRegisterRTTI<TraTppBandRTTI>();
+    raRegisterRTTI<TraTppCustomBandRTTI>();
+    raRegisterRTTI<TraTppPageBandRTTI>();
+    raRegisterRTTI<TraTppFooterBandRTTI>();
+    raRegisterRTTI<TraTppReportBandRTTI>();
+    raRegisterRTTI<TraTppColumnFooterBandRTTI>();
+    raRegisterRTTI<TraTppGroupBandRTTI>();
+    raRegisterRTTI<TraTppGroupHeaderBandRTTI>();
     raRegisterRTTI<TraTppDetailBandRTTI>();
+    raRegisterRTTI<TraTppStretchableRTTI>();
+    raRegisterRTTI<TraTppSystemVariableRTTI>();
     raRegisterRTTI<TraTppGroupRTTI>();
     raRegisterRTTI<TraTppComponentRTTI>();
     raRegisterRTTI<TraTppCustomTextRTTI>();

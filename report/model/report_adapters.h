@@ -88,8 +88,40 @@ class TraTppBandRTTI : public TraTppCacheableRTTI {
     Q_OBJECT
     DOSSARA_TABLE_ADAPTER_MEMBERS
 };
+/// Bands that generate in parts (their state on the current page).
+class TraTppCustomBandRTTI : public TraTppBandRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Header bands and their kin.
+class TraTppPageBandRTTI : public TraTppCustomBandRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+class TraTppFooterBandRTTI : public TraTppPageBandRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Title and summary bands: NewPage (not listed).
+class TraTppReportBandRTTI : public TraTppCustomBandRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+class TraTppColumnFooterBandRTTI : public TraTppCustomBandRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Group bands: their Group.
+class TraTppGroupBandRTTI : public TraTppCustomBandRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+class TraTppGroupHeaderBandRTTI : public TraTppGroupBandRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
 /// Detail bands: BandsPerRecord, PrintCount, DataPipeline.
-class TraTppDetailBandRTTI : public TraTppBandRTTI {
+class TraTppDetailBandRTTI : public TraTppCustomBandRTTI {
     Q_OBJECT
     DOSSARA_TABLE_ADAPTER_MEMBERS
 };
@@ -103,8 +135,18 @@ class TraTppComponentRTTI : public TraTppPrintableRTTI {
     Q_OBJECT
     DOSSARA_TABLE_ADAPTER_MEMBERS
 };
+/// Stretching components.
+class TraTppStretchableRTTI : public TraTppComponentRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
 /// Texts: OnGetText (var Text).
 class TraTppCustomTextRTTI : public TraTppComponentRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// System variables (page numbers, dates).
+class TraTppSystemVariableRTTI : public TraTppCustomTextRTTI {
     Q_OBJECT
     DOSSARA_TABLE_ADAPTER_MEMBERS
 };

@@ -536,3 +536,13 @@ void raFreeObject(QObject* aObject) {
     std::erase_if(madeObjects(), [&](const QPointer<QObject>& p) { return !p || p.data() == aObject; });
     delete aObject;
 }
+
+std::atomic<bool>& raScriptCancelFlag() {
+    static std::atomic<bool> flag{false};
+    return flag;
+}
+
+std::function<void()>& raPendingMessagesHandler() {
+    static std::function<void()> handler;
+    return handler;
+}

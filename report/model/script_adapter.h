@@ -22,6 +22,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -206,6 +208,14 @@ TClass raGetClass(const QString& aName);
 /// current choice only when its own adapter class descends from the choice's. So the most
 /// derived adapter wins, and between unrelated ones the first registered. Null when none.
 const TraRTTI* raGetRTTI(TClass aClass);
+
+/// The flag running scripts check before every loop pass: set, the script stops (the job's
+/// Cancel sets it; a job's start clears it).
+std::atomic<bool>& raScriptCancelFlag();
+/// What a long-running script calls at most every 50 ms so that pending window messages
+/// (a Cancel button) are processed; empty: nothing. The page source installs it while it
+/// generates pages.
+std::function<void()>& raPendingMessagesHandler();
 
 /// Objects made by script constructors (`Create` of an adapter). A script may free only
 /// these; what it leaves is freed at the end of the print job (raFreeMadeObjects).

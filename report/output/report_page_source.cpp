@@ -1,5 +1,9 @@
 #include "report/output/report_page_source.h"
 
+#include "report/model/script_adapter.h"
+
+#include <QCoreApplication>
+
 #include "report/model/auto_search_field.h"
 #include "report/model/communicator.h"
 #include "report/model/custom_engine.h"
@@ -14,6 +18,7 @@ namespace report {
 void ReportPageSource::GeneratePages(TppPageRequest& aRequest, PageReceiver& aReceiver) {
     if (!m_report || m_generating) return;
     m_generating = true;
+    raScriptCancelFlag() = false;  // an earlier request's Cancel is done with
     auto previous = std::move(m_report->OnPageReceived);
     TppReport* report = m_report;
     m_report->OnPageReceived = [&aReceiver, report](TppPage& aPage) {
@@ -25,8 +30,14 @@ void ReportPageSource::GeneratePages(TppPageRequest& aRequest, PageReceiver& aRe
         }
         aReceiver.ReceivePage(aPage);
     };
+    // A long-running script lets pending messages through at most every 50 ms, so the
+    // cancel dialog's or the preview's Cancel reaches CancelGeneration.
+    auto previousPending = std::move(raPendingMessagesHandler());
+    if (QCoreApplication::instance())
+        raPendingMessagesHandler() = [] { QCoreApplication::processEvents(); };
     const auto restore = base::ScopeExit([&] {
         m_report->OnPageReceived = std::move(previous);
+        raPendingMessagesHandler() = std::move(previousPending);
         m_generating = false;
     });
     m_report->SignalPrintStart();
@@ -46,6 +57,7 @@ void ReportPageSource::JobEvent(int aEventId, TraParamList* aParams) {
 
 void ReportPageSource::CancelGeneration() {
     if (!m_report) return;
+    raScriptCancelFlag() = true;  // a running script stops at its next loop pass
     // The engine checks the flag between pages; a request that is not running clears it.
     TppCustomEngine* engine = m_report->Engine();
     if (engine && engine->Busy()) engine->SetCancelled(true);

@@ -1,5 +1,6 @@
 #include "report/script/code_module.h"
 
+#include "report/model/custom_engine.h"
 #include "report/model/custom_report.h"
 #include "report/model/data_pipeline.h"
 #include "report/model/errors.h"
@@ -219,7 +220,12 @@ void TraEventHandler::RunWithParams(int aEventId, TraParamList* aParams) {
     const int count = aParams ? std::min(ParamCount(), aParams->Count()) : 0;
     for (int i = 0; i < count; ++i)
         raLoadValueFromParam(aParams->Param(i), Params(i));
-    module->RunProgram(this);
+    try {
+        module->RunProgram(this);
+    } catch (const script::CancelSignal&) {
+        module->CancelJob();  // the job ends as cancelled, with no error
+        return;
+    }
     for (int i = 0; i < count; ++i) {
         TraParamRec rec = aParams->Param(i);
         if (rec.IsVar && rec.Value)
@@ -459,15 +465,27 @@ void TraCodeModule::RunProgram(TraProgram* aProgram) {
     }
 }
 
+void TraCodeModule::CancelJob() {
+    TppCustomReport* report = CustomReport();
+    for (TppCustomReport* r = report; r; r = r->ParentReport())
+        if (TppCustomEngine* engine = r->Engine())
+            engine->SetCancelled(true);
+}
+
 void TraCodeModule::RunStartPrograms() {
     if (Running)
         return;
     Running = true;
+    if (TppCustomReport* report = CustomReport(); !report || report->MainReport() == report)
+        script::CancelFlag() = false;  // a new job: an earlier Cancel is done with
     try {
         CompileAll(true);
         RunProgram(m_const);
         RunProgram(m_var);
         RunProgram(m_onCreate);
+    } catch (const script::CancelSignal&) {
+        Running = false;
+        CancelJob();
     } catch (...) {
         Running = false;
         throw;
@@ -483,7 +501,11 @@ void TraCodeModule::RunEndPrograms() {
         if (!report || report->MainReport() == report)
             script::FreeMadeObjects();  // the objects the job's scripts made and left
     });
-    RunProgram(m_onDestroy);
+    try {
+        RunProgram(m_onDestroy);
+    } catch (const script::CancelSignal&) {
+        CancelJob();
+    }
 }
 
 void TraCodeModule::BindEventHandlers() {

@@ -133,6 +133,8 @@ public:
     void RunStartPrograms();
     /// Event 71: GlobalOnDestroy, then the objects the scripts made and left are freed.
     void RunEndPrograms();
+    /// A script was cancelled: the report's engine (and its parents') stops the job.
+    void CancelJob();
     /// Binds every handler to its object: a handler whose object is missing is tried with
     /// the last character of its name removed (Variable12 → Variable1), else dropped with a
     /// warning; a handler of a report event the report does not have is dropped too.

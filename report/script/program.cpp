@@ -12,6 +12,8 @@
 
 #include <QRegularExpression>
 
+#include <chrono>
+
 namespace script {
 
 void DeclareScriptTexts() {
@@ -82,11 +84,20 @@ QString BuildSyntaxErrorMessage(const TraToken* aToken, TraTokenTypes aExpected,
 }
 
 std::atomic<bool>& CancelFlag() {
-    static std::atomic<bool> flag{false};
-    return flag;
+    return raScriptCancelFlag();
 }
 
 void CheckCancel() {
+    // Pending messages (a Cancel button) are processed at most every 50 ms.
+    if (const std::function<void()>& pending = raPendingMessagesHandler()) {
+        using Clock = std::chrono::steady_clock;
+        static thread_local Clock::time_point last = Clock::now();
+        const Clock::time_point now = Clock::now();
+        if (now - last >= std::chrono::milliseconds(50)) {
+            last = now;
+            pending();
+        }
+    }
     if (CancelFlag().load(std::memory_order_relaxed))
         throw CancelSignal{};
 }

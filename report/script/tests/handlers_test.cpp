@@ -9,6 +9,7 @@
 
 #include "report/model/band_classes.h"
 #include "report/model/db_pipeline.h"
+#include "report/model/custom_engine.h"
 #include "report/model/engine.h"
 #include "report/model/group.h"
 #include "report/model/report.h"
@@ -135,6 +136,9 @@ TEST_F(HandlerFixture, adapters_describe_members_with_kind_type_access_listing_a
         {&TppDetailBand::staticMetaObject, "BeforePrint", D::daMethod, true, true, report::ciBandBeforePrint},
         {&TppDetailBand::staticMetaObject, "Visible", D::daBoolean, false, true, -1},
         {&TppDetailBand::staticMetaObject, "BandsPerRecord", D::daInteger, false, true, -1},
+        {&TppGroupFooterBand::staticMetaObject, "Group", D::daClass, true, true, -1},
+        {&TppGroupFooterBand::staticMetaObject, "BeforePrint", D::daMethod, true, true, report::ciBandBeforePrint},
+        {&TppSummaryBand::staticMetaObject, "NewPage", D::daBoolean, true, false, -1},
         {&TppGroup::staticMetaObject, "OnGetBreakValue", D::daMethod, true, true, report::ciGroupGetBreakValue},
         {&TppGroup::staticMetaObject, "BeforeHeader", D::daMethod, true, false, report::ciGroupBeforeHeader},
         {&TppGroup::staticMetaObject, "BreakNo", D::daInteger, true, true, -1},
@@ -267,4 +271,35 @@ TEST_F(ReportTest, report_run_runs_the_handlers_of_a_template_with_a_code_module
     const QString text = QString::fromUtf8(file.readAll());
     EXPECT_EQ(QString::number(text.count(QStringLiteral("LARGE"))), r.largeCount()) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("sum ") + r.sum())) << text.toStdString();
+}
+
+TEST_F(ReportTest, a_cancelled_script_ends_the_job_as_cancelled_without_an_error) {
+    ScriptedReport r;
+    TraCodeModule* module = GetCodeModule(r.report);
+    TraEventHandler* h = module->EventHandlers().empty() ? nullptr : dynamic_cast<TraEventHandler*>(module->EventHandlers()[0]);
+    ASSERT_TRUE(h);
+    // The band's BeforePrint never ends by itself.
+    h->SetSource(h->GetHeading() + QStringLiteral("var\r\n  N: Integer;\r\nbegin\r\n  while True do\r\n    N := N + 1;\r\nend;"));
+    module->CompileAll(true);
+    ASSERT_TRUE(h->Compiled());
+    int pendingCalls = 0;
+    raPendingMessagesHandler() = [&] {
+        // What the cancel dialog's button does, seen while pending messages are processed.
+        if (++pendingCalls == 3) script::CancelFlag() = true;
+    };
+    module->RunStartPrograms();
+    std::vector<QString> dumps;
+    r.report->OnPageReceived = [&](TppPage& page) { dumps.push_back(dumpPage(r.report, page)); };
+    EXPECT_NO_THROW(requestPages(r.report, TppPageSettingType::psAll));
+    module->RunEndPrograms();
+    raPendingMessagesHandler() = nullptr;
+    EXPECT_EQ(pendingCalls, 3);
+    // The job stopped at the first record: at most the band being printed then came out.
+    int details = 0;
+    for (const QString& d : dumps)
+        for (const QString& t : textsOf(d))
+            if (t.startsWith(QStringLiteral("sum "))) ++details;
+    EXPECT_LE(details, 1);
+    EXPECT_FALSE(r.report->Engine()->Busy());
+    script::CancelFlag() = false;
 }
