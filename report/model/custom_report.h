@@ -46,6 +46,12 @@ public:
     /// The template version this code writes.
     static constexpr int kCurrentVersion = 5000;
 
+    /// The text that describes a report class to the user (New Items' Templates page): the
+    /// class name; empty for none.
+    static QString ClassDescription(TClass aClass) {
+        return aClass ? QString::fromLatin1(aClass->className()) : QString();
+    }
+
     explicit TppCustomReport(TComponent* AOwner = nullptr);
     ~TppCustomReport() override;
 

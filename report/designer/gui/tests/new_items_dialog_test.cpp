@@ -198,6 +198,8 @@ TEST_F(NewItems, the_report_wizard_comes_first_with_its_picture_and_the_blank_re
     EXPECT_EQ(centre(TppNewDialog::ItemPicture(*ppGetDefaultReportWizard())),
               centre(ppLoadBitmap(QStringLiteral("PPREPORTWIZARD"))));
     testsupport::GrabToPng(form, QStringLiteral("new_items_with_report_wizard"));
+    // Report classes on the Templates page are described by their class name.
+    EXPECT_EQ(TppCustomReport::ClassDescription(&TppReport::staticMetaObject), QStringLiteral("TppReport"));
     report::UnRegisterReportWizard();
     ppUnregisterWizard(ppGetBlankReportWizard());
     EXPECT_EQ(ppGetDefaultReportWizard(), nullptr);

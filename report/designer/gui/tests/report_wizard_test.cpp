@@ -487,6 +487,8 @@ TEST_F(ReportWizardTest, the_page_rules_and_the_lists_behave_as_the_cases_say) {
              EXPECT_TRUE(itemsOf(d.lbxGroupFieldsSelected).isEmpty());
              Click(&d, "btnNext");
              EXPECT_EQ(d.nbkWizard->currentIndex(), 2);
+             EXPECT_TRUE(d.rdbLayoutTabular->isChecked());
+             GrabToPng(&d, "report_wizard_page2_simple_layouts");
              Click(&d, "btnFinish");
          },
          [this](TppReport* r) {
