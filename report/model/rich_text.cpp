@@ -21,7 +21,9 @@
 #include <QSaveFile>
 #include <QImage>
 #include <QPainter>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextList>
 #include <QTextDocument>
 
 #include <cmath>
@@ -174,6 +176,230 @@ QList<report::DesignPopupItem> TppCustomRichText::DesignPopupItems() {
     return items;
 }
 
+QByteArray TppCustomRichText::PrepareMailMerge(const QByteArray& aRtf) {
+    TppCustomReport* report = GetReport();
+    TppDataPipeline* pipeline = report ? report->DataPipeline() : nullptr;
+    if (!m_mailMerge || !pipeline || aRtf.isEmpty()) return aRtf;
+    std::unique_ptr<QTextDocument> doc = richtext::DocumentFromRtf(aRtf);
+    report::MailMergeDocument(*doc, *pipeline);
+    return richtext::WriteRtf(*doc);
+}
+
+TTextAttributes* TppCustomRichText::SelAttributes() {
+    if (!m_selAttributes) m_selAttributes = new TTextAttributes(this);
+    return m_selAttributes;
+}
+
+TParaAttributes* TppCustomRichText::Paragraph() {
+    if (!m_paragraph) m_paragraph = new TParaAttributes(this);
+    return m_paragraph;
+}
+
+namespace {
+/// The cursor over the selection of a document of `length` characters.
+QTextCursor selectionIn(QTextDocument& doc, int selStart, int selLength) {
+    const int length = std::max(0, doc.characterCount() - 1);
+    const int start = std::clamp(selStart, 0, length);
+    const int end = std::clamp(selStart + selLength, 0, length);
+    QTextCursor cursor(&doc);
+    cursor.setPosition(std::min(start, end));
+    cursor.setPosition(std::max(start, end), QTextCursor::KeepAnchor);
+    return cursor;
+}
+}  // namespace
+
+void TppCustomRichText::EditSelection(const std::function<void(QTextDocument&, QTextCursor&)>& aEdit) {
+    std::unique_ptr<QTextDocument> doc = richtext::DocumentFromRtf(m_rtf);
+    QTextCursor cursor = selectionIn(*doc, m_selStart, m_selLength);
+    if (!cursor.hasSelection() && cursor.position() < doc->characterCount() - 1)
+        cursor.setPosition(cursor.position() + 1, QTextCursor::KeepAnchor);  // the character there
+    aEdit(*doc, cursor);
+    textEdited(richtext::WriteRtf(*doc));
+}
+
+void TppCustomRichText::ReadSelection(const std::function<void(const QTextDocument&, const QTextCursor&)>& aRead) const {
+    std::unique_ptr<QTextDocument> doc = richtext::DocumentFromRtf(m_rtf);
+    QTextCursor cursor = selectionIn(*doc, m_selStart, m_selLength);
+    cursor.setPosition(cursor.selectionStart());
+    cursor.setPosition(std::min(cursor.position() + 1, std::max(0, doc->characterCount() - 1)), QTextCursor::KeepAnchor);
+    aRead(*doc, cursor);
+}
+
+// TTextAttributes and TParaAttributes ---------------------------------------------------------
+
+namespace {
+constexpr int kBold = 1, kItalic = 2, kUnderline = 4, kStrikeOut = 8;
+/// Points of a paragraph's indent: document units are 96-dpi pixels.
+int points(qreal units) { return int(std::lround(units * 0.75)); }
+qreal units(int points) { return points / 0.75; }
+}  // namespace
+
+TTextAttributes::TTextAttributes(TppCustomRichText* aOwner) : QObject(aOwner), m_owner(aOwner) {}
+
+QString TTextAttributes::Name() const {
+    QString v;
+    m_owner->ReadSelection([&](const QTextDocument&, const QTextCursor& c) {
+        const QStringList families = c.charFormat().fontFamilies().toStringList();
+        v = families.isEmpty() ? c.charFormat().font().family() : families.constFirst();
+    });
+    return v;
+}
+
+void TTextAttributes::SetName(const QString& v) {
+    m_owner->EditSelection([&](QTextDocument&, QTextCursor& c) {
+        QTextCharFormat f;
+        f.setFontFamilies({v});
+        c.mergeCharFormat(f);
+    });
+}
+
+int TTextAttributes::Size() const {
+    int v = 0;
+    m_owner->ReadSelection([&](const QTextDocument&, const QTextCursor& c) {
+        const QTextCharFormat f = c.charFormat();
+        v = int(std::lround(f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : f.font().pointSizeF()));
+    });
+    return v;
+}
+
+void TTextAttributes::SetSize(int v) {
+    if (v <= 0) return;
+    m_owner->EditSelection([&](QTextDocument&, QTextCursor& c) {
+        QTextCharFormat f;
+        f.setFontPointSize(v);
+        c.mergeCharFormat(f);
+    });
+}
+
+int TTextAttributes::Color() const {
+    int v = 0;
+    m_owner->ReadSelection([&](const QTextDocument&, const QTextCursor& c) {
+        const QColor q = c.charFormat().foreground().style() == Qt::NoBrush ? QColor(Qt::black) : c.charFormat().foreground().color();
+        v = q.red() | (q.green() << 8) | (q.blue() << 16);
+    });
+    return v;
+}
+
+void TTextAttributes::SetColor(int v) {
+    m_owner->EditSelection([&](QTextDocument&, QTextCursor& c) {
+        QTextCharFormat f;
+        f.setForeground(QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF));
+        c.mergeCharFormat(f);
+    });
+}
+
+int TTextAttributes::Style() const {
+    int v = 0;
+    m_owner->ReadSelection([&](const QTextDocument&, const QTextCursor& c) {
+        const QTextCharFormat f = c.charFormat();
+        v = (f.fontWeight() >= QFont::Bold ? kBold : 0) | (f.fontItalic() ? kItalic : 0) |
+            (f.fontUnderline() ? kUnderline : 0) | (f.fontStrikeOut() ? kStrikeOut : 0);
+    });
+    return v;
+}
+
+void TTextAttributes::SetStyle(int v) {
+    m_owner->EditSelection([&](QTextDocument&, QTextCursor& c) {
+        QTextCharFormat f;
+        f.setFontWeight(v & kBold ? QFont::Bold : QFont::Normal);
+        f.setFontItalic(v & kItalic);
+        f.setFontUnderline(v & kUnderline);
+        f.setFontStrikeOut(v & kStrikeOut);
+        c.mergeCharFormat(f);
+    });
+}
+
+TParaAttributes::TParaAttributes(TppCustomRichText* aOwner) : QObject(aOwner), m_owner(aOwner) {}
+
+namespace {
+QTextBlockFormat blockAt(TppCustomRichText* owner) {
+    QTextBlockFormat f;
+    owner->ReadSelection([&](const QTextDocument&, const QTextCursor& c) { f = c.blockFormat(); });
+    return f;
+}
+void setBlocks(TppCustomRichText* owner, const std::function<void(QTextBlockFormat&)>& change) {
+    owner->EditSelection([&](QTextDocument& doc, QTextCursor& c) {
+        const QTextBlock last = doc.findBlock(c.selectionEnd());
+        for (QTextBlock b = doc.findBlock(c.selectionStart()); b.isValid(); b = b.next()) {
+            QTextBlockFormat f = b.blockFormat();
+            change(f);
+            QTextCursor(b).setBlockFormat(f);
+            if (b == last) break;
+        }
+    });
+}
+}  // namespace
+
+int TParaAttributes::Alignment() const {
+    const Qt::Alignment a = blockAt(m_owner).alignment();
+    return a & Qt::AlignHCenter ? 2 : a & Qt::AlignRight ? 1 : 0;
+}
+
+void TParaAttributes::SetAlignment(int v) {
+    setBlocks(m_owner, [&](QTextBlockFormat& f) {
+        f.setAlignment((v == 2 ? Qt::AlignHCenter : v == 1 ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute);
+    });
+}
+
+int TParaAttributes::FirstIndent() const {
+    const QTextBlockFormat f = blockAt(m_owner);
+    return points(f.leftMargin() + f.textIndent());
+}
+
+void TParaAttributes::SetFirstIndent(int v) {
+    // The other lines keep their place from the first line's.
+    setBlocks(m_owner, [&](QTextBlockFormat& f) {
+        const qreal others = -f.textIndent();
+        f.setLeftMargin(std::max<qreal>(0, units(v) + others));
+        f.setTextIndent(units(v) - f.leftMargin());
+    });
+}
+
+int TParaAttributes::LeftIndent() const {
+    const QTextBlockFormat f = blockAt(m_owner);
+    return points(-f.textIndent());
+}
+
+void TParaAttributes::SetLeftIndent(int v) {
+    setBlocks(m_owner, [&](QTextBlockFormat& f) {
+        const qreal first = f.leftMargin() + f.textIndent();
+        f.setLeftMargin(std::max<qreal>(0, first + units(v)));
+        f.setTextIndent(first - f.leftMargin());
+    });
+}
+
+int TParaAttributes::RightIndent() const { return points(blockAt(m_owner).rightMargin()); }
+
+void TParaAttributes::SetRightIndent(int v) {
+    setBlocks(m_owner, [&](QTextBlockFormat& f) { f.setRightMargin(std::max<qreal>(0, units(v))); });
+}
+
+int TParaAttributes::Numbering() const {
+    int v = 0;
+    m_owner->ReadSelection([&](const QTextDocument&, const QTextCursor& c) { v = c.currentList() ? 1 : 0; });
+    return v;
+}
+
+void TParaAttributes::SetNumbering(int v) {
+    m_owner->EditSelection([&](QTextDocument& doc, QTextCursor& c) {
+        if (v == 1) {
+            if (c.currentList()) return;
+            QTextListFormat list;
+            list.setStyle(QTextListFormat::ListDisc);
+            c.createList(list);
+            return;
+        }
+        const QTextBlock last = doc.findBlock(c.selectionEnd());
+        for (QTextBlock b = doc.findBlock(c.selectionStart()); b.isValid(); b = b.next()) {
+            if (QTextList* list = b.textList()) list->remove(b);
+            QTextBlockFormat f = b.blockFormat();
+            f.setIndent(0);
+            QTextCursor(b).setBlockFormat(f);
+            if (b == last) break;
+        }
+    });
+}
+
 void TppCustomRichText::SetSelStart(int v) {
     m_selStart = std::max(0, v);
     m_selLength = 0;
@@ -255,16 +481,7 @@ void TppCustomRichText::InitGeneration() {
 }
 
 void TppCustomRichText::preparePrint() {
-    const QByteArray rtf = GetRichText();
-    TppCustomReport* report = GetReport();
-    TppDataPipeline* pipeline = report ? report->DataPipeline() : nullptr;
-    if (m_mailMerge && pipeline && !rtf.isEmpty()) {
-        std::unique_ptr<QTextDocument> doc = richtext::DocumentFromRtf(rtf);
-        report::MailMergeDocument(*doc, *pipeline);
-        m_printRtf = richtext::WriteRtf(*doc);
-    } else {
-        m_printRtf = rtf;
-    }
+    m_printRtf = PrepareMailMerge(GetRichText());
     const bool sameText = m_layoutRtf.constData() == m_printRtf.constData() && m_layoutRtf.size() == m_printRtf.size();
     if (!m_layout || (!sameText && m_layoutRtf != m_printRtf)) {
         m_layout = std::make_unique<richtext::RichTextLayout>(QByteArrayView(m_printRtf));

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QIODevice;
+class QTextCursor;
 class QTextDocument;
 class TppCustomRichText;
 class TppDataPipeline;
@@ -41,6 +42,59 @@ RichTextEditPrompt SetRichTextEditPrompt(RichTextEditPrompt aPrompt);
 enum TSearchType { stWholeWord = 1, stMatchCase = 2 };
 
 }  // namespace report
+
+/// The character format of a rich text's selection, as scripts reach it (SelAttributes):
+/// reading answers the format of the selection's first character, writing applies to the
+/// whole selection (at a position without a selection: the character there). Size in points,
+/// Color as 0x00BBGGRR, Style a combination of 1 bold, 2 italic, 4 underline, 8 strikeout.
+class TTextAttributes : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString Name READ Name WRITE SetName)
+    Q_PROPERTY(int Size READ Size WRITE SetSize)
+    Q_PROPERTY(int Color READ Color WRITE SetColor)
+    Q_PROPERTY(int Style READ Style WRITE SetStyle)
+public:
+    explicit TTextAttributes(TppCustomRichText* aOwner);
+    QString Name() const;
+    void SetName(const QString& v);
+    int Size() const;
+    void SetSize(int v);
+    int Color() const;
+    void SetColor(int v);
+    int Style() const;
+    void SetStyle(int v);
+
+private:
+    TppCustomRichText* m_owner;
+};
+
+/// The paragraph format at a rich text's selection (Paragraph): Alignment 0 left, 1 right,
+/// 2 centre; FirstIndent (the first line's indent), LeftIndent (the other lines', from the
+/// first line's) and RightIndent in points; Numbering 0 none, 1 bullets. Writing applies to
+/// every paragraph of the selection.
+class TParaAttributes : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(int Alignment READ Alignment WRITE SetAlignment)
+    Q_PROPERTY(int FirstIndent READ FirstIndent WRITE SetFirstIndent)
+    Q_PROPERTY(int LeftIndent READ LeftIndent WRITE SetLeftIndent)
+    Q_PROPERTY(int RightIndent READ RightIndent WRITE SetRightIndent)
+    Q_PROPERTY(int Numbering READ Numbering WRITE SetNumbering)
+public:
+    explicit TParaAttributes(TppCustomRichText* aOwner);
+    int Alignment() const;
+    void SetAlignment(int v);
+    int FirstIndent() const;
+    void SetFirstIndent(int v);
+    int LeftIndent() const;
+    void SetLeftIndent(int v);
+    int RightIndent() const;
+    void SetRightIndent(int v);
+    int Numbering() const;
+    void SetNumbering(int v);
+
+private:
+    TppCustomRichText* m_owner;
+};
 
 /// Formatted text (RTF) that prints in its rectangle and, with Stretch, continues across
 /// pages by character ranges: each page prints the whole lines that fit, the next page goes
@@ -95,6 +149,16 @@ public:
     /// first character) and selects nothing after the new text.
     QString SelText() const;
     void SetSelText(const QString& aText);
+    /// The selection's character format and paragraph format (owned by the component).
+    TTextAttributes* SelAttributes();
+    TParaAttributes* Paragraph();
+    /// Runs an edit of the text's document at the selection and stores the result.
+    void EditSelection(const std::function<void(QTextDocument& aDoc, QTextCursor& aSelection)>& aEdit);
+    /// Reads the text's document at the selection.
+    void ReadSelection(const std::function<void(const QTextDocument& aDoc, const QTextCursor& aSelection)>& aRead) const;
+    /// The RTF that prints, from the text (GetRichText): with MailMerge on and a report
+    /// DataPipeline, a copy with its field markers merged; the text itself never changes.
+    virtual QByteArray PrepareMailMerge(const QByteArray& aRtf);
     /// Where aText is found searching aLength characters from aStart (options: a
     /// combination of TSearchType); -1 when it is not found.
     int FindText(const QString& aText, int aStart, int aLength, int aOptions) const;
@@ -137,6 +201,8 @@ private:
     int m_selStart = 0;
     int m_selLength = 0;
     QByteArray m_checkedRtf;   ///< the stream last found to hold text (GetRichText)
+    TTextAttributes* m_selAttributes = nullptr;
+    TParaAttributes* m_paragraph = nullptr;
     bool m_mailMerge = false;
     int m_startCharPos = -1;
     int m_endCharPos = -1;

@@ -33,6 +33,8 @@ const std::vector<Name>& names() {
          [](T& r, const QVariant& v) { r.SetSelText(v.toString()); }},
         {"PlainText", TraDataType::daBoolean, [](T& r) { return QVariant(r.PlainText()); },
          [](T& r, const QVariant& v) { r.SetPlainText(v.toBool()); }},
+        {"Paragraph", TraDataType::daClass, [](T& r) { return QVariant::fromValue<QObject*>(r.Paragraph()); }, {}},
+        {"SelAttributes", TraDataType::daClass, [](T& r) { return QVariant::fromValue<QObject*>(r.SelAttributes()); }, {}},
     };
     return list;
 }
@@ -70,7 +72,11 @@ bool TraTppCustomRichTextRTTI::GetPropRec(TClass aClass, const QString& aName, T
             return true;
         }
     if (const Name* n = find(aName)) {
-        PropToRec(QString::fromLatin1(n->name), n->type, !n->set, aPropRec);
+        const QString name = QString::fromLatin1(n->name);
+        if (n->type == TraDataType::daClass)
+            ClassPropToRec(name, is(aName, "Paragraph") ? &TParaAttributes::staticMetaObject : &TTextAttributes::staticMetaObject,
+                           true, aPropRec);
+        else PropToRec(name, n->type, !n->set, aPropRec);
         return true;
     }
     return TraTppPrintableRTTI::GetPropRec(aClass, aName, aPropRec);

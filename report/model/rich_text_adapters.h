@@ -7,9 +7,10 @@
 
 /// Rich text: the methods FindText (SearchStr, StartPos, Length, Options; Result the
 /// position, -1 when not found), LoadFromFile, LoadFromRTFStream, SaveToFile and
-/// SaveToRTFStream (a stream is a QIODevice object), listed; EndCharPos, StartCharPos and
-/// RichTextStream (read-only), RichText, SelLength, SelStart, SelText and PlainText,
-/// reached by name. Every other name goes to the printable's adapter.
+/// SaveToRTFStream (a stream is a QIODevice object), listed; EndCharPos, StartCharPos,
+/// RichTextStream, Paragraph and SelAttributes (read-only; the last two are objects whose
+/// published properties scripts read and write), RichText, SelLength, SelStart, SelText and
+/// PlainText, reached by name. Every other name goes to the printable's adapter.
 class TraTppCustomRichTextRTTI : public TraTppPrintableRTTI {
     Q_OBJECT
 public:

@@ -349,6 +349,47 @@ TEST(RichTextScript, scripts_search_select_replace_load_and_save_the_text) {
     ASSERT_TRUE(adapter->CallMethod(&text, "SaveToRTFStream", false, *params));
     EXPECT_EQ(buffer.data(), text.RichTextStream());
 
+    // The selection's character and paragraph formats.
+    text.SetRichText("{\\rtf1\\ansi {\\b Debian} ships\\par dpkg\\par}");
+    text.SetSelStart(7);
+    text.SetSelLength(5);  // "ships"
+    QVariant attributesObject;
+    ASSERT_TRUE(adapter->GetPropValue(&text, "SelAttributes", attributesObject));
+    auto* attributes = qobject_cast<TTextAttributes*>(attributesObject.value<QObject*>());
+    ASSERT_NE(attributes, nullptr);
+    EXPECT_EQ(attributes->Style(), 0);
+    attributes->SetStyle(1 | 4);
+    attributes->SetSize(18);
+    attributes->setProperty("Color", 0x0000FF);  // as the adapter base writes a published property
+    EXPECT_EQ(attributes->Style(), 1 | 4);
+    EXPECT_EQ(attributes->Size(), 18);
+    EXPECT_EQ(attributes->Color(), 0x0000FF);
+    text.SetSelStart(0);
+    text.SetSelLength(0);
+    EXPECT_EQ(attributes->Style(), 1) << "the first word was bold already";
+    EXPECT_NE(attributes->Size(), 18) << "outside the selection nothing changed";
+    QVariant paragraphObject;
+    ASSERT_TRUE(adapter->GetPropValue(&text, "Paragraph", paragraphObject));
+    auto* paragraph = qobject_cast<TParaAttributes*>(paragraphObject.value<QObject*>());
+    ASSERT_NE(paragraph, nullptr);
+    paragraph->SetAlignment(2);
+    paragraph->SetFirstIndent(36);
+    paragraph->SetLeftIndent(18);
+    paragraph->SetRightIndent(9);
+    EXPECT_EQ(paragraph->Alignment(), 2);
+    EXPECT_EQ(paragraph->FirstIndent(), 36);
+    EXPECT_EQ(paragraph->LeftIndent(), 18);
+    EXPECT_EQ(paragraph->RightIndent(), 9);
+    paragraph->SetNumbering(1);  // a bullet brings its own hanging indent
+    EXPECT_EQ(paragraph->Numbering(), 1);
+    EXPECT_EQ(paragraph->Alignment(), 2);
+    const QByteArray formatted = text.RichTextStream();
+    EXPECT_TRUE(formatted.contains("\\qc") && formatted.contains("\\pnlvlblt") && formatted.contains("\\ri180"));
+    text.SetSelStart(14);  // the second paragraph keeps its own format
+    EXPECT_EQ(paragraph->Alignment(), 0);
+    EXPECT_EQ(paragraph->Numbering(), 0);
+    EXPECT_EQ(text.PlainLines(), (QStringList{"Debian ships", "dpkg"}));
+
     // The data rich text adds AutoDisplay.
     TppDBRichText data;
     const TraRTTI* dataAdapter = raGetRTTI(data.metaObject());

@@ -50,7 +50,7 @@ QRect BarDrag::outlineAt(const QSize& size, const QPoint& pointer) const {
     return QRect(QPoint(left, top), size);
 }
 
-bool BarDrag::dockAccepts(TppDockSkiffrow* dock, const QPoint& p) const {
+bool BarDrag::DockAccepts(TppDockSkiffrow* dock, const QPoint& p) const {
     QRect r = dock->ScreenRect();
     if (r.width() <= 0 || r.height() <= 0) {
         if (dock->Orientation() == 1) r.adjust(0, -1, 0, 1);
@@ -76,7 +76,7 @@ void BarDrag::track(const QPoint& globalPos) {
             if (!m_bar->DockableTo().Contains(pos)) continue;
             for (TppDockSkiffrow* dock : docks) {
                 if (dock->Position() != pos || !dock->AllowDrag()) continue;
-                if (dockAccepts(dock, globalPos)) {
+                if (DockAccepts(dock, globalPos)) {
                     m_target = dock;
                     break;
                 }

@@ -37,7 +37,7 @@ private:
     BarDrag(TppCustomToolWindowSkiffrow* bar, const QPoint& globalPos, bool ctrlHeld);
     ~BarDrag() override;
     void track(const QPoint& globalPos);
-    bool dockAccepts(TppDockSkiffrow* dock, const QPoint& pointer) const;
+    bool DockAccepts(TppDockSkiffrow* dock, const QPoint& pointer) const;
     QRect outlineAt(const QSize& size, const QPoint& pointer) const;
     void finish(bool accept);
 
