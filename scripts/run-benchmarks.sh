@@ -86,3 +86,21 @@ if [ -f "$ours" ] && [ -f "$theirs" ]; then
       printf "ratio:   %.2fx the pages per second, %.2fx less peak memory\n", op / kp, km / om }'
   fi
 fi
+
+# The designer on 2,000 components beside KReport's designer (built with the program above).
+if [ -x "$kbuild/kreport_designer_bench" ]; then
+  echo "== kreport_designer_bench (KReport's designer, Qt 5)"
+  QT_QPA_PLATFORM=offscreen "$kbuild/kreport_designer_bench" --benchmark_counters_tabular=true \
+    --benchmark_out="$results/kreport_designer_bench.json" --benchmark_out_format=json
+  ours="$results/dossara_report_designer_bench.json"
+  theirs="$results/kreport_designer_bench.json"
+  if [ -f "$ours" ] && [ -f "$theirs" ]; then
+    echo "== designer, 2,000 labels in 10 bands (KReport: 10 sections, one graphics scene each; offscreen platform)"
+    for step in Open RubberBandAndMove; do
+      o=$(counter "$ours" "BM_Designer$step/" real_time)
+      k=$(counter "$theirs" "BM_KReportDesigner$step/" real_time)
+      [ -n "$o" ] && [ -n "$k" ] && awk -v s="$step" -v o="$o" -v k="$k" \
+        'BEGIN { printf "%-18s ours %.0f ms, KReport %.0f ms: %.2fx KReport'"'"'s time (goal: 0.5 or less)\n", s, o, k, o / k }'
+    done
+  fi
+fi

@@ -29,6 +29,18 @@ TppWorkspace::TppWorkspace(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Workspace"));
     setAutoFillBackground(false);
     move(16, 16);
+    m_overlay = new QWidget(this);
+    m_overlay->setObjectName(QStringLiteral("SelectionLayer"));
+    m_overlay->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_overlay->setAttribute(Qt::WA_NoSystemBackground);
+    m_overlay->setGeometry(rect());
+}
+
+void TppWorkspace::RaiseOverlay() { m_overlay->raise(); }
+
+void TppWorkspace::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_overlay->setGeometry(rect());
 }
 
 void TppWorkspace::SetDisplayGrid(bool v) {
@@ -276,10 +288,11 @@ void TppSelectionHandles::Show(const QRect* rect) {
     const int l = rect->left(), t = rect->top(), w = rect->width(), h = rect->height();
     const int mw = 5, mh = 5;
     const QPoint points[4] = {{l, t}, {l + w - mw, t}, {l, t + h - mh}, {l + w - mw, t + h - mh}};
+    // The marks were stacked on top when they joined the workspace; raising them again on
+    // every show costs a walk over all the workspace's controls.
     for (int i = 0; i < 4; ++i) {
         if (!m_marks[size_t(i)]) continue;
         m_marks[size_t(i)]->move(points[i]);
-        m_marks[size_t(i)]->raise();
         m_marks[size_t(i)]->show();
     }
 }
@@ -307,8 +320,11 @@ TppSelectionObject::~TppSelectionObject() {
 
 void TppSelectionObject::SetWorkspace(QWidget* aWorkspace) {
     m_workspace = aWorkspace;
-    m_boundsRect->setParent(aWorkspace);
-    m_selectionHandles->SetParentControl(aWorkspace);
+    // Outlines and marks go on the workspace's overlay layer (see TppWorkspace).
+    QWidget* layer = aWorkspace;
+    if (auto* ws = qobject_cast<TppWorkspace*>(aWorkspace)) layer = ws->OverlayLayer();
+    m_boundsRect->setParent(layer);
+    m_selectionHandles->SetParentControl(layer);
 }
 
 void TppSelectionObject::SetPrintable(TppPrintable* aPrintable) {
@@ -357,8 +373,7 @@ void TppSelectionObject::ShowBoundsRect(bool aShow) {
     if (aShow) {
         if (m_sizingHandles) m_sizingHandles->Hide();
         else m_selectionHandles->Hide();
-        m_boundsRect->raise();
-        m_boundsRect->show();
+        if (m_boundsRect->isHidden()) m_boundsRect->show();
     } else {
         m_boundsRect->hide();
     }

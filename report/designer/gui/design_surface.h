@@ -51,6 +51,13 @@ public:
     QRect ShadedRect() const { return m_shadedRect; }
     void SetShadedRect(const QRect& r);
 
+    /// The layer over every control that carries the selection outlines and corner marks:
+    /// they take no mouse input, and keeping them out of the controls' stacking order lets
+    /// them show without walking past every control.
+    QWidget* OverlayLayer() const { return m_overlay; }
+    /// Puts the overlay layer back over controls made after it.
+    void RaiseOverlay();
+
     /// The grid dots a paint draws, in workspace coordinates (also what paintEvent draws).
     std::vector<QPoint> GridDots() const;
 
@@ -58,8 +65,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QWidget* m_overlay = nullptr;
     bool m_displayGrid = true;
     int m_xGridSpace = 8;
     int m_yGridSpace = 8;

@@ -442,7 +442,7 @@ void TppDesignerWindow::handleMessage(int aMsg, qintptr aWParam, QObject* aObjec
     case PPM_COMPONENT_CHANGED: {
         if (auto* c = qobject_cast<TppComponent*>(aObject)) positionControl(c);
         if (isVisible() && !m_previewing) {
-            if (!m_selectionObjects.isEmpty()) recalcBounds();
+            if (!m_selectionObjects.isEmpty() && m_updateCount == 0) recalcBounds();
             Modified();
         }
         break;
@@ -1124,6 +1124,10 @@ void TppDesignerWindow::LayoutBands() {
     }
     m_lowestTop = lastStripTop;
     m_workspace->resize(width, y);
+    m_workspace->RaiseOverlay();
+    m_dragRect->raise();
+    m_rubberBand->raise();
+    for (int i = 0; i < 8; ++i) m_sizingHandles->Handle(i)->raise();
     SyncRulers();
 }
 
@@ -1243,7 +1247,10 @@ void TppDesignerWindow::BeginUpdate() { ++m_updateCount; }
 
 void TppDesignerWindow::EndUpdate() {
     if (m_updateCount == 0) return;
-    if (--m_updateCount == 0) fullRefresh();
+    if (--m_updateCount == 0) {
+        recalcBounds();
+        fullRefresh();
+    }
 }
 
 QList<TppComponent*> TppDesignerWindow::Selection() const {
@@ -1274,7 +1281,9 @@ void TppDesignerWindow::AddToSelection(TppComponent* aComponent) {
     s->SetPrintable(aComponent);
     m_selection << aComponent;
     m_selectionObjects.insert(aComponent, s);
-    recalcBounds();
+    // Fresh bounds for the first component, widened for further ones.
+    if (m_selection.size() == 1) setBounds(control->geometry(), control->DesignRestrictions());
+    else setBounds(m_bounds->geometry().united(control->geometry()), m_bounds->Restrictions | control->DesignRestrictions());
     if (m_selection.size() == 1) {
         s->SetSizingHandles(m_sizingHandles);
     } else if (m_selection.size() == 2) {
@@ -1350,17 +1359,20 @@ QRect TppDesignerWindow::outlineOf(TppComponent* aComponent) const {
 void TppDesignerWindow::recalcBounds() {
     QRect united;
     int restrictions = 0;
-    for (TppComponent* c : Selection()) {
-        auto* control = qobject_cast<TppDesignControl*>(c->DesignControl());
+    for (const auto& c : m_selection) {
+        auto* control = c ? qobject_cast<TppDesignControl*>(c->DesignControl()) : nullptr;
         if (!control) continue;
-        const QRect r(control->x(), control->y(), c->spWidth(), c->spHeight());
-        united = united.isNull() ? r : united.united(r);
+        united = united.isNull() ? control->geometry() : united.united(control->geometry());
         restrictions |= control->DesignRestrictions();
     }
-    m_bounds->setGeometry(united);
-    m_bounds->StoreMMBounds(mmOf(united.left(), report::kHorizontal), mmOf(united.top(), report::kVertical),
-                            mmOf(united.width(), report::kHorizontal), mmOf(united.height(), report::kVertical));
-    m_bounds->Restrictions = restrictions;
+    setBounds(united, restrictions);
+}
+
+void TppDesignerWindow::setBounds(const QRect& aRect, int aRestrictions) {
+    m_bounds->setGeometry(aRect);
+    m_bounds->StoreMMBounds(mmOf(aRect.left(), report::kHorizontal), mmOf(aRect.top(), report::kVertical),
+                            mmOf(aRect.width(), report::kHorizontal), mmOf(aRect.height(), report::kVertical));
+    m_bounds->Restrictions = aRestrictions;
 }
 
 void TppDesignerWindow::fullRefresh() {
@@ -1868,6 +1880,7 @@ void TppDesignerWindow::PlaceComponent(int aX, int aY) {
     }
     c->CreateDesignControl();
     if (!c->DesignControl()) createDesignControl(c);
+    m_workspace->RaiseOverlay();
     Modified();
     AddToSelection(c);
     m_paletteClass.clear();

@@ -198,6 +198,7 @@ private:
     void fullRefresh();
     void notifySelectionChanged();
     void recalcBounds();
+    void setBounds(const QRect& aRect, int aRestrictions);
     void pageChanging(int aIndex);
     bool pageRoutine(QWidget* aSheet, bool aEntering);
     bool previewRoutine(bool aEntering);

@@ -362,6 +362,31 @@ TEST_F(DesignerTest, PreviewPageMatchesReportRun) {
     w.SetReport(nullptr);
 }
 
+TEST_F(DesignerTest, ReportDesignOpensATemplateFile) {
+    PackagesReport r;
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("packages.rtm"));
+    r.report->Template()->SetFileName(file);
+    r.report->Template()->SaveToFile();
+    for (const char* page : {"Design", "Preview"}) {
+        SCOPED_TRACE(page);
+        const QString picture = out.filePath(QStringLiteral("%1.png").arg(QLatin1String(page)));
+        QProcess design;
+        design.start(QStringLiteral(REPORT_DESIGN),
+                     {file, QStringLiteral("--data"), r.dir.path(), QStringLiteral("--pipeline"),
+                      QStringLiteral("plPackages=Packages.DB"), QStringLiteral("--grab"), picture, QStringLiteral("--page"),
+                      QLatin1String(page)});
+        ASSERT_TRUE(design.waitForFinished(60000));
+        EXPECT_EQ(design.exitCode(), 0) << design.readAllStandardError().toStdString();
+        const QImage grabbed(picture);
+        EXPECT_FALSE(grabbed.isNull());
+    }
+    QProcess missing;
+    missing.start(QStringLiteral(REPORT_DESIGN), {out.filePath(QStringLiteral("none.rtm"))});
+    ASSERT_TRUE(missing.waitForFinished(60000));
+    EXPECT_EQ(missing.exitCode(), 1);
+}
+
 TEST_F(DesignerTest, RulersShowTheUnitsAndTheirMenuSetsTheReportUnits) {
     TppRuler ruler;
     ruler.resize(400, 23);

@@ -1,10 +1,12 @@
 // report-design: opens a report template file in the report designer.
 //
-//   report-design TEMPLATE [--data FOLDER] [--grab FILE [--page Design|Preview]]
+//   report-design TEMPLATE [--data FOLDER [--pipeline NAME=TABLE]...] [--grab FILE [--page Design|Preview]]
 //
-// With --data every dataset pipeline of the template is bound to the table of the folder
-// named like its data source without a leading "ds" ("dsPackages" -> "Packages.db"), so the
-// designer shows data and the Preview page runs the report. With --grab the window is shown,
+// Report templates do not keep their data pipelines: --pipeline makes a dataset pipeline of
+// that name over a table of the --data folder before the template is read, so the template's
+// references find it. Other dataset pipelines are bound to the table named like their data
+// source without a leading "ds" ("dsPackages" -> "Packages.db"). The designer then shows data
+// and the Preview page runs the report. With --grab the window is shown,
 // the page is chosen, a picture of the window is written to FILE and the program ends;
 // otherwise the designer stays open until it is closed. Status 1: the template could not be
 // opened.
@@ -30,6 +32,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -68,7 +71,10 @@ int main(int argc, char** argv) {
                                   QStringLiteral("file"));
     const QCommandLineOption page(QStringLiteral("page"), QStringLiteral("With --grab: the page shown (Design, Preview)."),
                                   QStringLiteral("page"), QStringLiteral("Design"));
-    parser.addOptions({data, grab, page});
+    const QCommandLineOption pipelineOption(QStringLiteral("pipeline"),
+                                            QStringLiteral("Makes a dataset pipeline over a table of the folder."),
+                                            QStringLiteral("name=table"));
+    parser.addOptions({data, pipelineOption, grab, page});
     parser.process(app);
     if (parser.positionalArguments().size() != 1) return fail(QStringLiteral("give one template file"));
     const QString file = parser.positionalArguments().first();
@@ -85,6 +91,14 @@ int main(int argc, char** argv) {
     TComponent form;
     std::vector<std::unique_ptr<db::Table>> tables;
     std::vector<std::unique_ptr<db::DataSource>> sources;
+    QMap<QString, QString> given;  // pipeline name -> table
+    for (const QString& p : parser.values(pipelineOption)) {
+        const qsizetype eq = p.indexOf(QLatin1Char('='));
+        if (eq <= 0) return fail(QStringLiteral("--pipeline wants name=table, not %1").arg(p));
+        auto* pipeline = new TppDBPipeline(&form);
+        pipeline->SetName(p.left(eq));
+        given.insert(p.left(eq), p.mid(eq + 1));
+    }
     auto* report = new TppReport(&form);
     report->SetName(QStringLiteral("Report"));
     try {
@@ -97,17 +111,19 @@ int main(int argc, char** argv) {
     if (parser.isSet(data)) {
         const QDir folder(parser.value(data));
         for (TppDBPipeline* pipeline : form.findChildren<TppDBPipeline*>()) {
-            const QString table = tableFor(pipeline->DataSourceName(), folder);
+            const bool made = given.contains(pipeline->Name());
+            const QString source = made ? pipeline->Name() : pipeline->DataSourceName();
+            const QString table = made ? given.value(pipeline->Name()) : tableFor(source, folder);
             if (table.isEmpty()) continue;
             auto t = std::make_unique<db::Table>();
             t->SetDatabaseName(folder.absolutePath());
             t->SetTableName(table);
-            auto source = std::make_unique<db::DataSource>();
-            source->setObjectName(pipeline->DataSourceName());
-            source->SetDataSet(t.get());
-            pipeline->SetDataSource(source.get());
+            auto dataSource = std::make_unique<db::DataSource>();
+            dataSource->setObjectName(source);
+            dataSource->SetDataSet(t.get());
+            pipeline->SetDataSource(dataSource.get());
             tables.push_back(std::move(t));
-            sources.push_back(std::move(source));
+            sources.push_back(std::move(dataSource));
         }
     }
 
