@@ -208,6 +208,15 @@ QStringList expectedFirstLevel() {
     return titles;
 }
 
+/// The program started here skips the Getting Started wizard, as for a user who has switched
+/// it off: the setting is written into the per-user settings below `configHome`.
+void switchOffStartupWizard(const QString& configHome) {
+    const QString previous = settings::ConfigRoot();
+    settings::SetConfigRoot(QDir(configHome).filePath(QStringLiteral("dossara")));
+    core::WriteWinRegBool(QStringLiteral("Preferences"), QStringLiteral("ShowStartupWizard"), false);
+    settings::SetConfigRoot(previous);
+}
+
 /// One start; answers the seconds until the program's report line (negative on failure, or
 /// when the first level it shows is not the database's: as many rows, and for TreeLine,
 /// which reports them, the same titles).
@@ -220,6 +229,7 @@ double startOnce(const QString& program, const QStringList& arguments, const QBy
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("HOME"), dir.path());
+    switchOffStartupWizard(dir.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());

@@ -8,6 +8,10 @@
 
 #include "bench/core/bench_database.h"
 
+#include "core/win_registry.h"
+
+#include "platform/settings/ini_document.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -35,6 +39,15 @@ double peakRssMiB(qint64 pid) {
 
 std::map<std::string, double> g_peakMiB;
 
+/// The program started here skips the Getting Started wizard, as for a user who has switched
+/// it off: the setting is written into the per-user settings below `configHome`.
+void switchOffStartupWizard(const QString& configHome) {
+    const QString previous = settings::ConfigRoot();
+    settings::SetConfigRoot(QDir(configHome).filePath(QStringLiteral("dossara")));
+    core::WriteWinRegBool(QStringLiteral("Preferences"), QStringLiteral("ShowStartupWizard"), false);
+    settings::SetConfigRoot(previous);
+}
+
 /// One start of the program; answers the seconds to its ready line (negative on failure).
 double startOnce(const QStringList& arguments, bool expectOpen, double& peakMiB) {
     QTemporaryDir dir;
@@ -43,6 +56,7 @@ double startOnce(const QStringList& arguments, bool expectOpen, double& peakMiB)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("DOSSARA_PROGRAM_FOLDER"), dir.path());
     env.insert(QStringLiteral("DOSSARA_REPORT_READY"), QStringLiteral("1"));
+    switchOffStartupWizard(dir.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
     QProcess program;

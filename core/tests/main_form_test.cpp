@@ -925,6 +925,11 @@ TEST(Program, two_programs_on_one_folder) {
     QTemporaryDir dir;
     copyFolder(kBin + "/Library", dir.filePath("Library"));
     copyFolder(kBin + "/Sample", dir.filePath("Sample"));
+    // Both programs skip the Getting Started wizard, as for a user who has switched it off.
+    const QString previousRoot = settings::ConfigRoot();
+    settings::SetConfigRoot(dir.filePath("config/dossara"));
+    core::WriteWinRegBool("Preferences", "ShowStartupWizard", false);
+    settings::SetConfigRoot(previousRoot);
     auto startProgram = [&](QProcess& p) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
