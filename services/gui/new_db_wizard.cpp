@@ -14,6 +14,8 @@
 #include "core/settings_store.h"
 #include "core/view_control.h"
 
+#include "fulltext/table/ts_words_table_link.h"
+
 #include "platform/db/table.h"
 #include "platform/db/table_utils.h"
 #include "platform/ui/cursor.h"
@@ -76,8 +78,39 @@ const QString kOpenFolderGuard = QStringLiteral(
 
 namespace services {
 
+namespace {
+
+/// The row of a word table that holds its index settings (which fields it indexes); empty
+/// when the table has none.
+QVariantList wordTableSettingsRow(const QString& folder, const QString& file) {
+    db::Table words;
+    words.SetDatabaseName(folder);
+    words.SetTableName(file);
+    words.SetReadOnly(true);
+    words.Open();
+    db::Field* word = words.FindField(QStringLiteral("tsWord"));
+    if (!word) return {};
+    if (!words.Locate(QStringLiteral("tsWord"), {TtsWordsTableLink::PropertiesWord().left(word->Size())})) return {};
+    QVariantList row;
+    for (int i = 0; i < words.FieldCount(); ++i) row << words.Fields(i)->Value();
+    return row;
+}
+
+void putBackRow(const QString& folder, const QString& file, const QVariantList& row) {
+    db::Table words;
+    words.SetDatabaseName(folder);
+    words.SetTableName(file);
+    words.Open();
+    words.Append();
+    for (int i = 0; i < words.FieldCount() && i < row.size(); ++i) words.Fields(i)->SetValue(row[i]);
+    words.Post();
+}
+
+}  // namespace
+
 QStringList EmptyDatabaseTables(const QString& folder) {
     QStringList tables = {core::kHierarchyTable, core::kHierarchyDictTable};
+    QStringList wordTables = {core::kHierarchyDictTable};
     try {
         db::Table settings;
         settings.SetDatabaseName(folder);
@@ -92,8 +125,10 @@ QStringList EmptyDatabaseTables(const QString& folder) {
             ~Restore() { core::SetSettingsTable(previous); }
         } restore{previous};
         views.LoadViewDefinitions();
-        for (const TViewDef& v : views.ViewDefs)
+        for (const TViewDef& v : views.ViewDefs) {
             tables << core::ViewTableFile(v.DataTableName) << core::ViewDictTableFile(v.DataTableName);
+            wordTables << core::ViewDictTableFile(v.DataTableName);
+        }
     } catch (const std::exception&) {
         // Without readable View definitions only the branch tables are emptied.
     }
@@ -105,11 +140,16 @@ QStringList EmptyDatabaseTables(const QString& folder) {
             if (f.compare(name, Qt::CaseInsensitive) == 0) file = f;
         if (file.isEmpty() || emptied.contains(file)) continue;
         try {
+            // A word table keeps the row of its index settings: it says which fields the
+            // table indexes, and the database does not open without it.
+            const QVariantList settingsRow =
+                wordTables.contains(name, Qt::CaseInsensitive) ? wordTableSettingsRow(folder, file) : QVariantList();
             db::EmptyTableFile(folder, file);
             db::Table WorkTable;
             WorkTable.SetDatabaseName(folder);
             WorkTable.SetTableName(file);
             PackTable(WorkTable);
+            if (!settingsRow.isEmpty()) putBackRow(folder, file, settingsRow);
             emptied << file;
         } catch (const std::exception&) {
             ui::Message(QStringLiteral("Unable to empty table %1.").arg(QFileInfo(file).completeBaseName()),
