@@ -47,11 +47,15 @@ QFrame* headerPanel(QWidget* aParent, const char* aName) {
 /// Only the first column of the selected list is edited in place.
 class FirstColumnDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    FirstColumnDelegate(QObject* aParent, std::function<bool(const QModelIndex&)> aEditing)
+        : QStyledItemDelegate(aParent), m_editing(std::move(aEditing)) {}
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        if (index.column() != 0) return nullptr;
+        if (index.column() != 0 || (m_editing && !m_editing(index))) return nullptr;
         return QStyledItemDelegate::createEditor(parent, option, index);
     }
+
+private:
+    std::function<bool(const QModelIndex&)> m_editing;
 };
 
 }  // namespace
@@ -405,7 +409,9 @@ void TdaDualListPage::CreateControls() {
     m_selected->setSelectionMode(IsSelectedListMultiSelect() ? QAbstractItemView::ExtendedSelection
                                                              : QAbstractItemView::SingleSelection);
     if (!IsSelectedListReadOnly()) {
-        m_selected->setItemDelegate(new FirstColumnDelegate(m_selected));
+        m_selected->setItemDelegate(new FirstColumnDelegate(m_selected, [this](const QModelIndex& aIndex) {
+            return SelectedEditing(m_selected->Item(aIndex.row()));
+        }));
         m_selected->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     }
     lowerRow->addWidget(m_selected);
@@ -471,19 +477,19 @@ bool TdaDualListPage::eventFilter(QObject* aWatched, QEvent* aEvent) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* e = static_cast<QDropEvent*>(aEvent);
-        // Only entries from the other list are taken.
-        if (e->source() == (onAvailable ? m_selected : m_available)) e->acceptProposedAction();
+        if (onAvailable ? AvailableDragOver(e->source()) : SelectedDragOver(e->source())) e->acceptProposedAction();
         else e->ignore();
         return true;
     }
     case QEvent::Drop: {
         auto* e = static_cast<QDropEvent*>(aEvent);
-        if (e->source() == m_selected && onAvailable) {
+        QObject* source = e->source();
+        if (onAvailable ? AvailableDragOver(source) : SelectedDragOver(source)) {
             e->acceptProposedAction();
-            ui::RunGuarded(m_tabSheet, [&] { MoveToAvailable(m_selected->selectedItems()); });
-        } else if (e->source() == m_available && onSelected) {
-            e->acceptProposedAction();
-            ui::RunGuarded(m_tabSheet, [&] { MoveToSelected(m_available->selectedItems()); });
+            ui::RunGuarded(m_tabSheet, [&] {
+                if (onAvailable) AvailableDragDrop(source);
+                else SelectedDragDrop(source);
+            });
         } else {
             e->ignore();
         }
@@ -491,6 +497,18 @@ bool TdaDualListPage::eventFilter(QObject* aWatched, QEvent* aEvent) {
     }
     default: return false;
     }
+}
+
+bool TdaDualListPage::AvailableDragOver(QObject* aSource) { return aSource && aSource == m_selected; }
+
+void TdaDualListPage::AvailableDragDrop(QObject* aSource) {
+    if (AvailableDragOver(aSource)) MoveToAvailable(m_selected->selectedItems());
+}
+
+bool TdaDualListPage::SelectedDragOver(QObject* aSource) { return aSource && aSource == m_available; }
+
+void TdaDualListPage::SelectedDragDrop(QObject* aSource) {
+    if (SelectedDragOver(aSource)) MoveToSelected(m_available->selectedItems());
 }
 
 void TdaDualListPage::Refresh() {

@@ -162,12 +162,20 @@ public:
     virtual QObject* AddSelected(int aIndex) = 0;
     virtual void AvailableColumnClick(int aColumn);
     virtual void AvailableDblClick();
+    /// Whether a drop on the available list is taken (only rows of the selected list).
+    virtual bool AvailableDragOver(QObject* aSource);
+    virtual void AvailableDragDrop(QObject* aSource);
     virtual void MoveDownClick();
     virtual void MoveUpClick();
     virtual void SelectedClick() {}
     virtual void SelectedColumnResized(int aColumn);
     virtual void SelectedDblClick();
+    /// Whether a drop on the selected list is taken (only items of the available list).
+    virtual bool SelectedDragOver(QObject* aSource);
+    virtual void SelectedDragDrop(QObject* aSource);
     virtual void SelectedEdited(QTreeWidgetItem* aItem, const QString& aText) { Q_UNUSED(aItem); Q_UNUSED(aText); }
+    /// An in-place edit of a selected row begins; false refuses it.
+    virtual bool SelectedEditing(QTreeWidgetItem* aItem) { Q_UNUSED(aItem); return !m_activating; }
     virtual void SelectedResize() {}
     virtual void SelectedScrolled() { ShowEditors(false); }
     virtual void SelectedItemChanged() {}
