@@ -469,6 +469,13 @@ public:
     const QList<TdaField*>& AvailableOrderByFields();
     /// Marks AvailableFields and the four field lists out of date.
     void InvalidateFieldLists();
+    /// Whether a list above is current (false: the next read rebuilds it), so that a window
+    /// showing it knows when to show it again.
+    bool AvailableTablesCurrent() const { return m_availableTablesCurrent; }
+    bool AvailableFieldsCurrent() const { return m_availableFieldsCurrent; }
+    bool CriteriaListCurrent() const { return m_criteriaListCurrent && m_availableFieldsCurrent; }
+    bool GroupByListCurrent() const { return m_groupByListCurrent && m_availableFieldsCurrent; }
+    bool OrderByListCurrent() const { return m_orderByListCurrent && m_availableFieldsCurrent; }
     /// 1: table order; any other value: sorted by FieldAlias.
     void SetFieldOrder(int aFieldOrder);
     /// The descriptions of the available fields of a numeric type, with the fields.

@@ -126,8 +126,9 @@ QImage arrowPicture(Qt::ArrowType aDirection, bool aDouble) {
                 switch (aDirection) {
                 case Qt::RightArrow: ppMetaLine(c, 6 + offset + i, 3 + i, 6 + offset + i, 11 - i, paint::clBlack); break;
                 case Qt::LeftArrow: ppMetaLine(c, 10 + offset - i, 3 + i, 10 + offset - i, 11 - i, paint::clBlack); break;
-                case Qt::UpArrow: ppMetaLine(c, 3 + i, 5 + offset + i, 11 - i, 5 + offset + i, paint::clNavy); break;
-                default: ppMetaLine(c, 3 + i, 9 + offset - i, 11 - i, 9 + offset - i, paint::clNavy); break;
+                // The widest line is the arrow's base: at the bottom for up, at the top for down.
+                case Qt::UpArrow: ppMetaLine(c, 3 + i, 9 + offset - i, 11 - i, 9 + offset - i, paint::clNavy); break;
+                default: ppMetaLine(c, 3 + i, 5 + offset + i, 11 - i, 5 + offset + i, paint::clNavy); break;
                 }
             }
         }

@@ -215,6 +215,15 @@ TEST(Wizard, every_picture_the_workspaces_name_is_carried_and_an_unknown_name_gi
     EXPECT_EQ(ppLoadBitmap(QStringLiteral("TppLandscapeBitmap")).size(), QSize(32, 26));
     EXPECT_EQ(ppLoadBitmap(QStringLiteral("TppWizardFieldsBitmap")).size(), QSize(170, 60));
     EXPECT_EQ(ppLoadBitmap(QStringLiteral("DAMOVEUP")).size(), QSize(16, 16));
+    // The move arrows point the way they move: the up arrow's widest row is its lowest.
+    auto drawnInRow = [](const QString& aName, int aRow) {
+        const QImage rgb = ppLoadBitmap(aName).convertToFormat(QImage::Format_RGB32);
+        int n = 0;
+        for (int x = 0; x < rgb.width(); ++x) n += rgb.pixel(x, aRow) != rgb.pixel(0, 0);
+        return n;
+    };
+    EXPECT_GT(drawnInRow(QStringLiteral("DAMOVEUP"), 9), drawnInRow(QStringLiteral("DAMOVEUP"), 5));
+    EXPECT_GT(drawnInRow(QStringLiteral("DAMOVEDOWN"), 5), drawnInRow(QStringLiteral("DAMOVEDOWN"), 9));
     EXPECT_TRUE(ppLoadBitmap(QStringLiteral("DANOSUCHPICTURE")).isNull());
     EXPECT_TRUE(ppLoadBitmap(QString()).isNull());
 }
