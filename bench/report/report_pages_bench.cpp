@@ -84,7 +84,13 @@ public:
     void GotoBookmark(int b) override { m_index = b; }
 
     QStringList words;
-    int rowCount = 100000;
+    int rowCount = recordCount();
+
+    /// 100,000, or DOSSARA_REPORT_BENCH_RECORDS (a smaller run for a profiler).
+    static int recordCount() {
+        const int n = qEnvironmentVariableIntValue("DOSSARA_REPORT_BENCH_RECORDS");
+        return n > 0 ? n : 100000;
+    }
 
 private:
     int m_index = 0;

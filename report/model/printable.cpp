@@ -8,9 +8,29 @@
 #include "platform/ui/window_message.h"
 
 #include <memory>
+#include <QHash>
 #include <QPainter>
 
 namespace {
+
+/// A new draw command of `aClass` without an owner, made by the class's constructor taking
+/// one, as QMetaObject::newInstance would; the constructor is looked up once per class
+/// (newInstance builds and searches its signature on every call, and a report makes a
+/// draw command for every component it prints).
+QObject* newDrawCommand(const QMetaObject* aClass) {
+    thread_local QHash<const QMetaObject*, int> constructors;
+    auto it = constructors.find(aClass);
+    if (it == constructors.end()) {
+        const QByteArray signature = QMetaObject::normalizedSignature(QByteArray(aClass->className()) + "(TComponent*)");
+        it = constructors.insert(aClass, aClass->indexOfConstructor(signature.constData()));
+    }
+    if (*it < 0) return nullptr;
+    TComponent* owner = nullptr;
+    QObject* made = nullptr;
+    void* arguments[] = {&made, &owner};
+    if (aClass->static_metacall(QMetaObject::CreateInstance, *it, arguments) >= 0) return nullptr;
+    return made;
+}
 
 void declarePrintableTexts() {
     static const bool done = [] {
@@ -375,7 +395,7 @@ TppDrawCommand* TppPrintable::CreateDrawCommand(TppPage* aPage) {
     if (!m_drawCommandClass) return nullptr;
     // Held here until the page (or this printable) owns it: filling it may fail (a damaged
     // picture), and the command must not outlive that failure.
-    std::unique_ptr<QObject> created(m_drawCommandClass->newInstance(Q_ARG(TComponent*, nullptr)));
+    std::unique_ptr<QObject> created(newDrawCommand(m_drawCommandClass));
     auto* command = qobject_cast<TppDrawCommand*>(created.get());
     if (!command) return nullptr;
     PropertiesToDrawCommand(command);

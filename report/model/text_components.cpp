@@ -338,7 +338,8 @@ void TppDBCalc::Compute() {
         if (OnGroupBreak) OnGroupBreak(this);
     }
     double x = 0;
-    if (DataPipeline() && !DataField().isEmpty()) {
+    // A count takes no value from the field.
+    if (m_calcType != TppDBCalcType::dcCount && DataPipeline() && !DataField().isEmpty()) {
         try {
             x = calcNumber(DataPipeline()->GetFieldValue(DataField()));
         } catch (const base::Exception&) {

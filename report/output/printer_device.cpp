@@ -172,8 +172,11 @@ void TppPrinterDevice::DrawText(TppDrawText& aText) {
         for (int i = 0; i < count; ++i) tabStops.push_back(pixels[size_t(i)]);
     }
     qreal y = rect.top();
+    // A line is measured only when its alignment needs its width (shaping a line costs as
+    // much as drawing it).
+    const bool leftAligned = aText.Alignment() != TAlignment::taRightJustify && aText.Alignment() != TAlignment::taCenter;
     for (const QString& line : lines) {
-        const qreal width = canvas.TextWidth(line);
+        const qreal width = leftAligned ? 0 : canvas.TextWidth(line);
         qreal x = rect.left();
         if (aText.Alignment() == TAlignment::taRightJustify) x = rect.right() - width;
         else if (aText.Alignment() == TAlignment::taCenter) x = rect.left() + std::nearbyint((rect.width() - width) / 2 - 0.5);

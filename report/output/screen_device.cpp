@@ -298,8 +298,10 @@ void TppScreenDevice::drawText(TppDrawText& t, bool aForceOpaque) {
     }
     canvas.SetBrush({t.Color(), paint::TBrushStyle::bsClear});
     qreal y = r.top();
+    // A line is measured only when its alignment needs its width.
+    const bool leftAligned = t.Alignment() != TAlignment::taRightJustify && t.Alignment() != TAlignment::taCenter;
     for (const QString& line : lines) {
-        const qreal width = canvas.TextWidth(line);
+        const qreal width = leftAligned ? 0 : canvas.TextWidth(line);
         qreal x = r.left();
         if (t.Alignment() == TAlignment::taRightJustify) x = r.right() - width;
         else if (t.Alignment() == TAlignment::taCenter) x = r.left() + nearest((r.width() - width) / 2);
