@@ -7,7 +7,10 @@
 
 #include "report/script/code_module.h"
 
+#include "report/model/auto_search_field.h"
 #include "report/model/band_classes.h"
+#include "report/model/memo.h"
+#include "report/model/region.h"
 #include "report/model/db_pipeline.h"
 #include "report/model/custom_engine.h"
 #include "report/model/engine.h"
@@ -15,6 +18,7 @@
 #include "report/model/report.h"
 #include "report/model/report_adapters.h"
 #include "report/model/report_template.h"
+#include "report/model/template_adapters.h"
 #include "report/model/tests/report_fixtures.h"
 #include "report/model/text_components.h"
 #include "report/model/variable.h"
@@ -24,6 +28,7 @@
 #include "platform/db/data_source.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -138,15 +143,69 @@ TEST_F(HandlerFixture, adapters_describe_members_with_kind_type_access_listing_a
         {&TppDetailBand::staticMetaObject, "BandsPerRecord", D::daInteger, false, true, -1},
         {&TppGroupFooterBand::staticMetaObject, "Group", D::daClass, true, true, -1},
         {&TppGroupFooterBand::staticMetaObject, "BeforePrint", D::daMethod, true, true, report::ciBandBeforePrint},
-        {&TppSummaryBand::staticMetaObject, "NewPage", D::daBoolean, true, false, -1},
+        {&TppSummaryBand::staticMetaObject, "NewPage", D::daBoolean, false, false, -1},
         {&TppGroup::staticMetaObject, "OnGetBreakValue", D::daMethod, true, true, report::ciGroupGetBreakValue},
         {&TppGroup::staticMetaObject, "BeforeHeader", D::daMethod, true, false, report::ciGroupBeforeHeader},
         {&TppGroup::staticMetaObject, "BreakNo", D::daInteger, true, true, -1},
         {&TppVariable::staticMetaObject, "OnCalc", D::daMethod, true, true, report::ciVariableCalc},
         {&TppVariable::staticMetaObject, "OnGetText", D::daMethod, true, true, report::ciTextGetText},
         {&TppVariable::staticMetaObject, "AsInteger", D::daInteger, false, true, -1},
-        {&TppLabel::staticMetaObject, "Band", D::daClass, true, true, -1},
+        {&TppLabel::staticMetaObject, "Band", D::daClass, false, true, -1},
         {&TppLabel::staticMetaObject, "Caption", D::daString, false, true, -1},
+        // The report: the producer's events, pages, passes and settings.
+        {&TppReport::staticMetaObject, "AfterPrint", D::daMethod, true, true, report::ciProducerAfterPrint},
+        {&TppReport::staticMetaObject, "OnPrintDialogClose", D::daMethod, true, true, report::ciProducerPrintDialogClose},
+        {&TppReport::staticMetaObject, "OnEndSecondPass", D::daMethod, true, true, report::ciReportEndSecondPass},
+        {&TppReport::staticMetaObject, "AbsolutePage", D::daInteger, true, false, -1},
+        {&TppReport::staticMetaObject, "GetBand", D::daMethod, true, false, -1},
+        {&TppReport::staticMetaObject, "Stop", D::daMethod, true, true, -1},
+        {&TppReport::staticMetaObject, "DonePrinting", D::daBoolean, true, false, -1},
+        {&TppReport::staticMetaObject, "Modified", D::daBoolean, true, false, -1},
+        {&TppReport::staticMetaObject, "ColumnWidth", D::daSingle, false, true, -1},
+        {&TppReport::staticMetaObject, "PrintingAsSubReport", D::daBoolean, true, false, -1},
+        {&TppReport::staticMetaObject, "Version", D::daString, true, false, -1},
+        {&TppReport::staticMetaObject, "Language", D::daEnum, true, true, -1},
+        // Bands.
+        {&TppDetailBand::staticMetaObject, "AfterGenerate", D::daMethod, true, true, report::ciBandAfterGenerate},
+        {&TppDetailBand::staticMetaObject, "Height", D::daSingle, false, true, -1},
+        {&TppDetailBand::staticMetaObject, "Save", D::daBoolean, false, true, -1},
+        {&TppDetailBand::staticMetaObject, "Caption", D::daString, false, false, -1},
+        {&TppDetailBand::staticMetaObject, "mmHeight", D::daInteger, true, false, -1},
+        {&TppDetailBand::staticMetaObject, "Units", D::daEnum, true, false, -1},
+        {&TppDetailBand::staticMetaObject, "VariableCount", D::daInteger, true, true, -1},
+        {&TppDetailBand::staticMetaObject, "PrintCount", D::daInteger, false, true, -1},
+        {&TppDetailBand::staticMetaObject, "DataPipeline", D::daClass, false, true, -1},
+        {&TppDetailBand::staticMetaObject, "OverFlow", D::daBoolean, true, true, -1},
+        {&TppDetailBand::staticMetaObject, "MaxStretchable", D::daClass, true, false, -1},
+        // Groups.
+        {&TppGroup::staticMetaObject, "AfterGroupBreak", D::daMethod, true, true, report::ciGroupAfterGroupBreak},
+        {&TppGroup::staticMetaObject, "BeforeFooter", D::daMethod, true, false, report::ciGroupBeforeFooter},
+        {&TppGroup::staticMetaObject, "BreakType", D::daEnum, false, true, -1},
+        {&TppGroup::staticMetaObject, "NewColumn", D::daBoolean, false, true, -1},
+        {&TppGroup::staticMetaObject, "NewPageThreshold", D::daSingle, false, true, -1},
+        {&TppGroup::staticMetaObject, "ResetPageNo", D::daBoolean, false, true, -1},
+        {&TppGroup::staticMetaObject, "PriorValue", D::daString, true, false, -1},
+        {&TppGroup::staticMetaObject, "Units", D::daEnum, true, false, -1},
+        // Components, stretching components, variables.
+        {&TppLabel::staticMetaObject, "BandType", D::daEnum, true, false, -1},
+        {&TppLabel::staticMetaObject, "ParentDataPipeline", D::daBoolean, false, true, -1},
+        {&TppLabel::staticMetaObject, "ResetGroup", D::daClass, true, true, -1},
+        {&TppLabel::staticMetaObject, "Region", D::daClass, false, false, -1},
+        {&TppMemo::staticMetaObject, "Stretch", D::daBoolean, false, false, -1},
+        {&TppMemo::staticMetaObject, "CurrentPosition", D::daInteger, true, false, -1},
+        {&TppRegion::staticMetaObject, "ShiftRelativeTo", D::daClass, false, false, -1},
+        {&TppVariable::staticMetaObject, "OnReset", D::daMethod, true, true, report::ciVariableReset},
+        {&TppVariable::staticMetaObject, "AsDate", D::daDate, false, true, -1},
+        {&TppVariable::staticMetaObject, "AsCurrency", D::daCurrency, false, true, -1},
+        {&TppVariable::staticMetaObject, "CalcType", D::daEnum, false, true, -1},
+        {&TppVariable::staticMetaObject, "ResetComponent", D::daClass, false, true, -1},
+        {&TppSystemVariable::staticMetaObject, "VarType", D::daEnum, true, true, -1},
+        // Auto-search fields and templates.
+        {&TppAutoSearchField::staticMetaObject, "Value", D::daVariant, true, true, -1},
+        {&TppAutoSearchField::staticMetaObject, "ValueCount", D::daInteger, true, true, -1},
+        {&TppReportTemplate::staticMetaObject, "New", D::daMethod, true, true, -1},
+        {&TppReportTemplate::staticMetaObject, "FileExtension", D::daString, false, false, -1},
+        {&TppReportTemplate::staticMetaObject, "Report", D::daClass, true, false, -1},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.cls->className()) + "." + r.name);
@@ -162,6 +221,118 @@ TEST_F(HandlerFixture, adapters_describe_members_with_kind_type_access_listing_a
                             events.Names().contains(QString::fromLatin1(r.name), Qt::CaseInsensitive);
         EXPECT_EQ(listed, r.listed);
     }
+}
+
+namespace {
+
+QVariant readMember(QObject* aObject, const char* aName) {
+    QVariant v;
+    EXPECT_TRUE(raGetRTTI(aObject->metaObject())->GetPropValue(aObject, QString::fromLatin1(aName), v)) << aName;
+    return v;
+}
+
+void writeMember(QObject* aObject, const char* aName, QVariant aValue) {
+    raGetRTTI(aObject->metaObject())->SetPropValue(aObject, QString::fromLatin1(aName), aValue);
+}
+
+/// Calls an array or method member with the arguments; answers the last parameter's value.
+QVariant callMember(QObject* aObject, const char* aName, const QVariantList& aArgs, bool aGet = true) {
+    const TraRTTI* rtti = raGetRTTI(aObject->metaObject());
+    std::unique_ptr<TraParamList> params = rtti->GetParams(QString::fromLatin1(aName));
+    EXPECT_TRUE(params) << aName;
+    if (!params) return {};
+    std::vector<QVariant> buffers(std::size_t(params->Count()));
+    for (int i = 0; i < params->Count(); ++i) {
+        if (i < aArgs.size()) buffers[std::size_t(i)] = aArgs[i];
+        params->BindParamValue(i, &buffers[std::size_t(i)]);
+    }
+    EXPECT_TRUE(rtti->CallMethod(aObject, QString::fromLatin1(aName), aGet, *params)) << aName;
+    QVariant result;
+    params->GetParamValue(params->Count() - 1, result);
+    return result;
+}
+
+}  // namespace
+
+TEST_F(HandlerFixture, report_band_group_and_variable_members_read_and_write_the_objects) {
+    auto* second = new TppGroup(&form);
+    second->SetName(QStringLiteral("ppGroup2"));
+    second->SetReport(report);
+    ASSERT_EQ(report->GroupCount(), 2);
+
+    // GetBand: the header band of the second group, or the report's first band of a type.
+    EXPECT_EQ(callMember(report, "GetBand", {int(TppBandType::btGroupHeader), 1}).value<QObject*>(),
+              static_cast<QObject*>(second->HeaderBand()));
+    EXPECT_EQ(callMember(report, "GetBand", {int(TppBandType::btGroupFooter), 0}).value<QObject*>(),
+              static_cast<QObject*>(group->FooterBand()));
+    EXPECT_EQ(callMember(report, "GetBand", {int(TppBandType::btGroupHeader), 2}).value<QObject*>(), nullptr);
+    EXPECT_EQ(callMember(report, "GetBand", {int(TppBandType::btDetail), 0}).value<QObject*>(),
+              static_cast<QObject*>(detail));
+    EXPECT_EQ(readMember(report, "Page"), readMember(report, "PageNo"));
+    EXPECT_EQ(readMember(report, "AbsolutePage"), readMember(report, "AbsolutePageNo"));
+
+    // An assignment to an element of Bands, Groups, Objects or Variables reads it and changes
+    // nothing.
+    QObject* firstBand = report->Bands(0);
+    EXPECT_EQ(callMember(report, "Bands", {0, QVariant::fromValue<QObject*>(group)}, false).value<QObject*>(),
+              firstBand);
+    EXPECT_EQ(report->Bands(0), firstBand);
+    EXPECT_EQ(callMember(report, "Groups", {1, QVariant()}, false).value<QObject*>(), static_cast<QObject*>(second));
+    EXPECT_EQ(callMember(detail, "Objects", {0, QVariant()}, false).value<QObject*>(), static_cast<QObject*>(variable));
+    EXPECT_EQ(callMember(detail, "Variables", {0, QVariant()}).value<QObject*>(), static_cast<QObject*>(variable));
+    EXPECT_EQ(readMember(detail, "VariableCount").toInt(), 1);
+
+    // Writes go through the setters; members nothing writes stay as they are.
+    writeMember(detail, "Height", 1.0f);
+    EXPECT_EQ(detail->mmHeight(), 25400);
+    const int mm = detail->mmHeight();
+    writeMember(detail, "mmHeight", 1000);
+    EXPECT_EQ(detail->mmHeight(), mm);
+    writeMember(group, "NewColumn", true);
+    EXPECT_TRUE(group->NewColumn());
+    writeMember(group, "BreakType", int(TppBreakType::btCustomField));
+    EXPECT_EQ(group->BreakType(), TppBreakType::btCustomField);
+
+    // AsDate stores one date-time value that AsDateTime and AsTime read back unchanged.
+    variable->SetDataType(TppDataType::dtDateTime);
+    writeMember(variable, "AsDate", 46000.25);
+    EXPECT_DOUBLE_EQ(readMember(variable, "AsDateTime").toDouble(), 46000.25);
+    EXPECT_DOUBLE_EQ(readMember(variable, "AsTime").toDouble(), 46000.25);
+    variable->SetDataType(TppDataType::dtCurrency);
+    writeMember(variable, "AsCurrency", QVariant::fromValue(TCurrency{123450}));
+    EXPECT_DOUBLE_EQ(variable->AsCurrency(), 12.345);
+    EXPECT_EQ(readMember(variable, "AsCurrency").value<TCurrency>().TenThousandths, 123450);
+}
+
+TEST_F(HandlerFixture, auto_search_fields_and_templates_through_their_adapters) {
+    TppAutoSearchField field;
+    field.SetDataType(TppDataType::dtString);
+    field.SetSearchExpression(QStringLiteral("gawk,sed"));
+    EXPECT_EQ(readMember(&field, "ValueCount").toInt(), 2);
+    EXPECT_EQ(readMember(&field, "Value").toString(), QStringLiteral("gawk"));
+    EXPECT_EQ(callMember(&field, "Values", {1, QVariant()}).toString(), QStringLiteral("sed"));
+    EXPECT_TRUE(callMember(&field, "Values", {5, QVariant()}).toString().isEmpty());
+
+    TppReportTemplate* t = report->Template();
+    ASSERT_TRUE(t);
+    EXPECT_EQ(raGetRTTI(t->metaObject()), &RTTIInstance<TraTppReportTemplateRTTI>());
+    EXPECT_EQ(readMember(t, "Report").value<QObject*>(), static_cast<QObject*>(report));
+    writeMember(t, "FileExtension", QStringLiteral("rtx"));
+    EXPECT_EQ(t->FileExtension(), QStringLiteral("rtx"));
+
+    // LoadFromFile follows the scripts' folder rule: a file elsewhere is a run failure and
+    // the report keeps its bands.
+    QTemporaryDir allowed, elsewhere;
+    script::SetScriptFolders({allowed.path()});
+    t->SetFileName(elsewhere.filePath(QStringLiteral("other.rtm")));
+    const int bands = report->BandCount();
+    TraParamList none;
+    EXPECT_ANY_THROW(raGetRTTI(t->metaObject())->CallMethod(t, QStringLiteral("LoadFromFile"), true, none));
+    EXPECT_EQ(report->BandCount(), bands);
+
+    // New empties the report.
+    EXPECT_TRUE(raGetRTTI(t->metaObject())->CallMethod(t, QStringLiteral("New"), true, none));
+    EXPECT_EQ(report->GroupCount(), 0);
 }
 
 namespace {
