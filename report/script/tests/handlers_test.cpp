@@ -9,6 +9,8 @@
 
 #include "report/model/auto_search_field.h"
 #include "report/model/band_classes.h"
+#include "report/model/graphic_components.h"
+#include "report/model/image_components.h"
 #include "report/model/memo.h"
 #include "report/model/region.h"
 #include "report/model/db_pipeline.h"
@@ -200,6 +202,20 @@ TEST_F(HandlerFixture, adapters_describe_members_with_kind_type_access_listing_a
         {&TppVariable::staticMetaObject, "CalcType", D::daEnum, false, true, -1},
         {&TppVariable::staticMetaObject, "ResetComponent", D::daClass, false, true, -1},
         {&TppSystemVariable::staticMetaObject, "VarType", D::daEnum, true, true, -1},
+        // Texts, data texts, calculations, shapes, lines and images.
+        {&TppLabel::staticMetaObject, "Color", D::daInteger, false, true, -1},
+        {&TppLabel::staticMetaObject, "AutoSize", D::daBoolean, true, true, -1},
+        {&TppLabel::staticMetaObject, "Description", D::daString, true, true, -1},
+        {&TppDBText::staticMetaObject, "FieldValue", D::daVariant, true, true, -1},
+        {&TppDBText::staticMetaObject, "SuppressRepeatedValues", D::daBoolean, false, true, -1},
+        {&TppDBText::staticMetaObject, "OnGetText", D::daMethod, true, true, report::ciTextGetText},
+        {&TppDBCalc::staticMetaObject, "Clear", D::daMethod, true, true, -1},
+        {&TppDBCalc::staticMetaObject, "Value", D::daVariant, true, true, -1},
+        {&TppDBCalc::staticMetaObject, "DBCalcType", D::daEnum, false, true, -1},
+        {&TppShape::staticMetaObject, "Shape", D::daEnum, false, true, -1},
+        {&TppLine::staticMetaObject, "Style", D::daEnum, false, true, -1},
+        {&TppImage::staticMetaObject, "MaintainAspectRatio", D::daBoolean, false, true, -1},
+        {&TppDBImage::staticMetaObject, "OnGetPicture", D::daMethod, true, true, report::ciImageGetPicture},
         // Auto-search fields and templates.
         {&TppAutoSearchField::staticMetaObject, "Value", D::daVariant, true, true, -1},
         {&TppAutoSearchField::staticMetaObject, "ValueCount", D::daInteger, true, true, -1},
@@ -292,6 +308,13 @@ TEST_F(HandlerFixture, report_band_group_and_variable_members_read_and_write_the
     EXPECT_TRUE(group->NewColumn());
     writeMember(group, "BreakType", int(TppBreakType::btCustomField));
     EXPECT_EQ(group->BreakType(), TppBreakType::btCustomField);
+
+    // A label's AutoSize is described read-only, but writing it is handled.
+    auto* label = place<TppLabel>(detail, QStringLiteral("ppLabel1"), 0, 6000, 5000, 30000);
+    writeMember(label, "AutoSize", true);
+    EXPECT_TRUE(label->AutoSize());
+    writeMember(label, "Color", 0x00FF00);
+    EXPECT_EQ(int(label->Color()), 0x00FF00);
 
     // AsDate stores one date-time value that AsDateTime and AsTime read back unchanged.
     variable->SetDataType(TppDataType::dtDateTime);
