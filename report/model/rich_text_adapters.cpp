@@ -106,12 +106,9 @@ bool TraTppCustomRichTextRTTI::CallMethod(QObject* aObject, const QString& aName
     auto* r = qobject_cast<TppCustomRichText*>(aObject);
     if (!r || !isMethod(aName)) return TraTppStretchableRTTI::CallMethod(aObject, aName, aGet, aParams);
     if (is(aName, "FindText")) {
-        // Options is a value of the registered type TSearchType (ordinal 0 stWholeWord,
-        // 1 stMatchCase), the search flag of that bit.
-        const int ordinal = param(aParams, 3).toInt();
-        const int flags = ordinal >= 0 && ordinal < 2 ? 1 << ordinal : 0;
+        // Options: the combination of the search flags (1 whole word, 2 match case).
         const int at = r->FindText(param(aParams, 0).toString(), param(aParams, 1).toInt(), param(aParams, 2).toInt(),
-                                   flags);
+                                   param(aParams, 3).toInt());
         if (aParams.Count() > 4) aParams.SetParamValue(4, at);
         return true;
     }
