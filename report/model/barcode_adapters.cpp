@@ -26,7 +26,7 @@ const std::vector<Name>& names() {
          [](T& b, const QVariant& v) { b.SetAutoSizeFont(v.toBool()); }},
         {"BarCodeType", TraDataType::daEnum, "TppBarCodeType", [](T& b) { return QVariant(int(b.BarCodeType())); },
          [](T& b, const QVariant& v) { b.SetBarCodeType(TppBarCodeType(v.toInt())); }},
-        {"BarColor", TraDataType::daEnum, "TColor", [](T& b) { return QVariant(int(b.BarColor())); },
+        {"BarColor", TraDataType::daInteger, "", [](T& b) { return QVariant(int(b.BarColor())); },
          [](T& b, const QVariant& v) { b.SetBarColor(paint::TColor(v.toInt())); }},
         {"BarWidth", TraDataType::daSingle, "", [](T& b) { return QVariant(b.BarWidth()); },
          [](T& b, const QVariant& v) { b.SetBarWidth(v.toFloat()); }},
@@ -55,7 +55,7 @@ const Name* find(const QString& aName) {
 }  // namespace
 
 void TraTppBarCodeRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
-    TraTppPrintableRTTI::GetPropList(aClass, aPropList);
+    TraTppComponentRTTI::GetPropList(aClass, aPropList);
     for (const Name& n : names()) aPropList.AddProp(QString::fromLatin1(n.name));
 }
 
@@ -66,7 +66,7 @@ bool TraTppBarCodeRTTI::GetPropRec(TClass aClass, const QString& aName, TraPropR
         else PropToRec(name, n->type, false, aPropRec);
         return true;
     }
-    return TraTppPrintableRTTI::GetPropRec(aClass, aName, aPropRec);
+    return TraTppComponentRTTI::GetPropRec(aClass, aName, aPropRec);
 }
 
 bool TraTppBarCodeRTTI::GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
@@ -75,7 +75,7 @@ bool TraTppBarCodeRTTI::GetPropValue(QObject* aObject, const QString& aName, QVa
         aValue = n->get(*b);
         return true;
     }
-    return TraTppPrintableRTTI::GetPropValue(aObject, aName, aValue);
+    return TraTppComponentRTTI::GetPropValue(aObject, aName, aValue);
 }
 
 bool TraTppBarCodeRTTI::SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
@@ -84,7 +84,7 @@ bool TraTppBarCodeRTTI::SetPropValue(QObject* aObject, const QString& aName, QVa
         n->set(*b, aValue);
         return true;
     }
-    return TraTppPrintableRTTI::SetPropValue(aObject, aName, aValue);
+    return TraTppComponentRTTI::SetPropValue(aObject, aName, aValue);
 }
 
 namespace report {

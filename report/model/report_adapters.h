@@ -10,6 +10,7 @@
 
 #include "report/model/pipeline_adapters.h"
 #include "report/model/printable_adapters.h"
+#include "report/model/relative_adapters.h"
 
 #include <functional>
 #include <vector>
@@ -76,6 +77,39 @@ public:                                                                         
     bool CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const override;   \
     bool GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;                 \
     bool SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const override;
+
+/// The table operations of an adapter; names it does not hold go to the parent adapter.
+#define DOSSARA_TABLE_ADAPTER_BODY(Adapter, Described, Parent)                                                    \
+    TClass Adapter::RefClass() const { return &Described::staticMetaObject; }                                     \
+    void Adapter::GetPropList(TClass aClass, TraPropList& aPropList) const {                                      \
+        Parent::GetPropList(aClass, aPropList);                                                                   \
+        Table().List(aPropList, false);                                                                           \
+    }                                                                                                             \
+    void Adapter::GetEventList(TClass aClass, TraPropList& aPropList) const {                                     \
+        Parent::GetEventList(aClass, aPropList);                                                                  \
+        Table().List(aPropList, true);                                                                            \
+    }                                                                                                             \
+    bool Adapter::GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const {                   \
+        return Table().Describe(*this, aName, aPropRec) || Parent::GetPropRec(aClass, aName, aPropRec);           \
+    }                                                                                                             \
+    std::unique_ptr<TraParamList> Adapter::GetParams(const QString& aName) const {                                \
+        if (auto list = Table().Params(aName)) return list;                                                       \
+        return Parent::GetParams(aName);                                                                          \
+    }                                                                                                             \
+    bool Adapter::CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const {    \
+        if (qobject_cast<Described*>(aObject) && Table().Call(aObject, aName, aParams)) return true;               \
+        return Parent::CallMethod(aObject, aName, aGet, aParams);                                                 \
+    }                                                                                                             \
+    bool Adapter::GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {                  \
+        if (qobject_cast<Described*>(aObject) && Table().Get(aObject, aName, aValue)) return true;                \
+        return Parent::GetPropValue(aObject, aName, aValue);                                                      \
+    }                                                                                                             \
+    bool Adapter::SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {                  \
+        if (qobject_cast<Described*>(aObject) && Table().Find(aName) &&                                           \
+            Table().Find(aName)->kind == report::AdapterMember::Property)                                         \
+            return Table().Set(aObject, aName, aValue);                                                           \
+        return Parent::SetPropValue(aObject, aName, aValue);                                                      \
+    }
 
 /// The report (and, for scripts, its producer): events 0 to 9 and 15 to 22, pages, passes,
 /// bands and groups, Stop and PageLimitReached.
@@ -152,6 +186,43 @@ class TraTppSystemVariableRTTI : public TraTppCustomTextRTTI {
 };
 /// Variables: OnCalc (var Value), OnReset, Value and its typed readings.
 class TraTppVariableRTTI : public TraTppCustomTextRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+
+/// Data texts: the field value and the repeated-value settings.
+class TraTppDBTextRTTI : public TraTppCustomTextRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Calculations: Clear, Divisor, Value, DBCalcType.
+class TraTppDBCalcRTTI : public TraTppDBTextRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Shapes: Shape.
+class TraTppShapeRTTI : public TraTppComponentRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Lines: Position and Style.
+class TraTppLineRTTI : public TraTppComponentRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Images: Center, DirectDraw, MaintainAspectRatio, Stretch, Transparent.
+class TraTppCustomImageRTTI : public TraTppComponentRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+/// Data images: OnGetPicture (id 69).
+class TraTppDBImageRTTI : public TraTppCustomImageRTTI {
+    Q_OBJECT
+    DOSSARA_TABLE_ADAPTER_MEMBERS
+};
+
+/// Auto-search fields: Value, Values[Index] and ValueCount of the search expression.
+class TraTppAutoSearchFieldRTTI : public TraTppRelativeRTTI {
     Q_OBJECT
     DOSSARA_TABLE_ADAPTER_MEMBERS
 };

@@ -61,7 +61,7 @@ QVariant param(const TraParamList& params, int index) {
 }  // namespace
 
 void TraTppCustomRichTextRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
-    TraTppPrintableRTTI::GetPropList(aClass, aPropList);
+    TraTppStretchableRTTI::GetPropList(aClass, aPropList);
     for (const char* m : kMethods) aPropList.AddMethod(QString::fromLatin1(m));
 }
 
@@ -79,11 +79,11 @@ bool TraTppCustomRichTextRTTI::GetPropRec(TClass aClass, const QString& aName, T
         else PropToRec(name, n->type, !n->set, aPropRec);
         return true;
     }
-    return TraTppPrintableRTTI::GetPropRec(aClass, aName, aPropRec);
+    return TraTppStretchableRTTI::GetPropRec(aClass, aName, aPropRec);
 }
 
 std::unique_ptr<TraParamList> TraTppCustomRichTextRTTI::GetParams(const QString& aName) const {
-    if (!isMethod(aName)) return TraTppPrintableRTTI::GetParams(aName);
+    if (!isMethod(aName)) return TraTppStretchableRTTI::GetParams(aName);
     auto params = std::make_unique<TraParamList>();
     if (is(aName, "FindText")) {
         params->AddParam(QStringLiteral("SearchStr"), TraDataType::daString, nullptr, QString(), true, false);
@@ -104,19 +104,20 @@ std::unique_ptr<TraParamList> TraTppCustomRichTextRTTI::GetParams(const QString&
 bool TraTppCustomRichTextRTTI::CallMethod(QObject* aObject, const QString& aName, bool aGet,
                                           TraParamList& aParams) const {
     auto* r = qobject_cast<TppCustomRichText*>(aObject);
-    if (!r || !isMethod(aName)) return TraTppPrintableRTTI::CallMethod(aObject, aName, aGet, aParams);
+    if (!r || !isMethod(aName)) return TraTppStretchableRTTI::CallMethod(aObject, aName, aGet, aParams);
     if (is(aName, "FindText")) {
+        // Options: the combination of the search flags (1 whole word, 2 match case).
         const int at = r->FindText(param(aParams, 0).toString(), param(aParams, 1).toInt(), param(aParams, 2).toInt(),
                                    param(aParams, 3).toInt());
         if (aParams.Count() > 4) aParams.SetParamValue(4, at);
         return true;
     }
     if (is(aName, "LoadFromFile")) {
-        r->LoadFromFile(param(aParams, 0).toString());
+        r->LoadFromFile(raCheckScriptPath(param(aParams, 0).toString()));
         return true;
     }
     if (is(aName, "SaveToFile")) {
-        r->SaveToFile(param(aParams, 0).toString());
+        r->SaveToFile(raCheckScriptPath(param(aParams, 0).toString()));
         return true;
     }
     auto* stream = qobject_cast<QIODevice*>(param(aParams, 0).value<QObject*>());
@@ -132,7 +133,7 @@ bool TraTppCustomRichTextRTTI::GetPropValue(QObject* aObject, const QString& aNa
         aValue = n->get(*r);
         return true;
     }
-    return TraTppPrintableRTTI::GetPropValue(aObject, aName, aValue);
+    return TraTppStretchableRTTI::GetPropValue(aObject, aName, aValue);
 }
 
 bool TraTppCustomRichTextRTTI::SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
@@ -142,7 +143,7 @@ bool TraTppCustomRichTextRTTI::SetPropValue(QObject* aObject, const QString& aNa
         n->set(*r, aValue);
         return true;
     }
-    return TraTppPrintableRTTI::SetPropValue(aObject, aName, aValue);
+    return TraTppStretchableRTTI::SetPropValue(aObject, aName, aValue);
 }
 
 bool TraTppDBRichTextRTTI::GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const {

@@ -2,16 +2,17 @@
 
 // Script adapters of the rich-text components.
 
-#include "report/model/printable_adapters.h"
+#include "report/model/report_adapters.h"
 #include "report/model/rich_text.h"
 
 /// Rich text: the methods FindText (SearchStr, StartPos, Length, Options; Result the
 /// position, -1 when not found), LoadFromFile, LoadFromRTFStream, SaveToFile and
-/// SaveToRTFStream (a stream is a QIODevice object), listed; EndCharPos, StartCharPos,
+/// SaveToRTFStream (a stream, TStream or TMemoryStream to older scripts, is a QIODevice
+/// object), listed; EndCharPos, StartCharPos,
 /// RichTextStream, Paragraph and SelAttributes (read-only; the last two are objects whose
 /// published properties scripts read and write), RichText, SelLength, SelStart, SelText and
-/// PlainText, reached by name. Every other name goes to the printable's adapter.
-class TraTppCustomRichTextRTTI : public TraTppPrintableRTTI {
+/// PlainText, reached by name. Every other name goes to its parent adapter.
+class TraTppCustomRichTextRTTI : public TraTppStretchableRTTI {
     Q_OBJECT
 public:
     void GetPropList(TClass aClass, TraPropList& aPropList) const override;

@@ -546,3 +546,13 @@ std::function<void()>& raPendingMessagesHandler() {
     static std::function<void()> handler;
     return handler;
 }
+
+std::function<QString(const QString&)>& raScriptPathCheck() {
+    static std::function<QString(const QString&)> check;
+    return check;
+}
+
+QString raCheckScriptPath(const QString& aPath) {
+    const auto& check = raScriptPathCheck();
+    return check ? check(aPath) : aPath;
+}

@@ -216,6 +216,12 @@ std::atomic<bool>& raScriptCancelFlag();
 /// (a Cancel button) are processed; empty: nothing. The page source installs it while it
 /// generates pages.
 std::function<void()>& raPendingMessagesHandler();
+/// Checks a file path a script hands to a file method (rich text, templates): answers the
+/// path to use or throws the run failure. The script library installs the folder rule; empty:
+/// the path is used as given.
+std::function<QString(const QString&)>& raScriptPathCheck();
+/// The path through raScriptPathCheck.
+QString raCheckScriptPath(const QString& aPath);
 
 /// Objects made by script constructors (`Create` of an adapter). A script may free only
 /// these; what it leaves is freed at the end of the print job (raFreeMadeObjects).

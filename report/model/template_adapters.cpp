@@ -1,5 +1,8 @@
 #include "report/model/template_adapters.h"
 
+#include "report/model/custom_report.h"
+#include "report/model/report_template.h"
+
 namespace {
 
 bool is(const QString& a, const char* b) { return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0; }
@@ -9,14 +12,14 @@ QVariant obj(QObject* o) { return QVariant::fromValue(o); }
 const char* const kSettingsNames[] = {"DataPipeline", "Name", "NameField", "TemplateField"};
 const char* const kCustomNames[] = {"DatabaseSettings", "Description", "FileName", "Format", "Offset", "Owner", "SaveTo"};
 const char* const kTemplateNames[] = {"FileExtension", "FileFilter", "Root", "ReadOnly"};
-const char* const kTemplateMethods[] = {"LoadFromDatabase", "LoadFromFile", "SaveToDatabase", "SaveToFile"};
+const char* const kTemplateMethods[] = {"LoadFromDatabase", "LoadFromFile", "New", "SaveToDatabase", "SaveToFile"};
 
 }  // namespace
 
 // ---- database settings ----
 
 void TraTppTemplateDBSettingsRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
-    TraTPersistentRTTI::GetPropList(aClass, aPropList);
+    TraTObjectRTTI::GetPropList(aClass, aPropList);
     for (const char* n : kSettingsNames) aPropList.AddProp(QString::fromLatin1(n));
 }
 
@@ -30,7 +33,7 @@ bool TraTppTemplateDBSettingsRTTI::GetPropRec(TClass aClass, const QString& aNam
             PropToRec(QString::fromLatin1(n), TraDataType::daString, false, aPropRec);
             return true;
         }
-    return TraTPersistentRTTI::GetPropRec(aClass, aName, aPropRec);
+    return TraTObjectRTTI::GetPropRec(aClass, aName, aPropRec);
 }
 
 bool TraTppTemplateDBSettingsRTTI::GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
@@ -39,10 +42,10 @@ bool TraTppTemplateDBSettingsRTTI::GetPropValue(QObject* aObject, const QString&
         else if (is(aName, "Name")) aValue = s->Name();
         else if (is(aName, "NameField")) aValue = s->NameField();
         else if (is(aName, "TemplateField")) aValue = s->TemplateField();
-        else return TraTPersistentRTTI::GetPropValue(aObject, aName, aValue);
+        else return TraTObjectRTTI::GetPropValue(aObject, aName, aValue);
         return true;
     }
-    return TraTPersistentRTTI::GetPropValue(aObject, aName, aValue);
+    return TraTObjectRTTI::GetPropValue(aObject, aName, aValue);
 }
 
 bool TraTppTemplateDBSettingsRTTI::SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
@@ -51,16 +54,16 @@ bool TraTppTemplateDBSettingsRTTI::SetPropValue(QObject* aObject, const QString&
         else if (is(aName, "Name")) s->SetName(aValue.toString());
         else if (is(aName, "NameField")) s->SetNameField(aValue.toString());
         else if (is(aName, "TemplateField")) s->SetTemplateField(aValue.toString());
-        else return TraTPersistentRTTI::SetPropValue(aObject, aName, aValue);
+        else return TraTObjectRTTI::SetPropValue(aObject, aName, aValue);
         return true;
     }
-    return TraTPersistentRTTI::SetPropValue(aObject, aName, aValue);
+    return TraTObjectRTTI::SetPropValue(aObject, aName, aValue);
 }
 
 // ---- custom template ----
 
 void TraTppCustomTemplateRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
-    TraTPersistentRTTI::GetPropList(aClass, aPropList);
+    TraTObjectRTTI::GetPropList(aClass, aPropList);
     for (const char* n : kCustomNames) aPropList.AddProp(QString::fromLatin1(n));
 }
 
@@ -90,7 +93,7 @@ bool TraTppCustomTemplateRTTI::GetPropRec(TClass aClass, const QString& aName, T
                   false, aPropRec);
         return true;
     }
-    return TraTPersistentRTTI::GetPropRec(aClass, aName, aPropRec);
+    return TraTObjectRTTI::GetPropRec(aClass, aName, aPropRec);
 }
 
 bool TraTppCustomTemplateRTTI::GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
@@ -102,10 +105,10 @@ bool TraTppCustomTemplateRTTI::GetPropValue(QObject* aObject, const QString& aNa
         else if (is(aName, "Offset")) aValue = t->Offset();
         else if (is(aName, "Owner")) aValue = obj(t->Owner());
         else if (is(aName, "SaveTo")) aValue = int(t->SaveTo());
-        else return TraTPersistentRTTI::GetPropValue(aObject, aName, aValue);
+        else return TraTObjectRTTI::GetPropValue(aObject, aName, aValue);
         return true;
     }
-    return TraTPersistentRTTI::GetPropValue(aObject, aName, aValue);
+    return TraTObjectRTTI::GetPropValue(aObject, aName, aValue);
 }
 
 bool TraTppCustomTemplateRTTI::SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
@@ -116,17 +119,17 @@ bool TraTppCustomTemplateRTTI::SetPropValue(QObject* aObject, const QString& aNa
         else if (is(aName, "Offset")) t->SetOffset(aValue.toInt());
         else if (is(aName, "SaveTo")) t->SetSaveTo(TppSaveToType(qBound(0, aValue.toInt(), 1)));
         else if (is(aName, "DatabaseSettings") || is(aName, "Owner")) return false;  // read-only
-        else return TraTPersistentRTTI::SetPropValue(aObject, aName, aValue);
+        else return TraTObjectRTTI::SetPropValue(aObject, aName, aValue);
         return true;
     }
-    return TraTPersistentRTTI::SetPropValue(aObject, aName, aValue);
+    return TraTObjectRTTI::SetPropValue(aObject, aName, aValue);
 }
 
 // ---- template ----
 
 void TraTppTemplateRTTI::GetPropList(TClass aClass, TraPropList& aPropList) const {
     TraTppCustomTemplateRTTI::GetPropList(aClass, aPropList);
-    for (const char* n : kTemplateNames) aPropList.AddProp(QString::fromLatin1(n));
+    // FileExtension, FileFilter, Root and ReadOnly work when named but are not listed.
     for (const char* m : kTemplateMethods) aPropList.AddMethod(QString::fromLatin1(m));
 }
 
@@ -146,7 +149,7 @@ bool TraTppTemplateRTTI::GetPropRec(TClass aClass, const QString& aName, TraProp
     }
     for (const char* n : kTemplateNames)
         if (is(aName, n)) {
-            PropToRec(QString::fromLatin1(n), TraDataType::daString, true, aPropRec);
+            PropToRec(QString::fromLatin1(n), TraDataType::daString, false, aPropRec);
             return true;
         }
     return TraTppCustomTemplateRTTI::GetPropRec(aClass, aName, aPropRec);
@@ -161,9 +164,14 @@ std::unique_ptr<TraParamList> TraTppTemplateRTTI::GetParams(const QString& aName
 bool TraTppTemplateRTTI::CallMethod(QObject* aObject, const QString& aName, bool aGet, TraParamList& aParams) const {
     if (auto* t = qobject_cast<TppTemplate*>(aObject)) {
         if (is(aName, "LoadFromDatabase")) t->LoadFromDatabase();
-        else if (is(aName, "LoadFromFile")) t->LoadFromFile();
+        else if (is(aName, "LoadFromFile") || is(aName, "SaveToFile")) {
+            // The template's file follows the scripts' folder rule.
+            const QString path = raCheckScriptPath(t->FileName());
+            if (path != t->FileName()) t->SetFileName(path);
+            if (is(aName, "LoadFromFile")) t->LoadFromFile();
+            else t->SaveToFile();
+        } else if (is(aName, "New")) t->New();
         else if (is(aName, "SaveToDatabase")) t->SaveToDatabase();
-        else if (is(aName, "SaveToFile")) t->SaveToFile();
         else return TraTppCustomTemplateRTTI::CallMethod(aObject, aName, aGet, aParams);
         return true;
     }
@@ -182,15 +190,48 @@ bool TraTppTemplateRTTI::GetPropValue(QObject* aObject, const QString& aName, QV
     return TraTppCustomTemplateRTTI::GetPropValue(aObject, aName, aValue);
 }
 
+bool TraTppTemplateRTTI::SetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    if (auto* t = qobject_cast<TppTemplate*>(aObject)) {
+        if (is(aName, "FileExtension")) t->SetFileExtension(aValue.toString());
+        else if (is(aName, "FileFilter")) t->SetFileFilter(aValue.toString());
+        else if (is(aName, "Root") || is(aName, "ReadOnly")) return false;
+        else return TraTppCustomTemplateRTTI::SetPropValue(aObject, aName, aValue);
+        return true;
+    }
+    return TraTppCustomTemplateRTTI::SetPropValue(aObject, aName, aValue);
+}
+
+// ---- report template ----
+
+TClass TraTppReportTemplateRTTI::RefClass() const { return &TppReportTemplate::staticMetaObject; }
+
+bool TraTppReportTemplateRTTI::GetPropRec(TClass aClass, const QString& aName, TraPropRec& aPropRec) const {
+    if (is(aName, "Report")) {
+        ClassPropToRec(QStringLiteral("Report"), &TComponent::staticMetaObject, true, aPropRec);
+        return true;
+    }
+    return TraTppTemplateRTTI::GetPropRec(aClass, aName, aPropRec);
+}
+
+bool TraTppReportTemplateRTTI::GetPropValue(QObject* aObject, const QString& aName, QVariant& aValue) const {
+    if (auto* t = qobject_cast<TppReportTemplate*>(aObject); t && is(aName, "Report")) {
+        aValue = obj(t->Report());
+        return true;
+    }
+    return TraTppTemplateRTTI::GetPropValue(aObject, aName, aValue);
+}
+
 namespace report {
 
 void RegisterTemplateAdapters() {
     raRegisterRTTI<TraTppTemplateDBSettingsRTTI>();
     raRegisterRTTI<TraTppCustomTemplateRTTI>();
     raRegisterRTTI<TraTppTemplateRTTI>();
+    raRegisterRTTI<TraTppReportTemplateRTTI>();
 }
 
 void UnRegisterTemplateAdapters() {
+    raUnRegisterRTTI(RTTIInstance<TraTppReportTemplateRTTI>());
     raUnRegisterRTTI(RTTIInstance<TraTppTemplateRTTI>());
     raUnRegisterRTTI(RTTIInstance<TraTppCustomTemplateRTTI>());
     raUnRegisterRTTI(RTTIInstance<TraTppTemplateDBSettingsRTTI>());

@@ -1,4 +1,5 @@
 #include "report/output/producer.h"
+#include "report/output/producer_adapters.h"
 
 #include "report/model/errors.h"
 #include "report/model/script_adapter.h"
@@ -41,6 +42,7 @@ bool inheritsClassName(const QMetaObject* aClass, const char* aName) {
 TppProducer::TppProducer(TComponent* AOwner)
     : TppRelative(AOwner), m_printerSetup(std::make_unique<TppPrinterSetup>(this)),
       m_publisher(std::make_unique<TppPublisher>()) {
+    report::RegisterProducerAdapter();
     m_printerSetup->OnValidatePageDef = [this](TppPrinterSetup*, TppPageDef* aPageDef, bool& aAccept) {
         ValidatePageDef(aPageDef, aAccept);
     };

@@ -740,6 +740,18 @@ void RegisterObjectAdapters() {
         report::RegisterClass(cls);
     if (!::FindEnumType(QStringLiteral("TTransparentMode")))
         ::RegisterEnumType(QStringLiteral("TTransparentMode"), EnumTypeOf(TTransparentMode{}));
+    // The enumerated types of members and parameters of the report adapters.
+    static const report::EnumType bandType = report::MakeEnumType(
+        "TppBandType", "btHeader, btTitle, btColumnHeader, btGroupHeader, btDetail, btGroupFooter, btColumnFooter, "
+                       "btSummary, btFooter, btPageStyle");
+    static const report::EnumType searchType = report::MakeEnumType("TSearchType", "stWholeWord, stMatchCase");
+    for (const report::EnumType* type : {&bandType, &searchType}) {
+        if (!report::FindEnumType(type->name))
+            report::RegisterEnumType(*type);
+        if (!::FindEnumType(type->name))
+            ::RegisterEnumType(type->name, *type);
+    }
+    raScriptPathCheck() = [](const QString& aPath) { return script::CheckedScriptPath(aPath); };
     report::RegisterReportAdapters();
     raRegisterRTTI<TraTBitmapRTTI>();
     raRegisterRTTI<TraTFontRTTI>();

@@ -194,7 +194,7 @@ TEST_F(BarCodeComponent, ScriptsReadAndWriteTheSettingsThroughTheSetters) {
         {"AddOnCode", QStringLiteral("12"), TraDataType::daString, ""},
         {"AutoEncode", false, TraDataType::daBoolean, ""},
         {"AutoSizeFont", true, TraDataType::daBoolean, ""},
-        {"BarColor", 0x0000FF, TraDataType::daEnum, "TColor"},
+        {"BarColor", 0x0000FF, TraDataType::daInteger, ""},
         {"BarWidth", 0.02f, TraDataType::daSingle, ""},
         {"BearerBars", false, TraDataType::daBoolean, ""},
         {"CalcCheckDigit", true, TraDataType::daBoolean, ""},

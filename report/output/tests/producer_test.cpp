@@ -1,4 +1,5 @@
 #include "report/output/producer.h"
+#include "report/output/producer_adapters.h"
 #include "testsupport/qt_printers.h"
 
 #include "report/output/dialog_registry.h"
@@ -316,3 +317,57 @@ TEST_F(Producer, a_report_prints_on_a_cups_pdf_queue) {
 }
 
 }  // namespace
+
+TEST(ProducerAdapter, describes_the_job_events_and_settings_of_the_producer) {
+    TComponent owner;
+    auto* producer = new TppProducer(&owner);
+    const TraRTTI* rtti = raGetRTTI(producer->metaObject());
+    ASSERT_EQ(rtti, &RTTIInstance<TraTppProducerRTTI>());
+    struct Row {
+        const char* name;
+        TraDataType type;
+        bool readOnly;
+        bool listed;
+        int eventId;
+    };
+    using D = TraDataType;
+    const Row rows[] = {
+        {"AfterPrint", D::daMethod, true, true, report::ciProducerAfterPrint},
+        {"OnCancel", D::daMethod, true, true, report::ciProducerCancel},
+        {"OnSaveText", D::daMethod, true, true, report::ciProducerSaveText},
+        {"DeviceType", D::daString, false, true, -1},
+        {"TextFileType", D::daEnum, false, true, -1},
+        {"Language", D::daEnum, true, true, -1},
+        {"PrinterSetup", D::daClass, true, true, -1},
+        {"CancelDialog", D::daClass, true, false, -1},
+        {"Printing", D::daBoolean, true, false, -1},
+        {"EnableProcessMessages", D::daBoolean, true, false, -1},
+        {"VersionNo", D::daInteger, true, false, -1},
+    };
+    TraPropList props, events;
+    rtti->GetPropList(producer->metaObject(), props);
+    rtti->GetEventList(producer->metaObject(), events);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TraPropRec rec;
+        ASSERT_TRUE(rtti->GetPropRec(producer->metaObject(), QString::fromLatin1(r.name), rec));
+        EXPECT_EQ(rec.DataType, r.type);
+        EXPECT_EQ(rec.ReadOnly, r.readOnly);
+        EXPECT_EQ(rec.EventID, r.eventId);
+        const bool listed = props.Names().contains(QString::fromLatin1(r.name), Qt::CaseInsensitive) ||
+                            events.Names().contains(QString::fromLatin1(r.name), Qt::CaseInsensitive);
+        EXPECT_EQ(listed, r.listed);
+    }
+    // OnSaveText passes Text by reference.
+    const auto params = rtti->GetParams(QStringLiteral("OnSaveText"));
+    ASSERT_TRUE(params);
+    ASSERT_EQ(params->Count(), 1);
+    EXPECT_TRUE(params->Param(0).IsVar);
+
+    QVariant v = QStringLiteral("out.txt");
+    EXPECT_TRUE(rtti->SetPropValue(producer, QStringLiteral("TextFileName"), v));
+    EXPECT_EQ(producer->TextFileName(), QStringLiteral("out.txt"));
+    QVariant back;
+    ASSERT_TRUE(rtti->GetPropValue(producer, QStringLiteral("ShowPrintDialog"), back));
+    EXPECT_EQ(back.toBool(), producer->ShowPrintDialog());
+}
