@@ -15,6 +15,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QMainWindow>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -138,6 +139,7 @@ TppToolbarButton* choiceButton(QWidget* parent, const QString& name, const QStri
     b->setProperty("Tag", tag);
     b->SetGlyph(ppDesignerGlyph(glyph));
     b->SetGroupIndex(1);
+    b->SetAllowAllUp(true);  // a value that no choice has presses none
     b->setGeometry(r);
     return b;
 }
@@ -635,12 +637,18 @@ void TppColorButton::paletteColorSelected() {
 }
 
 void TppColorButton::Click() {
-    // The face applies the colour it shows; the arrow drops the palette.
-    if (ArrowPressed()) {
-        TppCustomPaletteButton::Click();
+    // The face applies the colour it shows; the arrow (mousePressEvent) drops the palette.
+    TppToolbarButtonSkiffrow::Click();
+}
+
+void TppColorButton::mousePressEvent(QMouseEvent* e) {
+    if (isEnabled() && e->button() == Qt::LeftButton && e->position().x() >= width() - kArrowWidth) {
+        if (PanelActive()) SetDropDownActive(false);
+        else DropDown();
+        e->accept();
         return;
     }
-    TppToolbarButtonSkiffrow::Click();
+    TppCustomPaletteButton::mousePressEvent(e);
 }
 
 TppLineStyleButton::TppLineStyleButton(QWidget* aParent) : TppCustomPaletteButton(aParent) {

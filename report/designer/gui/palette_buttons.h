@@ -193,6 +193,7 @@ public:
 
 protected:
     void Click() override;
+    void mousePressEvent(QMouseEvent* e) override;
 
 private:
     void drawStrip();
