@@ -12,7 +12,7 @@ TppDocHistory::TppDocHistory(QObject* aOwner, const QString& aIniFileName, QMenu
 
 TppDocHistory::~TppDocHistory() { Save(); }
 
-void TppDocHistory::SetOnMenuItemClick(std::function<void(QAction*)> aHandler) { m_onClick = std::move(aHandler); }
+void TppDocHistory::SetOnMenuItemClick(std::function<void(QAction*)> aHandler) { OnMenuItemClick = std::move(aHandler); }
 
 int TppDocHistory::indexOf(const QString& aName) const {
     for (int i = 0; i < m_entries.size(); ++i)
@@ -117,7 +117,7 @@ void TppDocHistory::insertTop(const QString& aName, const QStringList& aDetails)
     item->setObjectName(QStringLiteral("mniRecent"));
     QPointer<QAction> guard = item;
     connect(item, &QAction::triggered, this, [this, guard] {
-        if (m_onClick && guard) m_onClick(guard);
+        if (OnMenuItemClick && guard) OnMenuItemClick(guard);
     });
     if (m_parent) {
         if (m_separator && !m_entries.isEmpty() && m_entries.first().item) {

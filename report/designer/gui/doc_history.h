@@ -28,6 +28,8 @@ public:
     ~TppDocHistory() override;
 
     void SetOnMenuItemClick(std::function<void(QAction* Sender)> aHandler);
+    /// The click handler of every entry's menu item.
+    std::function<void(QAction* Sender)> OnMenuItemClick;
     /// Makes the report the newest entry (details: the name, SaveTo, Offset).
     void AddDocument(const QString& aName, const QStringList& aDetails);
     /// The details of the entry whose menu item this is; empty for a stranger.
@@ -64,5 +66,4 @@ private:
     QPointer<QAction> m_separator;
     QList<Entry> m_entries;
     int m_max = 5;
-    std::function<void(QAction*)> m_onClick;
 };

@@ -12,6 +12,9 @@
 #include "report/model/palette_registry.h"
 
 #include "platform/settings/ini_file.h"
+#include "platform/print/testing/fake_catalog.h"
+#include "report/page/printer_list.h"
+#include "platform/db/field.h"
 #include "platform/ui/help.h"
 
 #include "testsupport/dialog_answerer.h"
@@ -27,7 +30,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include "report/output/gui/viewer.h"
+#include "report/output/producer.h"
+
 #include <QPainter>
+#include <QProcess>
 #include <QRandomGenerator>
 
 using namespace designertest;
@@ -648,4 +655,47 @@ TEST_F(DesignerTest, PictureOfTheToolbarsAndAnOpenColourPalette) {
     QDir().mkpath(QStringLiteral("screenshots"));
     EXPECT_TRUE(shot.save(QStringLiteral("screenshots/designer_colour_palette.png")));
     palette->hide();
+}
+
+TEST_F(DesignerTest, PrintFromTheDesignerPrintsTheTableAndClearsItsStateBit) {
+    report::InitializeOutputUnit();  // the printer device, as at the program's start
+    PackagesReport r;
+    r.table.Open();
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("packages.pdf"));
+    print::testing::ScopedCatalog scoped(
+        [&] {
+            auto catalog = std::make_unique<print::testing::FakeCatalog>();
+            catalog->printers = {{QStringLiteral("Test Queue"), false}};
+            catalog->defaultPrinter = QStringLiteral("Test Queue");
+            print::DriverCapabilities caps;
+            caps.paperNames = {QStringLiteral("A4")};
+            caps.paperCodes = {9};
+            caps.paperSizesTenthsMm = {QSize(2100, 2970)};
+            catalog->capabilities[QStringLiteral("Test Queue")] = caps;
+            catalog->pdfFiles[QStringLiteral("Test Queue")] = pdf;
+            return catalog;
+        }(),
+        report::ResetPrinterList);
+    Open o(r);
+    {
+        testsupport::DialogAnswerer answers;
+        ASSERT_TRUE(testsupport::TriggerAction(&o.w, QStringLiteral("mniFilePrint")));
+    }
+    EXPECT_FALSE(r.report->HasState(ppsDesignerPrinting));
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(p.readAllStandardOutput());
+    ASSERT_FALSE(printed.isEmpty());
+    // Every package the table holds is printed, in the table's order within its section.
+    r.table.First();
+    int found = 0, rows = 0;
+    while (!r.table.Eof()) {
+        ++rows;
+        if (printed.contains(r.table.FieldByName(QStringLiteral("Package"))->AsString())) ++found;
+        r.table.Next();
+    }
+    EXPECT_EQ(found, rows);
+    EXPECT_GT(rows, 0);
 }
