@@ -45,6 +45,24 @@ bool HelpService::ShowContext(int context) {
     return false;
 }
 
+QString HelpService::PageForKeyword(const QString& keyword) {
+    if (helpFile().isEmpty()) return {};
+    // A keyword names a page; anything that could leave the folder is not a keyword.
+    if (keyword.isEmpty() || keyword.contains(QLatin1Char('/')) || keyword.contains(QLatin1Char('\\')) ||
+        keyword.startsWith(QLatin1Char('.')))
+        return PageFor(0);
+    const QDir folder = QFileInfo(helpFile()).absoluteDir();
+    const QString page = folder.filePath(keyword + QStringLiteral(".html"));
+    return QFileInfo::exists(page) ? page : PageFor(0);
+}
+
+bool HelpService::ShowKeyword(const QString& keyword) {
+    const QString page = PageForKeyword(keyword);
+    if (!page.isEmpty() && opener() && opener()(page)) return true;
+    Message(NoHelpText(), MessageKind::Information, Button::Ok, 0);
+    return false;
+}
+
 void HelpService::SetPageOpener(std::function<bool(const QString&)> o) { opener() = std::move(o); }
 
 QString NoHelpText() {

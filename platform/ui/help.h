@@ -23,6 +23,12 @@ public:
     /// The HTML page that would be opened for `context`, or empty when there is none.
     static QString PageFor(int context);
 
+    /// Shows the page of a keyword ("<keyword>.html" beside the help file; the contents when
+    /// there is none; empty keyword: the contents). Returns true when a page was opened.
+    static bool ShowKeyword(const QString& keyword);
+    /// The page a keyword opens, or empty when there is none.
+    static QString PageForKeyword(const QString& keyword);
+
     /// How a page is opened; the GUI installs one that uses the desktop's browser.
     static void SetPageOpener(std::function<bool(const QString& path)> opener);
 };

@@ -87,6 +87,7 @@ void TppDesigner::buildOffered() {
     const TppRegList& list = ppGetComponentRegList();
     for (int i = 0; i < list.Count(); ++i)
         if (!hidden.contains(list.Items(i).Name, Qt::CaseInsensitive)) m_offered << list.Items(i).Name;
+    if (m_window) m_window->SetHiddenPaletteClasses(hidden);
 }
 
 void TppDesigner::SetShowComponents(TppShowComponents v) {

@@ -1,6 +1,9 @@
 #include "report/designer/gui/designer_window.h"
 
 #include "report/designer/gui/designer_texts.h"
+#include "report/designer/gui/designer_toolbars.h"
+#include "report/designer/gui/doc_history.h"
+#include "report/page/report_font.h"
 #include "report/designer/gui/popup_menu.h"
 #include "report/designer/gui/ruler.h"
 #include "report/model/band.h"
@@ -109,6 +112,12 @@ TppDesignerWindow::TppDesignerWindow(QWidget* parent) : TppComponentDesigner(par
     connect(m_pages, &QTabWidget::currentChanged, this, &TppDesignerWindow::pageChanging);
 
     buildModulePages();
+    buildToolbars();
+    buildMenus();
+    // The window may be narrower than its toolbar rows (they are cut at the right then).
+    setMinimumSize(320, 240);
+    m_docHistory = new TppDocHistory(this, SettingsFileName(), Menu(QStringLiteral("mniFile")));
+    m_docHistory->SetOnMenuItemClick([this](QAction* a) { OpenRecent(a); });
     LoadSettings();
 }
 
@@ -121,6 +130,10 @@ TppDesignerWindow::~TppDesignerWindow() {
     designReport(nullptr);
     freeModulePages();
     if (m_viewer) m_viewer->SetReport(nullptr);
+    delete m_docHistory;
+    m_docHistory = nullptr;
+    delete m_toolbarManager;
+    m_toolbarManager = nullptr;
 }
 
 void TppDesignerWindow::buildDesignPage() {
@@ -402,6 +415,12 @@ void TppDesignerWindow::handleMessage(int aMsg, qintptr aWParam, QObject* aObjec
         return;
     }
     if (aWParam != kDesignerMarker) return;
+    // A band resized or removed, or a band or report renamed, ends what Undelete can undo.
+    // Renames of components are left out: they are posted, so a paste's renames would reach
+    // the window only after a later Delete and take its undelete away.
+    if (aMsg == PPM_BAND_RESIZED || aMsg == PPM_BAND_REMOVED ||
+        (aMsg == PPM_NAME_CHANGED && !qobject_cast<TppComponent*>(aObject)))
+        m_undoAvailable = false;
     switch (aMsg) {
     case PPM_NAME_CHANGED:
         updateCaption();
@@ -454,6 +473,7 @@ void TppDesignerWindow::handleMessage(int aMsg, qintptr aWParam, QObject* aObjec
         break;
     case PPM_LANGUAGE_CHANGED:
         if (m_destroying) break;
+        LanguageChanged();
         m_pages->setTabText(m_pages->indexOf(m_designSheet), ppGetMessageText(185));
         m_pages->setTabText(m_pages->indexOf(m_previewSheet), ppGetMessageText(186));
         for (const ModulePage& p : m_modulePages) {
@@ -947,6 +967,7 @@ void TppDesignerWindow::SaveSettings() {
     ini.WriteInteger(grid, QStringLiteral("XGridSpace"), m_workspace->XGridSpace());
     ini.WriteInteger(grid, QStringLiteral("YGridSpace"), m_workspace->YGridSpace());
     for (const ModulePage& p : m_modulePages) p.module->SaveSettings();
+    if (m_toolbarManager) m_toolbarManager->Save();
 }
 
 bool TppDesignerWindow::DisplayGrid() const { return m_workspace->DisplayGrid(); }
@@ -970,6 +991,13 @@ bool TppDesignerWindow::CloseQueryHandler() {
     bool allow = true;
     if (OnFormEvent) OnFormEvent(this, feCloseQuery, allow);
     if (!allow) return false;
+    {
+        TppChildReportList children;
+        m_mainReport->GetAllChildReports(children);
+        for (const auto& [caption, child] : children)
+            if (!AskToSave(child)) return false;
+        if (!AskToSave(m_mainReport)) return false;
+    }
     for (const ModulePage& p : m_modulePages) {
         p.module->CloseQuery(allow);
         if (!allow) return false;
@@ -1377,16 +1405,8 @@ void TppDesignerWindow::setBounds(const QRect& aRect, int aRestrictions) {
 
 void TppDesignerWindow::fullRefresh() {
     if (m_updateCount > 0) return;
-    if (m_currentComponent) {
-        m_statusPanels[0]->setText(m_currentComponent->UserName());
-        m_statusPanels[1]->setText(QStringLiteral("%1, %2").arg(m_currentComponent->Left()).arg(m_currentComponent->Top()));
-        m_statusPanels[2]->setText(
-            QStringLiteral("%1 x %2").arg(m_currentComponent->Width()).arg(m_currentComponent->Height()));
-    } else {
-        m_statusPanels[0]->setText(m_currentBand ? m_currentBand->Caption() : QString());
-        m_statusPanels[1]->clear();
-        m_statusPanels[2]->clear();
-    }
+    refreshStatusBar();
+    refreshToolbars();
     notifySelectionChanged();
 }
 
@@ -1859,11 +1879,16 @@ void TppDesignerWindow::PlaceComponent(int aX, int aY) {
     c->SetspLeft(aX);
     c->SetspTop(aY - BandTop(band));
     if (c->HasFontColor()) {
+        // The current font of the Format toolbar, its alignment, and a transparent background.
         auto font = std::make_unique<TppFont>();
-        font->SetName(QStringLiteral("Arial"));
-        font->SetSize(10);
+        if (m_currentFont) {
+            font->Assign(m_currentFont.get());
+        } else {
+            font->SetName(QStringLiteral("Arial"));
+            font->SetSize(10);
+        }
         c->SetFont(font.get());
-        c->SetAlignment(TAlignment::taLeftJustify);
+        c->SetAlignment(m_currentAlignment);
         c->SetBackground(paint::clWhite, true);
     }
     if (c->IsDataAware())
@@ -1882,8 +1907,10 @@ void TppDesignerWindow::PlaceComponent(int aX, int aY) {
     if (!c->DesignControl()) createDesignControl(c);
     m_workspace->RaiseOverlay();
     Modified();
+    m_undoAvailable = false;
     AddToSelection(c);
     m_paletteClass.clear();
+    if (m_toolbarManager) m_toolbarManager->ResetSelectButton();
 }
 
 // Align, size, nudge, keys ----------------------------------------------------------------------
@@ -2022,6 +2049,10 @@ void TppDesignerWindow::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_Right: dx = 1; break;
     case Qt::Key_Up: dy = -1; break;
     case Qt::Key_Down: dy = 1; break;
+    case Qt::Key_F1:
+        ShowHelp();
+        e->accept();
+        return;
     default:
         e->ignore();
         return;

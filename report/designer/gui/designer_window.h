@@ -36,6 +36,13 @@ class TppProducer;
 class TppReport;
 class TppRuler;
 class TppViewer;
+class TppToolbarManager;
+class TppDocHistory;
+class TppFont;
+class QAction;
+class QMenu;
+class QMenuBar;
+struct TppWizardClass;
 
 namespace report {
 class ReportPageSource;
@@ -160,6 +167,94 @@ public:
     /// Runs the close request (modules, saving the settings); answers whether closing is allowed.
     bool CloseQueryHandler();
 
+    // Menus, toolbars and commands (designer_commands.cpp) -------------------------------------
+    TppToolbarManager* ToolbarManager() const { return m_toolbarManager; }
+    TppDocHistory* DocHistory() const { return m_docHistory; }
+    /// A menu item by its name ("mniFileOpen", "mniEditCut", ...).
+    QAction* MenuItem(const QString& aName) const;
+    QMenu* Menu(const QString& aName) const;
+    /// Runs the menu-opening rules of every menu (what opening each menu does).
+    void UpdateMenus();
+    /// Reloads every caption from the numbered texts (the report's language).
+    void LanguageChanged();
+
+    // Files.
+    /// Asks "Save changes to <name> ?" for a modified report saved as a template: Yes saves
+    /// (goes on only when saved), No goes on, Cancel stops. Answers whether to go on.
+    bool AskToSave(TppCustomReport* aReport);
+    bool SaveReport(TppCustomReport* aReport);
+    bool SaveReportAs(TppCustomReport* aReport);
+    /// Loads the report's template (answers false when a permission refused it).
+    bool LoadReport(TppCustomReport* aReport);
+    void FileNew();
+    void FileNewReport();
+    void FileOpen();
+    void FileClose();
+    void FileSave();
+    void FileSaveAs();
+    void LoadSubreport();
+    void SaveSubreport();
+    void LoadFromFile(TppCustomReport* aReport);
+    void SaveToFile(TppCustomReport* aReport);
+    void PageSetup();
+    void PrintReport();
+    void PrintToFileSetup();
+    void OpenRecent(QAction* aItem);
+    void RunWizard(const TppWizardClass* aClass);
+
+    // Report and View menus.
+    void ReportData();
+    void ToggleBand(int aBandType, bool aOn);
+    void ReportGroups();
+    void GridOptions();
+    void ShowHelp();
+    void HelpTopics();
+    void About();
+
+    // Editing.
+    bool CanAdd(bool aReplacing);
+    bool CanDelete();
+    void CutSelection();
+    void CopySelection();
+    void PasteSelection();
+    void DeleteSelection();
+    void Undelete();
+    void SelectAll();
+    void BringSelectionToFront();
+    void SendSelectionToBack();
+    bool UndoAvailable() const { return m_undoAvailable; }
+    /// Reads a component stream (what Paste reads): every component joins its band, is moved
+    /// by the cascade offset and selected. EReportClipboardError for data that is not a
+    /// report component stream; nothing is changed then.
+    void PasteStream(const QByteArray& aStream);
+    /// The selection as a component stream (what Copy puts on the clipboard).
+    QByteArray SelectionStream(bool aDeleting);
+    /// The clipboard format of report components; its data starts with its own byte count.
+    static QString ClipboardMimeType() { return QStringLiteral("application/x-dossara-report-components"); }
+
+    // Formatting.
+    TppFont* CurrentFont() const { return m_currentFont.get(); }
+    TAlignment CurrentAlignment() const { return m_currentAlignment; }
+    void FontNameChanged();
+    void FontSizeChanged();
+    void FontStyleClicked(int aStyle);
+    void AlignmentClicked(TAlignment aAlignment);
+    void ApplyFontColor(paint::TColor aColor);
+    void ApplyHighlightColor(paint::TColor aColor, bool aClear);
+    void ApplyFillColor(paint::TColor aColor, bool aClear);
+    void ApplyLineColor(paint::TColor aColor, bool aClear);
+    void ApplyLineThickness(double aWeight, TppLineStyleType aStyle);
+    void ApplyLineStyle(paint::TPenStyle aStyle);
+    /// The status bar's five panels (what the user reads).
+    QStringList StatusTexts() const;
+
+    /// Replace the template's own load and save.
+    std::function<void(QObject* Sender)> OnCustomOpenDoc, OnCustomSaveDoc;
+    /// After the Edit toolbar assigned a data field.
+    std::function<void(QObject* Sender)> OnAssignField;
+    /// The classes left off the palettes.
+    void SetHiddenPaletteClasses(const QStringList& aClassNames);
+
 protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -171,6 +266,20 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    void buildMenus();
+    void buildToolbars();
+    void refreshToolbars();
+    void refreshStatusBar();
+    void refreshEditToolbar();
+    void wireToolbars();
+    void menuOpening(QMenu* aMenu);
+    void addRecent(TppCustomReport* aReport);
+    void writeReport(TppCustomReport* aReport);
+    TppCustomReport* reportOfTab(TppCustomReport* aDefault) const;
+    QString templateName(TppCustomReport* aReport) const;
+    void editTextChanged(const QString& aText);
+    void editTextCommit();
+    void textComponentsDo(const std::function<void(TppComponent*)>& aAction);
     void formEvent(FormEvent aEvent) {
         bool allow = true;
         if (OnFormEvent) OnFormEvent(this, aEvent, allow);
@@ -297,6 +406,23 @@ private:
     bool m_restoring = false;
     bool m_snapshotting = false;
     bool m_changingPage = false;
+
+    // Menus, toolbars, clipboard.
+    QMenuBar* m_menuBar = nullptr;
+    TppToolbarManager* m_toolbarManager = nullptr;
+    TppDocHistory* m_docHistory = nullptr;
+    std::unique_ptr<TppFont> m_currentFont;
+    TAlignment m_currentAlignment = TAlignment::taLeftJustify;
+    QByteArray m_clipboardStream;
+    QByteArray m_undoStream;
+    bool m_undoAvailable = false;
+    bool m_deleting = false;
+    bool m_undeleting = false;
+    QPoint m_copyOrigin;
+    QPoint m_cascadePoint;
+    QString m_editUndoText;
+    bool m_fillingEditor = false;
+    int m_editKind = -1;
 
     // Preview snapshot.
     QString m_snapshotFile;
