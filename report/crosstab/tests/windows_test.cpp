@@ -1,0 +1,2 @@
+// placeholder, filled below
+#include <gtest/gtest.h>
