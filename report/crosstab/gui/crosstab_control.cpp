@@ -143,7 +143,7 @@ bool TppCrossTabSelection::HasProperty(const QString& aName) const {
         else if (aName == QLatin1String("DisplayFormat"))
             has = e->HasDisplayFormat();
         else if (aName == QLatin1String("CalcType"))
-            has = qobject_cast<TppValueCaptionDef*>(e) != nullptr;
+            has = qobject_cast<TppValueCaptionDef*>(e) || qobject_cast<TppValueDef*>(e);
         else if (aName == QLatin1String("SortType") || aName == QLatin1String("NullOrder"))
             has = qobject_cast<TppDimension*>(e) && !qobject_cast<TppValueDef*>(e);
         else if (aName == QLatin1String("SkipNulls"))
@@ -169,9 +169,12 @@ bool TppCrossTabSelection::GetPropValue(const QString& aName, QVariant& aValue) 
     else if (aName == QLatin1String("DataType"))
         aValue = int(e->GetDataType());
     else if (aName == QLatin1String("CalcType")) {
-        auto* c = qobject_cast<TppValueCaptionDef*>(e);
-        if (!c) return false;
-        aValue = int(c->CalcType());
+        if (auto* v = qobject_cast<TppValueDef*>(e))
+            aValue = int(v->CalcType());
+        else if (auto* c = qobject_cast<TppValueCaptionDef*>(e))
+            aValue = int(c->CalcType());
+        else
+            return false;
     } else if (aName == QLatin1String("SortType")) {
         auto* d = qobject_cast<TppDimension*>(e);
         if (!d) return false;
@@ -215,7 +218,10 @@ void TppCrossTabSelection::SetPropValue(const QString& aName, const QVariant& aV
             else if (aName == QLatin1String("DisplayFormat"))
                 e->SetDisplayFormat(aValue.toString());
             else if (aName == QLatin1String("CalcType")) {
-                if (auto* c = qobject_cast<TppValueCaptionDef*>(e)) c->SetCalcType(TppDBCalcType(aValue.toInt()));
+                if (auto* v = qobject_cast<TppValueDef*>(e))
+                    v->SetCalcType(TppDBCalcType(aValue.toInt()));
+                else if (auto* c = qobject_cast<TppValueCaptionDef*>(e))
+                    c->SetCalcType(TppDBCalcType(aValue.toInt()));
             } else if (aName == QLatin1String("SortType")) {
                 if (auto* d = qobject_cast<TppDimension*>(e)) d->SetSortType(TppSortOrderType(aValue.toInt()));
             } else if (aName == QLatin1String("SkipNulls")) {

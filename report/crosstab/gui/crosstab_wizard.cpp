@@ -343,6 +343,7 @@ void TppCrossTabWizard::layoutReport() {
         auto* crossTab = qobject_cast<TppCrossTab*>(ppCreateComponent(report, &TppCrossTab::staticMetaObject));
         if (crossTab && m_dialog) {
             crossTab->SetBand(detail);
+            crossTab->SetStretch(true);  // in its band now: the band grows with the cross-tab
             crossTab->Assign(m_dialog->Designer->CrossTab());
             detail->SetSpHeight(crossTab->spHeight() + 1);
         }
