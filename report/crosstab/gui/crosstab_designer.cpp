@@ -397,6 +397,7 @@ void TppCrossTabDesigner::Rebuild() {
     delete m_fieldList;
     m_fieldList = new CrossTabFieldList(m_fieldPanel);
     m_fieldPanel->layout()->addWidget(m_fieldList);
+    m_fieldList->show();
     m_control = std::make_unique<TppCrossTabControl>(m_crossTab.get(), m_diagramHost);
     m_control->FieldListView = m_fieldList;
     m_control->OnSelectionChange = [this](TppCrossTabSelection* s) { m_formatBar->SelectionChanged(s); };
