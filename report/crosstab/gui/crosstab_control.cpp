@@ -1041,7 +1041,8 @@ bool TppCrossTabControl::FieldDragOver(const QPoint& aPoint, const QString& aAli
 void TppCrossTabControl::FieldDrop(const QPoint& aPoint, const QString& aAlias) {
     ClearDropMarker();
     if (!m_crossTab) return;
-    const int index = m_crossTab->IndexOfAvailableField(aAlias);
+    const QString alias = aAlias.isEmpty() && OnGetDragField ? OnGetDragField() : aAlias;
+    const int index = m_crossTab->IndexOfAvailableField(alias);
     if (index < 0) return;
     TppElement* target = ElementAt(aPoint);
     if (target) DropElement(target, nullptr, index);

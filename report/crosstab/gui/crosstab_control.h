@@ -139,6 +139,8 @@ public:
 
     /// The field list, the only foreign drag source accepted (for the removal drop).
     QPointer<QWidget> FieldListView;
+    /// The field being dragged from the field list (its alias), asked when a drop carries none.
+    std::function<QString()> OnGetDragField;
     /// A drag of an own box was released over the field list.
     std::function<void()> OnDropOnFieldList;
     std::function<void(TppCrossTabSelection*)> OnSelectionChange;

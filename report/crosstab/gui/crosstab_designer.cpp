@@ -400,6 +400,10 @@ void TppCrossTabDesigner::Rebuild() {
     m_fieldList->show();
     m_control = std::make_unique<TppCrossTabControl>(m_crossTab.get(), m_diagramHost);
     m_control->FieldListView = m_fieldList;
+    m_control->OnGetDragField = [this] {
+        QListWidgetItem* item = m_fieldList->currentItem();
+        return item ? item->text() : QString();
+    };
     m_control->OnSelectionChange = [this](TppCrossTabSelection* s) { m_formatBar->SelectionChanged(s); };
     m_control->OnHint = [this](const QString& hint) {
         if (StatusBar) StatusBar->showMessage(hint);

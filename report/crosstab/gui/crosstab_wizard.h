@@ -66,6 +66,8 @@ public:
     bool Execute() override;
     TppCustomReport* GetReport() const override;
     QString GetReportName() const override;
+    /// The name of the built report's template (its user name here); empty without a report.
+    QString GetDataName() const { return GetReportName(); }
     void SetDataName(const QString& aName) override;
 
     /// The pipeline a data name stands for (found through the owner's fields), or null.
