@@ -2,6 +2,7 @@
 
 #include "report/crosstab/crosstab_adapters.h"
 #include "report/crosstab/crosstab_engine.h"
+#include "report/crosstab/crosstab_renderer.h"
 
 #include "report/model/band.h"
 #include "report/model/communicator.h"
@@ -10,6 +11,7 @@
 #include "report/model/pipeline_field.h"
 #include "report/model/script_adapter.h"
 #include "report/output/dialog_registry.h"
+#include "report/page/printer_setup.h"
 #include "report/page/resource_manager.h"
 
 #include "platform/stream/property_table.h"
@@ -30,7 +32,8 @@ std::vector<RendererClass>& RendererClasses() {
 }
 
 void RegisterRenderer(const RendererClass& aClass) {
-    UnregisterRenderer(aClass.ClassName);
+    for (const auto& r : RendererClasses())
+        if (r.ClassName.compare(aClass.ClassName, Qt::CaseInsensitive) == 0) return;
     RendererClasses().push_back(aClass);
 }
 
@@ -43,9 +46,21 @@ void UnregisterRenderer(const QString& aClassName) {
 
 }  // namespace crosstab
 
+std::vector<crosstab::RendererClass>& ppCrossTabRendererList() { return crosstab::RendererClasses(); }
+
+void ppRegisterCrossTabRenderer(const crosstab::RendererClass& aClass) { crosstab::RegisterRenderer(aClass); }
+
+void ppUnRegisterCrossTabRenderer(const QString& aClassName) { crosstab::UnregisterRenderer(aClassName); }
+
+int ppCrossTabRendererCount() { return int(crosstab::RendererClasses().size()); }
+
+void ppGetCrossTabRendererNames(QStringList& aList) {
+    for (const auto& r : crosstab::RendererClasses()) aList.append(r.Name);
+}
+
 const crosstab::RendererClass* ppGetCrossTabRendererByName(const QString& aName) {
     for (const auto& r : crosstab::RendererClasses())
-        if (r.Name == aName) return &r;
+        if (r.Name.compare(aName, Qt::CaseInsensitive) == 0) return &r;
     return nullptr;
 }
 
@@ -482,6 +497,7 @@ void TppCrossTab::SetStyle(const QString& aValue) {
     if (!r) r = ppGetCrossTabRendererClass(aValue);
     if (!r) return;
     m_style = r->Name;
+    m_renderer.reset();
     Changed(true);
 }
 
@@ -517,6 +533,7 @@ TppElement* TppCrossTab::GetElement(int aIndex) const {
 
 QString TppCrossTab::GetStatusText() const {
     if (m_calculating && m_engine) return m_engine->ProgressText();
+    if (m_renderer) return m_renderer->StatusText;
     return {};
 }
 
@@ -788,7 +805,12 @@ void TppCrossTab::CalcSpaceUsed() {
         SetSpaceUsed(0);
         return;
     }
-    if (!m_continuing) {
+    // The space the page leaves: down to the page's limit when stretching, else the height.
+    const int top = PrintRect().top();
+    const int availableHeight = CanStretch() ? std::max(PageBottom() - top, 0) : mmHeight();
+    const int availableWidth = mmWidth();
+    const bool newGeneration = !m_continuing;
+    if (newGeneration) {
         ++m_generationCount;
         m_nextColumn = 0;
         m_nextRow = 0;
@@ -800,25 +822,87 @@ void TppCrossTab::CalcSpaceUsed() {
         m_statusTimer = std::make_unique<TppCrossTabStatusTimer>(250, this);
         struct Finish {
             TppCrossTab* x;
+            bool failed = true;
             ~Finish() {
                 x->m_calculating = false;
-                x->freeStatusTimer();
+                if (failed || !x->m_draw) x->freeStatusTimer();
             }
         } finish{this};
         m_engine->Calculate();
+        finish.failed = false;
+        if (!m_renderer) {
+            const crosstab::RendererClass* r = ppGetCrossTabRendererByName(m_style);
+            if (r && r->Create)
+                m_renderer = r->Create(this);
+            else
+                m_renderer = std::make_unique<TppCrossTabRenderer>(this);
+        }
+        m_renderer->FormatNeeded = m_draw;
+        m_lastBlockEmpty = false;
     }
+    struct FreeTimer {
+        TppCrossTab* x;
+        ~FreeTimer() { x->freeStatusTimer(); }
+    } freeTimer{this};
     TppMatrix* m = Matrix();
     if (!m) {
         SetOverFlow(false);
         SetSpaceUsed(0);
         return;
     }
-    // Until the renderers exist the whole matrix is one block that takes no space, as with
-    // Draw off.
-    SetSpaceUsed(0);
-    m_nextColumn = m->ColumnCount();
-    m_nextRow = m->RowCount();
-    SetOverFlow(false);
+    int columnEnd = m->ColumnCount() - 1;
+    int rowEnd = m->RowCount() - 1;
+    if (m_draw) {
+        if (!m_renderer) m_renderer = std::make_unique<TppCrossTabRenderer>(this);
+        m_renderer->ColumnStart = m_nextColumn;
+        m_renderer->RowStart = m_nextRow;
+        // A continuation starts at the top of a fresh page, and a retry follows an empty try:
+        // there the block takes at least one row and column, cut at the page's edge.
+        m_renderer->ForceFit = !newGeneration || m_lastBlockEmpty;
+        const report::PrinterResolution* printer = report::GlobalPrinterResolution();
+        const int used = m_renderer->CalcBlock(m, availableHeight, availableWidth, printer);
+        columnEnd = m_renderer->ColumnEnd;
+        rowEnd = m_renderer->RowEnd;
+        if (columnEnd < m_nextColumn || rowEnd < m_nextRow) {
+            // Not one row or column fits below what the page holds already: the band moves
+            // to the next page (or is given the room it needs there), and that try keeps this
+            // calculation and takes at least one row, so a row larger than the page cannot
+            // repeat until the page limit.
+            m_lastBlockEmpty = true;
+            --m_generationCount;
+            SetSpaceUsed(0);
+            SetOverFlow(false);
+            SetOutOfSpace(true);
+            return;
+        }
+        m_lastBlockEmpty = false;
+        SetSpaceUsed(std::min(used, availableHeight));
+    }
+    if (columnEnd + 1 >= m->ColumnCount() && rowEnd + 1 >= m->RowCount()) {
+        SetOverFlow(false);
+        return;
+    }
+    SetOverFlow(true);
+    if (m_pagination == TppCrossTabPaginationType::ctptAcrossThenDown) {
+        if (columnEnd + 1 >= m->ColumnCount()) {
+            m_nextColumn = 0;
+            m_nextRow = rowEnd + 1;
+        } else {
+            m_nextColumn = columnEnd + 1;
+        }
+    } else if (rowEnd + 1 >= m->RowCount()) {
+        m_nextRow = 0;
+        m_nextColumn = columnEnd + 1;
+    } else {
+        m_nextRow = rowEnd + 1;
+    }
+}
+
+TppDrawCommand* TppCrossTab::CreateDrawCommand(TppPage* aPage) {
+    TppMatrix* m = Matrix();
+    if (SpaceUsed() == 0 || !m_draw || !m || !m_renderer) return nullptr;
+    m_renderer->CreateDrawCommands(aPage, m, PrintRect().left(), PrintRect().top());
+    return nullptr;
 }
 
 void TppCrossTab::SaveToCache(int aPageNo) {

@@ -20,6 +20,7 @@
 
 class TppCrossTab;
 class TppCrossTabEngine;
+class TppCustomCrossTabRenderer;
 class TppDataPipeline;
 class TppField;
 class TraParamList;
@@ -66,11 +67,13 @@ struct PopupItem {
     std::vector<PopupItem> Items;
 };
 
-/// A registered renderer: its class name, its Name (what Style stores) and description.
+/// A registered renderer: its class name, its Name (what Style stores), its description and
+/// how to make one.
 struct RendererClass {
     QString ClassName;
     QString Name;
     QString Description;
+    std::function<std::unique_ptr<TppCustomCrossTabRenderer>(TppCrossTab*)> Create;
 };
 
 /// The renderer registry, in registration order (the renderers register themselves).
@@ -80,7 +83,16 @@ void UnregisterRenderer(const QString& aClassName);
 
 }  // namespace crosstab
 
-/// The renderer registered under a Name, or null.
+/// The renderer registry in registration order.
+std::vector<crosstab::RendererClass>& ppCrossTabRendererList();
+/// Appends the class unless it is listed already (by class name).
+void ppRegisterCrossTabRenderer(const crosstab::RendererClass& aClass);
+/// Removes the class wherever it stands; an unlisted class is ignored.
+void ppUnRegisterCrossTabRenderer(const QString& aClassName);
+int ppCrossTabRendererCount();
+/// Appends one line per registered class: its Name.
+void ppGetCrossTabRendererNames(QStringList& aList);
+/// The renderer registered under a Name, ignoring letter case (first match), or null.
 const crosstab::RendererClass* ppGetCrossTabRendererByName(const QString& aName);
 /// The renderer registered under a class name, or null.
 const crosstab::RendererClass* ppGetCrossTabRendererClass(const QString& aClassName);
@@ -96,8 +108,9 @@ const crosstab::RendererClass* ppGetCrossTabRendererClass(const QString& aClassN
 /// Generation: a new generation (not the continuation of an overflowing one) increments
 /// GenerationCount; when it differs from CalculatedGeneration the engine calculates the
 /// matrix again. Restoring GenerationCount from the page cache makes the two equal, so a
-/// page regenerated from the cache reuses the matrix. Until the renderers exist the matrix
-/// is treated as with Draw off: it is one block that takes no space.
+/// page regenerated from the cache reuses the matrix. The renderer chosen by Style fits one
+/// block of the matrix on each page; what does not fit continues on the next page, down then
+/// across or across then down (Pagination).
 class TppCrossTab : public TppStretchable {
     Q_OBJECT
 public:
@@ -171,6 +184,9 @@ public:
     int NextColumn() const { return m_nextColumn; }
     int NextRow() const { return m_nextRow; }
     TppCrossTabStatusTimer* StatusTimer() const { return m_statusTimer.get(); }
+    /// The renderer of the current calculation; null until the first generation after a
+    /// calculation and after every Style change.
+    TppCustomCrossTabRenderer* Renderer() const { return m_renderer.get(); }
 
     /// Outside reading and loading: Modified := aModified, the designer hears of the
     /// change and the band that its contents changed.
@@ -230,6 +246,8 @@ public:
     // ---- generation ----
     void Generate() override;
     void CalcSpaceUsed() override;
+    /// Draws the block fitted by the last generation at the component's place on the page.
+    TppDrawCommand* CreateDrawCommand(TppPage* aPage) override;
     int CacheRecordSize() const override { return kCacheRecordSize; }
     void SaveToCache(int aPageNo) override;
     void RestoreFromCache(int aPageNo) override;
@@ -271,6 +289,8 @@ private:
     QList<QPointer<TppField>> m_availableFieldObjects;
     std::unique_ptr<TppCrossTabEngine> m_engine;
     std::unique_ptr<TppCrossTabStatusTimer> m_statusTimer;
+    std::unique_ptr<TppCustomCrossTabRenderer> m_renderer;
+    bool m_lastBlockEmpty = false;  ///< the previous block held no row or column
     QString m_savedStatusMessage;
     QString m_style = QStringLiteral("Standard");
     TppCrossTabPaginationType m_pagination = TppCrossTabPaginationType::ctptDownThenAcross;

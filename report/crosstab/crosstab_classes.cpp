@@ -2,6 +2,7 @@
 
 #include "report/crosstab/crosstab.h"
 #include "report/crosstab/crosstab_adapters.h"
+#include "report/crosstab/crosstab_renderer.h"
 
 #include "report/model/palette_registry.h"
 #include "report/page/resource_manager.h"
@@ -44,9 +45,26 @@ void DeclareCrossTabTexts() {
             {73, "CrossTab: <name> references field '<name>'"},
             {74, "which is not a field of data pipeline: <name>."},
             {75, "Subtotal"},
+            {76, "Formatting CrossTab: Compute cell heights and widths."},
+            {77, "Formatting CrossTab Values: Compute cell heights and widths."},
+            {78, "Formatting CrossTab Values: Compute cell heights and widths. Column: <count> Row: <count>"},
+            {79, "Formatting CrossTab Rows: Compute caption text sizes."},
+            {80, "Formatting CrossTab Rows: Coalesce caption heights."},
+            {81, "Formatting CrossTab Rows: Allocate caption heights."},
+            {82, "Formatting CrossTab Rows: Adjust total row heights."},
+            {83, "Formatting CrossTab Rows: Allocate caption widths."},
+            {84, "Formatting CrossTab Columns: Compute caption text sizes."},
+            {85, "Formatting CrossTab Columns: Coalesce caption widths."},
+            {86, "Formatting CrossTab Columns: Coalesce caption heights."},
+            {87, "Formatting CrossTab Columns: Allocate caption widths."},
+            {88, "Formatting CrossTab Columns: Adjust total column heights."},
+            {89, "Formatting CrossTab Columns: Position field labels."},
+            {90, "Formatting CrossTab Values: Position field labels."},
+            {91, "Formatting CrossTab Values: Allocate caption heights."},
             {371, "ParentWidth"},
             {443, "Configure..."},
             {487, "Draw"},
+            {490, "Standard"},
             {634, "Style"},
             {675, "Pagination"},
             {676, "Across then Down"},
@@ -88,6 +106,7 @@ void RegisterCrossTabClasses() {
     raRegisterRTTI<TraTppDimensionRTTI>();
     raRegisterRTTI<TraTppValueDefRTTI>();
     raRegisterRTTI<TraTppTotalRTTI>();
+    ppRegisterCrossTabRenderers();
 }
 
 void UnRegisterCrossTabClasses() {
@@ -109,6 +128,7 @@ void UnRegisterCrossTabClasses() {
     raUnRegisterRTTI(RTTIInstance<TraTppDimensionRTTI>());
     raUnRegisterRTTI(RTTIInstance<TraTppValueDefRTTI>());
     raUnRegisterRTTI(RTTIInstance<TraTppTotalRTTI>());
+    ppUnRegisterCrossTabRenderers();
 }
 
 }  // namespace report

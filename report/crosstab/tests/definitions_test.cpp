@@ -281,7 +281,7 @@ TEST_F(CrossTabDefinitions, registrations_popup_items_and_the_configure_item) {
     QStringList shown;
     for (const auto& i : items) shown << QStringLiteral("%1 %2 %3%4").arg(i.Order).arg(i.Name, i.Caption, i.Visible ? "" : " (hidden)");
     EXPECT_EQ(shown, QStringList({"25 Configure Configure... (hidden)", "26 ConfigureLine -", "27 Draw Draw",
-                                  "28 Pagination Pagination", "30 ParentWidth ParentWidth"}));
+                                  "28 Pagination Pagination", "30 ParentWidth ParentWidth", "30 Style Style"}));
     EXPECT_TRUE(items[2].Checked);
     ASSERT_EQ(items[3].Items.size(), 2u);
     EXPECT_EQ(items[3].Items[0].Caption, "Across then Down");
@@ -306,9 +306,7 @@ TEST_F(CrossTabDefinitions, registrations_popup_items_and_the_configure_item) {
 }
 
 TEST_F(CrossTabDefinitions, a_style_no_renderer_answers_to_changes_nothing) {
-    makeReport(1);
-    crosstab::RegisterRenderer({"TppCrossTabRenderer", "Standard", "Standard"});
-    crosstab::RegisterRenderer({"TppCTRendererRepeatCaptions", "RepeatedCaptions", "Repeated Captions"});
+    makeReport(1);  // the two renderers are registered at start-up
     crossTab->SetStyle(QStringLiteral("TppCTRendererRepeatCaptions"));
     EXPECT_EQ(crossTab->Style(), "RepeatedCaptions");
     crossTab->SetStyle(QStringLiteral("Fancy"));
@@ -320,8 +318,6 @@ TEST_F(CrossTabDefinitions, a_style_no_renderer_answers_to_changes_nothing) {
     crossTab->PopupMenuPopup(items);
     ASSERT_EQ(items.back().Name, "Style");
     EXPECT_TRUE(items.back().Items[0].Checked);
-    crosstab::UnregisterRenderer(QStringLiteral("TppCrossTabRenderer"));
-    crosstab::UnregisterRenderer(QStringLiteral("TppCTRendererRepeatCaptions"));
 }
 
 }  // namespace
