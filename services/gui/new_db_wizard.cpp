@@ -132,6 +132,10 @@ QStringList EmptyDatabaseTables(const QString& folder) {
     } catch (const std::exception&) {
         // Without readable View definitions only the branch tables are emptied.
     }
+    return EmptyTableFiles(folder, tables, wordTables);
+}
+
+QStringList EmptyTableFiles(const QString& folder, const QStringList& tables, const QStringList& wordTables) {
     QStringList emptied;
     const QStringList files = QDir(folder).entryList(QDir::Files);
     for (const QString& name : tables) {
