@@ -142,6 +142,10 @@ TTemplateImportWizard::TTemplateImportWizard(TMainDataMod& data, QWidget* parent
     BackBtn = makeButton(NewTemplatePage, "BackBtn", QStringLiteral("Back"), 180103, QStringLiteral("Go back to the previous step"));
     FinishBtn = makeButton(NewTemplatePage, "FinishBtn", QStringLiteral("Finish"), 180104, QStringLiteral("Import the template"));
 
+    for (QPushButton* b : {ZipBrowseBtn, FolderBrowseBtn}) {
+        b->setText(QString());
+        b->setIcon(core::ThemeIcon(QStringLiteral("folder-open")));
+    }
     CancelBtn = makeButton(this, "CancelBtn", QStringLiteral("&Cancel"), 180101, QStringLiteral("Do not import a template"));
     HelpBtn = makeButton(this, "HelpBtn", QStringLiteral("Help"), 180100);
 

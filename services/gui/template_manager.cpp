@@ -170,6 +170,7 @@ TTLManager::TTLManager(TMainDataMod& data, QWidget* parent) : QDialog(parent), m
 
     ToolBar = ui::Make<QToolBar>(this, "ToolBar");
     ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ToolBar->setIconSize(QSize(16, 16));
     auto action = [this](const char* name, const QString& caption, const QString& hint, int tag, const QString& icon) {
         auto* a = new QAction(core::ThemeIcon(icon), caption, this);
         a->setObjectName(QLatin1String(name));
@@ -195,7 +196,7 @@ TTLManager::TTLManager(TMainDataMod& data, QWidget* parent) : QDialog(parent), m
     A_Cancel = action("A_Cancel", QStringLiteral("&Cancel"), QStringLiteral("Cancel changes"), 180004, QStringLiteral("edit-undo"));
     ToolBar->addSeparator();
     A_Help = action("A_Help", QStringLiteral("&Help"), QStringLiteral("Help"), 180000, QStringLiteral("help-contents"));
-    A_TemplateHelp = action("A_TemplateHelp", QStringLiteral("Template help"), QStringLiteral("Help for selected template"), 0,
+    A_TemplateHelp = action("A_TemplateHelp", QStringLiteral("Template"), QStringLiteral("Help for selected template"), 0,
                             QStringLiteral("help-browser"));
     A_Close = action("A_Close", QStringLiteral("&Close"), QStringLiteral("Close the Template Library Manager"), 180005,
                      QStringLiteral("window-close"));
@@ -212,6 +213,7 @@ TTLManager::TTLManager(TMainDataMod& data, QWidget* parent) : QDialog(parent), m
     ImgGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ImgGrid->verticalHeader()->setDefaultSectionSize(36);
     ImgGrid->verticalHeader()->hide();
+    ImgGrid->horizontalHeader()->setStretchLastSection(true);
     ImgGrid->setItemDelegateForColumn(0, new IconColumnDelegate(ImgGrid));
     QFont gridFont = ImgGrid->font();
     gridFont.setPointSize(8);
@@ -247,7 +249,7 @@ TTLManager::TTLManager(TMainDataMod& data, QWidget* parent) : QDialog(parent), m
     layout->addWidget(ToolBar);
     layout->addWidget(ImgGrid, 1);
     layout->addLayout(panel);
-    resize(560, 520);
+    resize(720, 520);
 
     // ---- connections ----
     auto guarded = [this](void (TTLManager::*handler)()) {

@@ -150,7 +150,8 @@ TSaveTemplate::TSaveTemplate(TMainForm& mainForm, QWidget* parent) : QDialog(par
     auto* imagePanel = ui::Make<QFrame>(this, "ImagePanel");
     imagePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     TemplateImage = ui::Make<QLabel>(imagePanel, "TemplateImage");
-    TemplateImage->setFixedSize(36, 36);
+    TemplateImage->setFixedSize(34, 34);
+    imagePanel->setFixedSize(42, 42);
     TemplateImage->setAlignment(Qt::AlignCenter);
     TemplateImage->setToolTip(QStringLiteral("Double click to set template image"));
     TemplateImage->installEventFilter(this);
@@ -231,6 +232,7 @@ TSaveTemplate::TSaveTemplate(TMainForm& mainForm, QWidget* parent) : QDialog(par
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
+    SetPicture(core::ThemeImage(QStringLiteral("x-office-address-book"), 32));
 }
 
 void TSaveTemplate::SetPicture(const QImage& picture) {
