@@ -100,6 +100,12 @@ TLoadGraphic::TLoadGraphic(QWidget* parent) : QDialog(parent) {
     HelpBtn = ui::Make<QPushButton>(this, "HelpBtn", QStringLiteral("&Help"));
     HelpBtn->setProperty("HelpContext", 150000);
 
+    OpenPictureDlg.caption = QStringLiteral("Open graphic...");
+    OpenPictureDlg.filter = QStringLiteral("All (*.bmp *.ico);;Bitmaps (*.bmp);;Icons (*.ico)");
+    SavePictureDlg.caption = QStringLiteral("Save graphic as...");
+    SavePictureDlg.filter = QStringLiteral("Bitmap files (bmp) (*.bmp)");
+    SavePictureDlg.defaultSuffix = QStringLiteral("bmp");
+
     PU_Edit = ui::Make<QMenu>(this, "PU_Edit");
     auto item = [this](const char* name, const QString& caption) {
         QAction* a = PU_Edit->addAction(caption);
@@ -205,11 +211,8 @@ bool TLoadGraphic::LoadFromFile(const QString& fileName) {
 }
 
 void TLoadGraphic::LoadBtnClick() {
-    ui::FileRequest request;
-    request.caption = QStringLiteral("Open graphic...");
-    request.folder = g_openFolder;
-    request.filter = QStringLiteral("All (*.bmp *.ico);;Bitmaps (*.bmp);;Icons (*.ico)");
-    const std::optional<QString> file = ui::ChooseFileToOpen(request);
+    OpenPictureDlg.folder = g_openFolder;
+    const std::optional<QString> file = ui::ChooseFileToOpen(OpenPictureDlg);
     if (!file || file->isEmpty()) return;
     g_openFolder = QFileInfo(*file).absolutePath();
     g_saveFolder = g_openFolder;
@@ -218,13 +221,9 @@ void TLoadGraphic::LoadBtnClick() {
 
 void TLoadGraphic::SaveBtnClick() {
     if (m_picture.isNull()) return;
-    ui::FileRequest request;
-    request.caption = QStringLiteral("Save graphic as...");
-    request.folder = g_saveFolder;
-    request.fileName = g_saveName;
-    request.filter = QStringLiteral("Bitmap files (bmp) (*.bmp)");
-    request.defaultSuffix = QStringLiteral("bmp");
-    const std::optional<QString> file = ui::ChooseFileToSave(request);
+    SavePictureDlg.folder = g_saveFolder;
+    SavePictureDlg.fileName = g_saveName;
+    const std::optional<QString> file = ui::ChooseFileToSave(SavePictureDlg);
     if (!file || file->isEmpty()) return;
     QFile out(*file);
     if (!out.open(QIODevice::WriteOnly) || out.write(services::BitmapBytes(m_picture)) < 0 || !out.flush()) {

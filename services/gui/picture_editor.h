@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 
+#include "platform/ui/dialog_service.h"
+
 class QAction;
 class QFrame;
 class QLabel;
@@ -31,6 +33,9 @@ public:
     QStatusBar* StatusBar;
     QPushButton *OKBtn, *CancelBtn, *HelpBtn;
     QMenu* PU_Edit;
+    /// The open and save dialogs, asked through the dialog service; their folders follow
+    /// each other for the program run.
+    ui::FileRequest OpenPictureDlg, SavePictureDlg;
 
     /// The picture shown; null when none.
     const QImage& Picture() const { return m_picture; }

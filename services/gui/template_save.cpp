@@ -57,10 +57,11 @@ TTemplateCleanup CleanupTemplateCopy(const QString& folder, const QStringList& d
 
     // Each kept branch hangs below its nearest kept ancestor: the result of moving the
     // children of every dropped branch up to the dropped branch's parent, one at a time.
-    db::Table hierarchy;
-    hierarchy.SetDatabaseName(folder);
-    hierarchy.SetTableName(core::kHierarchyTable);
-    hierarchy.Open();
+    // Hierarchy.DB of the copy.
+    db::Table ChildTable;
+    ChildTable.SetDatabaseName(folder);
+    ChildTable.SetTableName(core::kHierarchyTable);
+    ChildTable.Open();
     struct Branch {
         qint64 parent;
         bool keep;
@@ -68,11 +69,11 @@ TTemplateCleanup CleanupTemplateCopy(const QString& folder, const QStringList& d
     std::unordered_map<qint64, Branch> branches;
     std::vector<qint64> order;
     {
-        db::Field* id = hierarchy.FieldByName(QStringLiteral("NodeID"));
-        db::Field* parent = hierarchy.FieldByName(QStringLiteral("ParentNodeID"));
-        db::Field* type = hierarchy.FieldByName(QStringLiteral("NodeType"));
+        db::Field* id = ChildTable.FieldByName(QStringLiteral("NodeID"));
+        db::Field* parent = ChildTable.FieldByName(QStringLiteral("ParentNodeID"));
+        db::Field* type = ChildTable.FieldByName(QStringLiteral("NodeType"));
         int n = 0;
-        for (hierarchy.First(); !hierarchy.Eof(); hierarchy.Next()) {
+        for (ChildTable.First(); !ChildTable.Eof(); ChildTable.Next()) {
             branches[id->AsInteger()] = {parent->AsInteger(), kept(type->AsInteger())};
             order.push_back(id->AsInteger());
             if (++n % 2000 == 0) QCoreApplication::processEvents();
@@ -103,8 +104,8 @@ TTemplateCleanup CleanupTemplateCopy(const QString& folder, const QStringList& d
         return at;
     };
     {
-        db::Batch batch(hierarchy);
-        db::DirectRows rows(hierarchy, QStringLiteral("NodeID"), QString(), QStringLiteral("ParentNodeID"));
+        db::Batch batch(ChildTable);
+        db::DirectRows rows(ChildTable, QStringLiteral("NodeID"), QString(), QStringLiteral("ParentNodeID"));
         int n = 0;
         for (qint64 id : order) {
             const Branch& b = branches[id];
@@ -119,8 +120,8 @@ TTemplateCleanup CleanupTemplateCopy(const QString& folder, const QStringList& d
         }
         batch.Commit();
     }
-    hierarchy.Close();
-    PackTable(hierarchy);
+    ChildTable.Close();
+    PackTable(ChildTable);
     if (result.BranchesDropped > 0)
         result.EmptiedTables += EmptyTableFiles(folder, {core::kHierarchyDictTable}, {core::kHierarchyDictTable});
     return result;
