@@ -149,10 +149,10 @@ QStringList EmptyTableFiles(const QString& folder, const QStringList& tables, co
             const QVariantList settingsRow =
                 wordTables.contains(name, Qt::CaseInsensitive) ? wordTableSettingsRow(folder, file) : QVariantList();
             db::EmptyTableFile(folder, file);
-            db::Table WorkTable;
-            WorkTable.SetDatabaseName(folder);
-            WorkTable.SetTableName(file);
-            PackTable(WorkTable);
+            db::Table CleanupTable;  // the table being emptied
+            CleanupTable.SetDatabaseName(folder);
+            CleanupTable.SetTableName(file);
+            PackTable(CleanupTable);
             if (!settingsRow.isEmpty()) putBackRow(folder, file, settingsRow);
             emptied << file;
         } catch (const std::exception&) {

@@ -30,7 +30,12 @@
 #include "testsupport/dialog_answerer.h"
 #include "testsupport/widget_helpers.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTest>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -432,8 +437,27 @@ TEST_F(Templates, the_manager_checks_what_is_saved_and_refuses_to_close_with_cha
         testsupport::TriggerAction(&m, "A_TemplateHelp");
         testsupport::TriggerAction(&m, "A_Last");
         EXPECT_EQ(m.TemplateName->text(), "Sample packages");
+        // A new picture from the Graphic Loader's pop-up menu puts the row in edit mode.
+        answers.ExpectModal<TLoadGraphic>([&](TLoadGraphic& d) {
+            QApplication::clipboard()->setImage(picture(24, 20));
+            d.PU_Edit->findChild<QAction*>("PU_Paste")->trigger();
+            EXPECT_EQ(d.StatusBar->currentMessage(), "Image from clipboard");
+            testsupport::Click(&d, "OKBtn");
+        });
+        QTest::mouseDClick(m.TemplateImage, Qt::LeftButton);
+        EXPECT_TRUE(m.A_Save->isEnabled());
+        testsupport::TriggerAction(&m, "A_Save");
+        EXPECT_FALSE(m.A_Save->isEnabled());
         testsupport::TriggerAction(&m, "A_Close");
     });
+    {
+        db::Table lib;
+        lib.SetDatabaseName(Globals().LibraryFolder);
+        lib.SetTableName("TemplateLib.db");
+        lib.Open();
+        ASSERT_TRUE(lib.Locate("Name", {"Sample packages"}));
+        EXPECT_EQ(QImage::fromData(lib.FieldByName("Icon")->AsBytes(), "BMP").size(), QSize(24, 20));
+    }
     EXPECT_EQ(library()["Sample packages"], sample);
     EXPECT_EQ(library().size(), 3u);
 }
