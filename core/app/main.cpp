@@ -35,6 +35,8 @@
 #include "services/gui/save_db.h"
 #include "services/gui/shortcut_wizard.h"
 #include "services/gui/startup_wizard.h"
+#include "services/gui/template_manager.h"
+#include "services/gui/template_save.h"
 #include "services/quorrel.h"
 
 #include "platform/format/format_settings.h"
@@ -114,7 +116,9 @@ int main(int argc, char** argv) {
         core::InstallMemoDialogs(viewTables, data, &mainForm);
         core::InstallGlobalUpdate(ViewControl(), viewTables, &data, &mainForm);
         core::InstallCustomizeLibraries(data);
-        core::Customize().FullRebuild = [&searchData, &mainForm] { core::RebuildDatabase(searchData, &mainForm); };
+        core::Customize().FullRebuild = [&searchData, &mainForm] {
+            core::Customize().FullRebuildSucceeded = core::RebuildDatabase(searchData, &mainForm);
+        };
 
         // Every window that asks for a folder shows "Browse for Folder".
         core::SetFolderChooser([](const QString& title, QString& folder, QString& lastFolder, bool allowEdit) {
@@ -143,6 +147,8 @@ int main(int argc, char** argv) {
         InstallSaveDatabaseAs(&mainForm);
         InstallShortcutWizard(&mainForm);
         InstallNewDatabaseWizard(&mainForm);
+        InstallTemplateManager(&mainForm);
+        InstallSaveTemplate(&mainForm);
         InstallStartupWizard(&mainForm);
 
         mainForm.SetParameters(QApplication::arguments().mid(1));

@@ -33,6 +33,8 @@ struct CustomizeHooks {
     /// The full rebuild (report dictionary and word indexes) run after a customisation was
     /// saved. Unset: the word indexes are rebuilt (RebuildWordIndexes).
     std::function<void()> FullRebuild;
+    /// Whether the last FullRebuild ran through (the program's rebuild sets it).
+    bool FullRebuildSucceeded = true;
     /// The mask wizard for a field of `typeLetter` starting from `initialMask`: the built
     /// mask, or the empty text when it was cancelled.
     std::function<QString(QChar typeLetter, const QString& initialMask, QWidget* parent)> RunMaskWizard;

@@ -132,6 +132,10 @@ QStringList EmptyDatabaseTables(const QString& folder) {
     } catch (const std::exception&) {
         // Without readable View definitions only the branch tables are emptied.
     }
+    return EmptyTableFiles(folder, tables, wordTables);
+}
+
+QStringList EmptyTableFiles(const QString& folder, const QStringList& tables, const QStringList& wordTables) {
     QStringList emptied;
     const QStringList files = QDir(folder).entryList(QDir::Files);
     for (const QString& name : tables) {
@@ -145,10 +149,10 @@ QStringList EmptyDatabaseTables(const QString& folder) {
             const QVariantList settingsRow =
                 wordTables.contains(name, Qt::CaseInsensitive) ? wordTableSettingsRow(folder, file) : QVariantList();
             db::EmptyTableFile(folder, file);
-            db::Table WorkTable;
-            WorkTable.SetDatabaseName(folder);
-            WorkTable.SetTableName(file);
-            PackTable(WorkTable);
+            db::Table CleanupTable;  // the table being emptied
+            CleanupTable.SetDatabaseName(folder);
+            CleanupTable.SetTableName(file);
+            PackTable(CleanupTable);
             if (!settingsRow.isEmpty()) putBackRow(folder, file, settingsRow);
             emptied << file;
         } catch (const std::exception&) {

@@ -78,4 +78,8 @@ namespace services {
 /// cannot be emptied is reported ("Unable to empty table <name>.", 10110) and the next one
 /// follows. Answers the tables emptied.
 QStringList EmptyDatabaseTables(const QString& folder);
+/// Empties and packs the named table files of `folder` (names matched ignoring case; a
+/// missing file is skipped). A word table named in `wordTables` keeps its row of index
+/// settings. Failures are reported as above. Answers the files emptied.
+QStringList EmptyTableFiles(const QString& folder, const QStringList& tables, const QStringList& wordTables);
 }  // namespace services

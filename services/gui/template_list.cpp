@@ -85,7 +85,8 @@ bool TemplateHasHelp(const QString& templateFolder) {
 void ShowTemplateHelp(const QString& templateFolder) {
     const QStringList help = QDir(templateFolder).entryList({QStringLiteral("*.hlp")}, QDir::Files, QDir::Name);
     if (help.isEmpty()) {
-        ui::Message(QStringLiteral("No help is available for that template."), ui::MessageKind::Information, ui::Button::Ok);
+        ui::Message(QStringLiteral("No help is available for that template."), ui::MessageKind::Information, ui::Button::Ok,
+                    10146);
         return;
     }
     const QString programHelp = ui::HelpService::HelpFile();
