@@ -42,6 +42,8 @@ packages=(
   liblua5.4-dev qt6-declarative-dev
   # KReport's barcode element, the baseline of the barcode label benchmark.
   libkreport3-plugin-barcode
+  # The sheet geometry of label stocks, read by data/labels/generate_label_stocks.py (run by hand).
+  glabels-data
 )
 # Optional: libFuzzer targets (-DDOSSARA_FUZZ=ON).
 if [ "${DOSSARA_FUZZ:-OFF}" = "ON" ]; then

@@ -355,6 +355,42 @@ void TppPageStyle::SetValidPages(const QString& v) {
     if (!Reading()) PropertyChange();
 }
 
+namespace report {
+namespace {
+PageSettingPrompt& pageSettingPrompt() {
+    static PageSettingPrompt prompt;
+    return prompt;
+}
+}  // namespace
+
+PageSettingPrompt SetPageSettingPrompt(PageSettingPrompt aPrompt) {
+    PageSettingPrompt previous = std::move(pageSettingPrompt());
+    pageSettingPrompt() = std::move(aPrompt);
+    return previous;
+}
+}  // namespace report
+
+void TppPageStyle::PageSettingMenuClick() {
+    const report::PageSettingPrompt& prompt = report::pageSettingPrompt();
+    if (!prompt) return;
+    TppPageSettingType setting = m_pageSetting;
+    QString validPages = m_validPages;
+    TppCustomReport* owner = Report();
+    if (!prompt(setting, validPages, owner, owner ? owner->LanguageIndex() : 0)) return;
+    if (setting == TppPageSettingType::psPageList) {
+        SetValidPages(validPages);
+        SetPageSetting(TppPageSettingType::psPageList);
+        return;
+    }
+    if (!settable()) return;
+    const bool hadPages = !m_pageList.isEmpty() || !m_validPages.isEmpty();
+    const bool changed = setting != m_pageSetting;
+    m_pageList.clear();
+    m_validPages.clear();
+    SetPageSetting(setting);
+    if (hadPages && !changed && !Reading()) PropertyChange();
+}
+
 void TppPageStyle::SetSinglePage(int v) { setSetting(m_singlePage, v); }
 
 void TppPageStyle::SetStartPage(int v) { setSetting(m_startPage, v); }

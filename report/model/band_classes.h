@@ -8,6 +8,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 #include <vector>
 
 class TppGroup;
@@ -216,6 +218,16 @@ private:
     QString m_legacyDataSource;
 };
 
+namespace report {
+/// Runs the form registered for TppCustomPageSettingDialog with the band's report and
+/// language, the setting and page text in and out; answers true when it closed with OK. The
+/// designer's dialog installs it; without one the command does nothing.
+using PageSettingPrompt = std::function<bool(TppPageSettingType& aSetting, QString& aValidPages,
+                                             TppCustomReport* aReport, int aLanguageIndex)>;
+/// Installs the prompt and answers the one it replaces.
+PageSettingPrompt SetPageSettingPrompt(PageSettingPrompt aPrompt);
+}  // namespace report
+
 /// The band drawn behind the page content on the pages its page setting selects.
 class TppPageStyle : public TppBasicBand {
     Q_OBJECT
@@ -241,6 +253,11 @@ public:
     void SetStartPage(int v);
     int EndPage() const { return m_endPage; }
     void SetEndPage(int v);
+
+    /// The popup command "PageSetting" ("Page Setting..."): asks the installed prompt; on OK
+    /// takes its setting and, for psPageList, its page text; any other setting empties the
+    /// page list and the page text.
+    void PageSettingMenuClick();
 
     const stream::PropertyList& StreamProperties() const override;
 

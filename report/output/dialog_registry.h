@@ -6,6 +6,8 @@
 // only through the abstract class. The abstract classes live here, without widgets, so the
 // producer can run jobs through them; the forms of the gui target implement them.
 
+#include "report/page/report_types.h"
+
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -296,6 +298,25 @@ public:
     static constexpr const char* kClassName = "TppCustomMailMergeDialog";
     virtual void SetFieldList(const QStringList& aFields) = 0;
     virtual QString GetSelectedField() const = 0;
+};
+
+/// The page setup dialog: the report's printer setup and column layout, changed at once and
+/// put back on Cancel. The creator gives it the report and its language and shows it modally.
+class TppCustomPageSetupDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomPageSetupDialog";
+};
+
+/// The choice of the pages a page-style band prints on: the caller copies the band's
+/// PageSetting and ValidPages in, shows the dialog modally and on OK takes them back.
+class TppCustomPageSettingDialog : public virtual report::ReportForm {
+public:
+    static constexpr const char* kClassName = "TppCustomPageSettingDialog";
+    TppPageSettingType PageSetting = TppPageSettingType::psAll;
+    /// The pages of ValidPages as "%8d" texts, filled on OK.
+    QStringList PageList;
+    /// The page text as the user typed it ("2-4,1").
+    QString ValidPages;
 };
 
 namespace report {

@@ -39,6 +39,7 @@ void DeclareDesignerTexts() {
             {502, "MailMerge"},
             {685, "[Read Only]"},
             {693, "&Calc Order..."},
+            {1118, "Page Setting..."},
             {1132, "ResetGroup..."},
             // Menus, toolbars, palettes and the status bar.
             {101, "Align Bottom"},

@@ -2,6 +2,7 @@
 
 #include "report/designer/gui/designer_texts.h"
 #include "report/model/band.h"
+#include "report/model/band_classes.h"
 #include "report/model/barcode.h"
 #include "report/model/component.h"
 #include "report/model/custom_report.h"
@@ -162,6 +163,7 @@ TppPopupMenu* CreateDesignPopupMenu(QObject* aObject) {
         menu->AddItem(30, QStringLiteral("CalcOrder"), 693);
         menu->AddItem(30, QStringLiteral("Position"), 386);
         menu->AddItem(30, QStringLiteral("Visible"), 247);
+        if (qobject_cast<TppPageStyle*>(aObject)) menu->AddItem(30, QStringLiteral("PageSetting"), 1118);
         return menu;
     }
     auto* component = qobject_cast<TppComponent*>(aObject);
@@ -235,6 +237,12 @@ TppPopupMenu* DesignPopupMenu(QObject* aObject) {
             const QString dialog = dialogClassOf(QString::fromLatin1(name));
             bind(menu->ItemByName(QString::fromLatin1(name)), menu, [target, dialog] {
                 if (auto* b = qobject_cast<TppBand*>(target.data())) runRegisteredDialog(dialog, b->Report());
+            });
+        }
+        if (QAction* pageSetting = menu->ItemByName(QStringLiteral("PageSetting"))) {
+            pageSetting->setEnabled(ppGetFormClass(QStringLiteral("TppCustomPageSettingDialog")) != nullptr);
+            bind(pageSetting, menu, [target] {
+                if (auto* p = qobject_cast<TppPageStyle*>(target.data())) p->PageSettingMenuClick();
             });
         }
         return menu;

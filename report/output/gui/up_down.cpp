@@ -28,6 +28,10 @@ void TppUpDown::paintEvent(QPaintEvent*) {
 }
 
 void TppUpDown::mousePressEvent(QMouseEvent* event) {
+    if (OnClick) {
+        OnClick(event->position().y() < height() / 2 ? 1 : -1);
+        return;
+    }
     if (!m_edit) return;
     bool ok = false;
     const int value = m_edit->text().toInt(&ok);

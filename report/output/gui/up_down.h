@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 /// The small arrow control that report dialogs attach inside the right edge of a numeric
 /// edit box: an up and a down arrow of three black lines each. Clicking an arrow steps the
 /// number in the edit box by one; the minimum is -100.
@@ -15,6 +17,9 @@ public:
     static TppUpDown* CreateForEdit(QLineEdit* aEdit);
 
     int Min() const { return m_min; }
+    /// When set, a click on an arrow calls it with +1 (up) or -1 (down) in place of stepping
+    /// the edit box's integer; for edit boxes whose steps are not whole numbers.
+    std::function<void(int aDirection)> OnClick;
     QLineEdit* Associate() const { return m_edit; }
 
 protected:
