@@ -26,6 +26,7 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 using namespace reporttest;
 
