@@ -79,7 +79,7 @@ endif()
 
 # dossara_tests(<target> SOURCES ... [LIBS ...])
 # One GoogleTest program per area, linked with the shared test main. Its data files are at
-# TEST_DATA_DIR, the tests/data folder beside its sources. Every file of the program sees the
+# TEST_DATA_DIR (a macro of its generated "test_paths.h"), the tests/data folder beside its sources. Every file of the program sees the
 # gtest printers for Qt types: a printer that one file sees and another does not would give
 # two different definitions of the same gtest template, and the linker keeps either.
 function(dossara_tests target)
@@ -88,7 +88,17 @@ function(dossara_tests target)
   endif()
   dossara_program(${target} ${ARGN})
   target_compile_options(${target} PRIVATE -include ${PROJECT_SOURCE_DIR}/testsupport/qt_printers.h)
-  target_compile_definitions(${target} PRIVATE TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/tests/data")
+  # The paths a test program needs (its data folder, the helper programs it starts) reach its
+  # sources as macros of a header generated for it, "test_paths.h", never as -D switches:
+  # they are this clone's absolute paths, and on the command line they would keep every
+  # object of the program out of ccache in another clone of the same commit; in a header
+  # only the files that include it miss. dossara_test_paths() adds more macros.
+  set(_paths_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_paths)
+  set_property(TARGET ${target} PROPERTY DOSSARA_TEST_PATHS
+    "#define TEST_DATA_DIR \"${CMAKE_CURRENT_SOURCE_DIR}/tests/data\"")
+  file(GENERATE OUTPUT ${_paths_dir}/test_paths.h CONTENT
+    "#pragma once\n$<TARGET_GENEX_EVAL:${target},$<JOIN:$<TARGET_PROPERTY:${target},DOSSARA_TEST_PATHS>,\n>>\n")
+  target_include_directories(${target} PRIVATE ${_paths_dir})
   target_link_libraries(${target} PRIVATE dossara_testsupport GTest::gtest GTest::gmock Qt6::Test)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   # The environment goes through `env` as the tests' launcher: a list in the ENVIRONMENT
@@ -98,6 +108,20 @@ function(dossara_tests target)
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
     PROPERTIES TIMEOUT 300)
+endfunction()
+
+# dossara_test_paths(<target> NAME VALUE [NAME VALUE ...]): more path macros in the test
+# program's test_paths.h (values may hold generator expressions such as $<TARGET_FILE:x>).
+# A target that is not built is passed over.
+function(dossara_test_paths target)
+  if(NOT TARGET ${target})
+    return()
+  endif()
+  set(_args ${ARGN})
+  while(_args)
+    list(POP_FRONT _args _name _value)
+    set_property(TARGET ${target} APPEND PROPERTY DOSSARA_TEST_PATHS "#define ${_name} \"${_value}\"")
+  endwhile()
 endfunction()
 
 # dossara_bench(<target> SOURCES ... [LIBS ...])

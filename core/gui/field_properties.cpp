@@ -41,6 +41,15 @@
 
 namespace {
 
+/// Calls a handler with the signal's arguments when it takes them, else without.
+template <typename F, typename... A>
+void callHandler(const F& f, const A&... args) {
+    if constexpr (std::is_invocable_v<const F&, const A&...>)
+        f(args...);
+    else
+        f();
+}
+
 const char* const kTypeLetters = "SNDBF";
 
 int typeIndexOf(QChar letter) {
@@ -315,14 +324,7 @@ void TFieldProperties::buildControls() {
     // ---- connections ----
     // Runs a handler guarded; handlers taking the signal's argument get it.
     auto guarded = [this](auto f) {
-        return [this, f](auto... args) {
-            ui::RunGuarded(this, [&] {
-                if constexpr (std::is_invocable_v<decltype(f), decltype(args)...>)
-                    f(args...);
-                else
-                    f();
-            });
-        };
+        return [this, f](auto... args) { ui::RunGuarded(this, [&] { callHandler(f, args...); }); };
     };
     for (QLineEdit* e : {FP_Top, FP_Left, FP_Height, FP_Width})
         connect(e, &QLineEdit::textEdited, this, guarded([this] {

@@ -342,7 +342,7 @@ void TMainForm::createActions() {
     connect(A_EditReplace, &QAction::triggered, this, [] { ui::Message(QStringLiteral("Not implemented yet.")); });
     connect(A_Repair, &QAction::triggered, this,
             [] { ui::Message(QStringLiteral("The Repair Wizard is not quite ready yet.")); });
-    connect(A_ViewView, &QAction::triggered, this, [this] {
+    connect(A_ViewView, &QAction::triggered, this, [] {
         core::RunLastResort([] {
             const int view = ViewControl().CurrentView;
             if (ViewLayer().ShowViewWindow && view >= 0) ViewLayer().ShowViewWindow(view);
@@ -359,7 +359,7 @@ void TMainForm::createActions() {
                                                        {A_TBHelp, &HelpToolBar}};
     for (const auto& [action, bar] : toggles)
         connect(action, &QAction::triggered, this, [this, action = action, bar = bar] { ToggleToolbar(*bar, action); });
-    connect(A_TBViewForm, &QAction::triggered, this, [this](bool checked) {
+    connect(A_TBViewForm, &QAction::triggered, this, [](bool checked) {
         if (ViewLayer().PostToViewWindows) ViewLayer().PostToViewWindows(UM_VIEWTOOLBAR, checked ? 1 : 0, 0);
     });
     connect(A_HelpContents, &QAction::triggered, this, [] { ui::HelpService::ShowContext(3000); });

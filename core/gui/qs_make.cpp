@@ -246,11 +246,15 @@ TQSMake::TQSMake(TSearchData& search, QWidget* owner) : QDialog(owner), m_search
         {AlphaCharacters, "AlphaCharacters", core::IndexBuildOptions{}.AlphaCharacters},
         {NumericCharacters, "NumericCharacters", core::IndexBuildOptions{}.NumericCharacters},
         {VowelCharacters, "VowelCharacters", core::IndexBuildOptions{}.VowelCharacters}};
-    for (const auto& [box, variable, def] : texts) {
+    for (const auto& text : texts) {
+        // Named copies: a lambda cannot capture a structured binding in clang before 16.
+        QLineEdit* const box = text.box;
+        const char* const variable = text.variable;
+        const QString def = text.def;
         connect(box, &QLineEdit::editingFinished, this,
-                [this, box = box, variable, def] { ui::RunGuarded(this, [&] { leaveTextBox(box, variable, def); }); });
+                [this, box, variable, def] { ui::RunGuarded(this, [&] { leaveTextBox(box, variable, def); }); });
         auto* button = findChild<QPushButton*>(box->objectName() + QStringLiteral("Default"));
-        connect(button, &QPushButton::clicked, this, [this, box = box, variable, def] {
+        connect(button, &QPushButton::clicked, this, [this, box, variable, def] {
             ui::RunGuarded(this, [&] {
                 box->setText(def);
                 core::WriteRegString(kSection, kKey1, kKey2, QLatin1String(variable), def);

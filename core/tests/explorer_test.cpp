@@ -55,11 +55,13 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <cstdio>
 #include <random>
 #include <set>
 
 #include <unistd.h>
 #include <memory>
+#include "test_paths.h"
 
 namespace {
 
@@ -1147,6 +1149,16 @@ void expectWhole(const QString& folder, const QString& scratch) {
         core::SetSettingsTable(nullptr);
     }
     const auto rows = hierarchyRows(folder);
+    {
+        // Each NodeID once, and each branch's parent a branch (or the root).
+        db::Table h;
+        h.SetDatabaseName(folder);
+        h.SetTableName("Hierarchy.DB");
+        h.SetReadOnly(true);
+        h.Open();
+        EXPECT_EQ(size_t(h.RecordCount()), rows.size()) << "a NodeID stands more than once";
+        for (const auto& [id, r] : rows) EXPECT_TRUE(r.parent == 0 || rows.count(r.parent)) << "orphan branch " << id;
+    }
     for (size_t v = 0; v < viewTables.size(); ++v) {
         db::Table t;
         t.SetDatabaseName(folder);
@@ -1194,7 +1206,47 @@ void expectWhole(const QString& folder, const QString& scratch) {
     }
 }
 
-TEST(KilledBranchEditor, copies_moves_and_deletes_killed_at_any_moment_leave_every_table_whole) {
+/// Every file of a folder (hidden ones too) with a hash of its bytes.
+std::map<QString, QByteArray> folderFiles(const QString& folder) {
+    std::map<QString, QByteArray> files;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+        QFile f(dir.filePath(name));
+        if (f.open(QIODevice::ReadOnly)) files[name] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1);
+    }
+    return files;
+}
+
+/// A copy of every file of a folder (hidden ones too: the journals and commit records a killed
+/// program left) under another path, as a user copies or moves a folder.
+void copyFolderAs(const QString& from, const QString& to) {
+    QDir(to).removeRecursively();
+    QDir().mkpath(to);
+    const QDir dir(from);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+        ASSERT_TRUE(QFile::copy(dir.filePath(name), QDir(to).filePath(name))) << name.toStdString();
+}
+
+/// Starts the branch editor on the folder and waits until it has opened the database.
+void startEditor(QProcess& editor, const QTemporaryDir& dir, const QString& folder, int seed, bool shared) {
+    editor.setProgram(QStringLiteral(DOSSARA_BRANCH_EDITOR));
+    QStringList arguments = {folder, dir.filePath("Library"), shared ? dir.filePath(QStringLiteral("config-%1").arg(seed)) : dir.filePath("config"),
+                             QString::number(seed)};
+    if (shared) arguments << QStringLiteral("shared");
+    editor.setArguments(arguments);
+    editor.start();
+    ASSERT_TRUE(editor.waitForStarted());
+    QByteArray said;
+    while (!said.contains("open\n") && editor.waitForReadyRead(60000)) said += editor.readAllStandardOutput();
+    ASSERT_TRUE(said.contains("open\n")) << editor.readAllStandardError().toStdString();
+}
+
+/// Kills the branch editor at random moments while it adds, edits, copies, moves and deletes
+/// branches (with `second`, beside another editor on the same folder that goes on a while
+/// after the kill, then is killed too). After each kill the folder is first copied to another
+/// path and opened there: the copy must come out whole and the original stay untouched; then
+/// the original itself must be whole.
+void killLoop(bool second) {
     QTemporaryDir dir;
     const QString folder = dir.filePath("Db");
     for (const auto& [from, to] : {std::pair{QStringLiteral("Sample"), folder},
@@ -1204,28 +1256,56 @@ TEST(KilledBranchEditor, copies_moves_and_deletes_killed_at_any_moment_leave_eve
             ASSERT_TRUE(QFile::copy(QStringLiteral(DOSSARA_BIN_DIR "/") + from + "/" + name, to + "/" + name));
     }
     ASSERT_NO_FATAL_FAILURE(expectWhole(folder, dir.filePath("rebuild")));  // the fixture itself
-    std::mt19937 random(43);
+    std::mt19937 random(second ? 47 : 43);
     const int rounds = testsupport::LoopLength(3, 40);
-    int changes = 0;
+    std::map<std::string, int> changes;
     for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE(round);
+        QProcess other;
+        if (second) {
+            ASSERT_NO_FATAL_FAILURE(startEditor(other, dir, folder, 1000 + round, true));
+        }
         QProcess editor;
-        editor.setProgram(QStringLiteral(DOSSARA_BRANCH_EDITOR));
-        editor.setArguments({folder, dir.filePath("Library"), dir.filePath("config"), QString::number(round)});
-        editor.start();
-        ASSERT_TRUE(editor.waitForStarted());
-        QByteArray said;
-        while (!said.contains("open\n") && editor.waitForReadyRead(60000)) said += editor.readAllStandardOutput();
-        ASSERT_TRUE(said.contains("open\n")) << editor.readAllStandardError().toStdString();
-        // Somewhere in the first few changes: inside a copy, a move or a delete.
-        QThread::msleep(std::uniform_int_distribution<int>(0, 1500)(random));
+        ASSERT_NO_FATAL_FAILURE(startEditor(editor, dir, folder, round, second));
+        // Somewhere in the first few changes: inside an add, an edit, a copy, a move or a delete.
+        QThread::msleep(std::uniform_int_distribution<int>(0, 2500)(random));
         editor.kill();
         editor.waitForFinished();
-        said += editor.readAllStandardOutput();
-        changes += int(said.count('\n')) - 1;
+        if (second) {
+            // The other program goes on over what the killed one left, then dies too.
+            QThread::msleep(std::uniform_int_distribution<int>(0, 1000)(random));
+            other.kill();
+            other.waitForFinished();
+        }
+        for (QProcess* p : {&editor, &other}) {
+            if (p->program().isEmpty()) continue;  // no second program in this loop
+            for (const QByteArray& line : p->readAllStandardOutput().split('\n'))
+                if (!line.isEmpty() && line != "open") ++changes[line.toStdString()];
+        }
+        const auto original = folderFiles(folder);
+        const QString moved = dir.filePath("Moved");
+        ASSERT_NO_FATAL_FAILURE(copyFolderAs(folder, moved));
+        {
+            SCOPED_TRACE("the folder copied to another path");
+            ASSERT_NO_FATAL_FAILURE(expectWhole(moved, dir.filePath("rebuild")));
+        }
+        EXPECT_EQ(folderFiles(folder), original) << "opening the copy changed the original folder";
         ASSERT_NO_FATAL_FAILURE(expectWhole(folder, dir.filePath("rebuild")));
     }
-    RecordProperty("changes", changes);
+    for (const auto& [what, count] : changes) {
+        ::testing::Test::RecordProperty(what, count);
+        std::printf("%s: %d\n", what.c_str(), count);
+    }
+    EXPECT_GT(changes["add"], 0);
+    EXPECT_GT(changes["edit"], 0);
+}
+
+TEST(KilledBranchEditor, adds_edits_copies_moves_and_deletes_killed_at_any_moment_leave_every_table_whole) {
+    killLoop(false);
+}
+
+TEST(KilledBranchEditor, killed_beside_a_second_program_on_the_folder_leaves_every_table_whole) {
+    killLoop(true);
 }
 
 }  // namespace

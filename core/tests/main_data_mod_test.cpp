@@ -30,6 +30,7 @@
 #include <climits>
 #include <random>
 #include <tuple>
+#include "test_paths.h"
 
 namespace {
 

@@ -35,6 +35,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCryptographicHash>
+#include <QFileInfo>
 #include <QDir>
 #include <QRegularExpression>
 #include <QDirIterator>
@@ -53,11 +55,14 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include "test_paths.h"
 
 namespace {
 
@@ -80,6 +85,19 @@ void grab(QWidget* widget, const QString& name) {
 void copyFolder(const QString& from, const QString& to) {
     QDir().mkpath(to);
     for (const QString& name : QDir(from).entryList(QDir::Files)) QFile::copy(from + "/" + name, to + "/" + name);
+}
+
+/// Every file of a folder (hidden ones too) with its modification time and a hash of its bytes.
+std::map<QString, QByteArray> folderState(const QString& folder) {
+    std::map<QString, QByteArray> files;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+        QFile f(dir.filePath(name));
+        if (f.open(QIODevice::ReadOnly))
+            files[name] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex() + ' ' +
+                          QByteArray::number(QFileInfo(f).lastModified().toMSecsSinceEpoch());
+    }
+    return files;
 }
 
 /// A file found in `folder` whatever the case of its name.
@@ -350,6 +368,7 @@ TEST_F(MainFormTest, every_failed_open_is_reported_and_leaves_nothing_half_open)
         const QString bad = m_dir.filePath(QStringLiteral("Bad%1").arg(n++));
         copyFolder(sample, bad);
         c.damage(bad);
+        const auto damaged = folderState(bad);
         {
             DialogAnswerer answers;
             ASSERT_TRUE(form->OpenDatabase(sample));
@@ -369,6 +388,8 @@ TEST_F(MainFormTest, every_failed_open_is_reported_and_leaves_nothing_half_open)
                 grab(&box, QStringLiteral("open_failure_%1").arg(answers.Messages()[0].helpContext));
             }
         }
+        // The failed open wrote nothing into the damaged folder.
+        EXPECT_EQ(folderState(bad), damaged);
         // The database that failed can be opened again once repaired, and the sample still opens.
         DialogAnswerer answers;
         EXPECT_TRUE(form->OpenDatabase(sample));

@@ -15,6 +15,7 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include "test_paths.h"
 
 namespace {
 

@@ -69,6 +69,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include "test_paths.h"
 
 namespace {
 

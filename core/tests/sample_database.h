@@ -21,6 +21,7 @@
 
 #include <memory>
 #include <optional>
+#include "test_paths.h"
 
 namespace coretest {
 

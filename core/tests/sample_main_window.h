@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include "test_paths.h"
 
 namespace coretest {
 

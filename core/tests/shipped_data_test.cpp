@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <map>
 #include <tuple>
+#include "test_paths.h"
 
 namespace {
 

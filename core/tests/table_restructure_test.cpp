@@ -10,6 +10,7 @@
 #include "testsupport/dialog_answerer.h"
 
 #include <QProcess>
+#include "test_paths.h"
 
 namespace {
 

@@ -14,8 +14,11 @@
 #include "fulltext/table/ts_words_table_link.h"
 #include "fulltext/ts_cache.h"
 
+#include "platform/db/fault_injection.h"
+#include "platform/db/table_utils.h"
 #include "platform/format/gui/masked_line_edit.h"
 #include "testsupport/dialog_answerer.h"
+#include "testsupport/loop_length.h"
 #include "testsupport/widget_helpers.h"
 
 #include <QCheckBox>
@@ -30,6 +33,7 @@
 
 #include <climits>
 #include <map>
+#include "test_paths.h"
 
 namespace {
 
@@ -228,6 +232,48 @@ TEST_F(ViewFormTest, a_typed_text_saves_with_its_word_table_and_escape_restores_
     EXPECT_FALSE(BarVisible());
     EXPECT_EQ(Stored(view, column).toString(), "platypus");
     ExpectIndexCurrent(view);
+}
+
+TEST_F(ViewFormTest, a_save_failing_at_any_write_keeps_the_old_record_or_the_new_one_with_its_word_table) {
+    const int view = ViewWithType(u'S');
+    const int field = FieldWithType(view, u'S');
+    const TViewDef& v = views.ViewDefs[size_t(view)];
+    const QString column = v.FieldDefs[size_t(field)].FieldName;
+    const QString tableFile = core::ViewTableFile(v.DataTableName), dictFile = core::ViewDictTableFile(v.DataTableName);
+    OpenForm(view);
+    // Words of the sample's own catalogue, one new title for each try.
+    const QStringList words = {"dictionary", "spelling", "hyphenation", "thesaurus", "typesetting", "collation"};
+    bool saved = false;
+    int tries = 0;
+    for (int n = 1; !saved && n < 4000; n += std::max(1, n / testsupport::LoopLength(6, 1000)), ++tries) {
+        SCOPED_TRACE(n);
+        const QString before = Stored(view, column).toString();
+        const QString typed = words[tries % words.size()] + QStringLiteral(" %1").arg(n);
+        Retype(field, typed);
+        coretest::RecordMessages messages;
+        db::testing::FailNthWrite(n);
+        try {
+            saved = form->SaveRecord();
+        } catch (const std::exception&) {
+            saved = false;
+        }
+        db::testing::FailNthWrite(0);
+        if (!saved) form->CancelRecord();
+        const QString after = Stored(view, column).toString();
+        EXPECT_TRUE(after == before || after == typed) << after.toStdString();
+        EXPECT_EQ(saved, after == typed);
+        for (const QString& file : {tableFile, dictFile}) {
+            const db::VerifyResult r = db::VerifyTableFile(folder, file);
+            EXPECT_EQ(r.Level, 0) << file.toStdString() << ": " << r.Problems.join("; ").toStdString();
+        }
+        // The word table holds the words of what is stored, unless it is marked for a rebuild.
+        QStringList live = RowsOf(folder, dictFile);
+        const bool pending = live.filter(TtsWordsTableLink::PendingWord()).size() > 0;
+        if (!pending) ExpectSameRows(live, RebuiltWordRows(v.DataTableName), v.DataTableName);
+        EXPECT_FALSE(BarVisible());
+    }
+    EXPECT_TRUE(saved);
+    EXPECT_GT(tries, 3);
 }
 
 TEST_F(ViewFormTest, a_bad_date_is_reported_and_not_saved) {

@@ -30,6 +30,7 @@
 
 #include <memory>
 #include <vector>
+#include "test_paths.h"
 
 namespace {
 

@@ -204,6 +204,9 @@ public:
     // ---- design pop-up menu ----
     void CreatePopupMenu(std::vector<crosstab::PopupItem>& aItems) const;
     void PopupMenuPopup(std::vector<crosstab::PopupItem>& aItems) const;
+    // The component's own menu forms stay callable beside the cross-tab's item lists.
+    using TppStretchable::CreatePopupMenu;
+    using TppStretchable::PopupMenuPopup;
     void PopupItemClick(const crosstab::PopupItem& aItem);
 
     // ---- events ----

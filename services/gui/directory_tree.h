@@ -157,6 +157,7 @@ private:
     void readChildren(QTreeWidgetItem* node);
     QStringList subFolders(const QString& path, bool firstOnly) const;
     void nodeExpanding(QTreeWidgetItem* node);
+    using QTreeWidget::selectionChanged;  // the view's own slot stays visible beside this one
     void selectionChanged();
     void editEnded(QTreeWidgetItem* item, int column);
 

@@ -30,6 +30,7 @@
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 namespace {
 

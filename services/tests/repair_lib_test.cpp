@@ -14,6 +14,7 @@
 #include <QTextStream>
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <zlib.h>
+#include "test_paths.h"
 
 namespace ziptest {
 

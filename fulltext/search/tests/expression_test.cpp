@@ -5,6 +5,7 @@
 #include <QTextStream>
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include "test_paths.h"
 
 using fulltext::testing::MemoryRecords;
 using fulltext::testing::MemoryWordTable;

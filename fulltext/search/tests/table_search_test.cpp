@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include "test_paths.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <vector>
+#include "test_paths.h"
 
 namespace paint {
 namespace {

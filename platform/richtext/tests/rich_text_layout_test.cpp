@@ -13,6 +13,7 @@
 #include <QTextDocument>
 
 #include <cmath>
+#include "test_paths.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTextDocument>
+#include "test_paths.h"
 
 namespace {
 

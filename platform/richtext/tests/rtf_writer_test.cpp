@@ -15,6 +15,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>
+#include "test_paths.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include "test_paths.h"
 
 namespace {
 

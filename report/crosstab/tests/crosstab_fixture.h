@@ -24,6 +24,7 @@
 #include <QFile>
 
 #include <memory>
+#include "test_paths.h"
 
 namespace crosstabtest {
 

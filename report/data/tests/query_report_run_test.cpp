@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include "test_paths.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 namespace data_test {
 

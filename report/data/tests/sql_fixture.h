@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <memory>
+#include "test_paths.h"
 
 namespace data_test {
 

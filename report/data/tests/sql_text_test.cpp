@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QLocale>
+#include "test_paths.h"
 
 namespace {
 

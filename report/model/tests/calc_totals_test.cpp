@@ -12,6 +12,7 @@
 #include "platform/db/data_source.h"
 
 #include <QRegularExpression>
+#include "test_paths.h"
 
 using namespace reporttest;
 

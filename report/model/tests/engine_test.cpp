@@ -18,6 +18,7 @@
 #include <QSet>
 
 #include <map>
+#include "test_paths.h"
 
 using namespace reporttest;
 

@@ -20,6 +20,7 @@
 #include <QFile>
 
 #include <sqlite3.h>
+#include "test_paths.h"
 
 using namespace reporttest;
 

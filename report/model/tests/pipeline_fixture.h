@@ -26,6 +26,7 @@
 #include <map>
 #include <memory>
 #include <vector>
+#include "test_paths.h"
 
 namespace pipeline_test {
 

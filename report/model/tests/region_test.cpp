@@ -16,6 +16,7 @@
 #include "platform/stream/object_stream.h"
 
 #include <QFile>
+#include "test_paths.h"
 
 using namespace reporttest;
 

@@ -7,6 +7,7 @@
 #include "platform/db/field.h"
 
 #include <QFile>
+#include "test_paths.h"
 
 namespace reporttest {
 

@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
+#include "test_paths.h"
 
 using namespace reporttest;
 

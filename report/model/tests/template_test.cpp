@@ -27,6 +27,7 @@
 #include <QtEndian>
 
 #include <memory>
+#include "test_paths.h"
 
 namespace {
 

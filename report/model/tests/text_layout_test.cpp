@@ -9,6 +9,7 @@
 
 #include <QDate>
 #include <QFile>
+#include "test_paths.h"
 
 namespace {
 

@@ -25,6 +25,7 @@
 
 #include <memory>
 #include <vector>
+#include "test_paths.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "platform/db/field.h"
 
 #include <QFile>
+#include "test_paths.h"
 
 namespace outputtest {
 

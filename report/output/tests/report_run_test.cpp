@@ -31,6 +31,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include "test_paths.h"
 
 namespace {
 

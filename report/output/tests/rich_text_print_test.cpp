@@ -29,6 +29,7 @@
 #include <QRegularExpression>
 #include <QTextCursor>
 #include <QTextDocument>
+#include "test_paths.h"
 
 namespace {
 

@@ -29,6 +29,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 namespace {
 

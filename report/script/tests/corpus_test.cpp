@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <vector>
+#include "test_paths.h"
 
 namespace {
 

@@ -33,6 +33,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 using namespace reporttest;
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include "test_paths.h"
 
 namespace db::sql {
 namespace {

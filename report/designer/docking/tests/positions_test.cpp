@@ -8,6 +8,7 @@
 #include "platform/settings/ini_document.h"
 
 #include <QTemporaryDir>
+#include "test_paths.h"
 
 namespace {
 QString sectionText(const QString& path, const QString& section) {

@@ -32,6 +32,7 @@
 #include <QTest>
 
 #include <memory>
+#include "test_paths.h"
 
 namespace designertest {
 

@@ -22,6 +22,7 @@
 #include <QProcess>
 #include <QTabBar>
 #include <QTabWidget>
+#include "test_paths.h"
 
 using namespace designertest;
 

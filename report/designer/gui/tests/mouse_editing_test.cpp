@@ -11,6 +11,7 @@
 
 #include <QKeyEvent>
 #include <QRegularExpression>
+#include "test_paths.h"
 
 using namespace designertest;
 

@@ -60,6 +60,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include "test_paths.h"
 
 namespace {
 
