@@ -7,6 +7,7 @@
 #include "report/model/internal/component_properties.h"
 #include "report/page/draw_rich_text.h"
 #include "report/page/resource_manager.h"
+#include "report/page/rtf_engine.h"
 
 #include "platform/base/exception.h"
 #include "platform/paint/canvas.h"
@@ -483,8 +484,9 @@ void TppCustomRichText::InitGeneration() {
 void TppCustomRichText::preparePrint() {
     m_printRtf = PrepareMailMerge(GetRichText());
     const bool sameText = m_layoutRtf.constData() == m_printRtf.constData() && m_layoutRtf.size() == m_printRtf.size();
-    if (!m_layout || (!sameText && m_layoutRtf != m_printRtf)) {
-        m_layout = std::make_unique<richtext::RichTextLayout>(QByteArrayView(m_printRtf));
+    if (!m_richEdit || (!sameText && m_layoutRtf != m_printRtf)) {
+        if (!m_richEdit) m_richEdit.reset(ppGetRichEditClass()(nullptr));
+        m_richEdit->LoadFromStream(m_printRtf);
         m_layoutRtf = m_printRtf;
     }
 }
@@ -495,7 +497,7 @@ void TppCustomRichText::CalcSpaceUsed() {
     const QRect rect = PrintRect();
     const int from = m_nextChar;
     preparePrint();
-    const int length = m_layout->textLength();
+    const int length = m_richEdit->TextLength();
     if (!Stretching() || length == 0) {
         m_startCharPos = 0;
         m_endCharPos = length;
@@ -505,7 +507,9 @@ void TppCustomRichText::CalcSpaceUsed() {
         return;
     }
     const int available = std::max(PageBottom() - rect.top(), 0);
-    const richtext::FitResult fit = m_layout->fit(QRectF(0, 0, mmWidth(), available), mmDevice(), from);
+    richtext::FitResult fit;
+    fit.complete = FitRange(ppGetRTFEngine(m_richEdit.get()), mmDevice(), {from, -1}, fit.height, fit.lastChar,
+                            QRectF(0, 0, mmWidth(), available));
     if (!fit.complete && fit.lastChar < from) {
         // Not one line fits here: nothing prints and the text keeps its place for the next
         // page. A line that did not fit on a fresh page either is taller than any page: stop

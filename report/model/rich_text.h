@@ -13,6 +13,7 @@ class QTextCursor;
 class QTextDocument;
 class TppCustomRichText;
 class TppDataPipeline;
+class TppRichEdit;
 
 namespace richtext {
 class RichTextLayout;
@@ -209,8 +210,8 @@ private:
     int m_nextChar = 0;          ///< where the next print begins; 0 when the text is done
     int m_pagesWithoutRoom = 0;  ///< prints in a row where not one line fitted
     QByteArray m_printRtf;
-    QByteArray m_layoutRtf;  ///< the RTF m_layout was made of
-    std::unique_ptr<richtext::RichTextLayout> m_layout;
+    QByteArray m_layoutRtf;  ///< the RTF m_richEdit holds
+    std::unique_ptr<TppRichEdit> m_richEdit;  ///< the hidden rich edit the text is laid out in
 };
 
 /// Rich text kept in the report ("RichText", streamed as a string).

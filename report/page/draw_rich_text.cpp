@@ -1,6 +1,7 @@
 #include "report/page/draw_rich_text.h"
 
 #include "report/page/enum_type.h"
+#include "report/page/rtf_engine.h"
 
 #include "platform/paint/color.h"
 #include "platform/richtext/rich_text_layout.h"
@@ -48,14 +49,14 @@ void TppDrawRichText::Render(QPainter& aPainter, const QRectF& aRect) const {
             if (QTextList* list = cursor.currentList()) list->remove(cursor.block());
         }
     }
-    richtext::RichTextLayout layout(*doc);
-    const int from = 0;
+    TppRichEdit edit;
+    edit.LoadFromDocument(*doc);
     // The range was measured to fit its rectangle. A device rectangle rounded a little smaller
     // must not lose its last line: the copy ends with the range, so the room below is free,
     // and the right edge of a device rectangle is its last pixel, not the one after it.
     QRectF room = aRect.adjusted(0, 0, 1, 0);
     room.setHeight(aRect.height() * 2 + 16);
-    layout.draw(aPainter, room, from);
+    RenderRange(ppGetRTFEngine(&edit), aPainter, {0, -1}, room);
 }
 
 void TppDrawRichText::Assign(TPersistent* Source) {

@@ -53,6 +53,7 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 
 #include "report/page/draw_rich_text.h"
 #include "report/page/page.h"
+#include "report/page/rtf_engine.h"
 
 #include "platform/stream/class_registry.h"
 #include "platform/stream/object_stream.h"
@@ -13,6 +14,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+
+#include <memory>
 
 namespace {
 
@@ -118,3 +121,57 @@ TEST(DrawRichText, draws_only_its_range_over_its_background) {
 }
 
 }  // namespace
+
+TEST(RichTextEngine, hidden_rich_edits_share_one_parent_and_the_routines_split_a_text_where_it_fits) {
+    TppRichEdit first;
+    TppRichEdit second;
+    ASSERT_NE(first.parent(), nullptr);
+    EXPECT_EQ(first.parent(), second.parent());
+    EXPECT_EQ(first.parent()->objectName(), "TppParentWnd4x0");
+    EXPECT_EQ(first.parent()->parent(), QCoreApplication::instance());
+
+    first.LoadFromStream(kRtf);
+    EXPECT_EQ(ppGetRichEditLines(first), QStringList({"apt installs packages", "dpkg unpacks archives", "debconf asks questions"}));
+    QImage device(600, 600, QImage::Format_RGB32);
+    TppRTFEngine& engine = ppGetRTFEngine(&first);
+    EXPECT_EQ(engine.RichEdit, &first);
+    const QRectF wide(0, 0, 500, 500);
+    const double all = MeasureRange(engine, device, {0, -1}, wide);
+    ASSERT_GT(all, 0);
+    double height = 0;
+    int last = -2;
+    EXPECT_TRUE(FitRange(engine, device, {0, -1}, height, last, QRectF(0, 0, 500, all)));
+    EXPECT_EQ(last, first.TextLength());
+    EXPECT_EQ(FormatRange(engine, nullptr, device, {0, -1}, wide), first.TextLength());
+
+    // Two of the three lines fit into two thirds of the height: the split falls after the
+    // second paragraph, and the rest fits from there.
+    EXPECT_FALSE(FitRange(engine, device, {0, -1}, height, last, QRectF(0, 0, 500, all * 2 / 3 + 1)));
+    EXPECT_EQ(last, QByteArray("apt installs packages\ndpkg unpacks archives\n").size() - 1);
+    EXPECT_LE(height, all * 2 / 3 + 1);
+    EXPECT_EQ(FormatRange(engine, nullptr, device, {0, -1}, QRectF(0, 0, 500, all * 2 / 3 + 1)), last + 1);
+    EXPECT_TRUE(FitRange(engine, device, {last + 1, -1}, height, last, wide));
+
+    // Drawing answers the same split as measuring.
+    QPainter painter(&device);
+    EXPECT_EQ(RenderRange(engine, painter, {0, -1}, QRectF(0, 0, 500, all * 2 / 3 + 1)),
+              QByteArray("apt installs packages\ndpkg unpacks archives\n").size());
+}
+
+namespace {
+int madeEdits = 0;
+TppRichEdit* countingRichEdit(QObject* parent) {
+    ++madeEdits;
+    return new TppRichEdit(parent);
+}
+}  // namespace
+
+TEST(RichTextEngine, the_installed_rich_edit_class_makes_the_hidden_rich_edits) {
+    const TppRichEditClass previous = ppGetRichEditClass();
+    ppSetRichEditClass(&countingRichEdit);
+    std::unique_ptr<TppRichEdit> edit(ppGetRichEditClass()(nullptr));
+    EXPECT_EQ(madeEdits, 1);
+    ppSetRichEditClass(nullptr);
+    EXPECT_NE(ppGetRichEditClass(), &countingRichEdit);
+    ppSetRichEditClass(previous);
+}

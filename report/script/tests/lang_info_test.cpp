@@ -5,6 +5,7 @@
 
 #include "report/script/calls.h"
 #include "report/script/enum_types.h"
+#include "report/script/object_adapters.h"
 
 #include <gtest/gtest.h>
 
@@ -150,6 +151,7 @@ TEST(LangInfo, FunctionsFollowTheRoutineRegistry) {
 }
 
 TEST(LangInfo, EnumeratedValuesOfEveryRegisteredType) {
+    script::RegisterObjectAdapters();  // registers the enumerated types the report adapters use
     const auto before = CreateLangInfoList(TraLangCategory::lcEnumType);
     int expected = 0;
     for (const TraEnumTypeEntry& e : GetEnumTypeList())

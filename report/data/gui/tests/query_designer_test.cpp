@@ -33,6 +33,7 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+#include "test_paths.h"
 
 using testsupport::Click;
 using testsupport::DialogAnswerer;

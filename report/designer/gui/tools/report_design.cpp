@@ -11,7 +11,11 @@
 // otherwise the designer stays open until it is closed. Status 1: the template could not be
 // opened.
 
+#include "report/crosstab/crosstab_classes.h"
+#include "report/crosstab/gui/crosstab_designer.h"
+#include "report/data/gui/data_gui_texts.h"
 #include "report/designer/gui/designer.h"
+#include "report/designer/gui/designer_forms.h"
 #include "report/designer/gui/designer_window.h"
 #include "report/model/db_pipeline.h"
 #include "report/model/report.h"
@@ -87,6 +91,10 @@ int main(int argc, char** argv) {
     report::RegisterPipelineClasses();
     report::InstallRegisteredTemplateDialogs();
     report::InstallPaletteRegistry();
+    report::RegisterDesignerForms();
+    report::data::InitializeDataGuiUnit();
+    report::RegisterCrossTabClasses();
+    report::RegisterCrossTabWindows();
 
     TComponent form;
     std::vector<std::unique_ptr<db::Table>> tables;
