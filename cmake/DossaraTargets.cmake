@@ -104,10 +104,12 @@ function(dossara_tests target)
   # The environment goes through `env` as the tests' launcher: a list in the ENVIRONMENT
   # property would reach the discovery script split, keeping only its first variable.
   set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR "env;${DOSSARA_TEST_ENVIRONMENT}")
+  # The longest tests (the failing-write and kill loops, a global update committing every
+  # record) take about a minute alone; under `make load` they run six times slower.
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES TIMEOUT 300)
+    PROPERTIES TIMEOUT 600)
 endfunction()
 
 # dossara_test_paths(<target> NAME VALUE [NAME VALUE ...]): more path macros in the test
