@@ -3,6 +3,7 @@
 // copy of an existing database, the blank database, and the refusals.
 
 #include "services/gui/new_db_wizard.h"
+#include "services/tests/folder_checks.h"
 
 #include "core/command_registry.h"
 #include "core/globals.h"
@@ -35,28 +36,9 @@
 namespace {
 
 using testsupport::DialogAnswerer;
-
-QString sqlite(const QString& file, const QString& sql) {
-    QProcess p;
-    p.start(QStringLiteral("sqlite3"), {file, sql});
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
-}
-
-void copyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QString& name : QDir(from).entryList(QDir::Files)) QFile::copy(from + "/" + name, to + "/" + name);
-}
-
-QStringList fingerprint(const QString& folder) {
-    QStringList out;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
-        QFile f(folder + "/" + name);
-        f.open(QIODevice::ReadOnly);
-        out << name + " " + QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex();
-    }
-    return out;
-}
+using servicestest::sqlite;
+using servicestest::copyFolder;
+using servicestest::fingerprint;
 
 class NewDatabase : public coretest::SampleMainWindow {
 protected:

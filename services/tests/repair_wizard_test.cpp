@@ -4,6 +4,7 @@
 // Step 4 with their rebuild, and dossara /REPAIR through the real main window.
 
 #include "services/gui/directory_browse.h"
+#include "services/tests/folder_checks.h"
 #include "services/gui/repair_wizard.h"
 
 #include "core/command_registry.h"
@@ -39,22 +40,11 @@
 namespace {
 
 using testsupport::DialogAnswerer;
+using servicestest::sqlite;
 
 const QString kBin = QStringLiteral(DOSSARA_BIN_DIR);
 
-void copyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QString& name : QDir(from).entryList(QDir::Files)) QFile::copy(from + "/" + name, to + "/" + name);
-    for (const QString& sub : QDir(from).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        copyFolder(from + "/" + sub, to + "/" + sub);
-}
-
-QString sqlite(const QString& file, const QString& sql) {
-    QProcess p;
-    p.start(QStringLiteral("sqlite3"), {file, sql});
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
-}
+void copyFolder(const QString& from, const QString& to) { servicestest::copyFolder(from, to, true); }
 
 void overwrite(const QString& file, qint64 offset, int count) {
     QFile f(file);

@@ -3,6 +3,7 @@
 // also through a link), a failing copy, and copies taken while another program writes.
 
 #include "services/database_copy.h"
+#include "services/tests/folder_checks.h"
 #include "services/gui/save_db.h"
 
 #include "core/command_registry.h"
@@ -26,24 +27,8 @@
 namespace {
 
 using testsupport::DialogAnswerer;
-
-QString sqlite(const QString& file, const QString& sql) {
-    QProcess p;
-    p.start(QStringLiteral("sqlite3"), {file, sql});
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
-}
-
-/// Name and content hash of every file of the folder.
-QStringList fingerprint(const QString& folder) {
-    QStringList out;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
-        QFile f(folder + "/" + name);
-        f.open(QIODevice::ReadOnly);
-        out << name + " " + QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex();
-    }
-    return out;
-}
+using servicestest::sqlite;
+using servicestest::fingerprint;
 
 /// The rows of every table file of the folder, "<file>: <count>".
 QStringList rowCounts(const QString& folder) {

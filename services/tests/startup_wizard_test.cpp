@@ -3,6 +3,7 @@
 // ends the program, and a database made from a template is opened.
 
 #include "services/gui/startup_wizard.h"
+#include "services/tests/folder_checks.h"
 
 #include "core/command_registry.h"
 #include "core/globals.h"
@@ -29,11 +30,7 @@
 namespace {
 
 using testsupport::DialogAnswerer;
-
-void copyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QString& name : QDir(from).entryList(QDir::Files)) QFile::copy(from + "/" + name, to + "/" + name);
-}
+using servicestest::copyFolder;
 
 class StartupWizard : public coretest::SampleMainWindow {
 protected:

@@ -3,6 +3,7 @@
 // and the package import wizard, including hostile packages.
 
 #include "services/gui/picture_editor.h"
+#include "services/tests/folder_checks.h"
 #include "services/gui/template_import.h"
 #include "services/gui/template_manager.h"
 #include "services/gui/template_save.h"
@@ -58,28 +59,9 @@
 namespace {
 
 using testsupport::DialogAnswerer;
-
-QString sqlite(const QString& file, const QString& sql) {
-    QProcess p;
-    p.start(QStringLiteral("sqlite3"), {file, sql});
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
-}
-
-void copyFolder(const QString& from, const QString& to) {
-    QDir().mkpath(to);
-    for (const QString& name : QDir(from).entryList(QDir::Files)) QFile::copy(from + "/" + name, to + "/" + name);
-}
-
-QStringList fingerprint(const QString& folder) {
-    QStringList out;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
-        QFile f(folder + "/" + name);
-        f.open(QIODevice::ReadOnly);
-        out << name + " " + QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex();
-    }
-    return out;
-}
+using servicestest::sqlite;
+using servicestest::copyFolder;
+using servicestest::fingerprint;
 
 /// Every row of every table file of a folder, one text per table, for comparing folders.
 std::map<QString, QString> tableRows(const QString& folder) {
