@@ -47,7 +47,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QPlainTextEdit>
@@ -905,7 +904,12 @@ TEST(StartupFolders, derived_from_the_program_folder_or_the_user_folders) {
     core::StartupInit("/proc");
     EXPECT_EQ(g.ProgramFolder, "/proc/");
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    EXPECT_EQ(g.PrivateFolder, QDir(cache).filePath("dossara/Private/1"));
+    // The first numbered folder no running program holds: another copy of this test program
+    // may hold the first ones.
+    EXPECT_TRUE(QRegularExpression("^" + QRegularExpression::escape(QDir(cache).filePath("dossara/Private/")) + "[1-9][0-9]*$")
+                    .match(g.PrivateFolder)
+                    .hasMatch())
+        << g.PrivateFolder.toStdString();
     EXPECT_EQ(g.NetworkFolder, QDir(cache).filePath("dossara/Network"));
     EXPECT_EQ(g.LibraryFolder, userLibrary);
     EXPECT_EQ(g.TemplateFolder, "/proc/Template");

@@ -283,8 +283,12 @@ TEST_F(DesignerTest, SpacingTwoComponentsDoesNothing) {
 }
 
 TEST_F(DesignerTest, PlacingAComponentThatIsNotValidatedLeavesNothing) {
-    report::InstallPaletteRegistry();
-    ppRegisterPaletteComponent(&TppLabel::staticMetaObject, QStringLiteral("Standard Components"), 0, 0, {}, 0);
+    // The label on the palette, leaving the registry as the other tests of the program find it.
+    const bool hadRegistry = ppPaletteHooksInstalled();
+    if (!hadRegistry) report::InstallPaletteRegistry();
+    const bool hadLabel = ppFindRegComponent(QStringLiteral("TppLabel")) != nullptr;
+    if (!hadLabel)
+        ppRegisterPaletteComponent(&TppLabel::staticMetaObject, QStringLiteral("Standard Components"), 0, 0, {}, 0);
     PackagesReport r;
     Open o(r);
     TppDesignerWindow& w = o.w;
@@ -305,5 +309,6 @@ TEST_F(DesignerTest, PlacingAComponentThatIsNotValidatedLeavesNothing) {
     EXPECT_EQ(placed->spTop(), 2);
     EXPECT_TRUE(placed->Transparent());
     EXPECT_TRUE(w.PaletteComponentClass().isEmpty());
-    report::RemovePaletteRegistry();
+    if (!hadLabel) ppUnregisterPaletteComponent(&TppLabel::staticMetaObject);
+    if (!hadRegistry) report::RemovePaletteRegistry();
 }
