@@ -429,26 +429,11 @@ void TppToolbarButtonSkiffrow::paintEvent(QPaintEvent*) {
         style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &o, &p, this);
     }
     const int offset = pushed && !m_arrowPressed ? 1 : 0;
-    const QImage image = m_displayMode == ppdmTextOnly ? QImage() : m_glyph.StateImage(isEnabled() ? m_state : bsDisabled, palette());
-    QRect face = main.adjusted(1 + offset, 1 + offset, -1 + offset, -1 + offset);
-    int textLeft = face.left();
-    if (!image.isNull()) {
-        const bool withText = m_displayMode != ppdmGlyphOnly && !text().isEmpty();
-        const int x = m_margin >= 0 ? face.left() + m_margin
-                      : withText    ? face.left() + 3
-                                    : face.left() + (face.width() - image.width() + 1) / 2;
-        p.drawImage(x, face.top() + (face.height() - image.height() + 1) / 2, image);
-        textLeft = x + image.width() + m_spacing;
-    }
-    if (m_displayMode != ppdmGlyphOnly && !text().isEmpty()) {
-        p.setPen(palette().color(isEnabled() ? QPalette::ButtonText : QPalette::Dark));
-        const QRect textRect = image.isNull() ? face : QRect(textLeft, face.top(), face.right() - textLeft, face.height());
-        p.drawText(textRect, Qt::AlignCenter, text());
-    }
-    if (m_menu && !m_combo && m_dropdownArrow) {
-        QStyleOption o;
-        o.initFrom(this);
-        o.rect = QRect(face.right() - 8, face.top() + face.height() / 2 - 3, 7, 6);
-        style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &o, &p, this);
-    }
+    const QRect face = main.adjusted(1, 1, -1, -1);
+    const bool showGlyph = m_displayMode != ppdmTextOnly;
+    const bool showText = m_displayMode != ppdmGlyphOnly;
+    const bool innerArrow = m_menu && !m_combo && m_dropdownArrow;
+    QRect textBounds;
+    m_glyph.PaintFace(p, face, textBounds, isEnabled() ? m_state : bsDisabled, innerArrow, m_spacing, m_margin,
+                      blGlyphLeft, false, text(), showText, showGlyph, QPoint(offset, offset), palette());
 }
