@@ -355,11 +355,20 @@ void ShowIconManager(TMainForm& mainForm, core::ViewTables* tables) {
     if (!data) return;
     db::Table& t = *data->IconLibrary;
     const bool wasOpen = t.Active();
+    const QString indexName = t.IndexName();
+    const QString indexFields = t.IndexFieldNames();
     {
         if (!wasOpen) t.Open();
         base::ScopeExit close([&] {
-            if (!wasOpen && t.Active()) t.Close();
-            else if (t.Active()) t.SetIndexFieldNames(QString());
+            if (!wasOpen && t.Active()) {
+                t.Close();
+            } else if (t.Active()) {
+                // The order the table had before (the icon lists are read in it).
+                if (indexFields.isEmpty())
+                    t.SetIndexName(indexName);
+                else
+                    t.SetIndexFieldNames(indexFields);
+            }
         });
         TIconManager manager(t, &mainForm);
         manager.RefreshGrid();

@@ -296,7 +296,7 @@ void TPreferencesForm::buildSearchPage() {
     l->addStretch();
 
     for (QLineEdit* e : {WC_AnyChar, WC_OneChar}) {
-        connect(e, &QLineEdit::textEdited, this, [this] {
+        connect(e, &QLineEdit::textChanged, this, [this] {
             changed();
             m_wildCardWarningShown = false;
         });
@@ -309,7 +309,7 @@ void TPreferencesForm::buildSearchPage() {
         });
     }
     for (QLineEdit* e : {TokenAND, TokenOR, TokenNOT, TokenLIKE, TokenNEAR}) {
-        connect(e, &QLineEdit::textEdited, this, [this] { changed(); });
+        connect(e, &QLineEdit::textChanged, this, [this] { changed(); });
         connect(e, &QLineEdit::editingFinished, this, [this, e] {
             if (!e->isModified()) return;
             QWidget* to = QApplication::focusWidget();
@@ -334,7 +334,7 @@ void TPreferencesForm::buildSearchPage() {
         TokenNEAR->setText(QStringLiteral("near"));
         changed();
     });
-    connect(FindLimit, &QLineEdit::textEdited, this, [this] { changed(); });
+    connect(FindLimit, &QLineEdit::textChanged, this, [this] { changed(); });
     connect(FindLimit, &QLineEdit::editingFinished, this, [this] {
         if (FindLimit->text().trimmed().toInt() <= 0) FindLimit->setText(QStringLiteral("500"));
     });
@@ -412,11 +412,11 @@ void TPreferencesForm::buildDatesPage() {
             LongDateFormatList->setEditText(QStringLiteral("mmmm d, yyyy"));
         }
     });
-    connect(Year2000CutOff, &QLineEdit::textEdited, this, [this] { changed(); });
+    connect(Year2000CutOff, &QLineEdit::textChanged, this, [this] { changed(); });
     connect(Year2000CutOff, &QLineEdit::editingFinished, this, [this] {
         if (Year2000CutOff->text().trimmed().toInt() == 0) Year2000CutOff->setText(QStringLiteral("50"));
     });
-    connect(OldestDate, &QLineEdit::textEdited, this, [this] { changed(); });
+    connect(OldestDate, &QLineEdit::textChanged, this, [this] { changed(); });
     connect(OldestDate, &QLineEdit::editingFinished, this, [this] {
         if (!OldestDate->Modified() || QApplication::focusWidget() == CancelBtn) return;
         changed();

@@ -54,6 +54,7 @@ protected:
         // Ctrl+Alt+T is free in this copy; icons stop at ID 12.
         sqlite(library + "/MacroLib.db", "DELETE FROM \"MacroLib.db\" WHERE Shortcut=49236");
         sqlite(library + "/IconLib.DB", "DELETE FROM \"IconLib.DB\" WHERE ID>12");
+        sqlite(library + "/MaskLib.db", "DELETE FROM \"MaskLib.db\" WHERE ID>10");
         search = std::make_unique<TSearchData>(*data);
         tables = std::make_unique<core::ViewTables>(ViewControl(), *data, *search);
         tables->Install();
@@ -401,8 +402,10 @@ TEST_F(LibraryManagers, icons_are_added_with_the_next_id_edited_through_the_pict
               "12|Script\n13|Archive box with a");
     // The main window picked up the changes: 12 icons, the new one at its place.
     ASSERT_EQ(data->ViewImageLarge.size(), 12u);
-    EXPECT_EQ(data->ViewImageLarge.back().pixelColor(5, 5), QColor(Qt::red));
-    EXPECT_EQ(data->ViewImageSmall.back().pixelColor(5, 5), QColor(Qt::blue));
+    ASSERT_GT(ViewControl().IconMap.size(), 13u);
+    const size_t at = size_t(ViewControl().IconMap[13]);
+    EXPECT_EQ(data->ViewImageLarge.at(at).pixelColor(5, 5), QColor(Qt::red));
+    EXPECT_EQ(data->ViewImageSmall.at(at).pixelColor(5, 5), QColor(Qt::blue));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "core/command_registry.h"
 #include "core/folder_chooser.h"
+#include "core/settings_store.h"
 #include "core/tests/sample_main_window.h"
 #include "core/view_control.h"
 #include "core/win_registry.h"
@@ -49,6 +50,7 @@ protected:
     void SetUp() override {
         PrepareMainWindow();
         InstallPreferences(form.get());
+        form->EnableDatabaseActions(false);  // the registered commands become usable
         savedFormats = format::Settings();
     }
     void TearDown() override {
@@ -227,8 +229,9 @@ TEST_F(Preferences, cancel_and_no_give_the_program_its_date_formats_back) {
         SCOPED_TRACE(way);
         DialogAnswerer answers;
         const bool cancel = QString(way) == "Cancel";
-        if (!cancel) answers.ExpectMessage("Do you want to save your changes\\?", ui::Button::No, ui::MessageKind::Confirmation);
         runDialog(answers, [&](TPreferencesForm& d) {
+            if (!cancel)
+                answers.ExpectMessage("Do you want to save your changes\\?", ui::Button::No, ui::MessageKind::Confirmation);
             d.DateFormatList->setCurrentText("YYYY.MM.DD");
             d.LongDateFormatList->setCurrentText("YYYY MMMM D");
             EXPECT_EQ(format::Settings().dateSeparator, QChar('.'));
@@ -243,9 +246,9 @@ TEST_F(Preferences, cancel_and_no_give_the_program_its_date_formats_back) {
     }
     // Cancel to the close question keeps the dialog open; Yes saves.
     DialogAnswerer answers;
-    answers.ExpectMessage("Do you want to save your changes\\?", ui::Button::Cancel)
-        .ExpectMessage("Do you want to save your changes\\?", ui::Button::Yes);
     runDialog(answers, [&](TPreferencesForm& d) {
+        answers.ExpectMessage("Do you want to save your changes\\?", ui::Button::Cancel)
+            .ExpectMessage("Do you want to save your changes\\?", ui::Button::Yes);
         d.LinkViews->setChecked(false);
         d.close();
         EXPECT_TRUE(d.isVisible());
@@ -275,8 +278,8 @@ TEST_F(Preferences, ok_validates_each_page_and_shows_the_failing_control) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DialogAnswerer answers;
-        answers.ExpectMessage(c.message, ui::Button::Ok, ui::MessageKind::Error);
         runDialog(answers, [&](TPreferencesForm& d) {
+            answers.ExpectMessage(c.message, ui::Button::Ok, ui::MessageKind::Error);
             c.change(d);
             d.OKBtn->click();
             EXPECT_TRUE(d.isVisible());
@@ -288,9 +291,9 @@ TEST_F(Preferences, ok_validates_each_page_and_shows_the_failing_control) {
     }
     // A letter as wild card is accepted after one warning.
     DialogAnswerer answers;
-    answers.ExpectMessage("The wild card character you have chosen will prevent you from searching for some items\\.",
-                          ui::Button::Ok, ui::MessageKind::Warning);
     runDialog(answers, [&](TPreferencesForm& d) {
+        answers.ExpectMessage("The wild card character you have chosen will prevent you from searching for some items\\.",
+                              ui::Button::Ok, ui::MessageKind::Warning);
         d.WC_AnyChar->setText("x");
         d.OKBtn->click();
     });
@@ -317,39 +320,39 @@ TEST_F(Preferences, favourites_are_added_edited_and_deleted_and_the_menu_follows
         return true;
     });
     DialogAnswerer answers;
-    answers.ExpectModal<TFavoriteEdit>([&](TFavoriteEdit& e) {
-        EXPECT_EQ(e.windowTitle(), "Favorite List Item");
-        e.DBName->setText("   ");
-        e.DBPath->setText(sample);
-        e.OKBtn->click();  // a name of blanks is empty
-        e.DBName->setText("  Club  ");
-        e.DBPath->setText(plain);
-        e.OKBtn->click();  // a folder without the tables
-        EXPECT_TRUE(e.isVisible());
-        e.BrowseBtn->click();
-        e.BrowseBtn->click();
-        EXPECT_EQ(e.DBPath->text(), other);
-        grab(&e, "favorite_edit");
-        e.OKBtn->click();
-    });
-    answers.ExpectMessage("^You must enter both a name and a path\\.$", ui::Button::Ok, ui::MessageKind::Error);
-    answers.ExpectMessage("^The path \"" + QRegularExpression::escape(plain) +
-                              "\" does not exist or does not contain Dossara database files\\.$",
-                          ui::Button::Ok, ui::MessageKind::Error);
-    answers.ExpectModal<TFavoriteEdit>([&](TFavoriteEdit& e) {
-        EXPECT_EQ(e.DBName->text(), "Club");
-        e.DBName->setText("Archive");
-        e.DBPath->setText(sample);
-        e.OKBtn->click();
-    });
-    answers.ExpectModal<TFavoriteEdit>([&](TFavoriteEdit& e) {
-        e.DBName->setText("Sample");
-        e.DBPath->setText(sample);
-        e.OKBtn->click();
-    });
-    answers.ExpectMessage("Are you sure you want to delete this name from the list\\?", ui::Button::Yes,
-                          ui::MessageKind::Confirmation);
     runDialog(answers, [&](TPreferencesForm& d) {
+        answers.ExpectModal<TFavoriteEdit>([&](TFavoriteEdit& e) {
+            EXPECT_EQ(e.windowTitle(), "Favorite List Item");
+            e.DBName->setText("   ");
+            e.DBPath->setText(sample);
+            e.OKBtn->click();  // a name of blanks is empty
+            e.DBName->setText("  Club  ");
+            e.DBPath->setText(plain);
+            e.OKBtn->click();  // a folder without the tables
+            EXPECT_TRUE(e.isVisible());
+            e.BrowseBtn->click();
+            e.BrowseBtn->click();
+            EXPECT_EQ(e.DBPath->text(), other);
+            grab(&e, "favorite_edit");
+            e.OKBtn->click();
+        });
+        answers.ExpectMessage("^You must enter both a name and a path\\.$", ui::Button::Ok, ui::MessageKind::Error);
+        answers.ExpectMessage("^The path \"" + QRegularExpression::escape(plain) +
+                                  "\" does not exist or does not contain Dossara database files\\.$",
+                              ui::Button::Ok, ui::MessageKind::Error);
+        answers.ExpectModal<TFavoriteEdit>([&](TFavoriteEdit& e) {
+            EXPECT_EQ(e.DBName->text(), "Club");
+            e.DBName->setText("Archive");
+            e.DBPath->setText(sample);
+            e.OKBtn->click();
+        });
+        answers.ExpectModal<TFavoriteEdit>([&](TFavoriteEdit& e) {
+            e.DBName->setText("Sample");
+            e.DBPath->setText(sample);
+            e.OKBtn->click();
+        });
+        answers.ExpectMessage("Are you sure you want to delete this name from the list\\?", ui::Button::Yes,
+                              ui::MessageKind::Confirmation);
         d.AddBtn->click();
         ASSERT_EQ(d.FavoritesList->topLevelItemCount(), 1);
         EXPECT_EQ(d.FavoritesList->topLevelItem(0)->text(0), "Club");
@@ -375,8 +378,8 @@ TEST_F(Preferences, favourites_are_added_edited_and_deleted_and_the_menu_follows
 
     // Deleting the last one disables Edit and Delete; the menu then shows "None".
     DialogAnswerer more;
-    more.ExpectMessage("Are you sure you want to delete this name from the list\\?", ui::Button::Yes);
     runDialog(more, [&](TPreferencesForm& d) {
+        more.ExpectMessage("Are you sure you want to delete this name from the list\\?", ui::Button::Yes);
         d.DeleteBtn->click();
         EXPECT_FALSE(d.EditBtn->isEnabled());
         EXPECT_FALSE(d.DeleteBtn->isEnabled());
