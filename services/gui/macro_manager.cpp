@@ -311,7 +311,7 @@ TMacroManager::TMacroManager(TMainForm& mainForm, QWidget* parent)
     setWindowTitle(QStringLiteral("Macro Text Library Manager"));
     AddBtn = toolButton(this, "AddBtn", QStringLiteral("Add macro text"), 160001, QStringLiteral("list-add"));
     DeleteBtn = toolButton(this, "DeleteBtn", QStringLiteral("Delete macro text"), 160002, QStringLiteral("list-remove"));
-    EditBtn = toolButton(this, "EditBtn", QStringLiteral("Change macro text"), 160003, QStringLiteral("document-edit"));
+    EditBtn = toolButton(this, "EditBtn", QStringLiteral("Change macro text"), 160003, QStringLiteral("document-properties"));
     CloneBtn = toolButton(this, "CloneBtn", QStringLiteral("Clone macro text"), 160004, QStringLiteral("edit-copy"));
     HelpBtn = toolButton(this, "HelpBtn", QStringLiteral("Help"), 160000, QStringLiteral("help-browser"));
     CloseBtn = toolButton(this, "CloseBtn", QStringLiteral("Close the Macro Text Library Manager"), 160005,

@@ -42,9 +42,9 @@ TMaskManager::TMaskManager(db::Table& maskLib, QWidget* parent) : QDialog(parent
     setWindowTitle(QStringLiteral("Mask Library Manager"));
     AddBtn = toolButton(this, "AddBtn", QStringLiteral("Add mask"), 170001, QStringLiteral("list-add"));
     DeleteBtn = toolButton(this, "DeleteBtn", QStringLiteral("Delete mask"), 170002, QStringLiteral("list-remove"));
-    EditBtn = toolButton(this, "EditBtn", QStringLiteral("Change mask"), 170003, QStringLiteral("document-edit"));
+    EditBtn = toolButton(this, "EditBtn", QStringLiteral("Change mask"), 170003, QStringLiteral("document-properties"));
     CloneBtn = toolButton(this, "CloneBtn", QStringLiteral("Clone mask"), 170004, QStringLiteral("edit-copy"));
-    WizardBtn = toolButton(this, "WizardBtn", QStringLiteral("Mask Builder"), 170006, QStringLiteral("tools-check-spelling"));
+    WizardBtn = toolButton(this, "WizardBtn", QStringLiteral("Mask Builder"), 170006, QStringLiteral("applications-engineering"));
     HelpBtn = toolButton(this, "HelpBtn", QStringLiteral("Help"), 170000, QStringLiteral("help-browser"));
     CloseBtn = toolButton(this, "CloseBtn", QStringLiteral("Close the Mask Library Manager"), 170005,
                           QStringLiteral("window-close"));

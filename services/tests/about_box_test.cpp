@@ -34,6 +34,9 @@ namespace {
 
 using testsupport::DialogAnswerer;
 
+/// The folder the test program started in, where the pictures go.
+const QString g_startFolder = QDir::currentPath();
+
 class AboutBox : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -114,7 +117,10 @@ TEST_F(AboutBox, the_pages_show_version_contacts_and_the_memory_of_proc_meminfo)
             EXPECT_EQ(a.Pages->tabText(i), captions.value(i));
             a.Pages->setCurrentIndex(i);
             QCoreApplication::processEvents();
-            a.grab().save(QDir::current().filePath("about_" + captions.value(i).toLower() + ".png"));
+            const QString now = QDir::currentPath();
+            QDir::setCurrent(g_startFolder);
+            testsupport::GrabToPng(&a, "about_" + captions.value(i).toLower());
+            QDir::setCurrent(now);
         }
         // The shipped list names the program and its libraries.
         a.Pages->setCurrentWidget(a.VersionsPage);
