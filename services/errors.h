@@ -11,3 +11,10 @@ class EInOutError : public base::Exception {
 public:
     EInOutError(int ident, const QString& path);
 };
+
+/// A failure of the line printer: a property changed while printing, a negative default
+/// column width, or the printer refusing to begin, turn a page or finish.
+class ELinePrinter : public base::Exception {
+public:
+    explicit ELinePrinter(const QString& message) : base::Exception(message) {}
+};

@@ -37,6 +37,11 @@
 #include "services/gui/startup_wizard.h"
 #include "services/gui/template_manager.h"
 #include "services/gui/template_save.h"
+#include "services/gui/preferences.h"
+#include "services/gui/mask_manager.h"
+#include "services/gui/macro_manager.h"
+#include "services/gui/icon_manager.h"
+#include "services/gui/about_box.h"
 #include "services/quorrel.h"
 
 #include "platform/format/format_settings.h"
@@ -150,6 +155,11 @@ int main(int argc, char** argv) {
         InstallTemplateManager(&mainForm);
         InstallSaveTemplate(&mainForm);
         InstallStartupWizard(&mainForm);
+        InstallPreferences(&mainForm, &viewTables);
+        InstallMaskManager(&mainForm);
+        InstallMacroManager(&mainForm);
+        InstallIconManager(&mainForm, &viewTables);
+        InstallAbout(&mainForm);
 
         mainForm.SetParameters(QApplication::arguments().mid(1));
         mainForm.SetSplash(splash);

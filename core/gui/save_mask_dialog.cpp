@@ -1,5 +1,7 @@
 #include "core/gui/save_mask_dialog.h"
 
+#include "core/library_rows.h"
+
 #include "platform/base/scope_exit.h"
 #include "platform/db/field.h"
 #include "platform/db/table.h"
@@ -106,15 +108,12 @@ bool TSaveFieldMask::SaveMask() {
             }
             m_maskLib.Edit();
         } else {
-            m_maskLib.Last();
-            const int next = m_maskLib.Eof() && m_maskLib.Bof() ? 1 : m_maskLib.FieldByName(QStringLiteral("ID"))->AsInteger() + 1;
-            m_maskLib.Append();
-            m_maskLib.FieldByName(QStringLiteral("ID"))->SetAsInteger(next);
+            m_maskLib.Append();  // the ID is taken when the row is posted
         }
         m_maskLib.FieldByName(QStringLiteral("Mask"))->SetAsString(MaskEdit->text());
         m_maskLib.FieldByName(QStringLiteral("Name"))->SetAsString(NameEdit->text());
         m_maskLib.FieldByName(QStringLiteral("Sample"))->SetAsString(SampleEdit->text());
-        m_maskLib.Post();
+        core::PostLibraryRow(m_maskLib);
     }
     return true;
 }
