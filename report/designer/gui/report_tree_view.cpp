@@ -395,93 +395,34 @@ void TppReportTreeView::mouseMoveEvent(QMouseEvent* e) {
     QTreeWidget::mouseMoveEvent(e);
 }
 
-// TppListView ------------------------------------------------------------------------------------
+// TppReportListView ------------------------------------------------------------------------------
 
-TppListView::TppListView(QWidget* aParent) : QTreeWidget(aParent) {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        if (OnHScroll) OnHScroll(this);
-        if (OnScroll) OnScroll(this);
-    });
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
-        if (OnVScroll) OnVScroll(this);
-        if (OnScroll) OnScroll(this);
-    });
-    connect(header(), &QHeaderView::sectionResized, this, [this](int aColumn, int, int) {
-        if (OnColumnResize) OnColumnResize(this, aColumn);
-    });
-}
-
-void TppListView::SetOwnerDrawItems(bool aValue) {
-    m_ownerDrawItems = aValue;
-    viewport()->update();
-}
-
-QList<QTreeWidgetItem*> TppListView::Items() const {
-    QList<QTreeWidgetItem*> out;
-    for (int i = 0; i < topLevelItemCount(); ++i) out << topLevelItem(i);
-    return out;
-}
-
-QTreeWidgetItem* TppListView::Selected() const {
+QTreeWidgetItem* TppReportListView::Selected() const {
     QTreeWidgetItem* current = currentItem();
     if (current && current->isSelected()) return current;
     const QList<QTreeWidgetItem*> sel = selectedItems();
     return sel.isEmpty() ? nullptr : sel.first();
 }
 
-void TppListView::SelectItem(QTreeWidgetItem* aItem) {
+void TppReportListView::SelectItem(QTreeWidgetItem* aItem) {
     if (!aItem) return;
     setCurrentItem(aItem);
     aItem->setSelected(true);
 }
 
-bool TppListView::ItemEnabled(QTreeWidgetItem* aItem) {
-    bool enabled = true;
-    if (OnGetItemEnabled) OnGetItemEnabled(this, aItem, enabled);
-    return enabled;
-}
-
-void TppListView::DrawItem(QPainter* aPainter, QTreeWidgetItem* aItem, const QRect& aRect, bool aSelected,
-                           bool aFocused) {
-    const bool enabled = ItemEnabled(aItem);
-    const QPalette pal = palette();
-    const QString caption = aItem->text(0);
-    const int w = fontMetrics().horizontalAdvance(caption) + 8;
-    QImage work(QSize(std::max(1, w), std::max(1, aRect.height())), QImage::Format_RGB32);
-    work.fill(aSelected ? pal.color(QPalette::Highlight) : pal.color(QPalette::Base));
-    {
-        QPainter p(&work);
-        p.setFont(font());
-        p.setPen(!enabled ? pal.color(QPalette::Button)
-                          : aSelected ? pal.color(QPalette::HighlightedText) : pal.color(QPalette::Text));
-        p.drawText(QRect(2, 2, w, aRect.height()), Qt::AlignLeft | Qt::AlignTop, caption);
-    }
-    aPainter->drawImage(aRect.left() + 2, aRect.top(), work);
-    if (aFocused) {
-        QStyleOptionFocusRect o;
-        o.rect = QRect(aRect.left() + 2, aRect.top(), w, aRect.height());
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &o, aPainter, this);
-    }
-}
-
-void TppListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    auto* self = const_cast<TppListView*>(this);
+void TppReportListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     QTreeWidgetItem* item = itemFromIndex(index);
-    if (item && OnDrawItem && !m_ownerDrawItems) {
-        OnDrawItem(self, painter, item, option.rect);
+    if (item && OwnerDrawItems()) {
+        auto* self = const_cast<TppReportListView*>(this);
+        if (OnDrawItem)
+            OnDrawItem(self, painter, item, option.rect);
+        else
+            self->DrawItem(painter, item, option.rect, item->isSelected(), currentItem() == item && hasFocus());
         return;
     }
-    if (item && m_ownerDrawItems) {
-        self->DrawItem(painter, item, option.rect, item->isSelected(), currentItem() == item && hasFocus());
-        return;
-    }
-    QTreeWidget::drawRow(painter, option, index);
+    TppListView::drawRow(painter, option, index);
 }
 
-// TppReportListView ------------------------------------------------------------------------------
 
 TppReportListView::TppReportListView(QWidget* aParent) : TppListView(aParent) {
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);

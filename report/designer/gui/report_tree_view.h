@@ -7,6 +7,7 @@
 // nested updates, and save and restore their expansion and selection in numbered slots
 // (TppTreeStates, TppListStates). The code and data workspaces derive their own views.
 
+#include "report/output/gui/list_view.h"
 #include "report/output/meta_bitmap.h"
 
 #include <QFont>
@@ -170,37 +171,6 @@ private:
     QTreeWidgetItem* m_pressNode = nullptr;
 };
 
-/// The base list view (report style): optional own drawing of the items and scroll and
-/// column-resize events.
-class TppListView : public QTreeWidget {
-    Q_OBJECT
-public:
-    explicit TppListView(QWidget* aParent = nullptr);
-    bool OwnerDrawItems() const { return m_ownerDrawItems; }
-    void SetOwnerDrawItems(bool aValue);
-    /// Draws an item as the own drawing does (into the item's row of `aPainter`).
-    virtual void DrawItem(QPainter* aPainter, QTreeWidgetItem* aItem, const QRect& aRect, bool aSelected, bool aFocused);
-    /// Whether the item is drawn enabled (OnGetItemEnabled may clear it).
-    bool ItemEnabled(QTreeWidgetItem* aItem);
-
-    std::function<void(QObject* Sender, QTreeWidgetItem* Item, bool& Enabled)> OnGetItemEnabled;
-    std::function<void(QObject* Sender, int Column)> OnColumnResize;
-    std::function<void(QObject* Sender)> OnVScroll, OnHScroll, OnScroll;
-    std::function<void(QObject* Sender, QPainter* Canvas, QTreeWidgetItem* Item, const QRect& Rect)> OnDrawItem;
-
-    QList<QTreeWidgetItem*> Items() const;
-    int ItemCount() const { return topLevelItemCount(); }
-    QTreeWidgetItem* Item(int aIndex) const { return topLevelItem(aIndex); }
-    QTreeWidgetItem* Selected() const;
-    void SelectItem(QTreeWidgetItem* aItem);
-
-protected:
-    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-
-private:
-    bool m_ownerDrawItems = false;
-};
-
 /// A list of the contents of one report object, filled by its builder.
 class TppReportListView : public TppListView {
     Q_OBJECT
@@ -239,7 +209,13 @@ public:
     void RefreshObject(QObject* aObject);
     /// The grip picture of the own drawing (made on first use).
     const QImage& GripBitmap();
-    void DrawItem(QPainter* aPainter, QTreeWidgetItem* aItem, const QRect& aRect, bool aSelected, bool aFocused) override;
+    /// Draws an item as the own drawing does (grip cell, caption, sub-items).
+    virtual void DrawItem(QPainter* aPainter, QTreeWidgetItem* aItem, const QRect& aRect, bool aSelected, bool aFocused);
+    /// The selected item (the current one when selected), nullptr for none.
+    QTreeWidgetItem* Selected() const;
+    void SelectItem(QTreeWidgetItem* aItem);
+    /// Draws the rows while OwnerDrawItems is on (the own drawing when not set).
+    std::function<void(QObject* Sender, QPainter* Canvas, QTreeWidgetItem* Item, const QRect& Rect)> OnDrawItem;
 
     std::function<void(QObject* Sender)> OnBeforeRefresh;
     std::function<void(QObject* Sender)> OnAfterRefresh;
@@ -252,6 +228,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
     void itemEdited(QTreeWidgetItem* aItem, int aColumn);
