@@ -423,6 +423,7 @@ void TppDesignerWindow::SetHiddenPaletteClasses(const QStringList& aClassNames) 
 void TppDesignerWindow::wireToolbars() {
     TppToolbarManager* tm = m_toolbarManager;
     tm->OnComponentButton = [this](const QString& aClass) { m_paletteClass = aClass; };
+    bindTreeWindows();
     auto* standard = qobject_cast<TppStandardToolbar*>(tm->FindToolbarWidget(QStringLiteral("Standard")));
     standard->New->OnClick = [this] { FileNew(); };
     standard->Open->OnClick = [this] { FileOpen(); };

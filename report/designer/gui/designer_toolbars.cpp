@@ -1,5 +1,7 @@
 #include "report/designer/gui/designer_toolbars.h"
 
+#include "report/designer/gui/tree_windows.h"
+
 #include "report/designer/docking/tool_window_positions.h"
 #include "report/designer/docking/toolbar_sep_skiffrow.h"
 #include "report/model/palette_registry.h"
@@ -571,6 +573,14 @@ void TppToolbarManager::createFixedToolbars() {
         addEntry(bar->objectName(), bar, bar);
         m_fixed << bar;
     };
+    for (TppToolWindow* tool : {static_cast<TppToolWindow*>(new TppReportTreeWindow(m_window, QStringLiteral("ReportOutline"))),
+                                static_cast<TppToolWindow*>(new TppDataTreeWindow(m_window, QStringLiteral("DataTree")))}) {
+        tool->SetDockRowQuietly(2);
+        tool->SetDockPosQuietly(0);
+        tool->SetVisible(false);
+        addEntry(tool->objectName(), tool, tool);
+        m_fixed << tool;
+    }
     place(new TppStandardToolbar(m_window, QStringLiteral("Standard")), 2, false);
     auto* format = new TppFormatToolbar(m_window, QStringLiteral("Format"));
     place(format, 1, true);
@@ -673,6 +683,8 @@ void TppToolbarManager::Save() {
     if (IniFileName.isEmpty()) return;
     ppSaveToolWindowPositions(m_window, IniFileName);
     settings::IniFile ini(IniFileName);
+    for (const QPointer<QWidget>& w : m_fixed)
+        if (auto* tool = qobject_cast<TppToolWindow*>(w.data())) tool->SaveSettings(ini);
     auto write = [&ini](const QString& section, const QString& colorKey, const QString& clearKey, TppColorButton* b) {
         ini.WriteInteger(section, colorKey, b->SelectedColor());
         ini.WriteBool(section, clearKey, b->SelectedNoColor());
@@ -689,6 +701,8 @@ void TppToolbarManager::Load() {
     m_remembered.clear();
     for (QWidget* w : FloatingWindows()) m_remembered << w;
     settings::IniFile ini(IniFileName);
+    for (const QPointer<QWidget>& w : m_fixed)
+        if (auto* tool = qobject_cast<TppToolWindow*>(w.data())) tool->LoadSettings(ini);
     auto read = [&ini](const QString& section, const QString& colorKey, const QString& clearKey, TppColorButton* b,
                        paint::TColor color, bool clear) {
         b->SetSelectedColor(ini.ReadInteger(section, colorKey, color), ini.ReadBool(section, clearKey, clear));

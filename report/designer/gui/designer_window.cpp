@@ -415,6 +415,7 @@ void TppDesignerWindow::handleMessage(int aMsg, qintptr aWParam, QObject* aObjec
         return;
     }
     if (aWParam != kDesignerMarker) return;
+    treeWindowsMessage(aMsg, aObject);
     // A band resized or removed, or a band or report renamed, ends what Undelete can undo.
     // Renames of components are left out: they are posted, so a paste's renames would reach
     // the window only after a later Delete and take its undelete away.
@@ -671,7 +672,10 @@ void TppDesignerWindow::showReport(TppCustomReport* aReport) {
     m_bandRulers.clear();
     m_bandTops.clear();
     m_currentReport = aReport;
-    if (!aReport) return;
+    if (!aReport) {
+        treeWindowsReport(nullptr);
+        return;
+    }
     if (aReport->BandCount() == 0) aReport->CreateDefaultBands();
     if (aReport != m_mainReport && m_mainReport)
         aReport->Template()->AssignKeepingLocation(m_mainReport->Template());
@@ -688,6 +692,7 @@ void TppDesignerWindow::showReport(TppCustomReport* aReport) {
     WorkspaceResize();
     if (!m_destroying) m_workspace->show();
     notifySelectionChanged();
+    treeWindowsReport(aReport);
     if (OnReportSelected) OnReportSelected(this);
 }
 
@@ -706,6 +711,7 @@ void TppDesignerWindow::rebuildReportTabs() {
     m_reportTabs->setVisible(m_reportTabs->count() > 1);
     for (int i = 0; i < m_reportTabs->count(); ++i)
         if (m_reportTabs->tabData(i).value<QObject*>() == m_currentReport.data()) m_reportTabs->setCurrentIndex(i);
+    treeWindowsTabs(nullptr);
 }
 
 void TppDesignerWindow::dropReportTab(TppCustomReport* aReport) {
@@ -715,6 +721,7 @@ void TppDesignerWindow::dropReportTab(TppCustomReport* aReport) {
         const QSignalBlocker block(m_reportTabs);
         m_reportTabs->removeTab(i);
         if (m_reportTabs->count() <= 1) m_reportTabs->hide();
+        treeWindowsTabs(aReport);
         return;
     }
 }
@@ -1408,6 +1415,7 @@ void TppDesignerWindow::fullRefresh() {
     refreshStatusBar();
     refreshToolbars();
     notifySelectionChanged();
+    treeWindowsSelection();
 }
 
 void TppDesignerWindow::notifySelectionChanged() {

@@ -38,6 +38,8 @@ class TppRuler;
 class TppViewer;
 class TppToolbarManager;
 class TppDocHistory;
+class TppReportTreeWindow;
+class TppDataTreeWindow;
 class TppFont;
 class QAction;
 class QMenu;
@@ -255,6 +257,12 @@ public:
     /// The classes left off the palettes.
     void SetHiddenPaletteClasses(const QStringList& aClassNames);
 
+    // Tree tool windows (designer_tree_windows.cpp) ----------------------------------------------
+    TppReportTreeWindow* ReportTreeWindow() const;
+    TppDataTreeWindow* DataTreeWindow() const;
+    /// Fields of the data tree released at a workspace point become components on the band there.
+    void DataTreeDrop(const QPoint& aPoint);
+
 protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -272,6 +280,11 @@ private:
     void refreshStatusBar();
     void refreshEditToolbar();
     void wireToolbars();
+    void bindTreeWindows();
+    void treeWindowsReport(TppCustomReport* aReport);
+    void treeWindowsSelection();
+    void treeWindowsTabs(TppCustomReport* aDropped);
+    void treeWindowsMessage(int aMsg, QObject* aObject);
     void menuOpening(QMenu* aMenu);
     void addRecent(TppCustomReport* aReport);
     void writeReport(TppCustomReport* aReport);

@@ -105,7 +105,7 @@ TEST_F(DesignerTest, PalettesFollowTheRegistryAndShowComponents) {
     EXPECT_TRUE(names.contains("TppLabel"));
     EXPECT_LT(names.indexOf("TppLabel"), names.indexOf("TppMemo"));
     EXPECT_TRUE(tm->SelectMode());
-    EXPECT_EQ(tm->ToolbarNames().mid(3), (QStringList{"Standard", "Format", "Edit", "Draw", "Align", "Size", "Nudge"}));
+    EXPECT_EQ(tm->ToolbarNames().mid(3), (QStringList{"ReportOutline", "DataTree", "Standard", "Format", "Edit", "Draw", "Align", "Size", "Nudge"}));
 
     // Left off by ShowComponents: the button goes at once; the cross-tab-like strangers stay.
     TppDesigner designer;
