@@ -251,3 +251,22 @@ TEST(PrintToFileName, the_extension_rule) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PrintToFileSetup, the_report_writes_its_text_file_settings_into_its_template) {
+    TComponent form;
+    auto* source = new TppReport(&form);
+    source->SetName(QStringLiteral("rptExport"));
+    source->SetAllowPrintToFile(true);
+    source->SetTextFileName(QStringLiteral("/tmp/export/packages.txt"));
+    source->SetTextFileType(TppFileType::ftFixedLength);
+    source->Template()->SetFormat(TppFormatType::ftASCII);
+    const QByteArray text = source->Template()->SaveToBytes();
+    EXPECT_TRUE(text.contains("AllowPrintToFile = True")) << text.toStdString();
+    EXPECT_TRUE(text.contains("TextFileName = '/tmp/export/packages.txt'")) << text.toStdString();
+    EXPECT_TRUE(text.contains("TextFileType = ftFixedLength")) << text.toStdString();
+    delete source;
+}
+
+}  // namespace
