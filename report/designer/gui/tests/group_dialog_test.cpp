@@ -98,8 +98,8 @@ TEST_F(GroupDialog, groups_reordered_by_dragging_print_the_breaks_sql_groups_in_
     for (const QStringList& row : designertest::SqlRows(
              r.file(), "SELECT Initial, Section FROM \"Pkgs.DB\" GROUP BY Initial, Section ORDER BY Initial, Section"))
         sql << row.at(0) + "/" + row.at(1);
-    // Every inner break also prints the outer header once per initial (same widths): drop
-    // those by taking the inner header's pairs, the last of each run of equal pairs.
+    // Both headers hold the same two texts: at a new initial the outer header prints the
+    // pair the inner header then repeats, so runs of equal pairs are one break.
     QStringList breaks;
     for (const QString& p : printed)
         if (breaks.isEmpty() || breaks.last() != p) breaks << p;
