@@ -81,7 +81,11 @@ void TppReport::Convert(int aVersion) {
 const stream::PropertyList& TppReport::StreamProperties() const {
     using T = TppReport;
     static const auto table = stream::PropertyTable<T>(TppBandedReport::StreamProperties())
-        .Boolean("CachePages", &T::CachePages, [](T& r, bool v) { r.m_cachePages = v; }, false);
+        .Boolean("AllowPrintToFile", &T::AllowPrintToFile, &T::SetAllowPrintToFile, false)
+        .Boolean("CachePages", &T::CachePages, [](T& r, bool v) { r.m_cachePages = v; }, false)
+        .String("TextFileName", &T::TextFileName, &T::SetTextFileName)
+        .Enum("TextFileType", &T::TextFileType, &T::SetTextFileType, EnumTypeOf(TppFileType{}).values,
+              TppFileType::ftComma);
     return table;
 }
 

@@ -54,6 +54,15 @@ public:
     /// Resets the engine of this report (and of its child reports).
     void ResetEngines();
 
+    /// What printing to a text file writes, kept in the template: whether the print dialog
+    /// offers it, the file and its layout (the producer that prints the report takes them).
+    bool AllowPrintToFile() const { return m_allowPrintToFile; }
+    void SetAllowPrintToFile(bool v) { m_allowPrintToFile = v; }
+    QString TextFileName() const { return m_textFileName; }
+    void SetTextFileName(const QString& v) { m_textFileName = v; }
+    TppFileType TextFileType() const { return m_textFileType; }
+    void SetTextFileType(TppFileType v) { m_textFileType = v; }
+
     /// The report's end-user search criteria: the auto-search fields it owns, in creation
     /// order.
     int AutoSearchFieldCount() const;
@@ -79,6 +88,9 @@ protected:
 
 private:
     bool m_cachePages = false;
+    bool m_allowPrintToFile = false;
+    QString m_textFileName;
+    TppFileType m_textFileType = TppFileType::ftComma;
     std::unique_ptr<TppCacheManager> m_cacheManager;
     QString m_legacyDataSource;
     QString m_legacyOnPrintingComplete;

@@ -216,6 +216,10 @@ public:
     virtual void SetDisplayFormats(const QStringList& aFormats) { m_displayFormats = aFormats; }
     virtual void SetDisplayFormat(const QString& aFormat) { m_displayFormat = aFormat; }
     QStringList DisplayFormats() const { return m_displayFormats; }
+    /// The same list under the names of the format dialog: each entry a sample and a format
+    /// separated by the character with code 1.
+    virtual void SetFormatList(const QStringList& aList) { SetDisplayFormats(aList); }
+    virtual QStringList GetFormatList() const { return m_displayFormats; }
 
 private:
     QString m_displayFormat;
@@ -298,6 +302,7 @@ public:
     static constexpr const char* kClassName = "TppCustomMailMergeDialog";
     virtual void SetFieldList(const QStringList& aFields) = 0;
     virtual QString GetSelectedField() const = 0;
+    virtual QStringList GetFieldList() const { return {}; }
 };
 
 /// The page setup dialog: the report's printer setup and column layout, changed at once and

@@ -5,6 +5,7 @@
 #include "report/designer/gui/designer_window.h"
 
 #include "report/designer/docking/designer_bars.h"
+#include "report/designer/gui/design_dialog_commands.h"
 #include "report/designer/gui/designer_toolbars.h"
 #include "report/designer/gui/doc_history.h"
 #include "report/designer/gui/palette_buttons.h"
@@ -947,7 +948,15 @@ void TppDesignerWindow::PageSetup() {
     if (runForm("TppCustomPageSetupDialog", this, m_currentReport)) Modified();
 }
 
-void TppDesignerWindow::PrintToFileSetup() { runForm("TppCustomPrintToFileSetupDialog", this, m_currentReport, m_mainReport); }
+void TppDesignerWindow::PrintToFileSetup() {
+    if (!report::RunPrintToFileSetupDialog(m_currentReport, m_mainReport, this)) return;
+    if (m_producer && m_mainReport) {
+        m_producer->SetAllowPrintToFile(m_mainReport->AllowPrintToFile());
+        m_producer->SetTextFileName(m_mainReport->TextFileName());
+        m_producer->SetTextFileType(m_mainReport->TextFileType());
+    }
+    Modified();
+}
 
 void TppDesignerWindow::PrintReport() {
     if (!m_mainReport || !m_viewer) return;
@@ -969,7 +978,7 @@ void TppDesignerWindow::PrintReport() {
 // Report, View and Help menus -------------------------------------------------------------------
 
 void TppDesignerWindow::ReportData() {
-    if (runForm("TppCustomDataDialog", this, m_currentReport)) Modified();
+    if (report::RunDataDialog(m_currentReport, this)) Modified();
 }
 
 void TppDesignerWindow::ToggleBand(int aBandType, bool aOn) {

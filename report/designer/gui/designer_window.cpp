@@ -617,6 +617,10 @@ void TppDesignerWindow::designReport(TppReport* aReport) {
         m_pageSource = std::make_unique<report::ReportPageSource>(aReport);
         m_producer->SetPageSource(m_pageSource.get());
         m_producer->SetShowCancelDialog(false);
+        // The report's text-file settings (Print to File Setup) go with its print jobs.
+        m_producer->SetAllowPrintToFile(aReport->AllowPrintToFile());
+        m_producer->SetTextFileName(aReport->TextFileName());
+        m_producer->SetTextFileType(aReport->TextFileType());
         m_viewer->SetReport(m_producer.get());
         {
             const QSignalBlocker block(m_reportTabs);

@@ -1,5 +1,6 @@
 #include "report/designer/gui/popup_menu.h"
 
+#include "report/designer/gui/design_dialog_commands.h"
 #include "report/designer/gui/designer_texts.h"
 #include "report/model/band.h"
 #include "report/model/band_classes.h"
@@ -233,12 +234,12 @@ TppPopupMenu* DesignPopupMenu(QObject* aObject) {
         bind(fixed, menu, [target] {
             if (auto* b = qobject_cast<TppBand*>(target.data())) b->SetPrintHeight(TppPrintHeightType::phStatic);
         });
-        for (const char* name : {"CalcOrder", "Position"}) {
-            const QString dialog = dialogClassOf(QString::fromLatin1(name));
-            bind(menu->ItemByName(QString::fromLatin1(name)), menu, [target, dialog] {
-                if (auto* b = qobject_cast<TppBand*>(target.data())) runRegisteredDialog(dialog, b->Report());
-            });
-        }
+        bind(menu->ItemByName(QStringLiteral("CalcOrder")), menu, [target] {
+            if (auto* b = qobject_cast<TppBand*>(target.data())) RunCalcOrderDialog(b);
+        });
+        bind(menu->ItemByName(QStringLiteral("Position")), menu, [target] {
+            if (auto* b = qobject_cast<TppBand*>(target.data())) RunBandPositionDialog(b);
+        });
         if (QAction* pageSetting = menu->ItemByName(QStringLiteral("PageSetting"))) {
             pageSetting->setEnabled(ppGetFormClass(QStringLiteral("TppCustomPageSettingDialog")) != nullptr);
             bind(pageSetting, menu, [target] {
@@ -253,7 +254,13 @@ TppPopupMenu* DesignPopupMenu(QObject* aObject) {
     bind(menu->ItemByName(QStringLiteral("SendToBack")), menu, [target] {
         if (auto* c = qobject_cast<TppComponent*>(target.data())) c->SendToBack();
     });
-    for (const char* name : {"Position", "ResetGroup", "Edit"}) {
+    bind(menu->ItemByName(QStringLiteral("Position")), menu, [target] {
+        if (auto* c = qobject_cast<TppComponent*>(target.data())) RunPositionDialog(c);
+    });
+    bind(menu->ItemByName(QStringLiteral("ResetGroup")), menu, [target] {
+        if (auto* t = qobject_cast<TppDBText*>(target.data())) RunResetGroupDialog(t);
+    });
+    for (const char* name : {"Edit"}) {
         const QString dialog = dialogClassOf(QString::fromLatin1(name));
         bind(menu->ItemByName(QString::fromLatin1(name)), menu, [target, dialog] {
             if (auto* c = qobject_cast<TppComponent*>(target.data())) runRegisteredDialog(dialog, c->GetOwnerReport());
