@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QMenu>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -119,10 +120,13 @@ void TdaDataViewToolWin::SetDataView(TdaDataView* aView) {
 }
 
 void TdaDataViewToolWin::DetachDataView() {
+    // The view may be in its destructor: nothing may reach it from here on (clearing the tree
+    // changes its current item, which refills the list).
+    m_dataView = nullptr;
     m_builder->SetDataView(nullptr);
+    const QSignalBlocker block(m_tree);
     m_tree->clear();
     m_list->clear();
-    m_dataView = nullptr;
 }
 
 void TdaDataViewToolWin::Refresh() {
