@@ -9,7 +9,9 @@
 #include "platform/ui/dialog_service.h"
 #include "platform/ui/gui/make.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QStyle>
 #include <QFrame>
 #include <QHeaderView>
 #include <QIcon>
@@ -29,7 +31,11 @@ constexpr int kWindowHeight = 305;
 QIcon actionIcon(int aAction) {
     const QImage picture = ppLoadBitmap(TdaDataViewToolWin::ActionGlyph(aAction));
     if (!picture.isNull()) return QIcon(QPixmap::fromImage(picture));
-    return QIcon::fromTheme(aAction == 8 ? QStringLiteral("document-print-preview") : QStringLiteral("view-grid"));
+    QIcon icon = QIcon::fromTheme(aAction == 8 ? QStringLiteral("document-print-preview") : QStringLiteral("view-grid"));
+    if (icon.isNull())
+        icon = QApplication::style()->standardIcon(aAction == 8 ? QStyle::SP_FileDialogContentsView
+                                                                : QStyle::SP_FileDialogDetailedView);
+    return icon;
 }
 
 bool hasAction(TdaDataView::Actions aSet, int aAction) { return (aSet >> aAction) & 1u; }
