@@ -55,6 +55,8 @@ void postTable(db::Table& tables, db::Table& fields, const QString& tableName, c
     for (const FieldRow& r : more) post(r);
 }
 
+void writeDictionary(db::Table& tables, db::Table& fields, const TViewControl& views);
+
 }  // namespace
 
 bool RebuildReportDictionary(TMainDataMod& data, const TViewControl& views, bool showDoneMessage) {
@@ -94,6 +96,33 @@ bool RebuildReportDictionary(TMainDataMod& data, const TViewControl& views, bool
     } closeBoth{tables, fields};
     {
         ui::HourglassCursor hourglass;
+        writeDictionary(tables, fields, views);
+    }
+    if (showDoneMessage)
+        ui::Message(QStringLiteral("The report dictionary has been rebuilt."), ui::MessageKind::Information,
+                    ui::Button::Ok, 10084);
+    return true;
+}
+
+void WriteReportDictionary(const QString& folder, const TViewControl& views) {
+    db::Table tables, fields;
+    for (auto [t, name] : {std::pair{&tables, kTsTableTable}, std::pair{&fields, kTsFieldTable}}) {
+        t->SetDatabaseName(folder);
+        t->SetTableName(name);
+        db::EmptyTableFile(folder, name);
+        t->Open();
+    }
+    tables.StartBatch();
+    fields.StartBatch();
+    writeDictionary(tables, fields, views);
+    fields.EndBatch(true);
+    tables.EndBatch(true);
+}
+
+namespace {
+
+void writeDictionary(db::Table& tables, db::Table& fields, const TViewControl& views) {
+    {
         postTable(tables, fields, QStringLiteral("Hierarchy.db"), QStringLiteral("Tree"),
                   {{QStringLiteral("NodeName"), QStringLiteral("Branch Title"), QStringLiteral("dtString")},
                    {QStringLiteral("NodeID"), QStringLiteral("Branch ID"), QStringLiteral("dtLongInt")},
@@ -114,10 +143,8 @@ bool RebuildReportDictionary(TMainDataMod& data, const TViewControl& views, bool
                       user);
         }
     }
-    if (showDoneMessage)
-        ui::Message(QStringLiteral("The report dictionary has been rebuilt."), ui::MessageKind::Information,
-                    ui::Button::Ok, 10084);
-    return true;
 }
+
+}  // namespace
 
 }  // namespace core

@@ -20,4 +20,9 @@ QString ReportDataType(QChar type);
 /// the user is told when it is done.
 bool RebuildReportDictionary(TMainDataMod& data, const TViewControl& views, bool showDoneMessage);
 
+/// Writes the same report dictionary into the tables of a database folder that no program
+/// has open (the data generator's new databases), in one batch per table. Raises the table
+/// layer's error.
+void WriteReportDictionary(const QString& folder, const TViewControl& views);
+
 }  // namespace core

@@ -48,6 +48,7 @@
 #include "platform/settings/ini_document.h"
 #include "platform/ui/gui/widget_dialog_service.h"
 #include "platform/ui/help.h"
+#include "report/designer/data/data_tab_unit.h"
 
 #include <QApplication>
 #include <QDir>
@@ -81,6 +82,8 @@ int main(int argc, char** argv) {
     ui::InstallGuiServices();
     core::InstallConfirmationDialogs();
     format::SetSettings(format::FormatSettings::FromLocale(QLocale::system()));
+    // The report units' registries: the designer's Data page and the data workspace's windows.
+    report::data::RegisterDataTab();
 
     Globals().VersionText = core::GetVersionString(QStringLiteral("ProductVersion"));
     auto* splash = new TSplashScreen(Globals().VersionText);

@@ -1,6 +1,7 @@
 #include "core/datagen/database_writer.h"
 
 #include "core/product_tables.h"
+#include "core/report_dictionary.h"
 #include "core/settings_store.h"
 #include "core/view_control.h"
 
@@ -212,6 +213,9 @@ void DatabaseWriter::Finish() {
     d->hierarchy.reset();
     core::SetSettingsTable(nullptr);
     d->registry.reset();
+    // The report dictionary, as the full rebuild writes it: the Data page offers the tree
+    // and every View.
+    core::WriteReportDictionary(d->folder, d->views);
     for (int i = 0; i < int(indexes.size()); ++i) {
         const QString dict = i == 0 ? core::kHierarchyDictTable
                                     : core::ViewDictTableFile(d->views.ViewDefs[size_t(i - 1)].DataTableName);

@@ -182,6 +182,12 @@ public:
         SetFileExtension(QStringLiteral("dtm"));
         SetFileFilter(QStringLiteral("Report Data file (*.dtm)|*.dtm"));
     }
+
+protected:
+    /// A data module's text carries no report version: the old reports' upgrade of integer
+    /// measurements to decimals would turn the views' Left, Top, Width and Height into
+    /// decimals that no longer read as integers.
+    void ConvertTextStream(QByteArray& aText) override { Q_UNUSED(aText); }
 };
 
 TdaDataModule::TdaDataModule(TComponent* AOwner) : TppReportModule(AOwner) {}

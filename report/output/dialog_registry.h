@@ -20,6 +20,7 @@
 
 class QTextDocument;
 class TppAutoSearchField;
+class TppDataSettings;
 class TppPageRequest;
 class TppPrinter;
 
@@ -242,6 +243,15 @@ private:
 class TppCustomDataSettingsDialog : public virtual report::ReportForm {
 public:
     static constexpr const char* kClassName = "TppCustomDataSettingsDialog";
+    /// Set by the caller: the report object whose owner's components the dialog offers (the
+    /// Data page passes its data module).
+    QPointer<QObject> Communicator;
+    /// The settings being edited (not owned; the dialog edits them in place on OK).
+    virtual TppDataSettings* GetDataSettings() const { return nullptr; }
+    /// Stores the settings and fills the controls from them; no action here.
+    virtual void SetDataSettings(TppDataSettings* aSettings) { Q_UNUSED(aSettings); }
+    /// Fills the controls from the settings; no action here.
+    virtual void UpdateControls() {}
 };
 
 /// The choice of a template row: mode 0 opens, 1 saves; the pipeline over the templates'

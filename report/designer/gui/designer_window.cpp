@@ -35,6 +35,8 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
@@ -764,6 +766,20 @@ void TppDesignerWindow::updateCaption() {
 
 // Pages ---------------------------------------------------------------------------------------
 
+void TppDesignerWindow::SetMainMenu(QMenuBar* aMenu) {
+    QMenuBar* wanted = aMenu ? aMenu : m_menuBar;
+    QWidget* shown = layout()->menuBar();
+    if (!wanted || shown == wanted) return;
+    // Taken out of the layout first: the main window would free the menu bar it replaces.
+    layout()->setMenuBar(nullptr);
+    if (shown) shown->hide();
+    if (wanted->parentWidget() != this) wanted->setParent(this);
+    setMenuWidget(wanted);
+    wanted->show();
+}
+
+QMenuBar* TppDesignerWindow::MainMenu() const { return qobject_cast<QMenuBar*>(layout()->menuBar()); }
+
 void TppDesignerWindow::SetTabsVisible(bool aValue) {
     m_tabsVisible = aValue;
     m_pages->tabBar()->setVisible(aValue);
@@ -791,6 +807,7 @@ bool TppDesignerWindow::pageRoutine(QWidget* aSheet, bool aEntering) {
             return allow;
         }
     if (!allow) return false;
+    if (aEntering) SetMainMenu(nullptr);
     if (aSheet == m_designSheet) {
         if (aEntering) {
             m_statusBar->clearMessage();

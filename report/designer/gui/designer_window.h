@@ -177,6 +177,11 @@ public:
     QMenu* Menu(const QString& aName) const;
     /// Runs the menu-opening rules of every menu (what opening each menu does).
     void UpdateMenus();
+    /// The menu bar shown: the window's own, or one a design module puts in its place while
+    /// its page is active (null puts the window's own back; entering Design or Preview does).
+    /// The module keeps owning its menu bar.
+    void SetMainMenu(QMenuBar* aMenu);
+    QMenuBar* MainMenu() const;
     /// Reloads every caption from the numbered texts (the report's language).
     void LanguageChanged();
 

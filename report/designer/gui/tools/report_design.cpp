@@ -14,6 +14,7 @@
 #include "report/crosstab/crosstab_classes.h"
 #include "report/crosstab/gui/crosstab_designer.h"
 #include "report/data/gui/data_gui_texts.h"
+#include "report/designer/data/data_tab_unit.h"
 #include "report/designer/gui/designer.h"
 #include "report/designer/gui/designer_forms.h"
 #include "report/designer/gui/designer_window.h"
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
     report::InstallPaletteRegistry();
     report::RegisterDesignerForms();
     report::data::InitializeDataGuiUnit();
+    report::data::RegisterDataTab();
     report::RegisterCrossTabClasses();
     report::RegisterCrossTabWindows();
 
