@@ -432,7 +432,7 @@ void TdaWizardPage::CreateControls() {
     m_lblInstruction->setWordWrap(true);
     m_lblInstruction->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_lblInstruction->setText(Instruction());
-    m_lblInstruction->setGeometry(190, 15, 290, m_lblInstruction->heightForWidth(290));
+    m_lblInstruction->setGeometry(190, 15, 296, m_lblInstruction->heightForWidth(296));
 }
 
 void TdaWizardPage::ActivatePage() {
@@ -525,13 +525,14 @@ void TdaWizardDualListPage::CreateControls() {
         group->setFrameShadow(QFrame::Sunken);
         group->setGeometry(8, 80, 305, 41);
         m_rgpOption = group;
+        m_lblInstruction->raise();  // a long instruction may reach down to the group
         const auto [first, second] = OptionTexts();
         m_rbnFirst = ui::Make<QRadioButton>(group, "rbnOption1");
         m_rbnFirst->setText(text(first));
-        m_rbnFirst->setGeometry(8, 11, 144, 20);
+        m_rbnFirst->setGeometry(8, 11, 124, 20);
         m_rbnSecond = ui::Make<QRadioButton>(group, "rbnOption2");
         m_rbnSecond->setText(text(second));
-        m_rbnSecond->setGeometry(156, 11, 144, 20);
+        m_rbnSecond->setGeometry(136, 11, 166, 20);
         for (QRadioButton* b : {m_rbnFirst, m_rbnSecond})
             connect(b, &QRadioButton::toggled, this, [this](bool aChecked) {
                 if (aChecked) ui::RunGuarded(m_tabSheet, [&] { OptionClick(); });
