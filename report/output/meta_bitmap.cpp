@@ -18,7 +18,22 @@ struct Painter : QPainter {
     explicit Painter(QImage& image) : QPainter(&image) { setRenderHint(QPainter::Antialiasing, false); }
 };
 
+/// The fixed source of the value bars' lengths while a MetaBitmapSeed lives; null: the system's.
+std::minstd_rand* g_barRandom = nullptr;
+
+/// A length step of 0 to 3 for one value bar.
+int barStep() {
+    if (g_barRandom) return int((*g_barRandom)() % 4);
+    return int(QRandomGenerator::global()->bounded(4));
+}
+
 }  // namespace
+
+report::MetaBitmapSeed::MetaBitmapSeed(unsigned aSeed) : m_generator(aSeed), m_previous(g_barRandom) {
+    g_barRandom = &m_generator;
+}
+
+report::MetaBitmapSeed::~MetaBitmapSeed() { g_barRandom = m_previous; }
 
 void TppMetaBitmap::DrawToBitmap(QImage* aBitmap) {
     if (!aBitmap) return;
@@ -195,7 +210,7 @@ void TppMetaBitmap::DrawDataGrid(report::MetaCanvas& c, int x, int y, int aColum
     for (int j = 0; j < aColumns; ++j) ppMetaFillRect(c, x + 6 + 12 * j, y + 5, x + 15 + 12 * j, y + 6, clSilver);
     for (int j = 0; j < aColumns; ++j)
         for (int i = 0; i < aRows; ++i) {
-            const int k = int(QRandomGenerator::global()->bounded(4));
+            const int k = barStep();
             ppMetaFillRect(c, x + 6 + 12 * j, y + 9 + 4 * i, x + 10 + 12 * j + k, y + 9 + 4 * i, clGray);
         }
 }

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <random>
 
 namespace report {
 
@@ -29,6 +30,21 @@ public:
 
 private:
     QImage& m_image;
+};
+
+/// While it lives, the random lengths of the data grids' value bars (TppMetaBitmap::DrawDataGrid)
+/// come from a generator seeded with aSeed, so a picture is drawn the same every time; the
+/// previous source comes back when it goes. Without one the lengths are the system's random.
+class MetaBitmapSeed {
+public:
+    explicit MetaBitmapSeed(unsigned aSeed);
+    ~MetaBitmapSeed();
+    MetaBitmapSeed(const MetaBitmapSeed&) = delete;
+    MetaBitmapSeed& operator=(const MetaBitmapSeed&) = delete;
+
+private:
+    std::minstd_rand m_generator;
+    std::minstd_rand* m_previous;
 };
 
 }  // namespace report

@@ -3,6 +3,7 @@
 #include "report/data/data_texts.h"
 #include "report/data/gui/join_dialogs.h"
 #include "report/data/gui/query_designer.h"
+#include "report/data/gui/query_wizard.h"
 #include "report/output/output_texts.h"
 #include "report/page/class_library.h"
 #include "report/page/resource_manager.h"
@@ -45,6 +46,7 @@ void InitializeDataGuiUnit() {
     InitializeDataUnit();
     DeclareQueryDesignerTexts();
     RegisterForm<TdaCustomJoinTableDialog, TdaJoinTableDialog>();
+    RegisterQueryWizard();
     RegisterClass(&TdaQueryDesigner::staticMetaObject);
     daRegisterDataWizard(ppWizardClass<TdaQueryDesigner>());
 }
@@ -53,6 +55,7 @@ void FinalizeDataGuiUnit() {
     if (!g_initialized) return;
     g_initialized = false;
     UnRegisterForm<TdaCustomJoinTableDialog>();
+    UnRegisterQueryWizard();
     UnRegisterClass(&TdaQueryDesigner::staticMetaObject);
     daUnRegisterDataWizard(ppWizardClass<TdaQueryDesigner>());
 }
