@@ -21,6 +21,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <exception>
+
 namespace {
 
 QString text(int aNumber) { return ppGetMessageText(aNumber); }
@@ -312,7 +314,8 @@ void TppReportExplorer::tieReportTemplate() {
         if (m_beforeOpen) {
             const Current before = *m_beforeOpen;
             m_beforeOpen.reset();
-            if (!sameText(t->DatabaseSettings()->Name(), m_openedName)) {
+            // The template ends a failed load from inside its exception handler.
+            if (std::current_exception() || !sameText(t->DatabaseSettings()->Name(), m_openedName)) {
                 // The open failed: the folder and name chosen in the dialog go back too.
                 m_currentFolderId = before.folder;
                 m_currentItemName = before.name;

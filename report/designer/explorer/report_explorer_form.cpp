@@ -362,6 +362,7 @@ void TppReportExplorerForm::Init() {
     ApplyOptions();
     BuildTree();
     SelectFolder(m_itemList->FolderId());
+    if (!m_savedItem.isEmpty()) m_itemList->SelectItem(m_savedItem);
 }
 
 void TppReportExplorerForm::Refresh() {
@@ -411,6 +412,7 @@ void TppReportExplorerForm::LoadSettings() {
     const QString item = ini.ReadString(kState, QStringLiteral("Selected Item"));
     m_itemList->SetFolder(folder);
     m_itemList->SelectItem(item);
+    m_savedItem = item;
     if (m_explorer) {
         m_explorer->SetCurrentFolderId(folder);
         m_explorer->SetCurrentItemName(m_itemList->GetSelectedName());
@@ -504,7 +506,7 @@ void TppReportExplorerForm::BuildTree() {
             remaining.removeLast();
         }
     }
-    m_allFoldersNode->sortChildren(0, Qt::AscendingOrder);
+    trvFolders->sortItems(0, Qt::AscendingOrder);
     UpdateRecycleBinIcon();
     m_allFoldersNode->setExpanded(true);
     trvFolders->setUpdatesEnabled(true);

@@ -128,6 +128,7 @@ private:
     bool m_treeFocused = true;
     bool m_building = false;
     int m_language = 0;
+    QString m_savedItem;  ///< "Selected Item" as loaded
 };
 
 namespace report {
