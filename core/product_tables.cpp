@@ -81,6 +81,25 @@ db::TableDef TsFieldTableDef() {
             {}};
 }
 
+db::TableDef TsFolderTableDef() {
+    return {{{"FolderId", FieldType::ftAutoInc, 0, false},
+             {"Name", FieldType::ftString, 60, false},
+             {"ParentId", FieldType::ftInteger, 0, false}},
+            {primaryOn("FolderId")}};
+}
+
+db::TableDef TsItemTableDef() {
+    return {{{"ItemId", FieldType::ftAutoInc, 0, false},
+             {"FolderId", FieldType::ftInteger, 0, false},
+             {"Name", FieldType::ftString, 60, false},
+             {"ItemType", FieldType::ftInteger, 0, false},
+             {"Size", FieldType::ftInteger, 0, false},
+             {"Modified", FieldType::ftDateTime, 0, false},
+             {"Deleted", FieldType::ftDateTime, 0, false},
+             {"Template", FieldType::ftBlob, 0, false}},
+            {primaryOn("ItemId")}};
+}
+
 db::TableDef IconLibTableDef() {
     return {{{"ID", FieldType::ftInteger, 0, true},
              {"Name", FieldType::ftString, 20, false},
@@ -154,6 +173,8 @@ void CreateDatabaseTables(const QString& folder) {
     db::CreateTableFile(folder, kHierarchyTable, HierarchyTableDef());
     db::CreateTableFile(folder, kTsTableTable, TsTableTableDef());
     db::CreateTableFile(folder, kTsFieldTable, TsFieldTableDef());
+    db::CreateTableFile(folder, kTsFolderTable, TsFolderTableDef());
+    db::CreateTableFile(folder, kTsItemTable, TsItemTableDef());
     BuildWordIndex(folder, kHierarchyTable, kHierarchyDictTable, {QStringLiteral("NodeName")});
 }
 

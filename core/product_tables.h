@@ -23,6 +23,12 @@ namespace core {
 //   tsTable.db       TableName alpha 60, TableAlias alpha 60 (report data dictionary)
 //   tsField.db       TableName, FieldName, FieldAlias alpha 60, Selectable, Searchable,
 //                    Sortable alpha 1, DataType alpha 60, AutoSearch, Mandatory alpha 1
+//   tsFolder.db      FolderId autoincrement (key), Name alpha 60, ParentId integer (0 top
+//                    level): the report explorer's folders
+//   tsItem.DB        ItemId autoincrement (key), FolderId integer (-2 recycle bin), Name
+//                    alpha 60, ItemType integer (1 report, 2 code module, 3 data module),
+//                    Size integer, Modified and Deleted date-time, Template BLOB: the
+//                    report explorer's items and their template streams
 //   <View table>     NodeID integer (key), TimeSTamp date-time, Note, SearchTerms,
 //                    CrossReference memo, then one column per View field; its word table
 //                    is "<View table>Dict"
@@ -37,6 +43,8 @@ inline const QString kHierarchyTable = QStringLiteral("Hierarchy.DB");
 inline const QString kHierarchyDictTable = QStringLiteral("HierarchyDict.db");
 inline const QString kTsTableTable = QStringLiteral("tsTable.db");
 inline const QString kTsFieldTable = QStringLiteral("tsField.db");
+inline const QString kTsFolderTable = QStringLiteral("tsFolder.db");
+inline const QString kTsItemTable = QStringLiteral("tsItem.DB");
 inline const QString kIconLibTable = QStringLiteral("IconLib.DB");
 inline const QString kMaskLibTable = QStringLiteral("MaskLib.db");
 inline const QString kMacroLibTable = QStringLiteral("MacroLib.db");
@@ -60,6 +68,8 @@ db::TableDef HierarchyTableDef();
 bool AddHierarchyParentIndex(const QString& folder);
 db::TableDef TsTableTableDef();
 db::TableDef TsFieldTableDef();
+db::TableDef TsFolderTableDef();
+db::TableDef TsItemTableDef();
 db::TableDef IconLibTableDef();
 db::TableDef MaskLibTableDef();
 db::TableDef MacroLibTableDef();
@@ -77,7 +87,7 @@ QString ViewTableFile(const QString& dataTableName);
 QString ViewDictTableFile(const QString& dataTableName);
 
 /// Creates the tables every database folder holds (settings, hierarchy and its empty word
-/// index, report dictionary). Raises the table layer's error when one exists.
+/// index, report dictionary, the report explorer's folders and items). Raises the table layer's error when one exists.
 void CreateDatabaseTables(const QString& folder);
 /// Creates the four library tables, empty.
 void CreateLibraryTables(const QString& folder);

@@ -6,6 +6,7 @@
 #include "report/page/report_texts.h"
 #include "report/page/resource_manager.h"
 
+#include "platform/base/scope_exit.h"
 #include "platform/stream/class_registry.h"
 #include "platform/stream/object_stream.h"
 #include "platform/stream/property_table.h"
@@ -59,6 +60,11 @@ TemplateNamePrompt& installedNamePrompt() {
     return prompt;
 }
 
+TppTemplate*& askingTemplate() {
+    static TppTemplate* asking = nullptr;
+    return asking;
+}
+
 }  // namespace
 
 TemplateNamePrompt SetTemplateNamePrompt(TemplateNamePrompt aPrompt) {
@@ -66,6 +72,8 @@ TemplateNamePrompt SetTemplateNamePrompt(TemplateNamePrompt aPrompt) {
     installedNamePrompt() = std::move(aPrompt);
     return old;
 }
+
+TppTemplate* TemplateAskingForName() { return askingTemplate(); }
 
 TemplateErrorAnswer AskTemplateErrorInMessageBox(const QString& aText) { return askThroughDialogService(aText); }
 
@@ -472,6 +480,9 @@ bool askForRow(TppTemplate& t, int aMode) {
     const report::TemplateNamePrompt& prompt = report::installedNamePrompt();
     if (!prompt) return false;
     TppTemplateDBSettings* s = t.DatabaseSettings();
+    TppTemplate* const outer = report::askingTemplate();
+    report::askingTemplate() = &t;
+    const base::ScopeExit restore([outer] { report::askingTemplate() = outer; });
     const std::optional<QString> name = prompt(aMode, s->DataPipeline(), s->NameField(), s->Name());
     if (!name) return false;
     s->SetName(*name);

@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 
+class TppTemplate;
+
 namespace stream {
 class Component;
 class StreamError;
@@ -120,6 +122,9 @@ TemplateErrorAnswer AskTemplateErrorInMessageBox(const QString& aText);
 using TemplateNamePrompt = std::function<std::optional<QString>(int aMode, TppDataPipeline* aPipeline,
                                                                 const QString& aNameField, const QString& aName)>;
 TemplateNamePrompt SetTemplateNamePrompt(TemplateNamePrompt aPrompt);
+/// The template whose row name is being asked for (while its ShowOpenDialog or
+/// ShowSaveDialog runs the prompt); null otherwise. Lets a prompt learn the template's kind.
+TppTemplate* TemplateAskingForName();
 
 /// Files and table fields larger than this are refused before they are read.
 inline constexpr qint64 kMaxTemplateBytes = qint64(256) * 1024 * 1024;
