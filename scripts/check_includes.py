@@ -15,7 +15,7 @@ from check_common import report, plant, report_self_test
 AREAS = [
     "platform", "fulltext", "core", "services",
     "report/page", "report/model", "report/output", "report/data", "report/script", "report/crosstab",
-    "report/designer", "editor", "testsupport", "bench", "core/app",
+    "report/designer", "report/script/gui", "editor", "testsupport", "bench", "core/app",
 ]
 
 # What each area may include besides itself.
@@ -33,6 +33,9 @@ ALLOWED = {
     "report/crosstab": {"platform", "report/page", "report/model", "report/output", "report/script"},
     "report/designer": {"platform", "report/page", "report/model", "report/output", "report/data",
                         "report/script", "report/crosstab"},
+    # The code workspace is a page of the designer: it sits above the designer.
+    "report/script/gui": {"platform", "report/page", "report/model", "report/output", "report/data",
+                          "report/script", "report/crosstab", "report/designer"},
     "editor": {"platform", "core", "services"},
     # The records manager program: it assembles every area and registers their commands.
     "core/app": set(AREAS),

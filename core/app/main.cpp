@@ -44,6 +44,8 @@
 #include "services/gui/about_box.h"
 #include "services/quorrel.h"
 
+#include "report/script/gui/script_gui_texts.h"
+
 #include "platform/format/format_settings.h"
 #include "platform/settings/ini_document.h"
 #include "platform/ui/gui/widget_dialog_service.h"
@@ -81,6 +83,8 @@ int main(int argc, char** argv) {
                                 .filePath(QStringLiteral("dossara")));
     ui::InstallGuiServices();
     core::InstallConfirmationDialogs();
+    // The report designer's Calc page and calculations dialog.
+    script::gui::InitializeScriptGuiUnit();
     format::SetSettings(format::FormatSettings::FromLocale(QLocale::system()));
     // The report units' registries: the designer's Data page and the data workspace's windows.
     report::data::RegisterDataTab();

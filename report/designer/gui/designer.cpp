@@ -44,6 +44,7 @@ void TppDesigner::wireWindow() {
     w->OnWindowShown = [this] {
         if (!m_window) return;
         m_window->SetTabsVisible(m_tabsVisible);
+        m_window->SetOrvelSettings(m_orvelInterface, m_orvelOptions);
         if (OnShow) OnShow(m_window);
     };
     w->OnFormEvent = [this](QObject* s, int event, bool& allow) {
@@ -125,6 +126,7 @@ void TppDesigner::SetOrvelInterface(TppOrvelInterfaceOptions v) {
     if (v.IsEmpty()) m_orvelOptions = {};
     else if (v == TppOrvelInterfaceOptions{I::riDialog}) m_orvelOptions = {O::roViewVariables, O::roEditVariables};
     else if (tabAdded) m_orvelOptions = TppOrvelOptions::FromBits(0x3F);
+    if (m_window && m_window->isVisible()) m_window->SetOrvelSettings(m_orvelInterface, m_orvelOptions);
     if (m_window && m_window->isVisible() && OnOrvelOptionsChanged) OnOrvelOptionsChanged();
 }
 
@@ -143,6 +145,7 @@ void TppDesigner::SetOrvelOptions(TppOrvelOptions v) {
         if (v.Contains(O::roEditGlobals)) result.Include(O::roViewGlobals);
     }
     m_orvelOptions = result;
+    if (m_window && m_window->isVisible()) m_window->SetOrvelSettings(m_orvelInterface, m_orvelOptions);
     if (m_window && m_window->isVisible() && OnOrvelOptionsChanged) OnOrvelOptionsChanged();
 }
 

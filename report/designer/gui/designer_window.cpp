@@ -2090,3 +2090,16 @@ void TppDesignerWindow::keyPressEvent(QKeyEvent* e) {
     else if (mods == Qt::ControlModifier) moveBy(dx, dy);
     e->accept();
 }
+
+// Scripting options ----------------------------------------------------------------------------
+
+void TppDesignerWindow::SetOrvelSettings(TppOrvelInterfaceOptions aInterface, TppOrvelOptions aOptions) {
+    m_orvelInterface = aInterface;
+    m_orvelOptions = aOptions;
+    Q_EMIT OrvelOptionsChanged();
+}
+
+QObject* TppDesignerWindow::SelectedObject() const {
+    const QList<TppComponent*> selection = Selection();
+    return selection.size() == 1 ? selection.first() : nullptr;
+}

@@ -148,6 +148,13 @@ public:
 
     /// The data settings given by the designer component (none by default).
     QObject* DataSettings = nullptr;
+    /// How the code workspace is offered and what of it may be seen and edited (set by the
+    /// designer component); every change emits OrvelOptionsChanged.
+    TppOrvelInterfaceOptions OrvelInterface() const { return m_orvelInterface; }
+    TppOrvelOptions OrvelOptions() const { return m_orvelOptions; }
+    void SetOrvelSettings(TppOrvelInterfaceOptions aInterface, TppOrvelOptions aOptions);
+    /// The object the designer has selected (the one component selected), else none.
+    QObject* SelectedObject() const;
     /// The form's own events (activation, closing, hiding, resizing) for the designer component.
     enum FormEvent { feActivate, feDeactivate, feClose, feCloseQuery, feHide, feResize };
     std::function<void(QObject* Sender, int aEvent, bool& Allow)> OnFormEvent;
@@ -267,6 +274,9 @@ public:
     TppDataTreeWindow* DataTreeWindow() const;
     /// Fields of the data tree released at a workspace point become components on the band there.
     void DataTreeDrop(const QPoint& aPoint);
+Q_SIGNALS:
+    /// OrvelInterface or OrvelOptions changed (the code workspace listens).
+    void OrvelOptionsChanged();
 
 protected:
     bool event(QEvent* e) override;
@@ -441,6 +451,10 @@ private:
     QString m_editUndoText;
     bool m_fillingEditor = false;
     int m_editKind = -1;
+
+    // Scripting interface and options.
+    TppOrvelInterfaceOptions m_orvelInterface{TppOrvelInterfaceOption::riDialog, TppOrvelInterfaceOption::riNotebookTab};
+    TppOrvelOptions m_orvelOptions = TppOrvelOptions::FromBits(0x3F);
 
     // Preview snapshot.
     QString m_snapshotFile;

@@ -24,6 +24,7 @@
 #include "report/model/report_classes.h"
 #include "report/model/report_template.h"
 #include "report/output/gui/output_forms.h"
+#include "report/script/gui/script_gui_texts.h"
 #include "report/output/dialog_registry.h"
 #include "report/output/producer.h"
 #include "report/model/palette_registry.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
     report::data::RegisterDataTab();
     report::RegisterCrossTabClasses();
     report::RegisterCrossTabWindows();
+    script::gui::InitializeScriptGuiUnit();
 
     TComponent form;
     std::vector<std::unique_ptr<db::Table>> tables;
