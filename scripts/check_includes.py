@@ -16,6 +16,7 @@ AREAS = [
     "platform", "fulltext", "core", "services",
     "report/page", "report/model", "report/output", "report/data", "report/script", "report/crosstab",
     "report/designer", "report/script/gui", "editor", "testsupport", "bench", "core/app",
+    "report/designer/gui/tools",
 ]
 
 # What each area may include besides itself.
@@ -39,6 +40,8 @@ ALLOWED = {
     "editor": {"platform", "core", "services"},
     # The records manager program: it assembles every area and registers their commands.
     "core/app": set(AREAS),
+    # report-design, the developer's program that opens a template in the designer with every page.
+    "report/designer/gui/tools": set(AREAS),
     "testsupport": {"platform"},
     "bench": set(AREAS),
 }

@@ -193,7 +193,7 @@ protected:
 
 TEST_F(Templates, export_packs_every_file_under_its_bare_name_and_import_gives_the_same_tables) {
     const QString club = makeClubTemplate();
-    ASSERT_EQ(QDir(club).entryList(QDir::Files).size(), 12);
+    ASSERT_EQ(QDir(club).entryList(QDir::Files).size(), 14);
     const QStringList before = fingerprint(club);
     const QString out = m_dir.filePath("Out");
     QDir().mkpath(out);
@@ -210,7 +210,7 @@ TEST_F(Templates, export_packs_every_file_under_its_bare_name_and_import_gives_t
         EXPECT_FALSE(m.A_Save->isEnabled());
         grab(&m, "template_manager");
         answers.ExpectFolder(out);
-        answers.ExpectMessage("^Template export complete - 15 files were compressed\\.$", ui::Button::Ok,
+        answers.ExpectMessage("^Template export complete - 17 files were compressed\\.$", ui::Button::Ok,
                               ui::MessageKind::Information);
         ASSERT_TRUE(testsupport::TriggerAction(&m, "A_Export"));
 
@@ -237,12 +237,12 @@ TEST_F(Templates, export_packs_every_file_under_its_bare_name_and_import_gives_t
     });
     EXPECT_EQ(answers.Messages().at(0).helpContext, 10148);
 
-    // The archive: 15 entries under bare names, the list of the 12 files, a picture.
+    // The archive: 17 entries under bare names, the list of the 14 files, a picture.
     ASSERT_TRUE(ziptest::HaveProgram("unzip"));
     const ziptest::RunResult list = ziptest::RunProgram("unzip", {"-Z1", zip});
     ASSERT_EQ(list.exitCode, 0) << list.output.toStdString();
     const QStringList entries = list.output.split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(entries.size(), 15);
+    EXPECT_EQ(entries.size(), 17);
     for (const QString& e : entries) EXPECT_FALSE(e.contains('/')) << e.toStdString();
     QStringList expected = QDir(club).entryList(QDir::Files);
     expected << "FileList.txt" << "Image.bmp" << "Desc.txt";
@@ -254,8 +254,8 @@ TEST_F(Templates, export_packs_every_file_under_its_bare_name_and_import_gives_t
     unzip.start("unzip", {"-p", zip, "FileList.txt"});
     unzip.waitForFinished();
     const QByteArray fileList = unzip.readAllStandardOutput();
-    EXPECT_EQ(fileList.count("\r\n"), 12);
-    EXPECT_EQ(fileList.count('\n'), 12);
+    EXPECT_EQ(fileList.count("\r\n"), 14);
+    EXPECT_EQ(fileList.count('\n'), 14);
     QStringList listed = QString::fromUtf8(fileList).split("\r\n", Qt::SkipEmptyParts);
     listed.sort(Qt::CaseInsensitive);
     QStringList clubFiles = QDir(club).entryList(QDir::Files);
@@ -273,7 +273,7 @@ TEST_F(Templates, export_packs_every_file_under_its_bare_name_and_import_gives_t
     // The import: the same tables, the package files gone, the library row added.
     EXPECT_EQ(tableRows(imported), tableRows(club));
     EXPECT_EQ(fingerprint(imported).filter("Club.hlp"), before.filter("Club.hlp"));
-    EXPECT_EQ(QDir(imported).entryList(QDir::Files).size(), 12);
+    EXPECT_EQ(QDir(imported).entryList(QDir::Files).size(), 14);
     EXPECT_EQ(library()["Imported Club"], imported);
     // The preview files went with the wizard.
     EXPECT_EQ(ziptest::FilesBelow(Globals().PrivateFolder), QStringList());
@@ -333,7 +333,7 @@ TEST_F(Templates, import_refuses_unreadable_packages_and_hostile_entries_stay_in
                                   "open\\.",
                                   ui::Button::Ok, ui::MessageKind::Error);
             testsupport::Click(&w, "FinishBtn");
-            EXPECT_EQ(QDir(templates + "/Blank").entryList(QDir::Files).size(), 7);
+            EXPECT_EQ(QDir(templates + "/Blank").entryList(QDir::Files).size(), 9);
             // The hostile entries land inside the folder or nowhere; the listed escape is
             // not accepted as a file of the template.
             w.TemplateFolder->setText(inner);
