@@ -399,21 +399,21 @@ void TLinePrinter::WriteLine(const QString& line) {
 }
 
 void TLinePrinter::WriteTableLine(const QString& text) {
-    const QStringList specs = m_tableFormat.split(u'|');
+    const QStringList formats = m_tableFormat.split(u'|');
     const QStringList cells = text.split(u'|');
     int x = 0;
-    for (int i = 0; i < specs.size(); ++i) {
-        QString spec = specs[i];
-        if (spec.isEmpty()) spec = QStringLiteral("<") + QString::number(m_defaultColWidth);
-        if (spec == QLatin1String("<") || spec == QLatin1String(">") || spec == QLatin1String("^"))
-            spec += QString::number(m_defaultColWidth);
+    for (int i = 0; i < formats.size(); ++i) {
+        QString format = formats[i];
+        if (format.isEmpty()) format = QStringLiteral("<") + QString::number(m_defaultColWidth);
+        if (format == QLatin1String("<") || format == QLatin1String(">") || format == QLatin1String("^"))
+            format += QString::number(m_defaultColWidth);
         Qt::Alignment align = Qt::AlignLeft;
-        if (spec.at(0) == u'<' || spec.at(0) == u'>' || spec.at(0) == u'^') {
-            align = spec.at(0) == u'>' ? Qt::AlignRight : spec.at(0) == u'^' ? Qt::AlignHCenter : Qt::AlignLeft;
-            spec.remove(0, 1);
+        if (format.at(0) == u'<' || format.at(0) == u'>' || format.at(0) == u'^') {
+            align = format.at(0) == u'>' ? Qt::AlignRight : format.at(0) == u'^' ? Qt::AlignHCenter : Qt::AlignLeft;
+            format.remove(0, 1);
         }
         bool ok = false;
-        double width = spec.trimmed().toDouble(&ok);
+        double width = format.trimmed().toDouble(&ok);
         if (!ok) width = m_defaultColWidth;
         const int widthPx = toPixelsX(width);
         QString cell = i < cells.size() ? cells[i] : QString();
