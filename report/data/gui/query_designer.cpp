@@ -62,13 +62,11 @@ private:
 
 // TdaQueryDesigner --------------------------------------------------------------------------
 
-TdaQueryDesigner::TdaQueryDesigner(TComponent* aOwner) : TdaCustomDataWizard(aOwner) {
+TdaQueryDesigner::TdaQueryDesigner(TComponent* aOwner) : TdaQueryViewWizard(aOwner) {
     report::data::DeclareQueryDesignerTexts();
 }
 
-TdaQueryDesigner::~TdaQueryDesigner() {
-    if (m_dataView) m_dataView->RemoveNotify(this);
-}
+TdaQueryDesigner::~TdaQueryDesigner() = default;
 
 QString TdaQueryDesigner::ClassCaption(TClass) {
     report::data::DeclareQueryDesignerTexts();
@@ -77,24 +75,9 @@ QString TdaQueryDesigner::ClassCaption(TClass) {
 
 QImage TdaQueryDesigner::ClassBitmap(TClass) { return ppLoadBitmap(QStringLiteral("DAQUERYDESIGNER")); }
 
-void TdaQueryDesigner::GetDescription(QString& aText) {
-    aText = m_dataView && m_dataView->SQL() ? m_dataView->SQL()->Description() : QString();
-}
-
-void TdaQueryDesigner::Notify(TppCommunicator* aCommunicator, TppOperationType aOperation) {
-    TdaCustomDataWizard::Notify(aCommunicator, aOperation);
-    if (aOperation == TppOperationType::ppopRemove && aCommunicator == m_dataView) m_dataView = nullptr;
-}
-
 bool TdaQueryDesigner::Execute() {
-    TdaDataView* view = nullptr;
-    DoGetDataView(view);
-    auto* queryView = qobject_cast<TdaQueryDataView*>(view);
+    TdaQueryDataView* queryView = openQueryView();
     if (!queryView) return false;
-    m_dataView = queryView;
-    queryView->AddNotify(this);
-    queryView->Session();
-    queryView->CreateDataPipelines();
 
     auto form = std::make_unique<TdaQueryDesignerForm>(nullptr);
     m_form = form.get();
@@ -106,21 +89,9 @@ bool TdaQueryDesigner::Execute() {
     form->StartPage = StartAction;
     form->EditSQLAsText = queryView->SQL()->EditSQLAsText();
     form->OnCloseQuery = [this](TdaQueryDesignerForm* aForm) { return CloseQuery(aForm); };
-    if (settings) {
-        sql->SetDatabaseName(settings->DatabaseName());
-        sql->SetDatabaseType(settings->DatabaseType());
-        sql->SetSQLType(settings->SQLType());
-        sql->SetDataDictionary(settings->UseDataDictionary() ? settings->DataDictionary() : nullptr);
-    }
+    applyDataSettings(sql);
     form->Init();
-    bool result = false;
-    if (form->ShowModal() == report::ModalResult::mrOk && m_dataView) {
-        m_dataView->SetComplete(true);
-        m_dataView->AssignSQL(sql);
-        if (m_dataView->SQL()) m_dataView->SQL()->SetModified(false);
-        result = true;
-    }
-    if (m_dataView) sql->RemoveNotify(m_dataView);
+    const bool result = takeQuery(sql, form->ShowModal() == report::ModalResult::mrOk);
     form.reset();
     return result;
 }

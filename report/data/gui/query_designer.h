@@ -5,6 +5,7 @@
 // text; OK hands the edited query back to the view.
 
 #include "report/data/data_view.h"
+#include "report/data/gui/query_view_wizard.h"
 #include "report/data/query_data_view.h"
 #include "report/data/sql.h"
 #include "report/output/gui/form.h"
@@ -25,7 +26,7 @@ class TdaQueryDesignerForm;
 class TppListView;
 
 /// The data wizard that edits a query data view in the query designer window.
-class TdaQueryDesigner : public TdaCustomDataWizard {
+class TdaQueryDesigner : public TdaQueryViewWizard {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TdaQueryDesigner(TComponent* aOwner = nullptr);
@@ -38,11 +39,6 @@ public:
 
     /// True when the user confirmed and the data view took the new query.
     bool Execute() override;
-    TdaDataView* GetDataView() override { return m_dataView; }
-    /// The query's Description.
-    void GetDescription(QString& aText) override;
-    TClass DataViewClass() const override { return &TdaQueryDataView::staticMetaObject; }
-    void Notify(TppCommunicator* aCommunicator, TppOperationType aOperation) override;
 
     /// The window while it is open (for tests and the owner).
     TdaQueryDesignerForm* Form() const { return m_form; }
@@ -50,7 +46,6 @@ public:
     bool CloseQuery(TdaQueryDesignerForm* aForm);
 
 private:
-    QPointer<TdaQueryDataView> m_dataView;
     QPointer<TdaQueryDesignerForm> m_form;
 };
 

@@ -190,13 +190,11 @@ void UnRegisterQueryWizard() {
 
 // TdaQueryWizard ----------------------------------------------------------------------------
 
-TdaQueryWizard::TdaQueryWizard(TComponent* aOwner) : TdaCustomDataWizard(aOwner) {
+TdaQueryWizard::TdaQueryWizard(TComponent* aOwner) : TdaQueryViewWizard(aOwner) {
     report::data::DeclareQueryWizardTexts();
 }
 
-TdaQueryWizard::~TdaQueryWizard() {
-    if (m_dataView) m_dataView->RemoveNotify(this);
-}
+TdaQueryWizard::~TdaQueryWizard() = default;
 
 QString TdaQueryWizard::ClassCaption(TClass) {
     report::data::DeclareQueryWizardTexts();
@@ -205,24 +203,9 @@ QString TdaQueryWizard::ClassCaption(TClass) {
 
 QImage TdaQueryWizard::ClassBitmap(TClass) { return ppLoadBitmap(QStringLiteral("DAQUERYWIZARD")); }
 
-void TdaQueryWizard::GetDescription(QString& aText) {
-    aText = m_dataView && m_dataView->SQL() ? m_dataView->SQL()->Description() : QString();
-}
-
-void TdaQueryWizard::Notify(TppCommunicator* aCommunicator, TppOperationType aOperation) {
-    TdaCustomDataWizard::Notify(aCommunicator, aOperation);
-    if (aOperation == TppOperationType::ppopRemove && aCommunicator == m_dataView) m_dataView = nullptr;
-}
-
 bool TdaQueryWizard::Execute() {
-    TdaDataView* view = nullptr;
-    DoGetDataView(view);
-    auto* queryView = qobject_cast<TdaQueryDataView*>(view);
+    TdaQueryDataView* queryView = openQueryView();
     if (!queryView) return false;
-    m_dataView = queryView;
-    queryView->AddNotify(this);
-    queryView->Session();
-    queryView->CreateDataPipelines();
 
     auto form = std::make_unique<TdaQueryWizardDialog>(nullptr);
     m_form = form.get();
@@ -230,22 +213,10 @@ bool TdaQueryWizard::Execute() {
     TdaSQL* sql = form->SQL();
     sql->AddNotify(queryView);
     form->OnCloseQuery = [this](TdaQueryWizardDialog* aForm) { return CloseQuery(aForm); };
-    if (TppDataSettings* settings = DataSettings()) {
-        sql->SetDatabaseName(settings->DatabaseName());
-        sql->SetDatabaseType(settings->DatabaseType());
-        sql->SetSQLType(settings->SQLType());
-        sql->SetDataDictionary(settings->UseDataDictionary() ? settings->DataDictionary() : nullptr);
-    }
+    applyDataSettings(sql);
     form->Init();
-    bool result = false;
-    if (form->ShowModal() == report::ModalResult::mrOk && m_dataView) {
-        m_dataView->SetComplete(true);
-        m_dataView->AssignSQL(sql);
-        if (m_dataView->SQL()) m_dataView->SQL()->SetModified(false);
-        FollowUp = form->FinishChoice();
-        result = true;
-    }
-    if (m_dataView) sql->RemoveNotify(m_dataView);
+    const bool result = takeQuery(sql, form->ShowModal() == report::ModalResult::mrOk);
+    if (result) FollowUp = form->FinishChoice();
     form.reset();
     return result;
 }

@@ -7,6 +7,7 @@
 // the calculated fields and criteria through their dialogs.
 
 #include "report/data/data_view.h"
+#include "report/data/gui/query_view_wizard.h"
 #include "report/data/query_data_view.h"
 #include "report/data/sql.h"
 #include "report/output/gui/form.h"
@@ -35,7 +36,7 @@ class TdaQueryWizardDialog;
 class TdaWizardPage;
 
 /// The data wizard that builds a new query data view in the wizard dialog.
-class TdaQueryWizard : public TdaCustomDataWizard {
+class TdaQueryWizard : public TdaQueryViewWizard {
     Q_OBJECT
 public:
     Q_INVOKABLE explicit TdaQueryWizard(TComponent* aOwner = nullptr);
@@ -49,11 +50,6 @@ public:
     /// True when the user finished and the data view took the new query; FollowUp then says
     /// what the owner does next (1 open the view in its designer, 2 preview its data).
     bool Execute() override;
-    TdaDataView* GetDataView() override { return m_dataView; }
-    /// The query's Description.
-    void GetDescription(QString& aText) override;
-    TClass DataViewClass() const override { return &TdaQueryDataView::staticMetaObject; }
-    void Notify(TppCommunicator* aCommunicator, TppOperationType aOperation) override;
 
     /// The window while it is open.
     TdaQueryWizardDialog* Form() const { return m_form; }
@@ -61,7 +57,6 @@ public:
     bool CloseQuery(TdaQueryWizardDialog* aForm);
 
 private:
-    QPointer<TdaQueryDataView> m_dataView;
     QPointer<TdaQueryWizardDialog> m_form;
 };
 

@@ -33,7 +33,6 @@ int TppGlyphList::allocate() {
 }
 
 void TppGlyphList::replace(int index, const QImage& image) {
-    if (image.width() < m_width || image.height() < m_height) throw EInvalidOperation(QStringLiteral("Invalid image size"));
     if (index < 0 || index >= m_images.size()) throw EInvalidOperation(QStringLiteral("Unable to Replace Image"));
     m_images[index] = image.copy(0, 0, m_width, m_height).convertToFormat(QImage::Format_ARGB32);
 }

@@ -169,6 +169,21 @@ void TppReportTreeView::DoMessage(const QString& aText) {
     if (OnMessage) OnMessage(this, aText);
 }
 
+namespace {
+
+/// F1 opens the help page the builder names for what it shows.
+template <class Builder>
+void showHelpOnF1(QKeyEvent* aKey, Builder* aBuilder) {
+    if (aKey->key() != Qt::Key_F1 || !aBuilder) return;
+    QString keyword, file;
+    aBuilder->GetHelpKeyword(keyword);
+    aBuilder->GetHelpFile(file);
+    report::ShowBuilderHelp(keyword, file);
+    aKey->accept();
+}
+
+}  // namespace
+
 QObject* TppReportTreeView::GetSelectedObject() const { return ppNodeData(currentItem()); }
 
 void TppReportTreeView::SetReport(QObject* aReport) {
@@ -187,12 +202,7 @@ void TppReportTreeView::SetBuilder(TppTreeBuilder* aBuilder) {
 }
 
 void TppReportTreeView::KeyHandler(QKeyEvent* aKey) {
-    if (aKey->key() != Qt::Key_F1 || !m_builder) return;
-    QString keyword, file;
-    m_builder->GetHelpKeyword(keyword);
-    m_builder->GetHelpFile(file);
-    report::ShowBuilderHelp(keyword, file);
-    aKey->accept();
+    showHelpOnF1(aKey, m_builder);
 }
 
 void TppReportTreeView::Rebuild() {
@@ -461,12 +471,7 @@ void TppReportListView::SetBuilder(TppListBuilder* aBuilder) {
 }
 
 void TppReportListView::KeyHandler(QKeyEvent* aKey) {
-    if (aKey->key() != Qt::Key_F1 || !m_builder) return;
-    QString keyword, file;
-    m_builder->GetHelpKeyword(keyword);
-    m_builder->GetHelpFile(file);
-    report::ShowBuilderHelp(keyword, file);
-    aKey->accept();
+    showHelpOnF1(aKey, m_builder);
 }
 
 void TppReportListView::Refresh() {
