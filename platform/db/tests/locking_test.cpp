@@ -80,22 +80,36 @@ TEST_F(TableLocks, a_file_use_without_cursor_counts_as_an_open_table) {
     ExpectEngineError(db::ErrorCode::kTableLocked, [&] { db::TableFileUse use(Path(), "Hierarchy.DB"); });
 }
 
-/// The record locks this process holds on a file, from /proc/locks (by inode).
+/// The record locks this process holds on a file, from /proc/locks (by inode). The file is not
+/// a snapshot: while other processes take and drop locks, one reading can list a line twice or
+/// miss one, so it is read until two readings agree, and each lock counts once (a process holds
+/// at most one lock of a kind on a byte range).
 QStringList processLocksOn(const QString& path) {
     struct stat st = {};
     if (::stat(path.toUtf8().constData(), &st) != 0) return {};
-    QFile locks("/proc/locks");
-    if (!locks.open(QIODevice::ReadOnly)) return {};
     const QString pid = QString::number(getpid());
     const QString inode = QString(":%1 ").arg(qulonglong(st.st_ino));
-    QStringList mine;
-    for (const QString& line : QString::fromLatin1(locks.readAll()).split('\n')) {
-        const QStringList parts = line.simplified().split(' ');
-        // Drop the leading ordinal: it shifts when other processes take or drop locks.
-        if (parts.size() > 5 && parts[1] == "POSIX" && parts[4] == pid && line.contains(inode))
-            mine << QStringList(parts.mid(1)).join(' ');
+    auto read = [&] {
+        QFile locks("/proc/locks");
+        if (!locks.open(QIODevice::ReadOnly)) return QStringList();
+        QStringList mine;
+        for (const QString& line : QString::fromLatin1(locks.readAll()).split('\n')) {
+            const QStringList parts = line.simplified().split(' ');
+            // Drop the leading ordinal: it shifts when other processes take or drop locks.
+            if (parts.size() > 5 && parts[1] == "POSIX" && parts[4] == pid && line.contains(inode))
+                mine << QStringList(parts.mid(1)).join(' ');
+        }
+        mine.sort();
+        mine.removeDuplicates();
+        return mine;
+    };
+    QStringList last = read();
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        QStringList again = read();
+        if (again == last) return again;
+        last = std::move(again);
     }
-    return mine;
+    return last;
 }
 
 TEST_F(TableLocks, listing_and_verifying_tables_keep_the_locks_of_a_running_transaction) {
