@@ -56,9 +56,13 @@ QTreeWidgetItem* row(TppListView* aList, const QString& aText, int aColumn = 0) 
     return nullptr;
 }
 
-/// A double click on the row, as the mouse gives it.
+/// A double click on the row, as the mouse gives it. The row is not selected before: a click on
+/// a selected row of an editable list starts the view's delayed editing, whose timer would fire
+/// after the double click has moved the row away when the machine is slow.
 void doubleClick(TppListView* aList, QTreeWidgetItem* aItem) {
     ASSERT_NE(aItem, nullptr);
+    aList->clearSelection();
+    aList->setCurrentItem(nullptr);
     aList->scrollToItem(aItem);
     const QPoint at = aList->visualItemRect(aItem).center();
     QTest::mouseClick(aList->viewport(), Qt::LeftButton, {}, at);
