@@ -8,6 +8,7 @@
 #include "report/data/gui/query_pages.h"
 
 #include "report/data/engine_plugin.h"
+#include "report/data/gui/tests/query_view_fixture.h"
 #include "report/data/tests/dictionary_fixture.h"
 #include "report/model/report.h"
 #include "report/model/report_classes.h"
@@ -99,10 +100,10 @@ QString golden(const QString& aName, const QString& aActual) {
     return QString::fromUtf8(f.readAll());
 }
 
-class QueryDesignerWindow : public data_test::DictionaryFolder {
+class QueryDesignerWindow : public data_test::QueryViewFolder {
 protected:
     void SetUp() override {
-        DictionaryFolder::SetUp();
+        QueryViewFolder::SetUp();
         report::data::InitializeDataGuiUnit();
         report::RegisterReportClasses();
         report::RegisterPipelineClasses();
@@ -119,25 +120,6 @@ protected:
                        {"Downloads", "Downloads", "dtLongInt"},
                        {"TimeStamp", "Last Change Date/Time", "dtDateTime"}});
         }
-        db::CreateTableFile(Folder(), "Hierarchy.db",
-                            {{{"NodeName", FieldType::ftString, 40, false},
-                              {"NodeID", FieldType::ftInteger, 0, false},
-                              {"ParentNodeID", FieldType::ftInteger, 0, false},
-                              {"NodeType", FieldType::ftSmallint, 0, false},
-                              {"TimeStamp", FieldType::ftDateTime, 0, false}},
-                             {}});
-        db::CreateTableFile(Folder(), "Packages.db",
-                            {{{"NodeID", FieldType::ftInteger, 0, false},
-                              {"Note", FieldType::ftString, 40, false},
-                              {"Package", FieldType::ftString, 40, false},
-                              {"InstalledSize", FieldType::ftInteger, 0, false},
-                              {"Priority", FieldType::ftString, 20, false}},
-                             {}});
-        db::CreateTableFile(Folder(), "Maintainers.db",
-                            {{{"NodeID", FieldType::ftInteger, 0, false},
-                              {"Name", FieldType::ftString, 40, false},
-                              {"Email", FieldType::ftString, 40, false}},
-                             {}});
         db::CreateTableFile(Folder(), "Notes.db",
                             {{{"NodeID", FieldType::ftInteger, 0, false},
                               {"Version", FieldType::ftString, 20, false},
@@ -145,27 +127,10 @@ protected:
                               {"Downloads", FieldType::ftInteger, 0, false},
                               {"TimeStamp", FieldType::ftDateTime, 0, false}},
                              {}});
-        Database.SetDatabaseName("ReportDB");
-        Database.SetDirectory(Folder());
-        Database.Open();
-        Dictionary = new TppDataDictionary(&Form);
-        Dictionary->SetTablePipeline(Tables.pipeline);
-        Dictionary->SetFieldPipeline(Fields.pipeline);
-        Dictionary->SetJoinPipeline(Joins.pipeline);
-        Dictionary->SetValidateTableNames(false);
-        Dictionary->SetValidateFieldNames(false);
-        Report = new TppReport(&Form);
-        Report->SetName("Report");
-        View = new TdaBDEQueryDataView(&Form);
-        View->SetReport(Report);
-        View->SQL()->SetDatabaseName("ReportDB");
+        setUpQueryView();
         Designer = std::make_unique<TdaQueryDesigner>();
         TppDataSettings* s = Designer->DataSettings();
-        s->SetDatabaseName("ReportDB");
-        s->SetDatabaseType(TppDatabaseType::dtParadox);
-        s->SetSQLType(TppSQLType::sqBDELocal);
-        s->SetUseDataDictionary(true);
-        s->SetDataDictionary(Dictionary);
+        useReportDatabase(s);
         s->SetAllowEditSQL(true);
         Designer->OnGetDataView = [this](QObject*, TdaDataView*& aView) { aView = View; };
     }
@@ -191,10 +156,6 @@ protected:
         return qobject_cast<P*>(f.PageOfSheet(sheet(f, aName)));
     }
 
-    db::Database Database;
-    TppDataDictionary* Dictionary = nullptr;
-    TppReport* Report = nullptr;
-    TdaBDEQueryDataView* View = nullptr;
     std::unique_ptr<TdaQueryDesigner> Designer;
     DialogAnswerer Answerer;
 };

@@ -7,6 +7,7 @@
 #include "report/data/gui/query_wizard.h"
 
 #include "report/data/engine_plugin.h"
+#include "report/data/gui/tests/query_view_fixture.h"
 #include "report/data/tests/dictionary_fixture.h"
 #include "report/model/report.h"
 #include "report/model/report_classes.h"
@@ -78,10 +79,10 @@ QString goldenSection(const QString& aName, const QString& aType) {
     return all.mid(start + head.size(), end - start - head.size());
 }
 
-class QueryWizardWindow : public data_test::DictionaryFolder {
+class QueryWizardWindow : public data_test::QueryViewFolder {
 protected:
     void SetUp() override {
-        DictionaryFolder::SetUp();
+        QueryViewFolder::SetUp();
         report::data::InitializeDataGuiUnit();
         report::RegisterReportClasses();
         report::RegisterPipelineClasses();
@@ -93,50 +94,14 @@ protected:
             postTable(tables, fields, "Sections.db", "Sections",
                       {{"Section", "Section", "dtString"}, {"Description", "Description", "dtString"}});
         }
-        db::CreateTableFile(Folder(), "Hierarchy.db",
-                            {{{"NodeName", FieldType::ftString, 40, false},
-                              {"NodeID", FieldType::ftInteger, 0, false},
-                              {"ParentNodeID", FieldType::ftInteger, 0, false},
-                              {"NodeType", FieldType::ftSmallint, 0, false},
-                              {"TimeStamp", FieldType::ftDateTime, 0, false}},
-                             {}});
-        db::CreateTableFile(Folder(), "Packages.db",
-                            {{{"NodeID", FieldType::ftInteger, 0, false},
-                              {"Note", FieldType::ftString, 40, false},
-                              {"Package", FieldType::ftString, 40, false},
-                              {"InstalledSize", FieldType::ftInteger, 0, false},
-                              {"Priority", FieldType::ftString, 20, false}},
-                             {}});
-        db::CreateTableFile(Folder(), "Maintainers.db",
-                            {{{"NodeID", FieldType::ftInteger, 0, false},
-                              {"Name", FieldType::ftString, 40, false},
-                              {"Email", FieldType::ftString, 40, false}},
-                             {}});
         db::CreateTableFile(Folder(), "Sections.db",
                             {{{"Section", FieldType::ftString, 40, false},
                               {"Description", FieldType::ftString, 60, false}},
                              {}});
-        Database.SetDatabaseName("ReportDB");
-        Database.SetDirectory(Folder());
-        Database.Open();
-        Dictionary = new TppDataDictionary(&Form);
-        Dictionary->SetTablePipeline(Tables.pipeline);
-        Dictionary->SetFieldPipeline(Fields.pipeline);
-        Dictionary->SetJoinPipeline(Joins.pipeline);
-        Dictionary->SetValidateTableNames(false);
-        Dictionary->SetValidateFieldNames(false);
-        Report = new TppReport(&Form);
-        Report->SetName("Report");
-        View = new TdaBDEQueryDataView(&Form);
-        View->SetReport(Report);
-        View->SQL()->SetDatabaseName("ReportDB");
+        setUpQueryView();
         Wizard = std::make_unique<TdaQueryWizard>();
         TppDataSettings* s = Wizard->DataSettings();
-        s->SetDatabaseName("ReportDB");
-        s->SetDatabaseType(TppDatabaseType::dtParadox);
-        s->SetSQLType(TppSQLType::sqBDELocal);
-        s->SetUseDataDictionary(true);
-        s->SetDataDictionary(Dictionary);
+        useReportDatabase(s);
         Wizard->OnGetDataView = [this](QObject*, TdaDataView*& aView) { aView = View; };
     }
     void TearDown() override { Wizard.reset(); }
@@ -171,10 +136,6 @@ protected:
         ASSERT_EQ(stepName(f), "tshFields");
     }
 
-    db::Database Database;
-    TppDataDictionary* Dictionary = nullptr;
-    TppReport* Report = nullptr;
-    TdaBDEQueryDataView* View = nullptr;
     std::unique_ptr<TdaQueryWizard> Wizard;
     DialogAnswerer Answerer;
 };
